@@ -1,0 +1,34 @@
+# Norvane: the two everyday commands, plus a few conveniences.
+#   make run   install what is missing, build a release build and start norvane
+#   make test  install what is missing, build a Debug build with ASan + UBSan and run every test
+
+JOBS ?= 2
+CMAKE ?= cmake
+CTEST ?= ctest
+
+.PHONY: all deps run build-release test build-test clean format
+
+all: build-release
+
+deps:
+	./scripts/install-deps
+
+build-release: deps
+	$(CMAKE) --preset release
+	$(CMAKE) --build --preset release -j $(JOBS)
+
+run: build-release
+	./build/release/src/app/norvane $(ARGS)
+
+build-test: deps
+	$(CMAKE) --preset asan $(if $(CI),-DNORVANE_WERROR=ON,)
+	$(CMAKE) --build --preset asan -j $(JOBS)
+
+test: build-test
+	$(CTEST) --preset asan -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

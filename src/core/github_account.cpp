@@ -1,0 +1,59 @@
+#include "core/github_account.h"
+
+#include "core/json_reader.h"
+#include "core/stored_encoding.h"
+
+namespace norvane {
+
+QString GitHubAccount::displayName() const
+{
+    if (label && !label->isEmpty())
+        return *label + QStringLiteral(" (") + username + QLatin1Char(')');
+    return username;
+}
+
+QJsonObject toJson(const GitHubAccount& account)
+{
+    QJsonObject o{
+        {QStringLiteral("id"), uuidText(account.id)},
+        {QStringLiteral("username"), account.username},
+        {QStringLiteral("tokenIdentifier"), account.tokenIdentifier},
+    };
+    if (account.label)
+        o.insert(QStringLiteral("label"), *account.label);
+    return o;
+}
+
+GitHubAccount gitHubAccountFromJson(const QJsonObject& object, const QString& path)
+{
+    const JsonReader r(object, path);
+    return GitHubAccount{
+        r.uuid(QStringLiteral("id")),
+        r.string(QStringLiteral("username")),
+        r.string(QStringLiteral("tokenIdentifier")),
+        r.optionalString(QStringLiteral("label")),
+    };
+}
+
+QJsonArray toJson(const QList<GitHubAccount>& accounts)
+{
+    QJsonArray array;
+    for (const auto& account : accounts)
+        array.append(toJson(account));
+    return array;
+}
+
+QList<GitHubAccount> gitHubAccountsFromJson(const QJsonArray& array)
+{
+    QList<GitHubAccount> accounts;
+    accounts.reserve(array.size());
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QString path = QStringLiteral("[%1]").arg(i);
+        if (!array.at(i).isObject())
+            throw DecodeError(QStringLiteral("%1: expected an object, found %2").arg(path, jsonTypeName(array.at(i))));
+        accounts.append(gitHubAccountFromJson(array.at(i).toObject(), path));
+    }
+    return accounts;
+}
+
+} // namespace norvane
