@@ -190,6 +190,14 @@ std::optional<QStringList> JsonReader::optionalStringList(const QString& key) co
     return out;
 }
 
+QStringList JsonReader::stringList(const QString& key) const
+{
+    const QJsonValue v = required(key);
+    if (!v.isArray())
+        fail(key, expected(QStringLiteral("an array"), v));
+    return *optionalStringList(key);
+}
+
 QDateTime JsonReader::storedDate(const QString& key) const
 {
     const double seconds = number(key);

@@ -43,6 +43,7 @@ public:
     QJsonArray array(const QString& key) const;
     std::optional<QJsonArray> optionalArray(const QString& key) const;
     std::optional<QStringList> optionalStringList(const QString& key) const;
+    QStringList stringList(const QString& key) const;
 
     // Timestamps in the stored form: seconds since 2001-01-01 00:00:00 UTC.
     QDateTime storedDate(const QString& key) const;

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/activity_records.h"
+#include "core/github_wire.h"
+#include "core/pull_request.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QTimeZone>
+
+#include <optional>
+
+// The pure rules of the GitHub queries: everything that decides, with no network in sight.
+namespace norvane {
+
+// Owner and repository of a GitHub web address ("https://github.com/o/r/pull/1" gives "o/r"), or "Unknown".
+QString extractRepoName(const QString& url);
+
+// ISO 8601 internet date-time with "Z" or a numeric offset, with or without fractional seconds.
+std::optional<QDateTime> parseGitHubDate(const QString& text);
+// As above, falling back to `now` for text that does not parse.
+QDateTime parseGitHubDateOr(const QString& text, const QDateTime& now);
+
+enum class SearchKind { reviewRequested, authored, assigned };
+PullRequest pullRequestFromSearchItem(const wire::SearchItem& item, SearchKind kind, const QDateTime& now);
+
+// One record per id: the first copy in the order given, with each flag set when any copy has it.
+QList<PullRequest> mergeSearchResults(const QList<PullRequest>& concatenated);
+
+// Newest first; stable, so equal update times keep their order.
+void sortByUpdatedDescending(QList<PullRequest>& prs);
+
+struct ReviewFetchResult {
+    PullRequest::ApprovalStatus status = PullRequest::ApprovalStatus::unknown;
+    int reviewCount = 0;
+    std::optional<ChangeRequestInfo> lastChangeRequest;
+
+    static ReviewFetchResult unknown() { return {}; }
+};
+
+struct ReviewVerdict {
+    ReviewFetchResult result;
+    QList<wire::Review> latestPerReviewer; // the deciding review of each reviewer, in first-seen order
+};
+ReviewVerdict reviewVerdict(const QList<wire::Review>& reviews, const QDateTime& now);
+
+// First non-empty line of a review body, cut to 100 characters, or "(No comment)".
+QString changeRequestPreview(const std::optional<QString>& body);
+QString approvalCaseName(PullRequest::ApprovalStatus status);
+
+PullRequest::CIStatus legacyCIStatus(const wire::CommitStatus& status);
+PullRequest::CIStatus checkRunsCIStatus(const wire::CheckRuns& runs);
+// The more severe of the two (failure > error > pending > success > unknown); the legacy one on a tie.
+PullRequest::CIStatus combinedCIStatus(PullRequest::CIStatus legacy, PullRequest::CIStatus checkRuns);
+
+// First non-empty line of a commit message; only a bare line feed splits lines.
+QString commitMessageFirstLine(const QString& message);
+
+// Whether `time` falls on the same calendar day as `now` in `zone`.
+bool isSameLocalDay(const QDateTime& time, const QDateTime& now, const QTimeZone& zone);
+
+DeployInfo::Status deploymentStatusFromStates(const QStringList& statesNewestFirst);
+// A workflow run counts as a deploy when its name mentions deploying, releasing, publishing or shipping.
+bool isDeployWorkflowName(const QString& name);
+DeployInfo::Status workflowRunDeployStatus(const wire::WorkflowRun& run);
+
+// Deployments entries first, then Actions entries; drops repeats of one name within one clock minute
+// (the first wins) and sorts newest first, stably.
+QList<DeployInfo> mergeDeploys(const QList<DeployInfo>& deployments, const QList<DeployInfo>& actions);
+
+} // namespace norvane

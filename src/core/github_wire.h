@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Records of GitHub's replies, with GitHub's snake-case keys. Decoders throw DecodeError naming the key;
+// unknown keys are ignored, optional keys may be missing or null.
+namespace norvane::wire {
+
+// One item of GET /search/issues.
+struct SearchItem {
+    qint64 id = 0;
+    qint64 number = 0;
+    QString title;
+    QString htmlUrl;
+    std::optional<QString> userLogin;
+    QString createdAt;
+    QString updatedAt;
+    bool draft = false;
+    QString state;
+};
+QList<SearchItem> decodeSearchResponse(const QByteArray& body);
+
+// GET /repos/{repo}/pulls/{n}
+struct PRDetail {
+    QString headSha;
+    QStringList requestedReviewers;
+    std::optional<qint64> comments;
+    std::optional<qint64> reviewComments;
+};
+PRDetail decodePRDetail(const QByteArray& body);
+
+// GET /repos/{repo}/pulls/{n}/reviews, in chronological order.
+struct Review {
+    QString state;
+    std::optional<QString> userLogin;
+    std::optional<QString> body;
+    std::optional<QString> submittedAt;
+};
+QList<Review> decodeReviews(const QByteArray& body);
+
+// GET /repos/{repo}/commits/{sha}/status
+struct CommitStatus {
+    QString state;
+    QStringList statuses; // each status's state
+};
+CommitStatus decodeCommitStatus(const QByteArray& body);
+
+// GET /repos/{repo}/commits/{sha}/check-runs
+struct CheckRun {
+    QString status;
+    std::optional<QString> conclusion;
+};
+struct CheckRuns {
+    qint64 totalCount = 0;
+    QList<CheckRun> runs;
+};
+CheckRuns decodeCheckRuns(const QByteArray& body);
+
+// GET /repos/{repo}/issues (pull requests included, told apart by `pull_request`).
+struct Issue {
+    qint64 id = 0;
+    qint64 number = 0;
+    QString title;
+    QString htmlUrl;
+    std::optional<QString> userLogin;
+    QString createdAt;
+    QString updatedAt;
+    QStringList labels;
+    qint64 comments = 0;
+    bool isPullRequest = false;
+};
+QList<Issue> decodeIssues(const QByteArray& body);
+
+qint64 decodeSearchTotalCount(const QByteArray& body);
+
+// GET /repos/{repo}/commits: message and author date of each commit.
+struct Commit {
+    QString message;
+    QString authorDate;
+};
+QList<Commit> decodeCommits(const QByteArray& body);
+
+QStringList decodeEnvironmentNames(const QByteArray& body);
+
+struct Deployment {
+    qint64 id = 0;
+    QString environment;
+    QString createdAt;
+};
+QList<Deployment> decodeDeployments(const QByteArray& body);
+QStringList decodeDeploymentStatusStates(const QByteArray& body);
+
+struct WorkflowRun {
+    qint64 id = 0;
+    QString name;
+    QString status;
+    std::optional<QString> conclusion;
+    QString createdAt;
+    std::optional<QString> headBranch;
+};
+QList<WorkflowRun> decodeWorkflowRuns(const QByteArray& body);
+
+} // namespace norvane::wire

@@ -1,0 +1,70 @@
+#include "github/github_errors.h"
+
+#include <QNetworkReply>
+
+namespace norvane {
+
+TransportError::TransportError(int code, QString description, QVariantMap info)
+    : m_code(code), m_description(std::move(description)), m_info(std::move(info)),
+      m_what(m_description.toStdString())
+{
+}
+
+bool TransportError::isCancellation() const
+{
+    return m_code == QNetworkReply::OperationCanceledError;
+}
+
+QString TransportError::printed() const
+{
+    return QStringLiteral("TransportError(domain: %1, code: %2, \"%3\")").arg(domain()).arg(m_code).arg(m_description);
+}
+
+GitHubAPIError::GitHubAPIError(Kind kind, QString endpoint, int status, QString body, QString error)
+    : m_kind(kind), m_endpoint(std::move(endpoint)), m_statusCode(status), m_body(std::move(body)),
+      m_error(std::move(error))
+{
+    m_what = errorDescription().toStdString();
+}
+
+GitHubAPIError GitHubAPIError::badURL(const QString& address)
+{
+    return GitHubAPIError(Kind::badURL, address, 0, {}, {});
+}
+
+GitHubAPIError GitHubAPIError::badServerResponse(const QString& endpoint, int statusCode, const QString& body)
+{
+    return GitHubAPIError(Kind::badServerResponse, endpoint, statusCode, body, {});
+}
+
+GitHubAPIError GitHubAPIError::networkError(const QString& endpoint, const TransportError& error)
+{
+    return GitHubAPIError(Kind::networkError, endpoint, 0, {}, error.description());
+}
+
+GitHubAPIError GitHubAPIError::decodingError(const QString& endpoint, const QString& decoderError, const QString& body)
+{
+    return GitHubAPIError(Kind::decodingError, endpoint, 0, body, decoderError);
+}
+
+QString GitHubAPIError::errorDescription() const
+{
+    switch (m_kind) {
+    case Kind::badURL:
+        return QStringLiteral("Invalid URL: ") + m_endpoint;
+    case Kind::badServerResponse:
+        return QStringLiteral("API Error [%1]: HTTP %2 - %3").arg(m_endpoint).arg(m_statusCode).arg(m_body.left(200));
+    case Kind::networkError:
+        return QStringLiteral("Network Error [%1]: %2").arg(m_endpoint, m_error);
+    case Kind::decodingError:
+        break;
+    }
+    return QStringLiteral("JSON Decode Error [%1]: %2 - Response: %3").arg(m_endpoint, m_error, m_body.left(200));
+}
+
+QString GitHubServiceError::errorDescription() const
+{
+    return QStringLiteral("GitHub rejected the access token (HTTP 401).");
+}
+
+} // namespace norvane

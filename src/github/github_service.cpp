@@ -1,0 +1,161 @@
+#include "github/github_service_internal.h"
+#include "platform/debug_log.h"
+
+#include <QStringDecoder>
+
+namespace norvane {
+
+namespace {
+const QString kApi = QStringLiteral("API");
+} // namespace
+
+GitHubService::GitHubService(HttpSession session, QString baseURL, Options options)
+{
+    auto ctx = std::make_shared<Context>(Context{std::move(session), std::move(baseURL), std::move(options.now),
+                                                 options.timeZone.value_or(QTimeZone::systemTimeZone())});
+    if (!ctx->now)
+        ctx->now = [] { return QDateTime::currentDateTimeUtc(); };
+    m_context = std::move(ctx);
+}
+
+QString GitHubService::baseURL() const
+{
+    return m_context->baseURL;
+}
+
+QNetworkRequest GitHubService::makeRequest(const QUrl& url, const QString& token)
+{
+    QNetworkRequest request(url);
+    request.setTransferTimeout(HttpSession::kTimeoutMs);
+    request.setRawHeader("Authorization", QStringLiteral("token %1").arg(token).toUtf8());
+    request.setRawHeader("Accept", "application/vnd.github.v3+json");
+    return request;
+}
+
+void GitHubService::logRequest(const QNetworkRequest& request, const QString& endpoint)
+{
+    debugLog(kApi, QStringLiteral("→ Request to ") + endpoint);
+    const QUrl url = request.url();
+    debugLog(kApi, QStringLiteral("  URL: ") + (url.isEmpty() ? QStringLiteral("nil") : url.toString(QUrl::FullyEncoded)));
+    debugLog(kApi, QStringLiteral("  Method: GET"));
+    for (const QByteArray& name : request.rawHeaderList()) {
+        QString value = QString::fromUtf8(request.rawHeader(name));
+        // Never more than "token " and the token's first 9 characters.
+        if (name == "Authorization")
+            value = value.left(15) + QStringLiteral("...");
+        debugLog(kApi, QStringLiteral("  Header: %1 = %2").arg(QString::fromUtf8(name), value));
+    }
+}
+
+void GitHubService::logResponse(const HttpReply& reply, const QString& endpoint)
+{
+    if (!reply.isHttp) {
+        debugLog(kApi, QStringLiteral("← Non-HTTP response from %1: <%2 bytes>").arg(endpoint).arg(reply.body.size()));
+        return;
+    }
+    debugLog(kApi, QStringLiteral("← Response from ") + endpoint);
+    debugLog(kApi, QStringLiteral("  Status: ") + QString::number(reply.statusCode));
+    QStringList headers;
+    for (const auto& [name, value] : reply.headers)
+        headers.append(QStringLiteral("\"%1\": \"%2\"").arg(QString::fromUtf8(name), QString::fromUtf8(value)));
+    debugLog(kApi, QStringLiteral("  Headers: [") + headers.join(QStringLiteral(", ")) + QLatin1Char(']'));
+    if (reply.body.isEmpty())
+        return;
+    if (const auto text = detail::utf8Text(reply.body))
+        debugLog(kApi, QStringLiteral("  Body (%1 bytes): %2").arg(reply.body.size()).arg(text->left(500)));
+}
+
+QString GitHubService::encodeQueryText(const QString& text)
+{
+    // The characters a URL query may carry unescaped, besides letters and digits.
+    return QString::fromLatin1(QUrl::toPercentEncoding(text, QByteArrayLiteral("!$&'()*+,-./:;=?@_~")));
+}
+
+namespace detail {
+
+std::optional<QString> utf8Text(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QUrl> parseAddress(const QString& address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty())
+        return std::nullopt;
+    return url;
+}
+
+void logDecodeFailure(const QString& endpoint, const QString& error)
+{
+    debugLog(kApi, QStringLiteral("❌ Decode error in %1: %2").arg(endpoint, error));
+}
+
+static void logTransportFailure(const QString& endpoint, const TransportError& e)
+{
+    debugLog(kApi, QStringLiteral("❌ Network error in %1: %2").arg(endpoint, e.printed()));
+    debugLog(kApi, QStringLiteral("   Error domain: ") + e.domain());
+    debugLog(kApi, QStringLiteral("   Error code: ") + QString::number(e.code()));
+    QStringList info;
+    for (auto it = e.info().cbegin(); it != e.info().cend(); ++it)
+        info.append(QStringLiteral("%1: %2").arg(it.key(), it.value().toString()));
+    debugLog(kApi, QStringLiteral("   Error info: [") + info.join(QStringLiteral(", ")) + QLatin1Char(']'));
+}
+
+QCoro::Task<QByteArray> fetchClassified(Ctx ctx, QString address, QString endpoint, QString token, CancelToken cancel,
+                                        Classification how, bool logExchange)
+{
+    const auto url = parseAddress(address);
+    if (!url)
+        throw GitHubAPIError::badURL(address);
+    const QNetworkRequest request = GitHubService::makeRequest(*url, token);
+    if (logExchange)
+        GitHubService::logRequest(request, endpoint);
+
+    HttpReply reply;
+    try {
+        reply = co_await ctx->session.get(request, cancel);
+    } catch (const TransportError& e) {
+        if (how.log)
+            logTransportFailure(endpoint, e);
+        throw GitHubAPIError::networkError(endpoint, e);
+    }
+    if (logExchange)
+        GitHubService::logResponse(reply, endpoint);
+
+    if (!reply.isHttp)
+        throw GitHubAPIError::badServerResponse(endpoint, 0, QStringLiteral("Non-HTTP response"));
+    if (reply.statusCode == 200)
+        co_return reply.body;
+
+    const QString body = utf8Text(reply.body).value_or(how.undecodableBody);
+    if (how.log) {
+        debugLog(kApi, how.statusLogPrefix + QString::number(reply.statusCode));
+        debugLog(kApi, QStringLiteral("Response: ") + utf8Text(reply.body).value_or(QStringLiteral("No response body")));
+    }
+    if (how.unauthorizedAsServiceError && reply.statusCode == 401)
+        throw GitHubServiceError(GitHubServiceError::Kind::unauthorized);
+    throw GitHubAPIError::badServerResponse(endpoint, reply.statusCode, body);
+}
+
+QCoro::Task<std::optional<QByteArray>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel)
+{
+    const auto url = parseAddress(address);
+    if (!url)
+        co_return std::nullopt;
+    try {
+        const HttpReply reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel);
+        if (!reply.isHttp || reply.statusCode != 200)
+            co_return std::nullopt;
+        co_return reply.body;
+    } catch (const TransportError&) {
+        co_return std::nullopt;
+    }
+}
+
+} // namespace detail
+} // namespace norvane

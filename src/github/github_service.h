@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/activity_records.h"
+#include "core/github_rules.h"
+#include "core/github_wire.h"
+#include "core/pull_request.h"
+#include "github/cancellation.h"
+#include "github/github_errors.h"
+#include "github/http_session.h"
+
+#include <QDateTime>
+#include <QNetworkRequest>
+#include <QString>
+#include <QTimeZone>
+
+#include <qcoro/qcorotask.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace norvane {
+
+// The one way Norvane talks to the GitHub REST API. Holds no mutable state: each call copies what it needs
+// into its coroutine, so a call may outlive the service object that started it. Failures are thrown as
+// GitHubServiceError, GitHubAPIError or TransportError, as each query documents.
+class GitHubService {
+public:
+    struct Options {
+        std::function<QDateTime()> now;               // default: the current time
+        std::optional<QTimeZone> timeZone;            // "today" is judged here; default: the system zone
+    };
+    struct LastCommit {
+        QDateTime date;
+        QString message;
+    };
+
+    static QString defaultBaseURL() { return QStringLiteral("https://api.github.com"); }
+    static QString defaultWebURL() { return QStringLiteral("https://github.com"); }
+
+    explicit GitHubService(HttpSession session, QString baseURL = defaultBaseURL(), Options options = {});
+
+    QString baseURL() const;
+
+    // Open pull requests the user is asked to review, wrote, or is assigned to; enriched, newest first.
+    QCoro::Task<QList<PullRequest>> fetchPullRequests(QString username, QString token, CancelToken cancel = {}) const;
+
+    QCoro::Task<wire::PRDetail> fetchPRDetails(QString repo, qint64 prNumber, QString token,
+                                               CancelToken cancel = {}) const;
+    // Fails only with a TransportError; every other failure gives the unknown result.
+    QCoro::Task<ReviewFetchResult> fetchReviewStatusAndCount(QString repo, qint64 prNumber, QString token,
+                                                             CancelToken cancel = {}) const;
+    // Never fails: failures read as unknown.
+    QCoro::Task<PullRequest::CIStatus> fetchCIStatusForSha(QString repo, QString sha, QString token,
+                                                          CancelToken cancel = {}) const;
+    QCoro::Task<PullRequest::CIStatus> fetchLegacyCommitStatus(QString repo, QString sha, QString token,
+                                                              CancelToken cancel = {}) const;
+    QCoro::Task<PullRequest::CIStatus> fetchCheckRunsStatus(QString repo, QString sha, QString token,
+                                                           CancelToken cancel = {}) const;
+
+    // Repository activity for the issues and dashboard tabs.
+    QCoro::Task<QList<GitHubIssue>> fetchIssues(QString repo, QString token, CancelToken cancel = {}) const;
+    QCoro::Task<qint64> fetchOpenPRCount(QString repo, QString token, CancelToken cancel = {}) const;
+    QCoro::Task<std::optional<LastCommit>> fetchLastCommit(QString repo, QString token, CancelToken cancel = {}) const;
+    QCoro::Task<std::optional<QStringList>> fetchEnvironments(QString repo, QString token,
+                                                              CancelToken cancel = {}) const;
+    QCoro::Task<QList<DeployInfo>> fetchDeploysToday(QString repo, QString token, CancelToken cancel = {}) const;
+
+    // The request every query sends: the token and GitHub's v3 media type, nothing else.
+    static QNetworkRequest makeRequest(const QUrl& url, const QString& token);
+    static void logRequest(const QNetworkRequest& request, const QString& endpoint);
+    static void logResponse(const HttpReply& reply, const QString& endpoint);
+    // Percent-encodes search text the way a URL query allows: blanks become %20, ':' and '/' stay.
+    static QString encodeQueryText(const QString& text);
+
+    struct Context;
+
+private:
+    std::shared_ptr<const Context> m_context;
+};
+
+} // namespace norvane

@@ -1,0 +1,206 @@
+#include "github/github_service_internal.h"
+
+namespace norvane {
+
+using namespace detail;
+using DeployStatus = DeployInfo::Status;
+
+namespace {
+
+// The activity queries log nothing; their callers show what matters to the user.
+Classification quietClassification()
+{
+    Classification how;
+    how.log = false;
+    how.undecodableBody = QString();
+    return how;
+}
+
+QCoro::Task<QList<GitHubIssue>> issues(Ctx ctx, QString repo, QString token, CancelToken cancel)
+{
+    const QString endpoint = QStringLiteral("repos/%1/issues").arg(repo);
+    const QString address = ctx->baseURL + QStringLiteral("/repos/%1/issues?state=open&per_page=100").arg(repo);
+    Classification how = quietClassification();
+    how.unauthorizedAsServiceError = true;
+    const QByteArray body = co_await fetchClassified(ctx, address, endpoint, token, cancel, how);
+    const auto items = decodeClassified(body, endpoint, how, wire::decodeIssues);
+    const QDateTime now = ctx->now();
+    QList<GitHubIssue> result;
+    for (const wire::Issue& item : items) {
+        if (item.isPullRequest)
+            continue;
+        GitHubIssue issue;
+        issue.id = QStringLiteral("issue-%1-%2").arg(repo).arg(item.id);
+        issue.number = item.number;
+        issue.title = item.title;
+        issue.url = item.htmlUrl;
+        issue.repository = repo;
+        issue.author = item.userLogin;
+        issue.createdAt = parseGitHubDateOr(item.createdAt, now);
+        issue.updatedAt = parseGitHubDateOr(item.updatedAt, now);
+        issue.labels = item.labels;
+        issue.commentCount = item.comments;
+        result.append(issue);
+    }
+    co_return result;
+}
+
+QCoro::Task<qint64> openPRCount(Ctx ctx, QString repo, QString token, CancelToken cancel)
+{
+    const QString endpoint = QStringLiteral("search/issues (pr count %1)").arg(repo);
+    const QString query = GitHubService::encodeQueryText(QStringLiteral("repo:%1 type:pr state:open").arg(repo));
+    const QString address = ctx->baseURL + QStringLiteral("/search/issues?q=") + query + QStringLiteral("&per_page=1");
+    const auto url = parseAddress(address);
+    if (!url)
+        throw GitHubAPIError::badURL(address);
+    HttpReply reply;
+    try {
+        reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel);
+    } catch (const TransportError& e) {
+        throw GitHubAPIError::networkError(endpoint, e);
+    }
+    if (!reply.isHttp || reply.statusCode != 200)
+        co_return 0;
+    try {
+        co_return wire::decodeSearchTotalCount(reply.body);
+    } catch (const DecodeError&) {
+        co_return 0;
+    }
+}
+
+QCoro::Task<std::optional<GitHubService::LastCommit>> lastCommit(Ctx ctx, QString repo, QString token,
+                                                                 CancelToken cancel)
+{
+    const auto body = co_await fetchQuietly(ctx, ctx->baseURL + QStringLiteral("/repos/%1/commits?per_page=1").arg(repo),
+                                            token, cancel);
+    if (!body)
+        co_return std::nullopt;
+    try {
+        const auto commits = wire::decodeCommits(*body);
+        if (commits.isEmpty())
+            co_return std::nullopt;
+        co_return GitHubService::LastCommit{parseGitHubDateOr(commits.first().authorDate, ctx->now()),
+                                            commitMessageFirstLine(commits.first().message)};
+    } catch (const DecodeError&) {
+        co_return std::nullopt;
+    }
+}
+
+QCoro::Task<std::optional<QStringList>> environments(Ctx ctx, QString repo, QString token, CancelToken cancel)
+{
+    const auto body =
+        co_await fetchQuietly(ctx, ctx->baseURL + QStringLiteral("/repos/%1/environments").arg(repo), token, cancel);
+    if (!body)
+        co_return std::nullopt;
+    try {
+        QStringList names = wire::decodeEnvironmentNames(*body);
+        if (names.isEmpty())
+            co_return std::nullopt; // "none" is shown as absent, never as an empty list
+        co_return names;
+    } catch (const DecodeError&) {
+        co_return std::nullopt;
+    }
+}
+
+QCoro::Task<DeployStatus> deploymentStatus(Ctx ctx, QString repo, qint64 deploymentId, QString token,
+                                           CancelToken cancel)
+{
+    const auto body = co_await fetchQuietly(
+        ctx, ctx->baseURL + QStringLiteral("/repos/%1/deployments/%2/statuses?per_page=1").arg(repo).arg(deploymentId),
+        token, cancel);
+    if (!body)
+        co_return DeployStatus::unknown;
+    try {
+        co_return deploymentStatusFromStates(wire::decodeDeploymentStatusStates(*body));
+    } catch (const DecodeError&) {
+        co_return DeployStatus::unknown;
+    }
+}
+
+QCoro::Task<QList<DeployInfo>> deploymentsToday(Ctx ctx, QString repo, QString token, CancelToken cancel)
+{
+    const auto body = co_await fetchQuietly(
+        ctx, ctx->baseURL + QStringLiteral("/repos/%1/deployments?per_page=30").arg(repo), token, cancel);
+    if (!body)
+        co_return QList<DeployInfo>{};
+    QList<wire::Deployment> deployments;
+    try {
+        deployments = wire::decodeDeployments(*body);
+    } catch (const DecodeError&) {
+        co_return QList<DeployInfo>{};
+    }
+    const QDateTime now = ctx->now();
+    QList<DeployInfo> result;
+    for (const wire::Deployment& d : deployments) {
+        const auto created = parseGitHubDate(d.createdAt);
+        if (!created || !isSameLocalDay(*created, now, ctx->timeZone))
+            continue;
+        // One status request at a time keeps a card to a bounded number of requests.
+        const DeployStatus status = co_await deploymentStatus(ctx, repo, d.id, token, cancel);
+        result.append(DeployInfo{d.environment, status, *created, DeployInfo::Source::deployments});
+    }
+    co_return result;
+}
+
+QCoro::Task<QList<DeployInfo>> actionsDeploysToday(Ctx ctx, QString repo, QString token, CancelToken cancel)
+{
+    const auto body = co_await fetchQuietly(
+        ctx, ctx->baseURL + QStringLiteral("/repos/%1/actions/runs?per_page=30").arg(repo), token, cancel);
+    if (!body)
+        co_return QList<DeployInfo>{};
+    QList<wire::WorkflowRun> runs;
+    try {
+        runs = wire::decodeWorkflowRuns(*body);
+    } catch (const DecodeError&) {
+        co_return QList<DeployInfo>{};
+    }
+    const QDateTime now = ctx->now();
+    QList<DeployInfo> result;
+    for (const wire::WorkflowRun& run : runs) {
+        const auto created = parseGitHubDate(run.createdAt);
+        if (!created || !isSameLocalDay(*created, now, ctx->timeZone) || !isDeployWorkflowName(run.name))
+            continue;
+        result.append(DeployInfo{run.name, workflowRunDeployStatus(run), *created, DeployInfo::Source::actions});
+    }
+    co_return result;
+}
+
+QCoro::Task<QList<DeployInfo>> deploysToday(Ctx ctx, QString repo, QString token, CancelToken cancel)
+{
+    auto fromDeployments = deploymentsToday(ctx, repo, token, cancel);
+    auto fromActions = actionsDeploysToday(ctx, repo, token, cancel);
+    const QList<DeployInfo> deployments = co_await fromDeployments;
+    const QList<DeployInfo> actions = co_await fromActions;
+    co_return mergeDeploys(deployments, actions);
+}
+
+} // namespace
+
+QCoro::Task<QList<GitHubIssue>> GitHubService::fetchIssues(QString repo, QString token, CancelToken cancel) const
+{
+    return issues(m_context, std::move(repo), std::move(token), std::move(cancel));
+}
+
+QCoro::Task<qint64> GitHubService::fetchOpenPRCount(QString repo, QString token, CancelToken cancel) const
+{
+    return openPRCount(m_context, std::move(repo), std::move(token), std::move(cancel));
+}
+
+QCoro::Task<std::optional<GitHubService::LastCommit>> GitHubService::fetchLastCommit(QString repo, QString token,
+                                                                                     CancelToken cancel) const
+{
+    return lastCommit(m_context, std::move(repo), std::move(token), std::move(cancel));
+}
+
+QCoro::Task<std::optional<QStringList>> GitHubService::fetchEnvironments(QString repo, QString token,
+                                                                         CancelToken cancel) const
+{
+    return environments(m_context, std::move(repo), std::move(token), std::move(cancel));
+}
+
+QCoro::Task<QList<DeployInfo>> GitHubService::fetchDeploysToday(QString repo, QString token, CancelToken cancel) const
+{
+    return deploysToday(m_context, std::move(repo), std::move(token), std::move(cancel));
+}
+
+} // namespace norvane

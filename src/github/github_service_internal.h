@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/json_reader.h"
+#include "github/github_service.h"
+
+#include <QUrl>
+
+// Shared by the files that implement GitHubService; not part of its interface.
+namespace norvane {
+
+struct GitHubService::Context {
+    HttpSession session;
+    QString baseURL;
+    std::function<QDateTime()> now;
+    QTimeZone timeZone;
+};
+
+namespace detail {
+
+using Ctx = std::shared_ptr<const GitHubService::Context>;
+
+// The body as text, or nullopt when it is not valid UTF-8.
+std::optional<QString> utf8Text(const QByteArray& bytes);
+// A URL only when the whole text parses strictly.
+std::optional<QUrl> parseAddress(const QString& address);
+
+// How the throwing queries classify a reply.
+struct Classification {
+    bool log = true;                               // failure lines in the "API" category
+    QString statusLogPrefix = QStringLiteral("❌ GitHub API Error - Status: ");
+    QString undecodableBody = QStringLiteral("No response body");
+    bool unauthorizedAsServiceError = false;       // HTTP 401 raises GitHubServiceError directly
+};
+
+// Sends a GET and returns the body of a 200 reply; throws GitHubAPIError (or GitHubServiceError) otherwise.
+QCoro::Task<QByteArray> fetchClassified(Ctx ctx, QString address, QString endpoint, QString token, CancelToken cancel,
+                                        Classification how, bool logExchange = false);
+
+// Decodes with `decode`, turning a DecodeError into GitHubAPIError::decodingError (logged when asked).
+template <typename F>
+auto decodeClassified(const QByteArray& body, const QString& endpoint, const Classification& how, F decode)
+    -> decltype(decode(body));
+
+// Sends a GET and returns the body of a 200 reply, or nullopt for any failure at all.
+QCoro::Task<std::optional<QByteArray>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel);
+
+void logDecodeFailure(const QString& endpoint, const QString& error);
+
+template <typename F>
+auto decodeClassified(const QByteArray& body, const QString& endpoint, const Classification& how, F decode)
+    -> decltype(decode(body))
+{
+    try {
+        return decode(body);
+    } catch (const DecodeError& e) {
+        if (how.log)
+            logDecodeFailure(endpoint, e.description());
+        throw GitHubAPIError::decodingError(endpoint, e.description(), utf8Text(body).value_or(how.undecodableBody));
+    }
+}
+
+} // namespace detail
+} // namespace norvane

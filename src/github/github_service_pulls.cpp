@@ -1,0 +1,248 @@
+#include "github/github_service_internal.h"
+#include "platform/debug_log.h"
+
+namespace norvane {
+
+using namespace detail;
+using CIStatus = PullRequest::CIStatus;
+
+namespace {
+
+const QString kApi = QStringLiteral("API");
+const QString kReviews = QStringLiteral("Reviews");
+
+QString flag(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+struct Search {
+    SearchKind kind;
+    QString qualifier;
+    QString endpoint;
+};
+
+QCoro::Task<QList<PullRequest>> search(Ctx ctx, Search which, QString username, QString token, CancelToken cancel)
+{
+    const QString text = QStringLiteral("type:pr state:open archived:false ") + which.qualifier + username;
+    const QString address = ctx->baseURL + QStringLiteral("/search/issues?q=") + GitHubService::encodeQueryText(text) +
+                            QStringLiteral("&sort=updated&order=desc&per_page=50");
+    Classification how;
+    const bool reviewSearch = which.kind == SearchKind::reviewRequested;
+    if (reviewSearch) {
+        how.statusLogPrefix = QStringLiteral("❌ fetchReviewRequests API Error - Status: ");
+        debugLog(kApi, QStringLiteral("fetchReviewRequests - Token starts with: ") + token.left(10) + QStringLiteral("..."));
+    }
+    const QByteArray body = co_await fetchClassified(ctx, address, which.endpoint, token, cancel, how, reviewSearch);
+    const auto items = decodeClassified(body, which.endpoint, how, wire::decodeSearchResponse);
+    if (reviewSearch)
+        debugLog(kApi, QStringLiteral("fetchReviewRequests returned %1 items").arg(items.size()));
+    QList<PullRequest> prs;
+    prs.reserve(items.size());
+    const QDateTime now = ctx->now();
+    for (const auto& item : items)
+        prs.append(pullRequestFromSearchItem(item, which.kind, now));
+    co_return prs;
+}
+
+QCoro::Task<wire::PRDetail> details(Ctx ctx, QString repo, qint64 number, QString token, CancelToken cancel)
+{
+    const QString endpoint = QStringLiteral("repos/%1/pulls/%2").arg(repo).arg(number);
+    const QString address = ctx->baseURL + QLatin1Char('/') + endpoint;
+    const Classification how;
+    const QByteArray body = co_await fetchClassified(ctx, address, endpoint, token, cancel, how);
+    co_return decodeClassified(body, endpoint, how, wire::decodePRDetail);
+}
+
+QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QString token, CancelToken cancel)
+{
+    const QString address = ctx->baseURL + QStringLiteral("/repos/%1/pulls/%2/reviews").arg(repo).arg(number);
+    debugLog(kReviews, QStringLiteral("Fetching reviews from: ") + address);
+    const auto url = parseAddress(address);
+    if (!url) {
+        debugLog(kReviews, QStringLiteral("❌ Invalid URL for reviews: ") + address);
+        co_return ReviewFetchResult::unknown();
+    }
+    // A transport failure is the caller's business: it ends the whole pull-request fetch.
+    const HttpReply reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel);
+    const QString bodyText = utf8Text(reply.body).value_or(QStringLiteral("No response body"));
+    if (!reply.isHttp) {
+        debugLog(kReviews, QStringLiteral("❌ Non-HTTP response for PR #%1").arg(number));
+        co_return ReviewFetchResult::unknown();
+    }
+    if (reply.statusCode != 200) {
+        debugLog(kReviews,
+                 QStringLiteral("❌ API error fetching reviews for PR #%1: Status %2").arg(number).arg(reply.statusCode));
+        debugLog(kReviews, QStringLiteral("Response: ") + bodyText);
+        co_return ReviewFetchResult::unknown();
+    }
+    QList<wire::Review> list;
+    try {
+        list = wire::decodeReviews(reply.body);
+    } catch (const DecodeError& e) {
+        debugLog(kReviews, QStringLiteral("❌ Failed to decode reviews for PR #%1: %2").arg(number).arg(e.description()));
+        debugLog(kReviews, QStringLiteral("Raw response: ") + bodyText);
+        co_return ReviewFetchResult::unknown();
+    }
+
+    debugLog(kReviews, QStringLiteral("PR #%1 in %2: Found %3 total reviews").arg(number).arg(repo).arg(list.size()));
+    for (const auto& r : list) {
+        debugLog(kReviews, QStringLiteral("  - %1: %2 at %3")
+                               .arg(r.userLogin.value_or(QStringLiteral("unknown")), r.state,
+                                    r.submittedAt.value_or(QStringLiteral("unknown"))));
+    }
+    const ReviewVerdict verdict = reviewVerdict(list, ctx->now());
+    debugLog(kReviews, QStringLiteral("PR #%1: Latest reviews per user:").arg(number));
+    for (const auto& r : verdict.latestPerReviewer)
+        debugLog(kReviews, QStringLiteral("  - %1: %2").arg(*r.userLogin, r.state));
+    debugLog(kReviews,
+             QStringLiteral("PR #%1: Final status = %2").arg(number).arg(approvalCaseName(verdict.result.status)));
+    co_return verdict.result;
+}
+
+QCoro::Task<CIStatus> legacyStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel)
+{
+    const QString address = ctx->baseURL + QStringLiteral("/repos/%1/commits/%2/status").arg(repo, sha);
+    const auto body = co_await fetchQuietly(ctx, address, token, cancel);
+    if (!body)
+        co_return CIStatus::unknown;
+    try {
+        co_return legacyCIStatus(wire::decodeCommitStatus(*body));
+    } catch (const DecodeError&) {
+        co_return CIStatus::unknown;
+    }
+}
+
+QCoro::Task<CIStatus> checkRunsStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel)
+{
+    const QString address = ctx->baseURL + QStringLiteral("/repos/%1/commits/%2/check-runs?per_page=100").arg(repo, sha);
+    const auto body = co_await fetchQuietly(ctx, address, token, cancel);
+    if (!body)
+        co_return CIStatus::unknown;
+    try {
+        co_return checkRunsCIStatus(wire::decodeCheckRuns(*body));
+    } catch (const DecodeError&) {
+        co_return CIStatus::unknown;
+    }
+}
+
+QCoro::Task<CIStatus> ciStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel)
+{
+    // Both queries are in flight together; each starts running as soon as it is called.
+    auto legacy = legacyStatus(ctx, repo, sha, token, cancel);
+    auto checks = checkRunsStatus(ctx, repo, sha, token, cancel);
+    const CIStatus legacyResult = co_await legacy;
+    const CIStatus checksResult = co_await checks;
+    co_return combinedCIStatus(legacyResult, checksResult);
+}
+
+QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString token, CancelToken cancel)
+{
+    debugLog(kApi, QStringLiteral("fetchPullRequests() called for username: ") + username);
+    const auto requested = co_await search(
+        ctx, {SearchKind::reviewRequested, QStringLiteral("review-requested:"), QStringLiteral("search/issues (review-requested)")},
+        username, token, cancel);
+    debugLog(kApi, QStringLiteral("Review requests: %1").arg(requested.size()));
+    const auto authored = co_await search(
+        ctx, {SearchKind::authored, QStringLiteral("author:"), QStringLiteral("search/issues (author)")}, username, token,
+        cancel);
+    debugLog(kApi, QStringLiteral("User PRs: %1").arg(authored.size()));
+    const auto assigned = co_await search(
+        ctx, {SearchKind::assigned, QStringLiteral("assignee:"), QStringLiteral("search/issues (assignee)")}, username,
+        token, cancel);
+    debugLog(kApi, QStringLiteral("Assigned PRs: %1").arg(assigned.size()));
+
+    QList<PullRequest> prs = mergeSearchResults(requested + authored + assigned);
+    debugLog(kApi, QStringLiteral("Unique PRs after merge (%1 total):").arg(prs.size()));
+    for (const auto& pr : prs) {
+        debugLog(kApi, QStringLiteral("  - #%1 '%2' isYourPR=%3 author=%4")
+                           .arg(pr.number)
+                           .arg(pr.title, flag(pr.isYourPR), pr.author.value_or(QStringLiteral("nil"))));
+    }
+
+    // One pull request at a time, one request at a time (the CI pair aside), to bound the load on GitHub.
+    for (PullRequest& pr : prs) {
+        try {
+            const wire::PRDetail detail = co_await details(ctx, pr.repository, pr.number, token, cancel);
+            pr.headSha = detail.headSha;
+            pr.commentCount = int(detail.comments.value_or(0) + detail.reviewComments.value_or(0));
+            if (detail.reviewComments)
+                pr.reviewCommentCount = int(*detail.reviewComments);
+            if (pr.isYourPR)
+                pr.requestedReviewers = detail.requestedReviewers;
+        } catch (const GitHubAPIError&) {
+            // The record simply stays without detail.
+        }
+
+        if (pr.isYourPR || pr.reviewRequested || pr.isAssigned) {
+            debugLog(kReviews, QStringLiteral("Fetching reviews for PR #%1 (isYourPR=%2, reviewRequested=%3, isAssigned=%4)")
+                                   .arg(pr.number)
+                                   .arg(flag(pr.isYourPR), flag(pr.reviewRequested), flag(pr.isAssigned)));
+            const ReviewFetchResult result = co_await reviews(ctx, pr.repository, pr.number, token, cancel);
+            pr.approvalStatus = result.status;
+            pr.reviewCount = result.reviewCount;
+            if (pr.isYourPR)
+                pr.lastChangeRequest = result.lastChangeRequest;
+        } else {
+            debugLog(kReviews,
+                     QStringLiteral("Skipping reviews for PR #%1 (not yours, not requested, not assigned)").arg(pr.number));
+        }
+
+        if (pr.headSha)
+            pr.ciStatus = co_await ciStatus(ctx, pr.repository, *pr.headSha, token, cancel);
+    }
+
+    sortByUpdatedDescending(prs);
+    co_return prs;
+}
+
+QCoro::Task<QList<PullRequest>> pullRequestsTranslated(Ctx ctx, QString username, QString token, CancelToken cancel)
+{
+    try {
+        co_return co_await pullRequests(std::move(ctx), std::move(username), std::move(token), std::move(cancel));
+    } catch (const GitHubAPIError& e) {
+        if (e.kind() == GitHubAPIError::Kind::badServerResponse && e.statusCode() == 401)
+            throw GitHubServiceError(GitHubServiceError::Kind::unauthorized);
+        throw;
+    }
+}
+
+} // namespace
+
+QCoro::Task<QList<PullRequest>> GitHubService::fetchPullRequests(QString username, QString token,
+                                                                 CancelToken cancel) const
+{
+    return pullRequestsTranslated(m_context, std::move(username), std::move(token), std::move(cancel));
+}
+
+QCoro::Task<wire::PRDetail> GitHubService::fetchPRDetails(QString repo, qint64 prNumber, QString token,
+                                                          CancelToken cancel) const
+{
+    return details(m_context, std::move(repo), prNumber, std::move(token), std::move(cancel));
+}
+
+QCoro::Task<ReviewFetchResult> GitHubService::fetchReviewStatusAndCount(QString repo, qint64 prNumber, QString token,
+                                                                        CancelToken cancel) const
+{
+    return reviews(m_context, std::move(repo), prNumber, std::move(token), std::move(cancel));
+}
+
+QCoro::Task<CIStatus> GitHubService::fetchCIStatusForSha(QString repo, QString sha, QString token,
+                                                         CancelToken cancel) const
+{
+    return ciStatus(m_context, std::move(repo), std::move(sha), std::move(token), std::move(cancel));
+}
+
+QCoro::Task<CIStatus> GitHubService::fetchLegacyCommitStatus(QString repo, QString sha, QString token,
+                                                             CancelToken cancel) const
+{
+    return legacyStatus(m_context, std::move(repo), std::move(sha), std::move(token), std::move(cancel));
+}
+
+QCoro::Task<CIStatus> GitHubService::fetchCheckRunsStatus(QString repo, QString sha, QString token,
+                                                          CancelToken cancel) const
+{
+    return checkRunsStatus(m_context, std::move(repo), std::move(sha), std::move(token), std::move(cancel));
+}
+
+} // namespace norvane

@@ -1,0 +1,95 @@
+#include "github/http_session.h"
+
+#include "github/github_errors.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPointer>
+
+#include <qcoro/qcoronetworkreply.h>
+
+#include <memory>
+
+namespace norvane {
+
+namespace {
+
+[[noreturn]] void throwCancelled()
+{
+    throw TransportError(QNetworkReply::OperationCanceledError, QStringLiteral("Operation canceled"));
+}
+
+struct ReplyDeleter {
+    void operator()(QNetworkReply* reply) const
+    {
+        if (reply)
+            reply->deleteLater();
+    }
+};
+
+QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
+{
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(raw);
+    QMetaObject::Connection abortOnCancel;
+    if (cancel)
+        abortOnCancel = QObject::connect(cancel.get(), &Cancellation::cancelled, raw, &QNetworkReply::abort);
+    co_await raw;
+    QObject::disconnect(abortOnCancel);
+
+    const QVariant status = raw->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid()) {
+        // An HTTP status means a server answered, whatever error Qt derives from the status.
+        HttpReply result;
+        result.statusCode = status.toInt();
+        result.headers = raw->rawHeaderPairs();
+        result.body = raw->readAll();
+        co_return result;
+    }
+    if (raw->error() != QNetworkReply::NoError) {
+        if (cancel && cancel->isCancelled())
+            throwCancelled();
+        throw TransportError(raw->error(), raw->errorString(),
+                             QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
+    }
+    HttpReply result;
+    result.isHttp = false;
+    result.body = raw->readAll();
+    co_return result;
+}
+
+} // namespace
+
+HttpSession::HttpSession(QNetworkAccessManager* manager, QString userAgent)
+    : m_manager(manager), m_userAgent(std::move(userAgent))
+{
+}
+
+QString HttpSession::defaultUserAgent()
+{
+    const QString version = QCoreApplication::applicationVersion();
+    return QStringLiteral("Norvane/") + (version.isEmpty() ? QStringLiteral("0") : version);
+}
+
+QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken cancel) const
+{
+    if (cancel && cancel->isCancelled())
+        throwCancelled();
+    if (!request.hasRawHeader("User-Agent"))
+        request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
+    request.setTransferTimeout(kTimeoutMs);
+    return await(m_manager->get(request), std::move(cancel));
+}
+
+QCoro::Task<HttpReply> HttpSession::postForm(QNetworkRequest request, QByteArray form, CancelToken cancel) const
+{
+    if (cancel && cancel->isCancelled())
+        throwCancelled();
+    if (!request.hasRawHeader("User-Agent"))
+        request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    request.setTransferTimeout(kTimeoutMs);
+    return await(m_manager->post(request, form), std::move(cancel));
+}
+
+} // namespace norvane

@@ -1,0 +1,337 @@
+#include "core/github_rules.h"
+
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using AS = PullRequest::ApprovalStatus;
+using CI = PullRequest::CIStatus;
+using DS = DeployInfo::Status;
+
+namespace {
+
+const QDateTime kNow = QDateTime(QDate(2026, 12, 6), QTime(12, 0), Qt::UTC);
+
+QDateTime at(const char* iso)
+{
+    return *parseGitHubDate(QString::fromLatin1(iso));
+}
+
+wire::Review review(const char* login, const char* state, const char* submitted = nullptr, const char* body = nullptr)
+{
+    wire::Review r;
+    r.state = QString::fromLatin1(state);
+    if (login)
+        r.userLogin = QString::fromLatin1(login);
+    if (submitted)
+        r.submittedAt = QString::fromLatin1(submitted);
+    if (body)
+        r.body = QString::fromUtf8(body);
+    return r;
+}
+
+} // namespace
+
+TEST(GitHubRules, ExtractRepoName)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"https://github.com/octocat/Hello-World/pull/1347", "octocat/Hello-World"},
+        {"https://github.com//octocat//Hello-World/pull/1", "octocat/Hello-World"},
+        {"http://127.0.0.1:8080/acme/api/issues/3", "acme/api"},
+        {"https://github.com/octocat", "Unknown"},
+        {"https://github.com/", "Unknown"},
+        {"", "Unknown"},
+    };
+    for (const auto& [url, expected] : cases)
+        EXPECT_EQ(extractRepoName(QString::fromLatin1(url)), QString::fromLatin1(expected)) << url;
+}
+
+TEST(GitHubRules, ParseGitHubDateReadsZuluOffsetsAndFractions)
+{
+    const std::pair<const char*, const char*> valid[] = {
+        {"2024-05-01T12:00:00Z", "2024-05-01T12:00:00.000Z"},
+        {"2024-05-01T12:00:00.123Z", "2024-05-01T12:00:00.123Z"},
+        {"2024-05-01T12:00:00.5Z", "2024-05-01T12:00:00.500Z"},
+        {"2024-05-01T12:00:00.123456Z", "2024-05-01T12:00:00.123Z"},
+        {"2017-07-08T16:18:44-04:00", "2017-07-08T20:18:44.000Z"},
+        {"2020-01-08T23:48:37.000-08:00", "2020-01-09T07:48:37.000Z"},
+        {"2026-12-06T01:30:00+05:30", "2026-12-05T20:00:00.000Z"},
+    };
+    for (const auto& [text, utc] : valid) {
+        const auto parsed = parseGitHubDate(QString::fromLatin1(text));
+        ASSERT_TRUE(parsed.has_value()) << text;
+        EXPECT_EQ(parsed->toUTC().toString(Qt::ISODateWithMs), QString::fromLatin1(utc)) << text;
+    }
+    for (const char* bad : {"", "2024-05-01", "2024-05-01T12:00:00", "2024-13-01T12:00:00Z", "2024-05-01 12:00:00Z",
+                            "yesterday", "2024-05-01T25:00:00Z", "2024-05-01T12:00:00+24:00"}) {
+        EXPECT_FALSE(parseGitHubDate(QString::fromLatin1(bad)).has_value()) << bad;
+        EXPECT_EQ(parseGitHubDateOr(QString::fromLatin1(bad), kNow), kNow) << bad;
+    }
+}
+
+TEST(GitHubRules, SearchItemBecomesAPullRequestWithOneFlag)
+{
+    wire::SearchItem item{42, 7, QStringLiteral("Fix"), QStringLiteral("https://github.com/o/r/pull/7"),
+                          std::nullopt, QStringLiteral("garbage"), QStringLiteral("2026-12-01T10:00:00Z"), true,
+                          QStringLiteral("open")};
+    const PullRequest pr = pullRequestFromSearchItem(item, SearchKind::assigned, kNow);
+    EXPECT_EQ(pr.id, QStringLiteral("gh-42"));
+    EXPECT_EQ(pr.repository, QStringLiteral("o/r"));
+    EXPECT_FALSE(pr.author.has_value());
+    EXPECT_EQ(pr.createdAt, kNow); // unparsable text: the time of the fetch
+    EXPECT_EQ(pr.updatedAt, at("2026-12-01T10:00:00Z"));
+    EXPECT_TRUE(pr.isDraft);
+    EXPECT_TRUE(pr.isAssigned);
+    EXPECT_FALSE(pr.isYourPR || pr.reviewRequested || pr.approvalStatus || pr.ciStatus || pr.headSha);
+}
+
+TEST(GitHubRules, MergeKeepsFirstCopyAndOrsTheFlags)
+{
+    auto make = [](const char* id, SearchKind kind, const char* title) {
+        wire::SearchItem item{0, 1, QString::fromLatin1(title), QStringLiteral("https://github.com/o/r/pull/1"),
+                              QStringLiteral("me"), QStringLiteral("2026-01-01T00:00:00Z"),
+                              QStringLiteral("2026-01-01T00:00:00Z"), false, QStringLiteral("open")};
+        PullRequest pr = pullRequestFromSearchItem(item, kind, kNow);
+        pr.id = QString::fromLatin1(id);
+        return pr;
+    };
+    const QList<PullRequest> merged = mergeSearchResults({
+        make("gh-1", SearchKind::reviewRequested, "requested copy"),
+        make("gh-2", SearchKind::authored, "authored copy"),
+        make("gh-1", SearchKind::assigned, "assigned copy of 1"),
+        make("gh-2", SearchKind::assigned, "assigned copy of 2"),
+        make("gh-3", SearchKind::assigned, "only assigned"),
+    });
+    ASSERT_EQ(merged.size(), 3);
+    const auto find = [&](const char* id) {
+        return *std::find_if(merged.begin(), merged.end(), [&](const PullRequest& p) { return p.id == QLatin1String(id); });
+    };
+    EXPECT_EQ(find("gh-1").title, QStringLiteral("requested copy"));
+    EXPECT_TRUE(find("gh-1").reviewRequested && find("gh-1").isAssigned && !find("gh-1").isYourPR);
+    EXPECT_EQ(find("gh-2").title, QStringLiteral("authored copy"));
+    EXPECT_TRUE(find("gh-2").isYourPR && find("gh-2").isAssigned && !find("gh-2").reviewRequested);
+    EXPECT_TRUE(find("gh-3").isAssigned && !find("gh-3").isYourPR && !find("gh-3").reviewRequested);
+}
+
+TEST(GitHubRules, SortIsNewestFirstAndStable)
+{
+    QList<PullRequest> prs;
+    for (const auto& [id, time] : {std::pair{"a", "2026-01-01T00:00:00Z"}, std::pair{"b", "2026-03-01T00:00:00Z"},
+                                   std::pair{"c", "2026-01-01T00:00:00Z"}, std::pair{"d", "2026-02-01T00:00:00Z"}}) {
+        PullRequest pr;
+        pr.id = QString::fromLatin1(id);
+        pr.updatedAt = at(time);
+        prs.append(pr);
+    }
+    sortByUpdatedDescending(prs);
+    QStringList order;
+    for (const auto& pr : prs)
+        order.append(pr.id);
+    EXPECT_EQ(order.join(QLatin1Char(',')), QStringLiteral("b,d,a,c"));
+}
+
+TEST(GitHubRules, ReviewVerdictTable)
+{
+    struct Case {
+        const char* name;
+        QList<wire::Review> reviews;
+        AS status;
+        int count;
+        const char* changeRequester; // nullptr: no last change request
+    };
+    const Case cases[] = {
+        {"none", {}, AS::pending, 0, nullptr},
+        {"comments only", {review("a", "COMMENTED", "2026-01-01T00:00:00Z"), review("b", "COMMENTED")}, AS::pending, 2,
+         nullptr},
+        {"later approval replaces change request",
+         {review("a", "APPROVED", "2026-01-01T00:00:00Z"), review("b", "CHANGES_REQUESTED", "2026-01-02T00:00:00Z"),
+          review("b", "APPROVED", "2026-01-03T00:00:00Z")},
+         AS::approved, 3, nullptr},
+        {"comment after change request is skipped",
+         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"), review("a", "COMMENTED", "2026-01-02T00:00:00Z")},
+         AS::changesRequested, 2, "a"},
+        {"equal times keep the first",
+         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"), review("a", "APPROVED", "2026-01-01T00:00:00Z")},
+         AS::changesRequested, 2, "a"},
+        {"later without time keeps the first",
+         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"), review("a", "APPROVED")}, AS::changesRequested, 2,
+         "a"},
+        {"one change request outweighs approvals",
+         {review("a", "APPROVED", "2026-01-01T00:00:00Z"), review("b", "APPROVED", "2026-01-01T00:00:00Z"),
+          review("c", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z")},
+         AS::changesRequested, 3, "c"},
+        {"dismissed and pending never count",
+         {review("a", "DISMISSED", "2026-01-01T00:00:00Z"), review("b", "PENDING"), review("c", "approved")},
+         AS::pending, 3, nullptr},
+        {"reviews without a user are skipped", {review(nullptr, "CHANGES_REQUESTED", "2026-01-01T00:00:00Z")},
+         AS::pending, 1, nullptr},
+        {"newest change request wins",
+         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"), review("b", "CHANGES_REQUESTED", "2026-01-05T00:00:00Z"),
+          review("c", "CHANGES_REQUESTED", "2026-01-03T00:00:00Z")},
+         AS::changesRequested, 3, "b"},
+        {"change request without time gives no info", {review("a", "CHANGES_REQUESTED")}, AS::changesRequested, 1,
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        const ReviewFetchResult r = reviewVerdict(c.reviews, kNow).result;
+        EXPECT_EQ(r.status, c.status) << c.name;
+        EXPECT_EQ(r.reviewCount, c.count) << c.name;
+        EXPECT_EQ(r.lastChangeRequest.has_value(), c.changeRequester != nullptr) << c.name;
+        if (c.changeRequester && r.lastChangeRequest) {
+            EXPECT_EQ(r.lastChangeRequest->reviewer, QString::fromLatin1(c.changeRequester)) << c.name;
+        }
+    }
+}
+
+TEST(GitHubRules, ChangeRequestPreview)
+{
+    const QString longLine(250, QLatin1Char('x'));
+    const std::pair<std::optional<QString>, QString> cases[] = {
+        {std::nullopt, QStringLiteral("(No comment)")},
+        {QString(), QStringLiteral("(No comment)")},
+        {QStringLiteral("\n\n\n"), QStringLiteral("(No comment)")},
+        {QStringLiteral("\n\nPlease add tests\nand docs"), QStringLiteral("Please add tests")},
+        {longLine + QStringLiteral("\nmore"), QString(100, QLatin1Char('x'))},
+        {QStringLiteral("Héllo 👋"), QStringLiteral("Héllo 👋")},
+    };
+    for (const auto& [body, expected] : cases)
+        EXPECT_EQ(changeRequestPreview(body), expected);
+
+    const auto r = reviewVerdict({review("rev", "CHANGES_REQUESTED", "2026-12-05T08:30:00Z", "\n\nNeeds a test\nthanks")},
+                                 kNow)
+                       .result;
+    ASSERT_TRUE(r.lastChangeRequest.has_value());
+    EXPECT_EQ(*r.lastChangeRequest,
+              (ChangeRequestInfo{QStringLiteral("rev"), QStringLiteral("Needs a test"), at("2026-12-05T08:30:00Z")}));
+}
+
+TEST(GitHubRules, CIVerdicts)
+{
+    auto runs = [](std::initializer_list<std::pair<const char*, const char*>> list) {
+        wire::CheckRuns r;
+        for (const auto& [status, conclusion] : list)
+            r.runs.append({QString::fromLatin1(status),
+                           conclusion ? std::optional<QString>(QString::fromLatin1(conclusion)) : std::nullopt});
+        r.totalCount = r.runs.size();
+        return r;
+    };
+    const std::pair<wire::CheckRuns, CI> checkCases[] = {
+        {runs({}), CI::unknown},
+        {runs({{"in_progress", nullptr}, {"completed", "failure"}}), CI::pending},
+        {runs({{"queued", nullptr}}), CI::pending},
+        {runs({{"completed", "timed_out"}, {"completed", "success"}}), CI::failure},
+        {runs({{"completed", "cancelled"}}), CI::failure},
+        {runs({{"completed", "action_required"}}), CI::failure},
+        {runs({{"completed", "success"}, {"completed", "skipped"}}), CI::success},
+        {runs({{"completed", "neutral"}, {"completed", "stale"}}), CI::success},
+        {runs({{"completed", "success"}, {"completed", nullptr}}), CI::unknown},
+        {runs({{"waiting", nullptr}}), CI::unknown},
+        {runs({{"completed", "SUCCESS"}}), CI::unknown},
+    };
+    for (const auto& [r, expected] : checkCases)
+        EXPECT_EQ(checkRunsCIStatus(r), expected) << rawValue(expected).toStdString();
+
+    const std::tuple<const char*, QStringList, CI> legacyCases[] = {
+        {"pending", {}, CI::unknown},
+        {"success", {}, CI::unknown},
+        {"SUCCESS", {QStringLiteral("success")}, CI::success},
+        {"pending", {QStringLiteral("pending")}, CI::pending},
+        {"failure", {QStringLiteral("failure")}, CI::failure},
+        {"error", {QStringLiteral("error")}, CI::error},
+        {"weird", {QStringLiteral("success")}, CI::unknown},
+    };
+    for (const auto& [state, statuses, expected] : legacyCases)
+        EXPECT_EQ(legacyCIStatus({QString::fromLatin1(state), statuses}), expected) << state;
+
+    const std::tuple<CI, CI, CI> combined[] = {
+        {CI::failure, CI::success, CI::failure}, {CI::pending, CI::failure, CI::failure},
+        {CI::unknown, CI::pending, CI::pending}, {CI::error, CI::pending, CI::error},
+        {CI::success, CI::unknown, CI::success}, {CI::unknown, CI::unknown, CI::unknown},
+        {CI::error, CI::failure, CI::failure},   {CI::success, CI::success, CI::success},
+    };
+    for (const auto& [legacy, checks, expected] : combined)
+        EXPECT_EQ(combinedCIStatus(legacy, checks), expected)
+            << rawValue(legacy).toStdString() << "+" << rawValue(checks).toStdString();
+}
+
+TEST(GitHubRules, CommitMessageFirstLine)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Fix build", "Fix build"},
+        {"\n\nFix build\nmore\nlines", "Fix build"},
+        {"Subject\r\nBody", "Subject\r\nBody"},
+        {"", ""},
+        {"\n\n", ""},
+        {"One\n", "One"},
+    };
+    for (const auto& [message, expected] : cases)
+        EXPECT_EQ(commitMessageFirstLine(QString::fromLatin1(message)), QString::fromLatin1(expected)) << message;
+}
+
+TEST(GitHubRules, TodayIsTheLocalCalendarDay)
+{
+    const QTimeZone berlin("Europe/Berlin");
+    ASSERT_TRUE(berlin.isValid());
+    const QDateTime now = at("2026-12-06T10:00:00Z"); // 11:00 in Berlin
+    const std::pair<const char*, bool> cases[] = {
+        {"2026-12-05T22:59:00Z", false}, // 23:59 yesterday, local
+        {"2026-12-05T23:01:00Z", true},  // 00:01 today, local (still the 5th in UTC)
+        {"2026-12-06T22:59:59Z", true},
+        {"2026-12-06T23:00:00Z", false}, // local midnight of tomorrow
+        {"2026-12-06T00:30:00+02:00", false},
+    };
+    for (const auto& [time, today] : cases)
+        EXPECT_EQ(isSameLocalDay(at(time), now, berlin), today) << time;
+}
+
+TEST(GitHubRules, DeployStatusMapping)
+{
+    EXPECT_EQ(deploymentStatusFromStates({}), DS::unknown);
+    const std::pair<const char*, DS> deployments[] = {
+        {"success", DS::success}, {"failure", DS::failure}, {"pending", DS::pending}, {"in_progress", DS::inProgress},
+        {"queued", DS::unknown},  {"error", DS::unknown},   {"inactive", DS::unknown}, {"Success", DS::unknown},
+    };
+    for (const auto& [state, expected] : deployments)
+        EXPECT_EQ(deploymentStatusFromStates({QString::fromLatin1(state), QStringLiteral("success")}), expected) << state;
+
+    const std::tuple<const char*, const char*, DS> runs[] = {
+        {"queued", nullptr, DS::inProgress},        {"in_progress", "failure", DS::inProgress},
+        {"completed", "success", DS::success},      {"completed", "failure", DS::failure},
+        {"completed", "cancelled", DS::unknown},    {"completed", nullptr, DS::unknown},
+        {"waiting", nullptr, DS::unknown},
+    };
+    for (const auto& [status, conclusion, expected] : runs) {
+        wire::WorkflowRun run;
+        run.status = QString::fromLatin1(status);
+        if (conclusion)
+            run.conclusion = QString::fromLatin1(conclusion);
+        EXPECT_EQ(workflowRunDeployStatus(run), expected) << status;
+    }
+
+    const std::pair<const char*, bool> names[] = {
+        {"Deploy", true},     {"Ship it", true},     {"Pre-release checks", true}, {"Publish docs", true},
+        {"Build", false},     {"Continuous Integration", false}, {"REDEPLOYMENT", true}, {"", false},
+    };
+    for (const auto& [name, deploy] : names)
+        EXPECT_EQ(isDeployWorkflowName(QString::fromLatin1(name)), deploy) << name;
+}
+
+TEST(GitHubRules, MergeDeploysDropsSameMinuteRepeatsAndSortsNewestFirst)
+{
+    using S = DeployInfo::Source;
+    const QList<DeployInfo> deployments{
+        {QStringLiteral("production"), DS::success, at("2026-12-06T09:00:10Z"), S::deployments},
+        {QStringLiteral("Deploy"), DS::failure, at("2026-12-06T11:00:05Z"), S::deployments},
+    };
+    const QList<DeployInfo> actions{
+        {QStringLiteral("Deploy"), DS::success, at("2026-12-06T11:00:45Z"), S::actions},    // same minute: dropped
+        {QStringLiteral("Deploy"), DS::inProgress, at("2026-12-06T11:01:00Z"), S::actions}, // next minute: kept
+        {QStringLiteral("Release"), DS::success, at("2026-12-06T09:00:10Z"), S::actions},   // equal time: stays after
+        {QStringLiteral("production"), DS::unknown, at("2026-12-06T09:00:59Z"), S::actions}, // dropped
+    };
+    const QList<DeployInfo> merged = mergeDeploys(deployments, actions);
+    ASSERT_EQ(merged.size(), 4);
+    EXPECT_EQ(merged[0], actions[1]);
+    EXPECT_EQ(merged[1], deployments[1]);
+    EXPECT_EQ(merged[2], deployments[0]);
+    EXPECT_EQ(merged[3], actions[2]);
+}
