@@ -1,0 +1,224 @@
+#include "github/github_device_auth.h"
+
+#include "core/json_reader.h"
+#include "github/github_errors.h"
+
+#include <QJsonDocument>
+#include <QPointer>
+
+#include <qcoro/qcorotimer.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace norvane {
+
+namespace {
+
+QNetworkRequest jsonPost(const QString& address)
+{
+    QNetworkRequest request{QUrl(address)};
+    request.setRawHeader("Accept", "application/json");
+    return request;
+}
+
+} // namespace
+
+QDateTime RealDeviceAuthTimer::now() const
+{
+    return QDateTime::currentDateTimeUtc();
+}
+
+QCoro::Task<> RealDeviceAuthTimer::sleep(int seconds)
+{
+    co_await QCoro::sleepFor(std::chrono::seconds(seconds));
+}
+
+QString GitHubDeviceAuth::buildClientId()
+{
+    return QStringLiteral(NORVANE_OAUTH_CLIENT_ID);
+}
+
+GitHubDeviceAuth::GitHubDeviceAuth(HttpSession session, Config config, std::shared_ptr<DeviceAuthTimer> timer,
+                                   QObject* parent)
+    : QObject(parent), m_session(std::move(session)), m_config(std::move(config)), m_timer(std::move(timer))
+{
+    if (!m_timer)
+        m_timer = std::make_shared<RealDeviceAuthTimer>();
+}
+
+GitHubDeviceAuth::~GitHubDeviceAuth()
+{
+    // Requests in flight belong to this object; a loop still sleeping notices the QPointer and ends.
+    if (m_flow)
+        m_flow->cancel();
+}
+
+void GitHubDeviceAuth::setState(DeviceAuthState state)
+{
+    if (m_state == state)
+        return;
+    m_state = std::move(state);
+    Q_EMIT stateChanged(m_state);
+}
+
+void GitHubDeviceAuth::setResult(AuthResult result)
+{
+    m_result = std::move(result);
+    Q_EMIT resultChanged(m_result);
+}
+
+void GitHubDeviceAuth::startFlow()
+{
+    if (m_config.clientId == QLatin1String(kUnconfiguredClientId)) {
+        setState(DeviceAuthState::failed(
+            QStringLiteral("GitHub OAuth App not configured.\nSee GitHubDeviceAuth for setup instructions.")));
+        return;
+    }
+    // A new flow supersedes whatever an earlier one still had running.
+    if (m_flow)
+        m_flow->cancel();
+    m_flow = makeCancelToken();
+    setState(DeviceAuthState::loading());
+    requestDeviceCode(m_flow);
+}
+
+void GitHubDeviceAuth::cancel()
+{
+    if (m_flow) {
+        m_flow->cancel();
+        m_flow.reset();
+    }
+    setState(DeviceAuthState::idle());
+}
+
+QCoro::Task<> GitHubDeviceAuth::requestDeviceCode(CancelToken flow)
+{
+    QPointer<GitHubDeviceAuth> self(this);
+    const QByteArray form = "client_id=" + QUrl::toPercentEncoding(m_config.clientId) + "&scope=repo";
+    const HttpSession session = m_session;
+    QString deviceCode, userCode, verificationUri;
+    qint64 expiresIn = 0, interval = 0;
+    try {
+        const HttpReply reply =
+            co_await session.postForm(jsonPost(m_config.webBaseURL + QStringLiteral("/login/device/code")), form, flow);
+        if (!self || flow->isCancelled())
+            co_return;
+        const JsonReader r(parseJsonObject(reply.body));
+        deviceCode = r.string(QStringLiteral("device_code"));
+        userCode = r.string(QStringLiteral("user_code"));
+        verificationUri = r.string(QStringLiteral("verification_uri"));
+        expiresIn = r.int64(QStringLiteral("expires_in"));
+        interval = r.int64(QStringLiteral("interval"));
+    } catch (const TransportError& e) {
+        if (self && !flow->isCancelled())
+            setState(DeviceAuthState::failed(QStringLiteral("Failed to connect to GitHub: ") + e.description()));
+        co_return;
+    } catch (const DecodeError& e) {
+        if (self && !flow->isCancelled())
+            setState(DeviceAuthState::failed(QStringLiteral("Failed to connect to GitHub: ") + e.description()));
+        co_return;
+    }
+
+    const QUrl url(verificationUri, QUrl::StrictMode);
+    if (!url.isValid() || url.isEmpty()) {
+        setState(DeviceAuthState::failed(QStringLiteral("Invalid verification URL returned by GitHub")));
+        co_return;
+    }
+    const QDateTime expiresAt = m_timer->now().addSecs(expiresIn);
+    setState(DeviceAuthState::awaiting(userCode, url, expiresAt));
+    pollLoop(deviceCode, int(std::clamp<qint64>(interval, 1, 3600)), expiresAt, flow);
+}
+
+QCoro::Task<> GitHubDeviceAuth::pollLoop(QString deviceCode, int interval, QDateTime expiresAt, CancelToken poll)
+{
+    QPointer<GitHubDeviceAuth> self(this);
+    const std::shared_ptr<DeviceAuthTimer> timer = m_timer;
+    for (;;) {
+        if (poll->isCancelled())
+            co_return;
+        co_await timer->sleep(interval);
+        if (!self || poll->isCancelled())
+            co_return;
+        if (!(timer->now() < expiresAt)) {
+            setState(DeviceAuthState::failed(QStringLiteral("Authorization code expired. Please try again.")));
+            co_return;
+        }
+        const Poll answer = co_await pollForToken(deviceCode);
+        if (!self || poll->isCancelled())
+            co_return;
+        switch (answer.outcome) {
+        case PollOutcome::pending:
+            continue;
+        case PollOutcome::slowDown:
+            interval += 5; // GitHub asked for more patience; it stays for the rest of the flow
+            continue;
+        case PollOutcome::failure:
+            setState(DeviceAuthState::failed(answer.value));
+            co_return;
+        case PollOutcome::success:
+            break;
+        }
+        const std::optional<QString> login = co_await fetchUsername(answer.value);
+        if (!self || poll->isCancelled())
+            co_return;
+        if (login)
+            setResult(AuthResult{answer.value, *login});
+        else
+            setState(DeviceAuthState::failed(QStringLiteral("Authorized, but couldn't fetch your GitHub username.")));
+        co_return;
+    }
+}
+
+QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString deviceCode)
+{
+    // The device code goes out exactly as GitHub sent it.
+    const QByteArray form = "client_id=" + QUrl::toPercentEncoding(m_config.clientId) + "&device_code=" +
+                            deviceCode.toUtf8() + "&grant_type=urn:ietf:params:oauth:grant-type:device_code";
+    const HttpSession session = m_session;
+    const QString address = m_config.webBaseURL + QStringLiteral("/login/oauth/access_token");
+    std::optional<QString> token, error, description;
+    try {
+        const HttpReply reply = co_await session.postForm(jsonPost(address), form, m_flow);
+        const JsonReader r(parseJsonObject(reply.body));
+        token = r.optionalString(QStringLiteral("access_token"));
+        error = r.optionalString(QStringLiteral("error"));
+        description = r.optionalString(QStringLiteral("error_description"));
+    } catch (const TransportError&) {
+        co_return Poll{PollOutcome::pending, {}}; // offline for a moment: try again after the interval
+    } catch (const DecodeError&) {
+        co_return Poll{PollOutcome::pending, {}};
+    }
+    if (token)
+        co_return Poll{PollOutcome::success, *token};
+    if (!error)
+        co_return Poll{PollOutcome::failure, description.value_or(QStringLiteral("Unknown error from GitHub"))};
+    if (*error == QLatin1String("authorization_pending"))
+        co_return Poll{PollOutcome::pending, {}};
+    if (*error == QLatin1String("slow_down"))
+        co_return Poll{PollOutcome::slowDown, {}};
+    if (*error == QLatin1String("expired_token"))
+        co_return Poll{PollOutcome::failure, QStringLiteral("Code expired. Please try again.")};
+    if (*error == QLatin1String("access_denied"))
+        co_return Poll{PollOutcome::failure, QStringLiteral("Access denied by user.")};
+    co_return Poll{PollOutcome::failure, description.value_or(*error)};
+}
+
+QCoro::Task<std::optional<QString>> GitHubDeviceAuth::fetchUsername(QString token)
+{
+    QNetworkRequest request{QUrl(m_config.apiBaseURL + QStringLiteral("/user"))};
+    request.setRawHeader("Authorization", QStringLiteral("token %1").arg(token).toUtf8());
+    request.setRawHeader("Accept", "application/vnd.github+json");
+    const HttpSession session = m_session;
+    try {
+        const HttpReply reply = co_await session.get(request, m_flow);
+        const QJsonDocument doc = QJsonDocument::fromJson(reply.body);
+        const QJsonValue login = doc.object().value(QStringLiteral("login"));
+        if (doc.isObject() && login.isString())
+            co_return login.toString();
+    } catch (const TransportError&) {
+    }
+    co_return std::nullopt;
+}
+
+} // namespace norvane

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "github/cancellation.h"
+#include "github/http_session.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <qcoro/qcorotask.h>
+
+#include <memory>
+#include <optional>
+
+namespace norvane {
+
+// Where the device flow stands.
+struct DeviceAuthState {
+    enum class Kind { idle, loading, awaitingAuthorization, failed };
+    Kind kind = Kind::idle;
+    QString userCode;        // awaitingAuthorization
+    QUrl verificationURL;    // awaitingAuthorization
+    QDateTime expiresAt;     // awaitingAuthorization
+    QString message;         // failed: shown to the user word for word
+
+    static DeviceAuthState idle() { return {}; }
+    static DeviceAuthState loading() { return {Kind::loading, {}, {}, {}, {}}; }
+    static DeviceAuthState awaiting(QString code, QUrl url, QDateTime expires)
+    {
+        return {Kind::awaitingAuthorization, std::move(code), std::move(url), std::move(expires), {}};
+    }
+    static DeviceAuthState failed(QString message) { return {Kind::failed, {}, {}, {}, std::move(message)}; }
+
+    friend bool operator==(const DeviceAuthState&, const DeviceAuthState&) = default;
+};
+
+struct AuthResult {
+    QString token;
+    QString username;
+    friend bool operator==(const AuthResult&, const AuthResult&) = default;
+};
+
+// The flow's sense of time: real timers in the app, a virtual clock in tests.
+class DeviceAuthTimer {
+public:
+    virtual ~DeviceAuthTimer() = default;
+    virtual QDateTime now() const = 0;
+    virtual QCoro::Task<> sleep(int seconds) = 0;
+};
+
+class RealDeviceAuthTimer final : public DeviceAuthTimer {
+public:
+    QDateTime now() const override;
+    QCoro::Task<> sleep(int seconds) override;
+};
+
+// Signs a user in through GitHub's OAuth device flow: shows a user code, polls until the user approves it
+// in the browser, then looks up the login. Owns no storage; the caller decides what to do with `result`.
+class GitHubDeviceAuth : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(norvane::DeviceAuthState state READ state NOTIFY stateChanged)
+    Q_PROPERTY(std::optional<norvane::AuthResult> result READ result NOTIFY resultChanged)
+public:
+    static QString buildClientId();
+    static constexpr auto kUnconfiguredClientId = "YOUR_CLIENT_ID_HERE";
+
+    struct Config {
+        QString clientId = buildClientId();
+        QString webBaseURL = QStringLiteral("https://github.com");
+        QString apiBaseURL = QStringLiteral("https://api.github.com");
+    };
+
+    GitHubDeviceAuth(HttpSession session, Config config, std::shared_ptr<DeviceAuthTimer> timer = nullptr,
+                     QObject* parent = nullptr);
+    ~GitHubDeviceAuth() override;
+
+    const DeviceAuthState& state() const { return m_state; }
+    const std::optional<AuthResult>& result() const { return m_result; }
+
+    void startFlow();
+    void cancel();
+
+Q_SIGNALS:
+    void stateChanged(const norvane::DeviceAuthState& state);
+    void resultChanged(const std::optional<norvane::AuthResult>& result);
+
+private:
+    enum class PollOutcome { success, failure, pending, slowDown };
+    struct Poll {
+        PollOutcome outcome;
+        QString value; // token or failure message
+    };
+
+    void setState(DeviceAuthState state);
+    void setResult(AuthResult result);
+    QCoro::Task<> requestDeviceCode(CancelToken flow);
+    QCoro::Task<> pollLoop(QString deviceCode, int interval, QDateTime expiresAt, CancelToken poll);
+    QCoro::Task<Poll> pollForToken(QString deviceCode);
+    QCoro::Task<std::optional<QString>> fetchUsername(QString token);
+
+    HttpSession m_session;
+    Config m_config;
+    std::shared_ptr<DeviceAuthTimer> m_timer;
+    DeviceAuthState m_state;
+    std::optional<AuthResult> m_result;
+    CancelToken m_flow; // the device-code request and the poll loop of the current flow
+};
+
+} // namespace norvane
+
+Q_DECLARE_METATYPE(norvane::DeviceAuthState)
+Q_DECLARE_METATYPE(norvane::AuthResult)
