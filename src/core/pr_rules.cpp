@@ -1,0 +1,333 @@
+#include "core/pr_rules.h"
+
+#include "core/json_reader.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace norvane {
+
+using AS = PullRequest::ApprovalStatus;
+using CI = PullRequest::CIStatus;
+
+QJsonObject toJson(const NotificationSettings& s)
+{
+    return QJsonObject{{QStringLiteral("notifyOnReviewRequest"), s.notifyOnReviewRequest},
+                       {QStringLiteral("notifyOnChangesRequested"), s.notifyOnChangesRequested},
+                       {QStringLiteral("notifyOnApproval"), s.notifyOnApproval},
+                       {QStringLiteral("pollingIntervalMinutes"), s.pollingIntervalMinutes}};
+}
+
+NotificationSettings notificationSettingsFromJson(const QJsonObject& object)
+{
+    const JsonReader r(object);
+    NotificationSettings s;
+    s.notifyOnReviewRequest = r.boolean(QStringLiteral("notifyOnReviewRequest"));
+    s.notifyOnChangesRequested = r.boolean(QStringLiteral("notifyOnChangesRequested"));
+    s.notifyOnApproval = r.boolean(QStringLiteral("notifyOnApproval"));
+    const qint64 minutes = r.int64(QStringLiteral("pollingIntervalMinutes"));
+    if (minutes < INT_MIN || minutes > INT_MAX)
+        r.fail(QStringLiteral("pollingIntervalMinutes"), QStringLiteral("out of range"));
+    s.pollingIntervalMinutes = int(minutes);
+    return s;
+}
+
+QString rawValue(PRUpdateType type)
+{
+    switch (type) {
+    case PRUpdateType::newCommits:
+        return QStringLiteral("newCommits");
+    case PRUpdateType::newReview:
+        return QStringLiteral("newReview");
+    case PRUpdateType::newComments:
+        return QStringLiteral("newComments");
+    case PRUpdateType::ciStatusChanged:
+        break;
+    }
+    return QStringLiteral("ciStatusChanged");
+}
+
+PRSeenState PRSeenState::snapshot(const PullRequest& pr)
+{
+    return PRSeenState{pr.headSha, pr.reviewCount.value_or(0), pr.commentCount.value_or(0), pr.ciStatus,
+                       pr.approvalStatus};
+}
+
+QList<PRUpdateType> PRSeenState::changes(const PullRequest& pr) const
+{
+    QList<PRUpdateType> out;
+    if (pr.headSha && headSha && *pr.headSha != *headSha)
+        out.append(PRUpdateType::newCommits);
+    if (pr.reviewCount && reviewCount < *pr.reviewCount)
+        out.append(PRUpdateType::newReview);
+    if (pr.commentCount && commentCount < *pr.commentCount)
+        out.append(PRUpdateType::newComments);
+    if (pr.ciStatus && *pr.ciStatus != CI::unknown && ciStatus && *ciStatus != CI::unknown && *ciStatus != *pr.ciStatus)
+        out.append(PRUpdateType::ciStatusChanged);
+    return out;
+}
+
+QJsonObject toJson(const PRSeenState& s)
+{
+    QJsonObject o{{QStringLiteral("reviewCount"), s.reviewCount}, {QStringLiteral("commentCount"), s.commentCount}};
+    if (s.headSha)
+        o.insert(QStringLiteral("headSha"), *s.headSha);
+    if (s.ciStatus)
+        o.insert(QStringLiteral("ciStatus"), rawValue(*s.ciStatus));
+    if (s.approvalStatus)
+        o.insert(QStringLiteral("approvalStatus"), rawValue(*s.approvalStatus));
+    return o;
+}
+
+static int boundedInt(const JsonReader& r, const QString& key)
+{
+    const qint64 v = r.int64(key);
+    if (v < INT_MIN || v > INT_MAX)
+        r.fail(key, QStringLiteral("%1 does not fit a 32-bit integer").arg(v));
+    return int(v);
+}
+
+PRSeenState prSeenStateFromJson(const QJsonObject& object, const QString& path)
+{
+    const JsonReader r(object, path);
+    PRSeenState s;
+    s.headSha = r.optionalString(QStringLiteral("headSha"));
+    s.reviewCount = boundedInt(r, QStringLiteral("reviewCount"));
+    s.commentCount = boundedInt(r, QStringLiteral("commentCount"));
+    if (const auto raw = r.optionalString(QStringLiteral("ciStatus"))) {
+        s.ciStatus = ciStatusFromRaw(*raw);
+        if (!s.ciStatus)
+            r.fail(QStringLiteral("ciStatus"), QStringLiteral("\"%1\" is not a known value").arg(*raw));
+    }
+    if (const auto raw = r.optionalString(QStringLiteral("approvalStatus"))) {
+        s.approvalStatus = approvalStatusFromRaw(*raw);
+        if (!s.approvalStatus)
+            r.fail(QStringLiteral("approvalStatus"), QStringLiteral("\"%1\" is not a known value").arg(*raw));
+    }
+    return s;
+}
+
+QJsonObject toJson(const SeenStateMap& states)
+{
+    QJsonObject o;
+    for (auto it = states.cbegin(); it != states.cend(); ++it)
+        o.insert(it.key(), toJson(it.value()));
+    return o;
+}
+
+SeenStateMap seenStateMapFromJson(const QJsonObject& object)
+{
+    SeenStateMap map;
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        if (!it.value().isObject())
+            throw DecodeError(QStringLiteral("key \"%1\": expected an object, found %2")
+                                  .arg(it.key(), jsonTypeName(it.value())));
+        map.insert(it.key(), prSeenStateFromJson(it.value().toObject(), it.key()));
+    }
+    return map;
+}
+
+QString rawValue(PRFilter filter)
+{
+    switch (filter) {
+    case PRFilter::all:
+        return QStringLiteral("All");
+    case PRFilter::needsReview:
+        return QStringLiteral("Review");
+    case PRFilter::myPending:
+        return QStringLiteral("Pending");
+    case PRFilter::myApproved:
+        return QStringLiteral("Approved");
+    case PRFilter::myChanges:
+        return QStringLiteral("Changes");
+    case PRFilter::drafts:
+        break;
+    }
+    return QStringLiteral("Drafts");
+}
+
+std::optional<PRFilter> prFilterFromRaw(const QString& raw)
+{
+    for (PRFilter f : kAllFilters) {
+        if (rawValue(f) == raw)
+            return f;
+    }
+    return std::nullopt;
+}
+
+bool filterIncludes(PRFilter filter, const PullRequest& p)
+{
+    switch (filter) {
+    case PRFilter::all:
+        return true;
+    case PRFilter::needsReview:
+        return p.reviewRequested || p.isAssigned;
+    case PRFilter::myPending:
+        return p.isYourPR && p.approvalStatus == AS::pending && !p.isDraft;
+    case PRFilter::myApproved:
+        return p.isYourPR && p.approvalStatus == AS::approved && !p.isDraft;
+    case PRFilter::myChanges:
+        return p.isYourPR && p.approvalStatus == AS::changesRequested && !p.isDraft;
+    case PRFilter::drafts:
+        break;
+    }
+    return p.isYourPR && p.isDraft;
+}
+
+QString rawValue(PRSortOption option)
+{
+    switch (option) {
+    case PRSortOption::updated:
+        return QStringLiteral("Updated");
+    case PRSortOption::created:
+        return QStringLiteral("Created");
+    case PRSortOption::repository:
+        return QStringLiteral("Repository");
+    case PRSortOption::prNumber:
+        break;
+    }
+    return QStringLiteral("PR #");
+}
+
+std::optional<PRSortOption> prSortOptionFromRaw(const QString& raw)
+{
+    for (PRSortOption o : kAllSortOptions) {
+        if (rawValue(o) == raw)
+            return o;
+    }
+    return std::nullopt;
+}
+
+void sortPullRequests(QList<PullRequest>& prs, PRSortOption option)
+{
+    const auto sortBy = [&](auto less) { std::stable_sort(prs.begin(), prs.end(), less); };
+    switch (option) {
+    case PRSortOption::updated:
+        sortBy([](const PullRequest& a, const PullRequest& b) { return a.updatedAt > b.updatedAt; });
+        return;
+    case PRSortOption::created:
+        sortBy([](const PullRequest& a, const PullRequest& b) { return a.createdAt > b.createdAt; });
+        return;
+    case PRSortOption::repository:
+        sortBy([](const PullRequest& a, const PullRequest& b) {
+            if (a.repository != b.repository)
+                return codePointLess(a.repository, b.repository);
+            return a.updatedAt < b.updatedAt;
+        });
+        return;
+    case PRSortOption::prNumber:
+        sortBy([](const PullRequest& a, const PullRequest& b) { return a.number > b.number; });
+        return;
+    }
+}
+
+QString repositoryOwner(const QString& repo)
+{
+    const QStringList pieces = repo.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return pieces.isEmpty() ? QString() : pieces.first();
+}
+
+bool isBlocked(const QString& repo, const QSet<QString>& blocked)
+{
+    if (blocked.contains(repo))
+        return true;
+    const QString owner = repositoryOwner(repo);
+    return !owner.isEmpty() && blocked.contains(owner);
+}
+
+QList<PullRequest> filteredPullRequests(const QList<PullRequest>& prs, const PRScope& scope)
+{
+    QList<PullRequest> out;
+    for (const PullRequest& p : prs) {
+        if (isBlocked(p.repository, scope.blocked) || !filterIncludes(scope.filter, p))
+            continue;
+        if (scope.repository && p.repository != *scope.repository)
+            continue;
+        out.append(p);
+    }
+    sortPullRequests(out, scope.sort);
+    return out;
+}
+
+int countForFilter(const QList<PullRequest>& prs, PRFilter filter, const QSet<QString>& blocked)
+{
+    return int(std::count_if(prs.cbegin(), prs.cend(), [&](const PullRequest& p) {
+        return !isBlocked(p.repository, blocked) && filterIncludes(filter, p);
+    }));
+}
+
+int countForRepository(const QList<PullRequest>& prs, const QString& repo)
+{
+    return int(std::count_if(prs.cbegin(), prs.cend(), [&](const PullRequest& p) { return p.repository == repo; }));
+}
+
+QStringList availableRepositories(const QList<PullRequest>& prs, const QSet<QString>& blocked,
+                                  const QSet<QString>& favorites)
+{
+    QStringList repos;
+    QSet<QString> seen;
+    for (const PullRequest& p : prs) {
+        if (seen.contains(p.repository))
+            continue;
+        seen.insert(p.repository);
+        if (!isBlocked(p.repository, blocked))
+            repos.append(p.repository);
+    }
+    std::sort(repos.begin(), repos.end(), [&](const QString& a, const QString& b) {
+        const bool fa = favorites.contains(a), fb = favorites.contains(b);
+        if (fa != fb)
+            return fa;
+        return codePointLess(a, b);
+    });
+    return repos;
+}
+
+void addOwnerBlock(QSet<QString>& blocked, const QString& owner)
+{
+    blocked.insert(owner);
+    for (auto it = blocked.begin(); it != blocked.end();) {
+        if (*it != owner && repositoryOwner(*it) == owner)
+            it = blocked.erase(it);
+        else
+            ++it;
+    }
+}
+
+Badge badgeFor(const QList<PullRequest>& prs)
+{
+    int requested = 0, changes = 0, approved = 0;
+    for (const PullRequest& p : prs) {
+        if (p.reviewRequested || p.isAssigned)
+            ++requested;
+        if (p.isYourPR && p.approvalStatus == AS::changesRequested)
+            ++changes;
+        if (p.isYourPR && p.approvalStatus == AS::approved)
+            ++approved;
+    }
+    Badge badge;
+    badge.count = requested + changes + approved;
+    if (changes > 0)
+        badge.color = BadgeColor::red;
+    else if (requested > 0)
+        badge.color = BadgeColor::blue;
+    else if (approved > 0)
+        badge.color = BadgeColor::purple;
+    return badge;
+}
+
+QString badgeColorName(BadgeColor color)
+{
+    switch (color) {
+    case BadgeColor::red:
+        return QStringLiteral("red");
+    case BadgeColor::blue:
+        return QStringLiteral("blue");
+    case BadgeColor::purple:
+        return QStringLiteral("purple");
+    case BadgeColor::none:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+} // namespace norvane

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "core/pull_request.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The engine's pure rules over pull-request lists: seen snapshots, filters, sorting, repository scope,
+// notification switches and the tray badge.
+namespace norvane {
+
+struct NotificationSettings {
+    bool notifyOnReviewRequest = true;
+    bool notifyOnChangesRequested = true;
+    bool notifyOnApproval = true;
+    int pollingIntervalMinutes = 15;
+
+    friend bool operator==(const NotificationSettings&, const NotificationSettings&) = default;
+};
+QJsonObject toJson(const NotificationSettings& settings);
+// All four keys are required; throws DecodeError otherwise.
+NotificationSettings notificationSettingsFromJson(const QJsonObject& object);
+
+enum class PRUpdateType { newCommits, newReview, newComments, ciStatusChanged };
+QString rawValue(PRUpdateType type);
+inline const QList<PRUpdateType> kAllUpdateTypes{PRUpdateType::newCommits, PRUpdateType::newReview,
+                                                 PRUpdateType::newComments, PRUpdateType::ciStatusChanged};
+
+// What the user last saw of a pull request.
+struct PRSeenState {
+    std::optional<QString> headSha;
+    int reviewCount = 0;
+    int commentCount = 0;
+    std::optional<PullRequest::CIStatus> ciStatus;
+    std::optional<PullRequest::ApprovalStatus> approvalStatus;
+
+    static PRSeenState snapshot(const PullRequest& pr);
+    // The unseen updates of `pr`, in PRUpdateType order. Absent values on either side never count.
+    QList<PRUpdateType> changes(const PullRequest& pr) const;
+
+    friend bool operator==(const PRSeenState&, const PRSeenState&) = default;
+};
+QJsonObject toJson(const PRSeenState& state);
+PRSeenState prSeenStateFromJson(const QJsonObject& object, const QString& path = {});
+using SeenStateMap = QHash<QString, PRSeenState>;
+QJsonObject toJson(const SeenStateMap& states);
+// The whole map or nothing: one unreadable entry makes the stored map unreadable.
+SeenStateMap seenStateMapFromJson(const QJsonObject& object);
+
+enum class PRFilter { all, needsReview, myPending, myApproved, myChanges, drafts };
+inline const QList<PRFilter> kAllFilters{PRFilter::all,        PRFilter::needsReview, PRFilter::myPending,
+                                         PRFilter::myApproved, PRFilter::myChanges,   PRFilter::drafts};
+QString rawValue(PRFilter filter);
+std::optional<PRFilter> prFilterFromRaw(const QString& raw);
+bool filterIncludes(PRFilter filter, const PullRequest& pr);
+
+enum class PRSortOption { updated, created, repository, prNumber };
+inline const QList<PRSortOption> kAllSortOptions{PRSortOption::updated, PRSortOption::created,
+                                                 PRSortOption::repository, PRSortOption::prNumber};
+QString rawValue(PRSortOption option);
+std::optional<PRSortOption> prSortOptionFromRaw(const QString& raw);
+void sortPullRequests(QList<PullRequest>& prs, PRSortOption option);
+
+// The owner part of "owner/name": the first non-empty piece before a "/".
+QString repositoryOwner(const QString& repo);
+bool isBlocked(const QString& repo, const QSet<QString>& blocked);
+
+struct PRScope {
+    PRFilter filter = PRFilter::all;
+    std::optional<QString> repository;
+    PRSortOption sort = PRSortOption::updated;
+    QSet<QString> blocked;
+};
+QList<PullRequest> filteredPullRequests(const QList<PullRequest>& prs, const PRScope& scope);
+int countForFilter(const QList<PullRequest>& prs, PRFilter filter, const QSet<QString>& blocked);
+int countForRepository(const QList<PullRequest>& prs, const QString& repo);
+QStringList availableRepositories(const QList<PullRequest>& prs, const QSet<QString>& blocked,
+                                  const QSet<QString>& favorites);
+// Adds `owner` and drops the owner/name entries it makes redundant.
+void addOwnerBlock(QSet<QString>& blocked, const QString& owner);
+
+// Code-point order, the order every list of this engine uses.
+inline bool codePointLess(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseSensitive) < 0;
+}
+
+// The tray icon's count badge.
+enum class BadgeColor { none, red, blue, purple };
+struct Badge {
+    BadgeColor color = BadgeColor::none;
+    int count = 0;
+    friend bool operator==(const Badge&, const Badge&) = default;
+};
+Badge badgeFor(const QList<PullRequest>& prs);
+QString badgeColorName(BadgeColor color);
+
+} // namespace norvane

@@ -1,0 +1,256 @@
+#include "core/json_reader.h"
+#include "core/pr_rules.h"
+
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using AS = PullRequest::ApprovalStatus;
+using CI = PullRequest::CIStatus;
+
+namespace {
+
+const QDateTime kBase = QDateTime(QDate(2026, 12, 6), QTime(12, 0), Qt::UTC);
+
+PullRequest pr(const char* id, const char* repo, int hoursAgo = 0)
+{
+    PullRequest p;
+    p.id = QString::fromLatin1(id);
+    p.repository = QString::fromLatin1(repo);
+    p.updatedAt = kBase.addSecs(-3600 * hoursAgo);
+    p.createdAt = p.updatedAt;
+    p.state = QStringLiteral("open");
+    return p;
+}
+
+QStringList ids(const QList<PullRequest>& prs)
+{
+    QStringList out;
+    for (const auto& p : prs)
+        out.append(p.id);
+    return out;
+}
+
+QStringList names(const QList<PRUpdateType>& types)
+{
+    QStringList out;
+    for (auto t : types)
+        out.append(rawValue(t));
+    return out;
+}
+
+} // namespace
+
+TEST(SeenState, ChangesTable)
+{
+    PRSeenState seen{QStringLiteral("aaa"), 2, 5, CI::pending, AS::pending};
+    struct Case {
+        const char* name;
+        std::function<void(PullRequest&)> edit;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"unchanged", [](PullRequest&) {}, {}},
+        {"new head", [](PullRequest& p) { p.headSha = QStringLiteral("bbb"); }, {QStringLiteral("newCommits")}},
+        {"more reviews", [](PullRequest& p) { p.reviewCount = 3; }, {QStringLiteral("newReview")}},
+        {"fewer reviews", [](PullRequest& p) { p.reviewCount = 1; }, {}},
+        {"more comments", [](PullRequest& p) { p.commentCount = 6; }, {QStringLiteral("newComments")}},
+        {"ci pending to failure", [](PullRequest& p) { p.ciStatus = CI::failure; }, {QStringLiteral("ciStatusChanged")}},
+        {"ci to unknown", [](PullRequest& p) { p.ciStatus = CI::unknown; }, {}},
+        {"approval alone is not an update", [](PullRequest& p) { p.approvalStatus = AS::approved; }, {}},
+        {"enrichment failed", [](PullRequest& p) { p.headSha.reset(); p.reviewCount.reset(); p.commentCount.reset(); p.ciStatus.reset(); }, {}},
+        {"everything, in order",
+         [](PullRequest& p) {
+             p.ciStatus = CI::success;
+             p.commentCount = 9;
+             p.reviewCount = 4;
+             p.headSha = QStringLiteral("ccc");
+         },
+         {QStringLiteral("newCommits"), QStringLiteral("newReview"), QStringLiteral("newComments"),
+          QStringLiteral("ciStatusChanged")}},
+    };
+    for (const Case& c : cases) {
+        PullRequest p = pr("gh-1", "o/r");
+        p.headSha = QStringLiteral("aaa");
+        p.reviewCount = 2;
+        p.commentCount = 5;
+        p.ciStatus = CI::pending;
+        c.edit(p);
+        EXPECT_EQ(names(seen.changes(p)), c.expected) << c.name;
+    }
+
+    // A snapshot taken before CI was known never flags a later verdict.
+    PRSeenState unknownCI{QStringLiteral("aaa"), 0, 0, CI::unknown, std::nullopt};
+    PullRequest p = pr("gh-1", "o/r");
+    p.ciStatus = CI::success;
+    EXPECT_TRUE(unknownCI.changes(p).isEmpty());
+    EXPECT_TRUE(PRSeenState::snapshot(p).changes(p).isEmpty());
+}
+
+TEST(SeenState, JsonFormAndWholeMapDecoding)
+{
+    const SeenStateMap map{{QStringLiteral("gh-1"), {QStringLiteral("abc"), 1, 2, CI::failure, AS::changesRequested}},
+                           {QStringLiteral("gh-2"), {std::nullopt, 0, 0, std::nullopt, std::nullopt}}};
+    const QJsonObject json = toJson(map);
+    EXPECT_EQ(json.value(QStringLiteral("gh-2")).toObject().keys(),
+              (QStringList{QStringLiteral("commentCount"), QStringLiteral("reviewCount")}));
+    EXPECT_EQ(json.value(QStringLiteral("gh-1")).toObject().value(QStringLiteral("approvalStatus")).toString(),
+              QStringLiteral("changes_requested"));
+    EXPECT_EQ(seenStateMapFromJson(json), map);
+
+    QJsonObject broken = json;
+    broken.insert(QStringLiteral("gh-3"), QJsonObject{{QStringLiteral("reviewCount"), 1}});
+    try {
+        seenStateMapFromJson(broken);
+        ADD_FAILURE() << "decoded a map with a broken entry";
+    } catch (const DecodeError& e) {
+        EXPECT_STREQ(e.what(), "key \"gh-3.commentCount\": missing");
+    }
+}
+
+TEST(NotificationSettingsJson, AllKeysRequired)
+{
+    const NotificationSettings custom{false, true, false, 30};
+    EXPECT_EQ(notificationSettingsFromJson(toJson(custom)), custom);
+    for (const char* key : {"notifyOnReviewRequest", "notifyOnChangesRequested", "notifyOnApproval",
+                            "pollingIntervalMinutes"}) {
+        QJsonObject o = toJson(custom);
+        o.remove(QString::fromLatin1(key));
+        EXPECT_THROW(notificationSettingsFromJson(o), DecodeError) << key;
+    }
+    QJsonObject wrongType = toJson(custom);
+    wrongType.insert(QStringLiteral("pollingIntervalMinutes"), QStringLiteral("15"));
+    EXPECT_THROW(notificationSettingsFromJson(wrongType), DecodeError);
+}
+
+TEST(Filters, InclusionTable)
+{
+    struct Case {
+        bool yours, requested, assigned, draft;
+        std::optional<AS> approval;
+        QList<PRFilter> included;
+    };
+    using F = PRFilter;
+    const Case cases[] = {
+        {false, true, false, false, std::nullopt, {F::all, F::needsReview}},
+        {false, false, true, false, AS::approved, {F::all, F::needsReview}},
+        {true, false, false, false, AS::pending, {F::all, F::myPending}},
+        {true, false, false, false, AS::approved, {F::all, F::myApproved}},
+        {true, false, true, false, AS::changesRequested, {F::all, F::needsReview, F::myChanges}},
+        {true, false, false, true, AS::approved, {F::all, F::drafts}},
+        {true, false, false, false, std::nullopt, {F::all}},
+        {true, false, false, false, AS::unknown, {F::all}},
+        {false, false, false, true, AS::pending, {F::all}},
+    };
+    for (const Case& c : cases) {
+        PullRequest p = pr("gh-1", "o/r");
+        p.isYourPR = c.yours;
+        p.reviewRequested = c.requested;
+        p.isAssigned = c.assigned;
+        p.isDraft = c.draft;
+        p.approvalStatus = c.approval;
+        for (F f : kAllFilters)
+            EXPECT_EQ(filterIncludes(f, p), c.included.contains(f)) << rawValue(f).toStdString();
+    }
+    QStringList raws;
+    for (F f : kAllFilters)
+        raws.append(rawValue(f));
+    EXPECT_EQ(raws.join(QLatin1Char(',')), QStringLiteral("All,Review,Pending,Approved,Changes,Drafts"));
+    EXPECT_EQ(prFilterFromRaw(QStringLiteral("Review")), F::needsReview);
+    EXPECT_FALSE(prFilterFromRaw(QStringLiteral("needsReview")).has_value());
+}
+
+TEST(Sorting, EachOptionIsStable)
+{
+    QList<PullRequest> prs{pr("a", "alpha/y", 1), pr("b", "Zeta/x", 3), pr("c", "alpha/y", 5), pr("d", "Zeta/x", 3)};
+    prs[0].number = 5;
+    prs[1].number = 9;
+    prs[2].number = 9;
+    prs[3].number = 1;
+    prs[0].createdAt = kBase.addDays(-10);
+    const std::pair<PRSortOption, const char*> cases[] = {
+        {PRSortOption::updated, "a,b,d,c"},
+        {PRSortOption::created, "b,d,c,a"},
+        {PRSortOption::repository, "b,d,c,a"}, // Zeta before alpha; oldest update first within one repository
+        {PRSortOption::prNumber, "b,c,a,d"},
+    };
+    for (const auto& [option, expected] : cases) {
+        QList<PullRequest> copy = prs;
+        sortPullRequests(copy, option);
+        EXPECT_EQ(ids(copy).join(QLatin1Char(',')), QString::fromLatin1(expected)) << rawValue(option).toStdString();
+    }
+    EXPECT_EQ(prSortOptionFromRaw(QStringLiteral("PR #")), PRSortOption::prNumber);
+    EXPECT_FALSE(prSortOptionFromRaw(QStringLiteral("prNumber")).has_value());
+}
+
+TEST(RepositoryScope, BlockingRules)
+{
+    const QSet<QString> blocked{QStringLiteral("acme"), QStringLiteral("other/x")};
+    const std::pair<const char*, bool> cases[] = {
+        {"acme/api", true}, {"acme/web", true}, {"acme-labs/api", false}, {"Acme/api", false},
+        {"other/x", true},  {"other/y", false}, {"/acme/z", true},        {"acme", true},
+    };
+    for (const auto& [repo, expected] : cases)
+        EXPECT_EQ(isBlocked(QString::fromLatin1(repo), blocked), expected) << repo;
+
+    QSet<QString> set{QStringLiteral("acme/api"), QStringLiteral("other/x"), QStringLiteral("acme/web")};
+    addOwnerBlock(set, QStringLiteral("acme"));
+    EXPECT_EQ(set, (QSet<QString>{QStringLiteral("acme"), QStringLiteral("other/x")}));
+}
+
+TEST(RepositoryScope, FilteredListCountsAndMenu)
+{
+    QList<PullRequest> prs{pr("1", "m/m", 1), pr("2", "a/b", 2), pr("3", "z/z", 3), pr("4", "blocked/q", 4),
+                           pr("5", "a/b", 5)};
+    prs[0].reviewRequested = true;
+    prs[1].reviewRequested = true;
+    prs[3].reviewRequested = true;
+    const QSet<QString> blocked{QStringLiteral("blocked")};
+
+    PRScope scope;
+    scope.blocked = blocked;
+    scope.filter = PRFilter::needsReview;
+    EXPECT_EQ(ids(filteredPullRequests(prs, scope)), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    scope.repository = QStringLiteral("a/b");
+    EXPECT_EQ(ids(filteredPullRequests(prs, scope)), QStringList{QStringLiteral("2")});
+    // Tab counts ignore the selected repository.
+    EXPECT_EQ(countForFilter(prs, PRFilter::needsReview, blocked), 2);
+    EXPECT_EQ(countForFilter(prs, PRFilter::all, blocked), 4);
+    // Repository counts ignore blocks and filters.
+    EXPECT_EQ(countForRepository(prs, QStringLiteral("a/b")), 2);
+    EXPECT_EQ(countForRepository(prs, QStringLiteral("blocked/q")), 1);
+
+    EXPECT_EQ(availableRepositories(prs, blocked, {QStringLiteral("z/z"), QStringLiteral("a/b")}),
+              (QStringList{QStringLiteral("a/b"), QStringLiteral("z/z"), QStringLiteral("m/m")}));
+}
+
+TEST(Badge, ColourPriorityAndCount)
+{
+    auto make = [](bool yours, bool requested, bool assigned, std::optional<AS> approval) {
+        PullRequest p = pr("x", "o/r");
+        p.isYourPR = yours;
+        p.reviewRequested = requested;
+        p.isAssigned = assigned;
+        p.approvalStatus = approval;
+        return p;
+    };
+    struct Case {
+        const char* name;
+        QList<PullRequest> prs;
+        Badge expected;
+    };
+    const Case cases[] = {
+        {"empty", {}, {BadgeColor::none, 0}},
+        {"others' approvals do not count", {make(false, false, false, AS::approved)}, {BadgeColor::none, 0}},
+        {"approved only", {make(true, false, false, AS::approved)}, {BadgeColor::purple, 1}},
+        {"requested beats approved",
+         {make(true, false, false, AS::approved), make(false, true, false, std::nullopt)},
+         {BadgeColor::blue, 2}},
+        {"changes requested wins and own+assigned counts twice",
+         {make(true, false, true, AS::changesRequested), make(false, true, false, std::nullopt)},
+         {BadgeColor::red, 3}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(badgeFor(c.prs), c.expected) << c.name;
+}
