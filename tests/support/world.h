@@ -2,7 +2,7 @@
 
 // Small builders for fakehub worlds, so each test states only what it is about.
 
-#include "fakehub.h"
+#include "fakehub/fakehub.h"
 
 #include <QDateTime>
 
