@@ -16,6 +16,10 @@ struct AppIdentity {
     static AppIdentity current();
 };
 
+// The application id; also the desktop entry name, the keychain service and the notification hint.
 inline constexpr auto kApplicationId = "com.norvane.app";
+// The names the desktop shows and the user's preferences are filed under.
+inline constexpr auto kApplicationName = "Norvane";
+inline constexpr auto kOrganizationName = "Norvane";
 
 } // namespace norvane
