@@ -6,11 +6,20 @@ namespace norvane {
 struct RecordingNotifier::Pending {
     std::optional<QString> error;
     std::coroutine_handle<> waiter;
+};
+
+namespace {
+
+// Awaiting a held post. It shares the Pending record because QCoro awaits a copy of the awaitable.
+struct Held {
+    std::shared_ptr<RecordingNotifier::Pending> pending;
 
     bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> handle) noexcept { waiter = handle; }
+    void await_suspend(std::coroutine_handle<> handle) const noexcept { pending->waiter = handle; }
     void await_resume() const noexcept {}
 };
+
+} // namespace
 
 QCoro::Task<std::optional<QString>> RecordingNotifier::post(NotificationRequest request)
 {
@@ -19,7 +28,8 @@ QCoro::Task<std::optional<QString>> RecordingNotifier::post(NotificationRequest 
         co_return std::nullopt;
     auto pending = std::make_shared<Pending>();
     m_pending.push_back(pending);
-    co_await *pending;
+    Held held{pending};
+    co_await held;
     co_return pending->error;
 }
 

@@ -81,9 +81,9 @@ public:
     // Acts as a click on a delivered notification.
     void click(const QString& prUrl) { emit activated(prUrl); }
 
-private:
-    struct Pending;
+    struct Pending; // a held post
 
+private:
     std::vector<NotificationRequest> m_posts;
     std::deque<std::shared_ptr<Pending>> m_pending;
     bool m_hold = false;
