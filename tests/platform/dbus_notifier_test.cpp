@@ -199,6 +199,16 @@ TEST(DBusNotifier, PermissionFollowsThePresenceOfTheService)
     EXPECT_TRUE(QCoro::waitFor(absent.post(reviewRequest(std::nullopt))).has_value());
 }
 
+// Calls one of dunst's own control methods (what dunstctl does).
+void dunstCommand(const QString& method, const QVariantList& arguments = {})
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"), kPath,
+                                                       QStringLiteral("org.dunstproject.cmd0"), method);
+    call.setArguments(arguments);
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+}
+
 // The daemon's own record of a notification it showed, by summary.
 QVariantMap dunstHistoryEntry(const QString& summary)
 {
@@ -227,13 +237,11 @@ TEST(DBusNotifier, ANotificationReachesTheDesktopDaemonAndItsClickDeliversTheAdd
     EXPECT_EQ(notifier.trackedCount(), 1);
 
     // What a click does: dunst invokes the default action of its topmost notification.
-    const QDBusMessage click = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"), kPath, QStringLiteral("org.dunstproject.cmd0"),
-        QStringLiteral("NotificationAction")) << uint(0));
-    ASSERT_EQ(click.type(), QDBusMessage::ReplyMessage) << click.errorMessage().toStdString();
+    dunstCommand(QStringLiteral("NotificationAction"), {uint(0)});
     ASSERT_TRUE(clicks.wait(5000));
     EXPECT_EQ(clicks.at(0).at(0).toString(), QStringLiteral("https://github.com/octo/hello/pull/42"));
-    // The daemon closes a notification once it is clicked.
+    // Closed notifications go to the daemon's history, where the test can read what was shown.
+    dunstCommand(QStringLiteral("NotificationCloseAll"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return notifier.trackedCount() == 0; }, 5000));
 
     const QVariantMap shown = dunstHistoryEntry(request.title);

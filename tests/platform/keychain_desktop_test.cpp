@@ -4,7 +4,8 @@
 #include <QCoreApplication>
 #include <QCoroSignal>
 #include <QDBusArgument>
-#include <QDBusInterface>
+#include <QDBusConnection>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QUuid>
@@ -27,10 +28,13 @@ QString freshIdentifier()
 // Items the Secret Service holds for (service, identifier), asked directly over D-Bus.
 int itemCount(const QString& identifier)
 {
-    QDBusInterface secrets(QStringLiteral("org.freedesktop.secrets"), QStringLiteral("/org/freedesktop/secrets"),
-                           QStringLiteral("org.freedesktop.Secret.Service"));
-    QMap<QString, QString> attributes{{QStringLiteral("user"), identifier}, {QStringLiteral("server"), kService}};
-    const QDBusMessage reply = secrets.call(QStringLiteral("SearchItems"), QVariant::fromValue(attributes));
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    QDBusMessage search = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.secrets"), QStringLiteral("/org/freedesktop/secrets"),
+        QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
+    const QMap<QString, QString> attributes{{QStringLiteral("user"), identifier}, {QStringLiteral("server"), kService}};
+    search << QVariant::fromValue(attributes);
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(search);
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     int count = 0;
     for (const QVariant& paths : reply.arguments()) // unlocked items, then locked ones
