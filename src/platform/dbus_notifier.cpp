@@ -116,7 +116,8 @@ QCoro::Task<AuthorizationAnswer> DBusNotifier::requestAuthorization()
     // There is no prompt on this desktop: a running service shows everything it is sent.
     const auto error = co_await serverCheck();
     if (error)
-        co_return AuthorizationAnswer{false, QStringLiteral("No notification service (") + *error + QLatin1Char(')')};
+        co_return AuthorizationAnswer{false, QStringLiteral("No notification service (") + *error +
+                                                 QLatin1Char(')')};
     co_return AuthorizationAnswer{true, std::nullopt};
 }
 
@@ -131,6 +132,9 @@ void DBusNotifier::onActionInvoked(uint id, const QString& action)
     emit activated(it->second);
 }
 
-void DBusNotifier::onNotificationClosed(uint id, uint /*reason*/) { m_urls.erase(id); }
+void DBusNotifier::onNotificationClosed(uint id, uint /*reason*/)
+{
+    m_urls.erase(id);
+}
 
 } // namespace norvane

@@ -3,7 +3,6 @@
 #include "platform/notifier.h"
 
 #include <QDBusConnection>
-
 #include <chrono>
 #include <map>
 
@@ -13,11 +12,13 @@ namespace norvane {
 // A notification with a pull-request address gets a default action; when the user clicks it, `activated`
 // carries the address. The service's id of each such notification is kept until the service reports it
 // closed. The service counts as permission: present means authorized, absent means denied.
-class DBusNotifier final : public Notifier {
+class DBusNotifier final : public Notifier
+{
     Q_OBJECT
 
 public:
-    struct Options {
+    struct Options
+    {
         QString service = QStringLiteral("org.freedesktop.Notifications");
         QString appName = QStringLiteral("Norvane");
         std::optional<QString> desktopEntry; // lets the desktop show the app's icon and name

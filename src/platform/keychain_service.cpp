@@ -2,12 +2,10 @@
 
 #include <QStringDecoder>
 #include <QTimer>
-
-#include <qt6keychain/keychain.h>
-
 #include <coroutine>
 #include <cstdio>
 #include <memory>
+#include <qt6keychain/keychain.h>
 #include <type_traits>
 
 namespace norvane {
@@ -38,18 +36,20 @@ KeychainStatus statusFor(QKeychain::Error error)
 
 QString failedLine(const char* what, const QString& tokenIdentifier, KeychainStatus status)
 {
-    return QStringLiteral("⚠️ [Keychain] ") + QLatin1String(what) + QStringLiteral(" failed for ") + tokenIdentifier +
-           QStringLiteral(": OSStatus ") + QString::number(static_cast<int>(status));
+    return QStringLiteral("⚠️ [Keychain] ") + QLatin1String(what) + QStringLiteral(" failed for ") +
+           tokenIdentifier + QStringLiteral(": OSStatus ") + QString::number(static_cast<int>(status));
 }
 
-struct JobOutcome {
+struct JobOutcome
+{
     KeychainStatus status = KeychainStatus::Success;
     QByteArray data; // a read's value
 };
 
 // Awaits the end of one QtKeychain job, or the timeout. The resumption always comes from the event loop,
 // never from inside the job's own `finished` emission, so the job may be deleted right after.
-class JobCompletion {
+class JobCompletion
+{
 public:
     JobCompletion(QKeychain::Job* job, std::chrono::milliseconds timeout)
         : m_job(job), m_timer(std::make_unique<QTimer>())
@@ -67,7 +67,8 @@ public:
         QObject::connect(m_job, &QKeychain::Job::finished, m_timer.get(), [this] {
             m_finished = true;
             m_timer->stop();
-            QMetaObject::invokeMethod(m_timer.get(), [this] { m_waiter.resume(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                m_timer.get(), [this] { m_waiter.resume(); }, Qt::QueuedConnection);
         });
         QObject::connect(m_timer.get(), &QTimer::timeout, m_timer.get(), [this] {
             QObject::disconnect(m_job, nullptr, m_timer.get(), nullptr);
@@ -106,8 +107,8 @@ template <typename Job> QCoro::Task<JobOutcome> runJob(Job* job, std::chrono::mi
 
 std::optional<QString> decodeUtf8(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                     QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder(bytes);
     if (decoder.hasError())
         return std::nullopt;
@@ -183,7 +184,8 @@ QCoro::Task<> SystemKeychainService::remove(QString tokenIdentifier)
     co_await runJob(remover, m_timeout);
 }
 
-InMemoryKeychainService::InMemoryKeychainService(std::shared_ptr<Storage> storage) : m_storage(std::move(storage))
+InMemoryKeychainService::InMemoryKeychainService(std::shared_ptr<Storage> storage)
+    : m_storage(std::move(storage))
 {
 }
 

@@ -4,7 +4,6 @@
 
 #include <QCoroTask>
 #include <QString>
-
 #include <chrono>
 #include <map>
 #include <memory>
@@ -21,7 +20,8 @@ namespace norvane {
 //
 // There is deliberately no blocking "get": the store's client needs the event loop of the thread that asks,
 // so a blocking read on the main thread would either deadlock or need a nested event loop.
-class KeychainService {
+class KeychainService
+{
 public:
     virtual ~KeychainService() = default;
 
@@ -38,7 +38,8 @@ public:
 // The token store for the system's Secret Service (gnome-keyring, KWallet), Keychain or Credential Manager,
 // through QtKeychain. Items are generic passwords with the service name and the identifier as the key; the
 // token is stored as its UTF-8 bytes.
-class SystemKeychainService final : public KeychainService {
+class SystemKeychainService final : public KeychainService
+{
 public:
     // How long one store operation may take before it counts as failed: Secret Service daemons do hang.
     static constexpr std::chrono::milliseconds kDefaultTimeout{10'000};
@@ -60,14 +61,14 @@ private:
 // The status numbers printed in the failure lines. They are the Security framework's codes for the
 // matching condition, so a line means the same thing on every platform the app runs on.
 enum class KeychainStatus : int {
-    Success = 0,               // also the status of a stored value that is not valid UTF-8
-    ItemNotFound = -25300,     // errSecItemNotFound: never printed
-    UserCanceled = -128,       // errSecUserCanceled: the user refused access in a prompt
-    AuthFailed = -25293,       // errSecAuthFailed: access denied for another reason (a locked store)
-    NotAvailable = -25291,     // errSecNotAvailable: no secure store is running or installed
-    Unimplemented = -4,        // errSecUnimplemented: the platform backend lacks the operation
+    Success = 0,                    // also the status of a stored value that is not valid UTF-8
+    ItemNotFound = -25300,          // errSecItemNotFound: never printed
+    UserCanceled = -128,            // errSecUserCanceled: the user refused access in a prompt
+    AuthFailed = -25293,            // errSecAuthFailed: access denied for another reason (a locked store)
+    NotAvailable = -25291,          // errSecNotAvailable: no secure store is running or installed
+    Unimplemented = -4,             // errSecUnimplemented: the platform backend lacks the operation
     InteractionNotAllowed = -25308, // errSecInteractionNotAllowed: the store did not answer in time
-    InternalComponent = -2070, // errSecInternalComponent: any other failure, including a failed delete
+    InternalComponent = -2070,      // errSecInternalComponent: any other failure, including a failed delete
 };
 
 // "⚠️ [Keychain] Save failed for <identifier>: OSStatus <status>" and its read counterpart.
@@ -78,7 +79,8 @@ void printLine(const QString& line);
 
 // Tokens held in memory, for tests and the demo. Instances built over the same storage see the same items,
 // as instances of the system store do.
-class InMemoryKeychainService final : public KeychainService {
+class InMemoryKeychainService final : public KeychainService
+{
 public:
     using Storage = std::map<QString, QString>;
 

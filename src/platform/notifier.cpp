@@ -3,7 +3,8 @@
 namespace norvane {
 
 // A held post: the suspended post coroutine and the answer it will get.
-struct RecordingNotifier::Pending {
+struct RecordingNotifier::Pending
+{
     std::optional<QString> error;
     std::coroutine_handle<> waiter;
 };
@@ -11,7 +12,8 @@ struct RecordingNotifier::Pending {
 namespace {
 
 // Awaiting a held post. It shares the Pending record because QCoro awaits a copy of the awaitable.
-struct Held {
+struct Held
+{
     std::shared_ptr<RecordingNotifier::Pending> pending;
 
     bool await_ready() const noexcept { return false; }
@@ -41,11 +43,15 @@ bool RecordingNotifier::completeNext(std::optional<QString> error)
     m_pending.pop_front();
     pending->error = std::move(error);
     // Like a real completion, the answer arrives later from the event loop, not inside this call.
-    QMetaObject::invokeMethod(this, [pending] { pending->waiter.resume(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [pending] { pending->waiter.resume(); }, Qt::QueuedConnection);
     return true;
 }
 
-QCoro::Task<NotificationPermission> RecordingNotifier::permissionStatus() { co_return m_permission; }
+QCoro::Task<NotificationPermission> RecordingNotifier::permissionStatus()
+{
+    co_return m_permission;
+}
 
 QCoro::Task<AuthorizationAnswer> RecordingNotifier::requestAuthorization()
 {

@@ -3,7 +3,6 @@
 #include <QCoroTask>
 #include <QObject>
 #include <QString>
-
 #include <coroutine>
 #include <deque>
 #include <memory>
@@ -13,13 +12,14 @@
 namespace norvane {
 
 // One desktop notification, delivered at once.
-struct NotificationRequest {
-    QString identifier;              // the poster's own id for the request (a UUID, or "test-" + UUID)
+struct NotificationRequest
+{
+    QString identifier; // the poster's own id for the request (a UUID, or "test-" + UUID)
     QString title;
     std::optional<QString> subtitle; // shown together with the body
     QString body;
-    std::optional<QString> prUrl;    // the page a click opens; without one a click does nothing
-    bool sound = true;               // the desktop's default notification sound
+    std::optional<QString> prUrl; // the page a click opens; without one a click does nothing
+    bool sound = true;            // the desktop's default notification sound
 
     friend bool operator==(const NotificationRequest&, const NotificationRequest&) = default;
 };
@@ -32,14 +32,16 @@ enum class NotificationPermission : int {
     Authorized = 2,
 };
 
-struct AuthorizationAnswer {
+struct AuthorizationAnswer
+{
     bool granted = false;
     std::optional<QString> error; // why it was not granted, when there is a reason
 };
 
 // Posts desktop notifications and reports clicks on them. Decides nothing about *whether* to notify: that is
 // the models' business. Everything happens on the main thread; the coroutines resume there.
-class Notifier : public QObject {
+class Notifier : public QObject
+{
     Q_OBJECT
 
 public:
@@ -59,7 +61,8 @@ signals:
 
 // Records what is posted, for tests of the models. Posts complete at once without error unless completions
 // are held, in which case each post waits until the test completes it, with or without an error.
-class RecordingNotifier final : public Notifier {
+class RecordingNotifier final : public Notifier
+{
     Q_OBJECT
 
 public:

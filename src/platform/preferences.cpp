@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QSettings>
-
 #include <algorithm>
 
 namespace norvane {
@@ -20,17 +19,35 @@ template <typename T> std::optional<T> InMemoryPreferences::get(const QString& k
     return std::nullopt;
 }
 
-std::optional<QByteArray> InMemoryPreferences::data(const QString& key) const { return get<QByteArray>(key); }
-std::optional<QString> InMemoryPreferences::string(const QString& key) const { return get<QString>(key); }
+std::optional<QByteArray> InMemoryPreferences::data(const QString& key) const
+{
+    return get<QByteArray>(key);
+}
+std::optional<QString> InMemoryPreferences::string(const QString& key) const
+{
+    return get<QString>(key);
+}
 std::optional<QStringList> InMemoryPreferences::stringList(const QString& key) const
 {
     return get<QStringList>(key);
 }
 
-void InMemoryPreferences::setData(const QString& key, const QByteArray& value) { m_values[key] = value; }
-void InMemoryPreferences::setString(const QString& key, const QString& value) { m_values[key] = value; }
-void InMemoryPreferences::setStringList(const QString& key, const QStringList& value) { m_values[key] = value; }
-void InMemoryPreferences::remove(const QString& key) { m_values.erase(key); }
+void InMemoryPreferences::setData(const QString& key, const QByteArray& value)
+{
+    m_values[key] = value;
+}
+void InMemoryPreferences::setString(const QString& key, const QString& value)
+{
+    m_values[key] = value;
+}
+void InMemoryPreferences::setStringList(const QString& key, const QStringList& value)
+{
+    m_values[key] = value;
+}
+void InMemoryPreferences::remove(const QString& key)
+{
+    m_values.erase(key);
+}
 
 QStringList InMemoryPreferences::keys() const
 {
@@ -54,7 +71,8 @@ std::unique_ptr<SettingsPreferences> SettingsPreferences::forProfile(const QStri
         QDir(directory).filePath(QStringLiteral("preferences.ini")), QSettings::IniFormat));
 }
 
-SettingsPreferences::SettingsPreferences(std::unique_ptr<QSettings> settings) : m_settings(std::move(settings))
+SettingsPreferences::SettingsPreferences(std::unique_ptr<QSettings> settings)
+    : m_settings(std::move(settings))
 {
     // Atomic writes are QSettings' default; state it so nobody turns it off to save a rename.
     m_settings->setAtomicSyncRequired(true);
@@ -110,9 +128,18 @@ std::optional<QStringList> SettingsPreferences::stringList(const QString& key) c
     }
 }
 
-void SettingsPreferences::setData(const QString& key, const QByteArray& value) { write(key, value); }
-void SettingsPreferences::setString(const QString& key, const QString& value) { write(key, value); }
-void SettingsPreferences::setStringList(const QString& key, const QStringList& value) { write(key, value); }
+void SettingsPreferences::setData(const QString& key, const QByteArray& value)
+{
+    write(key, value);
+}
+void SettingsPreferences::setString(const QString& key, const QString& value)
+{
+    write(key, value);
+}
+void SettingsPreferences::setStringList(const QString& key, const QStringList& value)
+{
+    write(key, value);
+}
 
 void SettingsPreferences::remove(const QString& key)
 {
@@ -144,6 +171,9 @@ QStringList SettingsPreferences::keys() const
     return result;
 }
 
-QString SettingsPreferences::location() const { return m_settings->fileName(); }
+QString SettingsPreferences::location() const
+{
+    return m_settings->fileName();
+}
 
 } // namespace norvane

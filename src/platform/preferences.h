@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
 #include <map>
 #include <memory>
 #include <optional>
@@ -16,7 +15,8 @@ namespace norvane {
 // The per-user store of small values under fixed keys: binary data (JSON documents), strings and string
 // lists. A getter returns absent both when the key is missing and when it holds a value of another kind, so
 // a hand-edited or foreign value reads as "not set" instead of as garbage. Used on the main thread only.
-class Preferences {
+class Preferences
+{
 public:
     virtual ~Preferences() = default;
 
@@ -37,7 +37,8 @@ public:
 };
 
 // Preferences held in memory for the life of the object: tests and the demo.
-class InMemoryPreferences final : public Preferences {
+class InMemoryPreferences final : public Preferences
+{
 public:
     std::optional<QByteArray> data(const QString& key) const override;
     std::optional<QString> string(const QString& key) const override;
@@ -59,7 +60,8 @@ private:
 // the registry or a property list) so that values of each kind behave the same everywhere and the file can
 // be read and edited by hand. QSettings writes the file atomically (a temporary file renamed over the old
 // one), so a crash mid-write leaves either the old or the new file, never a torn one.
-class SettingsPreferences final : public Preferences {
+class SettingsPreferences final : public Preferences
+{
 public:
     // The user's own store: <config dir>/Norvane/Norvane.ini.
     static std::unique_ptr<SettingsPreferences> forUser();

@@ -10,7 +10,8 @@ namespace {
 constexpr int kMessageMilliseconds = 10'000;
 }
 
-TrayMessageNotifier::TrayMessageNotifier(QSystemTrayIcon* icon, QObject* parent) : Notifier(parent), m_icon(icon)
+TrayMessageNotifier::TrayMessageNotifier(QSystemTrayIcon* icon, QObject* parent)
+    : Notifier(parent), m_icon(icon)
 {
     if (m_icon) {
         connect(m_icon, &QSystemTrayIcon::messageClicked, this, [this] {

@@ -11,7 +11,8 @@ namespace norvane {
 // Notifications as balloon messages of the app's own tray icon: the fallback where the desktop has no
 // notification service. A tray icon shows one message at a time, so a click belongs to the latest message.
 // The icon belongs to the shell; without a visible icon in a tray that shows messages, posts fail.
-class TrayMessageNotifier final : public Notifier {
+class TrayMessageNotifier final : public Notifier
+{
     Q_OBJECT
 
 public:

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QUrl>
-
 #include <optional>
 #include <vector>
 
@@ -16,7 +15,8 @@ bool isWebAddress(const QUrl& url);
 
 // Opens web addresses in the user's browser. Returns false, and opens nothing, when the address is refused
 // (not an http or https address) or the desktop could not open it.
-class UrlOpener {
+class UrlOpener
+{
 public:
     virtual ~UrlOpener() = default;
     virtual bool open(const QUrl& url) = 0;
@@ -25,14 +25,16 @@ public:
 
 // Opens through QDesktopServices, which on Linux hands the address to xdg-open. Needs a QGuiApplication;
 // without one every address is refused rather than crashing inside Qt.
-class DesktopUrlOpener final : public UrlOpener {
+class DesktopUrlOpener final : public UrlOpener
+{
 public:
     using UrlOpener::open;
     bool open(const QUrl& url) override;
 };
 
 // Records what it was asked to open, for tests of the screens and models; applies the same refusal rule.
-class RecordingUrlOpener final : public UrlOpener {
+class RecordingUrlOpener final : public UrlOpener
+{
 public:
     using UrlOpener::open;
     bool open(const QUrl& url) override;

@@ -10,7 +10,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QUuid>
-
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -21,12 +20,14 @@ const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 
 // A notification server whose answers each test chooses, on a bus connection of its own.
-class FakeNotificationServer : public QObject, protected QDBusContext {
+class FakeNotificationServer : public QObject, protected QDBusContext
+{
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    struct Received {
+    struct Received
+    {
         QString appName;
         QString summary;
         QString body;
@@ -36,7 +37,8 @@ public:
 
     explicit FakeNotificationServer(QStringList capabilities)
         : m_capabilities(std::move(capabilities)),
-          m_service(QStringLiteral("com.norvane.test.Notifications.p%1").arg(QCoreApplication::applicationPid())),
+          m_service(
+              QStringLiteral("com.norvane.test.Notifications.p%1").arg(QCoreApplication::applicationPid())),
           m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_service))
     {
         EXPECT_TRUE(m_connection.registerObject(kPath, this, QDBusConnection::ExportAllSlots));
@@ -97,9 +99,12 @@ DBusNotifier::Options optionsFor(const QString& service)
 
 NotificationRequest reviewRequest(std::optional<QString> prUrl)
 {
-    return NotificationRequest{QUuid::createUuid().toString(QUuid::WithoutBraces), QStringLiteral("👀 Review Requested"),
-                               QStringLiteral("octo/hello"), QStringLiteral("mona requested your review on 'A <b> & c'"),
-                               std::move(prUrl), true};
+    return NotificationRequest{QUuid::createUuid().toString(QUuid::WithoutBraces),
+                               QStringLiteral("👀 Review Requested"),
+                               QStringLiteral("octo/hello"),
+                               QStringLiteral("mona requested your review on 'A <b> & c'"),
+                               std::move(prUrl),
+                               true};
 }
 
 TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress)
@@ -107,8 +112,9 @@ TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress
     FakeNotificationServer server({QStringLiteral("actions"), QStringLiteral("body")});
     DBusNotifier notifier(optionsFor(server.service()));
 
-    EXPECT_EQ(QCoro::waitFor(notifier.post(reviewRequest(QStringLiteral("https://github.com/octo/hello/pull/1")))),
-              std::nullopt);
+    EXPECT_EQ(
+        QCoro::waitFor(notifier.post(reviewRequest(QStringLiteral("https://github.com/octo/hello/pull/1")))),
+        std::nullopt);
     NotificationRequest quiet = reviewRequest(std::nullopt);
     quiet.subtitle.reset();
     quiet.sound = false;
@@ -120,8 +126,10 @@ TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress
     EXPECT_EQ(first.summary, QStringLiteral("👀 Review Requested"));
     EXPECT_EQ(first.body, QStringLiteral("octo/hello\nmona requested your review on 'A <b> & c'"));
     EXPECT_EQ(first.actions, (QStringList{QStringLiteral("default"), QStringLiteral("Open")}));
-    EXPECT_EQ(first.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("com.norvane.app"));
-    EXPECT_EQ(first.hints.value(QStringLiteral("sound-name")).toString(), QStringLiteral("message-new-instant"));
+    EXPECT_EQ(first.hints.value(QStringLiteral("desktop-entry")).toString(),
+              QStringLiteral("com.norvane.app"));
+    EXPECT_EQ(first.hints.value(QStringLiteral("sound-name")).toString(),
+              QStringLiteral("message-new-instant"));
 
     const auto& second = server.received[1];
     EXPECT_EQ(second.body, QStringLiteral("mona requested your review on 'A <b> & c'"));
@@ -136,7 +144,8 @@ TEST(DBusNotifier, TextFromGitHubIsEscapedForServersThatReadMarkup)
     DBusNotifier notifier(optionsFor(server.service()));
     EXPECT_EQ(QCoro::waitFor(notifier.post(reviewRequest(std::nullopt))), std::nullopt);
     ASSERT_EQ(server.received.size(), 1u);
-    EXPECT_EQ(server.received[0].body, QStringLiteral("octo/hello\nmona requested your review on 'A &lt;b&gt; &amp; c'"));
+    EXPECT_EQ(server.received[0].body,
+              QStringLiteral("octo/hello\nmona requested your review on 'A &lt;b&gt; &amp; c'"));
     EXPECT_EQ(server.received[0].summary, QStringLiteral("👀 Review Requested"));
 }
 
@@ -159,7 +168,8 @@ TEST(DBusNotifier, AClickOnTheDefaultActionDeliversTheAddressUntilTheNotificatio
     // Other actions, unknown ids and signals from anyone but the server's owner are ignored.
     server.emitSignal(QStringLiteral("ActionInvoked"), {first, QStringLiteral("inline-reply")});
     server.emitSignal(QStringLiteral("ActionInvoked"), {uint(999), QStringLiteral("default")});
-    QDBusConnection impostor = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("impostor"));
+    QDBusConnection impostor =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("impostor"));
     QDBusMessage spoof = QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("ActionInvoked"));
     spoof << first << QStringLiteral("default");
     impostor.send(spoof);
@@ -177,7 +187,8 @@ TEST(DBusNotifier, AnErrorFromTheServerReachesThePoster)
     FakeNotificationServer server({QStringLiteral("actions")});
     server.failNotify = true;
     DBusNotifier notifier(optionsFor(server.service()));
-    const auto error = QCoro::waitFor(notifier.post(reviewRequest(QStringLiteral("https://github.com/o/r/pull/1"))));
+    const auto error =
+        QCoro::waitFor(notifier.post(reviewRequest(QStringLiteral("https://github.com/o/r/pull/1"))));
     ASSERT_TRUE(error.has_value());
     EXPECT_TRUE(error->contains(QStringLiteral("Too many notifications"))) << error->toStdString();
     EXPECT_EQ(notifier.trackedCount(), 0);

@@ -9,10 +9,8 @@
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QUuid>
-
-#include <qt6keychain/keychain.h>
-
 #include <gtest/gtest.h>
+#include <qt6keychain/keychain.h>
 
 using namespace norvane;
 
@@ -32,7 +30,8 @@ int itemCount(const QString& identifier)
     QDBusMessage search = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.secrets"), QStringLiteral("/org/freedesktop/secrets"),
         QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
-    const QMap<QString, QString> attributes{{QStringLiteral("user"), identifier}, {QStringLiteral("server"), kService}};
+    const QMap<QString, QString> attributes{{QStringLiteral("user"), identifier},
+                                            {QStringLiteral("server"), kService}};
     search << QVariant::fromValue(attributes);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(search);
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
@@ -42,7 +41,8 @@ int itemCount(const QString& identifier)
     return count;
 }
 
-class SystemKeychain : public ::testing::Test {
+class SystemKeychain : public ::testing::Test
+{
 protected:
     void TearDown() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 

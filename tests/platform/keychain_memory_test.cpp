@@ -1,7 +1,6 @@
 #include "platform/keychain_service.h"
 
 #include <QCoroTask>
-
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -12,7 +11,8 @@ TEST(KeychainService, FailureLinesCarryTheIdentifierAndTheSignedStatus)
 {
     const QString id = QStringLiteral("github_token_0F5C2B1A-3C4D-4E5F-8A9B-0C1D2E3F4A5B");
     EXPECT_EQ(keychainSaveFailedLine(id, KeychainStatus::AuthFailed),
-              QStringLiteral("⚠️ [Keychain] Save failed for ") + id + QStringLiteral(": OSStatus -25293"));
+              QStringLiteral("⚠️ [Keychain] Save failed for ") + id +
+                  QStringLiteral(": OSStatus -25293"));
     EXPECT_EQ(keychainReadFailedLine(id, KeychainStatus::Success),
               QStringLiteral("⚠️ [Keychain] Read failed for ") + id + QStringLiteral(": OSStatus 0"));
     // U+26A0, U+FE0F and a space open the line.

@@ -3,7 +3,6 @@
 
 #include <QCoroTask>
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -12,26 +11,33 @@ namespace {
 
 NotificationRequest request(const QString& title, std::optional<QString> prUrl = std::nullopt)
 {
-    return NotificationRequest{QStringLiteral("id-") + title, title, QStringLiteral("octo/hello"),
-                               QStringLiteral("body of ") + title, std::move(prUrl), true};
+    return NotificationRequest{QStringLiteral("id-") + title,
+                               title,
+                               QStringLiteral("octo/hello"),
+                               QStringLiteral("body of ") + title,
+                               std::move(prUrl),
+                               true};
 }
 
 // A coroutine that keeps what its post answered, so a test can look at it while other posts still wait.
-QCoro::Task<> postInto(Notifier& notifier, NotificationRequest req, std::optional<std::optional<QString>>& out)
+QCoro::Task<> postInto(Notifier& notifier, NotificationRequest req,
+                       std::optional<std::optional<QString>>& out)
 {
     out = co_await notifier.post(std::move(req));
 }
 
 TEST(NotificationBody, TheSubtitleStandsAboveTheBodyAndMarkupIsEscapedOnlyForMarkupServices)
 {
-    struct Case {
+    struct Case
+    {
         std::optional<QString> subtitle;
         QString body;
         bool markup;
         QString expected;
     };
     const Case cases[] = {
-        {QStringLiteral("octo/hello"), QStringLiteral("'Fix' is ready"), false, QStringLiteral("octo/hello\n'Fix' is ready")},
+        {QStringLiteral("octo/hello"), QStringLiteral("'Fix' is ready"), false,
+         QStringLiteral("octo/hello\n'Fix' is ready")},
         {std::nullopt, QStringLiteral("plain"), false, QStringLiteral("plain")},
         {QString(), QStringLiteral("empty subtitle"), false, QStringLiteral("empty subtitle")},
         {QStringLiteral("a&b/<c>"), QStringLiteral("<b>bold</b> & \"q\""), true,
@@ -40,7 +46,8 @@ TEST(NotificationBody, TheSubtitleStandsAboveTheBodyAndMarkupIsEscapedOnlyForMar
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected.toStdString());
-        NotificationRequest r{QStringLiteral("id"), QStringLiteral("t"), c.subtitle, c.body, std::nullopt, true};
+        NotificationRequest r{
+            QStringLiteral("id"), QStringLiteral("t"), c.subtitle, c.body, std::nullopt, true};
         EXPECT_EQ(notificationBody(r, c.markup), c.expected);
     }
 }

@@ -4,10 +4,8 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace norvane;
 
@@ -15,7 +13,8 @@ namespace {
 
 // Each implementation under the same tests. `reopen` stands for the next launch: for the file-backed store
 // a new object reads what the previous one wrote.
-struct Store {
+struct Store
+{
     const char* name;
     std::function<std::unique_ptr<Preferences>(const QString& dir)> open;
     bool persistent;
@@ -26,7 +25,8 @@ const Store kStores[] = {
     {"settings_file", [](const QString& dir) { return SettingsPreferences::forProfile(dir); }, true},
 };
 
-class PreferencesTest : public ::testing::TestWithParam<Store> {
+class PreferencesTest : public ::testing::TestWithParam<Store>
+{
 protected:
     QTemporaryDir m_dir;
     QTemporaryDir m_nextLaunch;
@@ -70,8 +70,9 @@ TEST_P(PreferencesTest, EveryKindOfValueRoundTripsAcrossARestart)
         {QStringLiteral("favorite_repositories"), {}},
         {QStringLiteral("one_item"), {QStringLiteral("only/one")}},
         {QStringLiteral("one_empty_item"), {QString()}},
-        {QStringLiteral("tricky_items"), {QStringLiteral("a, b"), QStringLiteral("@x"), QStringLiteral("\"q\""),
-                                          QString(), QStringLiteral("ü")}},
+        {QStringLiteral("tricky_items"),
+         {QStringLiteral("a, b"), QStringLiteral("@x"), QStringLiteral("\"q\""), QString(),
+          QStringLiteral("ü")}},
     };
     for (const auto& [key, value] : datas)
         m_prefs->setData(key, value);
@@ -155,20 +156,27 @@ TEST(SettingsPreferences, ACorruptOrHandEditedFileNeverBreaksReadersOrLaterWrite
     const QList<std::pair<const char*, QByteArray>> files = {
         {"random bytes", QByteArray("\x8f\x00\xff[\x01=\xfe\n\x00\x00@Variant(", 20)},
         {"unterminated byte array", "[General]\ngithub_accounts=@ByteArray([{\"id\":\n"},
-        {"variant of an unknown type", "[General]\ngithub_accounts=@Variant(\\0\\0\\x3\\xe8\\0\\0\\0\\x5junk)\n"},
+        {"variant of an unknown type",
+         "[General]\ngithub_accounts=@Variant(\\0\\0\\x3\\xe8\\0\\0\\0\\x5junk)\n"},
         {"variant claiming a huge string",
          "[General]\nselected_repository=@Variant(\\0\\0\\0\\n\\0\\x7f\\xff\\xff\\xff\\xff)\n"},
         {"truncated variant list", "[General]\nblocked_repositories=@Variant(\\0\\0\\0\\t\\0\\0\\x10\\0)\n"},
         {"hand-written plain text", "[General]\ngithub_accounts=[{\"id\": \"x\"}]\nwatched_repos=\n"},
-        {"broken lines", "github_accounts\n=\n[General\n\"unbalanced=\"\nkey=\"a, b\nnotification_settings=@Invalid(\n"},
+        {"broken lines",
+         "github_accounts\n=\n[General\n\"unbalanced=\"\nkey=\"a, b\nnotification_settings=@Invalid(\n"},
         {"numbers and lists where text is expected",
-         "[General]\nselected_sort_option=1, 2, 3\nselected_repository=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x7)\n"},
+         "[General]\nselected_sort_option=1, 2, "
+         "3\nselected_repository=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x7)\n"},
         {"an empty file", ""},
     };
-    const QStringList keys = {QStringLiteral("github_accounts"), QStringLiteral("selected_repository"),
-                              QStringLiteral("blocked_repositories"), QStringLiteral("selected_sort_option"),
-                              QStringLiteral("notification_settings"), QStringLiteral("watched_repos"),
-                              QStringLiteral("key"), QStringLiteral("General/github_accounts")};
+    const QStringList keys = {QStringLiteral("github_accounts"),
+                              QStringLiteral("selected_repository"),
+                              QStringLiteral("blocked_repositories"),
+                              QStringLiteral("selected_sort_option"),
+                              QStringLiteral("notification_settings"),
+                              QStringLiteral("watched_repos"),
+                              QStringLiteral("key"),
+                              QStringLiteral("General/github_accounts")};
     for (const auto& [name, content] : files) {
         SCOPED_TRACE(name);
         QTemporaryDir dir;
@@ -201,7 +209,8 @@ TEST(SettingsPreferences, HandWrittenListsAndTextReadAsTheKindTheyLookLike)
     auto prefs = SettingsPreferences::forProfile(dir.path());
     EXPECT_EQ(prefs->stringList(QStringLiteral("blocked_repositories")),
               (QStringList{QStringLiteral("octo"), QStringLiteral("acme/widgets")}));
-    EXPECT_EQ(prefs->stringList(QStringLiteral("favorite_repositories")), QStringList{QStringLiteral("one/repo")});
+    EXPECT_EQ(prefs->stringList(QStringLiteral("favorite_repositories")),
+              QStringList{QStringLiteral("one/repo")});
     // Binary values must be written as such: plain text is not taken for stored JSON data.
     EXPECT_FALSE(prefs->data(QStringLiteral("github_accounts")).has_value());
 }

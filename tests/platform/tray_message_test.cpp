@@ -7,7 +7,6 @@
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -38,19 +37,24 @@ TEST(TrayMessageNotifier, ShowsTitleSubtitleAndBodyAndAClickDeliversTheLatestAdd
     pixmap.fill(Qt::darkGreen);
     QSystemTrayIcon icon{QIcon(pixmap)};
     TrayMessageNotifier notifier(&icon);
-    EXPECT_EQ(QCoro::waitFor(notifier.permissionStatus()), NotificationPermission::Denied) << "icon not shown yet";
-    EXPECT_TRUE(QCoro::waitFor(notifier.post({QStringLiteral("id"), QStringLiteral("t"), {}, QStringLiteral("b"),
-                                              {}, true}))
-                    .has_value());
+    EXPECT_EQ(QCoro::waitFor(notifier.permissionStatus()), NotificationPermission::Denied)
+        << "icon not shown yet";
+    EXPECT_TRUE(
+        QCoro::waitFor(
+            notifier.post({QStringLiteral("id"), QStringLiteral("t"), {}, QStringLiteral("b"), {}, true}))
+            .has_value());
 
     icon.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return icon.geometry().isValid(); }, 10000));
     EXPECT_EQ(QCoro::waitFor(notifier.permissionStatus()), NotificationPermission::Authorized);
     QSignalSpy clicks(&notifier, &Notifier::activated);
 
-    NotificationRequest request{QStringLiteral("id-1"), QStringLiteral("🔧 Changes Requested"),
-                                QStringLiteral("octo/hello"), QStringLiteral("'Fix <b>' needs changes"),
-                                QStringLiteral("https://github.com/octo/hello/pull/3"), true};
+    NotificationRequest request{QStringLiteral("id-1"),
+                                QStringLiteral("🔧 Changes Requested"),
+                                QStringLiteral("octo/hello"),
+                                QStringLiteral("'Fix <b>' needs changes"),
+                                QStringLiteral("https://github.com/octo/hello/pull/3"),
+                                true};
     ASSERT_EQ(QCoro::waitFor(notifier.post(request)), std::nullopt);
     ASSERT_TRUE(QTest::qWaitFor([] { return balloon() != nullptr; }, 5000));
     const QString shown = labelTexts(balloon()).join(QLatin1Char('|'));

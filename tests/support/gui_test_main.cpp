@@ -1,5 +1,4 @@
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 // The GoogleTest main for tests that need widgets, a tray icon or the desktop's services: a QApplication
