@@ -57,9 +57,21 @@ protected:
     SystemKeychainService m_keychain;
 };
 
+// Stores raw bytes under (service, identifier) the way another QtKeychain client may have: as a binary item,
+// whose attributes differ from those of a text item.
+void storeBinaryItem(const QString& identifier, const QByteArray& bytes)
+{
+    auto* writer = new QKeychain::WritePasswordJob(kService); // deletes itself when finished
+    writer->setKey(identifier);
+    writer->setBinaryData(bytes);
+    writer->start();
+    QCoro::waitFor(qCoro(writer, &QKeychain::Job::finished));
+}
+
 TEST_F(SystemKeychain, SavingTwiceLeavesOneItemHoldingTheNewToken)
 {
     const QString id = freshIdentifier();
+    storeBinaryItem(id, "gho_left_by_an_older_version"); // a save replaces it too, attributes and all
     EXPECT_TRUE(QCoro::waitFor(m_keychain.save(QStringLiteral("gho_first"), id)));
     EXPECT_TRUE(QCoro::waitFor(m_keychain.save(QStringLiteral("gho_second ünïcode"), id)));
     std::string printed;
@@ -102,11 +114,7 @@ TEST_F(SystemKeychain, AnotherInstanceReadsTheTokenTheFirstOneSaved)
 TEST_F(SystemKeychain, AStoredValueThatIsNotUtf8IsAReadFailureWithStatusZero)
 {
     const QString id = freshIdentifier();
-    auto* writer = new QKeychain::WritePasswordJob(kService);
-    writer->setKey(id);
-    writer->setBinaryData(QByteArray("gho_\xff\xfe\xc3", 7));
-    writer->start();
-    QCoro::waitFor(qCoro(writer, &QKeychain::Job::finished));
+    storeBinaryItem(id, QByteArray("gho_\xff\xfe\xc3", 7));
 
     std::string printed;
     EXPECT_FALSE(read(m_keychain, id, printed).has_value());
