@@ -1,0 +1,140 @@
+#include "platform/dbus_notifier.h"
+
+#include "platform/debug_log.h"
+
+#include <QCoroDBusPendingCall>
+#include <QDBusPendingCall>
+#include <QPointer>
+
+namespace norvane {
+
+namespace {
+
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString kDefaultAction = QStringLiteral("default");
+// The freedesktop sound theme's name for an incoming message.
+const QString kSoundName = QStringLiteral("message-new-instant");
+
+} // namespace
+
+QString notificationBody(const NotificationRequest& request, bool markup)
+{
+    QString text = request.body;
+    if (request.subtitle && !request.subtitle->isEmpty())
+        text = *request.subtitle + QLatin1Char('\n') + request.body;
+    return markup ? text.toHtmlEscaped() : text;
+}
+
+DBusNotifier::DBusNotifier(Options options, QDBusConnection connection, QObject* parent)
+    : Notifier(parent), m_options(std::move(options)), m_connection(std::move(connection))
+{
+    // Only signals sent by the service's current owner are delivered here.
+    m_connection.connect(m_options.service, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                         SLOT(onActionInvoked(uint, QString)));
+    m_connection.connect(m_options.service, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                         SLOT(onNotificationClosed(uint, uint)));
+}
+
+QDBusMessage DBusNotifier::methodCall(const QString& method) const
+{
+    return QDBusMessage::createMethodCall(m_options.service, kPath, kInterface, method);
+}
+
+std::optional<QString> DBusNotifier::errorText(const QDBusMessage& reply)
+{
+    if (reply.type() != QDBusMessage::ErrorMessage)
+        return std::nullopt;
+    return reply.errorName() + QStringLiteral(": ") + reply.errorMessage();
+}
+
+QCoro::Task<std::optional<QString>> DBusNotifier::post(NotificationRequest request)
+{
+    QPointer<DBusNotifier> self(this);
+    const bool markup = co_await bodyIsMarkup();
+    if (!self)
+        co_return QStringLiteral("The notifier was destroyed");
+
+    QVariantMap hints;
+    if (m_options.desktopEntry)
+        hints.insert(QStringLiteral("desktop-entry"), *m_options.desktopEntry);
+    if (request.sound)
+        hints.insert(QStringLiteral("sound-name"), kSoundName);
+    QStringList actions;
+    if (request.prUrl)
+        actions = {kDefaultAction, QStringLiteral("Open")};
+
+    QDBusMessage message = methodCall(QStringLiteral("Notify"));
+    message << m_options.appName << uint(0) << QString() << request.title << notificationBody(request, markup)
+            << actions << hints << int(-1);
+    const QDBusPendingCall call =
+        m_connection.asyncCall(message, static_cast<int>(m_options.callTimeout.count()));
+    const QDBusMessage reply = co_await call;
+    if (auto error = errorText(reply))
+        co_return error;
+    const QVariant id = reply.arguments().value(0);
+    if (id.metaType().id() != QMetaType::UInt)
+        co_return QStringLiteral("The notification service answered without a notification id");
+    if (self && request.prUrl)
+        self->m_urls[id.toUInt()] = *request.prUrl;
+    co_return std::nullopt;
+}
+
+QCoro::Task<bool> DBusNotifier::bodyIsMarkup()
+{
+    if (m_bodyMarkup)
+        co_return *m_bodyMarkup;
+    QPointer<DBusNotifier> self(this);
+    const QDBusPendingCall call = m_connection.asyncCall(methodCall(QStringLiteral("GetCapabilities")),
+                                                         static_cast<int>(m_options.callTimeout.count()));
+    const QDBusMessage reply = co_await call;
+    if (errorText(reply))
+        co_return false; // the post itself will fail and report why
+    const bool markup = reply.arguments().value(0).toStringList().contains(QStringLiteral("body-markup"));
+    if (self)
+        self->m_bodyMarkup = markup;
+    co_return markup;
+}
+
+QCoro::Task<std::optional<QString>> DBusNotifier::serverCheck()
+{
+    // Asking the server who it is also starts a service that is only D-Bus activatable.
+    const QDBusPendingCall call = m_connection.asyncCall(methodCall(QStringLiteral("GetServerInformation")),
+                                                         static_cast<int>(m_options.callTimeout.count()));
+    const QDBusMessage reply = co_await call;
+    co_return errorText(reply);
+}
+
+QCoro::Task<NotificationPermission> DBusNotifier::permissionStatus()
+{
+    const auto error = co_await serverCheck();
+    co_return error ? NotificationPermission::Denied : NotificationPermission::Authorized;
+}
+
+QCoro::Task<AuthorizationAnswer> DBusNotifier::requestAuthorization()
+{
+    // There is no prompt on this desktop: a running service shows everything it is sent.
+    const auto error = co_await serverCheck();
+    if (error)
+        co_return AuthorizationAnswer{false, QStringLiteral("No notification service (") + *error +
+                                                 QLatin1Char(')')};
+    co_return AuthorizationAnswer{true, std::nullopt};
+}
+
+void DBusNotifier::onActionInvoked(uint id, const QString& action)
+{
+    if (action != kDefaultAction)
+        return;
+    const auto it = m_urls.find(id);
+    if (it == m_urls.end())
+        return; // another application's notification, or one without an address
+    debugLog(QStringLiteral("Notifications"), QStringLiteral("Notification clicked: ") + it->second);
+    emit activated(it->second);
+}
+
+void DBusNotifier::onNotificationClosed(uint id, uint /*reason*/)
+{
+    m_urls.erase(id);
+}
+
+} // namespace norvane

@@ -1,0 +1,212 @@
+#include "platform/keychain_service.h"
+
+#include <QStringDecoder>
+#include <QTimer>
+#include <coroutine>
+#include <cstdio>
+#include <memory>
+#include <qt6keychain/keychain.h>
+#include <type_traits>
+
+namespace norvane {
+
+namespace {
+
+KeychainStatus statusFor(QKeychain::Error error)
+{
+    switch (error) {
+    case QKeychain::NoError:
+        return KeychainStatus::Success;
+    case QKeychain::EntryNotFound:
+        return KeychainStatus::ItemNotFound;
+    case QKeychain::AccessDeniedByUser:
+        return KeychainStatus::UserCanceled;
+    case QKeychain::AccessDenied:
+        return KeychainStatus::AuthFailed;
+    case QKeychain::NoBackendAvailable:
+        return KeychainStatus::NotAvailable;
+    case QKeychain::NotImplemented:
+        return KeychainStatus::Unimplemented;
+    case QKeychain::CouldNotDeleteEntry:
+    case QKeychain::OtherError:
+        break;
+    }
+    return KeychainStatus::InternalComponent;
+}
+
+QString failedLine(const char* what, const QString& tokenIdentifier, KeychainStatus status)
+{
+    return QStringLiteral("⚠️ [Keychain] ") + QLatin1String(what) + QStringLiteral(" failed for ") +
+           tokenIdentifier + QStringLiteral(": OSStatus ") + QString::number(static_cast<int>(status));
+}
+
+struct JobOutcome
+{
+    KeychainStatus status = KeychainStatus::Success;
+    QByteArray data; // a read's value
+};
+
+// Awaits the end of one QtKeychain job, or the timeout. The resumption always comes from the event loop,
+// never from inside the job's own `finished` emission, so the job may be deleted right after.
+class JobCompletion
+{
+public:
+    JobCompletion(QKeychain::Job* job, std::chrono::milliseconds timeout)
+        : m_job(job), m_timer(std::make_unique<QTimer>())
+    {
+        m_timer->setSingleShot(true);
+        m_timer->setInterval(timeout);
+    }
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> waiter)
+    {
+        m_waiter = waiter;
+        // The timer is the context of every connection: they all end with this awaiter.
+        // (The awaiter may have been moved before this point, never after.)
+        QObject::connect(m_job, &QKeychain::Job::finished, m_timer.get(), [this] {
+            m_finished = true;
+            m_timer->stop();
+            QMetaObject::invokeMethod(
+                m_timer.get(), [this] { m_waiter.resume(); }, Qt::QueuedConnection);
+        });
+        QObject::connect(m_timer.get(), &QTimer::timeout, m_timer.get(), [this] {
+            QObject::disconnect(m_job, nullptr, m_timer.get(), nullptr);
+            m_waiter.resume();
+        });
+        m_timer->start();
+        m_job->start();
+    }
+    // True when the job finished, false when it timed out.
+    bool await_resume() const noexcept { return m_finished; }
+
+private:
+    QKeychain::Job* m_job;
+    std::unique_ptr<QTimer> m_timer;
+    std::coroutine_handle<> m_waiter;
+    bool m_finished = false;
+};
+
+// Runs one job to its end or until the timeout. Jobs are not auto-deleted, so a read's data can be taken
+// after it finished. A job that timed out is handed back to QtKeychain to delete itself whenever it does
+// finish: deleting a job the backend is still working on would leave the backend calling into a dead object.
+template <typename Job> QCoro::Task<JobOutcome> runJob(Job* job, std::chrono::milliseconds timeout)
+{
+    job->setAutoDelete(false);
+    const bool finished = co_await JobCompletion(job, timeout);
+    if (!finished) {
+        job->setAutoDelete(true);
+        co_return JobOutcome{KeychainStatus::InteractionNotAllowed, {}};
+    }
+    JobOutcome outcome{statusFor(job->error()), {}};
+    if constexpr (std::is_same_v<Job, QKeychain::ReadPasswordJob>)
+        outcome.data = job->binaryData();
+    delete job;
+    co_return outcome;
+}
+
+std::optional<QString> decodeUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+QString keychainSaveFailedLine(const QString& tokenIdentifier, KeychainStatus status)
+{
+    return failedLine("Save", tokenIdentifier, status);
+}
+
+QString keychainReadFailedLine(const QString& tokenIdentifier, KeychainStatus status)
+{
+    return failedLine("Read", tokenIdentifier, status);
+}
+
+void printLine(const QString& line)
+{
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+SystemKeychainService::SystemKeychainService(QString service, std::chrono::milliseconds timeout)
+    : m_service(std::move(service)), m_timeout(timeout)
+{
+}
+
+QCoro::Task<bool> SystemKeychainService::save(QString token, QString tokenIdentifier)
+{
+    // Copies, not members: the service object may be gone by the time a job finishes.
+    const QString service = m_service;
+    const auto timeout = m_timeout;
+
+    auto* remover = new QKeychain::DeletePasswordJob(service);
+    remover->setKey(tokenIdentifier);
+    co_await runJob(remover, timeout); // "not found" and every other answer: the add below decides
+
+    auto* writer = new QKeychain::WritePasswordJob(service);
+    writer->setKey(tokenIdentifier);
+    writer->setTextData(token); // stored as its UTF-8 bytes, without the base64 framing of binary items
+    const JobOutcome outcome = co_await runJob(writer, timeout);
+    if (outcome.status != KeychainStatus::Success) {
+        printLine(keychainSaveFailedLine(tokenIdentifier, outcome.status));
+        co_return false;
+    }
+    co_return true;
+}
+
+QCoro::Task<std::optional<QString>> SystemKeychainService::getAsync(QString tokenIdentifier)
+{
+    auto* reader = new QKeychain::ReadPasswordJob(m_service);
+    reader->setKey(tokenIdentifier);
+    const JobOutcome outcome = co_await runJob(reader, m_timeout);
+    if (outcome.status == KeychainStatus::ItemNotFound)
+        co_return std::nullopt;
+    if (outcome.status != KeychainStatus::Success) {
+        printLine(keychainReadFailedLine(tokenIdentifier, outcome.status));
+        co_return std::nullopt;
+    }
+    std::optional<QString> token = decodeUtf8(outcome.data);
+    if (!token)
+        printLine(keychainReadFailedLine(tokenIdentifier, KeychainStatus::Success));
+    co_return token;
+}
+
+QCoro::Task<> SystemKeychainService::remove(QString tokenIdentifier)
+{
+    auto* remover = new QKeychain::DeletePasswordJob(m_service);
+    remover->setKey(tokenIdentifier);
+    co_await runJob(remover, m_timeout);
+}
+
+InMemoryKeychainService::InMemoryKeychainService(std::shared_ptr<Storage> storage)
+    : m_storage(std::move(storage))
+{
+}
+
+QCoro::Task<bool> InMemoryKeychainService::save(QString token, QString tokenIdentifier)
+{
+    (*m_storage)[tokenIdentifier] = token;
+    co_return true;
+}
+
+QCoro::Task<std::optional<QString>> InMemoryKeychainService::getAsync(QString tokenIdentifier)
+{
+    const auto it = m_storage->find(tokenIdentifier);
+    if (it == m_storage->end())
+        co_return std::nullopt;
+    co_return it->second;
+}
+
+QCoro::Task<> InMemoryKeychainService::remove(QString tokenIdentifier)
+{
+    m_storage->erase(tokenIdentifier);
+    co_return;
+}
+
+} // namespace norvane

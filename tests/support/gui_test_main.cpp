@@ -1,0 +1,11 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+// The GoogleTest main for tests that need widgets, a tray icon or the desktop's services: a QApplication
+// on the platform the environment names (xcb inside scripts/desktop-session).
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
