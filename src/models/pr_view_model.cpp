@@ -1,0 +1,326 @@
+#include "models/pr_view_model.h"
+
+#include "core/json_reader.h"
+#include "core/stored_encoding.h"
+#include "platform/debug_log.h"
+#include "platform/keychain_service.h"
+#include "platform/notifier.h"
+#include "platform/preferences.h"
+
+#include <QJsonDocument>
+#include <QTimer>
+
+#include <algorithm>
+#include <climits>
+
+namespace norvane {
+
+namespace {
+
+const QString kAccounts = QStringLiteral("Accounts");
+const QString kAccountsKey = QStringLiteral("github_accounts");
+const QString kNotificationSettingsKey = QStringLiteral("notification_settings");
+const QString kBlockedKey = QStringLiteral("blocked_repositories");
+const QString kFavoritesKey = QStringLiteral("favorite_repositories");
+const QString kSelectedRepositoryKey = QStringLiteral("selected_repository");
+const QString kSortKey = QStringLiteral("selected_sort_option");
+
+class QtPollingTimer final : public PollingTimer {
+public:
+    void start(double seconds, std::function<void()> tick) override
+    {
+        m_timer.stop();
+        QObject::disconnect(m_connection);
+        // QTimer counts in whole milliseconds; a zero or negative override fires as fast as the loop allows.
+        m_timer.setInterval(int(std::clamp(seconds * 1000.0, 0.0, double(INT_MAX))));
+        m_connection = QObject::connect(&m_timer, &QTimer::timeout, std::move(tick));
+        m_timer.start();
+    }
+    void stop() override
+    {
+        m_timer.stop();
+        QObject::disconnect(m_connection);
+    }
+    bool isActive() const override { return m_timer.isActive(); }
+
+private:
+    QTimer m_timer;
+    QMetaObject::Connection m_connection;
+};
+
+QStringList sortedList(const QSet<QString>& set)
+{
+    QStringList list(set.begin(), set.end());
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+std::unique_ptr<PollingTimer> makeQtPollingTimer()
+{
+    return std::make_unique<QtPollingTimer>();
+}
+
+PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent) : QObject(parent), m_deps(std::move(dependencies))
+{
+    if (!m_deps.timer)
+        m_deps.timer = makeQtPollingTimer();
+    if (!m_deps.printLine)
+        m_deps.printLine = [](const QString& line) { norvane::printLine(line); };
+    loadNotificationSettings();
+    loadRepositorySettings();
+    checkNotificationPermissionStatus();
+}
+
+PRViewModel::~PRViewModel()
+{
+    if (m_currentRefresh)
+        m_currentRefresh->cancel();
+}
+
+void PRViewModel::print(const QString& line) const
+{
+    m_deps.printLine(line);
+}
+
+// --- Published setters -------------------------------------------------------------------------------------
+
+void PRViewModel::setSelectedAccount(std::optional<GitHubAccount> account)
+{
+    // The engine reacts first, so observers that read the model see it already switched.
+    if (account)
+        onSelectedAccountChanged(*account);
+    m_selectedAccount = std::move(account);
+    Q_EMIT selectedAccountChanged(m_selectedAccount);
+}
+
+void PRViewModel::setAccounts(QList<GitHubAccount> accounts)
+{
+    m_accounts = std::move(accounts);
+    Q_EMIT accountsChanged(m_accounts);
+}
+
+void PRViewModel::setPullRequests(QList<PullRequest> prs)
+{
+    m_pullRequests = std::move(prs);
+    Q_EMIT pullRequestsChanged(m_pullRequests);
+}
+
+void PRViewModel::setIsLoading(bool loading)
+{
+    if (m_isLoading == loading)
+        return;
+    m_isLoading = loading;
+    Q_EMIT isLoadingChanged(loading);
+}
+
+void PRViewModel::setErrorMessage(std::optional<QString> message)
+{
+    if (m_errorMessage == message)
+        return;
+    m_errorMessage = std::move(message);
+    Q_EMIT errorMessageChanged(m_errorMessage);
+}
+
+void PRViewModel::setShowSettings(bool show)
+{
+    if (m_showSettings == show)
+        return;
+    m_showSettings = show;
+    Q_EMIT showSettingsChanged(show);
+}
+
+void PRViewModel::setTriggerAddAccount(bool trigger)
+{
+    if (m_triggerAddAccount == trigger)
+        return;
+    m_triggerAddAccount = trigger;
+    Q_EMIT triggerAddAccountChanged(trigger);
+}
+
+void PRViewModel::setSelectedFilter(PRFilter filter)
+{
+    if (m_selectedFilter == filter)
+        return;
+    m_selectedFilter = filter;
+    Q_EMIT selectedFilterChanged(filter);
+}
+
+void PRViewModel::setSelectedRepository(std::optional<QString> repository)
+{
+    if (m_selectedRepository == repository)
+        return;
+    m_selectedRepository = std::move(repository);
+    Q_EMIT selectedRepositoryChanged(m_selectedRepository);
+}
+
+void PRViewModel::setSelectedSortOption(PRSortOption option)
+{
+    if (m_selectedSortOption == option)
+        return;
+    m_selectedSortOption = option;
+    Q_EMIT selectedSortOptionChanged(option);
+}
+
+void PRViewModel::setNotificationSettings(NotificationSettings settings)
+{
+    if (m_notificationSettings == settings)
+        return;
+    m_notificationSettings = settings;
+    Q_EMIT notificationSettingsChanged(m_notificationSettings);
+}
+
+void PRViewModel::setBlockedRepositories(QSet<QString> blocked)
+{
+    if (m_blockedRepositories == blocked)
+        return;
+    m_blockedRepositories = std::move(blocked);
+    Q_EMIT blockedRepositoriesChanged(m_blockedRepositories);
+}
+
+void PRViewModel::setFavoriteRepositories(QSet<QString> favorites)
+{
+    if (m_favoriteRepositories == favorites)
+        return;
+    m_favoriteRepositories = std::move(favorites);
+    Q_EMIT favoriteRepositoriesChanged(m_favoriteRepositories);
+}
+
+void PRViewModel::setPermissionStatus(NotificationPermissionStatus status)
+{
+    if (m_permissionStatus == status)
+        return;
+    m_permissionStatus = status;
+    Q_EMIT notificationPermissionStatusChanged(status);
+}
+
+void PRViewModel::setReauthNeeded(QSet<QUuid> ids)
+{
+    if (m_reauthNeeded == ids)
+        return;
+    m_reauthNeeded = std::move(ids);
+    Q_EMIT reauthNeededChanged(m_reauthNeeded);
+}
+
+// --- Accounts ----------------------------------------------------------------------------------------------
+
+void PRViewModel::onSelectedAccountChanged(const GitHubAccount& account)
+{
+    print(QStringLiteral("🔄 Account changed to: %1 (username: %2)").arg(account.displayName(), account.username));
+    loadSeenStates(account);
+    refreshForAccount(account, true, false);
+}
+
+void PRViewModel::loadAccounts()
+{
+    debugLog(kAccounts, QStringLiteral("loadAccounts() called"));
+    debugLog(kAccounts, QStringLiteral("Bundle ID: ") + m_deps.identity.bundleIdentifier.value_or(QStringLiteral("nil")));
+    const auto data = m_deps.preferences->data(kAccountsKey);
+    if (!data) {
+        debugLog(kAccounts, QStringLiteral("No github_accounts data found in UserDefaults"));
+        return;
+    }
+    debugLog(kAccounts, QStringLiteral("Found github_accounts data, %1 bytes").arg(data->size()));
+    QList<GitHubAccount> decoded;
+    try {
+        decoded = gitHubAccountsFromJson(parseJsonArray(*data));
+    } catch (const DecodeError&) {
+        // The stored bytes stay as they are until the next save.
+        debugLog(kAccounts, QStringLiteral("Failed to decode accounts JSON"));
+        return;
+    }
+    setAccounts(decoded);
+    debugLog(kAccounts, QStringLiteral("Decoded %1 accounts").arg(m_accounts.size()));
+    if (!m_selectedAccount) {
+        const std::optional<GitHubAccount> first =
+            m_accounts.isEmpty() ? std::nullopt : std::optional<GitHubAccount>(m_accounts.first());
+        setSelectedAccount(first);
+        debugLog(kAccounts, QStringLiteral("Set selectedAccount to: ") +
+                                (first ? first->username : QStringLiteral("nil")));
+    }
+}
+
+void PRViewModel::saveAccounts()
+{
+    m_deps.preferences->setData(kAccountsKey, QJsonDocument(toJson(m_accounts)).toJson(QJsonDocument::Compact));
+}
+
+QCoro::Task<> PRViewModel::addAccount(QString username, QString token, std::optional<QString> label)
+{
+    QPointer<PRViewModel> self(this);
+    const QString tokenIdentifier = QStringLiteral("github_token_") + uuidText(QUuid::createUuid());
+    // The token must be in the store before the first refresh of the account asks for it.
+    const std::shared_ptr<KeychainService> keychain = m_deps.keychain;
+    co_await keychain->save(token, tokenIdentifier);
+    if (!self)
+        co_return;
+    GitHubAccount account{QUuid::createUuid(), username, tokenIdentifier, label};
+    QList<GitHubAccount> accounts = m_accounts;
+    accounts.append(account);
+    setAccounts(accounts);
+    saveAccounts();
+    if (!m_selectedAccount)
+        setSelectedAccount(account);
+}
+
+void PRViewModel::removeAccount(const GitHubAccount& account)
+{
+    m_deps.keychain->remove(account.tokenIdentifier);
+    QList<GitHubAccount> accounts = m_accounts;
+    accounts.removeIf([&](const GitHubAccount& a) { return a.id == account.id; });
+    setAccounts(accounts);
+    saveAccounts();
+    if (m_selectedAccount && m_selectedAccount->id == account.id) {
+        setSelectedAccount(m_accounts.isEmpty() ? std::nullopt
+                                                : std::optional<GitHubAccount>(m_accounts.first()));
+    }
+}
+
+// --- Stored preferences ------------------------------------------------------------------------------------
+
+void PRViewModel::loadNotificationSettings()
+{
+    const auto data = m_deps.preferences->data(kNotificationSettingsKey);
+    if (!data)
+        return;
+    try {
+        setNotificationSettings(notificationSettingsFromJson(parseJsonObject(*data)));
+    } catch (const DecodeError&) {
+        // Unreadable settings: the defaults stay in force and the stored bytes stay untouched.
+    }
+}
+
+void PRViewModel::saveNotificationSettings()
+{
+    m_deps.preferences->setData(kNotificationSettingsKey,
+                                QJsonDocument(toJson(m_notificationSettings)).toJson(QJsonDocument::Compact));
+    if (m_deps.timer->isActive())
+        startPolling();
+}
+
+void PRViewModel::loadRepositorySettings()
+{
+    if (const auto blocked = m_deps.preferences->stringList(kBlockedKey))
+        setBlockedRepositories(QSet<QString>(blocked->begin(), blocked->end()));
+    if (const auto favorites = m_deps.preferences->stringList(kFavoritesKey))
+        setFavoriteRepositories(QSet<QString>(favorites->begin(), favorites->end()));
+    setSelectedRepository(m_deps.preferences->string(kSelectedRepositoryKey));
+    if (const auto raw = m_deps.preferences->string(kSortKey)) {
+        if (const auto option = prSortOptionFromRaw(*raw))
+            setSelectedSortOption(*option);
+    }
+}
+
+void PRViewModel::saveRepositorySettings()
+{
+    m_deps.preferences->setStringList(kBlockedKey, sortedList(m_blockedRepositories));
+    m_deps.preferences->setStringList(kFavoritesKey, sortedList(m_favoriteRepositories));
+    if (m_selectedRepository)
+        m_deps.preferences->setString(kSelectedRepositoryKey, *m_selectedRepository);
+    else
+        m_deps.preferences->remove(kSelectedRepositoryKey);
+    m_deps.preferences->setString(kSortKey, rawValue(m_selectedSortOption));
+}
+
+} // namespace norvane

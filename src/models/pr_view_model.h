@@ -1,0 +1,245 @@
+#pragma once
+
+#include "core/github_account.h"
+#include "core/pr_rules.h"
+#include "core/pull_request.h"
+#include "github/cancellation.h"
+#include "github/github_service.h"
+#include "platform/app_identity.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace norvane {
+
+class KeychainService;
+class Notifier;
+class Preferences;
+
+// The repeating timer behind background polling, as a seam so tests can fire ticks themselves.
+class PollingTimer {
+public:
+    virtual ~PollingTimer() = default;
+    // Replaces any running schedule: `tick` runs every `seconds` from now on.
+    virtual void start(double seconds, std::function<void()> tick) = 0;
+    virtual void stop() = 0;
+    virtual bool isActive() const = 0;
+};
+
+// A QTimer on the main thread.
+std::unique_ptr<PollingTimer> makeQtPollingTimer();
+
+// The pull-request engine: accounts and preferences, the refresh pipeline, seen state, change detection
+// with notifications, background polling, and the filtered view of the list. Lives on the main thread.
+class PRViewModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QList<norvane::GitHubAccount> accounts READ accounts NOTIFY accountsChanged)
+    Q_PROPERTY(std::optional<norvane::GitHubAccount> selectedAccount READ selectedAccount WRITE setSelectedAccount
+                   NOTIFY selectedAccountChanged)
+    Q_PROPERTY(QList<norvane::PullRequest> pullRequests READ pullRequests NOTIFY pullRequestsChanged)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    Q_PROPERTY(std::optional<QString> errorMessage READ errorMessage WRITE setErrorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(bool showSettings READ showSettings WRITE setShowSettings NOTIFY showSettingsChanged)
+    Q_PROPERTY(bool triggerAddAccount READ triggerAddAccount WRITE setTriggerAddAccount NOTIFY triggerAddAccountChanged)
+    Q_PROPERTY(norvane::PRFilter selectedFilter READ selectedFilter WRITE setSelectedFilter NOTIFY selectedFilterChanged)
+    Q_PROPERTY(std::optional<QString> selectedRepository READ selectedRepository WRITE setSelectedRepository
+                   NOTIFY selectedRepositoryChanged)
+    Q_PROPERTY(norvane::PRSortOption selectedSortOption READ selectedSortOption WRITE setSelectedSortOption
+                   NOTIFY selectedSortOptionChanged)
+    Q_PROPERTY(norvane::NotificationSettings notificationSettings READ notificationSettings WRITE
+                   setNotificationSettings NOTIFY notificationSettingsChanged)
+    Q_PROPERTY(QSet<QString> blockedRepositories READ blockedRepositories WRITE setBlockedRepositories
+                   NOTIFY blockedRepositoriesChanged)
+    Q_PROPERTY(QSet<QString> favoriteRepositories READ favoriteRepositories NOTIFY favoriteRepositoriesChanged)
+    Q_PROPERTY(norvane::PRViewModel::NotificationPermissionStatus notificationPermissionStatus READ
+                   notificationPermissionStatus NOTIFY notificationPermissionStatusChanged)
+    Q_PROPERTY(QSet<QUuid> reauthNeeded READ reauthNeeded WRITE setReauthNeeded NOTIFY reauthNeededChanged)
+
+public:
+    enum class NotificationPermissionStatus { unknown, notDetermined, denied, authorized };
+    Q_ENUM(NotificationPermissionStatus)
+
+    struct Dependencies {
+        GitHubService github;
+        std::shared_ptr<KeychainService> keychain;
+        std::shared_ptr<Preferences> preferences;
+        std::shared_ptr<Notifier> notifier;
+        AppIdentity identity;
+        std::unique_ptr<PollingTimer> timer;          // default: a QTimer
+        std::optional<QString> pollIntervalOverride;  // the NORVANE_POLL_INTERVAL_SECS text, when set
+        bool debugMode = false;
+        QString webBaseURL = GitHubService::defaultWebURL();
+        std::function<void(const QString&)> printLine; // standard output; default: the process's
+    };
+
+    explicit PRViewModel(Dependencies dependencies, QObject* parent = nullptr);
+    ~PRViewModel() override;
+
+    // Published state.
+    const QList<GitHubAccount>& accounts() const { return m_accounts; }
+    const std::optional<GitHubAccount>& selectedAccount() const { return m_selectedAccount; }
+    void setSelectedAccount(std::optional<GitHubAccount> account);
+    const QList<PullRequest>& pullRequests() const { return m_pullRequests; }
+    bool isLoading() const { return m_isLoading; }
+    const std::optional<QString>& errorMessage() const { return m_errorMessage; }
+    void setErrorMessage(std::optional<QString> message);
+    bool showSettings() const { return m_showSettings; }
+    void setShowSettings(bool show);
+    bool triggerAddAccount() const { return m_triggerAddAccount; }
+    void setTriggerAddAccount(bool trigger);
+    PRFilter selectedFilter() const { return m_selectedFilter; }
+    void setSelectedFilter(PRFilter filter);
+    const std::optional<QString>& selectedRepository() const { return m_selectedRepository; }
+    void setSelectedRepository(std::optional<QString> repository);
+    PRSortOption selectedSortOption() const { return m_selectedSortOption; }
+    void setSelectedSortOption(PRSortOption option);
+    const NotificationSettings& notificationSettings() const { return m_notificationSettings; }
+    void setNotificationSettings(NotificationSettings settings);
+    const QSet<QString>& blockedRepositories() const { return m_blockedRepositories; }
+    void setBlockedRepositories(QSet<QString> blocked);
+    const QSet<QString>& favoriteRepositories() const { return m_favoriteRepositories; }
+    NotificationPermissionStatus notificationPermissionStatus() const { return m_permissionStatus; }
+    const QSet<QUuid>& reauthNeeded() const { return m_reauthNeeded; }
+    void setReauthNeeded(QSet<QUuid> ids);
+
+    // Accounts and stored preferences.
+    void loadAccounts();
+    void saveAccounts();
+    // Stores the token first; resolves once the account is added (and selected when it is the first).
+    QCoro::Task<> addAccount(QString username, QString token, std::optional<QString> label);
+    void removeAccount(const GitHubAccount& account);
+    void loadNotificationSettings();
+    void saveNotificationSettings();
+    void loadRepositorySettings();
+    void saveRepositorySettings();
+
+    // Refresh pipeline.
+    void refresh();
+    bool isRefreshing() const { return m_isRefreshing; }
+
+    // Seen state.
+    const SeenStateMap& seenStates() const { return m_seenStates; }
+    QList<PRUpdateType> unseenUpdates(const PullRequest& pr) const;
+    void markAsSeen(const PullRequest& pr);
+
+    // Notifications and polling.
+    void checkNotificationPermissionStatus();
+    void sendTestNotification();
+    void sendTestReviewNotification();
+    void sendTestChangesNotification();
+    void sendTestApprovalNotification();
+    double pollingInterval() const;
+    void startPolling();
+    bool isPolling() const;
+
+    // Filters, sorting and repository scope.
+    QList<PullRequest> filteredPullRequests() const;
+    QStringList availableRepositories() const;
+    int countForFilter(PRFilter filter) const;
+    int countForRepository(const QString& repo) const;
+    bool isBlocked(const QString& repo) const;
+    void blockRepository(const QString& name);
+    void blockOwner(const QString& owner);
+    void toggleFavorite(const QString& repo);
+
+    // Six fixed sample pull requests, four of them with unseen updates.
+    void loadTestData();
+
+Q_SIGNALS:
+    void accountsChanged(const QList<norvane::GitHubAccount>& accounts);
+    void selectedAccountChanged(const std::optional<norvane::GitHubAccount>& account);
+    void pullRequestsChanged(const QList<norvane::PullRequest>& pullRequests);
+    void isLoadingChanged(bool isLoading);
+    void errorMessageChanged(const std::optional<QString>& message);
+    void showSettingsChanged(bool show);
+    void triggerAddAccountChanged(bool trigger);
+    void selectedFilterChanged(norvane::PRFilter filter);
+    void selectedRepositoryChanged(const std::optional<QString>& repository);
+    void selectedSortOptionChanged(norvane::PRSortOption option);
+    void notificationSettingsChanged(const norvane::NotificationSettings& settings);
+    void blockedRepositoriesChanged(const QSet<QString>& blocked);
+    void favoriteRepositoriesChanged(const QSet<QString>& favorites);
+    void notificationPermissionStatusChanged(norvane::PRViewModel::NotificationPermissionStatus status);
+    void reauthNeededChanged(const QSet<QUuid>& ids);
+    // The seen snapshots changed (a pull request was opened or test data loaded): rows redraw their icons.
+    void seenStatesChanged();
+
+private:
+    struct PRState {
+        std::optional<PullRequest::ApprovalStatus> approvalStatus;
+        bool reviewRequested = false;
+    };
+    enum class Event { reviewRequested, changesRequested, approved };
+
+    void setAccounts(QList<GitHubAccount> accounts);
+    void setPullRequests(QList<PullRequest> prs);
+    void setIsLoading(bool loading);
+    void setFavoriteRepositories(QSet<QString> favorites);
+    void setPermissionStatus(NotificationPermissionStatus status);
+    void onSelectedAccountChanged(const GitHubAccount& account);
+
+    void refreshSilently();
+    void refreshForAccount(const GitHubAccount& account, bool showLoading, bool checkForChanges);
+    void refreshInternal(const GitHubAccount& account, bool showLoading, bool checkForChanges);
+    static QCoro::Task<> runRefresh(QPointer<PRViewModel> self, GitHubAccount account, bool showLoading,
+                                    bool checkForChanges, CancelToken cancel, GitHubService github,
+                                    std::shared_ptr<KeychainService> keychain);
+    void endRun(bool showLoading);
+
+    void loadSeenStates(const GitHubAccount& account);
+    void ensureSeenStatesLoaded(const GitHubAccount& account);
+    void saveSeenStates();
+    void initializeSeenStatesForNewPRs(const QList<PullRequest>& prs);
+    void cleanupStaleSeenStates(const QSet<QString>& currentIds);
+
+    void updatePRStatesAndNotify(const QList<PullRequest>& prs, const GitHubAccount& account, bool sendNotifications);
+    void sendNotification(Event event, const PullRequest& pr);
+    void requestNotificationPermission();
+    void sendTypedTestNotification(QString title, QString body, QString path);
+    QCoro::Task<> runTypedTest(QString title, QString body, QString path);
+    QCoro::Task<> runDebugTestNotification();
+    QCoro::Task<> postTestNotification(QString title, QString body, QString prUrl);
+    QCoro::Task<> updatePermissionStatus();
+    void print(const QString& line) const;
+
+    Dependencies m_deps;
+
+    QList<GitHubAccount> m_accounts;
+    std::optional<GitHubAccount> m_selectedAccount;
+    QList<PullRequest> m_pullRequests;
+    bool m_isLoading = false;
+    std::optional<QString> m_errorMessage;
+    bool m_showSettings = false;
+    bool m_triggerAddAccount = false;
+    PRFilter m_selectedFilter = PRFilter::all;
+    std::optional<QString> m_selectedRepository;
+    PRSortOption m_selectedSortOption = PRSortOption::updated;
+    NotificationSettings m_notificationSettings;
+    QSet<QString> m_blockedRepositories;
+    QSet<QString> m_favoriteRepositories;
+    NotificationPermissionStatus m_permissionStatus = NotificationPermissionStatus::unknown;
+    QSet<QUuid> m_reauthNeeded;
+
+    SeenStateMap m_seenStates;
+    std::optional<QUuid> m_currentSeenStatesAccountId;
+    QHash<QUuid, QHash<QString, PRState>> m_previousPRStatesByAccount;
+    CancelToken m_currentRefresh;
+    bool m_isRefreshing = false;
+};
+
+} // namespace norvane
+
+Q_DECLARE_METATYPE(norvane::GitHubAccount)
+Q_DECLARE_METATYPE(norvane::PullRequest)
+Q_DECLARE_METATYPE(norvane::NotificationSettings)
+Q_DECLARE_METATYPE(norvane::PRFilter)
+Q_DECLARE_METATYPE(norvane::PRSortOption)
