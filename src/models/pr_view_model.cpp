@@ -264,8 +264,10 @@ QCoro::Task<> PRViewModel::addAccount(QString username, QString token, std::opti
         setSelectedAccount(account);
 }
 
-void PRViewModel::removeAccount(const GitHubAccount& account)
+void PRViewModel::removeAccount(const GitHubAccount& accountRef)
 {
+    // A copy: callers often pass an element of `accounts`, which is replaced below.
+    const GitHubAccount account = accountRef;
     m_deps.keychain->remove(account.tokenIdentifier);
     QList<GitHubAccount> accounts = m_accounts;
     accounts.removeIf([&](const GitHubAccount& a) { return a.id == account.id; });

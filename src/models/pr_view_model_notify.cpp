@@ -50,18 +50,25 @@ QCoro::Task<> postAndLog(std::shared_ptr<Notifier> notifier, NotificationRequest
 void PRViewModel::updatePRStatesAndNotify(const QList<PullRequest>& prs, const GitHubAccount& account,
                                           bool sendNotifications)
 {
+    // Once an account has been fetched, a pull request that shows up later is new to the user: it counts
+    // as "not requested, no verdict" before, so a fresh review request notifies. The first fetch of an
+    // account (launch, account switch) has nothing to compare with and stays silent.
+    const bool knownAccount = m_previousPRStatesByAccount.contains(account.id);
     QHash<QString, PRState> prev = m_previousPRStatesByAccount.value(account.id);
     debugLog(kNotifications, QStringLiteral("updatePRStatesAndNotify: Checking %1 PRs for account %2, sendNotifications=%3")
                                  .arg(prs.size())
                                  .arg(account.username, boolText(sendNotifications)));
     for (const PullRequest& p : prs) {
         const auto oldIt = prev.constFind(p.id);
-        const std::optional<PRState> old =
-            oldIt == prev.constEnd() ? std::nullopt : std::optional<PRState>(*oldIt);
+        const bool hasExistingState = oldIt != prev.constEnd();
+        std::optional<PRState> old = hasExistingState ? std::optional<PRState>(*oldIt) : std::nullopt;
+        if (!old && knownAccount)
+            old = PRState{};
         debugLog(kNotifications, QStringLiteral("PR #%1: isYourPR=%2, approvalStatus=%3, oldStatus=%4, hasExistingState=%5")
                                      .arg(p.number)
                                      .arg(boolText(p.isYourPR), statusName(p.approvalStatus),
-                                          statusName(old ? old->approvalStatus : std::nullopt), boolText(old.has_value())));
+                                          statusName(hasExistingState ? old->approvalStatus : std::nullopt),
+                                          boolText(hasExistingState)));
         if (old && sendNotifications) {
             const QString prefix = QStringLiteral("PR #%1: ").arg(p.number);
             if ((p.reviewRequested || p.isAssigned) && !old->reviewRequested) {

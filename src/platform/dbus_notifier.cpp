@@ -83,7 +83,7 @@ QCoro::Task<std::optional<QString>> DBusNotifier::post(NotificationRequest reque
 QCoro::Task<bool> DBusNotifier::bodyIsMarkup()
 {
     if (m_bodyMarkup)
-        co_return *m_bodyMarkup;
+        co_return bool(*m_bodyMarkup);
     QPointer<DBusNotifier> self(this);
     const QDBusPendingCall call = m_connection.asyncCall(methodCall(QStringLiteral("GetCapabilities")),
                                                          static_cast<int>(m_options.callTimeout.count()));

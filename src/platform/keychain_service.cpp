@@ -200,7 +200,8 @@ QCoro::Task<std::optional<QString>> InMemoryKeychainService::getAsync(QString to
     const auto it = m_storage->find(tokenIdentifier);
     if (it == m_storage->end())
         co_return std::nullopt;
-    co_return it->second;
+    // A copy: QCoro moves from an lvalue whose type differs from the result type.
+    co_return QString(it->second);
 }
 
 QCoro::Task<> InMemoryKeychainService::remove(QString tokenIdentifier)

@@ -50,13 +50,13 @@ bool RecordingNotifier::completeNext(std::optional<QString> error)
 
 QCoro::Task<NotificationPermission> RecordingNotifier::permissionStatus()
 {
-    co_return m_permission;
+    co_return NotificationPermission(m_permission);
 }
 
 QCoro::Task<AuthorizationAnswer> RecordingNotifier::requestAuthorization()
 {
     ++m_authorizationRequests;
-    co_return m_answer;
+    co_return AuthorizationAnswer(m_answer); // a copy: QCoro would move from the member
 }
 
 } // namespace norvane

@@ -1,0 +1,278 @@
+#include "models/pr_model_fixture.h"
+
+using namespace norvane;
+using namespace norvane::testing;
+
+namespace {
+
+// me has one pull request of their own in acme/api and one review request in acme/web.
+fh::Scenario smallWorld()
+{
+    fh::Scenario s = baseWorld();
+    auto mine = pull("acme/api", 1, "me", "2026-12-01T10:00:00Z");
+    auto requested = pull("acme/web", 2, "alice", "2026-12-02T10:00:00Z");
+    requested.requestedReviewers = {QStringLiteral("me")};
+    auto alices = pull("acme/api", 3, "alice", "2026-12-03T10:00:00Z");
+    alices.requestedReviewers = {QStringLiteral("alice")};
+    s.pullRequests = {mine, requested, alices};
+    return s;
+}
+
+} // namespace
+
+TEST_F(PRModelTest, FirstLaunchWithAnEmptyStore)
+{
+    startHub(smallWorld());
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+    EXPECT_TRUE(m.accounts().isEmpty());
+    EXPECT_FALSE(m.selectedAccount().has_value());
+    EXPECT_FALSE(m.isRefreshing());
+    EXPECT_EQ(m.notificationSettings(), NotificationSettings{});
+    EXPECT_EQ(m.selectedSortOption(), PRSortOption::updated);
+    EXPECT_TRUE(m.blockedRepositories().isEmpty());
+    waitUntil([] { return false; }, 50);
+    EXPECT_TRUE(hub->requests(QStringLiteral("*"), QStringLiteral("/search/**")).empty());
+}
+
+TEST_F(PRModelTest, MalformedAccountsAreIgnoredAndLeftUntouched)
+{
+    startHub(smallWorld());
+    const QByteArray garbage = QByteArrayLiteral("[{\"id\": \"not-a-uuid\"");
+    preferences->setData(QStringLiteral("github_accounts"), garbage);
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+    EXPECT_TRUE(m.accounts().isEmpty());
+    EXPECT_FALSE(m.selectedAccount().has_value());
+    EXPECT_EQ(preferences->data(QStringLiteral("github_accounts")), garbage);
+}
+
+TEST_F(PRModelTest, LaunchSelectsTheFirstStoredAccountAndRefreshesItOnce)
+{
+    startHub(smallWorld());
+    const GitHubAccount me = storedAccount("me", QStringLiteral("Work"));
+    const GitHubAccount bob = storedAccount("bob");
+    storeAccounts({me, bob});
+    PRViewModel& m = makeModel();
+
+    QList<bool> loadingSeen;
+    QObject::connect(&m, &PRViewModel::isLoadingChanged, [&](bool loading) { loadingSeen.append(loading); });
+    std::optional<GitHubAccount> seenBySignal;
+    QObject::connect(&m, &PRViewModel::selectedAccountChanged, [&](const auto& a) {
+        // The engine has already switched when observers hear about it.
+        EXPECT_TRUE(m.isRefreshing());
+        seenBySignal = a;
+    });
+    m.loadAccounts();
+    EXPECT_EQ(m.accounts(), (QList<GitHubAccount>{me, bob}));
+    EXPECT_EQ(m.selectedAccount(), me);
+    EXPECT_EQ(seenBySignal, me);
+    EXPECT_TRUE(m.isLoading());
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(m.isLoading());
+    EXPECT_EQ(loadingSeen, (QList<bool>{true, false}));
+    EXPECT_EQ(ids(), (QStringList{QStringLiteral("gh-1002"), QStringLiteral("gh-1001")}));
+    EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size(), 3u);
+    EXPECT_EQ(printed, QStringList{QStringLiteral("🔄 Account changed to: Work (me) (username: me)")});
+    // A launch that refreshes does not notify.
+    EXPECT_TRUE(notifier->posts().empty());
+}
+
+TEST_F(PRModelTest, AddingAndRemovingAccounts)
+{
+    startHub(smallWorld());
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+
+    runTask(m.addAccount(QStringLiteral("me"), QStringLiteral("tok-me"), std::nullopt));
+    ASSERT_EQ(m.accounts().size(), 1);
+    const GitHubAccount me = m.accounts().first();
+    EXPECT_TRUE(me.tokenIdentifier.startsWith(QStringLiteral("github_token_")));
+    EXPECT_EQ(me.tokenIdentifier.size(), QStringLiteral("github_token_").size() + 36);
+    EXPECT_EQ(keychain->storage()->at(me.tokenIdentifier), QStringLiteral("tok-me"));
+    EXPECT_EQ(m.selectedAccount(), me);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(m.pullRequests().size(), 2);
+
+    // A second account (even the same login) is stored but not selected.
+    runTask(m.addAccount(QStringLiteral("bob"), QStringLiteral("tok-bob"), QStringLiteral("Side")));
+    EXPECT_EQ(m.accounts().size(), 2);
+    EXPECT_EQ(m.selectedAccount(), me);
+    const QList<GitHubAccount> stored =
+        gitHubAccountsFromJson(parseJsonArray(*preferences->data(QStringLiteral("github_accounts"))));
+    EXPECT_EQ(stored, m.accounts());
+    const GitHubAccount bob = m.accounts().at(1);
+
+    // Removing the selected account selects the first remaining one and refreshes it.
+    m.removeAccount(me);
+    EXPECT_EQ(m.selectedAccount(), bob);
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(m.pullRequests().isEmpty()); // bob has no pull requests in this world
+    EXPECT_TRUE(waitUntil([&] { return keychain->storage()->count(me.tokenIdentifier) == 0; }));
+
+    // Removing the last one leaves no selection and the last list in place.
+    hub->addPullRequest(pull("acme/web", 9, "bob"));
+    m.refresh();
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(m.pullRequests().size(), 1);
+    m.removeAccount(bob);
+    EXPECT_FALSE(m.selectedAccount().has_value());
+    EXPECT_FALSE(m.isRefreshing());
+    EXPECT_EQ(m.pullRequests().size(), 1);
+    EXPECT_EQ(preferences->data(QStringLiteral("github_accounts")), QByteArray("[]"));
+}
+
+TEST_F(PRModelTest, StoredPreferencesAndTheirDefaults)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Preferences&)> store;
+        std::function<void(const PRViewModel&)> check;
+    };
+    const Case cases[] = {
+        {"settings missing a key keep every default",
+         [](Preferences& p) {
+             p.setData(QStringLiteral("notification_settings"),
+                       R"({"notifyOnReviewRequest":false,"notifyOnChangesRequested":false,"notifyOnApproval":false})");
+         },
+         [](const PRViewModel& m) { EXPECT_EQ(m.notificationSettings(), NotificationSettings{}); }},
+        {"complete settings load",
+         [](Preferences& p) {
+             p.setData(QStringLiteral("notification_settings"),
+                       R"({"notifyOnReviewRequest":false,"notifyOnChangesRequested":true,"notifyOnApproval":false,"pollingIntervalMinutes":7})");
+         },
+         [](const PRViewModel& m) { EXPECT_EQ(m.notificationSettings(), (NotificationSettings{false, true, false, 7})); }},
+        {"unknown sort option is ignored",
+         [](Preferences& p) { p.setString(QStringLiteral("selected_sort_option"), QStringLiteral("Newest")); },
+         [](const PRViewModel& m) { EXPECT_EQ(m.selectedSortOption(), PRSortOption::updated); }},
+        {"sort, repository and sets load",
+         [](Preferences& p) {
+             p.setString(QStringLiteral("selected_sort_option"), QStringLiteral("PR #"));
+             p.setString(QStringLiteral("selected_repository"), QStringLiteral("acme/api"));
+             p.setStringList(QStringLiteral("blocked_repositories"), {QStringLiteral("spam"), QStringLiteral("x/y")});
+             p.setStringList(QStringLiteral("favorite_repositories"), {QStringLiteral("acme/web")});
+         },
+         [](const PRViewModel& m) {
+             EXPECT_EQ(m.selectedSortOption(), PRSortOption::prNumber);
+             EXPECT_EQ(m.selectedRepository(), QStringLiteral("acme/api"));
+             EXPECT_EQ(m.blockedRepositories(), (QSet<QString>{QStringLiteral("spam"), QStringLiteral("x/y")}));
+             EXPECT_EQ(m.favoriteRepositories(), QSet<QString>{QStringLiteral("acme/web")});
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        preferences = std::make_shared<InMemoryPreferences>();
+        c.store(*preferences);
+        c.check(makeModel());
+    }
+}
+
+TEST_F(PRModelTest, RepositorySettingsAreWrittenThrough)
+{
+    PRViewModel& m = makeModel();
+    m.setSelectedRepository(QStringLiteral("acme/api"));
+    m.toggleFavorite(QStringLiteral("acme/api"));
+    EXPECT_EQ(preferences->stringList(QStringLiteral("favorite_repositories")), QStringList{QStringLiteral("acme/api")});
+    m.blockOwner(QStringLiteral("acme"));
+    EXPECT_FALSE(m.selectedRepository().has_value()); // blocked by its owner: the selection resets
+    EXPECT_FALSE(preferences->string(QStringLiteral("selected_repository")).has_value());
+    EXPECT_EQ(preferences->stringList(QStringLiteral("blocked_repositories")), QStringList{QStringLiteral("acme")});
+    EXPECT_EQ(m.favoriteRepositories(), QSet<QString>{QStringLiteral("acme/api")}); // favourites survive an owner block
+    m.blockRepository(QStringLiteral("other/x"));
+    m.toggleFavorite(QStringLiteral("other/y"));
+    m.blockRepository(QStringLiteral("other/y"));
+    EXPECT_FALSE(m.favoriteRepositories().contains(QStringLiteral("other/y")));
+    m.setSelectedSortOption(PRSortOption::repository);
+    m.saveRepositorySettings();
+    EXPECT_EQ(preferences->string(QStringLiteral("selected_sort_option")), QStringLiteral("Repository"));
+
+    // A second model over the same store reads it all back.
+    const QSet<QString> blocked = m.blockedRepositories();
+    const QSet<QString> favorites = m.favoriteRepositories();
+    PRViewModel& again = makeModel();
+    EXPECT_EQ(again.blockedRepositories(), blocked);
+    EXPECT_EQ(again.favoriteRepositories(), favorites);
+    EXPECT_EQ(again.selectedSortOption(), PRSortOption::repository);
+}
+
+TEST_F(PRModelTest, RefreshFailuresAndWhatTheyLeaveBehind)
+{
+    startHub(smallWorld());
+    const GitHubAccount me = storedAccount("me");
+    storeAccounts({me});
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+    ASSERT_TRUE(settle());
+    const QStringList shown = ids();
+    ASSERT_EQ(shown.size(), 2);
+    m.startPolling();
+
+    // A network failure during a poll leaves no trace.
+    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 502));
+    poll();
+    EXPECT_FALSE(m.errorMessage().has_value());
+    EXPECT_EQ(ids(), shown);
+
+    // The same failure during a user refresh shows its description and keeps the list.
+    m.refresh();
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(m.errorMessage().has_value());
+    EXPECT_TRUE(m.errorMessage()->startsWith(QStringLiteral("API Error [search/issues (review-requested)]: HTTP 502")));
+    EXPECT_EQ(ids(), shown);
+    EXPECT_FALSE(m.isLoading());
+
+    // A rejected token during a poll marks the account and clears the message.
+    hub->clearFaults();
+    (*keychain->storage())[me.tokenIdentifier] = QStringLiteral("revoked");
+    poll();
+    EXPECT_EQ(m.reauthNeeded(), QSet<QUuid>{me.id});
+    EXPECT_FALSE(m.errorMessage().has_value());
+    EXPECT_EQ(ids(), shown);
+
+    // A missing token names the login, whatever kind of refresh found it.
+    keychain->storage()->erase(me.tokenIdentifier);
+    poll();
+    EXPECT_EQ(m.errorMessage(), QStringLiteral("Failed to retrieve token for me. Add token in Settings."));
+    EXPECT_EQ(ids(), shown);
+}
+
+TEST_F(PRModelTest, ANewRefreshSupersedesTheOneInFlight)
+{
+    startHub(smallWorld());
+    storeAccounts({storedAccount("me")});
+    PRViewModel& m = makeModel();
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"), std::chrono::milliseconds(200)).times(1));
+    m.loadAccounts(); // first run, slowed down
+    ASSERT_TRUE(m.isRefreshing());
+    hub->addPullRequest(pull("acme/api", 4, "me", "2026-12-05T10:00:00Z"));
+    m.refresh();      // second run, started while the first waits for its first search
+    ASSERT_TRUE(waitUntil([&] { return ids().size() == 3; }));
+    waitUntil([] { return false; }, 300);
+    // The list is the second run's; the first run's reply was thrown away.
+    EXPECT_EQ(ids().first(), QStringLiteral("gh-1004"));
+    EXPECT_EQ(ids().size(), 3);
+    EXPECT_FALSE(m.isLoading());
+    EXPECT_FALSE(m.errorMessage().has_value());
+}
+
+TEST_F(PRModelTest, APollTickDuringARefreshIsSkipped)
+{
+    startHub(smallWorld());
+    storeAccounts({storedAccount("me")});
+    PRViewModel& m = makeModel();
+    m.startPolling();
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"), std::chrono::milliseconds(150)).times(1));
+    m.loadAccounts();
+    ASSERT_TRUE(m.isRefreshing());
+    timer->fire(); // skipped, not queued
+    ASSERT_TRUE(settle());
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size(), 3u);
+
+    // With no account selected a tick does nothing at all.
+    m.removeAccount(m.accounts().first());
+    hub->clearRequests();
+    timer->fire();
+    EXPECT_FALSE(m.isRefreshing());
+    EXPECT_TRUE(hub->requests().empty());
+}

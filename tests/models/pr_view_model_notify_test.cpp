@@ -1,0 +1,322 @@
+#include "models/pr_model_fixture.h"
+
+using namespace norvane;
+using namespace norvane::testing;
+using AS = norvane::PullRequest::ApprovalStatus;
+
+namespace {
+
+// me wrote #1 (acme/api) and #2 (acme/web); alice wrote #3 and asked me to review it.
+fh::Scenario notifyWorld()
+{
+    fh::Scenario s = baseWorld();
+    auto first = pull("acme/api", 1, "me", "2026-12-01T10:00:00Z");
+    first.requestedReviewers = {QStringLiteral("alice")};
+    auto second = pull("acme/web", 2, "me", "2026-12-02T10:00:00Z");
+    auto requested = pull("acme/api", 3, "alice", "2026-12-03T10:00:00Z");
+    requested.requestedReviewers = {QStringLiteral("me")};
+    s.pullRequests = {first, second, requested};
+    return s;
+}
+
+QStringList titles(const std::vector<NotificationRequest>& posts)
+{
+    QStringList out;
+    for (const auto& p : posts)
+        out.append(p.title);
+    return out;
+}
+
+} // namespace
+
+class PRNotifyTest : public PRModelTest {
+protected:
+    void SetUp() override
+    {
+        startHub(notifyWorld());
+        account = storedAccount("me");
+        storeAccounts({account});
+    }
+
+    PRViewModel& launch(bool withBundleId = true)
+    {
+        PRViewModel& m = makeModel(withBundleId);
+        m.loadAccounts();
+        EXPECT_TRUE(settle());
+        m.startPolling();
+        return m;
+    }
+
+    GitHubAccount account;
+};
+
+TEST_F(PRNotifyTest, PollsNotifyOnlyForTransitionsTheySee)
+{
+    PRViewModel& m = launch();
+    poll(); // first poll after launch: nothing new
+    EXPECT_TRUE(notifier->posts().empty());
+
+    // Between two polls: a new pull request asking for my review, an approval of #1 and a change request
+    // on #2. A pull request first seen after the account's first fetch is new to the user too.
+    auto fresh = pull("acme/web", 4, "bob", "2026-12-04T10:00:00Z");
+    fresh.requestedReviewers = {QStringLiteral("me")};
+    hub->addPullRequest(fresh);
+    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
+    hub->addReview(QStringLiteral("acme/web"), 2, review("bob", "CHANGES_REQUESTED", "2026-12-04T12:00:00Z", "Fix it"));
+    poll();
+    ASSERT_EQ(notifier->posts().size(), 3u);
+    std::map<QString, NotificationRequest> byTitle;
+    for (const auto& p : notifier->posts())
+        byTitle[p.title] = p;
+    const auto& request = byTitle.at(QStringLiteral("👀 Review Requested"));
+    EXPECT_EQ(request.subtitle, QStringLiteral("acme/web"));
+    EXPECT_EQ(request.body, QStringLiteral("bob requested your review on 'PR 4'"));
+    EXPECT_EQ(request.prUrl, hub->baseUrl() + QStringLiteral("/acme/web/pull/4"));
+    EXPECT_FALSE(QUuid::fromString(request.identifier).isNull());
+    EXPECT_EQ(byTitle.at(QStringLiteral("✅ PR Approved")).body, QStringLiteral("'PR 1' is ready to merge"));
+    EXPECT_EQ(byTitle.at(QStringLiteral("🔧 Changes Requested")).body,
+              QStringLiteral("'PR 2' needs changes before it can merge"));
+    EXPECT_EQ(byTitle.at(QStringLiteral("🔧 Changes Requested")).subtitle, QStringLiteral("acme/web"));
+
+    // Nothing changed: nothing more.
+    poll();
+    EXPECT_EQ(notifier->posts().size(), 3u);
+    EXPECT_EQ(m.pullRequests().size(), 4);
+}
+
+TEST_F(PRNotifyTest, ChangesFirstSeenByAUserRefreshNeverNotify)
+{
+    PRViewModel& m = launch();
+    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
+    m.refresh();
+    ASSERT_TRUE(settle());
+    poll();
+    EXPECT_TRUE(notifier->posts().empty());
+}
+
+TEST_F(PRNotifyTest, DisabledSwitchesStillRecordTheState)
+{
+    PRViewModel& m = launch();
+    m.setNotificationSettings(NotificationSettings{true, true, false, 15});
+    m.saveNotificationSettings();
+    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
+    poll();
+    EXPECT_TRUE(notifier->posts().empty());
+    // Turning the switch on later does not notify for the approval already recorded.
+    m.setNotificationSettings(NotificationSettings{});
+    m.saveNotificationSettings();
+    poll();
+    EXPECT_TRUE(notifier->posts().empty());
+}
+
+TEST_F(PRNotifyTest, AssignmentCountsAsAReviewRequestAndOthersApprovalsDoNot)
+{
+    launch();
+    fh::Scenario world = hub->snapshot();
+    hub->mutate([](fh::Scenario& s) {
+        s.pullRequest(QStringLiteral("acme/api"), 3)->assignees = {QStringLiteral("me")};
+        auto other = pull("acme/web", 5, "bob");
+        other.assignees = {QStringLiteral("carol")};
+        s.pullRequests.append(other);
+    });
+    poll();
+    // #3 was already requested: being assigned too is no new request.
+    EXPECT_TRUE(notifier->posts().empty());
+
+    hub->mutate([](fh::Scenario& s) { s.pullRequest(QStringLiteral("acme/web"), 5)->assignees = {QStringLiteral("me")}; });
+    hub->addReview(QStringLiteral("acme/api"), 3, review("bob", "APPROVED", "2026-12-04T11:00:00Z"));
+    poll();
+    EXPECT_EQ(titles(notifier->posts()), QStringList{QStringLiteral("👀 Review Requested")});
+}
+
+TEST_F(PRNotifyTest, WithoutABundleIdentifierNothingIsPosted)
+{
+    PRViewModel& m = launch(false);
+    EXPECT_TRUE(printed.contains(QStringLiteral("⚠️ Notifications unavailable: No bundle identifier")));
+    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
+    poll();
+    EXPECT_TRUE(notifier->posts().empty());
+    m.sendTestApprovalNotification();
+    EXPECT_EQ(m.errorMessage(), QStringLiteral("Notifications require running from .app bundle"));
+}
+
+TEST_F(PRNotifyTest, TypedTestNotificationsFollowThePermission)
+{
+    struct Case {
+        NotificationPermission permission;
+        bool granted;
+        std::optional<QString> postError;
+        const char* message;
+        size_t posts;
+    };
+    const Case cases[] = {
+        {NotificationPermission::Authorized, true, std::nullopt,
+         "Notification sent! Check Notification Center if not visible.", 1},
+        {NotificationPermission::Authorized, true, QStringLiteral("daemon gone"), "Notification failed: daemon gone", 1},
+        {NotificationPermission::Denied, false, std::nullopt,
+         "Notifications denied. Enable in System Settings → Notifications → Norvane", 0},
+        {NotificationPermission::NotDetermined, true, std::nullopt, "Permission granted! Try again.", 0},
+        {NotificationPermission::NotDetermined, false, std::nullopt,
+         "Permission denied. Enable in System Settings → Notifications → Norvane", 0},
+    };
+    for (const Case& c : cases) {
+        notifier = std::make_shared<RecordingNotifier>();
+        notifier->setPermission(c.permission);
+        notifier->setAuthorizationAnswer({c.granted, std::nullopt});
+        PRViewModel& m = makeModel();
+        if (c.postError) {
+            notifier->setHoldCompletions(true);
+        }
+        m.sendTestReviewNotification();
+        if (c.postError) {
+            ASSERT_TRUE(waitUntil([&] { return notifier->pendingCount() == 1; }));
+            notifier->completeNext(c.postError);
+        }
+        EXPECT_TRUE(waitUntil([&] { return m.errorMessage() == QString::fromUtf8(c.message); }))
+            << c.message << " / got " << m.errorMessage().value_or(QStringLiteral("<none>")).toStdString();
+        ASSERT_EQ(notifier->posts().size(), c.posts);
+        if (c.posts) {
+            const auto& post = notifier->posts().front();
+            EXPECT_EQ(post.title, QStringLiteral("Review Requested"));
+            EXPECT_EQ(post.body, QStringLiteral("teammate requested your review on 'Add new authentication feature'"));
+            EXPECT_EQ(post.prUrl, QStringLiteral("https://github.example/test/repo/pull/123"));
+            EXPECT_TRUE(post.identifier.startsWith(QStringLiteral("test-")));
+            EXPECT_FALSE(post.subtitle.has_value());
+        }
+    }
+}
+
+TEST_F(PRNotifyTest, PermissionStatusMapping)
+{
+    const std::pair<NotificationPermission, PRViewModel::NotificationPermissionStatus> cases[] = {
+        {NotificationPermission::NotDetermined, PRViewModel::NotificationPermissionStatus::notDetermined},
+        {NotificationPermission::Denied, PRViewModel::NotificationPermissionStatus::denied},
+        {NotificationPermission::Authorized, PRViewModel::NotificationPermissionStatus::authorized},
+    };
+    for (const auto& [platform, expected] : cases) {
+        notifier = std::make_shared<RecordingNotifier>();
+        notifier->setPermission(platform);
+        PRViewModel& m = makeModel();
+        EXPECT_TRUE(waitUntil([&] { return m.notificationPermissionStatus() == expected; }));
+    }
+}
+
+TEST_F(PRNotifyTest, SeenStatesFlagOnlyLaterChanges)
+{
+    PRViewModel& m = launch();
+    for (const auto& pr : m.pullRequests())
+        EXPECT_TRUE(m.unseenUpdates(pr).isEmpty()) << pr.id.toStdString();
+    const QString key = QStringLiteral("pr_seen_states_") + uuidText(account.id);
+    ASSERT_TRUE(preferences->data(key).has_value());
+    EXPECT_EQ(seenStateMapFromJson(parseJsonObject(*preferences->data(key))).size(), 3);
+
+    // A new commit and a new comment on #1.
+    hub->mutate([](fh::Scenario& s) {
+        auto* p = s.pullRequest(QStringLiteral("acme/api"), 1);
+        p->headSha = QStringLiteral("newsha");
+        p->comments += 1;
+    });
+    poll();
+    const norvane::PullRequest first = *find(1);
+    EXPECT_EQ(m.unseenUpdates(first), (QList<PRUpdateType>{PRUpdateType::newCommits, PRUpdateType::newComments}));
+
+    // Opening it clears every flag at once and is written through.
+    m.markAsSeen(first);
+    EXPECT_TRUE(m.unseenUpdates(first).isEmpty());
+    EXPECT_EQ(seenStateMapFromJson(parseJsonObject(*preferences->data(key))).value(first.id).headSha,
+              QStringLiteral("newsha"));
+
+    // A pull request that leaves the list loses its snapshot; when it comes back it starts clean.
+    hub->closePullRequest(QStringLiteral("acme/api"), 1);
+    poll();
+    EXPECT_FALSE(m.seenStates().contains(first.id));
+    hub->mutate([](fh::Scenario& s) {
+        auto* p = s.pullRequest(QStringLiteral("acme/api"), 1);
+        p->state = QStringLiteral("open");
+        p->closedAt.reset();
+        p->headSha = QStringLiteral("newer");
+    });
+    poll();
+    ASSERT_NE(find(1), nullptr);
+    EXPECT_TRUE(m.unseenUpdates(*find(1)).isEmpty());
+}
+
+TEST_F(PRNotifyTest, UnreadableSeenStatesCountAsNoneUntilTheNextSave)
+{
+    const QString key = QStringLiteral("pr_seen_states_") + uuidText(account.id);
+    preferences->setData(key, QByteArrayLiteral("{\"gh-1001\": {\"reviewCount\": 1}}"));
+    PRViewModel& m = makeModel();
+    // Loading the account reads the broken map as empty without touching it ...
+    m.setShowSettings(false);
+    EXPECT_EQ(preferences->data(key), QByteArrayLiteral("{\"gh-1001\": {\"reviewCount\": 1}}"));
+    m.loadAccounts();
+    ASSERT_TRUE(settle());
+    // ... and the first refresh writes fresh snapshots over it.
+    const auto stored = seenStateMapFromJson(parseJsonObject(*preferences->data(key)));
+    EXPECT_EQ(stored.size(), 3);
+}
+
+TEST_F(PRNotifyTest, PollingIntervalAndRestart)
+{
+    struct Case {
+        std::optional<QString> override;
+        bool debug;
+        int minutes;
+        double expected;
+    };
+    const Case cases[] = {
+        {QStringLiteral("30"), true, 15, 30.0},
+        {QStringLiteral("2.5"), false, 60, 2.5},
+        {QStringLiteral("thirty"), true, 15, 15.0},
+        {QStringLiteral("30 "), false, 5, 300.0},
+        {std::nullopt, false, 10, 600.0},
+        {std::nullopt, true, 10, 15.0},
+        {std::nullopt, false, 7, 420.0},
+    };
+    for (const Case& c : cases) {
+        PRViewModel& m = makeModel(true, c.override, c.debug);
+        m.setNotificationSettings(NotificationSettings{true, true, true, c.minutes});
+        EXPECT_DOUBLE_EQ(m.pollingInterval(), c.expected) << c.override.value_or(QStringLiteral("-")).toStdString();
+    }
+
+    PRViewModel& m = makeModel();
+    m.saveNotificationSettings(); // no timer yet: saving does not start one
+    EXPECT_EQ(timer->starts, 0);
+    m.startPolling();
+    EXPECT_EQ(timer->interval, 900.0);
+    EXPECT_EQ(notifier->authorizationRequests(), 1);
+    m.setNotificationSettings(NotificationSettings{true, true, true, 5});
+    m.saveNotificationSettings();
+    EXPECT_EQ(timer->starts, 2);
+    EXPECT_EQ(timer->interval, 300.0);
+    EXPECT_TRUE(waitUntil([&] { return printed.contains(QStringLiteral("✅ Notification permission granted")); }));
+}
+
+TEST_F(PRNotifyTest, SampleDataCountsBadgeAndFlags)
+{
+    PRViewModel& m = makeModel();
+    m.loadTestData();
+    EXPECT_EQ(printed.last(), QStringLiteral("✅ Loaded test data with 6 sample PRs (4 have unseen updates)"));
+    const std::pair<PRFilter, int> counts[] = {{PRFilter::all, 6},        {PRFilter::needsReview, 2},
+                                               {PRFilter::myPending, 1},  {PRFilter::myApproved, 2},
+                                               {PRFilter::myChanges, 1},  {PRFilter::drafts, 0}};
+    for (const auto& [filter, count] : counts)
+        EXPECT_EQ(m.countForFilter(filter), count) << rawValue(filter).toStdString();
+    EXPECT_EQ(badgeFor(m.pullRequests()), (Badge{BadgeColor::red, 5}));
+
+    QStringList flags;
+    for (const auto& pr : m.pullRequests()) {
+        const auto updates = m.unseenUpdates(pr);
+        flags.append(pr.id + QLatin1Char('=') + (updates.isEmpty() ? QStringLiteral("-") : rawValue(updates.first())));
+        EXPECT_LE(updates.size(), 1);
+    }
+    EXPECT_EQ(flags, (QStringList{QStringLiteral("test-1=newCommits"), QStringLiteral("test-2=newComments"),
+                                  QStringLiteral("test-3=-"), QStringLiteral("test-4=newReview"),
+                                  QStringLiteral("test-5=ciStatusChanged"), QStringLiteral("test-6=-")}));
+    EXPECT_EQ(m.pullRequests().at(1).author, QStringLiteral("you"));
+    EXPECT_EQ(m.pullRequests().last().repository, QStringLiteral("security/toolkit"));
+
+    m.markAsSeen(m.pullRequests().first());
+    EXPECT_TRUE(m.unseenUpdates(m.pullRequests().first()).isEmpty());
+    EXPECT_EQ(m.seenStates().value(QStringLiteral("test-1")).headSha, QStringLiteral("abc123new"));
+}
