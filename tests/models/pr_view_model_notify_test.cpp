@@ -320,3 +320,18 @@ TEST_F(PRNotifyTest, SampleDataCountsBadgeAndFlags)
     EXPECT_TRUE(m.unseenUpdates(m.pullRequests().first()).isEmpty());
     EXPECT_EQ(m.seenStates().value(QStringLiteral("test-1")).headSha, QStringLiteral("abc123new"));
 }
+
+TEST_F(PRNotifyTest, ANewRequestFromADeletedUserNotifiesOnceAsSomeone)
+{
+    launch();
+    poll();
+    EXPECT_TRUE(notifier->posts().empty());
+    auto orphan = pull("acme/web", 6, "", "2026-12-05T10:00:00Z"); // the author's account is gone
+    orphan.requestedReviewers = {QStringLiteral("me")};
+    hub->addPullRequest(orphan);
+    poll();
+    ASSERT_EQ(notifier->posts().size(), 1u);
+    EXPECT_EQ(notifier->posts().front().body, QStringLiteral("Someone requested your review on 'PR 6'"));
+    poll();
+    EXPECT_EQ(notifier->posts().size(), 1u);
+}
