@@ -1,3 +1,4 @@
+#include "cli/command_line.h"
 #include "platform/app_identity.h"
 #include "platform/debug_log.h"
 
@@ -11,6 +12,13 @@ using namespace norvane;
 
 int main(int argc, char* argv[])
 {
+    // Headless commands run without a display, on their own core application.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (cli::isCommand(arguments))
+        return cli::run(argc, argv);
+
     QCoreApplication app(argc, argv);
     const AppIdentity identity = AppIdentity::current();
     QCoreApplication::setOrganizationName(QStringLiteral("Norvane"));

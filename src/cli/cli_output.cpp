@@ -1,0 +1,117 @@
+#include "cli/cli_output.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace norvane::cli {
+
+namespace {
+
+QString verdict(const std::optional<PullRequest::ApprovalStatus>& status)
+{
+    return status ? rawValue(*status) : QStringLiteral("-");
+}
+
+QString ci(const std::optional<PullRequest::CIStatus>& status)
+{
+    return status ? rawValue(*status) : QStringLiteral("-");
+}
+
+QString flags(const PullRequest& pr)
+{
+    QStringList out;
+    if (pr.isYourPR)
+        out.append(QStringLiteral("mine"));
+    if (pr.reviewRequested)
+        out.append(QStringLiteral("review"));
+    if (pr.isAssigned)
+        out.append(QStringLiteral("assigned"));
+    if (pr.isDraft)
+        out.append(QStringLiteral("draft"));
+    return out.join(QLatin1Char(','));
+}
+
+QString countsLine(const StatusReport& report, const QString& separator)
+{
+    QStringList parts;
+    for (const auto& [filter, count] : report.counts)
+        parts.append(QStringLiteral("%1 %2").arg(rawValue(filter)).arg(count));
+    return parts.join(separator);
+}
+
+} // namespace
+
+QString pullRequestTable(const QList<PullRequest>& prs)
+{
+    if (prs.isEmpty())
+        return QStringLiteral("No open pull requests.\n");
+    int numberWidth = 1, repoWidth = 10, verdictWidth = 8, ciWidth = 2, flagWidth = 5;
+    for (const PullRequest& pr : prs) {
+        numberWidth = std::max(numberWidth, int(QString::number(pr.number).size()) + 1);
+        repoWidth = std::max(repoWidth, int(pr.repository.size()));
+        verdictWidth = std::max(verdictWidth, int(verdict(pr.approvalStatus).size()));
+        ciWidth = std::max(ciWidth, int(ci(pr.ciStatus).size()));
+        flagWidth = std::max(flagWidth, int(flags(pr).size()));
+    }
+    const auto row = [&](const QString& n, const QString& repo, const QString& v, const QString& c, const QString& f,
+                         const QString& title) {
+        return QStringLiteral("%1  %2  %3  %4  %5  %6\n")
+            .arg(n, numberWidth)
+            .arg(repo, -repoWidth)
+            .arg(v, -verdictWidth)
+            .arg(c, -ciWidth)
+            .arg(f, -flagWidth)
+            .arg(title);
+    };
+    QString out = row(QStringLiteral("#"), QStringLiteral("REPOSITORY"), QStringLiteral("REVIEW"), QStringLiteral("CI"),
+                      QStringLiteral("FLAGS"), QStringLiteral("TITLE"));
+    for (const PullRequest& pr : prs) {
+        out += row(QLatin1Char('#') + QString::number(pr.number), pr.repository, verdict(pr.approvalStatus),
+                   ci(pr.ciStatus), flags(pr), pr.title);
+    }
+    return out;
+}
+
+QByteArray pullRequestsJson(const QList<PullRequest>& prs)
+{
+    QJsonArray array;
+    for (const PullRequest& pr : prs)
+        array.append(toJson(pr));
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+QString statusText(const StatusReport& report)
+{
+    const QString badge = report.badge.color == BadgeColor::none
+                              ? QStringLiteral("no badge")
+                              : QStringLiteral("%1 %2").arg(badgeColorName(report.badge.color)).arg(report.badge.count);
+    return badge + QLatin1Char('\n') + countsLine(report, QStringLiteral(" · ")) + QLatin1Char('\n');
+}
+
+QByteArray statusJson(const StatusReport& report)
+{
+    QJsonObject counts;
+    for (const auto& [filter, count] : report.counts)
+        counts.insert(rawValue(filter), count);
+    const QJsonObject o{
+        {QStringLiteral("badge"), QJsonObject{{QStringLiteral("color"), badgeColorName(report.badge.color)},
+                                              {QStringLiteral("count"), report.badge.count}}},
+        {QStringLiteral("counts"), counts},
+    };
+    return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+}
+
+QByteArray statusWaybar(const StatusReport& report)
+{
+    const bool shown = report.badge.color != BadgeColor::none;
+    const QJsonObject o{
+        {QStringLiteral("text"), shown ? QString::number(report.badge.count) : QString()},
+        {QStringLiteral("tooltip"), countsLine(report, QStringLiteral("\n"))},
+        {QStringLiteral("class"), badgeColorName(report.badge.color)},
+        {QStringLiteral("alt"), badgeColorName(report.badge.color)},
+    };
+    return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+}
+
+} // namespace norvane::cli

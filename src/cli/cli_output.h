@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/pr_rules.h"
+#include "core/pull_request.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// How the headless commands print what the models hold. Pure functions, so their shapes are tested alone.
+namespace norvane::cli {
+
+// One line per pull request: number, repository, verdicts, flags and title, in the order given.
+QString pullRequestTable(const QList<PullRequest>& prs);
+QByteArray pullRequestsJson(const QList<PullRequest>& prs);
+
+struct StatusReport {
+    Badge badge;
+    QList<std::pair<PRFilter, int>> counts; // every filter tab, in tab order
+};
+QString statusText(const StatusReport& report);
+QByteArray statusJson(const StatusReport& report);
+// One JSON object for a waybar custom module: "text", "tooltip", "class" and "alt".
+QByteArray statusWaybar(const StatusReport& report);
+
+} // namespace norvane::cli

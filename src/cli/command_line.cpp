@@ -1,0 +1,323 @@
+#include "cli/command_line.h"
+
+#include "cli/cli_output.h"
+#include "cli/overlay_preferences.h"
+#include "core/github_account.h"
+#include "core/json_reader.h"
+#include "github/github_service.h"
+#include "models/pr_view_model.h"
+#include "platform/app_identity.h"
+#include "platform/keychain_service.h"
+#include "platform/notifier.h"
+#include "platform/preferences.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace norvane::cli {
+
+namespace {
+
+const QStringList kCommands{QStringLiteral("prs"), QStringLiteral("issues"), QStringLiteral("dashboard"),
+                            QStringLiteral("status")};
+
+// Fixed namespace for the identities of accounts given on the command line, so one login always maps to
+// the same id (and so to the same seen-state key).
+const QUuid kCommandLineAccounts = QUuid::fromString(QStringLiteral("{8e5f0c3a-2b7d-4c61-9a0e-5f3b1d2c4e6a}"));
+
+void out(const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void err(const QString& line)
+{
+    const QByteArray bytes = ("norvane: " + line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+struct Options {
+    QString command;
+    bool json = false;
+    QString format = QStringLiteral("text");
+    QStringList repos;
+    QString apiUrl = GitHubService::defaultBaseURL();
+    QString webUrl = GitHubService::defaultWebURL();
+    std::optional<QString> profile;
+    std::optional<QString> account;
+    std::optional<QString> user;
+    std::optional<QString> tokenEnv;
+};
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Usage: norvane COMMAND [OPTIONS]\n"
+        "\n"
+        "Commands:\n"
+        "  prs                 the open pull requests that concern you\n"
+        "  issues              the open issues of your watched repositories\n"
+        "  dashboard           one summary per watched repository\n"
+        "  status              the tray badge and the count of every filter tab\n"
+        "\n"
+        "Options:\n"
+        "  --json              print JSON instead of text (prs, issues, dashboard)\n"
+        "  --format FORMAT     text, json or waybar (status)\n"
+        "  --repo OWNER/NAME   a repository to look at instead of the watched ones (issues, dashboard;\n"
+        "                      repeatable)\n"
+        "  --api-url URL       the GitHub API address (default https://api.github.com)\n"
+        "  --web-url URL       the GitHub web address (default https://github.com)\n"
+        "  --profile DIR       read preferences from DIR instead of your own store\n"
+        "  --account LOGIN     use this stored account (default: the first one)\n"
+        "  --user LOGIN        use this login with the token in --token-env instead of stored accounts\n"
+        "  --token-env NAME    the environment variable holding the token for --user; the keychain is\n"
+        "                      not touched\n"
+        "  -h, --help          show this help\n"
+        "\n"
+        "Exit codes: 0 success, 2 usage error, 3 token missing or rejected, 4 any other failure.\n");
+}
+
+// Parses the arguments; on a usage error prints the reason and the usage and returns nullopt.
+std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("format"));
+    const QCommandLineOption repo(QStringLiteral("repo"), QString(), QStringLiteral("repo"));
+    const QCommandLineOption apiUrl(QStringLiteral("api-url"), QString(), QStringLiteral("url"));
+    const QCommandLineOption webUrl(QStringLiteral("web-url"), QString(), QStringLiteral("url"));
+    const QCommandLineOption profile(QStringLiteral("profile"), QString(), QStringLiteral("dir"));
+    const QCommandLineOption account(QStringLiteral("account"), QString(), QStringLiteral("login"));
+    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("login"));
+    const QCommandLineOption tokenEnv(QStringLiteral("token-env"), QString(), QStringLiteral("name"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({json, format, repo, apiUrl, webUrl, profile, account, user, tokenEnv, help});
+
+    const auto usageError = [](const QString& reason) -> std::optional<Options> {
+        err(reason);
+        std::fputs(qPrintable(helpText()), stderr);
+        return std::nullopt;
+    };
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        helpShown = true;
+        out(helpText().toUtf8());
+        return std::nullopt;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1 || !kCommands.contains(positional.first()))
+        return usageError(positional.isEmpty() ? QStringLiteral("no command given")
+                                               : QStringLiteral("unknown command \"%1\"").arg(positional.join(' ')));
+    Options o;
+    o.command = positional.first();
+    o.json = parser.isSet(json);
+    if (parser.isSet(format))
+        o.format = parser.value(format);
+    if (o.format != QLatin1String("text") && o.format != QLatin1String("json") && o.format != QLatin1String("waybar"))
+        return usageError(QStringLiteral("unknown format \"%1\" (use text, json or waybar)").arg(o.format));
+    o.repos = parser.values(repo);
+    for (const QString& r : o.repos) {
+        if (r.count(QLatin1Char('/')) != 1 || r.startsWith(QLatin1Char('/')) || r.endsWith(QLatin1Char('/')))
+            return usageError(QStringLiteral("\"%1\" is not an owner/name repository").arg(r));
+    }
+    if (parser.isSet(apiUrl))
+        o.apiUrl = parser.value(apiUrl);
+    if (parser.isSet(webUrl))
+        o.webUrl = parser.value(webUrl);
+    for (QString* url : {&o.apiUrl, &o.webUrl}) {
+        while (url->endsWith(QLatin1Char('/')))
+            url->chop(1);
+        const QUrl parsed(*url, QUrl::StrictMode);
+        if (!parsed.isValid() || (parsed.scheme() != QLatin1String("http") && parsed.scheme() != QLatin1String("https")))
+            return usageError(QStringLiteral("\"%1\" is not an http or https address").arg(*url));
+    }
+    if (parser.isSet(profile))
+        o.profile = parser.value(profile);
+    if (parser.isSet(account))
+        o.account = parser.value(account);
+    if (parser.isSet(user))
+        o.user = parser.value(user);
+    if (parser.isSet(tokenEnv))
+        o.tokenEnv = parser.value(tokenEnv);
+    if (o.user.has_value() != o.tokenEnv.has_value())
+        return usageError(QStringLiteral("--user and --token-env go together"));
+    if (o.user && o.account)
+        return usageError(QStringLiteral("--account cannot be combined with --user"));
+    return o;
+}
+
+// Everything one command needs, built from the options.
+struct Environment {
+    std::shared_ptr<Preferences> preferences;
+    std::shared_ptr<KeychainService> keychain;
+    GitHubAccount account;
+};
+
+// Resolves the account and its token source; on failure prints why and sets the exit code.
+std::optional<Environment> resolve(const Options& o, int& exitCode)
+{
+    Environment env;
+    std::shared_ptr<Preferences> base = o.profile ? std::shared_ptr<Preferences>(SettingsPreferences::forProfile(*o.profile))
+                                                  : std::shared_ptr<Preferences>(SettingsPreferences::forUser());
+    env.preferences = std::make_shared<OverlayPreferences>(std::move(base));
+
+    if (o.user) {
+        const QString token = qEnvironmentVariable(qPrintable(*o.tokenEnv));
+        if (token.isEmpty()) {
+            err(QStringLiteral("the environment variable %1 holds no token").arg(*o.tokenEnv));
+            exitCode = ExitCode::authentication;
+            return std::nullopt;
+        }
+        const QString identifier = QStringLiteral("command-line");
+        auto storage = std::make_shared<InMemoryKeychainService::Storage>();
+        (*storage)[identifier] = token;
+        env.keychain = std::make_shared<InMemoryKeychainService>(storage);
+        env.account = GitHubAccount{QUuid::createUuidV5(kCommandLineAccounts, *o.user), *o.user, identifier, std::nullopt};
+        return env;
+    }
+
+    QList<GitHubAccount> accounts;
+    if (const auto data = env.preferences->data(QStringLiteral("github_accounts"))) {
+        try {
+            accounts = gitHubAccountsFromJson(parseJsonArray(*data));
+        } catch (const DecodeError& e) {
+            err(QStringLiteral("the stored accounts cannot be read (%1)").arg(e.description()));
+            exitCode = ExitCode::failure;
+            return std::nullopt;
+        }
+    }
+    if (accounts.isEmpty()) {
+        err(QStringLiteral("no GitHub account is set up: add one in Norvane's settings, or pass --user LOGIN "
+                           "--token-env NAME"));
+        exitCode = ExitCode::authentication;
+        return std::nullopt;
+    }
+    if (o.account) {
+        const auto it = std::find_if(accounts.begin(), accounts.end(),
+                                     [&](const GitHubAccount& a) { return a.username == *o.account; });
+        if (it == accounts.end()) {
+            QStringList logins;
+            for (const auto& a : accounts)
+                logins.append(a.username);
+            err(QStringLiteral("no stored account \"%1\" (stored: %2)").arg(*o.account, logins.join(QStringLiteral(", "))));
+            exitCode = ExitCode::usage;
+            return std::nullopt;
+        }
+        env.account = *it;
+    } else {
+        env.account = accounts.first();
+    }
+    env.keychain = std::make_shared<SystemKeychainService>();
+    return env;
+}
+
+// Runs one pull-request command to its end and quits the application with its exit code.
+class PullRequestCommand : public QObject {
+public:
+    PullRequestCommand(Options options, Environment env, QNetworkAccessManager* nam)
+        : m_options(std::move(options)), m_account(env.account)
+    {
+        PRViewModel::Dependencies deps{
+            GitHubService(HttpSession(nam), m_options.apiUrl),
+            env.keychain,
+            env.preferences,
+            std::make_shared<RecordingNotifier>(), // a single refresh never notifies
+            AppIdentity::current(),
+            nullptr,
+            std::nullopt,
+            false,
+            m_options.webUrl,
+            [](const QString&) {}, // the account-change line is for the app's own output
+        };
+        m_model = std::make_unique<PRViewModel>(std::move(deps));
+        connect(m_model.get(), &PRViewModel::isLoadingChanged, this, [this](bool loading) {
+            if (!loading)
+                finish();
+        });
+    }
+
+    void start() { m_model->setSelectedAccount(m_account); }
+
+private:
+    void finish()
+    {
+        QCoreApplication::exit(report());
+    }
+
+    int report()
+    {
+        if (m_model->reauthNeeded().contains(m_account.id)) {
+            err(QStringLiteral("GitHub rejected the token for %1 (HTTP 401). Sign in again in Norvane's settings.")
+                    .arg(m_account.username));
+            return ExitCode::authentication;
+        }
+        if (const auto message = m_model->errorMessage()) {
+            err(*message);
+            return message->startsWith(QStringLiteral("Failed to retrieve token")) ? ExitCode::authentication
+                                                                                      : ExitCode::failure;
+        }
+        if (m_options.command == QLatin1String("prs")) {
+            out(m_options.json ? pullRequestsJson(m_model->pullRequests())
+                               : pullRequestTable(m_model->pullRequests()).toUtf8());
+            return ExitCode::ok;
+        }
+        StatusReport status;
+        status.badge = badgeFor(m_model->pullRequests());
+        for (PRFilter filter : kAllFilters)
+            status.counts.append({filter, m_model->countForFilter(filter)});
+        if (m_options.format == QLatin1String("json"))
+            out(statusJson(status));
+        else if (m_options.format == QLatin1String("waybar"))
+            out(statusWaybar(status));
+        else
+            out(statusText(status).toUtf8());
+        return ExitCode::ok;
+    }
+
+    Options m_options;
+    GitHubAccount m_account;
+    std::unique_ptr<PRViewModel> m_model;
+};
+
+} // namespace
+
+bool isCommand(const QStringList& arguments)
+{
+    return arguments.size() > 1 && kCommands.contains(arguments.at(1));
+}
+
+int run(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const AppIdentity identity = AppIdentity::current();
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+    QCoreApplication::setApplicationVersion(identity.version);
+
+    bool helpShown = false;
+    const auto options = parse(QCoreApplication::arguments(), helpShown);
+    if (!options)
+        return helpShown ? ExitCode::ok : ExitCode::usage;
+    int exitCode = ExitCode::ok;
+    const auto env = resolve(*options, exitCode);
+    if (!env)
+        return exitCode;
+
+    QNetworkAccessManager nam;
+    if (options->command == QLatin1String("issues") || options->command == QLatin1String("dashboard")) {
+        err(QStringLiteral("\"%1\" is not available in this build").arg(options->command));
+        return ExitCode::failure;
+    }
+    PullRequestCommand command(*options, *env, &nam);
+    command.start();
+    return app.exec();
+}
+
+} // namespace norvane::cli

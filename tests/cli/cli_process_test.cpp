@@ -1,0 +1,219 @@
+#include "core/json_reader.h"
+#include "core/pull_request.h"
+#include "support/world.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::testing;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the real norvane executable, as a status bar or a script would.
+class CliTest : public ::testing::Test {
+protected:
+    void start(fh::Scenario world) { hub = std::make_unique<fh::FakeHub>(std::move(world)); }
+
+    Result run(QStringList args, QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
+    {
+        if (hub && !args.contains(QStringLiteral("--api-url")))
+            args << QStringLiteral("--api-url") << hub->baseUrl() << QStringLiteral("--web-url") << hub->baseUrl();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.remove(QStringLiteral("DEBUG_MODE"));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(NORVANE_EXECUTABLE), args);
+        // The fake server answers on its own threads; this thread only waits for the child.
+        EXPECT_TRUE(process.waitForFinished(60000)) << "norvane did not finish";
+        return Result{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                      QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    Result runAs(const QString& login, const QString& token, QStringList args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("NORVANE_TEST_TOKEN"), token);
+        // No session bus: any keychain access would fail loudly.
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
+        args << QStringLiteral("--user") << login << QStringLiteral("--token-env") << QStringLiteral("NORVANE_TEST_TOKEN")
+             << QStringLiteral("--profile") << profile.path();
+        return run(args, env);
+    }
+
+    QTemporaryDir home;
+    QTemporaryDir profile;
+    std::unique_ptr<fh::FakeHub> hub;
+};
+
+// A world that mirrors the app's sample data: two review requests, and four pull requests of mine
+// (pending, approved twice, changes requested).
+fh::Scenario sampleWorld()
+{
+    fh::Scenario s = baseWorld();
+    auto requestedA = pull("acme/api", 1, "alice", "2026-12-06T09:00:00Z");
+    requestedA.requestedReviewers = {QStringLiteral("me")};
+    auto requestedB = pull("acme/web", 2, "bob", "2026-12-06T08:00:00Z");
+    requestedB.requestedReviewers = {QStringLiteral("me")};
+    auto pending = pull("acme/api", 3, "me", "2026-12-06T07:00:00Z");
+    auto approvedA = pull("acme/api", 4, "me", "2026-12-06T06:00:00Z");
+    approvedA.reviews = {review("alice", "APPROVED", "2026-12-06T05:00:00Z")};
+    auto approvedB = pull("acme/web", 5, "me", "2026-12-06T05:00:00Z");
+    approvedB.reviews = {review("bob", "APPROVED", "2026-12-06T04:00:00Z")};
+    auto changes = pull("acme/web", 6, "me", "2026-12-06T04:00:00Z");
+    changes.reviews = {review("alice", "CHANGES_REQUESTED", "2026-12-06T03:00:00Z", "Not yet")};
+    s.pullRequests = {requestedA, requestedB, pending, approvedA, approvedB, changes};
+    return s;
+}
+
+} // namespace
+
+TEST_F(CliTest, PrsJsonDecodesBackIntoTheRecordsWithinTheRequestBudget)
+{
+    start(sampleWorld());
+    const Result r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), {QStringLiteral("prs"), QStringLiteral("--json")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonArray array = parseJsonArray(r.out.toUtf8());
+    ASSERT_EQ(array.size(), 6);
+    QStringList order;
+    for (const QJsonValue& v : array) {
+        const norvane::PullRequest pr = pullRequestFromJson(v.toObject());
+        order.append(QString::number(pr.number));
+        const fh::PullRequest* source = hub->snapshot().pullRequest(pr.repository, pr.number);
+        ASSERT_NE(source, nullptr);
+        EXPECT_EQ(pr.title, source->title);
+        EXPECT_EQ(pr.headSha, source->headSha);
+        EXPECT_EQ(pr.url, hub->baseUrl() + QStringLiteral("/%1/pull/%2").arg(pr.repository).arg(pr.number));
+    }
+    EXPECT_EQ(order.join(QLatin1Char(',')), QStringLiteral("1,2,3,4,5,6")); // newest update first
+    EXPECT_EQ(hub->requests().size(), 3u + 4u * 6u);
+    EXPECT_FALSE(r.out.contains(QStringLiteral("[Keychain]")));
+}
+
+TEST_F(CliTest, StatusMirrorsTheBadgeAndTheTabs)
+{
+    start(sampleWorld());
+    const struct {
+        const char* format;
+        const char* expected;
+    } cases[] = {
+        {"text", "red 5\nAll 6 · Review 2 · Pending 1 · Approved 2 · Changes 1 · Drafts 0\n"},
+        {"json", "{\"badge\":{\"color\":\"red\",\"count\":5},\"counts\":{\"All\":6,\"Approved\":2,\"Changes\":1,"
+                 "\"Drafts\":0,\"Pending\":1,\"Review\":2}}\n"},
+        {"waybar", "{\"alt\":\"red\",\"class\":\"red\",\"text\":\"5\",\"tooltip\":\"All 6\\nReview 2\\nPending 1\\n"
+                   "Approved 2\\nChanges 1\\nDrafts 0\"}\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"),
+                               {QStringLiteral("status"), QStringLiteral("--format"), QString::fromLatin1(c.format)});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, QString::fromUtf8(c.expected)) << c.format;
+    }
+}
+
+TEST_F(CliTest, FailuresExitWithTheirCodeAndOneClearLine)
+{
+    start(sampleWorld());
+    Result r = runAs(QStringLiteral("me"), QStringLiteral("revoked"), {QStringLiteral("prs")});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, QStringLiteral("norvane: GitHub rejected the token for me (HTTP 401). Sign in again in "
+                                    "Norvane's settings.\n"));
+    EXPECT_TRUE(r.out.isEmpty());
+
+    r = runAs(QStringLiteral("me"), QString(), {QStringLiteral("status")});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, QStringLiteral("norvane: the environment variable NORVANE_TEST_TOKEN holds no token\n"));
+
+    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 503));
+    r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), {QStringLiteral("prs")});
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("norvane: API Error [search/issues (review-requested)]: HTTP 503")))
+        << r.err.toStdString();
+    hub->clearFaults();
+
+    // No account stored in the profile.
+    r = run({QStringLiteral("prs"), QStringLiteral("--profile"), profile.path()});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("norvane: no GitHub account is set up")));
+}
+
+TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage)
+{
+    const QList<QStringList> cases{
+        {QStringLiteral("prs"), QStringLiteral("--bogus")},
+        {QStringLiteral("status"), QStringLiteral("--format"), QStringLiteral("xml")},
+        {QStringLiteral("prs"), QStringLiteral("--user"), QStringLiteral("me")},
+        {QStringLiteral("issues"), QStringLiteral("--repo"), QStringLiteral("not-a-repo")},
+        {QStringLiteral("prs"), QStringLiteral("--api-url"), QStringLiteral("ftp://example.com")},
+    };
+    for (const QStringList& args : cases) {
+        const Result r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("norvane: "))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("Usage: norvane COMMAND [OPTIONS]")));
+    }
+    const Result help = run({QStringLiteral("status"), QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--token-env NAME")));
+}
+
+TEST_F(CliTest, StoredAccountsAndTheProfileStayAsTheyWere)
+{
+    start(sampleWorld());
+    // A profile as the app leaves it: two accounts, a blocked owner and seen snapshots.
+    {
+        QSettings settings(profile.filePath(QStringLiteral("preferences.ini")), QSettings::IniFormat);
+        const QByteArray accounts =
+            R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","username":"alice","tokenIdentifier":"github_token_a"},)"
+            R"({"id":"0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60","username":"me","tokenIdentifier":"github_token_b"}])";
+        settings.setValue(QStringLiteral("github_accounts"), accounts);
+        settings.setValue(QStringLiteral("blocked_repositories"), QStringList{QStringLiteral("acme/web"), QStringLiteral("x")});
+    }
+    QFile file(profile.filePath(QStringLiteral("preferences.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    // --account picks a stored account; the token comes from the keychain, which is not reachable here.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
+    Result r = run({QStringLiteral("status"), QStringLiteral("--profile"), profile.path(), QStringLiteral("--account"),
+                    QStringLiteral("me")},
+                   env);
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_EQ(r.err, QStringLiteral("norvane: Failed to retrieve token for me. Add token in Settings.\n"));
+
+    r = run({QStringLiteral("status"), QStringLiteral("--profile"), profile.path(), QStringLiteral("--account"),
+             QStringLiteral("nobody")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, QStringLiteral("norvane: no stored account \"nobody\" (stored: alice, me)\n"));
+
+    // With the token from the environment, the profile's blocked repositories shape the counts, and the
+    // refresh's seen snapshots are not written back.
+    r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), {QStringLiteral("status")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("red 5\nAll 3 · Review 1 · Pending 1 · Approved 1 · Changes 0 · Drafts 0\n"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+
+    // Nothing was created outside the profile: not in the home, config or data folders.
+    QStringList created;
+    QDirIterator it(home.path(), QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        created.append(it.next());
+    EXPECT_TRUE(created.isEmpty()) << created.join(QLatin1Char('\n')).toStdString();
+}
