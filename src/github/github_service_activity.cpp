@@ -71,50 +71,35 @@ QCoro::Task<qint64> openPRCount(Ctx ctx, QString repo, QString token, CancelToke
 QCoro::Task<std::optional<GitHubService::LastCommit>> lastCommit(Ctx ctx, QString repo, QString token,
                                                                  CancelToken cancel)
 {
-    const auto body = co_await fetchQuietly(ctx, ctx->baseURL + QStringLiteral("/repos/%1/commits?per_page=1").arg(repo),
-                                            token, cancel);
-    if (!body)
-        co_return std::nullopt;
-    try {
-        const auto commits = wire::decodeCommits(*body);
-        if (commits.isEmpty())
-            co_return std::nullopt;
-        co_return GitHubService::LastCommit{parseGitHubDateOr(commits.first().authorDate, ctx->now()),
-                                            commitMessageFirstLine(commits.first().message)};
-    } catch (const DecodeError&) {
-        co_return std::nullopt;
-    }
+    const QDateTime now = ctx->now();
+    return fetchDecodedQuietly(
+        ctx, ctx->baseURL + QStringLiteral("/repos/%1/commits?per_page=1").arg(repo), token, cancel,
+        std::optional<GitHubService::LastCommit>{}, [now](const QByteArray& body) {
+            const auto commits = wire::decodeCommits(body);
+            if (commits.isEmpty())
+                return std::optional<GitHubService::LastCommit>{};
+            return std::optional<GitHubService::LastCommit>(GitHubService::LastCommit{
+                parseGitHubDateOr(commits.first().authorDate, now), commitMessageFirstLine(commits.first().message)});
+        });
 }
 
 QCoro::Task<std::optional<QStringList>> environments(Ctx ctx, QString repo, QString token, CancelToken cancel)
 {
-    const auto body =
-        co_await fetchQuietly(ctx, ctx->baseURL + QStringLiteral("/repos/%1/environments").arg(repo), token, cancel);
-    if (!body)
-        co_return std::nullopt;
-    try {
-        QStringList names = wire::decodeEnvironmentNames(*body);
-        if (names.isEmpty())
-            co_return std::nullopt; // "none" is shown as absent, never as an empty list
-        co_return names;
-    } catch (const DecodeError&) {
-        co_return std::nullopt;
-    }
+    return fetchDecodedQuietly(ctx, ctx->baseURL + QStringLiteral("/repos/%1/environments").arg(repo), token, cancel,
+                               std::optional<QStringList>{}, [](const QByteArray& body) {
+                                   const QStringList names = wire::decodeEnvironmentNames(body);
+                                   // "None" is shown as absent, never as an empty list.
+                                   return names.isEmpty() ? std::optional<QStringList>{} : std::optional(names);
+                               });
 }
 
 QCoro::Task<DeployStatus> deploymentStatus(Ctx ctx, QString repo, qint64 deploymentId, QString token,
                                            CancelToken cancel)
 {
-    const auto body = co_await fetchQuietly(
+    return fetchDecodedQuietly(
         ctx, ctx->baseURL + QStringLiteral("/repos/%1/deployments/%2/statuses?per_page=1").arg(repo).arg(deploymentId),
-        token, cancel);
-    if (!body)
-        co_return DeployStatus::unknown;
-    try {
-        co_return deploymentStatusFromStates(wire::decodeDeploymentStatusStates(*body));
-    } catch (const DecodeError&) {
-        co_return DeployStatus::unknown;
-    }
+        token, cancel, DeployStatus::unknown,
+        [](const QByteArray& body) { return deploymentStatusFromStates(wire::decodeDeploymentStatusStates(body)); });
 }
 
 QCoro::Task<QList<DeployInfo>> deploymentsToday(Ctx ctx, QString repo, QString token, CancelToken cancel)

@@ -46,6 +46,21 @@ QCoro::Task<std::optional<QByteArray>> fetchQuietly(Ctx ctx, QString address, QS
 
 void logDecodeFailure(const QString& endpoint, const QString& error);
 
+// For the queries that never fail: the decoded body of a 200 reply, or `fallback` for any failure at all.
+// `decode` is taken by value, so it lives in the coroutine frame.
+template <typename T, typename F>
+QCoro::Task<T> fetchDecodedQuietly(Ctx ctx, QString address, QString token, CancelToken cancel, T fallback, F decode)
+{
+    const std::optional<QByteArray> body = co_await fetchQuietly(ctx, address, token, cancel);
+    if (!body)
+        co_return fallback;
+    try {
+        co_return T(decode(*body));
+    } catch (const DecodeError&) {
+        co_return fallback;
+    }
+}
+
 template <typename F>
 auto decodeClassified(const QByteArray& body, const QString& endpoint, const Classification& how, F decode)
     -> decltype(decode(body))

@@ -103,27 +103,15 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
 QCoro::Task<CIStatus> legacyStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel)
 {
     const QString address = ctx->baseURL + QStringLiteral("/repos/%1/commits/%2/status").arg(repo, sha);
-    const auto body = co_await fetchQuietly(ctx, address, token, cancel);
-    if (!body)
-        co_return CIStatus::unknown;
-    try {
-        co_return legacyCIStatus(wire::decodeCommitStatus(*body));
-    } catch (const DecodeError&) {
-        co_return CIStatus::unknown;
-    }
+    return fetchDecodedQuietly(ctx, address, token, cancel, CIStatus::unknown,
+                               [](const QByteArray& body) { return legacyCIStatus(wire::decodeCommitStatus(body)); });
 }
 
 QCoro::Task<CIStatus> checkRunsStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel)
 {
     const QString address = ctx->baseURL + QStringLiteral("/repos/%1/commits/%2/check-runs?per_page=100").arg(repo, sha);
-    const auto body = co_await fetchQuietly(ctx, address, token, cancel);
-    if (!body)
-        co_return CIStatus::unknown;
-    try {
-        co_return checkRunsCIStatus(wire::decodeCheckRuns(*body));
-    } catch (const DecodeError&) {
-        co_return CIStatus::unknown;
-    }
+    return fetchDecodedQuietly(ctx, address, token, cancel, CIStatus::unknown,
+                               [](const QByteArray& body) { return checkRunsCIStatus(wire::decodeCheckRuns(body)); });
 }
 
 QCoro::Task<CIStatus> ciStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel)
