@@ -1,0 +1,547 @@
+#include "fakehub_impl.h"
+#include "payloads.h"
+#include "search.h"
+
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+#include <csignal>
+#include <pthread.h>
+#include <stdexcept>
+
+namespace norvane::fakehub {
+
+// ---- requests and faults ----
+
+QString RecordedRequest::header(const QString& name) const
+{
+    for (const auto& [key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+QString RecordedRequest::queryValue(const QString& name) const
+{
+    for (const auto& [key, value] : decodeQueryString(query.toStdString())) {
+        if (key == name)
+            return value;
+    }
+    return {};
+}
+
+bool pathMatches(const QString& pattern, const QString& path)
+{
+    QString regex = QStringLiteral("^");
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern.at(i) != QLatin1Char('*')) {
+            regex += QRegularExpression::escape(pattern.at(i));
+        } else if (i + 1 < pattern.size() && pattern.at(i + 1) == QLatin1Char('*')) {
+            regex += QStringLiteral(".*");
+            ++i;
+        } else {
+            regex += QStringLiteral("[^/]*");
+        }
+    }
+    return QRegularExpression(regex + QLatin1Char('$')).match(path).hasMatch();
+}
+
+bool Fault::matches(const QString& requestMethod, const QString& requestPath) const
+{
+    const bool methodOk = method == QLatin1String("*") || method.compare(requestMethod, Qt::CaseInsensitive) == 0;
+    return methodOk && pathMatches(path, requestPath);
+}
+
+static Fault makeFault(Fault::Kind kind, QString method, QString path)
+{
+    Fault f;
+    f.kind = kind;
+    f.method = std::move(method);
+    f.path = std::move(path);
+    return f;
+}
+
+Fault Fault::httpStatus(QString method, QString path, int status, QByteArray body)
+{
+    Fault f = makeFault(Kind::HttpStatus, std::move(method), std::move(path));
+    f.status = status;
+    f.body = std::move(body);
+    return f;
+}
+
+Fault Fault::delayed(QString method, QString path, std::chrono::milliseconds delay)
+{
+    Fault f = makeFault(Kind::Delay, std::move(method), std::move(path));
+    f.delay = delay;
+    return f;
+}
+
+Fault Fault::malformedJson(QString method, QString path)
+{
+    return makeFault(Kind::MalformedJson, std::move(method), std::move(path));
+}
+
+Fault Fault::truncatedJson(QString method, QString path)
+{
+    return makeFault(Kind::TruncatedJson, std::move(method), std::move(path));
+}
+
+Fault Fault::dropConnection(QString method, QString path)
+{
+    return makeFault(Kind::DropConnection, std::move(method), std::move(path));
+}
+
+Fault Fault::dropMidBody(QString method, QString path)
+{
+    return makeFault(Kind::DropMidBody, std::move(method), std::move(path));
+}
+
+// ---- serving ----
+
+static QString statusMessage(int status)
+{
+    switch (status) {
+    case 400:
+        return QStringLiteral("Bad Request");
+    case 401:
+        return QStringLiteral("Bad credentials");
+    case 403:
+        return QStringLiteral("Forbidden");
+    case 404:
+        return QStringLiteral("Not Found");
+    case 422:
+        return QStringLiteral("Validation Failed");
+    case 429:
+        return QStringLiteral("Too Many Requests");
+    case 502:
+        return QStringLiteral("Bad Gateway");
+    case 503:
+        return QStringLiteral("Service Unavailable");
+    default:
+        return QStringLiteral("Server Error");
+    }
+}
+
+void FakeHub::Impl::start(const Options& options)
+{
+    latency = options.latency;
+    server.new_task_queue = [] { return new ElasticPool(1024); };
+    // The client keeps its connections alive across a whole refresh.
+    server.set_keep_alive_max_count(100000);
+    const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
+        handle(request, response);
+    };
+    server.Get(".*", handler);
+    server.Post(".*", handler);
+    server.Put(".*", handler);
+    server.Patch(".*", handler);
+    server.Delete(".*", handler);
+    server.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+        response.status = 500;
+        response.set_content(R"({"message":"fakehub failed to answer"})", "application/json");
+    });
+
+    if (options.port == 0)
+        port = server.bind_to_any_port("127.0.0.1");
+    else
+        port = server.bind_to_port("127.0.0.1", options.port) ? options.port : -1;
+    if (port <= 0)
+        throw std::runtime_error("fakehub: cannot listen on 127.0.0.1:" + std::to_string(options.port));
+    server.widenBacklog(1024);
+    base = QStringLiteral("http://127.0.0.1:%1").arg(port);
+
+    listener = std::thread([this] {
+        // A client that hangs up while we write must not kill the process with SIGPIPE. The mask is
+        // inherited by every worker thread the pool starts from here.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+        server.listen_after_bind();
+        listenerDone = true;
+    });
+    // stop() only works once the accept loop runs.
+    while (!server.is_running() && !listenerDone)
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+}
+
+void FakeHub::Impl::stop()
+{
+    if (!listener.joinable())
+        return;
+    {
+        std::lock_guard lock(stopMutex);
+        stopping = true;
+    }
+    stopCond.notify_all();
+    server.stop();
+    // Idle keep-alive connections hold their workers until the client speaks or the keep-alive timeout
+    // passes; closing them from our side lets the pool finish now.
+    while (!listenerDone) {
+        shutdownConnections(port);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    listener.join();
+}
+
+void FakeHub::Impl::pause(std::chrono::milliseconds duration)
+{
+    if (duration.count() <= 0)
+        return;
+    std::unique_lock lock(stopMutex);
+    stopCond.wait_for(lock, duration, [this] { return stopping; });
+}
+
+DeviceFlow::Time FakeHub::Impl::deviceClock() const
+{
+    return std::chrono::duration_cast<DeviceFlow::Time>(std::chrono::steady_clock::now().time_since_epoch()) +
+           clockOffset;
+}
+
+void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& response)
+{
+    const QString method = QString::fromStdString(request.method);
+    const QString path = QString::fromStdString(request.path);
+    std::optional<Fault> fault;
+    std::chrono::milliseconds wait{0};
+    {
+        std::lock_guard lock(mutex);
+        RecordedRequest record;
+        record.method = method;
+        record.path = path;
+        const std::size_t question = request.target.find('?');
+        if (question != std::string::npos)
+            record.query = QString::fromStdString(request.target.substr(question + 1));
+        for (const auto& [name, value] : request.headers)
+            record.headers.append({QString::fromStdString(name), QString::fromStdString(value)});
+        record.body = QByteArray::fromStdString(request.body);
+        record.arrivedAt = QDateTime::currentDateTimeUtc();
+        log.push_back(std::move(record));
+        for (Fault& f : faults) {
+            if (f.remaining != 0 && f.matches(method, path)) {
+                if (f.remaining > 0)
+                    --f.remaining;
+                fault = f;
+                break;
+            }
+        }
+        wait = latency;
+    }
+    pause(wait);
+    const Fault::Kind kind = fault ? fault->kind : Fault::Kind::Delay;
+    if (fault && kind == Fault::Kind::Delay)
+        pause(fault->delay);
+    if (fault && kind == Fault::Kind::DropConnection) {
+        shutdownConnections(port, request.remote_port);
+        response.status = 500;
+        return;
+    }
+
+    Reply reply;
+    if (fault && kind == Fault::Kind::HttpStatus) {
+        reply.status = fault->status;
+        reply.body = fault->body.isEmpty()
+                         ? QJsonDocument(Payloads::error(statusMessage(fault->status), fault->status)).toJson(QJsonDocument::Compact)
+                         : fault->body;
+        reply.headers = fault->headers;
+    } else {
+        std::lock_guard lock(mutex);
+        reply = route(request);
+    }
+    if (fault && kind == Fault::Kind::MalformedJson) {
+        // A trailing comma before the last closing bracket: close to the real body, but not JSON.
+        const qsizetype close = std::max(reply.body.lastIndexOf('}'), reply.body.lastIndexOf(']'));
+        reply.body.insert(std::max<qsizetype>(close, 0), ',');
+    }
+    if (fault && kind == Fault::Kind::TruncatedJson)
+        reply.body.truncate(reply.body.size() / 2);
+
+    response.status = reply.status;
+    for (const auto& [name, value] : reply.headers)
+        response.set_header(name.toStdString(), value.toStdString());
+    const std::string contentType = reply.contentType.toStdString();
+    if (fault && kind == Fault::Kind::DropMidBody) {
+        auto body = std::make_shared<std::string>(reply.body.toStdString());
+        response.set_content_provider(body->size(), contentType,
+                                      [body](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                          sink.write(body->data(), body->size() / 2);
+                                          return false; // httplib then closes the connection
+                                      });
+        return;
+    }
+    response.set_content(reply.body.toStdString(), contentType);
+}
+
+// ---- the public face ----
+
+FakeHub::FakeHub(Scenario scenario) : FakeHub(std::move(scenario), Options{}) {}
+
+FakeHub::FakeHub(Scenario scenario, Options options) : d(std::make_unique<Impl>(std::move(scenario)))
+{
+    d->start(options);
+}
+
+FakeHub::~FakeHub()
+{
+    d->stop();
+}
+
+QString FakeHub::baseUrl() const
+{
+    return d->base;
+}
+
+int FakeHub::port() const
+{
+    return d->port;
+}
+
+void FakeHub::stop()
+{
+    d->stop();
+}
+
+std::vector<RecordedRequest> FakeHub::requests() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->log;
+}
+
+std::vector<RecordedRequest> FakeHub::requests(const QString& method, const QString& pathPattern) const
+{
+    std::vector<RecordedRequest> out;
+    std::lock_guard lock(d->mutex);
+    for (const RecordedRequest& r : d->log) {
+        if ((method == QLatin1String("*") || r.method.compare(method, Qt::CaseInsensitive) == 0) &&
+            pathMatches(pathPattern, r.path))
+            out.push_back(r);
+    }
+    return out;
+}
+
+void FakeHub::clearRequests()
+{
+    std::lock_guard lock(d->mutex);
+    d->log.clear();
+}
+
+void FakeHub::injectFault(Fault fault)
+{
+    std::lock_guard lock(d->mutex);
+    d->faults.push_back(std::move(fault));
+}
+
+void FakeHub::clearFaults()
+{
+    std::lock_guard lock(d->mutex);
+    d->faults.clear();
+}
+
+void FakeHub::setLatency(std::chrono::milliseconds latency)
+{
+    std::lock_guard lock(d->mutex);
+    d->latency = latency;
+}
+
+void FakeHub::mutate(const std::function<void(Scenario&)>& change)
+{
+    std::lock_guard lock(d->mutex);
+    change(d->world);
+}
+
+Scenario FakeHub::snapshot() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->world;
+}
+
+namespace {
+
+PullRequest& needPull(Scenario& world, const QString& repo, qint64 number)
+{
+    PullRequest* pr = world.pullRequest(repo, number);
+    if (!pr)
+        throw std::invalid_argument(QStringLiteral("fakehub: no pull request %1#%2").arg(repo).arg(number).toStdString());
+    return *pr;
+}
+
+Repository& needRepo(Scenario& world, const QString& repo)
+{
+    Repository* r = world.repository(repo);
+    if (!r)
+        throw std::invalid_argument(QStringLiteral("fakehub: no repository %1").arg(repo).toStdString());
+    return *r;
+}
+
+// A change made while running: now, but always after the previous update so that the change shows
+// in the second-precision timestamps.
+QDateTime touch(const QDateTime& previous)
+{
+    return std::max(QDateTime::currentDateTimeUtc(), previous.addSecs(1));
+}
+
+} // namespace
+
+void FakeHub::addReview(const QString& repo, qint64 number, Review review)
+{
+    mutate([&](Scenario& world) {
+        PullRequest& pr = needPull(world, repo, number);
+        if (!world.user(review.user))
+            throw std::invalid_argument("fakehub: unknown reviewer " + review.user.toStdString());
+        if (review.id == 0)
+            review.id = world.takeId();
+        if (review.commitId.isEmpty())
+            review.commitId = pr.headSha;
+        pr.updatedAt = touch(pr.updatedAt);
+        if (review.state != QLatin1String("PENDING")) {
+            if (!review.submittedAt)
+                review.submittedAt = pr.updatedAt;
+            pr.requestedReviewers.removeAll(review.user);
+        }
+        pr.reviews.append(review);
+    });
+}
+
+void FakeHub::requestReview(const QString& repo, qint64 number, const QString& login)
+{
+    mutate([&](Scenario& world) {
+        PullRequest& pr = needPull(world, repo, number);
+        if (!world.user(login))
+            throw std::invalid_argument("fakehub: unknown user " + login.toStdString());
+        if (!pr.requestedReviewers.contains(login))
+            pr.requestedReviewers.append(login);
+        pr.updatedAt = touch(pr.updatedAt);
+    });
+}
+
+void FakeHub::setCheckRun(const QString& repo, const QString& sha, CheckRun run)
+{
+    mutate([&](Scenario& world) {
+        QList<CheckRun>& runs = needRepo(world, repo).checks[sha].checkRuns;
+        for (CheckRun& existing : runs) {
+            if (existing.name == run.name) {
+                run.id = run.id ? run.id : existing.id;
+                existing = run;
+                return;
+            }
+        }
+        if (run.id == 0)
+            run.id = world.takeId();
+        runs.append(run);
+    });
+}
+
+void FakeHub::setCommitStatus(const QString& repo, const QString& sha, CommitStatus status)
+{
+    mutate([&](Scenario& world) {
+        Repository& r = needRepo(world, repo);
+        if (status.id == 0)
+            status.id = world.takeId();
+        if (!status.createdAt.isValid())
+            status.createdAt = QDateTime::currentDateTimeUtc();
+        r.checks[sha].statuses.append(status);
+    });
+}
+
+void FakeHub::addIssue(const QString& repo, Issue issue)
+{
+    mutate([&](Scenario& world) {
+        Repository& r = needRepo(world, repo);
+        const bool taken = world.pullRequest(repo, issue.number) ||
+                           std::any_of(r.issues.begin(), r.issues.end(),
+                                       [&](const Issue& i) { return i.number == issue.number; });
+        if (issue.number <= 0 || taken)
+            throw std::invalid_argument("fakehub: issue number already used or not positive");
+        if (issue.id == 0)
+            issue.id = world.takeId();
+        if (issue.state.isEmpty())
+            issue.state = QStringLiteral("open");
+        if (!issue.createdAt.isValid())
+            issue.createdAt = QDateTime::currentDateTimeUtc();
+        if (!issue.updatedAt.isValid())
+            issue.updatedAt = issue.createdAt;
+        r.issues.append(issue);
+    });
+}
+
+void FakeHub::addPullRequest(PullRequest pr)
+{
+    mutate([&](Scenario& world) {
+        Repository& r = needRepo(world, pr.repository);
+        const bool taken = world.pullRequest(pr.repository, pr.number) ||
+                           std::any_of(r.issues.begin(), r.issues.end(),
+                                       [&](const Issue& i) { return i.number == pr.number; });
+        if (pr.number <= 0 || taken)
+            throw std::invalid_argument("fakehub: pull request number already used or not positive");
+        pr.repository = r.fullName();
+        if (pr.id == 0)
+            pr.id = world.takeId();
+        if (pr.pullId == 0)
+            pr.pullId = world.takeId();
+        if (pr.state.isEmpty())
+            pr.state = QStringLiteral("open");
+        if (!pr.createdAt.isValid())
+            pr.createdAt = QDateTime::currentDateTimeUtc();
+        if (!pr.updatedAt.isValid())
+            pr.updatedAt = pr.createdAt;
+        if (pr.headSha.isEmpty())
+            pr.headSha = QStringLiteral("%1").arg(pr.pullId, 40, 16, QLatin1Char('0'));
+        if (pr.headRef.isEmpty())
+            pr.headRef = QStringLiteral("feature/%1").arg(pr.number);
+        if (pr.baseRef.isEmpty())
+            pr.baseRef = r.defaultBranch;
+        world.pullRequests.append(pr);
+    });
+}
+
+void FakeHub::closePullRequest(const QString& repo, qint64 number, bool merged)
+{
+    mutate([&](Scenario& world) {
+        PullRequest& pr = needPull(world, repo, number);
+        pr.state = QStringLiteral("closed");
+        pr.merged = merged;
+        pr.updatedAt = touch(pr.updatedAt);
+        pr.closedAt = pr.updatedAt;
+    });
+}
+
+void FakeHub::setUpdatedAt(const QString& repo, qint64 number, const QDateTime& when)
+{
+    mutate([&](Scenario& world) { needPull(world, repo, number).updatedAt = when.toUTC(); });
+}
+
+QString FakeHub::headSha(const QString& repo, qint64 number) const
+{
+    std::lock_guard lock(d->mutex);
+    return needPull(d->world, repo, number).headSha;
+}
+
+std::vector<DeviceCode> FakeHub::deviceCodes() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->flow.codes();
+}
+
+bool FakeHub::approveDeviceCode(const QString& code, const QString& login)
+{
+    std::lock_guard lock(d->mutex);
+    const User* user = d->world.user(login);
+    if (!user || user->tokens.isEmpty())
+        throw std::invalid_argument("fakehub: " + login.toStdString() + " is not a user with a token");
+    return d->flow.approve(code, login);
+}
+
+bool FakeHub::denyDeviceCode(const QString& code)
+{
+    std::lock_guard lock(d->mutex);
+    return d->flow.deny(code);
+}
+
+void FakeHub::advanceClock(std::chrono::milliseconds by)
+{
+    std::lock_guard lock(d->mutex);
+    d->clockOffset += by;
+}
+
+} // namespace norvane::fakehub

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "fakehub.h"
+#include "server_support.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace norvane::fakehub {
+
+// One answer before faults alter it.
+struct Reply {
+    int status = 200;
+    QByteArray body;
+    QByteArray contentType = "application/json; charset=utf-8";
+    QList<std::pair<QByteArray, QByteArray>> headers;
+};
+
+struct FakeHub::Impl {
+    explicit Impl(Scenario scenario) : world(std::move(scenario)) {}
+
+    void start(const Options& options);
+    void stop();
+    void handle(const httplib::Request& request, httplib::Response& response);
+    // Answers from the world as it stands; the caller holds `mutex`.
+    Reply route(const httplib::Request& request);
+    // Waits, but returns early when the hub stops, so that delays never hold up stop().
+    void pause(std::chrono::milliseconds duration);
+    DeviceFlow::Time deviceClock() const;
+
+    Server server;
+    std::thread listener;
+    std::atomic<bool> listenerDone{false};
+    int port = 0;
+    QString base;
+
+    mutable std::mutex mutex; // guards everything below
+    Scenario world;
+    std::vector<Fault> faults;
+    std::vector<RecordedRequest> log;
+    DeviceFlow flow;
+    std::chrono::milliseconds latency{0};
+    std::chrono::milliseconds clockOffset{0};
+
+    std::mutex stopMutex;
+    std::condition_variable stopCond;
+    bool stopping = false;
+};
+
+} // namespace norvane::fakehub
