@@ -508,7 +508,11 @@ QJsonObject Payloads::checkRun(const Repository& repo, const QString& sha, const
         {QStringLiteral("html_url"), m_base + QStringLiteral("/apps/github-actions")},
         {QStringLiteral("created_at"), QStringLiteral("2018-07-30T09:30:17Z")},
         {QStringLiteral("updated_at"), QStringLiteral("2024-04-10T20:33:16Z")},
-        {QStringLiteral("permissions"), QJsonObject{{QStringLiteral("checks"), QStringLiteral("write")}}},
+        {QStringLiteral("permissions"), QJsonObject{{QStringLiteral("metadata"), QStringLiteral("read")},
+                                                    {QStringLiteral("contents"), QStringLiteral("read")},
+                                                    {QStringLiteral("issues"), QStringLiteral("write")},
+                                                    {QStringLiteral("single_file"), QStringLiteral("write")},
+                                                    {QStringLiteral("checks"), QStringLiteral("write")}}},
         {QStringLiteral("events"), QJsonArray{QStringLiteral("push"), QStringLiteral("pull_request")}},
     };
     return QJsonObject{
