@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QTimeZone>
-
 #include <atomic>
 #include <thread>
 
@@ -12,7 +11,8 @@ using namespace std::chrono_literals;
 
 TEST(Faults, PathPatternsMatchSegmentsOrEverything)
 {
-    struct Case {
+    struct Case
+    {
         const char* pattern;
         const char* path;
         bool matches;
@@ -30,7 +30,8 @@ TEST(Faults, PathPatternsMatchSegmentsOrEverything)
         {"/user", "/users", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(pathMatches(QLatin1String(c.pattern), QLatin1String(c.path)), c.matches) << c.pattern << " ~ " << c.path;
+        EXPECT_EQ(pathMatches(QLatin1String(c.pattern), QLatin1String(c.path)), c.matches)
+            << c.pattern << " ~ " << c.path;
 }
 
 TEST(Faults, EachKindMisbehavesAsDescribedThenTheRouteRecovers)
@@ -42,7 +43,8 @@ TEST(Faults, EachKindMisbehavesAsDescribedThenTheRouteRecovers)
     ASSERT_FALSE(parseBody(normal).isUndefined());
 
     enum class Expect { Status, InvalidJson, TransportError };
-    struct Case {
+    struct Case
+    {
         Fault fault;
         Expect expect;
         int status;
@@ -157,8 +159,13 @@ TEST(World, ChangesWhileRunningShowInTheNextAnswer)
     const QString before = http.json("/repos/acme/api/pulls/2")[QStringLiteral("updated_at")].toString();
 
     // mona reviews #2: the review appears, she is no longer requested, and updated_at moves.
-    hub.addReview(QStringLiteral("acme/api"), 2, Review{0, QStringLiteral("mona"), QStringLiteral("CHANGES_REQUESTED"),
-                                                        QStringLiteral("First line\nsecond"), std::nullopt, {}});
+    hub.addReview(QStringLiteral("acme/api"), 2,
+                  Review{0,
+                         QStringLiteral("mona"),
+                         QStringLiteral("CHANGES_REQUESTED"),
+                         QStringLiteral("First line\nsecond"),
+                         std::nullopt,
+                         {}});
     const QJsonValue reviews = http.json("/repos/acme/api/pulls/2/reviews");
     EXPECT_EQ(at(reviews, QStringLiteral("[0].state")).toString(), QStringLiteral("CHANGES_REQUESTED"));
     EXPECT_TRUE(at(reviews, QStringLiteral("[0].submitted_at")).isString());
@@ -170,17 +177,23 @@ TEST(World, ChangesWhileRunningShowInTheNextAnswer)
 
     // Check runs are replaced by name; the newest status of a context wins.
     const QString sha = hub.headSha(QStringLiteral("acme/api"), 1);
-    hub.setCheckRun(QStringLiteral("acme/api"), sha, CheckRun{0, QStringLiteral("build"), QStringLiteral("in_progress"), {}, {}, {}});
-    hub.setCheckRun(QStringLiteral("acme/api"), sha, CheckRun{0, QStringLiteral("lint"), QStringLiteral("completed"), QStringLiteral("failure"), {}, {}});
+    hub.setCheckRun(QStringLiteral("acme/api"), sha,
+                    CheckRun{0, QStringLiteral("build"), QStringLiteral("in_progress"), {}, {}, {}});
+    hub.setCheckRun(
+        QStringLiteral("acme/api"), sha,
+        CheckRun{0, QStringLiteral("lint"), QStringLiteral("completed"), QStringLiteral("failure"), {}, {}});
     const QJsonValue runs = http.json("/repos/acme/api/commits/" + sha.toStdString() + "/check-runs");
     EXPECT_EQ(runs[QStringLiteral("total_count")].toInteger(), 2);
     EXPECT_EQ(at(runs, QStringLiteral("check_runs[0].status")).toString(), QStringLiteral("in_progress"));
-    hub.setCommitStatus(QStringLiteral("acme/api"), sha, CommitStatus{0, QStringLiteral("ci/legacy"), QStringLiteral("failure"), {}, {}, {}});
+    hub.setCommitStatus(QStringLiteral("acme/api"), sha,
+                        CommitStatus{0, QStringLiteral("ci/legacy"), QStringLiteral("failure"), {}, {}, {}});
     const QJsonValue status = http.json("/repos/acme/api/commits/" + sha.toStdString() + "/status");
     EXPECT_EQ(status[QStringLiteral("state")].toString(), QStringLiteral("failure"));
     EXPECT_EQ(status[QStringLiteral("total_count")].toInteger(), 1);
-    hub.setCommitStatus(QStringLiteral("acme/api"), sha, CommitStatus{0, QStringLiteral("ci/legacy"), QStringLiteral("success"), {}, {}, {}});
-    EXPECT_EQ(http.json("/repos/acme/api/commits/" + sha.toStdString() + "/status")[QStringLiteral("state")].toString(),
+    hub.setCommitStatus(QStringLiteral("acme/api"), sha,
+                        CommitStatus{0, QStringLiteral("ci/legacy"), QStringLiteral("success"), {}, {}, {}});
+    EXPECT_EQ(http.json("/repos/acme/api/commits/" + sha.toStdString() + "/status")[QStringLiteral("state")]
+                  .toString(),
               QStringLiteral("success"));
 
     Issue issue;
@@ -189,10 +202,13 @@ TEST(World, ChangesWhileRunningShowInTheNextAnswer)
     issue.author = QStringLiteral("theo");
     issue.labels = {QStringLiteral("ui")};
     hub.addIssue(QStringLiteral("acme/api"), issue);
-    EXPECT_EQ(at(http.json("/repos/acme/api/issues"), QStringLiteral("[0].title")).toString(), QStringLiteral("New issue"));
+    EXPECT_EQ(at(http.json("/repos/acme/api/issues"), QStringLiteral("[0].title")).toString(),
+              QStringLiteral("New issue"));
 
     hub.closePullRequest(QStringLiteral("acme/api"), 1, true);
-    EXPECT_EQ(http.json("/search/issues?q=type:pr+state:open+author:mona")[QStringLiteral("total_count")].toInteger(), 0);
+    EXPECT_EQ(http.json("/search/issues?q=type:pr+state:open+author:mona")[QStringLiteral("total_count")]
+                  .toInteger(),
+              0);
     EXPECT_TRUE(http.json("/repos/acme/api/pulls/1")[QStringLiteral("merged")].toBool());
 
     PullRequest pr;
@@ -201,14 +217,18 @@ TEST(World, ChangesWhileRunningShowInTheNextAnswer)
     pr.title = QStringLiteral("Fresh");
     pr.author = QStringLiteral("mona");
     hub.addPullRequest(pr);
-    hub.setUpdatedAt(QStringLiteral("acme/api"), 61, QDateTime(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc()));
-    EXPECT_EQ(at(http.json("/search/issues?q=type:pr+state:open+author:mona"), QStringLiteral("items[0].updated_at")).toString(),
+    hub.setUpdatedAt(QStringLiteral("acme/api"), 61,
+                     QDateTime(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc()));
+    EXPECT_EQ(at(http.json("/search/issues?q=type:pr+state:open+author:mona"),
+                 QStringLiteral("items[0].updated_at"))
+                  .toString(),
               QStringLiteral("2020-01-01T00:00:00Z"));
 
     // Mistakes in a test are loud.
     EXPECT_THROW(hub.addReview(QStringLiteral("acme/api"), 999, Review{}), std::invalid_argument);
     EXPECT_THROW(hub.addIssue(QStringLiteral("acme/api"), issue), std::invalid_argument); // number 60 taken
-    EXPECT_THROW(hub.requestReview(QStringLiteral("acme/none"), 1, QStringLiteral("mona")), std::invalid_argument);
+    EXPECT_THROW(hub.requestReview(QStringLiteral("acme/none"), 1, QStringLiteral("mona")),
+                 std::invalid_argument);
 }
 
 TEST(Server, ServesTwoHundredConcurrentRequests)

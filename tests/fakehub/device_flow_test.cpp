@@ -1,6 +1,5 @@
-#include "support.h"
-
 #include "fakehub/search.h"
+#include "support.h"
 
 #include <QRegularExpression>
 
@@ -12,7 +11,8 @@ namespace {
 
 const std::string kGrant = "urn:ietf:params:oauth:grant-type:device_code";
 
-struct Flow {
+struct Flow
+{
     explicit Flow(FakeHub& hub) : hub(hub), http(hub)
     {
         const auto result = http.post("/login/device/code", "client_id=cid&scope=repo");
@@ -23,7 +23,8 @@ struct Flow {
     QJsonObject poll(const std::string& clientId = "cid", const std::string& grant = kGrant)
     {
         const std::string form = "client_id=" + clientId + "&device_code=" +
-                                 code[QStringLiteral("device_code")].toString().toStdString() + "&grant_type=" + grant;
+                                 code[QStringLiteral("device_code")].toString().toStdString() +
+                                 "&grant_type=" + grant;
         return parseBody(http.post("/login/oauth/access_token", form)->body).toObject();
     }
 
@@ -44,8 +45,10 @@ TEST(DeviceFlow, CodeHasGitHubsShape)
     const QJsonObject code = flow.code;
     EXPECT_EQ(code.keys(), example(QStringLiteral("device-code")).toObject().keys());
     EXPECT_EQ(code[QStringLiteral("device_code")].toString().size(), 40);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z]{4}-[A-Z]{4}$")).match(flow.userCode()).hasMatch()) << flow.userCode().toStdString();
-    EXPECT_EQ(code[QStringLiteral("verification_uri")].toString(), hub.baseUrl() + QStringLiteral("/login/device"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z]{4}-[A-Z]{4}$")).match(flow.userCode()).hasMatch())
+        << flow.userCode().toStdString();
+    EXPECT_EQ(code[QStringLiteral("verification_uri")].toString(),
+              hub.baseUrl() + QStringLiteral("/login/device"));
     EXPECT_EQ(code[QStringLiteral("expires_in")].toInt(), 900);
     EXPECT_EQ(code[QStringLiteral("interval")].toInt(), 5);
     ASSERT_EQ(hub.deviceCodes().size(), 1u);
@@ -71,7 +74,8 @@ TEST(DeviceFlow, PendingUntilApprovedThenTheUsersTokenOnce)
     EXPECT_EQ(flow.http.json("/user", "t-theo")[QStringLiteral("login")].toString(), QStringLiteral("theo"));
     hub.advanceClock(5s);
     EXPECT_EQ(flow.error(), QStringLiteral("incorrect_device_code")) << "a code is redeemed once";
-    EXPECT_THROW(hub.approveDeviceCode(flow.userCode(), QStringLiteral("priya")), std::invalid_argument) << "priya has no token";
+    EXPECT_THROW(hub.approveDeviceCode(flow.userCode(), QStringLiteral("priya")), std::invalid_argument)
+        << "priya has no token";
 }
 
 TEST(DeviceFlow, PollingFasterThanTheIntervalSlowsDownByFiveSecondsEachTime)
@@ -113,15 +117,18 @@ TEST(DeviceFlow, DeniedExpiredAndMalformedPollsEndWithTheirErrors)
     }
     Flow flow(hub);
     hub.advanceClock(5s);
-    EXPECT_EQ(flow.poll("other")[QStringLiteral("error")].toString(), QStringLiteral("incorrect_client_credentials"));
-    EXPECT_EQ(flow.poll("cid", "password")[QStringLiteral("error")].toString(), QStringLiteral("unsupported_grant_type"));
+    EXPECT_EQ(flow.poll("other")[QStringLiteral("error")].toString(),
+              QStringLiteral("incorrect_client_credentials"));
+    EXPECT_EQ(flow.poll("cid", "password")[QStringLiteral("error")].toString(),
+              QStringLiteral("unsupported_grant_type"));
     flow.code[QStringLiteral("device_code")] = QStringLiteral("0000");
     EXPECT_EQ(flow.error(), QStringLiteral("incorrect_device_code"));
 
     // Unknown client ids get no code.
     const auto refused = flow.http.post("/login/device/code", "client_id=nope&scope=repo");
     EXPECT_EQ(refused->status, 400);
-    EXPECT_EQ(parseBody(refused->body)[QStringLiteral("error")].toString(), QStringLiteral("incorrect_client_credentials"));
+    EXPECT_EQ(parseBody(refused->body)[QStringLiteral("error")].toString(),
+              QStringLiteral("incorrect_client_credentials"));
     EXPECT_FALSE(parseBody(refused->body).toObject().contains(QStringLiteral("device_code")));
 }
 
@@ -140,7 +147,8 @@ TEST(DeviceFlow, AnswersFormEncodedWithoutAcceptJsonAndAutoApprovesForTheDemo)
             deviceCode = value;
     }
     ASSERT_EQ(deviceCode.size(), 40);
-    const auto token = http.post("/login/oauth/access_token",
-                                 "client_id=cid&device_code=" + deviceCode.toStdString() + "&grant_type=" + kGrant, false);
+    const auto token =
+        http.post("/login/oauth/access_token",
+                  "client_id=cid&device_code=" + deviceCode.toStdString() + "&grant_type=" + kGrant, false);
     EXPECT_EQ(token->body, "access_token=t-mona&scope=repo&token_type=bearer");
 }

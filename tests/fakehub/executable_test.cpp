@@ -26,7 +26,8 @@ TEST(Executable, ServesTheDemoWorldUntilTerminated)
 {
     QProcess process;
     const QString base = startAndReadAddress(process, {QStringLiteral("--scenario"), demoPath()});
-    ASSERT_TRUE(base.startsWith(QStringLiteral("http://127.0.0.1:"))) << base.toStdString() << process.readAllStandardError().toStdString();
+    ASSERT_TRUE(base.startsWith(QStringLiteral("http://127.0.0.1:")))
+        << base.toStdString() << process.readAllStandardError().toStdString();
     httplib::Client client(base.toStdString());
     client.set_url_encode(false);
     const auto user = client.Get("/user", httplib::Headers{{"Authorization", "token demo-token"}});
@@ -45,13 +46,15 @@ TEST(Executable, ServesTheDemoWorldUntilTerminated)
 TEST(Executable, GeneratesWorldsAndAddsLatency)
 {
     QProcess print;
-    print.start(QStringLiteral(NORVANE_FAKEHUB_EXE), {QStringLiteral("--generate"), QStringLiteral("12"), QStringLiteral("--print")});
+    print.start(QStringLiteral(NORVANE_FAKEHUB_EXE),
+                {QStringLiteral("--generate"), QStringLiteral("12"), QStringLiteral("--print")});
     ASSERT_TRUE(print.waitForFinished(20000));
     EXPECT_EQ(norvane::fakehub::Scenario::fromJson(print.readAllStandardOutput()).pullRequests.size(), 12);
 
     QProcess process;
-    const QString base = startAndReadAddress(
-        process, {QStringLiteral("--generate"), QStringLiteral("60"), QStringLiteral("--latency-ms"), QStringLiteral("150")});
+    const QString base =
+        startAndReadAddress(process, {QStringLiteral("--generate"), QStringLiteral("60"),
+                                      QStringLiteral("--latency-ms"), QStringLiteral("150")});
     ASSERT_FALSE(base.isEmpty()) << process.readAllStandardError().toStdString();
     httplib::Client client(base.toStdString());
     client.set_url_encode(false);
@@ -74,14 +77,17 @@ TEST(Executable, ReportsBadArgumentsAndScenariosOnStandardError)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(R"({"users": [{"login": "a"}], "pull_requests": [{"repository": "x/y"}]})");
     file.close();
-    struct Case {
+    struct Case
+    {
         QStringList arguments;
         const char* message;
     };
     const Case cases[] = {
-        {{QStringLiteral("--scenario"), broken}, "key \"pull_requests[0].repository\": unknown repository \"x/y\""},
+        {{QStringLiteral("--scenario"), broken},
+         "key \"pull_requests[0].repository\": unknown repository \"x/y\""},
         {{}, "give exactly one of --scenario FILE and --generate N"},
-        {{QStringLiteral("--scenario"), demoPath(), QStringLiteral("--port"), QStringLiteral("http")}, "--port"},
+        {{QStringLiteral("--scenario"), demoPath(), QStringLiteral("--port"), QStringLiteral("http")},
+         "--port"},
         {{QStringLiteral("--generate"), QStringLiteral("-3")}, "--generate takes a non-negative number"},
     };
     for (const Case& c : cases) {

@@ -11,13 +11,15 @@ TEST(ScenarioTime, ResolvesEveryFormAgainstNow)
     const QDateTime now = QDateTime::fromString(QStringLiteral("2026-12-06T12:00:00Z"), Qt::ISODate);
     const QDate localDay = now.toLocalTime().date();
     const QDateTime localMidnight = localDay.startOfDay().toUTC();
-    struct Case {
+    struct Case
+    {
         const char* text;
         std::optional<QDateTime> expected;
     };
     const Case cases[] = {
         {"2026-01-02T03:04:05Z", QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), QTimeZone::utc())},
-        {"2026-01-02T03:04:05.250+02:00", QDateTime(QDate(2026, 1, 2), QTime(1, 4, 5, 250), QTimeZone::utc())},
+        {"2026-01-02T03:04:05.250+02:00",
+         QDateTime(QDate(2026, 1, 2), QTime(1, 4, 5, 250), QTimeZone::utc())},
         {"now", now},
         {" -2h ", now.addSecs(-7200)},
         {"-1d3h30m", now.addSecs(-(86400 + 3 * 3600 + 1800))},
@@ -77,7 +79,8 @@ TEST(Scenario, RejectsDocumentsWithAClearMessage)
         EXPECT_TRUE(text.contains(from)) << from.toStdString();
         return QString(text).replace(from, to).toUtf8();
     };
-    struct Case {
+    struct Case
+    {
         QByteArray json;
         const char* message;
     };
@@ -90,18 +93,29 @@ TEST(Scenario, RejectsDocumentsWithAClearMessage)
          "key \"pull_requests[3].author\": unknown user \"pryia\""},
         {with("\"repository\": \"acme/old\"", "\"repository\": \"acme/gone\""),
          "key \"pull_requests[5].repository\": unknown repository \"acme/gone\""},
-        {with("\"number\": 4,", "\"number\": 50,"), "key \"pull_requests[3].number\": 50 is already used in acme/api"},
+        {with("\"number\": 4,", "\"number\": 50,"),
+         "key \"pull_requests[3].number\": 50 is already used in acme/api"},
         {with("\"number\": 4,", "\"number\": 3,"), "key \"pull_requests[3].number\": 3 is already used"},
-        {with("\"state\": \"APPROVED\"", "\"state\": \"approved\""), "key \"pull_requests[0].reviews[0].state\": \"approved\" is not one of"},
-        {with("\"conclusion\": \"success\"}]", "\"conclusion\": \"passed\"}]"), "pull_requests[0].check_runs[0].conclusion\": \"passed\""},
-        {with("\"created_at\": \"-9d\"", "\"created_at\": \"last week\""), "key \"pull_requests[5].created_at\": \"last week\" is not a time"},
-        {with("\"draft\": true", "\"draft\": \"yes\""), "key \"pull_requests[1].draft\": expected a boolean, found a string"},
-        {with("\"requested_reviewers\": [\"priya\"]", "\"requested_reviwers\": [\"priya\"]"), "key \"pull_requests[0].requested_reviwers\": unknown key"},
-        {with("\"full_name\": \"acme/old\"", "\"full_name\": \"acme-old\""), "key \"repositories[1].full_name\": \"acme-old\" is not of the form owner/name"},
+        {with("\"state\": \"APPROVED\"", "\"state\": \"approved\""),
+         "key \"pull_requests[0].reviews[0].state\": \"approved\" is not one of"},
+        {with("\"conclusion\": \"success\"}]", "\"conclusion\": \"passed\"}]"),
+         "pull_requests[0].check_runs[0].conclusion\": \"passed\""},
+        {with("\"created_at\": \"-9d\"", "\"created_at\": \"last week\""),
+         "key \"pull_requests[5].created_at\": \"last week\" is not a time"},
+        {with("\"draft\": true", "\"draft\": \"yes\""),
+         "key \"pull_requests[1].draft\": expected a boolean, found a string"},
+        {with("\"requested_reviewers\": [\"priya\"]", "\"requested_reviwers\": [\"priya\"]"),
+         "key \"pull_requests[0].requested_reviwers\": unknown key"},
+        {with("\"full_name\": \"acme/old\"", "\"full_name\": \"acme-old\""),
+         "key \"repositories[1].full_name\": \"acme-old\" is not of the form owner/name"},
         {with("\"full_name\": \"acme/old\"", "\"full_name\": \"acme/api\""), "\"acme/api\" is listed twice"},
-        {with("{\"login\": \"theo\", \"tokens\": [\"t-theo\"]}", "{\"login\": \"theo\", \"tokens\": [\"t-mona\"]}"), "key \"users[1].tokens\": token \"t-mona\""},
-        {with("\"visible_to\": [\"theo\"]", "\"visible_to\": [\"theo\", \"nobody\"]"), "key \"repositories[2].visible_to[1]\": unknown user \"nobody\""},
-        {with("\"state\": \"in_progress\"", "\"state\": \"running\""), "key \"repositories[0].deployments[0].statuses[0].state\""},
+        {with("{\"login\": \"theo\", \"tokens\": [\"t-theo\"]}",
+              "{\"login\": \"theo\", \"tokens\": [\"t-mona\"]}"),
+         "key \"users[1].tokens\": token \"t-mona\""},
+        {with("\"visible_to\": [\"theo\"]", "\"visible_to\": [\"theo\", \"nobody\"]"),
+         "key \"repositories[2].visible_to[1]\": unknown user \"nobody\""},
+        {with("\"state\": \"in_progress\"", "\"state\": \"running\""),
+         "key \"repositories[0].deployments[0].statuses[0].state\""},
         {with("\"now\": \"2026-12-06T12:00:00Z\"", "\"now\": \"soon\""), "key \"now\""},
         {with("\"interval\": 5", "\"interval\": -1"), "must not be negative"},
     };
@@ -122,7 +136,9 @@ TEST(Scenario, FileErrorsNameTheFile)
         Scenario::fromFile(QStringLiteral("/nonexistent/world.json"));
         ADD_FAILURE() << "read a missing file";
     } catch (const ScenarioError& e) {
-        EXPECT_NE(std::string(e.what()).find("scenario /nonexistent/world.json: cannot read"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("scenario /nonexistent/world.json: cannot read"),
+                  std::string::npos)
+            << e.what();
     }
 }
 
@@ -138,7 +154,8 @@ TEST(Scenario, DemoWorldCoversEveryStateTheClientShows)
         stillRequested += pr.requestedReviewers.isEmpty() ? 0 : 1;
         for (const Review& r : pr.reviews) {
             reviewStates.insert(r.state);
-            multiLineChangeRequests += r.state == QLatin1String("CHANGES_REQUESTED") && r.body.contains(u'\n');
+            multiLineChangeRequests +=
+                r.state == QLatin1String("CHANGES_REQUESTED") && r.body.contains(u'\n');
         }
         const auto& checks = s.repository(pr.repository)->checks;
         if (const auto it = checks.find(pr.headSha); it != checks.end()) {
@@ -186,7 +203,8 @@ TEST(Scenario, GeneratorMakesExactlyNPullRequestsThatAllLoad)
         int involvingBench = 0;
         for (const PullRequest& pr : s.pullRequests) {
             keys.insert(pr.repository + QString::number(pr.number));
-            involvingBench += pr.author == QLatin1String("bench") || pr.requestedReviewers.contains(QStringLiteral("bench")) ||
+            involvingBench += pr.author == QLatin1String("bench") ||
+                              pr.requestedReviewers.contains(QStringLiteral("bench")) ||
                               pr.assignees.contains(QStringLiteral("bench"));
         }
         EXPECT_EQ(keys.size(), n) << "pull requests must have distinct numbers";

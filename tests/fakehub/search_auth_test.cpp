@@ -10,7 +10,8 @@ QStringList hits(const QJsonValue& answer)
 {
     QStringList out;
     for (const QJsonValue& item : answer[QStringLiteral("items")].toArray()) {
-        const QStringList url = item[QStringLiteral("html_url")].toString().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        const QStringList url =
+            item[QStringLiteral("html_url")].toString().split(QLatin1Char('/'), Qt::SkipEmptyParts);
         out << url[3] + QLatin1Char('#') + url[5];
     }
     return out;
@@ -22,7 +23,8 @@ TEST(Search, QualifiersSelectWhatTheUserMaySee)
 {
     FakeHub hub(world());
     Http http(hub);
-    struct Case {
+    struct Case
+    {
         std::string query;
         std::string token;
         QStringList expected;
@@ -46,8 +48,10 @@ TEST(Search, QualifiersSelectWhatTheUserMaySee)
         {"repo:acme/secret+type:pr+state:open&per_page=1", "t-mona", {}, 0},
         {"type:issue+state:open+assignee:mona", "t-mona", {"api#50"}, 1},
         // Blanks as %20, colons as %3A, order and sort.
-        {"type%3Apr%20state%3Aopen%20archived%3Afalse%20author%3Atheo&sort=updated&order=asc", "t-mona",
-         {"api#3", "api#2"}, 2},
+        {"type%3Apr%20state%3Aopen%20archived%3Afalse%20author%3Atheo&sort=updated&order=asc",
+         "t-mona",
+         {"api#3", "api#2"},
+         2},
         // Without archived:false archived repositories count too.
         {"type:pr+state:open+author:theo&sort=created&order=desc", "t-mona", {"api#3", "api#2", "old#1"}, 3},
         {open + "author:theo&per_page=1&page=2", "t-mona", {"api#3"}, 2},
@@ -64,7 +68,8 @@ TEST(Search, RefusesQueriesOutsideTheSupportedSyntax)
 {
     FakeHub hub(world());
     Http http(hub);
-    for (const std::string query : {"", "?q=", "?q=fix+bug", "?q=type:pr+label:bug", "?q=-author:mona", "?q=repo:acme"}) {
+    for (const std::string query :
+         {"", "?q=", "?q=fix+bug", "?q=type:pr+label:bug", "?q=-author:mona", "?q=repo:acme"}) {
         const auto result = http.get("/search/issues" + query);
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, 422) << query;
@@ -78,7 +83,8 @@ TEST(Authorization, TokensMustMatchAUserAndRepositoriesMustBeVisible)
 {
     FakeHub hub(world());
     Http http(hub);
-    struct Case {
+    struct Case
+    {
         std::string path;
         std::optional<std::string> authorization;
         int status;

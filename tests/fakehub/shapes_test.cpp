@@ -9,13 +9,14 @@ namespace {
 
 // Walks GitHub's example and reports each key it has that `ours` lacks, and each value whose JSON type
 // differs. `null` on either side matches anything: GitHub documents those fields as nullable.
-void compareShape(const QJsonValue& theirs, const QJsonValue& ours, const QString& path, const QSet<QString>& omitted,
-                  QStringList& problems)
+void compareShape(const QJsonValue& theirs, const QJsonValue& ours, const QString& path,
+                  const QSet<QString>& omitted, QStringList& problems)
 {
     if (theirs.isNull() || ours.isNull())
         return;
     if (theirs.type() != ours.type()) {
-        problems << QStringLiteral("%1: GitHub has %2, fakehub %3").arg(path).arg(theirs.type()).arg(ours.type());
+        problems
+            << QStringLiteral("%1: GitHub has %2, fakehub %3").arg(path).arg(theirs.type()).arg(ours.type());
         return;
     }
     if (theirs.isObject()) {
@@ -41,7 +42,8 @@ void compareShape(const QJsonValue& theirs, const QJsonValue& ours, const QStrin
     }
 }
 
-struct Endpoint {
+struct Endpoint
+{
     const char* example;
     std::string path;
     // Keys of GitHub's example fakehub leaves out on purpose (optional in GitHub's schema).
@@ -64,18 +66,29 @@ TEST(Shapes, EveryEndpointMatchesGitHubsExample)
         {"search-issues",
          "/search/issues?q=type:pr+state:open+author:mona&per_page=50",
          {"items[].type", "items[].milestone"},
-         {{"total_count", N}, {"items[0].id", N}, {"items[0].number", N}, {"items[0].title", S},
-          {"items[0].html_url", S}, {"items[0].user.login", S}, {"items[0].created_at", S},
-          {"items[0].updated_at", S}, {"items[0].draft", B}, {"items[0].state", S}}},
+         {{"total_count", N},
+          {"items[0].id", N},
+          {"items[0].number", N},
+          {"items[0].title", S},
+          {"items[0].html_url", S},
+          {"items[0].user.login", S},
+          {"items[0].created_at", S},
+          {"items[0].updated_at", S},
+          {"items[0].draft", B},
+          {"items[0].state", S}}},
         {"pull",
          "/repos/acme/api/pulls/1",
-         {"milestone", "requested_teams[]", "merged_by", "assignee", "head.repo.license", "base.repo.license"},
+         {"milestone", "requested_teams[]", "merged_by", "assignee", "head.repo.license",
+          "base.repo.license"},
          {{"head.sha", S}, {"requested_reviewers[0].login", S}, {"comments", N}, {"review_comments", N}}},
         {"pull-reviews",
          "/repos/acme/api/pulls/1/reviews",
          {},
          {{"[0].state", S}, {"[0].user.login", S}, {"[0].body", S}, {"[0].submitted_at", S}}},
-        {"commit-status", "/repos/acme/api/commits/aaaa/status", {}, {{"state", S}, {"statuses[0].state", S}}},
+        {"commit-status",
+         "/repos/acme/api/commits/aaaa/status",
+         {},
+         {{"state", S}, {"statuses[0].state", S}}},
         {"check-runs",
          "/repos/acme/api/commits/aaaa/check-runs?per_page=100",
          {"check_runs[].app.owner"},
@@ -84,8 +97,15 @@ TEST(Shapes, EveryEndpointMatchesGitHubsExample)
          "/repos/acme/api/issues?state=open&per_page=100",
          // pull_request is there only on pull requests; issues have none.
          {"[].milestone", "[].closed_by", "[].pull_request"},
-         {{"[0].id", N}, {"[0].number", N}, {"[0].title", S}, {"[0].html_url", S}, {"[0].user.login", S},
-          {"[0].created_at", S}, {"[0].updated_at", S}, {"[0].labels", QJsonValue::Array}, {"[0].comments", N}}},
+         {{"[0].id", N},
+          {"[0].number", N},
+          {"[0].title", S},
+          {"[0].html_url", S},
+          {"[0].user.login", S},
+          {"[0].created_at", S},
+          {"[0].updated_at", S},
+          {"[0].labels", QJsonValue::Array},
+          {"[0].comments", N}}},
         {"commits",
          "/repos/acme/api/commits?per_page=1",
          {},
@@ -99,8 +119,12 @@ TEST(Shapes, EveryEndpointMatchesGitHubsExample)
         {"actions-runs",
          "/repos/acme/api/actions/runs?per_page=30",
          {"workflow_runs[].repository.owner", "workflow_runs[].head_repository.owner"},
-         {{"workflow_runs[0].id", N}, {"workflow_runs[0].name", S}, {"workflow_runs[0].status", S},
-          {"workflow_runs[1].conclusion", S}, {"workflow_runs[0].created_at", S}, {"workflow_runs[0].head_branch", S}}},
+         {{"workflow_runs[0].id", N},
+          {"workflow_runs[0].name", S},
+          {"workflow_runs[0].status", S},
+          {"workflow_runs[1].conclusion", S},
+          {"workflow_runs[0].created_at", S},
+          {"workflow_runs[0].head_branch", S}}},
         {"user", "/user", {}, {{"login", S}, {"plan", O}}},
     };
     for (const Endpoint& e : endpoints) {
@@ -122,18 +146,22 @@ TEST(Shapes, PullRequestsInTheIssueListCarryPullRequestAndAddressesSplitIntoOwne
     // Open pull requests 1-4 and issue 50, newest first by creation.
     QStringList kinds;
     for (const QJsonValue& item : items)
-        kinds << QStringLiteral("%1%2").arg(item[QStringLiteral("pull_request")].isObject() ? "pr" : "issue").arg(item[QStringLiteral("number")].toInteger());
+        kinds << QStringLiteral("%1%2")
+                     .arg(item[QStringLiteral("pull_request")].isObject() ? "pr" : "issue")
+                     .arg(item[QStringLiteral("number")].toInteger());
     EXPECT_EQ(kinds, QStringList({"pr3", "pr4", "pr2", "issue50", "pr1"})); // ties keep their order
     // An issue-list pull request reports the issue id, as GitHub does; the pull id is a different number.
     const QJsonObject pr1 = items.last().toObject();
     EXPECT_EQ(pr1[QStringLiteral("id")].toInteger(), 101);
     EXPECT_NE(http.json("/repos/acme/api/pulls/1")[QStringLiteral("id")].toInteger(), 101);
-    const QStringList pieces = pr1[QStringLiteral("html_url")].toString().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const QStringList pieces =
+        pr1[QStringLiteral("html_url")].toString().split(QLatin1Char('/'), Qt::SkipEmptyParts);
     ASSERT_EQ(pieces.size(), 6);
     EXPECT_EQ(pieces[2] + QLatin1Char('/') + pieces[3], QStringLiteral("acme/api"));
     EXPECT_EQ(pieces[4], QStringLiteral("pull"));
     EXPECT_EQ(pr1[QStringLiteral("html_url")].toString(), hub.baseUrl() + QStringLiteral("/acme/api/pull/1"));
-    EXPECT_EQ(items[3][QStringLiteral("html_url")].toString(), hub.baseUrl() + QStringLiteral("/acme/api/issues/50"));
+    EXPECT_EQ(items[3][QStringLiteral("html_url")].toString(),
+              hub.baseUrl() + QStringLiteral("/acme/api/issues/50"));
     EXPECT_EQ(at(items[3], QStringLiteral("labels[0].name")).toString(), QStringLiteral("bug"));
 
     EXPECT_EQ(http.json("/repos/acme/api/issues?state=closed").toArray().size(), 1);
@@ -144,11 +172,13 @@ TEST(Shapes, ListsComeNewestFirstAndHonourPerPage)
 {
     FakeHub hub(world());
     Http http(hub);
-    EXPECT_EQ(at(http.json("/repos/acme/api/commits?per_page=1"), QStringLiteral("[0].commit.message")).toString(),
-              QStringLiteral("Newest\n\nwith a body"));
+    EXPECT_EQ(
+        at(http.json("/repos/acme/api/commits?per_page=1"), QStringLiteral("[0].commit.message")).toString(),
+        QStringLiteral("Newest\n\nwith a body"));
     EXPECT_EQ(http.json("/repos/acme/api/commits").toArray().size(), 2);
     // Deployment statuses newest first: the last one reported is what per_page=1 shows.
-    EXPECT_EQ(at(http.json("/repos/acme/api/deployments/7/statuses?per_page=1"), QStringLiteral("[0].state")).toString(),
+    EXPECT_EQ(at(http.json("/repos/acme/api/deployments/7/statuses?per_page=1"), QStringLiteral("[0].state"))
+                  .toString(),
               QStringLiteral("success"));
     EXPECT_EQ(http.get("/repos/acme/api/deployments/8/statuses")->status, 404);
     const QJsonValue runs = http.json("/repos/acme/api/actions/runs?per_page=30");
@@ -159,6 +189,8 @@ TEST(Shapes, ListsComeNewestFirstAndHonourPerPage)
     const QJsonValue none = http.json("/repos/acme/api/commits/ffff/status");
     EXPECT_EQ(none[QStringLiteral("state")].toString(), QStringLiteral("pending"));
     EXPECT_EQ(none[QStringLiteral("statuses")].toArray().size(), 0);
-    EXPECT_EQ(at(http.json("/repos/acme/api/commits/ffff/check-runs"), QStringLiteral("total_count")).toInteger(), 0);
+    EXPECT_EQ(
+        at(http.json("/repos/acme/api/commits/ffff/check-runs"), QStringLiteral("total_count")).toInteger(),
+        0);
     EXPECT_EQ(at(http.json("/repos/acme/old/environments"), QStringLiteral("total_count")).toInteger(), 0);
 }

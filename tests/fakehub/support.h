@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -69,19 +68,23 @@ inline QString demoPath()
 inline QJsonValue parseBody(const std::string& body)
 {
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(body));
-    return doc.isArray() ? QJsonValue(doc.array()) : doc.isObject() ? QJsonValue(doc.object()) : QJsonValue(QJsonValue::Undefined);
+    return doc.isArray()    ? QJsonValue(doc.array())
+           : doc.isObject() ? QJsonValue(doc.object())
+                            : QJsonValue(QJsonValue::Undefined);
 }
 
 inline QJsonValue example(const QString& name)
 {
-    QFile file(QStringLiteral(NORVANE_SOURCE_DIR "/tests/data/github-examples/") + name + QStringLiteral(".json"));
+    QFile file(QStringLiteral(NORVANE_SOURCE_DIR "/tests/data/github-examples/") + name +
+               QStringLiteral(".json"));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
     return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
 }
 
 // A synchronous client for one hub, authenticated as `token` unless it is empty.
-class Http {
+class Http
+{
 public:
     // Paths go out as written: GitHub's clients send "+" and ":" in queries unencoded.
     explicit Http(const FakeHub& hub) : m_client("127.0.0.1", hub.port()) { m_client.set_url_encode(false); }
