@@ -1,4 +1,5 @@
 #include "github/github_service.h"
+#include "support/wait.h"
 #include "support/world.h"
 
 #include <QNetworkAccessManager>
@@ -89,7 +90,7 @@ TEST_F(GitHubActivityTest, IssuesLeaveOutPullRequestsAndReportFailures)
     s.pullRequests = {pull("acme/api", 3, "bob")};
     start(s);
 
-    const auto issues = QCoro::waitFor(service().fetchIssues(repo, token));
+    const auto issues = runTask(service().fetchIssues(repo, token));
     ASSERT_EQ(issues.size(), 1);
     EXPECT_EQ(issues[0].id, QStringLiteral("issue-acme/api-77"));
     EXPECT_EQ(issues[0].number, 12);
@@ -101,11 +102,11 @@ TEST_F(GitHubActivityTest, IssuesLeaveOutPullRequestsAndReportFailures)
     EXPECT_EQ(hub->requests().back().query, QStringLiteral("state=open&per_page=100"));
 
     // Only pull requests: an empty list, not an error.
-    EXPECT_TRUE(QCoro::waitFor(service().fetchIssues(QStringLiteral("acme/web"), token)).isEmpty());
+    EXPECT_TRUE(runTask(service().fetchIssues(QStringLiteral("acme/web"), token)).isEmpty());
 
-    EXPECT_THROW(QCoro::waitFor(service().fetchIssues(repo, QStringLiteral("revoked"))), GitHubServiceError);
+    EXPECT_THROW(runTask(service().fetchIssues(repo, QStringLiteral("revoked"))), GitHubServiceError);
     try {
-        QCoro::waitFor(service().fetchIssues(QStringLiteral("acme/missing"), token));
+        runTask(service().fetchIssues(QStringLiteral("acme/missing"), token));
         ADD_FAILURE() << "no error for a missing repository";
     } catch (const GitHubAPIError& e) {
         EXPECT_EQ(e.kind(), GitHubAPIError::Kind::badServerResponse);
@@ -114,14 +115,14 @@ TEST_F(GitHubActivityTest, IssuesLeaveOutPullRequestsAndReportFailures)
     }
     hub->injectFault(fh::Fault::truncatedJson(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")).times(1));
     try {
-        QCoro::waitFor(service().fetchIssues(repo, token));
+        runTask(service().fetchIssues(repo, token));
         ADD_FAILURE() << "no error for a truncated body";
     } catch (const GitHubAPIError& e) {
         EXPECT_EQ(e.kind(), GitHubAPIError::Kind::decodingError);
     }
     hub->injectFault(fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")).times(1));
     try {
-        QCoro::waitFor(service().fetchIssues(repo, token));
+        runTask(service().fetchIssues(repo, token));
         ADD_FAILURE() << "no error for a dropped connection";
     } catch (const GitHubAPIError& e) {
         EXPECT_EQ(e.kind(), GitHubAPIError::Kind::networkError);
@@ -134,15 +135,15 @@ TEST_F(GitHubActivityTest, OpenPullRequestCountIsZeroOnBadRepliesButFailsOnTrans
     fh::Scenario s = baseWorld();
     s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "bob"), pull("acme/web", 3, "bob")};
     start(s);
-    EXPECT_EQ(QCoro::waitFor(service().fetchOpenPRCount(repo, token)), 2);
+    EXPECT_EQ(runTask(service().fetchOpenPRCount(repo, token)), 2);
     EXPECT_EQ(hub->requests().back().query, QStringLiteral("q=repo:acme/api%20type:pr%20state:open&per_page=1"));
 
     hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 403).times(1));
-    EXPECT_EQ(QCoro::waitFor(service().fetchOpenPRCount(repo, token)), 0);
+    EXPECT_EQ(runTask(service().fetchOpenPRCount(repo, token)), 0);
     hub->injectFault(fh::Fault::malformedJson(QStringLiteral("GET"), QStringLiteral("/search/issues")).times(1));
-    EXPECT_EQ(QCoro::waitFor(service().fetchOpenPRCount(repo, token)), 0);
+    EXPECT_EQ(runTask(service().fetchOpenPRCount(repo, token)), 0);
     hub->injectFault(fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/search/issues")).times(1));
-    EXPECT_THROW(QCoro::waitFor(service().fetchOpenPRCount(repo, token)), GitHubAPIError);
+    EXPECT_THROW(runTask(service().fetchOpenPRCount(repo, token)), GitHubAPIError);
 }
 
 TEST_F(GitHubActivityTest, LastCommitAndEnvironments)
@@ -159,20 +160,20 @@ TEST_F(GitHubActivityTest, LastCommitAndEnvironments)
                            fh::Environment{2, QStringLiteral("production"), utc("2026-01-01T00:00:00Z")}};
     start(s);
 
-    const auto last = QCoro::waitFor(service().fetchLastCommit(repo, token));
+    const auto last = runTask(service().fetchLastCommit(repo, token));
     ASSERT_TRUE(last.has_value());
     EXPECT_EQ(last->message, QStringLiteral("Fix build"));
     EXPECT_EQ(last->date, utc("2026-12-05T12:30:00Z"));
-    const auto web = QCoro::waitFor(service().fetchLastCommit(QStringLiteral("acme/web"), token));
+    const auto web = runTask(service().fetchLastCommit(QStringLiteral("acme/web"), token));
     ASSERT_TRUE(web.has_value());
     EXPECT_EQ(web->message, QStringLiteral("Subject line\r\nBody")); // CR LF is not a line break here
 
-    EXPECT_EQ(QCoro::waitFor(service().fetchEnvironments(repo, token)),
+    EXPECT_EQ(runTask(service().fetchEnvironments(repo, token)),
               (QStringList{QStringLiteral("staging"), QStringLiteral("production")}));
     // No environments, or no access to them: absent, never an empty list.
-    EXPECT_FALSE(QCoro::waitFor(service().fetchEnvironments(QStringLiteral("acme/web"), token)).has_value());
-    EXPECT_FALSE(QCoro::waitFor(service().fetchEnvironments(QStringLiteral("acme/missing"), token)).has_value());
-    EXPECT_FALSE(QCoro::waitFor(service().fetchLastCommit(QStringLiteral("acme/missing"), token)).has_value());
+    EXPECT_FALSE(runTask(service().fetchEnvironments(QStringLiteral("acme/web"), token)).has_value());
+    EXPECT_FALSE(runTask(service().fetchEnvironments(QStringLiteral("acme/missing"), token)).has_value());
+    EXPECT_FALSE(runTask(service().fetchLastCommit(QStringLiteral("acme/missing"), token)).has_value());
 }
 
 TEST_F(GitHubActivityTest, DeploysOfTheLocalDayFromBothSources)
@@ -193,7 +194,7 @@ TEST_F(GitHubActivityTest, DeploysOfTheLocalDayFromBothSources)
     };
     start(s);
 
-    const auto deploys = QCoro::waitFor(service().fetchDeploysToday(repo, token));
+    const auto deploys = runTask(service().fetchDeploysToday(repo, token));
     QStringList got;
     for (const auto& d : deploys)
         got.append(QStringLiteral("%1/%2/%3/%4").arg(d.environment, rawValue(d.status), d.deployedAt.toString(Qt::ISODate),
@@ -210,7 +211,7 @@ TEST_F(GitHubActivityTest, DeploysOfTheLocalDayFromBothSources)
 
     // One source failing leaves the other's entries.
     hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/deployments"), 500).times(1));
-    EXPECT_EQ(QCoro::waitFor(service().fetchDeploysToday(repo, token)).size(), 2);
+    EXPECT_EQ(runTask(service().fetchDeploysToday(repo, token)).size(), 2);
     hub->injectFault(fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/actions/runs")).times(1));
-    EXPECT_EQ(QCoro::waitFor(service().fetchDeploysToday(repo, token)).size(), 3);
+    EXPECT_EQ(runTask(service().fetchDeploysToday(repo, token)).size(), 3);
 }

@@ -3,6 +3,7 @@
 #include "support/world.h"
 
 #include <QNetworkAccessManager>
+#include <QTimer>
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ protected:
 
     QList<norvane::PullRequest> fetch(const QString& token = QStringLiteral("tok-me"), CancelToken cancel = {})
     {
-        return QCoro::waitFor(service().fetchPullRequests(QStringLiteral("me"), token, std::move(cancel)));
+        return runTask(service().fetchPullRequests(QStringLiteral("me"), token, std::move(cancel)));
     }
 
     const norvane::PullRequest& byNumber(const QList<norvane::PullRequest>& prs, qint64 number)
@@ -268,7 +269,7 @@ TEST_F(GitHubServiceTest, ReviewVerdictFromTheServer)
                  review("bob", "COMMENTED", "2026-12-01T11:00:00Z"), review("carol", "PENDING", nullptr)};
     s.pullRequests = {p};
     start(s);
-    const ReviewFetchResult r = QCoro::waitFor(
+    const ReviewFetchResult r = runTask(
         service().fetchReviewStatusAndCount(QStringLiteral("acme/api"), 1, QStringLiteral("tok-me")));
     EXPECT_EQ(r.status, AS::changesRequested);
     EXPECT_EQ(r.reviewCount, 4);
@@ -279,7 +280,7 @@ TEST_F(GitHubServiceTest, ReviewVerdictFromTheServer)
 
     // Non-200 replies give the unknown result instead of failing.
     hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/pulls/1/reviews"), 404));
-    const ReviewFetchResult unknown = QCoro::waitFor(
+    const ReviewFetchResult unknown = runTask(
         service().fetchReviewStatusAndCount(QStringLiteral("acme/api"), 1, QStringLiteral("tok-me")));
     EXPECT_EQ(unknown.status, AS::unknown);
     EXPECT_EQ(unknown.reviewCount, 0);
@@ -315,13 +316,13 @@ TEST_F(GitHubServiceTest, CiCombinesLegacyStatusesAndCheckRuns)
         }
         if (c.runStatus)
             hub->setCheckRun(QStringLiteral("acme/api"), sha, checkRun("build", c.runStatus, c.conclusion));
-        EXPECT_EQ(QCoro::waitFor(service().fetchCIStatusForSha(QStringLiteral("acme/api"), sha, QStringLiteral("tok-me"))),
+        EXPECT_EQ(runTask(service().fetchCIStatusForSha(QStringLiteral("acme/api"), sha, QStringLiteral("tok-me"))),
                   c.expected)
             << sha.toStdString();
     }
     // Failures read as unknown and never hide the other side's verdict.
     hub->setCheckRun(QStringLiteral("acme/api"), QStringLiteral("z"), checkRun("build", "completed", "failure"));
     hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/commits/z/status"), 500));
-    EXPECT_EQ(QCoro::waitFor(service().fetchCIStatusForSha(QStringLiteral("acme/api"), QStringLiteral("z"), QStringLiteral("tok-me"))),
+    EXPECT_EQ(runTask(service().fetchCIStatusForSha(QStringLiteral("acme/api"), QStringLiteral("z"), QStringLiteral("tok-me"))),
               CI::failure);
 }

@@ -33,6 +33,15 @@ Reply json(const QJsonValue& value, int status = 200)
     return r;
 }
 
+// GitHub's 401 carries a Basic challenge; without one Qt's HTTP client waits for more of the answer
+// until its transfer timeout instead of finishing the reply.
+Reply unauthorized(const QString& message)
+{
+    Reply r = json(Payloads::error(message, 401), 401);
+    r.headers.append(std::pair<QByteArray, QByteArray>("WWW-Authenticate", R"(Basic realm="GitHub")"));
+    return r;
+}
+
 Reply notFound()
 {
     return json(Payloads::error(QStringLiteral("Not Found"), 404), 404);
@@ -298,14 +307,14 @@ Reply FakeHub::Impl::route(const httplib::Request& request)
 
     const QString authorization = QString::fromStdString(request.get_header_value("Authorization"));
     if (authorization.isEmpty())
-        return json(Payloads::error(QStringLiteral("Requires authentication"), 401), 401);
+        return unauthorized(QStringLiteral("Requires authentication"));
     const qsizetype blank = authorization.indexOf(QLatin1Char(' '));
     const QString scheme = authorization.left(blank).toLower();
     const User* viewer = nullptr;
     if (blank > 0 && (scheme == QLatin1String("token") || scheme == QLatin1String("bearer")))
         viewer = world.userByToken(authorization.mid(blank + 1).trimmed());
     if (!viewer)
-        return json(Payloads::error(QStringLiteral("Bad credentials"), 401), 401);
+        return unauthorized(QStringLiteral("Bad credentials"));
 
     const Payloads payloads(world, base);
     if (path == QLatin1String("/user"))
