@@ -33,13 +33,9 @@ Reply json(const QJsonValue& value, int status = 200)
     return r;
 }
 
-// GitHub's 401 carries a Basic challenge; without one Qt's HTTP client waits for more of the answer
-// until its transfer timeout instead of finishing the reply.
 Reply unauthorized(const QString& message)
 {
-    Reply r = json(Payloads::error(message, 401), 401);
-    r.headers.append(std::pair<QByteArray, QByteArray>("WWW-Authenticate", R"(Basic realm="GitHub")"));
-    return r;
+    return json(Payloads::error(message, 401), 401);
 }
 
 Reply notFound()
