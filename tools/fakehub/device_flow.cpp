@@ -36,12 +36,12 @@ DeviceCode* DeviceFlow::find(const QString& code)
     return nullptr;
 }
 
-OAuthReply DeviceFlow::requestCode(const Scenario& world, const QString& clientId, const QString& scope, Time now,
-                                   const QString& base)
+OAuthReply DeviceFlow::requestCode(const Scenario& world, const QString& clientId, const QString& scope,
+                                   Time now, const QString& base)
 {
     if (!world.oauthApp || world.oauthApp->clientId != clientId)
-        return oauthError("incorrect_client_credentials", "The client_id and/or client_secret passed are incorrect.",
-                          400);
+        return oauthError("incorrect_client_credentials",
+                          "The client_id and/or client_secret passed are incorrect.", 400);
     DeviceCode code;
     code.deviceCode = randomCode("0123456789abcdef", 40);
     // GitHub's user codes avoid vowels and look-alike characters.
@@ -58,18 +58,20 @@ OAuthReply DeviceFlow::requestCode(const Scenario& world, const QString& clientI
         code.login = world.oauthApp->autoApproveAs;
     }
     m_codes.push_back(code);
-    return OAuthReply{200, QJsonObject{{QStringLiteral("device_code"), code.deviceCode},
-                                       {QStringLiteral("user_code"), code.userCode},
-                                       {QStringLiteral("verification_uri"), base + QStringLiteral("/login/device")},
-                                       {QStringLiteral("expires_in"), code.expiresIn},
-                                       {QStringLiteral("interval"), code.interval}}};
+    return OAuthReply{
+        200, QJsonObject{{QStringLiteral("device_code"), code.deviceCode},
+                         {QStringLiteral("user_code"), code.userCode},
+                         {QStringLiteral("verification_uri"), base + QStringLiteral("/login/device")},
+                         {QStringLiteral("expires_in"), code.expiresIn},
+                         {QStringLiteral("interval"), code.interval}}};
 }
 
 OAuthReply DeviceFlow::pollToken(const Scenario& world, const QString& clientId, const QString& deviceCode,
                                  const QString& grantType, Time now)
 {
     if (!world.oauthApp || world.oauthApp->clientId != clientId)
-        return oauthError("incorrect_client_credentials", "The client_id and/or client_secret passed are incorrect.");
+        return oauthError("incorrect_client_credentials",
+                          "The client_id and/or client_secret passed are incorrect.");
     if (grantType != QLatin1String("urn:ietf:params:oauth:grant-type:device_code"))
         return oauthError("unsupported_grant_type", "The grant type is not supported.");
     DeviceCode* code = nullptr;

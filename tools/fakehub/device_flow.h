@@ -4,14 +4,14 @@
 
 #include <QJsonObject>
 #include <QString>
-
 #include <chrono>
 #include <vector>
 
 namespace norvane::fakehub {
 
 // One device code handed out by POST /login/device/code.
-struct DeviceCode {
+struct DeviceCode
+{
     enum class State { Pending, Approved, Denied, Redeemed };
 
     QString deviceCode; // 40 hex characters, what the client polls with
@@ -26,14 +26,16 @@ struct DeviceCode {
     int expiresIn = 900;
 };
 
-struct OAuthReply {
+struct OAuthReply
+{
     int status = 200;
     QJsonObject body;
 };
 
 // The OAuth device-flow state machine of GitHub's web host. Time is passed in (milliseconds on fakehub's
 // device-flow clock), so tests can jump past intervals and lifetimes instead of waiting for them.
-class DeviceFlow {
+class DeviceFlow
+{
 public:
     using Time = std::chrono::milliseconds;
 

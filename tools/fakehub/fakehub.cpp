@@ -4,10 +4,10 @@
 
 #include <QJsonDocument>
 #include <QRegularExpression>
-
 #include <csignal>
 #include <pthread.h>
 #include <stdexcept>
+#include <sys/socket.h>
 
 namespace norvane::fakehub {
 
@@ -49,7 +49,8 @@ bool pathMatches(const QString& pattern, const QString& path)
 
 bool Fault::matches(const QString& requestMethod, const QString& requestPath) const
 {
-    const bool methodOk = method == QLatin1String("*") || method.compare(requestMethod, Qt::CaseInsensitive) == 0;
+    const bool methodOk =
+        method == QLatin1String("*") || method.compare(requestMethod, Qt::CaseInsensitive) == 0;
     return methodOk && pathMatches(path, requestPath);
 }
 
@@ -129,6 +130,9 @@ void FakeHub::Impl::start(const Options& options)
     server.new_task_queue = [] { return new ElasticPool(1024); };
     // The client keeps its connections alive across a whole refresh.
     server.set_keep_alive_max_count(100000);
+    // Headers and body go out in separate writes; with Nagle's algorithm the body would wait for the
+    // client's delayed ACK, adding 40 ms to every answer on a kept-alive connection.
+    server.set_tcp_nodelay(true);
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         handle(request, response);
     };
@@ -137,11 +141,18 @@ void FakeHub::Impl::start(const Options& options)
     server.Put(".*", handler);
     server.Patch(".*", handler);
     server.Delete(".*", handler);
-    server.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
-        response.status = 500;
-        response.set_content(R"({"message":"fakehub failed to answer"})", "application/json");
-    });
+    server.set_exception_handler(
+        [](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+            response.status = 500;
+            response.set_content(R"({"message":"fakehub failed to answer"})", "application/json");
+        });
 
+    // httplib's default also sets SO_REUSEPORT, which would let a second hub share a port in use and
+    // split the requests between two worlds.
+    server.set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     if (options.port == 0)
         port = server.bind_to_any_port("127.0.0.1");
     else
@@ -242,7 +253,8 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
     if (fault && kind == Fault::Kind::HttpStatus) {
         reply.status = fault->status;
         reply.body = fault->body.isEmpty()
-                         ? QJsonDocument(Payloads::error(statusMessage(fault->status), fault->status)).toJson(QJsonDocument::Compact)
+                         ? QJsonDocument(Payloads::error(statusMessage(fault->status), fault->status))
+                               .toJson(QJsonDocument::Compact)
                          : fault->body;
         reply.headers = fault->headers;
     } else {
@@ -362,7 +374,8 @@ PullRequest& needPull(Scenario& world, const QString& repo, qint64 number)
 {
     PullRequest* pr = world.pullRequest(repo, number);
     if (!pr)
-        throw std::invalid_argument(QStringLiteral("fakehub: no pull request %1#%2").arg(repo).arg(number).toStdString());
+        throw std::invalid_argument(
+            QStringLiteral("fakehub: no pull request %1#%2").arg(repo).arg(number).toStdString());
     return *pr;
 }
 
@@ -448,10 +461,7 @@ void FakeHub::addIssue(const QString& repo, Issue issue)
 {
     mutate([&](Scenario& world) {
         Repository& r = needRepo(world, repo);
-        const bool taken = world.pullRequest(repo, issue.number) ||
-                           std::any_of(r.issues.begin(), r.issues.end(),
-                                       [&](const Issue& i) { return i.number == issue.number; });
-        if (issue.number <= 0 || taken)
+        if (issue.number <= 0 || world.numberTaken(repo, issue.number))
             throw std::invalid_argument("fakehub: issue number already used or not positive");
         if (issue.id == 0)
             issue.id = world.takeId();
@@ -469,10 +479,7 @@ void FakeHub::addPullRequest(PullRequest pr)
 {
     mutate([&](Scenario& world) {
         Repository& r = needRepo(world, pr.repository);
-        const bool taken = world.pullRequest(pr.repository, pr.number) ||
-                           std::any_of(r.issues.begin(), r.issues.end(),
-                                       [&](const Issue& i) { return i.number == pr.number; });
-        if (pr.number <= 0 || taken)
+        if (pr.number <= 0 || world.numberTaken(pr.repository, pr.number))
             throw std::invalid_argument("fakehub: pull request number already used or not positive");
         pr.repository = r.fullName();
         if (pr.id == 0)

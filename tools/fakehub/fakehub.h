@@ -7,7 +7,6 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
-
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -24,7 +23,8 @@
 namespace norvane::fakehub {
 
 // One request as it arrived, before any fault or latency.
-struct RecordedRequest {
+struct RecordedRequest
+{
     QString method;
     QString path;  // decoded path, without the query
     QString query; // the raw query string, still percent-encoded as sent
@@ -32,13 +32,14 @@ struct RecordedRequest {
     QByteArray body;
     QDateTime arrivedAt;
 
-    QString header(const QString& name) const; // case-insensitive; empty when absent
+    QString header(const QString& name) const;     // case-insensitive; empty when absent
     QString queryValue(const QString& name) const; // decoded; empty when absent
 };
 
 // A deliberate misbehaviour of one route. `path` is matched against the request path: "*" stands for
 // any text inside one segment, "**" for any text across segments ("/repos/*/*/pulls/*/reviews").
-struct Fault {
+struct Fault
+{
     enum class Kind {
         HttpStatus,     // answer `status` with `body` (GitHub's error body for the status when empty)
         Delay,          // wait `delay`, then answer normally
@@ -80,9 +81,11 @@ struct Fault {
 // Glob match used by faults and request filters: "*" within a segment, "**" across segments.
 bool pathMatches(const QString& pattern, const QString& path);
 
-class FakeHub {
+class FakeHub
+{
 public:
-    struct Options {
+    struct Options
+    {
         int port = 0; // 0: a free port chosen by the system
         std::chrono::milliseconds latency{0};
     };

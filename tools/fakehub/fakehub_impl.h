@@ -11,14 +11,16 @@
 namespace norvane::fakehub {
 
 // One answer before faults alter it.
-struct Reply {
+struct Reply
+{
     int status = 200;
     QByteArray body;
     QByteArray contentType = "application/json; charset=utf-8";
     QList<std::pair<QByteArray, QByteArray>> headers;
 };
 
-struct FakeHub::Impl {
+struct FakeHub::Impl
+{
     explicit Impl(Scenario scenario) : world(std::move(scenario)) {}
 
     void start(const Options& options);

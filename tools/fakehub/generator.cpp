@@ -10,7 +10,8 @@ QJsonObject generateScenarioJson(int pullRequests)
     const int repoCount = std::clamp(count / 20 + 1, 1, 10);
     const QStringList reviewers{"ada", "brook", "cyd", "dana", "eli"};
 
-    QJsonArray users{QJsonObject{{"login", "bench"}, {"name", "Bench Mark"}, {"tokens", QJsonArray{"bench-token"}}}};
+    QJsonArray users{
+        QJsonObject{{"login", "bench"}, {"name", "Bench Mark"}, {"tokens", QJsonArray{"bench-token"}}}};
     for (const QString& login : reviewers)
         users.append(QJsonObject{{"login", login}, {"tokens", QJsonArray{login + QStringLiteral("-token")}}});
 
@@ -20,14 +21,20 @@ QJsonObject generateScenarioJson(int pullRequests)
         repos.append(QJsonObject{
             {"full_name", name},
             {"environments", QJsonArray{"staging", "production"}},
-            {"commits", QJsonArray{QJsonObject{{"message", "Bump dependencies"}, {"author", "ada"}, {"date", "-3h"}}}},
-            {"deployments",
-             QJsonArray{QJsonObject{{"environment", "production"}, {"creator", "bench"}, {"created_at", "today -1h"},
-                                    {"state", "success"}}}},
-            {"workflow_runs", QJsonArray{QJsonObject{{"name", "Deploy"}, {"status", "completed"},
-                                                     {"conclusion", "success"}, {"created_at", "today -2h"}}}},
-            {"issues", QJsonArray{QJsonObject{{"number", 100000}, {"title", "Flaky integration test"},
-                                              {"author", "cyd"}, {"labels", QJsonArray{"bug"}},
+            {"commits",
+             QJsonArray{QJsonObject{{"message", "Bump dependencies"}, {"author", "ada"}, {"date", "-3h"}}}},
+            {"deployments", QJsonArray{QJsonObject{{"environment", "production"},
+                                                   {"creator", "bench"},
+                                                   {"created_at", "today -1h"},
+                                                   {"state", "success"}}}},
+            {"workflow_runs", QJsonArray{QJsonObject{{"name", "Deploy"},
+                                                     {"status", "completed"},
+                                                     {"conclusion", "success"},
+                                                     {"created_at", "today -2h"}}}},
+            {"issues", QJsonArray{QJsonObject{{"number", 100000},
+                                              {"title", "Flaky integration test"},
+                                              {"author", "cyd"},
+                                              {"labels", QJsonArray{"bug"}},
                                               {"created_at", "-2d"}}}},
         });
     }
@@ -62,13 +69,15 @@ QJsonObject generateScenarioJson(int pullRequests)
             reviews.append(QJsonObject{{"user", reviewer}, {"state", "APPROVED"}, {"submitted_at", "-30m"}});
             break;
         case 2:
-            reviews.append(QJsonObject{{"user", reviewer},
-                                       {"state", "CHANGES_REQUESTED"},
-                                       {"body", "Please add a test.\nThe edge case with an empty list fails."},
-                                       {"submitted_at", "-40m"}});
+            reviews.append(
+                QJsonObject{{"user", reviewer},
+                            {"state", "CHANGES_REQUESTED"},
+                            {"body", "Please add a test.\nThe edge case with an empty list fails."},
+                            {"submitted_at", "-40m"}});
             break;
         case 3:
-            reviews.append(QJsonObject{{"user", reviewer}, {"state", "COMMENTED"}, {"body", "Nice"}, {"submitted_at", "-50m"}});
+            reviews.append(QJsonObject{
+                {"user", reviewer}, {"state", "COMMENTED"}, {"body", "Nice"}, {"submitted_at", "-50m"}});
             break;
         default:
             break;

@@ -5,7 +5,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QJsonDocument>
-
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
@@ -18,8 +17,8 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("A fake GitHub for tests, the demo and benchmarks."));
     parser.addHelpOption();
-    const QCommandLineOption scenarioOption(QStringLiteral("scenario"), QStringLiteral("Scenario file to serve."),
-                                            QStringLiteral("file"));
+    const QCommandLineOption scenarioOption(
+        QStringLiteral("scenario"), QStringLiteral("Scenario file to serve."), QStringLiteral("file"));
     const QCommandLineOption generateOption(QStringLiteral("generate"),
                                             QStringLiteral("Serve a generated world of N pull requests."),
                                             QStringLiteral("N"));
@@ -28,8 +27,8 @@ int main(int argc, char** argv)
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port (default: a free one)."),
                                         QStringLiteral("port"), QStringLiteral("0"));
     const QCommandLineOption latencyOption(QStringLiteral("latency-ms"),
-                                           QStringLiteral("Delay added to every answer."), QStringLiteral("ms"),
-                                           QStringLiteral("0"));
+                                           QStringLiteral("Delay added to every answer."),
+                                           QStringLiteral("ms"), QStringLiteral("0"));
     parser.addOptions({scenarioOption, generateOption, printOption, portOption, latencyOption});
     parser.process(app);
 

@@ -1,7 +1,6 @@
 #include "payloads.h"
 
 #include <QCryptographicHash>
-
 #include <utility>
 
 namespace norvane::fakehub {
@@ -270,7 +269,8 @@ QJsonObject Payloads::issueCommon(const QString& repoFullName, qint64 id, qint64
         {QStringLiteral("labels"), labels(repoFullName, labelNames)},
         {QStringLiteral("state"), state},
         {QStringLiteral("locked"), false},
-        {QStringLiteral("assignee"), assignees.isEmpty() ? QJsonValue(QJsonValue::Null) : simpleUser(assignees.first())},
+        {QStringLiteral("assignee"),
+         assignees.isEmpty() ? QJsonValue(QJsonValue::Null) : simpleUser(assignees.first())},
         {QStringLiteral("assignees"), users(assignees)},
         {QStringLiteral("milestone"), QJsonValue::Null},
         {QStringLiteral("comments"), comments},
@@ -281,7 +281,8 @@ QJsonObject Payloads::issueCommon(const QString& repoFullName, qint64 id, qint64
         {QStringLiteral("author_association"), QStringLiteral("MEMBER")},
         {QStringLiteral("active_lock_reason"), QJsonValue::Null},
         {QStringLiteral("body"), body.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(body)},
-        {QStringLiteral("state_reason"), isClosed ? QJsonValue(QStringLiteral("completed")) : QJsonValue::Null},
+        {QStringLiteral("state_reason"),
+         isClosed ? QJsonValue(QStringLiteral("completed")) : QJsonValue::Null},
         {QStringLiteral("pinned_comment"), QJsonValue::Null},
     };
 }
@@ -290,18 +291,21 @@ QJsonObject Payloads::issue(const PullRequest& pr) const
 {
     QJsonObject o = issueCommon(pr.repository, pr.id, pr.number, pr.title, pr.body, pr.author, pr.labels,
                                 pr.assignees, pr.comments, pr.state, pr.createdAt, pr.updatedAt, pr.closedAt);
-    const QString web = m_base + QLatin1Char('/') + pr.repository + QStringLiteral("/pull/") + QString::number(pr.number);
+    const QString web =
+        m_base + QLatin1Char('/') + pr.repository + QStringLiteral("/pull/") + QString::number(pr.number);
     // A pull request's issue form points at its pull page.
     o.insert(QStringLiteral("html_url"), web);
     o.insert(QStringLiteral("draft"), pr.draft);
-    o.insert(QStringLiteral("pull_request"),
-             QJsonObject{
-                 {QStringLiteral("url"), apiRepo(pr.repository) + QStringLiteral("/pulls/") + QString::number(pr.number)},
-                 {QStringLiteral("html_url"), web},
-                 {QStringLiteral("diff_url"), web + QStringLiteral(".diff")},
-                 {QStringLiteral("patch_url"), web + QStringLiteral(".patch")},
-                 {QStringLiteral("merged_at"), pr.merged ? timeOrNull(pr.closedAt) : QJsonValue(QJsonValue::Null)},
-             });
+    o.insert(
+        QStringLiteral("pull_request"),
+        QJsonObject{
+            {QStringLiteral("url"),
+             apiRepo(pr.repository) + QStringLiteral("/pulls/") + QString::number(pr.number)},
+            {QStringLiteral("html_url"), web},
+            {QStringLiteral("diff_url"), web + QStringLiteral(".diff")},
+            {QStringLiteral("patch_url"), web + QStringLiteral(".patch")},
+            {QStringLiteral("merged_at"), pr.merged ? timeOrNull(pr.closedAt) : QJsonValue(QJsonValue::Null)},
+        });
     return o;
 }
 
@@ -341,7 +345,8 @@ QJsonObject Payloads::pull(const PullRequest& pr) const
 {
     const QString api = apiRepo(pr.repository) + QStringLiteral("/pulls/") + QString::number(pr.number);
     const QString issueApi = apiRepo(pr.repository) + QStringLiteral("/issues/") + QString::number(pr.number);
-    const QString web = m_base + QLatin1Char('/') + pr.repository + QStringLiteral("/pull/") + QString::number(pr.number);
+    const QString web =
+        m_base + QLatin1Char('/') + pr.repository + QStringLiteral("/pull/") + QString::number(pr.number);
     const QString statuses = apiRepo(pr.repository) + QStringLiteral("/statuses/") + pr.headSha;
     const QString baseSha = QString::fromLatin1(
         QCryptographicHash::hash((pr.repository + pr.baseRef).toUtf8(), QCryptographicHash::Sha1).toHex());
@@ -355,7 +360,8 @@ QJsonObject Payloads::pull(const PullRequest& pr) const
         {QStringLiteral("issue_url"), issueApi},
         {QStringLiteral("commits_url"), api + QStringLiteral("/commits")},
         {QStringLiteral("review_comments_url"), api + QStringLiteral("/comments")},
-        {QStringLiteral("review_comment_url"), apiRepo(pr.repository) + QStringLiteral("/pulls/comments{/number}")},
+        {QStringLiteral("review_comment_url"),
+         apiRepo(pr.repository) + QStringLiteral("/pulls/comments{/number}")},
         {QStringLiteral("comments_url"), issueApi + QStringLiteral("/comments")},
         {QStringLiteral("statuses_url"), statuses},
         {QStringLiteral("number"), pr.number},
@@ -372,28 +378,31 @@ QJsonObject Payloads::pull(const PullRequest& pr) const
         {QStringLiteral("closed_at"), timeOrNull(pr.closedAt)},
         {QStringLiteral("merged_at"), pr.merged ? timeOrNull(pr.closedAt) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("merge_commit_sha"), QJsonValue::Null},
-        {QStringLiteral("assignee"), pr.assignees.isEmpty() ? QJsonValue(QJsonValue::Null) : simpleUser(pr.assignees.first())},
+        {QStringLiteral("assignee"),
+         pr.assignees.isEmpty() ? QJsonValue(QJsonValue::Null) : simpleUser(pr.assignees.first())},
         {QStringLiteral("assignees"), users(pr.assignees)},
         {QStringLiteral("requested_reviewers"), users(pr.requestedReviewers)},
         {QStringLiteral("requested_teams"), QJsonArray()},
         {QStringLiteral("head"), branch(pr, pr.headRef, pr.headSha)},
         {QStringLiteral("base"), branch(pr, pr.baseRef, baseSha)},
-        {QStringLiteral("_links"), QJsonObject{
-                                       {QStringLiteral("self"), href(api)},
-                                       {QStringLiteral("html"), href(web)},
-                                       {QStringLiteral("issue"), href(issueApi)},
-                                       {QStringLiteral("comments"), href(issueApi + QStringLiteral("/comments"))},
-                                       {QStringLiteral("review_comments"), href(api + QStringLiteral("/comments"))},
-                                       {QStringLiteral("review_comment"),
-                                        href(apiRepo(pr.repository) + QStringLiteral("/pulls/comments{/number}"))},
-                                       {QStringLiteral("commits"), href(api + QStringLiteral("/commits"))},
-                                       {QStringLiteral("statuses"), href(statuses)},
-                                   }},
+        {QStringLiteral("_links"),
+         QJsonObject{
+             {QStringLiteral("self"), href(api)},
+             {QStringLiteral("html"), href(web)},
+             {QStringLiteral("issue"), href(issueApi)},
+             {QStringLiteral("comments"), href(issueApi + QStringLiteral("/comments"))},
+             {QStringLiteral("review_comments"), href(api + QStringLiteral("/comments"))},
+             {QStringLiteral("review_comment"),
+              href(apiRepo(pr.repository) + QStringLiteral("/pulls/comments{/number}"))},
+             {QStringLiteral("commits"), href(api + QStringLiteral("/commits"))},
+             {QStringLiteral("statuses"), href(statuses)},
+         }},
         {QStringLiteral("author_association"), QStringLiteral("MEMBER")},
         {QStringLiteral("auto_merge"), QJsonValue::Null},
         {QStringLiteral("draft"), pr.draft},
         {QStringLiteral("merged"), pr.merged},
-        {QStringLiteral("mergeable"), pr.state == QLatin1String("open") ? QJsonValue(true) : QJsonValue::Null},
+        {QStringLiteral("mergeable"),
+         pr.state == QLatin1String("open") ? QJsonValue(true) : QJsonValue::Null},
         {QStringLiteral("rebaseable"), true},
         {QStringLiteral("mergeable_state"), pr.draft ? QStringLiteral("draft") : QStringLiteral("clean")},
         {QStringLiteral("merged_by"), QJsonValue::Null},
@@ -410,7 +419,8 @@ QJsonObject Payloads::pull(const PullRequest& pr) const
 QJsonObject Payloads::review(const PullRequest& pr, const Review& r) const
 {
     const QString web = m_base + QLatin1Char('/') + pr.repository + QStringLiteral("/pull/") +
-                        QString::number(pr.number) + QStringLiteral("#pullrequestreview-") + QString::number(r.id);
+                        QString::number(pr.number) + QStringLiteral("#pullrequestreview-") +
+                        QString::number(r.id);
     const QString pullApi = apiRepo(pr.repository) + QStringLiteral("/pulls/") + QString::number(pr.number);
     QJsonObject o{
         {QStringLiteral("id"), r.id},
@@ -420,8 +430,8 @@ QJsonObject Payloads::review(const PullRequest& pr, const Review& r) const
         {QStringLiteral("state"), r.state},
         {QStringLiteral("html_url"), web},
         {QStringLiteral("pull_request_url"), pullApi},
-        {QStringLiteral("_links"), QJsonObject{{QStringLiteral("html"), href(web)},
-                                               {QStringLiteral("pull_request"), href(pullApi)}}},
+        {QStringLiteral("_links"),
+         QJsonObject{{QStringLiteral("html"), href(web)}, {QStringLiteral("pull_request"), href(pullApi)}}},
         {QStringLiteral("commit_id"), r.commitId},
         {QStringLiteral("author_association"), QStringLiteral("MEMBER")},
     };
@@ -438,7 +448,8 @@ QJsonObject Payloads::combinedStatus(const Repository& repo, const QString& sha)
     const auto it = repo.checks.find(sha);
     if (it != repo.checks.end()) {
         for (auto s = it->second.statuses.crbegin(); s != it->second.statuses.crend(); ++s) {
-            if (std::none_of(latest.begin(), latest.end(), [&](const CommitStatus& l) { return l.context == s->context; }))
+            if (std::none_of(latest.begin(), latest.end(),
+                             [&](const CommitStatus& l) { return l.context == s->context; }))
                 latest.append(*s);
         }
     }
@@ -454,16 +465,19 @@ QJsonObject Payloads::combinedStatus(const Repository& repo, const QString& sha)
             {QStringLiteral("id"), s.id},
             {QStringLiteral("node_id"), nodeId("SC_", s.id)},
             {QStringLiteral("state"), s.state},
-            {QStringLiteral("description"), s.description.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(s.description)},
-            {QStringLiteral("target_url"), s.targetUrl.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(s.targetUrl)},
+            {QStringLiteral("description"),
+             s.description.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(s.description)},
+            {QStringLiteral("target_url"),
+             s.targetUrl.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(s.targetUrl)},
             {QStringLiteral("context"), s.context},
             {QStringLiteral("created_at"), gitHubTime(s.createdAt)},
             {QStringLiteral("updated_at"), gitHubTime(s.createdAt)},
         });
     }
     // No statuses at all reads "pending", as GitHub answers.
-    const QString state = anyFailure ? QStringLiteral("failure") : allSuccess ? QStringLiteral("success")
-                                                                              : QStringLiteral("pending");
+    const QString state = anyFailure   ? QStringLiteral("failure")
+                          : allSuccess ? QStringLiteral("success")
+                                       : QStringLiteral("pending");
     return QJsonObject{
         {QStringLiteral("state"), state},
         {QStringLiteral("statuses"), statuses},
@@ -471,7 +485,8 @@ QJsonObject Payloads::combinedStatus(const Repository& repo, const QString& sha)
         {QStringLiteral("total_count"), statuses.size()},
         {QStringLiteral("repository"), repository(repo)},
         {QStringLiteral("commit_url"), apiRepo(repo.fullName()) + QStringLiteral("/commits/") + sha},
-        {QStringLiteral("url"), apiRepo(repo.fullName()) + QStringLiteral("/commits/") + sha + QStringLiteral("/status")},
+        {QStringLiteral("url"),
+         apiRepo(repo.fullName()) + QStringLiteral("/commits/") + sha + QStringLiteral("/status")},
     };
 }
 
@@ -485,7 +500,8 @@ QJsonObject Payloads::checkRun(const Repository& repo, const QString& sha, const
                                   {QStringLiteral("url"), apiRepo(repo.fullName())},
                                   {QStringLiteral("name"), repo.name}};
         pulls.append(QJsonObject{
-            {QStringLiteral("url"), apiRepo(repo.fullName()) + QStringLiteral("/pulls/") + QString::number(pr.number)},
+            {QStringLiteral("url"),
+             apiRepo(repo.fullName()) + QStringLiteral("/pulls/") + QString::number(pr.number)},
             {QStringLiteral("id"), pr.pullId},
             {QStringLiteral("number"), pr.number},
             {QStringLiteral("head"), QJsonObject{{QStringLiteral("ref"), pr.headRef},
@@ -508,7 +524,11 @@ QJsonObject Payloads::checkRun(const Repository& repo, const QString& sha, const
         {QStringLiteral("html_url"), m_base + QStringLiteral("/apps/github-actions")},
         {QStringLiteral("created_at"), QStringLiteral("2018-07-30T09:30:17Z")},
         {QStringLiteral("updated_at"), QStringLiteral("2024-04-10T20:33:16Z")},
-        {QStringLiteral("permissions"), QJsonObject{{QStringLiteral("checks"), QStringLiteral("write")}}},
+        {QStringLiteral("permissions"), QJsonObject{{QStringLiteral("metadata"), QStringLiteral("read")},
+                                                    {QStringLiteral("contents"), QStringLiteral("read")},
+                                                    {QStringLiteral("issues"), QStringLiteral("write")},
+                                                    {QStringLiteral("single_file"), QStringLiteral("write")},
+                                                    {QStringLiteral("checks"), QStringLiteral("write")}}},
         {QStringLiteral("events"), QJsonArray{QStringLiteral("push"), QStringLiteral("pull_request")}},
     };
     return QJsonObject{
@@ -517,17 +537,21 @@ QJsonObject Payloads::checkRun(const Repository& repo, const QString& sha, const
         {QStringLiteral("node_id"), nodeId("CR_", run.id)},
         {QStringLiteral("external_id"), QString()},
         {QStringLiteral("url"), api},
-        {QStringLiteral("html_url"), m_base + QLatin1Char('/') + repo.fullName() + QStringLiteral("/runs/") + QString::number(run.id)},
-        {QStringLiteral("details_url"), m_base + QLatin1Char('/') + repo.fullName() + QStringLiteral("/runs/") + QString::number(run.id)},
+        {QStringLiteral("html_url"),
+         m_base + QLatin1Char('/') + repo.fullName() + QStringLiteral("/runs/") + QString::number(run.id)},
+        {QStringLiteral("details_url"),
+         m_base + QLatin1Char('/') + repo.fullName() + QStringLiteral("/runs/") + QString::number(run.id)},
         {QStringLiteral("status"), run.status},
-        {QStringLiteral("conclusion"), run.conclusion ? QJsonValue(*run.conclusion) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("conclusion"),
+         run.conclusion ? QJsonValue(*run.conclusion) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("started_at"), timeOrNull(run.startedAt)},
         {QStringLiteral("completed_at"), timeOrNull(run.completedAt)},
-        {QStringLiteral("output"), QJsonObject{{QStringLiteral("title"), run.name},
-                                               {QStringLiteral("summary"), QString()},
-                                               {QStringLiteral("text"), QJsonValue::Null},
-                                               {QStringLiteral("annotations_count"), 0},
-                                               {QStringLiteral("annotations_url"), api + QStringLiteral("/annotations")}}},
+        {QStringLiteral("output"),
+         QJsonObject{{QStringLiteral("title"), run.name},
+                     {QStringLiteral("summary"), QString()},
+                     {QStringLiteral("text"), QJsonValue::Null},
+                     {QStringLiteral("annotations_count"), 0},
+                     {QStringLiteral("annotations_url"), api + QStringLiteral("/annotations")}}},
         {QStringLiteral("name"), run.name},
         {QStringLiteral("check_suite"), QJsonObject{{QStringLiteral("id"), run.id}}},
         {QStringLiteral("app"), ciApp},
@@ -553,22 +577,26 @@ QJsonObject Payloads::commit(const Repository& repo, qsizetype index) const
         {QStringLiteral("url"), api + QStringLiteral("/commits/") + c.sha},
         {QStringLiteral("sha"), c.sha},
         {QStringLiteral("node_id"), nodeId("C_", stableId(c.sha))},
-        {QStringLiteral("html_url"), m_base + QLatin1Char('/') + repo.fullName() + QStringLiteral("/commit/") + c.sha},
-        {QStringLiteral("comments_url"), api + QStringLiteral("/commits/") + c.sha + QStringLiteral("/comments")},
+        {QStringLiteral("html_url"),
+         m_base + QLatin1Char('/') + repo.fullName() + QStringLiteral("/commit/") + c.sha},
+        {QStringLiteral("comments_url"),
+         api + QStringLiteral("/commits/") + c.sha + QStringLiteral("/comments")},
         {QStringLiteral("commit"),
          QJsonObject{
              {QStringLiteral("url"), api + QStringLiteral("/git/commits/") + c.sha},
              {QStringLiteral("author"), identity},
              {QStringLiteral("committer"), identity},
              {QStringLiteral("message"), c.message},
-             {QStringLiteral("tree"), QJsonObject{{QStringLiteral("url"), api + QStringLiteral("/tree/") + c.sha},
-                                                  {QStringLiteral("sha"), c.sha}}},
+             {QStringLiteral("tree"),
+              QJsonObject{{QStringLiteral("url"), api + QStringLiteral("/tree/") + c.sha},
+                          {QStringLiteral("sha"), c.sha}}},
              {QStringLiteral("comment_count"), 0},
-             {QStringLiteral("verification"), QJsonObject{{QStringLiteral("verified"), false},
-                                                          {QStringLiteral("reason"), QStringLiteral("unsigned")},
-                                                          {QStringLiteral("signature"), QJsonValue::Null},
-                                                          {QStringLiteral("payload"), QJsonValue::Null},
-                                                          {QStringLiteral("verified_at"), QJsonValue::Null}}},
+             {QStringLiteral("verification"),
+              QJsonObject{{QStringLiteral("verified"), false},
+                          {QStringLiteral("reason"), QStringLiteral("unsigned")},
+                          {QStringLiteral("signature"), QJsonValue::Null},
+                          {QStringLiteral("payload"), QJsonValue::Null},
+                          {QStringLiteral("verified_at"), QJsonValue::Null}}},
          }},
         {QStringLiteral("author"), simpleUser(c.author)},
         {QStringLiteral("committer"), simpleUser(c.author)},
@@ -584,7 +612,8 @@ QJsonObject Payloads::environment(const Repository& repo, const Environment& env
         {QStringLiteral("name"), env.name},
         {QStringLiteral("url"), apiRepo(repo.fullName()) + QStringLiteral("/environments/") + env.name},
         {QStringLiteral("html_url"), m_base + QLatin1Char('/') + repo.fullName() +
-                                         QStringLiteral("/deployments/activity_log?environments_filter=") + env.name},
+                                         QStringLiteral("/deployments/activity_log?environments_filter=") +
+                                         env.name},
         {QStringLiteral("created_at"), gitHubTime(env.createdAt)},
         {QStringLiteral("updated_at"), gitHubTime(env.createdAt)},
         {QStringLiteral("protection_rules"), QJsonArray()},
@@ -606,7 +635,8 @@ QJsonObject Payloads::deployment(const Repository& repo, const Deployment& d) co
         {QStringLiteral("payload"), QJsonObject()},
         {QStringLiteral("original_environment"), d.environment},
         {QStringLiteral("environment"), d.environment},
-        {QStringLiteral("description"), d.description.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(d.description)},
+        {QStringLiteral("description"),
+         d.description.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(d.description)},
         {QStringLiteral("creator"), simpleUser(d.creator)},
         {QStringLiteral("created_at"), gitHubTime(d.createdAt)},
         {QStringLiteral("updated_at"), gitHubTime(updated)},
@@ -617,10 +647,13 @@ QJsonObject Payloads::deployment(const Repository& repo, const Deployment& d) co
     };
 }
 
-QJsonObject Payloads::deploymentStatus(const Repository& repo, const Deployment& d, const DeploymentStatus& s) const
+QJsonObject Payloads::deploymentStatus(const Repository& repo, const Deployment& d,
+                                       const DeploymentStatus& s) const
 {
-    const QString deploymentApi = apiRepo(repo.fullName()) + QStringLiteral("/deployments/") + QString::number(d.id);
-    const QString log = m_base + QLatin1Char('/') + repo.fullName() + QStringLiteral("/deployments/") + QString::number(d.id);
+    const QString deploymentApi =
+        apiRepo(repo.fullName()) + QStringLiteral("/deployments/") + QString::number(d.id);
+    const QString log =
+        m_base + QLatin1Char('/') + repo.fullName() + QStringLiteral("/deployments/") + QString::number(d.id);
     return QJsonObject{
         {QStringLiteral("url"), deploymentApi + QStringLiteral("/statuses/") + QString::number(s.id)},
         {QStringLiteral("id"), s.id},
@@ -643,10 +676,12 @@ QJsonObject Payloads::workflowRun(const Repository& repo, const WorkflowRun& run
 {
     const QString api = apiRepo(repo.fullName()) + QStringLiteral("/actions/runs/") + QString::number(run.id);
     const qint64 workflowId = stableId(repo.fullName() + run.name) % 1000000;
-    const QString file = run.name.toLower().replace(QLatin1Char(' '), QLatin1Char('-')) + QStringLiteral(".yml");
+    const QString file =
+        run.name.toLower().replace(QLatin1Char(' '), QLatin1Char('-')) + QStringLiteral(".yml");
     const User* actor = m_world.user(run.actor);
-    const QJsonObject identity{{QStringLiteral("name"), actor ? actor->name : QStringLiteral("GitHub")},
-                               {QStringLiteral("email"), actor ? actor->email : QStringLiteral("noreply@github.com")}};
+    const QJsonObject identity{
+        {QStringLiteral("name"), actor ? actor->name : QStringLiteral("GitHub")},
+        {QStringLiteral("email"), actor ? actor->email : QStringLiteral("noreply@github.com")}};
     return QJsonObject{
         {QStringLiteral("id"), run.id},
         {QStringLiteral("name"), run.name},
@@ -660,24 +695,29 @@ QJsonObject Payloads::workflowRun(const Repository& repo, const WorkflowRun& run
         {QStringLiteral("event"), run.event},
         {QStringLiteral("display_title"), run.name},
         {QStringLiteral("status"), run.status},
-        {QStringLiteral("conclusion"), run.conclusion ? QJsonValue(*run.conclusion) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("conclusion"),
+         run.conclusion ? QJsonValue(*run.conclusion) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("workflow_id"), workflowId},
         {QStringLiteral("url"), api},
-        {QStringLiteral("html_url"), m_base + QLatin1Char('/') + repo.fullName() + QStringLiteral("/actions/runs/") + QString::number(run.id)},
+        {QStringLiteral("html_url"), m_base + QLatin1Char('/') + repo.fullName() +
+                                         QStringLiteral("/actions/runs/") + QString::number(run.id)},
         {QStringLiteral("pull_requests"), QJsonArray()},
         {QStringLiteral("created_at"), gitHubTime(run.createdAt)},
         {QStringLiteral("updated_at"), gitHubTime(run.updatedAt)},
         {QStringLiteral("actor"), run.actor.isEmpty() ? simpleUser(repo.owner) : simpleUser(run.actor)},
         {QStringLiteral("run_attempt"), 1},
         {QStringLiteral("run_started_at"), gitHubTime(run.createdAt)},
-        {QStringLiteral("triggering_actor"), run.actor.isEmpty() ? simpleUser(repo.owner) : simpleUser(run.actor)},
+        {QStringLiteral("triggering_actor"),
+         run.actor.isEmpty() ? simpleUser(repo.owner) : simpleUser(run.actor)},
         {QStringLiteral("jobs_url"), api + QStringLiteral("/jobs")},
         {QStringLiteral("logs_url"), api + QStringLiteral("/logs")},
-        {QStringLiteral("check_suite_url"), apiRepo(repo.fullName()) + QStringLiteral("/check-suites/") + QString::number(run.id)},
+        {QStringLiteral("check_suite_url"),
+         apiRepo(repo.fullName()) + QStringLiteral("/check-suites/") + QString::number(run.id)},
         {QStringLiteral("artifacts_url"), api + QStringLiteral("/artifacts")},
         {QStringLiteral("cancel_url"), api + QStringLiteral("/cancel")},
         {QStringLiteral("rerun_url"), api + QStringLiteral("/rerun")},
-        {QStringLiteral("workflow_url"), apiRepo(repo.fullName()) + QStringLiteral("/actions/workflows/") + QString::number(workflowId)},
+        {QStringLiteral("workflow_url"),
+         apiRepo(repo.fullName()) + QStringLiteral("/actions/workflows/") + QString::number(workflowId)},
         {QStringLiteral("head_commit"), QJsonObject{{QStringLiteral("id"), run.headSha},
                                                     {QStringLiteral("tree_id"), run.headSha},
                                                     {QStringLiteral("message"), run.name},

@@ -10,7 +10,8 @@ namespace norvane::fakehub {
 // Builds response bodies with GitHub's keys, nesting and JSON types (as in GitHub's documented examples)
 // from the scenario's records. API and web addresses both live under `base`, so a pull request's
 // html_url is `<base>/<owner>/<repo>/pull/<n>`.
-class Payloads {
+class Payloads
+{
 public:
     Payloads(const Scenario& world, QString base);
 
@@ -32,7 +33,8 @@ public:
     QJsonObject commit(const Repository& repo, qsizetype index) const; // repo.commits newest first
     QJsonObject environment(const Repository& repo, const Environment& env) const;
     QJsonObject deployment(const Repository& repo, const Deployment& d) const;
-    QJsonObject deploymentStatus(const Repository& repo, const Deployment& d, const DeploymentStatus& s) const;
+    QJsonObject deploymentStatus(const Repository& repo, const Deployment& d,
+                                 const DeploymentStatus& s) const;
     QJsonObject workflowRun(const Repository& repo, const WorkflowRun& run) const;
 
     static QJsonObject error(const QString& message, int status);

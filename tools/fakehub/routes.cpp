@@ -6,7 +6,6 @@
 
 #include <QJsonDocument>
 #include <QUrl>
-
 #include <algorithm>
 #include <functional>
 
@@ -34,6 +33,11 @@ Reply json(const QJsonValue& value, int status = 200)
     return r;
 }
 
+Reply unauthorized(const QString& message)
+{
+    return json(Payloads::error(message, 401), 401);
+}
+
 Reply notFound()
 {
     return json(Payloads::error(QStringLiteral("Not Found"), 404), 404);
@@ -54,8 +58,10 @@ Reply validationFailed(const QString& field, const QString& code, const QString&
 // GitHub's paging: per_page defaults to 30 and is capped at 100; page counts from 1.
 QJsonArray pageOf(qsizetype count, const Params& params, const std::function<QJsonObject(qsizetype)>& build)
 {
-    const qsizetype perPage = std::clamp<qsizetype>(param(params, QStringLiteral("per_page")).value_or(QStringLiteral("30")).toLongLong(), 1, 100);
-    const qsizetype page = std::max<qsizetype>(param(params, QStringLiteral("page")).value_or(QStringLiteral("1")).toLongLong(), 1);
+    const qsizetype perPage = std::clamp<qsizetype>(
+        param(params, QStringLiteral("per_page")).value_or(QStringLiteral("30")).toLongLong(), 1, 100);
+    const qsizetype page = std::max<qsizetype>(
+        param(params, QStringLiteral("page")).value_or(QStringLiteral("1")).toLongLong(), 1);
     QJsonArray out;
     for (qsizetype i = (page - 1) * perPage; i < count && i < page * perPage; ++i)
         out.append(build(i));
@@ -79,7 +85,8 @@ Reply oauthReply(const OAuthReply& reply, bool wantsJson)
     for (auto it = reply.body.begin(); it != reply.body.end(); ++it) {
         if (!form.isEmpty())
             form.append('&');
-        const QString value = it.value().isDouble() ? QString::number(it.value().toInteger()) : it.value().toString();
+        const QString value =
+            it.value().isDouble() ? QString::number(it.value().toInteger()) : it.value().toString();
         form.append(QUrl::toPercentEncoding(it.key())).append('=').append(QUrl::toPercentEncoding(value));
     }
     r.body = form;
@@ -87,7 +94,8 @@ Reply oauthReply(const OAuthReply& reply, bool wantsJson)
     return r;
 }
 
-class RepoRoutes {
+class RepoRoutes
+{
 public:
     RepoRoutes(const Scenario& world, const Payloads& payloads, const Repository& repo, const Params& params)
         : m_world(world), m_payloads(payloads), m_repo(repo), m_params(params)
@@ -148,7 +156,8 @@ private:
         return json(QJsonObject{
             {QStringLiteral("total_count"), runs.size()},
             {QStringLiteral("check_runs"),
-             pageOf(runs.size(), m_params, [&](qsizetype i) { return m_payloads.checkRun(m_repo, sha, runs[i]); })},
+             pageOf(runs.size(), m_params,
+                    [&](qsizetype i) { return m_payloads.checkRun(m_repo, sha, runs[i]); })},
         });
     }
 
@@ -166,8 +175,10 @@ private:
             if (wanted(issue.state))
                 items.emplace_back(issue.createdAt, m_payloads.issue(m_repo, issue));
         }
-        std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return b.first < a.first; });
-        return json(pageOf(static_cast<qsizetype>(items.size()), m_params, [&](qsizetype i) { return items[i].second; }));
+        std::stable_sort(items.begin(), items.end(),
+                         [](const auto& a, const auto& b) { return b.first < a.first; });
+        return json(pageOf(static_cast<qsizetype>(items.size()), m_params,
+                           [&](qsizetype i) { return items[i].second; }));
     }
 
     Reply commits() const
@@ -175,16 +186,17 @@ private:
         Repository sorted = m_repo;
         std::stable_sort(sorted.commits.begin(), sorted.commits.end(),
                          [](const Commit& a, const Commit& b) { return b.date < a.date; });
-        return json(pageOf(sorted.commits.size(), m_params, [&](qsizetype i) { return m_payloads.commit(sorted, i); }));
+        return json(pageOf(sorted.commits.size(), m_params,
+                           [&](qsizetype i) { return m_payloads.commit(sorted, i); }));
     }
 
     Reply environments() const
     {
         return json(QJsonObject{
             {QStringLiteral("total_count"), m_repo.environments.size()},
-            {QStringLiteral("environments"), pageOf(m_repo.environments.size(), m_params, [&](qsizetype i) {
-                 return m_payloads.environment(m_repo, m_repo.environments[i]);
-             })},
+            {QStringLiteral("environments"),
+             pageOf(m_repo.environments.size(), m_params,
+                    [&](qsizetype i) { return m_payloads.environment(m_repo, m_repo.environments[i]); })},
         });
     }
 
@@ -196,8 +208,10 @@ private:
             if (!environment || d.environment == *environment)
                 list.append(&d);
         }
-        std::stable_sort(list.begin(), list.end(), [](auto* a, auto* b) { return b->createdAt < a->createdAt; });
-        return json(pageOf(list.size(), m_params, [&](qsizetype i) { return m_payloads.deployment(m_repo, *list[i]); }));
+        std::stable_sort(list.begin(), list.end(),
+                         [](auto* a, auto* b) { return b->createdAt < a->createdAt; });
+        return json(pageOf(list.size(), m_params,
+                           [&](qsizetype i) { return m_payloads.deployment(m_repo, *list[i]); }));
     }
 
     Reply deploymentStatuses(const QString& idText) const
@@ -220,11 +234,13 @@ private:
         QList<const WorkflowRun*> runs;
         for (const WorkflowRun& run : m_repo.workflowRuns)
             runs.append(&run);
-        std::stable_sort(runs.begin(), runs.end(), [](auto* a, auto* b) { return b->createdAt < a->createdAt; });
+        std::stable_sort(runs.begin(), runs.end(),
+                         [](auto* a, auto* b) { return b->createdAt < a->createdAt; });
         return json(QJsonObject{
             {QStringLiteral("total_count"), runs.size()},
             {QStringLiteral("workflow_runs"),
-             pageOf(runs.size(), m_params, [&](qsizetype i) { return m_payloads.workflowRun(m_repo, *runs[i]); })},
+             pageOf(runs.size(), m_params,
+                    [&](qsizetype i) { return m_payloads.workflowRun(m_repo, *runs[i]); })},
         });
     }
 
@@ -262,20 +278,24 @@ Reply FakeHub::Impl::route(const httplib::Request& request)
 {
     const QString path = QString::fromStdString(request.path);
     const std::size_t question = request.target.find('?');
-    Params params = decodeQueryString(question == std::string::npos ? std::string() : request.target.substr(question + 1));
+    Params params = decodeQueryString(question == std::string::npos ? std::string()
+                                                                    : request.target.substr(question + 1));
 
     if (request.method == "POST" &&
         (path == QLatin1String("/login/device/code") || path == QLatin1String("/login/oauth/access_token"))) {
         // GitHub takes the parameters from the form body or the query string.
         params.append(decodeQueryString(request.body));
-        const bool wantsJson = request.get_header_value("Accept").find("application/json") != std::string::npos;
+        const bool wantsJson =
+            request.get_header_value("Accept").find("application/json") != std::string::npos;
         const QString clientId = param(params, QStringLiteral("client_id")).value_or(QString());
         const OAuthReply reply =
             path.endsWith(QLatin1String("/code"))
-                ? flow.requestCode(world, clientId, param(params, QStringLiteral("scope")).value_or(QString()),
-                                   deviceClock(), base)
-                : flow.pollToken(world, clientId, param(params, QStringLiteral("device_code")).value_or(QString()),
-                                 param(params, QStringLiteral("grant_type")).value_or(QString()), deviceClock());
+                ? flow.requestCode(world, clientId,
+                                   param(params, QStringLiteral("scope")).value_or(QString()), deviceClock(),
+                                   base)
+                : flow.pollToken(
+                      world, clientId, param(params, QStringLiteral("device_code")).value_or(QString()),
+                      param(params, QStringLiteral("grant_type")).value_or(QString()), deviceClock());
         return oauthReply(reply, wantsJson);
     }
     if (request.method != "GET")
@@ -283,14 +303,14 @@ Reply FakeHub::Impl::route(const httplib::Request& request)
 
     const QString authorization = QString::fromStdString(request.get_header_value("Authorization"));
     if (authorization.isEmpty())
-        return json(Payloads::error(QStringLiteral("Requires authentication"), 401), 401);
+        return unauthorized(QStringLiteral("Requires authentication"));
     const qsizetype blank = authorization.indexOf(QLatin1Char(' '));
     const QString scheme = authorization.left(blank).toLower();
     const User* viewer = nullptr;
     if (blank > 0 && (scheme == QLatin1String("token") || scheme == QLatin1String("bearer")))
         viewer = world.userByToken(authorization.mid(blank + 1).trimmed());
     if (!viewer)
-        return json(Payloads::error(QStringLiteral("Bad credentials"), 401), 401);
+        return unauthorized(QStringLiteral("Bad credentials"));
 
     const Payloads payloads(world, base);
     if (path == QLatin1String("/user"))

@@ -5,7 +5,6 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QSet>
-
 #include <algorithm>
 #include <initializer_list>
 
@@ -60,6 +59,14 @@ const PullRequest* Scenario::pullRequest(const QString& repository, qint64 numbe
     return nullptr;
 }
 
+bool Scenario::numberTaken(const QString& repo, qint64 number) const
+{
+    const Repository* r = repository(repo);
+    return pullRequest(repo, number) ||
+           (r && std::any_of(r->issues.begin(), r->issues.end(),
+                             [&](const Issue& i) { return i.number == number; }));
+}
+
 namespace {
 
 const QSet<QString> kReviewStates{"APPROVED", "CHANGES_REQUESTED", "COMMENTED", "DISMISSED", "PENDING"};
@@ -74,7 +81,8 @@ const QSet<QString> kOpenClosed{"open", "closed"};
 
 // Reads one scenario document into a Scenario, checking every reference so that a typo in a login or a
 // repository name is reported where it stands instead of silently producing an emptier world.
-class Parser {
+class Parser
+{
 public:
     explicit Parser(QDateTime now) { m_scenario.now = now.toUTC(); }
 
@@ -118,7 +126,8 @@ private:
     static void checkKeys(const JsonReader& r, std::initializer_list<const char*> known)
     {
         for (const QString& key : r.object().keys()) {
-            if (std::none_of(known.begin(), known.end(), [&](const char* k) { return key == QLatin1String(k); }))
+            if (std::none_of(known.begin(), known.end(),
+                             [&](const char* k) { return key == QLatin1String(k); }))
                 r.fail(key, QStringLiteral("unknown key"));
         }
     }
@@ -148,7 +157,8 @@ private:
         if (!allowed.contains(value)) {
             QStringList names(allowed.begin(), allowed.end());
             names.sort();
-            r.fail(key, QStringLiteral("\"%1\" is not one of %2").arg(value, names.join(QStringLiteral(", "))));
+            r.fail(key,
+                   QStringLiteral("\"%1\" is not one of %2").arg(value, names.join(QStringLiteral(", "))));
         }
         return value;
     }
@@ -166,7 +176,8 @@ private:
         const QStringList logins = r.optionalStringList(key).value_or(QStringList());
         for (qsizetype i = 0; i < logins.size(); ++i) {
             if (!m_scenario.user(logins[i]))
-                r.fail(QStringLiteral("%1[%2]").arg(key).arg(i), QStringLiteral("unknown user \"%1\"").arg(logins[i]));
+                r.fail(QStringLiteral("%1[%2]").arg(key).arg(i),
+                       QStringLiteral("unknown user \"%1\"").arg(logins[i]));
         }
         return logins;
     }
@@ -192,11 +203,13 @@ private:
             r.fail(QStringLiteral("login"), QStringLiteral("\"%1\" is empty or used twice").arg(u.login));
         u.id = r.optionalInt64(QStringLiteral("id")).value_or(index + 1);
         u.name = r.optionalString(QStringLiteral("name")).value_or(u.login);
-        u.email = r.optionalString(QStringLiteral("email")).value_or(u.login + QStringLiteral("@example.com"));
+        u.email =
+            r.optionalString(QStringLiteral("email")).value_or(u.login + QStringLiteral("@example.com"));
         u.tokens = r.optionalStringList(QStringLiteral("tokens")).value_or(QStringList());
         for (const QString& token : u.tokens) {
             if (token.isEmpty() || m_scenario.userByToken(token))
-                r.fail(QStringLiteral("tokens"), QStringLiteral("token \"%1\" is empty or used twice").arg(token));
+                r.fail(QStringLiteral("tokens"),
+                       QStringLiteral("token \"%1\" is empty or used twice").arg(token));
         }
         m_scenario.users.append(u);
     }
@@ -209,7 +222,8 @@ private:
         app.expiresIn = static_cast<int>(r.optionalInt64(QStringLiteral("expires_in")).value_or(900));
         app.interval = static_cast<int>(r.optionalInt64(QStringLiteral("interval")).value_or(5));
         if (app.expiresIn < 0 || app.interval < 0)
-            r.fail(QStringLiteral("interval"), QStringLiteral("expires_in and interval must not be negative"));
+            r.fail(QStringLiteral("interval"),
+                   QStringLiteral("expires_in and interval must not be negative"));
         if (r.optionalString(QStringLiteral("auto_approve_as")))
             app.autoApproveAs = userRef(r, QStringLiteral("auto_approve_as"));
         m_scenario.oauthApp = app;
@@ -224,7 +238,8 @@ private:
         const QString fullName = r.string(QStringLiteral("full_name"));
         const QStringList parts = fullName.split(QLatin1Char('/'));
         if (parts.size() != 2 || parts[0].isEmpty() || parts[1].isEmpty())
-            r.fail(QStringLiteral("full_name"), QStringLiteral("\"%1\" is not of the form owner/name").arg(fullName));
+            r.fail(QStringLiteral("full_name"),
+                   QStringLiteral("\"%1\" is not of the form owner/name").arg(fullName));
         if (m_scenario.repository(fullName))
             r.fail(QStringLiteral("full_name"), QStringLiteral("\"%1\" is listed twice").arg(fullName));
         repo.owner = parts[0];
@@ -235,13 +250,15 @@ private:
         repo.archived = r.optionalBoolean(QStringLiteral("archived")).value_or(false);
         if (r.has(QStringLiteral("visible_to")))
             repo.visibleTo = userList(r, QStringLiteral("visible_to"));
-        repo.defaultBranch = r.optionalString(QStringLiteral("default_branch")).value_or(QStringLiteral("main"));
+        repo.defaultBranch =
+            r.optionalString(QStringLiteral("default_branch")).value_or(QStringLiteral("main"));
         repo.createdAt = optionalTime(r, QStringLiteral("created_at")).value_or(m_scenario.now.addYears(-2));
 
         const QStringList envs = r.optionalStringList(QStringLiteral("environments")).value_or(QStringList());
         for (const QString& name : envs)
             repo.environments.append(Environment{m_nextId++, name, repo.createdAt});
-        forEach(r, QStringLiteral("commits"), [&](const JsonReader& c) { repo.commits.append(readCommit(c)); });
+        forEach(r, QStringLiteral("commits"),
+                [&](const JsonReader& c) { repo.commits.append(readCommit(c)); });
         forEach(r, QStringLiteral("deployments"),
                 [&](const JsonReader& d) { repo.deployments.append(readDeployment(d, repo)); });
         forEach(r, QStringLiteral("workflow_runs"),
@@ -250,7 +267,8 @@ private:
             Issue issue = readIssue(i);
             if (std::any_of(repo.issues.begin(), repo.issues.end(),
                             [&](const Issue& o) { return o.number == issue.number; }))
-                i.fail(QStringLiteral("number"), QStringLiteral("%1 is used twice in %2").arg(issue.number).arg(fullName));
+                i.fail(QStringLiteral("number"),
+                       QStringLiteral("%1 is used twice in %2").arg(issue.number).arg(fullName));
             repo.issues.append(issue);
         });
         if (const auto checks = r.optionalObject(QStringLiteral("checks"))) {
@@ -277,8 +295,8 @@ private:
 
     Deployment readDeployment(const JsonReader& r, const Repository& repo)
     {
-        checkKeys(r, {"id", "environment", "ref", "sha", "task", "description", "creator", "created_at", "state",
-                      "statuses"});
+        checkKeys(r, {"id", "environment", "ref", "sha", "task", "description", "creator", "created_at",
+                      "state", "statuses"});
         Deployment d;
         d.id = id(r);
         d.environment = r.string(QStringLiteral("environment"));
@@ -289,8 +307,8 @@ private:
         d.creator = userRef(r, QStringLiteral("creator"));
         d.createdAt = time(r, QStringLiteral("created_at"));
         if (r.has(QStringLiteral("state")))
-            d.statuses.append(
-                DeploymentStatus{m_nextId++, oneOf(r, QStringLiteral("state"), kDeploymentStates), {}, d.createdAt});
+            d.statuses.append(DeploymentStatus{
+                m_nextId++, oneOf(r, QStringLiteral("state"), kDeploymentStates), {}, d.createdAt});
         forEach(r, QStringLiteral("statuses"), [&](const JsonReader& s) {
             checkKeys(s, {"id", "state", "description", "created_at"});
             DeploymentStatus st;
@@ -305,8 +323,8 @@ private:
 
     WorkflowRun readWorkflowRun(const JsonReader& r, const Repository& repo)
     {
-        checkKeys(r, {"id", "name", "status", "conclusion", "created_at", "updated_at", "head_branch", "head_sha",
-                      "event", "actor", "run_number"});
+        checkKeys(r, {"id", "name", "status", "conclusion", "created_at", "updated_at", "head_branch",
+                      "head_sha", "event", "actor", "run_number"});
         WorkflowRun w;
         w.id = id(r);
         w.name = r.string(QStringLiteral("name"));
@@ -372,21 +390,43 @@ private:
 
     void readPullRequest(const JsonReader& r)
     {
-        checkKeys(r, {"id", "pull_id", "repository", "number", "title", "body", "author", "assignees",
-                      "requested_reviewers", "labels", "draft", "state", "merged", "created_at", "updated_at",
-                      "closed_at", "head_sha", "head_ref", "base_ref", "comments", "review_comments", "commits",
-                      "additions", "deletions", "changed_files", "reviews", "statuses", "check_runs"});
+        checkKeys(r, {"id",
+                      "pull_id",
+                      "repository",
+                      "number",
+                      "title",
+                      "body",
+                      "author",
+                      "assignees",
+                      "requested_reviewers",
+                      "labels",
+                      "draft",
+                      "state",
+                      "merged",
+                      "created_at",
+                      "updated_at",
+                      "closed_at",
+                      "head_sha",
+                      "head_ref",
+                      "base_ref",
+                      "comments",
+                      "review_comments",
+                      "commits",
+                      "additions",
+                      "deletions",
+                      "changed_files",
+                      "reviews",
+                      "statuses",
+                      "check_runs"});
         PullRequest pr;
         pr.repository = r.string(QStringLiteral("repository"));
         Repository* repo = m_scenario.repository(pr.repository);
         if (!repo)
-            r.fail(QStringLiteral("repository"), QStringLiteral("unknown repository \"%1\"").arg(pr.repository));
+            r.fail(QStringLiteral("repository"),
+                   QStringLiteral("unknown repository \"%1\"").arg(pr.repository));
         pr.repository = repo->fullName();
         pr.number = r.int64(QStringLiteral("number"));
-        const bool clash = m_scenario.pullRequest(pr.repository, pr.number) ||
-                           std::any_of(repo->issues.begin(), repo->issues.end(),
-                                       [&](const Issue& i) { return i.number == pr.number; });
-        if (clash)
+        if (m_scenario.numberTaken(pr.repository, pr.number))
             r.fail(QStringLiteral("number"),
                    QStringLiteral("%1 is already used in %2 (issues and pull requests share numbers)")
                        .arg(pr.number)

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -17,12 +16,14 @@ namespace norvane::fakehub {
 
 // A scenario document that cannot be used. The message names the key path and the problem, e.g.
 // `scenario demo.json: key "pull_requests[3].author": unknown user "sma"`.
-class ScenarioError : public std::runtime_error {
+class ScenarioError : public std::runtime_error
+{
 public:
     explicit ScenarioError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
-struct User {
+struct User
+{
     QString login;
     qint64 id = 0;
     QString name;
@@ -30,7 +31,8 @@ struct User {
     QStringList tokens;
 };
 
-struct Review {
+struct Review
+{
     qint64 id = 0;
     QString user;
     QString state; // APPROVED, CHANGES_REQUESTED, COMMENTED, DISMISSED, PENDING
@@ -39,7 +41,8 @@ struct Review {
     QString commitId;
 };
 
-struct CommitStatus {
+struct CommitStatus
+{
     qint64 id = 0;
     QString context;
     QString state; // success, pending, failure, error
@@ -48,7 +51,8 @@ struct CommitStatus {
     QDateTime createdAt;
 };
 
-struct CheckRun {
+struct CheckRun
+{
     qint64 id = 0;
     QString name;
     QString status; // queued, in_progress, completed, ...
@@ -58,26 +62,30 @@ struct CheckRun {
 };
 
 // Legacy statuses and check runs reported for one commit.
-struct CommitChecks {
+struct CommitChecks
+{
     QList<CommitStatus> statuses; // in the order they were reported
     QList<CheckRun> checkRuns;
 };
 
-struct Commit {
+struct Commit
+{
     QString sha;
     QString message;
     QString author; // a user's login
     QDateTime date;
 };
 
-struct DeploymentStatus {
+struct DeploymentStatus
+{
     qint64 id = 0;
     QString state;
     QString description;
     QDateTime createdAt;
 };
 
-struct Deployment {
+struct Deployment
+{
     qint64 id = 0;
     QString environment;
     QString ref;
@@ -89,7 +97,8 @@ struct Deployment {
     QList<DeploymentStatus> statuses; // oldest first; the API lists them newest first
 };
 
-struct WorkflowRun {
+struct WorkflowRun
+{
     qint64 id = 0;
     QString name;
     QString status;
@@ -103,7 +112,8 @@ struct WorkflowRun {
     qint64 runNumber = 0;
 };
 
-struct Issue {
+struct Issue
+{
     qint64 id = 0;
     qint64 number = 0;
     QString title;
@@ -118,7 +128,8 @@ struct Issue {
     std::optional<QDateTime> closedAt;
 };
 
-struct PullRequest {
+struct PullRequest
+{
     qint64 id = 0;     // the issue id: what searches and the issue list report
     qint64 pullId = 0; // the id of the pull-request object itself
     QString repository;
@@ -147,13 +158,15 @@ struct PullRequest {
     QList<Review> reviews; // chronological, as GitHub lists them
 };
 
-struct Environment {
+struct Environment
+{
     qint64 id = 0;
     QString name;
     QDateTime createdAt;
 };
 
-struct Repository {
+struct Repository
+{
     qint64 id = 0;
     QString owner;
     QString name;
@@ -174,7 +187,8 @@ struct Repository {
     bool isVisibleTo(const QString& login) const { return !visibleTo || visibleTo->contains(login); }
 };
 
-struct OAuthApp {
+struct OAuthApp
+{
     QString clientId;
     int expiresIn = 900; // seconds a device code lives
     int interval = 5;    // minimum seconds between token polls
@@ -183,7 +197,8 @@ struct OAuthApp {
     QString autoApproveAs;
 };
 
-struct Scenario {
+struct Scenario
+{
     QDateTime now; // the instant relative times were resolved against
     QList<User> users;
     QList<Repository> repositories;
@@ -198,6 +213,8 @@ struct Scenario {
     PullRequest* pullRequest(const QString& repository, qint64 number);
     const PullRequest* pullRequest(const QString& repository, qint64 number) const;
     qint64 takeId() { return nextId++; }
+    // Issues and pull requests share one sequence of numbers per repository.
+    bool numberTaken(const QString& repository, qint64 number) const;
 
     // Parses a scenario document. Relative times ("-2h", "today 09:30") resolve against `now`, else
     // against the document's own "now", else against the current time. Throws ScenarioError.

@@ -1,7 +1,6 @@
 #include "search.h"
 
 #include <QUrl>
-
 #include <algorithm>
 
 namespace norvane::fakehub {
@@ -45,12 +44,14 @@ std::optional<SearchQuery> SearchQuery::parse(const QString& text, QString* erro
         if ((key == QLatin1String("type") || key == QLatin1String("is")) &&
             (value == QLatin1String("pr") || value == QLatin1String("pull-request"))) {
             q.pullRequests = true;
-        } else if ((key == QLatin1String("type") || key == QLatin1String("is")) && value == QLatin1String("issue")) {
+        } else if ((key == QLatin1String("type") || key == QLatin1String("is")) &&
+                   value == QLatin1String("issue")) {
             q.pullRequests = false;
         } else if ((key == QLatin1String("state") || key == QLatin1String("is")) &&
                    (value == QLatin1String("open") || value == QLatin1String("closed"))) {
             q.state = value;
-        } else if (key == QLatin1String("archived") && (value == QLatin1String("true") || value == QLatin1String("false"))) {
+        } else if (key == QLatin1String("archived") &&
+                   (value == QLatin1String("true") || value == QLatin1String("false"))) {
             q.archived = value == QLatin1String("true");
         } else if (key == QLatin1String("review-requested")) {
             q.reviewRequested.append(value);
@@ -80,8 +81,8 @@ bool allIn(const QStringList& wanted, const QStringList& have)
     return std::all_of(wanted.begin(), wanted.end(), [&](const QString& w) { return containsCi(have, w); });
 }
 
-bool matches(const SearchQuery& q, const Repository& repo, bool isPr, const QString& state, const QString& author,
-             const QStringList& assignees, const QStringList& reviewers)
+bool matches(const SearchQuery& q, const Repository& repo, bool isPr, const QString& state,
+             const QString& author, const QStringList& assignees, const QStringList& reviewers)
 {
     if (q.pullRequests && *q.pullRequests != isPr)
         return false;

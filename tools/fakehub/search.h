@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,7 +17,8 @@ QList<std::pair<QString, QString>> decodeQueryString(const std::string& raw);
 // The subset of GitHub's issue-search syntax the client uses: blank-separated qualifiers, all of which
 // must hold. Anything else (free text, unknown or negated qualifiers) is refused, so that a client that
 // builds a query GitHub would read differently fails loudly here instead of silently matching nothing.
-struct SearchQuery {
+struct SearchQuery
+{
     std::optional<bool> pullRequests; // type:pr / is:pr → true, type:issue / is:issue → false
     std::optional<QString> state;     // open, closed
     std::optional<bool> archived;
@@ -32,7 +32,8 @@ struct SearchQuery {
 };
 
 // One search hit: a pull request or an issue of a repository.
-struct SearchHit {
+struct SearchHit
+{
     const Repository* repo = nullptr;
     const PullRequest* pr = nullptr;
     const Issue* issue = nullptr;

@@ -1,10 +1,9 @@
 #include "server_support.h"
 
 #include <arpa/inet.h>
-#include <sys/socket.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <sys/socket.h>
 
 namespace norvane::fakehub {
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <httplib.h>
-
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <httplib.h>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,7 +13,8 @@ namespace norvane::fakehub {
 // httplib's own pool has a fixed size, and each worker stays with its connection for as long as the
 // client keeps it alive. This pool grows up to `max` threads so that hundreds of concurrent keep-alive
 // connections are served at once, while an idle fakehub starts no threads at all.
-class ElasticPool : public httplib::TaskQueue {
+class ElasticPool : public httplib::TaskQueue
+{
 public:
     explicit ElasticPool(std::size_t max) : m_max(max) {}
     ~ElasticPool() override = default;
@@ -36,7 +36,8 @@ private:
 
 // Exposes the listening socket, which httplib opens with a backlog of 5: too short for a burst of
 // connections from a concurrency test.
-class Server : public httplib::Server {
+class Server : public httplib::Server
+{
 public:
     void widenBacklog(int backlog);
 };

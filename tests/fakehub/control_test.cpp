@@ -1,0 +1,280 @@
+#include "support.h"
+
+#include <QElapsedTimer>
+#include <QTimeZone>
+#include <atomic>
+#include <thread>
+
+using namespace norvane::fakehub;
+using namespace norvane::fakehub::testing;
+using namespace std::chrono_literals;
+
+TEST(Faults, PathPatternsMatchSegmentsOrEverything)
+{
+    struct Case
+    {
+        const char* pattern;
+        const char* path;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"/search/issues", "/search/issues", true},
+        {"/search/issues", "/search/issues/x", false},
+        {"/repos/*/*/pulls/*", "/repos/acme/api/pulls/1", true},
+        {"/repos/*/*/pulls/*", "/repos/acme/api/pulls/1/reviews", false},
+        {"/repos/*/*/pulls/*/reviews", "/repos/acme/api/pulls/12/reviews", true},
+        {"/repos/**", "/repos/acme/api/commits/abc/check-runs", true},
+        {"/repos/**/status", "/repos/acme/api/commits/abc/status", true},
+        {"**", "/anything/at/all", true},
+        {"/repos/acme/api.x", "/repos/acme/apiXx", false}, // the dot is literal
+        {"/user", "/users", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pathMatches(QLatin1String(c.pattern), QLatin1String(c.path)), c.matches)
+            << c.pattern << " ~ " << c.path;
+}
+
+TEST(Faults, EachKindMisbehavesAsDescribedThenTheRouteRecovers)
+{
+    FakeHub hub(world());
+    Http http(hub);
+    const std::string path = "/repos/acme/api/pulls/1";
+    const std::string normal = http.get(path)->body;
+    ASSERT_FALSE(parseBody(normal).isUndefined());
+
+    enum class Expect { Status, InvalidJson, TransportError };
+    struct Case
+    {
+        Fault fault;
+        Expect expect;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {Fault::httpStatus("GET", "/repos/*/*/pulls/*", 502), Expect::Status, 502},
+        {Fault::httpStatus("*", "/repos/**", 403, R"({"message":"API rate limit exceeded"})")
+             .withHeader("x-ratelimit-remaining", "0"),
+         Expect::Status, 403},
+        {Fault::malformedJson("GET", "/repos/acme/api/pulls/1"), Expect::InvalidJson, 200},
+        {Fault::truncatedJson("GET", "/repos/acme/api/pulls/1"), Expect::InvalidJson, 200},
+        {Fault::dropConnection("GET", "/repos/acme/api/pulls/1"), Expect::TransportError, 0},
+        {Fault::dropMidBody("GET", "/repos/acme/api/pulls/1"), Expect::TransportError, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault.kind));
+        hub.injectFault(Fault(c.fault).times(1));
+        const auto faulty = http.get(path);
+        switch (c.expect) {
+        case Expect::Status:
+            ASSERT_TRUE(faulty);
+            EXPECT_EQ(faulty->status, c.status);
+            EXPECT_TRUE(parseBody(faulty->body)[QStringLiteral("message")].isString()) << faulty->body;
+            break;
+        case Expect::InvalidJson:
+            ASSERT_TRUE(faulty);
+            EXPECT_EQ(faulty->status, 200);
+            EXPECT_TRUE(parseBody(faulty->body).isUndefined()) << faulty->body.substr(0, 80);
+            EXPECT_NE(faulty->body, normal);
+            break;
+        case Expect::TransportError:
+            EXPECT_FALSE(faulty) << "status " << (faulty ? faulty->status : 0);
+            break;
+        }
+        // The fault was for one call only.
+        const auto after = http.get(path);
+        ASSERT_TRUE(after);
+        EXPECT_EQ(after->status, 200);
+        EXPECT_EQ(after->body, normal);
+    }
+    // Extra headers reach the client; an unmatched method or path is left alone.
+    hub.injectFault(Fault::httpStatus("GET", "/search/issues", 403).withHeader("retry-after", "60").times(1));
+    EXPECT_EQ(http.get("/search/issues?q=type:pr")->get_header_value("retry-after"), "60");
+    hub.injectFault(Fault::httpStatus("POST", "/repos/**", 500));
+    hub.injectFault(Fault::httpStatus("GET", "/user", 500));
+    EXPECT_EQ(http.get(path)->status, 200);
+    // A fault without a count applies to every call until cleared.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(http.get("/user")->status, 500);
+    hub.clearFaults();
+    EXPECT_EQ(http.get("/user")->status, 200);
+}
+
+TEST(Faults, DelaysAndLatencyHoldTheAnswerBack)
+{
+    FakeHub hub(world());
+    Http http(hub);
+    hub.injectFault(Fault::delayed("GET", "/user", 300ms).times(1));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(http.get("/user")->status, 200);
+    EXPECT_GE(timer.elapsed(), 300);
+    timer.restart();
+    EXPECT_EQ(http.get("/user")->status, 200);
+    EXPECT_LT(timer.elapsed(), 250);
+
+    hub.setLatency(200ms);
+    timer.restart();
+    EXPECT_EQ(http.get("/repos/acme/api/pulls/1")->status, 200);
+    EXPECT_GE(timer.elapsed(), 200);
+    // A hub stops promptly even while an answer is being delayed.
+    hub.injectFault(Fault::delayed("*", "**", 30s));
+    std::thread slow([&] { Http(hub).get("/user"); });
+    std::this_thread::sleep_for(100ms);
+    timer.restart();
+    hub.stop();
+    slow.join();
+    EXPECT_LT(timer.elapsed(), 2000);
+}
+
+TEST(RequestLog, RecordsMethodPathQueryHeadersAndBodyInOrder)
+{
+    FakeHub hub(world());
+    Http http(hub);
+    const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
+    http.get("/search/issues?q=type%3Apr+author:mona&per_page=50");
+    http.get("/user", "wrong");
+    http.post("/login/device/code", "client_id=cid&scope=repo");
+    const auto log = hub.requests();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].method, QStringLiteral("GET"));
+    EXPECT_EQ(log[0].path, QStringLiteral("/search/issues"));
+    EXPECT_EQ(log[0].query, QStringLiteral("q=type%3Apr+author:mona&per_page=50"));
+    EXPECT_EQ(log[0].queryValue(QStringLiteral("q")), QStringLiteral("type:pr author:mona"));
+    EXPECT_EQ(log[0].header(QStringLiteral("authorization")), QStringLiteral("token t-mona"));
+    EXPECT_EQ(log[0].header(QStringLiteral("Accept")), QStringLiteral("application/vnd.github.v3+json"));
+    EXPECT_EQ(log[1].header(QStringLiteral("Authorization")), QStringLiteral("token wrong")); // failures too
+    EXPECT_EQ(log[2].body, QByteArray("client_id=cid&scope=repo"));
+    EXPECT_GE(log[0].arrivedAt, before);
+    EXPECT_LE(log[0].arrivedAt, log[2].arrivedAt);
+    EXPECT_EQ(hub.requests("GET", "/search/**").size(), 1u);
+    EXPECT_EQ(hub.requests("*", "**").size(), 3u);
+    hub.clearRequests();
+    EXPECT_TRUE(hub.requests().empty());
+}
+
+TEST(World, ChangesWhileRunningShowInTheNextAnswer)
+{
+    FakeHub hub(world());
+    Http http(hub);
+    const std::string requested = "/search/issues?q=type:pr+state:open+archived:false+review-requested:mona";
+    const QString before = http.json("/repos/acme/api/pulls/2")[QStringLiteral("updated_at")].toString();
+
+    // mona reviews #2: the review appears, she is no longer requested, and updated_at moves.
+    hub.addReview(QStringLiteral("acme/api"), 2,
+                  Review{0,
+                         QStringLiteral("mona"),
+                         QStringLiteral("CHANGES_REQUESTED"),
+                         QStringLiteral("First line\nsecond"),
+                         std::nullopt,
+                         {}});
+    const QJsonValue reviews = http.json("/repos/acme/api/pulls/2/reviews");
+    EXPECT_EQ(at(reviews, QStringLiteral("[0].state")).toString(), QStringLiteral("CHANGES_REQUESTED"));
+    EXPECT_TRUE(at(reviews, QStringLiteral("[0].submitted_at")).isString());
+    EXPECT_EQ(http.json(requested)[QStringLiteral("total_count")].toInteger(), 0);
+    EXPECT_GT(http.json("/repos/acme/api/pulls/2")[QStringLiteral("updated_at")].toString(), before);
+
+    hub.requestReview(QStringLiteral("acme/api"), 4, QStringLiteral("mona"));
+    EXPECT_EQ(at(http.json(requested), QStringLiteral("items[0].number")).toInteger(), 4);
+
+    // Check runs are replaced by name; the newest status of a context wins.
+    const QString sha = hub.headSha(QStringLiteral("acme/api"), 1);
+    hub.setCheckRun(QStringLiteral("acme/api"), sha,
+                    CheckRun{0, QStringLiteral("build"), QStringLiteral("in_progress"), {}, {}, {}});
+    hub.setCheckRun(
+        QStringLiteral("acme/api"), sha,
+        CheckRun{0, QStringLiteral("lint"), QStringLiteral("completed"), QStringLiteral("failure"), {}, {}});
+    const QJsonValue runs = http.json("/repos/acme/api/commits/" + sha.toStdString() + "/check-runs");
+    EXPECT_EQ(runs[QStringLiteral("total_count")].toInteger(), 2);
+    EXPECT_EQ(at(runs, QStringLiteral("check_runs[0].status")).toString(), QStringLiteral("in_progress"));
+    hub.setCommitStatus(QStringLiteral("acme/api"), sha,
+                        CommitStatus{0, QStringLiteral("ci/legacy"), QStringLiteral("failure"), {}, {}, {}});
+    const QJsonValue status = http.json("/repos/acme/api/commits/" + sha.toStdString() + "/status");
+    EXPECT_EQ(status[QStringLiteral("state")].toString(), QStringLiteral("failure"));
+    EXPECT_EQ(status[QStringLiteral("total_count")].toInteger(), 1);
+    hub.setCommitStatus(QStringLiteral("acme/api"), sha,
+                        CommitStatus{0, QStringLiteral("ci/legacy"), QStringLiteral("success"), {}, {}, {}});
+    EXPECT_EQ(http.json("/repos/acme/api/commits/" + sha.toStdString() + "/status")[QStringLiteral("state")]
+                  .toString(),
+              QStringLiteral("success"));
+
+    Issue issue;
+    issue.number = 60;
+    issue.title = QStringLiteral("New issue");
+    issue.author = QStringLiteral("theo");
+    issue.labels = {QStringLiteral("ui")};
+    hub.addIssue(QStringLiteral("acme/api"), issue);
+    EXPECT_EQ(at(http.json("/repos/acme/api/issues"), QStringLiteral("[0].title")).toString(),
+              QStringLiteral("New issue"));
+
+    hub.closePullRequest(QStringLiteral("acme/api"), 1, true);
+    EXPECT_EQ(http.json("/search/issues?q=type:pr+state:open+author:mona")[QStringLiteral("total_count")]
+                  .toInteger(),
+              0);
+    EXPECT_TRUE(http.json("/repos/acme/api/pulls/1")[QStringLiteral("merged")].toBool());
+
+    PullRequest pr;
+    pr.repository = QStringLiteral("acme/api");
+    pr.number = 61;
+    pr.title = QStringLiteral("Fresh");
+    pr.author = QStringLiteral("mona");
+    hub.addPullRequest(pr);
+    hub.setUpdatedAt(QStringLiteral("acme/api"), 61,
+                     QDateTime(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc()));
+    EXPECT_EQ(at(http.json("/search/issues?q=type:pr+state:open+author:mona"),
+                 QStringLiteral("items[0].updated_at"))
+                  .toString(),
+              QStringLiteral("2020-01-01T00:00:00Z"));
+
+    // Mistakes in a test are loud.
+    EXPECT_THROW(hub.addReview(QStringLiteral("acme/api"), 999, Review{}), std::invalid_argument);
+    EXPECT_THROW(hub.addIssue(QStringLiteral("acme/api"), issue), std::invalid_argument); // number 60 taken
+    EXPECT_THROW(hub.requestReview(QStringLiteral("acme/none"), 1, QStringLiteral("mona")),
+                 std::invalid_argument);
+}
+
+TEST(Server, ServesTwoHundredConcurrentRequests)
+{
+    FakeHub hub(world(), FakeHub::Options{0, 100ms});
+    constexpr int kRequests = 200;
+    std::atomic<int> ok{0};
+    std::vector<std::thread> clients;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < kRequests; ++i) {
+        clients.emplace_back([&, i] {
+            httplib::Client client("127.0.0.1", hub.port());
+            client.set_connection_timeout(10);
+            const auto result = client.Get(i % 2 ? "/repos/acme/api/pulls/1" : "/user",
+                                           httplib::Headers{{"Authorization", "token t-mona"}});
+            ok += result && result->status == 200;
+        });
+    }
+    for (std::thread& t : clients)
+        t.join();
+    EXPECT_EQ(ok.load(), kRequests);
+    // With 100 ms per answer, one at a time would take 20 s.
+    EXPECT_LT(timer.elapsed(), 8000);
+    EXPECT_EQ(hub.requests().size(), static_cast<std::size_t>(kRequests));
+}
+
+TEST(Server, KeepsConnectionsAliveAndStartsAndStopsInMilliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 10; ++i) {
+        FakeHub hub(world());
+        Http http(hub);
+        http.client().set_keep_alive(true);
+        for (int j = 0; j < 20; ++j)
+            ASSERT_EQ(http.get("/user")->status, 200);
+        // The client still holds its idle keep-alive connection while the hub stops.
+        QElapsedTimer stopping;
+        stopping.start();
+        hub.stop();
+        EXPECT_LT(stopping.elapsed(), 500);
+    }
+    EXPECT_LT(timer.elapsed(), 5000);
+
+    FakeHub first(world());
+    // A second hub on a port in use reports it instead of serving nothing.
+    EXPECT_THROW(FakeHub(world(), FakeHub::Options{first.port(), 0ms}), std::runtime_error);
+}

@@ -1,0 +1,215 @@
+#include "support.h"
+
+#include <QJsonDocument>
+#include <QTimeZone>
+
+using namespace norvane::fakehub;
+using namespace norvane::fakehub::testing;
+
+TEST(ScenarioTime, ResolvesEveryFormAgainstNow)
+{
+    const QDateTime now = QDateTime::fromString(QStringLiteral("2026-12-06T12:00:00Z"), Qt::ISODate);
+    const QDate localDay = now.toLocalTime().date();
+    const QDateTime localMidnight = localDay.startOfDay().toUTC();
+    struct Case
+    {
+        const char* text;
+        std::optional<QDateTime> expected;
+    };
+    const Case cases[] = {
+        {"2026-01-02T03:04:05Z", QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), QTimeZone::utc())},
+        {"2026-01-02T03:04:05.250+02:00",
+         QDateTime(QDate(2026, 1, 2), QTime(1, 4, 5, 250), QTimeZone::utc())},
+        {"now", now},
+        {" -2h ", now.addSecs(-7200)},
+        {"-1d3h30m", now.addSecs(-(86400 + 3 * 3600 + 1800))},
+        {"-1w", now.addDays(-7)},
+        {"-45s", now.addSecs(-45)},
+        {"today 09:30", QDateTime(localDay, QTime(9, 30)).toUTC()},
+        {"today 23:59:58", QDateTime(localDay, QTime(23, 59, 58)).toUTC()},
+        {"today -1m", std::max(now.addSecs(-60), localMidnight)},
+        // A large offset stays on today's date instead of falling into yesterday.
+        {"today -30h", localMidnight},
+        {"2026-01-02T03:04:05", std::nullopt}, // no zone: ambiguous
+        {"-2x", std::nullopt},
+        {"-h", std::nullopt},
+        {"2h", std::nullopt},
+        {"today 25:00", std::nullopt},
+        {"yesterday", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto got = parseScenarioTime(QString::fromUtf8(c.text), now);
+        EXPECT_EQ(got.has_value(), c.expected.has_value()) << c.text;
+        if (got && c.expected) {
+            EXPECT_EQ(*got, *c.expected) << c.text << " gave " << gitHubTime(*got).toStdString();
+        }
+    }
+    EXPECT_EQ(gitHubTime(now.addMSecs(999)), QStringLiteral("2026-12-06T12:00:00Z"));
+}
+
+TEST(Scenario, ReadsTheRecordsAndFillsDefaults)
+{
+    const Scenario s = world();
+    EXPECT_EQ(s.now, QDateTime(QDate(2026, 12, 6), QTime(12, 0), QTimeZone::utc()));
+    ASSERT_EQ(s.users.size(), 3);
+    EXPECT_EQ(s.userByToken(QStringLiteral("t-theo"))->login, QStringLiteral("theo"));
+    EXPECT_EQ(s.userByToken(QString()), nullptr);
+    const PullRequest* pr = s.pullRequest(QStringLiteral("ACME/API"), 1);
+    ASSERT_NE(pr, nullptr);
+    EXPECT_EQ(pr->updatedAt, s.now.addSecs(-4 * 3600));
+    EXPECT_EQ(pr->reviews.size(), 1);
+    // Statuses and check runs written on a pull request belong to its head commit.
+    const Repository* repo = s.repository(QStringLiteral("acme/api"));
+    ASSERT_EQ(repo->checks.count(QStringLiteral("aaaa")), 1u);
+    EXPECT_EQ(repo->checks.at(QStringLiteral("aaaa")).checkRuns.size(), 1);
+    // Defaults: a head sha of 40 hex digits, updated_at = created_at, open, distinct ids.
+    const PullRequest* draft = s.pullRequest(QStringLiteral("acme/old"), 1);
+    EXPECT_EQ(draft->headSha.size(), 40);
+    EXPECT_EQ(draft->updatedAt, draft->createdAt);
+    EXPECT_EQ(draft->state, QStringLiteral("open"));
+    EXPECT_NE(draft->pullId, draft->id);
+    EXPECT_EQ(repo->deployments.first().statuses.size(), 2);
+}
+
+TEST(Scenario, RejectsDocumentsWithAClearMessage)
+{
+    const auto with = [](const QString& from, const QString& to) {
+        const QString text = QString::fromUtf8(kWorld);
+        EXPECT_TRUE(text.contains(from)) << from.toStdString();
+        return QString(text).replace(from, to).toUtf8();
+    };
+    struct Case
+    {
+        QByteArray json;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"{", "invalid JSON"},
+        {"[]", "expected a JSON object"},
+        {"{}", "key \"users\": missing"},
+        {with("\"author\": \"priya\",\n     \"created_at\": \"-1d\", \"updated_at\": \"-2h\"",
+              "\"author\": \"pryia\",\n     \"created_at\": \"-1d\", \"updated_at\": \"-2h\""),
+         "key \"pull_requests[3].author\": unknown user \"pryia\""},
+        {with("\"repository\": \"acme/old\"", "\"repository\": \"acme/gone\""),
+         "key \"pull_requests[5].repository\": unknown repository \"acme/gone\""},
+        {with("\"number\": 4,", "\"number\": 50,"),
+         "key \"pull_requests[3].number\": 50 is already used in acme/api"},
+        {with("\"number\": 4,", "\"number\": 3,"), "key \"pull_requests[3].number\": 3 is already used"},
+        {with("\"state\": \"APPROVED\"", "\"state\": \"approved\""),
+         "key \"pull_requests[0].reviews[0].state\": \"approved\" is not one of"},
+        {with("\"conclusion\": \"success\"}]", "\"conclusion\": \"passed\"}]"),
+         "pull_requests[0].check_runs[0].conclusion\": \"passed\""},
+        {with("\"created_at\": \"-9d\"", "\"created_at\": \"last week\""),
+         "key \"pull_requests[5].created_at\": \"last week\" is not a time"},
+        {with("\"draft\": true", "\"draft\": \"yes\""),
+         "key \"pull_requests[1].draft\": expected a boolean, found a string"},
+        {with("\"requested_reviewers\": [\"priya\"]", "\"requested_reviwers\": [\"priya\"]"),
+         "key \"pull_requests[0].requested_reviwers\": unknown key"},
+        {with("\"full_name\": \"acme/old\"", "\"full_name\": \"acme-old\""),
+         "key \"repositories[1].full_name\": \"acme-old\" is not of the form owner/name"},
+        {with("\"full_name\": \"acme/old\"", "\"full_name\": \"acme/api\""), "\"acme/api\" is listed twice"},
+        {with("{\"login\": \"theo\", \"tokens\": [\"t-theo\"]}",
+              "{\"login\": \"theo\", \"tokens\": [\"t-mona\"]}"),
+         "key \"users[1].tokens\": token \"t-mona\""},
+        {with("\"visible_to\": [\"theo\"]", "\"visible_to\": [\"theo\", \"nobody\"]"),
+         "key \"repositories[2].visible_to[1]\": unknown user \"nobody\""},
+        {with("\"state\": \"in_progress\"", "\"state\": \"running\""),
+         "key \"repositories[0].deployments[0].statuses[0].state\""},
+        {with("\"now\": \"2026-12-06T12:00:00Z\"", "\"now\": \"soon\""), "key \"now\""},
+        {with("\"interval\": 5", "\"interval\": -1"), "must not be negative"},
+    };
+    for (const Case& c : cases) {
+        try {
+            Scenario::fromJson(c.json);
+            ADD_FAILURE() << "accepted a document that should fail with: " << c.message;
+        } catch (const ScenarioError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+                << "got: " << e.what() << "\nwanted: " << c.message;
+        }
+    }
+}
+
+TEST(Scenario, FileErrorsNameTheFile)
+{
+    try {
+        Scenario::fromFile(QStringLiteral("/nonexistent/world.json"));
+        ADD_FAILURE() << "read a missing file";
+    } catch (const ScenarioError& e) {
+        EXPECT_NE(std::string(e.what()).find("scenario /nonexistent/world.json: cannot read"),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
+TEST(Scenario, DemoWorldCoversEveryStateTheClientShows)
+{
+    const Scenario s = Scenario::fromFile(demoPath());
+    EXPECT_GE(s.repositories.size(), 6);
+    EXPECT_GE(s.pullRequests.size(), 25);
+    QSet<QString> reviewStates, checkOutcomes, statusStates;
+    int drafts = 0, multiLineChangeRequests = 0, stillRequested = 0;
+    for (const PullRequest& pr : s.pullRequests) {
+        drafts += pr.draft ? 1 : 0;
+        stillRequested += pr.requestedReviewers.isEmpty() ? 0 : 1;
+        for (const Review& r : pr.reviews) {
+            reviewStates.insert(r.state);
+            multiLineChangeRequests +=
+                r.state == QLatin1String("CHANGES_REQUESTED") && r.body.contains(u'\n');
+        }
+        const auto& checks = s.repository(pr.repository)->checks;
+        if (const auto it = checks.find(pr.headSha); it != checks.end()) {
+            for (const CheckRun& run : it->second.checkRuns)
+                checkOutcomes.insert(run.conclusion.value_or(run.status));
+            for (const CommitStatus& st : it->second.statuses)
+                statusStates.insert(st.state);
+        }
+    }
+    EXPECT_GE(drafts, 2);
+    EXPECT_GE(multiLineChangeRequests, 2);
+    EXPECT_GE(stillRequested, 5);
+    for (const char* state : {"APPROVED", "CHANGES_REQUESTED", "COMMENTED"})
+        EXPECT_TRUE(reviewStates.contains(QLatin1String(state))) << state;
+    for (const char* outcome : {"success", "failure", "in_progress", "queued", "timed_out"})
+        EXPECT_TRUE(checkOutcomes.contains(QLatin1String(outcome))) << outcome;
+    for (const char* state : {"success", "pending", "error"})
+        EXPECT_TRUE(statusStates.contains(QLatin1String(state))) << state;
+
+    // Deploys and workflow runs of "today" are on the local day the demo runs, whenever that is.
+    const QDate today = QDate::currentDate();
+    int deploysToday = 0, runsToday = 0, issues = 0, commits = 0, environments = 0;
+    for (const Repository& r : s.repositories) {
+        for (const Deployment& d : r.deployments)
+            deploysToday += d.createdAt.toLocalTime().date() == today;
+        for (const WorkflowRun& w : r.workflowRuns)
+            runsToday += w.createdAt.toLocalTime().date() == today;
+        issues += static_cast<int>(r.issues.size());
+        commits += static_cast<int>(r.commits.size());
+        environments += static_cast<int>(r.environments.size());
+    }
+    EXPECT_GE(deploysToday, 4);
+    EXPECT_GE(runsToday, 5);
+    EXPECT_GE(issues, 5);
+    EXPECT_GE(commits, 6);
+    EXPECT_GE(environments, 6);
+}
+
+TEST(Scenario, GeneratorMakesExactlyNPullRequestsThatAllLoad)
+{
+    for (const int n : {0, 1, 7, 250}) {
+        const Scenario s = Scenario::fromJson(QJsonDocument(generateScenarioJson(n)).toJson());
+        EXPECT_EQ(s.pullRequests.size(), n);
+        QSet<QString> keys;
+        int involvingBench = 0;
+        for (const PullRequest& pr : s.pullRequests) {
+            keys.insert(pr.repository + QString::number(pr.number));
+            involvingBench += pr.author == QLatin1String("bench") ||
+                              pr.requestedReviewers.contains(QStringLiteral("bench")) ||
+                              pr.assignees.contains(QStringLiteral("bench"));
+        }
+        EXPECT_EQ(keys.size(), n) << "pull requests must have distinct numbers";
+        EXPECT_EQ(involvingBench, n);
+        EXPECT_NE(s.userByToken(QStringLiteral("bench-token")), nullptr);
+    }
+    EXPECT_EQ(generateScenarioJson(40), generateScenarioJson(40)) << "the generator is deterministic";
+}
