@@ -1,9 +1,12 @@
 #include "github/github_device_auth.h"
+#include "support/run_task.h"
 #include "support/wait.h"
 #include "support/world.h"
 
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <qcoro/qcorotimer.h>
 
@@ -151,6 +154,16 @@ protected:
     {
         return waitUntil([&] { return auth->state().kind == Kind::failed || auth->result().has_value(); },
                          ms);
+    }
+
+    // A fresh flow whose loop is held in its first sleep.
+    bool startAndFallAsleep()
+    {
+        start();
+        make();
+        timer->held = true;
+        auth->startFlow();
+        return waitUntil([&] { return timer->sleeping == 1; });
     }
 
     void runFor(int ms)
@@ -495,11 +508,7 @@ TEST_F(DeviceAuthTest, CancelWhileTheCodeIsRequestedStaysIdle)
 
 TEST_F(DeviceAuthTest, DestroyingTheObjectStopsItsLoop)
 {
-    start();
-    make();
-    timer->held = true;
-    auth->startFlow();
-    ASSERT_TRUE(waitUntil([&] { return timer->sleeping == 1; }));
+    ASSERT_TRUE(startAndFallAsleep());
     auth.reset();
     ASSERT_TRUE(waitUntil([&] { return timer->sleeping == 0; }));
     runFor(100);
@@ -508,11 +517,7 @@ TEST_F(DeviceAuthTest, DestroyingTheObjectStopsItsLoop)
 
 TEST_F(DeviceAuthTest, StartingAgainReplacesTheRunningOrFailedFlow)
 {
-    start();
-    make();
-    timer->held = true;
-    auth->startFlow();
-    ASSERT_TRUE(waitUntil([&] { return timer->sleeping == 1; }));
+    ASSERT_TRUE(startAndFallAsleep());
     const QString firstCode = userCode();
 
     // Again while the first flow sleeps: its loop ends, only the new code is polled.
@@ -639,6 +644,34 @@ TEST_F(DeviceAuthTest, UnconfiguredClientIdFailsWithoutAnyRequest)
         EXPECT_EQ(kinds(), std::vector<Kind>{Kind::failed});
         runFor(50);
         EXPECT_TRUE(hub->requests().empty());
+    }
+}
+
+TEST(RealDeviceAuthTimer, SleepsItsSecondsUnlessInterrupted)
+{
+    struct Case {
+        const char* name;
+        int cancelAfterMs; // -1: never; 0: before the sleep begins
+        qint64 minMs, maxMs;
+    };
+    const Case cases[] = {
+        {"full second", -1, 950, 3000},
+        {"cancelled while asleep", 50, 40, 600},
+        {"cancelled beforehand", 0, 0, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RealDeviceAuthTimer timer;
+        const CancelToken token = makeCancelToken();
+        if (c.cancelAfterMs == 0)
+            token->cancel();
+        else if (c.cancelAfterMs > 0)
+            QTimer::singleShot(c.cancelAfterMs, token.get(), [token] { token->cancel(); });
+        QElapsedTimer clock;
+        clock.start();
+        runTask(timer.sleep(1, token));
+        EXPECT_GE(clock.elapsed(), c.minMs);
+        EXPECT_LE(clock.elapsed(), c.maxMs);
     }
 }
 
