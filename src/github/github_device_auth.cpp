@@ -40,6 +40,8 @@ QCoro::Task<> RealDeviceAuthTimer::sleep(int seconds, CancelToken interrupt)
 {
     QTimer timer;
     timer.setSingleShot(true);
+    // A coarse timer may fire up to 5% early, and GitHub answers a poll that comes early with slow_down.
+    timer.setTimerType(Qt::PreciseTimer);
     timer.start(std::chrono::seconds(seconds));
     // Cancelling fires the timer early; the connection dies with the timer.
     if (interrupt)
