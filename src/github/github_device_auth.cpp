@@ -5,6 +5,7 @@
 
 #include <QJsonDocument>
 #include <QPointer>
+#include <QTimer>
 
 #include <qcoro/qcorotimer.h>
 
@@ -14,6 +15,12 @@
 namespace norvane {
 
 namespace {
+
+// GitHub asks for 5 seconds; anything below a second would hammer it. A day is far beyond any code's
+// lifetime and keeps the timer's millisecond count in range.
+constexpr qint64 kMinInterval = 1;
+constexpr qint64 kMaxInterval = 24 * 60 * 60;
+constexpr qint64 kMaxLifetime = 366 * 24 * 60 * 60;
 
 QNetworkRequest jsonPost(const QString& address)
 {
@@ -29,9 +36,18 @@ QDateTime RealDeviceAuthTimer::now() const
     return QDateTime::currentDateTimeUtc();
 }
 
-QCoro::Task<> RealDeviceAuthTimer::sleep(int seconds)
+QCoro::Task<> RealDeviceAuthTimer::sleep(int seconds, CancelToken interrupt)
 {
-    co_await QCoro::sleepFor(std::chrono::seconds(seconds));
+    QTimer timer;
+    timer.setSingleShot(true);
+    // A coarse timer may fire up to 5% early, and GitHub answers a poll that comes early with slow_down.
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.start(std::chrono::seconds(seconds));
+    // Cancelling fires the timer early; the connection dies with the timer.
+    if (interrupt)
+        QObject::connect(interrupt.get(), &Cancellation::cancelled, &timer, [&timer] { timer.start(0); });
+    if (!interrupt || !interrupt->isCancelled())
+        co_await timer;
 }
 
 QString GitHubDeviceAuth::buildClientId()
@@ -49,7 +65,7 @@ GitHubDeviceAuth::GitHubDeviceAuth(HttpSession session, Config config, std::shar
 
 GitHubDeviceAuth::~GitHubDeviceAuth()
 {
-    // Requests in flight belong to this object; a loop still sleeping notices the QPointer and ends.
+    // Aborts the requests in flight and wakes a sleeping loop, which then sees the token and ends.
     if (m_flow)
         m_flow->cancel();
 }
@@ -64,15 +80,22 @@ void GitHubDeviceAuth::setState(DeviceAuthState state)
 
 void GitHubDeviceAuth::setResult(AuthResult result)
 {
+    if (m_result == result)
+        return;
     m_result = std::move(result);
     Q_EMIT resultChanged(m_result);
 }
 
+bool GitHubDeviceAuth::isConfigured() const
+{
+    return !m_config.clientId.isEmpty() && m_config.clientId != QLatin1String(kUnconfiguredClientId);
+}
+
 void GitHubDeviceAuth::startFlow()
 {
-    if (m_config.clientId == QLatin1String(kUnconfiguredClientId)) {
-        setState(DeviceAuthState::failed(
-            QStringLiteral("GitHub OAuth App not configured.\nSee GitHubDeviceAuth for setup instructions.")));
+    if (!isConfigured()) {
+        setState(DeviceAuthState::failed(QStringLiteral(
+            "GitHub OAuth App not configured.\nSee GitHubDeviceAuth for setup instructions.")));
         return;
     }
     // A new flow supersedes whatever an earlier one still had running.
@@ -99,9 +122,10 @@ QCoro::Task<> GitHubDeviceAuth::requestDeviceCode(CancelToken flow)
     const HttpSession session = m_session;
     QString deviceCode, userCode, verificationUri;
     qint64 expiresIn = 0, interval = 0;
+    std::optional<QString> failure;
     try {
-        const HttpReply reply =
-            co_await session.postForm(jsonPost(m_config.webBaseURL + QStringLiteral("/login/device/code")), form, flow);
+        const HttpReply reply = co_await session.postForm(
+            jsonPost(m_config.webBaseURL + QStringLiteral("/login/device/code")), form, flow);
         if (!self || flow->isCancelled())
             co_return;
         const JsonReader r(parseJsonObject(reply.body));
@@ -111,12 +135,14 @@ QCoro::Task<> GitHubDeviceAuth::requestDeviceCode(CancelToken flow)
         expiresIn = r.int64(QStringLiteral("expires_in"));
         interval = r.int64(QStringLiteral("interval"));
     } catch (const TransportError& e) {
-        if (self && !flow->isCancelled())
-            setState(DeviceAuthState::failed(QStringLiteral("Failed to connect to GitHub: ") + e.description()));
-        co_return;
+        failure = e.description();
     } catch (const DecodeError& e) {
+        failure = e.description(); // GitHub's JSON error objects end up here too
+    }
+    if (failure) {
+        // A superseded or cancelled flow fails silently: its request was aborted on purpose.
         if (self && !flow->isCancelled())
-            setState(DeviceAuthState::failed(QStringLiteral("Failed to connect to GitHub: ") + e.description()));
+            setState(DeviceAuthState::failed(QStringLiteral("Failed to connect to GitHub: ") + *failure));
         co_return;
     }
 
@@ -125,33 +151,40 @@ QCoro::Task<> GitHubDeviceAuth::requestDeviceCode(CancelToken flow)
         setState(DeviceAuthState::failed(QStringLiteral("Invalid verification URL returned by GitHub")));
         co_return;
     }
-    const QDateTime expiresAt = m_timer->now().addSecs(expiresIn);
+    // Bounded so that nonsense from the wire cannot overflow the date arithmetic.
+    const QDateTime expiresAt = m_timer->now().addSecs(std::clamp<qint64>(expiresIn, 0, kMaxLifetime));
     setState(DeviceAuthState::awaiting(userCode, url, expiresAt));
-    pollLoop(deviceCode, int(std::clamp<qint64>(interval, 1, 3600)), expiresAt, flow);
+    pollLoop(deviceCode, int(std::clamp(interval, kMinInterval, kMaxInterval)), expiresAt, flow);
 }
 
-QCoro::Task<> GitHubDeviceAuth::pollLoop(QString deviceCode, int interval, QDateTime expiresAt, CancelToken poll)
+// The first poll comes one full interval after the code is shown, and polls never come faster than the
+// interval GitHub asked for.
+QCoro::Task<> GitHubDeviceAuth::pollLoop(QString deviceCode, int interval, QDateTime expiresAt,
+                                         CancelToken flow)
 {
     QPointer<GitHubDeviceAuth> self(this);
     const std::shared_ptr<DeviceAuthTimer> timer = m_timer;
     for (;;) {
-        if (poll->isCancelled())
+        if (flow->isCancelled())
             co_return;
-        co_await timer->sleep(interval);
-        if (!self || poll->isCancelled())
+        co_await timer->sleep(interval, flow);
+        if (!self || flow->isCancelled())
             co_return;
+        // Checked only here: an answer that arrives after the code's lifetime is still acted on.
         if (!(timer->now() < expiresAt)) {
-            setState(DeviceAuthState::failed(QStringLiteral("Authorization code expired. Please try again.")));
+            setState(
+                DeviceAuthState::failed(QStringLiteral("Authorization code expired. Please try again.")));
             co_return;
         }
-        const Poll answer = co_await pollForToken(deviceCode);
-        if (!self || poll->isCancelled())
+        const Poll answer = co_await pollForToken(deviceCode, flow);
+        if (!self || flow->isCancelled())
             co_return;
         switch (answer.outcome) {
         case PollOutcome::pending:
             continue;
         case PollOutcome::slowDown:
-            interval += 5; // GitHub asked for more patience; it stays for the rest of the flow
+            // GitHub asked for more patience; it stays for the rest of the flow.
+            interval = int(std::min<qint64>(qint64(interval) + 5, kMaxInterval));
             continue;
         case PollOutcome::failure:
             setState(DeviceAuthState::failed(answer.value));
@@ -159,27 +192,29 @@ QCoro::Task<> GitHubDeviceAuth::pollLoop(QString deviceCode, int interval, QDate
         case PollOutcome::success:
             break;
         }
-        const std::optional<QString> login = co_await fetchUsername(answer.value);
-        if (!self || poll->isCancelled())
+        const std::optional<QString> login = co_await fetchUsername(answer.value, flow);
+        if (!self || flow->isCancelled())
             co_return;
         if (login)
             setResult(AuthResult{answer.value, *login});
         else
-            setState(DeviceAuthState::failed(QStringLiteral("Authorized, but couldn't fetch your GitHub username.")));
+            setState(DeviceAuthState::failed(
+                QStringLiteral("Authorized, but couldn't fetch your GitHub username.")));
         co_return;
     }
 }
 
-QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString deviceCode)
+QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString deviceCode, CancelToken flow)
 {
     // The device code goes out exactly as GitHub sent it.
-    const QByteArray form = "client_id=" + QUrl::toPercentEncoding(m_config.clientId) + "&device_code=" +
-                            deviceCode.toUtf8() + "&grant_type=urn:ietf:params:oauth:grant-type:device_code";
+    const QByteArray form = "client_id=" + QUrl::toPercentEncoding(m_config.clientId) +
+                            "&device_code=" + deviceCode.toUtf8() +
+                            "&grant_type=urn:ietf:params:oauth:grant-type:device_code";
     const HttpSession session = m_session;
     const QString address = m_config.webBaseURL + QStringLiteral("/login/oauth/access_token");
     std::optional<QString> token, error, description;
     try {
-        const HttpReply reply = co_await session.postForm(jsonPost(address), form, m_flow);
+        const HttpReply reply = co_await session.postForm(jsonPost(address), form, flow);
         const JsonReader r(parseJsonObject(reply.body));
         token = r.optionalString(QStringLiteral("access_token"));
         error = r.optionalString(QStringLiteral("error"));
@@ -192,7 +227,8 @@ QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString devic
     if (token)
         co_return Poll{PollOutcome::success, *token};
     if (!error)
-        co_return Poll{PollOutcome::failure, description.value_or(QStringLiteral("Unknown error from GitHub"))};
+        co_return Poll{PollOutcome::failure,
+                       description.value_or(QStringLiteral("Unknown error from GitHub"))};
     if (*error == QLatin1String("authorization_pending"))
         co_return Poll{PollOutcome::pending, {}};
     if (*error == QLatin1String("slow_down"))
@@ -204,14 +240,14 @@ QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString devic
     co_return Poll{PollOutcome::failure, description.value_or(*error)};
 }
 
-QCoro::Task<std::optional<QString>> GitHubDeviceAuth::fetchUsername(QString token)
+QCoro::Task<std::optional<QString>> GitHubDeviceAuth::fetchUsername(QString token, CancelToken flow)
 {
     QNetworkRequest request{QUrl(m_config.apiBaseURL + QStringLiteral("/user"))};
     request.setRawHeader("Authorization", QStringLiteral("token %1").arg(token).toUtf8());
     request.setRawHeader("Accept", "application/vnd.github+json");
     const HttpSession session = m_session;
     try {
-        const HttpReply reply = co_await session.get(request, m_flow);
+        const HttpReply reply = co_await session.get(request, flow);
         const QJsonDocument doc = QJsonDocument::fromJson(reply.body);
         const QJsonValue login = doc.object().value(QStringLiteral("login"));
         if (doc.isObject() && login.isString())

@@ -20,10 +20,10 @@ namespace norvane {
 struct DeviceAuthState {
     enum class Kind { idle, loading, awaitingAuthorization, failed };
     Kind kind = Kind::idle;
-    QString userCode;        // awaitingAuthorization
-    QUrl verificationURL;    // awaitingAuthorization
-    QDateTime expiresAt;     // awaitingAuthorization
-    QString message;         // failed: shown to the user word for word
+    QString userCode;     // awaitingAuthorization
+    QUrl verificationURL; // awaitingAuthorization
+    QDateTime expiresAt;  // awaitingAuthorization
+    QString message;      // failed: shown to the user word for word
 
     static DeviceAuthState idle() { return {}; }
     static DeviceAuthState loading() { return {Kind::loading, {}, {}, {}, {}}; }
@@ -47,17 +47,28 @@ class DeviceAuthTimer {
 public:
     virtual ~DeviceAuthTimer() = default;
     virtual QDateTime now() const = 0;
-    virtual QCoro::Task<> sleep(int seconds) = 0;
+    // Returns after `seconds`, or soon after `interrupt` is cancelled; an interrupted sleep ends normally,
+    // the caller looks at the token.
+    virtual QCoro::Task<> sleep(int seconds, CancelToken interrupt) = 0;
 };
 
 class RealDeviceAuthTimer final : public DeviceAuthTimer {
 public:
     QDateTime now() const override;
-    QCoro::Task<> sleep(int seconds) override;
+    QCoro::Task<> sleep(int seconds, CancelToken interrupt) override;
 };
 
 // Signs a user in through GitHub's OAuth device flow: shows a user code, polls until the user approves it
 // in the browser, then looks up the login. Owns no storage; the caller decides what to do with `result`.
+//
+// Setting up: the flow needs a GitHub OAuth App with "Enable Device Flow" ticked (GitHub, Settings,
+// Developer settings, OAuth Apps, New OAuth App; any homepage and callback address will do, the device
+// flow uses neither). Configure with `-DNORVANE_OAUTH_CLIENT_ID=<the app's client id>`. A build whose
+// client id is "YOUR_CLIENT_ID_HERE" (or empty) offers no sign-in: startFlow() fails at once and says so.
+//
+// Known differences from a bare poll loop: a new startFlow() or cancel() also stops the device-code
+// request of the current flow, destroying the object stops its loop, and cancelling wakes a sleeping loop
+// at once instead of letting it sleep out its interval.
 class GitHubDeviceAuth : public QObject {
     Q_OBJECT
     Q_PROPERTY(norvane::DeviceAuthState state READ state NOTIFY stateChanged)
@@ -95,10 +106,11 @@ private:
 
     void setState(DeviceAuthState state);
     void setResult(AuthResult result);
+    bool isConfigured() const;
     QCoro::Task<> requestDeviceCode(CancelToken flow);
-    QCoro::Task<> pollLoop(QString deviceCode, int interval, QDateTime expiresAt, CancelToken poll);
-    QCoro::Task<Poll> pollForToken(QString deviceCode);
-    QCoro::Task<std::optional<QString>> fetchUsername(QString token);
+    QCoro::Task<> pollLoop(QString deviceCode, int interval, QDateTime expiresAt, CancelToken flow);
+    QCoro::Task<Poll> pollForToken(QString deviceCode, CancelToken flow);
+    QCoro::Task<std::optional<QString>> fetchUsername(QString token, CancelToken flow);
 
     HttpSession m_session;
     Config m_config;
