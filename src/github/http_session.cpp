@@ -37,20 +37,25 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
     co_await raw;
     QObject::disconnect(abortOnCancel);
 
+    // Qt reports HTTP error statuses as errors too (the 2xx/4xx ranges of NetworkError); those are answers.
+    // Anything else (refused, dropped mid-body, timed out, cancelled) means the answer is missing or
+    // incomplete, even when its headers had already arrived.
+    const QNetworkReply::NetworkError error = raw->error();
+    const bool answered = error == QNetworkReply::NoError ||
+                          (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError) ||
+                          (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+    if (!answered) {
+        if (cancel && cancel->isCancelled())
+            throwCancelled();
+        throw TransportError(error, raw->errorString(), QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
+    }
     const QVariant status = raw->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) {
-        // An HTTP status means a server answered, whatever error Qt derives from the status.
         HttpReply result;
         result.statusCode = status.toInt();
         result.headers = raw->rawHeaderPairs();
         result.body = raw->readAll();
         co_return result;
-    }
-    if (raw->error() != QNetworkReply::NoError) {
-        if (cancel && cancel->isCancelled())
-            throwCancelled();
-        throw TransportError(raw->error(), raw->errorString(),
-                             QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
     }
     HttpReply result;
     result.isHttp = false;

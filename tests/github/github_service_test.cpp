@@ -233,12 +233,24 @@ TEST_F(GitHubServiceTest, TransportFailuresEndTheCallOnlyDuringReviews)
         EXPECT_TRUE(requests[i].path.endsWith(QStringLiteral("/reviews"))) << requests[i].path.toStdString();
 }
 
+// Cancels `cancel` as soon as the server has seen a request matching `pattern` (which the test slows down).
+static void cancelOnArrival(QTimer& poller, fh::FakeHub& hub, const QString& pattern, const CancelToken& cancel)
+{
+    poller.setInterval(2);
+    QObject::connect(&poller, &QTimer::timeout, [&hub, pattern, cancel] {
+        if (!hub.requests(QStringLiteral("GET"), pattern).empty())
+            cancel->cancel();
+    });
+    poller.start();
+}
+
 TEST_F(GitHubServiceTest, CancellationDuringASearchOrDuringDetail)
 {
     start(teamWorld());
     hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"), std::chrono::milliseconds(300)));
     auto cancel = makeCancelToken();
-    QTimer::singleShot(50, cancel.get(), [cancel] { cancel->cancel(); });
+    QTimer poller;
+    cancelOnArrival(poller, *hub, QStringLiteral("/search/issues"), cancel);
     try {
         fetch(QStringLiteral("tok-me"), cancel);
         ADD_FAILURE() << "a cancelled search succeeded";
@@ -254,7 +266,8 @@ TEST_F(GitHubServiceTest, CancellationDuringASearchOrDuringDetail)
     hub->clearRequests();
     hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/*/*/pulls/*"), std::chrono::milliseconds(300)));
     cancel = makeCancelToken();
-    QTimer::singleShot(100, cancel.get(), [cancel] { cancel->cancel(); });
+    QTimer detailPoller;
+    cancelOnArrival(detailPoller, *hub, QStringLiteral("/repos/*/*/pulls/*"), cancel);
     try {
         fetch(QStringLiteral("tok-me"), cancel);
         ADD_FAILURE() << "a cancelled fetch succeeded";
@@ -262,6 +275,24 @@ TEST_F(GitHubServiceTest, CancellationDuringASearchOrDuringDetail)
         EXPECT_TRUE(e.isCancellation());
     }
     EXPECT_EQ(hub->requests().size(), 4u); // three searches and the one detail request
+}
+
+TEST_F(GitHubServiceTest, AnAnswerCutOffMidBodyIsATransportFailure)
+{
+    start(teamWorld());
+    hub->injectFault(fh::Fault::dropMidBody(QStringLiteral("GET"), QStringLiteral("/search/issues")));
+    try {
+        fetch();
+        ADD_FAILURE() << "a cut-off search succeeded";
+    } catch (const GitHubAPIError& e) {
+        EXPECT_EQ(e.kind(), GitHubAPIError::Kind::networkError) << e.errorDescription().toStdString();
+    }
+    // During detail it is absorbed like any other detail failure.
+    hub->clearFaults();
+    hub->injectFault(fh::Fault::dropMidBody(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/pulls/1")));
+    const auto prs = fetch();
+    EXPECT_FALSE(byNumber(prs, 1).headSha.has_value());
+    EXPECT_EQ(byNumber(prs, 3).headSha, QStringLiteral("sha3"));
 }
 
 TEST_F(GitHubServiceTest, ReviewVerdictFromTheServer)
