@@ -37,14 +37,14 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
     co_await raw;
     QObject::disconnect(abortOnCancel);
 
-    // Qt reports HTTP error statuses as errors too (the 2xx/4xx ranges of NetworkError); those are answers.
-    // Anything else (refused, dropped mid-body, timed out, cancelled) means the answer is missing or
-    // incomplete, even when its headers had already arrived.
+    // Qt reports HTTP error statuses as errors too; those are answers. Network-level errors (refused,
+    // dropped mid-body, timed out, cancelled, proxy trouble, a garbled response) mean the answer is missing
+    // or incomplete, even when its headers had already arrived.
     const QNetworkReply::NetworkError error = raw->error();
-    const bool answered = error == QNetworkReply::NoError ||
-                          (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError) ||
-                          (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
-    if (!answered) {
+    const bool networkLevel = (error >= QNetworkReply::ConnectionRefusedError && error <= QNetworkReply::UnknownNetworkError) ||
+                              (error >= QNetworkReply::ProxyConnectionRefusedError && error <= QNetworkReply::ProxyTimeoutError) ||
+                              error == QNetworkReply::UnknownProxyError || error == QNetworkReply::ProtocolFailure;
+    if (networkLevel) {
         if (cancel && cancel->isCancelled())
             throwCancelled();
         throw TransportError(error, raw->errorString(), QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
@@ -57,6 +57,8 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
         result.body = raw->readAll();
         co_return result;
     }
+    if (error != QNetworkReply::NoError)
+        throw TransportError(error, raw->errorString(), QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
     HttpReply result;
     result.isHttp = false;
     result.body = raw->readAll();
