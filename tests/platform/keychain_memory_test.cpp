@@ -30,6 +30,8 @@ TEST(InMemoryKeychainService, InstancesOverTheSameStorageShareTokensAndSaveRepla
     EXPECT_TRUE(QCoro::waitFor(models.save(QStringLiteral("old"), QStringLiteral("id"))));
     EXPECT_TRUE(QCoro::waitFor(models.save(QStringLiteral("new"), QStringLiteral("id"))));
     EXPECT_EQ(QCoro::waitFor(issues.getAsync(QStringLiteral("id"))), QStringLiteral("new"));
+    // Reading leaves the token in place for the next reader.
+    EXPECT_EQ(QCoro::waitFor(models.getAsync(QStringLiteral("id"))), QStringLiteral("new"));
     EXPECT_EQ(storage->size(), 1u);
     EXPECT_FALSE(QCoro::waitFor(elsewhere.getAsync(QStringLiteral("id"))).has_value());
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/watched_repo.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+#include <memory>
+
+namespace norvane {
+
+class Preferences;
+
+// The repositories each account watches, kept in the preferences under "watched_repos" and published on
+// every change so the issues and dashboard tabs reload. One per run, shared by those models and the settings
+// screen. Names are not checked here: the settings screen checks what the user types (isValidRepoName).
+class WatchedRepoStore : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QList<norvane::WatchedRepo> watchedRepos READ watchedRepos NOTIFY watchedReposChanged)
+
+public:
+    static QString defaultsKey() { return QStringLiteral("watched_repos"); }
+
+    // Loads the stored list at once.
+    explicit WatchedRepoStore(std::shared_ptr<Preferences> preferences, QObject* parent = nullptr);
+
+    // Every account's entries, in the order they were added.
+    const QList<WatchedRepo>& watchedRepos() const { return m_watchedRepos; }
+    // The entries of one account, in list order.
+    QList<WatchedRepo> repos(const QUuid& accountId) const;
+
+    // Appends the trimmed name for the account unless it is empty or already watched by that account
+    // (compared exactly, so letter case counts).
+    void add(const QString& fullName, const QUuid& accountId);
+    // Both publish and save even when nothing matched.
+    void remove(const QUuid& id);
+    void removeAll(const QUuid& accountId);
+
+Q_SIGNALS:
+    void watchedReposChanged(const QList<norvane::WatchedRepo>& watchedRepos);
+
+private:
+    void load();
+    void save();
+    void setWatchedRepos(QList<WatchedRepo> repos);
+
+    std::shared_ptr<Preferences> m_preferences;
+    QList<WatchedRepo> m_watchedRepos;
+};
+
+} // namespace norvane

@@ -1,0 +1,332 @@
+#include "models/dashboard_view_model.h"
+#include "watched_fixture.h"
+
+#include <QSignalSpy>
+
+using namespace norvane;
+using namespace norvane::testing;
+
+namespace {
+
+QStringList repositories(const QList<RepoSummary>& summaries)
+{
+    QStringList result;
+    for (const RepoSummary& s : summaries)
+        result.append(s.repository);
+    return result;
+}
+
+RepoSummary emptyCard(const char* repository)
+{
+    RepoSummary s;
+    s.repository = QString::fromLatin1(repository);
+    return s;
+}
+
+fh::Deployment deployment(qint64 id, const char* environment, const char* created, const char* state)
+{
+    fh::Deployment d;
+    d.id = id;
+    d.environment = QString::fromLatin1(environment);
+    d.ref = QStringLiteral("main");
+    d.sha = QStringLiteral("abc");
+    d.task = QStringLiteral("deploy");
+    d.creator = QStringLiteral("alice");
+    d.createdAt = utc(created);
+    fh::DeploymentStatus status;
+    status.id = id * 10;
+    status.state = QString::fromLatin1(state);
+    status.createdAt = d.createdAt;
+    d.statuses = {status};
+    return d;
+}
+
+fh::WorkflowRun workflowRun(qint64 id, const char* name, const char* created, const char* conclusion)
+{
+    fh::WorkflowRun r;
+    r.id = id;
+    r.name = QString::fromLatin1(name);
+    r.createdAt = utc(created);
+    r.updatedAt = r.createdAt;
+    r.status = QStringLiteral("completed");
+    r.conclusion = QString::fromLatin1(conclusion);
+    r.headBranch = QStringLiteral("main");
+    r.headSha = QStringLiteral("abc");
+    r.event = QStringLiteral("push");
+    r.actor = QStringLiteral("alice");
+    r.runNumber = id;
+    return r;
+}
+
+class DashboardModelTest : public WatchedModelTest
+{
+protected:
+    // acme/api has everything a card shows; Zeta/x and alpha/y have nothing; acme/secret only alice can see.
+    static fh::Scenario dashboardWorld()
+    {
+        fh::Scenario s = baseWorld();
+        s.repositories.append(repository("Zeta", "x"));
+        s.repositories.append(repository("alpha", "y"));
+        fh::Repository secret = repository("acme", "secret");
+        secret.visibleTo = QStringList{QStringLiteral("alice")};
+        secret.environments = {fh::Environment{900, QStringLiteral("hidden"), utc("2024-01-01T00:00:00Z")}};
+        s.repositories.append(secret);
+        s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "bob"), pull("acme/web", 3, "bob")};
+
+        fh::Repository& api = *s.repository(QStringLiteral("acme/api"));
+        api.commits = {
+            fh::Commit{QStringLiteral("c1"), QStringLiteral("Older"), QStringLiteral("bob"),
+                       utc("2026-12-04T10:00:00Z")},
+            fh::Commit{QStringLiteral("c2"), QStringLiteral("\n\nFix build\nDetails"),
+                       QStringLiteral("alice"), utc("2026-12-05T12:30:00Z")},
+        };
+        api.environments = {fh::Environment{901, QStringLiteral("production"), utc("2024-01-01T00:00:00Z")},
+                            fh::Environment{902, QStringLiteral("staging"), utc("2024-01-01T00:00:00Z")}};
+        api.deployments = {deployment(41, "production", "2026-12-06T08:00:00Z", "success"),
+                           deployment(40, "staging", "2026-12-05T23:59:00Z", "failure")};
+        api.workflowRuns = {workflowRun(51, "Deploy prod", "2026-12-06T09:00:00Z", "success"),
+                            workflowRun(52, "CI", "2026-12-06T09:30:00Z", "success")};
+        return s;
+    }
+
+    static RepoSummary apiCard()
+    {
+        RepoSummary s;
+        s.repository = QStringLiteral("acme/api");
+        s.openPRCount = 2;
+        s.lastCommitAt = utc("2026-12-05T12:30:00Z");
+        s.lastCommitMessage = QStringLiteral("Fix build");
+        s.recentDeploys = {
+            DeployInfo{QStringLiteral("Deploy prod"), DeployInfo::Status::success,
+                       utc("2026-12-06T09:00:00Z"), DeployInfo::Source::actions},
+            DeployInfo{QStringLiteral("production"), DeployInfo::Status::success, utc("2026-12-06T08:00:00Z"),
+                       DeployInfo::Source::deployments},
+        };
+        s.environments = QStringList{QStringLiteral("production"), QStringLiteral("staging")};
+        return s;
+    }
+
+    static bool settled(const DashboardViewModel& model, int ms = 10000)
+    {
+        return waitUntil([&] { return !model.isLoading(); }, ms);
+    }
+};
+
+} // namespace
+
+TEST_F(DashboardModelTest, OneCardPerWatchedRepositoryInCodePointOrder)
+{
+    start(dashboardWorld());
+    watch(me, {"alpha/y", "acme/api", "Zeta/x", "acme/secret"});
+    watch(alice, {"acme/web"});
+    DashboardViewModel model(deps());
+    QSignalSpy summariesSpy(&model, &DashboardViewModel::summariesChanged);
+    model.setSelectedAccount(me);
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(settled(model));
+
+    EXPECT_EQ(repositories(model.summaries()), (QStringList{"Zeta/x", "acme/api", "acme/secret", "alpha/y"}));
+    EXPECT_EQ(model.summaries().at(1), apiCard());
+    // Repositories with nothing to show, or that the token cannot read, still get a card, without a message.
+    EXPECT_EQ(model.summaries().at(0), emptyCard("Zeta/x"));
+    EXPECT_EQ(model.summaries().at(2), emptyCard("acme/secret"));
+    EXPECT_EQ(model.summaries().at(3), emptyCard("alpha/y"));
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_EQ(summariesSpy.count(), 1);
+
+    // Per repository: the count search, the newest commit, the environments, both deploy sources, and one
+    // status request for each deployment of today.
+    const QStringList expectedPaths{"/search/issues",
+                                    "/repos/acme/api/commits",
+                                    "/repos/acme/api/environments",
+                                    "/repos/acme/api/deployments",
+                                    "/repos/acme/api/deployments/41/statuses",
+                                    "/repos/acme/api/actions/runs"};
+    QStringList apiPaths;
+    for (const auto& request : hub->requests()) {
+        if (request.path.contains(QStringLiteral("acme/api")) ||
+            request.query.contains(QStringLiteral("acme/api")))
+            apiPaths.append(request.path);
+        EXPECT_EQ(request.header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
+    }
+    apiPaths.sort();
+    QStringList sortedExpected = expectedPaths;
+    sortedExpected.sort();
+    EXPECT_EQ(apiPaths, sortedExpected);
+}
+
+TEST_F(DashboardModelTest, QueriesOfACardRunConcurrently)
+{
+    start(dashboardWorld());
+    watch(me, {"acme/api"});
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("**"), 1500ms));
+    DashboardViewModel model(deps());
+    model.setSelectedAccount(me);
+    // Count, commit, environments and the two deploy sources are all asked before any answer comes.
+    EXPECT_TRUE(waitUntil([&] { return requestCount() == 5; }, 1000));
+    ASSERT_TRUE(settled(model));
+    hub->clearFaults();
+    ASSERT_EQ(model.summaries().size(), 1);
+    EXPECT_EQ(model.summaries().first(), apiCard());
+}
+
+TEST_F(DashboardModelTest, AFailingQueryOnlyEmptiesItsPartOfTheCard)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void(fh::FakeHub&, CountingKeychain&)> arrange;
+        std::function<void(RepoSummary&)> expect; // applied to the full card
+    } cases[] = {
+        {"revoked token",
+         [](fh::FakeHub&, CountingKeychain& k) {
+             k.put(QStringLiteral("tid-me"), QStringLiteral("revoked"));
+         },
+         [](RepoSummary& s) { s = emptyCard("acme/api"); }},
+        {"count search drops the connection",
+         [](fh::FakeHub& h, CountingKeychain&) {
+             h.injectFault(
+                 fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/search/issues")));
+         },
+         [](RepoSummary& s) { s.openPRCount = 0; }},
+        {"count search refused",
+         [](fh::FakeHub& h, CountingKeychain&) {
+             h.injectFault(
+                 fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 403));
+         },
+         [](RepoSummary& s) { s.openPRCount = 0; }},
+        {"commits undecodable",
+         [](fh::FakeHub& h, CountingKeychain&) {
+             h.injectFault(
+                 fh::Fault::malformedJson(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/commits")));
+         },
+         [](RepoSummary& s) {
+             s.lastCommitAt.reset();
+             s.lastCommitMessage.reset();
+         }},
+        {"environments fail",
+         [](fh::FakeHub& h, CountingKeychain&) {
+             h.injectFault(fh::Fault::httpStatus(QStringLiteral("GET"),
+                                                 QStringLiteral("/repos/acme/api/environments"), 500));
+         },
+         [](RepoSummary& s) { s.environments.reset(); }},
+        {"workflow runs fail",
+         [](fh::FakeHub& h, CountingKeychain&) {
+             h.injectFault(fh::Fault::httpStatus(QStringLiteral("GET"),
+                                                 QStringLiteral("/repos/acme/api/actions/runs"), 500));
+         },
+         [](RepoSummary& s) { s.recentDeploys.removeFirst(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        start(dashboardWorld());
+        keychain->put(me.tokenIdentifier, QStringLiteral("tok-me"));
+        store->removeAll(me.id);
+        watch(me, {"acme/api"});
+        c.arrange(*hub, *keychain);
+        DashboardViewModel model(deps());
+        model.setSelectedAccount(me);
+        ASSERT_TRUE(settled(model));
+        RepoSummary expected = apiCard();
+        c.expect(expected);
+        ASSERT_EQ(model.summaries().size(), 1);
+        EXPECT_EQ(model.summaries().first(), expected);
+        EXPECT_EQ(model.errorMessage(), std::nullopt);
+        hub.reset();
+    }
+}
+
+TEST_F(DashboardModelTest, AMissingTokenShowsItsMessageAndKeepsTheCards)
+{
+    start(dashboardWorld());
+    watch(alice, {"acme/api"});
+    DashboardViewModel model(deps());
+    model.setSelectedAccount(alice);
+    ASSERT_TRUE(settled(model));
+    ASSERT_EQ(model.summaries().size(), 1);
+
+    keychain->erase(alice.tokenIdentifier);
+    const std::size_t requests = requestCount();
+    model.refresh();
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for alice."));
+    EXPECT_EQ(model.summaries().size(), 1);
+    EXPECT_EQ(requestCount(), requests);
+
+    // The next refresh clears the message at once.
+    keychain->put(alice.tokenIdentifier, QStringLiteral("tok-alice"));
+    model.refresh();
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    ASSERT_TRUE(settled(model));
+}
+
+TEST_F(DashboardModelTest, NoWatchedRepositoryEmptiesTheDashboardAtOnce)
+{
+    start(dashboardWorld());
+    watch(me, {"acme/api"});
+    DashboardViewModel model(deps());
+    model.setSelectedAccount(me);
+    ASSERT_TRUE(settled(model));
+    ASSERT_EQ(model.summaries().size(), 1);
+
+    const int reads = keychain->reads;
+    const std::size_t requests = requestCount();
+    store->remove(store->repos(me.id).first().id);
+    EXPECT_TRUE(model.summaries().isEmpty());
+    EXPECT_FALSE(model.isLoading());
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_FALSE(model.hasWatchedRepos());
+    settle(100);
+    EXPECT_EQ(keychain->reads, reads);
+    EXPECT_EQ(requestCount(), requests);
+}
+
+TEST_F(DashboardModelTest, UnwatchingTheLastRepositoryDiscardsTheLoadInFlight)
+{
+    start(dashboardWorld());
+    watch(me, {"acme/api"});
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("**"), 300ms));
+    DashboardViewModel model(deps());
+    QSignalSpy summariesSpy(&model, &DashboardViewModel::summariesChanged);
+    model.setSelectedAccount(me);
+    ASSERT_TRUE(waitUntil([&] { return requestCount() >= 1; }));
+
+    store->removeAll(me.id);
+    EXPECT_TRUE(model.summaries().isEmpty());
+    EXPECT_FALSE(model.isLoading());
+    // Long enough for every delayed answer, deployment statuses included.
+    settle(1500);
+    EXPECT_TRUE(model.summaries().isEmpty());
+    EXPECT_FALSE(model.isLoading());
+    EXPECT_EQ(summariesSpy.count(), 1); // the emptying only
+}
+
+TEST_F(DashboardModelTest, ANewLoadReplacesTheOneInFlight)
+{
+    start(dashboardWorld());
+    watch(me, {"acme/api"});
+    watch(alice, {"alpha/y"});
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/**"), 900ms));
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/alpha/y/**"), 400ms));
+    DashboardViewModel model(deps());
+    QSignalSpy summariesSpy(&model, &DashboardViewModel::summariesChanged);
+    model.setSelectedAccount(me);
+    ASSERT_TRUE(waitUntil([&] { return requestCount("/repos/acme/api/**") >= 1; }));
+    model.setSelectedAccount(alice);
+
+    settle(200);
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(repositories(model.summaries()), (QStringList{"alpha/y"}));
+    settle(1000);
+    EXPECT_EQ(repositories(model.summaries()), (QStringList{"alpha/y"}));
+    EXPECT_EQ(summariesSpy.count(), 1);
+
+    // A change of another account's list reloads the selected one.
+    hub->clearFaults();
+    store->add(QStringLiteral("acme/web"), me.id);
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(summariesSpy.count(), 2);
+    EXPECT_EQ(repositories(model.summaries()), (QStringList{"alpha/y"}));
+}

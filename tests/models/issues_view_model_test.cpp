@@ -1,0 +1,326 @@
+#include "models/issues_view_model.h"
+#include "watched_fixture.h"
+
+#include <QSignalSpy>
+
+using namespace norvane;
+using namespace norvane::testing;
+
+namespace {
+
+QStringList titles(const QList<GitHubIssue>& issues)
+{
+    QStringList result;
+    for (const GitHubIssue& issue : issues)
+        result.append(issue.title);
+    return result;
+}
+
+class IssuesModelTest : public WatchedModelTest
+{
+protected:
+    // Waits for the load in flight to end.
+    static bool settled(const IssuesViewModel& model, int ms = 10000)
+    {
+        return waitUntil([&] { return !model.isLoading(); }, ms);
+    }
+};
+
+} // namespace
+
+TEST_F(IssuesModelTest, MergesTheIssuesOfEveryWatchedRepositoryNewestFirst)
+{
+    fh::Scenario world = issueWorld();
+    // A pull request is an issue to GitHub; it never shows here.
+    world.pullRequests = {pull("acme/api", 7, "bob")};
+    world.repository(QStringLiteral("acme/api"))
+        ->issues.append(openIssue(12, "api newest", "2026-12-05T10:00:00Z"));
+    start(world);
+    watch(me, {"acme/api", "acme/web", "acme/ops"});
+    watch(alice, {"acme/web"});
+    IssuesViewModel model(deps());
+    QSignalSpy issuesSpy(&model, &IssuesViewModel::issuesChanged);
+    EXPECT_FALSE(model.hasWatchedRepos());
+
+    model.setSelectedAccount(me); // assigning an account loads it
+    EXPECT_TRUE(model.isLoading());
+    EXPECT_TRUE(model.hasWatchedRepos());
+    ASSERT_TRUE(settled(model));
+
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_EQ(titles(model.issues()), (QStringList{"api newest", "web issue", "ops issue", "api issue"}));
+    EXPECT_EQ(model.issues().first().id, QStringLiteral("issue-acme/api-12"));
+    EXPECT_EQ(issuesSpy.count(), 1);
+    EXPECT_EQ(model.availableRepositories(), (QStringList{"acme/api", "acme/ops", "acme/web"}));
+    // One request per repository, each with the selected account's token.
+    EXPECT_EQ(requestCount("/repos/*/*/issues"), 3u);
+    for (const auto& request : hub->requests(QStringLiteral("GET"), QStringLiteral("/repos/*/*/issues")))
+        EXPECT_EQ(request.header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
+
+    model.setSelectedRepository(QStringLiteral("acme/api"));
+    EXPECT_EQ(titles(model.filteredIssues()), (QStringList{"api newest", "api issue"}));
+    model.setSelectedRepository(QStringLiteral("acme/gone"));
+    EXPECT_TRUE(model.filteredIssues().isEmpty());
+
+    // The narrowing survives a change of account and a load.
+    model.setSelectedAccount(alice);
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(titles(model.issues()), (QStringList{"web issue"}));
+    EXPECT_EQ(model.selectedRepository(), QStringLiteral("acme/gone"));
+    model.setSelectedRepository(std::nullopt);
+    EXPECT_EQ(titles(model.filteredIssues()), (QStringList{"web issue"}));
+}
+
+TEST_F(IssuesModelTest, RepositoriesAreFetchedConcurrently)
+{
+    start(issueWorld());
+    watch(me, {"acme/api", "acme/web", "acme/ops"});
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/*/*/issues"), 1500ms));
+    IssuesViewModel model(deps());
+    model.setSelectedAccount(me);
+    // Asked one after another, the second request would wait for the first answer.
+    EXPECT_TRUE(waitUntil([&] { return requestCount("/repos/*/*/issues") == 3; }, 1000));
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(model.issues().size(), 3);
+}
+
+TEST_F(IssuesModelTest, OneFailingRepositoryFailsTheLoadStopsTheOthersAndKeepsThePreviousList)
+{
+    start(issueWorld());
+    watch(me, {"acme/api", "acme/web"});
+    IssuesViewModel model(deps());
+    model.setSelectedAccount(me);
+    ASSERT_TRUE(settled(model));
+    ASSERT_EQ(titles(model.issues()), (QStringList{"web issue", "api issue"}));
+
+    // acme/api answers late; acme/web's 404 ends the load long before.
+    hub->injectFault(
+        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues"), 4000ms));
+    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/repos/acme/web/issues"),
+                                           404, R"({"message":"Not Found"})"));
+    QSignalSpy issuesSpy(&model, &IssuesViewModel::issuesChanged);
+    model.refresh();
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(settled(model, 2500));
+    EXPECT_EQ(model.errorMessage(),
+              QStringLiteral(R"(API Error [repos/acme/web/issues]: HTTP 404 - {"message":"Not Found"})"));
+    EXPECT_EQ(titles(model.issues()), (QStringList{"web issue", "api issue"}));
+    EXPECT_EQ(issuesSpy.count(), 0);
+
+    // The next refresh leaves the failed state at once.
+    hub->clearFaults();
+    model.refresh();
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+}
+
+TEST_F(IssuesModelTest, EachFailureShowsItsMessage)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void(fh::FakeHub&, CountingKeychain&)> arrange;
+        QString message;
+        bool wholeText;
+    } cases[] = {
+        {"revoked token (401)",
+         [](fh::FakeHub&, CountingKeychain& k) {
+             k.put(QStringLiteral("tid-me"), QStringLiteral("revoked"));
+         },
+         QStringLiteral("Token expired. Re-authenticate in Settings."), true},
+        {"no token stored", [](fh::FakeHub&, CountingKeychain& k) { k.erase(QStringLiteral("tid-me")); },
+         QStringLiteral("Failed to retrieve token for me."), true},
+        {"repository that is gone",
+         [](fh::FakeHub& h, CountingKeychain&) {
+             h.mutate([](fh::Scenario& s) {
+                 s.repository(QStringLiteral("acme/web"))->name = QStringLiteral("moved");
+             });
+         },
+         QStringLiteral("API Error [repos/acme/web/issues]: HTTP 404 - "), false},
+        {"server error",
+         [](fh::FakeHub& h, CountingKeychain&) {
+             h.injectFault(fh::Fault::httpStatus(
+                 QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues"), 502, "bad gateway"));
+         },
+         QStringLiteral("API Error [repos/acme/api/issues]: HTTP 502 - bad gateway"), true},
+        {"undecodable body",
+         [](fh::FakeHub& h, CountingKeychain&) {
+             h.injectFault(
+                 fh::Fault::malformedJson(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")));
+         },
+         QStringLiteral("JSON Decode Error [repos/acme/api/issues]: "), false},
+        {"dropped connection",
+         [](fh::FakeHub& h, CountingKeychain&) {
+             h.injectFault(
+                 fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")));
+         },
+         QStringLiteral("Network Error [repos/acme/api/issues]: "), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        start(issueWorld());
+        keychain->put(me.tokenIdentifier, QStringLiteral("tok-me"));
+        store->removeAll(me.id);
+        watch(me, {"acme/api", "acme/web"});
+        IssuesViewModel model(deps());
+        model.setSelectedAccount(me);
+        ASSERT_TRUE(settled(model));
+        ASSERT_EQ(model.issues().size(), 2);
+
+        c.arrange(*hub, *keychain);
+        model.refresh();
+        ASSERT_TRUE(settled(model));
+        ASSERT_TRUE(model.errorMessage().has_value());
+        if (c.wholeText)
+            EXPECT_EQ(*model.errorMessage(), c.message);
+        else
+            EXPECT_TRUE(model.errorMessage()->startsWith(c.message)) << model.errorMessage()->toStdString();
+        EXPECT_EQ(model.issues().size(), 2) << "a failed load keeps the previous list";
+        hub.reset();
+    }
+}
+
+TEST_F(IssuesModelTest, NoWatchedRepositoryEmptiesTheListAtOnceWithoutTokenOrNetwork)
+{
+    start(issueWorld());
+    watch(me, {"acme/api"});
+    IssuesViewModel model(deps());
+    model.setSelectedAccount(me);
+    ASSERT_TRUE(settled(model));
+    keychain->erase(me.tokenIdentifier);
+    model.refresh();
+    ASSERT_TRUE(settled(model));
+    ASSERT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for me."));
+    ASSERT_EQ(model.issues().size(), 1);
+
+    const int reads = keychain->reads;
+    const std::size_t requests = requestCount();
+    store->removeAll(me.id); // the store's change reloads by itself
+    EXPECT_TRUE(model.issues().isEmpty());
+    EXPECT_FALSE(model.isLoading());
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_FALSE(model.hasWatchedRepos());
+    settle(100);
+    EXPECT_EQ(keychain->reads, reads);
+    EXPECT_EQ(requestCount(), requests);
+}
+
+TEST_F(IssuesModelTest, UnwatchingTheLastRepositoryDiscardsTheLoadInFlight)
+{
+    start(issueWorld());
+    watch(me, {"acme/api", "acme/web"});
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/*/*/issues"), 600ms));
+    IssuesViewModel model(deps());
+    QSignalSpy loading(&model, &IssuesViewModel::isLoadingChanged);
+    model.setSelectedAccount(me);
+    ASSERT_TRUE(waitUntil([&] { return requestCount("/repos/*/*/issues") == 2; }));
+
+    store->removeAll(me.id);
+    EXPECT_TRUE(model.issues().isEmpty());
+    EXPECT_FALSE(model.isLoading());
+    // Long enough for the delayed answers; the stopped load must not show them.
+    settle(1200);
+    EXPECT_TRUE(model.issues().isEmpty());
+    EXPECT_FALSE(model.isLoading());
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_EQ(loading.count(), 2); // on, then off once
+}
+
+TEST_F(IssuesModelTest, ANewLoadReplacesTheOneInFlight)
+{
+    start(issueWorld());
+    watch(me, {"acme/api"});
+    watch(alice, {"acme/web"});
+    // me's load answers late, alice's sooner: only alice's may show, however late me's answers come.
+    hub->injectFault(
+        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues"), 900ms));
+    hub->injectFault(
+        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/web/issues"), 400ms));
+    IssuesViewModel model(deps());
+    QSignalSpy issuesSpy(&model, &IssuesViewModel::issuesChanged);
+    model.setSelectedAccount(me);
+    ASSERT_TRUE(waitUntil([&] { return requestCount("/repos/acme/api/issues") == 1; }));
+    model.setSelectedAccount(alice);
+
+    // The replaced load ends at once; the loading flag belongs to the newer one until it finishes.
+    settle(200);
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(titles(model.issues()), (QStringList{"web issue"}));
+    settle(1000);
+    EXPECT_EQ(titles(model.issues()), (QStringList{"web issue"}));
+    EXPECT_EQ(issuesSpy.count(), 1);
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+
+    // Two refreshes in a row of the same account: one list, from the second.
+    hub->clearFaults();
+    hub->mutate([](fh::Scenario& s) {
+        s.repository(QStringLiteral("acme/web"))
+            ->issues.append(openIssue(22, "web newer", "2026-12-04T10:00:00Z"));
+    });
+    model.refresh();
+    model.refresh();
+    ASSERT_TRUE(settled(model));
+    settle(100);
+    EXPECT_EQ(titles(model.issues()), (QStringList{"web newer", "web issue"}));
+    EXPECT_EQ(issuesSpy.count(), 2);
+}
+
+TEST_F(IssuesModelTest, AutomaticReloads)
+{
+    start(issueWorld());
+    watch(me, {"acme/api"});
+    IssuesViewModel model(deps());
+    // Nothing loads until an account is assigned.
+    settle(50);
+    EXPECT_EQ(requestCount(), 0u);
+    model.setSelectedAccount(me);
+    ASSERT_TRUE(settled(model));
+    ASSERT_EQ(requestCount("/repos/acme/api/issues"), 1u);
+
+    // A change of another account's list reloads the selected account's issues.
+    store->add(QStringLiteral("acme/web"), alice.id);
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(requestCount("/repos/acme/api/issues"), 2u);
+    EXPECT_EQ(requestCount("/repos/acme/web/issues"), 0u);
+
+    // Adding to the selected account's list loads the new repository too.
+    store->add(QStringLiteral("acme/ops"), me.id);
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(titles(model.issues()), (QStringList{"ops issue", "api issue"}));
+
+    // Assigning no account changes nothing, and neither does a refresh without one.
+    keychain->erase(me.tokenIdentifier);
+    model.refresh();
+    ASSERT_TRUE(settled(model));
+    const std::optional<QString> message = model.errorMessage();
+    ASSERT_TRUE(message.has_value());
+    const std::size_t requests = requestCount();
+    const int reads = keychain->reads;
+    model.setSelectedAccount(std::nullopt);
+    model.refresh();
+    store->add(QStringLiteral("acme/web"), me.id);
+    settle(100);
+    EXPECT_EQ(model.errorMessage(), message);
+    EXPECT_EQ(model.issues().size(), 2);
+    EXPECT_EQ(requestCount(), requests);
+    EXPECT_EQ(keychain->reads, reads);
+}
+
+TEST_F(IssuesModelTest, AModelThatIsGoneIgnoresItsLoad)
+{
+    start(issueWorld());
+    watch(me, {"acme/api"});
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/*/*/issues"), 300ms));
+    auto model = std::make_unique<IssuesViewModel>(deps());
+    model->setSelectedAccount(me);
+    ASSERT_TRUE(waitUntil([&] { return requestCount("/repos/*/*/issues") == 1; }));
+    model.reset();
+    settle(500); // the sanitizers catch any touch of the deleted model
+    store->add(QStringLiteral("acme/web"), me.id);
+    EXPECT_EQ(requestCount("/repos/*/*/issues"), 1u);
+}

@@ -1,0 +1,137 @@
+#include "models/watched_repo_store.h"
+#include "platform/preferences.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace norvane;
+
+namespace {
+
+const QUuid kMe = QUuid::fromString(QStringLiteral("AAAAAAAA-0000-4000-8000-000000000001"));
+const QUuid kAlice = QUuid::fromString(QStringLiteral("AAAAAAAA-0000-4000-8000-000000000002"));
+
+QStringList names(const QList<WatchedRepo>& repos)
+{
+    QStringList result;
+    for (const WatchedRepo& repo : repos)
+        result.append(repo.fullName);
+    return result;
+}
+
+} // namespace
+
+TEST(WatchedRepoStore, AddTrimsAndKeepsOneEntryPerNameAndAccount)
+{
+    auto preferences = std::make_shared<InMemoryPreferences>();
+    WatchedRepoStore store(preferences);
+    QSignalSpy changed(&store, &WatchedRepoStore::watchedReposChanged);
+
+    store.add(QStringLiteral("  octo/hello \t"), kMe);
+    store.add(QStringLiteral("octo/hello"), kMe);    // already watched
+    store.add(QStringLiteral("Octo/Hello"), kMe);    // letter case counts
+    store.add(QStringLiteral("octo/hello"), kAlice); // another account
+    store.add(QStringLiteral(" \t "), kMe);          // empty once trimmed
+    store.add(QStringLiteral("acme/api"), kMe);
+
+    EXPECT_EQ(names(store.watchedRepos()),
+              (QStringList{"octo/hello", "Octo/Hello", "octo/hello", "acme/api"}));
+    EXPECT_EQ(names(store.repos(kMe)), (QStringList{"octo/hello", "Octo/Hello", "acme/api"}));
+    EXPECT_EQ(names(store.repos(kAlice)), (QStringList{"octo/hello"}));
+    EXPECT_TRUE(store.repos(QUuid::createUuid()).isEmpty());
+    EXPECT_EQ(changed.count(), 4); // ignored adds publish nothing
+    // Each entry gets its own identity.
+    QSet<QUuid> ids;
+    for (const WatchedRepo& repo : store.watchedRepos())
+        ids.insert(repo.id);
+    EXPECT_EQ(ids.size(), 4);
+    EXPECT_FALSE(ids.contains(QUuid()));
+}
+
+TEST(WatchedRepoStore, RemovalsKeepTheOrderOfTheRestAndAlwaysPublish)
+{
+    auto preferences = std::make_shared<InMemoryPreferences>();
+    WatchedRepoStore store(preferences);
+    store.add(QStringLiteral("a/1"), kMe);
+    store.add(QStringLiteral("b/2"), kAlice);
+    store.add(QStringLiteral("c/3"), kMe);
+    store.add(QStringLiteral("d/4"), kAlice);
+    store.add(QStringLiteral("e/5"), kMe);
+    QSignalSpy changed(&store, &WatchedRepoStore::watchedReposChanged);
+
+    store.remove(store.repos(kMe).at(1).id);
+    EXPECT_EQ(names(store.watchedRepos()), (QStringList{"a/1", "b/2", "d/4", "e/5"}));
+    store.removeAll(kMe);
+    EXPECT_EQ(names(store.watchedRepos()), (QStringList{"b/2", "d/4"}));
+    store.remove(QUuid::createUuid());
+    store.removeAll(kMe);
+    EXPECT_EQ(names(store.watchedRepos()), (QStringList{"b/2", "d/4"}));
+    EXPECT_EQ(changed.count(), 4);
+    EXPECT_EQ(changed.last().at(0).value<QList<WatchedRepo>>(), store.watchedRepos());
+}
+
+TEST(WatchedRepoStore, EveryChangeIsStoredAndReadBackByTheNextRun)
+{
+    QTemporaryDir profile;
+    ASSERT_TRUE(profile.isValid());
+    QList<WatchedRepo> before;
+    {
+        WatchedRepoStore store(SettingsPreferences::forProfile(profile.path()));
+        store.add(QStringLiteral("octo/hello"), kMe);
+        store.add(QStringLiteral("acme/ünï"), kAlice);
+        store.add(QStringLiteral("acme/api"), kMe);
+        store.remove(store.watchedRepos().at(2).id);
+        before = store.watchedRepos();
+    }
+    std::shared_ptr<Preferences> preferences = SettingsPreferences::forProfile(profile.path());
+    const auto stored = preferences->data(WatchedRepoStore::defaultsKey());
+    ASSERT_TRUE(stored.has_value());
+    const QJsonArray array = QJsonDocument::fromJson(*stored).array();
+    ASSERT_EQ(array.size(), 2);
+    QStringList keys = array.at(0).toObject().keys();
+    EXPECT_EQ(keys, (QStringList{"accountId", "fullName", "id"}));
+    EXPECT_EQ(array.at(0).toObject().value(QStringLiteral("accountId")).toString(),
+              QStringLiteral("AAAAAAAA-0000-4000-8000-000000000001"));
+
+    WatchedRepoStore again(preferences);
+    EXPECT_EQ(again.watchedRepos(), before);
+}
+
+TEST(WatchedRepoStore, AnUnreadableStoredListCountsAsEmptyUntilTheNextChangeReplacesIt)
+{
+    const QByteArray entry = R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","fullName":"octo/hello",)"
+                             R"("accountId":"AAAAAAAA-0000-4000-8000-000000000001"})";
+    const QByteArray unreadable[] = {
+        "not json",
+        "{}", // not a list
+        "[" + entry +
+            R"(,{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","fullName":"x/y"}])", // an entry lacks a key
+        R"([{"id":"braces","fullName":"x/y","accountId":"AAAAAAAA-0000-4000-8000-000000000001"}])",
+        "[" + entry + ",42]",
+    };
+    for (const QByteArray& value : unreadable) {
+        SCOPED_TRACE(value.toStdString());
+        auto preferences = std::make_shared<InMemoryPreferences>();
+        preferences->setData(WatchedRepoStore::defaultsKey(), value);
+        WatchedRepoStore store(preferences);
+        EXPECT_TRUE(store.watchedRepos().isEmpty());
+        EXPECT_EQ(preferences->data(WatchedRepoStore::defaultsKey()), value); // left as it was
+
+        store.add(QStringLiteral("acme/api"), kMe);
+        const auto replaced = preferences->data(WatchedRepoStore::defaultsKey());
+        ASSERT_TRUE(replaced.has_value());
+        EXPECT_EQ(watchedReposFromJson(QJsonDocument::fromJson(*replaced).array()), store.watchedRepos());
+    }
+
+    // A value of another kind under the key reads as absent too.
+    auto preferences = std::make_shared<InMemoryPreferences>();
+    preferences->setString(WatchedRepoStore::defaultsKey(), QStringLiteral("[]"));
+    EXPECT_TRUE(WatchedRepoStore(preferences).watchedRepos().isEmpty());
+
+    // An empty stored list is a readable one.
+    preferences->setData(WatchedRepoStore::defaultsKey(), "[]");
+    EXPECT_TRUE(WatchedRepoStore(preferences).watchedRepos().isEmpty());
+}
