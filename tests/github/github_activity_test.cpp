@@ -3,7 +3,6 @@
 #include "support/world.h"
 
 #include <QNetworkAccessManager>
-
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -12,7 +11,8 @@ using DS = DeployInfo::Status;
 
 namespace {
 
-class GitHubActivityTest : public ::testing::Test {
+class GitHubActivityTest : public ::testing::Test
+{
 protected:
     void start(fh::Scenario world) { hub = std::make_unique<fh::FakeHub>(std::move(world)); }
 
@@ -32,44 +32,6 @@ protected:
     const QString token = QStringLiteral("tok-me");
     const QString repo = QStringLiteral("acme/api");
 };
-
-fh::Deployment deployment(qint64 id, const char* env, const char* created, const char* state)
-{
-    fh::Deployment d;
-    d.id = id;
-    d.environment = QString::fromLatin1(env);
-    d.ref = QStringLiteral("main");
-    d.sha = QStringLiteral("abc");
-    d.task = QStringLiteral("deploy");
-    d.creator = QStringLiteral("alice");
-    d.createdAt = utc(created);
-    if (state) {
-        fh::DeploymentStatus st;
-        st.id = id * 10;
-        st.state = QString::fromLatin1(state);
-        st.createdAt = d.createdAt;
-        d.statuses = {st};
-    }
-    return d;
-}
-
-fh::WorkflowRun run(qint64 id, const char* name, const char* created, const char* status, const char* conclusion)
-{
-    fh::WorkflowRun r;
-    r.id = id;
-    r.name = QString::fromLatin1(name);
-    r.createdAt = utc(created);
-    r.updatedAt = r.createdAt;
-    r.status = QString::fromLatin1(status);
-    if (conclusion)
-        r.conclusion = QString::fromLatin1(conclusion);
-    r.headBranch = QStringLiteral("main");
-    r.headSha = QStringLiteral("abc");
-    r.event = QStringLiteral("push");
-    r.actor = QStringLiteral("alice");
-    r.runNumber = id;
-    return r;
-}
 
 } // namespace
 
@@ -113,7 +75,8 @@ TEST_F(GitHubActivityTest, IssuesLeaveOutPullRequestsAndReportFailures)
         EXPECT_EQ(e.statusCode(), 404);
         EXPECT_EQ(e.endpoint(), QStringLiteral("repos/acme/missing/issues"));
     }
-    hub->injectFault(fh::Fault::truncatedJson(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")).times(1));
+    hub->injectFault(
+        fh::Fault::truncatedJson(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")).times(1));
     try {
         runTask(service().fetchIssues(repo, token));
         ADD_FAILURE() << "no error for a truncated body";
@@ -121,13 +84,15 @@ TEST_F(GitHubActivityTest, IssuesLeaveOutPullRequestsAndReportFailures)
         EXPECT_EQ(e.kind(), GitHubAPIError::Kind::decodingError);
     }
     // Qt resends a GET once when a kept-alive connection drops, so the fault stays for every call.
-    hub->injectFault(fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")));
+    hub->injectFault(
+        fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")));
     try {
         runTask(service().fetchIssues(repo, token));
         ADD_FAILURE() << "no error for a dropped connection";
     } catch (const GitHubAPIError& e) {
         EXPECT_EQ(e.kind(), GitHubAPIError::Kind::networkError);
-        EXPECT_TRUE(e.errorDescription().startsWith(QStringLiteral("Network Error [repos/acme/api/issues]: ")));
+        EXPECT_TRUE(
+            e.errorDescription().startsWith(QStringLiteral("Network Error [repos/acme/api/issues]: ")));
     }
 }
 
@@ -137,11 +102,14 @@ TEST_F(GitHubActivityTest, OpenPullRequestCountIsZeroOnBadRepliesButFailsOnTrans
     s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "bob"), pull("acme/web", 3, "bob")};
     start(s);
     EXPECT_EQ(runTask(service().fetchOpenPRCount(repo, token)), 2);
-    EXPECT_EQ(hub->requests().back().query, QStringLiteral("q=repo:acme/api%20type:pr%20state:open&per_page=1"));
+    EXPECT_EQ(hub->requests().back().query,
+              QStringLiteral("q=repo:acme/api%20type:pr%20state:open&per_page=1"));
 
-    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 403).times(1));
+    hub->injectFault(
+        fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 403).times(1));
     EXPECT_EQ(runTask(service().fetchOpenPRCount(repo, token)), 0);
-    hub->injectFault(fh::Fault::malformedJson(QStringLiteral("GET"), QStringLiteral("/search/issues")).times(1));
+    hub->injectFault(
+        fh::Fault::malformedJson(QStringLiteral("GET"), QStringLiteral("/search/issues")).times(1));
     EXPECT_EQ(runTask(service().fetchOpenPRCount(repo, token)), 0);
     hub->injectFault(fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/search/issues")));
     EXPECT_THROW(runTask(service().fetchOpenPRCount(repo, token)), GitHubAPIError);
@@ -150,9 +118,10 @@ TEST_F(GitHubActivityTest, OpenPullRequestCountIsZeroOnBadRepliesButFailsOnTrans
 TEST_F(GitHubActivityTest, LastCommitAndEnvironments)
 {
     fh::Scenario s = baseWorld();
-    fh::Commit older{QStringLiteral("a1"), QStringLiteral("Older"), QStringLiteral("bob"), utc("2026-12-01T00:00:00Z")};
-    fh::Commit newest{QStringLiteral("b2"), QStringLiteral("\n\nFix build\nDetails follow"), QStringLiteral("alice"),
-                      utc("2026-12-05T12:30:00Z")};
+    fh::Commit older{QStringLiteral("a1"), QStringLiteral("Older"), QStringLiteral("bob"),
+                     utc("2026-12-01T00:00:00Z")};
+    fh::Commit newest{QStringLiteral("b2"), QStringLiteral("\n\nFix build\nDetails follow"),
+                      QStringLiteral("alice"), utc("2026-12-05T12:30:00Z")};
     api(s).commits = {older, newest};
     fh::Commit crlf{QStringLiteral("c3"), QStringLiteral("Subject line\r\nBody"), QStringLiteral("alice"),
                     utc("2026-12-05T12:30:00Z")};
@@ -181,25 +150,27 @@ TEST_F(GitHubActivityTest, DeploysOfTheLocalDayFromBothSources)
 {
     fh::Scenario s = baseWorld();
     api(s).deployments = {
-        deployment(1, "production", "2026-12-05T21:59:00Z", "success"),  // 23:59 yesterday, local
-        deployment(2, "production", "2026-12-05T22:01:00Z", "success"),  // 00:01 today, local
-        deployment(3, "staging", "2026-12-06T09:00:10Z", "queued"),      // queued deployment: unknown
+        deployment(1, "production", "2026-12-05T21:59:00Z", "success"), // 23:59 yesterday, local
+        deployment(2, "production", "2026-12-05T22:01:00Z", "success"), // 00:01 today, local
+        deployment(3, "staging", "2026-12-06T09:00:10Z", "queued"),     // queued deployment: unknown
         deployment(4, "Deploy", "2026-12-06T09:30:05Z", "failure"),
     };
     api(s).workflowRuns = {
-        run(11, "Deploy", "2026-12-06T09:30:45Z", "completed", "success"),   // same minute as #4: dropped
-        run(12, "Deploy", "2026-12-06T09:31:00Z", "queued", nullptr),        // queued run: in progress
-        run(13, "Continuous Integration", "2026-12-06T09:40:00Z", "completed", "success"),
-        run(14, "Publish docs", "2026-12-06T08:00:00Z", "completed", "cancelled"),
-        run(15, "Ship it", "2026-12-05T20:00:00Z", "completed", "success"),  // yesterday
+        workflowRun(11, "Deploy", "2026-12-06T09:30:45Z", "completed",
+                    "success"),                                               // same minute as #4: dropped
+        workflowRun(12, "Deploy", "2026-12-06T09:31:00Z", "queued", nullptr), // queued run: in progress
+        workflowRun(13, "Continuous Integration", "2026-12-06T09:40:00Z", "completed", "success"),
+        workflowRun(14, "Publish docs", "2026-12-06T08:00:00Z", "completed", "cancelled"),
+        workflowRun(15, "Ship it", "2026-12-05T20:00:00Z", "completed", "success"), // yesterday
     };
     start(s);
 
     const auto deploys = runTask(service().fetchDeploysToday(repo, token));
     QStringList got;
     for (const auto& d : deploys)
-        got.append(QStringLiteral("%1/%2/%3/%4").arg(d.environment, rawValue(d.status), d.deployedAt.toString(Qt::ISODate),
-                                                    rawValue(d.source)));
+        got.append(QStringLiteral("%1/%2/%3/%4")
+                       .arg(d.environment, rawValue(d.status), d.deployedAt.toString(Qt::ISODate),
+                            rawValue(d.source)));
     EXPECT_EQ(got, (QStringList{
                        QStringLiteral("Deploy/in_progress/2026-12-06T09:31:00Z/actions"),
                        QStringLiteral("Deploy/failure/2026-12-06T09:30:05Z/deployments"),
@@ -208,15 +179,20 @@ TEST_F(GitHubActivityTest, DeploysOfTheLocalDayFromBothSources)
                        QStringLiteral("production/success/2026-12-05T22:01:00Z/deployments"),
                    }));
     // Status requests only for today's deployments, one at a time.
-    EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/deployments/*/statuses")).size(), 3u);
+    EXPECT_EQ(
+        hub->requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/deployments/*/statuses")).size(),
+        3u);
 
     // One source failing leaves the other's entries.
-    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/deployments"), 500).times(1));
+    hub->injectFault(
+        fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/deployments"), 500)
+            .times(1));
     const auto onlyActions = runTask(service().fetchDeploysToday(repo, token));
     ASSERT_EQ(onlyActions.size(), 3); // run 11 now stands, with no deployment of the same minute before it
     for (const auto& d : onlyActions)
         EXPECT_EQ(d.source, DeployInfo::Source::actions);
-    hub->injectFault(fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/actions/runs")));
+    hub->injectFault(
+        fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/actions/runs")));
     const auto onlyDeployments = runTask(service().fetchDeploysToday(repo, token));
     ASSERT_EQ(onlyDeployments.size(), 3);
     for (const auto& d : onlyDeployments)

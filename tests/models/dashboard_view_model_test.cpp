@@ -23,41 +23,6 @@ RepoSummary emptyCard(const char* repository)
     return s;
 }
 
-fh::Deployment deployment(qint64 id, const char* environment, const char* created, const char* state)
-{
-    fh::Deployment d;
-    d.id = id;
-    d.environment = QString::fromLatin1(environment);
-    d.ref = QStringLiteral("main");
-    d.sha = QStringLiteral("abc");
-    d.task = QStringLiteral("deploy");
-    d.creator = QStringLiteral("alice");
-    d.createdAt = utc(created);
-    fh::DeploymentStatus status;
-    status.id = id * 10;
-    status.state = QString::fromLatin1(state);
-    status.createdAt = d.createdAt;
-    d.statuses = {status};
-    return d;
-}
-
-fh::WorkflowRun workflowRun(qint64 id, const char* name, const char* created, const char* conclusion)
-{
-    fh::WorkflowRun r;
-    r.id = id;
-    r.name = QString::fromLatin1(name);
-    r.createdAt = utc(created);
-    r.updatedAt = r.createdAt;
-    r.status = QStringLiteral("completed");
-    r.conclusion = QString::fromLatin1(conclusion);
-    r.headBranch = QStringLiteral("main");
-    r.headSha = QStringLiteral("abc");
-    r.event = QStringLiteral("push");
-    r.actor = QStringLiteral("alice");
-    r.runNumber = id;
-    return r;
-}
-
 class DashboardModelTest : public WatchedModelTest
 {
 protected:
@@ -84,8 +49,8 @@ protected:
                             fh::Environment{902, QStringLiteral("staging"), utc("2024-01-01T00:00:00Z")}};
         api.deployments = {deployment(41, "production", "2026-12-06T08:00:00Z", "success"),
                            deployment(40, "staging", "2026-12-05T23:59:00Z", "failure")};
-        api.workflowRuns = {workflowRun(51, "Deploy prod", "2026-12-06T09:00:00Z", "success"),
-                            workflowRun(52, "CI", "2026-12-06T09:30:00Z", "success")};
+        api.workflowRuns = {workflowRun(51, "Deploy prod", "2026-12-06T09:00:00Z", "completed", "success"),
+                            workflowRun(52, "CI", "2026-12-06T09:30:00Z", "completed", "success")};
         return s;
     }
 
@@ -104,11 +69,6 @@ protected:
         };
         s.environments = QStringList{QStringLiteral("production"), QStringLiteral("staging")};
         return s;
-    }
-
-    static bool settled(const DashboardViewModel& model, int ms = 10000)
-    {
-        return waitUntil([&] { return !model.isLoading(); }, ms);
     }
 };
 
@@ -234,99 +194,4 @@ TEST_F(DashboardModelTest, AFailingQueryOnlyEmptiesItsPartOfTheCard)
         EXPECT_EQ(model.errorMessage(), std::nullopt);
         hub.reset();
     }
-}
-
-TEST_F(DashboardModelTest, AMissingTokenShowsItsMessageAndKeepsTheCards)
-{
-    start(dashboardWorld());
-    watch(alice, {"acme/api"});
-    DashboardViewModel model(deps());
-    model.setSelectedAccount(alice);
-    ASSERT_TRUE(settled(model));
-    ASSERT_EQ(model.summaries().size(), 1);
-
-    keychain->erase(alice.tokenIdentifier);
-    const std::size_t requests = requestCount();
-    model.refresh();
-    ASSERT_TRUE(settled(model));
-    EXPECT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for alice."));
-    EXPECT_EQ(model.summaries().size(), 1);
-    EXPECT_EQ(requestCount(), requests);
-
-    // The next refresh clears the message at once.
-    keychain->put(alice.tokenIdentifier, QStringLiteral("tok-alice"));
-    model.refresh();
-    EXPECT_EQ(model.errorMessage(), std::nullopt);
-    ASSERT_TRUE(settled(model));
-}
-
-TEST_F(DashboardModelTest, NoWatchedRepositoryEmptiesTheDashboardAtOnce)
-{
-    start(dashboardWorld());
-    watch(me, {"acme/api"});
-    DashboardViewModel model(deps());
-    model.setSelectedAccount(me);
-    ASSERT_TRUE(settled(model));
-    ASSERT_EQ(model.summaries().size(), 1);
-
-    const int reads = keychain->reads;
-    const std::size_t requests = requestCount();
-    store->remove(store->repos(me.id).first().id);
-    EXPECT_TRUE(model.summaries().isEmpty());
-    EXPECT_FALSE(model.isLoading());
-    EXPECT_EQ(model.errorMessage(), std::nullopt);
-    EXPECT_FALSE(model.hasWatchedRepos());
-    settle(100);
-    EXPECT_EQ(keychain->reads, reads);
-    EXPECT_EQ(requestCount(), requests);
-}
-
-TEST_F(DashboardModelTest, UnwatchingTheLastRepositoryDiscardsTheLoadInFlight)
-{
-    start(dashboardWorld());
-    watch(me, {"acme/api"});
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("**"), 300ms));
-    DashboardViewModel model(deps());
-    QSignalSpy summariesSpy(&model, &DashboardViewModel::summariesChanged);
-    model.setSelectedAccount(me);
-    ASSERT_TRUE(waitUntil([&] { return requestCount() >= 1; }));
-
-    store->removeAll(me.id);
-    EXPECT_TRUE(model.summaries().isEmpty());
-    EXPECT_FALSE(model.isLoading());
-    // Long enough for every delayed answer, deployment statuses included.
-    settle(1500);
-    EXPECT_TRUE(model.summaries().isEmpty());
-    EXPECT_FALSE(model.isLoading());
-    EXPECT_EQ(summariesSpy.count(), 1); // the emptying only
-}
-
-TEST_F(DashboardModelTest, ANewLoadReplacesTheOneInFlight)
-{
-    start(dashboardWorld());
-    watch(me, {"acme/api"});
-    watch(alice, {"alpha/y"});
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/**"), 900ms));
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/alpha/y/**"), 400ms));
-    DashboardViewModel model(deps());
-    QSignalSpy summariesSpy(&model, &DashboardViewModel::summariesChanged);
-    model.setSelectedAccount(me);
-    ASSERT_TRUE(waitUntil([&] { return requestCount("/repos/acme/api/**") >= 1; }));
-    model.setSelectedAccount(alice);
-
-    settle(200);
-    EXPECT_TRUE(model.isLoading());
-    ASSERT_TRUE(settled(model));
-    EXPECT_EQ(repositories(model.summaries()), (QStringList{"alpha/y"}));
-    settle(1000);
-    EXPECT_EQ(repositories(model.summaries()), (QStringList{"alpha/y"}));
-    EXPECT_EQ(summariesSpy.count(), 1);
-
-    // A change of another account's list reloads the selected one.
-    hub->clearFaults();
-    store->add(QStringLiteral("acme/web"), me.id);
-    EXPECT_TRUE(model.isLoading());
-    ASSERT_TRUE(settled(model));
-    EXPECT_EQ(summariesSpy.count(), 2);
-    EXPECT_EQ(repositories(model.summaries()), (QStringList{"alpha/y"}));
 }

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
+#include <qcoro/qcorotimer.h>
 
 // Readable failure output for Qt strings (found by argument-dependent lookup).
 inline void PrintTo(const QString& text, std::ostream* os)
@@ -28,9 +29,13 @@ namespace norvane::testing {
 
 using namespace std::chrono_literals;
 
+// Tokens in memory, like InMemoryKeychainService, that counts its reads and can answer them late, as the
+// Secret Service does.
 class CountingKeychain final : public KeychainService
 {
 public:
+    using Storage = InMemoryKeychainService::Storage;
+
     QCoro::Task<bool> save(QString token, QString tokenIdentifier) override
     {
         return m_inner.save(std::move(token), std::move(tokenIdentifier));
@@ -38,7 +43,7 @@ public:
     QCoro::Task<std::optional<QString>> getAsync(QString tokenIdentifier) override
     {
         ++reads;
-        return m_inner.getAsync(std::move(tokenIdentifier));
+        return answer(m_inner.storage(), std::move(tokenIdentifier), delay);
     }
     QCoro::Task<> remove(QString tokenIdentifier) override
     {
@@ -52,8 +57,21 @@ public:
     void erase(const QString& tokenIdentifier) { m_inner.storage()->erase(tokenIdentifier); }
 
     int reads = 0;
+    std::chrono::milliseconds delay{0};
 
 private:
+    // The token as stored when the answer comes.
+    static QCoro::Task<std::optional<QString>>
+    answer(std::shared_ptr<Storage> storage, QString tokenIdentifier, std::chrono::milliseconds delay)
+    {
+        if (delay.count() > 0)
+            co_await QCoro::sleepFor(delay);
+        std::optional<QString> token;
+        if (const auto it = storage->find(tokenIdentifier); it != storage->end())
+            token = it->second;
+        co_return token;
+    }
+
     InMemoryKeychainService m_inner;
 };
 
@@ -130,6 +148,12 @@ protected:
     static void settle(int ms)
     {
         waitUntil([] { return false; }, ms);
+    }
+
+    // Waits for the load in flight to end.
+    static bool settled(const RepoActivityModel& model, int ms = 10000)
+    {
+        return waitUntil([&] { return !model.isLoading(); }, ms);
     }
 
     QNetworkAccessManager nam;

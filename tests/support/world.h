@@ -43,7 +43,8 @@ inline fh::Scenario baseWorld()
 }
 
 // An open pull request; its issue id is 1000 + number so tests can predict the record id "gh-<id>".
-inline fh::PullRequest pull(const char* repo, qint64 number, const char* author, const char* updated = "2026-12-01T10:00:00Z")
+inline fh::PullRequest pull(const char* repo, qint64 number, const char* author,
+                            const char* updated = "2026-12-01T10:00:00Z")
 {
     fh::PullRequest p;
     p.id = 1000 + number;
@@ -80,6 +81,46 @@ inline fh::CheckRun checkRun(const char* name, const char* status, const char* c
     if (conclusion)
         c.conclusion = QString::fromLatin1(conclusion);
     return c;
+}
+
+// A deployment; `state` is its one status, or none when null.
+inline fh::Deployment deployment(qint64 id, const char* env, const char* created, const char* state)
+{
+    fh::Deployment d;
+    d.id = id;
+    d.environment = QString::fromLatin1(env);
+    d.ref = QStringLiteral("main");
+    d.sha = QStringLiteral("abc");
+    d.task = QStringLiteral("deploy");
+    d.creator = QStringLiteral("alice");
+    d.createdAt = utc(created);
+    if (state) {
+        fh::DeploymentStatus st;
+        st.id = id * 10;
+        st.state = QString::fromLatin1(state);
+        st.createdAt = d.createdAt;
+        d.statuses = {st};
+    }
+    return d;
+}
+
+inline fh::WorkflowRun workflowRun(qint64 id, const char* name, const char* created, const char* status,
+                                   const char* conclusion)
+{
+    fh::WorkflowRun r;
+    r.id = id;
+    r.name = QString::fromLatin1(name);
+    r.createdAt = utc(created);
+    r.updatedAt = r.createdAt;
+    r.status = QString::fromLatin1(status);
+    if (conclusion)
+        r.conclusion = QString::fromLatin1(conclusion);
+    r.headBranch = QStringLiteral("main");
+    r.headSha = QStringLiteral("abc");
+    r.event = QStringLiteral("push");
+    r.actor = QStringLiteral("alice");
+    r.runNumber = id;
+    return r;
 }
 
 } // namespace norvane::testing

@@ -1,0 +1,267 @@
+// What the issues and dashboard tabs share: when they load, what replaces or stops a load, and the messages
+// that do not depend on what is loaded. Every case runs against both models.
+
+#include "models/dashboard_view_model.h"
+#include "models/issues_view_model.h"
+#include "watched_fixture.h"
+
+#include <QSignalSpy>
+
+using namespace norvane;
+using namespace norvane::testing;
+
+namespace {
+
+// The published results of each model, reduced to the repositories they come from.
+template <typename Model> struct Results;
+
+template <> struct Results<IssuesViewModel>
+{
+    static constexpr auto changed = &IssuesViewModel::issuesChanged;
+    static QStringList repositories(const IssuesViewModel& model)
+    {
+        QStringList result;
+        for (const GitHubIssue& issue : model.issues())
+            result.append(issue.repository);
+        return result;
+    }
+};
+
+template <> struct Results<DashboardViewModel>
+{
+    static constexpr auto changed = &DashboardViewModel::summariesChanged;
+    static QStringList repositories(const DashboardViewModel& model)
+    {
+        QStringList result;
+        for (const RepoSummary& summary : model.summaries())
+            result.append(summary.repository);
+        return result;
+    }
+};
+
+template <typename Model> class WatchedLoadTest : public WatchedModelTest
+{
+protected:
+    static QStringList shown(const Model& model) { return Results<Model>::repositories(model); }
+    static auto changed() { return Results<Model>::changed; }
+};
+
+using Models = ::testing::Types<IssuesViewModel, DashboardViewModel>;
+TYPED_TEST_SUITE(WatchedLoadTest, Models);
+
+} // namespace
+
+TYPED_TEST(WatchedLoadTest, AssigningAnAccountOrChangingAnyWatchedListReloads)
+{
+    this->start(this->issueWorld());
+    this->watch(this->me, {"acme/api"});
+    TypeParam model(this->deps());
+    QSignalSpy changed(&model, this->changed());
+    // Nothing loads before an account is assigned, not even when the list changes.
+    this->watch(this->alice, {"acme/ops"});
+    this->settle(50);
+    EXPECT_EQ(this->requestCount(), 0u);
+    EXPECT_EQ(this->keychain->reads, 0);
+
+    model.setSelectedAccount(this->me);
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(this->settled(model));
+    EXPECT_EQ(this->shown(model), QStringList{"acme/api"});
+
+    // A change of another account's list reloads the selected account.
+    const int reads = this->keychain->reads;
+    this->watch(this->alice, {"acme/web"});
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(this->settled(model));
+    EXPECT_EQ(this->keychain->reads, reads + 1);
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(this->shown(model), QStringList{"acme/api"});
+
+    // A change of its own list loads the new repository as well.
+    this->watch(this->me, {"acme/web"});
+    ASSERT_TRUE(this->settled(model));
+    QStringList repositories = this->shown(model);
+    repositories.sort();
+    EXPECT_EQ(repositories, (QStringList{"acme/api", "acme/web"}));
+}
+
+TYPED_TEST(WatchedLoadTest, WithoutAnAccountNothingChanges)
+{
+    this->start(this->issueWorld());
+    this->watch(this->me, {"acme/api"});
+    TypeParam model(this->deps());
+    model.setSelectedAccount(this->me);
+    ASSERT_TRUE(this->settled(model));
+    this->keychain->erase(this->me.tokenIdentifier);
+    model.refresh();
+    ASSERT_TRUE(this->settled(model));
+    ASSERT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for me."));
+
+    const std::size_t requests = this->requestCount();
+    const int reads = this->keychain->reads;
+    QSignalSpy loading(&model, &RepoActivityModel::isLoadingChanged);
+    model.setSelectedAccount(std::nullopt);
+    model.refresh();
+    this->watch(this->me, {"acme/web"});
+    this->store->removeAll(this->me.id);
+    this->settle(100);
+    EXPECT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for me."));
+    EXPECT_EQ(this->shown(model), QStringList{"acme/api"});
+    EXPECT_EQ(loading.count(), 0);
+    EXPECT_FALSE(model.hasWatchedRepos());
+    EXPECT_EQ(this->requestCount(), requests);
+    EXPECT_EQ(this->keychain->reads, reads);
+}
+
+TYPED_TEST(WatchedLoadTest, AMissingTokenShowsItsMessageAndKeepsTheResults)
+{
+    this->start(this->issueWorld());
+    this->watch(this->alice, {"acme/api"});
+    TypeParam model(this->deps());
+    model.setSelectedAccount(this->alice);
+    ASSERT_TRUE(this->settled(model));
+    QSignalSpy changed(&model, this->changed());
+
+    this->keychain->erase(this->alice.tokenIdentifier);
+    const std::size_t requests = this->requestCount();
+    model.refresh();
+    ASSERT_TRUE(this->settled(model));
+    // The login, not the label, names the account.
+    EXPECT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for alice."));
+    EXPECT_EQ(this->shown(model), QStringList{"acme/api"});
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(this->requestCount(), requests);
+
+    // The next refresh leaves the failed state at once.
+    this->keychain->put(this->alice.tokenIdentifier, QStringLiteral("tok-alice"));
+    model.refresh();
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(this->settled(model));
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+}
+
+TYPED_TEST(WatchedLoadTest, NoWatchedRepositoryEmptiesTheResultsAtOnceWithoutTokenOrNetwork)
+{
+    this->start(this->issueWorld());
+    this->watch(this->me, {"acme/api"});
+    TypeParam model(this->deps());
+    model.setSelectedAccount(this->me);
+    ASSERT_TRUE(this->settled(model));
+    this->keychain->erase(this->me.tokenIdentifier);
+    model.refresh();
+    ASSERT_TRUE(this->settled(model));
+    ASSERT_TRUE(model.errorMessage().has_value());
+    ASSERT_EQ(this->shown(model), QStringList{"acme/api"});
+
+    const int reads = this->keychain->reads;
+    const std::size_t requests = this->requestCount();
+    this->store->remove(this->store->repos(this->me.id).first().id); // reloads by itself
+    EXPECT_TRUE(this->shown(model).isEmpty());
+    EXPECT_FALSE(model.isLoading());
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_FALSE(model.hasWatchedRepos());
+    this->settle(100);
+    EXPECT_EQ(this->keychain->reads, reads);
+    EXPECT_EQ(this->requestCount(), requests);
+}
+
+TYPED_TEST(WatchedLoadTest, UnwatchingTheLastRepositoryDiscardsTheLoadInFlight)
+{
+    this->start(this->issueWorld());
+    this->watch(this->me, {"acme/api", "acme/web"});
+    this->hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("**"), 300ms));
+    TypeParam model(this->deps());
+    QSignalSpy changed(&model, this->changed());
+    QSignalSpy loading(&model, &RepoActivityModel::isLoadingChanged);
+    model.setSelectedAccount(this->me);
+    ASSERT_TRUE(waitUntil([&] { return this->requestCount() >= 2; }));
+
+    this->store->removeAll(this->me.id);
+    EXPECT_TRUE(this->shown(model).isEmpty());
+    EXPECT_FALSE(model.isLoading());
+    // Long enough for every delayed answer (a card's deployment statuses come after its deployments): the
+    // stopped load must not show the repositories that are no longer watched.
+    this->settle(1500);
+    EXPECT_TRUE(this->shown(model).isEmpty());
+    EXPECT_FALSE(model.isLoading());
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_EQ(changed.count(), 1); // the emptying only
+    EXPECT_EQ(loading.count(), 2); // on, then off once
+}
+
+TYPED_TEST(WatchedLoadTest, ANewLoadReplacesTheOneInFlight)
+{
+    this->start(this->issueWorld());
+    this->watch(this->me, {"acme/api"});
+    this->watch(this->alice, {"acme/web"});
+    // me's load answers late, alice's sooner: only alice's may show, however late me's answers come.
+    this->hub->injectFault(
+        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/**"), 900ms));
+    this->hub->injectFault(
+        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/web/**"), 400ms));
+    TypeParam model(this->deps());
+    QSignalSpy changed(&model, this->changed());
+    model.setSelectedAccount(this->me);
+    ASSERT_TRUE(waitUntil([&] { return this->requestCount("/repos/acme/api/**") >= 1; }));
+    model.setSelectedAccount(this->alice);
+
+    // The replaced load ends at once; the loading flag belongs to the newer load until that one ends.
+    this->settle(200);
+    EXPECT_TRUE(model.isLoading());
+    ASSERT_TRUE(this->settled(model));
+    EXPECT_EQ(this->shown(model), QStringList{"acme/web"});
+    this->settle(1000);
+    EXPECT_EQ(this->shown(model), QStringList{"acme/web"});
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+
+    // Two refreshes in a row: one result, from the second.
+    this->hub->clearFaults();
+    model.refresh();
+    model.refresh();
+    ASSERT_TRUE(this->settled(model));
+    this->settle(100);
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(this->shown(model), QStringList{"acme/web"});
+}
+
+TYPED_TEST(WatchedLoadTest, ALoadReplacedWhileReadingTheTokenLeavesEverythingToTheNewerOne)
+{
+    this->start(this->issueWorld());
+    this->watch(this->me, {"acme/api"});
+    this->watch(this->alice, {"acme/web"});
+    this->keychain->delay = 200ms;
+    this->keychain->erase(this->me.tokenIdentifier);
+    this->hub->injectFault(
+        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/web/**"), 600ms));
+    TypeParam model(this->deps());
+    QSignalSpy loading(&model, &RepoActivityModel::isLoadingChanged);
+    model.setSelectedAccount(this->me);
+    model.setSelectedAccount(this->alice);
+
+    // me's token read answers first, with no token, while alice's load goes on.
+    ASSERT_TRUE(waitUntil([&] { return this->requestCount("/repos/acme/web/**") >= 1; }));
+    this->settle(100);
+    EXPECT_TRUE(model.isLoading());
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    ASSERT_TRUE(this->settled(model));
+    EXPECT_EQ(this->shown(model), QStringList{"acme/web"});
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_EQ(loading.count(), 2);
+}
+
+TYPED_TEST(WatchedLoadTest, AModelThatIsGoneIgnoresItsLoadAndTheStore)
+{
+    this->start(this->issueWorld());
+    this->watch(this->me, {"acme/api"});
+    this->hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("**"), 300ms));
+    auto model = std::make_unique<TypeParam>(this->deps());
+    model->setSelectedAccount(this->me);
+    ASSERT_TRUE(waitUntil([&] { return this->requestCount() >= 1; }));
+    model.reset();
+    this->settle(600); // the sanitizers catch any touch of the deleted model
+    this->watch(this->me, {"acme/web"});
+    this->settle(50);
+    EXPECT_EQ(this->hub->requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/web/**")).size(), 0u);
+}
