@@ -45,15 +45,7 @@ QJsonArray toJson(const QList<GitHubAccount>& accounts)
 
 QList<GitHubAccount> gitHubAccountsFromJson(const QJsonArray& array)
 {
-    QList<GitHubAccount> accounts;
-    accounts.reserve(array.size());
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        const QString path = QStringLiteral("[%1]").arg(i);
-        if (!array.at(i).isObject())
-            throw DecodeError(QStringLiteral("%1: expected an object, found %2").arg(path, jsonTypeName(array.at(i))));
-        accounts.append(gitHubAccountFromJson(array.at(i).toObject(), path));
-    }
-    return accounts;
+    return decodeObjectArray<GitHubAccount>(array, gitHubAccountFromJson);
 }
 
 } // namespace norvane

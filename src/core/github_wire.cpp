@@ -32,16 +32,10 @@ QJsonObject topObject(const QByteArray& body)
 template <typename T, typename F>
 QList<T> decodeEach(const QJsonArray& array, const QString& path, F decode)
 {
-    QList<T> out;
-    out.reserve(array.size());
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        const QString itemPath = QStringLiteral("%1[%2]").arg(path).arg(i);
-        if (!array.at(i).isObject())
-            throw DecodeError(
-                QStringLiteral("key \"%1\": expected an object, found %2").arg(itemPath, jsonTypeName(array.at(i))));
-        out.append(decode(JsonReader(array.at(i).toObject(), itemPath)));
-    }
-    return out;
+    const auto withReader = [&](const QJsonObject& object, const QString& itemPath) {
+        return decode(JsonReader(object, itemPath));
+    };
+    return decodeObjectArray<T>(array, withReader, path);
 }
 
 template <typename T, typename F>

@@ -70,4 +70,21 @@ QJsonArray parseJsonArray(const QByteArray& bytes);
 
 QString jsonTypeName(const QJsonValue& value);
 
+// Decodes an array that must hold objects only, each with `decode(object, path)` where `path` names the
+// element ("reviews[2]"). The whole array decodes or nothing does.
+template <typename T, typename Decode>
+QList<T> decodeObjectArray(const QJsonArray& array, Decode decode, const QString& path = {})
+{
+    QList<T> out;
+    out.reserve(array.size());
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QString itemPath = QStringLiteral("%1[%2]").arg(path).arg(i);
+        if (!array.at(i).isObject())
+            throw DecodeError(QStringLiteral("key \"%1\": expected an object, found %2")
+                                  .arg(itemPath, jsonTypeName(array.at(i))));
+        out.append(decode(array.at(i).toObject(), itemPath));
+    }
+    return out;
+}
+
 } // namespace norvane

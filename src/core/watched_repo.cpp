@@ -36,16 +36,7 @@ QJsonArray toJson(const QList<WatchedRepo>& repos)
 
 QList<WatchedRepo> watchedReposFromJson(const QJsonArray& array)
 {
-    QList<WatchedRepo> repos;
-    repos.reserve(array.size());
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        const QString path = QStringLiteral("[%1]").arg(i);
-        if (!array.at(i).isObject())
-            throw DecodeError(
-                QStringLiteral("%1: expected an object, found %2").arg(path, jsonTypeName(array.at(i))));
-        repos.append(watchedRepoFromJson(array.at(i).toObject(), path));
-    }
-    return repos;
+    return decodeObjectArray<WatchedRepo>(array, watchedRepoFromJson);
 }
 
 namespace {

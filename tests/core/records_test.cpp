@@ -314,6 +314,7 @@ TEST(GitHubAccount, ListDecodesWholeOrNotAtAll)
 
     QJsonArray broken = toJson(accounts);
     broken.append(QStringLiteral("not an account"));
-    EXPECT_EQ(decodeError([&] { gitHubAccountsFromJson(broken); }), "[2]: expected an object, found a string");
+    EXPECT_EQ(decodeError([&] { gitHubAccountsFromJson(broken); }),
+              "key \"[2]\": expected an object, found a string");
     EXPECT_EQ(decodeError([&] { parseJsonArray("[{\"id\":"); }).rfind("invalid JSON at offset", 0), 0u);
 }
