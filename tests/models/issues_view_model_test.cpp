@@ -67,11 +67,11 @@ TEST_F(IssuesModelTest, RepositoriesAreFetchedConcurrently)
 {
     start(issueWorld());
     watch(me, {"acme/api", "acme/web", "acme/ops"});
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/*/*/issues"), 1500ms));
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/*/*/issues"), 2500ms));
     IssuesViewModel model(deps());
     model.setSelectedAccount(me);
     // Asked one after another, the second request would wait for the first answer.
-    EXPECT_TRUE(waitUntil([&] { return requestCount("/repos/*/*/issues") == 3; }, 1000));
+    EXPECT_TRUE(waitUntil([&] { return requestCount("/repos/*/*/issues") == 3; }, 2000));
     EXPECT_TRUE(model.isLoading());
     ASSERT_TRUE(settled(model));
     EXPECT_EQ(model.issues().size(), 3);

@@ -44,6 +44,28 @@ template <typename Model> class WatchedLoadTest : public WatchedModelTest
 protected:
     static QStringList shown(const Model& model) { return Results<Model>::repositories(model); }
     static auto changed() { return Results<Model>::changed; }
+
+    // A model that shows me's acme/api, and the failure of the next load for want of a token.
+    std::unique_ptr<Model> showingResultsAndATokenFailure()
+    {
+        this->start(this->issueWorld());
+        this->watch(this->me, {"acme/api"});
+        auto model = std::make_unique<Model>(this->deps());
+        showResultsAndATokenFailure(*model);
+        return model;
+    }
+
+private:
+    void showResultsAndATokenFailure(Model& model)
+    {
+        model.setSelectedAccount(this->me);
+        ASSERT_TRUE(this->settled(model));
+        this->keychain->erase(this->me.tokenIdentifier);
+        model.refresh();
+        ASSERT_TRUE(this->settled(model));
+        ASSERT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for me."));
+        ASSERT_EQ(this->shown(model), QStringList{"acme/api"});
+    }
 };
 
 using Models = ::testing::Types<IssuesViewModel, DashboardViewModel>;
@@ -87,15 +109,10 @@ TYPED_TEST(WatchedLoadTest, AssigningAnAccountOrChangingAnyWatchedListReloads)
 
 TYPED_TEST(WatchedLoadTest, WithoutAnAccountNothingChanges)
 {
-    this->start(this->issueWorld());
-    this->watch(this->me, {"acme/api"});
-    TypeParam model(this->deps());
-    model.setSelectedAccount(this->me);
-    ASSERT_TRUE(this->settled(model));
-    this->keychain->erase(this->me.tokenIdentifier);
-    model.refresh();
-    ASSERT_TRUE(this->settled(model));
-    ASSERT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for me."));
+    const auto owned = this->showingResultsAndATokenFailure();
+    if (this->HasFatalFailure())
+        return;
+    TypeParam& model = *owned;
 
     const std::size_t requests = this->requestCount();
     const int reads = this->keychain->reads;
@@ -143,16 +160,10 @@ TYPED_TEST(WatchedLoadTest, AMissingTokenShowsItsMessageAndKeepsTheResults)
 
 TYPED_TEST(WatchedLoadTest, NoWatchedRepositoryEmptiesTheResultsAtOnceWithoutTokenOrNetwork)
 {
-    this->start(this->issueWorld());
-    this->watch(this->me, {"acme/api"});
-    TypeParam model(this->deps());
-    model.setSelectedAccount(this->me);
-    ASSERT_TRUE(this->settled(model));
-    this->keychain->erase(this->me.tokenIdentifier);
-    model.refresh();
-    ASSERT_TRUE(this->settled(model));
-    ASSERT_TRUE(model.errorMessage().has_value());
-    ASSERT_EQ(this->shown(model), QStringList{"acme/api"});
+    const auto owned = this->showingResultsAndATokenFailure();
+    if (this->HasFatalFailure())
+        return;
+    TypeParam& model = *owned;
 
     const int reads = this->keychain->reads;
     const std::size_t requests = this->requestCount();
