@@ -1,5 +1,7 @@
 #include "cli/cli_output.h"
 
+#include "core/stored_encoding.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -79,6 +81,92 @@ QByteArray pullRequestsJson(const QList<PullRequest>& prs)
     for (const PullRequest& pr : prs)
         array.append(toJson(pr));
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+QString issueTable(const QList<GitHubIssue>& issues)
+{
+    if (issues.isEmpty())
+        return QStringLiteral("No open issues.\n");
+    int numberWidth = 2, repoWidth = 10, authorWidth = 6;
+    for (const GitHubIssue& issue : issues) {
+        numberWidth = std::max(numberWidth, int(QString::number(issue.number).size()) + 1);
+        repoWidth = std::max(repoWidth, int(issue.repository.size()));
+        authorWidth = std::max(authorWidth, int(issue.author.value_or(QStringLiteral("-")).size()));
+    }
+    QString out = QStringLiteral("%1  %2  %3  %4  %5\n")
+                      .arg(QStringLiteral("#"), numberWidth)
+                      .arg(QStringLiteral("REPOSITORY"), -repoWidth)
+                      .arg(QStringLiteral("AUTHOR"), -authorWidth)
+                      .arg(QStringLiteral("COMMENTS"))
+                      .arg(QStringLiteral("TITLE"));
+    for (const GitHubIssue& issue : issues) {
+        QString title = issue.title;
+        if (!issue.labels.isEmpty())
+            title += QStringLiteral(" [") + issue.labels.join(QStringLiteral(", ")) + QLatin1Char(']');
+        out += QStringLiteral("%1  %2  %3  %4  %5\n")
+                   .arg(QLatin1Char('#') + QString::number(issue.number), numberWidth)
+                   .arg(issue.repository, -repoWidth)
+                   .arg(issue.author.value_or(QStringLiteral("-")), -authorWidth)
+                   .arg(issue.commentCount, 8)
+                   .arg(title);
+    }
+    return out;
+}
+
+QByteArray issuesJson(const QList<GitHubIssue>& issues)
+{
+    QJsonArray array;
+    for (const GitHubIssue& issue : issues)
+        array.append(toJson(issue));
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+QJsonObject toJson(const RepoSummary& summary)
+{
+    QJsonArray deploys;
+    for (const DeployInfo& d : summary.recentDeploys)
+        deploys.append(norvane::toJson(d));
+    QJsonObject o{{QStringLiteral("repository"), summary.repository},
+                  {QStringLiteral("openPRCount"), double(summary.openPRCount)},
+                  {QStringLiteral("recentDeploys"), deploys}};
+    if (summary.lastCommitAt)
+        o.insert(QStringLiteral("lastCommitAt"), toStoredTimestamp(*summary.lastCommitAt));
+    if (summary.lastCommitMessage)
+        o.insert(QStringLiteral("lastCommitMessage"), *summary.lastCommitMessage);
+    if (summary.environments)
+        o.insert(QStringLiteral("environments"), QJsonArray::fromStringList(*summary.environments));
+    return o;
+}
+
+QByteArray dashboardJson(const QList<RepoSummary>& summaries)
+{
+    QJsonArray array;
+    for (const RepoSummary& s : summaries)
+        array.append(toJson(s));
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+QString dashboardText(const QList<RepoSummary>& summaries)
+{
+    if (summaries.isEmpty())
+        return QStringLiteral("No watched repositories.\n");
+    QString out;
+    for (const RepoSummary& s : summaries) {
+        out += s.repository + QLatin1Char('\n');
+        out += QStringLiteral("  open pull requests: %1\n").arg(s.openPRCount);
+        if (s.lastCommitAt) {
+            out += QStringLiteral("  last commit: %1  %2\n")
+                       .arg(s.lastCommitAt->toUTC().toString(Qt::ISODate), s.lastCommitMessage.value_or(QString()));
+        }
+        if (s.environments)
+            out += QStringLiteral("  environments: ") + s.environments->join(QStringLiteral(", ")) + QLatin1Char('\n');
+        for (const DeployInfo& d : s.recentDeploys) {
+            out += QStringLiteral("  deploy: %1  %2  %3 (%4)\n")
+                       .arg(d.deployedAt.toUTC().toString(Qt::ISODate), d.environment, rawValue(d.status),
+                            rawValue(d.source));
+        }
+    }
+    return out;
 }
 
 QString statusText(const StatusReport& report)

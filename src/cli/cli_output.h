@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/activity_records.h"
 #include "core/pr_rules.h"
+#include "core/repo_summary.h"
 #include "core/pull_request.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -13,6 +16,13 @@ namespace norvane::cli {
 // One line per pull request: number, repository, verdicts, flags and title, in the order given.
 QString pullRequestTable(const QList<PullRequest>& prs);
 QByteArray pullRequestsJson(const QList<PullRequest>& prs);
+
+QString issueTable(const QList<GitHubIssue>& issues);
+QByteArray issuesJson(const QList<GitHubIssue>& issues);
+QString dashboardText(const QList<RepoSummary>& summaries);
+// One object per card: the field names as keys, timestamps in the stored form, absent values left out.
+QJsonObject toJson(const RepoSummary& summary);
+QByteArray dashboardJson(const QList<RepoSummary>& summaries);
 
 struct StatusReport {
     Badge badge;

@@ -5,7 +5,10 @@
 #include "core/github_account.h"
 #include "core/json_reader.h"
 #include "github/github_service.h"
+#include "models/dashboard_view_model.h"
+#include "models/issues_view_model.h"
 #include "models/pr_view_model.h"
+#include "models/watched_repo_store.h"
 #include "platform/app_identity.h"
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
@@ -286,6 +289,71 @@ private:
     std::unique_ptr<PRViewModel> m_model;
 };
 
+// Runs the issues or dashboard load for the watched (or the given) repositories and prints the result.
+class RepoActivityCommand : public QObject {
+public:
+    RepoActivityCommand(Options options, Environment env, QNetworkAccessManager* nam)
+        : m_options(std::move(options)), m_account(env.account)
+    {
+        // --repo replaces the watched list for this run only; it never reaches the stored list.
+        std::shared_ptr<Preferences> store = env.preferences;
+        if (!m_options.repos.isEmpty())
+            store = std::make_shared<InMemoryPreferences>();
+        m_store = std::make_shared<WatchedRepoStore>(store);
+        for (const QString& repo : std::as_const(m_options.repos))
+            m_store->add(repo, m_account.id);
+
+        RepoActivityModel::Dependencies deps{GitHubService(HttpSession(nam), m_options.apiUrl), env.keychain, m_store};
+        if (m_options.command == QLatin1String("issues"))
+            m_issues = new IssuesViewModel(std::move(deps), this);
+        else
+            m_dashboard = new DashboardViewModel(std::move(deps), this);
+        connect(model(), &RepoActivityModel::isLoadingChanged, this, [this](bool loading) {
+            if (!loading)
+                QCoreApplication::exit(report());
+        });
+    }
+
+    void start()
+    {
+        model()->setSelectedAccount(m_account);
+        // With nothing to look at there is no load to wait for.
+        if (!model()->isLoading())
+            QMetaObject::invokeMethod(this, [this] { QCoreApplication::exit(report()); }, Qt::QueuedConnection);
+    }
+
+private:
+    RepoActivityModel* model() const
+    {
+        return m_issues ? static_cast<RepoActivityModel*>(m_issues) : static_cast<RepoActivityModel*>(m_dashboard);
+    }
+
+    int report()
+    {
+        if (const auto message = model()->errorMessage()) {
+            err(*message);
+            const bool auth = message->startsWith(QStringLiteral("Failed to retrieve token")) ||
+                              message->startsWith(QStringLiteral("Token expired"));
+            return auth ? ExitCode::authentication : ExitCode::failure;
+        }
+        if (!model()->hasWatchedRepos() && !m_options.json) {
+            out("No watched repositories: add some in Norvane's settings, or pass --repo OWNER/NAME.\n");
+            return ExitCode::ok;
+        }
+        if (m_issues)
+            out(m_options.json ? issuesJson(m_issues->issues()) : issueTable(m_issues->issues()).toUtf8());
+        else
+            out(m_options.json ? dashboardJson(m_dashboard->summaries()) : dashboardText(m_dashboard->summaries()).toUtf8());
+        return ExitCode::ok;
+    }
+
+    Options m_options;
+    GitHubAccount m_account;
+    std::shared_ptr<WatchedRepoStore> m_store;
+    IssuesViewModel* m_issues = nullptr;
+    DashboardViewModel* m_dashboard = nullptr;
+};
+
 } // namespace
 
 bool isCommand(const QStringList& arguments)
@@ -312,8 +380,9 @@ int run(int argc, char** argv)
 
     QNetworkAccessManager nam;
     if (options->command == QLatin1String("issues") || options->command == QLatin1String("dashboard")) {
-        err(QStringLiteral("\"%1\" is not available in this build").arg(options->command));
-        return ExitCode::failure;
+        RepoActivityCommand command(*options, *env, &nam);
+        command.start();
+        return app.exec();
     }
     PullRequestCommand command(*options, *env, &nam);
     command.start();

@@ -1,3 +1,4 @@
+#include "core/activity_records.h"
 #include "core/json_reader.h"
 #include "core/pull_request.h"
 #include "support/world.h"
@@ -216,4 +217,64 @@ TEST_F(CliTest, StoredAccountsAndTheProfileStayAsTheyWere)
     while (it.hasNext())
         created.append(it.next());
     EXPECT_TRUE(created.isEmpty()) << created.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(CliTest, IssuesAndDashboardForTheGivenRepositories)
+{
+    fh::Scenario s = sampleWorld();
+    fh::Issue bug;
+    bug.id = 901;
+    bug.number = 41;
+    bug.title = QStringLiteral("Crash on start");
+    bug.author = QStringLiteral("alice");
+    bug.labels = {QStringLiteral("bug")};
+    bug.comments = 2;
+    bug.state = QStringLiteral("open");
+    bug.createdAt = utc("2026-12-01T08:00:00Z");
+    bug.updatedAt = utc("2026-12-04T08:00:00Z");
+    fh::Issue docs = bug;
+    docs.id = 902;
+    docs.number = 42;
+    docs.title = QStringLiteral("Document the API");
+    docs.labels = {};
+    docs.updatedAt = utc("2026-12-05T08:00:00Z");
+    s.repository(QStringLiteral("acme/api"))->issues = {bug};
+    s.repository(QStringLiteral("acme/web"))->issues = {docs};
+    s.repository(QStringLiteral("acme/api"))->environments = {fh::Environment{1, QStringLiteral("production"), utc("2026-01-01T00:00:00Z")}};
+    start(s);
+
+    Result r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"),
+                     {QStringLiteral("issues"), QStringLiteral("--json"), QStringLiteral("--repo"), QStringLiteral("acme/api"),
+                      QStringLiteral("--repo"), QStringLiteral("acme/web")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonArray issues = parseJsonArray(r.out.toUtf8());
+    ASSERT_EQ(issues.size(), 2);
+    const norvane::GitHubIssue newest = gitHubIssueFromJson(issues.at(0).toObject());
+    EXPECT_EQ(newest.id, QStringLiteral("issue-acme/web-902")); // newest update first
+    EXPECT_EQ(newest.updatedAt, utc("2026-12-05T08:00:00Z"));
+    const norvane::GitHubIssue older = gitHubIssueFromJson(issues.at(1).toObject());
+    EXPECT_EQ(older.labels, QStringList{QStringLiteral("bug")});
+    EXPECT_EQ(older.author, QStringLiteral("alice"));
+
+    r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"),
+              {QStringLiteral("dashboard"), QStringLiteral("--json"), QStringLiteral("--repo"), QStringLiteral("acme/api")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonArray cards = parseJsonArray(r.out.toUtf8());
+    ASSERT_EQ(cards.size(), 1);
+    const QJsonObject card = cards.at(0).toObject();
+    EXPECT_EQ(card.value(QStringLiteral("repository")).toString(), QStringLiteral("acme/api"));
+    EXPECT_EQ(card.value(QStringLiteral("openPRCount")).toInt(), 3);
+    EXPECT_EQ(card.value(QStringLiteral("environments")).toArray(), QJsonArray{QStringLiteral("production")});
+    EXPECT_FALSE(card.contains(QStringLiteral("lastCommitAt"))); // no commits: the key is left out
+    EXPECT_EQ(card.value(QStringLiteral("recentDeploys")).toArray().size(), 0);
+
+    // Nothing watched and no --repo: a hint, not an error.
+    r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), {QStringLiteral("issues")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("No watched repositories")));
+
+    // A rejected token.
+    r = runAs(QStringLiteral("me"), QStringLiteral("revoked"), {QStringLiteral("issues"), QStringLiteral("--repo"), QStringLiteral("acme/api")});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, QStringLiteral("norvane: Token expired. Re-authenticate in Settings.\n"));
 }
