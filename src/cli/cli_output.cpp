@@ -34,6 +34,29 @@ QString flags(const PullRequest& pr)
     return out.join(QLatin1Char(','));
 }
 
+// Lays out rows in columns two blanks apart; the last column is never padded.
+QString formatTable(const QList<QStringList>& rows, const QList<bool>& rightAligned)
+{
+    QList<int> widths(rightAligned.size(), 0);
+    for (const QStringList& row : rows) {
+        for (int c = 0; c < row.size() - 1; ++c)
+            widths[c] = std::max(widths[c], int(row[c].size()));
+    }
+    QString out;
+    for (const QStringList& row : rows) {
+        QStringList cells;
+        for (int c = 0; c < row.size(); ++c) {
+            const bool last = c == row.size() - 1;
+            if (last)
+                cells.append(row[c]);
+            else
+                cells.append(rightAligned[c] ? row[c].rightJustified(widths[c]) : row[c].leftJustified(widths[c]));
+        }
+        out += cells.join(QStringLiteral("  ")) + QLatin1Char('\n');
+    }
+    return out;
+}
+
 QString countsLine(const StatusReport& report, const QString& separator)
 {
     QStringList parts;
@@ -48,31 +71,13 @@ QString pullRequestTable(const QList<PullRequest>& prs)
 {
     if (prs.isEmpty())
         return QStringLiteral("No open pull requests.\n");
-    int numberWidth = 1, repoWidth = 10, verdictWidth = 8, ciWidth = 2, flagWidth = 5;
+    QList<QStringList> rows{{QStringLiteral("#"), QStringLiteral("REPOSITORY"), QStringLiteral("REVIEW"),
+                             QStringLiteral("CI"), QStringLiteral("FLAGS"), QStringLiteral("TITLE")}};
     for (const PullRequest& pr : prs) {
-        numberWidth = std::max(numberWidth, int(QString::number(pr.number).size()) + 1);
-        repoWidth = std::max(repoWidth, int(pr.repository.size()));
-        verdictWidth = std::max(verdictWidth, int(verdict(pr.approvalStatus).size()));
-        ciWidth = std::max(ciWidth, int(ci(pr.ciStatus).size()));
-        flagWidth = std::max(flagWidth, int(flags(pr).size()));
+        rows.append({QLatin1Char('#') + QString::number(pr.number), pr.repository, verdict(pr.approvalStatus),
+                     ci(pr.ciStatus), flags(pr), pr.title});
     }
-    const auto row = [&](const QString& n, const QString& repo, const QString& v, const QString& c, const QString& f,
-                         const QString& title) {
-        return QStringLiteral("%1  %2  %3  %4  %5  %6\n")
-            .arg(n, numberWidth)
-            .arg(repo, -repoWidth)
-            .arg(v, -verdictWidth)
-            .arg(c, -ciWidth)
-            .arg(f, -flagWidth)
-            .arg(title);
-    };
-    QString out = row(QStringLiteral("#"), QStringLiteral("REPOSITORY"), QStringLiteral("REVIEW"), QStringLiteral("CI"),
-                      QStringLiteral("FLAGS"), QStringLiteral("TITLE"));
-    for (const PullRequest& pr : prs) {
-        out += row(QLatin1Char('#') + QString::number(pr.number), pr.repository, verdict(pr.approvalStatus),
-                   ci(pr.ciStatus), flags(pr), pr.title);
-    }
-    return out;
+    return formatTable(rows, {true, false, false, false, false, false});
 }
 
 QByteArray pullRequestsJson(const QList<PullRequest>& prs)
@@ -87,30 +92,16 @@ QString issueTable(const QList<GitHubIssue>& issues)
 {
     if (issues.isEmpty())
         return QStringLiteral("No open issues.\n");
-    int numberWidth = 2, repoWidth = 10, authorWidth = 6;
-    for (const GitHubIssue& issue : issues) {
-        numberWidth = std::max(numberWidth, int(QString::number(issue.number).size()) + 1);
-        repoWidth = std::max(repoWidth, int(issue.repository.size()));
-        authorWidth = std::max(authorWidth, int(issue.author.value_or(QStringLiteral("-")).size()));
-    }
-    QString out = QStringLiteral("%1  %2  %3  %4  %5\n")
-                      .arg(QStringLiteral("#"), numberWidth)
-                      .arg(QStringLiteral("REPOSITORY"), -repoWidth)
-                      .arg(QStringLiteral("AUTHOR"), -authorWidth)
-                      .arg(QStringLiteral("COMMENTS"))
-                      .arg(QStringLiteral("TITLE"));
+    QList<QStringList> rows{{QStringLiteral("#"), QStringLiteral("REPOSITORY"), QStringLiteral("AUTHOR"),
+                             QStringLiteral("COMMENTS"), QStringLiteral("TITLE")}};
     for (const GitHubIssue& issue : issues) {
         QString title = issue.title;
         if (!issue.labels.isEmpty())
             title += QStringLiteral(" [") + issue.labels.join(QStringLiteral(", ")) + QLatin1Char(']');
-        out += QStringLiteral("%1  %2  %3  %4  %5\n")
-                   .arg(QLatin1Char('#') + QString::number(issue.number), numberWidth)
-                   .arg(issue.repository, -repoWidth)
-                   .arg(issue.author.value_or(QStringLiteral("-")), -authorWidth)
-                   .arg(issue.commentCount, 8)
-                   .arg(title);
+        rows.append({QLatin1Char('#') + QString::number(issue.number), issue.repository,
+                     issue.author.value_or(QStringLiteral("-")), QString::number(issue.commentCount), title});
     }
-    return out;
+    return formatTable(rows, {true, false, false, true, false});
 }
 
 QByteArray issuesJson(const QList<GitHubIssue>& issues)
