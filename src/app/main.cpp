@@ -1,14 +1,76 @@
 #include "cli/command_line.h"
+#include "core/github_account.h"
+#include "core/json_reader.h"
+#include "core/stored_encoding.h"
+#include "github/github_service.h"
+#include "github/http_session.h"
 #include "platform/app_identity.h"
+#include "platform/dbus_notifier.h"
 #include "platform/debug_log.h"
+#include "platform/fallback_notifier.h"
+#include "platform/keychain_service.h"
+#include "platform/preferences.h"
+#include "platform/tray_message_notifier.h"
+#include "platform/url_opener.h"
+#include "ui/app_delegate.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdio>
 
 using namespace norvane;
+
+namespace {
+
+struct Options {
+    QString apiURL = GitHubService::defaultBaseURL();
+    QString webURL = GitHubService::defaultWebURL();
+    std::optional<QString> profile;
+    std::optional<QString> account;
+    std::optional<int> quitAfterSeconds;
+};
+
+// Signs `login` in for this run with a token that lives only in memory: the account is recorded in the
+// (throw-away) profile, the token never reaches the system keychain.
+void signInForThisRun(Preferences& preferences, InMemoryKeychainService& keychain, const QString& login,
+                      const QString& token)
+{
+    const QString key = QStringLiteral("github_accounts");
+    QList<GitHubAccount> accounts;
+    if (const auto stored = preferences.data(key)) {
+        try {
+            accounts = gitHubAccountsFromJson(parseJsonArray(*stored));
+        } catch (const DecodeError&) {
+            accounts.clear();
+        }
+    }
+    auto existing = std::find_if(accounts.begin(), accounts.end(),
+                                 [&](const GitHubAccount& a) { return a.username == login; });
+    if (existing == accounts.end()) {
+        accounts.append(GitHubAccount{QUuid::createUuid(), login,
+                                      QStringLiteral("github_token_") + uuidText(QUuid::createUuid()), std::nullopt});
+        existing = std::prev(accounts.end());
+        preferences.setData(key, QJsonDocument(toJson(accounts)).toJson(QJsonDocument::Compact));
+    }
+    keychain.storage()->insert_or_assign(existing->tokenIdentifier, token);
+}
+
+bool hasDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+           qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -19,29 +81,117 @@ int main(int argc, char* argv[])
     if (cli::isCommand(arguments))
         return cli::run(argc, argv);
 
-    QCoreApplication app(argc, argv);
+    // Parsed before any application object exists, so --version and --help work without a display.
     const AppIdentity identity = AppIdentity::current();
-    QCoreApplication::setOrganizationName(QStringLiteral("Norvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("Norvane"));
-    QCoreApplication::setApplicationVersion(identity.version);
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Keeps you on top of your GitHub pull requests."));
-    parser.addHelpOption();
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Print this help and exit."));
     const QCommandLineOption versionOption(QStringLiteral("version"), QStringLiteral("Print the version and exit."));
-    parser.addOption(versionOption);
-    parser.process(app);
-
+    const QCommandLineOption apiOption(QStringLiteral("api-url"),
+                                       QStringLiteral("GitHub REST API address (default: %1).")
+                                           .arg(GitHubService::defaultBaseURL()),
+                                       QStringLiteral("url"));
+    const QCommandLineOption webOption(QStringLiteral("web-url"),
+                                       QStringLiteral("GitHub web address (default: %1).").arg(GitHubService::defaultWebURL()),
+                                       QStringLiteral("url"));
+    const QCommandLineOption profileOption(QStringLiteral("profile"),
+                                           QStringLiteral("Keep preferences in DIR instead of the user's own."),
+                                           QStringLiteral("dir"));
+    const QCommandLineOption accountOption(
+        QStringLiteral("account"),
+        QStringLiteral("With --profile: sign LOGIN in for this run with the token in NORVANE_TOKEN, kept in memory "
+                       "only (never in the keychain)."),
+        QStringLiteral("login"));
+    const QCommandLineOption quitAfterOption(QStringLiteral("quit-after"),
+                                             QStringLiteral("Quit after SECONDS (scripted runs)."),
+                                             QStringLiteral("seconds"));
+    parser.addOptions({helpOption, versionOption, apiOption, webOption, profileOption, accountOption, quitAfterOption});
+    const auto fail = [](const QString& message) {
+        std::fprintf(stderr, "norvane: %s\n", qPrintable(message));
+        return 2;
+    };
+    if (!parser.parse(arguments))
+        return fail(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        QTextStream(stdout) << parser.helpText();
+        return 0;
+    }
     if (parser.isSet(versionOption)) {
         QTextStream(stdout) << "Norvane " << identity.version << " (" << identity.build << ")\n";
         return 0;
     }
 
-    const bool debug = isDebugMode();
-    qInfo().noquote() << QStringLiteral("🚀 Norvane starting up - Debug mode: ") +
-                             (debug ? QStringLiteral("true") : QStringLiteral("false"));
-    if (debug)
-        qInfo().noquote() << QStringLiteral("✅ Debug mode is ENABLED");
+    Options options;
+    if (parser.isSet(apiOption))
+        options.apiURL = parser.value(apiOption);
+    if (parser.isSet(webOption))
+        options.webURL = parser.value(webOption);
+    if (parser.isSet(profileOption))
+        options.profile = parser.value(profileOption);
+    if (parser.isSet(accountOption)) {
+        if (!options.profile)
+            return fail(QStringLiteral("--account needs --profile, so the account stays out of your own preferences"));
+        if (qEnvironmentVariable("NORVANE_TOKEN").isEmpty())
+            return fail(QStringLiteral("--account needs the token in the NORVANE_TOKEN environment variable"));
+        options.account = parser.value(accountOption);
+    }
+    if (parser.isSet(quitAfterOption)) {
+        bool ok = false;
+        const int seconds = parser.value(quitAfterOption).toInt(&ok);
+        if (!ok || seconds < 0)
+            return fail(QStringLiteral("--quit-after takes a non-negative number of seconds"));
+        options.quitAfterSeconds = seconds;
+    }
+    if (!hasDisplay())
+        return fail(QStringLiteral("no display to show the tray icon on (set DISPLAY, or QT_QPA_PLATFORM=offscreen)"));
+
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+    QCoreApplication::setApplicationVersion(identity.version);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
+
+    QNetworkAccessManager network;
+    const HttpSession session(&network);
+    std::shared_ptr<Preferences> preferences;
+    if (options.profile)
+        preferences = SettingsPreferences::forProfile(*options.profile);
+    else
+        preferences = SettingsPreferences::forUser();
+    std::shared_ptr<KeychainService> keychain;
+    if (options.account) {
+        auto memory = std::make_shared<InMemoryKeychainService>();
+        signInForThisRun(*preferences, *memory, *options.account, qEnvironmentVariable("NORVANE_TOKEN"));
+        keychain = memory;
+    } else {
+        keychain = std::make_shared<SystemKeychainService>();
+    }
+    std::optional<QString> pollOverride;
+    if (qEnvironmentVariableIsSet("NORVANE_POLL_INTERVAL_SECS"))
+        pollOverride = qEnvironmentVariable("NORVANE_POLL_INTERVAL_SECS");
+
+    ui::AppDelegate::Dependencies deps{
+        PRViewModel::Dependencies{GitHubService(session, options.apiURL), keychain, preferences, nullptr, identity,
+                                  nullptr, pollOverride, isDebugMode(), options.webURL, {}},
+        [](QSystemTrayIcon* icon) -> std::shared_ptr<Notifier> {
+            DBusNotifier::Options notifierOptions;
+            notifierOptions.desktopEntry = QString::fromLatin1(kApplicationId);
+            return std::make_shared<FallbackNotifier>(std::make_shared<DBusNotifier>(notifierOptions),
+                                                      std::make_shared<TrayMessageNotifier>(icon));
+        },
+        std::make_shared<DesktopUrlOpener>(),
+        {},
+        {},
+        {},
+        {},
+    };
+    ui::AppDelegate delegate(std::move(deps));
+    delegate.applicationDidFinishLaunching();
+    if (options.quitAfterSeconds)
+        QTimer::singleShot(*options.quitAfterSeconds * 1000, &app, &QCoreApplication::quit);
+
+    const int status = app.exec();
     processDebugLogger().waitUntilIdle();
-    return 0;
+    return status;
 }

@@ -1,0 +1,278 @@
+#include "ui/app_delegate.h"
+
+#include "platform/debug_log.h"
+#include "platform/keychain_service.h"
+#include "platform/notifier.h"
+#include "platform/preferences.h"
+#include "platform/url_opener.h"
+#include "ui/content_view.h"
+#include "ui/panel_window.h"
+#include "ui/paw_icon.h"
+#include "ui/theme.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSaveFile>
+#include <QScreen>
+#include <QStringDecoder>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+
+namespace norvane::ui {
+
+namespace {
+
+const QString kAccountsKey = QStringLiteral("github_accounts");
+
+QString quotedList(const QStringList& keys)
+{
+    QStringList quoted;
+    for (const QString& key : keys)
+        quoted.append(QLatin1Char('"') + key + QLatin1Char('"'));
+    return QLatin1Char('[') + quoted.join(QStringLiteral(", ")) + QLatin1Char(']');
+}
+
+QString permissionLine(NotificationPermission permission)
+{
+    switch (permission) {
+    case NotificationPermission::NotDetermined:
+        return QStringLiteral("   → Not determined (will prompt)");
+    case NotificationPermission::Denied:
+        return QStringLiteral("   → Denied (user must enable in System Settings)");
+    case NotificationPermission::Authorized:
+        return QStringLiteral("   → Authorized ✅");
+    }
+    return QStringLiteral("   → Unknown status");
+}
+
+} // namespace
+
+QString debugReport(const Preferences& preferences, const AppIdentity& identity)
+{
+    const QString location = preferences.location();
+    const QStringList keys = preferences.keys();
+    // The store "exists" when its file does, or, for a store without a file, when it holds anything.
+    const bool found = identity.bundleIdentifier && (location.isEmpty() ? !keys.isEmpty() : QFileInfo::exists(location));
+    QString report = QStringLiteral("=== Norvane Debug ===\nBundle ID: ") +
+                     identity.bundleIdentifier.value_or(QStringLiteral("nil")) + QStringLiteral("\nUserDefaults domain: ") +
+                     (found ? QStringLiteral("found") : QStringLiteral("not found")) + QStringLiteral("\nAll keys: ") +
+                     quotedList(keys) + QLatin1Char('\n');
+    if (const auto accounts = preferences.data(kAccountsKey)) {
+        report += QStringLiteral("github_accounts: %1 bytes\n").arg(accounts->size());
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString text = decoder.decode(*accounts);
+        if (!decoder.hasError())
+            report += QStringLiteral("Raw content: ") + text.left(200) + QLatin1Char('\n');
+    } else {
+        report += QStringLiteral("github_accounts: NOT FOUND\n");
+    }
+    return report;
+}
+
+AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
+    : QObject(parent), m_deps(std::move(dependencies)), m_identity(m_deps.model.identity),
+      m_debugMode(m_deps.model.debugMode), m_print(m_deps.model.printLine),
+      m_preferences(m_deps.model.preferences)
+{
+    if (!m_print)
+        m_print = [](const QString& line) { norvane::printLine(line); };
+    if (!m_deps.trayAvailable)
+        m_deps.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!m_deps.quit)
+        m_deps.quit = [] { QCoreApplication::quit(); };
+    if (m_deps.desktopDirectory.isEmpty())
+        m_deps.desktopDirectory = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    // The icon exists from the start so a notifier can fall back to its balloon messages; it is shown
+    // only once the engine is up.
+    m_tray = new QSystemTrayIcon(this);
+}
+
+AppDelegate::~AppDelegate()
+{
+    // The panel's screens observe the engine: they go first.
+    delete m_panel;
+    delete m_menu;
+}
+
+void AppDelegate::print(const QString& line) const
+{
+    m_print(line);
+}
+
+ContentView* AppDelegate::contentView() const
+{
+    return m_panel ? m_panel->content() : nullptr;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    // There is no software updater to start on this platform: "Check for Updates…" comes from the caller.
+    qInfo().noquote() << QStringLiteral("🚀 Norvane starting up - Debug mode: ") +
+                             (m_debugMode ? QStringLiteral("true") : QStringLiteral("false"));
+    if (m_debugMode)
+        qInfo().noquote() << QStringLiteral("✅ Debug mode is ENABLED");
+    debugUserDefaults();
+
+    m_notifier = m_deps.makeNotifier ? m_deps.makeNotifier(m_tray) : std::make_shared<RecordingNotifier>();
+    setUpNotifications();
+
+    PRViewModel::Dependencies modelDeps = std::move(m_deps.model);
+    modelDeps.notifier = m_notifier;
+    const QString webBaseURL = modelDeps.webBaseURL;
+    m_viewModel = std::make_unique<PRViewModel>(std::move(modelDeps));
+
+    m_usesTray = m_deps.trayAvailable();
+    if (m_usesTray) {
+        updateMenuBarIcon();
+        createContextMenu();
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger)
+                togglePanel();
+        });
+        m_tray->setToolTip(QStringLiteral("Norvane"));
+        m_tray->show();
+    } else {
+        print(QStringLiteral("⚠️ No system tray available - showing Norvane in a window"));
+    }
+
+    // A popup needs a tray to hang from and a platform that lets us place windows.
+    const bool canPlace = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    auto* content = new ContentView({m_viewModel.get(), m_deps.urlOpener.get(), webBaseURL, m_debugMode});
+    m_panel = new PanelWindow(content, m_usesTray && canPlace ? PanelWindow::Mode::popup : PanelWindow::Mode::window);
+    QApplication::setQuitOnLastWindowClosed(!m_usesTray);
+
+    connect(m_viewModel.get(), &PRViewModel::pullRequestsChanged, this, [this] { updateMenuBarIcon(); });
+
+    m_viewModel->loadAccounts();
+    m_viewModel->startPolling();
+    if (!m_usesTray)
+        showPanel();
+}
+
+void AppDelegate::setUpNotifications()
+{
+    if (!m_identity.bundleIdentifier) {
+        print(QStringLiteral("⚠️ No bundle identifier - notifications will not work"));
+        return;
+    }
+    connect(m_notifier.get(), &Notifier::activated, this, &AppDelegate::handleNotificationClick);
+    reportPermission(QPointer<AppDelegate>(this), m_notifier);
+}
+
+QCoro::Task<> AppDelegate::reportPermission(QPointer<AppDelegate> self, std::shared_ptr<Notifier> notifier)
+{
+    const AuthorizationAnswer answer = co_await notifier->requestAuthorization();
+    if (!self)
+        co_return;
+    if (answer.granted)
+        self->print(QStringLiteral("✅ Notification permission granted"));
+    else if (answer.error)
+        self->print(QStringLiteral("❌ Notification permission error: ") + *answer.error);
+    else
+        self->print(QStringLiteral("⚠️ Notification permission denied by user"));
+
+    const NotificationPermission status = co_await notifier->permissionStatus();
+    if (!self)
+        co_return;
+    self->print(QStringLiteral("📋 Notification settings: %1").arg(int(status)));
+    self->print(permissionLine(status));
+}
+
+void AppDelegate::handleNotificationClick(const QString& prUrl)
+{
+    // The pull request is not marked seen: the user only looked at the notification.
+    if (webAddress(prUrl) && m_deps.urlOpener)
+        m_deps.urlOpener->open(prUrl);
+}
+
+void AppDelegate::updateMenuBarIcon()
+{
+    if (!m_viewModel)
+        return;
+    const Badge badge = badgeFor(m_viewModel->pullRequests());
+    const QPalette palette = QApplication::palette();
+    const auto badgeTint = themeColor(badge.color);
+    const QColor badgeColor = badgeTint ? color(*badgeTint, palette) : QColor();
+    const qreal dpr = qApp->devicePixelRatio();
+    m_iconImage = trayIconImage(badge, color(ThemeColor::primary, palette), badgeColor, dpr);
+    m_tray->setIcon(QIcon(QPixmap::fromImage(m_iconImage)));
+}
+
+void AppDelegate::createContextMenu()
+{
+    m_menu = new QMenu();
+    QAction* refresh = m_menu->addAction(QStringLiteral("Refresh"));
+    refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(refresh, &QAction::triggered, this, [this] { m_viewModel->refresh(); });
+    QAction* settings = m_menu->addAction(QStringLiteral("Settings..."));
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(settings, &QAction::triggered, this, [this] {
+        showPanel();
+        m_viewModel->setShowSettings(true);
+    });
+    if (m_deps.checkForUpdates) {
+        QAction* updates = m_menu->addAction(QStringLiteral("Check for Updates…"));
+        updates->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+        connect(updates, &QAction::triggered, this, [this] { m_deps.checkForUpdates(); });
+    }
+    m_menu->addSeparator();
+    QAction* quit = m_menu->addAction(QStringLiteral("Quit Norvane"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, [this] { m_deps.quit(); });
+    // Some desktops show a tray icon only once it has a menu.
+    m_tray->setContextMenu(m_menu);
+}
+
+void AppDelegate::togglePanel()
+{
+    if (!m_panel)
+        return;
+    // A click on the icon while the popup is open first closes the popup (the press lands outside it);
+    // that same click must not open it again.
+    if (m_panel->isVisible() || m_panel->justClosed())
+        closePanel();
+    else
+        showPanel();
+}
+
+void AppDelegate::showPanel()
+{
+    if (!m_panel)
+        return;
+    if (m_panel->mode() == PanelWindow::Mode::popup) {
+        const QPoint pointer = QCursor::pos();
+        const QRect icon = m_tray->geometry();
+        QScreen* screen = QGuiApplication::screenAt(icon.isEmpty() ? pointer : icon.center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), m_panel->size());
+        m_panel->showAt(panelGeometry(icon, pointer, m_panel->size(), area));
+    } else {
+        m_panel->showAt({});
+    }
+}
+
+void AppDelegate::closePanel()
+{
+    if (m_panel)
+        m_panel->hide();
+}
+
+void AppDelegate::debugUserDefaults()
+{
+    if (!m_debugMode || !m_preferences)
+        return;
+    const QString report = debugReport(*m_preferences, m_identity);
+    debugLog(QStringLiteral("UserDefaults"), report);
+    // Failures are of no consequence: this is a diagnostic aid.
+    QSaveFile file(QDir(m_deps.desktopDirectory).filePath(QStringLiteral("norvane_debug.txt")));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(report.toUtf8());
+        file.commit();
+    }
+}
+
+} // namespace norvane::ui

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "models/pr_view_model.h"
+#include "platform/app_identity.h"
+
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace norvane {
+class Notifier;
+class Preferences;
+class UrlOpener;
+} // namespace norvane
+
+namespace norvane::ui {
+
+class ContentView;
+class PanelWindow;
+
+// The tray shell: starts the app in its fixed order, keeps the tray icon's badge in step with the
+// pull-request list, opens and closes the panel, offers the context menu and opens the pull request of a
+// clicked notification.
+class AppDelegate final : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Dependencies {
+        // The engine's services; its notifier is the one `makeNotifier` builds.
+        PRViewModel::Dependencies model;
+        // Builds the notifier once the tray icon exists (balloon messages need it as a fallback).
+        std::function<std::shared_ptr<Notifier>(QSystemTrayIcon*)> makeNotifier;
+        std::shared_ptr<UrlOpener> urlOpener;
+        // Where the debug report goes; default: the desktop folder.
+        QString desktopDirectory;
+        // Default: whether the desktop has a system tray.
+        std::function<bool()> trayAvailable;
+        // The updater's "check now"; without one the menu has no "Check for Updates…".
+        std::function<void()> checkForUpdates;
+        // Default: quits the application.
+        std::function<void()> quit;
+    };
+
+    explicit AppDelegate(Dependencies dependencies, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Start-up, in order: banner, debug report, notifications, the engine, the tray icon, the panel, the
+    // badge subscription, the accounts and the poll.
+    void applicationDidFinishLaunching();
+
+    void togglePanel();
+    void showPanel();
+    void closePanel();
+    // A click on a delivered notification: opens its address when it is a web address.
+    void handleNotificationClick(const QString& prUrl);
+    void debugUserDefaults();
+
+    // The parts, for tests.
+    PRViewModel* viewModel() const { return m_viewModel.get(); }
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    QMenu* contextMenu() const { return m_menu; }
+    PanelWindow* panel() const { return m_panel; }
+    ContentView* contentView() const;
+    bool usesTray() const { return m_usesTray; }
+    // The icon as last drawn, at the screen's pixel density.
+    const QImage& iconImage() const { return m_iconImage; }
+
+private:
+    void setUpNotifications();
+    void updateMenuBarIcon();
+    void createContextMenu();
+    void print(const QString& line) const;
+    static QCoro::Task<> reportPermission(QPointer<AppDelegate> self, std::shared_ptr<Notifier> notifier);
+
+    Dependencies m_deps;
+    const AppIdentity m_identity;
+    const bool m_debugMode;
+    std::function<void(const QString&)> m_print;
+    std::shared_ptr<Preferences> m_preferences;
+    std::shared_ptr<Notifier> m_notifier;
+    std::unique_ptr<PRViewModel> m_viewModel;
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_menu = nullptr;
+    PanelWindow* m_panel = nullptr;
+    bool m_usesTray = false;
+    QImage m_iconImage;
+};
+
+// The text `debugUserDefaults` logs and writes: the application id, whether the store exists, every key
+// and the stored accounts' first bytes (logins and token identifiers, never tokens).
+QString debugReport(const Preferences& preferences, const AppIdentity& identity);
+
+} // namespace norvane::ui

@@ -1,0 +1,373 @@
+#include "ui/content_view.h"
+
+#include "models/pr_view_model.h"
+#include "platform/url_opener.h"
+#include "ui/controls.h"
+#include "ui/pr_tab.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace norvane::ui {
+
+QString rawValue(AppTab tab)
+{
+    switch (tab) {
+    case AppTab::prs:
+        return QStringLiteral("PRs");
+    case AppTab::issues:
+        return QStringLiteral("Issues");
+    case AppTab::dashboard:
+        return QStringLiteral("Dashboard");
+    case AppTab::settings:
+        break;
+    }
+    return QStringLiteral("settings");
+}
+
+namespace {
+
+// How the desktop writes a shortcut: "Ctrl+1" here, "⌘1" on a Mac.
+QString shortcutText(const QKeySequence& sequence)
+{
+    return sequence.toString(QKeySequence::NativeText);
+}
+
+QFrame* divider(QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    line->setForegroundRole(QPalette::Mid);
+    return line;
+}
+
+// A filled button in the accent colour: the one thing to do on the welcome screen.
+class ProminentButton final : public QPushButton
+{
+public:
+    ProminentButton(Symbol symbol, const QString& text, QWidget* parent) : QPushButton(text, parent), m_symbol(symbol)
+    {
+        setCursor(Qt::PointingHandCursor);
+        setFont(textFont(TextStyle::body, QFont::Medium));
+    }
+    QSize sizeHint() const override
+    {
+        const QFontMetrics metrics(font());
+        return QSize(metrics.horizontalAdvance(text()) + 16 + 6 + 32, metrics.height() + 16);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor fill = color(ThemeColor::accent, palette());
+        if (isDown())
+            fill = fill.darker(115);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(fill);
+        painter.drawRoundedRect(QRectF(rect()), 7, 7);
+        const QColor ink = palette().color(QPalette::HighlightedText);
+        const QFontMetrics metrics(font());
+        const int content = 16 + 6 + metrics.horizontalAdvance(text());
+        int x = (width() - content) / 2;
+        painter.drawPixmap(x, (height() - 16) / 2, symbolPixmap(m_symbol, ink, 16, devicePixelRatioF()));
+        x += 16 + 6;
+        painter.setPen(ink);
+        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    }
+
+private:
+    Symbol m_symbol;
+};
+
+} // namespace
+
+FooterButton::FooterButton(const QString& text, QWidget* parent) : QAbstractButton(parent)
+{
+    setText(text);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_Hover);
+}
+
+QSize FooterButton::sizeHint() const
+{
+    return QSize(100, QFontMetrics(textFont(TextStyle::subheadline)).height() + 14);
+}
+
+void FooterButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (underMouse())
+        painter.fillRect(rect(), withAlpha(color(ThemeColor::primary, palette()), 0.05));
+    painter.setFont(textFont(TextStyle::subheadline));
+    painter.setPen(color(ThemeColor::secondary, palette()));
+    painter.drawText(rect(), Qt::AlignCenter, text());
+}
+
+ContentView::ContentView(Dependencies dependencies, QWidget* parent)
+    : QWidget(parent), m_deps(std::move(dependencies)), m_model(*m_deps.model)
+{
+    setFixedSize(kWidth, kHeight);
+    setFocusPolicy(Qt::StrongFocus);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildTabBar());
+    column->addWidget(buildAccountRow());
+    column->addWidget(divider(this));
+
+    m_content = new QStackedWidget(this);
+    m_prTab = new PullRequestTab(m_model, *m_deps.urlOpener, m_content);
+    // The other tabs' screens arrive with their models; until then each says what it will hold.
+    m_tabPages = {m_prTab, placeholder(QStringLiteral("Issues of your watched repositories")),
+                  placeholder(QStringLiteral("Dashboard of your watched repositories")),
+                  placeholder(QStringLiteral("Settings"))};
+    for (QWidget* page : m_tabPages)
+        m_content->addWidget(page);
+    m_welcome = buildWelcome();
+    m_content->addWidget(m_welcome);
+    column->addWidget(m_content, 1);
+
+    m_footer = new FooterButton(QStringLiteral("Open GitHub..."), this);
+    connect(m_footer, &QAbstractButton::clicked, this, [this] { m_deps.urlOpener->open(m_deps.webBaseURL); });
+    m_footerDivider = divider(this);
+    column->addWidget(m_footerDivider);
+    column->addWidget(m_footer);
+
+    connect(&m_model, &PRViewModel::pullRequestsChanged, this, [this] { updateTabBar(); });
+    connect(&m_model, &PRViewModel::blockedRepositoriesChanged, this, [this] { updateTabBar(); });
+    connect(&m_model, &PRViewModel::accountsChanged, this, [this] {
+        updateAccounts();
+        updateContent();
+    });
+    connect(&m_model, &PRViewModel::selectedAccountChanged, this, [this] { updateAccounts(); });
+    connect(&m_model, &PRViewModel::showSettingsChanged, this, [this](bool show) {
+        // The shell's "Settings..." command: switch, then hand the flag back.
+        if (!show)
+            return;
+        setSelectedTab(AppTab::settings);
+        m_model.setShowSettings(false);
+    });
+
+    updateTabBar();
+    updateAccounts();
+    updateContent();
+    if (m_model.showSettings()) {
+        setSelectedTab(AppTab::settings);
+        m_model.setShowSettings(false);
+    }
+}
+
+QWidget* ContentView::buildTabBar()
+{
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(8, 8, 8, 8);
+    row->setSpacing(2);
+    for (int i = 0; i < kAllTabs.size(); ++i) {
+        const AppTab tab = kAllTabs[i];
+        auto* button = new PillButton(PillButton::Kind::tab, rawValue(tab), bar);
+        const QKeySequence keys(Qt::CTRL | Qt::Key(Qt::Key_1 + i));
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(rawValue(tab), shortcutText(keys)));
+        connect(button, &QAbstractButton::clicked, this, [this, tab] { setSelectedTab(tab); });
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, tab] { setSelectedTab(tab); });
+        m_tabButtons.append(button);
+        row->addWidget(button);
+    }
+    row->addStretch();
+
+    const QKeySequence refreshKeys(Qt::CTRL | Qt::Key_R);
+    m_refreshButton = new SymbolButton(Symbol::arrowClockwise, ThemeColor::primary,
+                                       QStringLiteral("Refresh (%1)").arg(shortcutText(refreshKeys)), bar);
+    connect(m_refreshButton, &QToolButton::clicked, this, &ContentView::refreshVisibleTab);
+    connect(new QShortcut(refreshKeys, this), &QShortcut::activated, this, &ContentView::refreshVisibleTab);
+    row->addWidget(m_refreshButton);
+
+    if (m_deps.debugMode) {
+        auto* testData = new SymbolButton(Symbol::hammerFill, ThemeColor::primary, QStringLiteral("Load Test Data"), bar);
+        connect(testData, &QToolButton::clicked, this, [this] { m_model.loadTestData(); });
+        auto* testNotification = new SymbolButton(Symbol::bellBadgeFill, ThemeColor::primary,
+                                                  QStringLiteral("Send Test Notification"), bar);
+        connect(testNotification, &QToolButton::clicked, this, [this] { m_model.sendTestNotification(); });
+        m_debugButtons = {testData, testNotification};
+        row->addWidget(testData);
+        row->addWidget(testNotification);
+    }
+
+    const QKeySequence settingsKeys(Qt::CTRL | Qt::Key_Comma);
+    m_settingsButton = new SymbolButton(Symbol::gearshape, ThemeColor::primary,
+                                        QStringLiteral("Settings (%1)").arg(shortcutText(settingsKeys)), bar);
+    connect(m_settingsButton, &QToolButton::clicked, this, &ContentView::toggleSettings);
+    connect(new QShortcut(settingsKeys, this), &QShortcut::activated, this, &ContentView::toggleSettings);
+    row->addWidget(m_settingsButton);
+    return bar;
+}
+
+QWidget* ContentView::buildAccountRow()
+{
+    m_accountRow = new QWidget(this);
+    auto* row = new QHBoxLayout(m_accountRow);
+    row->setContentsMargins(12, 0, 12, 8);
+    row->addWidget(new ThemedLabel(QStringLiteral("Account:"), TextStyle::subheadline, ThemeColor::primary,
+                                   m_accountRow));
+    m_accountPicker = new QComboBox(m_accountRow);
+    m_accountPicker->setFocusPolicy(Qt::NoFocus);
+    connect(m_accountPicker, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < m_model.accounts().size())
+            m_model.setSelectedAccount(m_model.accounts()[index]);
+    });
+    row->addWidget(m_accountPicker);
+    row->addStretch();
+    return m_accountRow;
+}
+
+QWidget* ContentView::buildWelcome()
+{
+    auto* page = new QWidget(m_content);
+    auto* column = new QVBoxLayout(page);
+    column->setSpacing(12);
+    column->addStretch();
+    column->addWidget(new ThemedLabel(QStringLiteral("Welcome to Norvane"), TextStyle::title, ThemeColor::primary,
+                                      page, QFont::DemiBold),
+                      0, Qt::AlignHCenter);
+    column->addWidget(new ThemedLabel(QStringLiteral("Stay on top of GitHub pull requests right from your menu bar."),
+                                      TextStyle::body, ThemeColor::secondary, page),
+                      0, Qt::AlignHCenter);
+    m_signIn = new ProminentButton(Symbol::personBadgePlus, QStringLiteral("Sign in with GitHub"), page);
+    connect(m_signIn, &QPushButton::clicked, this, [this] {
+        setSelectedTab(AppTab::settings);
+        m_model.setTriggerAddAccount(true);
+    });
+    column->addWidget(m_signIn, 0, Qt::AlignHCenter);
+    auto* note = new QWidget(page);
+    auto* noteRow = new QHBoxLayout(note);
+    noteRow->setContentsMargins(0, 0, 0, 0);
+    noteRow->addWidget(new SymbolLabel(Symbol::checkmarkSealFill, ThemeColor::green, 12, note));
+    noteRow->addWidget(new ThemedLabel(QStringLiteral("Your token is stored securely in your system keychain."),
+                                       TextStyle::caption, ThemeColor::secondary, note));
+    column->addWidget(note, 0, Qt::AlignHCenter);
+    column->addStretch();
+    return page;
+}
+
+QWidget* ContentView::placeholder(const QString& text)
+{
+    auto* page = new QWidget(m_content);
+    auto* column = new QVBoxLayout(page);
+    column->addStretch();
+    column->addWidget(new ThemedLabel(text, TextStyle::callout, ThemeColor::secondary, page), 0, Qt::AlignHCenter);
+    column->addStretch();
+    return page;
+}
+
+void ContentView::setSelectedTab(AppTab tab)
+{
+    if (m_selectedTab == tab)
+        return;
+    m_selectedTab = tab;
+    updateTabBar();
+    updateAccounts();
+    updateContent();
+    Q_EMIT selectedTabChanged(tab);
+}
+
+void ContentView::toggleSettings()
+{
+    setSelectedTab(m_selectedTab == AppTab::settings ? AppTab::prs : AppTab::settings);
+}
+
+void ContentView::refreshVisibleTab()
+{
+    switch (m_selectedTab) {
+    case AppTab::prs:
+        m_model.refresh();
+        break;
+    case AppTab::issues:
+    case AppTab::dashboard:
+        // Their models refresh here once their screens exist.
+        break;
+    case AppTab::settings:
+        break;
+    }
+}
+
+QWidget* ContentView::currentContent() const
+{
+    return m_content->currentWidget();
+}
+
+void ContentView::updateTabBar()
+{
+    for (int i = 0; i < m_tabButtons.size(); ++i)
+        m_tabButtons[i]->setSelected(kAllTabs[i] == m_selectedTab);
+    m_tabButtons[int(AppTab::prs)]->setCount(m_model.countForFilter(PRFilter::all));
+    const bool settings = m_selectedTab == AppTab::settings;
+    m_settingsButton->setSymbol(settings ? Symbol::gearshapeFill : Symbol::gearshape,
+                                settings ? ThemeColor::accent : ThemeColor::primary);
+}
+
+void ContentView::updateAccounts()
+{
+    const QList<GitHubAccount>& accounts = m_model.accounts();
+    m_accountRow->setVisible(accounts.size() >= 2 && m_selectedTab != AppTab::settings);
+    QSignalBlocker blocker(m_accountPicker);
+    m_accountPicker->clear();
+    for (const GitHubAccount& account : accounts)
+        m_accountPicker->addItem(account.displayName());
+    int selected = -1;
+    if (const auto& current = m_model.selectedAccount()) {
+        for (int i = 0; i < accounts.size(); ++i) {
+            if (accounts[i].id == current->id)
+                selected = i;
+        }
+    }
+    m_accountPicker->setCurrentIndex(selected);
+}
+
+void ContentView::updateContent()
+{
+    const bool settings = m_selectedTab == AppTab::settings;
+    if (m_model.accounts().isEmpty() && !settings)
+        m_content->setCurrentWidget(m_welcome);
+    else
+        m_content->setCurrentWidget(m_tabPages[int(m_selectedTab)]);
+    m_footer->setVisible(!settings);
+    m_footerDivider->setVisible(!settings);
+}
+
+void ContentView::keyPressEvent(QKeyEvent* event)
+{
+    if (m_content->currentWidget() == m_prTab && m_prTab->handleKey(event->key(), event->modifiers()))
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+void ContentView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_appeared) {
+        m_appeared = true;
+        onAppear();
+    }
+}
+
+void ContentView::onAppear()
+{
+    // Opening the panel restarts the poll; the issues and dashboard models follow the account from here
+    // once they exist.
+    m_model.startPolling();
+}
+
+} // namespace norvane::ui

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QPushButton;
+class QStackedWidget;
+
+namespace norvane {
+class PRViewModel;
+class UrlOpener;
+} // namespace norvane
+
+namespace norvane::ui {
+
+class PillButton;
+class PullRequestTab;
+class SymbolButton;
+
+enum class AppTab { prs, issues, dashboard, settings };
+inline const QList<AppTab> kAllTabs{AppTab::prs, AppTab::issues, AppTab::dashboard, AppTab::settings};
+// Also the tab's label.
+QString rawValue(AppTab tab);
+
+// The full-width "Open GitHub..." link at the panel's foot.
+class FooterButton final : public QAbstractButton
+{
+    Q_OBJECT
+
+public:
+    FooterButton(const QString& text, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The panel: the tab bar, the account picker (two or more accounts), the visible tab and the footer.
+class ContentView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 560;
+    static constexpr int kHeight = 600;
+
+    struct Dependencies {
+        PRViewModel* model = nullptr;
+        UrlOpener* urlOpener = nullptr;
+        QString webBaseURL;     // the footer opens its home page
+        bool debugMode = false; // adds the test-data and test-notification buttons
+    };
+    explicit ContentView(Dependencies dependencies, QWidget* parent = nullptr);
+
+    AppTab selectedTab() const { return m_selectedTab; }
+    void setSelectedTab(AppTab tab);
+    // Refreshes what the visible tab shows; the settings tab has nothing to refresh.
+    void refreshVisibleTab();
+    void toggleSettings();
+
+    // The parts, for the shell and the tests.
+    PillButton* tabButton(AppTab tab) const { return m_tabButtons.value(int(tab)); }
+    SymbolButton* refreshButton() const { return m_refreshButton; }
+    SymbolButton* settingsButton() const { return m_settingsButton; }
+    const QList<SymbolButton*>& debugButtons() const { return m_debugButtons; }
+    QWidget* accountRow() const { return m_accountRow; }
+    QComboBox* accountPicker() const { return m_accountPicker; }
+    FooterButton* footerButton() const { return m_footer; }
+    PullRequestTab* pullRequestTab() const { return m_prTab; }
+    QWidget* welcomeView() const { return m_welcome; }
+    QPushButton* signInButton() const { return m_signIn; }
+    // The widget filling the content area now.
+    QWidget* currentContent() const;
+
+Q_SIGNALS:
+    void selectedTabChanged(norvane::ui::AppTab tab);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* buildTabBar();
+    QWidget* buildAccountRow();
+    QWidget* buildWelcome();
+    QWidget* placeholder(const QString& text);
+    void onAppear();
+    void updateTabBar();
+    void updateAccounts();
+    void updateContent();
+
+    Dependencies m_deps;
+    PRViewModel& m_model;
+    AppTab m_selectedTab = AppTab::prs;
+    bool m_appeared = false;
+
+    QList<PillButton*> m_tabButtons;
+    SymbolButton* m_refreshButton = nullptr;
+    QList<SymbolButton*> m_debugButtons;
+    SymbolButton* m_settingsButton = nullptr;
+    QWidget* m_accountRow = nullptr;
+    QComboBox* m_accountPicker = nullptr;
+    QStackedWidget* m_content = nullptr;
+    QWidget* m_welcome = nullptr;
+    QPushButton* m_signIn = nullptr;
+    PullRequestTab* m_prTab = nullptr;
+    QList<QWidget*> m_tabPages; // by AppTab
+    FooterButton* m_footer = nullptr;
+    QWidget* m_footerDivider = nullptr;
+};
+
+} // namespace norvane::ui

@@ -1,0 +1,241 @@
+#include "ui/controls.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QPainter>
+
+namespace norvane::ui {
+
+namespace {
+constexpr int kDot = 6;
+constexpr int kGap = 5;
+} // namespace
+
+PillButton::PillButton(Kind kind, const QString& label, QWidget* parent) : QAbstractButton(parent), m_kind(kind)
+{
+    setText(label);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void PillButton::setSelected(bool selected)
+{
+    if (m_selected == selected)
+        return;
+    m_selected = selected;
+    updateGeometry();
+    update();
+}
+
+void PillButton::setCount(int count)
+{
+    if (m_count == count)
+        return;
+    m_count = count;
+    updateGeometry();
+    update();
+}
+
+QString PillButton::visibleText() const
+{
+    return m_count >= 1 ? text() + QLatin1Char(' ') + QString::number(m_count) : text();
+}
+
+QFont PillButton::labelFont() const
+{
+    if (m_kind == Kind::tab)
+        return textFont(TextStyle::subheadline, m_selected ? QFont::DemiBold : QFont::Normal);
+    return textFont(TextStyle::subheadline);
+}
+
+QFont PillButton::countFont() const
+{
+    return textFont(m_kind == Kind::tab ? TextStyle::caption : TextStyle::subheadline);
+}
+
+QSize PillButton::sizeHint() const
+{
+    const QFontMetrics label(labelFont());
+    const int padX = m_kind == Kind::tab ? 8 : 6;
+    int width = 2 * padX + label.horizontalAdvance(text());
+    if (m_kind == Kind::filter)
+        width += kDot + kGap;
+    if (m_count >= 1)
+        width += kGap + QFontMetrics(countFont()).horizontalAdvance(QString::number(m_count));
+    return QSize(width, label.height() + 8);
+}
+
+void PillButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& pal = palette();
+    const QRectF bounds = rect();
+    if (m_kind == Kind::tab && m_selected) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(withAlpha(color(ThemeColor::accent, pal), 0.15));
+        painter.drawRoundedRect(bounds, 6, 6);
+    }
+    int x = m_kind == Kind::tab ? 8 : 6;
+    if (m_kind == Kind::filter) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_selected ? color(ThemeColor::accent, pal)
+                                    : withAlpha(color(ThemeColor::secondary, pal), 0.3));
+        painter.drawEllipse(QRectF(x, (height() - kDot) / 2.0, kDot, kDot));
+        x += kDot + kGap;
+    }
+    const QFont label = labelFont();
+    painter.setFont(label);
+    painter.setPen(color(m_selected ? ThemeColor::primary : ThemeColor::secondary, pal));
+    const int labelWidth = QFontMetrics(label).horizontalAdvance(text());
+    painter.drawText(QRect(x, 0, labelWidth, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    x += labelWidth + kGap;
+    if (m_count >= 1) {
+        painter.setFont(countFont());
+        painter.setPen(color(ThemeColor::secondary, pal));
+        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft,
+                         QString::number(m_count));
+    }
+}
+
+SymbolButton::SymbolButton(Symbol symbol, ThemeColor tint, const QString& help, QWidget* parent, int size)
+    : QToolButton(parent), m_symbol(symbol), m_tint(tint), m_size(size)
+{
+    setAutoRaise(true);
+    setToolTip(help);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setIconSize(QSize(size, size));
+    refreshIcon();
+}
+
+void SymbolButton::setSymbol(Symbol symbol, ThemeColor tint)
+{
+    m_symbol = symbol;
+    m_tint = tint;
+    refreshIcon();
+}
+
+void SymbolButton::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        refreshIcon();
+    QToolButton::changeEvent(event);
+}
+
+void SymbolButton::refreshIcon()
+{
+    setIcon(symbolIcon(m_symbol, color(m_tint, palette()), m_size));
+}
+
+MenuButton::MenuButton(QMenu* menu, QWidget* parent) : QAbstractButton(parent), m_menu(menu)
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (m_menu)
+            m_menu->popup(mapToGlobal(QPoint(0, height())));
+    });
+}
+
+void MenuButton::setLeading(std::optional<Symbol> symbol, ThemeColor tint)
+{
+    m_leading = symbol;
+    m_leadingTint = tint;
+    updateGeometry();
+    update();
+}
+
+QSize MenuButton::sizeHint() const
+{
+    const QFontMetrics metrics(textFont(TextStyle::subheadline));
+    const int icon = metrics.ascent();
+    int width = std::min(metrics.horizontalAdvance(text()), m_maxTextWidth) + 4 + icon;
+    if (m_leading)
+        width += icon + 4;
+    return QSize(width + 4, metrics.height() + 6);
+}
+
+void MenuButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QFont f = textFont(TextStyle::subheadline);
+    const QFontMetrics metrics(f);
+    const int icon = metrics.ascent();
+    const qreal dpr = devicePixelRatioF();
+    int x = 2;
+    if (m_leading) {
+        painter.drawPixmap(x, (height() - icon) / 2, symbolPixmap(*m_leading, color(m_leadingTint, palette()), icon, dpr));
+        x += icon + 4;
+    }
+    painter.setFont(f);
+    painter.setPen(color(ThemeColor::primary, palette()));
+    const int textRoom = std::max(0, width() - x - icon - 6);
+    const QString shown = metrics.elidedText(text(), Qt::ElideMiddle, textRoom);
+    painter.drawText(QRect(x, 0, textRoom, height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
+    x += metrics.horizontalAdvance(shown) + 4;
+    const int chevron = icon - 2;
+    painter.drawPixmap(x, (height() - chevron) / 2,
+                       symbolPixmap(Symbol::chevronDown, color(ThemeColor::secondary, palette()), chevron, dpr));
+}
+
+} // namespace norvane::ui
+
+namespace norvane::ui {
+
+ThemedLabel::ThemedLabel(const QString& text, TextStyle style, ThemeColor tint, QWidget* parent,
+                         QFont::Weight weight)
+    : QLabel(text, parent), m_tint(tint)
+{
+    setFont(ui::textFont(style, weight));
+    applyTint();
+}
+
+void ThemedLabel::setTint(ThemeColor tint)
+{
+    m_tint = tint;
+    applyTint();
+}
+
+void ThemedLabel::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
+        applyTint();
+}
+
+void ThemedLabel::applyTint()
+{
+    // Our own palette change below would bring us back here.
+    if (m_applying)
+        return;
+    m_applying = true;
+    // Only the text colour is our own; everything else keeps following the parent.
+    const QPalette inherited = parentWidget() ? parentWidget()->palette() : palette();
+    QPalette own;
+    own.setColor(QPalette::WindowText, color(m_tint, inherited));
+    setPalette(own);
+    m_applying = false;
+}
+
+SymbolLabel::SymbolLabel(Symbol symbol, ThemeColor tint, int size, QWidget* parent)
+    : QLabel(parent), m_symbol(symbol), m_tint(tint), m_size(size)
+{
+    setFixedSize(size, size);
+    refresh();
+}
+
+void SymbolLabel::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        refresh();
+}
+
+void SymbolLabel::refresh()
+{
+    setPixmap(symbolPixmap(m_symbol, color(m_tint, palette()), m_size, devicePixelRatioF()));
+}
+
+} // namespace norvane::ui

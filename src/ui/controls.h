@@ -1,0 +1,142 @@
+#pragma once
+
+#include "ui/icons.h"
+#include "ui/theme.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QToolButton>
+
+#include <optional>
+
+
+
+// The panel's small custom controls. Each paints itself from the theme, so it follows the palette.
+namespace norvane::ui {
+
+// A flat text button with an optional count: the tab bar's tabs and the filter row's tabs.
+class PillButton final : public QAbstractButton
+{
+    Q_OBJECT
+
+public:
+    enum class Kind {
+        tab,    // semibold when selected, on a tinted rounded background
+        filter, // a leading dot that takes the accent colour when selected
+    };
+    explicit PillButton(Kind kind, const QString& label, QWidget* parent = nullptr);
+
+    void setSelected(bool selected);
+    bool isSelected() const { return m_selected; }
+    // Shown after the label when at least 1.
+    void setCount(int count);
+    int count() const { return m_count; }
+    // The text shown, count included, as a screen reader would read it.
+    QString visibleText() const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QFont labelFont() const;
+    QFont countFont() const;
+
+    Kind m_kind;
+    bool m_selected = false;
+    int m_count = 0;
+};
+
+// A borderless icon button whose symbol and colour follow the palette.
+class SymbolButton final : public QToolButton
+{
+    Q_OBJECT
+
+public:
+    SymbolButton(Symbol symbol, ThemeColor tint, const QString& help, QWidget* parent = nullptr, int size = 14);
+    void setSymbol(Symbol symbol, ThemeColor tint);
+    Symbol symbol() const { return m_symbol; }
+    ThemeColor tint() const { return m_tint; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void refreshIcon();
+
+    Symbol m_symbol;
+    ThemeColor m_tint;
+    int m_size;
+};
+
+// A borderless menu label: an optional leading symbol, the text and a chevron. A click opens its menu
+// without blocking (QMenu::popup), below the label.
+class MenuButton final : public QAbstractButton
+{
+    Q_OBJECT
+
+public:
+    explicit MenuButton(QMenu* menu, QWidget* parent = nullptr);
+
+    void setLeading(std::optional<Symbol> symbol, ThemeColor tint = ThemeColor::yellow);
+    std::optional<Symbol> leading() const { return m_leading; }
+    void setMaximumTextWidth(int width) { m_maxTextWidth = width; }
+    QMenu* menu() const { return m_menu; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPointer<QMenu> m_menu;
+    std::optional<Symbol> m_leading;
+    ThemeColor m_leadingTint = ThemeColor::yellow;
+    int m_maxTextWidth = 260;
+};
+
+// A label in one of the panel's text styles and colours; the colour follows the palette it inherits.
+class ThemedLabel final : public QLabel
+{
+    Q_OBJECT
+
+public:
+    ThemedLabel(const QString& text, TextStyle style, ThemeColor tint, QWidget* parent = nullptr,
+                QFont::Weight weight = QFont::Normal);
+    void setTint(ThemeColor tint);
+    ThemeColor tint() const { return m_tint; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void applyTint();
+
+    ThemeColor m_tint;
+    bool m_applying = false;
+};
+
+// A label showing one symbol; follows the palette like ThemedLabel.
+class SymbolLabel final : public QLabel
+{
+    Q_OBJECT
+
+public:
+    SymbolLabel(Symbol symbol, ThemeColor tint, int size, QWidget* parent = nullptr);
+    Symbol symbol() const { return m_symbol; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void refresh();
+
+    Symbol m_symbol;
+    ThemeColor m_tint;
+    int m_size;
+};
+
+} // namespace norvane::ui

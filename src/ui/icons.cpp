@@ -1,0 +1,91 @@
+#include "ui/icons.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmapCache>
+#include <QSvgRenderer>
+
+namespace norvane::ui {
+
+const QList<SymbolInfo>& symbolTable()
+{
+    static const QList<SymbolInfo> table{
+        {Symbol::arrowClockwise, "arrow.clockwise", "sync-16"},
+        {Symbol::hammerFill, "hammer.fill", "tools-16"},
+        {Symbol::bellBadgeFill, "bell.badge.fill", "bell-fill-16"},
+        {Symbol::gearshape, "gearshape", "gear-16"},
+        {Symbol::gearshapeFill, "gearshape.fill", "gear-16"},
+        {Symbol::personBadgePlus, "person.badge.plus", "person-add-16"},
+        {Symbol::checkmarkSealFill, "checkmark.seal.fill", "verified-16"},
+        {Symbol::exclamationmarkTriangle, "exclamationmark.triangle", "alert-16"},
+        {Symbol::starFill, "star.fill", "star-fill-16"},
+        {Symbol::star, "star", "star-16"},
+        {Symbol::starSlash, "star.slash", "circle-slash-16"},
+        {Symbol::chevronDown, "chevron.down", "chevron-down-16"},
+        {Symbol::xmarkCircleFill, "xmark.circle.fill", "x-circle-fill-16"},
+        {Symbol::xmarkCircle, "xmark.circle", "x-circle-16"},
+        {Symbol::checkmark, "checkmark", "check-16"},
+        {Symbol::building2Slash, "building.2.slash", "organization-16"},
+        {Symbol::clockArrowCirclepath, "clock.arrow.circlepath", "history-16"},
+        {Symbol::calendar, "calendar", "calendar-16"},
+        {Symbol::folder, "folder", "file-directory-16"},
+        {Symbol::number, "number", "number-16"},
+        {Symbol::checkmarkCircle, "checkmark.circle", "check-circle-24"},
+        {Symbol::arrowUpCircleFill, "arrow.up.circle.fill", "git-commit-16"},
+        {Symbol::checkmarkBubbleFill, "checkmark.bubble.fill", "code-review-16"},
+        {Symbol::bubbleLeftFill, "bubble.left.fill", "comment-fill-16"},
+        {Symbol::textBubble, "text.bubble", "comment-16"},
+        {Symbol::clock, "clock", "clock-16"},
+    };
+    return table;
+}
+
+QString resourcePath(Symbol symbol)
+{
+    for (const SymbolInfo& info : symbolTable()) {
+        if (info.symbol == symbol)
+            return QStringLiteral(":/icons/octicons/%1.svg").arg(QLatin1String(info.octicon));
+    }
+    return {};
+}
+
+QPixmap symbolPixmap(Symbol symbol, const QColor& color, int size, qreal devicePixelRatio)
+{
+    // Rows draw the same few icons thousands of times while scrolling; render each variant once.
+    const QString key = QStringLiteral("norvane-symbol/%1/%2/%3/%4")
+                            .arg(int(symbol))
+                            .arg(color.rgba())
+                            .arg(size)
+                            .arg(devicePixelRatio);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
+
+    const int pixels = int(std::ceil(size * devicePixelRatio));
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        QSvgRenderer renderer(resourcePath(symbol));
+        renderer.render(&painter, QRectF(0, 0, pixels, pixels));
+        // The glyphs are black on transparent: keep their shape, take the colour.
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(image.rect(), color);
+    }
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    QPixmapCache::insert(key, pixmap);
+    return pixmap;
+}
+
+QIcon symbolIcon(Symbol symbol, const QColor& color, int size)
+{
+    QIcon icon;
+    icon.addPixmap(symbolPixmap(symbol, color, size, 1.0));
+    const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    if (dpr > 1.0)
+        icon.addPixmap(symbolPixmap(symbol, color, size, dpr));
+    return icon;
+}
+
+} // namespace norvane::ui

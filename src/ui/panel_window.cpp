@@ -1,0 +1,54 @@
+#include "ui/panel_window.h"
+
+#include "ui/content_view.h"
+
+#include <QVBoxLayout>
+
+namespace norvane::ui {
+
+QRect panelGeometry(const QRect& icon, const QPoint& pointer, const QSize& panel, const QRect& screen)
+{
+    const QRect anchor = icon.isEmpty() ? QRect(pointer, QSize(1, 1)) : icon;
+    constexpr int kGap = 4;
+    const bool below = anchor.center().y() < screen.center().y();
+    int x = anchor.center().x() - panel.width() / 2;
+    int y = below ? anchor.bottom() + 1 + kGap : anchor.top() - kGap - panel.height();
+    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - panel.width()));
+    y = std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - panel.height()));
+    return QRect(QPoint(x, y), panel);
+}
+
+PanelWindow::PanelWindow(ContentView* content, Mode mode)
+    : QWidget(nullptr, mode == Mode::popup ? Qt::Popup | Qt::FramelessWindowHint : Qt::Window),
+      m_content(content), m_mode(mode)
+{
+    setWindowTitle(QStringLiteral("Norvane"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    setFixedSize(ContentView::kWidth, ContentView::kHeight);
+    setFocusProxy(content);
+}
+
+bool PanelWindow::justClosed() const
+{
+    return m_sinceHide.isValid() && m_sinceHide.elapsed() < 300;
+}
+
+void PanelWindow::showAt(const QRect& geometry)
+{
+    if (m_mode == Mode::popup)
+        move(geometry.topLeft());
+    show();
+    raise();
+    activateWindow();
+    m_content->setFocus();
+}
+
+void PanelWindow::hideEvent(QHideEvent* event)
+{
+    m_sinceHide.start();
+    QWidget::hideEvent(event);
+}
+
+} // namespace norvane::ui

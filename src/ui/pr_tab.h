@@ -1,0 +1,113 @@
+#pragma once
+
+#include "core/pr_rules.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+class QListView;
+class QMenu;
+class QStackedWidget;
+class QToolButton;
+class QVariantAnimation;
+
+namespace norvane {
+class PRViewModel;
+class UrlOpener;
+} // namespace norvane
+
+namespace norvane::ui {
+
+class MenuButton;
+class PillButton;
+class PRListModel;
+class PRRowView;
+class SymbolButton;
+class ThemedLabel;
+
+// The pull-request tab: the error banner, the repository bar, the filter row with the sort menu, and the
+// list with its loading and empty states. Owns the keyboard selection of the list (Up, Down, Return).
+class PullRequestTab final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum class ListState { loading, empty, list };
+
+    PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget* parent = nullptr);
+    ~PullRequestTab() override;
+
+    const std::optional<QString>& selectedPRId() const { return m_selectedPRId; }
+    void selectNextPR();
+    void selectPreviousPR();
+    // Marks the selected pull request seen, then opens it; nothing without a selection or a web address.
+    void openSelectedPR();
+    // Up, Down and Return without modifiers; false for any other key.
+    bool handleKey(int key, Qt::KeyboardModifiers modifiers);
+
+    // The parts, for the panel and its tests.
+    ListState listState() const;
+    QWidget* errorBanner() const { return m_errorBanner; }
+    QString errorText() const;
+    QWidget* repositoryBar() const { return m_repositoryBar; }
+    MenuButton* repositoryButton() const { return m_repositoryButton; }
+    QMenu* repositoryMenu() const { return m_repositoryMenu; }
+    SymbolButton* clearRepositoryButton() const { return m_clearRepository; }
+    const QList<PillButton*>& filterTabs() const { return m_filterTabs; }
+    MenuButton* sortButton() const { return m_sortButton; }
+    QMenu* sortMenu() const { return m_sortMenu; }
+    QListView* listView() const { return m_list; }
+    PRListModel* listModel() const { return m_listModel; }
+    QString emptyDetailText() const;
+
+    // Fills the repository menu from the model; runs each time the menu is about to open.
+    void populateRepositoryMenu();
+
+Q_SIGNALS:
+    void selectedPRIdChanged(const std::optional<QString>& id);
+
+private:
+    void buildRepositoryBar();
+    QWidget* buildFilterRow();
+    void buildListArea();
+    void reloadRows();
+    void reloadUpdates();
+    void updateRepositoryBar();
+    void updateFilterCounts();
+    void updateSortMenu();
+    void updateListState();
+    void updateErrorBanner();
+    void setSelectedPRId(const std::optional<QString>& id);
+    void scrollToSelection();
+    void openRow(int row);
+    QStringList rowIds() const;
+
+    PRViewModel& m_model;
+    UrlOpener& m_urlOpener;
+    std::optional<QString> m_selectedPRId;
+
+    QWidget* m_errorBanner = nullptr;
+    ThemedLabel* m_errorLabel = nullptr;
+    QWidget* m_repositoryBar = nullptr;
+    MenuButton* m_repositoryButton = nullptr;
+    QMenu* m_repositoryMenu = nullptr;
+    SymbolButton* m_clearRepository = nullptr;
+    QList<PillButton*> m_filterTabs;
+    MenuButton* m_sortButton = nullptr;
+    QMenu* m_sortMenu = nullptr;
+    QStackedWidget* m_states = nullptr;
+    ThemedLabel* m_emptyDetail = nullptr;
+    QListView* m_list = nullptr;
+    PRListModel* m_listModel = nullptr;
+    PRRowView* m_rowView = nullptr;
+    QPointer<QVariantAnimation> m_scroll;
+};
+
+// "owner/name (3)": how the repository menu names a repository.
+QString repositoryMenuLabel(const QString& repo, int count);
+QString filterLabel(PRFilter filter);
+QString sortOptionName(PRSortOption option);
+
+} // namespace norvane::ui

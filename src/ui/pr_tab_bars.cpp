@@ -1,0 +1,209 @@
+// The pull-request tab's bars: the repository menu, the filter tabs and the sort menu.
+#include "models/pr_view_model.h"
+#include "ui/controls.h"
+#include "ui/pr_tab.h"
+
+#include <QActionGroup>
+#include <QHBoxLayout>
+#include <QMenu>
+
+namespace norvane::ui {
+
+QString repositoryMenuLabel(const QString& repo, int count)
+{
+    return QStringLiteral("%1 (%2)").arg(repo).arg(count);
+}
+
+QString filterLabel(PRFilter filter)
+{
+    switch (filter) {
+    case PRFilter::all:
+        return QStringLiteral("All");
+    case PRFilter::needsReview:
+        return QStringLiteral("Review");
+    case PRFilter::myPending:
+        return QStringLiteral("Pending");
+    case PRFilter::myApproved:
+        return QStringLiteral("Approved");
+    case PRFilter::myChanges:
+        return QStringLiteral("Changes");
+    case PRFilter::drafts:
+        break;
+    }
+    return QStringLiteral("Drafts");
+}
+
+QString sortOptionName(PRSortOption option)
+{
+    switch (option) {
+    case PRSortOption::updated:
+        return QStringLiteral("Updated");
+    case PRSortOption::created:
+        return QStringLiteral("Created");
+    case PRSortOption::repository:
+        return QStringLiteral("Repository");
+    case PRSortOption::prNumber:
+        break;
+    }
+    return QStringLiteral("PR #");
+}
+
+namespace {
+
+Symbol sortSymbol(PRSortOption option)
+{
+    switch (option) {
+    case PRSortOption::updated:
+        return Symbol::clockArrowCirclepath;
+    case PRSortOption::created:
+        return Symbol::calendar;
+    case PRSortOption::repository:
+        return Symbol::folder;
+    case PRSortOption::prNumber:
+        break;
+    }
+    return Symbol::number;
+}
+
+} // namespace
+
+void PullRequestTab::buildRepositoryBar()
+{
+    m_repositoryBar = new QWidget(this);
+    auto* row = new QHBoxLayout(m_repositoryBar);
+    row->setContentsMargins(12, 8, 12, 0);
+    row->setSpacing(6);
+    row->addWidget(new ThemedLabel(QStringLiteral("Repository:"), TextStyle::subheadline, ThemeColor::secondary,
+                                   m_repositoryBar));
+    m_repositoryMenu = new QMenu(this);
+    connect(m_repositoryMenu, &QMenu::aboutToShow, this, &PullRequestTab::populateRepositoryMenu);
+    m_repositoryButton = new MenuButton(m_repositoryMenu, m_repositoryBar);
+    m_repositoryButton->setMaximumTextWidth(320);
+    row->addWidget(m_repositoryButton);
+    m_clearRepository = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary,
+                                         QStringLiteral("Show all repositories"), m_repositoryBar, 12);
+    connect(m_clearRepository, &QToolButton::clicked, this, [this] {
+        m_model.setSelectedRepository(std::nullopt);
+        m_model.saveRepositorySettings();
+    });
+    row->addWidget(m_clearRepository);
+    row->addStretch();
+}
+
+QWidget* PullRequestTab::buildFilterRow()
+{
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(8, 6, 12, 6);
+    row->setSpacing(0);
+    for (PRFilter filter : kAllFilters) {
+        auto* tab = new PillButton(PillButton::Kind::filter, filterLabel(filter), bar);
+        // Only the view changes: the filter choice is not kept across runs.
+        connect(tab, &QAbstractButton::clicked, this, [this, filter] { m_model.setSelectedFilter(filter); });
+        m_filterTabs.append(tab);
+        row->addWidget(tab);
+    }
+    row->addStretch();
+
+    m_sortMenu = new QMenu(this);
+    auto* group = new QActionGroup(m_sortMenu);
+    for (PRSortOption option : kAllSortOptions) {
+        QAction* action = m_sortMenu->addAction(sortOptionName(option));
+        action->setIcon(symbolIcon(sortSymbol(option), color(ThemeColor::primary, palette())));
+        action->setCheckable(true);
+        action->setData(int(option));
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, option] {
+            m_model.setSelectedSortOption(option);
+            m_model.saveRepositorySettings();
+        });
+    }
+    m_sortButton = new MenuButton(m_sortMenu, bar);
+    row->addWidget(m_sortButton);
+    return bar;
+}
+
+void PullRequestTab::populateRepositoryMenu()
+{
+    m_repositoryMenu->clear();
+    const QStringList repos = m_model.availableRepositories();
+    const QSet<QString>& favorites = m_model.favoriteRepositories();
+    const QColor iconColor = color(ThemeColor::primary, palette());
+
+    QAction* all = m_repositoryMenu->addAction(
+        QStringLiteral("All Repositories (%1)").arg(m_model.countForFilter(PRFilter::all)));
+    connect(all, &QAction::triggered, this, [this] {
+        m_model.setSelectedRepository(std::nullopt);
+        m_model.saveRepositorySettings();
+    });
+    m_repositoryMenu->addSeparator();
+
+    const auto addRepository = [&](const QString& repo) {
+        const bool favorite = favorites.contains(repo);
+        QMenu* sub = m_repositoryMenu->addMenu(repositoryMenuLabel(repo, m_model.countForRepository(repo)));
+        if (favorite)
+            sub->setIcon(symbolIcon(Symbol::starFill, color(ThemeColor::yellow, palette())));
+        connect(sub->addAction(symbolIcon(Symbol::checkmark, iconColor), QStringLiteral("Select")),
+                &QAction::triggered, this, [this, repo] {
+                    m_model.setSelectedRepository(repo);
+                    m_model.saveRepositorySettings();
+                });
+        connect(sub->addAction(symbolIcon(favorite ? Symbol::starSlash : Symbol::star, iconColor),
+                               favorite ? QStringLiteral("Remove from Favorites") : QStringLiteral("Add to Favorites")),
+                &QAction::triggered, this, [this, repo] { m_model.toggleFavorite(repo); });
+        connect(sub->addAction(symbolIcon(Symbol::xmarkCircle, iconColor), QStringLiteral("Block Repository")),
+                &QAction::triggered, this, [this, repo] { m_model.blockRepository(repo); });
+        const QString owner = repositoryOwner(repo);
+        connect(sub->addAction(symbolIcon(Symbol::building2Slash, iconColor), QStringLiteral("Block all from ") + owner),
+                &QAction::triggered, this, [this, owner] { m_model.blockOwner(owner); });
+    };
+    int favoriteCount = 0;
+    for (const QString& repo : repos) {
+        if (favorites.contains(repo)) {
+            addRepository(repo);
+            ++favoriteCount;
+        }
+    }
+    if (favoriteCount > 0)
+        m_repositoryMenu->addSeparator();
+    for (const QString& repo : repos) {
+        if (!favorites.contains(repo))
+            addRepository(repo);
+    }
+}
+
+void PullRequestTab::updateRepositoryBar()
+{
+    m_repositoryBar->setVisible(!m_model.availableRepositories().isEmpty());
+    const auto& selected = m_model.selectedRepository();
+    if (selected) {
+        const bool favorite = m_model.favoriteRepositories().contains(*selected);
+        m_repositoryButton->setLeading(favorite ? std::optional<Symbol>(Symbol::starFill) : std::nullopt);
+        m_repositoryButton->setText(repositoryMenuLabel(*selected, m_model.countForRepository(*selected)));
+    } else {
+        m_repositoryButton->setLeading(std::nullopt);
+        m_repositoryButton->setText(QStringLiteral("All Repositories (%1)").arg(m_model.countForFilter(PRFilter::all)));
+    }
+    m_repositoryButton->updateGeometry();
+    m_clearRepository->setVisible(selected.has_value());
+}
+
+void PullRequestTab::updateFilterCounts()
+{
+    for (int i = 0; i < m_filterTabs.size(); ++i) {
+        const PRFilter filter = kAllFilters[i];
+        m_filterTabs[i]->setCount(m_model.countForFilter(filter));
+        m_filterTabs[i]->setSelected(m_model.selectedFilter() == filter);
+    }
+}
+
+void PullRequestTab::updateSortMenu()
+{
+    const PRSortOption current = m_model.selectedSortOption();
+    for (QAction* action : m_sortMenu->actions())
+        action->setChecked(action->data().toInt() == int(current));
+    m_sortButton->setText(QStringLiteral("Sort by: ") + sortOptionName(current));
+    m_sortButton->updateGeometry();
+}
+
+} // namespace norvane::ui

@@ -1,0 +1,274 @@
+#include "ui/app_delegate.h"
+#include "ui/content_view.h"
+#include "ui/panel_window.h"
+#include "ui_support.h"
+#include "support/wait.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+using norvane::testing::waitUntil;
+
+namespace {
+
+struct ShellOptions {
+    bool tray = true;
+    bool bundleId = true;
+    bool debug = false;
+    bool updater = false;
+};
+
+struct Shell {
+    explicit Shell(ShellOptions options = {})
+    {
+        world.storeAccounts({QStringLiteral("me")});
+        auto modelDeps = world.dependencies();
+        if (!options.bundleId)
+            modelDeps.identity.bundleIdentifier.reset();
+        modelDeps.debugMode = options.debug;
+        AppDelegate::Dependencies deps{std::move(modelDeps),
+                                       [this](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; },
+                                       world.opener,
+                                       desktop.path(),
+                                       [tray = options.tray] { return tray; },
+                                       {},
+                                       [this] { ++quits; }};
+        if (options.updater)
+            deps.checkForUpdates = [this] { ++updateChecks; };
+        delegate = std::make_unique<AppDelegate>(std::move(deps));
+        delegate->applicationDidFinishLaunching();
+        EXPECT_TRUE(waitUntil([this] { return !delegate->viewModel()->isLoading(); }));
+    }
+    QStringList menuTitles() const
+    {
+        QStringList titles;
+        for (const QAction* action : delegate->contextMenu()->actions())
+            titles.append(action->isSeparator() ? QStringLiteral("---") : action->text());
+        return titles;
+    }
+    QAction* menuAction(const QString& title) const
+    {
+        for (QAction* action : delegate->contextMenu()->actions()) {
+            if (action->text() == title)
+                return action;
+        }
+        return nullptr;
+    }
+
+    norvane::testing::EngineWorld world;
+    QTemporaryDir desktop;
+    int quits = 0;
+    int updateChecks = 0;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST(AppDelegate, StartUpAsksForNotificationsAndReportsTheAnswers)
+{
+    Shell shell;
+    EXPECT_TRUE(waitUntil([&] { return shell.world.printed.contains(QStringLiteral("   → Authorized ✅")); }));
+    const QStringList& lines = shell.world.printed;
+    const auto granted = lines.indexOf(QStringLiteral("✅ Notification permission granted"));
+    const auto settings = lines.indexOf(QStringLiteral("📋 Notification settings: 2"));
+    EXPECT_GE(granted, 0);
+    EXPECT_GT(settings, granted);
+    EXPECT_EQ(lines.indexOf(QStringLiteral("   → Authorized ✅")), settings + 1);
+    EXPECT_GE(shell.world.notifier->authorizationRequests(), 1);
+    // The engine is up with the stored account selected, and the poll runs.
+    ASSERT_TRUE(shell.delegate->viewModel()->selectedAccount());
+    EXPECT_EQ(shell.delegate->viewModel()->selectedAccount()->username, QStringLiteral("me"));
+    EXPECT_TRUE(shell.world.timer->isActive());
+}
+
+TEST(AppDelegate, PermissionAnswersAndAMissingApplicationId)
+{
+    struct Case {
+        AuthorizationAnswer answer;
+        NotificationPermission status;
+        const char* answerLine;
+        const char* statusLine;
+    };
+    const Case cases[] = {
+        {{false, QStringLiteral("No notification service (boom)")}, NotificationPermission::Denied,
+         "❌ Notification permission error: No notification service (boom)",
+         "   → Denied (user must enable in System Settings)"},
+        {{false, std::nullopt}, NotificationPermission::NotDetermined, "⚠️ Notification permission denied by user",
+         "   → Not determined (will prompt)"},
+    };
+    for (const Case& c : cases) {
+        norvane::testing::EngineWorld world;
+        world.notifier->setAuthorizationAnswer(c.answer);
+        world.notifier->setPermission(c.status);
+        AppDelegate delegate({world.dependencies(), [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> {
+                                  return world.notifier;
+                              }, world.opener, {}, [] { return true; }, {}, [] {}});
+        delegate.applicationDidFinishLaunching();
+        EXPECT_TRUE(waitUntil([&] { return world.printed.contains(QString::fromUtf8(c.statusLine)); }));
+        EXPECT_TRUE(world.printed.contains(QString::fromUtf8(c.answerLine)));
+        EXPECT_TRUE(world.printed.contains(QStringLiteral("📋 Notification settings: %1").arg(int(c.status))));
+    }
+
+    Shell shell({.bundleId = false});
+    EXPECT_TRUE(shell.world.printed.contains(QStringLiteral("⚠️ No bundle identifier - notifications will not work")));
+    EXPECT_EQ(shell.world.notifier->authorizationRequests(), 0);
+    shell.world.notifier->click(QStringLiteral("https://github.com/a/b/pull/1"));
+    EXPECT_TRUE(shell.world.opener->opened().empty()) << "without notifications there are no clicks to follow";
+}
+
+TEST(AppDelegate, ContextMenuItemsAndTheirActions)
+{
+    Shell shell;
+    EXPECT_EQ(shell.menuTitles(), (QStringList{QStringLiteral("Refresh"), QStringLiteral("Settings..."),
+                                               QStringLiteral("---"), QStringLiteral("Quit Norvane")}));
+    EXPECT_EQ(shell.delegate->trayIcon()->contextMenu(), shell.delegate->contextMenu());
+
+    shell.menuAction(QStringLiteral("Refresh"))->trigger();
+    EXPECT_TRUE(shell.delegate->viewModel()->isLoading());
+    EXPECT_TRUE(waitUntil([&] { return !shell.delegate->viewModel()->isLoading(); }));
+
+    shell.menuAction(QStringLiteral("Settings..."))->trigger();
+    EXPECT_TRUE(shell.delegate->panel()->isVisible());
+    EXPECT_EQ(shell.delegate->contentView()->selectedTab(), AppTab::settings);
+    EXPECT_FALSE(shell.delegate->viewModel()->showSettings());
+
+    shell.menuAction(QStringLiteral("Quit Norvane"))->trigger();
+    EXPECT_EQ(shell.quits, 1);
+
+    Shell withUpdater({.updater = true});
+    EXPECT_EQ(withUpdater.menuTitles(),
+              (QStringList{QStringLiteral("Refresh"), QStringLiteral("Settings..."), QStringLiteral("Check for Updates…"),
+                           QStringLiteral("---"), QStringLiteral("Quit Norvane")}));
+    withUpdater.menuAction(QStringLiteral("Check for Updates…"))->trigger();
+    EXPECT_EQ(withUpdater.updateChecks, 1);
+}
+
+TEST(AppDelegate, ALeftClickTogglesThePanel)
+{
+    Shell shell;
+    PanelWindow* panel = shell.delegate->panel();
+    EXPECT_EQ(panel->mode(), PanelWindow::Mode::popup);
+    EXPECT_FALSE(panel->isVisible());
+    emit shell.delegate->trayIcon()->activated(QSystemTrayIcon::Context);
+    EXPECT_FALSE(panel->isVisible()) << "the context menu is the desktop's business";
+    emit shell.delegate->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->size(), QSize(560, 600));
+    emit shell.delegate->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(panel->isVisible());
+    // The press that closed the popup was the one on the icon: that click does not reopen it.
+    emit shell.delegate->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(panel->isVisible());
+    QTest::qWait(350);
+    emit shell.delegate->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(panel->isVisible());
+}
+
+TEST(AppDelegate, WithoutATrayThePanelIsAWindowAndSaysSoOnce)
+{
+    Shell shell({.tray = false});
+    EXPECT_FALSE(shell.delegate->usesTray());
+    EXPECT_EQ(shell.delegate->panel()->mode(), PanelWindow::Mode::window);
+    EXPECT_TRUE(shell.delegate->panel()->isVisible());
+    EXPECT_EQ(shell.world.printed.count(QStringLiteral("⚠️ No system tray available - showing Norvane in a window")), 1);
+    EXPECT_EQ(shell.delegate->contextMenu(), nullptr);
+}
+
+TEST(AppDelegate, NotificationClicksOpenOnlyWebAddressesAndMarkNothingSeen)
+{
+    Shell shell;
+    shell.delegate->viewModel()->loadTestData();
+    const auto seenBefore = shell.delegate->viewModel()->seenStates().size();
+    shell.world.notifier->click(QStringLiteral("https://github.com/example/repo/pull/123"));
+    shell.world.notifier->click(QStringLiteral("javascript:alert(1)"));
+    shell.world.notifier->click(QStringLiteral("not an address"));
+    ASSERT_EQ(shell.world.opener->opened().size(), 1u);
+    EXPECT_EQ(shell.world.opener->opened()[0], QUrl(QStringLiteral("https://github.com/example/repo/pull/123")));
+    EXPECT_TRUE(shell.world.opener->refused().empty()) << "refused before reaching the opener";
+    EXPECT_EQ(shell.delegate->viewModel()->seenStates().size(), seenBefore);
+}
+
+TEST(AppDelegate, TheIconFollowsThePullRequestList)
+{
+    Shell shell;
+    const QImage plain = shell.delegate->iconImage();
+    EXPECT_EQ(plain.size() / plain.devicePixelRatio(), QSize(18, 18));
+    // The sample data: two review requests, one change request, two approvals on the user's own.
+    shell.delegate->viewModel()->loadTestData();
+    const QImage badged = shell.delegate->iconImage();
+    EXPECT_EQ(badged.width() / badged.devicePixelRatio(), 30) << "18 + 2 + the narrowest badge";
+    const QColor pad = badged.pixelColor(int(9 * badged.devicePixelRatio()), int(13.5 * badged.devicePixelRatio()));
+    EXPECT_GT(pad.red(), 200);
+    EXPECT_LT(pad.green(), 100);
+    // Other published changes leave the icon alone.
+    shell.delegate->viewModel()->setSelectedFilter(PRFilter::drafts);
+    EXPECT_EQ(shell.delegate->iconImage(), badged);
+}
+
+TEST(AppDelegate, TheDebugReportGoesToTheDesktopOnlyInDebugMode)
+{
+    {
+        Shell quiet;
+        EXPECT_FALSE(QFile::exists(quiet.desktop.filePath(QStringLiteral("norvane_debug.txt"))));
+    }
+    Shell debug({.debug = true});
+    QFile file(debug.desktop.filePath(QStringLiteral("norvane_debug.txt")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("=== Norvane Debug ===\nBundle ID: com.norvane.app\nUserDefaults domain: found\n"
+                                               "All keys: [\"github_accounts\"]\ngithub_accounts: ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Raw content: [")));
+    EXPECT_FALSE(text.contains(QStringLiteral("tok-me"))) << "never a token";
+}
+
+TEST(DebugReport, AccountsAbsentUnreadableOrLong)
+{
+    const AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("1"), QStringLiteral("1")};
+    InMemoryPreferences empty;
+    EXPECT_EQ(debugReport(empty, identity), QStringLiteral("=== Norvane Debug ===\nBundle ID: com.norvane.app\n"
+                                                           "UserDefaults domain: not found\nAll keys: []\n"
+                                                           "github_accounts: NOT FOUND\n"));
+    EXPECT_TRUE(debugReport(empty, AppIdentity{}).contains(QStringLiteral("Bundle ID: nil\n")));
+
+    InMemoryPreferences binary;
+    binary.setData(QStringLiteral("github_accounts"), QByteArray("\xff\xfe\x00", 3));
+    binary.setString(QStringLiteral("b_key"), QStringLiteral("x"));
+    const QString report = debugReport(binary, identity);
+    EXPECT_TRUE(report.contains(QStringLiteral("All keys: [\"b_key\", \"github_accounts\"]\n")));
+    EXPECT_TRUE(report.endsWith(QStringLiteral("github_accounts: 3 bytes\n"))) << "no raw content for non-UTF-8 bytes";
+
+    InMemoryPreferences longer;
+    longer.setData(QStringLiteral("github_accounts"), QByteArray(300, 'a'));
+    EXPECT_TRUE(longer.data(QStringLiteral("github_accounts")));
+    EXPECT_TRUE(debugReport(longer, identity).endsWith(QStringLiteral("Raw content: ") + QString(200, QLatin1Char('a')) +
+                                                       QLatin1Char('\n')));
+}
+
+TEST(PanelPlacement, UnderOrOverTheIconAndInsideTheScreen)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize panel(560, 600);
+    struct Case {
+        const char* name;
+        QRect icon;
+        QPoint pointer;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {"top bar, middle", QRect(950, 0, 21, 24), {}, QRect(680, 28, 560, 600)},
+        {"top bar, right corner", QRect(1890, 0, 24, 24), {}, QRect(1360, 28, 560, 600)},
+        {"bottom panel, left corner", QRect(4, 1050, 24, 30), {}, QRect(0, 446, 560, 600)},
+        {"no icon geometry: the pointer", QRect(), QPoint(1800, 10), QRect(1360, 15, 560, 600)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(panelGeometry(c.icon, c.pointer, panel, screen), c.expected) << c.name;
+    // A screen smaller than the panel keeps its top left corner visible.
+    EXPECT_EQ(panelGeometry(QRect(100, 0, 20, 20), {}, panel, QRect(0, 0, 400, 300)).topLeft(), QPoint(0, 0));
+}
+
+} // namespace

@@ -1,0 +1,422 @@
+#include "ui/content_view.h"
+#include "ui/controls.h"
+#include "ui/pr_list_model.h"
+#include "ui/pr_tab.h"
+#include "ui_support.h"
+#include "support/wait.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+using norvane::testing::waitUntil;
+
+namespace {
+
+struct Panel {
+    explicit Panel(const QStringList& logins = {QStringLiteral("me")}, bool debug = false)
+    {
+        world.storeAccounts(logins);
+        model = std::make_unique<PRViewModel>(world.dependencies());
+        model->loadAccounts();
+        // The first refresh fails at once (nothing listens): wait so it cannot land in the middle of a test.
+        EXPECT_TRUE(waitUntil([this] { return !model->isLoading(); }));
+        model->setErrorMessage(std::nullopt);
+        view = std::make_unique<ContentView>(
+            ContentView::Dependencies{model.get(), world.opener.get(), QStringLiteral("https://github.com"), debug});
+    }
+    PullRequestTab& tab() const { return *view->pullRequestTab(); }
+    QStringList rowIds() const
+    {
+        QStringList ids;
+        for (const PullRequest& pr : tab().listModel()->pullRequests())
+            ids.append(pr.id);
+        return ids;
+    }
+
+    norvane::testing::EngineWorld world;
+    std::unique_ptr<PRViewModel> model;
+    std::unique_ptr<ContentView> view;
+};
+
+QStringList menuTitles(const QMenu& menu)
+{
+    QStringList titles;
+    for (const QAction* action : menu.actions())
+        titles.append(action->isSeparator() ? QStringLiteral("---") : action->text());
+    return titles;
+}
+
+QAction* findAction(const QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+TEST(ContentView, WithoutAccountsEveryTabButSettingsWelcomes)
+{
+    Panel panel(QStringList{});
+    ContentView& view = *panel.view;
+    for (AppTab tab : {AppTab::prs, AppTab::issues, AppTab::dashboard}) {
+        view.setSelectedTab(tab);
+        EXPECT_EQ(view.currentContent(), view.welcomeView()) << rawValue(tab).toStdString();
+        EXPECT_TRUE(view.footerButton()->isVisibleTo(&view));
+    }
+    view.setSelectedTab(AppTab::settings);
+    EXPECT_NE(view.currentContent(), view.welcomeView());
+    EXPECT_FALSE(view.footerButton()->isVisibleTo(&view));
+    EXPECT_EQ(panel.tab().emptyDetailText(), QStringLiteral("Add a GitHub account in Settings"));
+
+    view.setSelectedTab(AppTab::prs);
+    norvane::testing::saveScreenshot(view, QStringLiteral("panel-welcome"));
+    view.signInButton()->click();
+    EXPECT_EQ(view.selectedTab(), AppTab::settings);
+    EXPECT_TRUE(panel.model->triggerAddAccount());
+}
+
+TEST(ContentView, TheAccountRowShowsOnlyForTwoOrMoreAccountsOutsideSettings)
+{
+    struct Case {
+        QStringList logins;
+        bool visible;
+    };
+    const Case cases[] = {{{QStringLiteral("me")}, false},
+                          {{QStringLiteral("me"), QStringLiteral("work")}, true},
+                          {{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}, true}};
+    for (const Case& c : cases) {
+        Panel panel(c.logins);
+        ContentView& view = *panel.view;
+        EXPECT_EQ(view.accountRow()->isVisibleTo(&view), c.visible) << c.logins.size();
+        QStringList items;
+        for (int i = 0; i < view.accountPicker()->count(); ++i)
+            items.append(view.accountPicker()->itemText(i));
+        EXPECT_EQ(items, c.logins);
+        EXPECT_EQ(view.accountPicker()->currentIndex(), 0);
+        view.setSelectedTab(AppTab::settings);
+        EXPECT_FALSE(view.accountRow()->isVisibleTo(&view));
+    }
+    Panel two({QStringLiteral("me"), QStringLiteral("work")});
+    two.view->accountPicker()->activated(1);
+    ASSERT_TRUE(two.model->selectedAccount());
+    EXPECT_EQ(two.model->selectedAccount()->username, QStringLiteral("work"));
+    EXPECT_EQ(two.view->accountPicker()->currentIndex(), 1);
+}
+
+TEST(ContentView, TabShortcutsGearAndTheSettingsCommand)
+{
+    Panel panel;
+    ContentView& view = *panel.view;
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    EXPECT_EQ(view.tabButton(AppTab::issues)->toolTip(), QStringLiteral("Issues (Ctrl+2)"));
+    EXPECT_EQ(view.refreshButton()->toolTip(), QStringLiteral("Refresh (Ctrl+R)"));
+
+    struct Step {
+        Qt::Key key;
+        AppTab expected;
+    };
+    view.setSelectedTab(AppTab::settings);
+    const Step steps[] = {{Qt::Key_2, AppTab::issues}, {Qt::Key_3, AppTab::dashboard}, {Qt::Key_4, AppTab::settings},
+                          {Qt::Key_1, AppTab::prs},    {Qt::Key_Comma, AppTab::settings}, {Qt::Key_Comma, AppTab::prs}};
+    for (const Step& step : steps) {
+        QTest::keyClick(&view, step.key, Qt::ControlModifier);
+        EXPECT_EQ(view.selectedTab(), step.expected) << step.key;
+    }
+    // The gear: into settings, and from settings back to the pull requests; filled and tinted while there.
+    view.settingsButton()->click();
+    EXPECT_EQ(view.selectedTab(), AppTab::settings);
+    EXPECT_EQ(view.settingsButton()->symbol(), Symbol::gearshapeFill);
+    EXPECT_EQ(view.settingsButton()->tint(), ThemeColor::accent);
+    view.settingsButton()->click();
+    EXPECT_EQ(view.selectedTab(), AppTab::prs);
+    EXPECT_EQ(view.settingsButton()->symbol(), Symbol::gearshape);
+
+    panel.model->setShowSettings(true);
+    EXPECT_EQ(view.selectedTab(), AppTab::settings);
+    EXPECT_FALSE(panel.model->showSettings());
+}
+
+TEST(ContentView, RefreshActsOnTheVisibleTabAndNotOnSettings)
+{
+    Panel panel;
+    ContentView& view = *panel.view;
+    view.setSelectedTab(AppTab::settings);
+    view.refreshButton()->click();
+    EXPECT_FALSE(panel.model->isLoading());
+    view.setSelectedTab(AppTab::prs);
+    view.refreshButton()->click();
+    EXPECT_TRUE(panel.model->isLoading());
+    EXPECT_TRUE(waitUntil([&] { return !panel.model->isLoading(); }));
+    EXPECT_EQ(panel.tab().listState(), PullRequestTab::ListState::empty);
+    // The failed refresh shows its message in the banner.
+    EXPECT_FALSE(panel.tab().errorText().isEmpty());
+    panel.model->setErrorMessage(std::nullopt);
+    EXPECT_TRUE(panel.tab().errorText().isEmpty());
+}
+
+TEST(ContentView, DebugButtonsOnlyInDebugModeAndTheFooterOpensGitHub)
+{
+    Panel quiet;
+    EXPECT_TRUE(quiet.view->debugButtons().isEmpty());
+    quiet.view->footerButton()->click();
+    ASSERT_EQ(quiet.world.opener->opened().size(), 1u);
+    EXPECT_EQ(quiet.world.opener->opened()[0], QUrl(QStringLiteral("https://github.com")));
+
+    Panel debug({QStringLiteral("me")}, true);
+    ASSERT_EQ(debug.view->debugButtons().size(), 2);
+    EXPECT_EQ(debug.view->debugButtons()[0]->toolTip(), QStringLiteral("Load Test Data"));
+    EXPECT_EQ(debug.view->debugButtons()[1]->toolTip(), QStringLiteral("Send Test Notification"));
+    debug.view->debugButtons()[0]->click();
+    EXPECT_EQ(debug.model->pullRequests().size(), 6);
+    EXPECT_EQ(debug.view->tabButton(AppTab::prs)->count(), 6);
+}
+
+TEST(PullRequestTab, RepositoryMenuGroupsFavouritesAndEachRepositoryHasItsSubmenu)
+{
+    Panel panel;
+    panel.model->loadTestData();
+    panel.model->toggleFavorite(QStringLiteral("security/toolkit"));
+    PullRequestTab& tab = panel.tab();
+    tab.populateRepositoryMenu();
+    EXPECT_EQ(menuTitles(*tab.repositoryMenu()),
+              (QStringList{QStringLiteral("All Repositories (6)"), QStringLiteral("---"),
+                           QStringLiteral("security/toolkit (1)"), QStringLiteral("---"), QStringLiteral("example/repo (5)")}));
+    QMenu* favorite = findAction(*tab.repositoryMenu(), QStringLiteral("security/toolkit (1)"))->menu();
+    QMenu* other = findAction(*tab.repositoryMenu(), QStringLiteral("example/repo (5)"))->menu();
+    ASSERT_TRUE(favorite && other);
+    EXPECT_FALSE(favorite->icon().isNull());
+    EXPECT_TRUE(other->icon().isNull());
+    EXPECT_EQ(menuTitles(*favorite), (QStringList{QStringLiteral("Select"), QStringLiteral("Remove from Favorites"),
+                                                  QStringLiteral("Block Repository"),
+                                                  QStringLiteral("Block all from security")}));
+    EXPECT_EQ(menuTitles(*other), (QStringList{QStringLiteral("Select"), QStringLiteral("Add to Favorites"),
+                                               QStringLiteral("Block Repository"), QStringLiteral("Block all from example")}));
+
+    // Without favourites there is no second divider.
+    panel.model->toggleFavorite(QStringLiteral("security/toolkit"));
+    tab.populateRepositoryMenu();
+    EXPECT_EQ(menuTitles(*tab.repositoryMenu()),
+              (QStringList{QStringLiteral("All Repositories (6)"), QStringLiteral("---"),
+                           QStringLiteral("example/repo (5)"), QStringLiteral("security/toolkit (1)")}));
+}
+
+TEST(PullRequestTab, RepositoryMenuActionsReachTheEngineAndTabCountsIgnoreTheRepository)
+{
+    Panel panel;
+    panel.model->loadTestData();
+    PullRequestTab& tab = panel.tab();
+    EXPECT_EQ(tab.repositoryButton()->text(), QStringLiteral("All Repositories (6)"));
+    EXPECT_FALSE(tab.clearRepositoryButton()->isVisibleTo(&tab));
+    QList<int> countsBefore;
+    for (const PillButton* filter : tab.filterTabs())
+        countsBefore.append(filter->count());
+
+    tab.populateRepositoryMenu();
+    findAction(*findAction(*tab.repositoryMenu(), QStringLiteral("security/toolkit (1)"))->menu(),
+               QStringLiteral("Select"))
+        ->trigger();
+    EXPECT_EQ(panel.model->selectedRepository(), QStringLiteral("security/toolkit"));
+    EXPECT_EQ(panel.world.preferences->string(QStringLiteral("selected_repository")), QStringLiteral("security/toolkit"));
+    EXPECT_EQ(tab.repositoryButton()->text(), QStringLiteral("security/toolkit (1)"));
+    EXPECT_EQ(tab.repositoryButton()->leading(), std::nullopt);
+    EXPECT_TRUE(tab.clearRepositoryButton()->isVisibleTo(&tab));
+    EXPECT_EQ(panel.rowIds(), QStringList{QStringLiteral("test-6")});
+    // The tab bar and the filter tabs keep counting every repository.
+    EXPECT_EQ(panel.view->tabButton(AppTab::prs)->count(), 6);
+    QList<int> countsAfter;
+    for (const PillButton* filter : tab.filterTabs())
+        countsAfter.append(filter->count());
+    EXPECT_EQ(countsAfter, countsBefore);
+
+    panel.model->toggleFavorite(QStringLiteral("security/toolkit"));
+    EXPECT_EQ(tab.repositoryButton()->leading(), Symbol::starFill);
+
+    tab.clearRepositoryButton()->click();
+    EXPECT_EQ(panel.model->selectedRepository(), std::nullopt);
+    EXPECT_EQ(panel.world.preferences->string(QStringLiteral("selected_repository")), std::nullopt);
+    EXPECT_EQ(panel.rowIds().size(), 6);
+
+    tab.populateRepositoryMenu();
+    findAction(*findAction(*tab.repositoryMenu(), QStringLiteral("example/repo (5)"))->menu(),
+               QStringLiteral("Block all from example"))
+        ->trigger();
+    EXPECT_TRUE(panel.model->blockedRepositories().contains(QStringLiteral("example")));
+    EXPECT_EQ(panel.rowIds(), QStringList{QStringLiteral("test-6")});
+    EXPECT_EQ(panel.view->tabButton(AppTab::prs)->count(), 1);
+    tab.populateRepositoryMenu();
+    findAction(*findAction(*tab.repositoryMenu(), QStringLiteral("security/toolkit (1)"))->menu(),
+               QStringLiteral("Block Repository"))
+        ->trigger();
+    EXPECT_TRUE(panel.rowIds().isEmpty());
+    EXPECT_FALSE(tab.repositoryBar()->isVisibleTo(&tab)) << "no repository left to choose from";
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::empty);
+    EXPECT_EQ(tab.emptyDetailText(), QStringLiteral("No PRs match this filter"));
+}
+
+TEST(PullRequestTab, FilterTabsAndSortMenu)
+{
+    Panel panel;
+    panel.model->loadTestData();
+    PullRequestTab& tab = panel.tab();
+    QStringList labels;
+    for (const PillButton* filter : tab.filterTabs())
+        labels.append(filter->visibleText());
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("All 6"), QStringLiteral("Review 2"), QStringLiteral("Pending 1"),
+                                   QStringLiteral("Approved 2"), QStringLiteral("Changes 1"), QStringLiteral("Drafts")}));
+    EXPECT_TRUE(tab.filterTabs()[0]->isSelected());
+
+    tab.filterTabs()[1]->click();
+    EXPECT_EQ(panel.model->selectedFilter(), PRFilter::needsReview);
+    EXPECT_TRUE(tab.filterTabs()[1]->isSelected());
+    EXPECT_FALSE(tab.filterTabs()[0]->isSelected());
+    EXPECT_EQ(panel.rowIds().size(), 2);
+    tab.filterTabs()[5]->click();
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::empty);
+
+    EXPECT_EQ(menuTitles(*tab.sortMenu()),
+              (QStringList{QStringLiteral("Updated"), QStringLiteral("Created"), QStringLiteral("Repository"),
+                           QStringLiteral("PR #")}));
+    EXPECT_EQ(tab.sortButton()->text(), QStringLiteral("Sort by: Updated"));
+    const auto checked = [&] {
+        QStringList names;
+        for (const QAction* action : tab.sortMenu()->actions()) {
+            if (action->isChecked())
+                names.append(action->text());
+        }
+        return names;
+    };
+    EXPECT_EQ(checked(), QStringList{QStringLiteral("Updated")});
+    tab.filterTabs()[0]->click();
+    findAction(*tab.sortMenu(), QStringLiteral("PR #"))->trigger();
+    EXPECT_EQ(panel.model->selectedSortOption(), PRSortOption::prNumber);
+    EXPECT_EQ(panel.world.preferences->string(QStringLiteral("selected_sort_option")), QStringLiteral("PR #"));
+    EXPECT_EQ(checked(), QStringList{QStringLiteral("PR #")});
+    EXPECT_EQ(tab.sortButton()->text(), QStringLiteral("Sort by: PR #"));
+    EXPECT_EQ(panel.rowIds().first(), QStringLiteral("test-6")) << "#999 first";
+    // The filter choice is not kept across runs.
+    EXPECT_FALSE(panel.world.preferences->keys().contains(QStringLiteral("selected_filter")));
+}
+
+TEST(PullRequestTab, KeyboardNavigationStopsAtTheEndsAndFollowsTheList)
+{
+    Panel panel;
+    panel.model->loadTestData();
+    ContentView& view = *panel.view;
+    PullRequestTab& tab = panel.tab();
+    const QStringList ids = panel.rowIds();
+    ASSERT_EQ(ids.size(), 6);
+    // A fresh list selects its first row.
+    EXPECT_EQ(tab.selectedPRId(), ids.first());
+
+    QTest::keyClick(&view, Qt::Key_Up);
+    EXPECT_EQ(tab.selectedPRId(), ids.first()) << "Up on the first row keeps it";
+    for (int i = 1; i < ids.size(); ++i) {
+        QTest::keyClick(&view, Qt::Key_Down);
+        EXPECT_EQ(tab.selectedPRId(), ids[i]);
+    }
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(tab.selectedPRId(), ids.last()) << "Down on the last row keeps it";
+    QTest::keyClick(&view, Qt::Key_Up);
+    EXPECT_EQ(tab.selectedPRId(), ids[ids.size() - 2]);
+    // Modified arrows are not navigation.
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(tab.selectedPRId(), ids[ids.size() - 2]);
+
+    // The selected row leaves the list: the first remaining row takes over; an empty list clears it.
+    const QString selected = *tab.selectedPRId();
+    panel.model->setSelectedFilter(PRFilter::needsReview);
+    const QStringList review = panel.rowIds();
+    ASSERT_FALSE(review.contains(selected));
+    EXPECT_EQ(tab.selectedPRId(), review.first());
+    panel.model->setSelectedFilter(PRFilter::drafts);
+    EXPECT_EQ(tab.selectedPRId(), std::nullopt);
+    QTest::keyClick(&view, Qt::Key_Down);
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_EQ(tab.selectedPRId(), std::nullopt);
+    EXPECT_TRUE(panel.world.opener->opened().empty());
+
+    // A selection still in the list stays.
+    panel.model->setSelectedFilter(PRFilter::all);
+    QTest::keyClick(&view, Qt::Key_Down);
+    const auto kept = tab.selectedPRId();
+    panel.model->setSelectedSortOption(PRSortOption::prNumber);
+    EXPECT_EQ(tab.selectedPRId(), kept);
+}
+
+TEST(PullRequestTab, ReturnAndClickMarkSeenThenOpen)
+{
+    Panel panel;
+    panel.model->loadTestData();
+    ContentView& view = *panel.view;
+    PullRequestTab& tab = panel.tab();
+    view.show();
+    // test-1 has new commits; find it and select it.
+    while (tab.selectedPRId() != QStringLiteral("test-1"))
+        QTest::keyClick(&view, Qt::Key_Down);
+    const auto pr = [&](const QString& id) { return tab.listModel()->pullRequests()[tab.listModel()->rowOf(id)]; };
+    ASSERT_FALSE(panel.model->unseenUpdates(pr(QStringLiteral("test-1"))).isEmpty());
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_TRUE(panel.model->unseenUpdates(pr(QStringLiteral("test-1"))).isEmpty());
+    ASSERT_EQ(panel.world.opener->opened().size(), 1u);
+    EXPECT_EQ(panel.world.opener->opened()[0], QUrl(QStringLiteral("https://github.com/example/repo/pull/123")));
+    EXPECT_TRUE(panel.world.preferences->keys().join(QLatin1Char(' ')).contains(QStringLiteral("pr_seen_states_")));
+
+    // A click on a row does the same, whichever row is selected.
+    const int row = tab.listModel()->rowOf(QStringLiteral("test-4"));
+    ASSERT_FALSE(panel.model->unseenUpdates(pr(QStringLiteral("test-4"))).isEmpty());
+    QListView& list = *tab.listView();
+    list.scrollTo(tab.listModel()->index(row));
+    const QRect rect = list.visualRect(tab.listModel()->index(row));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_TRUE(panel.model->unseenUpdates(pr(QStringLiteral("test-4"))).isEmpty());
+    ASSERT_EQ(panel.world.opener->opened().size(), 2u);
+    EXPECT_EQ(panel.world.opener->opened()[1], QUrl(QStringLiteral("https://github.com/example/repo/pull/101")));
+    EXPECT_EQ(tab.selectedPRId(), QStringLiteral("test-1"));
+}
+
+TEST(PullRequestTab, LoadingEmptyAndListStates)
+{
+    Panel panel;
+    PullRequestTab& tab = panel.tab();
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::empty);
+    EXPECT_EQ(tab.emptyDetailText(), QStringLiteral("No PRs match this filter"));
+    panel.model->loadTestData();
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::list);
+    panel.model->refresh();
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::loading);
+    EXPECT_TRUE(waitUntil([&] { return !panel.model->isLoading(); }));
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::list) << "a failed refresh keeps the list";
+}
+
+TEST(ContentView, ScreenshotsWithTheSampleDataInBothPalettes)
+{
+    const std::pair<QString, QPalette> palettes[] = {{QStringLiteral("light"), norvane::testing::lightPalette()},
+                                                     {QStringLiteral("dark"), norvane::testing::darkPalette()}};
+    for (const auto& [name, palette] : palettes) {
+        Panel panel;
+        panel.view->setPalette(palette);
+        panel.view->setAutoFillBackground(true);
+        panel.model->loadTestData();
+        panel.model->setErrorMessage(QStringLiteral("Network error: the request timed out."));
+        panel.view->show();
+        QTest::keyClick(panel.view.get(), Qt::Key_Down);
+        QApplication::processEvents();
+        const QImage shot = panel.view->grab().toImage();
+        EXPECT_EQ(shot.size() / shot.devicePixelRatio(), QSize(560, 600));
+        // The window colour fills the panel's corner: the palette reached it.
+        EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2).rgb(), palette.color(QPalette::Window).rgb());
+        norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-prs-") + name);
+    }
+}
+
+} // namespace

@@ -1,0 +1,280 @@
+#include "ui/pr_row.h"
+#include "ui/pr_row_view.h"
+#include "ui_support.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+using AS = PullRequest::ApprovalStatus;
+using CI = PullRequest::CIStatus;
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 6), QTime(12, 0), Qt::UTC);
+
+PullRequest base()
+{
+    PullRequest p;
+    p.id = QStringLiteral("gh-1");
+    p.number = 42;
+    p.title = QStringLiteral("Make the thing faster");
+    p.url = QStringLiteral("https://github.com/acme/api/pull/42");
+    p.repository = QStringLiteral("acme/api");
+    p.updatedAt = kNow.addSecs(-2 * 3600);
+    p.createdAt = kNow.addDays(-3);
+    p.state = QStringLiteral("open");
+    return p;
+}
+
+QString verdictText(const PRRowContent& row)
+{
+    return row.verdict ? row.verdict->text : QStringLiteral("-");
+}
+
+TEST(PRRow, VerdictBadgeFirstRuleWins)
+{
+    struct Case {
+        const char* name;
+        bool yours, requested, assigned;
+        std::optional<AS> approval;
+        std::optional<CI> ci;
+        const char* verdict;
+        ThemeColor color;
+        const char* glyph;
+    };
+    const Case cases[] = {
+        {"own, approved, CI pending", true, false, false, AS::approved, CI::pending, "Approved, waiting on CI",
+         ThemeColor::orange, "✓"},
+        {"own, approved, CI failing", true, false, false, AS::approved, CI::failure, "Approved, waiting on CI",
+         ThemeColor::orange, "✓"},
+        {"own, approved, CI absent", true, false, false, AS::approved, std::nullopt, "Ready to merge", ThemeColor::green, "⚡"},
+        {"own, approved, CI unknown", true, false, false, AS::approved, CI::unknown, "Ready to merge", ThemeColor::green, "⚡"},
+        {"own, approved, CI passing", true, false, false, AS::approved, CI::success, "Ready to merge", ThemeColor::green, "⚡"},
+        {"review requested, someone approved", false, true, false, AS::approved, CI::success, "Already approved",
+         ThemeColor::green, ""},
+        {"assigned, someone approved", false, false, true, AS::approved, CI::pending, "Already approved", ThemeColor::green, ""},
+        {"someone else's, not involved, approved", false, false, false, AS::approved, CI::success, "Ready to merge",
+         ThemeColor::green, "⚡"},
+        {"own, changes requested", true, false, false, AS::changesRequested, CI::success, "Needs changes", ThemeColor::red,
+         "🔧"},
+        {"requested, changes requested", false, true, false, AS::changesRequested, std::nullopt, "Needs changes",
+         ThemeColor::red, "🔧"},
+        {"pending", true, false, false, AS::pending, CI::success, "-", ThemeColor::gray, ""},
+        {"no status", false, true, false, std::nullopt, std::nullopt, "-", ThemeColor::gray, ""},
+    };
+    for (const Case& c : cases) {
+        PullRequest p = base();
+        p.isYourPR = c.yours;
+        p.reviewRequested = c.requested;
+        p.isAssigned = c.assigned;
+        p.approvalStatus = c.approval;
+        p.ciStatus = c.ci;
+        const auto row = rowContent(p, {}, false, kNow);
+        EXPECT_EQ(verdictText(row), QString::fromUtf8(c.verdict)) << c.name;
+        if (row.verdict) {
+            EXPECT_EQ(row.verdict->color, c.color) << c.name;
+            EXPECT_EQ(row.verdict->glyph, QString::fromUtf8(c.glyph)) << c.name;
+        }
+    }
+    PullRequest already = base();
+    already.reviewRequested = true;
+    already.approvalStatus = AS::approved;
+    const auto badge = verdictBadge(already);
+    ASSERT_TRUE(badge);
+    EXPECT_EQ(badge->icon, Symbol::checkmarkSealFill);
+    EXPECT_EQ(badge->help, QStringLiteral("Another reviewer has already approved this PR"));
+}
+
+TEST(PRRow, RoleCiAndWaitingLines)
+{
+    struct Case {
+        bool yours, requested, assigned;
+        std::optional<QString> role;
+    };
+    const Case roles[] = {
+        {true, true, true, QStringLiteral("Role: Author")},
+        {false, true, true, QStringLiteral("Role: Reviewer")},
+        {false, false, true, QStringLiteral("Role: Assigned")},
+        {false, false, false, std::nullopt},
+    };
+    for (const Case& c : roles) {
+        PullRequest p = base();
+        p.isYourPR = c.yours;
+        p.reviewRequested = c.requested;
+        p.isAssigned = c.assigned;
+        EXPECT_EQ(roleText(p), c.role);
+    }
+
+    struct CICase {
+        std::optional<CI> status;
+        const char* line; // symbol and word, or "" for no line
+        ThemeColor color;
+    };
+    const CICase ci[] = {
+        {CI::pending, "◷ Pending", ThemeColor::orange}, {CI::success, "✔ Passing", ThemeColor::green},
+        {CI::failure, "✖ Failed", ThemeColor::red},     {CI::error, "⚠ Error", ThemeColor::orange},
+        {CI::unknown, "", ThemeColor::gray},             {std::nullopt, "", ThemeColor::gray},
+    };
+    for (const CICase& c : ci) {
+        const auto line = ciLine(c.status);
+        EXPECT_EQ(line ? line->symbol + QLatin1Char(' ') + line->word : QString(), QString::fromUtf8(c.line));
+        if (line) {
+            EXPECT_EQ(line->color, c.color);
+        }
+    }
+
+    // Reviewers still awaited are named only on the user's own pull request.
+    PullRequest own = base();
+    own.isYourPR = true;
+    own.requestedReviewers = QStringList{QStringLiteral("alice"), QStringLiteral("bob")};
+    EXPECT_EQ(rowContent(own, {}, false, kNow).waitingOn, QStringLiteral("alice, bob"));
+    own.requestedReviewers = QStringList{};
+    EXPECT_EQ(rowContent(own, {}, false, kNow).waitingOn, std::nullopt);
+    PullRequest theirs = base();
+    theirs.requestedReviewers = QStringList{QStringLiteral("alice")};
+    EXPECT_EQ(rowContent(theirs, {}, false, kNow).waitingOn, std::nullopt);
+}
+
+TEST(PRRow, HeaderTitleTimeAndCounts)
+{
+    PullRequest p = base();
+    p.author = QStringLiteral("octocat");
+    p.reviewRequested = true;
+    p.isDraft = true;
+    p.reviewCommentCount = 1;
+    p.lastChangeRequest = ChangeRequestInfo{QStringLiteral("alice"), QStringLiteral("Please split this"), kNow.addDays(-1)};
+    auto row = rowContent(p, {}, false, kNow);
+    EXPECT_EQ(row.header, QStringLiteral("acme/api/pull"));
+    EXPECT_EQ(row.number, QStringLiteral("#42"));
+    EXPECT_EQ(row.author, QStringLiteral("octocat"));
+    EXPECT_TRUE(row.reviewRequested);
+    EXPECT_EQ(row.time, QStringLiteral("Requested your review 2 hr. ago"));
+    EXPECT_TRUE(row.draft);
+    EXPECT_EQ(row.reviewComments, 1);
+    EXPECT_EQ(row.reviewCommentsHelp, QStringLiteral("1 review comment"));
+    ASSERT_TRUE(row.changeRequest);
+    EXPECT_EQ(row.changeRequest->quote, QStringLiteral("\"Please split this\""));
+    EXPECT_EQ(row.changeRequest->reviewer, QStringLiteral("alice"));
+    EXPECT_EQ(row.changeRequest->time, QStringLiteral("1 day ago"));
+
+    p.reviewRequested = false;
+    p.reviewCommentCount = 3;
+    row = rowContent(p, {}, false, kNow);
+    EXPECT_EQ(row.time, QStringLiteral("2 hr. ago"));
+    EXPECT_EQ(row.reviewCommentsHelp, QStringLiteral("3 review comments"));
+    p.reviewCommentCount = 0;
+    EXPECT_EQ(rowContent(p, {}, false, kNow).reviewComments, std::nullopt);
+}
+
+TEST(PRRow, UnseenUpdatesOrderTintAndRing)
+{
+    const QList<PRUpdateType> all = kAllUpdateTypes;
+    const auto icons = rowContent(base(), all, false, kNow).updates;
+    QStringList helps;
+    for (const UpdateIcon& icon : icons)
+        helps.append(icon.help);
+    EXPECT_EQ(helps, (QStringList{QStringLiteral("CI status changed"), QStringLiteral("New comments"),
+                                  QStringLiteral("New commits"), QStringLiteral("New review")}));
+    EXPECT_EQ(icons[0].symbol, Symbol::gearshapeFill);
+    EXPECT_EQ(icons[2].symbol, Symbol::arrowUpCircleFill);
+
+    struct Case {
+        QList<PRUpdateType> updates;
+        bool selected;
+        RowBackground background;
+        bool ring;
+    };
+    const Case cases[] = {
+        {{}, false, RowBackground::clear, false},
+        {{PRUpdateType::newReview}, false, RowBackground::unseen, true},
+        {{}, true, RowBackground::selected, false},
+        {{PRUpdateType::newReview}, true, RowBackground::selected, true},
+    };
+    for (const Case& c : cases) {
+        const auto row = rowContent(base(), c.updates, c.selected, kNow);
+        EXPECT_EQ(row.background, c.background);
+        EXPECT_EQ(row.ring, c.ring);
+        EXPECT_EQ(row.updates.size(), c.updates.size());
+    }
+}
+
+// Paints a row the way the list does and returns the picture.
+QImage paint(const PRRowContent& row, const QPalette& palette, int width = 520)
+{
+    const RowLayout layout = layoutRow(row, palette, width);
+    QImage image(width, int(std::ceil(layout.height)), QImage::Format_ARGB32_Premultiplied);
+    image.fill(palette.color(QPalette::Window));
+    QPainter painter(&image);
+    PRRowView::paintRow(painter, row, image.rect(), palette, false);
+    return image;
+}
+
+TEST(PRRowView, TheSelectionTintWinsOverTheUnseenTintAndKeepsRingAndIcons)
+{
+    const QPalette palette = norvane::testing::lightPalette();
+    PullRequest p = base();
+    p.reviewRequested = true;
+    const QList<PRUpdateType> updates{PRUpdateType::newCommits};
+    const QColor window = palette.color(QPalette::Window);
+    const QColor blue = color(ThemeColor::blue, palette);
+    const QColor accent = color(ThemeColor::accent, palette);
+    const auto blend = [&](const QColor& c, double alpha) {
+        return QColor(int(std::lround(window.red() * (1 - alpha) + c.red() * alpha)),
+                      int(std::lround(window.green() * (1 - alpha) + c.green() * alpha)),
+                      int(std::lround(window.blue() * (1 - alpha) + c.blue() * alpha)));
+    };
+    const auto near = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) <= 2 && std::abs(a.green() - b.green()) <= 2 &&
+               std::abs(a.blue() - b.blue()) <= 2;
+    };
+    // A spot of bare background: right of everything, in the first line.
+    const QPoint bare(510, 3);
+
+    const QImage unseen = paint(rowContent(p, updates, false, kNow), palette);
+    EXPECT_TRUE(near(unseen.pixelColor(bare), blend(blue, 0.05))) << unseen.pixelColor(bare).name().toStdString();
+    EXPECT_TRUE(near(unseen.pixelColor(1, 20), blend(blue, 0.05)));
+
+    const QImage selected = paint(rowContent(p, updates, true, kNow), palette);
+    EXPECT_TRUE(near(selected.pixelColor(bare), blend(accent, 0.12))) << selected.pixelColor(bare).name().toStdString();
+    EXPECT_TRUE(near(selected.pixelColor(1, 20), accent)) << "the leading bar";
+
+    // The ring: a blue outline six points from the dot's centre, on both.
+    const RowLayout layout = layoutRow(rowContent(p, updates, true, kNow), palette, 520);
+    const QPointF centre = layout.dot.center();
+    for (const QImage* image : {&unseen, &selected}) {
+        const QColor ring = image->pixelColor(int(centre.x()), int(centre.y() - 6));
+        EXPECT_GT(ring.blue(), ring.red() + 60) << ring.name().toStdString();
+    }
+    EXPECT_EQ(PRRowView::helpAt(layout, layout.pieces[1].rect.center()), QStringLiteral("New commits"));
+
+    const QImage plain = paint(rowContent(p, {}, false, kNow), palette);
+    EXPECT_TRUE(near(plain.pixelColor(bare), window));
+}
+
+TEST(PRRowView, HelpTextsAreFoundWhereTheirPartsAreDrawn)
+{
+    PullRequest p = base();
+    p.reviewRequested = true;
+    p.approvalStatus = AS::approved;
+    p.reviewCommentCount = 3;
+    const QPalette palette = norvane::testing::lightPalette();
+    const RowLayout layout = layoutRow(rowContent(p, {}, false, kNow), palette, 520);
+    QStringList helps;
+    for (const RowPiece& piece : layout.pieces) {
+        const QString help = PRRowView::helpAt(layout, piece.rect.center());
+        if (!help.isEmpty() && !helps.contains(help))
+            helps.append(help);
+    }
+    EXPECT_EQ(helps, (QStringList{QStringLiteral("Another reviewer has already approved this PR"),
+                                  QStringLiteral("3 review comments")}));
+    EXPECT_EQ(PRRowView::helpAt(layout, QPointF(2, 2)), QString());
+    // A long title is cut to the row's width instead of widening it.
+    p.title = QString(400, QLatin1Char('w'));
+    for (const RowPiece& piece : layoutRow(rowContent(p, {}, false, kNow), palette, 300).pieces)
+        EXPECT_LE(piece.rect.right(), 300 - 12 + 0.5) << piece.text.left(20).toStdString();
+}
+
+} // namespace
