@@ -1,5 +1,6 @@
 # Norvane: the two everyday commands, plus a few conveniences.
 #   make run   install what is missing, build a release build and start norvane
+#   make demo  the same, against the fake GitHub's demo world with a throw-away profile
 #   make test  install what is missing, build a Debug build with ASan + UBSan and run every test
 #              (the "desktop" ones inside scripts/desktop-session)
 
@@ -7,7 +8,7 @@ JOBS ?= 2
 CMAKE ?= cmake
 CTEST ?= ctest
 
-.PHONY: all deps run build-release test build-test clean format
+.PHONY: all deps run demo build-release test build-test clean format
 
 all: build-release
 
@@ -20,6 +21,10 @@ build-release: deps
 
 run: build-release
 	./build/release/src/app/norvane $(ARGS)
+
+# The app against fakehub's demo world, signed in as its demo user, with a throw-away profile.
+demo: build-release
+	./scripts/demo $(ARGS)
 
 build-test: deps
 	$(CMAKE) --preset asan $(if $(CI),-DNORVANE_WERROR=ON,)

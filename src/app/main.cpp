@@ -33,6 +33,7 @@ struct Options {
     std::optional<QString> profile;
     std::optional<QString> account;
     std::optional<int> quitAfterSeconds;
+    bool showPanel = false;
 };
 
 // Signs `login` in for this run with a token that lives only in memory: the account is recorded in the
@@ -106,7 +107,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption quitAfterOption(QStringLiteral("quit-after"),
                                              QStringLiteral("Quit after SECONDS (scripted runs)."),
                                              QStringLiteral("seconds"));
-    parser.addOptions({helpOption, versionOption, apiOption, webOption, profileOption, accountOption, quitAfterOption});
+    const QCommandLineOption showPanelOption(QStringLiteral("show-panel"),
+                                             QStringLiteral("Open the panel once the tray icon is in place."));
+    parser.addOptions({helpOption, versionOption, apiOption, webOption, profileOption, accountOption, quitAfterOption,
+                       showPanelOption});
     const auto fail = [](const QString& message) {
         std::fprintf(stderr, "norvane: %s\n", qPrintable(message));
         return 2;
@@ -143,6 +147,7 @@ int main(int argc, char* argv[])
             return fail(QStringLiteral("--quit-after takes a non-negative number of seconds"));
         options.quitAfterSeconds = seconds;
     }
+    options.showPanel = parser.isSet(showPanelOption);
     if (!hasDisplay())
         return fail(QStringLiteral("no display to show the tray icon on (set DISPLAY, or QT_QPA_PLATFORM=offscreen)"));
 
@@ -188,6 +193,9 @@ int main(int argc, char* argv[])
     };
     ui::AppDelegate delegate(std::move(deps));
     delegate.applicationDidFinishLaunching();
+    // The tray host needs a moment to embed the icon; before that the icon has no place to open under.
+    if (options.showPanel)
+        QTimer::singleShot(1000, &delegate, [&delegate] { delegate.showPanel(); });
     if (options.quitAfterSeconds)
         QTimer::singleShot(*options.quitAfterSeconds * 1000, &app, &QCoreApplication::quit);
 

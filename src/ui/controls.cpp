@@ -9,7 +9,7 @@ namespace norvane::ui {
 
 namespace {
 constexpr int kDot = 6;
-constexpr int kGap = 5;
+constexpr int kGap = 4;
 } // namespace
 
 PillButton::PillButton(Kind kind, const QString& label, QWidget* parent) : QAbstractButton(parent), m_kind(kind)
@@ -17,6 +17,8 @@ PillButton::PillButton(Kind kind, const QString& label, QWidget* parent) : QAbst
     setText(label);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
+    // A tab never gets cut; the neighbours that can say less (the sort menu) give way instead.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 void PillButton::setSelected(bool selected)
@@ -147,6 +149,32 @@ void MenuButton::setLeading(std::optional<Symbol> symbol, ThemeColor tint)
     update();
 }
 
+void MenuButton::setCompactText(const QString& text)
+{
+    m_compactText = text;
+    update();
+}
+
+QString MenuButton::shownText() const
+{
+    const QFontMetrics metrics(textFont(TextStyle::subheadline));
+    const int icon = metrics.ascent();
+    const int room = std::max(0, width() - 2 - (m_leading ? icon + 4 : 0) - icon - 6);
+    if (metrics.horizontalAdvance(text()) <= room)
+        return text();
+    if (!m_compactText.isEmpty() && metrics.horizontalAdvance(m_compactText) <= room)
+        return m_compactText;
+    return metrics.elidedText(m_compactText.isEmpty() ? text() : m_compactText, Qt::ElideMiddle, room);
+}
+
+QSize MenuButton::minimumSizeHint() const
+{
+    const QFontMetrics metrics(textFont(TextStyle::subheadline));
+    const QString shortest = m_compactText.isEmpty() ? QStringLiteral("…") : m_compactText;
+    return QSize(metrics.horizontalAdvance(shortest) + 8 + metrics.ascent() + (m_leading ? metrics.ascent() + 4 : 0),
+                 metrics.height() + 6);
+}
+
 QSize MenuButton::sizeHint() const
 {
     const QFontMetrics metrics(textFont(TextStyle::subheadline));
@@ -172,7 +200,7 @@ void MenuButton::paintEvent(QPaintEvent*)
     painter.setFont(f);
     painter.setPen(color(ThemeColor::primary, palette()));
     const int textRoom = std::max(0, width() - x - icon - 6);
-    const QString shown = metrics.elidedText(text(), Qt::ElideMiddle, textRoom);
+    const QString shown = shownText();
     painter.drawText(QRect(x, 0, textRoom, height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
     x += metrics.horizontalAdvance(shown) + 4;
     const int chevron = icon - 2;

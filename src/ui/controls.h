@@ -84,9 +84,14 @@ public:
     void setLeading(std::optional<Symbol> symbol, ThemeColor tint = ThemeColor::yellow);
     std::optional<Symbol> leading() const { return m_leading; }
     void setMaximumTextWidth(int width) { m_maxTextWidth = width; }
+    // Shown instead of the text when the text does not fit (a crowded row); empty: the text is cut short.
+    void setCompactText(const QString& text);
+    // What is on screen now.
+    QString shownText() const;
     QMenu* menu() const { return m_menu; }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -96,6 +101,7 @@ private:
     std::optional<Symbol> m_leading;
     ThemeColor m_leadingTint = ThemeColor::yellow;
     int m_maxTextWidth = 260;
+    QString m_compactText;
 };
 
 // A label in one of the panel's text styles and colours; the colour follows the palette it inherits.

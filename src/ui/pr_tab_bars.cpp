@@ -94,7 +94,7 @@ QWidget* PullRequestTab::buildFilterRow()
 {
     auto* bar = new QWidget(this);
     auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(8, 6, 12, 6);
+    row->setContentsMargins(6, 6, 8, 6);
     row->setSpacing(0);
     for (PRFilter filter : kAllFilters) {
         auto* tab = new PillButton(PillButton::Kind::filter, filterLabel(filter), bar);
@@ -203,6 +203,7 @@ void PullRequestTab::updateSortMenu()
     for (QAction* action : m_sortMenu->actions())
         action->setChecked(action->data().toInt() == int(current));
     m_sortButton->setText(QStringLiteral("Sort by: ") + sortOptionName(current));
+    m_sortButton->setCompactText(sortOptionName(current));
     m_sortButton->updateGeometry();
 }
 
