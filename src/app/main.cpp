@@ -20,14 +20,14 @@
 #include <QNetworkAccessManager>
 #include <QTextStream>
 #include <QTimer>
-
 #include <cstdio>
 
 using namespace norvane;
 
 namespace {
 
-struct Options {
+struct Options
+{
     QString apiURL = GitHubService::defaultBaseURL();
     QString webURL = GitHubService::defaultWebURL();
     std::optional<QString> profile;
@@ -54,7 +54,8 @@ void signInForThisRun(Preferences& preferences, InMemoryKeychainService& keychai
                                  [&](const GitHubAccount& a) { return a.username == login; });
     if (existing == accounts.end()) {
         accounts.append(GitHubAccount{QUuid::createUuid(), login,
-                                      QStringLiteral("github_token_") + uuidText(QUuid::createUuid()), std::nullopt});
+                                      QStringLiteral("github_token_") + uuidText(QUuid::createUuid()),
+                                      std::nullopt});
         existing = std::prev(accounts.end());
         preferences.setData(key, QJsonDocument(toJson(accounts)).toJson(QJsonDocument::Compact));
     }
@@ -88,29 +89,32 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral("Keeps you on top of your GitHub pull requests."));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Print this help and exit."));
-    const QCommandLineOption versionOption(QStringLiteral("version"), QStringLiteral("Print the version and exit."));
-    const QCommandLineOption apiOption(QStringLiteral("api-url"),
-                                       QStringLiteral("GitHub REST API address (default: %1).")
-                                           .arg(GitHubService::defaultBaseURL()),
-                                       QStringLiteral("url"));
-    const QCommandLineOption webOption(QStringLiteral("web-url"),
-                                       QStringLiteral("GitHub web address (default: %1).").arg(GitHubService::defaultWebURL()),
-                                       QStringLiteral("url"));
-    const QCommandLineOption profileOption(QStringLiteral("profile"),
-                                           QStringLiteral("Keep preferences in DIR instead of the user's own."),
-                                           QStringLiteral("dir"));
+    const QCommandLineOption versionOption(QStringLiteral("version"),
+                                           QStringLiteral("Print the version and exit."));
+    const QCommandLineOption apiOption(
+        QStringLiteral("api-url"),
+        QStringLiteral("GitHub REST API address (default: %1).").arg(GitHubService::defaultBaseURL()),
+        QStringLiteral("url"));
+    const QCommandLineOption webOption(
+        QStringLiteral("web-url"),
+        QStringLiteral("GitHub web address (default: %1).").arg(GitHubService::defaultWebURL()),
+        QStringLiteral("url"));
+    const QCommandLineOption profileOption(
+        QStringLiteral("profile"), QStringLiteral("Keep preferences in DIR instead of the user's own."),
+        QStringLiteral("dir"));
     const QCommandLineOption accountOption(
         QStringLiteral("account"),
-        QStringLiteral("With --profile: sign LOGIN in for this run with the token in NORVANE_TOKEN, kept in memory "
-                       "only (never in the keychain)."),
+        QStringLiteral(
+            "With --profile: sign LOGIN in for this run with the token in NORVANE_TOKEN, kept in memory "
+            "only (never in the keychain)."),
         QStringLiteral("login"));
     const QCommandLineOption quitAfterOption(QStringLiteral("quit-after"),
                                              QStringLiteral("Quit after SECONDS (scripted runs)."),
                                              QStringLiteral("seconds"));
-    const QCommandLineOption showPanelOption(QStringLiteral("show-panel"),
-                                             QStringLiteral("Open the panel once the tray icon is in place."));
-    parser.addOptions({helpOption, versionOption, apiOption, webOption, profileOption, accountOption, quitAfterOption,
-                       showPanelOption});
+    const QCommandLineOption showPanelOption(
+        QStringLiteral("show-panel"), QStringLiteral("Open the panel once the tray icon is in place."));
+    parser.addOptions({helpOption, versionOption, apiOption, webOption, profileOption, accountOption,
+                       quitAfterOption, showPanelOption});
     const auto fail = [](const QString& message) {
         std::fprintf(stderr, "norvane: %s\n", qPrintable(message));
         return 2;
@@ -135,9 +139,11 @@ int main(int argc, char* argv[])
         options.profile = parser.value(profileOption);
     if (parser.isSet(accountOption)) {
         if (!options.profile)
-            return fail(QStringLiteral("--account needs --profile, so the account stays out of your own preferences"));
+            return fail(QStringLiteral(
+                "--account needs --profile, so the account stays out of your own preferences"));
         if (qEnvironmentVariable("NORVANE_TOKEN").isEmpty())
-            return fail(QStringLiteral("--account needs the token in the NORVANE_TOKEN environment variable"));
+            return fail(
+                QStringLiteral("--account needs the token in the NORVANE_TOKEN environment variable"));
         options.account = parser.value(accountOption);
     }
     if (parser.isSet(quitAfterOption)) {
@@ -149,7 +155,8 @@ int main(int argc, char* argv[])
     }
     options.showPanel = parser.isSet(showPanelOption);
     if (!hasDisplay())
-        return fail(QStringLiteral("no display to show the tray icon on (set DISPLAY, or QT_QPA_PLATFORM=offscreen)"));
+        return fail(QStringLiteral(
+            "no display to show the tray icon on (set DISPLAY, or QT_QPA_PLATFORM=offscreen)"));
 
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
@@ -177,8 +184,16 @@ int main(int argc, char* argv[])
         pollOverride = qEnvironmentVariable("NORVANE_POLL_INTERVAL_SECS");
 
     ui::AppDelegate::Dependencies deps{
-        PRViewModel::Dependencies{GitHubService(session, options.apiURL), keychain, preferences, nullptr, identity,
-                                  nullptr, pollOverride, isDebugMode(), options.webURL, {}},
+        PRViewModel::Dependencies{GitHubService(session, options.apiURL),
+                                  keychain,
+                                  preferences,
+                                  nullptr,
+                                  identity,
+                                  nullptr,
+                                  pollOverride,
+                                  isDebugMode(),
+                                  options.webURL,
+                                  {}},
         [](QSystemTrayIcon* icon) -> std::shared_ptr<Notifier> {
             DBusNotifier::Options notifierOptions;
             notifierOptions.desktopEntry = QString::fromLatin1(kApplicationId);

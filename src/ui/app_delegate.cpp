@@ -17,8 +17,8 @@
 #include <QMenu>
 #include <QSaveFile>
 #include <QScreen>
-#include <QStringDecoder>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QSystemTrayIcon>
 
 namespace norvane::ui {
@@ -55,11 +55,13 @@ QString debugReport(const Preferences& preferences, const AppIdentity& identity)
     const QString location = preferences.location();
     const QStringList keys = preferences.keys();
     // The store "exists" when its file does, or, for a store without a file, when it holds anything.
-    const bool found = identity.bundleIdentifier && (location.isEmpty() ? !keys.isEmpty() : QFileInfo::exists(location));
+    const bool found =
+        identity.bundleIdentifier && (location.isEmpty() ? !keys.isEmpty() : QFileInfo::exists(location));
     QString report = QStringLiteral("=== Norvane Debug ===\nBundle ID: ") +
-                     identity.bundleIdentifier.value_or(QStringLiteral("nil")) + QStringLiteral("\nUserDefaults domain: ") +
-                     (found ? QStringLiteral("found") : QStringLiteral("not found")) + QStringLiteral("\nAll keys: ") +
-                     quotedList(keys) + QLatin1Char('\n');
+                     identity.bundleIdentifier.value_or(QStringLiteral("nil")) +
+                     QStringLiteral("\nUserDefaults domain: ") +
+                     (found ? QStringLiteral("found") : QStringLiteral("not found")) +
+                     QStringLiteral("\nAll keys: ") + quotedList(keys) + QLatin1Char('\n');
     if (const auto accounts = preferences.data(kAccountsKey)) {
         report += QStringLiteral("github_accounts: %1 bytes\n").arg(accounts->size());
         QStringDecoder decoder(QStringDecoder::Utf8);
@@ -141,7 +143,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // A popup needs a tray to hang from and a platform that lets us place windows.
     const bool canPlace = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     auto* content = new ContentView({m_viewModel.get(), m_deps.urlOpener.get(), webBaseURL, m_debugMode});
-    m_panel = new PanelWindow(content, m_usesTray && canPlace ? PanelWindow::Mode::popup : PanelWindow::Mode::window);
+    m_panel = new PanelWindow(content,
+                              m_usesTray && canPlace ? PanelWindow::Mode::popup : PanelWindow::Mode::window);
     QApplication::setQuitOnLastWindowClosed(!m_usesTray);
 
     connect(m_viewModel.get(), &PRViewModel::pullRequestsChanged, this, [this] { updateMenuBarIcon(); });

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QObject>
 #include <QPointer>
-
 #include <functional>
 #include <memory>
 
@@ -32,7 +31,8 @@ class AppDelegate final : public QObject
     Q_OBJECT
 
 public:
-    struct Dependencies {
+    struct Dependencies
+    {
         // The engine's services; its notifier is the one `makeNotifier` builds.
         PRViewModel::Dependencies model;
         // Builds the notifier once the tray icon exists (balloon messages need it as a fallback).

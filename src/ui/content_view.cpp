@@ -54,7 +54,8 @@ QFrame* divider(QWidget* parent)
 class ProminentButton final : public QPushButton
 {
 public:
-    ProminentButton(Symbol symbol, const QString& text, QWidget* parent) : QPushButton(text, parent), m_symbol(symbol)
+    ProminentButton(Symbol symbol, const QString& text, QWidget* parent)
+        : QPushButton(text, parent), m_symbol(symbol)
     {
         setCursor(Qt::PointingHandCursor);
         setFont(textFont(TextStyle::body, QFont::Medium));
@@ -196,7 +197,8 @@ QWidget* ContentView::buildTabBar()
     row->addWidget(m_refreshButton);
 
     if (m_deps.debugMode) {
-        auto* testData = new SymbolButton(Symbol::hammerFill, ThemeColor::primary, QStringLiteral("Load Test Data"), bar);
+        auto* testData =
+            new SymbolButton(Symbol::hammerFill, ThemeColor::primary, QStringLiteral("Load Test Data"), bar);
         connect(testData, &QToolButton::clicked, this, [this] { m_model.loadTestData(); });
         auto* testNotification = new SymbolButton(Symbol::bellBadgeFill, ThemeColor::primary,
                                                   QStringLiteral("Send Test Notification"), bar);
@@ -239,12 +241,13 @@ QWidget* ContentView::buildWelcome()
     auto* column = new QVBoxLayout(page);
     column->setSpacing(12);
     column->addStretch();
-    column->addWidget(new ThemedLabel(QStringLiteral("Welcome to Norvane"), TextStyle::title, ThemeColor::primary,
-                                      page, QFont::DemiBold),
+    column->addWidget(new ThemedLabel(QStringLiteral("Welcome to Norvane"), TextStyle::title,
+                                      ThemeColor::primary, page, QFont::DemiBold),
                       0, Qt::AlignHCenter);
-    column->addWidget(new ThemedLabel(QStringLiteral("Stay on top of GitHub pull requests right from your menu bar."),
-                                      TextStyle::body, ThemeColor::secondary, page),
-                      0, Qt::AlignHCenter);
+    column->addWidget(
+        new ThemedLabel(QStringLiteral("Stay on top of GitHub pull requests right from your menu bar."),
+                        TextStyle::body, ThemeColor::secondary, page),
+        0, Qt::AlignHCenter);
     m_signIn = new ProminentButton(Symbol::personBadgePlus, QStringLiteral("Sign in with GitHub"), page);
     connect(m_signIn, &QPushButton::clicked, this, [this] {
         setSelectedTab(AppTab::settings);
@@ -255,8 +258,9 @@ QWidget* ContentView::buildWelcome()
     auto* noteRow = new QHBoxLayout(note);
     noteRow->setContentsMargins(0, 0, 0, 0);
     noteRow->addWidget(new SymbolLabel(Symbol::checkmarkSealFill, ThemeColor::green, 12, note));
-    noteRow->addWidget(new ThemedLabel(QStringLiteral("Your token is stored securely in your system keychain."),
-                                       TextStyle::caption, ThemeColor::secondary, note));
+    noteRow->addWidget(
+        new ThemedLabel(QStringLiteral("Your token is stored securely in your system keychain."),
+                        TextStyle::caption, ThemeColor::secondary, note));
     column->addWidget(note, 0, Qt::AlignHCenter);
     column->addStretch();
     return page;
@@ -267,7 +271,8 @@ QWidget* ContentView::placeholder(const QString& text)
     auto* page = new QWidget(m_content);
     auto* column = new QVBoxLayout(page);
     column->addStretch();
-    column->addWidget(new ThemedLabel(text, TextStyle::callout, ThemeColor::secondary, page), 0, Qt::AlignHCenter);
+    column->addWidget(new ThemedLabel(text, TextStyle::callout, ThemeColor::secondary, page), 0,
+                      Qt::AlignHCenter);
     column->addStretch();
     return page;
 }

@@ -47,7 +47,8 @@ public:
     static constexpr int kWidth = 560;
     static constexpr int kHeight = 600;
 
-    struct Dependencies {
+    struct Dependencies
+    {
         PRViewModel* model = nullptr;
         UrlOpener* urlOpener = nullptr;
         QString webBaseURL;     // the footer opens its home page

@@ -12,7 +12,8 @@ constexpr int kDot = 6;
 constexpr int kGap = 4;
 } // namespace
 
-PillButton::PillButton(Kind kind, const QString& label, QWidget* parent) : QAbstractButton(parent), m_kind(kind)
+PillButton::PillButton(Kind kind, const QString& label, QWidget* parent)
+    : QAbstractButton(parent), m_kind(kind)
 {
     setText(label);
     setCursor(Qt::PointingHandCursor);
@@ -171,7 +172,8 @@ QSize MenuButton::minimumSizeHint() const
 {
     const QFontMetrics metrics(textFont(TextStyle::subheadline));
     const QString shortest = m_compactText.isEmpty() ? QStringLiteral("…") : m_compactText;
-    return QSize(metrics.horizontalAdvance(shortest) + 8 + metrics.ascent() + (m_leading ? metrics.ascent() + 4 : 0),
+    return QSize(metrics.horizontalAdvance(shortest) + 8 + metrics.ascent() +
+                     (m_leading ? metrics.ascent() + 4 : 0),
                  metrics.height() + 6);
 }
 
@@ -194,7 +196,8 @@ void MenuButton::paintEvent(QPaintEvent*)
     const qreal dpr = devicePixelRatioF();
     int x = 2;
     if (m_leading) {
-        painter.drawPixmap(x, (height() - icon) / 2, symbolPixmap(*m_leading, color(m_leadingTint, palette()), icon, dpr));
+        painter.drawPixmap(x, (height() - icon) / 2,
+                           symbolPixmap(*m_leading, color(m_leadingTint, palette()), icon, dpr));
         x += icon + 4;
     }
     painter.setFont(f);
@@ -204,8 +207,9 @@ void MenuButton::paintEvent(QPaintEvent*)
     painter.drawText(QRect(x, 0, textRoom, height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
     x += metrics.horizontalAdvance(shown) + 4;
     const int chevron = icon - 2;
-    painter.drawPixmap(x, (height() - chevron) / 2,
-                       symbolPixmap(Symbol::chevronDown, color(ThemeColor::secondary, palette()), chevron, dpr));
+    painter.drawPixmap(
+        x, (height() - chevron) / 2,
+        symbolPixmap(Symbol::chevronDown, color(ThemeColor::secondary, palette()), chevron, dpr));
 }
 
 } // namespace norvane::ui

@@ -8,10 +8,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QToolButton>
-
 #include <optional>
-
-
 
 // The panel's small custom controls. Each paints itself from the theme, so it follows the palette.
 namespace norvane::ui {
@@ -56,7 +53,8 @@ class SymbolButton final : public QToolButton
     Q_OBJECT
 
 public:
-    SymbolButton(Symbol symbol, ThemeColor tint, const QString& help, QWidget* parent = nullptr, int size = 14);
+    SymbolButton(Symbol symbol, ThemeColor tint, const QString& help, QWidget* parent = nullptr,
+                 int size = 14);
     void setSymbol(Symbol symbol, ThemeColor tint);
     Symbol symbol() const { return m_symbol; }
     ThemeColor tint() const { return m_tint; }

@@ -40,7 +40,8 @@ enum class Symbol {
     clock,
 };
 
-struct SymbolInfo {
+struct SymbolInfo
+{
     Symbol symbol;
     const char* designName; // the name the screens' design uses
     const char* octicon;    // file name in the icon resource, without ".svg"

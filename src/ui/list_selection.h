@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // The keyboard selection of a list of rows, by row id. An absent or vanished selection always falls back

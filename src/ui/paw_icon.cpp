@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPainter>
-
 #include <cmath>
 
 namespace norvane::ui {

@@ -21,7 +21,8 @@ QImage pawImage(const QColor& color, qreal devicePixelRatio);
 
 // Where the parts of a badged icon go, in logical pixels with the origin at the top left. The badge is
 // vertically centred, so the layout reads the same from the bottom.
-struct BadgeLayout {
+struct BadgeLayout
+{
     QSizeF canvas;
     QRectF icon;
     QRectF badge;

@@ -26,7 +26,8 @@ QVariant PRListModel::data(const QModelIndex& index, int role) const
     case PullRequestRole:
         return QVariant::fromValue(pr);
     case ContentRole:
-        return QVariant::fromValue(rowContent(pr, m_updates.value(index.row()), m_selectedId == pr.id, m_now()));
+        return QVariant::fromValue(
+            rowContent(pr, m_updates.value(index.row()), m_selectedId == pr.id, m_now()));
     default:
         return {};
     }

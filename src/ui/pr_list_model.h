@@ -7,7 +7,6 @@
 #include <QAbstractListModel>
 #include <QDateTime>
 #include <QList>
-
 #include <functional>
 #include <optional>
 

@@ -65,17 +65,25 @@ std::optional<VerdictBadge> verdictBadge(const PullRequest& pr)
     // Someone else already approved what the user was asked to look at: tell them, and never call it
     // "ready to merge", since merging is not theirs to do.
     if (!pr.isYourPR && (pr.reviewRequested || pr.isAssigned) && pr.approvalStatus == AS::approved) {
-        return VerdictBadge{ThemeColor::green, Symbol::checkmarkSealFill, {}, QStringLiteral("Already approved"),
+        return VerdictBadge{ThemeColor::green,
+                            Symbol::checkmarkSealFill,
+                            {},
+                            QStringLiteral("Already approved"),
                             QStringLiteral("Another reviewer has already approved this PR")};
     }
     if (pr.isMergeable())
-        return VerdictBadge{ThemeColor::green, std::nullopt, QStringLiteral("⚡"), QStringLiteral("Ready to merge"), {}};
+        return VerdictBadge{
+            ThemeColor::green, std::nullopt, QStringLiteral("⚡"), QStringLiteral("Ready to merge"), {}};
     if (pr.approvalStatus == AS::approved) {
-        return VerdictBadge{ThemeColor::orange, std::nullopt, QStringLiteral("✓"),
-                            QStringLiteral("Approved, waiting on CI"), {}};
+        return VerdictBadge{ThemeColor::orange,
+                            std::nullopt,
+                            QStringLiteral("✓"),
+                            QStringLiteral("Approved, waiting on CI"),
+                            {}};
     }
     if (pr.approvalStatus == AS::changesRequested)
-        return VerdictBadge{ThemeColor::red, std::nullopt, QStringLiteral("🔧"), QStringLiteral("Needs changes"), {}};
+        return VerdictBadge{
+            ThemeColor::red, std::nullopt, QStringLiteral("🔧"), QStringLiteral("Needs changes"), {}};
     return std::nullopt;
 }
 
@@ -112,9 +120,9 @@ PRRowContent rowContent(const PullRequest& pr, const QList<PRUpdateType>& update
         row.reviewCommentsHelp = reviewCommentHelp(*pr.reviewCommentCount);
     }
     if (pr.lastChangeRequest) {
-        row.changeRequest = ChangeRequestLine{QLatin1Char('"') + pr.lastChangeRequest->bodyPreview + QLatin1Char('"'),
-                                              pr.lastChangeRequest->reviewer,
-                                              relativeTimeText(pr.lastChangeRequest->submittedAt, now)};
+        row.changeRequest = ChangeRequestLine{
+            QLatin1Char('"') + pr.lastChangeRequest->bodyPreview + QLatin1Char('"'),
+            pr.lastChangeRequest->reviewer, relativeTimeText(pr.lastChangeRequest->submittedAt, now)};
     }
     return row;
 }

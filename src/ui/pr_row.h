@@ -8,7 +8,6 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 // What one pull-request row says and in which colours, decided from the record and its unseen updates
@@ -17,19 +16,22 @@ namespace norvane::ui {
 
 enum class RowBackground { clear, unseen, selected };
 
-struct UpdateIcon {
+struct UpdateIcon
+{
     PRUpdateType type;
     Symbol symbol;
     QString help;
 };
 
-struct CILine {
+struct CILine
+{
     QString symbol;
     ThemeColor color;
     QString word;
 };
 
-struct VerdictBadge {
+struct VerdictBadge
+{
     ThemeColor color;
     std::optional<Symbol> icon; // drawn before the text when there is no glyph
     QString glyph;              // an emoji or sign before the text
@@ -37,13 +39,15 @@ struct VerdictBadge {
     QString help;
 };
 
-struct ChangeRequestLine {
+struct ChangeRequestLine
+{
     QString quote;    // the preview between straight double quotes
     QString reviewer; // drawn heavier
     QString time;
 };
 
-struct PRRowContent {
+struct PRRowContent
+{
     ThemeColor dotColor = ThemeColor::gray;
     bool ring = false; // the unseen-updates ring around the dot
     RowBackground background = RowBackground::clear;

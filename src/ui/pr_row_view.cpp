@@ -3,6 +3,7 @@
 #include "ui/pr_list_model.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QPainter>
@@ -48,8 +49,8 @@ public:
         piece.help = help;
         return add(piece, gap);
     }
-    LineBuilder& badge(const QString& text, std::optional<Symbol> symbol, const QFont& font, const QColor& color,
-                       const QColor& background, const QString& help, qreal gap = 6)
+    LineBuilder& badge(const QString& text, std::optional<Symbol> symbol, const QFont& font,
+                       const QColor& color, const QColor& background, const QString& help, qreal gap = 6)
     {
         RowPiece piece;
         piece.kind = RowPiece::Kind::badge;
@@ -184,8 +185,9 @@ RowLayout layoutRow(const PRRowContent& row, const QPalette& palette, qreal widt
     first = true;
     if (row.verdict) {
         const QColor c = color(row.verdict->color, palette);
-        const QString text = row.verdict->glyph.isEmpty() ? row.verdict->text
-                                                          : row.verdict->glyph + QLatin1Char(' ') + row.verdict->text;
+        const QString text = row.verdict->glyph.isEmpty()
+                                 ? row.verdict->text
+                                 : row.verdict->glyph + QLatin1Char(' ') + row.verdict->text;
         badges.badge(text, row.verdict->icon, caption2, c, withAlpha(c, 0.15), row.verdict->help, gap());
     }
     if (row.draft) {
@@ -214,8 +216,52 @@ RowLayout layoutRow(const PRRowContent& row, const QPalette& palette, qreal widt
     return layout;
 }
 
-void PRRowView::paintRow(QPainter& painter, const PRRowContent& row, const QRect& rect, const QPalette& palette,
-                         bool divider)
+qreal rowHeight(const PRRowContent& row)
+{
+    // The list asks every row for its height before it can show any: this must stay far cheaper than a
+    // layout, so it adds up line heights from fonts measured once per application font.
+    struct Heights
+    {
+        QString fontKey;
+        qreal caption2 = 0, caption = 0, subheadline = 0, caption2Bold = 0;
+    };
+    static Heights heights;
+    const QString key = QApplication::font().key();
+    if (heights.fontKey != key) {
+        heights.fontKey = key;
+        heights.caption2 = QFontMetricsF(textFont(TextStyle::caption2)).height();
+        heights.caption = QFontMetricsF(textFont(TextStyle::caption)).height();
+        heights.subheadline =
+            std::max(QFontMetricsF(textFont(TextStyle::subheadline)).height(),
+                     QFontMetricsF(textFont(TextStyle::subheadline, QFont::Medium)).height());
+        heights.caption2Bold = QFontMetricsF(textFont(TextStyle::caption2, QFont::DemiBold)).height();
+    }
+    qreal total = 0;
+    int lines = 0;
+    const auto line = [&](qreal h) {
+        total += h;
+        ++lines;
+    };
+    line(heights.caption);     // header
+    line(heights.subheadline); // number and title
+    line(heights.caption);     // author and time
+    if (row.ci || row.role || row.waitingOn)
+        line(heights.caption);
+    if (row.verdict || row.draft || row.reviewComments) {
+        qreal h = (row.verdict || row.draft) ? heights.caption2 + 2 * kBadgePadY : 0;
+        if (row.reviewComments)
+            h = std::max(h, heights.caption);
+        line(h);
+    }
+    if (row.changeRequest) {
+        line(heights.caption);
+        line(std::max(heights.caption2, heights.caption2Bold));
+    }
+    return std::max(kPadY + total + (lines - 1) * kLineGap + kPadY, kPadY * 2 + kLeadingColumn);
+}
+
+void PRRowView::paintRow(QPainter& painter, const PRRowContent& row, const QRect& rect,
+                         const QPalette& palette, bool divider)
 {
     const RowLayout layout = layoutRow(row, palette, rect.width());
     painter.save();
@@ -295,12 +341,11 @@ void PRRowView::paint(QPainter* painter, const QStyleOptionViewItem& option, con
     paintRow(*painter, content, option.rect, option.palette, divider);
 }
 
-QSize PRRowView::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+QSize PRRowView::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const
 {
     const auto content = index.data(PRListModel::ContentRole).value<PRRowContent>();
     // Rows take the list's width; only the height is the row's own.
-    const int width = option.rect.width() > 0 ? option.rect.width() : 400;
-    return QSize(1, int(std::ceil(layoutRow(content, option.palette, width).height)));
+    return QSize(1, int(std::ceil(rowHeight(content))));
 }
 
 QString PRRowView::helpAt(const RowLayout& layout, QPointF point)

@@ -11,7 +11,8 @@
 namespace norvane::ui {
 
 // One placed part of a row: a run of text, an icon, or a small tinted badge.
-struct RowPiece {
+struct RowPiece
+{
     enum class Kind { text, icon, badge };
     Kind kind = Kind::text;
     QString text;
@@ -23,7 +24,8 @@ struct RowPiece {
     QRectF rect;       // relative to the row's top left
 };
 
-struct RowLayout {
+struct RowLayout
+{
     QList<RowPiece> pieces;
     QRectF dot; // the 8-point status dot
     qreal height = 0;
@@ -32,6 +34,9 @@ struct RowLayout {
 // Places the parts of a row `width` logical pixels wide. Long texts are cut with an ellipsis so a row
 // never grows sideways.
 RowLayout layoutRow(const PRRowContent& content, const QPalette& palette, qreal width);
+
+// The height layoutRow() gives, without placing anything: what the list asks of every row up front.
+qreal rowHeight(const PRRowContent& content);
 
 // Draws one pull request of the list: the delegate behind the list's rows. It reads the row's content
 // from the list model (PRListModel::ContentRole) and paints it; the model decides what the row says.
@@ -42,7 +47,8 @@ class PRRowView final : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override;

@@ -14,8 +14,8 @@
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QStackedWidget>
-#include <QVariantAnimation>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 namespace norvane::ui {
 
@@ -48,7 +48,8 @@ PullRequestTab::PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget
     auto* bannerRow = new QHBoxLayout(m_errorBanner);
     bannerRow->setContentsMargins(12, 6, 12, 6);
     bannerRow->setSpacing(6);
-    bannerRow->addWidget(new SymbolLabel(Symbol::exclamationmarkTriangle, ThemeColor::orange, 12, m_errorBanner));
+    bannerRow->addWidget(
+        new SymbolLabel(Symbol::exclamationmarkTriangle, ThemeColor::orange, 12, m_errorBanner));
     m_errorLabel = new ThemedLabel({}, TextStyle::caption, ThemeColor::secondary, m_errorBanner);
     m_errorLabel->setWordWrap(true);
     bannerRow->addWidget(m_errorLabel, 1);
@@ -92,9 +93,9 @@ void PullRequestTab::buildListArea()
     spinner->setTextVisible(false);
     spinner->setFixedWidth(120);
     loadingColumn->addWidget(spinner, 0, Qt::AlignHCenter);
-    loadingColumn->addWidget(new ThemedLabel(QStringLiteral("Loading PRs..."), TextStyle::callout,
-                                             ThemeColor::secondary, loading),
-                             0, Qt::AlignHCenter);
+    loadingColumn->addWidget(
+        new ThemedLabel(QStringLiteral("Loading PRs..."), TextStyle::callout, ThemeColor::secondary, loading),
+        0, Qt::AlignHCenter);
     loadingColumn->addStretch();
     m_states->addWidget(loading);
 
@@ -104,9 +105,9 @@ void PullRequestTab::buildListArea()
     emptyColumn->addStretch();
     emptyColumn->addWidget(new SymbolLabel(Symbol::checkmarkCircle, ThemeColor::green, 48, empty), 0,
                            Qt::AlignHCenter);
-    emptyColumn->addWidget(new ThemedLabel(QStringLiteral("All caught up!"), TextStyle::title, ThemeColor::primary,
-                                           empty),
-                           0, Qt::AlignHCenter);
+    emptyColumn->addWidget(
+        new ThemedLabel(QStringLiteral("All caught up!"), TextStyle::title, ThemeColor::primary, empty), 0,
+        Qt::AlignHCenter);
     m_emptyDetail = new ThemedLabel({}, TextStyle::caption, ThemeColor::secondary, empty);
     emptyColumn->addWidget(m_emptyDetail, 0, Qt::AlignHCenter);
     emptyColumn->addStretch();
@@ -285,7 +286,8 @@ void PullRequestTab::scrollToSelection()
     glide->setEndValue(bar->value() + delta);
     glide->setDuration(150);
     glide->setEasingCurve(QEasingCurve::OutCubic);
-    connect(glide, &QVariantAnimation::valueChanged, bar, [bar](const QVariant& v) { bar->setValue(v.toInt()); });
+    connect(glide, &QVariantAnimation::valueChanged, bar,
+            [bar](const QVariant& v) { bar->setValue(v.toInt()); });
     m_scroll = glide;
     glide->start(QAbstractAnimation::DeleteWhenStopped);
 }

@@ -73,8 +73,8 @@ void PullRequestTab::buildRepositoryBar()
     auto* row = new QHBoxLayout(m_repositoryBar);
     row->setContentsMargins(12, 8, 12, 0);
     row->setSpacing(6);
-    row->addWidget(new ThemedLabel(QStringLiteral("Repository:"), TextStyle::subheadline, ThemeColor::secondary,
-                                   m_repositoryBar));
+    row->addWidget(new ThemedLabel(QStringLiteral("Repository:"), TextStyle::subheadline,
+                                   ThemeColor::secondary, m_repositoryBar));
     m_repositoryMenu = new QMenu(this);
     connect(m_repositoryMenu, &QMenu::aboutToShow, this, &PullRequestTab::populateRepositoryMenu);
     m_repositoryButton = new MenuButton(m_repositoryMenu, m_repositoryBar);
@@ -149,12 +149,15 @@ void PullRequestTab::populateRepositoryMenu()
                     m_model.saveRepositorySettings();
                 });
         connect(sub->addAction(symbolIcon(favorite ? Symbol::starSlash : Symbol::star, iconColor),
-                               favorite ? QStringLiteral("Remove from Favorites") : QStringLiteral("Add to Favorites")),
+                               favorite ? QStringLiteral("Remove from Favorites")
+                                        : QStringLiteral("Add to Favorites")),
                 &QAction::triggered, this, [this, repo] { m_model.toggleFavorite(repo); });
-        connect(sub->addAction(symbolIcon(Symbol::xmarkCircle, iconColor), QStringLiteral("Block Repository")),
-                &QAction::triggered, this, [this, repo] { m_model.blockRepository(repo); });
+        connect(
+            sub->addAction(symbolIcon(Symbol::xmarkCircle, iconColor), QStringLiteral("Block Repository")),
+            &QAction::triggered, this, [this, repo] { m_model.blockRepository(repo); });
         const QString owner = repositoryOwner(repo);
-        connect(sub->addAction(symbolIcon(Symbol::building2Slash, iconColor), QStringLiteral("Block all from ") + owner),
+        connect(sub->addAction(symbolIcon(Symbol::building2Slash, iconColor),
+                               QStringLiteral("Block all from ") + owner),
                 &QAction::triggered, this, [this, owner] { m_model.blockOwner(owner); });
     };
     int favoriteCount = 0;
@@ -182,7 +185,8 @@ void PullRequestTab::updateRepositoryBar()
         m_repositoryButton->setText(repositoryMenuLabel(*selected, m_model.countForRepository(*selected)));
     } else {
         m_repositoryButton->setLeading(std::nullopt);
-        m_repositoryButton->setText(QStringLiteral("All Repositories (%1)").arg(m_model.countForFilter(PRFilter::all)));
+        m_repositoryButton->setText(
+            QStringLiteral("All Repositories (%1)").arg(m_model.countForFilter(PRFilter::all)));
     }
     m_repositoryButton->updateGeometry();
     m_clearRepository->setVisible(selected.has_value());

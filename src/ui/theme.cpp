@@ -57,7 +57,9 @@ QColor withAlpha(QColor c, double opacity)
 QColor color(ThemeColor which, const QPalette& palette)
 {
     const bool dark = isDark(palette);
-    const auto pick = [dark](QRgb light, QRgb darkVariant) { return QColor::fromRgb(dark ? darkVariant : light); };
+    const auto pick = [dark](QRgb light, QRgb darkVariant) {
+        return QColor::fromRgb(dark ? darkVariant : light);
+    };
     switch (which) {
     case ThemeColor::primary:
         return palette.color(QPalette::WindowText);

@@ -11,23 +11,30 @@ namespace {
 
 NotificationRequest request(const char* title)
 {
-    return NotificationRequest{QStringLiteral("id"), QString::fromLatin1(title), std::nullopt,
-                               QStringLiteral("body"), QStringLiteral("https://github.com/o/r/pull/1"), true};
+    return NotificationRequest{QStringLiteral("id"),
+                               QString::fromLatin1(title),
+                               std::nullopt,
+                               QStringLiteral("body"),
+                               QStringLiteral("https://github.com/o/r/pull/1"),
+                               true};
 }
 
-struct Pair {
+struct Pair
+{
     std::shared_ptr<RecordingNotifier> preferred = std::make_shared<RecordingNotifier>();
     std::shared_ptr<RecordingNotifier> fallback = std::make_shared<RecordingNotifier>();
 };
 
 TEST(FallbackNotifier, ThePreferredServesWhileAuthorizedAndTheFallbackOnlyWhenItIsDenied)
 {
-    struct Case {
+    struct Case
+    {
         NotificationPermission preferred;
         bool expectFallback;
     };
-    for (const Case c : {Case{NotificationPermission::Authorized, false}, Case{NotificationPermission::NotDetermined, false},
-                         Case{NotificationPermission::Denied, true}}) {
+    for (const Case c :
+         {Case{NotificationPermission::Authorized, false}, Case{NotificationPermission::NotDetermined, false},
+          Case{NotificationPermission::Denied, true}}) {
         Pair pair;
         pair.preferred->setPermission(c.preferred);
         pair.fallback->setPermission(NotificationPermission::Authorized);

@@ -1,8 +1,8 @@
+#include "support/wait.h"
 #include "ui/app_delegate.h"
 #include "ui/content_view.h"
 #include "ui/panel_window.h"
 #include "ui_support.h"
-#include "support/wait.h"
 
 #include <QFile>
 #include <QMenu>
@@ -17,14 +17,16 @@ using norvane::testing::waitUntil;
 
 namespace {
 
-struct ShellOptions {
+struct ShellOptions
+{
     bool tray = true;
     bool bundleId = true;
     bool debug = false;
     bool updater = false;
 };
 
-struct Shell {
+struct Shell
+{
     explicit Shell(ShellOptions options = {})
     {
         world.storeAccounts({QStringLiteral("me")});
@@ -32,13 +34,14 @@ struct Shell {
         if (!options.bundleId)
             modelDeps.identity.bundleIdentifier.reset();
         modelDeps.debugMode = options.debug;
-        AppDelegate::Dependencies deps{std::move(modelDeps),
-                                       [this](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; },
-                                       world.opener,
-                                       desktop.path(),
-                                       [tray = options.tray] { return tray; },
-                                       {},
-                                       [this] { ++quits; }};
+        AppDelegate::Dependencies deps{
+            std::move(modelDeps),
+            [this](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; },
+            world.opener,
+            desktop.path(),
+            [tray = options.tray] { return tray; },
+            {},
+            [this] { ++quits; }};
         if (options.updater)
             deps.checkForUpdates = [this] { ++updateChecks; };
         delegate = std::make_unique<AppDelegate>(std::move(deps));
@@ -87,26 +90,34 @@ TEST(AppDelegate, StartUpAsksForNotificationsAndReportsTheAnswers)
 
 TEST(AppDelegate, PermissionAnswersAndAMissingApplicationId)
 {
-    struct Case {
+    struct Case
+    {
         AuthorizationAnswer answer;
         NotificationPermission status;
         const char* answerLine;
         const char* statusLine;
     };
     const Case cases[] = {
-        {{false, QStringLiteral("No notification service (boom)")}, NotificationPermission::Denied,
+        {{false, QStringLiteral("No notification service (boom)")},
+         NotificationPermission::Denied,
          "❌ Notification permission error: No notification service (boom)",
          "   → Denied (user must enable in System Settings)"},
-        {{false, std::nullopt}, NotificationPermission::NotDetermined, "⚠️ Notification permission denied by user",
+        {{false, std::nullopt},
+         NotificationPermission::NotDetermined,
+         "⚠️ Notification permission denied by user",
          "   → Not determined (will prompt)"},
     };
     for (const Case& c : cases) {
         norvane::testing::EngineWorld world;
         world.notifier->setAuthorizationAnswer(c.answer);
         world.notifier->setPermission(c.status);
-        AppDelegate delegate({world.dependencies(), [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> {
-                                  return world.notifier;
-                              }, world.opener, {}, [] { return true; }, {}, [] {}});
+        AppDelegate delegate({world.dependencies(),
+                              [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; },
+                              world.opener,
+                              {},
+                              [] { return true; },
+                              {},
+                              [] {}});
         delegate.applicationDidFinishLaunching();
         EXPECT_TRUE(waitUntil([&] { return world.printed.contains(QString::fromUtf8(c.statusLine)); }));
         EXPECT_TRUE(world.printed.contains(QString::fromUtf8(c.answerLine)));
@@ -114,10 +125,12 @@ TEST(AppDelegate, PermissionAnswersAndAMissingApplicationId)
     }
 
     Shell shell({.bundleId = false});
-    EXPECT_TRUE(shell.world.printed.contains(QStringLiteral("⚠️ No bundle identifier - notifications will not work")));
+    EXPECT_TRUE(shell.world.printed.contains(
+        QStringLiteral("⚠️ No bundle identifier - notifications will not work")));
     EXPECT_EQ(shell.world.notifier->authorizationRequests(), 0);
     shell.world.notifier->click(QStringLiteral("https://github.com/a/b/pull/1"));
-    EXPECT_TRUE(shell.world.opener->opened().empty()) << "without notifications there are no clicks to follow";
+    EXPECT_TRUE(shell.world.opener->opened().empty())
+        << "without notifications there are no clicks to follow";
 }
 
 TEST(AppDelegate, ContextMenuItemsAndTheirActions)
@@ -140,9 +153,9 @@ TEST(AppDelegate, ContextMenuItemsAndTheirActions)
     EXPECT_EQ(shell.quits, 1);
 
     Shell withUpdater({.updater = true});
-    EXPECT_EQ(withUpdater.menuTitles(),
-              (QStringList{QStringLiteral("Refresh"), QStringLiteral("Settings..."), QStringLiteral("Check for Updates…"),
-                           QStringLiteral("---"), QStringLiteral("Quit Norvane")}));
+    EXPECT_EQ(withUpdater.menuTitles(), (QStringList{QStringLiteral("Refresh"), QStringLiteral("Settings..."),
+                                                     QStringLiteral("Check for Updates…"),
+                                                     QStringLiteral("---"), QStringLiteral("Quit Norvane")}));
     withUpdater.menuAction(QStringLiteral("Check for Updates…"))->trigger();
     EXPECT_EQ(withUpdater.updateChecks, 1);
 }
@@ -174,7 +187,9 @@ TEST(AppDelegate, WithoutATrayThePanelIsAWindowAndSaysSoOnce)
     EXPECT_FALSE(shell.delegate->usesTray());
     EXPECT_EQ(shell.delegate->panel()->mode(), PanelWindow::Mode::window);
     EXPECT_TRUE(shell.delegate->panel()->isVisible());
-    EXPECT_EQ(shell.world.printed.count(QStringLiteral("⚠️ No system tray available - showing Norvane in a window")), 1);
+    EXPECT_EQ(shell.world.printed.count(
+                  QStringLiteral("⚠️ No system tray available - showing Norvane in a window")),
+              1);
     EXPECT_EQ(shell.delegate->contextMenu(), nullptr);
 }
 
@@ -187,7 +202,8 @@ TEST(AppDelegate, NotificationClicksOpenOnlyWebAddressesAndMarkNothingSeen)
     shell.world.notifier->click(QStringLiteral("javascript:alert(1)"));
     shell.world.notifier->click(QStringLiteral("not an address"));
     ASSERT_EQ(shell.world.opener->opened().size(), 1u);
-    EXPECT_EQ(shell.world.opener->opened()[0], QUrl(QStringLiteral("https://github.com/example/repo/pull/123")));
+    EXPECT_EQ(shell.world.opener->opened()[0],
+              QUrl(QStringLiteral("https://github.com/example/repo/pull/123")));
     EXPECT_TRUE(shell.world.opener->refused().empty()) << "refused before reaching the opener";
     EXPECT_EQ(shell.delegate->viewModel()->seenStates().size(), seenBefore);
 }
@@ -201,7 +217,8 @@ TEST(AppDelegate, TheIconFollowsThePullRequestList)
     shell.delegate->viewModel()->loadTestData();
     const QImage badged = shell.delegate->iconImage();
     EXPECT_EQ(badged.width() / badged.devicePixelRatio(), 30) << "18 + 2 + the narrowest badge";
-    const QColor pad = badged.pixelColor(int(9 * badged.devicePixelRatio()), int(13.5 * badged.devicePixelRatio()));
+    const QColor pad =
+        badged.pixelColor(int(9 * badged.devicePixelRatio()), int(13.5 * badged.devicePixelRatio()));
     EXPECT_GT(pad.red(), 200);
     EXPECT_LT(pad.green(), 100);
     // Other published changes leave the icon alone.
@@ -219,8 +236,9 @@ TEST(AppDelegate, TheDebugReportGoesToTheDesktopOnlyInDebugMode)
     QFile file(debug.desktop.filePath(QStringLiteral("norvane_debug.txt")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(text.startsWith(QStringLiteral("=== Norvane Debug ===\nBundle ID: com.norvane.app\nUserDefaults domain: found\n"
-                                               "All keys: [\"github_accounts\"]\ngithub_accounts: ")))
+    EXPECT_TRUE(text.startsWith(
+        QStringLiteral("=== Norvane Debug ===\nBundle ID: com.norvane.app\nUserDefaults domain: found\n"
+                       "All keys: [\"github_accounts\"]\ngithub_accounts: ")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Raw content: [")));
     EXPECT_FALSE(text.contains(QStringLiteral("tok-me"))) << "never a token";
@@ -230,9 +248,10 @@ TEST(DebugReport, AccountsAbsentUnreadableOrLong)
 {
     const AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("1"), QStringLiteral("1")};
     InMemoryPreferences empty;
-    EXPECT_EQ(debugReport(empty, identity), QStringLiteral("=== Norvane Debug ===\nBundle ID: com.norvane.app\n"
-                                                           "UserDefaults domain: not found\nAll keys: []\n"
-                                                           "github_accounts: NOT FOUND\n"));
+    EXPECT_EQ(debugReport(empty, identity),
+              QStringLiteral("=== Norvane Debug ===\nBundle ID: com.norvane.app\n"
+                             "UserDefaults domain: not found\nAll keys: []\n"
+                             "github_accounts: NOT FOUND\n"));
     EXPECT_TRUE(debugReport(empty, AppIdentity{}).contains(QStringLiteral("Bundle ID: nil\n")));
 
     InMemoryPreferences binary;
@@ -240,20 +259,23 @@ TEST(DebugReport, AccountsAbsentUnreadableOrLong)
     binary.setString(QStringLiteral("b_key"), QStringLiteral("x"));
     const QString report = debugReport(binary, identity);
     EXPECT_TRUE(report.contains(QStringLiteral("All keys: [\"b_key\", \"github_accounts\"]\n")));
-    EXPECT_TRUE(report.endsWith(QStringLiteral("github_accounts: 3 bytes\n"))) << "no raw content for non-UTF-8 bytes";
+    EXPECT_TRUE(report.endsWith(QStringLiteral("github_accounts: 3 bytes\n")))
+        << "no raw content for non-UTF-8 bytes";
 
     InMemoryPreferences longer;
     longer.setData(QStringLiteral("github_accounts"), QByteArray(300, 'a'));
     EXPECT_TRUE(longer.data(QStringLiteral("github_accounts")));
-    EXPECT_TRUE(debugReport(longer, identity).endsWith(QStringLiteral("Raw content: ") + QString(200, QLatin1Char('a')) +
-                                                       QLatin1Char('\n')));
+    EXPECT_TRUE(
+        debugReport(longer, identity)
+            .endsWith(QStringLiteral("Raw content: ") + QString(200, QLatin1Char('a')) + QLatin1Char('\n')));
 }
 
 TEST(PanelPlacement, UnderOrOverTheIconAndInsideTheScreen)
 {
     const QRect screen(0, 0, 1920, 1080);
     const QSize panel(560, 600);
-    struct Case {
+    struct Case
+    {
         const char* name;
         QRect icon;
         QPoint pointer;

@@ -25,7 +25,8 @@ PullRequest pr(bool requested, bool yours, std::optional<PullRequest::ApprovalSt
     return p;
 }
 
-QList<PullRequest> repeat(int n, bool requested, bool yours, std::optional<PullRequest::ApprovalStatus> approval)
+QList<PullRequest> repeat(int n, bool requested, bool yours,
+                          std::optional<PullRequest::ApprovalStatus> approval)
 {
     QList<PullRequest> prs;
     for (int i = 0; i < n; ++i)
@@ -54,7 +55,8 @@ qreal textWidth(const QString& text)
 TEST(TrayBadge, ColourCountAndWidthFollowThePullRequests)
 {
     using AS = PullRequest::ApprovalStatus;
-    struct Case {
+    struct Case
+    {
         const char* name;
         QList<PullRequest> prs;
         BadgeColor color;
@@ -64,8 +66,9 @@ TEST(TrayBadge, ColourCountAndWidthFollowThePullRequests)
     const QList<Case> cases{
         {"nothing to count", {}, BadgeColor::none, kPlain, 0},
         {"own pending only", repeat(2, false, true, AS::pending), BadgeColor::none, kPlain, 0},
-        {"review request and changes requested", repeat(1, true, false, std::nullopt) + repeat(1, false, true, AS::changesRequested),
-         BadgeColor::red, kRed, 2},
+        {"review request and changes requested",
+         repeat(1, true, false, std::nullopt) + repeat(1, false, true, AS::changesRequested), BadgeColor::red,
+         kRed, 2},
         {"three approved", repeat(3, false, true, AS::approved), BadgeColor::purple, kPurple, 3},
         {"120 review requests", repeat(120, true, false, std::nullopt), BadgeColor::blue, kBlue, 120},
     };
@@ -78,7 +81,8 @@ TEST(TrayBadge, ColourCountAndWidthFollowThePullRequests)
             const QImage image = trayIconImage(badge, kPlain, c.drawn, dpr);
             EXPECT_EQ(image.devicePixelRatio(), dpr);
 
-            // The paw's pad and a toe are painted in the badge colour (or the plain colour); the corners are not.
+            // The paw's pad and a toe are painted in the badge colour (or the plain colour); the corners are
+            // not.
             EXPECT_TRUE(same(at(image, 9, 13.5), c.drawn)) << at(image, 9, 13.5).name().toStdString();
             EXPECT_TRUE(same(at(image, 6.3, 4.0), c.drawn));
             EXPECT_EQ(at(image, 0.5, 0.5).alpha(), 0);
@@ -113,7 +117,8 @@ TEST(TrayBadge, ColourCountAndWidthFollowThePullRequests)
 
 TEST(TrayBadge, TheBadgeIsAtLeastTenWideAndOtherwiseTheTextPlusFour)
 {
-    struct Case {
+    struct Case
+    {
         QSizeF text;
         qreal badgeWidth;
     };

@@ -1,9 +1,9 @@
+#include "support/wait.h"
 #include "ui/content_view.h"
 #include "ui/controls.h"
 #include "ui/pr_list_model.h"
 #include "ui/pr_tab.h"
 #include "ui_support.h"
-#include "support/wait.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,7 +19,8 @@ using norvane::testing::waitUntil;
 
 namespace {
 
-struct Panel {
+struct Panel
+{
     explicit Panel(const QStringList& logins = {QStringLiteral("me")}, bool debug = false)
     {
         world.storeAccounts(logins);
@@ -28,8 +29,8 @@ struct Panel {
         // The first refresh fails at once (nothing listens): wait so it cannot land in the middle of a test.
         EXPECT_TRUE(waitUntil([this] { return !model->isLoading(); }));
         model->setErrorMessage(std::nullopt);
-        view = std::make_unique<ContentView>(
-            ContentView::Dependencies{model.get(), world.opener.get(), QStringLiteral("https://github.com"), debug});
+        view = std::make_unique<ContentView>(ContentView::Dependencies{
+            model.get(), world.opener.get(), QStringLiteral("https://github.com"), debug});
     }
     PullRequestTab& tab() const { return *view->pullRequestTab(); }
     QStringList rowIds() const
@@ -85,7 +86,8 @@ TEST(ContentView, WithoutAccountsEveryTabButSettingsWelcomes)
 
 TEST(ContentView, TheAccountRowShowsOnlyForTwoOrMoreAccountsOutsideSettings)
 {
-    struct Case {
+    struct Case
+    {
         QStringList logins;
         bool visible;
     };
@@ -121,13 +123,15 @@ TEST(ContentView, TabShortcutsGearAndTheSettingsCommand)
     EXPECT_EQ(view.tabButton(AppTab::issues)->toolTip(), QStringLiteral("Issues (Ctrl+2)"));
     EXPECT_EQ(view.refreshButton()->toolTip(), QStringLiteral("Refresh (Ctrl+R)"));
 
-    struct Step {
+    struct Step
+    {
         Qt::Key key;
         AppTab expected;
     };
     view.setSelectedTab(AppTab::settings);
-    const Step steps[] = {{Qt::Key_2, AppTab::issues}, {Qt::Key_3, AppTab::dashboard}, {Qt::Key_4, AppTab::settings},
-                          {Qt::Key_1, AppTab::prs},    {Qt::Key_Comma, AppTab::settings}, {Qt::Key_Comma, AppTab::prs}};
+    const Step steps[] = {{Qt::Key_2, AppTab::issues},       {Qt::Key_3, AppTab::dashboard},
+                          {Qt::Key_4, AppTab::settings},     {Qt::Key_1, AppTab::prs},
+                          {Qt::Key_Comma, AppTab::settings}, {Qt::Key_Comma, AppTab::prs}};
     for (const Step& step : steps) {
         QTest::keyClick(&view, step.key, Qt::ControlModifier);
         EXPECT_EQ(view.selectedTab(), step.expected) << step.key;
@@ -190,17 +194,19 @@ TEST(PullRequestTab, RepositoryMenuGroupsFavouritesAndEachRepositoryHasItsSubmen
     tab.populateRepositoryMenu();
     EXPECT_EQ(menuTitles(*tab.repositoryMenu()),
               (QStringList{QStringLiteral("All Repositories (6)"), QStringLiteral("---"),
-                           QStringLiteral("security/toolkit (1)"), QStringLiteral("---"), QStringLiteral("example/repo (5)")}));
+                           QStringLiteral("security/toolkit (1)"), QStringLiteral("---"),
+                           QStringLiteral("example/repo (5)")}));
     QMenu* favorite = findAction(*tab.repositoryMenu(), QStringLiteral("security/toolkit (1)"))->menu();
     QMenu* other = findAction(*tab.repositoryMenu(), QStringLiteral("example/repo (5)"))->menu();
     ASSERT_TRUE(favorite && other);
     EXPECT_FALSE(favorite->icon().isNull());
     EXPECT_TRUE(other->icon().isNull());
-    EXPECT_EQ(menuTitles(*favorite), (QStringList{QStringLiteral("Select"), QStringLiteral("Remove from Favorites"),
-                                                  QStringLiteral("Block Repository"),
-                                                  QStringLiteral("Block all from security")}));
-    EXPECT_EQ(menuTitles(*other), (QStringList{QStringLiteral("Select"), QStringLiteral("Add to Favorites"),
-                                               QStringLiteral("Block Repository"), QStringLiteral("Block all from example")}));
+    EXPECT_EQ(menuTitles(*favorite),
+              (QStringList{QStringLiteral("Select"), QStringLiteral("Remove from Favorites"),
+                           QStringLiteral("Block Repository"), QStringLiteral("Block all from security")}));
+    EXPECT_EQ(menuTitles(*other),
+              (QStringList{QStringLiteral("Select"), QStringLiteral("Add to Favorites"),
+                           QStringLiteral("Block Repository"), QStringLiteral("Block all from example")}));
 
     // Without favourites there is no second divider.
     panel.model->toggleFavorite(QStringLiteral("security/toolkit"));
@@ -226,7 +232,8 @@ TEST(PullRequestTab, RepositoryMenuActionsReachTheEngineAndTabCountsIgnoreTheRep
                QStringLiteral("Select"))
         ->trigger();
     EXPECT_EQ(panel.model->selectedRepository(), QStringLiteral("security/toolkit"));
-    EXPECT_EQ(panel.world.preferences->string(QStringLiteral("selected_repository")), QStringLiteral("security/toolkit"));
+    EXPECT_EQ(panel.world.preferences->string(QStringLiteral("selected_repository")),
+              QStringLiteral("security/toolkit"));
     EXPECT_EQ(tab.repositoryButton()->text(), QStringLiteral("security/toolkit (1)"));
     EXPECT_EQ(tab.repositoryButton()->leading(), std::nullopt);
     EXPECT_TRUE(tab.clearRepositoryButton()->isVisibleTo(&tab));
@@ -271,8 +278,9 @@ TEST(PullRequestTab, FilterTabsAndSortMenu)
     QStringList labels;
     for (const PillButton* filter : tab.filterTabs())
         labels.append(filter->visibleText());
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("All 6"), QStringLiteral("Review 2"), QStringLiteral("Pending 1"),
-                                   QStringLiteral("Approved 2"), QStringLiteral("Changes 1"), QStringLiteral("Drafts")}));
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("All 6"), QStringLiteral("Review 2"),
+                                   QStringLiteral("Pending 1"), QStringLiteral("Approved 2"),
+                                   QStringLiteral("Changes 1"), QStringLiteral("Drafts")}));
     EXPECT_TRUE(tab.filterTabs()[0]->isSelected());
 
     tab.filterTabs()[1]->click();
@@ -299,7 +307,8 @@ TEST(PullRequestTab, FilterTabsAndSortMenu)
     tab.filterTabs()[0]->click();
     findAction(*tab.sortMenu(), QStringLiteral("PR #"))->trigger();
     EXPECT_EQ(panel.model->selectedSortOption(), PRSortOption::prNumber);
-    EXPECT_EQ(panel.world.preferences->string(QStringLiteral("selected_sort_option")), QStringLiteral("PR #"));
+    EXPECT_EQ(panel.world.preferences->string(QStringLiteral("selected_sort_option")),
+              QStringLiteral("PR #"));
     EXPECT_EQ(checked(), QStringList{QStringLiteral("PR #")});
     EXPECT_EQ(tab.sortButton()->text(), QStringLiteral("Sort by: PR #"));
     EXPECT_EQ(panel.rowIds().first(), QStringLiteral("test-6")) << "#999 first";
@@ -368,13 +377,17 @@ TEST(PullRequestTab, ReturnAndClickMarkSeenThenOpen)
     // test-1 has new commits; find it and select it.
     while (tab.selectedPRId() != QStringLiteral("test-1"))
         QTest::keyClick(&view, Qt::Key_Down);
-    const auto pr = [&](const QString& id) { return tab.listModel()->pullRequests()[tab.listModel()->rowOf(id)]; };
+    const auto pr = [&](const QString& id) {
+        return tab.listModel()->pullRequests()[tab.listModel()->rowOf(id)];
+    };
     ASSERT_FALSE(panel.model->unseenUpdates(pr(QStringLiteral("test-1"))).isEmpty());
     QTest::keyClick(&view, Qt::Key_Return);
     EXPECT_TRUE(panel.model->unseenUpdates(pr(QStringLiteral("test-1"))).isEmpty());
     ASSERT_EQ(panel.world.opener->opened().size(), 1u);
-    EXPECT_EQ(panel.world.opener->opened()[0], QUrl(QStringLiteral("https://github.com/example/repo/pull/123")));
-    EXPECT_TRUE(panel.world.preferences->keys().join(QLatin1Char(' ')).contains(QStringLiteral("pr_seen_states_")));
+    EXPECT_EQ(panel.world.opener->opened()[0],
+              QUrl(QStringLiteral("https://github.com/example/repo/pull/123")));
+    EXPECT_TRUE(
+        panel.world.preferences->keys().join(QLatin1Char(' ')).contains(QStringLiteral("pr_seen_states_")));
 
     // A click on a row does the same, whichever row is selected.
     const int row = tab.listModel()->rowOf(QStringLiteral("test-4"));
@@ -385,7 +398,8 @@ TEST(PullRequestTab, ReturnAndClickMarkSeenThenOpen)
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_TRUE(panel.model->unseenUpdates(pr(QStringLiteral("test-4"))).isEmpty());
     ASSERT_EQ(panel.world.opener->opened().size(), 2u);
-    EXPECT_EQ(panel.world.opener->opened()[1], QUrl(QStringLiteral("https://github.com/example/repo/pull/101")));
+    EXPECT_EQ(panel.world.opener->opened()[1],
+              QUrl(QStringLiteral("https://github.com/example/repo/pull/101")));
     EXPECT_EQ(tab.selectedPRId(), QStringLiteral("test-1"));
 }
 
@@ -405,8 +419,9 @@ TEST(PullRequestTab, LoadingEmptyAndListStates)
 
 TEST(ContentView, ScreenshotsWithTheSampleDataInBothPalettes)
 {
-    const std::pair<QString, QPalette> palettes[] = {{QStringLiteral("light"), norvane::testing::lightPalette()},
-                                                     {QStringLiteral("dark"), norvane::testing::darkPalette()}};
+    const std::pair<QString, QPalette> palettes[] = {
+        {QStringLiteral("light"), norvane::testing::lightPalette()},
+        {QStringLiteral("dark"), norvane::testing::darkPalette()}};
     for (const auto& [name, palette] : palettes) {
         Panel panel;
         panel.view->setPalette(palette);
@@ -419,7 +434,8 @@ TEST(ContentView, ScreenshotsWithTheSampleDataInBothPalettes)
         const QImage shot = panel.view->grab().toImage();
         EXPECT_EQ(shot.size() / shot.devicePixelRatio(), QSize(560, 600));
         // The window colour fills the panel's corner: the palette reached it.
-        EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2).rgb(), palette.color(QPalette::Window).rgb());
+        EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2).rgb(),
+                  palette.color(QPalette::Window).rgb());
         norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-prs-") + name);
     }
 }

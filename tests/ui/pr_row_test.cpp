@@ -36,7 +36,8 @@ QString verdictText(const PRRowContent& row)
 
 TEST(PRRow, VerdictBadgeFirstRuleWins)
 {
-    struct Case {
+    struct Case
+    {
         const char* name;
         bool yours, requested, assigned;
         std::optional<AS> approval;
@@ -46,22 +47,26 @@ TEST(PRRow, VerdictBadgeFirstRuleWins)
         const char* glyph;
     };
     const Case cases[] = {
-        {"own, approved, CI pending", true, false, false, AS::approved, CI::pending, "Approved, waiting on CI",
-         ThemeColor::orange, "✓"},
-        {"own, approved, CI failing", true, false, false, AS::approved, CI::failure, "Approved, waiting on CI",
-         ThemeColor::orange, "✓"},
-        {"own, approved, CI absent", true, false, false, AS::approved, std::nullopt, "Ready to merge", ThemeColor::green, "⚡"},
-        {"own, approved, CI unknown", true, false, false, AS::approved, CI::unknown, "Ready to merge", ThemeColor::green, "⚡"},
-        {"own, approved, CI passing", true, false, false, AS::approved, CI::success, "Ready to merge", ThemeColor::green, "⚡"},
-        {"review requested, someone approved", false, true, false, AS::approved, CI::success, "Already approved",
-         ThemeColor::green, ""},
-        {"assigned, someone approved", false, false, true, AS::approved, CI::pending, "Already approved", ThemeColor::green, ""},
-        {"someone else's, not involved, approved", false, false, false, AS::approved, CI::success, "Ready to merge",
+        {"own, approved, CI pending", true, false, false, AS::approved, CI::pending,
+         "Approved, waiting on CI", ThemeColor::orange, "✓"},
+        {"own, approved, CI failing", true, false, false, AS::approved, CI::failure,
+         "Approved, waiting on CI", ThemeColor::orange, "✓"},
+        {"own, approved, CI absent", true, false, false, AS::approved, std::nullopt, "Ready to merge",
          ThemeColor::green, "⚡"},
-        {"own, changes requested", true, false, false, AS::changesRequested, CI::success, "Needs changes", ThemeColor::red,
-         "🔧"},
-        {"requested, changes requested", false, true, false, AS::changesRequested, std::nullopt, "Needs changes",
+        {"own, approved, CI unknown", true, false, false, AS::approved, CI::unknown, "Ready to merge",
+         ThemeColor::green, "⚡"},
+        {"own, approved, CI passing", true, false, false, AS::approved, CI::success, "Ready to merge",
+         ThemeColor::green, "⚡"},
+        {"review requested, someone approved", false, true, false, AS::approved, CI::success,
+         "Already approved", ThemeColor::green, ""},
+        {"assigned, someone approved", false, false, true, AS::approved, CI::pending, "Already approved",
+         ThemeColor::green, ""},
+        {"someone else's, not involved, approved", false, false, false, AS::approved, CI::success,
+         "Ready to merge", ThemeColor::green, "⚡"},
+        {"own, changes requested", true, false, false, AS::changesRequested, CI::success, "Needs changes",
          ThemeColor::red, "🔧"},
+        {"requested, changes requested", false, true, false, AS::changesRequested, std::nullopt,
+         "Needs changes", ThemeColor::red, "🔧"},
         {"pending", true, false, false, AS::pending, CI::success, "-", ThemeColor::gray, ""},
         {"no status", false, true, false, std::nullopt, std::nullopt, "-", ThemeColor::gray, ""},
     };
@@ -90,7 +95,8 @@ TEST(PRRow, VerdictBadgeFirstRuleWins)
 
 TEST(PRRow, RoleCiAndWaitingLines)
 {
-    struct Case {
+    struct Case
+    {
         bool yours, requested, assigned;
         std::optional<QString> role;
     };
@@ -108,15 +114,19 @@ TEST(PRRow, RoleCiAndWaitingLines)
         EXPECT_EQ(roleText(p), c.role);
     }
 
-    struct CICase {
+    struct CICase
+    {
         std::optional<CI> status;
         const char* line; // symbol and word, or "" for no line
         ThemeColor color;
     };
     const CICase ci[] = {
-        {CI::pending, "◷ Pending", ThemeColor::orange}, {CI::success, "✔ Passing", ThemeColor::green},
-        {CI::failure, "✖ Failed", ThemeColor::red},     {CI::error, "⚠ Error", ThemeColor::orange},
-        {CI::unknown, "", ThemeColor::gray},             {std::nullopt, "", ThemeColor::gray},
+        {CI::pending, "◷ Pending", ThemeColor::orange},
+        {CI::success, "✔ Passing", ThemeColor::green},
+        {CI::failure, "✖ Failed", ThemeColor::red},
+        {CI::error, "⚠ Error", ThemeColor::orange},
+        {CI::unknown, "", ThemeColor::gray},
+        {std::nullopt, "", ThemeColor::gray},
     };
     for (const CICase& c : ci) {
         const auto line = ciLine(c.status);
@@ -145,7 +155,8 @@ TEST(PRRow, HeaderTitleTimeAndCounts)
     p.reviewRequested = true;
     p.isDraft = true;
     p.reviewCommentCount = 1;
-    p.lastChangeRequest = ChangeRequestInfo{QStringLiteral("alice"), QStringLiteral("Please split this"), kNow.addDays(-1)};
+    p.lastChangeRequest =
+        ChangeRequestInfo{QStringLiteral("alice"), QStringLiteral("Please split this"), kNow.addDays(-1)};
     auto row = rowContent(p, {}, false, kNow);
     EXPECT_EQ(row.header, QStringLiteral("acme/api/pull"));
     EXPECT_EQ(row.number, QStringLiteral("#42"));
@@ -181,7 +192,8 @@ TEST(PRRow, UnseenUpdatesOrderTintAndRing)
     EXPECT_EQ(icons[0].symbol, Symbol::gearshapeFill);
     EXPECT_EQ(icons[2].symbol, Symbol::arrowUpCircleFill);
 
-    struct Case {
+    struct Case
+    {
         QList<PRUpdateType> updates;
         bool selected;
         RowBackground background;
@@ -234,11 +246,13 @@ TEST(PRRowView, TheSelectionTintWinsOverTheUnseenTintAndKeepsRingAndIcons)
     const QPoint bare(510, 3);
 
     const QImage unseen = paint(rowContent(p, updates, false, kNow), palette);
-    EXPECT_TRUE(near(unseen.pixelColor(bare), blend(blue, 0.05))) << unseen.pixelColor(bare).name().toStdString();
+    EXPECT_TRUE(near(unseen.pixelColor(bare), blend(blue, 0.05)))
+        << unseen.pixelColor(bare).name().toStdString();
     EXPECT_TRUE(near(unseen.pixelColor(1, 20), blend(blue, 0.05)));
 
     const QImage selected = paint(rowContent(p, updates, true, kNow), palette);
-    EXPECT_TRUE(near(selected.pixelColor(bare), blend(accent, 0.12))) << selected.pixelColor(bare).name().toStdString();
+    EXPECT_TRUE(near(selected.pixelColor(bare), blend(accent, 0.12)))
+        << selected.pixelColor(bare).name().toStdString();
     EXPECT_TRUE(near(selected.pixelColor(1, 20), accent)) << "the leading bar";
 
     // The ring: a blue outline six points from the dot's centre, on both.
@@ -275,6 +289,48 @@ TEST(PRRowView, HelpTextsAreFoundWhereTheirPartsAreDrawn)
     p.title = QString(400, QLatin1Char('w'));
     for (const RowPiece& piece : layoutRow(rowContent(p, {}, false, kNow), palette, 300).pieces)
         EXPECT_LE(piece.rect.right(), 300 - 12 + 0.5) << piece.text.left(20).toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST(PRRowView, TheQuickHeightMatchesTheFullLayout)
+{
+    const QPalette palette = norvane::testing::lightPalette();
+    struct Case
+    {
+        const char* name;
+        std::function<void(PullRequest&)> change;
+    };
+    const Case cases[] = {
+        {"bare", [](PullRequest&) {}},
+        {"status line", [](PullRequest& p) { p.ciStatus = CI::success; }},
+        {"role only", [](PullRequest& p) { p.isAssigned = true; }},
+        {"verdict", [](PullRequest& p) { p.approvalStatus = AS::changesRequested; }},
+        {"draft and comments",
+         [](PullRequest& p) {
+             p.isDraft = true;
+             p.reviewCommentCount = 2;
+         }},
+        {"comments only", [](PullRequest& p) { p.reviewCommentCount = 2; }},
+        {"everything",
+         [](PullRequest& p) {
+             p.isYourPR = true;
+             p.ciStatus = CI::failure;
+             p.approvalStatus = AS::changesRequested;
+             p.requestedReviewers = QStringList{QStringLiteral("bob")};
+             p.isDraft = true;
+             p.reviewCommentCount = 1;
+             p.lastChangeRequest = ChangeRequestInfo{QStringLiteral("bob"), QStringLiteral("No"), kNow};
+         }},
+    };
+    for (const Case& c : cases) {
+        PullRequest p = base();
+        c.change(p);
+        const auto row = rowContent(p, {PRUpdateType::newComments}, false, kNow);
+        EXPECT_DOUBLE_EQ(rowHeight(row), layoutRow(row, palette, 520).height) << c.name;
+    }
 }
 
 } // namespace

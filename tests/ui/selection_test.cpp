@@ -10,7 +10,8 @@ TEST(ListSelection, StepsClampAtTheEndsAndUnknownSelectionsStartAtTheTop)
 {
     const QStringList three{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
     using Step = std::optional<QString> (*)(const QStringList&, const std::optional<QString>&);
-    struct Case {
+    struct Case
+    {
         Step step;
         QStringList ids;
         std::optional<QString> current;
@@ -35,7 +36,8 @@ TEST(ListSelection, StepsClampAtTheEndsAndUnknownSelectionsStartAtTheTop)
         {validSelection, {}, id("b"), none},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.step(c.ids, c.current), c.expected) << c.current.value_or(QStringLiteral("-")).toStdString();
+        EXPECT_EQ(c.step(c.ids, c.current), c.expected)
+            << c.current.value_or(QStringLiteral("-")).toStdString();
 }
 
 } // namespace

@@ -17,7 +17,6 @@
 #include <QNetworkAccessManager>
 #include <QPalette>
 #include <QWidget>
-
 #include <memory>
 
 namespace norvane::testing {
@@ -42,7 +41,8 @@ private:
     std::function<void()> m_tick;
 };
 
-struct EngineWorld {
+struct EngineWorld
+{
     QNetworkAccessManager network;
     std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();
     std::shared_ptr<InMemoryKeychainService> keychain = std::make_shared<InMemoryKeychainService>();
@@ -56,17 +56,17 @@ struct EngineWorld {
     {
         auto manual = std::make_unique<ManualTimer>();
         timer = manual.get();
-        return PRViewModel::Dependencies{GitHubService(HttpSession(&network), apiURL),
-                                         keychain,
-                                         preferences,
-                                         notifier,
-                                         AppIdentity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"),
-                                                     QStringLiteral("1")},
-                                         std::move(manual),
-                                         std::nullopt,
-                                         false,
-                                         QStringLiteral("https://github.com"),
-                                         [this](const QString& line) { printed.append(line); }};
+        return PRViewModel::Dependencies{
+            GitHubService(HttpSession(&network), apiURL),
+            keychain,
+            preferences,
+            notifier,
+            AppIdentity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"), QStringLiteral("1")},
+            std::move(manual),
+            std::nullopt,
+            false,
+            QStringLiteral("https://github.com"),
+            [this](const QString& line) { printed.append(line); }};
     }
 
     // Stores accounts for the engine's loadAccounts(), each with a token in the keychain.

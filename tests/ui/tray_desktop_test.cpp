@@ -1,0 +1,51 @@
+#include "support/wait.h"
+#include "ui/app_delegate.h"
+#include "ui/panel_window.h"
+#include "ui_support.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+using norvane::testing::waitUntil;
+
+namespace {
+
+// Against the real tray host of the test desktop: the icon is embedded and the panel opens against it.
+TEST(TrayOnTheDesktop, TheIconSitsInTheTrayAndThePanelOpensBesideIt)
+{
+    ASSERT_TRUE(QSystemTrayIcon::isSystemTrayAvailable()) << "run inside scripts/desktop-session";
+    norvane::testing::EngineWorld world;
+    AppDelegate delegate({world.dependencies(),
+                          [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; },
+                          world.opener,
+                          {},
+                          {},
+                          {},
+                          [] {}});
+    delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(delegate.usesTray());
+    EXPECT_TRUE(delegate.trayIcon()->isVisible());
+    EXPECT_FALSE(delegate.trayIcon()->icon().isNull());
+    EXPECT_EQ(delegate.panel()->mode(), PanelWindow::Mode::popup);
+    ASSERT_TRUE(waitUntil([&] { return !delegate.trayIcon()->geometry().isEmpty(); }, 10000))
+        << "the tray host never embedded the icon";
+
+    emit delegate.trayIcon()->activated(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(waitUntil([&] { return delegate.panel()->isVisible(); }));
+    const QRect icon = delegate.trayIcon()->geometry();
+    const QRect panel = delegate.panel()->frameGeometry();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(panel)) << "panel inside the screen";
+    EXPECT_FALSE(panel.intersects(icon)) << "the panel does not cover the icon";
+    // Beside the icon: right under it (the test desktop's tray is at the top) or right over it.
+    const int gap = std::min(std::abs(panel.top() - icon.bottom()), std::abs(icon.top() - panel.bottom()));
+    EXPECT_LE(gap, 8);
+    delegate.viewModel()->loadTestData();
+    EXPECT_GT(delegate.iconImage().width(), delegate.iconImage().height()) << "the badge widens the icon";
+}
+
+} // namespace
