@@ -106,7 +106,5 @@ private:
 
 // "owner/name (3)": how the repository menu names a repository.
 QString repositoryMenuLabel(const QString& repo, int count);
-QString filterLabel(PRFilter filter);
-QString sortOptionName(PRSortOption option);
 
 } // namespace norvane::ui

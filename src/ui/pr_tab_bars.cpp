@@ -14,40 +14,6 @@ QString repositoryMenuLabel(const QString& repo, int count)
     return QStringLiteral("%1 (%2)").arg(repo).arg(count);
 }
 
-QString filterLabel(PRFilter filter)
-{
-    switch (filter) {
-    case PRFilter::all:
-        return QStringLiteral("All");
-    case PRFilter::needsReview:
-        return QStringLiteral("Review");
-    case PRFilter::myPending:
-        return QStringLiteral("Pending");
-    case PRFilter::myApproved:
-        return QStringLiteral("Approved");
-    case PRFilter::myChanges:
-        return QStringLiteral("Changes");
-    case PRFilter::drafts:
-        break;
-    }
-    return QStringLiteral("Drafts");
-}
-
-QString sortOptionName(PRSortOption option)
-{
-    switch (option) {
-    case PRSortOption::updated:
-        return QStringLiteral("Updated");
-    case PRSortOption::created:
-        return QStringLiteral("Created");
-    case PRSortOption::repository:
-        return QStringLiteral("Repository");
-    case PRSortOption::prNumber:
-        break;
-    }
-    return QStringLiteral("PR #");
-}
-
 namespace {
 
 Symbol sortSymbol(PRSortOption option)
@@ -97,7 +63,7 @@ QWidget* PullRequestTab::buildFilterRow()
     row->setContentsMargins(6, 6, 8, 6);
     row->setSpacing(0);
     for (PRFilter filter : kAllFilters) {
-        auto* tab = new PillButton(PillButton::Kind::filter, filterLabel(filter), bar);
+        auto* tab = new PillButton(PillButton::Kind::filter, rawValue(filter), bar);
         // Only the view changes: the filter choice is not kept across runs.
         connect(tab, &QAbstractButton::clicked, this, [this, filter] { m_model.setSelectedFilter(filter); });
         m_filterTabs.append(tab);
@@ -108,7 +74,7 @@ QWidget* PullRequestTab::buildFilterRow()
     m_sortMenu = new QMenu(this);
     auto* group = new QActionGroup(m_sortMenu);
     for (PRSortOption option : kAllSortOptions) {
-        QAction* action = m_sortMenu->addAction(sortOptionName(option));
+        QAction* action = m_sortMenu->addAction(rawValue(option));
         action->setIcon(symbolIcon(sortSymbol(option), color(ThemeColor::primary, palette())));
         action->setCheckable(true);
         action->setData(int(option));
@@ -206,8 +172,8 @@ void PullRequestTab::updateSortMenu()
     const PRSortOption current = m_model.selectedSortOption();
     for (QAction* action : m_sortMenu->actions())
         action->setChecked(action->data().toInt() == int(current));
-    m_sortButton->setText(QStringLiteral("Sort by: ") + sortOptionName(current));
-    m_sortButton->setCompactText(sortOptionName(current));
+    m_sortButton->setText(QStringLiteral("Sort by: ") + rawValue(current));
+    m_sortButton->setCompactText(rawValue(current));
     m_sortButton->updateGeometry();
 }
 
