@@ -183,29 +183,23 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsSet("NORVANE_POLL_INTERVAL_SECS"))
         pollOverride = qEnvironmentVariable("NORVANE_POLL_INTERVAL_SECS");
 
-    ui::AppDelegate::Dependencies deps{
-        PRViewModel::Dependencies{GitHubService(session, options.apiURL),
-                                  keychain,
-                                  preferences,
-                                  nullptr,
-                                  identity,
-                                  nullptr,
-                                  pollOverride,
-                                  isDebugMode(),
-                                  options.webURL,
-                                  {}},
-        [](QSystemTrayIcon* icon) -> std::shared_ptr<Notifier> {
-            DBusNotifier::Options notifierOptions;
-            notifierOptions.desktopEntry = QString::fromLatin1(kApplicationId);
-            return std::make_shared<FallbackNotifier>(std::make_shared<DBusNotifier>(notifierOptions),
-                                                      std::make_shared<TrayMessageNotifier>(icon));
-        },
-        std::make_shared<DesktopUrlOpener>(),
-        {},
-        {},
-        {},
-        {},
+    ui::AppDelegate::Dependencies deps(PRViewModel::Dependencies{GitHubService(session, options.apiURL),
+                                                                 keychain,
+                                                                 preferences,
+                                                                 nullptr,
+                                                                 identity,
+                                                                 nullptr,
+                                                                 pollOverride,
+                                                                 isDebugMode(),
+                                                                 options.webURL,
+                                                                 {}});
+    deps.makeNotifier = [](QSystemTrayIcon* icon) -> std::shared_ptr<Notifier> {
+        DBusNotifier::Options notifierOptions;
+        notifierOptions.desktopEntry = QString::fromLatin1(kApplicationId);
+        return std::make_shared<FallbackNotifier>(std::make_shared<DBusNotifier>(notifierOptions),
+                                                  std::make_shared<TrayMessageNotifier>(icon));
     };
+    deps.urlOpener = std::make_shared<DesktopUrlOpener>();
     ui::AppDelegate delegate(std::move(deps));
     delegate.applicationDidFinishLaunching();
     // The tray host needs a moment to embed the icon; before that the icon has no place to open under.

@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace norvane::ui {
 
@@ -136,6 +137,7 @@ void AppDelegate::applicationDidFinishLaunching()
         });
         m_tray->setToolTip(QStringLiteral("Norvane"));
         m_tray->show();
+        checkIconVisibility();
     } else {
         print(QStringLiteral("⚠️ No system tray available - showing Norvane in a window"));
     }
@@ -227,6 +229,39 @@ void AppDelegate::createContextMenu()
     connect(quit, &QAction::triggered, this, [this] { m_deps.quit(); });
     // Some desktops show a tray icon only once it has a menu.
     m_tray->setContextMenu(m_menu);
+}
+
+void AppDelegate::checkIconVisibility()
+{
+    if (!m_deps.safeAreaInsets)
+        return;
+    const QRect icon = m_tray->geometry();
+    if (icon.isEmpty() && !m_iconCheckRetried) {
+        // X11 tray hosts embed the icon a moment after it is shown; look once more when it has a place.
+        m_iconCheckRetried = true;
+        QTimer::singleShot(1000, this, &AppDelegate::checkIconVisibility);
+        return;
+    }
+    QScreen* screen = icon.isEmpty() ? nullptr : QGuiApplication::screenAt(icon.center());
+    if (!screen)
+        return;
+    switch (notchCheck(icon, screen->geometry(), m_deps.safeAreaInsets(screen))) {
+    case NotchVerdict::noNotch:
+        break;
+    case NotchVerdict::visible:
+        print(QStringLiteral("✅ Norvane icon is visible in menu bar"));
+        break;
+    case NotchVerdict::mayBeHidden:
+        print(QStringLiteral("⚠️ Norvane icon may be hidden behind the notch!"));
+        // No modal alert: the tray's own message says it without blocking anything.
+        QTimer::singleShot(1000, this, [this] {
+            m_tray->showMessage(
+                QStringLiteral("Norvane Icon May Be Hidden"),
+                QStringLiteral("Your Norvane menu bar icon might be hidden behind the notch. Try "
+                               "closing some other menu bar apps to make it visible."));
+        });
+        break;
+    }
 }
 
 void AppDelegate::togglePanel()

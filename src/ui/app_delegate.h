@@ -4,12 +4,14 @@
 #include "platform/app_identity.h"
 
 #include <QImage>
+#include <QMargins>
 #include <QObject>
 #include <QPointer>
 #include <functional>
 #include <memory>
 
 class QMenu;
+class QScreen;
 class QSystemTrayIcon;
 
 namespace norvane {
@@ -33,6 +35,8 @@ class AppDelegate final : public QObject
 public:
     struct Dependencies
     {
+        explicit Dependencies(PRViewModel::Dependencies engine) : model(std::move(engine)) {}
+
         // The engine's services; its notifier is the one `makeNotifier` builds.
         PRViewModel::Dependencies model;
         // Builds the notifier once the tray icon exists (balloon messages need it as a fallback).
@@ -46,6 +50,8 @@ public:
         std::function<void()> checkForUpdates;
         // Default: quits the application.
         std::function<void()> quit;
+        // The screen's safe-area insets (a camera housing); default: none, as Qt reports no such insets.
+        std::function<QMargins(QScreen*)> safeAreaInsets;
     };
 
     explicit AppDelegate(Dependencies dependencies, QObject* parent = nullptr);
@@ -61,6 +67,8 @@ public:
     // A click on a delivered notification: opens its address when it is a web address.
     void handleNotificationClick(const QString& prUrl);
     void debugUserDefaults();
+    // Warns once, at launch, when the icon may be hidden behind a camera housing.
+    void checkIconVisibility();
 
     // The parts, for tests.
     PRViewModel* viewModel() const { return m_viewModel.get(); }
@@ -90,6 +98,7 @@ private:
     QMenu* m_menu = nullptr;
     PanelWindow* m_panel = nullptr;
     bool m_usesTray = false;
+    bool m_iconCheckRetried = false;
     QImage m_iconImage;
 };
 

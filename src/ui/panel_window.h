@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 #include <QWidget>
@@ -13,6 +14,11 @@ class ContentView;
 // centred under an icon in the top half of the screen, over one in the bottom half, and kept inside
 // `screen`. Without an icon rectangle the pointer, which just clicked the icon, stands in for it.
 QRect panelGeometry(const QRect& icon, const QPoint& pointer, const QSize& panel, const QRect& screen);
+
+// Whether a tray icon may sit behind a camera housing at the top of a screen. Only screens that report a
+// top safe-area inset have one; on every other screen there is nothing to say.
+enum class NotchVerdict { noNotch, visible, mayBeHidden };
+NotchVerdict notchCheck(const QRect& icon, const QRect& screen, const QMargins& safeAreaInsets);
 
 // The frame around the content view: a popup that closes when focus leaves it (the tray's transient
 // panel), or an ordinary window where there is no tray or a popup cannot be placed.

@@ -23,6 +23,7 @@ struct ShellOptions
     bool bundleId = true;
     bool debug = false;
     bool updater = false;
+    std::function<QMargins(QScreen*)> safeAreaInsets = nullptr;
 };
 
 struct Shell
@@ -34,14 +35,13 @@ struct Shell
         if (!options.bundleId)
             modelDeps.identity.bundleIdentifier.reset();
         modelDeps.debugMode = options.debug;
-        AppDelegate::Dependencies deps{
-            std::move(modelDeps),
-            [this](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; },
-            world.opener,
-            desktop.path(),
-            [tray = options.tray] { return tray; },
-            {},
-            [this] { ++quits; }};
+        AppDelegate::Dependencies deps(std::move(modelDeps));
+        deps.makeNotifier = [this](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; };
+        deps.urlOpener = world.opener;
+        deps.desktopDirectory = desktop.path();
+        deps.trayAvailable = [tray = options.tray] { return tray; };
+        deps.quit = [this] { ++quits; };
+        deps.safeAreaInsets = options.safeAreaInsets;
         if (options.updater)
             deps.checkForUpdates = [this] { ++updateChecks; };
         delegate = std::make_unique<AppDelegate>(std::move(deps));
@@ -111,13 +111,12 @@ TEST(AppDelegate, PermissionAnswersAndAMissingApplicationId)
         norvane::testing::EngineWorld world;
         world.notifier->setAuthorizationAnswer(c.answer);
         world.notifier->setPermission(c.status);
-        AppDelegate delegate({world.dependencies(),
-                              [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; },
-                              world.opener,
-                              {},
-                              [] { return true; },
-                              {},
-                              [] {}});
+        AppDelegate::Dependencies deps(world.dependencies());
+        deps.makeNotifier = [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; };
+        deps.urlOpener = world.opener;
+        deps.trayAvailable = [] { return true; };
+        deps.quit = [] {};
+        AppDelegate delegate(std::move(deps));
         delegate.applicationDidFinishLaunching();
         EXPECT_TRUE(waitUntil([&] { return world.printed.contains(QString::fromUtf8(c.statusLine)); }));
         EXPECT_TRUE(world.printed.contains(QString::fromUtf8(c.answerLine)));
@@ -291,6 +290,35 @@ TEST(PanelPlacement, UnderOrOverTheIconAndInsideTheScreen)
         EXPECT_EQ(panelGeometry(c.icon, c.pointer, panel, screen), c.expected) << c.name;
     // A screen smaller than the panel keeps its top left corner visible.
     EXPECT_EQ(panelGeometry(QRect(100, 0, 20, 20), {}, panel, QRect(0, 0, 400, 300)).topLeft(), QPoint(0, 0));
+}
+
+} // namespace
+
+namespace {
+
+TEST(NotchCheck, OnlyScreensWithATopInsetHaveSomethingToSay)
+{
+    const QRect screen(0, 0, 1512, 982);
+    const QMargins housing(0, 32, 0, 0);
+    struct Case
+    {
+        const char* name;
+        QRect icon;
+        QRect screen;
+        QMargins insets;
+        NotchVerdict expected;
+    };
+    const Case cases[] = {
+        {"no inset", QRect(740, 4, 22, 22), screen, {}, NotchVerdict::noNotch},
+        {"under the housing", QRect(740, 4, 22, 22), screen, housing, NotchVerdict::mayBeHidden},
+        {"beside it, in the bar", QRect(1300, 4, 22, 22), screen, QMargins(660, 32, 660, 0),
+         NotchVerdict::visible},
+        {"below the bar", QRect(740, 40, 22, 22), screen, housing, NotchVerdict::visible},
+        {"second screen to the right", QRect(1512 + 740, 4, 22, 22), QRect(1512, 0, 1512, 982), housing,
+         NotchVerdict::mayBeHidden},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(notchCheck(c.icon, c.screen, c.insets), c.expected) << c.name;
 }
 
 } // namespace

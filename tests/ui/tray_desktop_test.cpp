@@ -19,13 +19,13 @@ TEST(TrayOnTheDesktop, TheIconSitsInTheTrayAndThePanelOpensBesideIt)
 {
     ASSERT_TRUE(QSystemTrayIcon::isSystemTrayAvailable()) << "run inside scripts/desktop-session";
     norvane::testing::EngineWorld world;
-    AppDelegate delegate({world.dependencies(),
-                          [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; },
-                          world.opener,
-                          {},
-                          {},
-                          {},
-                          [] {}});
+    AppDelegate::Dependencies deps(world.dependencies());
+    deps.makeNotifier = [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; };
+    deps.urlOpener = world.opener;
+    deps.quit = [] {};
+    // A screen whose camera housing covers the whole top bar.
+    deps.safeAreaInsets = [](QScreen*) { return QMargins(0, 64, 0, 0); };
+    AppDelegate delegate(std::move(deps));
     delegate.applicationDidFinishLaunching();
     ASSERT_TRUE(delegate.usesTray());
     EXPECT_TRUE(delegate.trayIcon()->isVisible());
@@ -46,6 +46,9 @@ TEST(TrayOnTheDesktop, TheIconSitsInTheTrayAndThePanelOpensBesideIt)
     EXPECT_LE(gap, 8);
     delegate.viewModel()->loadTestData();
     EXPECT_GT(delegate.iconImage().width(), delegate.iconImage().height()) << "the badge widens the icon";
+    EXPECT_TRUE(waitUntil([&] {
+        return world.printed.contains(QStringLiteral("⚠️ Norvane icon may be hidden behind the notch!"));
+    }));
 }
 
 } // namespace
