@@ -334,3 +334,86 @@ TEST(PRRowView, TheQuickHeightMatchesTheFullLayout)
 }
 
 } // namespace
+
+namespace {
+
+// Every kind of row stacked in one picture per palette, for a person to look at.
+TEST(PRRowView, GalleryOfRowsInBothPalettes)
+{
+    struct Sample
+    {
+        std::function<void(PullRequest&)> change;
+        QList<PRUpdateType> updates;
+        bool selected;
+    };
+    const Sample samples[] = {
+        {[](PullRequest& p) {
+             p.reviewRequested = true;
+             p.approvalStatus = AS::approved;
+             p.ciStatus = CI::success;
+             p.reviewCommentCount = 1;
+         },
+         {PRUpdateType::newReview},
+         false},
+        {[](PullRequest& p) {
+             p.isYourPR = true;
+             p.approvalStatus = AS::approved;
+             p.ciStatus = CI::success;
+         },
+         {},
+         false},
+        {[](PullRequest& p) {
+             p.isYourPR = true;
+             p.approvalStatus = AS::approved;
+             p.ciStatus = CI::pending;
+             p.requestedReviewers = QStringList{QStringLiteral("alice"), QStringLiteral("bob")};
+         },
+         kAllUpdateTypes, true},
+        {[](PullRequest& p) {
+             p.isYourPR = true;
+             p.isDraft = true;
+             p.approvalStatus = AS::changesRequested;
+             p.ciStatus = CI::failure;
+             p.reviewCommentCount = 3;
+             p.lastChangeRequest = ChangeRequestInfo{
+                 QStringLiteral("alice"), QStringLiteral("Please split the migration from the API change"),
+                 kNow.addSecs(-5400)};
+         },
+         {PRUpdateType::newCommits, PRUpdateType::ciStatusChanged},
+         false},
+        {[](PullRequest& p) {
+             p.isAssigned = true;
+             p.ciStatus = CI::error;
+             p.approvalStatus = AS::pending;
+         },
+         {},
+         false},
+    };
+    for (const auto& [name, palette] : {std::pair{"light", norvane::testing::lightPalette()},
+                                        std::pair{"dark", norvane::testing::darkPalette()}}) {
+        QList<PRRowContent> rows;
+        qreal height = 0;
+        for (const Sample& sample : samples) {
+            PullRequest p = base();
+            p.author = QStringLiteral("octocat");
+            sample.change(p);
+            rows.append(rowContent(p, sample.updates, sample.selected, kNow));
+            height += std::ceil(rowHeight(rows.last()));
+        }
+        QImage image(520, int(height), QImage::Format_ARGB32_Premultiplied);
+        image.fill(palette.color(QPalette::Base));
+        QPainter painter(&image);
+        int y = 0;
+        for (int i = 0; i < rows.size(); ++i) {
+            const int h = int(std::ceil(rowHeight(rows[i])));
+            PRRowView::paintRow(painter, rows[i], QRect(0, y, 520, h), palette, i + 1 < rows.size());
+            y += h;
+        }
+        painter.end();
+        const QString dir = QStringLiteral(NORVANE_BINARY_DIR "/screenshots");
+        QDir().mkpath(dir);
+        EXPECT_TRUE(image.save(dir + QStringLiteral("/rows-%1.png").arg(QLatin1String(name))));
+    }
+}
+
+} // namespace
