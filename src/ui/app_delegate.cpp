@@ -150,11 +150,20 @@ void AppDelegate::applicationDidFinishLaunching()
     QApplication::setQuitOnLastWindowClosed(!m_usesTray);
 
     connect(m_viewModel.get(), &PRViewModel::pullRequestsChanged, this, [this] { updateMenuBarIcon(); });
+    // The plain paw is drawn in the desktop's text colour: a switch between light and dark redraws it.
+    qApp->installEventFilter(this);
 
     m_viewModel->loadAccounts();
     m_viewModel->startPolling();
     if (!m_usesTray)
         showPanel();
+}
+
+bool AppDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && m_usesTray)
+        updateMenuBarIcon();
+    return QObject::eventFilter(watched, event);
 }
 
 void AppDelegate::setUpNotifications()

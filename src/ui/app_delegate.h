@@ -80,6 +80,9 @@ public:
     // The icon as last drawn, at the screen's pixel density.
     const QImage& iconImage() const { return m_iconImage; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void setUpNotifications();
     void updateMenuBarIcon();

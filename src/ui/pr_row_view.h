@@ -56,7 +56,7 @@ public:
     // The help text under a point of a row, relative to the row's top left; empty when there is none.
     static QString helpAt(const RowLayout& layout, QPointF point);
     static void paintRow(QPainter& painter, const PRRowContent& content, const QRect& rect,
-                         const QPalette& palette, bool divider);
+                         const QPalette& palette, bool divider, bool hovered = false);
 };
 
 } // namespace norvane::ui

@@ -126,6 +126,7 @@ void PullRequestTab::buildListArea()
     m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setResizeMode(QListView::Adjust);
     m_list->viewport()->setCursor(Qt::PointingHandCursor);
+    m_list->viewport()->setAttribute(Qt::WA_Hover);
     m_list->viewport()->setAutoFillBackground(false);
     m_list->verticalScrollBar()->setSingleStep(20);
     connect(m_list, &QListView::clicked, this, [this](const QModelIndex& index) { openRow(index.row()); });

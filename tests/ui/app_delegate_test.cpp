@@ -4,6 +4,7 @@
 #include "ui/panel_window.h"
 #include "ui_support.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -223,6 +224,15 @@ TEST(AppDelegate, TheIconFollowsThePullRequestList)
     // Other published changes leave the icon alone.
     shell.delegate->viewModel()->setSelectedFilter(PRFilter::drafts);
     EXPECT_EQ(shell.delegate->iconImage(), badged);
+
+    // The plain paw follows the desktop's text colour when it switches between light and dark.
+    const QPalette before = QApplication::palette();
+    Shell empty;
+    QApplication::setPalette(norvane::testing::darkPalette());
+    const QImage dark = empty.delegate->iconImage();
+    QApplication::setPalette(before);
+    const QColor toe = dark.pixelColor(int(6.3 * dark.devicePixelRatio()), int(4 * dark.devicePixelRatio()));
+    EXPECT_EQ(toe.rgb(), norvane::testing::darkPalette().color(QPalette::WindowText).rgb());
 }
 
 TEST(AppDelegate, TheDebugReportGoesToTheDesktopOnlyInDebugMode)
