@@ -124,8 +124,12 @@ void AppDelegate::applicationDidFinishLaunching()
 
     PRViewModel::Dependencies modelDeps = std::move(m_deps.model);
     modelDeps.notifier = m_notifier;
-    const QString webBaseURL = modelDeps.webBaseURL;
+    // The panel's other models get services of their own over the same session and stores.
+    ContentView::Dependencies panelDeps{
+        nullptr,          m_deps.urlOpener.get(), modelDeps.webBaseURL, m_debugMode,
+        modelDeps.github, modelDeps.keychain,     modelDeps.preferences};
     m_viewModel = std::make_unique<PRViewModel>(std::move(modelDeps));
+    panelDeps.model = m_viewModel.get();
 
     m_usesTray = m_deps.trayAvailable();
     if (m_usesTray) {
@@ -144,7 +148,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     // A popup needs a tray to hang from and a platform that lets us place windows.
     const bool canPlace = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-    auto* content = new ContentView({m_viewModel.get(), m_deps.urlOpener.get(), webBaseURL, m_debugMode});
+    auto* content = new ContentView(std::move(panelDeps));
     m_panel = new PanelWindow(content,
                               m_usesTray && canPlace ? PanelWindow::Mode::popup : PanelWindow::Mode::window);
     QApplication::setQuitOnLastWindowClosed(!m_usesTray);

@@ -1,6 +1,9 @@
 #include "ui/content_view.h"
 
+#include "models/dashboard_view_model.h"
+#include "models/issues_view_model.h"
 #include "models/pr_view_model.h"
+#include "models/watched_repo_store.h"
 #include "platform/url_opener.h"
 #include "ui/controls.h"
 #include "ui/pr_tab.h"
@@ -121,6 +124,7 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
 {
     setFixedSize(kWidth, kHeight);
     setFocusPolicy(Qt::StrongFocus);
+    buildActivityModels();
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -153,7 +157,10 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
         updateAccounts();
         updateContent();
     });
-    connect(&m_model, &PRViewModel::selectedAccountChanged, this, [this] { updateAccounts(); });
+    connect(&m_model, &PRViewModel::selectedAccountChanged, this, [this] {
+        updateAccounts();
+        followAccount();
+    });
     connect(&m_model, &PRViewModel::showSettingsChanged, this, [this](bool show) {
         // The shell's "Settings..." command: switch, then hand the flag back.
         if (!show)
@@ -169,6 +176,31 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
         setSelectedTab(AppTab::settings);
         m_model.setShowSettings(false);
     }
+}
+
+ContentView::~ContentView() = default;
+
+void ContentView::buildActivityModels()
+{
+    if (!m_deps.github)
+        return;
+    // One store for the run, shared by both tabs (and the settings screen that edits it).
+    m_watchedRepoStore = std::make_shared<WatchedRepoStore>(m_deps.preferences);
+    m_issues = std::make_unique<IssuesViewModel>(
+        IssuesViewModel::Dependencies{*m_deps.github, m_deps.keychain, m_watchedRepoStore});
+    m_dashboard = std::make_unique<DashboardViewModel>(
+        DashboardViewModel::Dependencies{*m_deps.github, m_deps.keychain, m_watchedRepoStore});
+    const auto counts = [this] { updateTabBar(); };
+    connect(m_issues.get(), &IssuesViewModel::issuesChanged, this, counts);
+    connect(m_issues.get(), &IssuesViewModel::selectedRepositoryChanged, this, counts);
+}
+
+void ContentView::followAccount()
+{
+    if (!m_issues)
+        return;
+    m_issues->setSelectedAccount(m_model.selectedAccount());
+    m_dashboard->setSelectedAccount(m_model.selectedAccount());
 }
 
 QWidget* ContentView::buildTabBar()
@@ -300,8 +332,12 @@ void ContentView::refreshVisibleTab()
         m_model.refresh();
         break;
     case AppTab::issues:
+        if (m_issues)
+            m_issues->refresh();
+        break;
     case AppTab::dashboard:
-        // Their models refresh here once their screens exist.
+        if (m_dashboard)
+            m_dashboard->refresh();
         break;
     case AppTab::settings:
         break;
@@ -318,6 +354,7 @@ void ContentView::updateTabBar()
     for (int i = 0; i < m_tabButtons.size(); ++i)
         m_tabButtons[i]->setSelected(kAllTabs[i] == m_selectedTab);
     m_tabButtons[int(AppTab::prs)]->setCount(m_model.countForFilter(PRFilter::all));
+    m_tabButtons[int(AppTab::issues)]->setCount(m_issues ? int(m_issues->filteredIssues().size()) : 0);
     const bool settings = m_selectedTab == AppTab::settings;
     m_settingsButton->setSymbol(settings ? Symbol::gearshapeFill : Symbol::gearshape,
                                 settings ? ThemeColor::accent : ThemeColor::primary);
@@ -370,9 +407,13 @@ void ContentView::showEvent(QShowEvent* event)
 
 void ContentView::onAppear()
 {
-    // Opening the panel restarts the poll; the issues and dashboard models follow the account from here
-    // once they exist.
+    // Opening the panel restarts the poll and loads the other tabs for the account shown.
     m_model.startPolling();
+    if (!m_issues)
+        return;
+    followAccount();
+    m_issues->refresh();
+    m_dashboard->refresh();
 }
 
 } // namespace norvane::ui

@@ -1,17 +1,25 @@
 #pragma once
 
+#include "github/github_service.h"
+
 #include <QAbstractButton>
 #include <QList>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 class QComboBox;
 class QPushButton;
 class QStackedWidget;
 
 namespace norvane {
+class DashboardViewModel;
+class IssuesViewModel;
+class KeychainService;
+class Preferences;
 class PRViewModel;
 class UrlOpener;
+class WatchedRepoStore;
 } // namespace norvane
 
 namespace norvane::ui {
@@ -53,8 +61,13 @@ public:
         UrlOpener* urlOpener = nullptr;
         QString webBaseURL;     // the footer opens its home page
         bool debugMode = false; // adds the test-data and test-notification buttons
+        // What the issues and dashboard models are built from; without a GitHub service they are not built.
+        std::optional<GitHubService> github;
+        std::shared_ptr<KeychainService> keychain;
+        std::shared_ptr<Preferences> preferences;
     };
     explicit ContentView(Dependencies dependencies, QWidget* parent = nullptr);
+    ~ContentView() override;
 
     AppTab selectedTab() const { return m_selectedTab; }
     void setSelectedTab(AppTab tab);
@@ -73,6 +86,10 @@ public:
     PullRequestTab* pullRequestTab() const { return m_prTab; }
     QWidget* welcomeView() const { return m_welcome; }
     QPushButton* signInButton() const { return m_signIn; }
+    // The models the panel owns for its other tabs (absent without a GitHub service).
+    const std::shared_ptr<WatchedRepoStore>& watchedRepoStore() const { return m_watchedRepoStore; }
+    IssuesViewModel* issuesViewModel() const { return m_issues.get(); }
+    DashboardViewModel* dashboardViewModel() const { return m_dashboard.get(); }
     // The widget filling the content area now.
     QWidget* currentContent() const;
 
@@ -88,6 +105,8 @@ private:
     QWidget* buildAccountRow();
     QWidget* buildWelcome();
     QWidget* placeholder(const QString& text);
+    void buildActivityModels();
+    void followAccount();
     void onAppear();
     void updateTabBar();
     void updateAccounts();
@@ -95,6 +114,9 @@ private:
 
     Dependencies m_deps;
     PRViewModel& m_model;
+    std::shared_ptr<WatchedRepoStore> m_watchedRepoStore;
+    std::unique_ptr<IssuesViewModel> m_issues;
+    std::unique_ptr<DashboardViewModel> m_dashboard;
     AppTab m_selectedTab = AppTab::prs;
     bool m_appeared = false;
 

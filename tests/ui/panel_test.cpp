@@ -1,4 +1,8 @@
+#include "models/dashboard_view_model.h"
+#include "models/issues_view_model.h"
+#include "models/watched_repo_store.h"
 #include "support/wait.h"
+#include "support/world.h"
 #include "ui/content_view.h"
 #include "ui/controls.h"
 #include "ui/pr_list_model.h"
@@ -21,16 +25,18 @@ namespace {
 
 struct Panel
 {
-    explicit Panel(const QStringList& logins = {QStringLiteral("me")}, bool debug = false)
+    explicit Panel(const QStringList& logins = {QStringLiteral("me")}, bool debug = false,
+                   const QString& apiURL = QStringLiteral("http://127.0.0.1:9"))
     {
-        world.storeAccounts(logins);
-        model = std::make_unique<PRViewModel>(world.dependencies());
+        accounts = world.storeAccounts(logins);
+        model = std::make_unique<PRViewModel>(world.dependencies(apiURL));
         model->loadAccounts();
         // The first refresh fails at once (nothing listens): wait so it cannot land in the middle of a test.
         EXPECT_TRUE(waitUntil([this] { return !model->isLoading(); }));
         model->setErrorMessage(std::nullopt);
         view = std::make_unique<ContentView>(ContentView::Dependencies{
-            model.get(), world.opener.get(), QStringLiteral("https://github.com"), debug});
+            model.get(), world.opener.get(), QStringLiteral("https://github.com"), debug,
+            GitHubService(HttpSession(&world.network), apiURL), world.keychain, world.preferences});
     }
     PullRequestTab& tab() const { return *view->pullRequestTab(); }
     QStringList rowIds() const
@@ -42,6 +48,7 @@ struct Panel
     }
 
     norvane::testing::EngineWorld world;
+    QList<GitHubAccount> accounts;
     std::unique_ptr<PRViewModel> model;
     std::unique_ptr<ContentView> view;
 };
@@ -183,6 +190,52 @@ TEST(ContentView, DebugButtonsOnlyInDebugModeAndTheFooterOpensGitHub)
     debug.view->debugButtons()[0]->click();
     EXPECT_EQ(debug.model->pullRequests().size(), 6);
     EXPECT_EQ(debug.view->tabButton(AppTab::prs)->count(), 6);
+}
+
+TEST(ContentView, TheIssuesAndDashboardModelsFollowTheAccountAndTheirTabs)
+{
+    namespace fh = norvane::fakehub;
+    fh::Scenario scenario = norvane::testing::baseWorld();
+    for (int n : {1, 2, 3}) {
+        fh::Issue issue;
+        issue.id = 9000 + n;
+        issue.number = n;
+        issue.title = QStringLiteral("Issue %1").arg(n);
+        issue.author = QStringLiteral("alice");
+        issue.state = n == 3 ? QStringLiteral("closed") : QStringLiteral("open");
+        issue.createdAt = issue.updatedAt = norvane::testing::utc("2026-11-20T10:00:00Z");
+        scenario.repositories[0].issues.append(issue);
+    }
+    fh::FakeHub hub(scenario);
+    Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl());
+    ContentView& view = *panel.view;
+    ASSERT_TRUE(view.watchedRepoStore() && view.issuesViewModel() && view.dashboardViewModel());
+    view.watchedRepoStore()->add(QStringLiteral("acme/api"), panel.accounts[0].id);
+    EXPECT_EQ(view.issuesViewModel()->selectedAccount(), std::nullopt)
+        << "nothing loads before the panel opens";
+
+    // Opening the panel hands the account to both models and loads them: the open issues count on the tab.
+    view.show();
+    EXPECT_EQ(view.issuesViewModel()->selectedAccount(), panel.accounts[0]);
+    EXPECT_EQ(view.dashboardViewModel()->selectedAccount(), panel.accounts[0]);
+    ASSERT_TRUE(waitUntil([&] { return view.tabButton(AppTab::issues)->count() == 2; }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return view.dashboardViewModel()->summaries().size() == 1; }, 15000));
+
+    // The refresh button reloads the tab in sight.
+    EXPECT_TRUE(waitUntil([&] { return !view.issuesViewModel()->isLoading(); }));
+    view.setSelectedTab(AppTab::issues);
+    view.refreshButton()->click();
+    EXPECT_TRUE(view.issuesViewModel()->isLoading());
+    EXPECT_TRUE(waitUntil([&] { return !view.dashboardViewModel()->isLoading(); }));
+    view.setSelectedTab(AppTab::dashboard);
+    view.refreshButton()->click();
+    EXPECT_TRUE(view.dashboardViewModel()->isLoading());
+
+    // Another account: both follow; it watches nothing, so the count goes.
+    panel.model->setSelectedAccount(panel.accounts[1]);
+    EXPECT_EQ(view.issuesViewModel()->selectedAccount(), panel.accounts[1]);
+    EXPECT_EQ(view.dashboardViewModel()->selectedAccount(), panel.accounts[1]);
+    EXPECT_TRUE(waitUntil([&] { return view.tabButton(AppTab::issues)->count() == 0; }));
 }
 
 TEST(PullRequestTab, RepositoryMenuGroupsFavouritesAndEachRepositoryHasItsSubmenu)
