@@ -31,7 +31,8 @@ struct Options
     QString apiURL = GitHubService::defaultBaseURL();
     QString webURL = GitHubService::defaultWebURL();
     std::optional<QString> profile;
-    std::optional<QString> account;
+    std::optional<QString> user; // signed in for this run only
+    QString token;
     std::optional<int> quitAfterSeconds;
     bool showPanel = false;
 };
@@ -102,19 +103,22 @@ int main(int argc, char* argv[])
     const QCommandLineOption profileOption(
         QStringLiteral("profile"), QStringLiteral("Keep preferences in DIR instead of the user's own."),
         QStringLiteral("dir"));
-    const QCommandLineOption accountOption(
-        QStringLiteral("account"),
+    // The same pair as the headless commands': a sign-in whose token never reaches the keychain.
+    const QCommandLineOption userOption(
+        QStringLiteral("user"),
         QStringLiteral(
-            "With --profile: sign LOGIN in for this run with the token in NORVANE_TOKEN, kept in memory "
-            "only (never in the keychain)."),
+            "With --profile and --token-env: sign LOGIN in for this run; the token stays in memory."),
         QStringLiteral("login"));
+    const QCommandLineOption tokenEnvOption(
+        QStringLiteral("token-env"), QStringLiteral("The environment variable holding the token for --user."),
+        QStringLiteral("name"));
     const QCommandLineOption quitAfterOption(QStringLiteral("quit-after"),
                                              QStringLiteral("Quit after SECONDS (scripted runs)."),
                                              QStringLiteral("seconds"));
     const QCommandLineOption showPanelOption(
         QStringLiteral("show-panel"), QStringLiteral("Open the panel once the tray icon is in place."));
-    parser.addOptions({helpOption, versionOption, apiOption, webOption, profileOption, accountOption,
-                       quitAfterOption, showPanelOption});
+    parser.addOptions({helpOption, versionOption, apiOption, webOption, profileOption, userOption,
+                       tokenEnvOption, quitAfterOption, showPanelOption});
     const auto fail = [](const QString& message) {
         std::fprintf(stderr, "norvane: %s\n", qPrintable(message));
         return 2;
@@ -135,16 +139,25 @@ int main(int argc, char* argv[])
         options.apiURL = parser.value(apiOption);
     if (parser.isSet(webOption))
         options.webURL = parser.value(webOption);
+    for (QString* url : {&options.apiURL, &options.webURL}) {
+        while (url->endsWith(QLatin1Char('/')))
+            url->chop(1);
+        if (!webAddress(*url))
+            return fail(QStringLiteral("\"%1\" is not an http or https address").arg(*url));
+    }
     if (parser.isSet(profileOption))
         options.profile = parser.value(profileOption);
-    if (parser.isSet(accountOption)) {
+    if (parser.isSet(userOption) != parser.isSet(tokenEnvOption))
+        return fail(QStringLiteral("--user and --token-env go together"));
+    if (parser.isSet(userOption)) {
         if (!options.profile)
-            return fail(QStringLiteral(
-                "--account needs --profile, so the account stays out of your own preferences"));
-        if (qEnvironmentVariable("NORVANE_TOKEN").isEmpty())
             return fail(
-                QStringLiteral("--account needs the token in the NORVANE_TOKEN environment variable"));
-        options.account = parser.value(accountOption);
+                QStringLiteral("--user needs --profile, so the account stays out of your own preferences"));
+        options.token = qEnvironmentVariable(qPrintable(parser.value(tokenEnvOption)));
+        if (options.token.isEmpty())
+            return fail(QStringLiteral("the environment variable %1 holds no token")
+                            .arg(parser.value(tokenEnvOption)));
+        options.user = parser.value(userOption);
     }
     if (parser.isSet(quitAfterOption)) {
         bool ok = false;
@@ -172,9 +185,9 @@ int main(int argc, char* argv[])
     else
         preferences = SettingsPreferences::forUser();
     std::shared_ptr<KeychainService> keychain;
-    if (options.account) {
+    if (options.user) {
         auto memory = std::make_shared<InMemoryKeychainService>();
-        signInForThisRun(*preferences, *memory, *options.account, qEnvironmentVariable("NORVANE_TOKEN"));
+        signInForThisRun(*preferences, *memory, *options.user, options.token);
         keychain = memory;
     } else {
         keychain = std::make_shared<SystemKeychainService>();
