@@ -61,9 +61,8 @@ void PRViewModel::updatePRStatesAndNotify(const QList<PullRequest>& prs, const G
     for (const PullRequest& p : prs) {
         const auto oldIt = prev.constFind(p.id);
         const bool hasExistingState = oldIt != prev.constEnd();
-        std::optional<PRState> old = hasExistingState ? std::optional<PRState>(*oldIt) : std::nullopt;
-        if (!old && knownAccount)
-            old = PRState{};
+        const PRState previous = hasExistingState ? *oldIt : PRState{};
+        const PRState* old = (hasExistingState || knownAccount) ? &previous : nullptr;
         debugLog(kNotifications, QStringLiteral("PR #%1: isYourPR=%2, approvalStatus=%3, oldStatus=%4, hasExistingState=%5")
                                      .arg(p.number)
                                      .arg(boolText(p.isYourPR), statusName(p.approvalStatus),
