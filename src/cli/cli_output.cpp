@@ -1,5 +1,6 @@
 #include "cli/cli_output.h"
 
+#include "core/json_reader.h"
 #include "core/stored_encoding.h"
 
 #include <QJsonArray>
@@ -82,10 +83,7 @@ QString pullRequestTable(const QList<PullRequest>& prs)
 
 QByteArray pullRequestsJson(const QList<PullRequest>& prs)
 {
-    QJsonArray array;
-    for (const PullRequest& pr : prs)
-        array.append(toJson(pr));
-    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return QJsonDocument(encodeObjectArray(prs)).toJson(QJsonDocument::Indented);
 }
 
 QString issueTable(const QList<GitHubIssue>& issues)
@@ -106,17 +104,12 @@ QString issueTable(const QList<GitHubIssue>& issues)
 
 QByteArray issuesJson(const QList<GitHubIssue>& issues)
 {
-    QJsonArray array;
-    for (const GitHubIssue& issue : issues)
-        array.append(toJson(issue));
-    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return QJsonDocument(encodeObjectArray(issues)).toJson(QJsonDocument::Indented);
 }
 
 QJsonObject toJson(const RepoSummary& summary)
 {
-    QJsonArray deploys;
-    for (const DeployInfo& d : summary.recentDeploys)
-        deploys.append(norvane::toJson(d));
+    const QJsonArray deploys = encodeObjectArray(summary.recentDeploys);
     QJsonObject o{{QStringLiteral("repository"), summary.repository},
                   {QStringLiteral("openPRCount"), double(summary.openPRCount)},
                   {QStringLiteral("recentDeploys"), deploys}};

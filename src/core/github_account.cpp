@@ -37,10 +37,7 @@ GitHubAccount gitHubAccountFromJson(const QJsonObject& object, const QString& pa
 
 QJsonArray toJson(const QList<GitHubAccount>& accounts)
 {
-    QJsonArray array;
-    for (const auto& account : accounts)
-        array.append(toJson(account));
-    return array;
+    return encodeObjectArray(accounts);
 }
 
 QList<GitHubAccount> gitHubAccountsFromJson(const QJsonArray& array)

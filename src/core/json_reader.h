@@ -87,4 +87,14 @@ QList<T> decodeObjectArray(const QJsonArray& array, Decode decode, const QString
     return out;
 }
 
+// The counterpart: each element written with its `toJson`, in list order.
+template <typename T>
+QJsonArray encodeObjectArray(const QList<T>& items)
+{
+    QJsonArray array;
+    for (const T& item : items)
+        array.append(toJson(item));
+    return array;
+}
+
 } // namespace norvane

@@ -28,10 +28,7 @@ WatchedRepo watchedRepoFromJson(const QJsonObject& object, const QString& path)
 
 QJsonArray toJson(const QList<WatchedRepo>& repos)
 {
-    QJsonArray array;
-    for (const WatchedRepo& repo : repos)
-        array.append(toJson(repo));
-    return array;
+    return encodeObjectArray(repos);
 }
 
 QList<WatchedRepo> watchedReposFromJson(const QJsonArray& array)
