@@ -293,26 +293,38 @@ void addOwnerBlock(QSet<QString>& blocked, const QString& owner)
     }
 }
 
-Badge badgeFor(const QList<PullRequest>& prs)
+BadgeCounts badgeCounts(const QList<PullRequest>& prs)
 {
-    int requested = 0, changes = 0, approved = 0;
+    BadgeCounts counts;
     for (const PullRequest& p : prs) {
-        if (p.reviewRequested || p.isAssigned)
-            ++requested;
+        if (p.reviewRequested)
+            ++counts.reviewRequests;
+        else if (p.isAssigned)
+            ++counts.assigned;
         if (p.isYourPR && p.approvalStatus == AS::changesRequested)
-            ++changes;
+            ++counts.changesRequested;
         if (p.isYourPR && p.approvalStatus == AS::approved)
-            ++approved;
+            ++counts.approved;
     }
+    return counts;
+}
+
+Badge badgeFor(const BadgeCounts& counts)
+{
     Badge badge;
-    badge.count = requested + changes + approved;
-    if (changes > 0)
+    badge.count = counts.total();
+    if (counts.changesRequested > 0)
         badge.color = BadgeColor::red;
-    else if (requested > 0)
+    else if (counts.reviewRequests + counts.assigned > 0)
         badge.color = BadgeColor::blue;
-    else if (approved > 0)
+    else if (counts.approved > 0)
         badge.color = BadgeColor::purple;
     return badge;
+}
+
+Badge badgeFor(const QList<PullRequest>& prs)
+{
+    return badgeFor(badgeCounts(prs));
 }
 
 QString badgeColorName(BadgeColor color)
@@ -328,6 +340,28 @@ QString badgeColorName(BadgeColor color)
         break;
     }
     return QStringLiteral("none");
+}
+
+QString trayToolTip(const BadgeCounts& counts)
+{
+    const QString name = QStringLiteral("Norvane");
+    const int total = counts.total();
+    if (total < 1)
+        return name;
+    const auto part = [](int n, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    QStringList parts;
+    if (counts.reviewRequests > 0)
+        parts.append(part(counts.reviewRequests, "review request", "review requests"));
+    if (counts.assigned > 0)
+        parts.append(part(counts.assigned, "assigned to you", "assigned to you"));
+    if (counts.changesRequested > 0)
+        parts.append(part(counts.changesRequested, "with changes requested", "with changes requested"));
+    if (counts.approved > 0)
+        parts.append(part(counts.approved, "approved", "approved"));
+    return name + QLatin1Char('\n') + part(total, "pull request needs you", "pull requests need you") +
+           QStringLiteral(": ") + parts.join(QStringLiteral(", "));
 }
 
 } // namespace norvane

@@ -98,7 +98,21 @@ struct Badge {
     int count = 0;
     friend bool operator==(const Badge&, const Badge&) = default;
 };
+// What the badge counts, part by part. A pull request may count in more than one part (the user's own
+// pull request with changes requested that is also assigned to the user).
+struct BadgeCounts
+{
+    int reviewRequests = 0; // review requested from the user
+    int assigned = 0;       // assigned to the user without a review request
+    int changesRequested = 0;
+    int approved = 0;
+    int total() const { return reviewRequests + assigned + changesRequested + approved; }
+};
+BadgeCounts badgeCounts(const QList<PullRequest>& prs);
+Badge badgeFor(const BadgeCounts& counts);
 Badge badgeFor(const QList<PullRequest>& prs);
 QString badgeColorName(BadgeColor color);
+// The tray icon's tooltip: "Norvane", and under it what the badge counts when there is one.
+QString trayToolTip(const BadgeCounts& counts);
 
 } // namespace norvane

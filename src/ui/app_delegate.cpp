@@ -139,7 +139,6 @@ void AppDelegate::applicationDidFinishLaunching()
             if (reason == QSystemTrayIcon::Trigger)
                 togglePanel();
         });
-        m_tray->setToolTip(QStringLiteral("Norvane"));
         m_tray->show();
         checkIconVisibility();
     } else {
@@ -210,13 +209,20 @@ void AppDelegate::updateMenuBarIcon()
 {
     if (!m_viewModel)
         return;
-    const Badge badge = badgeFor(m_viewModel->pullRequests());
+    const BadgeCounts counts = badgeCounts(m_viewModel->pullRequests());
+    const Badge badge = badgeFor(counts);
     const QPalette palette = QApplication::palette();
     const auto badgeTint = themeColor(badge.color);
     const QColor badgeColor = badgeTint ? color(*badgeTint, palette) : QColor();
-    const qreal dpr = qApp->devicePixelRatio();
-    m_iconImage = trayIconImage(badge, color(ThemeColor::primary, palette), badgeColor, dpr);
-    m_tray->setIcon(QIcon(QPixmap::fromImage(m_iconImage)));
+    // Trays give a square slot: the count goes on the paw's corner, drawn for each usual slot size.
+    m_tray->setIcon(
+        squareTrayIcon(badge, color(ThemeColor::primary, palette), badgeColor, qApp->devicePixelRatio()));
+    m_tray->setToolTip(trayToolTip(counts));
+}
+
+QImage AppDelegate::iconImage(int slotSize) const
+{
+    return m_tray->icon().pixmap(QSize(slotSize, slotSize), qApp->devicePixelRatio()).toImage();
 }
 
 void AppDelegate::createContextMenu()

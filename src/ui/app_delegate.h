@@ -77,8 +77,8 @@ public:
     PanelWindow* panel() const { return m_panel; }
     ContentView* contentView() const;
     bool usesTray() const { return m_usesTray; }
-    // The icon as last drawn, at the screen's pixel density.
-    const QImage& iconImage() const { return m_iconImage; }
+    // The tray icon as a slot of `slotSize` logical pixels shows it, at the screen's pixel density.
+    QImage iconImage(int slotSize = 22) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -102,7 +102,6 @@ private:
     PanelWindow* m_panel = nullptr;
     bool m_usesTray = false;
     bool m_iconCheckRetried = false;
-    QImage m_iconImage;
 };
 
 // The text `debugUserDefaults` logs and writes: the application id, whether the store exists, every key

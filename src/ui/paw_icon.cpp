@@ -122,4 +122,117 @@ QImage trayIconImage(const Badge& badge, const QColor& plainColor, const QColor&
     return badgedPaw(badgeColor, badge.count, devicePixelRatio);
 }
 
+QString squareBadgeText(int count)
+{
+    return count > 999 ? QStringLiteral("999+") : QString::number(count);
+}
+
+namespace {
+
+// The square icon's proportions at a 22-pixel slot; other slots scale them.
+constexpr qreal kSlot = 22;
+constexpr qreal kSquareBadgeHeight = 14;
+constexpr qreal kDigitHeight = 10;    // one or two digits
+constexpr qreal kMinDigitHeight = 7;  // longer counts shrink to fit, down to this
+constexpr qreal kMaxBadgeShare = 0.6; // of the slot's width, while the digits fit
+constexpr qreal kBadgePadding = 2;    // between the digits and the badge's ends
+constexpr qreal kCutOut = 1;          // clear ring between the paw and the badge
+constexpr qreal kOutline = 1.5;       // the digits' outline, half of it outside the glyphs
+
+// The count's glyphs, drawn large once and scaled into place, with the ink's top left at the origin.
+QPainterPath countGlyphs(const QString& text)
+{
+    QFont font = QApplication::font();
+    font.setPixelSize(64);
+    font.setWeight(QFont::Bold);
+    font.setStretch(QFont::Condensed);
+    QPainterPath path;
+    path.addText(0, 0, font, text);
+    return path.translated(-path.boundingRect().topLeft());
+}
+
+} // namespace
+
+QImage squareTrayImage(const Badge& badge, const QColor& plainColor, const QColor& badgeColor, int size,
+                       qreal devicePixelRatio)
+{
+    // Laid out in device pixels, so the edges of the badge and the digits fall on whole pixels.
+    const int pixels = std::max(1, qRound(size * devicePixelRatio));
+    const qreal unit = pixels / kSlot;
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal inset = 2 * unit;
+    const QRectF pawRect(inset, inset, pixels - 2 * inset, pixels - 2 * inset);
+    if (badge.color == BadgeColor::none || badge.count < 1) {
+        drawPaw(painter, pawRect, plainColor);
+        painter.end();
+        image.setDevicePixelRatio(devicePixelRatio);
+        return image;
+    }
+
+    const QString text = squareBadgeText(badge.count);
+    const QPainterPath glyphs = countGlyphs(text);
+    // Without a usable font there are no glyphs: the badge is drawn empty rather than scaled by zero.
+    const QRectF bounds = glyphs.boundingRect();
+    const QSizeF ink = bounds.isEmpty() ? QSizeF(1, 1) : bounds.size();
+    const qreal padding = std::round(kBadgePadding * unit);
+    const qreal widest = std::floor(kMaxBadgeShare * pixels) - 2 * padding;
+    qreal digitHeight = std::round(kDigitHeight * unit);
+    if (text.size() >= 3) {
+        const qreal fitting = std::floor(widest * ink.height() / ink.width());
+        digitHeight = std::clamp(fitting, std::round(kMinDigitHeight * unit), digitHeight);
+    }
+    const qreal scaleY = digitHeight / ink.height();
+    // Digits wider than the share widen the badge, up to the whole slot; beyond that they narrow.
+    const qreal scaleX = std::min(scaleY, (pixels - 2 * padding) / ink.width());
+    const qreal textWidth = ink.width() * scaleX;
+    const qreal badgeHeight = std::round(kSquareBadgeHeight * unit);
+    const qreal badgeWidth =
+        std::min(qreal(pixels), std::max(badgeHeight, std::ceil(textWidth) + 2 * padding));
+    const QRectF badgeRect(pixels - badgeWidth, pixels - badgeHeight, badgeWidth, badgeHeight);
+    // One digit sits in a disc; longer counts get squarer ends, which keep them clear of the curve and fill
+    // the corner.
+    const qreal radius = text.size() == 1 ? badgeHeight / 2 : badgeHeight * 0.3;
+
+    drawPaw(painter, pawRect, badgeColor);
+    const qreal gap = std::max(qreal(1), std::round(kCutOut * unit));
+    painter.setPen(Qt::NoPen);
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    painter.setBrush(Qt::black);
+    painter.drawRoundedRect(badgeRect.adjusted(-gap, -gap, gap, gap), radius + gap, radius + gap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setBrush(badgeColor);
+    painter.drawRoundedRect(badgeRect, radius, radius);
+
+    QTransform place;
+    place.translate(badgeRect.x() + (badgeWidth - textWidth) / 2,
+                    badgeRect.y() + std::round((badgeHeight - digitHeight) / 2));
+    place.scale(scaleX, scaleY);
+    const QPainterPath placed = place.map(glyphs);
+    // The outline keeps the white digits apart from a light panel wherever they reach the badge's edge.
+    painter.strokePath(placed, QPen(badgeColor, std::max(qreal(1), kOutline * unit), Qt::SolidLine,
+                                    Qt::RoundCap, Qt::RoundJoin));
+    painter.fillPath(placed, Qt::white);
+    painter.end();
+    image.setDevicePixelRatio(devicePixelRatio);
+    return image;
+}
+
+QIcon squareTrayIcon(const Badge& badge, const QColor& plainColor, const QColor& badgeColor,
+                     qreal screenDevicePixelRatio)
+{
+    QList<qreal> ratios{1.0, 2.0};
+    if (!ratios.contains(screenDevicePixelRatio) && screenDevicePixelRatio > 0)
+        ratios.append(screenDevicePixelRatio);
+    QIcon icon;
+    for (const qreal devicePixelRatio : ratios) {
+        for (const int size : kTraySlotSizes)
+            icon.addPixmap(
+                QPixmap::fromImage(squareTrayImage(badge, plainColor, badgeColor, size, devicePixelRatio)));
+    }
+    return icon;
+}
+
 } // namespace norvane::ui

@@ -4,12 +4,15 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QImage>
 #include <QPainterPath>
 #include <QRectF>
 #include <QSizeF>
 
-// The tray icon: our paw glyph, alone in the desktop's text colour, or tinted with a count badge beside it.
+// The tray icon: our paw glyph, alone in the desktop's text colour, or tinted with a count badge. Trays give
+// a square slot, so the tray draws the badge over the paw's lower right corner; the badge beside the paw is
+// for a host that offers a wide item.
 namespace norvane::ui {
 
 inline constexpr qreal kPawSize = 18;
@@ -36,8 +39,21 @@ QFont badgeFont();
 // The paw tinted with `color` and a rounded badge of the same colour holding `count` in white.
 QImage badgedPaw(const QColor& color, int count, qreal devicePixelRatio);
 
-// What the tray shows for the badge: the plain paw in `plainColor` when there is nothing to count.
+// What a wide item shows for the badge: the plain paw in `plainColor` when there is nothing to count.
 QImage trayIconImage(const Badge& badge, const QColor& plainColor, const QColor& badgeColor,
                      qreal devicePixelRatio);
+
+// The slot sizes trays use, in logical pixels; the tray icon carries each at 1x and 2x.
+inline const QList<int> kTraySlotSizes{16, 22, 24, 32, 48};
+// The count as the square icon writes it: in full up to 999, then "999+".
+QString squareBadgeText(int count);
+// The square icon for a slot of `size` logical pixels: the paw in `plainColor` when there is nothing to
+// count, otherwise the paw in `badgeColor` with the count in white on a badge of that colour in the lower
+// right corner.
+QImage squareTrayImage(const Badge& badge, const QColor& plainColor, const QColor& badgeColor, int size,
+                       qreal devicePixelRatio);
+// The square icon at every slot size, at 1x, 2x and the screen's own pixel ratio.
+QIcon squareTrayIcon(const Badge& badge, const QColor& plainColor, const QColor& badgeColor,
+                     qreal screenDevicePixelRatio);
 
 } // namespace norvane::ui

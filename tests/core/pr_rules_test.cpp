@@ -24,6 +24,17 @@ PullRequest pr(const char* id, const char* repo, int hoursAgo = 0)
     return p;
 }
 
+// A pull request as the badge sees it.
+PullRequest badgePR(bool yours, bool requested, bool assigned, std::optional<AS> approval)
+{
+    PullRequest p = pr("x", "o/r");
+    p.isYourPR = yours;
+    p.reviewRequested = requested;
+    p.isAssigned = assigned;
+    p.approvalStatus = approval;
+    return p;
+}
+
 QStringList ids(const QList<PullRequest>& prs)
 {
     QStringList out;
@@ -227,14 +238,6 @@ TEST(RepositoryScope, FilteredListCountsAndMenu)
 
 TEST(Badge, ColourPriorityAndCount)
 {
-    auto make = [](bool yours, bool requested, bool assigned, std::optional<AS> approval) {
-        PullRequest p = pr("x", "o/r");
-        p.isYourPR = yours;
-        p.reviewRequested = requested;
-        p.isAssigned = assigned;
-        p.approvalStatus = approval;
-        return p;
-    };
     struct Case {
         const char* name;
         QList<PullRequest> prs;
@@ -242,15 +245,50 @@ TEST(Badge, ColourPriorityAndCount)
     };
     const Case cases[] = {
         {"empty", {}, {BadgeColor::none, 0}},
-        {"others' approvals do not count", {make(false, false, false, AS::approved)}, {BadgeColor::none, 0}},
-        {"approved only", {make(true, false, false, AS::approved)}, {BadgeColor::purple, 1}},
+        {"others' approvals do not count", {badgePR(false, false, false, AS::approved)}, {BadgeColor::none, 0}},
+        {"approved only", {badgePR(true, false, false, AS::approved)}, {BadgeColor::purple, 1}},
         {"requested beats approved",
-         {make(true, false, false, AS::approved), make(false, true, false, std::nullopt)},
+         {badgePR(true, false, false, AS::approved), badgePR(false, true, false, std::nullopt)},
          {BadgeColor::blue, 2}},
         {"changes requested wins and own+assigned counts twice",
-         {make(true, false, true, AS::changesRequested), make(false, true, false, std::nullopt)},
+         {badgePR(true, false, true, AS::changesRequested), badgePR(false, true, false, std::nullopt)},
          {BadgeColor::red, 3}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(badgeFor(c.prs), c.expected) << c.name;
+}
+
+TEST(Badge, TheTrayToolTipSaysWhatTheBadgeCounts)
+{
+    const PullRequest request = badgePR(false, true, false, std::nullopt);
+    const PullRequest changes = badgePR(true, false, false, AS::changesRequested);
+    const PullRequest approved = badgePR(true, false, false, AS::approved);
+    struct Case {
+        QList<PullRequest> prs;
+        QString expected;
+    };
+    const Case cases[] = {
+        {{}, "Norvane"},
+        {{badgePR(true, false, false, AS::pending), badgePR(false, false, false, AS::approved)}, "Norvane"},
+        {{request}, "Norvane\n1 pull request needs you: 1 review request"},
+        {{approved}, "Norvane\n1 pull request needs you: 1 approved"},
+        {{request, request, request, changes, approved},
+         "Norvane\n5 pull requests need you: 3 review requests, 1 with changes requested, 1 approved"},
+        {{changes, changes, approved, approved},
+         "Norvane\n4 pull requests need you: 2 with changes requested, 2 approved"},
+        // Requested and assigned counts once, as a review request; the user's own pull request assigned to
+        // the user counts in both of its parts, as on the badge.
+        {{badgePR(false, true, true, std::nullopt), badgePR(true, false, true, AS::changesRequested)},
+         "Norvane\n3 pull requests need you: 1 review request, 1 assigned to you, 1 with changes requested"},
+    };
+    for (const Case& c : cases) {
+        const BadgeCounts counts = badgeCounts(c.prs);
+        EXPECT_EQ(trayToolTip(counts), c.expected);
+        EXPECT_EQ(counts.total(), badgeFor(c.prs).count);
+    }
+    QList<PullRequest> many;
+    for (int i = 0; i < 1000; ++i)
+        many.append(request);
+    EXPECT_EQ(trayToolTip(badgeCounts(many)), "Norvane\n1000 pull requests need you: 1000 review requests")
+        << "the exact count, however large";
 }

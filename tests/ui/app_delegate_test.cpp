@@ -208,31 +208,40 @@ TEST(AppDelegate, NotificationClicksOpenOnlyWebAddressesAndMarkNothingSeen)
     EXPECT_EQ(shell.delegate->viewModel()->seenStates().size(), seenBefore);
 }
 
-TEST(AppDelegate, TheIconFollowsThePullRequestList)
+TEST(AppDelegate, TheIconAndToolTipFollowThePullRequestList)
 {
     Shell shell;
-    const QImage plain = shell.delegate->iconImage();
-    EXPECT_EQ(plain.size() / plain.devicePixelRatio(), QSize(18, 18));
+    QSystemTrayIcon* tray = shell.delegate->trayIcon();
+    const QImage plain = shell.delegate->iconImage(22);
+    EXPECT_EQ(plain.size() / plain.devicePixelRatio(), QSize(22, 22));
+    EXPECT_EQ(tray->toolTip(), "Norvane");
     // The sample data: two review requests, one change request, two approvals on the user's own.
     shell.delegate->viewModel()->loadTestData();
-    const QImage badged = shell.delegate->iconImage();
-    EXPECT_EQ(badged.width() / badged.devicePixelRatio(), 30) << "18 + 2 + the narrowest badge";
-    const QColor pad =
-        badged.pixelColor(int(9 * badged.devicePixelRatio()), int(13.5 * badged.devicePixelRatio()));
-    EXPECT_GT(pad.red(), 200);
-    EXPECT_LT(pad.green(), 100);
+    for (const int slot : {16, 22, 24}) {
+        const QImage badged = shell.delegate->iconImage(slot);
+        EXPECT_EQ(badged.size() / badged.devicePixelRatio(), QSize(slot, slot)) << "square in every slot";
+    }
+    const QImage badged = shell.delegate->iconImage(22);
+    const qreal dpr = badged.devicePixelRatio();
+    const QColor toe = badged.pixelColor(int((2 + 6.3) * dpr), int((2 + 4) * dpr));
+    EXPECT_GT(toe.red(), 200);
+    EXPECT_LT(toe.green(), 100);
+    EXPECT_EQ(tray->toolTip(),
+              "Norvane\n5 pull requests need you: 2 review requests, 1 with changes requested, 2 approved");
     // Other published changes leave the icon alone.
+    const qint64 drawn = tray->icon().cacheKey();
     shell.delegate->viewModel()->setSelectedFilter(PRFilter::drafts);
-    EXPECT_EQ(shell.delegate->iconImage(), badged);
+    EXPECT_EQ(tray->icon().cacheKey(), drawn);
 
     // The plain paw follows the desktop's text colour when it switches between light and dark.
     const QPalette before = QApplication::palette();
     Shell empty;
     QApplication::setPalette(norvane::testing::darkPalette());
-    const QImage dark = empty.delegate->iconImage();
+    const QImage dark = empty.delegate->iconImage(22);
     QApplication::setPalette(before);
-    const QColor toe = dark.pixelColor(int(6.3 * dark.devicePixelRatio()), int(4 * dark.devicePixelRatio()));
-    EXPECT_EQ(toe.rgb(), norvane::testing::darkPalette().color(QPalette::WindowText).rgb());
+    const QColor darkToe =
+        dark.pixelColor(int((2 + 6.3) * dark.devicePixelRatio()), int((2 + 4) * dark.devicePixelRatio()));
+    EXPECT_EQ(darkToe.rgb(), norvane::testing::darkPalette().color(QPalette::WindowText).rgb());
 }
 
 TEST(AppDelegate, TheDebugReportGoesToTheDesktopOnlyInDebugMode)

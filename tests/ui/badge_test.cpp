@@ -1,7 +1,10 @@
 #include "core/pr_rules.h"
 #include "ui/paw_icon.h"
 
+#include <QDir>
 #include <QFontMetricsF>
+#include <QIcon>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -136,6 +139,126 @@ TEST(TrayBadge, TheBadgeIsAtLeastTenWideAndOtherwiseTheTextPlusFour)
     EXPECT_DOUBLE_EQ(small.canvas.height(), 10);
     EXPECT_DOUBLE_EQ(small.icon.y(), 2);
     EXPECT_DOUBLE_EQ(small.badge.y(), 0);
+}
+
+// The square icon's pixels, sorted by what they show.
+struct SquareIconPixels
+{
+    explicit SquareIconPixels(const QImage& image, const QColor& badge)
+    {
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor p = image.pixelColor(x, y);
+                if (p.alpha() == 255 && std::min({p.red(), p.green(), p.blue()}) >= 200)
+                    white |= QRect(x, y, 1, 1);
+                badgeColoured += same(p, badge);
+            }
+        }
+    }
+    QRect white; // the bounding box of the white pixels: the digits
+    int badgeColoured = 0;
+};
+
+TEST(SquareTrayIcon, TheCountSitsReadablyOnTheLowerRightCorner)
+{
+    struct Case
+    {
+        const char* name;
+        Badge badge;
+        QColor drawn;
+        qreal minDigitHeight; // at a 22-pixel slot
+    };
+    const QList<Case> cases{
+        {"nothing to count", {BadgeColor::none, 0}, kPlain, 0},
+        {"red 2", {BadgeColor::red, 2}, kRed, 9},
+        {"purple 3", {BadgeColor::purple, 3}, kPurple, 9},
+        {"blue 120", {BadgeColor::blue, 120}, kBlue, 7},
+        {"1000 reads 999+", {BadgeColor::red, 1000}, kRed, 7},
+    };
+    for (const qreal dpr : {1.0, 2.0}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " @" + std::to_string(dpr));
+            const QImage image = squareTrayImage(c.badge, kPlain, c.drawn, 22, dpr);
+            ASSERT_EQ(image.size(), QSize(22, 22) * dpr);
+            EXPECT_EQ(image.devicePixelRatio(), dpr);
+            // The paw, 18 high in the middle of the slot: a toe in the badge colour (or the plain colour),
+            // and nothing in the top left corner.
+            EXPECT_TRUE(same(at(image, 2 + 6.3, 2 + 4), c.drawn)) << at(image, 8.3, 6).name().toStdString();
+            EXPECT_EQ(at(image, 0.5, 0.5).alpha(), 0);
+
+            const SquareIconPixels pixels(image, c.drawn);
+            if (c.badge.color == BadgeColor::none) {
+                EXPECT_TRUE(pixels.white.isEmpty());
+                EXPECT_TRUE(same(at(image, 2 + 9, 2 + 13.5), kPlain)) << "the pad";
+                continue;
+            }
+            // White digits, tall enough, in the lower part and wholly inside the slot.
+            const QRect digits = pixels.white;
+            ASSERT_FALSE(digits.isEmpty());
+            EXPECT_GE(digits.height(), c.minDigitHeight * dpr);
+            EXPECT_GE(digits.top(), 22 * dpr / 3);
+            EXPECT_GT(digits.left(), 0);
+            EXPECT_LT(digits.right(), image.width() - 1);
+            EXPECT_LT(digits.bottom(), image.height() - 1);
+            // One or two digits keep to the badge's share of the width; longer counts may widen it.
+            if (c.badge.count < 100) {
+                EXPECT_GE(digits.left(), 0.4 * image.width());
+            }
+            // The badge's colour lies under the digits and before them, and fills the bottom right corner.
+            for (const QPoint& p : {QPoint(digits.center().x(), digits.bottom() + int(dpr)),
+                                    QPoint(digits.left() - int(2 * dpr), digits.center().y()),
+                                    QPoint(image.width() - int(3 * dpr), image.height() - int(3 * dpr))})
+                EXPECT_TRUE(same(image.pixelColor(p), c.drawn))
+                    << p.x() << "," << p.y() << " " << image.pixelColor(p).name().toStdString();
+        }
+    }
+
+    // A picture for a person to look at: each case at a 22-pixel slot, 1x then 2x, on a light and a dark
+    // panel, every pixel shown eight times as large.
+    QImage sheet(4 * 8 + 2 * (22 + 44), cases.size() * 52, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(QColor(236, 236, 236));
+    QPainter painter(&sheet);
+    painter.fillRect(sheet.width() / 2, 0, sheet.width() / 2, sheet.height(), QColor(43, 43, 43));
+    for (int row = 0; row < cases.size(); ++row) {
+        int x = 4;
+        for (const qreal dpr : {1.0, 2.0, 1.0, 2.0}) {
+            QImage image =
+                squareTrayImage(cases[row].badge, x < sheet.width() / 2 ? kPlain : QColor(Qt::white),
+                                cases[row].drawn, 22, dpr);
+            image.setDevicePixelRatio(1);
+            painter.drawImage(x, row * 52 + 4, image);
+            x += image.width() + 8;
+        }
+    }
+    painter.end();
+    const QString dir = QStringLiteral(NORVANE_BINARY_DIR "/screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(sheet.scaled(sheet.size() * 8).save(dir + QStringLiteral("/tray-icons-22px.png")));
+}
+
+TEST(SquareTrayIcon, CountsAboveNineHundredNinetyNineReadAsSuch)
+{
+    const QList<std::pair<int, QString>> cases{
+        {1, "1"}, {42, "42"}, {999, "999"}, {1000, "999+"}, {123456, "999+"}};
+    for (const auto& [count, text] : cases)
+        EXPECT_EQ(squareBadgeText(count), text) << count;
+}
+
+TEST(SquareTrayIcon, TheIconHoldsEachSlotSizeAtBothPixelRatios)
+{
+    const Badge badge{BadgeColor::blue, 7};
+    const QIcon icon = squareTrayIcon(badge, kPlain, kBlue, 1.0);
+    for (const qreal dpr : {1.0, 2.0}) {
+        for (const int size : kTraySlotSizes) {
+            SCOPED_TRACE(std::to_string(size) + " @" + std::to_string(dpr));
+            const QImage shown = icon.pixmap(QSize(size, size), dpr)
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QImage drawn = squareTrayImage(badge, kPlain, kBlue, size, dpr);
+            ASSERT_EQ(shown.size(), drawn.size()) << "drawn for the slot, not scaled";
+            EXPECT_EQ(shown, drawn);
+        }
+    }
 }
 
 } // namespace

@@ -45,7 +45,12 @@ TEST(TrayOnTheDesktop, TheIconSitsInTheTrayAndThePanelOpensBesideIt)
     const int gap = std::min(std::abs(panel.top() - icon.bottom()), std::abs(icon.top() - panel.bottom()));
     EXPECT_LE(gap, 8);
     delegate.viewModel()->loadTestData();
-    EXPECT_GT(delegate.iconImage().width(), delegate.iconImage().height()) << "the badge widens the icon";
+    // The badged icon fills the square slot the tray host gives it, drawn for that size rather than scaled.
+    const QSize slot = delegate.trayIcon()->geometry().size();
+    const QImage shown = delegate.iconImage(slot.height());
+    EXPECT_EQ(shown.size() / shown.devicePixelRatio(), QSize(slot.height(), slot.height()));
+    EXPECT_EQ(delegate.trayIcon()->toolTip(),
+              "Norvane\n5 pull requests need you: 2 review requests, 1 with changes requested, 2 approved");
     EXPECT_TRUE(waitUntil([&] {
         return world.printed.contains(QStringLiteral("⚠️ Norvane icon may be hidden behind the notch!"));
     }));
