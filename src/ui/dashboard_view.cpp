@@ -70,7 +70,7 @@ ElidedLabel::ElidedLabel(const QString& text, const QFont& font, ThemeColor tint
 QSize ElidedLabel::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    return QSize(metrics.horizontalAdvance(m_text) + 1, metrics.height());
+    return QSize(metrics.horizontalAdvance(m_text) + 2, metrics.height());
 }
 
 QSize ElidedLabel::minimumSizeHint() const
@@ -99,8 +99,9 @@ DeployBadgeView::DeployBadgeView(DeployBadge badge, QWidget* parent)
 QSize DeployBadgeView::sizeHint() const
 {
     const QFontMetrics metrics(font());
+    // Two pixels to spare: rounded advances would otherwise cut a name that fits.
     return QSize(2 * kBadgePadX + metrics.ascent() + kBadgeIconGap +
-                     metrics.horizontalAdvance(m_badge.environment),
+                     metrics.horizontalAdvance(m_badge.environment) + 2,
                  metrics.height() + 2 * kBadgePadY);
 }
 
@@ -144,7 +145,7 @@ RepoLinkButton::RepoLinkButton(const QString& text, QWidget* parent) : QAbstract
 QSize RepoLinkButton::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    return QSize(metrics.horizontalAdvance(text()) + 1, metrics.height());
+    return QSize(metrics.horizontalAdvance(text()) + 2, metrics.height());
 }
 
 QSize RepoLinkButton::minimumSizeHint() const

@@ -29,6 +29,8 @@ QVariant IssueListModel::data(const QModelIndex& index, int role) const
         return issue.id;
     case UrlRole:
         return issue.url;
+    case HasChipsRole:
+        return !issue.labels.isEmpty();
     case ContentRole:
         return QVariant::fromValue(issueRowContent(issue, m_now()));
     default:
@@ -107,11 +109,11 @@ IssuePiece textPiece(const QString& text, const QFont& font, const QColor& color
 
 } // namespace
 
-qreal issueRowHeight(const IssueRowContent& content)
+qreal issueRowHeight(bool withChips)
 {
     const Heights& h = heights();
     qreal total = kPadY + h.header + kLineGap + h.title + kLineGap + h.meta + kPadY;
-    if (!content.chips.isEmpty())
+    if (withChips)
         total += kLineGap + h.chips;
     return total;
 }
@@ -127,7 +129,7 @@ IssueRowLayout layoutIssueRow(const IssueRowContent& row, const QPalette& palett
 
     IssueRowLayout layout;
     layout.dot = QRectF(kPadX, kPadY + kDotTop, kDot, kDot);
-    layout.height = issueRowHeight(row);
+    layout.height = issueRowHeight(!row.chips.isEmpty());
     qreal y = kPadY;
 
     layout.pieces.append(textPiece(row.repository, f.caption, secondary, {left, y}, h.header, right - left));
@@ -256,8 +258,7 @@ void IssueRowView::paint(QPainter* painter, const QStyleOptionViewItem& option,
 
 QSize IssueRowView::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const
 {
-    const auto content = index.data(IssueListModel::ContentRole).value<IssueRowContent>();
-    return QSize(1, int(std::ceil(issueRowHeight(content))));
+    return QSize(1, int(std::ceil(issueRowHeight(index.data(IssueListModel::HasChipsRole).toBool()))));
 }
 
 } // namespace norvane::ui

@@ -19,7 +19,7 @@ class IssueListModel final : public QAbstractListModel
     Q_OBJECT
 
 public:
-    enum Role { ContentRole = Qt::UserRole + 1, UrlRole, IdRole };
+    enum Role { ContentRole = Qt::UserRole + 1, UrlRole, IdRole, HasChipsRole };
 
     using Now = std::function<QDateTime()>;
     explicit IssueListModel(QObject* parent = nullptr, Now now = {});
@@ -57,8 +57,9 @@ struct IssueRowLayout
 
 // Places the parts of an issue row `width` logical pixels wide; long texts are cut at the end.
 IssueRowLayout layoutIssueRow(const IssueRowContent& content, const QPalette& palette, qreal width);
-// The height layoutIssueRow() gives, from font heights alone: asked of every row before any is drawn.
-qreal issueRowHeight(const IssueRowContent& content);
+// The height layoutIssueRow() gives, from font heights alone: the list asks it of every row before it draws
+// any, so it needs only whether the row has label chips.
+qreal issueRowHeight(bool withChips);
 
 // Draws one issue of the list: the delegate behind the issue list's rows.
 class IssueRowView final : public QStyledItemDelegate

@@ -194,7 +194,7 @@ TEST(IssueRowLayout, LongTextsAreCutInsideTheRowAndTheHeightIsWhatTheListWasTold
         const IssueRowContent row = issueRowContent(long_, kNow);
         for (qreal width : {320.0, 560.0}) {
             const IssueRowLayout layout = layoutIssueRow(row, palette, width);
-            EXPECT_EQ(layout.height, issueRowHeight(row));
+            EXPECT_EQ(layout.height, issueRowHeight(labels > 0));
             bool plus = false, count = false;
             for (const IssuePiece& piece : layout.pieces) {
                 EXPECT_LE(piece.rect.right(), width - 12 + 0.5) << piece.text.toStdString();

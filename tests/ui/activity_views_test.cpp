@@ -313,6 +313,17 @@ TEST(ActivityScreens, ScreenshotsOfTheDemoWorld)
         ASSERT_TRUE(settled());
         hub.setLatency(std::chrono::milliseconds(0));
         shoot(AppTab::issues, QStringLiteral("issues-filtered"));
+        view.issuesViewModel()->setSelectedRepository(QStringLiteral("northwind/infra"));
+        shoot(AppTab::issues, QStringLiteral("issues-all-clear"));
+        view.issuesViewModel()->setSelectedRepository(std::nullopt);
+
+        // Without the token both loads fail and keep what they showed, under the error banner.
+        world.keychain->storage()->erase(accounts[0].tokenIdentifier);
+        view.issuesViewModel()->refresh();
+        view.dashboardViewModel()->refresh();
+        ASSERT_TRUE(settled());
+        shoot(AppTab::issues, QStringLiteral("issues-error"));
+        shoot(AppTab::dashboard, QStringLiteral("dashboard-error"));
 
         view.watchedRepoStore()->removeAll(accounts[0].id);
         shoot(AppTab::issues, QStringLiteral("issues-empty"));
