@@ -122,8 +122,12 @@ void IssuesView::buildStates()
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setResizeMode(QListView::Adjust);
-    m_list->viewport()->setCursor(Qt::PointingHandCursor);
     m_list->viewport()->setAttribute(Qt::WA_Hover);
+    // The pointing hand over a row only: the space under a short list opens nothing.
+    m_list->setMouseTracking(true);
+    connect(m_list, &QAbstractItemView::entered, this,
+            [this] { m_list->viewport()->setCursor(Qt::PointingHandCursor); });
+    connect(m_list, &QAbstractItemView::viewportEntered, this, [this] { m_list->viewport()->unsetCursor(); });
     m_list->viewport()->setAutoFillBackground(false);
     m_list->verticalScrollBar()->setSingleStep(20);
     connect(m_list, &QListView::clicked, this, [this](const QModelIndex& index) { openRow(index.row()); });
