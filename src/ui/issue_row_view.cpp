@@ -25,10 +25,6 @@ QVariant IssueListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return issue.title;
-    case IdRole:
-        return issue.id;
-    case UrlRole:
-        return issue.url;
     case HasChipsRole:
         return !issue.labels.isEmpty();
     case ContentRole:

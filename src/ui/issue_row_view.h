@@ -19,7 +19,7 @@ class IssueListModel final : public QAbstractListModel
     Q_OBJECT
 
 public:
-    enum Role { ContentRole = Qt::UserRole + 1, UrlRole, IdRole, HasChipsRole };
+    enum Role { ContentRole = Qt::UserRole + 1, HasChipsRole };
 
     using Now = std::function<QDateTime()>;
     explicit IssueListModel(QObject* parent = nullptr, Now now = {});
