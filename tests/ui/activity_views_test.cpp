@@ -224,12 +224,15 @@ TEST(DashboardView, CardsFollowTheModelAndTheNameOpensTheRepositoryPage)
 {
     fh::Scenario scenario = norvane::testing::baseWorld();
     fh::Repository& api = scenario.repositories[0];
-    const QString today = QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate);
+    // Just now and seconds apart, so they are today's wherever the test runs (but in the first seconds
+    // after midnight); each in its own environment, as deploys of one minute to one environment are one.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     const char* states[] = {"success", "failure", "in_progress", "pending", "success"};
+    const char* environments[] = {"production", "staging", "preview", "canary", "qa"};
     for (int n = 0; n < 5; ++n) {
-        const QByteArray at = (today + QStringLiteral("T00:0%1:00Z").arg(n)).toLatin1();
+        const QByteArray at = now.addSecs(-n).toString(Qt::ISODate).toLatin1();
         api.deployments.append(
-            norvane::testing::deployment(100 + n, "production", at.constData(), states[n]));
+            norvane::testing::deployment(100 + n, environments[n], at.constData(), states[n]));
     }
     fh::Commit commit;
     commit.sha = QStringLiteral("abc");
