@@ -6,6 +6,8 @@
 #include "models/watched_repo_store.h"
 #include "platform/url_opener.h"
 #include "ui/controls.h"
+#include "ui/dashboard_view.h"
+#include "ui/issues_view.h"
 #include "ui/pr_tab.h"
 
 #include <QComboBox>
@@ -135,9 +137,16 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
 
     m_content = new QStackedWidget(this);
     m_prTab = new PullRequestTab(m_model, *m_deps.urlOpener, m_content);
-    // The other tabs' screens arrive with their models; until then each says what it will hold.
-    m_tabPages = {m_prTab, placeholder(QStringLiteral("Issues of your watched repositories")),
-                  placeholder(QStringLiteral("Dashboard of your watched repositories")),
+    // Without a GitHub service there are no issues or dashboard models: those tabs only say what they hold.
+    if (m_issues) {
+        m_issuesView = new IssuesView(*m_issues, *m_deps.urlOpener, m_content);
+        m_dashboardView = new DashboardView(*m_dashboard, *m_deps.urlOpener, m_deps.webBaseURL, m_content);
+    }
+    m_tabPages = {m_prTab,
+                  m_issuesView ? static_cast<QWidget*>(m_issuesView)
+                               : placeholder(QStringLiteral("Issues of your watched repositories")),
+                  m_dashboardView ? static_cast<QWidget*>(m_dashboardView)
+                                  : placeholder(QStringLiteral("Dashboard of your watched repositories")),
                   placeholder(QStringLiteral("Settings"))};
     for (QWidget* page : m_tabPages)
         m_content->addWidget(page);

@@ -24,6 +24,8 @@ class WatchedRepoStore;
 
 namespace norvane::ui {
 
+class DashboardView;
+class IssuesView;
 class PillButton;
 class PullRequestTab;
 class SymbolButton;
@@ -84,6 +86,9 @@ public:
     QComboBox* accountPicker() const { return m_accountPicker; }
     FooterButton* footerButton() const { return m_footer; }
     PullRequestTab* pullRequestTab() const { return m_prTab; }
+    // The issues and dashboard screens; absent without a GitHub service.
+    IssuesView* issuesView() const { return m_issuesView; }
+    DashboardView* dashboardView() const { return m_dashboardView; }
     QWidget* welcomeView() const { return m_welcome; }
     QPushButton* signInButton() const { return m_signIn; }
     // The models the panel owns for its other tabs (absent without a GitHub service).
@@ -130,6 +135,8 @@ private:
     QWidget* m_welcome = nullptr;
     QPushButton* m_signIn = nullptr;
     PullRequestTab* m_prTab = nullptr;
+    IssuesView* m_issuesView = nullptr;
+    DashboardView* m_dashboardView = nullptr;
     QList<QWidget*> m_tabPages; // by AppTab
     FooterButton* m_footer = nullptr;
     QWidget* m_footerDivider = nullptr;

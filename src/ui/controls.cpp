@@ -2,8 +2,11 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
+#include <QProgressBar>
+#include <QVBoxLayout>
 
 namespace norvane::ui {
 
@@ -268,6 +271,72 @@ void SymbolLabel::changeEvent(QEvent* event)
 void SymbolLabel::refresh()
 {
     setPixmap(symbolPixmap(m_symbol, color(m_tint, palette()), m_size, devicePixelRatioF()));
+}
+
+} // namespace norvane::ui
+
+namespace norvane::ui {
+
+ErrorBanner::ErrorBanner(QWidget* parent) : QWidget(parent)
+{
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(8, 8, 8, 8);
+    row->setSpacing(6);
+    row->addWidget(new SymbolLabel(Symbol::exclamationmarkTriangle, ThemeColor::orange, 12, this), 0,
+                   Qt::AlignTop);
+    m_label = new ThemedLabel({}, TextStyle::caption, ThemeColor::secondary, this);
+    m_label->setWordWrap(true);
+    row->addWidget(m_label, 1);
+    setVisible(false);
+}
+
+void ErrorBanner::setMessage(const std::optional<QString>& message)
+{
+    m_label->setText(message.value_or(QString()));
+    setVisible(message.has_value());
+}
+
+QString ErrorBanner::shownText() const
+{
+    return isVisibleTo(parentWidget()) ? m_label->text() : QString();
+}
+
+void ErrorBanner::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), withAlpha(color(ThemeColor::orange, palette()), 0.1));
+}
+
+QWidget* emptyStatePage(Symbol symbol, ThemeColor tint, const QString& title, const QString& detail,
+                        QWidget* parent)
+{
+    auto* page = new QWidget(parent);
+    auto* column = new QVBoxLayout(page);
+    column->setSpacing(8);
+    column->addStretch();
+    column->addWidget(new SymbolLabel(symbol, tint, 48, page), 0, Qt::AlignHCenter);
+    column->addWidget(new ThemedLabel(title, TextStyle::title3, ThemeColor::primary, page), 0,
+                      Qt::AlignHCenter);
+    column->addWidget(new ThemedLabel(detail, TextStyle::caption, ThemeColor::secondary, page), 0,
+                      Qt::AlignHCenter);
+    column->addStretch();
+    return page;
+}
+
+QWidget* loadingPage(const QString& text, QWidget* parent)
+{
+    auto* page = new QWidget(parent);
+    auto* column = new QVBoxLayout(page);
+    column->addStretch();
+    auto* spinner = new QProgressBar(page);
+    spinner->setRange(0, 0);
+    spinner->setTextVisible(false);
+    spinner->setFixedWidth(120);
+    column->addWidget(spinner, 0, Qt::AlignHCenter);
+    column->addWidget(new ThemedLabel(text, TextStyle::callout, ThemeColor::secondary, page), 0,
+                      Qt::AlignHCenter);
+    column->addStretch();
+    return page;
 }
 
 } // namespace norvane::ui

@@ -143,4 +143,30 @@ private:
     int m_size;
 };
 
+// The strip under a list that tells why the last load failed: a warning sign and the message, on a faint
+// orange. Hidden while there is no message.
+class ErrorBanner final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ErrorBanner(QWidget* parent = nullptr);
+    void setMessage(const std::optional<QString>& message);
+    // The message on screen; empty while hidden.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    ThemedLabel* m_label = nullptr;
+};
+
+// A page that fills a tab while it has nothing to list: a large symbol, a title and a line of detail,
+// centred.
+QWidget* emptyStatePage(Symbol symbol, ThemeColor tint, const QString& title, const QString& detail,
+                        QWidget* parent);
+// A page with a busy indicator and its label, centred.
+QWidget* loadingPage(const QString& text, QWidget* parent);
+
 } // namespace norvane::ui

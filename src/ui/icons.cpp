@@ -36,6 +36,15 @@ const QList<SymbolInfo>& symbolTable()
         {Symbol::bubbleLeftFill, "bubble.left.fill", "comment-fill-16"},
         {Symbol::textBubble, "text.bubble", "comment-16"},
         {Symbol::clock, "clock", "clock-16"},
+        {Symbol::tray, "tray", "inbox-24"},
+        {Symbol::bubbleLeft, "bubble.left", "comment-16"},
+        {Symbol::rectangle3Group, "rectangle.3.group", "apps-24"},
+        {Symbol::arrowTriangleBranch, "arrow.triangle.branch", "git-pull-request-16"},
+        {Symbol::arrowUpCircle, "arrow.up.circle", "rocket-16"},
+        {Symbol::serverRack, "server.rack", "server-16"},
+        {Symbol::checkmarkCircleFill, "checkmark.circle.fill", "check-circle-fill-16"},
+        {Symbol::clockFill, "clock.fill", "clock-fill-16"},
+        {Symbol::circle, "circle", "circle-16"},
     };
     return table;
 }

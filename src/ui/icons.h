@@ -38,6 +38,15 @@ enum class Symbol {
     bubbleLeftFill,
     textBubble,
     clock,
+    tray,
+    bubbleLeft,
+    rectangle3Group,
+    arrowTriangleBranch,
+    arrowUpCircle,
+    serverRack,
+    checkmarkCircleFill,
+    clockFill,
+    circle,
 };
 
 struct SymbolInfo

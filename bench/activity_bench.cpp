@@ -1,0 +1,137 @@
+// How the issues list and the dashboard cope with 30 watched repositories: 100 open issues each (3,000
+// rows) filled and scrolled page by page, and 30 dashboard cards built and laid out.
+// Run: QT_QPA_PLATFORM=offscreen ./build/release/bench/activity_bench
+#include "ui/dashboard_view.h"
+#include "ui/issue_row_view.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <benchmark/benchmark.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+
+namespace {
+
+constexpr int kRepositories = 30;
+
+QList<GitHubIssue> sampleIssues(int perRepository)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QStringList labels{QStringLiteral("bug"), QStringLiteral("needs-triage"),
+                             QStringLiteral("payments"), QStringLiteral("performance"), QStringLiteral("ui")};
+    QList<GitHubIssue> issues;
+    for (int i = 0; i < kRepositories * perRepository; ++i) {
+        GitHubIssue issue;
+        issue.repository = QStringLiteral("northwind/service-%1").arg(i % kRepositories);
+        issue.number = i + 1;
+        issue.id = QStringLiteral("issue-%1-%2").arg(issue.repository).arg(i);
+        issue.title =
+            QStringLiteral("Checkout fails when the basket holds item %1 and the coupon expired").arg(i);
+        issue.url = QStringLiteral("https://github.com/%1/issues/%2").arg(issue.repository).arg(issue.number);
+        issue.author = QStringLiteral("author%1").arg(i % 9);
+        issue.updatedAt = now.addSecs(-60 * i);
+        issue.createdAt = now.addDays(-i);
+        issue.labels = labels.mid(0, i % 6);
+        issue.commentCount = i % 5;
+        issues.append(issue);
+    }
+    return issues;
+}
+
+struct IssueList
+{
+    IssueList()
+    {
+        view.setModel(&model);
+        view.setItemDelegate(&rows);
+        view.setUniformItemSizes(false);
+        view.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        view.resize(560, 480);
+        view.show();
+    }
+    IssueListModel model;
+    IssueRowView rows;
+    QListView view;
+};
+
+// Replacing the rows and laying the list out again: what every load and repository choice costs.
+void BM_FillIssues(benchmark::State& state)
+{
+    const auto issues = sampleIssues(int(state.range(0)));
+    IssueList list;
+    for (auto _ : state) {
+        list.model.setIssues(issues);
+        list.view.doItemsLayout();
+        benchmark::DoNotOptimize(list.view.verticalScrollBar()->maximum());
+    }
+}
+BENCHMARK(BM_FillIssues)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// One scroll step of a page, painted: a frame of scrolling. Smooth means well under 16 ms.
+void BM_ScrollIssues(benchmark::State& state)
+{
+    IssueList list;
+    list.model.setIssues(sampleIssues(int(state.range(0))));
+    list.view.doItemsLayout();
+    QScrollBar* bar = list.view.verticalScrollBar();
+    QPixmap frame(list.view.viewport()->size());
+    for (auto _ : state) {
+        const int next = bar->value() + bar->pageStep();
+        bar->setValue(next > bar->maximum() ? 0 : next);
+        list.view.viewport()->render(&frame);
+    }
+}
+BENCHMARK(BM_ScrollIssues)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// Building the dashboard's cards after a load, laid out and painted once.
+void BM_DashboardCards(benchmark::State& state)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QList<RepoSummary> summaries;
+    for (int i = 0; i < kRepositories; ++i) {
+        RepoSummary s;
+        s.repository = QStringLiteral("northwind/service-%1").arg(i);
+        s.openPRCount = i;
+        s.lastCommitAt = now.addSecs(-3600 * i);
+        s.lastCommitMessage = QStringLiteral("Bump the payment client to the next minor release");
+        for (int d = 0; d < i % 6; ++d)
+            s.recentDeploys.append(
+                DeployInfo{QStringLiteral("production"), DeployInfo::Status(d % 5), now, {}});
+        if (i % 3)
+            s.environments = QStringList{QStringLiteral("preview"), QStringLiteral("staging"),
+                                         QStringLiteral("production"), QStringLiteral("canary"),
+                                         QStringLiteral("eu-west")};
+        summaries.append(s);
+    }
+    QWidget page;
+    page.resize(560, 480);
+    auto* column = new QVBoxLayout(&page);
+    page.show();
+    QPixmap frame(page.size());
+    for (auto _ : state) {
+        QList<RepoSummaryCard*> cards;
+        for (const RepoSummary& summary : summaries) {
+            cards.append(new RepoSummaryCard(summary, now, &page));
+            column->addWidget(cards.last());
+        }
+        column->activate();
+        page.render(&frame);
+        qDeleteAll(cards);
+    }
+}
+BENCHMARK(BM_DashboardCards)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,211 @@
+#include "ui/activity_content.h"
+#include "ui/issue_row_view.h"
+#include "ui_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+using Status = DeployInfo::Status;
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 6), QTime(12, 0), Qt::UTC);
+
+GitHubIssue issue(qsizetype labels, qint64 comments, std::optional<QString> author = QStringLiteral("alice"))
+{
+    GitHubIssue i;
+    i.id = QStringLiteral("issue-acme/api-1");
+    i.number = 17;
+    i.title = QStringLiteral("Crash when the cache is cold");
+    i.url = QStringLiteral("https://github.com/acme/api/issues/17");
+    i.repository = QStringLiteral("acme/api");
+    i.author = std::move(author);
+    i.createdAt = kNow.addDays(-3);
+    i.updatedAt = kNow.addSecs(-2 * 3600);
+    for (qsizetype n = 1; n <= labels; ++n)
+        i.labels.append(QStringLiteral("label-%1").arg(n));
+    i.commentCount = comments;
+    return i;
+}
+
+TEST(IssueRowContent, ChipsStopAtThreeAndTheBubbleNeedsAComment)
+{
+    struct Case
+    {
+        qsizetype labels;
+        qint64 comments;
+        qsizetype chips;
+        std::optional<QString> more;
+        std::optional<QString> bubble;
+    };
+    const Case cases[] = {
+        {0, 0, 0, std::nullopt, std::nullopt},
+        {1, 1, 1, std::nullopt, QStringLiteral("1")},
+        {3, 0, 3, std::nullopt, std::nullopt},
+        {4, 2, 3, QStringLiteral("+1"), QStringLiteral("2")},
+        {5, 120, 3, QStringLiteral("+2"), QStringLiteral("120")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.labels);
+        const IssueRowContent row = issueRowContent(issue(c.labels, c.comments), kNow);
+        ASSERT_EQ(row.chips.size(), c.chips);
+        for (qsizetype n = 0; n < c.chips; ++n)
+            EXPECT_EQ(row.chips[n], QStringLiteral("label-%1").arg(n + 1)) << "the first labels, in order";
+        EXPECT_EQ(row.moreLabels, c.more);
+        EXPECT_EQ(row.comments, c.bubble);
+    }
+    const IssueRowContent row = issueRowContent(issue(0, 0), kNow);
+    EXPECT_EQ(row.repository, QStringLiteral("acme/api"));
+    EXPECT_EQ(row.number, QStringLiteral("#17"));
+    EXPECT_EQ(row.author, QStringLiteral("alice"));
+    EXPECT_EQ(row.time, QStringLiteral("2 hr. ago"));
+    EXPECT_EQ(issueRowContent(issue(0, 0, std::nullopt), kNow).author, std::nullopt);
+}
+
+RepoSummary summary(qint64 prs, qsizetype deploys, std::optional<qsizetype> environments,
+                    std::optional<QString> commit)
+{
+    RepoSummary s;
+    s.repository = QStringLiteral("acme/api");
+    s.openPRCount = prs;
+    if (commit) {
+        s.lastCommitAt = kNow.addSecs(-5 * 60);
+        s.lastCommitMessage = commit;
+    }
+    const Status statuses[] = {Status::success, Status::failure, Status::inProgress, Status::pending};
+    for (qsizetype n = 0; n < deploys; ++n)
+        s.recentDeploys.append(DeployInfo{QStringLiteral("env-%1").arg(n), statuses[n % 4], kNow.addSecs(-n),
+                                          DeployInfo::Source::deployments});
+    if (environments) {
+        s.environments = QStringList{};
+        for (qsizetype n = 1; n <= *environments; ++n)
+            s.environments->append(QStringLiteral("e%1").arg(n));
+    }
+    return s;
+}
+
+TEST(RepoCardContent, CountsDeploysEnvironmentsAndTheCommitLine)
+{
+    using Q = std::optional<QString>;
+    struct Case
+    {
+        const char* name;
+        RepoSummary summary;
+        QString prs;
+        Q time, quote, deploys;
+        QStringList badges;
+        Q environments, more;
+    };
+    const Case cases[] = {
+        {"bare", summary(0, 0, std::nullopt, std::nullopt), "0 open PRs", {}, {}, {}, {}, {}, {}},
+        {"one PR, one deploy",
+         summary(1, 1, 1, QStringLiteral("Fix it")),
+         "1 open PR",
+         QStringLiteral("5 min. ago"),
+         QStringLiteral("\"Fix it\""),
+         QStringLiteral("Deploys today: 1"),
+         {QStringLiteral("env-0")},
+         QStringLiteral("e1"),
+         {}},
+        {"empty commit message",
+         summary(12, 0, 4, QString()),
+         "12 open PRs",
+         QStringLiteral("5 min. ago"),
+         {},
+         {},
+         {},
+         QStringLiteral("e1 · e2 · e3 · e4"),
+         {}},
+        {"five deploys, six environments",
+         summary(2, 5, 6, QStringLiteral("Ship")),
+         "2 open PRs",
+         QStringLiteral("5 min. ago"),
+         QStringLiteral("\"Ship\""),
+         QStringLiteral("Deploys today: 5"),
+         {QStringLiteral("env-0"), QStringLiteral("env-1"), QStringLiteral("env-2")},
+         QStringLiteral("e1 · e2 · e3 · e4"),
+         QStringLiteral("+2")},
+        {"an empty environment list", summary(0, 0, 0, std::nullopt), "0 open PRs", {}, {}, {}, {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RepoCardContent card = cardContent(c.summary, kNow);
+        EXPECT_EQ(card.repository, QStringLiteral("acme/api"));
+        EXPECT_EQ(card.openPRs, c.prs);
+        EXPECT_EQ(card.commitTime, c.time);
+        EXPECT_EQ(card.commitQuote, c.quote);
+        EXPECT_EQ(card.deploys, c.deploys);
+        QStringList badges;
+        for (const DeployBadge& badge : card.badges)
+            badges.append(badge.environment);
+        EXPECT_EQ(badges, c.badges);
+        EXPECT_EQ(card.environments, c.environments);
+        EXPECT_EQ(card.moreEnvironments, c.more);
+    }
+}
+
+TEST(DeployBadge, EachStatusHasItsSymbolAndColour)
+{
+    struct Case
+    {
+        Status status;
+        Symbol symbol;
+        ThemeColor color;
+    };
+    const Case cases[] = {{Status::success, Symbol::checkmarkCircleFill, ThemeColor::green},
+                          {Status::failure, Symbol::xmarkCircleFill, ThemeColor::red},
+                          {Status::inProgress, Symbol::clockFill, ThemeColor::orange},
+                          {Status::pending, Symbol::circle, ThemeColor::secondary},
+                          {Status::unknown, Symbol::circle, ThemeColor::secondary}};
+    for (const Case& c : cases) {
+        const DeployBadge badge = deployBadge(DeployInfo{QStringLiteral("prod"), c.status, kNow, {}});
+        EXPECT_EQ(badge.symbol, c.symbol) << rawValue(c.status).toStdString();
+        EXPECT_EQ(badge.color, c.color) << rawValue(c.status).toStdString();
+    }
+}
+
+TEST(RepositoryPage, TheFullNameIsThePathOnTheWebHost)
+{
+    struct Case
+    {
+        const char* base;
+        std::optional<QUrl> page;
+    };
+    const Case cases[] = {
+        {"https://github.com", QUrl(QStringLiteral("https://github.com/acme/api"))},
+        {"https://ghe.example.com/", QUrl(QStringLiteral("https://ghe.example.com/acme/api"))},
+        {"http://127.0.0.1:8080", QUrl(QStringLiteral("http://127.0.0.1:8080/acme/api"))},
+        {"file:///tmp", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(repositoryPage(QString::fromLatin1(c.base), QStringLiteral("acme/api")), c.page) << c.base;
+}
+
+TEST(IssueRowLayout, LongTextsAreCutInsideTheRowAndTheHeightIsWhatTheListWasTold)
+{
+    const QPalette palette = norvane::testing::lightPalette();
+    for (qsizetype labels : {0, 2, 5}) {
+        GitHubIssue long_ = issue(labels, 7);
+        long_.title = QString(300, QLatin1Char('w'));
+        long_.author = QString(120, QLatin1Char('a'));
+        for (QString& label : long_.labels)
+            label = QString(80, QLatin1Char('l'));
+        const IssueRowContent row = issueRowContent(long_, kNow);
+        for (qreal width : {320.0, 560.0}) {
+            const IssueRowLayout layout = layoutIssueRow(row, palette, width);
+            EXPECT_EQ(layout.height, issueRowHeight(labels > 0));
+            bool plus = false, count = false;
+            for (const IssuePiece& piece : layout.pieces) {
+                EXPECT_LE(piece.rect.right(), width - 12 + 0.5) << piece.text.toStdString();
+                EXPECT_LE(piece.rect.bottom(), layout.height);
+                plus = plus || piece.text.startsWith(QLatin1Char('+'));
+                count = count || piece.text == QStringLiteral("7");
+            }
+            EXPECT_EQ(plus, labels > 3) << "the \"+N\" is never squeezed out";
+            EXPECT_TRUE(count) << "nor is the comment count";
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,342 @@
+#include "models/dashboard_view_model.h"
+#include "models/issues_view_model.h"
+#include "models/watched_repo_store.h"
+#include "support/wait.h"
+#include "support/world.h"
+#include "ui/content_view.h"
+#include "ui/controls.h"
+#include "ui/dashboard_view.h"
+#include "ui/issue_row_view.h"
+#include "ui/issues_view.h"
+#include "ui_support.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QListView>
+#include <QMenu>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+using norvane::testing::waitUntil;
+namespace fh = norvane::fakehub;
+
+namespace {
+
+const QString kWeb = QStringLiteral("https://github.com");
+
+fh::Issue openIssue(qint64 number, QStringList labels = {})
+{
+    fh::Issue issue;
+    issue.id = 9000 + number;
+    issue.number = number;
+    issue.title = QStringLiteral("Issue %1").arg(number);
+    issue.author = QStringLiteral("alice");
+    issue.labels = std::move(labels);
+    issue.state = QStringLiteral("open");
+    issue.createdAt = issue.updatedAt = norvane::testing::utc("2026-11-20T10:00:00Z").addSecs(number * 60);
+    return issue;
+}
+
+// Both screens over their models, against a fakehub, for one account that watches `watched`.
+struct Screens
+{
+    Screens(fh::Scenario scenario, const QStringList& watched)
+        : hub(std::move(scenario)), account{QUuid::createUuid(), QStringLiteral("me"),
+                                            QStringLiteral("github_token_me"), std::nullopt}
+    {
+        keychain->storage()->insert_or_assign(account.tokenIdentifier, QStringLiteral("tok-me"));
+        for (const QString& repo : watched)
+            store->add(repo, account.id);
+        const RepoActivityModel::Dependencies deps{GitHubService(HttpSession(&network), hub.baseUrl()),
+                                                   keychain, store};
+        issues = std::make_unique<IssuesViewModel>(deps);
+        dashboard = std::make_unique<DashboardViewModel>(deps);
+        issuesView = std::make_unique<IssuesView>(*issues, opener);
+        dashboardView = std::make_unique<DashboardView>(*dashboard, opener, kWeb);
+        issuesView->resize(ContentView::kWidth, 500);
+        dashboardView->resize(ContentView::kWidth, 500);
+    }
+    // Hands the account to both models, which load, and waits for both.
+    void load()
+    {
+        issues->setSelectedAccount(account);
+        dashboard->setSelectedAccount(account);
+        settle();
+    }
+    void settle()
+    {
+        EXPECT_TRUE(waitUntil([this] { return !issues->isLoading() && !dashboard->isLoading(); }, 15000));
+    }
+
+    fh::FakeHub hub;
+    QNetworkAccessManager network;
+    std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();
+    std::shared_ptr<InMemoryKeychainService> keychain = std::make_shared<InMemoryKeychainService>();
+    std::shared_ptr<WatchedRepoStore> store = std::make_shared<WatchedRepoStore>(preferences);
+    RecordingUrlOpener opener;
+    GitHubAccount account;
+    std::unique_ptr<IssuesViewModel> issues;
+    std::unique_ptr<DashboardViewModel> dashboard;
+    std::unique_ptr<IssuesView> issuesView;
+    std::unique_ptr<DashboardView> dashboardView;
+};
+
+QStringList menuTitles(const QMenu& menu)
+{
+    QStringList titles;
+    for (const QAction* action : menu.actions())
+        titles.append(action->isSeparator() ? QStringLiteral("---") : action->text());
+    return titles;
+}
+
+void chooseRepository(IssuesView& view, const QString& title)
+{
+    view.populateRepositoryMenu();
+    for (QAction* action : view.repositoryMenu()->actions()) {
+        if (action->text() == title)
+            return action->trigger();
+    }
+    ADD_FAILURE() << "no menu entry " << title.toStdString();
+}
+
+fh::Scenario issuesWorld()
+{
+    fh::Scenario scenario = norvane::testing::baseWorld();
+    scenario.repositories[0].issues = {openIssue(1), openIssue(2)};
+    scenario.repositories[1].issues = {openIssue(3)};
+    return scenario;
+}
+
+TEST(IssuesView, ASelectedRepositoryThatLosesItsIssuesShowsAllClearAndKeepsItsLabel)
+{
+    Screens screens(issuesWorld(), {QStringLiteral("acme/api"), QStringLiteral("acme/web")});
+    IssuesView& view = *screens.issuesView;
+    EXPECT_FALSE(view.filterBar()->isVisibleTo(&view)) << "nothing to choose from yet";
+    EXPECT_EQ(view.state(), IssuesView::State::noWatchedRepos) << "no account yet";
+    screens.load();
+    ASSERT_EQ(view.state(), IssuesView::State::list);
+    EXPECT_EQ(view.listModel()->rowCount(), 3);
+    EXPECT_TRUE(view.filterBar()->isVisibleTo(&view));
+    EXPECT_EQ(view.repositoryButton()->text(), QStringLiteral("All Repositories"));
+    EXPECT_FALSE(view.clearButton()->isVisibleTo(&view));
+    view.populateRepositoryMenu();
+    EXPECT_EQ(menuTitles(*view.repositoryMenu()),
+              (QStringList{QStringLiteral("All Repositories"), QStringLiteral("---"),
+                           QStringLiteral("acme/api"), QStringLiteral("acme/web")}));
+
+    chooseRepository(view, QStringLiteral("acme/web"));
+    EXPECT_EQ(screens.issues->selectedRepository(), QStringLiteral("acme/web"));
+    EXPECT_EQ(view.listModel()->rowCount(), 1);
+    EXPECT_TRUE(view.clearButton()->isVisibleTo(&view));
+
+    // acme/web's only issue is closed; the reload shows the loading state, then all clear.
+    screens.hub.mutate([](fh::Scenario& s) { s.repositories[1].issues[0].state = QStringLiteral("closed"); });
+    screens.issues->refresh();
+    EXPECT_EQ(view.state(), IssuesView::State::loading);
+    screens.settle();
+    EXPECT_EQ(view.state(), IssuesView::State::allClear);
+    EXPECT_EQ(view.repositoryButton()->text(), QStringLiteral("acme/web"));
+    view.populateRepositoryMenu();
+    EXPECT_EQ(
+        menuTitles(*view.repositoryMenu()),
+        (QStringList{QStringLiteral("All Repositories"), QStringLiteral("---"), QStringLiteral("acme/api")}));
+
+    view.clearButton()->click();
+    EXPECT_EQ(screens.issues->selectedRepository(), std::nullopt);
+    EXPECT_EQ(view.state(), IssuesView::State::list);
+    EXPECT_EQ(view.listModel()->rowCount(), 2);
+    chooseRepository(view, QStringLiteral("acme/api"));
+    chooseRepository(view, QStringLiteral("All Repositories"));
+    EXPECT_EQ(screens.issues->selectedRepository(), std::nullopt);
+
+    screens.store->removeAll(screens.account.id);
+    EXPECT_EQ(view.state(), IssuesView::State::noWatchedRepos);
+    EXPECT_FALSE(view.filterBar()->isVisibleTo(&view));
+}
+
+TEST(ActivityScreens, TheErrorBannerStaysUntilTheNextRefreshClearsIt)
+{
+    Screens screens(issuesWorld(), {QStringLiteral("acme/api")});
+    screens.load();
+    ErrorBanner& issuesBanner = *screens.issuesView->errorBanner();
+    ErrorBanner& dashboardBanner = *screens.dashboardView->errorBanner();
+    EXPECT_TRUE(issuesBanner.shownText().isEmpty());
+
+    // The token is gone: both loads fail and keep what they showed.
+    screens.keychain->storage()->erase(screens.account.tokenIdentifier);
+    screens.issues->refresh();
+    screens.dashboard->refresh();
+    screens.settle();
+    const QString failure = QStringLiteral("Failed to retrieve token for me.");
+    EXPECT_EQ(issuesBanner.shownText(), failure);
+    EXPECT_EQ(dashboardBanner.shownText(), failure);
+    EXPECT_EQ(screens.issuesView->state(), IssuesView::State::list);
+    EXPECT_EQ(screens.dashboardView->state(), DashboardView::State::cards);
+
+    // Choosing a repository is no refresh: the message stays.
+    chooseRepository(*screens.issuesView, QStringLiteral("acme/api"));
+    EXPECT_EQ(issuesBanner.shownText(), failure);
+
+    screens.keychain->storage()->insert_or_assign(screens.account.tokenIdentifier, QStringLiteral("tok-me"));
+    screens.issues->refresh();
+    screens.dashboard->refresh();
+    EXPECT_TRUE(issuesBanner.shownText().isEmpty());
+    EXPECT_TRUE(dashboardBanner.shownText().isEmpty());
+    screens.settle();
+    EXPECT_TRUE(issuesBanner.shownText().isEmpty());
+}
+
+TEST(IssuesView, AClickOnARowOpensOnlyAWebAddress)
+{
+    Screens screens(issuesWorld(), {QStringLiteral("acme/api")});
+    screens.load();
+    IssuesView& view = *screens.issuesView;
+    view.show();
+    QListView& list = *view.listView();
+    // The pointing hand over a row, not over the empty space under the list.
+    const QRect first = list.visualRect(view.listModel()->index(0));
+    QTest::mouseMove(list.viewport(), first.center());
+    EXPECT_EQ(list.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(list.viewport(), QPoint(first.center().x(), list.viewport()->height() - 5));
+    EXPECT_EQ(list.viewport()->cursor().shape(), Qt::ArrowCursor);
+
+    // The fake's own addresses are http; hostile ones from the network must not reach another handler.
+    QList<GitHubIssue> rows = view.listModel()->issues();
+    ASSERT_EQ(rows.size(), 2);
+    rows.append(rows[0]);
+    rows.append(rows[0]);
+    rows[2].url = QStringLiteral("javascript:alert(1)");
+    rows[3].url = QStringLiteral("file:///etc/passwd");
+    view.listModel()->setIssues(rows);
+    for (int row = 0; row < rows.size(); ++row) {
+        const QRect rect = list.visualRect(view.listModel()->index(row));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    ASSERT_EQ(screens.opener.opened().size(), 2u);
+    EXPECT_EQ(screens.opener.opened()[0], QUrl(rows[0].url));
+    EXPECT_TRUE(rows[0].url.startsWith(screens.hub.baseUrl()));
+    EXPECT_EQ(screens.opener.opened()[1], QUrl(rows[1].url));
+}
+
+TEST(DashboardView, CardsFollowTheModelAndTheNameOpensTheRepositoryPage)
+{
+    fh::Scenario scenario = norvane::testing::baseWorld();
+    fh::Repository& api = scenario.repositories[0];
+    // Just now and seconds apart, so they are today's wherever the test runs (but in the first seconds
+    // after midnight); each in its own environment, as deploys of one minute to one environment are one.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const char* states[] = {"success", "failure", "in_progress", "pending", "success"};
+    const char* environments[] = {"production", "staging", "preview", "canary", "qa"};
+    for (int n = 0; n < 5; ++n) {
+        const QByteArray at = now.addSecs(-n).toString(Qt::ISODate).toLatin1();
+        api.deployments.append(
+            norvane::testing::deployment(100 + n, environments[n], at.constData(), states[n]));
+    }
+    fh::Commit commit;
+    commit.sha = QStringLiteral("abc");
+    commit.author = QStringLiteral("alice");
+    commit.date = QDateTime::currentDateTimeUtc().addSecs(-600);
+    api.commits = {commit}; // an empty message
+    Screens screens(scenario, {QStringLiteral("acme/web"), QStringLiteral("acme/api")});
+    DashboardView& view = *screens.dashboardView;
+    EXPECT_EQ(view.state(), DashboardView::State::empty);
+    screens.load();
+    ASSERT_EQ(view.state(), DashboardView::State::cards);
+    ASSERT_EQ(view.cards().size(), 2);
+    EXPECT_EQ(view.cards()[0]->content().repository, QStringLiteral("acme/api"));
+    EXPECT_EQ(view.cards()[1]->content().repository, QStringLiteral("acme/web"));
+    const RepoSummaryCard& card = *view.cards()[0];
+    EXPECT_EQ(card.content().deploys, QStringLiteral("Deploys today: 5"));
+    EXPECT_EQ(card.badges().size(), 3);
+    EXPECT_TRUE(card.content().commitTime.has_value());
+    EXPECT_FALSE(card.content().commitQuote.has_value()) << "an empty message shows no line";
+    EXPECT_EQ(view.cards()[1]->shownTexts(),
+              (QStringList{QStringLiteral("acme/web"), QStringLiteral("0 open PRs")}));
+
+    view.cards()[0]->nameButton()->click();
+    ASSERT_EQ(screens.opener.opened().size(), 1u);
+    EXPECT_EQ(screens.opener.opened()[0], QUrl(QStringLiteral("https://github.com/acme/api")));
+    EXPECT_EQ(view.cards()[0]->nameButton()->cursor().shape(), Qt::PointingHandCursor);
+
+    screens.dashboard->refresh();
+    EXPECT_EQ(view.state(), DashboardView::State::loading);
+    screens.settle();
+    EXPECT_EQ(view.cards().size(), 2);
+    screens.store->removeAll(screens.account.id);
+    EXPECT_EQ(view.state(), DashboardView::State::empty);
+    EXPECT_TRUE(view.cards().isEmpty());
+}
+
+// The whole panel over the demo world, signed in as its demo user, for a person to look at.
+TEST(ActivityScreens, ScreenshotsOfTheDemoWorld)
+{
+    QFile file(QStringLiteral(NORVANE_SOURCE_DIR "/tools/fakehub/scenarios/demo.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    fh::FakeHub hub(fh::Scenario::fromJson(file.readAll()));
+    const std::pair<QString, QPalette> palettes[] = {
+        {QStringLiteral("light"), norvane::testing::lightPalette()},
+        {QStringLiteral("dark"), norvane::testing::darkPalette()}};
+    for (const auto& [name, palette] : palettes) {
+        norvane::testing::EngineWorld world;
+        const QList<GitHubAccount> accounts = world.storeAccounts({QStringLiteral("mona")});
+        world.keychain->storage()->insert_or_assign(accounts[0].tokenIdentifier,
+                                                    QStringLiteral("demo-token"));
+        PRViewModel model(world.dependencies(hub.baseUrl()));
+        model.loadAccounts();
+        ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }, 15000));
+        ContentView view(ContentView::Dependencies{&model, world.opener.get(), hub.baseUrl(), false,
+                                                   GitHubService(HttpSession(&world.network), hub.baseUrl()),
+                                                   world.keychain, world.preferences});
+        view.setPalette(palette);
+        view.setAutoFillBackground(true);
+        for (const char* repo : {"northwind/api", "northwind/web", "northwind/mobile", "northwind/infra",
+                                 "northwind/design-system"})
+            view.watchedRepoStore()->add(QString::fromLatin1(repo), accounts[0].id);
+        view.show();
+        const auto settled = [&] {
+            return waitUntil(
+                [&] {
+                    return !view.issuesViewModel()->isLoading() && !view.dashboardViewModel()->isLoading();
+                },
+                15000);
+        };
+        ASSERT_TRUE(settled());
+        EXPECT_EQ(view.tabButton(AppTab::issues)->count(), 7);
+        const auto shoot = [&](AppTab tab, const QString& shot) {
+            view.setSelectedTab(tab);
+            QApplication::processEvents();
+            norvane::testing::saveScreenshot(view, shot + QLatin1Char('-') + name);
+        };
+        shoot(AppTab::issues, QStringLiteral("issues"));
+        shoot(AppTab::dashboard, QStringLiteral("dashboard"));
+
+        view.issuesViewModel()->setSelectedRepository(QStringLiteral("northwind/web"));
+        hub.setLatency(std::chrono::milliseconds(300));
+        view.issuesViewModel()->refresh();
+        view.dashboardViewModel()->refresh();
+        shoot(AppTab::issues, QStringLiteral("issues-loading"));
+        shoot(AppTab::dashboard, QStringLiteral("dashboard-loading"));
+        ASSERT_TRUE(settled());
+        hub.setLatency(std::chrono::milliseconds(0));
+        shoot(AppTab::issues, QStringLiteral("issues-filtered"));
+        view.issuesViewModel()->setSelectedRepository(QStringLiteral("northwind/infra"));
+        shoot(AppTab::issues, QStringLiteral("issues-all-clear"));
+        view.issuesViewModel()->setSelectedRepository(std::nullopt);
+
+        // Without the token both loads fail and keep what they showed, under the error banner.
+        world.keychain->storage()->erase(accounts[0].tokenIdentifier);
+        view.issuesViewModel()->refresh();
+        view.dashboardViewModel()->refresh();
+        ASSERT_TRUE(settled());
+        shoot(AppTab::issues, QStringLiteral("issues-error"));
+        shoot(AppTab::dashboard, QStringLiteral("dashboard-error"));
+
+        view.watchedRepoStore()->removeAll(accounts[0].id);
+        shoot(AppTab::issues, QStringLiteral("issues-empty"));
+        shoot(AppTab::dashboard, QStringLiteral("dashboard-empty"));
+    }
+}
+
+} // namespace
