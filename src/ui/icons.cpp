@@ -36,6 +36,11 @@ const QList<SymbolInfo>& symbolTable()
         {Symbol::bubbleLeftFill, "bubble.left.fill", "comment-fill-16"},
         {Symbol::textBubble, "text.bubble", "comment-16"},
         {Symbol::clock, "clock", "clock-16"},
+        {Symbol::personBadgeKeyFill, "person.badge.key.fill", "passkey-fill-24"},
+        {Symbol::arrowRightCircleFill, "arrow.right.circle.fill", "arrow-right-16"},
+        {Symbol::docOnClipboard, "doc.on.clipboard", "copy-16"},
+        {Symbol::safari, "safari", "globe-16"},
+        {Symbol::chevronLeft, "chevron.left", "chevron-left-16"},
     };
     return table;
 }

@@ -38,6 +38,11 @@ enum class Symbol {
     bubbleLeftFill,
     textBubble,
     clock,
+    personBadgeKeyFill,
+    arrowRightCircleFill,
+    docOnClipboard,
+    safari,
+    chevronLeft,
 };
 
 struct SymbolInfo
