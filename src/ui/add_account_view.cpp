@@ -333,6 +333,7 @@ QWidget* AddAccountView::buildBottomBar()
     row->addWidget(m_controls.cancel);
     row->addStretch();
     m_controls.add = new ProminentButton(std::nullopt, QStringLiteral("Add Account"), bar);
+    m_controls.add->setMinimumHeight(m_controls.cancel->minimumHeight());
     connect(m_controls.add, &QAbstractButton::clicked, this, &AddAccountView::submitManualEntry);
     row->addWidget(m_controls.add);
     return bar;

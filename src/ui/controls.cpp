@@ -317,15 +317,15 @@ void ProminentButton::paintEvent(QPaintEvent*)
     } else if (isDown()) {
         fill = fill.darker(115);
     }
-    const QRectF bounds = QRectF(rect()).adjusted(1, 1, -1, -1);
-    if (hasFocus() && m_keyboardFocus) {
-        painter.setPen(QPen(withAlpha(color(ThemeColor::accent, pal), 0.5), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(bounds, 7, 7);
-    }
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
-    painter.drawRoundedRect(bounds.adjusted(1, 1, -1, -1), 6, 6);
+    painter.drawRoundedRect(QRectF(rect()), 7, 7);
+    if (hasFocus() && m_keyboardFocus) {
+        // Inside the button, so the focused button keeps its size and its edges line up with the fields.
+        painter.setPen(QPen(withAlpha(ink, 0.8), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5), 5, 5);
+    }
     const QFontMetrics metrics(font());
     const int icon = m_symbol ? kProminentIcon + kProminentGap : 0;
     const int content = icon + metrics.horizontalAdvance(text());

@@ -376,6 +376,7 @@ TEST(AddAccountView, ScreenshotsOfEveryPanelInBothPalettes)
             expectLaidOut(*sheet.view);
             sheet.screenshot(QStringLiteral("add-account-awaiting") + tail);
             sheet.c().useToken->click();
+            sheet.screenshot(QStringLiteral("add-account-manual-empty") + tail);
             QTest::keyClicks(sheet.c().manualLabel, QStringLiteral("Work"));
             sheet.c().username->setText(QStringLiteral("octo"));
             sheet.c().token->setText(QStringLiteral("ghp_secret"));
