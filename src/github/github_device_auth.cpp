@@ -55,6 +55,13 @@ QString GitHubDeviceAuth::buildClientId()
     return QStringLiteral(NORVANE_OAUTH_CLIENT_ID);
 }
 
+QString GitHubDeviceAuth::clientIdFromEnvironment()
+{
+    // A stray newline or space from a shell assignment would otherwise reach GitHub as part of the id.
+    const QString fromEnvironment = qEnvironmentVariable(kClientIdVariable).trimmed();
+    return fromEnvironment.isEmpty() ? buildClientId() : fromEnvironment;
+}
+
 GitHubDeviceAuth::GitHubDeviceAuth(HttpSession session, Config config, std::shared_ptr<DeviceAuthTimer> timer,
                                    QObject* parent)
     : QObject(parent), m_session(std::move(session)), m_config(std::move(config)), m_timer(std::move(timer))

@@ -63,8 +63,9 @@ public:
 //
 // Setting up: the flow needs a GitHub OAuth App with "Enable Device Flow" ticked (GitHub, Settings,
 // Developer settings, OAuth Apps, New OAuth App; any homepage and callback address will do, the device
-// flow uses neither). Configure with `-DNORVANE_OAUTH_CLIENT_ID=<the app's client id>`. A build whose
-// client id is "YOUR_CLIENT_ID_HERE" (or empty) offers no sign-in: startFlow() fails at once and says so.
+// flow uses neither). Build with `-DNORVANE_OAUTH_CLIENT_ID=<the app's client id>`, or set the environment
+// variable NORVANE_OAUTH_CLIENT_ID when starting norvane. With neither, the client id is
+// "YOUR_CLIENT_ID_HERE" and the build offers no sign-in: startFlow() fails at once and says so.
 //
 // Known differences from a bare poll loop: a new startFlow() or cancel() also stops the device-code
 // request of the current flow, destroying the object stops its loop, and cancelling wakes a sleeping loop
@@ -75,7 +76,11 @@ class GitHubDeviceAuth : public QObject {
     Q_PROPERTY(std::optional<norvane::AuthResult> result READ result NOTIFY resultChanged)
 public:
     static QString buildClientId();
+    // NORVANE_OAUTH_CLIENT_ID from the environment when set to something other than blanks, else the
+    // build's client id: a registered app can be used without rebuilding. Read once, at start-up.
+    static QString clientIdFromEnvironment();
     static constexpr auto kUnconfiguredClientId = "YOUR_CLIENT_ID_HERE";
+    static constexpr auto kClientIdVariable = "NORVANE_OAUTH_CLIENT_ID";
 
     struct Config {
         QString clientId = buildClientId();

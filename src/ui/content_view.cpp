@@ -45,57 +45,6 @@ QString shortcutText(const QKeySequence& sequence)
     return sequence.toString(QKeySequence::NativeText);
 }
 
-QFrame* divider(QWidget* parent)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    line->setForegroundRole(QPalette::Mid);
-    return line;
-}
-
-// A filled button in the accent colour: the one thing to do on the welcome screen.
-class ProminentButton final : public QPushButton
-{
-public:
-    ProminentButton(Symbol symbol, const QString& text, QWidget* parent)
-        : QPushButton(text, parent), m_symbol(symbol)
-    {
-        setCursor(Qt::PointingHandCursor);
-        setFont(textFont(TextStyle::body, QFont::Medium));
-    }
-    QSize sizeHint() const override
-    {
-        const QFontMetrics metrics(font());
-        return QSize(metrics.horizontalAdvance(text()) + 16 + 6 + 32, metrics.height() + 16);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor fill = color(ThemeColor::accent, palette());
-        if (isDown())
-            fill = fill.darker(115);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(fill);
-        painter.drawRoundedRect(QRectF(rect()), 7, 7);
-        const QColor ink = palette().color(QPalette::HighlightedText);
-        const QFontMetrics metrics(font());
-        const int content = 16 + 6 + metrics.horizontalAdvance(text());
-        int x = (width() - content) / 2;
-        painter.drawPixmap(x, (height() - 16) / 2, symbolPixmap(m_symbol, ink, 16, devicePixelRatioF()));
-        x += 16 + 6;
-        painter.setPen(ink);
-        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
-    }
-
-private:
-    Symbol m_symbol;
-};
-
 } // namespace
 
 FooterButton::FooterButton(const QString& text, QWidget* parent) : QAbstractButton(parent)

@@ -1,11 +1,14 @@
 #include "ui/controls.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace norvane::ui {
@@ -337,6 +340,171 @@ QWidget* loadingPage(const QString& text, QWidget* parent)
                       Qt::AlignHCenter);
     column->addStretch();
     return page;
+}
+
+namespace {
+constexpr int kProminentIcon = 16;
+constexpr int kProminentGap = 6;
+} // namespace
+
+ProminentButton::ProminentButton(std::optional<Symbol> symbol, const QString& text, QWidget* parent)
+    : QPushButton(text, parent), m_symbol(symbol)
+{
+    setCursor(Qt::PointingHandCursor);
+    setFont(textFont(TextStyle::body, QFont::Medium));
+}
+
+QSize ProminentButton::sizeHint() const
+{
+    const QFontMetrics metrics(font());
+    const int icon = m_symbol ? kProminentIcon + kProminentGap : 0;
+    return QSize(metrics.horizontalAdvance(text()) + icon + 32, metrics.height() + 16);
+}
+
+QSize ProminentButton::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+void ProminentButton::focusInEvent(QFocusEvent* event)
+{
+    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QPushButton::focusInEvent(event);
+}
+
+void ProminentButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& pal = palette();
+    QColor fill = color(ThemeColor::accent, pal);
+    QColor ink = pal.color(QPalette::HighlightedText);
+    if (!isEnabled()) {
+        // Greyed, like a disabled button of the desktop: the accent would still invite a click.
+        fill = withAlpha(color(ThemeColor::secondary, pal), 0.25);
+        ink = color(ThemeColor::secondary, pal);
+    } else if (isDown()) {
+        fill = fill.darker(115);
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRectF(rect()), 7, 7);
+    if (hasFocus() && m_keyboardFocus) {
+        // Inside the button, so the focused button keeps its size and its edges line up with the fields.
+        painter.setPen(QPen(withAlpha(ink, 0.8), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5), 5, 5);
+    }
+    const QFontMetrics metrics(font());
+    const int icon = m_symbol ? kProminentIcon + kProminentGap : 0;
+    const int content = icon + metrics.horizontalAdvance(text());
+    int x = std::max(0, (width() - content) / 2);
+    if (m_symbol) {
+        painter.drawPixmap(x, (height() - kProminentIcon) / 2,
+                           symbolPixmap(*m_symbol, ink, kProminentIcon, devicePixelRatioF()));
+        x += icon;
+    }
+    painter.setFont(font());
+    painter.setPen(ink);
+    painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+}
+
+PlainButton::PlainButton(const QString& text, TextStyle style, ThemeColor tint, std::optional<Symbol> symbol,
+                         QWidget* parent)
+    : QAbstractButton(parent), m_style(style), m_tint(tint), m_symbol(symbol)
+{
+    setText(text);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_Hover);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize PlainButton::sizeHint() const
+{
+    const QFontMetrics metrics(textFont(m_style));
+    const int icon = m_symbol ? metrics.ascent() + 4 : 0;
+    return QSize(icon + metrics.horizontalAdvance(text()) + 4, metrics.height() + 4);
+}
+
+void PlainButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QFont f = textFont(m_style);
+    // Hovering underlines, so a quiet button still reads as something to click.
+    f.setUnderline(underMouse() || hasFocus());
+    const QFontMetrics metrics(f);
+    QColor ink = color(m_tint, palette());
+    if (isDown())
+        ink = withAlpha(ink, 0.6);
+    if (!isEnabled())
+        ink = withAlpha(color(ThemeColor::secondary, palette()), 0.6);
+    int x = 2;
+    if (m_symbol) {
+        const int icon = metrics.ascent();
+        painter.drawPixmap(x, (height() - icon) / 2, symbolPixmap(*m_symbol, ink, icon, devicePixelRatioF()));
+        x += icon + 4;
+    }
+    painter.setFont(f);
+    painter.setPen(ink);
+    painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+}
+
+Spinner::Spinner(int size, QWidget* parent) : QWidget(parent), m_timer(new QTimer(this))
+{
+    setFixedSize(size, size);
+    m_timer->setInterval(80);
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        m_step = (m_step + 1) % 12;
+        update();
+    });
+}
+
+bool Spinner::isAnimating() const
+{
+    return m_timer->isActive();
+}
+
+void Spinner::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_timer->start();
+}
+
+void Spinner::hideEvent(QHideEvent* event)
+{
+    m_timer->stop();
+    QWidget::hideEvent(event);
+}
+
+void Spinner::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal side = std::min(width(), height());
+    const qreal thickness = std::max(1.5, side / 10.0);
+    painter.translate(width() / 2.0, height() / 2.0);
+    const QColor ink = color(ThemeColor::secondary, palette());
+    for (int i = 0; i < 12; ++i) {
+        // The tick at the current step is the darkest; the ones behind it fade out.
+        const int age = (m_step - i + 12) % 12;
+        QPen pen(withAlpha(ink, 1.0 - age * 0.07), thickness, Qt::SolidLine, Qt::RoundCap);
+        painter.setPen(pen);
+        painter.save();
+        painter.rotate(i * 30.0);
+        painter.drawLine(QPointF(0, -side / 2.0 + thickness), QPointF(0, -side / 4.0));
+        painter.restore();
+    }
+}
+
+QFrame* divider(QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    line->setForegroundRole(QPalette::Mid);
+    return line;
 }
 
 } // namespace norvane::ui

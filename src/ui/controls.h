@@ -7,8 +7,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QToolButton>
 #include <optional>
+
+class QFrame;
+class QTimer;
 
 // The panel's small custom controls. Each paints itself from the theme, so it follows the palette.
 namespace norvane::ui {
@@ -168,5 +172,69 @@ QWidget* emptyStatePage(Symbol symbol, ThemeColor tint, const QString& title, co
                         QWidget* parent);
 // A page with a busy indicator and its label, centred.
 QWidget* loadingPage(const QString& text, QWidget* parent);
+
+// A filled button in the accent colour, with an optional leading symbol: the one thing to do on a screen.
+class ProminentButton final : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    ProminentButton(std::optional<Symbol> symbol, const QString& text, QWidget* parent = nullptr);
+    std::optional<Symbol> symbol() const { return m_symbol; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    std::optional<Symbol> m_symbol;
+    bool m_keyboardFocus = false; // the ring shows only when the keyboard brought the focus
+};
+
+// A borderless text button with an optional leading symbol, in one of the text styles and colours: links,
+// "Back", the quieter second choice under a prominent button.
+class PlainButton final : public QAbstractButton
+{
+    Q_OBJECT
+
+public:
+    PlainButton(const QString& text, TextStyle style, ThemeColor tint, std::optional<Symbol> symbol = {},
+                QWidget* parent = nullptr);
+    ThemeColor tint() const { return m_tint; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TextStyle m_style;
+    ThemeColor m_tint;
+    std::optional<Symbol> m_symbol;
+};
+
+// An indeterminate progress spinner: a ring of ticks turning while it is visible. It animates from a timer
+// on the event loop and stops when hidden.
+class Spinner final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Spinner(int size, QWidget* parent = nullptr);
+    bool isAnimating() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QTimer* m_timer;
+    int m_step = 0;
+};
+
+// A one-pixel horizontal line in the palette's divider colour.
+QFrame* divider(QWidget* parent);
 
 } // namespace norvane::ui

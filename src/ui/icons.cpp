@@ -45,6 +45,11 @@ const QList<SymbolInfo>& symbolTable()
         {Symbol::checkmarkCircleFill, "checkmark.circle.fill", "check-circle-fill-16"},
         {Symbol::clockFill, "clock.fill", "clock-fill-16"},
         {Symbol::circle, "circle", "circle-16"},
+        {Symbol::personBadgeKeyFill, "person.badge.key.fill", "passkey-fill-24"},
+        {Symbol::arrowRightCircleFill, "arrow.right.circle.fill", "arrow-right-16"},
+        {Symbol::docOnClipboard, "doc.on.clipboard", "copy-16"},
+        {Symbol::safari, "safari", "globe-16"},
+        {Symbol::chevronLeft, "chevron.left", "chevron-left-16"},
     };
     return table;
 }

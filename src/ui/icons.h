@@ -47,6 +47,11 @@ enum class Symbol {
     checkmarkCircleFill,
     clockFill,
     circle,
+    personBadgeKeyFill,
+    arrowRightCircleFill,
+    docOnClipboard,
+    safari,
+    chevronLeft,
 };
 
 struct SymbolInfo

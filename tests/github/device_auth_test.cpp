@@ -647,6 +647,38 @@ TEST_F(DeviceAuthTest, UnconfiguredClientIdFailsWithoutAnyRequest)
     }
 }
 
+TEST(GitHubDeviceAuthClientId, TheEnvironmentOverridesTheBuildOnlyWithARealValue)
+{
+    const char* const variable = GitHubDeviceAuth::kClientIdVariable;
+    const std::optional<QByteArray> saved =
+        qEnvironmentVariableIsSet(variable) ? std::optional(qgetenv(variable)) : std::nullopt;
+    struct Case {
+        std::optional<QByteArray> value; // absent: unset
+        QString expected;                // empty: the build's client id
+    };
+    const Case cases[] = {
+        {std::nullopt, {}},
+        {QByteArray(""), {}},
+        {QByteArray("  \n"), {}},
+        {QByteArray("Ov23liFromTheShell01"), QStringLiteral("Ov23liFromTheShell01")},
+        {QByteArray(" Ov23liFromTheShell01\n"), QStringLiteral("Ov23liFromTheShell01")},
+        {QByteArray("YOUR_CLIENT_ID_HERE"), QStringLiteral("YOUR_CLIENT_ID_HERE")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value ? c.value->toStdString() : "unset");
+        if (c.value)
+            qputenv(variable, *c.value);
+        else
+            qunsetenv(variable);
+        EXPECT_EQ(GitHubDeviceAuth::clientIdFromEnvironment(),
+                  c.expected.isEmpty() ? GitHubDeviceAuth::buildClientId() : c.expected);
+    }
+    if (saved)
+        qputenv(variable, *saved);
+    else
+        qunsetenv(variable);
+}
+
 TEST(RealDeviceAuthTimer, SleepsItsSecondsUnlessInterrupted)
 {
     struct Case {

@@ -98,7 +98,7 @@ QJsonObject generateScenarioJson(int pullRequests)
     }
     return QJsonObject{
         {"users", users},
-        {"oauth_app", QJsonObject{{"client_id", "Zq71xyTe0bWc3nKp8sLd"}, {"auto_approve_as", "bench"}}},
+        {"oauth_app", QJsonObject{{"client_id", "norvane-demo-client"}, {"auto_approve_as", "bench"}}},
         {"repositories", repos},
         {"pull_requests", prs},
     };

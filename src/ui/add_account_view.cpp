@@ -1,0 +1,476 @@
+#include "ui/add_account_view.h"
+
+#include "platform/url_opener.h"
+#include "ui/controls.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace norvane::ui {
+
+namespace {
+
+// The user code, large enough to read off the screen and type into the browser.
+class CodeLabel final : public QLabel
+{
+public:
+    explicit CodeLabel(QWidget* parent) : QLabel(parent)
+    {
+        QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        mono.setPixelSize(30);
+        mono.setBold(true);
+        setFont(mono);
+        setContentsMargins(20, 10, 20, 10);
+        setAlignment(Qt::AlignCenter);
+        setTextInteractionFlags(Qt::TextSelectableByMouse);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setBrush(color(ThemeColor::controlBackground, palette()));
+            painter.setPen(QPen(color(ThemeColor::blue, palette()), 1.5));
+            painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 10, 10);
+        }
+        QLabel::paintEvent(event);
+    }
+};
+
+QVBoxLayout* column(QWidget* owner, int spacing)
+{
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QLineEdit* textField(const QString& placeholder, QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setPlaceholderText(placeholder);
+    field->setFont(textFont(TextStyle::body));
+    field->setMinimumHeight(28);
+    return field;
+}
+
+ThemedLabel* centred(ThemedLabel* label)
+{
+    label->setAlignment(Qt::AlignHCenter);
+    label->setWordWrap(true);
+    return label;
+}
+
+// "github.com" for the public web host, "ghe.example.com:8443" for another: what the buttons spell out.
+QString hostText(const QString& webBaseURL)
+{
+    const QUrl url(webBaseURL);
+    QString text = url.host();
+    if (url.port() != -1)
+        text += QLatin1Char(':') + QString::number(url.port());
+    QString path = url.path();
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return text + path;
+}
+
+} // namespace
+
+AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAccountDependencies deps,
+                               QWidget* parent)
+    : QWidget(parent), m_deps(std::move(deps)),
+      m_auth(new GitHubDeviceAuth(m_deps.session, m_deps.authConfig, m_deps.timer, this))
+{
+    setFixedSize(kWidth, kHeight);
+    // The sheet takes the focus when presented (so Escape and Return reach it) but is no stop for Tab.
+    setFocusPolicy(Qt::ClickFocus);
+
+    auto* root = column(this, 0);
+    m_controls.title = new ThemedLabel(reauthAccount ? QStringLiteral("Reconnect ") + reauthAccount->username
+                                                     : QStringLiteral("Add GitHub Account"),
+                                       TextStyle::headline, ThemeColor::primary, this);
+    m_controls.title->setAlignment(Qt::AlignCenter);
+    m_controls.title->setContentsMargins(16, 14, 16, 12);
+    root->addWidget(m_controls.title);
+    root->addWidget(divider(this));
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget(m_scroll);
+    content->setAutoFillBackground(false);
+    auto* stack = new QVBoxLayout(content);
+    stack->setContentsMargins(20, 16, 20, 16);
+    stack->setSpacing(16);
+    m_devicePanel = buildDeviceFlowPanel();
+    m_manualPanel = buildManualPanel();
+    stack->addWidget(m_devicePanel);
+    stack->addWidget(m_manualPanel);
+    stack->addStretch();
+    m_scroll->setWidget(content);
+    root->addWidget(m_scroll, 1);
+
+    root->addWidget(divider(this));
+    root->addWidget(buildBottomBar());
+
+    // Escape and Return belong to the sheet while the focus is anywhere in it, not to the page behind.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, m_controls.cancel, &QAbstractButton::click);
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto* confirm = new QShortcut(QKeySequence(key), this);
+        confirm->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(confirm, &QShortcut::activated, this, [this] {
+            if (m_showManualEntry && m_controls.add->isEnabled())
+                m_controls.add->click();
+        });
+    }
+
+    connect(m_auth, &GitHubDeviceAuth::stateChanged, this, &AddAccountView::showState);
+    connect(m_auth, &GitHubDeviceAuth::resultChanged, this, [this](const std::optional<AuthResult>& result) {
+        if (result)
+            Q_EMIT added(result->username, result->token, labelValue());
+    });
+    showState(m_auth->state());
+    setManualEntryShown(false);
+}
+
+AddAccountView::~AddAccountView()
+{
+    // The flow dies with the sheet; nothing it may still say concerns a sheet being taken down.
+    disconnect(m_auth, nullptr, this, nullptr);
+}
+
+QWidget* AddAccountView::labelBlock(QLineEdit** field, bool withHint)
+{
+    auto* block = new QWidget(this);
+    auto* layout = column(block, 6);
+    layout->addWidget(
+        new ThemedLabel(QStringLiteral("Label (optional)"), TextStyle::callout, ThemeColor::primary, block));
+    *field = textField(QStringLiteral("e.g., Personal, Work"), block);
+    connect(*field, &QLineEdit::textChanged, this, &AddAccountView::setLabel);
+    layout->addWidget(*field);
+    if (withHint)
+        layout->addWidget(new ThemedLabel(QStringLiteral("Helps differentiate multiple GitHub accounts"),
+                                          TextStyle::caption, ThemeColor::secondary, block));
+    return block;
+}
+
+QWidget* AddAccountView::buildDeviceFlowPanel()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = column(panel, 16);
+    layout->addWidget(labelBlock(&m_controls.label, true));
+    layout->addWidget(divider(panel));
+    m_idlePanel = buildIdlePanel();
+    m_loadingPanel = buildLoadingPanel();
+    m_awaitingPanel = buildAwaitingPanel();
+    m_failedPanel = buildFailedPanel();
+    for (QWidget* state : {m_idlePanel, m_loadingPanel, m_awaitingPanel, m_failedPanel})
+        layout->addWidget(state);
+    return panel;
+}
+
+QWidget* AddAccountView::buildIdlePanel()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = column(panel, 16);
+    layout->addWidget(new SymbolLabel(Symbol::personBadgeKeyFill, ThemeColor::blue, 40, panel), 0,
+                      Qt::AlignHCenter);
+    layout->addWidget(centred(new ThemedLabel(
+        QStringLiteral("Norvane will open GitHub in your browser.\nNo passwords are stored in the app."),
+        TextStyle::callout, ThemeColor::secondary, panel)));
+    m_controls.connect =
+        new ProminentButton(Symbol::arrowRightCircleFill, QStringLiteral("Connect with GitHub"), panel);
+    connect(m_controls.connect, &QAbstractButton::clicked, m_auth, &GitHubDeviceAuth::startFlow);
+    layout->addWidget(m_controls.connect);
+    m_controls.useToken = new PlainButton(QStringLiteral("Use a Personal Access Token instead"),
+                                          TextStyle::caption, ThemeColor::secondary, std::nullopt, panel);
+    connect(m_controls.useToken, &QAbstractButton::clicked, this, [this] {
+        setManualEntryShown(true);
+        m_controls.username->setFocus(Qt::OtherFocusReason);
+    });
+    layout->addWidget(m_controls.useToken, 0, Qt::AlignHCenter);
+    return panel;
+}
+
+QWidget* AddAccountView::buildLoadingPanel()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = column(panel, 10);
+    layout->setContentsMargins(0, 24, 0, 0);
+    m_controls.loadingSpinner = new Spinner(20, panel);
+    layout->addWidget(m_controls.loadingSpinner, 0, Qt::AlignHCenter);
+    layout->addWidget(centred(new ThemedLabel(QStringLiteral("Connecting to GitHub…"), TextStyle::callout,
+                                              ThemeColor::secondary, panel)));
+    return panel;
+}
+
+QWidget* AddAccountView::buildAwaitingPanel()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = column(panel, 10);
+    layout->addWidget(centred(new ThemedLabel(QStringLiteral("Enter this code at GitHub:"),
+                                              TextStyle::callout, ThemeColor::secondary, panel)));
+    m_controls.code = new CodeLabel(panel);
+    layout->addWidget(m_controls.code, 0, Qt::AlignHCenter);
+    m_controls.copyCode = new PlainButton(QStringLiteral("Copy Code"), TextStyle::callout, ThemeColor::accent,
+                                          Symbol::docOnClipboard, panel);
+    connect(m_controls.copyCode, &QAbstractButton::clicked, this, [this] {
+        // setText replaces whatever the clipboard held, in every format, with the code alone.
+        QGuiApplication::clipboard()->setText(m_controls.code->text(), QClipboard::Clipboard);
+    });
+    layout->addWidget(m_controls.copyCode, 0, Qt::AlignHCenter);
+    m_controls.openVerification = new ProminentButton(
+        Symbol::safari, QStringLiteral("Open %1/login/device").arg(hostText(m_deps.authConfig.webBaseURL)),
+        panel);
+    // The page GitHub named, as it named it; the label only says where that normally is.
+    connect(m_controls.openVerification, &QAbstractButton::clicked, this,
+            [this] { open(m_verificationURL); });
+    layout->addWidget(m_controls.openVerification, 0, Qt::AlignHCenter);
+
+    auto* waiting = new QWidget(panel);
+    auto* row = new QHBoxLayout(waiting);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    m_controls.waitingSpinner = new Spinner(12, waiting);
+    row->addWidget(m_controls.waitingSpinner);
+    row->addWidget(new ThemedLabel(QStringLiteral("Waiting for you to authorize in the browser…"),
+                                   TextStyle::caption, ThemeColor::secondary, waiting));
+    layout->addWidget(waiting, 0, Qt::AlignHCenter);
+    m_controls.cancelFlow = new PlainButton(QStringLiteral("Cancel"), TextStyle::caption,
+                                            ThemeColor::secondary, std::nullopt, panel);
+    connect(m_controls.cancelFlow, &QAbstractButton::clicked, m_auth, &GitHubDeviceAuth::cancel);
+    layout->addWidget(m_controls.cancelFlow, 0, Qt::AlignHCenter);
+    return panel;
+}
+
+QWidget* AddAccountView::buildFailedPanel()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = column(panel, 12);
+    layout->addWidget(new SymbolLabel(Symbol::xmarkCircleFill, ThemeColor::red, 32, panel), 0,
+                      Qt::AlignHCenter);
+    m_controls.failure =
+        centred(new ThemedLabel(QString(), TextStyle::callout, ThemeColor::secondary, panel));
+    m_controls.failure->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_controls.failure);
+    m_controls.tryAgain = new ProminentButton(std::nullopt, QStringLiteral("Try Again"), panel);
+    connect(m_controls.tryAgain, &QAbstractButton::clicked, m_auth, &GitHubDeviceAuth::startFlow);
+    layout->addWidget(m_controls.tryAgain, 0, Qt::AlignHCenter);
+    return panel;
+}
+
+QWidget* AddAccountView::buildManualPanel()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = column(panel, 16);
+    m_controls.back = new PlainButton(QStringLiteral("Back"), TextStyle::body, ThemeColor::primary,
+                                      Symbol::chevronLeft, panel);
+    connect(m_controls.back, &QAbstractButton::clicked, this, [this] {
+        setManualEntryShown(false);
+        setManualError(std::nullopt);
+    });
+    layout->addWidget(m_controls.back);
+    layout->addWidget(labelBlock(&m_controls.manualLabel, false));
+
+    const auto fieldBlock = [panel](const QString& title, QLineEdit* field) {
+        auto* block = new QWidget(panel);
+        auto* blockLayout = column(block, 6);
+        blockLayout->addWidget(new ThemedLabel(title, TextStyle::callout, ThemeColor::primary, block));
+        field->setParent(block);
+        blockLayout->addWidget(field);
+        return block;
+    };
+    m_controls.username = textField(QStringLiteral("username"), panel);
+    layout->addWidget(fieldBlock(QStringLiteral("GitHub Username"), m_controls.username));
+    m_controls.token = textField(QStringLiteral("ghp_…"), panel);
+    m_controls.token->setEchoMode(QLineEdit::Password);
+    layout->addWidget(fieldBlock(QStringLiteral("Personal Access Token"), m_controls.token));
+    for (QLineEdit* field : {m_controls.username, m_controls.token})
+        connect(field, &QLineEdit::textChanged, this, &AddAccountView::updateAddEnabled);
+
+    auto* notes = new QWidget(panel);
+    auto* notesLayout = column(notes, 6);
+    m_controls.tokenSettings = new PlainButton(
+        QStringLiteral("Create a token at %1/settings/tokens").arg(hostText(m_deps.authConfig.webBaseURL)),
+        TextStyle::caption, ThemeColor::accent, std::nullopt, notes);
+    connect(m_controls.tokenSettings, &QAbstractButton::clicked, this,
+            [this] { open(QUrl(m_deps.authConfig.webBaseURL + QStringLiteral("/settings/tokens"))); });
+    notesLayout->addWidget(m_controls.tokenSettings);
+    notesLayout->addWidget(new ThemedLabel(QStringLiteral("Required scopes: repo (or public_repo for public "
+                                                          "repos only)"),
+                                           TextStyle::caption, ThemeColor::secondary, notes));
+    m_controls.manualError = new ThemedLabel(QString(), TextStyle::caption, ThemeColor::red, notes);
+    m_controls.manualError->hide();
+    notesLayout->addWidget(m_controls.manualError);
+    layout->addWidget(notes);
+    return panel;
+}
+
+QWidget* AddAccountView::buildBottomBar()
+{
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(16, 10, 16, 10);
+    m_controls.cancel = new QPushButton(QStringLiteral("Cancel"), bar);
+    m_controls.cancel->setFont(textFont(TextStyle::body));
+    m_controls.cancel->setMinimumHeight(32);
+    connect(m_controls.cancel, &QAbstractButton::clicked, this, &AddAccountView::cancelled);
+    row->addWidget(m_controls.cancel);
+    row->addStretch();
+    m_controls.add = new ProminentButton(std::nullopt, QStringLiteral("Add Account"), bar);
+    m_controls.add->setMinimumHeight(m_controls.cancel->minimumHeight());
+    connect(m_controls.add, &QAbstractButton::clicked, this, &AddAccountView::submitManualEntry);
+    row->addWidget(m_controls.add);
+    return bar;
+}
+
+AddAccountView::Panel AddAccountView::shownPanel() const
+{
+    if (m_showManualEntry)
+        return Panel::manual;
+    switch (m_auth->state().kind) {
+    case DeviceAuthState::Kind::idle:
+        return Panel::idle;
+    case DeviceAuthState::Kind::loading:
+        return Panel::loading;
+    case DeviceAuthState::Kind::awaitingAuthorization:
+        return Panel::awaiting;
+    case DeviceAuthState::Kind::failed:
+        break;
+    }
+    return Panel::failed;
+}
+
+void AddAccountView::setManualEntryShown(bool shown)
+{
+    m_showManualEntry = shown;
+    // Show before hiding, so a focus leaving a hidden control lands on one that is still there.
+    (shown ? m_manualPanel : m_devicePanel)->show();
+    (shown ? m_devicePanel : m_manualPanel)->hide();
+    m_controls.add->setVisible(shown);
+    updateAddEnabled();
+    m_scroll->verticalScrollBar()->setValue(0);
+    relayout();
+    keepFocusInside();
+}
+
+void AddAccountView::showState(const DeviceAuthState& state)
+{
+    using Kind = DeviceAuthState::Kind;
+    if (state.kind == Kind::awaitingAuthorization) {
+        m_controls.code->setText(state.userCode);
+        m_verificationURL = state.verificationURL;
+    }
+    if (state.kind == Kind::failed)
+        m_controls.failure->setText(state.message);
+    const std::pair<QWidget*, Kind> panels[] = {{m_idlePanel, Kind::idle},
+                                                {m_loadingPanel, Kind::loading},
+                                                {m_awaitingPanel, Kind::awaitingAuthorization},
+                                                {m_failedPanel, Kind::failed}};
+    for (const auto& [panel, kind] : panels) {
+        if (kind == state.kind)
+            panel->show();
+    }
+    for (const auto& [panel, kind] : panels) {
+        if (kind != state.kind)
+            panel->hide();
+    }
+    relayout();
+    keepFocusInside();
+}
+
+void AddAccountView::relayout()
+{
+    // Wrapped texts make the panels' heights depend on their widths. Swapping panels does not always bring
+    // a new layout pass to the page, which then keeps the old panel's height and spreads it over the new
+    // one; lay the page out now.
+    for (QWidget* panel : {m_devicePanel, m_scroll->widget()}) {
+        panel->layout()->invalidate();
+        panel->layout()->activate();
+    }
+}
+
+void AddAccountView::updateAddEnabled()
+{
+    m_controls.add->setEnabled(!m_controls.username->text().isEmpty() && !m_controls.token->text().isEmpty());
+}
+
+void AddAccountView::setManualError(const std::optional<QString>& message)
+{
+    m_controls.manualError->setText(message.value_or(QString()));
+    m_controls.manualError->setVisible(message.has_value());
+}
+
+void AddAccountView::setLabel(const QString& label)
+{
+    m_label = label;
+    // One label, two fields: the one not being typed in follows.
+    for (QLineEdit* field : {m_controls.label, m_controls.manualLabel}) {
+        if (field && field->text() != label)
+            field->setText(label);
+    }
+}
+
+std::optional<QString> AddAccountView::labelValue() const
+{
+    // As typed, spaces and all; only an empty label counts as none.
+    return m_label.isEmpty() ? std::nullopt : std::optional(m_label);
+}
+
+void AddAccountView::submitManualEntry()
+{
+    const QString username = m_controls.username->text();
+    const QString token = m_controls.token->text();
+    if (username.isEmpty() || token.isEmpty()) {
+        setManualError(QStringLiteral("Username and token are required"));
+        return;
+    }
+    Q_EMIT added(username, token, labelValue());
+}
+
+void AddAccountView::open(const QUrl& url)
+{
+    if (m_deps.urlOpener)
+        m_deps.urlOpener->open(url);
+}
+
+void AddAccountView::keepFocusInside()
+{
+    if (!isVisible())
+        return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != this && !isAncestorOf(focus))
+        setFocus(Qt::OtherFocusReason);
+}
+
+void AddAccountView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    keepFocusInside();
+}
+
+void AddAccountView::paintEvent(QPaintEvent*)
+{
+    // Inside a SheetOverlay the card behind is the overlay's; on its own the sheet paints its background.
+    if (isWindow()) {
+        QPainter painter(this);
+        painter.fillRect(rect(), color(ThemeColor::windowBackground, palette()));
+    }
+}
+
+} // namespace norvane::ui

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "core/github_account.h"
+#include "github/github_device_auth.h"
+#include "github/http_session.h"
+
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+class QAbstractButton;
+class QLabel;
+class QLineEdit;
+class QScrollArea;
+
+namespace norvane {
+class UrlOpener;
+}
+
+namespace norvane::ui {
+
+class Spinner;
+
+struct AddAccountDependencies
+{
+    HttpSession session;
+    GitHubDeviceAuth::Config authConfig; // client id, web and API base URLs
+    UrlOpener* urlOpener = nullptr;      // the verification page and the token settings; null opens nothing
+    std::shared_ptr<DeviceAuthTimer> timer; // null: real timers
+};
+
+// The sheet in which a person signs in to GitHub, to add an account or to reconnect one whose token was
+// rejected: through the device flow or with a username and a personal access token. It stores nothing: it
+// hands what it got to its caller through `added`, and never closes itself. Build a new one for every
+// presentation (each has its own device flow); present it in a SheetOverlay. Escape cancels, Return adds
+// while the manual entry is shown.
+class AddAccountView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 440;
+    static constexpr int kHeight = 460;
+
+    AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAccountDependencies deps,
+                   QWidget* parent = nullptr);
+    ~AddAccountView() override;
+
+    enum class Panel { manual, idle, loading, awaiting, failed };
+    Panel shownPanel() const;
+
+    // "Add Account": hands the typed values on, or explains why not (the button is disabled then).
+    void submitManualEntry();
+
+    // The parts a test or the hosting screen's test looks at.
+    struct Controls
+    {
+        QLabel* title;
+        QLineEdit* label;       // device-flow panel
+        QLineEdit* manualLabel; // manual panel; shows the same label
+        QLineEdit* username;
+        QLineEdit* token;
+        QAbstractButton* connect;
+        QAbstractButton* useToken;
+        QAbstractButton* copyCode;
+        QAbstractButton* openVerification;
+        QAbstractButton* cancelFlow;
+        QAbstractButton* tryAgain;
+        QAbstractButton* back;
+        QAbstractButton* tokenSettings;
+        QAbstractButton* cancel;
+        QAbstractButton* add;
+        QLabel* code;
+        QLabel* failure;
+        QLabel* manualError;
+        Spinner* loadingSpinner;
+        Spinner* waitingSpinner;
+    };
+    const Controls& controls() const { return m_controls; }
+    GitHubDeviceAuth* auth() const { return m_auth; }
+
+Q_SIGNALS:
+    void added(const QString& username, const QString& token, const std::optional<QString>& label);
+    void cancelled();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* buildDeviceFlowPanel();
+    QWidget* buildManualPanel();
+    QWidget* buildIdlePanel();
+    QWidget* buildLoadingPanel();
+    QWidget* buildAwaitingPanel();
+    QWidget* buildFailedPanel();
+    QWidget* buildBottomBar();
+    QWidget* labelBlock(QLineEdit** field, bool withHint);
+
+    void setManualEntryShown(bool shown);
+    void showState(const DeviceAuthState& state);
+    void updateAddEnabled();
+    void relayout();
+    void setManualError(const std::optional<QString>& message);
+    void setLabel(const QString& label);
+    std::optional<QString> labelValue() const;
+    void open(const QUrl& url);
+    void keepFocusInside();
+
+    AddAccountDependencies m_deps;
+    GitHubDeviceAuth* m_auth;
+    QString m_label;
+    bool m_showManualEntry = false;
+    QUrl m_verificationURL;
+
+    Controls m_controls{};
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_devicePanel = nullptr;
+    QWidget* m_manualPanel = nullptr;
+    QWidget* m_idlePanel = nullptr;
+    QWidget* m_loadingPanel = nullptr;
+    QWidget* m_awaitingPanel = nullptr;
+    QWidget* m_failedPanel = nullptr;
+};
+
+} // namespace norvane::ui

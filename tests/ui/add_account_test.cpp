@@ -1,0 +1,395 @@
+#include "support/wait.h"
+#include "support/world.h"
+#include "ui/add_account_view.h"
+#include "ui/controls.h"
+#include "ui/sheet_overlay.h"
+#include "ui_support.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+#include <qcoro/qcorotimer.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+using namespace std::chrono_literals;
+using norvane::testing::waitUntil;
+using Panel = AddAccountView::Panel;
+
+namespace {
+
+const QString kClientId = QStringLiteral("Ov23liNorvaneTest001");
+
+// Each sleep of the flow takes a few real milliseconds and moves this clock and fakehub's device-flow clock
+// on by the seconds asked for, so polls are never too fast for fakehub and nobody waits for them.
+class FastTimer final : public DeviceAuthTimer
+{
+public:
+    explicit FastTimer(fakehub::FakeHub* hub) : m_hub(hub) {}
+    QDateTime now() const override { return m_start.addSecs(m_elapsed); }
+    QCoro::Task<> sleep(int seconds, CancelToken interrupt) override
+    {
+        co_await QCoro::sleepFor(5ms);
+        if (interrupt && interrupt->isCancelled())
+            co_return;
+        m_elapsed += seconds;
+        if (m_hub)
+            m_hub->advanceClock(std::chrono::seconds(seconds));
+    }
+
+private:
+    fakehub::FakeHub* m_hub;
+    QDateTime m_start = QDateTime::currentDateTimeUtc();
+    qint64 m_elapsed = 0;
+};
+
+// A fakehub whose OAuth App is kClientId; codes live a day of virtual time, longer than any test polls.
+std::unique_ptr<fakehub::FakeHub> startHub()
+{
+    fakehub::Scenario world = norvane::testing::baseWorld();
+    fakehub::OAuthApp app;
+    app.clientId = kClientId;
+    app.expiresIn = 24 * 60 * 60;
+    world.oauthApp = app;
+    return std::make_unique<fakehub::FakeHub>(std::move(world));
+}
+
+// A panel-sized page with the sheet presented over it, as the settings page presents it.
+struct Sheet
+{
+    explicit Sheet(std::optional<GitHubAccount> reauth = std::nullopt, fakehub::FakeHub* hub = nullptr,
+                   QString clientId = kClientId, const QPalette& palette = norvane::testing::lightPalette())
+    {
+        host.setFixedSize(560, 600);
+        host.setPalette(palette);
+        host.setAutoFillBackground(true);
+        auto* page = new QVBoxLayout(&host);
+        page->addWidget(
+            new ThemedLabel(QStringLiteral("Accounts"), TextStyle::headline, ThemeColor::primary));
+        page->addWidget(behind);
+        page->addStretch();
+        GitHubDeviceAuth::Config config;
+        config.clientId = std::move(clientId);
+        // Port 9 of the loopback: nothing listens, so a sheet without a hub never reaches out.
+        config.webBaseURL = hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9");
+        config.apiBaseURL = config.webBaseURL;
+        view = new AddAccountView(
+            std::move(reauth),
+            AddAccountDependencies{HttpSession(&network), config, &opener, std::make_shared<FastTimer>(hub)});
+        overlay = new SheetOverlay(&host, view);
+        overlay->show();
+        host.show();
+    }
+    const AddAccountView::Controls& c() const { return view->controls(); }
+    bool activate()
+    {
+        host.activateWindow();
+        return QTest::qWaitForWindowActive(&host);
+    }
+    void screenshot(const QString& name)
+    {
+        // Let the layouts settle as they would before the next frame.
+        QCoreApplication::processEvents();
+        norvane::testing::saveScreenshot(host, name);
+    }
+
+    QNetworkAccessManager network;
+    RecordingUrlOpener opener;
+    QWidget host;
+    QPushButton* behind = new QPushButton(QStringLiteral("Behind the sheet"));
+    QPointer<AddAccountView> view;
+    QPointer<SheetOverlay> overlay;
+};
+
+// The shown panel has the height its content needs, and no text in the sheet is cut off: every single-line
+// label and button has the width it asks for.
+void expectLaidOut(const AddAccountView& sheet)
+{
+    const QWidget* page = sheet.controls().back->parentWidget()->parentWidget();
+    for (const QWidget* panel : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!panel->isVisibleTo(&sheet))
+            continue;
+        const int forWidth = panel->heightForWidth(panel->width());
+        EXPECT_EQ(panel->height(), forWidth >= 0 ? forWidth : panel->sizeHint().height());
+    }
+    for (const QWidget* w : sheet.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&sheet))
+            continue;
+        const auto* label = qobject_cast<const QLabel*>(w);
+        const auto* button = qobject_cast<const QAbstractButton*>(w);
+        if ((label && !label->wordWrap() && !label->text().isEmpty()) || button) {
+            EXPECT_GE(w->width(), w->sizeHint().width())
+                << (label ? label->text() : button->text()).toStdString();
+        }
+    }
+}
+
+TEST(AddAccountView, TitleNamesTheAccountBeingReconnected)
+{
+    const GitHubAccount octo{QUuid::createUuid(), QStringLiteral("octo"), QStringLiteral("id"), std::nullopt};
+    struct Case
+    {
+        std::optional<GitHubAccount> reauth;
+        QString title;
+    };
+    for (const Case& c : {Case{std::nullopt, QStringLiteral("Add GitHub Account")},
+                          Case{octo, QStringLiteral("Reconnect octo")}}) {
+        Sheet sheet(c.reauth);
+        EXPECT_EQ(sheet.c().title->text(), c.title);
+        EXPECT_EQ(sheet.view->shownPanel(), Panel::idle);
+        EXPECT_EQ(sheet.view->size(), QSize(440, 460));
+    }
+}
+
+TEST(AddAccountView, AddAccountShowsOnlyForManualEntryAndNeedsBothFields)
+{
+    Sheet sheet;
+    EXPECT_FALSE(sheet.c().add->isVisibleTo(sheet.view));
+    sheet.c().useToken->click();
+    EXPECT_EQ(sheet.view->shownPanel(), Panel::manual);
+    EXPECT_TRUE(sheet.c().add->isVisibleTo(sheet.view));
+    EXPECT_EQ(sheet.c().token->echoMode(), QLineEdit::Password);
+    struct Case
+    {
+        QString username, token;
+        bool enabled;
+    };
+    const Case cases[] = {{{}, {}, false},
+                          {QStringLiteral("octo"), {}, false},
+                          {{}, QStringLiteral("ghp_x"), false},
+                          {QStringLiteral("octo"), QStringLiteral("ghp_x"), true},
+                          // Not trimmed: GitHub decides what a blank is worth.
+                          {QStringLiteral(" "), QStringLiteral(" "), true}};
+    for (const Case& c : cases) {
+        sheet.c().username->setText(c.username);
+        sheet.c().token->setText(c.token);
+        EXPECT_EQ(sheet.c().add->isEnabled(), c.enabled)
+            << c.username.toStdString() << "/" << c.token.toStdString();
+    }
+    sheet.c().back->click();
+    EXPECT_EQ(sheet.view->shownPanel(), Panel::idle);
+    EXPECT_FALSE(sheet.c().add->isVisibleTo(sheet.view));
+}
+
+TEST(AddAccountView, ManualEntryHandsOnTheValuesAsTypedAndTheLabelOnlyWhenNotEmpty)
+{
+    struct Case
+    {
+        QString label;
+        std::optional<QString> passed;
+    };
+    const Case cases[] = {{{}, std::nullopt},
+                          {QStringLiteral("  "), QStringLiteral("  ")},
+                          {QStringLiteral(" Work "), QStringLiteral(" Work ")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label.toStdString());
+        Sheet sheet;
+        QSignalSpy added(sheet.view, &AddAccountView::added);
+        // Typed on the device-flow panel, the label is the same on the manual one.
+        QTest::keyClicks(sheet.c().label, c.label);
+        sheet.c().useToken->click();
+        EXPECT_EQ(sheet.c().manualLabel->text(), c.label);
+        sheet.c().username->setText(QStringLiteral(" octo"));
+        sheet.c().token->setText(QStringLiteral("ghp_1 "));
+        sheet.c().add->click();
+        ASSERT_EQ(added.count(), 1);
+        EXPECT_EQ(added[0][0].toString(), QStringLiteral(" octo"));
+        EXPECT_EQ(added[0][1].toString(), QStringLiteral("ghp_1 "));
+        EXPECT_EQ(added[0][2].value<std::optional<QString>>(), c.passed);
+    }
+}
+
+TEST(AddAccountView, TheManualGuardSaysWhatIsMissingAndBackClearsIt)
+{
+    Sheet sheet;
+    QSignalSpy added(sheet.view, &AddAccountView::added);
+    sheet.c().useToken->click();
+    sheet.c().username->setText(QStringLiteral("octo"));
+    sheet.view->submitManualEntry();
+    EXPECT_EQ(added.count(), 0);
+    EXPECT_TRUE(sheet.c().manualError->isVisibleTo(sheet.view));
+    EXPECT_EQ(sheet.c().manualError->text(), QStringLiteral("Username and token are required"));
+    sheet.c().back->click();
+    sheet.c().useToken->click();
+    EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
+    EXPECT_EQ(sheet.c().username->text(), QStringLiteral("octo")); // typed values stay
+    sheet.c().tokenSettings->click();
+    EXPECT_EQ(sheet.opener.opened(),
+              std::vector<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/settings/tokens"))});
+}
+
+TEST(AddAccountView, ReturnAddsFromTheManualPanelAndEscapeAlwaysCancels)
+{
+    Sheet sheet;
+    ASSERT_TRUE(sheet.activate());
+    // Presented, the sheet has the keyboard, not the page behind it.
+    EXPECT_TRUE(QApplication::focusWidget() == sheet.view ||
+                sheet.view->isAncestorOf(QApplication::focusWidget()));
+    QSignalSpy added(sheet.view, &AddAccountView::added);
+    QSignalSpy cancelled(sheet.view, &AddAccountView::cancelled);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(added.count(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(cancelled.count(), 1);
+
+    sheet.c().useToken->click();
+    EXPECT_EQ(QApplication::focusWidget(), sheet.c().username);
+    QTest::keyClicks(sheet.c().username, QStringLiteral("octo"));
+    QTest::keyClick(sheet.c().username, Qt::Key_Return); // no token yet: Add Account is disabled
+    EXPECT_EQ(added.count(), 0);
+    sheet.c().token->setFocus();
+    QTest::keyClicks(sheet.c().token, QStringLiteral("ghp_1"));
+    QTest::keyClick(sheet.c().token, Qt::Key_Return);
+    ASSERT_EQ(added.count(), 1);
+    EXPECT_EQ(added[0][0].toString(), QStringLiteral("octo"));
+    QTest::keyClick(sheet.c().token, Qt::Key_Escape);
+    EXPECT_EQ(cancelled.count(), 2);
+    EXPECT_TRUE(sheet.overlay->isVisible()); // the sheet never closes itself
+}
+
+TEST(SheetOverlay, CoversItsHostCentresTheSheetAndKeepsThePageBehindOutOfReach)
+{
+    Sheet sheet;
+    ASSERT_TRUE(sheet.activate());
+    EXPECT_EQ(sheet.overlay->geometry(), sheet.host.rect());
+    EXPECT_EQ(sheet.overlay->sheetGeometry(), QRect(60, 70, 440, 460));
+    sheet.host.setFixedSize(700, 800);
+    EXPECT_EQ(sheet.overlay->geometry(), QRect(0, 0, 700, 800));
+    EXPECT_EQ(sheet.overlay->sheetGeometry(), QRect(130, 170, 440, 460));
+
+    // Clicks go where the window sends them: not to the button behind, but into the sheet.
+    QSignalSpy behind(sheet.behind, &QPushButton::clicked);
+    QWindow* window = sheet.host.windowHandle();
+    QTest::mouseClick(window, Qt::LeftButton, {}, sheet.behind->geometry().center());
+    EXPECT_EQ(behind.count(), 0);
+    QTest::mouseClick(window, Qt::LeftButton, {},
+                      sheet.c().useToken->mapTo(&sheet.host, sheet.c().useToken->rect().center()));
+    EXPECT_EQ(sheet.view->shownPanel(), Panel::manual);
+    // Tab goes round the sheet's controls and never reaches the page.
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_TRUE(sheet.view->isAncestorOf(QApplication::focusWidget())) << i;
+    }
+
+    // The overlay goes with its sheet, and closing the overlay takes the sheet along.
+    delete sheet.view.data();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(sheet.overlay.isNull());
+    auto* other = new QWidget;
+    QPointer<SheetOverlay> overlay = new SheetOverlay(&sheet.host, other);
+    QPointer<QWidget> guard = other;
+    overlay->show();
+    overlay->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(overlay.isNull());
+    EXPECT_TRUE(guard.isNull());
+}
+
+TEST(AddAccountView, DeviceFlowAgainstFakehubFromConnectToTheSignedInUser)
+{
+    const auto hub = startHub();
+    Sheet sheet(std::nullopt, hub.get());
+    QSignalSpy added(sheet.view, &AddAccountView::added);
+    QTest::keyClicks(sheet.c().label, QStringLiteral("Work"));
+
+    sheet.c().connect->click();
+    EXPECT_EQ(sheet.view->shownPanel(), Panel::loading);
+    EXPECT_TRUE(sheet.c().loadingSpinner->isAnimating());
+    ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }));
+    EXPECT_FALSE(sheet.c().loadingSpinner->isAnimating());
+    EXPECT_TRUE(sheet.c().waitingSpinner->isAnimating());
+    // The waiting panel's Cancel stops the flow; a new one brings a new code.
+    sheet.c().cancelFlow->click();
+    EXPECT_EQ(sheet.view->shownPanel(), Panel::idle);
+    sheet.c().connect->click();
+    ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }));
+    ASSERT_EQ(hub->deviceCodes().size(), 2u);
+    const QString code = hub->deviceCodes().back().userCode;
+    EXPECT_EQ(sheet.c().code->text(), code);
+
+    // Copy Code leaves exactly the code on the clipboard, whatever was there before.
+    auto* before = new QMimeData;
+    before->setHtml(QStringLiteral("<b>old</b>"));
+    before->setText(QStringLiteral("old"));
+    QGuiApplication::clipboard()->setMimeData(before);
+    sheet.c().copyCode->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), code);
+    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
+
+    const QString host = QUrl(hub->baseUrl()).authority();
+    EXPECT_EQ(sheet.c().openVerification->text(),
+              QStringLiteral("Open ") + host + QStringLiteral("/login/device"));
+    sheet.c().openVerification->click();
+    EXPECT_EQ(sheet.opener.opened(),
+              std::vector<QUrl>{QUrl(hub->baseUrl() + QStringLiteral("/login/device"))});
+
+    // A look at the manual panel and back: the same code is still awaited.
+    sheet.c().useToken->click();
+    EXPECT_EQ(sheet.view->shownPanel(), Panel::manual);
+    sheet.c().back->click();
+    EXPECT_EQ(sheet.view->shownPanel(), Panel::awaiting);
+    EXPECT_EQ(sheet.c().code->text(), code);
+
+    ASSERT_TRUE(hub->approveDeviceCode(code, QStringLiteral("me")));
+    ASSERT_TRUE(waitUntil([&] { return added.count() == 1; }));
+    EXPECT_EQ(added[0][0].toString(), QStringLiteral("me"));
+    EXPECT_EQ(added[0][1].toString(), QStringLiteral("tok-me"));
+    EXPECT_EQ(added[0][2].value<std::optional<QString>>(), std::optional(QStringLiteral("Work")));
+}
+
+TEST(AddAccountView, AnUnconfiguredClientIdFailsAtOnceWithoutARequest)
+{
+    const auto hub = startHub();
+    Sheet sheet(std::nullopt, hub.get(), QString::fromLatin1(GitHubDeviceAuth::kUnconfiguredClientId));
+    for (QAbstractButton* start : {sheet.c().connect, sheet.c().tryAgain}) {
+        start->click();
+        EXPECT_EQ(sheet.view->shownPanel(), Panel::failed);
+        EXPECT_EQ(
+            sheet.c().failure->text(),
+            QStringLiteral("GitHub OAuth App not configured.\nSee GitHubDeviceAuth for setup instructions."));
+        EXPECT_TRUE(sheet.c().tryAgain->isVisibleTo(sheet.view));
+    }
+    QTest::qWait(50);
+    EXPECT_TRUE(hub->requests().empty());
+}
+
+TEST(AddAccountView, ScreenshotsOfEveryPanelInBothPalettes)
+{
+    const auto hub = startHub();
+    const std::pair<const char*, QPalette> palettes[] = {{"", norvane::testing::lightPalette()},
+                                                         {"-dark", norvane::testing::darkPalette()}};
+    for (const auto& [suffix, palette] : palettes) {
+        const QString tail = QString::fromLatin1(suffix);
+        {
+            Sheet sheet(std::nullopt, hub.get(), kClientId, palette);
+            expectLaidOut(*sheet.view);
+            sheet.screenshot(QStringLiteral("add-account-idle") + tail);
+            sheet.c().connect->click();
+            ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }));
+            expectLaidOut(*sheet.view);
+            sheet.screenshot(QStringLiteral("add-account-awaiting") + tail);
+            sheet.c().useToken->click();
+            sheet.screenshot(QStringLiteral("add-account-manual-empty") + tail);
+            QTest::keyClicks(sheet.c().manualLabel, QStringLiteral("Work"));
+            sheet.c().username->setText(QStringLiteral("octo"));
+            sheet.c().token->setText(QStringLiteral("ghp_secret"));
+            expectLaidOut(*sheet.view);
+            sheet.screenshot(QStringLiteral("add-account-manual") + tail);
+        }
+        Sheet failed(std::nullopt, hub.get(), QString::fromLatin1(GitHubDeviceAuth::kUnconfiguredClientId),
+                     palette);
+        failed.c().connect->click();
+        ASSERT_EQ(failed.view->shownPanel(), Panel::failed);
+        expectLaidOut(*failed.view);
+        failed.screenshot(QStringLiteral("add-account-failed") + tail);
+    }
+}
+
+} // namespace
