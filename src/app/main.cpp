@@ -5,6 +5,7 @@
 #include "github/github_service.h"
 #include "github/http_session.h"
 #include "platform/app_identity.h"
+#include "platform/desktop_settings.h"
 #include "platform/dbus_notifier.h"
 #include "platform/debug_log.h"
 #include "platform/fallback_notifier.h"
@@ -213,6 +214,13 @@ int main(int argc, char* argv[])
                                                   std::make_shared<TrayMessageNotifier>(icon));
     };
     deps.urlOpener = std::make_shared<DesktopUrlOpener>();
+    // Read once: a user who registered an OAuth App (and the demo) can sign in without rebuilding.
+    GitHubDeviceAuth::Config authConfig{GitHubDeviceAuth::clientIdFromEnvironment(), options.webURL, options.apiURL};
+    deps.signIn = ui::AddAccountDependencies{session, authConfig, deps.urlOpener.get(), nullptr};
+    if (const std::optional<QString> entry =
+            findDesktopEntry(notificationSettingsEntryIds(qEnvironmentVariable("XDG_CURRENT_DESKTOP")))) {
+        deps.openNotificationSettings = [path = *entry] { launchDesktopEntry(path); };
+    }
     ui::AppDelegate delegate(std::move(deps));
     delegate.applicationDidFinishLaunching();
     // The tray host needs a moment to embed the icon; before that the icon has no place to open under.

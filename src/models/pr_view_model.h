@@ -110,6 +110,8 @@ public:
     NotificationPermissionStatus notificationPermissionStatus() const { return m_permissionStatus; }
     const QSet<QUuid>& reauthNeeded() const { return m_reauthNeeded; }
     void setReauthNeeded(QSet<QUuid> ids);
+    // The token store the engine reads from; the settings screen writes a reconnected token through it.
+    const std::shared_ptr<KeychainService>& keychainService() const { return m_deps.keychain; }
 
     // Accounts and stored preferences.
     void loadAccounts();

@@ -128,6 +128,9 @@ void AppDelegate::applicationDidFinishLaunching()
     ContentView::Dependencies panelDeps{
         nullptr,          m_deps.urlOpener.get(), modelDeps.webBaseURL, m_debugMode,
         modelDeps.github, modelDeps.keychain,     modelDeps.preferences};
+    panelDeps.identity = modelDeps.identity;
+    panelDeps.openNotificationSettings = m_deps.openNotificationSettings;
+    panelDeps.signIn = m_deps.signIn;
     m_viewModel = std::make_unique<PRViewModel>(std::move(modelDeps));
     panelDeps.model = m_viewModel.get();
 

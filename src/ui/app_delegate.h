@@ -2,6 +2,7 @@
 
 #include "models/pr_view_model.h"
 #include "platform/app_identity.h"
+#include "ui/add_account_view.h"
 
 #include <QImage>
 #include <QMargins>
@@ -52,6 +53,10 @@ public:
         std::function<void()> quit;
         // The screen's safe-area insets (a camera housing); default: none, as Qt reports no such insets.
         std::function<QMargins(QScreen*)> safeAreaInsets;
+        // What the settings tab's add-account sheet signs in with; without it the tab is not built.
+        std::optional<AddAccountDependencies> signIn;
+        // Opens the desktop's notification settings; empty where none is known.
+        std::function<void()> openNotificationSettings;
     };
 
     explicit AppDelegate(Dependencies dependencies, QObject* parent = nullptr);

@@ -9,6 +9,7 @@
 #include "ui/dashboard_view.h"
 #include "ui/issues_view.h"
 #include "ui/pr_tab.h"
+#include "ui/settings_view.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -91,12 +92,18 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
         m_issuesView = new IssuesView(*m_issues, *m_deps.urlOpener, m_content);
         m_dashboardView = new DashboardView(*m_dashboard, *m_deps.urlOpener, m_deps.webBaseURL, m_content);
     }
+    // The settings tab edits the watched repositories and signs in: it needs the store and a sign-in.
+    if (m_watchedRepoStore && m_deps.signIn) {
+        m_settings = new SettingsView(SettingsView::Dependencies{&m_model, m_watchedRepoStore, m_deps.identity,
+                                                                 m_deps.openNotificationSettings, *m_deps.signIn},
+                                      m_content);
+    }
     m_tabPages = {m_prTab,
                   m_issuesView ? static_cast<QWidget*>(m_issuesView)
                                : placeholder(QStringLiteral("Issues of your watched repositories")),
                   m_dashboardView ? static_cast<QWidget*>(m_dashboardView)
                                   : placeholder(QStringLiteral("Dashboard of your watched repositories")),
-                  placeholder(QStringLiteral("Settings"))};
+                  m_settings ? static_cast<QWidget*>(m_settings) : placeholder(QStringLiteral("Settings"))};
     for (QWidget* page : m_tabPages)
         m_content->addWidget(page);
     m_welcome = buildWelcome();

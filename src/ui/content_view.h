@@ -1,6 +1,8 @@
 #pragma once
 
 #include "github/github_service.h"
+#include "platform/app_identity.h"
+#include "ui/add_account_view.h"
 
 #include <QAbstractButton>
 #include <QList>
@@ -28,6 +30,7 @@ class DashboardView;
 class IssuesView;
 class PillButton;
 class PullRequestTab;
+class SettingsView;
 class SymbolButton;
 
 enum class AppTab { prs, issues, dashboard, settings };
@@ -67,6 +70,12 @@ public:
         std::optional<GitHubService> github;
         std::shared_ptr<KeychainService> keychain;
         std::shared_ptr<Preferences> preferences;
+        // The settings tab: what the program reports as its version, the desktop's notification settings
+        // (empty where none is known) and what the add-account sheet signs in with. Without a sign-in the
+        // settings tab is not built.
+        AppIdentity identity = {};
+        std::function<void()> openNotificationSettings = {};
+        std::optional<AddAccountDependencies> signIn = {};
     };
     explicit ContentView(Dependencies dependencies, QWidget* parent = nullptr);
     ~ContentView() override;
@@ -89,6 +98,7 @@ public:
     // The issues and dashboard screens; absent without a GitHub service.
     IssuesView* issuesView() const { return m_issuesView; }
     DashboardView* dashboardView() const { return m_dashboardView; }
+    SettingsView* settingsView() const { return m_settings; }
     QWidget* welcomeView() const { return m_welcome; }
     QPushButton* signInButton() const { return m_signIn; }
     // The models the panel owns for its other tabs (absent without a GitHub service).
@@ -137,6 +147,7 @@ private:
     PullRequestTab* m_prTab = nullptr;
     IssuesView* m_issuesView = nullptr;
     DashboardView* m_dashboardView = nullptr;
+    SettingsView* m_settings = nullptr;
     QList<QWidget*> m_tabPages; // by AppTab
     FooterButton* m_footer = nullptr;
     QWidget* m_footerDivider = nullptr;

@@ -50,6 +50,16 @@ const QList<SymbolInfo>& symbolTable()
         {Symbol::docOnClipboard, "doc.on.clipboard", "copy-16"},
         {Symbol::safari, "safari", "globe-16"},
         {Symbol::chevronLeft, "chevron.left", "chevron-left-16"},
+        {Symbol::personCircleFill, "person.circle.fill", "person-fill-16"},
+        {Symbol::trash, "trash", "trash-16"},
+        {Symbol::plusCircleFill, "plus.circle.fill", "plus-circle-16"},
+        {Symbol::questionmarkCircle, "questionmark.circle", "question-16"},
+        {Symbol::exclamationmarkCircle, "exclamationmark.circle", "issue-opened-16"},
+        {Symbol::plus, "plus", "plus-16"},
+        {Symbol::eyeCircleFill, "eye.circle.fill", "eye-16"},
+        {Symbol::personCropCircleFill, "person.crop.circle.fill", "person-16"},
+        {Symbol::person2CircleFill, "person.2.circle.fill", "people-16"},
+        {Symbol::lockCircleFill, "lock.circle.fill", "lock-16"},
     };
     return table;
 }

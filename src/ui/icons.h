@@ -52,6 +52,16 @@ enum class Symbol {
     docOnClipboard,
     safari,
     chevronLeft,
+    personCircleFill,
+    trash,
+    plusCircleFill,
+    questionmarkCircle,
+    exclamationmarkCircle,
+    plus,
+    eyeCircleFill,
+    personCropCircleFill,
+    person2CircleFill,
+    lockCircleFill,
 };
 
 struct SymbolInfo

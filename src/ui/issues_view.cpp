@@ -32,16 +32,6 @@ protected:
     }
 };
 
-QFrame* divider(QWidget* parent)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    line->setForegroundRole(QPalette::Mid);
-    return line;
-}
-
 const QString kAllRepositories = QStringLiteral("All Repositories");
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "device_flow_support.h"
 #include "support/wait.h"
 #include "support/world.h"
 #include "ui/add_account_view.h"
@@ -14,7 +15,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
-#include <qcoro/qcorotimer.h>
 
 using namespace norvane;
 using namespace norvane::ui;
@@ -24,41 +24,9 @@ using Panel = AddAccountView::Panel;
 
 namespace {
 
-const QString kClientId = QStringLiteral("Ov23liNorvaneTest001");
-
-// Each sleep of the flow takes a few real milliseconds and moves this clock and fakehub's device-flow clock
-// on by the seconds asked for, so polls are never too fast for fakehub and nobody waits for them.
-class FastTimer final : public DeviceAuthTimer
-{
-public:
-    explicit FastTimer(fakehub::FakeHub* hub) : m_hub(hub) {}
-    QDateTime now() const override { return m_start.addSecs(m_elapsed); }
-    QCoro::Task<> sleep(int seconds, CancelToken interrupt) override
-    {
-        co_await QCoro::sleepFor(5ms);
-        if (interrupt && interrupt->isCancelled())
-            co_return;
-        m_elapsed += seconds;
-        if (m_hub)
-            m_hub->advanceClock(std::chrono::seconds(seconds));
-    }
-
-private:
-    fakehub::FakeHub* m_hub;
-    QDateTime m_start = QDateTime::currentDateTimeUtc();
-    qint64 m_elapsed = 0;
-};
-
-// A fakehub whose OAuth App is kClientId; codes live a day of virtual time, longer than any test polls.
-std::unique_ptr<fakehub::FakeHub> startHub()
-{
-    fakehub::Scenario world = norvane::testing::baseWorld();
-    fakehub::OAuthApp app;
-    app.clientId = kClientId;
-    app.expiresIn = 24 * 60 * 60;
-    world.oauthApp = app;
-    return std::make_unique<fakehub::FakeHub>(std::move(world));
-}
+using norvane::testing::FastTimer;
+using norvane::testing::kClientId;
+using norvane::testing::startHub;
 
 // A panel-sized page with the sheet presented over it, as the settings page presents it.
 struct Sheet

@@ -39,8 +39,8 @@ TEST(Icons, EverySymbolMapsOnceToACompiledInOcticonThatDrawsInTheGivenColour)
         EXPECT_GT(inked, 10);
         EXPECT_TRUE(onlyTint);
     }
-    // Every symbol the screens name is in the table (the enumeration's last value is chevronLeft).
-    EXPECT_EQ(symbols.size(), int(Symbol::chevronLeft) + 1);
+    // Every symbol the screens name is in the table (the enumeration's last value is lockCircleFill).
+    EXPECT_EQ(symbols.size(), int(Symbol::lockCircleFill) + 1);
     EXPECT_EQ(designNames.size(), symbols.size());
 }
 

@@ -1,0 +1,500 @@
+#include "models/watched_repo_store.h"
+#include "platform/keychain_service.h"
+#include "ui/flow_layout.h"
+#include "ui/settings_support.h"
+#include "ui/settings_view.h"
+#include "ui/sheet_overlay.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <algorithm>
+
+// The settings screen's lists, which follow the models, and what its buttons and the sheet do.
+namespace norvane::ui {
+
+using namespace settings;
+
+namespace {
+
+// A suggested repository: a plus and the name on a pale accent capsule.
+class ChipButton final : public QAbstractButton
+{
+public:
+    ChipButton(const QString& name, QWidget* parent) : QAbstractButton(parent)
+    {
+        setText(name);
+        setToolTip(QStringLiteral("Watch %1").arg(name));
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+    }
+    QSize sizeHint() const override
+    {
+        const QFontMetrics metrics(textFont(TextStyle::caption));
+        return QSize(8 + plusSize() + 3 + metrics.horizontalAdvance(text()) + 8, metrics.height() + 8);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QColor accent = color(ThemeColor::accent, palette());
+        painter.setPen(hasFocus() ? QPen(accent, 1) : Qt::NoPen);
+        painter.setBrush(withAlpha(accent, isDown() ? 0.25 : 0.12));
+        const qreal radius = std::min(12.0, height() / 2.0);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+        const int plus = plusSize();
+        painter.drawPixmap(8, (height() - plus) / 2,
+                           symbolPixmap(Symbol::plus, accent, plus, devicePixelRatioF()));
+        painter.setFont(textFont(TextStyle::caption));
+        painter.setPen(accent);
+        const int x = 8 + plus + 3;
+        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    }
+
+private:
+    static int plusSize() { return QFontMetrics(textFont(TextStyle::caption2)).height() - 2; }
+};
+
+} // namespace
+
+// --- Lists that follow the models
+// ----------------------------------------------------------------------------
+
+void SettingsView::updateAccounts()
+{
+    relayout();
+    clearLayout(m_accountList);
+    m_reconnectButtons.clear();
+    m_removeButtons.clear();
+    QWidget* list = m_accountList->parentWidget();
+    if (m_model.accounts().isEmpty()) {
+        m_accountList->addWidget(
+            label(QStringLiteral("No accounts configured"), TextStyle::callout, ThemeColor::secondary, list));
+        return;
+    }
+    for (const GitHubAccount& account : m_model.accounts()) {
+        auto* card = new Card(list, 8);
+        auto* layout = row(card, 10, QMargins(12, 10, 12, 10));
+        layout->addWidget(new SymbolLabel(Symbol::personCircleFill, ThemeColor::blue, 22, card));
+        auto* names = new QWidget(card);
+        auto* nameColumn = column(names, 2);
+        nameColumn->addWidget(label(account.displayName(), TextStyle::body, ThemeColor::primary, names));
+        if (account.label)
+            nameColumn->addWidget(label(account.username, TextStyle::caption, ThemeColor::secondary, names));
+        layout->addWidget(names);
+        layout->addStretch();
+        if (m_model.reauthNeeded().contains(account.id)) {
+            auto* reconnect =
+                new FilledButton(QStringLiteral("Reconnect"), ThemeColor::orange, TextStyle::caption, card);
+            connect(reconnect, &QAbstractButton::clicked, this,
+                    [this, account] { presentAddAccount(account); });
+            m_reconnectButtons.insert(account.id, reconnect);
+            layout->addWidget(reconnect);
+        }
+        auto* remove = new SymbolButton(Symbol::trash, ThemeColor::red,
+                                        QStringLiteral("Remove %1").arg(account.displayName()), card);
+        connect(remove, &QToolButton::clicked, this, [this, account] { removeAccount(account); });
+        m_removeButtons.insert(account.id, remove);
+        layout->addWidget(remove);
+        m_accountList->addWidget(card);
+    }
+}
+
+void SettingsView::updatePermission()
+{
+    relayout();
+    const PermissionAppearance look = permissionAppearance(m_model.notificationPermissionStatus());
+    auto* card = static_cast<Card*>(m_permissionCard);
+    card->setTint(look.tint, 0.1);
+    auto* layout = static_cast<QHBoxLayout*>(card->layout());
+    if (m_permissionIcon) {
+        layout->removeWidget(m_permissionIcon);
+        delete m_permissionIcon;
+    }
+    m_permissionIcon = new SymbolLabel(look.symbol, look.tint, symbolSizeFor(TextStyle::callout) + 2, card);
+    layout->insertWidget(0, m_permissionIcon);
+    m_permissionLabel->setText(QStringLiteral("Notification Permission: ") + look.word);
+    // Where the desktop has no known settings panel there is nowhere to send the user.
+    m_openSettings->setVisible(look.offersOpenSettings && bool(m_deps.openNotificationSettings));
+}
+
+void SettingsView::updateNotificationSettings()
+{
+    const NotificationSettings& settings = m_model.notificationSettings();
+    const bool values[] = {settings.notifyOnReviewRequest, settings.notifyOnChangesRequested,
+                           settings.notifyOnApproval};
+    for (int i = 0; i < m_switches.size(); ++i) {
+        const QSignalBlocker blocker(m_switches[i]);
+        m_switches[i]->setChecked(values[i]);
+    }
+    int selected = -1;
+    for (int i = 0; i < pollingChoices().size(); ++i) {
+        if (pollingChoices()[i].minutes == settings.pollingIntervalMinutes)
+            selected = i;
+    }
+    m_polling->setSelectedIndex(selected);
+}
+
+void SettingsView::updateTestError()
+{
+    relayout();
+    const std::optional<QString>& message = m_model.errorMessage();
+    m_testError->setText(message.value_or(QString()));
+    m_testError->setVisible(message.has_value());
+}
+
+QStringList SettingsView::blockedRowsShown() const
+{
+    return m_blockedShown;
+}
+
+void SettingsView::updateBlocked()
+{
+    relayout();
+    clearLayout(m_blockedList);
+    QWidget* list = m_blockedList->parentWidget();
+    QStringList entries = m_model.blockedRepositories().values();
+    std::sort(entries.begin(), entries.end());
+    m_blockedShown = entries;
+    if (entries.isEmpty()) {
+        m_blockedList->addWidget(label(QStringLiteral("No blocked repos or orgs"), TextStyle::caption,
+                                       ThemeColor::secondary, list));
+        return;
+    }
+    for (const QString& entry : entries) {
+        QHBoxLayout* layout = nullptr;
+        Card* card = entryRow(list, &layout);
+        const bool organisation = !entry.contains(QLatin1Char('/'));
+        layout->addWidget(new SymbolLabel(organisation ? Symbol::building2Slash : Symbol::xmarkCircleFill,
+                                          ThemeColor::red, symbolSizeFor(TextStyle::caption), card));
+        layout->addWidget(label(entry, TextStyle::callout, ThemeColor::primary, card));
+        if (organisation)
+            layout->addWidget(smallBadge(QStringLiteral("all repos"), card));
+        layout->addStretch();
+        auto* unblock = new PlainButton(QStringLiteral("Unblock"), TextStyle::caption, ThemeColor::accent,
+                                        std::nullopt, card);
+        unblock->setAccessibleDescription(entry);
+        connect(unblock, &QAbstractButton::clicked, this, [this, entry] {
+            QSet<QString> blocked = m_model.blockedRepositories();
+            blocked.remove(entry);
+            m_model.setBlockedRepositories(blocked);
+            m_model.saveRepositorySettings();
+        });
+        layout->addWidget(unblock);
+        m_blockedList->addWidget(card);
+    }
+}
+
+void SettingsView::updateFavorites()
+{
+    relayout();
+    clearLayout(m_favoriteList);
+    QWidget* list = m_favoriteList->parentWidget();
+    QStringList names = m_model.favoriteRepositories().values();
+    std::sort(names.begin(), names.end());
+    if (names.isEmpty()) {
+        m_favoriteList->addWidget(label(QStringLiteral("No favorite repositories"), TextStyle::caption,
+                                        ThemeColor::secondary, list));
+        return;
+    }
+    for (const QString& name : names) {
+        QHBoxLayout* layout = nullptr;
+        Card* card = entryRow(list, &layout);
+        layout->addWidget(
+            new SymbolLabel(Symbol::starFill, ThemeColor::yellow, symbolSizeFor(TextStyle::caption), card));
+        layout->addWidget(label(name, TextStyle::callout, ThemeColor::primary, card));
+        layout->addStretch();
+        auto* remove = new PlainButton(QStringLiteral("Remove"), TextStyle::caption, ThemeColor::accent,
+                                       std::nullopt, card);
+        remove->setAccessibleDescription(name);
+        connect(remove, &QAbstractButton::clicked, this, [this, name] { m_model.toggleFavorite(name); });
+        layout->addWidget(remove);
+        m_favoriteList->addWidget(card);
+    }
+}
+
+void SettingsView::updateWatchCards()
+{
+    relayout();
+    // Rebuilt only when the accounts change, so a field being typed in keeps its focus across polls.
+    clearLayout(m_watchList);
+    m_watchCards.clear();
+    QWidget* list = m_watchList->parentWidget();
+    for (const GitHubAccount& account : m_model.accounts()) {
+        const QUuid id = account.id;
+        WatchCard watch;
+        auto* card = new Card(list, 8);
+        watch.card = card;
+        auto* layout = column(card, 8, QMargins(12, 10, 12, 10));
+        layout->addWidget(
+            label(account.displayName(), TextStyle::subheadline, ThemeColor::primary, card, QFont::Medium));
+        auto* entries = new QWidget(card);
+        watch.entries = column(entries, 4);
+        layout->addWidget(entries);
+        watch.suggestions = new QWidget(card);
+        column(watch.suggestions, 6);
+        layout->addWidget(watch.suggestions);
+
+        auto* input = new QWidget(card);
+        auto* inputRow = row(input, 8);
+        watch.input = new QLineEdit(input);
+        watch.input->setPlaceholderText(QStringLiteral("e.g. apple/swift or your-org/your-repo"));
+        watch.input->setText(m_newRepoInputs.value(id));
+        watch.add = new QPushButton(QStringLiteral("Add"), input);
+        watch.add->setEnabled(!watch.input->text().isEmpty());
+        connect(watch.input, &QLineEdit::textChanged, this, [this, id](const QString& text) {
+            m_newRepoInputs.insert(id, text);
+            if (const auto it = m_watchCards.constFind(id); it != m_watchCards.cend())
+                it->add->setEnabled(!text.isEmpty());
+        });
+        connect(watch.input, &QLineEdit::textEdited, this, [this, id] {
+            m_newRepoErrors.remove(id);
+            if (const auto it = m_watchCards.constFind(id); it != m_watchCards.cend())
+                it->error->hide();
+        });
+        connect(watch.input, &QLineEdit::returnPressed, this, [this, id] {
+            if (!m_newRepoInputs.value(id).isEmpty())
+                addWatched(id);
+        });
+        connect(watch.add, &QPushButton::clicked, this, [this, id] { addWatched(id); });
+        inputRow->addWidget(watch.input, 1);
+        inputRow->addWidget(watch.add);
+        layout->addWidget(input);
+        watch.error = label(m_newRepoErrors.value(id), TextStyle::caption, ThemeColor::red, card);
+        watch.error->setVisible(m_newRepoErrors.contains(id));
+        layout->addWidget(watch.error);
+        m_watchCards.insert(id, watch);
+        m_watchList->addWidget(card);
+    }
+    updateWatchEntries();
+}
+
+void SettingsView::updateWatchEntries()
+{
+    relayout();
+    const QStringList available = m_model.availableRepositories();
+    for (auto it = m_watchCards.begin(); it != m_watchCards.end(); ++it) {
+        WatchCard& watch = it.value();
+        QWidget* card = watch.card;
+        const QList<WatchedRepo> repos = m_store.repos(it.key());
+        clearLayout(watch.entries);
+        if (repos.isEmpty()) {
+            watch.entries->addWidget(
+                label(QStringLiteral("No repos watched"), TextStyle::caption, ThemeColor::secondary, card));
+        }
+        for (const WatchedRepo& repo : repos) {
+            auto* line = new QWidget(card);
+            auto* layout = row(line, 6);
+            layout->addWidget(label(repo.fullName, TextStyle::callout, ThemeColor::primary, line));
+            layout->addStretch();
+            auto* remove = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary,
+                                            QStringLiteral("Stop watching %1").arg(repo.fullName), line, 14);
+            const QUuid entryId = repo.id;
+            connect(remove, &QToolButton::clicked, this, [this, entryId] { m_store.remove(entryId); });
+            layout->addWidget(remove);
+            watch.entries->addWidget(line);
+        }
+
+        auto* suggestions = static_cast<QVBoxLayout*>(watch.suggestions->layout());
+        clearLayout(suggestions);
+        watch.chips.clear();
+        const QStringList names = watchSuggestions(available, repos);
+        watch.suggestions->setVisible(!names.isEmpty());
+        if (names.isEmpty())
+            continue;
+        suggestions->addWidget(label(QStringLiteral("From your PR activity:"), TextStyle::caption,
+                                     ThemeColor::secondary, watch.suggestions));
+        auto* chips = new QWidget(watch.suggestions);
+        auto* flow = new FlowLayout(6, chips);
+        const QUuid accountId = it.key();
+        for (const QString& name : names) {
+            auto* chip = new ChipButton(name, chips);
+            // A suggestion is a name GitHub gave us, so it is added as it stands.
+            connect(chip, &QAbstractButton::clicked, this,
+                    [this, name, accountId] { m_store.add(name, accountId); });
+            flow->addWidget(chip);
+            watch.chips.append(chip);
+        }
+        suggestions->addWidget(chips);
+    }
+}
+
+// --- Actions -----------------------------------------------------------------------------------------------
+
+void SettingsView::removeAccount(const GitHubAccount& account)
+{
+    // Its watched entries first, so no tab reloads them for an account that is already gone.
+    m_store.removeAll(account.id);
+    m_model.removeAccount(account);
+}
+
+void SettingsView::setNotificationField(bool NotificationSettings::*field, bool on)
+{
+    NotificationSettings settings = m_model.notificationSettings();
+    settings.*field = on;
+    m_model.setNotificationSettings(settings);
+    m_model.saveNotificationSettings();
+}
+
+void SettingsView::blockEntry()
+{
+    const QString text = trimmedBlockInput(m_blockInput->text());
+    if (!isValidBlockEntry(text)) {
+        m_blockError->setText(QStringLiteral("Enter an org (my-org) or repo (my-org/repo)"));
+        m_blockError->show();
+        return;
+    }
+    if (text.contains(QLatin1Char('/')))
+        m_model.blockRepository(text);
+    else
+        m_model.blockOwner(text);
+    m_blockInput->clear();
+}
+
+void SettingsView::addWatched(const QUuid& accountId)
+{
+    const QString input = m_newRepoInputs.value(accountId);
+    const auto it = m_watchCards.find(accountId);
+    if (!isValidRepoName(input)) {
+        m_newRepoErrors.insert(accountId, QStringLiteral("Use format: owner/repo"));
+        if (it != m_watchCards.end()) {
+            it->error->setText(m_newRepoErrors.value(accountId));
+            it->error->show();
+        }
+        return;
+    }
+    m_store.add(input, accountId);
+    m_newRepoInputs.remove(accountId);
+    m_newRepoErrors.remove(accountId);
+    if (it != m_watchCards.end()) {
+        it->input->clear();
+        it->error->hide();
+    }
+}
+
+QAbstractButton* SettingsView::reconnectButton(const QUuid& accountId) const
+{
+    return m_reconnectButtons.value(accountId);
+}
+
+QAbstractButton* SettingsView::removeAccountButton(const QUuid& accountId) const
+{
+    return m_removeButtons.value(accountId);
+}
+
+QLineEdit* SettingsView::watchedInput(const QUuid& accountId) const
+{
+    return m_watchCards.value(accountId).input;
+}
+
+QPushButton* SettingsView::watchedAddButton(const QUuid& accountId) const
+{
+    return m_watchCards.value(accountId).add;
+}
+
+ThemedLabel* SettingsView::watchedErrorLabel(const QUuid& accountId) const
+{
+    return m_watchCards.value(accountId).error;
+}
+
+QList<QAbstractButton*> SettingsView::suggestionChips(const QUuid& accountId) const
+{
+    return m_watchCards.value(accountId).chips;
+}
+
+// --- The sheet and the alert -------------------------------------------------------------------------------
+
+void SettingsView::presentAddAccount(std::optional<GitHubAccount> reauth)
+{
+    if (m_sheet)
+        return;
+    m_reauthAccount = std::move(reauth);
+    // A new sheet every time, so it starts at the first step with empty fields and a fresh sign-in flow.
+    auto* sheet = new AddAccountView(m_reauthAccount, m_deps.addAccount);
+    connect(sheet, &AddAccountView::added, this, &SettingsView::signIn);
+    connect(sheet, &AddAccountView::cancelled, this, &SettingsView::dismissAddAccount);
+    m_sheet = new SheetOverlay(window(), sheet);
+    // However the sheet goes, the account it was opened for is forgotten.
+    connect(m_sheet, &QObject::destroyed, this, [this] { m_reauthAccount.reset(); });
+    m_sheet->show();
+}
+
+void SettingsView::dismissAddAccount()
+{
+    m_reauthAccount.reset();
+    if (m_sheet) {
+        m_sheet->close();
+        m_sheet.clear();
+    }
+}
+
+AddAccountView* SettingsView::addAccountView() const
+{
+    return m_sheet ? qobject_cast<AddAccountView*>(m_sheet->sheet()) : nullptr;
+}
+
+void SettingsView::signIn(const QString& username, const QString& token, const std::optional<QString>& label)
+{
+    if (const std::optional<GitHubAccount> account = m_reauthAccount) {
+        dismissAddAccount();
+        if (username.toLower() != account->username.toLower()) {
+            // The token belongs to someone else: drop it, keep the account marked.
+            showAlert(QStringLiteral("Account Mismatch"), reauthMismatchMessage(username, account->username));
+            return;
+        }
+        reconnect(*account, token);
+        return;
+    }
+    m_model.addAccount(username, token, label);
+    dismissAddAccount();
+}
+
+QCoro::Task<> SettingsView::reconnect(GitHubAccount account, QString token)
+{
+    QPointer<SettingsView> self(this);
+    const std::shared_ptr<KeychainService> keychain = m_model.keychainService();
+    // The refresh reads the token back, so it starts only once the keychain has it.
+    const bool saved = co_await keychain->save(token, account.tokenIdentifier);
+    if (!self)
+        co_return;
+    if (!saved) {
+        showAlert(
+            QStringLiteral("Reconnect Failed"),
+            QStringLiteral("The new token for @%1 could not be saved in the system keychain. Make sure the "
+                           "keychain is unlocked, then reconnect again.")
+                .arg(account.username));
+        co_return;
+    }
+    QSet<QUuid> marked = m_model.reauthNeeded();
+    marked.remove(account.id);
+    m_model.setReauthNeeded(marked);
+    m_model.refresh();
+}
+
+void SettingsView::showAlert(const QString& title, const QString& message)
+{
+    dismissAlert();
+    m_alertTitle = title;
+    m_alertMessage = message;
+    auto* card = new AlertCard(title, message);
+    connect(card, &AlertCard::dismissed, this, &SettingsView::dismissAlert);
+    m_alert = new SheetOverlay(window(), card);
+    m_alert->show();
+}
+
+bool SettingsView::isAlertShown() const
+{
+    return bool(m_alert);
+}
+
+void SettingsView::dismissAlert()
+{
+    if (m_alert) {
+        m_alert->close();
+        m_alert.clear();
+    }
+}
+
+} // namespace norvane::ui

@@ -1,0 +1,373 @@
+#include "ui/settings_view.h"
+
+#include "core/pr_rules.h"
+#include "models/watched_repo_store.h"
+#include "ui/settings_support.h"
+#include "ui/sheet_overlay.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace norvane::ui {
+
+QString appVersionString(const QString& version, const QString& build)
+{
+    const QString shortVersion = version.isEmpty() ? QStringLiteral("Unknown") : version;
+    if (!build.isEmpty())
+        return QStringLiteral("Version %1 (%2)").arg(shortVersion, build);
+    return QStringLiteral("Version %1").arg(shortVersion);
+}
+
+PermissionAppearance permissionAppearance(PRViewModel::NotificationPermissionStatus status)
+{
+    using Status = PRViewModel::NotificationPermissionStatus;
+    switch (status) {
+    case Status::unknown:
+        break;
+    case Status::notDetermined:
+        return {Symbol::exclamationmarkCircle, ThemeColor::orange, QStringLiteral("Not Requested"), true};
+    case Status::denied:
+        return {Symbol::xmarkCircleFill, ThemeColor::red, QStringLiteral("Denied"), true};
+    case Status::authorized:
+        return {Symbol::checkmarkCircleFill, ThemeColor::green, QStringLiteral("Enabled"), false};
+    }
+    return {Symbol::questionmarkCircle, ThemeColor::secondary, QStringLiteral("Checking..."), false};
+}
+
+const QList<PollingChoice>& pollingChoices()
+{
+    static const QList<PollingChoice> choices{
+        {QStringLiteral("5 minutes"), 5},   {QStringLiteral("10 minutes"), 10},
+        {QStringLiteral("15 minutes"), 15}, {QStringLiteral("30 minutes"), 30},
+        {QStringLiteral("1 hour"), 60},
+    };
+    return choices;
+}
+
+QString reauthMismatchMessage(const QString& signedInAs, const QString& accountUsername)
+{
+    return QStringLiteral(
+               "Signed in as @%1, but this account is @%2. Sign in with the correct GitHub account.")
+        .arg(signedInAs, accountUsername);
+}
+
+QStringList watchSuggestions(const QStringList& available, const QList<WatchedRepo>& watched)
+{
+    QStringList suggestions;
+    for (const QString& name : available) {
+        const bool isWatched = std::any_of(watched.begin(), watched.end(),
+                                           [&](const WatchedRepo& repo) { return repo.fullName == name; });
+        if (!isWatched)
+            suggestions.append(name);
+    }
+    return suggestions;
+}
+
+using namespace settings;
+
+SettingsView::SettingsView(Dependencies dependencies, QWidget* parent)
+    : QWidget(parent), m_deps(std::move(dependencies)), m_model(*m_deps.model),
+      m_store(*m_deps.watchedRepoStore)
+{
+    auto* outer = column(this, 0);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    outer->addWidget(m_scroll);
+
+    auto* page = new QWidget(m_scroll);
+    page->setBackgroundRole(QPalette::Window);
+    auto* stack = column(page, 20, QMargins(16, 16, 16, 16));
+    const QList<QWidget*> sections{buildAccountsSection(), buildNotificationsSection(),
+                                   buildRepositoriesSection(), buildWatchedSection(), buildAboutSection()};
+    for (int i = 0; i < sections.size(); ++i) {
+        if (i > 0)
+            stack->addWidget(divider(page));
+        sections[i]->setParent(page);
+        stack->addWidget(sections[i]);
+    }
+    stack->addStretch();
+    m_scroll->setWidget(page);
+
+    connect(&m_model, &PRViewModel::accountsChanged, this, [this] {
+        updateAccounts();
+        updateWatchCards();
+    });
+    connect(&m_model, &PRViewModel::reauthNeededChanged, this, &SettingsView::updateAccounts);
+    connect(&m_model, &PRViewModel::notificationPermissionStatusChanged, this,
+            &SettingsView::updatePermission);
+    connect(&m_model, &PRViewModel::notificationSettingsChanged, this,
+            &SettingsView::updateNotificationSettings);
+    connect(&m_model, &PRViewModel::errorMessageChanged, this, &SettingsView::updateTestError);
+    connect(&m_model, &PRViewModel::blockedRepositoriesChanged, this, [this] {
+        updateBlocked();
+        updateWatchEntries();
+    });
+    connect(&m_model, &PRViewModel::favoriteRepositoriesChanged, this, [this] {
+        updateFavorites();
+        updateWatchEntries();
+    });
+    connect(&m_model, &PRViewModel::pullRequestsChanged, this, &SettingsView::updateWatchEntries);
+    connect(&m_store, &WatchedRepoStore::watchedReposChanged, this, &SettingsView::updateWatchEntries);
+    connect(&m_model, &PRViewModel::triggerAddAccountChanged, this, [this](bool trigger) {
+        if (!trigger)
+            return;
+        presentAddAccount();
+        m_model.setTriggerAddAccount(false);
+    });
+
+    updateAccounts();
+    updatePermission();
+    updateNotificationSettings();
+    updateTestError();
+    updateBlocked();
+    updateFavorites();
+    updateWatchCards();
+    if (m_model.triggerAddAccount()) {
+        presentAddAccount();
+        m_model.setTriggerAddAccount(false);
+    }
+}
+
+void SettingsView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    relayout();
+}
+
+void SettingsView::relayout()
+{
+    // Posted events of this kind are merged, so a burst of list changes costs one pass.
+    QCoreApplication::postEvent(m_scroll, new QEvent(QEvent::LayoutRequest));
+}
+
+SettingsView::~SettingsView()
+{
+    // The overlays live on the panel, not on this page.
+    delete m_sheet.data();
+    delete m_alert.data();
+}
+
+// --- Sections ----------------------------------------------------------------------------------------------
+
+QWidget* SettingsView::buildAccountsSection()
+{
+    QVBoxLayout* body = nullptr;
+    QWidget* widget = section(QStringLiteral("GitHub Accounts"), 12, this, &body);
+    auto* list = new QWidget(widget);
+    m_accountList = column(list, 12);
+    body->addWidget(list);
+    auto* add = new PlainButton(QStringLiteral("Add Account"), TextStyle::body, ThemeColor::accent,
+                                Symbol::plusCircleFill, widget);
+    connect(add, &QAbstractButton::clicked, this, [this] { presentAddAccount(); });
+    m_addAccountButton = add;
+    body->addWidget(add, 0, Qt::AlignLeft);
+    return widget;
+}
+
+QWidget* SettingsView::buildNotificationsSection()
+{
+    QVBoxLayout* body = nullptr;
+    QWidget* widget = section(QStringLiteral("Notifications"), 12, this, &body);
+    body->addWidget(wrapped(label(QStringLiteral("Get notified when PRs need your attention"),
+                                  TextStyle::callout, ThemeColor::secondary, widget)));
+
+    auto* permission = new Card(widget, 8);
+    m_permissionCard = permission;
+    auto* permissionRow = row(permission, 8, QMargins(12, 10, 12, 10));
+    m_permissionIcon = nullptr;
+    m_permissionLabel = label(QString(), TextStyle::callout, ThemeColor::primary, permission);
+    auto* refresh = new SymbolButton(Symbol::arrowClockwise, ThemeColor::secondary,
+                                     QStringLiteral("Refresh permission status"), permission, 12);
+    connect(refresh, &QToolButton::clicked, this, [this] { m_model.checkNotificationPermissionStatus(); });
+    auto* open =
+        new FilledButton(QStringLiteral("Open Settings"), ThemeColor::accent, TextStyle::caption, permission);
+    connect(open, &QAbstractButton::clicked, this, [this] {
+        if (m_deps.openNotificationSettings)
+            m_deps.openNotificationSettings();
+    });
+    m_openSettings = open;
+    permissionRow->addWidget(m_permissionLabel);
+    permissionRow->addWidget(refresh);
+    permissionRow->addStretch();
+    permissionRow->addWidget(open);
+    body->addWidget(permission);
+
+    struct SwitchRow
+    {
+        const char* title;
+        const char* description;
+        bool NotificationSettings::*field;
+    };
+    static const SwitchRow rows[] = {
+        {"Review Requests", "Notify when someone requests your review on a PR",
+         &NotificationSettings::notifyOnReviewRequest},
+        {"Changes Requested", "Notify when your PR receives change requests",
+         &NotificationSettings::notifyOnChangesRequested},
+        {"Approvals", "Notify when your PR is approved", &NotificationSettings::notifyOnApproval},
+    };
+    for (const SwitchRow& spec : rows) {
+        auto* line = new QWidget(widget);
+        auto* layout = row(line, 12);
+        auto* text = new QWidget(line);
+        auto* texts = column(text, 2);
+        texts->addWidget(label(QString::fromUtf8(spec.title), TextStyle::body, ThemeColor::primary, text));
+        texts->addWidget(
+            label(QString::fromUtf8(spec.description), TextStyle::caption, ThemeColor::secondary, text));
+        auto* toggle = new SwitchControl(line);
+        toggle->setAccessibleName(QString::fromUtf8(spec.title));
+        const auto field = spec.field;
+        connect(toggle, &QAbstractButton::toggled, this,
+                [this, field](bool on) { setNotificationField(field, on); });
+        m_switches.append(toggle);
+        layout->addWidget(text, 1);
+        layout->addWidget(toggle, 0, Qt::AlignVCenter);
+        body->addWidget(line);
+    }
+
+    auto* polling = new QWidget(widget);
+    auto* pollingColumn = column(polling, 8);
+    pollingColumn->addWidget(
+        label(QStringLiteral("Check for updates every:"), TextStyle::callout, ThemeColor::primary, polling));
+    QStringList titles;
+    for (const PollingChoice& choice : pollingChoices())
+        titles.append(choice.title);
+    m_polling = new SegmentedControl(titles, QStringLiteral("Polling Interval"), polling);
+    connect(m_polling, &SegmentedControl::chosen, this, [this](int index) {
+        NotificationSettings settings = m_model.notificationSettings();
+        settings.pollingIntervalMinutes = pollingChoices()[index].minutes;
+        m_model.setNotificationSettings(settings);
+        m_model.saveNotificationSettings();
+    });
+    pollingColumn->addWidget(m_polling);
+    body->addWidget(polling);
+
+    body->addWidget(divider(widget));
+    body->addWidget(
+        label(QStringLiteral("Test Notifications"), TextStyle::callout, ThemeColor::secondary, widget));
+    auto* tests = new QWidget(widget);
+    auto* testRow = row(tests, 8);
+    const QList<std::pair<QString, void (PRViewModel::*)()>> testButtons{
+        {QStringLiteral("Review"), &PRViewModel::sendTestReviewNotification},
+        {QStringLiteral("Changes"), &PRViewModel::sendTestChangesNotification},
+        {QStringLiteral("Approval"), &PRViewModel::sendTestApprovalNotification},
+    };
+    for (const auto& [title, send] : testButtons) {
+        auto* button = new FilledButton(title, ThemeColor::accent, TextStyle::callout, tests);
+        connect(button, &QAbstractButton::clicked, this, [this, send = send] { (m_model.*send)(); });
+        testRow->addWidget(button);
+    }
+    testRow->addStretch();
+    body->addWidget(tests);
+    m_testError = wrapped(label(QString(), TextStyle::caption, ThemeColor::red, widget));
+    body->addWidget(m_testError);
+    body->addWidget(label(QStringLiteral("💡 Click a button above to send a test notification"),
+                          TextStyle::caption2, ThemeColor::secondary, widget));
+    return widget;
+}
+
+QWidget* SettingsView::buildRepositoriesSection()
+{
+    QVBoxLayout* body = nullptr;
+    QWidget* widget = section(QStringLiteral("Repositories"), 12, this, &body);
+    body->addWidget(wrapped(label(QStringLiteral("Manage which repositories appear in Norvane"),
+                                  TextStyle::callout, ThemeColor::secondary, widget)));
+
+    auto* blocked = new QWidget(widget);
+    auto* blockedColumn = column(blocked, 6);
+    blockedColumn->addWidget(label(QStringLiteral("Blocked Repos & Orgs"), TextStyle::callout,
+                                   ThemeColor::primary, blocked, QFont::Medium));
+    auto* blockedList = new QWidget(blocked);
+    m_blockedList = column(blockedList, 4);
+    blockedColumn->addWidget(blockedList);
+    auto* input = new QWidget(blocked);
+    auto* inputRow = row(input, 8);
+    m_blockInput = new QLineEdit(input);
+    m_blockInput->setPlaceholderText(QStringLiteral("e.g. my-org or my-org/repo"));
+    m_blockButton = new QPushButton(QStringLiteral("Block"), input);
+    m_blockButton->setEnabled(false);
+    connect(m_blockInput, &QLineEdit::textEdited, this, [this] { m_blockError->hide(); });
+    connect(m_blockInput, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_blockButton->setEnabled(!trimmedBlockInput(text).isEmpty()); });
+    connect(m_blockInput, &QLineEdit::returnPressed, this, [this] {
+        if (m_blockButton->isEnabled())
+            blockEntry();
+    });
+    connect(m_blockButton, &QPushButton::clicked, this, &SettingsView::blockEntry);
+    inputRow->addWidget(m_blockInput, 1);
+    inputRow->addWidget(m_blockButton);
+    blockedColumn->addWidget(input);
+    m_blockError = label(QString(), TextStyle::caption, ThemeColor::red, blocked);
+    m_blockError->hide();
+    blockedColumn->addWidget(m_blockError);
+    body->addWidget(blocked);
+
+    auto* favorites = new QWidget(widget);
+    auto* favoritesColumn = column(favorites, 6);
+    favoritesColumn->addWidget(label(QStringLiteral("Favorite Repositories"), TextStyle::callout,
+                                     ThemeColor::primary, favorites, QFont::Medium));
+    auto* favoriteList = new QWidget(favorites);
+    m_favoriteList = column(favoriteList, 4);
+    favoritesColumn->addWidget(favoriteList);
+    body->addWidget(favorites);
+
+    body->addWidget(
+        wrapped(label(QStringLiteral("Tip: Right-click a repository in the dropdown to block or favorite it"),
+                      TextStyle::caption, ThemeColor::secondary, widget)));
+    return widget;
+}
+
+QWidget* SettingsView::buildWatchedSection()
+{
+    QVBoxLayout* body = nullptr;
+    QWidget* widget = section(QStringLiteral("Watched Repositories"), 12, this, &body);
+    body->addWidget(
+        wrapped(label(QStringLiteral("Watch any repo you have access to \u2014 your own or anyone else's. "
+                                     "Issues and Dashboard data will be fetched for each."),
+                      TextStyle::callout, ThemeColor::secondary, widget)));
+    auto* list = new QWidget(widget);
+    m_watchList = column(list, 12);
+    body->addWidget(list);
+    return widget;
+}
+
+QWidget* SettingsView::buildAboutSection()
+{
+    QVBoxLayout* body = nullptr;
+    QWidget* widget = section(QStringLiteral("About"), 8, this, &body);
+    m_versionLabel = label(appVersionString(m_deps.identity.version, m_deps.identity.build),
+                           TextStyle::callout, ThemeColor::secondary, widget);
+    body->addWidget(m_versionLabel);
+    body->addWidget(
+        wrapped(label(QStringLiteral("Norvane helps you stay on top of GitHub PRs that need your attention."),
+                      TextStyle::callout, ThemeColor::secondary, widget)));
+    body->addWidget(
+        label(QStringLiteral("Features:"), TextStyle::callout, ThemeColor::primary, widget, QFont::Medium));
+    const QList<std::pair<Symbol, QString>> features{
+        {Symbol::eyeCircleFill, QStringLiteral("Review requests")},
+        {Symbol::personCropCircleFill, QStringLiteral("Your open PRs")},
+        {Symbol::person2CircleFill, QStringLiteral("Multi-account support")},
+        {Symbol::lockCircleFill, QStringLiteral("Secure token storage")},
+    };
+    for (const auto& [symbol, text] : features) {
+        auto* line = new QWidget(widget);
+        auto* layout = row(line, 4);
+        layout->addWidget(
+            new SymbolLabel(symbol, ThemeColor::secondary, symbolSizeFor(TextStyle::caption), line));
+        layout->addWidget(label(text, TextStyle::caption, ThemeColor::secondary, line));
+        layout->addStretch();
+        body->addWidget(line);
+    }
+    return widget;
+}
+
+} // namespace norvane::ui

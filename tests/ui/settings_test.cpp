@@ -1,0 +1,452 @@
+#include "device_flow_support.h"
+#include "models/watched_repo_store.h"
+#include "support/wait.h"
+#include "ui/controls.h"
+#include "ui/flow_layout.h"
+#include "ui/settings_controls.h"
+#include "ui/settings_view.h"
+#include "ui_support.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+using norvane::testing::waitUntil;
+
+namespace {
+
+using Status = PRViewModel::NotificationPermissionStatus;
+
+struct Settings
+{
+    struct Options
+    {
+        QStringList logins{QStringLiteral("Octo")};
+        // Port 9 of the loopback: nothing listens, so refreshes fail at once instead of reaching out.
+        QString apiURL = QStringLiteral("http://127.0.0.1:9");
+        bool knowsSettingsPanel = true;
+        AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"), QStringLiteral("1")};
+        fakehub::FakeHub* hub = nullptr;
+    };
+
+    Settings() : Settings(Options{}) {}
+    explicit Settings(QStringList logins) : Settings(Options{std::move(logins)}) {}
+    explicit Settings(Options options)
+    {
+        accounts = world.storeAccounts(options.logins);
+        model = std::make_unique<PRViewModel>(world.dependencies(options.apiURL));
+        model->loadAccounts();
+        EXPECT_TRUE(waitUntil([this] { return !model->isLoading(); }));
+        model->setErrorMessage(std::nullopt);
+        store = std::make_shared<WatchedRepoStore>(world.preferences);
+        const GitHubDeviceAuth::Config auth{norvane::testing::kClientId, options.apiURL, options.apiURL};
+        SettingsView::Dependencies deps{
+            model.get(),
+            store,
+            std::move(options.identity),
+            {},
+            AddAccountDependencies{HttpSession(&world.network), auth, world.opener.get(),
+                                   std::make_shared<norvane::testing::FastTimer>(options.hub)}};
+        if (options.knowsSettingsPanel)
+            deps.openNotificationSettings = [this] { ++settingsOpened; };
+        view = std::make_unique<SettingsView>(std::move(deps));
+        view->resize(560, 560);
+    }
+
+    void setPermission(NotificationPermission permission)
+    {
+        world.notifier->setPermission(permission);
+        model->checkNotificationPermissionStatus();
+    }
+
+    norvane::testing::EngineWorld world;
+    QList<GitHubAccount> accounts;
+    std::unique_ptr<PRViewModel> model;
+    std::shared_ptr<WatchedRepoStore> store;
+    std::unique_ptr<SettingsView> view;
+    int settingsOpened = 0;
+};
+
+QStringList names(const QList<WatchedRepo>& repos)
+{
+    QStringList list;
+    for (const WatchedRepo& repo : repos)
+        list.append(repo.fullName);
+    return list;
+}
+
+QStringList chipNames(const SettingsView& view, const QUuid& accountId)
+{
+    QStringList list;
+    for (QAbstractButton* chip : view.suggestionChips(accountId))
+        list.append(chip->text());
+    return list;
+}
+
+TEST(SettingsRules, VersionPermissionAndMismatchTexts)
+{
+    const std::tuple<const char*, const char*, const char*> versions[] = {
+        {"0.1.0", "7", "Version 0.1.0 (7)"},
+        {"0.1.0", "", "Version 0.1.0"},
+        {"", "", "Version Unknown"},
+        {"", "12", "Version Unknown (12)"},
+    };
+    for (const auto& [version, build, expected] : versions)
+        EXPECT_EQ(appVersionString(QString::fromUtf8(version), QString::fromUtf8(build)),
+                  QString::fromUtf8(expected));
+
+    const std::tuple<Status, const char*, ThemeColor, bool> permissions[] = {
+        {Status::unknown, "Checking...", ThemeColor::secondary, false},
+        {Status::notDetermined, "Not Requested", ThemeColor::orange, true},
+        {Status::denied, "Denied", ThemeColor::red, true},
+        {Status::authorized, "Enabled", ThemeColor::green, false},
+    };
+    for (const auto& [status, word, tint, offers] : permissions) {
+        const PermissionAppearance look = permissionAppearance(status);
+        EXPECT_EQ(look.word, QString::fromUtf8(word));
+        EXPECT_EQ(look.tint, tint) << word;
+        EXPECT_EQ(look.offersOpenSettings, offers) << word;
+    }
+
+    EXPECT_EQ(
+        reauthMismatchMessage(QStringLiteral("hubot"), QStringLiteral("Octo")),
+        QStringLiteral(
+            "Signed in as @hubot, but this account is @Octo. Sign in with the correct GitHub account."));
+    const QList<WatchedRepo> watched{{QUuid::createUuid(), QStringLiteral("a/x"), QUuid::createUuid()}};
+    EXPECT_EQ(
+        watchSuggestions({QStringLiteral("b/y"), QStringLiteral("a/x"), QStringLiteral("A/X")}, watched),
+        (QStringList{QStringLiteral("b/y"), QStringLiteral("A/X")}));
+}
+
+TEST(FlowLayout, WrapsAtTheRightEdgeAndNeverLeavesTheFirstLineEmpty)
+{
+    struct Case
+    {
+        int width;
+        QList<QSize> sizes;
+        QList<QPoint> origins;
+        int height;
+    };
+    const Case cases[] = {
+        // Narrower than the first item: it still takes the first line; the next one wraps.
+        {50, {{80, 20}, {30, 10}, {10, 10}}, {{0, 0}, {0, 26}, {36, 26}}, 36},
+        {100, {{40, 10}, {40, 12}, {40, 10}}, {{0, 0}, {46, 0}, {0, 18}}, 28},
+        // Exactly reaching the edge still fits.
+        {86, {{40, 10}, {40, 10}}, {{0, 0}, {46, 0}}, 10},
+        {100, {}, {}, 0},
+    };
+    for (const Case& c : cases) {
+        const FlowLayout::Placement placement = FlowLayout::place(c.sizes, QRect(10, 5, c.width, 0), 6);
+        QList<QPoint> origins;
+        for (const QRect& frame : placement.frames)
+            origins.append(frame.topLeft() - QPoint(10, 5));
+        EXPECT_EQ(origins, c.origins) << c.width;
+        EXPECT_EQ(placement.height, c.height) << c.width;
+    }
+
+    // In a widget: the layout asks for the height its width needs and places the items there.
+    QWidget host;
+    auto* flow = new FlowLayout(6, &host);
+    QList<QWidget*> items;
+    for (int width : {80, 30, 10}) {
+        auto* item = new QPushButton(&host);
+        item->setFixedSize(width, 20);
+        flow->addWidget(item);
+        items.append(item);
+    }
+    EXPECT_EQ(flow->heightForWidth(50), 46);
+    flow->setGeometry(QRect(0, 0, 50, 46));
+    EXPECT_EQ(items[0]->geometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(items[1]->geometry().topLeft(), QPoint(0, 26));
+    EXPECT_EQ(items[2]->geometry().topLeft(), QPoint(36, 26));
+}
+
+TEST(SettingsView, ReconnectStoresTheTokenOnlyForTheSameLoginInAnyCase)
+{
+    Settings s;
+    const GitHubAccount octo = s.accounts[0];
+    s.model->setReauthNeeded({octo.id});
+    s.view->show();
+    ASSERT_TRUE(s.view->reconnectButton(octo.id));
+
+    // Another GitHub user: nothing is stored, the account stays marked and the alert says who is who.
+    s.view->reconnectButton(octo.id)->click();
+    ASSERT_TRUE(s.view->addAccountView());
+    EXPECT_EQ(s.view->reauthAccount(), octo);
+    s.view->signIn(QStringLiteral("hubot"), QStringLiteral("tok-hubot"), QStringLiteral("Work"));
+    EXPECT_TRUE(s.view->isAlertShown());
+    EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Account Mismatch"));
+    EXPECT_EQ(
+        s.view->alertMessage(),
+        QStringLiteral(
+            "Signed in as @hubot, but this account is @Octo. Sign in with the correct GitHub account."));
+    EXPECT_FALSE(s.view->addAccountView() && s.view->addAccountView()->isVisible());
+    EXPECT_EQ(s.view->reauthAccount(), std::nullopt);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.world.keychain->storage()->at(octo.tokenIdentifier), QStringLiteral("tok-Octo"));
+    EXPECT_TRUE(s.model->reauthNeeded().contains(octo.id));
+    s.view->dismissAlert();
+    EXPECT_FALSE(s.view->isAlertShown());
+
+    // The same login in other letters: the new token goes under the account's own identifier, the mark goes
+    // and a refresh starts; the account keeps its identity and label.
+    s.view->reconnectButton(octo.id)->click();
+    s.view->signIn(QStringLiteral("octo"), QStringLiteral("tok-new"), QStringLiteral("Ignored"));
+    ASSERT_TRUE(waitUntil([&] { return s.model->reauthNeeded().isEmpty(); }));
+    EXPECT_EQ(s.world.keychain->storage()->at(octo.tokenIdentifier), QStringLiteral("tok-new"));
+    EXPECT_TRUE(s.model->isLoading());
+    EXPECT_EQ(s.model->accounts(), QList<GitHubAccount>{octo});
+    EXPECT_FALSE(s.view->isAlertShown());
+    EXPECT_FALSE(s.view->reconnectButton(octo.id));
+}
+
+TEST(SettingsView, ANewSignInAddsAnAccountAndTheTriggerOpensTheSheetOnce)
+{
+    Settings s(QStringList{});
+    s.model->setTriggerAddAccount(true);
+    EXPECT_FALSE(s.model->triggerAddAccount());
+    ASSERT_TRUE(s.view->addAccountView());
+    EXPECT_EQ(s.view->reauthAccount(), std::nullopt);
+    s.view->signIn(QStringLiteral("mona"), QStringLiteral("tok-mona"), std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return s.model->accounts().size() == 1; }));
+    EXPECT_EQ(s.model->accounts()[0].username, QStringLiteral("mona"));
+    EXPECT_EQ(s.model->accounts()[0].label, std::nullopt);
+    EXPECT_EQ(s.world.keychain->storage()->at(s.model->accounts()[0].tokenIdentifier),
+              QStringLiteral("tok-mona"));
+    EXPECT_TRUE(waitUntil([&] { return !s.view->addAccountView(); }));
+}
+
+TEST(SettingsView, ConnectWithGitHubSignsInANewAccountWhosePullRequestsFillTheList)
+{
+    fakehub::Scenario world = norvane::testing::baseWorld();
+    world.pullRequests.append(norvane::testing::pull("acme/api", 1, "me"));
+    fakehub::PullRequest asked = norvane::testing::pull("acme/web", 2, "alice");
+    asked.requestedReviewers = {QStringLiteral("me")};
+    world.pullRequests.append(asked);
+    world.pullRequests.append(norvane::testing::pull("acme/web", 3, "bob"));
+    const auto hub = norvane::testing::startHub(std::move(world));
+    Settings s(Settings::Options{{}, hub->baseUrl(), true, {}, hub.get()});
+    s.view->show();
+
+    // The welcome view's button asks for the sheet; the device flow runs in it.
+    s.model->setTriggerAddAccount(true);
+    AddAccountView* sheet = s.view->addAccountView();
+    ASSERT_TRUE(sheet);
+    QTest::keyClicks(sheet->controls().label, QStringLiteral("Home"));
+    sheet->controls().connect->click();
+    ASSERT_TRUE(waitUntil([&] { return sheet->shownPanel() == AddAccountView::Panel::awaiting; }));
+    ASSERT_TRUE(hub->approveDeviceCode(sheet->controls().code->text(), QStringLiteral("me")));
+
+    ASSERT_TRUE(waitUntil([&] { return s.model->accounts().size() == 1; }));
+    const GitHubAccount account = s.model->accounts()[0];
+    EXPECT_EQ(account.username, QStringLiteral("me"));
+    EXPECT_EQ(account.label, QStringLiteral("Home"));
+    EXPECT_EQ(s.world.keychain->storage()->at(account.tokenIdentifier), QStringLiteral("tok-me"));
+    EXPECT_TRUE(waitUntil([&] { return !s.view->addAccountView(); }));
+    // The new account is selected and refreshed: its two pull requests, not bob's.
+    ASSERT_TRUE(
+        waitUntil([&] { return !s.model->isLoading() && s.model->pullRequests().size() == 2; }, 15000));
+    QStringList titles;
+    for (const PullRequest& pr : s.model->pullRequests())
+        titles.append(pr.title);
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("PR 1"), QStringLiteral("PR 2")}));
+    EXPECT_EQ(s.model->errorMessage(), std::nullopt);
+}
+
+TEST(SettingsView, RemovingAnAccountForgetsItsWatchedRepositoriesBeforeTheAccount)
+{
+    Settings s({QStringLiteral("me"), QStringLiteral("alice")});
+    const GitHubAccount me = s.accounts[0];
+    s.store->add(QStringLiteral("acme/api"), me.id);
+    s.store->add(QStringLiteral("acme/web"), s.accounts[1].id);
+    QStringList events;
+    QObject::connect(s.store.get(), &WatchedRepoStore::watchedReposChanged, [&] {
+        events.append(QStringLiteral("watched with %1 accounts").arg(s.model->accounts().size()));
+    });
+    QObject::connect(s.model.get(), &PRViewModel::accountsChanged,
+                     [&] { events.append(QStringLiteral("accounts %1").arg(s.model->accounts().size())); });
+
+    s.view->removeAccountButton(me.id)->click();
+    EXPECT_EQ(events, (QStringList{QStringLiteral("watched with 2 accounts"), QStringLiteral("accounts 1")}));
+    EXPECT_TRUE(s.store->repos(me.id).isEmpty());
+    EXPECT_EQ(names(s.store->repos(s.accounts[1].id)), QStringList{QStringLiteral("acme/web")});
+    EXPECT_TRUE(waitUntil([&] { return !s.world.keychain->storage()->contains(me.tokenIdentifier); }));
+    EXPECT_FALSE(s.view->watchedInput(me.id));
+}
+
+TEST(SettingsView, ASuggestionChipWatchesItsRepositoryAndThenGoes)
+{
+    Settings s({QStringLiteral("me"), QStringLiteral("alice")});
+    s.model->loadTestData();
+    const QUuid me = s.accounts[0].id;
+    const QStringList suggested = chipNames(*s.view, me);
+    ASSERT_EQ(suggested, s.model->availableRepositories());
+    ASSERT_GE(suggested.size(), 2);
+
+    s.view->suggestionChips(me)[1]->click();
+    EXPECT_EQ(names(s.store->repos(me)), QStringList{suggested[1]});
+    EXPECT_FALSE(chipNames(*s.view, me).contains(suggested[1]));
+    // Another account's suggestions do not depend on what this one watches.
+    EXPECT_EQ(chipNames(*s.view, s.accounts[1].id), suggested);
+}
+
+TEST(SettingsView, TheBlockFieldTakesAnOrganisationOrARepositoryAndSaysWhatIsWrong)
+{
+    Settings s;
+    struct Case
+    {
+        const char* typed;
+        bool enabled;
+        const char* blocked; // what the list holds afterwards, or null when refused
+    };
+    const Case cases[] = {
+        {"   ", false, nullptr},   {"my-org", true, "my-org"}, {" \tmy-org/repo ", true, "my-org/repo"},
+        {"my org", true, nullptr}, {"a/b/c", true, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        s.model->setBlockedRepositories({});
+        s.view->blockInput()->clear();
+        QTest::keyClicks(s.view->blockInput(), QString::fromUtf8(c.typed));
+        EXPECT_EQ(s.view->blockButton()->isEnabled(), c.enabled);
+        if (!c.enabled)
+            continue;
+        s.view->blockButton()->click();
+        if (c.blocked) {
+            EXPECT_EQ(s.model->blockedRepositories(), QSet<QString>{QString::fromUtf8(c.blocked)});
+            EXPECT_TRUE(s.view->blockInput()->text().isEmpty());
+            EXPECT_FALSE(s.view->blockErrorLabel()->isVisibleTo(s.view.get()));
+        } else {
+            EXPECT_TRUE(s.model->blockedRepositories().isEmpty());
+            EXPECT_EQ(s.view->blockInput()->text(), QString::fromUtf8(c.typed));
+            EXPECT_TRUE(s.view->blockErrorLabel()->isVisibleTo(s.view.get()));
+            EXPECT_EQ(s.view->blockErrorLabel()->text(),
+                      QStringLiteral("Enter an org (my-org) or repo (my-org/repo)"));
+            QTest::keyClick(s.view->blockInput(), Qt::Key_Backspace);
+            EXPECT_FALSE(s.view->blockErrorLabel()->isVisibleTo(s.view.get()));
+        }
+    }
+    // The list is sorted and an organisation is marked as such.
+    s.model->setBlockedRepositories(
+        {QStringLiteral("zeta/x"), QStringLiteral("acme"), QStringLiteral("beta/y")});
+    EXPECT_EQ(s.view->blockedRowsShown(),
+              (QStringList{QStringLiteral("acme"), QStringLiteral("beta/y"), QStringLiteral("zeta/x")}));
+}
+
+TEST(SettingsView, TheWatchedFieldTakesOnlyOwnerSlashRepository)
+{
+    Settings s;
+    const QUuid id = s.accounts[0].id;
+    QLineEdit* input = s.view->watchedInput(id);
+    QPushButton* add = s.view->watchedAddButton(id);
+    EXPECT_FALSE(add->isEnabled());
+    // Spaces are input: Add turns on and the name rule refuses them.
+    QTest::keyClicks(input, QStringLiteral("   "));
+    EXPECT_TRUE(add->isEnabled());
+    add->click();
+    EXPECT_TRUE(s.view->watchedErrorLabel(id)->isVisibleTo(s.view.get()));
+    EXPECT_EQ(s.view->watchedErrorLabel(id)->text(), QStringLiteral("Use format: owner/repo"));
+    EXPECT_EQ(input->text(), QStringLiteral("   "));
+    EXPECT_TRUE(s.store->repos(id).isEmpty());
+
+    QTest::keyClicks(input, QStringLiteral("octo/hello "));
+    EXPECT_FALSE(s.view->watchedErrorLabel(id)->isVisibleTo(s.view.get()));
+    add->click();
+    EXPECT_EQ(names(s.store->repos(id)), QStringList{QStringLiteral("octo/hello")});
+    EXPECT_TRUE(input->text().isEmpty());
+    EXPECT_FALSE(add->isEnabled());
+}
+
+TEST(SettingsView, OpenSettingsIsOfferedOnlyWhileTheUserCanActAndTheDesktopHasAPanel)
+{
+    const std::tuple<NotificationPermission, bool, const char*> cases[] = {
+        {NotificationPermission::NotDetermined, true, "Not Requested"},
+        {NotificationPermission::Denied, true, "Denied"},
+        {NotificationPermission::Authorized, false, "Enabled"},
+    };
+    for (bool panelKnown : {true, false}) {
+        Settings s(
+            Settings::Options{{QStringLiteral("me")}, QStringLiteral("http://127.0.0.1:9"), panelKnown});
+        for (const auto& [permission, offered, word] : cases) {
+            SCOPED_TRACE(word);
+            s.setPermission(permission);
+            ASSERT_TRUE(waitUntil([&] {
+                return s.view->permissionLabel()->text() ==
+                       QStringLiteral("Notification Permission: ") + QString::fromUtf8(word);
+            }));
+            EXPECT_EQ(s.view->openSettingsButton()->isVisibleTo(s.view.get()), offered && panelKnown);
+        }
+        if (panelKnown) {
+            s.setPermission(NotificationPermission::Denied);
+            ASSERT_TRUE(waitUntil([&] { return s.view->openSettingsButton()->isVisibleTo(s.view.get()); }));
+            s.view->openSettingsButton()->click();
+            EXPECT_EQ(s.settingsOpened, 1);
+        }
+    }
+}
+
+TEST(SettingsView, SwitchesAndTheIntervalAreSavedAtOnce)
+{
+    Settings s;
+    const QList<SwitchControl*> switches = s.view->switches();
+    ASSERT_EQ(switches.size(), 3);
+    for (SwitchControl* toggle : switches)
+        EXPECT_TRUE(toggle->isChecked());
+    switches[1]->click();
+    s.view->pollingPicker()->setFocus();
+    QTest::mouseClick(s.view->pollingPicker(), Qt::LeftButton, {},
+                      s.view->pollingPicker()->segmentRect(4).center());
+    const NotificationSettings expected{true, false, true, 60};
+    EXPECT_EQ(s.model->notificationSettings(), expected);
+    const auto stored = s.world.preferences->data(QStringLiteral("notification_settings"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(notificationSettingsFromJson(QJsonDocument::fromJson(*stored).object()), expected);
+
+    // Settings changed elsewhere show here.
+    s.model->setNotificationSettings({false, true, false, 5});
+    EXPECT_FALSE(switches[0]->isChecked());
+    EXPECT_EQ(s.view->pollingPicker()->selectedIndex(), 0);
+}
+
+TEST(SettingsView, TheAboutSectionReadsVersionUnknownWithoutAVersion)
+{
+    Settings s(
+        Settings::Options{{QStringLiteral("me")}, QStringLiteral("http://127.0.0.1:9"), true, AppIdentity{}});
+    EXPECT_EQ(s.view->versionLabel()->text(), QStringLiteral("Version Unknown"));
+}
+
+TEST(SettingsView, Screenshots)
+{
+    Settings s({QStringLiteral("me"), QStringLiteral("octo-work")});
+    s.model->loadTestData();
+    s.model->setReauthNeeded({s.accounts[1].id});
+    s.model->setBlockedRepositories({QStringLiteral("spam-org"), QStringLiteral("acme/legacy")});
+    s.model->toggleFavorite(QStringLiteral("example/repo"));
+    s.store->add(QStringLiteral("acme/api"), s.accounts[0].id);
+    s.setPermission(NotificationPermission::Denied);
+    ASSERT_TRUE(waitUntil([&] { return s.view->openSettingsButton()->isVisibleTo(s.view.get()); }));
+    for (const auto& [palette, name] : {std::pair{norvane::testing::lightPalette(), "light"},
+                                        std::pair{norvane::testing::darkPalette(), "dark"}}) {
+        s.view->setPalette(palette);
+        s.view->show();
+        QScrollBar* bar = s.view->scrollArea()->verticalScrollBar();
+        bar->setValue(0);
+        QCoreApplication::processEvents();
+        norvane::testing::saveScreenshot(*s.view, QStringLiteral("settings-top-%1").arg(QLatin1String(name)));
+        bar->setValue(bar->maximum() * 45 / 100);
+        norvane::testing::saveScreenshot(*s.view,
+                                         QStringLiteral("settings-middle-%1").arg(QLatin1String(name)));
+        bar->setValue(bar->maximum());
+        norvane::testing::saveScreenshot(*s.view,
+                                         QStringLiteral("settings-bottom-%1").arg(QLatin1String(name)));
+        EXPECT_GT(bar->maximum(), 0);
+    }
+}
+
+} // namespace
