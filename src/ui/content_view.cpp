@@ -94,9 +94,10 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
     }
     // The settings tab edits the watched repositories and signs in: it needs the store and a sign-in.
     if (m_watchedRepoStore && m_deps.signIn) {
-        m_settings = new SettingsView(SettingsView::Dependencies{&m_model, m_watchedRepoStore, m_deps.identity,
-                                                                 m_deps.openNotificationSettings, *m_deps.signIn},
-                                      m_content);
+        m_settings =
+            new SettingsView(SettingsView::Dependencies{&m_model, m_watchedRepoStore, m_deps.identity,
+                                                        m_deps.openNotificationSettings, *m_deps.signIn},
+                             m_content);
     }
     m_tabPages = {m_prTab,
                   m_issuesView ? static_cast<QWidget*>(m_issuesView)
@@ -278,6 +279,12 @@ void ContentView::setSelectedTab(AppTab tab)
 {
     if (m_selectedTab == tab)
         return;
+    if (m_settings && m_selectedTab == AppTab::settings) {
+        // A sheet or an alert is modal: the tab shortcuts wait until it is gone.
+        if (m_settings->isPresenting())
+            return;
+        m_settings->discardTypedInput();
+    }
     m_selectedTab = tab;
     updateTabBar();
     updateAccounts();

@@ -484,6 +484,25 @@ void SettingsView::showAlert(const QString& title, const QString& message)
     m_alert->show();
 }
 
+bool SettingsView::isPresenting() const
+{
+    return bool(m_sheet) || bool(m_alert);
+}
+
+void SettingsView::discardTypedInput()
+{
+    m_newRepoInputs.clear();
+    m_newRepoErrors.clear();
+    for (const WatchCard& watch : std::as_const(m_watchCards)) {
+        const QSignalBlocker blocker(watch.input);
+        watch.input->clear();
+        watch.add->setEnabled(false);
+        watch.error->hide();
+    }
+    m_blockInput->clear();
+    m_blockError->hide();
+}
+
 bool SettingsView::isAlertShown() const
 {
     return bool(m_alert);

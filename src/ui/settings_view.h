@@ -88,6 +88,11 @@ public:
     // What the sheet's sign-in does: reconnect the account it was opened for, or add a new one.
     void signIn(const QString& username, const QString& token, const std::optional<QString>& label);
 
+    // Whether a sheet or an alert is up; the panel keeps to this tab meanwhile, as behind a modal sheet.
+    bool isPresenting() const;
+    // Leaving the tab forgets what was typed and the messages under the fields.
+    void discardTypedInput();
+
     // The "Account Mismatch" alert (and the one for a token the keychain would not keep).
     bool isAlertShown() const;
     QString alertTitle() const { return m_alertTitle; }

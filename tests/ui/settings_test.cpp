@@ -1,6 +1,7 @@
 #include "device_flow_support.h"
 #include "models/watched_repo_store.h"
 #include "support/wait.h"
+#include "ui/content_view.h"
 #include "ui/controls.h"
 #include "ui/flow_layout.h"
 #include "ui/settings_controls.h"
@@ -419,6 +420,53 @@ TEST(SettingsView, TheAboutSectionReadsVersionUnknownWithoutAVersion)
     Settings s(
         Settings::Options{{QStringLiteral("me")}, QStringLiteral("http://127.0.0.1:9"), true, AppIdentity{}});
     EXPECT_EQ(s.view->versionLabel()->text(), QStringLiteral("Version Unknown"));
+}
+
+TEST(SettingsView, InThePanelTypedTextGoesWithTheTabAndASheetKeepsTheTab)
+{
+    norvane::testing::EngineWorld world;
+    const QList<GitHubAccount> accounts = world.storeAccounts({QStringLiteral("me")});
+    const QString nowhere = QStringLiteral("http://127.0.0.1:9");
+    PRViewModel model(world.dependencies(nowhere));
+    model.loadAccounts();
+    ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
+    ContentView panel(ContentView::Dependencies{
+        &model,
+        world.opener.get(),
+        QStringLiteral("https://github.com"),
+        false,
+        GitHubService(HttpSession(&world.network), nowhere),
+        world.keychain,
+        world.preferences,
+        AppIdentity{},
+        {},
+        AddAccountDependencies{
+            HttpSession(&world.network), GitHubDeviceAuth::Config{}, world.opener.get(), {}}});
+    SettingsView* settings = panel.settingsView();
+    ASSERT_TRUE(settings);
+    panel.setSelectedTab(AppTab::settings);
+    EXPECT_EQ(panel.currentContent(), settings);
+
+    QTest::keyClicks(settings->blockInput(), QStringLiteral("my org"));
+    settings->blockButton()->click();
+    QTest::keyClicks(settings->watchedInput(accounts[0].id), QStringLiteral("nope"));
+    settings->watchedAddButton(accounts[0].id)->click();
+    panel.setSelectedTab(AppTab::prs);
+    panel.setSelectedTab(AppTab::settings);
+    EXPECT_TRUE(settings->blockInput()->text().isEmpty());
+    EXPECT_FALSE(settings->blockErrorLabel()->isVisibleTo(settings));
+    EXPECT_TRUE(settings->watchedInput(accounts[0].id)->text().isEmpty());
+    EXPECT_FALSE(settings->watchedErrorLabel(accounts[0].id)->isVisibleTo(settings));
+    EXPECT_FALSE(settings->watchedAddButton(accounts[0].id)->isEnabled());
+
+    // With the sheet up, Ctrl+1 and friends wait; once it is gone they work again.
+    settings->addAccountButton()->click();
+    ASSERT_TRUE(settings->addAccountView());
+    panel.setSelectedTab(AppTab::prs);
+    EXPECT_EQ(panel.selectedTab(), AppTab::settings);
+    settings->dismissAddAccount();
+    panel.setSelectedTab(AppTab::prs);
+    EXPECT_EQ(panel.selectedTab(), AppTab::prs);
 }
 
 TEST(SettingsView, Screenshots)
