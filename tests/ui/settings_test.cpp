@@ -33,6 +33,7 @@ struct Settings
         bool knowsSettingsPanel = true;
         AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"), QStringLiteral("1")};
         fakehub::FakeHub* hub = nullptr;
+        std::shared_ptr<KeychainService> keychain = {}; // default: the world's
     };
 
     Settings() : Settings(Options{}) {}
@@ -40,7 +41,10 @@ struct Settings
     explicit Settings(Options options)
     {
         accounts = world.storeAccounts(options.logins);
-        model = std::make_unique<PRViewModel>(world.dependencies(options.apiURL));
+        PRViewModel::Dependencies engine = world.dependencies(options.apiURL);
+        if (options.keychain)
+            engine.keychain = options.keychain;
+        model = std::make_unique<PRViewModel>(std::move(engine));
         model->loadAccounts();
         EXPECT_TRUE(waitUntil([this] { return !model->isLoading(); }));
         model->setErrorMessage(std::nullopt);
@@ -204,6 +208,31 @@ TEST(SettingsView, ReconnectStoresTheTokenOnlyForTheSameLoginInAnyCase)
     EXPECT_EQ(s.model->accounts(), QList<GitHubAccount>{octo});
     EXPECT_FALSE(s.view->isAlertShown());
     EXPECT_FALSE(s.view->reconnectButton(octo.id));
+}
+
+// A keychain that will not keep a token (a locked or broken store).
+class RefusingKeychain final : public KeychainService
+{
+public:
+    QCoro::Task<bool> save(QString, QString) override { co_return false; }
+    QCoro::Task<std::optional<QString>> getAsync(QString) override { co_return std::nullopt; }
+    QCoro::Task<> remove(QString) override { co_return; }
+};
+
+TEST(SettingsView, AReconnectWhoseTokenTheKeychainRefusesSaysSoAndKeepsTheAccountMarked)
+{
+    Settings::Options options;
+    options.keychain = std::make_shared<RefusingKeychain>();
+    Settings s(options);
+    const GitHubAccount octo = s.accounts[0];
+    s.model->setReauthNeeded({octo.id});
+    s.view->reconnectButton(octo.id)->click();
+    s.view->signIn(QStringLiteral("octo"), QStringLiteral("tok-new"), std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return s.view->isAlertShown(); }));
+    EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Reconnect Failed"));
+    EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@Octo")));
+    EXPECT_TRUE(s.model->reauthNeeded().contains(octo.id));
+    EXPECT_FALSE(s.model->isLoading());
 }
 
 TEST(SettingsView, ANewSignInAddsAnAccountAndTheTriggerOpensTheSheetOnce)
