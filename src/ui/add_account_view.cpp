@@ -105,11 +105,7 @@ AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAc
     root->addWidget(m_controls.title);
     root->addWidget(divider(this));
 
-    m_scroll = new QScrollArea(this);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
+    m_scroll = verticalScrollArea(this);
     auto* content = new QWidget(m_scroll);
     content->setAutoFillBackground(false);
     auto* stack = new QVBoxLayout(content);

@@ -5,9 +5,11 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QListView>
 #include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -505,6 +507,27 @@ QFrame* divider(QWidget* parent)
     line->setFixedHeight(1);
     line->setForegroundRole(QPalette::Mid);
     return line;
+}
+
+void setUpRowList(QListView* list)
+{
+    list->setFrameShape(QFrame::NoFrame);
+    list->setUniformItemSizes(false);
+    list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setResizeMode(QListView::Adjust);
+}
+
+QScrollArea* verticalScrollArea(QWidget* parent)
+{
+    auto* scroll = new QScrollArea(parent);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    return scroll;
 }
 
 } // namespace norvane::ui

@@ -12,6 +12,8 @@
 #include <optional>
 
 class QFrame;
+class QListView;
+class QScrollArea;
 class QTimer;
 
 // The panel's small custom controls. Each paints itself from the theme, so it follows the palette.
@@ -236,5 +238,12 @@ private:
 
 // A one-pixel horizontal line in the palette's divider colour.
 QFrame* divider(QWidget* parent);
+
+// A list of painted rows: no frame and no selection, scrolled by the pixel, rows as tall as the delegate
+// says, laid out again when the width changes.
+void setUpRowList(QListView* list);
+// A frameless scroll area that scrolls only vertically, its page as wide as the view and drawn over the
+// window's own background.
+QScrollArea* verticalScrollArea(QWidget* parent);
 
 } // namespace norvane::ui

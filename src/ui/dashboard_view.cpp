@@ -259,11 +259,7 @@ DashboardView::DashboardView(DashboardViewModel& model, UrlOpener& urlOpener, QS
     m_states->addWidget(
         emptyStatePage(Symbol::rectangle3Group, ThemeColor::secondary, QStringLiteral("No watched repos"),
                        QStringLiteral("Add repos in Settings to see a dashboard here"), m_states));
-    m_scroll = new QScrollArea(m_states);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
+    m_scroll = verticalScrollArea(m_states);
     auto* content = new QWidget(m_scroll);
     content->setAutoFillBackground(false);
     m_cardColumn = new QVBoxLayout(content);

@@ -105,13 +105,7 @@ void IssuesView::buildStates()
     m_rowView = new IssueRowView(m_list);
     m_list->setModel(m_listModel);
     m_list->setItemDelegate(m_rowView);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setUniformItemSizes(false);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFocusPolicy(Qt::NoFocus);
-    m_list->setResizeMode(QListView::Adjust);
+    setUpRowList(m_list);
     m_list->viewport()->setAttribute(Qt::WA_Hover);
     // The pointing hand over a row only: the space under a short list opens nothing.
     m_list->setMouseTracking(true);

@@ -118,13 +118,7 @@ void PullRequestTab::buildListArea()
     m_rowView = new PRRowView(m_list);
     m_list->setModel(m_listModel);
     m_list->setItemDelegate(m_rowView);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setUniformItemSizes(false);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFocusPolicy(Qt::NoFocus);
-    m_list->setResizeMode(QListView::Adjust);
+    setUpRowList(m_list);
     m_list->viewport()->setCursor(Qt::PointingHandCursor);
     m_list->viewport()->setAttribute(Qt::WA_Hover);
     m_list->viewport()->setAutoFillBackground(false);

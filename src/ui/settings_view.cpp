@@ -77,10 +77,7 @@ SettingsView::SettingsView(Dependencies dependencies, QWidget* parent)
       m_store(*m_deps.watchedRepoStore)
 {
     auto* outer = column(this, 0);
-    m_scroll = new QScrollArea(this);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll = verticalScrollArea(this);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     outer->addWidget(m_scroll);
 
