@@ -5,12 +5,14 @@
 #include "github/github_service.h"
 #include "github/http_session.h"
 #include "platform/app_identity.h"
-#include "platform/desktop_settings.h"
+#include "platform/autostart.h"
 #include "platform/dbus_notifier.h"
 #include "platform/debug_log.h"
+#include "platform/desktop_settings.h"
 #include "platform/fallback_notifier.h"
 #include "platform/keychain_service.h"
 #include "platform/preferences.h"
+#include "platform/single_instance.h"
 #include "platform/tray_message_notifier.h"
 #include "platform/url_opener.h"
 #include "ui/app_delegate.h"
@@ -72,6 +74,59 @@ bool hasDisplay()
 #else
     return true;
 #endif
+}
+
+// Builds the services, the engine and the tray shell, and starts them.
+std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentity& identity,
+                                        QNetworkAccessManager& network)
+{
+    const HttpSession session(&network);
+    std::shared_ptr<Preferences> preferences;
+    if (options.profile)
+        preferences = SettingsPreferences::forProfile(*options.profile);
+    else
+        preferences = SettingsPreferences::forUser();
+    std::shared_ptr<KeychainService> keychain;
+    if (options.user) {
+        auto memory = std::make_shared<InMemoryKeychainService>();
+        signInForThisRun(*preferences, *memory, *options.user, options.token);
+        keychain = memory;
+    } else {
+        keychain = std::make_shared<SystemKeychainService>();
+    }
+    std::optional<QString> pollOverride;
+    if (qEnvironmentVariableIsSet("NORVANE_POLL_INTERVAL_SECS"))
+        pollOverride = qEnvironmentVariable("NORVANE_POLL_INTERVAL_SECS");
+
+    ui::AppDelegate::Dependencies deps(PRViewModel::Dependencies{GitHubService(session, options.apiURL),
+                                                                 keychain,
+                                                                 preferences,
+                                                                 nullptr,
+                                                                 identity,
+                                                                 nullptr,
+                                                                 pollOverride,
+                                                                 isDebugMode(),
+                                                                 options.webURL,
+                                                                 {}});
+    deps.makeNotifier = [](QSystemTrayIcon* icon) -> std::shared_ptr<Notifier> {
+        DBusNotifier::Options notifierOptions;
+        notifierOptions.desktopEntry = QString::fromLatin1(kApplicationId);
+        return std::make_shared<FallbackNotifier>(std::make_shared<DBusNotifier>(notifierOptions),
+                                                  std::make_shared<TrayMessageNotifier>(icon));
+    };
+    deps.urlOpener = std::make_shared<DesktopUrlOpener>();
+    // Read once: a user who registered an OAuth App (and the demo) can sign in without rebuilding.
+    GitHubDeviceAuth::Config authConfig{GitHubDeviceAuth::clientIdFromEnvironment(), options.webURL,
+                                        options.apiURL};
+    deps.signIn = ui::AddAccountDependencies{session, authConfig, deps.urlOpener.get(), nullptr};
+    if (const std::optional<QString> entry =
+            findDesktopEntry(notificationSettingsEntryIds(qEnvironmentVariable("XDG_CURRENT_DESKTOP")))) {
+        deps.openNotificationSettings = [path = *entry] { launchDesktopEntry(path); };
+    }
+    deps.autostart = std::make_shared<Autostart>(Autostart::forUser());
+    auto delegate = std::make_unique<ui::AppDelegate>(std::move(deps));
+    delegate->applicationDidFinishLaunching();
+    return delegate;
 }
 
 } // namespace
@@ -179,57 +234,26 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
 
     QNetworkAccessManager network;
-    const HttpSession session(&network);
-    std::shared_ptr<Preferences> preferences;
-    if (options.profile)
-        preferences = SettingsPreferences::forProfile(*options.profile);
-    else
-        preferences = SettingsPreferences::forUser();
-    std::shared_ptr<KeychainService> keychain;
-    if (options.user) {
-        auto memory = std::make_shared<InMemoryKeychainService>();
-        signInForThisRun(*preferences, *memory, *options.user, options.token);
-        keychain = memory;
-    } else {
-        keychain = std::make_shared<SystemKeychainService>();
-    }
-    std::optional<QString> pollOverride;
-    if (qEnvironmentVariableIsSet("NORVANE_POLL_INTERVAL_SECS"))
-        pollOverride = qEnvironmentVariable("NORVANE_POLL_INTERVAL_SECS");
-
-    ui::AppDelegate::Dependencies deps(PRViewModel::Dependencies{GitHubService(session, options.apiURL),
-                                                                 keychain,
-                                                                 preferences,
-                                                                 nullptr,
-                                                                 identity,
-                                                                 nullptr,
-                                                                 pollOverride,
-                                                                 isDebugMode(),
-                                                                 options.webURL,
-                                                                 {}});
-    deps.makeNotifier = [](QSystemTrayIcon* icon) -> std::shared_ptr<Notifier> {
-        DBusNotifier::Options notifierOptions;
-        notifierOptions.desktopEntry = QString::fromLatin1(kApplicationId);
-        return std::make_shared<FallbackNotifier>(std::make_shared<DBusNotifier>(notifierOptions),
-                                                  std::make_shared<TrayMessageNotifier>(icon));
-    };
-    deps.urlOpener = std::make_shared<DesktopUrlOpener>();
-    // Read once: a user who registered an OAuth App (and the demo) can sign in without rebuilding.
-    GitHubDeviceAuth::Config authConfig{GitHubDeviceAuth::clientIdFromEnvironment(), options.webURL, options.apiURL};
-    deps.signIn = ui::AddAccountDependencies{session, authConfig, deps.urlOpener.get(), nullptr};
-    if (const std::optional<QString> entry =
-            findDesktopEntry(notificationSettingsEntryIds(qEnvironmentVariable("XDG_CURRENT_DESKTOP")))) {
-        deps.openNotificationSettings = [path = *entry] { launchDesktopEntry(path); };
-    }
-    ui::AppDelegate delegate(std::move(deps));
-    delegate.applicationDidFinishLaunching();
-    // The tray host needs a moment to embed the icon; before that the icon has no place to open under.
-    if (options.showPanel)
-        QTimer::singleShot(1000, &delegate, [&delegate] { delegate.showPanel(); });
+    // One instance per user and profile: a second start shows the first one's panel and leaves.
+    SingleInstance instance(SingleInstance::socketPath(options.profile.value_or(QString())));
+    std::unique_ptr<ui::AppDelegate> running;
+    QObject::connect(&instance, &SingleInstance::handedOver, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&instance, &SingleInstance::showRequested, &app, [&running] {
+        if (running)
+            running->showPanel();
+    });
+    QObject::connect(&instance, &SingleInstance::becamePrimary, &app, [&] {
+        running = launch(options, identity, network);
+        // The tray host needs a moment to embed the icon; before that the icon has no place to open under.
+        if (options.showPanel)
+            QTimer::singleShot(1000, running.get(), [&running] { running->showPanel(); });
+    });
+    instance.start();
     if (options.quitAfterSeconds)
         QTimer::singleShot(*options.quitAfterSeconds * 1000, &app, &QCoreApplication::quit);
 
     const int status = app.exec();
+    running.reset();
     processDebugLogger().waitUntilIdle();
     return status;
 }

@@ -131,6 +131,7 @@ void AppDelegate::applicationDidFinishLaunching()
     panelDeps.identity = modelDeps.identity;
     panelDeps.openNotificationSettings = m_deps.openNotificationSettings;
     panelDeps.signIn = m_deps.signIn;
+    panelDeps.autostart = m_deps.autostart;
     m_viewModel = std::make_unique<PRViewModel>(std::move(modelDeps));
     panelDeps.model = m_viewModel.get();
 

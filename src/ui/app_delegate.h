@@ -2,6 +2,7 @@
 
 #include "models/pr_view_model.h"
 #include "platform/app_identity.h"
+#include "platform/autostart.h"
 #include "ui/add_account_view.h"
 
 #include <QImage>
@@ -57,6 +58,8 @@ public:
         std::optional<AddAccountDependencies> signIn;
         // Opens the desktop's notification settings; empty where none is known.
         std::function<void()> openNotificationSettings;
+        // The settings tab's "Start Norvane at login"; without it the switch is not shown.
+        std::shared_ptr<Autostart> autostart;
     };
 
     explicit AppDelegate(Dependencies dependencies, QObject* parent = nullptr);

@@ -96,7 +96,8 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
     if (m_watchedRepoStore && m_deps.signIn) {
         m_settings =
             new SettingsView(SettingsView::Dependencies{&m_model, m_watchedRepoStore, m_deps.identity,
-                                                        m_deps.openNotificationSettings, *m_deps.signIn},
+                                                        m_deps.openNotificationSettings, *m_deps.signIn,
+                                                        m_deps.autostart},
                              m_content);
     }
     m_tabPages = {m_prTab,

@@ -2,6 +2,7 @@
 
 #include "github/github_service.h"
 #include "platform/app_identity.h"
+#include "platform/autostart.h"
 #include "ui/add_account_view.h"
 
 #include <QAbstractButton>
@@ -76,6 +77,7 @@ public:
         AppIdentity identity = {};
         std::function<void()> openNotificationSettings = {};
         std::optional<AddAccountDependencies> signIn = {};
+        std::shared_ptr<Autostart> autostart = {};
     };
     explicit ContentView(Dependencies dependencies, QWidget* parent = nullptr);
     ~ContentView() override;

@@ -129,6 +129,7 @@ SettingsView::SettingsView(Dependencies dependencies, QWidget* parent)
     updateBlocked();
     updateFavorites();
     updateWatchCards();
+    updateAutostart();
     if (m_model.triggerAddAccount()) {
         presentAddAccount();
         m_model.setTriggerAddAccount(false);
@@ -138,6 +139,7 @@ SettingsView::SettingsView(Dependencies dependencies, QWidget* parent)
 void SettingsView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    updateAutostart();
     relayout();
 }
 
@@ -364,7 +366,38 @@ QWidget* SettingsView::buildAboutSection()
         layout->addStretch();
         body->addWidget(line);
     }
+    if (m_deps.autostart) {
+        auto* line = new QWidget(widget);
+        auto* layout = row(line, 12, QMargins(0, 8, 0, 0));
+        layout->addWidget(
+            label(QStringLiteral("Start Norvane at login"), TextStyle::body, ThemeColor::primary, line), 1);
+        m_autostart = new SwitchControl(line);
+        m_autostart->setAccessibleName(QStringLiteral("Start Norvane at login"));
+        connect(m_autostart, &QAbstractButton::toggled, this, [this](bool on) {
+            if (const std::optional<QString> failure = m_deps.autostart->setEnabled(on)) {
+                m_autostartError->setText(*failure);
+                m_autostartError->show();
+            } else {
+                m_autostartError->hide();
+            }
+            updateAutostart();
+        });
+        layout->addWidget(m_autostart, 0, Qt::AlignVCenter);
+        body->addWidget(line);
+        m_autostartError = wrapped(label(QString(), TextStyle::caption, ThemeColor::red, widget));
+        m_autostartError->hide();
+        body->addWidget(m_autostartError);
+    }
     return widget;
+}
+
+void SettingsView::updateAutostart()
+{
+    if (!m_autostart)
+        return;
+    // The file is the setting: whatever happened to it since, the switch shows what is there now.
+    const QSignalBlocker blocker(m_autostart);
+    m_autostart->setChecked(m_deps.autostart->isEnabled());
 }
 
 } // namespace norvane::ui

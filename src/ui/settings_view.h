@@ -4,6 +4,7 @@
 #include "core/watched_repo.h"
 #include "models/pr_view_model.h"
 #include "platform/app_identity.h"
+#include "platform/autostart.h"
 #include "ui/add_account_view.h"
 #include "ui/icons.h"
 #include "ui/theme.h"
@@ -76,6 +77,8 @@ public:
         std::function<void()> openNotificationSettings;
         // Copied into every new add-account sheet.
         AddAccountDependencies addAccount;
+        // "Start Norvane at login"; without it the switch is not shown.
+        std::shared_ptr<Autostart> autostart = {};
     };
     explicit SettingsView(Dependencies dependencies, QWidget* parent = nullptr);
     ~SettingsView() override;
@@ -118,6 +121,8 @@ public:
     ThemedLabel* watchedErrorLabel(const QUuid& accountId) const;
     QList<QAbstractButton*> suggestionChips(const QUuid& accountId) const;
     ThemedLabel* versionLabel() const { return m_versionLabel; }
+    SwitchControl* autostartSwitch() const { return m_autostart; }
+    ThemedLabel* autostartErrorLabel() const { return m_autostartError; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -151,6 +156,7 @@ private:
     void updateFavorites();
     void updateWatchCards();
     void updateWatchEntries();
+    void updateAutostart();
 
     void removeAccount(const GitHubAccount& account);
     void blockEntry();
@@ -193,6 +199,8 @@ private:
     QVBoxLayout* m_watchList = nullptr;
     QHash<QUuid, WatchCard> m_watchCards;
     ThemedLabel* m_versionLabel = nullptr;
+    SwitchControl* m_autostart = nullptr;
+    ThemedLabel* m_autostartError = nullptr;
 };
 
 } // namespace norvane::ui

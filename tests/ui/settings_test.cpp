@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -34,6 +35,7 @@ struct Settings
         AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"), QStringLiteral("1")};
         fakehub::FakeHub* hub = nullptr;
         std::shared_ptr<KeychainService> keychain = {}; // default: the world's
+        std::shared_ptr<Autostart> autostart = {};
     };
 
     Settings() : Settings(Options{}) {}
@@ -56,7 +58,8 @@ struct Settings
             std::move(options.identity),
             {},
             AddAccountDependencies{HttpSession(&world.network), auth, world.opener.get(),
-                                   std::make_shared<norvane::testing::FastTimer>(options.hub)}};
+                                   std::make_shared<norvane::testing::FastTimer>(options.hub)},
+            options.autostart};
         if (options.knowsSettingsPanel)
             deps.openNotificationSettings = [this] { ++settingsOpened; };
         view = std::make_unique<SettingsView>(std::move(deps));
@@ -496,6 +499,33 @@ TEST(SettingsView, InThePanelTypedTextGoesWithTheTabAndASheetKeepsTheTab)
     settings->dismissAddAccount();
     panel.setSelectedTab(AppTab::prs);
     EXPECT_EQ(panel.selectedTab(), AppTab::prs);
+}
+
+TEST(SettingsView, TheStartAtLoginSwitchWritesTheAutostartEntryAndReadsItBack)
+{
+    EXPECT_FALSE(Settings().view->autostartSwitch()) << "no switch without an autostart folder";
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    Settings::Options options;
+    options.autostart = std::make_shared<Autostart>(config.path(), QStringLiteral("/usr/bin/norvane"));
+    Settings s(options);
+    s.view->show();
+    SwitchControl* toggle = s.view->autostartSwitch();
+    ASSERT_TRUE(toggle);
+    EXPECT_FALSE(toggle->isChecked());
+    toggle->click();
+    EXPECT_TRUE(QFile::exists(options.autostart->entryPath()));
+    EXPECT_TRUE(toggle->isChecked());
+
+    // Removed by hand while the panel was closed: the switch says so when the page shows again.
+    ASSERT_TRUE(QFile::remove(options.autostart->entryPath()));
+    s.view->hide();
+    s.view->show();
+    EXPECT_FALSE(toggle->isChecked());
+    toggle->click();
+    toggle->click();
+    EXPECT_FALSE(QFile::exists(options.autostart->entryPath()));
+    EXPECT_FALSE(s.view->autostartErrorLabel()->isVisibleTo(s.view.get()));
 }
 
 TEST(SettingsView, Screenshots)

@@ -1,0 +1,117 @@
+#include "platform/autostart.h"
+#include "platform/single_instance.h"
+#include "support/wait.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace norvane;
+using norvane::testing::waitUntil;
+
+namespace {
+
+TEST(Autostart, TheEntryQuotesTheCommandAsDesktopEntriesRequire)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/usr/bin/norvane", "Exec=/usr/bin/norvane\n"},
+        {"/home/me/my apps/norvane", "Exec=\"/home/me/my apps/norvane\"\n"},
+        {"/opt/$HOME/100%/norvane", "Exec=\"/opt/\\$HOME/100%%/norvane\"\n"},
+        {"/opt/a\"b`c\\d", "Exec=\"/opt/a\\\"b\\`c\\\\d\"\n"},
+    };
+    for (const auto& [command, exec] : cases) {
+        const QString text = Autostart::entryText(QString::fromUtf8(command));
+        EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n"))) << command;
+        EXPECT_TRUE(text.contains(QString::fromUtf8(exec))) << text.toStdString();
+    }
+}
+
+TEST(Autostart, TheFileIsTheSetting)
+{
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const Autostart autostart(config.path(), QStringLiteral("/usr/bin/norvane"));
+    EXPECT_EQ(autostart.entryPath(), config.filePath(QStringLiteral("autostart/com.norvane.app.desktop")));
+    EXPECT_FALSE(autostart.isEnabled());
+
+    EXPECT_EQ(autostart.setEnabled(true), std::nullopt);
+    EXPECT_TRUE(autostart.isEnabled());
+    QFile entry(autostart.entryPath());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(entry.readAll()), Autostart::entryText(QStringLiteral("/usr/bin/norvane")));
+    entry.close();
+
+    // Removed or hidden by hand: off, whatever the switch said before.
+    ASSERT_TRUE(QFile::remove(autostart.entryPath()));
+    EXPECT_FALSE(autostart.isEnabled());
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.write("[Desktop Entry]\nType=Application\nExec=norvane\nHidden=true\n");
+    entry.close();
+    EXPECT_FALSE(autostart.isEnabled());
+
+    EXPECT_EQ(autostart.setEnabled(false), std::nullopt);
+    EXPECT_FALSE(QFile::exists(autostart.entryPath()));
+    EXPECT_EQ(autostart.setEnabled(false), std::nullopt) << "switching off twice is fine";
+
+    // Where the folder cannot be made, the reason is given and nothing pretends to be on.
+    QFile blocker(config.filePath(QStringLiteral("blocked")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const Autostart blocked(config.filePath(QStringLiteral("blocked")), QStringLiteral("norvane"));
+    const std::optional<QString> failure = blocked.setEnabled(true);
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->startsWith(QStringLiteral("Could not create the folder"))) << failure->toStdString();
+    EXPECT_FALSE(blocked.isEnabled());
+}
+
+TEST(SingleInstance, ALaterStartHandsOverAndAStaleSocketDoesNotBlock)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const QString path = runtime.filePath(QStringLiteral("norvane.socket"));
+
+    // What a crash leaves: a socket file nobody listens on.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(path);
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFile::exists(path));
+
+    SingleInstance first(path);
+    QSignalSpy firstPrimary(&first, &SingleInstance::becamePrimary);
+    QSignalSpy firstHanded(&first, &SingleInstance::handedOver);
+    QSignalSpy shows(&first, &SingleInstance::showRequested);
+    first.start();
+    ASSERT_TRUE(waitUntil([&] { return firstPrimary.count() == 1; }));
+    EXPECT_TRUE(first.isListening());
+
+    for (int start = 1; start <= 2; ++start) {
+        SingleInstance later(path);
+        QSignalSpy primary(&later, &SingleInstance::becamePrimary);
+        QSignalSpy handed(&later, &SingleInstance::handedOver);
+        later.start();
+        ASSERT_TRUE(waitUntil([&] { return handed.count() == 1; }));
+        EXPECT_TRUE(waitUntil([&] { return shows.count() == start; }));
+        EXPECT_EQ(primary.count(), 0);
+    }
+    EXPECT_EQ(firstHanded.count(), 0);
+
+    // Different profiles are different instances; the same profile is the same one.
+    EXPECT_NE(SingleInstance::socketPath(QStringLiteral("/tmp/a")),
+              SingleInstance::socketPath(QStringLiteral("/tmp/b")));
+    EXPECT_EQ(SingleInstance::socketPath(QStringLiteral("/tmp/a")),
+              SingleInstance::socketPath(QStringLiteral("/tmp/a/")));
+    EXPECT_NE(SingleInstance::socketPath(QString()), SingleInstance::socketPath(QStringLiteral("/tmp/a")));
+}
+
+} // namespace
