@@ -8,7 +8,7 @@ JOBS ?= 2
 CMAKE ?= cmake
 CTEST ?= ctest
 
-.PHONY: all deps run demo build-release test build-test clean format
+.PHONY: all deps run demo build-release test build-test package clean format
 
 all: build-release
 
@@ -37,6 +37,10 @@ test: build-test
 	$(CTEST) --preset asan -j $(JOBS) -LE desktop || status=1; \
 	./scripts/desktop-session $(CTEST) --preset asan -j $(JOBS) -L desktop || status=1; \
 	exit $$status
+
+# A .deb of the release build (build/release/norvane_<version>_<arch>.deb); install it with apt.
+package: build-release
+	cd build/release && cpack -G DEB
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
