@@ -4,6 +4,7 @@
 #include "core/stored_encoding.h"
 #include "github/github_service.h"
 #include "github/http_session.h"
+#include "github/network_proxy.h"
 #include "platform/app_identity.h"
 #include "platform/autostart.h"
 #include "platform/dbus_notifier.h"
@@ -133,6 +134,7 @@ std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentit
 
 int main(int argc, char* argv[])
 {
+    useSystemProxies();
     // Headless commands run without a display, on their own core application.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

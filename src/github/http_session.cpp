@@ -28,6 +28,23 @@ struct ReplyDeleter {
     }
 };
 
+} // namespace
+
+QString transportFailureText(QNetworkReply::NetworkError error, const QString& qtText, const QUrl& url)
+{
+    // Qt refuses a certificate it cannot verify and never retries without checking; say so plainly, since
+    // its own text ("SSL handshake failed") does not tell a person what to do.
+    if (error == QNetworkReply::SslHandshakeFailedError) {
+        return QStringLiteral("The TLS certificate of %1 could not be verified (%2). Norvane does not connect "
+                              "without a verified certificate; check the system's certificates, or a proxy "
+                              "that intercepts HTTPS.")
+            .arg(url.host(), qtText);
+    }
+    return qtText;
+}
+
+namespace {
+
 QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
 {
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(raw);
@@ -47,7 +64,8 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
     if (networkLevel) {
         if (cancel && cancel->isCancelled())
             throwCancelled();
-        throw TransportError(error, raw->errorString(), QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
+        throw TransportError(error, transportFailureText(error, raw->errorString(), raw->url()),
+                             QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
     }
     const QVariant status = raw->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) {

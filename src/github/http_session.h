@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPair>
 #include <QString>
@@ -21,6 +22,9 @@ struct HttpReply {
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
 };
+
+// What a network-level failure says to a person: Qt's own text, made plainer where it does not say what to do.
+QString transportFailureText(QNetworkReply::NetworkError error, const QString& qtText, const QUrl& url);
 
 // The process's shared HTTP session: one QNetworkAccessManager, the 60-second transfer timeout and the
 // User-Agent GitHub insists on. Callers build the request with only the headers they mean to send.
