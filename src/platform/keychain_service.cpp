@@ -134,8 +134,10 @@ void printLine(const QString& line)
     std::fflush(stdout);
 }
 
-SystemKeychainService::SystemKeychainService(QString service, std::chrono::milliseconds timeout)
-    : m_service(std::move(service)), m_timeout(timeout)
+SystemKeychainService::SystemKeychainService(QString service, std::chrono::milliseconds timeout,
+                                             LineSink report)
+    : m_service(std::move(service)), m_timeout(timeout),
+      m_report(report ? std::move(report) : LineSink([](const QString& line) { printLine(line); }))
 {
 }
 
@@ -144,6 +146,7 @@ QCoro::Task<bool> SystemKeychainService::save(QString token, QString tokenIdenti
     // Copies, not members: the service object may be gone by the time a job finishes.
     const QString service = m_service;
     const auto timeout = m_timeout;
+    const LineSink report = m_report;
 
     auto* remover = new QKeychain::DeletePasswordJob(service);
     remover->setKey(tokenIdentifier);
@@ -154,7 +157,7 @@ QCoro::Task<bool> SystemKeychainService::save(QString token, QString tokenIdenti
     writer->setTextData(token); // stored as its UTF-8 bytes, without the base64 framing of binary items
     const JobOutcome outcome = co_await runJob(writer, timeout);
     if (outcome.status != KeychainStatus::Success) {
-        printLine(keychainSaveFailedLine(tokenIdentifier, outcome.status));
+        report(keychainSaveFailedLine(tokenIdentifier, outcome.status));
         co_return false;
     }
     co_return true;
@@ -162,18 +165,19 @@ QCoro::Task<bool> SystemKeychainService::save(QString token, QString tokenIdenti
 
 QCoro::Task<std::optional<QString>> SystemKeychainService::getAsync(QString tokenIdentifier)
 {
+    const LineSink report = m_report; // a copy: the service object may be gone when the job finishes
     auto* reader = new QKeychain::ReadPasswordJob(m_service);
     reader->setKey(tokenIdentifier);
     const JobOutcome outcome = co_await runJob(reader, m_timeout);
     if (outcome.status == KeychainStatus::ItemNotFound)
         co_return std::nullopt;
     if (outcome.status != KeychainStatus::Success) {
-        printLine(keychainReadFailedLine(tokenIdentifier, outcome.status));
+        report(keychainReadFailedLine(tokenIdentifier, outcome.status));
         co_return std::nullopt;
     }
     std::optional<QString> token = decodeUtf8(outcome.data);
     if (!token)
-        printLine(keychainReadFailedLine(tokenIdentifier, KeychainStatus::Success));
+        report(keychainReadFailedLine(tokenIdentifier, KeychainStatus::Success));
     co_return token;
 }
 

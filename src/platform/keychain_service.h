@@ -5,6 +5,7 @@
 #include <QCoroTask>
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -44,8 +45,11 @@ public:
     // How long one store operation may take before it counts as failed: Secret Service daemons do hang.
     static constexpr std::chrono::milliseconds kDefaultTimeout{10'000};
 
+    // Where the failure lines go: standard output (`printLine`) unless the owner says otherwise.
+    using LineSink = std::function<void(const QString&)>;
+
     explicit SystemKeychainService(QString service = QString::fromLatin1(kApplicationId),
-                                   std::chrono::milliseconds timeout = kDefaultTimeout);
+                                   std::chrono::milliseconds timeout = kDefaultTimeout, LineSink report = {});
 
     QCoro::Task<bool> save(QString token, QString tokenIdentifier) override;
     QCoro::Task<std::optional<QString>> getAsync(QString tokenIdentifier) override;
@@ -56,6 +60,7 @@ public:
 private:
     QString m_service;
     std::chrono::milliseconds m_timeout;
+    LineSink m_report;
 };
 
 // The status numbers printed in the failure lines. They are the Security framework's codes for the
