@@ -22,6 +22,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 using namespace norvane;
 
@@ -221,15 +222,19 @@ int main(int argc, char* argv[])
             findDesktopEntry(notificationSettingsEntryIds(qEnvironmentVariable("XDG_CURRENT_DESKTOP")))) {
         deps.openNotificationSettings = [path = *entry] { launchDesktopEntry(path); };
     }
-    ui::AppDelegate delegate(std::move(deps));
-    delegate.applicationDidFinishLaunching();
+    auto delegate = std::make_unique<ui::AppDelegate>(std::move(deps));
+    delegate->applicationDidFinishLaunching();
     // The tray host needs a moment to embed the icon; before that the icon has no place to open under.
     if (options.showPanel)
-        QTimer::singleShot(1000, &delegate, [&delegate] { delegate.showPanel(); });
+        QTimer::singleShot(1000, delegate.get(), [shell = delegate.get()] { shell->showPanel(); });
     if (options.quitAfterSeconds)
         QTimer::singleShot(*options.quitAfterSeconds * 1000, &app, &QCoreApplication::quit);
 
     const int status = app.exec();
+    // The models cancel their requests in flight from the event loop when they go: let those cancels run
+    // while the network is still there.
+    delegate.reset();
+    QCoreApplication::sendPostedEvents();
     processDebugLogger().waitUntilIdle();
     return status;
 }

@@ -276,3 +276,28 @@ TEST_F(PRModelTest, APollTickDuringARefreshIsSkipped)
     EXPECT_FALSE(m.isRefreshing());
     EXPECT_TRUE(hub->requests().empty());
 }
+
+TEST_F(PRModelTest, AModelDestroyedMidRefreshNeverHearsFromIt)
+{
+    startHub(smallWorld());
+    const GitHubAccount me = storedAccount("me");
+    storeAccounts({me});
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/**"),
+                                        std::chrono::milliseconds(300)));
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+    ASSERT_TRUE(waitUntil(
+        [this] { return !hub->requests(QStringLiteral("GET"), QStringLiteral("/search/**")).empty(); }));
+
+    // Whatever the refresh does after the model started dying would reach observers of a half-destroyed
+    // object; the sanitizers catch any later touch of the deleted one.
+    bool dying = false;
+    int heardWhileDying = 0;
+    QObject::connect(&m, &PRViewModel::isLoadingChanged, [&] { heardWhileDying += dying; });
+    QObject::connect(&m, &PRViewModel::errorMessageChanged, [&] { heardWhileDying += dying; });
+    QObject::connect(&m, &PRViewModel::pullRequestsChanged, [&] { heardWhileDying += dying; });
+    dying = true;
+    model.reset();
+    waitUntil([] { return false; }, 600);
+    EXPECT_EQ(heardWhileDying, 0);
+}
