@@ -236,6 +236,58 @@ TEST_F(PRModelTest, RefreshFailuresAndWhatTheyLeaveBehind)
     EXPECT_EQ(ids(), shown);
 }
 
+TEST_F(PRModelTest, TransportFailuresDuringAPollAndDuringARefresh)
+{
+    transferTimeoutMs = 300;
+    const struct
+    {
+        const char* name;
+        std::function<void(std::unique_ptr<fh::FakeHub>&)> arrange;
+    } cases[] = {
+        {"timed out",
+         [](std::unique_ptr<fh::FakeHub>& hub) {
+             hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"),
+                                                 std::chrono::milliseconds(1500)));
+         }},
+        {"connection refused", [](std::unique_ptr<fh::FakeHub>& hub) { hub.reset(); }},
+        {"connection dropped",
+         [](std::unique_ptr<fh::FakeHub>& hub) {
+             hub->injectFault(
+                 fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/search/issues")));
+         }},
+    };
+    for (const auto& c : cases) {
+        startHub(smallWorld());
+        const GitHubAccount me = storedAccount("me");
+        storeAccounts({me});
+        PRViewModel& m = makeModel();
+        m.loadAccounts();
+        ASSERT_TRUE(settle());
+        const QStringList shown = ids();
+        ASSERT_EQ(shown.size(), 2);
+        m.startPolling();
+        c.arrange(hub);
+
+        // A poll leaves no trace and does not stop the polling.
+        poll();
+        EXPECT_FALSE(m.errorMessage().has_value()) << c.name;
+        EXPECT_EQ(ids(), shown) << c.name;
+        EXPECT_TRUE(timer->isActive()) << c.name;
+
+        // A user refresh shows the failure and keeps the list.
+        m.refresh();
+        ASSERT_TRUE(settle());
+        ASSERT_TRUE(m.errorMessage().has_value()) << c.name;
+        EXPECT_TRUE(m.errorMessage()->startsWith(
+            QStringLiteral("Network Error [search/issues (review-requested)]: ")))
+            << c.name << ": " << m.errorMessage()->toStdString();
+        EXPECT_EQ(ids(), shown) << c.name;
+        EXPECT_FALSE(m.isLoading()) << c.name;
+        model.reset();
+        hub.reset();
+    }
+}
+
 TEST_F(PRModelTest, ANewRefreshSupersedesTheOneInFlight)
 {
     startHub(smallWorld());
