@@ -25,6 +25,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 using namespace norvane;
 
@@ -255,7 +256,10 @@ int main(int argc, char* argv[])
         QTimer::singleShot(*options.quitAfterSeconds * 1000, &app, &QCoreApplication::quit);
 
     const int status = app.exec();
+    // The models cancel their requests in flight from the event loop when they go: let those cancels run
+    // while the network is still there.
     running.reset();
+    QCoreApplication::sendPostedEvents();
     processDebugLogger().waitUntilIdle();
     return status;
 }

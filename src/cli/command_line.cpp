@@ -17,6 +17,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTextStream>
 
 #include <cstdio>
@@ -42,6 +43,26 @@ void err(const QString& line)
 {
     const QByteArray bytes = ("norvane: " + line + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+void errorLine(const QString& line)
+{
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+// The exit code of a failed load, from the message the model left.
+int exitCodeFor(const QString& message)
+{
+    const bool token = message.startsWith(QStringLiteral("Failed to retrieve token")) ||
+                       message.startsWith(QStringLiteral("Token expired"));
+    return token ? ExitCode::authentication : ExitCode::failure;
+}
+
+QString rejectedTokenLine(const GitHubAccount& account)
+{
+    return QStringLiteral("GitHub rejected the token for %1 (HTTP 401). Sign in again in Norvane's settings.")
+        .arg(account.username);
 }
 
 struct Options {
@@ -217,7 +238,9 @@ std::optional<Environment> resolve(const Options& o, int& exitCode)
     } else {
         env.account = accounts.first();
     }
-    env.keychain = std::make_shared<SystemKeychainService>();
+    // Standard output carries only the command's output: the store's failure lines go with the errors.
+    env.keychain = std::make_shared<SystemKeychainService>(QString::fromLatin1(kApplicationId),
+                                                           SystemKeychainService::kDefaultTimeout, errorLine);
     return env;
 }
 
@@ -240,9 +263,11 @@ public:
             [](const QString&) {}, // the account-change line is for the app's own output
         };
         m_model = std::make_unique<PRViewModel>(std::move(deps));
+        // The outcome is read from the event loop, once the load has settled every field it sets: a model
+        // may clear its loading flag before it publishes the error.
         connect(m_model.get(), &PRViewModel::isLoadingChanged, this, [this](bool loading) {
             if (!loading)
-                finish();
+                QMetaObject::invokeMethod(this, &PullRequestCommand::finish, Qt::QueuedConnection);
         });
     }
 
@@ -251,20 +276,21 @@ public:
 private:
     void finish()
     {
+        if (m_finished)
+            return;
+        m_finished = true;
         QCoreApplication::exit(report());
     }
 
     int report()
     {
         if (m_model->reauthNeeded().contains(m_account.id)) {
-            err(QStringLiteral("GitHub rejected the token for %1 (HTTP 401). Sign in again in Norvane's settings.")
-                    .arg(m_account.username));
+            err(rejectedTokenLine(m_account));
             return ExitCode::authentication;
         }
         if (const auto message = m_model->errorMessage()) {
             err(*message);
-            return message->startsWith(QStringLiteral("Failed to retrieve token")) ? ExitCode::authentication
-                                                                                      : ExitCode::failure;
+            return exitCodeFor(*message);
         }
         if (m_options.command == QLatin1String("prs")) {
             out(m_options.json ? pullRequestsJson(m_model->pullRequests())
@@ -287,6 +313,7 @@ private:
     Options m_options;
     GitHubAccount m_account;
     std::unique_ptr<PRViewModel> m_model;
+    bool m_finished = false;
 };
 
 // Runs the issues or dashboard load for the watched (or the given) repositories and prints the result.
@@ -304,13 +331,19 @@ public:
             m_store->add(repo, m_account.id);
 
         RepoActivityModel::Dependencies deps{GitHubService(HttpSession(nam), m_options.apiUrl), env.keychain, m_store};
-        if (m_options.command == QLatin1String("issues"))
+        if (m_options.command == QLatin1String("issues")) {
             m_issues = new IssuesViewModel(std::move(deps), this);
-        else
+        } else {
             m_dashboard = new DashboardViewModel(std::move(deps), this);
+            // A card shows a failed query as "not available", so the dashboard never reports one; a script
+            // must still learn that the token was rejected or GitHub failed. Watch the replies themselves.
+            connect(nam, &QNetworkAccessManager::finished, this, &RepoActivityCommand::noteReply);
+        }
+        // The outcome is read from the event loop, once the load has settled every field it sets: a model
+        // may clear its loading flag before it publishes the error.
         connect(model(), &RepoActivityModel::isLoadingChanged, this, [this](bool loading) {
             if (!loading)
-                QCoreApplication::exit(report());
+                QMetaObject::invokeMethod(this, &RepoActivityCommand::finish, Qt::QueuedConnection);
         });
     }
 
@@ -319,7 +352,7 @@ public:
         model()->setSelectedAccount(m_account);
         // With nothing to look at there is no load to wait for.
         if (!model()->isLoading())
-            QMetaObject::invokeMethod(this, [this] { QCoreApplication::exit(report()); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &RepoActivityCommand::finish, Qt::QueuedConnection);
     }
 
 private:
@@ -328,13 +361,47 @@ private:
         return m_issues ? static_cast<RepoActivityModel*>(m_issues) : static_cast<RepoActivityModel*>(m_dashboard);
     }
 
+    void finish()
+    {
+        if (m_finished)
+            return;
+        m_finished = true;
+        QCoreApplication::exit(report());
+    }
+
+    // The first rejected token or server-side or transport failure among the dashboard's replies. Other
+    // answers (a repository without environments answers 404) are what the cards show as not available.
+    void noteReply(QNetworkReply* reply)
+    {
+        if (m_rejected || m_replyFailure)
+            return;
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (status.isValid()) {
+            if (status.toInt() == 401)
+                m_rejected = true;
+            else if (status.toInt() >= 500)
+                m_replyFailure = QStringLiteral("GitHub answered HTTP %1 for %2")
+                                     .arg(status.toInt())
+                                     .arg(reply->url().path());
+        } else if (reply->error() != QNetworkReply::NoError &&
+                   reply->error() != QNetworkReply::OperationCanceledError) {
+            m_replyFailure = reply->errorString();
+        }
+    }
+
     int report()
     {
         if (const auto message = model()->errorMessage()) {
             err(*message);
-            const bool auth = message->startsWith(QStringLiteral("Failed to retrieve token")) ||
-                              message->startsWith(QStringLiteral("Token expired"));
-            return auth ? ExitCode::authentication : ExitCode::failure;
+            return exitCodeFor(*message);
+        }
+        if (m_rejected) {
+            err(rejectedTokenLine(m_account));
+            return ExitCode::authentication;
+        }
+        if (m_replyFailure) {
+            err(*m_replyFailure);
+            return ExitCode::failure;
         }
         if (!model()->hasWatchedRepos() && !m_options.json) {
             out("No watched repositories: add some in Norvane's settings, or pass --repo OWNER/NAME.\n");
@@ -352,6 +419,9 @@ private:
     std::shared_ptr<WatchedRepoStore> m_store;
     IssuesViewModel* m_issues = nullptr;
     DashboardViewModel* m_dashboard = nullptr;
+    bool m_finished = false;
+    bool m_rejected = false;
+    std::optional<QString> m_replyFailure;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 
@@ -96,10 +97,21 @@ void sortByUpdatedDescending(QList<PullRequest>& prs)
 
 QString changeRequestPreview(const std::optional<QString>& body)
 {
-    const QStringList lines = body.value_or(QString()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (lines.isEmpty())
+    // GitHub's web editor ends lines with CR LF; a lone CR ends a line too. A line of only white space reads
+    // as empty.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    const QStringList lines = body.value_or(QString()).split(lineEnd);
+    const auto first = std::find_if(lines.cbegin(), lines.cend(),
+                                    [](const QString& line) { return !line.trimmed().isEmpty(); });
+    if (first == lines.cend())
         return QStringLiteral("(No comment)");
-    return lines.first().left(100);
+    // 100 characters as the reader counts them: a surrogate pair or a letter with its combining marks is
+    // one, and is never cut in two.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, *first);
+    qsizetype end = 0;
+    for (int count = 0; count < 100 && end < first->size(); ++count)
+        end = graphemes.toNextBoundary();
+    return first->left(end);
 }
 
 QString approvalCaseName(ApprovalStatus status)

@@ -45,7 +45,8 @@ struct ReviewVerdict {
 };
 ReviewVerdict reviewVerdict(const QList<wire::Review>& reviews, const QDateTime& now);
 
-// First non-empty line of a review body, cut to 100 characters, or "(No comment)".
+// First line of a review body with more than white space, cut to 100 characters (grapheme clusters), or
+// "(No comment)". CR LF, CR and LF all end a line.
 QString changeRequestPreview(const std::optional<QString>& body);
 QString approvalCaseName(PullRequest::ApprovalStatus status);
 

@@ -85,8 +85,8 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
 
 } // namespace
 
-HttpSession::HttpSession(QNetworkAccessManager* manager, QString userAgent)
-    : m_manager(manager), m_userAgent(std::move(userAgent))
+HttpSession::HttpSession(QNetworkAccessManager* manager, QString userAgent, int timeoutMs)
+    : m_manager(manager), m_userAgent(std::move(userAgent)), m_timeoutMs(timeoutMs)
 {
 }
 
@@ -102,7 +102,7 @@ QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken can
         throwCancelled();
     if (!request.hasRawHeader("User-Agent"))
         request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
-    request.setTransferTimeout(kTimeoutMs);
+    request.setTransferTimeout(m_timeoutMs);
     return await(m_manager->get(request), std::move(cancel));
 }
 
@@ -113,7 +113,7 @@ QCoro::Task<HttpReply> HttpSession::postForm(QNetworkRequest request, QByteArray
     if (!request.hasRawHeader("User-Agent"))
         request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
-    request.setTransferTimeout(kTimeoutMs);
+    request.setTransferTimeout(m_timeoutMs);
     return await(m_manager->post(request, form), std::move(cancel));
 }
 

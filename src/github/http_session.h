@@ -30,10 +30,13 @@ QString transportFailureText(QNetworkReply::NetworkError error, const QString& q
 // User-Agent GitHub insists on. Callers build the request with only the headers they mean to send.
 class HttpSession {
 public:
-    explicit HttpSession(QNetworkAccessManager* manager, QString userAgent = defaultUserAgent());
+    static constexpr int kTimeoutMs = 60'000;
+
+    // `timeoutMs`: how long a transfer may stall; only tests that wait for a time-out shorten it.
+    explicit HttpSession(QNetworkAccessManager* manager, QString userAgent = defaultUserAgent(),
+                         int timeoutMs = kTimeoutMs);
 
     static QString defaultUserAgent();
-    static constexpr int kTimeoutMs = 60'000;
 
     // Throws TransportError when no reply arrives (including a cancelled token, before or during the transfer).
     QCoro::Task<HttpReply> get(QNetworkRequest request, CancelToken cancel) const;
@@ -44,6 +47,7 @@ public:
 private:
     QNetworkAccessManager* m_manager;
     QString m_userAgent;
+    int m_timeoutMs;
 };
 
 } // namespace norvane

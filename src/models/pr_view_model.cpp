@@ -75,8 +75,10 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent) : QObject(p
 
 PRViewModel::~PRViewModel()
 {
+    // Stop the refresh's requests, but from the event loop: an aborted request resumes the refresh at once,
+    // which inside this destructor would still find the model and publish from an object being destroyed.
     if (m_currentRefresh)
-        m_currentRefresh->cancel();
+        QMetaObject::invokeMethod(m_currentRefresh.get(), &Cancellation::cancel, Qt::QueuedConnection);
 }
 
 void PRViewModel::print(const QString& line) const

@@ -70,7 +70,12 @@ void PRViewModel::updatePRStatesAndNotify(const QList<PullRequest>& prs, const G
                                           boolText(hasExistingState)));
         if (old && sendNotifications) {
             const QString prefix = QStringLiteral("PR #%1: ").arg(p.number);
-            if ((p.reviewRequested || p.isAssigned) && !old->reviewRequested) {
+            // A pull request first seen now that is my own and assigned to me showed up because I wrote
+            // it, not because anyone asked for my review: "me requested your review" is no news. Someone
+            // else's that showed up assigned to me was just assigned, which counts as a request.
+            const bool assignedByOthers = p.isAssigned && (hasExistingState || !p.isYourPR);
+            const bool requested = p.reviewRequested || assignedByOthers;
+            if (requested && !old->reviewRequested) {
                 debugLog(kNotifications, prefix + QStringLiteral("New review request detected"));
                 if (!m_notificationSettings.notifyOnReviewRequest)
                     debugLog(kNotifications, prefix + QStringLiteral("Review request notifications disabled in settings"));

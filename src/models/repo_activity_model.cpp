@@ -88,8 +88,9 @@ QCoro::Task<> RepoActivityModel::runLoad(QPointer<RepoActivityModel> self, GitHu
     if (!self || cancel->isCancelled())
         co_return;
     if (!token) {
-        self->setIsLoading(false);
+        // The message first, as on every failure path: observers of the loading flag see the outcome.
         self->setErrorMessage(QStringLiteral("Failed to retrieve token for %1.").arg(account.username));
+        self->setIsLoading(false);
         co_return;
     }
     co_await self->loadWithToken(std::move(repos), *token, std::move(cancel));

@@ -1,5 +1,6 @@
 #include "platform/keychain_service.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <QTimer>
 #include <coroutine>
@@ -7,6 +8,8 @@
 #include <memory>
 #include <qt6keychain/keychain.h>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 namespace norvane {
 
@@ -117,6 +120,44 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes)
 
 } // namespace
 
+struct ReadsInFlight::Pending
+{
+    bool done = false;
+    std::optional<QString> result;
+    std::vector<std::coroutine_handle<>> waiters;
+};
+
+struct ReadsInFlight::WaitForPending
+{
+    std::shared_ptr<Pending> pending;
+
+    bool await_ready() const noexcept { return pending->done; }
+    void await_suspend(std::coroutine_handle<> waiter) { pending->waiters.push_back(waiter); }
+    std::optional<QString> await_resume() const { return pending->result; }
+};
+
+QCoro::Task<std::optional<QString>> ReadsInFlight::join(std::shared_ptr<ReadsInFlight> reads, QString key,
+                                                        Read start)
+{
+    if (const auto it = reads->m_pending.find(key); it != reads->m_pending.end()) {
+        // A named awaiter: g++ 12 destroys a temporary inside co_await twice.
+        WaitForPending wait{it->second};
+        std::optional<QString> shared = co_await wait;
+        co_return shared;
+    }
+    const auto pending = std::make_shared<Pending>();
+    reads->m_pending.emplace(key, pending);
+    std::optional<QString> result = co_await start();
+    reads->m_pending.erase(key);
+    pending->done = true;
+    pending->result = result;
+    // Each waiter holds `pending` in its frame, so it is still there when they resume.
+    for (const std::coroutine_handle<> waiter : std::exchange(pending->waiters, {}))
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [waiter] { waiter.resume(); }, Qt::QueuedConnection);
+    co_return result;
+}
+
 QString keychainSaveFailedLine(const QString& tokenIdentifier, KeychainStatus status)
 {
     return failedLine("Save", tokenIdentifier, status);
@@ -134,8 +175,10 @@ void printLine(const QString& line)
     std::fflush(stdout);
 }
 
-SystemKeychainService::SystemKeychainService(QString service, std::chrono::milliseconds timeout)
-    : m_service(std::move(service)), m_timeout(timeout)
+SystemKeychainService::SystemKeychainService(QString service, std::chrono::milliseconds timeout,
+                                             LineSink report)
+    : m_service(std::move(service)), m_timeout(timeout),
+      m_report(report ? std::move(report) : LineSink([](const QString& line) { printLine(line); }))
 {
 }
 
@@ -144,17 +187,25 @@ QCoro::Task<bool> SystemKeychainService::save(QString token, QString tokenIdenti
     // Copies, not members: the service object may be gone by the time a job finishes.
     const QString service = m_service;
     const auto timeout = m_timeout;
+    const LineSink report = m_report;
 
     auto* remover = new QKeychain::DeletePasswordJob(service);
     remover->setKey(tokenIdentifier);
-    co_await runJob(remover, timeout); // "not found" and every other answer: the add below decides
+    // "Not found" and every other answer: the add below decides. But a delete that did not answer in time is
+    // still pending (behind an unlock prompt, say); an add started now could finish before it and be deleted,
+    // after the save had reported success. The save fails here, once.
+    const JobOutcome removed = co_await runJob(remover, timeout);
+    if (removed.status == KeychainStatus::InteractionNotAllowed) {
+        report(keychainSaveFailedLine(tokenIdentifier, removed.status));
+        co_return false;
+    }
 
     auto* writer = new QKeychain::WritePasswordJob(service);
     writer->setKey(tokenIdentifier);
     writer->setTextData(token); // stored as its UTF-8 bytes, without the base64 framing of binary items
     const JobOutcome outcome = co_await runJob(writer, timeout);
     if (outcome.status != KeychainStatus::Success) {
-        printLine(keychainSaveFailedLine(tokenIdentifier, outcome.status));
+        report(keychainSaveFailedLine(tokenIdentifier, outcome.status));
         co_return false;
     }
     co_return true;
@@ -162,18 +213,30 @@ QCoro::Task<bool> SystemKeychainService::save(QString token, QString tokenIdenti
 
 QCoro::Task<std::optional<QString>> SystemKeychainService::getAsync(QString tokenIdentifier)
 {
-    auto* reader = new QKeychain::ReadPasswordJob(m_service);
+    // Copies: the service object may be gone when the job finishes.
+    ReadsInFlight::Read read = [service = m_service, timeout = m_timeout, report = m_report,
+                                tokenIdentifier] {
+        return readToken(service, tokenIdentifier, timeout, report);
+    };
+    return ReadsInFlight::join(m_reads, tokenIdentifier, std::move(read));
+}
+
+QCoro::Task<std::optional<QString>> SystemKeychainService::readToken(QString service, QString tokenIdentifier,
+                                                                     std::chrono::milliseconds timeout,
+                                                                     LineSink report)
+{
+    auto* reader = new QKeychain::ReadPasswordJob(service);
     reader->setKey(tokenIdentifier);
-    const JobOutcome outcome = co_await runJob(reader, m_timeout);
+    const JobOutcome outcome = co_await runJob(reader, timeout);
     if (outcome.status == KeychainStatus::ItemNotFound)
         co_return std::nullopt;
     if (outcome.status != KeychainStatus::Success) {
-        printLine(keychainReadFailedLine(tokenIdentifier, outcome.status));
+        report(keychainReadFailedLine(tokenIdentifier, outcome.status));
         co_return std::nullopt;
     }
     std::optional<QString> token = decodeUtf8(outcome.data);
     if (!token)
-        printLine(keychainReadFailedLine(tokenIdentifier, KeychainStatus::Success));
+        report(keychainReadFailedLine(tokenIdentifier, KeychainStatus::Success));
     co_return token;
 }
 

@@ -5,14 +5,15 @@
 #include <QCoroTask>
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 
 namespace norvane {
 
-// Keeps each account's GitHub token in a secure store, filed under (service, token identifier). Stateless
-// apart from its service name: several owners may each hold an instance, and all of them see the same items.
+// Keeps each account's GitHub token in a secure store, filed under (service, token identifier). Holds no
+// token: several owners may each hold an instance, and all of them see the same items.
 // No operation throws and no failure reaches the caller as an error: a failed read is an absent token, and
 // every failure other than "not found" is reported as one line on standard output. Every operation is
 // asynchronous and must be started on the thread that runs the Qt event loop (the main thread); none of them
@@ -35,17 +36,41 @@ public:
     virtual QCoro::Task<> remove(QString tokenIdentifier) = 0;
 };
 
+// One store read per key at a time. A read asked for while the same key's read is pending waits for that
+// read's result instead of starting another: against a locked store a second job would wait behind the same
+// unlock prompt, or show a second one. Waiters resume from the event loop.
+class ReadsInFlight
+{
+public:
+    using Read = std::function<QCoro::Task<std::optional<QString>>()>;
+
+    // The result of `start()`, or of the read already pending for `key`. Holds `reads` only through the
+    // shared pointer, so it may outlive whoever asked.
+    static QCoro::Task<std::optional<QString>> join(std::shared_ptr<ReadsInFlight> reads, QString key,
+                                                    Read start);
+
+private:
+    struct Pending;
+    struct WaitForPending;
+    std::map<QString, std::shared_ptr<Pending>> m_pending;
+};
+
 // The token store for the system's Secret Service (gnome-keyring, KWallet), Keychain or Credential Manager,
 // through QtKeychain. Items are generic passwords with the service name and the identifier as the key; the
 // token is stored as its UTF-8 bytes.
 class SystemKeychainService final : public KeychainService
 {
 public:
-    // How long one store operation may take before it counts as failed: Secret Service daemons do hang.
-    static constexpr std::chrono::milliseconds kDefaultTimeout{10'000};
+    // How long one store operation may take before it counts as failed: Secret Service daemons do hang. But a
+    // locked store answers only after its unlock prompt, which a person answers in their own time, so the
+    // limit is generous: a shorter one made a slow unlock look like a missing token.
+    static constexpr std::chrono::milliseconds kDefaultTimeout{120'000};
+
+    // Where the failure lines go: standard output (`printLine`) unless the owner says otherwise.
+    using LineSink = std::function<void(const QString&)>;
 
     explicit SystemKeychainService(QString service = QString::fromLatin1(kApplicationId),
-                                   std::chrono::milliseconds timeout = kDefaultTimeout);
+                                   std::chrono::milliseconds timeout = kDefaultTimeout, LineSink report = {});
 
     QCoro::Task<bool> save(QString token, QString tokenIdentifier) override;
     QCoro::Task<std::optional<QString>> getAsync(QString tokenIdentifier) override;
@@ -54,8 +79,13 @@ public:
     const QString& service() const { return m_service; }
 
 private:
+    static QCoro::Task<std::optional<QString>> readToken(QString service, QString tokenIdentifier,
+                                                         std::chrono::milliseconds timeout, LineSink report);
+
     QString m_service;
     std::chrono::milliseconds m_timeout;
+    LineSink m_report;
+    std::shared_ptr<ReadsInFlight> m_reads = std::make_shared<ReadsInFlight>();
 };
 
 // The status numbers printed in the failure lines. They are the Security framework's codes for the

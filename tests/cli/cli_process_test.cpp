@@ -152,6 +152,63 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndOneClearLine)
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("norvane: no GitHub account is set up")));
 }
 
+// Every command keeps one contract: standard output carries only the command's output, a failure exits 3
+// (token missing or rejected) or 4 (anything else) with its reason as the last line on standard error.
+TEST_F(CliTest, EveryCommandKeepsTheExitCodeContract)
+{
+    start(sampleWorld());
+    {
+        QSettings settings(profile.filePath(QStringLiteral("preferences.ini")), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("github_accounts"),
+                          QByteArray(R"([{"id":"0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60","username":"me",)"
+                                     R"("tokenIdentifier":"github_token_b"}])"));
+    }
+    const QList<QStringList> commands{
+        {QStringLiteral("prs"), QStringLiteral("--json")},
+        {QStringLiteral("status"), QStringLiteral("--format"), QStringLiteral("json")},
+        {QStringLiteral("issues"), QStringLiteral("--json")},
+        {QStringLiteral("dashboard"), QStringLiteral("--json")},
+    };
+    const QStringList watched{QStringLiteral("--repo"), QStringLiteral("acme/api")};
+    for (const QStringList& command : commands) {
+        const std::string name = command.first().toStdString();
+        const auto expectFailure = [&](const Result& r, int code, const char* situation) {
+            EXPECT_EQ(r.exitCode, code) << name << ", " << situation << ": " << r.err.toStdString();
+            EXPECT_TRUE(r.out.isEmpty()) << name << ", " << situation << ": " << r.out.toStdString();
+            EXPECT_TRUE(r.err.endsWith(QLatin1Char('\n')));
+            return r.err.trimmed().split(QLatin1Char('\n')).last();
+        };
+
+        // A stored account whose token cannot be read: no keychain is reachable.
+        QProcessEnvironment noKeychain = QProcessEnvironment::systemEnvironment();
+        noKeychain.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                          QStringLiteral("unix:path=/nonexistent/bus"));
+        Result r =
+            run(command + watched + QStringList{QStringLiteral("--profile"), profile.path()}, noKeychain);
+        EXPECT_TRUE(expectFailure(r, 3, "missing token")
+                        .startsWith(QStringLiteral("norvane: Failed to retrieve token for me")))
+            << r.err.toStdString();
+
+        r = runAs(QStringLiteral("me"), QStringLiteral("revoked"), command + watched);
+        const QString rejected = expectFailure(r, 3, "rejected token");
+        EXPECT_TRUE(rejected.startsWith(QStringLiteral("norvane: "))) << rejected.toStdString();
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << name;
+
+        hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/**"), 503));
+        r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), command + watched);
+        hub->clearFaults();
+        EXPECT_TRUE(expectFailure(r, 4, "server error").contains(QStringLiteral("503")))
+            << name << r.err.toStdString();
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << name;
+
+        // Nothing watched: issues and dashboard have nothing to show, which is no failure.
+        r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), command);
+        EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.isEmpty()) << name << ": " << r.err.toStdString();
+        EXPECT_FALSE(QJsonDocument::fromJson(r.out.toUtf8()).isNull()) << name << ": " << r.out.toStdString();
+    }
+}
+
 TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage)
 {
     const QList<QStringList> cases{
@@ -196,7 +253,9 @@ TEST_F(CliTest, StoredAccountsAndTheProfileStayAsTheyWere)
                     QStringLiteral("me")},
                    env);
     EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
-    EXPECT_EQ(r.err, QStringLiteral("norvane: Failed to retrieve token for me. Add token in Settings.\n"));
+    EXPECT_TRUE(r.err.endsWith(
+        QStringLiteral("\nnorvane: Failed to retrieve token for me. Add token in Settings.\n")))
+        << r.err.toStdString();
 
     r = run({QStringLiteral("status"), QStringLiteral("--profile"), profile.path(), QStringLiteral("--account"),
              QStringLiteral("nobody")});

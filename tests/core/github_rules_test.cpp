@@ -192,9 +192,20 @@ TEST(GitHubRules, ChangeRequestPreview)
         {QStringLiteral("\n\nPlease add tests\nand docs"), QStringLiteral("Please add tests")},
         {longLine + QStringLiteral("\nmore"), QString(100, QLatin1Char('x'))},
         {QStringLiteral("Héllo 👋"), QStringLiteral("Héllo 👋")},
+        // Bodies from GitHub's web editor end their lines with CR LF; a lone CR ends a line too.
+        {QStringLiteral("\r\n\r\nPlease rename this.\r\nSecond line"), QStringLiteral("Please rename this.")},
+        {QStringLiteral("\r\n"), QStringLiteral("(No comment)")},
+        {QStringLiteral("\rFirst\rSecond"), QStringLiteral("First")},
+        {QStringLiteral(" \t\r\n  \nReal text"), QStringLiteral("Real text")},
+        // The cut never splits a surrogate pair or a letter from its combining mark.
+        {QString(99, QLatin1Char('x')) + QStringLiteral("👋 tail"),
+         QString(99, QLatin1Char('x')) + QStringLiteral("👋")},
+        {QString(99, QLatin1Char('x')) + QStringLiteral("e\u0301 tail"),
+         QString(99, QLatin1Char('x')) + QStringLiteral("e\u0301")},
     };
     for (const auto& [body, expected] : cases)
-        EXPECT_EQ(changeRequestPreview(body), expected);
+        EXPECT_EQ(changeRequestPreview(body), expected)
+            << body.value_or(QStringLiteral("(absent)")).toStdString();
 
     const auto r = reviewVerdict({review("rev", "CHANGES_REQUESTED", "2026-12-05T08:30:00Z", "\n\nNeeds a test\nthanks")},
                                  kNow)

@@ -178,6 +178,18 @@ TEST_F(GitHubServiceTest, SearchFailuresEndTheCallWithTheirKind)
         }
         EXPECT_EQ(hub->requests().size(), 1u) << "a later search was sent after " << status;
     }
+    // Success codes the client never asked for are no success.
+    for (int status : {201, 304}) {
+        hub->injectFault(
+            fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), status).times(1));
+        try {
+            fetch();
+            ADD_FAILURE() << "no error for " << status;
+        } catch (const GitHubAPIError& e) {
+            EXPECT_EQ(e.kind(), GitHubAPIError::Kind::badServerResponse) << status;
+            EXPECT_EQ(e.statusCode(), status);
+        }
+    }
 
     // A search reply that does not decode: a decoding error naming its endpoint, and no later search.
     hub->clearRequests();
@@ -193,6 +205,19 @@ TEST_F(GitHubServiceTest, SearchFailuresEndTheCallWithTheirKind)
                                  " - Response: {\"total_count\":1,\"items\":[{\"id\":1}]}"));
     }
     EXPECT_EQ(hub->requests().size(), 1u);
+
+    // A body that is not UTF-8 and does not decode is reported without its bytes.
+    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 200,
+                                           QByteArrayLiteral("\xff\xfe{\"items\": 1}"))
+                         .times(1));
+    try {
+        fetch();
+        ADD_FAILURE() << "no decoding error";
+    } catch (const GitHubAPIError& e) {
+        EXPECT_EQ(e.kind(), GitHubAPIError::Kind::decodingError);
+        EXPECT_TRUE(e.errorDescription().endsWith(QStringLiteral(" - Response: No response body")))
+            << e.errorDescription().toStdString();
+    }
 }
 
 TEST_F(GitHubServiceTest, DetailFailureSkipsCiButNotTheOthers)

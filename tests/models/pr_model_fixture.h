@@ -51,11 +51,13 @@ protected:
                            bool debugMode = false)
     {
         PRViewModel::Dependencies deps{
-            GitHubService(HttpSession(&nam), hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9")),
+            GitHubService(HttpSession(&nam, HttpSession::defaultUserAgent(), transferTimeoutMs),
+                          hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9")),
             keychain,
             preferences,
             notifier,
-            AppIdentity{withBundleId ? std::optional<QString>(QStringLiteral("com.norvane.app")) : std::nullopt,
+            AppIdentity{withBundleId ? std::optional<QString>(QStringLiteral("com.norvane.app"))
+                                     : std::nullopt,
                         QStringLiteral("1.0"), QStringLiteral("1")},
             nullptr,
             pollOverride,
@@ -111,6 +113,7 @@ protected:
     }
 
     QNetworkAccessManager nam;
+    int transferTimeoutMs = HttpSession::kTimeoutMs;
     std::unique_ptr<fh::FakeHub> hub;
     std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();
     std::shared_ptr<InMemoryKeychainService> keychain = std::make_shared<InMemoryKeychainService>();

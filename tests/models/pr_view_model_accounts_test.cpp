@@ -236,6 +236,58 @@ TEST_F(PRModelTest, RefreshFailuresAndWhatTheyLeaveBehind)
     EXPECT_EQ(ids(), shown);
 }
 
+TEST_F(PRModelTest, TransportFailuresDuringAPollAndDuringARefresh)
+{
+    transferTimeoutMs = 300;
+    const struct
+    {
+        const char* name;
+        std::function<void(std::unique_ptr<fh::FakeHub>&)> arrange;
+    } cases[] = {
+        {"timed out",
+         [](std::unique_ptr<fh::FakeHub>& hub) {
+             hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"),
+                                                 std::chrono::milliseconds(1500)));
+         }},
+        {"connection refused", [](std::unique_ptr<fh::FakeHub>& hub) { hub.reset(); }},
+        {"connection dropped",
+         [](std::unique_ptr<fh::FakeHub>& hub) {
+             hub->injectFault(
+                 fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/search/issues")));
+         }},
+    };
+    for (const auto& c : cases) {
+        startHub(smallWorld());
+        const GitHubAccount me = storedAccount("me");
+        storeAccounts({me});
+        PRViewModel& m = makeModel();
+        m.loadAccounts();
+        ASSERT_TRUE(settle());
+        const QStringList shown = ids();
+        ASSERT_EQ(shown.size(), 2);
+        m.startPolling();
+        c.arrange(hub);
+
+        // A poll leaves no trace and does not stop the polling.
+        poll();
+        EXPECT_FALSE(m.errorMessage().has_value()) << c.name;
+        EXPECT_EQ(ids(), shown) << c.name;
+        EXPECT_TRUE(timer->isActive()) << c.name;
+
+        // A user refresh shows the failure and keeps the list.
+        m.refresh();
+        ASSERT_TRUE(settle());
+        ASSERT_TRUE(m.errorMessage().has_value()) << c.name;
+        EXPECT_TRUE(m.errorMessage()->startsWith(
+            QStringLiteral("Network Error [search/issues (review-requested)]: ")))
+            << c.name << ": " << m.errorMessage()->toStdString();
+        EXPECT_EQ(ids(), shown) << c.name;
+        EXPECT_FALSE(m.isLoading()) << c.name;
+        model.reset();
+        hub.reset();
+    }
+}
+
 TEST_F(PRModelTest, ANewRefreshSupersedesTheOneInFlight)
 {
     startHub(smallWorld());
@@ -275,4 +327,29 @@ TEST_F(PRModelTest, APollTickDuringARefreshIsSkipped)
     timer->fire();
     EXPECT_FALSE(m.isRefreshing());
     EXPECT_TRUE(hub->requests().empty());
+}
+
+TEST_F(PRModelTest, AModelDestroyedMidRefreshNeverHearsFromIt)
+{
+    startHub(smallWorld());
+    const GitHubAccount me = storedAccount("me");
+    storeAccounts({me});
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/**"),
+                                        std::chrono::milliseconds(300)));
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+    ASSERT_TRUE(waitUntil(
+        [this] { return !hub->requests(QStringLiteral("GET"), QStringLiteral("/search/**")).empty(); }));
+
+    // Whatever the refresh does after the model started dying would reach observers of a half-destroyed
+    // object; the sanitizers catch any later touch of the deleted one.
+    bool dying = false;
+    int heardWhileDying = 0;
+    QObject::connect(&m, &PRViewModel::isLoadingChanged, [&] { heardWhileDying += dying; });
+    QObject::connect(&m, &PRViewModel::errorMessageChanged, [&] { heardWhileDying += dying; });
+    QObject::connect(&m, &PRViewModel::pullRequestsChanged, [&] { heardWhileDying += dying; });
+    dying = true;
+    model.reset();
+    waitUntil([] { return false; }, 600);
+    EXPECT_EQ(heardWhileDying, 0);
 }

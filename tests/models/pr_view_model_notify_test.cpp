@@ -129,6 +129,23 @@ TEST_F(PRNotifyTest, AssignmentCountsAsAReviewRequestAndOthersApprovalsDoNot)
     EXPECT_EQ(titles(notifier->posts()), QStringList{QStringLiteral("👀 Review Requested")});
 }
 
+TEST_F(PRNotifyTest, ANewPullRequestIsARequestOnlyWhenMyReviewIsRequested)
+{
+    launch();
+    poll();
+    // Between two polls: my own new pull request, assigned to myself, and bob's asking for my review.
+    hub->mutate([](fh::Scenario& s) {
+        auto mine = pull("acme/web", 6, "me", "2026-12-04T09:00:00Z");
+        mine.assignees = {QStringLiteral("me")};
+        auto bobs = pull("acme/web", 7, "bob", "2026-12-04T10:00:00Z");
+        bobs.requestedReviewers = {QStringLiteral("me")};
+        s.pullRequests.append({mine, bobs});
+    });
+    poll();
+    ASSERT_EQ(titles(notifier->posts()), QStringList{QStringLiteral("👀 Review Requested")});
+    EXPECT_EQ(notifier->posts().front().body, QStringLiteral("bob requested your review on 'PR 7'"));
+}
+
 TEST_F(PRNotifyTest, WithoutABundleIdentifierNothingIsPosted)
 {
     PRViewModel& m = launch(false);

@@ -135,6 +135,26 @@ TEST_F(SystemKeychain, AStoreThatDoesNotAnswerInTimeIsAReadFailure)
     // The abandoned job still finishes and cleans up after itself; the store keeps working.
     EXPECT_EQ(read(m_keychain, id, printed), QStringLiteral("gho_slow"));
     QCoro::waitFor(m_keychain.remove(id));
+
+    // A save that did not answer in time fails once, and nothing it started stores the token later.
+    const QString unsaved = freshIdentifier();
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(QCoro::waitFor(impatient.save(QStringLiteral("gho_late"), unsaved)));
+    QCoro::waitFor(m_keychain.getAsync(freshIdentifier())); // the abandoned jobs answer before this one
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "⚠️ [Keychain] Save failed for " + unsaved.toStdString() + ": OSStatus -25308\n");
+    EXPECT_EQ(itemCount(unsaved), 0);
+}
+
+TEST_F(SystemKeychain, ReadsOfOneItemAtTheSameTimeShareOneAnswer)
+{
+    const QString id = freshIdentifier();
+    ASSERT_TRUE(QCoro::waitFor(m_keychain.save(QStringLiteral("gho_once"), id)));
+    auto first = m_keychain.getAsync(id);
+    auto second = m_keychain.getAsync(id);
+    EXPECT_EQ(QCoro::waitFor(std::move(first)), QStringLiteral("gho_once"));
+    EXPECT_EQ(QCoro::waitFor(std::move(second)), QStringLiteral("gho_once"));
+    QCoro::waitFor(m_keychain.remove(id));
 }
 
 } // namespace

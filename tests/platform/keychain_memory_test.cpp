@@ -1,4 +1,5 @@
 #include "platform/keychain_service.h"
+#include "support/run_task.h"
 
 #include <QCoroTask>
 #include <gtest/gtest.h>
@@ -39,6 +40,61 @@ TEST(InMemoryKeychainService, InstancesOverTheSameStorageShareTokensAndSaveRepla
     QCoro::waitFor(issues.remove(QStringLiteral("never-saved")));
     EXPECT_FALSE(QCoro::waitFor(models.getAsync(QStringLiteral("id"))).has_value());
     EXPECT_TRUE(storage->empty());
+}
+
+// The store's answer, as when a person unlocks it: every read waiting at the gate goes on when it opens.
+struct Gate
+{
+    struct Wait
+    {
+        Gate* gate;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> reader) { gate->waiting.push_back(reader); }
+        void await_resume() const noexcept {}
+    };
+
+    Wait wait() { return Wait{this}; }
+    void open()
+    {
+        for (const std::coroutine_handle<> reader : std::exchange(waiting, {}))
+            reader.resume();
+    }
+
+    std::vector<std::coroutine_handle<>> waiting;
+};
+
+QCoro::Task<std::optional<QString>> answerWhenOpened(Gate* gate, QString value)
+{
+    co_await gate->wait();
+    co_return value;
+}
+
+TEST(ReadsInFlight, AReadOfAKeyThatIsPendingWaitsForItsResult)
+{
+    auto reads = std::make_shared<ReadsInFlight>();
+    Gate gate;
+    QStringList started;
+    const auto read = [&](const char* key, const char* value) {
+        return ReadsInFlight::join(reads, QString::fromLatin1(key), [&started, &gate, key, value] {
+            started.append(QString::fromLatin1(key));
+            return answerWhenOpened(&gate, QString::fromLatin1(value));
+        });
+    };
+    auto first = read("a", "tok-a");
+    auto second = read("a", "tok-other");
+    auto other = read("b", "tok-b");
+    EXPECT_EQ(started, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+
+    gate.open();
+    EXPECT_EQ(norvane::testing::runTask(std::move(first)), QStringLiteral("tok-a"));
+    EXPECT_EQ(norvane::testing::runTask(std::move(second)), QStringLiteral("tok-a"));
+    EXPECT_EQ(norvane::testing::runTask(std::move(other)), QStringLiteral("tok-b"));
+
+    // Once it has answered, the next read asks the store again.
+    auto later = read("a", "tok-new");
+    gate.open();
+    EXPECT_EQ(norvane::testing::runTask(std::move(later)), QStringLiteral("tok-new"));
+    EXPECT_EQ(started.size(), 3);
 }
 
 } // namespace

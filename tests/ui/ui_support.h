@@ -12,6 +12,7 @@
 #include "platform/preferences.h"
 #include "platform/url_opener.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
@@ -43,6 +44,10 @@ private:
 
 struct EngineWorld
 {
+    // Destroyed models cancel their requests from the event loop; those cancels run here, while the network
+    // is still there, so no request outlives the test.
+    ~EngineWorld() { QCoreApplication::sendPostedEvents(); }
+
     QNetworkAccessManager network;
     std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();
     std::shared_ptr<InMemoryKeychainService> keychain = std::make_shared<InMemoryKeychainService>();

@@ -256,6 +256,9 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
                          ? QJsonDocument(Payloads::error(statusMessage(fault->status), fault->status))
                                .toJson(QJsonDocument::Compact)
                          : fault->body;
+        // 204 and 304 never carry a body: bytes after their headers would be read as the next response.
+        if (fault->status == 204 || fault->status == 304)
+            reply.body.clear();
         reply.headers = fault->headers;
     } else {
         std::lock_guard lock(mutex);
