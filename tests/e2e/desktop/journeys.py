@@ -1,0 +1,189 @@
+#!/usr/bin/python3
+"""Whole-program tests the way a person uses norvane, on the desktop of scripts/desktop-session.
+Usage: journeys.py TEST   (NORVANE_BIN, FAKEHUB_BIN, NORVANE_SOURCE_DIR and E2E_SCREENSHOTS set by ctest)
+
+Positions inside the panel are offsets from its top-left corner; the panel is always 560x600."""
+
+import json
+import os
+import subprocess
+import time
+
+from harness import PANEL_SIZE, TRAY_ICON_SIZE, Session, check, key, main, type_text, wait_until, windows
+
+# Inside the panel (560x600).
+SIGN_IN = (280, 323)  # "Sign in with GitHub" on the welcome view
+USE_TOKEN = (280, 376)  # "Use a Personal Access Token instead" on the add-account sheet
+CONNECT = (280, 337)  # "Connect with GitHub" on the add-account sheet
+USERNAME = (280, 256)
+TOKEN = (280, 320)
+ADD_ACCOUNT = (430, 503)
+PRS_TAB = (37, 18)
+
+
+def world_pull_requests(s, login="mona"):
+    """What fakehub says concerns the user: the union of the three searches the client makes."""
+    numbers = set()
+    for qualifier in ("review-requested", "author", "assignee"):
+        answer = s.api("/search/issues?q=type:pr+state:open+archived:false+%s:%s&per_page=100" % (qualifier, login))
+        numbers |= {(item["repository_url"].split("/repos/")[1], item["number"]) for item in answer["items"]}
+    return numbers
+
+
+def cli_pull_requests(s):
+    """The list as norvane itself reads it from the stored account and the keychain (the CLI shares the
+    engine and reads the same token from the Secret Service)."""
+    out = subprocess.run([s.norvane_bin, "prs", "--json", "--profile", s.profile, "--api-url", s.base,
+                          "--web-url", s.base], capture_output=True, text=True, env=s.env(), timeout=60)
+    check(out.returncode == 0, "norvane prs failed (%d): %s" % (out.returncode, out.stderr.strip()))
+    return json.loads(out.stdout)
+
+
+def tray_menu(s):
+    s.tray.click(11, 11, button=3)
+    return wait_until("the tray menu", lambda: [w for w in windows("Norvane", '"norvane" "Norvane"')
+                                                if w.geometry()[2:] not in (TRAY_ICON_SIZE, PANEL_SIZE)], 10)[0]
+
+
+def quit_from_menu(s):
+    """"Quit Norvane", the last item of the tray menu; the app must end by itself with status 0."""
+    menu = tray_menu(s)
+    _, _, width, height = menu.geometry()
+    menu.click(width // 2, height - 12)
+    code = wait_until("norvane to quit", lambda: s.app.poll() is not None, 30) and s.app.returncode
+    check(code == 0, "norvane ended with status %s" % code)
+    s.app = None
+
+
+def refreshes_done(s):
+    return s.log_text().count("updatePRStatesAndNotify: Checking")
+
+
+def sign_in_with_token(s, panel):
+    panel.click(*SIGN_IN)
+    time.sleep(0.5)
+    s.screenshot("add-account-sheet")
+    panel.click(*USE_TOKEN)
+    time.sleep(0.5)
+    panel.click(*USERNAME)
+    type_text("mona")
+    panel.click(*TOKEN)
+    type_text("demo-token")
+    s.screenshot("token-typed")
+    panel.click(*ADD_ACCOUNT)
+
+
+class Notifications:
+    """dbus-monitor on the session bus, watching calls to org.freedesktop.Notifications.Notify."""
+
+    def __init__(self, path):
+        self.path = path
+        self.process = subprocess.Popen(
+            ["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',member='Notify'"],
+            stdout=open(path, "w"), stderr=subprocess.DEVNULL)
+        # dbus-monitor prints its own NameAcquired signal once it listens.
+        wait_until("dbus-monitor", lambda: os.path.getsize(path) > 0, 10)
+
+    def calls(self):
+        with open(self.path, errors="replace") as f:
+            return f.read().split("method call")[1:]
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+
+def first_start_and_daily_use():
+    """First start with no account, sign-in with a token, a notification after a world change, Refresh
+    from the tray menu, and a restart that keeps everything."""
+    with Session("journey") as s:
+        # A short poll, so that the world change below is noticed within seconds.
+        s.start(env={"NORVANE_POLL_INTERVAL_SECS": "4"})
+        s.screenshot("tray-icon-embedded")
+        panel = s.open_panel()
+        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+        time.sleep(0.5)
+        s.screenshot("welcome")
+
+        sign_in_with_token(s, panel)
+        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+        panel.click(*PRS_TAB)
+        time.sleep(0.5)
+        s.screenshot("pull-requests")
+
+        # The list is the world's: the pull requests fakehub answers for mona, as the engine reads them
+        # with the token it stored.
+        world = world_pull_requests(s)
+        listed = {(pr["repository"], pr["number"]) for pr in cli_pull_requests(s)}
+        check(listed == world, "listed %s, fakehub has %s" % (sorted(listed), sorted(world)))
+        check("Checking %d PRs for account mona" % len(world) in s.log_text(),
+              "the window did not load %d pull requests" % len(world))
+        # The token went to the Secret Service (the CLI above read it from there) and into no file.
+        check(not s.files_containing("demo-token"), "token in %s" % s.files_containing("demo-token"))
+
+        # A world change (mona asked to review northwind/web#100) and polls: exactly one notification.
+        notifications = Notifications(os.path.join(s.dir, "notify.log"))
+        try:
+            before = refreshes_done(s)
+            s.next_event()
+            wait_until("a notification", lambda: len(notifications.calls()) >= 1, 30)
+            after_first = refreshes_done(s)
+            wait_until("two more polls", lambda: refreshes_done(s) >= after_first + 2, 30)
+            calls = notifications.calls()
+            check(refreshes_done(s) > before, "no poll ran")
+            check(len(calls) == 1, "%d notifications: %s" % (len(calls), calls))
+            check("Apple Pay in the checkout" in calls[0], "notification text: %s" % calls[0])
+            s.screenshot("notification")
+        finally:
+            notifications.stop()
+        # Its default action (dunst: middle click on the bubble) opens the pull request. The open panel
+        # is a popup that takes the first click outside it, as it should; close it first.
+        key("Escape")
+        wait_until("the panel to close", lambda: s.panel() is None, 10)
+        bubble = [w for w in windows("Dunst", '"Dunst" "Dunst"') if w.geometry()[3] > 1]
+        check(bubble, "no notification bubble on screen")
+        x, y, w, h = bubble[0].geometry()
+        bubble[0].click(w // 2, h // 2, button=2)
+        url = s.base + "/northwind/web/pull/100"
+        wait_until("xdg-open " + url, lambda: os.path.exists(s.opened_log) and url in open(s.opened_log).read(), 15)
+        check(open(s.opened_log).read().split() == [url], "opened: " + open(s.opened_log).read())
+        quit_from_menu(s)
+
+        # Restart: the account and every preference are still there, nothing asks to sign in.
+        with open(os.path.join(s.profile, "preferences.ini")) as f:
+            stored = f.read()
+        s.start(env={"NORVANE_POLL_INTERVAL_SECS": "600"})
+        wait_until("the first refresh after the restart", lambda: refreshes_done(s) >= 1, 60)
+        check("No github_accounts" not in s.log_text(), "the account was forgotten")
+        panel = s.open_panel()
+        time.sleep(0.5)
+        s.screenshot("after-restart")
+        with open(os.path.join(s.profile, "preferences.ini")) as f:
+            kept = f.read()
+        for line in stored.splitlines():
+            check(line in kept, "lost preference line %r" % line)
+
+        # The tray menu's Refresh: exactly one refresh reaches fakehub.
+        key("Escape")
+        wait_until("the panel to close", lambda: s.panel() is None, 10)
+        searches = lambda: [r for r in s.requests() if r[1].startswith("/search/issues") and "review-requested" in r[1]]
+        done = refreshes_done(s)
+        count = len(searches())
+        menu = tray_menu(s)
+        s.screenshot("tray-menu")
+        menu.click(menu.geometry()[2] // 2, MENU_REFRESH_Y)
+        wait_until("the refresh to finish", lambda: refreshes_done(s) > done, 60)
+        time.sleep(2)
+        check(len(searches()) == count + 1, "%d refreshes reached fakehub" % (len(searches()) - count))
+
+        quit_from_menu(s)
+        # The token is in no file under the profile or HOME, and the debug output shows at most its
+        # first 9 characters.
+        session_home = os.environ.get("HOME")
+        check(not s.files_containing("demo-token", [s.dir, session_home]), "token in a file")
+
+
+MENU_REFRESH_Y = 11  # the first item of the tray menu
+
+if __name__ == "__main__":
+    raise SystemExit(main({"first-start-and-daily-use": first_start_and_daily_use}))
