@@ -39,7 +39,15 @@ def cli_pull_requests(s):
     return json.loads(out.stdout)
 
 
+def close_panel(s):
+    """The open panel is a popup that takes the first click outside it, as it should: close it first."""
+    if s.panel():
+        key("Escape")
+        wait_until("the panel to close", lambda: s.panel() is None, 10)
+
+
 def tray_menu(s):
+    close_panel(s)
     s.tray.click(11, 11, button=3)
     return wait_until("the tray menu", lambda: [w for w in windows("Norvane", '"norvane" "Norvane"')
                                                 if w.geometry()[2:] not in (TRAY_ICON_SIZE, PANEL_SIZE)], 10)[0]
@@ -136,10 +144,8 @@ def first_start_and_daily_use():
             s.screenshot("notification")
         finally:
             notifications.stop()
-        # Its default action (dunst: middle click on the bubble) opens the pull request. The open panel
-        # is a popup that takes the first click outside it, as it should; close it first.
-        key("Escape")
-        wait_until("the panel to close", lambda: s.panel() is None, 10)
+        # Its default action (dunst: middle click on the bubble) opens the pull request.
+        close_panel(s)
         bubble = [w for w in windows("Dunst", '"Dunst" "Dunst"') if w.geometry()[3] > 1]
         check(bubble, "no notification bubble on screen")
         x, y, w, h = bubble[0].geometry()
@@ -164,8 +170,6 @@ def first_start_and_daily_use():
             check(line in kept, "lost preference line %r" % line)
 
         # The tray menu's Refresh: exactly one refresh reaches fakehub.
-        key("Escape")
-        wait_until("the panel to close", lambda: s.panel() is None, 10)
         searches = lambda: [r for r in s.requests() if r[1].startswith("/search/issues") and "review-requested" in r[1]]
         done = refreshes_done(s)
         count = len(searches())
@@ -185,5 +189,33 @@ def first_start_and_daily_use():
 
 MENU_REFRESH_Y = 11  # the first item of the tray menu
 
+
+def sign_in_with_the_device_flow():
+    """First start, "Connect with GitHub": the sheet shows a code, the demo world's OAuth App approves it,
+    the account lands in the Secret Service and the list fills."""
+    with Session("device-flow") as s:
+        s.start(env={"NORVANE_OAUTH_CLIENT_ID": "norvane-demo-client", "NORVANE_POLL_INTERVAL_SECS": "600"})
+        panel = s.open_panel()
+        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+        time.sleep(0.5)
+        panel.click(*SIGN_IN)
+        time.sleep(0.5)
+        panel.click(*CONNECT)
+        wait_until("a device code", lambda: ("POST", "/login/device/code") in s.requests(), 20)
+        time.sleep(0.5)
+        s.screenshot("code-shown")
+        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+        panel.click(*PRS_TAB)
+        time.sleep(0.5)
+        s.screenshot("pull-requests")
+        listed = {(pr["repository"], pr["number"]) for pr in cli_pull_requests(s)}
+        check(listed == world_pull_requests(s), "listed %s" % sorted(listed))
+        check(("POST", "/login/oauth/access_token") in s.requests(), "the token was never asked for")
+        check(not s.files_containing("demo-token"), "token in %s" % s.files_containing("demo-token"))
+        quit_from_menu(s)
+
 if __name__ == "__main__":
-    raise SystemExit(main({"first-start-and-daily-use": first_start_and_daily_use}))
+    raise SystemExit(main({
+        "first-start-and-daily-use": first_start_and_daily_use,
+        "sign-in-with-the-device-flow": sign_in_with_the_device_flow,
+    }))
