@@ -19,6 +19,9 @@ USERNAME = (280, 256)
 TOKEN = (280, 320)
 ADD_ACCOUNT = (430, 503)
 PRS_TAB = (37, 18)
+SORT_BUTTON = (473, 81)  # "Updated ⌄" on the pull-request tab
+SORT_CREATED = (475, 123)  # its second item
+INTERVAL_30_MINUTES = (387, 457)  # "Check for updates every" in the settings tab, with one account
 
 
 def world_pull_requests(s, login="mona"):
@@ -129,6 +132,20 @@ def first_start_and_daily_use():
         # The token went to the Secret Service (the CLI above read it from there) and into no file.
         check(not s.files_containing("demo-token"), "token in %s" % s.files_containing("demo-token"))
 
+        # Settings a person changes: the sort option, and the polling interval in the settings tab.
+        preferences = lambda: open(os.path.join(s.profile, "preferences.ini")).read()
+        panel.click(*SORT_BUTTON)
+        time.sleep(0.5)
+        panel.click(*SORT_CREATED)
+        wait_until("the sort option to be stored", lambda: "selected_sort_option=" in preferences(), 10)
+        key("ctrl+comma")
+        time.sleep(0.5)
+        before = preferences()
+        panel.click(*INTERVAL_30_MINUTES)
+        wait_until("the interval to be stored", lambda: preferences() != before, 10)
+        s.screenshot("settings-changed")
+        key("ctrl+comma")
+
         # A world change (mona asked to review northwind/web#100) and polls: exactly one notification.
         notifications = Notifications(os.path.join(s.dir, "notify.log"))
         try:
@@ -168,6 +185,8 @@ def first_start_and_daily_use():
             kept = f.read()
         for line in stored.splitlines():
             check(line in kept, "lost preference line %r" % line)
+        for stored_key in ("github_accounts", "selected_sort_option", "notification_settings", "pr_seen_states_"):
+            check(stored_key in stored, "%s was never stored" % stored_key)
 
         # The tray menu's Refresh: exactly one refresh reaches fakehub.
         searches = lambda: [r for r in s.requests() if r[1].startswith("/search/issues") and "review-requested" in r[1]]
