@@ -58,9 +58,9 @@ class Window:
     def click(self, dx, dy, button=1):
         """Clicks at (dx, dy) inside the window."""
         x, y, _, _ = self.geometry()
-        run("xdotool", "mousemove", "--sync", str(x + dx), str(y + dy))
-        time.sleep(0.05)
-        run("xdotool", "click", str(button))
+        # Not --sync: it waits for a motion event, which never comes when the pointer is already there.
+        # XTEST events arrive in order, so the click lands where the pointer went.
+        run("xdotool", "mousemove", str(x + dx), str(y + dy), "click", str(button))
 
 
 # One line of `xwininfo -root -tree`: 0x600006 "Norvane": ("norvane" "Norvane")  22x22+0+0  +1257+1

@@ -22,6 +22,7 @@ PRS_TAB = (37, 18)
 SORT_BUTTON = (473, 81)  # "Updated ⌄" on the pull-request tab
 SORT_CREATED = (475, 123)  # its second item
 INTERVAL_30_MINUTES = (387, 457)  # "Check for updates every" in the settings tab, with one account
+REPOSITORY_BUTTON = (144, 56)  # "All Repositories (N) ⌄" on the pull-request tab
 
 
 def world_pull_requests(s, login="mona"):
@@ -209,6 +210,75 @@ def first_start_and_daily_use():
 MENU_REFRESH_Y = 11  # the first item of the tray menu
 
 
+def preference_lines(s):
+    with open(os.path.join(s.profile, "preferences.ini")) as f:
+        return f.read().splitlines()
+
+
+def killed_while_writing_preferences():
+    """kill -9 in the middle of a burst of favourite toggles, 20 times: every start after it reads a
+    complete preferences file and no earlier setting is lost."""
+    import random
+    rng = random.Random(16)
+    with Session("kill-9") as s:
+        s.start(env={"NORVANE_POLL_INTERVAL_SECS": "600"})
+        panel = s.open_panel()
+        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+        time.sleep(0.5)
+        sign_in_with_token(s, panel)
+        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+        panel.click(*PRS_TAB)
+        time.sleep(0.5)
+        panel.click(*SORT_BUTTON)
+        time.sleep(0.5)
+        panel.click(*SORT_CREATED)
+        wait_until("the sort option to be stored",
+                   lambda: any(l.startswith("selected_sort_option=") for l in preference_lines(s)), 10)
+        quit_from_menu(s)
+        # What must survive every kill: all but the favourites being toggled and the seen states.
+        kept = [l for l in preference_lines(s)
+                if not l.startswith(("favorite_repositories=", "pr_seen_states_"))]
+        check(len(kept) >= 3, "too little stored: %s" % kept)
+
+        toggles = 0
+        for round in range(int(os.environ.get("E2E_KILL_ROUNDS", "20"))):
+            s.start(env={"NORVANE_POLL_INTERVAL_SECS": "600"})
+            wait_until("the first refresh", lambda: refreshes_done(s) >= 1, 60)
+            text = s.log_text()
+            check("All keys: [" in text and "github_accounts" in text.split("All keys: [", 1)[1].split("]")[0],
+                  "round %d: the stored account was not read" % round)
+            panel = s.open_panel()
+            time.sleep(0.3)
+            # mona/dotfiles comes first in the repository menu whether it is a favourite or not:
+            # Down (All Repositories), Down (the first repository), Right (its submenu: Select),
+            # Down (Add to / Remove from Favorites), Return.
+            for burst in range(rng.randint(1, 4)):
+                panel.click(*REPOSITORY_BUTTON)
+                time.sleep(0.3)
+                if round == 0 and burst == 0:
+                    key("Down", "Down", "Right", "Down")
+                    time.sleep(0.3)
+                    s.screenshot("favourite-menu")
+                    key("Return")
+                else:
+                    key("Down", "Down", "Right", "Down", "Return")
+                toggles += 1
+            time.sleep(rng.uniform(0, 0.05))
+            s.app.kill()
+            s.app.wait(10)
+            s.app = None
+            lines = preference_lines(s)
+            check(lines and lines[0] == "[General]", "round %d: preferences start with %r" % (round, lines[:1]))
+            for line in kept:
+                check(line in lines, "round %d: lost %r" % (round, line))
+            favourites = [l for l in lines if l.startswith("favorite_repositories=")]
+            # A list of one name, or the INI form of an empty list; never a torn value.
+            check(all(l.split("=", 1)[1] in ("mona/dotfiles", "@Invalid()") for l in favourites),
+                  "round %d: favourites read %r" % (round, favourites))
+        check(any(l.startswith("favorite_repositories=") for l in preference_lines(s)),
+              "%d toggles never reached the preferences" % toggles)
+
+
 def sign_in_with_the_device_flow():
     """First start, "Connect with GitHub": the sheet shows a code, the demo world's OAuth App approves it,
     the account lands in the Secret Service and the list fills."""
@@ -237,4 +307,5 @@ if __name__ == "__main__":
     raise SystemExit(main({
         "first-start-and-daily-use": first_start_and_daily_use,
         "sign-in-with-the-device-flow": sign_in_with_the_device_flow,
+        "killed-while-writing-preferences": killed_while_writing_preferences,
     }))
