@@ -313,6 +313,20 @@ TEST(Timeline, TheDemoWorldChangesOneEventAtATimeAsMonaSeesIt)
     EXPECT_EQ(count("review-requested:mona"), requested + 1);
 }
 
+TEST(Timeline, ARevokedTokenIsRefusedFromThenOn)
+{
+    QString json = QString::fromUtf8(kWorld);
+    json.replace(QStringLiteral("\"pull_requests\": ["),
+                 QStringLiteral("\"timeline\": [{\"at\": 5, \"kind\": \"revoke_token\", \"user\": \"mona\", "
+                                "\"token\": \"t-mona\"}], \"pull_requests\": ["));
+    FakeHub hub(Scenario::fromJson(json.toUtf8()));
+    Http http(hub);
+    EXPECT_EQ(http.get("/user")->status, 200);
+    EXPECT_EQ(hub.playTimeline(std::chrono::seconds(5)), 1);
+    EXPECT_EQ(http.get("/user")->status, 401);
+    EXPECT_EQ(http.get("/user", "t-theo")->status, 200);
+}
+
 TEST(Server, ServesTwoHundredConcurrentRequests)
 {
     FakeHub hub(world(), FakeHub::Options{0, 100ms, {}});

@@ -514,6 +514,12 @@ void apply(Scenario& world, const TimelineEvent& e)
         run->updatedAt = touch(run->updatedAt);
         break;
     }
+    case Kind::RevokeToken:
+        for (User& user : world.users) {
+            if (user.login == e.user)
+                user.tokens.removeAll(e.token);
+        }
+        break;
     }
 }
 

@@ -486,6 +486,7 @@ private:
             {QStringLiteral("issue"), Kind::Issue},
             {QStringLiteral("deployment_status"), Kind::DeploymentStatus},
             {QStringLiteral("workflow_run"), Kind::WorkflowRun},
+            {QStringLiteral("revoke_token"), Kind::RevokeToken},
         };
         TimelineEvent e;
         const QString kind = r.string(QStringLiteral("kind"));
@@ -497,6 +498,15 @@ private:
         if (at < 0)
             r.fail(QStringLiteral("at"), QStringLiteral("seconds must not be negative"));
         e.at = std::chrono::seconds(at);
+        if (e.kind == Kind::RevokeToken) {
+            checkKeys(r, {"at", "kind", "user", "token"});
+            e.user = userRef(r, QStringLiteral("user"));
+            e.token = r.string(QStringLiteral("token"));
+            if (!m_scenario.user(e.user)->tokens.contains(e.token))
+                r.fail(QStringLiteral("token"), QStringLiteral("not a token of %1").arg(e.user));
+            m_scenario.timeline.append(e);
+            return;
+        }
         e.repository = r.string(QStringLiteral("repository"));
         const Repository* repo = m_scenario.repository(e.repository);
         if (!repo)
@@ -562,6 +572,8 @@ private:
                        QStringLiteral("no workflow run \"%1\" in %2").arg(e.name, e.repository));
             e.status = oneOf(r, QStringLiteral("status"), kRunStatuses);
             e.conclusion = r.optionalString(QStringLiteral("conclusion"));
+            break;
+        case Kind::RevokeToken:
             break;
         }
         m_scenario.timeline.append(e);

@@ -209,6 +209,7 @@ struct TimelineEvent
         Issue,            // `user` opens issue `number` titled `title` with `labels`
         DeploymentStatus, // the newest deployment to `environment` reaches `state`
         WorkflowRun,      // the newest run of workflow `name` reaches `status` and `conclusion`
+        RevokeToken,      // `user` loses `token`: requests with it answer 401 from then on
     };
 
     std::chrono::seconds at{0};
@@ -224,6 +225,7 @@ struct TimelineEvent
     QString environment;
     QString title;
     QStringList labels;
+    QString token;
 };
 
 struct Scenario

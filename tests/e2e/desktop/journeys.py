@@ -23,6 +23,8 @@ SORT_BUTTON = (473, 81)  # "Updated ⌄" on the pull-request tab
 SORT_CREATED = (475, 123)  # its second item
 INTERVAL_30_MINUTES = (387, 457)  # "Check for updates every" in the settings tab, with one account
 REPOSITORY_BUTTON = (144, 56)  # "All Repositories (N) ⌄" on the pull-request tab
+RECONNECT = (452, 106)  # on the first account's card in the settings tab
+RECONNECT_EDGE = (421, 106)  # inside that button, left of its text
 
 
 def world_pull_requests(s, login="mona"):
@@ -210,6 +212,92 @@ def first_start_and_daily_use():
 MENU_REFRESH_Y = 11  # the first item of the tray menu
 
 
+def pixel(x, y):
+    """The colour of one screen pixel as (r, g, b), 8 bits each."""
+    out = subprocess.run(["import", "-window", "root", "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
+                         capture_output=True, text=True).stdout
+    r, g, b = out.splitlines()[1].split("(")[1].split(")")[0].split(",")[:3]
+    return int(float(r)), int(float(g)), int(float(b))
+
+
+def reconnect_shown(s, panel):
+    x, y, _, _ = panel.geometry()
+    r, g, b = pixel(x + RECONNECT_EDGE[0], y + RECONNECT_EDGE[1])
+    return r > 200 and 80 < g < 180 and b < 80  # the orange of the button
+
+
+def cli_status(s):
+    return subprocess.run([s.norvane_bin, "prs", "--profile", s.profile, "--api-url", s.base, "--web-url", s.base],
+                          capture_output=True, env=s.env(), timeout=60).returncode
+
+
+def reconnect_after_revocation():
+    """A 401 during a poll shows "Reconnect" in the settings tab; reconnecting with another login shows the
+    mismatch alert and stores nothing; with the right login the list comes back."""
+    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
+        world = json.load(f)
+    mona = next(u for u in world["users"] if u["login"] == "mona")
+    mona["tokens"].append("mona-renewed-token")
+    world["timeline"] = [{"at": 1, "kind": "revoke_token", "user": "mona", "token": "demo-token"}]
+    scenario = os.path.join(os.environ.get("TMPDIR", "/tmp"), "norvane-e2e-reconnect-%d.json" % os.getpid())
+    with open(scenario, "w") as f:
+        json.dump(world, f)
+    try:
+        with Session("reconnect", scenario=scenario) as s:
+            s.start(env={"NORVANE_POLL_INTERVAL_SECS": "3"})
+            panel = s.open_panel()
+            wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+            time.sleep(0.5)
+            sign_in_with_token(s, panel)
+            wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+            check(cli_status(s) == 0, "the stored token does not work")
+
+            s.next_event()  # GitHub revokes demo-token
+            wait_until("a poll to meet the 401", lambda: "marking for reauth" in s.log_text(), 30)
+            wait_until("Reconnect in the settings tab", lambda: reconnect_shown(s, panel), 10)
+            s.screenshot("reconnect-shown")
+
+            # Another login: the alert, and nothing stored.
+            stored = preference_lines(s)
+            panel.click(*RECONNECT)
+            time.sleep(0.5)
+            panel.click(*USE_TOKEN)
+            time.sleep(0.5)
+            panel.click(*USERNAME)
+            type_text("theo")
+            panel.click(*TOKEN)
+            type_text("theo-token")
+            panel.click(*ADD_ACCOUNT)
+            # The alert dims the settings behind it, the Reconnect button with them.
+            wait_until("the mismatch alert", lambda: not reconnect_shown(s, panel), 10)
+            time.sleep(0.3)
+            s.screenshot("mismatch-alert")
+            check(cli_status(s) == 3, "the keychain no longer holds the revoked token")
+            check(preference_lines(s) == stored, "the preferences changed")
+            key("Return")
+            wait_until("the alert to close", lambda: reconnect_shown(s, panel), 10)
+            s.screenshot("alert-dismissed")
+
+            # The right login: the list is back and Reconnect is gone.
+            done = refreshes_done(s)
+            panel.click(*RECONNECT)
+            time.sleep(0.5)
+            panel.click(*USE_TOKEN)
+            time.sleep(0.5)
+            panel.click(*USERNAME)
+            type_text("mona")
+            panel.click(*TOKEN)
+            type_text("mona-renewed-token")
+            panel.click(*ADD_ACCOUNT)
+            wait_until("a refresh with the new token", lambda: refreshes_done(s) > done, 30)
+            wait_until("Reconnect to go", lambda: not reconnect_shown(s, panel), 10)
+            check(cli_status(s) == 0, "the new token was not stored")
+            s.screenshot("reconnected")
+            quit_from_menu(s)
+    finally:
+        os.remove(scenario)
+
+
 def preference_lines(s):
     with open(os.path.join(s.profile, "preferences.ini")) as f:
         return f.read().splitlines()
@@ -308,4 +396,5 @@ if __name__ == "__main__":
         "first-start-and-daily-use": first_start_and_daily_use,
         "sign-in-with-the-device-flow": sign_in_with_the_device_flow,
         "killed-while-writing-preferences": killed_while_writing_preferences,
+        "reconnect-after-revocation": reconnect_after_revocation,
     }))
