@@ -49,9 +49,6 @@ class Window:
         return (value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
                 value("Height"))
 
-    def property(self, name):
-        return run("xprop", "-id", str(self.id), name, check=False).strip()
-
     def viewable(self):
         return "IsViewable" in run("xwininfo", "-id", str(self.id), check=False)
 

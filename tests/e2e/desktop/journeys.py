@@ -23,6 +23,7 @@ SORT_BUTTON = (473, 81)  # "Updated ⌄" on the pull-request tab
 SORT_CREATED = (475, 123)  # its second item
 INTERVAL_30_MINUTES = (387, 457)  # "Check for updates every" in the settings tab, with one account
 REPOSITORY_BUTTON = (144, 56)  # "All Repositories (N) ⌄" on the pull-request tab
+MENU_REFRESH_Y = 11  # the first item of the tray menu, from its top
 RECONNECT = (452, 106)  # on the first account's card in the settings tab
 RECONNECT_EDGE = (421, 106)  # inside that button, left of its text
 
@@ -168,8 +169,8 @@ def first_start_and_daily_use():
         close_panel(s)
         bubble = [w for w in windows("Dunst", '"Dunst" "Dunst"') if w.geometry()[3] > 1]
         check(bubble, "no notification bubble on screen")
-        x, y, w, h = bubble[0].geometry()
-        bubble[0].click(w // 2, h // 2, button=2)
+        _, _, width, height = bubble[0].geometry()
+        bubble[0].click(width // 2, height // 2, button=2)
         url = s.base + "/northwind/web/pull/100"
         wait_until("xdg-open " + url, lambda: os.path.exists(s.opened_log) and url in open(s.opened_log).read(), 15)
         check(open(s.opened_log).read().split() == [url], "opened: " + open(s.opened_log).read())
@@ -208,8 +209,6 @@ def first_start_and_daily_use():
         session_home = os.environ.get("HOME")
         check(not s.files_containing("demo-token", [s.dir, session_home]), "token in a file")
 
-
-MENU_REFRESH_Y = 11  # the first item of the tray menu
 
 
 def pixel(x, y):
