@@ -31,7 +31,7 @@ QCoro::Task<QList<PullRequest>> search(Ctx ctx, Search which, QString username, 
     const bool reviewSearch = which.kind == SearchKind::reviewRequested;
     if (reviewSearch) {
         how.statusLogPrefix = QStringLiteral("❌ fetchReviewRequests API Error - Status: ");
-        debugLog(kApi, QStringLiteral("fetchReviewRequests - Token starts with: ") + token.left(10) + QStringLiteral("..."));
+        debugLog(kApi, QStringLiteral("fetchReviewRequests - Token starts with: ") + token.left(9) + QStringLiteral("..."));
     }
     const QByteArray body = co_await fetchClassified(ctx, address, which.endpoint, token, cancel, how, reviewSearch);
     const auto items = decodeClassified(body, which.endpoint, how, wire::decodeSearchResponse);

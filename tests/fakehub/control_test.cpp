@@ -231,9 +231,105 @@ TEST(World, ChangesWhileRunningShowInTheNextAnswer)
                  std::invalid_argument);
 }
 
+TEST(Timeline, TheDemoWorldChangesOneEventAtATimeAsMonaSeesIt)
+{
+    FakeHub hub(Scenario::fromFile(demoPath()));
+    Http http(hub);
+    const auto count = [&](const std::string& query) {
+        return http
+            .json("/search/issues?q=type:pr+state:open+archived:false+" + query,
+                  "demo-token")[QStringLiteral("total_count")]
+            .toInteger();
+    };
+    const auto lastReview = [&](const std::string& pull) {
+        const QJsonArray reviews = http.json("/repos/" + pull + "/reviews", "demo-token").toArray();
+        return reviews.isEmpty()
+                   ? QString()
+                   : reviews.last()[QStringLiteral("state")].toString() + QLatin1Char(' ') +
+                         reviews.last()[QStringLiteral("user")][QStringLiteral("login")].toString();
+    };
+    const std::string apiHead = hub.headSha(QStringLiteral("northwind/api"), 310).toStdString();
+    const auto testRun = [&] {
+        const QJsonArray runs = http.json("/repos/northwind/api/commits/" + apiHead + "/check-runs",
+                                          "demo-token")[QStringLiteral("check_runs")]
+                                    .toArray();
+        for (const QJsonValue& run : runs) {
+            if (run[QStringLiteral("name")] == QStringLiteral("test"))
+                return run[QStringLiteral("conclusion")].toString();
+        }
+        return QString();
+    };
+    const auto production = [&] {
+        const QJsonValue deployments =
+            http.json("/repos/northwind/api/deployments?environment=production", "demo-token");
+        const std::string id =
+            QString::number(at(deployments, QStringLiteral("[0].id")).toInteger()).toStdString();
+        const QJsonValue runs = http.json("/repos/northwind/api/actions/runs", "demo-token");
+        QString run;
+        for (const QJsonValue& r : runs[QStringLiteral("workflow_runs")].toArray()) {
+            if (r[QStringLiteral("name")] == QStringLiteral("Deploy to production") && run.isEmpty())
+                run = r[QStringLiteral("status")].toString();
+        }
+        return at(http.json("/repos/northwind/api/deployments/" + id + "/statuses", "demo-token"),
+                  QStringLiteral("[0].state"))
+                   .toString() +
+               QLatin1Char(' ') + run;
+    };
+    const auto openIssues = [&] {
+        return http
+            .json("/search/issues?q=type:issue+state:open+repo:northwind/api",
+                  "demo-token")[QStringLiteral("total_count")]
+            .toInteger();
+    };
+
+    const qint64 requested = count("review-requested:mona");
+    const qint64 issues = openIssues();
+    EXPECT_EQ(testRun(), QStringLiteral("success"));
+    EXPECT_EQ(lastReview("northwind/web/pulls/95"), QString());
+    EXPECT_EQ(lastReview("northwind/mobile/pulls/520"), QStringLiteral("APPROVED jonas"));
+    EXPECT_EQ(production(), QStringLiteral("in_progress in_progress"));
+
+    // Nothing is due before the first event, and each step plays only what is due.
+    EXPECT_EQ(hub.playTimeline(std::chrono::seconds(9)), 0);
+    const std::vector<std::pair<int, std::function<void()>>> steps = {
+        {10, [&] { EXPECT_EQ(count("review-requested:mona"), requested + 1); }},
+        {30, [&] { EXPECT_EQ(testRun(), QStringLiteral("failure")); }},
+        {50, [&] { EXPECT_EQ(lastReview("northwind/web/pulls/95"), QStringLiteral("APPROVED priya")); }},
+        {70,
+         [&] {
+             EXPECT_EQ(lastReview("northwind/mobile/pulls/520"), QStringLiteral("CHANGES_REQUESTED keiko"));
+         }},
+        {90, [&] { EXPECT_EQ(openIssues(), issues + 1); }},
+        {110, [&] { EXPECT_EQ(production(), QStringLiteral("success completed")); }},
+    };
+    for (const auto& [at, check] : steps) {
+        SCOPED_TRACE(at);
+        ASSERT_EQ(hub.nextTimelineEvent(), std::chrono::seconds(at));
+        EXPECT_GE(hub.playTimeline(std::chrono::seconds(at)), 1);
+        check();
+    }
+    EXPECT_EQ(hub.nextTimelineEvent(), std::nullopt);
+    EXPECT_EQ(hub.playTimeline(std::chrono::hours(1)), 0); // nothing plays twice
+    EXPECT_EQ(count("review-requested:mona"), requested + 1);
+}
+
+TEST(Timeline, ARevokedTokenIsRefusedFromThenOn)
+{
+    QString json = QString::fromUtf8(kWorld);
+    json.replace(QStringLiteral("\"pull_requests\": ["),
+                 QStringLiteral("\"timeline\": [{\"at\": 5, \"kind\": \"revoke_token\", \"user\": \"mona\", "
+                                "\"token\": \"t-mona\"}], \"pull_requests\": ["));
+    FakeHub hub(Scenario::fromJson(json.toUtf8()));
+    Http http(hub);
+    EXPECT_EQ(http.get("/user")->status, 200);
+    EXPECT_EQ(hub.playTimeline(std::chrono::seconds(5)), 1);
+    EXPECT_EQ(http.get("/user")->status, 401);
+    EXPECT_EQ(http.get("/user", "t-theo")->status, 200);
+}
+
 TEST(Server, ServesTwoHundredConcurrentRequests)
 {
-    FakeHub hub(world(), FakeHub::Options{0, 100ms});
+    FakeHub hub(world(), FakeHub::Options{0, 100ms, {}});
     constexpr int kRequests = 200;
     std::atomic<int> ok{0};
     std::vector<std::thread> clients;
@@ -276,5 +372,5 @@ TEST(Server, KeepsConnectionsAliveAndStartsAndStopsInMilliseconds)
 
     FakeHub first(world());
     // A second hub on a port in use reports it instead of serving nothing.
-    EXPECT_THROW(FakeHub(world(), FakeHub::Options{first.port(), 0ms}), std::runtime_error);
+    EXPECT_THROW(FakeHub(world(), FakeHub::Options{first.port(), 0ms, {}}), std::runtime_error);
 }

@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 
 using namespace norvane::fakehub::testing;
 
@@ -41,6 +43,38 @@ TEST(Executable, ServesTheDemoWorldUntilTerminated)
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
+}
+
+TEST(Executable, PlaysTheTimelineOnSignalAndLogsRequestsWhenAsked)
+{
+    QProcess process;
+    const QString base =
+        startAndReadAddress(process, {QStringLiteral("--scenario"), demoPath(),
+                                      QStringLiteral("--manual-timeline"), QStringLiteral("--log-requests")});
+    ASSERT_TRUE(base.startsWith(QStringLiteral("http://127.0.0.1:")))
+        << process.readAllStandardError().toStdString();
+    httplib::Client client(base.toStdString());
+    client.set_url_encode(false);
+    const std::string query = "/search/issues?q=type:pr+state:open+archived:false+review-requested:mona";
+    const auto requested = [&] {
+        const auto search = client.Get(query, httplib::Headers{{"Authorization", "token demo-token"}});
+        return search ? parseBody(search->body)[QStringLiteral("total_count")].toInteger() : -1;
+    };
+    const qint64 before = requested();
+    ASSERT_GT(before, 0);
+    ::kill(static_cast<pid_t>(process.processId()), SIGUSR1); // the first event: mona asked to review
+    QElapsedTimer timer;
+    timer.start();
+    while (requested() == before && timer.elapsed() < 10000)
+        QThread::msleep(20);
+    EXPECT_EQ(requested(), before + 1);
+
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    const QString log = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(
+        log.startsWith(QStringLiteral("request GET ") + QString::fromStdString(query) + QLatin1Char('\n')))
+        << log.left(300).toStdString();
 }
 
 TEST(Executable, GeneratesWorldsAndAddsLatency)

@@ -118,6 +118,23 @@ TEST(Scenario, RejectsDocumentsWithAClearMessage)
          "key \"repositories[0].deployments[0].statuses[0].state\""},
         {with("\"now\": \"2026-12-06T12:00:00Z\"", "\"now\": \"soon\""), "key \"now\""},
         {with("\"interval\": 5", "\"interval\": -1"), "must not be negative"},
+        {with("\"pull_requests\": [",
+              "\"timeline\": [{\"at\": 5, \"kind\": \"merge\"}], \"pull_requests\": ["),
+         "key \"timeline[0].kind\": \"merge\" is not a timeline event"},
+        {with("\"pull_requests\": [",
+              "\"timeline\": [{\"at\": 5, \"kind\": \"review\", \"repository\": "
+              "\"acme/api\", \"number\": 9, \"user\": \"mona\", \"state\": \"APPROVED\"}], "
+              "\"pull_requests\": ["),
+         "key \"timeline[0].number\": no pull request 9 in acme/api"},
+        {with("\"pull_requests\": [", "\"timeline\": [{\"at\": 5, \"kind\": \"issue\", \"repository\": "
+                                      "\"acme/api\", \"number\": 2, \"user\": \"mona\", \"title\": \"x\"}], "
+                                      "\"pull_requests\": ["),
+         "key \"timeline[0].number\": 2 is not free in acme/api"},
+        {with("\"pull_requests\": [",
+              "\"timeline\": [{\"at\": 5, \"kind\": \"deployment_status\", "
+              "\"repository\": \"acme/api\", \"environment\": \"staging\", \"state\": "
+              "\"success\"}], \"pull_requests\": ["),
+         "key \"timeline[0].environment\": no deployment to \"staging\""},
     };
     for (const Case& c : cases) {
         try {

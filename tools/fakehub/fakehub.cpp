@@ -127,6 +127,7 @@ static QString statusMessage(int status)
 void FakeHub::Impl::start(const Options& options)
 {
     latency = options.latency;
+    onRequest = options.onRequest;
     server.new_task_queue = [] { return new ElasticPool(1024); };
     // The client keeps its connections alive across a whole refresh.
     server.set_keep_alive_max_count(100000);
@@ -216,9 +217,9 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
     const QString path = QString::fromStdString(request.path);
     std::optional<Fault> fault;
     std::chrono::milliseconds wait{0};
+    RecordedRequest record;
     {
         std::lock_guard lock(mutex);
-        RecordedRequest record;
         record.method = method;
         record.path = path;
         const std::size_t question = request.target.find('?');
@@ -228,7 +229,7 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
             record.headers.append({QString::fromStdString(name), QString::fromStdString(value)});
         record.body = QByteArray::fromStdString(request.body);
         record.arrivedAt = QDateTime::currentDateTimeUtc();
-        log.push_back(std::move(record));
+        log.push_back(record);
         for (Fault& f : faults) {
             if (f.remaining != 0 && f.matches(method, path)) {
                 if (f.remaining > 0)
@@ -239,6 +240,8 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
         }
         wait = latency;
     }
+    if (onRequest)
+        onRequest(record);
     pause(wait);
     const Fault::Kind kind = fault ? fault->kind : Fault::Kind::Delay;
     if (fault && kind == Fault::Kind::Delay)
@@ -397,55 +400,147 @@ QDateTime touch(const QDateTime& previous)
     return std::max(QDateTime::currentDateTimeUtc(), previous.addSecs(1));
 }
 
+// The changes shared by the control calls and the timeline; the caller holds the hub's mutex.
+void addReviewTo(Scenario& world, const QString& repo, qint64 number, Review review)
+{
+    PullRequest& pr = needPull(world, repo, number);
+    if (!world.user(review.user))
+        throw std::invalid_argument("fakehub: unknown reviewer " + review.user.toStdString());
+    if (review.id == 0)
+        review.id = world.takeId();
+    if (review.commitId.isEmpty())
+        review.commitId = pr.headSha;
+    pr.updatedAt = touch(pr.updatedAt);
+    if (review.state != QLatin1String("PENDING")) {
+        if (!review.submittedAt)
+            review.submittedAt = pr.updatedAt;
+        pr.requestedReviewers.removeAll(review.user);
+    }
+    pr.reviews.append(review);
+}
+
+void requestReviewIn(Scenario& world, const QString& repo, qint64 number, const QString& login)
+{
+    PullRequest& pr = needPull(world, repo, number);
+    if (!world.user(login))
+        throw std::invalid_argument("fakehub: unknown user " + login.toStdString());
+    if (!pr.requestedReviewers.contains(login))
+        pr.requestedReviewers.append(login);
+    pr.updatedAt = touch(pr.updatedAt);
+}
+
+void setCheckRunIn(Scenario& world, const QString& repo, const QString& sha, CheckRun run)
+{
+    QList<CheckRun>& runs = needRepo(world, repo).checks[sha].checkRuns;
+    for (CheckRun& existing : runs) {
+        if (existing.name == run.name) {
+            run.id = run.id ? run.id : existing.id;
+            existing = run;
+            return;
+        }
+    }
+    if (run.id == 0)
+        run.id = world.takeId();
+    runs.append(run);
+}
+
+void addIssueTo(Scenario& world, const QString& repo, Issue issue)
+{
+    Repository& r = needRepo(world, repo);
+    if (issue.number <= 0 || world.numberTaken(repo, issue.number))
+        throw std::invalid_argument("fakehub: issue number already used or not positive");
+    if (issue.id == 0)
+        issue.id = world.takeId();
+    if (issue.state.isEmpty())
+        issue.state = QStringLiteral("open");
+    if (!issue.createdAt.isValid())
+        issue.createdAt = QDateTime::currentDateTimeUtc();
+    if (!issue.updatedAt.isValid())
+        issue.updatedAt = issue.createdAt;
+    r.issues.append(issue);
+}
+
+template <typename T> T* newest(QList<T>& items, const std::function<bool(const T&)>& matches)
+{
+    T* found = nullptr;
+    for (T& item : items) {
+        if (matches(item) && (!found || item.createdAt >= found->createdAt))
+            found = &item;
+    }
+    return found;
+}
+
+void apply(Scenario& world, const TimelineEvent& e)
+{
+    using Kind = TimelineEvent::Kind;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    switch (e.kind) {
+    case Kind::RequestReview:
+        requestReviewIn(world, e.repository, e.number, e.user);
+        break;
+    case Kind::Review:
+        addReviewTo(world, e.repository, e.number, Review{0, e.user, e.state, e.body, std::nullopt, {}});
+        break;
+    case Kind::CheckRun: {
+        const QString sha = needPull(world, e.repository, e.number).headSha;
+        CheckRun run{0, e.name, e.status, e.conclusion, now, std::nullopt};
+        if (e.status == QLatin1String("completed"))
+            run.completedAt = now;
+        setCheckRunIn(world, e.repository, sha, run);
+        break;
+    }
+    case Kind::Issue: {
+        Issue issue;
+        issue.number = e.number;
+        issue.title = e.title;
+        issue.author = e.user;
+        issue.labels = e.labels;
+        addIssueTo(world, e.repository, issue);
+        break;
+    }
+    case Kind::DeploymentStatus: {
+        Deployment* d =
+            newest<Deployment>(needRepo(world, e.repository).deployments,
+                               [&](const Deployment& d) { return d.environment == e.environment; });
+        if (!d)
+            throw std::invalid_argument("fakehub: no deployment to " + e.environment.toStdString());
+        d->statuses.append(DeploymentStatus{world.takeId(), e.state, {}, now});
+        break;
+    }
+    case Kind::WorkflowRun: {
+        WorkflowRun* run = newest<WorkflowRun>(needRepo(world, e.repository).workflowRuns,
+                                               [&](const WorkflowRun& w) { return w.name == e.name; });
+        if (!run)
+            throw std::invalid_argument("fakehub: no workflow run " + e.name.toStdString());
+        run->status = e.status;
+        run->conclusion = e.conclusion;
+        run->updatedAt = touch(run->updatedAt);
+        break;
+    }
+    case Kind::RevokeToken:
+        for (User& user : world.users) {
+            if (user.login == e.user)
+                user.tokens.removeAll(e.token);
+        }
+        break;
+    }
+}
+
 } // namespace
 
 void FakeHub::addReview(const QString& repo, qint64 number, Review review)
 {
-    mutate([&](Scenario& world) {
-        PullRequest& pr = needPull(world, repo, number);
-        if (!world.user(review.user))
-            throw std::invalid_argument("fakehub: unknown reviewer " + review.user.toStdString());
-        if (review.id == 0)
-            review.id = world.takeId();
-        if (review.commitId.isEmpty())
-            review.commitId = pr.headSha;
-        pr.updatedAt = touch(pr.updatedAt);
-        if (review.state != QLatin1String("PENDING")) {
-            if (!review.submittedAt)
-                review.submittedAt = pr.updatedAt;
-            pr.requestedReviewers.removeAll(review.user);
-        }
-        pr.reviews.append(review);
-    });
+    mutate([&](Scenario& world) { addReviewTo(world, repo, number, std::move(review)); });
 }
 
 void FakeHub::requestReview(const QString& repo, qint64 number, const QString& login)
 {
-    mutate([&](Scenario& world) {
-        PullRequest& pr = needPull(world, repo, number);
-        if (!world.user(login))
-            throw std::invalid_argument("fakehub: unknown user " + login.toStdString());
-        if (!pr.requestedReviewers.contains(login))
-            pr.requestedReviewers.append(login);
-        pr.updatedAt = touch(pr.updatedAt);
-    });
+    mutate([&](Scenario& world) { requestReviewIn(world, repo, number, login); });
 }
 
 void FakeHub::setCheckRun(const QString& repo, const QString& sha, CheckRun run)
 {
-    mutate([&](Scenario& world) {
-        QList<CheckRun>& runs = needRepo(world, repo).checks[sha].checkRuns;
-        for (CheckRun& existing : runs) {
-            if (existing.name == run.name) {
-                run.id = run.id ? run.id : existing.id;
-                existing = run;
-                return;
-            }
-        }
-        if (run.id == 0)
-            run.id = world.takeId();
-        runs.append(run);
-    });
+    mutate([&](Scenario& world) { setCheckRunIn(world, repo, sha, std::move(run)); });
 }
 
 void FakeHub::setCommitStatus(const QString& repo, const QString& sha, CommitStatus status)
@@ -462,20 +557,29 @@ void FakeHub::setCommitStatus(const QString& repo, const QString& sha, CommitSta
 
 void FakeHub::addIssue(const QString& repo, Issue issue)
 {
-    mutate([&](Scenario& world) {
-        Repository& r = needRepo(world, repo);
-        if (issue.number <= 0 || world.numberTaken(repo, issue.number))
-            throw std::invalid_argument("fakehub: issue number already used or not positive");
-        if (issue.id == 0)
-            issue.id = world.takeId();
-        if (issue.state.isEmpty())
-            issue.state = QStringLiteral("open");
-        if (!issue.createdAt.isValid())
-            issue.createdAt = QDateTime::currentDateTimeUtc();
-        if (!issue.updatedAt.isValid())
-            issue.updatedAt = issue.createdAt;
-        r.issues.append(issue);
-    });
+    mutate([&](Scenario& world) { addIssueTo(world, repo, std::move(issue)); });
+}
+
+int FakeHub::playTimeline(std::chrono::seconds upTo)
+{
+    std::lock_guard lock(d->mutex);
+    int played = 0;
+    while (d->timelinePlayed < static_cast<std::size_t>(d->world.timeline.size()) &&
+           d->world.timeline.at(static_cast<qsizetype>(d->timelinePlayed)).at <= upTo) {
+        // Counted first: an event that cannot apply is skipped rather than retried forever.
+        const TimelineEvent& e = d->world.timeline.at(static_cast<qsizetype>(d->timelinePlayed++));
+        apply(d->world, e);
+        ++played;
+    }
+    return played;
+}
+
+std::optional<std::chrono::seconds> FakeHub::nextTimelineEvent() const
+{
+    std::lock_guard lock(d->mutex);
+    if (d->timelinePlayed >= static_cast<std::size_t>(d->world.timeline.size()))
+        return std::nullopt;
+    return d->world.timeline.at(static_cast<qsizetype>(d->timelinePlayed)).at;
 }
 
 void FakeHub::addPullRequest(PullRequest pr)

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -88,6 +89,8 @@ public:
     {
         int port = 0; // 0: a free port chosen by the system
         std::chrono::milliseconds latency{0};
+        // Called on a server thread with every request as it is logged, for a log outside the process.
+        std::function<void(const RecordedRequest&)> onRequest;
     };
 
     // Starts serving at once on its own threads; throws std::runtime_error when it cannot listen.
@@ -129,6 +132,13 @@ public:
     void closePullRequest(const QString& repo, qint64 number, bool merged = false);
     void setUpdatedAt(const QString& repo, qint64 number, const QDateTime& when);
     QString headSha(const QString& repo, qint64 number) const;
+
+    // The scenario's timeline. Applies, in order, every event not yet applied whose time is at most
+    // `upTo` after the start, and returns how many it applied; the caller keeps the clock, so tests can
+    // step through events without waiting. nextTimelineEvent() is when the next one is due (none: all
+    // played).
+    int playTimeline(std::chrono::seconds upTo);
+    std::optional<std::chrono::seconds> nextTimelineEvent() const;
 
     // Device flow. Codes are found by user code or device code.
     std::vector<DeviceCode> deviceCodes() const;

@@ -43,7 +43,9 @@ struct FakeHub::Impl
     std::vector<Fault> faults;
     std::vector<RecordedRequest> log;
     DeviceFlow flow;
+    std::size_t timelinePlayed = 0; // events of world.timeline applied so far
     std::chrono::milliseconds latency{0};
+    std::function<void(const RecordedRequest&)> onRequest; // set before serving, then only read
     std::chrono::milliseconds clockOffset{0};
 
     std::mutex stopMutex;

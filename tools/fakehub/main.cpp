@@ -1,12 +1,16 @@
 // norvane-fakehub: serves a scenario on 127.0.0.1 until killed. The first line of standard output is the
-// base address, so scripts can read it and point the client at it.
+// base address, so scripts can read it and point the client at it. The scenario's timeline plays on the
+// clock from then on, or one event per SIGUSR1 with --manual-timeline.
 #include "fakehub.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QJsonDocument>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
+#include <mutex>
 #include <pthread.h>
 
 using namespace norvane::fakehub;
@@ -29,7 +33,14 @@ int main(int argc, char** argv)
     const QCommandLineOption latencyOption(QStringLiteral("latency-ms"),
                                            QStringLiteral("Delay added to every answer."),
                                            QStringLiteral("ms"), QStringLiteral("0"));
-    parser.addOptions({scenarioOption, generateOption, printOption, portOption, latencyOption});
+    const QCommandLineOption manualTimelineOption(
+        QStringLiteral("manual-timeline"),
+        QStringLiteral("Play the scenario's timeline one event per SIGUSR1 instead of on the clock."));
+    const QCommandLineOption logRequestsOption(
+        QStringLiteral("log-requests"),
+        QStringLiteral("After the address, print one line per request: \"request METHOD PATH[?QUERY]\"."));
+    parser.addOptions({scenarioOption, generateOption, printOption, portOption, latencyOption,
+                       manualTimelineOption, logRequestsOption});
     parser.process(app);
 
     const auto fail = [](const QString& message) {
@@ -51,6 +62,7 @@ int main(int argc, char** argv)
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     try {
@@ -69,11 +81,56 @@ int main(int argc, char** argv)
         } else {
             scenario = Scenario::fromFile(parser.value(scenarioOption));
         }
+        std::mutex printing;
+        bool addressPrinted = false;
+        if (parser.isSet(logRequestsOption)) {
+            options.onRequest = [&](const RecordedRequest& r) {
+                std::lock_guard lock(printing);
+                if (!addressPrinted) // a request can only follow the address, but stay safe
+                    return;
+                const QString query = r.query.isEmpty() ? QString() : QLatin1Char('?') + r.query;
+                std::printf("request %s %s%s\n", qPrintable(r.method), qPrintable(r.path), qPrintable(query));
+                std::fflush(stdout);
+            };
+        }
         FakeHub hub(std::move(scenario), options);
-        std::printf("%s\n", qPrintable(hub.baseUrl()));
-        std::fflush(stdout);
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
+        {
+            std::lock_guard lock(printing);
+            std::printf("%s\n", qPrintable(hub.baseUrl()));
+            std::fflush(stdout);
+            addressPrinted = true;
+        }
+        const bool manual = parser.isSet(manualTimelineOption);
+        const auto started = std::chrono::steady_clock::now();
+        std::chrono::seconds played{0};
+        for (;;) {
+            const auto next = hub.nextTimelineEvent();
+            int signal = 0;
+            if (manual || !next) {
+                sigwait(&stopSignals, &signal);
+            } else {
+                const auto wait = std::max(std::chrono::steady_clock::duration::zero(),
+                                           started + *next - std::chrono::steady_clock::now());
+                const auto secs = std::chrono::duration_cast<std::chrono::seconds>(wait);
+                const timespec timeout{static_cast<time_t>(secs.count()),
+                                       static_cast<long>((wait - secs) / std::chrono::nanoseconds(1))};
+                signal = sigtimedwait(&stopSignals, nullptr, &timeout);
+            }
+            if (signal == SIGINT || signal == SIGTERM)
+                break;
+            if (!next)
+                continue;
+            if (manual && signal == SIGUSR1)
+                played = *next;
+            else if (!manual && signal < 0)
+                played = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
+                                                                          started);
+            try {
+                hub.playTimeline(played);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "norvane-fakehub: timeline: %s\n", e.what());
+            }
+        }
         hub.stop();
     } catch (const std::exception& e) {
         return fail(QString::fromUtf8(e.what()));

@@ -89,7 +89,7 @@ public:
     Scenario parse(const QJsonObject& root)
     {
         const JsonReader r(root);
-        checkKeys(r, {"now", "users", "oauth_app", "repositories", "pull_requests"});
+        checkKeys(r, {"now", "users", "oauth_app", "repositories", "pull_requests", "timeline"});
         const QJsonArray users = r.array(QStringLiteral("users"));
         for (qsizetype i = 0; i < users.size(); ++i)
             readUser(element(r, QStringLiteral("users"), users, i), i);
@@ -101,6 +101,9 @@ public:
         const QJsonArray prs = r.optionalArray(QStringLiteral("pull_requests")).value_or(QJsonArray());
         for (qsizetype i = 0; i < prs.size(); ++i)
             readPullRequest(element(r, QStringLiteral("pull_requests"), prs, i));
+        forEach(r, QStringLiteral("timeline"), [&](const JsonReader& e) { readTimelineEvent(e); });
+        std::stable_sort(m_scenario.timeline.begin(), m_scenario.timeline.end(),
+                         [](const TimelineEvent& a, const TimelineEvent& b) { return a.at < b.at; });
         m_scenario.nextId = m_nextId;
         return std::move(m_scenario);
     }
@@ -471,6 +474,109 @@ private:
         if (r.has(QStringLiteral("statuses")) || r.has(QStringLiteral("check_runs")))
             readChecks(r, repo->checks[pr.headSha]);
         m_scenario.pullRequests.append(pr);
+    }
+
+    void readTimelineEvent(const JsonReader& r)
+    {
+        using Kind = TimelineEvent::Kind;
+        static const std::map<QString, Kind> kinds{
+            {QStringLiteral("request_review"), Kind::RequestReview},
+            {QStringLiteral("review"), Kind::Review},
+            {QStringLiteral("check_run"), Kind::CheckRun},
+            {QStringLiteral("issue"), Kind::Issue},
+            {QStringLiteral("deployment_status"), Kind::DeploymentStatus},
+            {QStringLiteral("workflow_run"), Kind::WorkflowRun},
+            {QStringLiteral("revoke_token"), Kind::RevokeToken},
+        };
+        TimelineEvent e;
+        const QString kind = r.string(QStringLiteral("kind"));
+        const auto found = kinds.find(kind);
+        if (found == kinds.end())
+            r.fail(QStringLiteral("kind"), QStringLiteral("\"%1\" is not a timeline event").arg(kind));
+        e.kind = found->second;
+        const qint64 at = r.int64(QStringLiteral("at"));
+        if (at < 0)
+            r.fail(QStringLiteral("at"), QStringLiteral("seconds must not be negative"));
+        e.at = std::chrono::seconds(at);
+        if (e.kind == Kind::RevokeToken) {
+            checkKeys(r, {"at", "kind", "user", "token"});
+            e.user = userRef(r, QStringLiteral("user"));
+            e.token = r.string(QStringLiteral("token"));
+            if (!m_scenario.user(e.user)->tokens.contains(e.token))
+                r.fail(QStringLiteral("token"), QStringLiteral("not a token of %1").arg(e.user));
+            m_scenario.timeline.append(e);
+            return;
+        }
+        e.repository = r.string(QStringLiteral("repository"));
+        const Repository* repo = m_scenario.repository(e.repository);
+        if (!repo)
+            r.fail(QStringLiteral("repository"),
+                   QStringLiteral("unknown repository \"%1\"").arg(e.repository));
+        e.repository = repo->fullName();
+        const auto pullRequest = [&] {
+            e.number = r.int64(QStringLiteral("number"));
+            if (!m_scenario.pullRequest(e.repository, e.number))
+                r.fail(QStringLiteral("number"),
+                       QStringLiteral("no pull request %1 in %2").arg(e.number).arg(e.repository));
+        };
+        switch (e.kind) {
+        case Kind::RequestReview:
+            checkKeys(r, {"at", "kind", "repository", "number", "user"});
+            pullRequest();
+            e.user = userRef(r, QStringLiteral("user"));
+            break;
+        case Kind::Review:
+            checkKeys(r, {"at", "kind", "repository", "number", "user", "state", "body"});
+            pullRequest();
+            e.user = userRef(r, QStringLiteral("user"));
+            e.state = oneOf(r, QStringLiteral("state"), kReviewStates);
+            e.body = r.optionalString(QStringLiteral("body")).value_or(QString());
+            break;
+        case Kind::CheckRun:
+            checkKeys(r, {"at", "kind", "repository", "number", "name", "status", "conclusion"});
+            pullRequest();
+            e.name = r.string(QStringLiteral("name"));
+            e.status = oneOf(r, QStringLiteral("status"), kCheckStatuses);
+            if (r.optionalString(QStringLiteral("conclusion")))
+                e.conclusion = oneOf(r, QStringLiteral("conclusion"), kCheckConclusions);
+            break;
+        case Kind::Issue:
+            checkKeys(r, {"at", "kind", "repository", "number", "user", "title", "labels"});
+            e.number = r.int64(QStringLiteral("number"));
+            if (e.number <= 0 || m_scenario.numberTaken(e.repository, e.number) ||
+                std::any_of(
+                    m_scenario.timeline.begin(), m_scenario.timeline.end(), [&](const TimelineEvent& o) {
+                        return o.kind == Kind::Issue && o.repository == e.repository && o.number == e.number;
+                    }))
+                r.fail(QStringLiteral("number"),
+                       QStringLiteral("%1 is not free in %2").arg(e.number).arg(e.repository));
+            e.user = userRef(r, QStringLiteral("user"));
+            e.title = r.string(QStringLiteral("title"));
+            e.labels = r.optionalStringList(QStringLiteral("labels")).value_or(QStringList());
+            break;
+        case Kind::DeploymentStatus:
+            checkKeys(r, {"at", "kind", "repository", "environment", "state"});
+            e.environment = r.string(QStringLiteral("environment"));
+            if (std::none_of(repo->deployments.begin(), repo->deployments.end(),
+                             [&](const Deployment& d) { return d.environment == e.environment; }))
+                r.fail(QStringLiteral("environment"),
+                       QStringLiteral("no deployment to \"%1\" in %2").arg(e.environment, e.repository));
+            e.state = oneOf(r, QStringLiteral("state"), kDeploymentStates);
+            break;
+        case Kind::WorkflowRun:
+            checkKeys(r, {"at", "kind", "repository", "name", "status", "conclusion"});
+            e.name = r.string(QStringLiteral("name"));
+            if (std::none_of(repo->workflowRuns.begin(), repo->workflowRuns.end(),
+                             [&](const WorkflowRun& w) { return w.name == e.name; }))
+                r.fail(QStringLiteral("name"),
+                       QStringLiteral("no workflow run \"%1\" in %2").arg(e.name, e.repository));
+            e.status = oneOf(r, QStringLiteral("status"), kRunStatuses);
+            e.conclusion = r.optionalString(QStringLiteral("conclusion"));
+            break;
+        case Kind::RevokeToken:
+            break;
+        }
+        m_scenario.timeline.append(e);
     }
 
     Scenario m_scenario;

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -197,6 +198,36 @@ struct OAuthApp
     QString autoApproveAs;
 };
 
+// A change the world goes through by itself, `at` after the hub starts serving: what makes the demo live.
+// Each kind reads the fields it needs; the scenario parser checks them against the world.
+struct TimelineEvent
+{
+    enum class Kind {
+        RequestReview,    // `user` is asked to review pull request `number`
+        Review,           // `user` reviews pull request `number` with `state` and `body`
+        CheckRun,         // the head commit of pull request `number` reports check run `name`
+        Issue,            // `user` opens issue `number` titled `title` with `labels`
+        DeploymentStatus, // the newest deployment to `environment` reaches `state`
+        WorkflowRun,      // the newest run of workflow `name` reaches `status` and `conclusion`
+        RevokeToken,      // `user` loses `token`: requests with it answer 401 from then on
+    };
+
+    std::chrono::seconds at{0};
+    Kind kind = Kind::Review;
+    QString repository;
+    qint64 number = 0;
+    QString user;
+    QString state;
+    QString body;
+    QString name;
+    QString status;
+    std::optional<QString> conclusion;
+    QString environment;
+    QString title;
+    QStringList labels;
+    QString token;
+};
+
 struct Scenario
 {
     QDateTime now; // the instant relative times were resolved against
@@ -204,7 +235,8 @@ struct Scenario
     QList<Repository> repositories;
     QList<PullRequest> pullRequests;
     std::optional<OAuthApp> oauthApp;
-    qint64 nextId = 1; // ids handed to objects added while running
+    QList<TimelineEvent> timeline; // by `at`, earliest first
+    qint64 nextId = 1;             // ids handed to objects added while running
 
     const User* userByToken(const QString& token) const;
     const User* user(const QString& login) const;

@@ -1,0 +1,399 @@
+#!/usr/bin/python3
+"""Whole-program tests the way a person uses norvane, on the desktop of scripts/desktop-session.
+Usage: journeys.py TEST   (NORVANE_BIN, FAKEHUB_BIN, NORVANE_SOURCE_DIR and E2E_SCREENSHOTS set by ctest)
+
+Positions inside the panel are offsets from its top-left corner; the panel is always 560x600."""
+
+import json
+import os
+import subprocess
+import time
+
+from harness import PANEL_SIZE, TRAY_ICON_SIZE, Session, check, key, main, type_text, wait_until, windows
+
+# Inside the panel (560x600).
+SIGN_IN = (280, 323)  # "Sign in with GitHub" on the welcome view
+USE_TOKEN = (280, 376)  # "Use a Personal Access Token instead" on the add-account sheet
+CONNECT = (280, 337)  # "Connect with GitHub" on the add-account sheet
+USERNAME = (280, 256)
+TOKEN = (280, 320)
+ADD_ACCOUNT = (430, 503)
+PRS_TAB = (37, 18)
+SORT_BUTTON = (473, 81)  # "Updated ⌄" on the pull-request tab
+SORT_CREATED = (475, 123)  # its second item
+INTERVAL_30_MINUTES = (387, 457)  # "Check for updates every" in the settings tab, with one account
+REPOSITORY_BUTTON = (144, 56)  # "All Repositories (N) ⌄" on the pull-request tab
+MENU_REFRESH_Y = 11  # the first item of the tray menu, from its top
+RECONNECT = (452, 106)  # on the first account's card in the settings tab
+RECONNECT_EDGE = (421, 106)  # inside that button, left of its text
+
+
+def world_pull_requests(s, login="mona"):
+    """What fakehub says concerns the user: the union of the three searches the client makes."""
+    numbers = set()
+    for qualifier in ("review-requested", "author", "assignee"):
+        answer = s.api("/search/issues?q=type:pr+state:open+archived:false+%s:%s&per_page=100" % (qualifier, login))
+        numbers |= {(item["repository_url"].split("/repos/")[1], item["number"]) for item in answer["items"]}
+    return numbers
+
+
+def cli_pull_requests(s):
+    """The list as norvane itself reads it from the stored account and the keychain (the CLI shares the
+    engine and reads the same token from the Secret Service)."""
+    out = subprocess.run([s.norvane_bin, "prs", "--json", "--profile", s.profile, "--api-url", s.base,
+                          "--web-url", s.base], capture_output=True, text=True, env=s.env(), timeout=60)
+    check(out.returncode == 0, "norvane prs failed (%d): %s" % (out.returncode, out.stderr.strip()))
+    return json.loads(out.stdout)
+
+
+def close_panel(s):
+    """The open panel is a popup that takes the first click outside it, as it should: close it first."""
+    if s.panel():
+        key("Escape")
+        wait_until("the panel to close", lambda: s.panel() is None, 10)
+
+
+def tray_menu(s):
+    close_panel(s)
+    s.tray.click(11, 11, button=3)
+    return wait_until("the tray menu", lambda: [w for w in windows("Norvane", '"norvane" "Norvane"')
+                                                if w.geometry()[2:] not in (TRAY_ICON_SIZE, PANEL_SIZE)], 10)[0]
+
+
+def quit_from_menu(s):
+    """"Quit Norvane", the last item of the tray menu; the app must end by itself with status 0."""
+    menu = tray_menu(s)
+    _, _, width, height = menu.geometry()
+    menu.click(width // 2, height - 12)
+    code = wait_until("norvane to quit", lambda: s.app.poll() is not None, 30) and s.app.returncode
+    check(code == 0, "norvane ended with status %s" % code)
+    s.app = None
+
+
+def refreshes_done(s):
+    return s.log_text().count("updatePRStatesAndNotify: Checking")
+
+
+def sign_in_with_token(s, panel):
+    panel.click(*SIGN_IN)
+    time.sleep(0.5)
+    s.screenshot("add-account-sheet")
+    panel.click(*USE_TOKEN)
+    time.sleep(0.5)
+    panel.click(*USERNAME)
+    type_text("mona")
+    panel.click(*TOKEN)
+    type_text("demo-token")
+    s.screenshot("token-typed")
+    panel.click(*ADD_ACCOUNT)
+
+
+class Notifications:
+    """dbus-monitor on the session bus, watching calls to org.freedesktop.Notifications.Notify."""
+
+    def __init__(self, path):
+        self.path = path
+        self.process = subprocess.Popen(
+            ["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',member='Notify'"],
+            stdout=open(path, "w"), stderr=subprocess.DEVNULL)
+        # dbus-monitor prints its own NameAcquired signal once it listens.
+        wait_until("dbus-monitor", lambda: os.path.getsize(path) > 0, 10)
+
+    def calls(self):
+        with open(self.path, errors="replace") as f:
+            return f.read().split("method call")[1:]
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+
+def first_start_and_daily_use():
+    """First start with no account, sign-in with a token, a notification after a world change, Refresh
+    from the tray menu, and a restart that keeps everything."""
+    with Session("journey") as s:
+        # A short poll, so that the world change below is noticed within seconds.
+        s.start(env={"NORVANE_POLL_INTERVAL_SECS": "4"})
+        s.screenshot("tray-icon-embedded")
+        panel = s.open_panel()
+        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+        time.sleep(0.5)
+        s.screenshot("welcome")
+
+        sign_in_with_token(s, panel)
+        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+        panel.click(*PRS_TAB)
+        time.sleep(0.5)
+        s.screenshot("pull-requests")
+
+        # The list is the world's: the pull requests fakehub answers for mona, as the engine reads them
+        # with the token it stored.
+        world = world_pull_requests(s)
+        listed = {(pr["repository"], pr["number"]) for pr in cli_pull_requests(s)}
+        check(listed == world, "listed %s, fakehub has %s" % (sorted(listed), sorted(world)))
+        check("Checking %d PRs for account mona" % len(world) in s.log_text(),
+              "the window did not load %d pull requests" % len(world))
+        # The token went to the Secret Service (the CLI above read it from there) and into no file.
+        check(not s.files_containing("demo-token"), "token in %s" % s.files_containing("demo-token"))
+
+        # Settings a person changes: the sort option, and the polling interval in the settings tab.
+        preferences = lambda: open(os.path.join(s.profile, "preferences.ini")).read()
+        panel.click(*SORT_BUTTON)
+        time.sleep(0.5)
+        panel.click(*SORT_CREATED)
+        wait_until("the sort option to be stored", lambda: "selected_sort_option=" in preferences(), 10)
+        key("ctrl+comma")
+        time.sleep(0.5)
+        before = preferences()
+        panel.click(*INTERVAL_30_MINUTES)
+        wait_until("the interval to be stored", lambda: preferences() != before, 10)
+        s.screenshot("settings-changed")
+        key("ctrl+comma")
+
+        # A world change (mona asked to review northwind/web#100) and polls: exactly one notification.
+        notifications = Notifications(os.path.join(s.dir, "notify.log"))
+        try:
+            before = refreshes_done(s)
+            s.next_event()
+            wait_until("a notification", lambda: len(notifications.calls()) >= 1, 30)
+            after_first = refreshes_done(s)
+            wait_until("two more polls", lambda: refreshes_done(s) >= after_first + 2, 30)
+            calls = notifications.calls()
+            check(refreshes_done(s) > before, "no poll ran")
+            check(len(calls) == 1, "%d notifications: %s" % (len(calls), calls))
+            check("Apple Pay in the checkout" in calls[0], "notification text: %s" % calls[0])
+            s.screenshot("notification")
+        finally:
+            notifications.stop()
+        # Its default action (dunst: middle click on the bubble) opens the pull request.
+        close_panel(s)
+        bubble = [w for w in windows("Dunst", '"Dunst" "Dunst"') if w.geometry()[3] > 1]
+        check(bubble, "no notification bubble on screen")
+        _, _, width, height = bubble[0].geometry()
+        bubble[0].click(width // 2, height // 2, button=2)
+        url = s.base + "/northwind/web/pull/100"
+        wait_until("xdg-open " + url, lambda: os.path.exists(s.opened_log) and url in open(s.opened_log).read(), 15)
+        check(open(s.opened_log).read().split() == [url], "opened: " + open(s.opened_log).read())
+        quit_from_menu(s)
+
+        # Restart: the account and every preference are still there, nothing asks to sign in.
+        with open(os.path.join(s.profile, "preferences.ini")) as f:
+            stored = f.read()
+        s.start(env={"NORVANE_POLL_INTERVAL_SECS": "600"})
+        wait_until("the first refresh after the restart", lambda: refreshes_done(s) >= 1, 60)
+        check("No github_accounts" not in s.log_text(), "the account was forgotten")
+        panel = s.open_panel()
+        time.sleep(0.5)
+        s.screenshot("after-restart")
+        with open(os.path.join(s.profile, "preferences.ini")) as f:
+            kept = f.read()
+        for line in stored.splitlines():
+            check(line in kept, "lost preference line %r" % line)
+        for stored_key in ("github_accounts", "selected_sort_option", "notification_settings", "pr_seen_states_"):
+            check(stored_key in stored, "%s was never stored" % stored_key)
+
+        # The tray menu's Refresh: exactly one refresh reaches fakehub.
+        searches = lambda: [r for r in s.requests() if r[1].startswith("/search/issues") and "review-requested" in r[1]]
+        done = refreshes_done(s)
+        count = len(searches())
+        menu = tray_menu(s)
+        s.screenshot("tray-menu")
+        menu.click(menu.geometry()[2] // 2, MENU_REFRESH_Y)
+        wait_until("the refresh to finish", lambda: refreshes_done(s) > done, 60)
+        time.sleep(2)
+        check(len(searches()) == count + 1, "%d refreshes reached fakehub" % (len(searches()) - count))
+
+        quit_from_menu(s)
+        # The token is in no file under the profile or HOME, and the debug output shows at most its
+        # first 9 characters.
+        session_home = os.environ.get("HOME")
+        check(not s.files_containing("demo-token", [s.dir, session_home]), "token in a file")
+
+
+
+def pixel(x, y):
+    """The colour of one screen pixel as (r, g, b), 8 bits each."""
+    out = subprocess.run(["import", "-window", "root", "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
+                         capture_output=True, text=True).stdout
+    r, g, b = out.splitlines()[1].split("(")[1].split(")")[0].split(",")[:3]
+    return int(float(r)), int(float(g)), int(float(b))
+
+
+def reconnect_shown(s, panel):
+    x, y, _, _ = panel.geometry()
+    r, g, b = pixel(x + RECONNECT_EDGE[0], y + RECONNECT_EDGE[1])
+    return r > 200 and 80 < g < 180 and b < 80  # the orange of the button
+
+
+def cli_status(s):
+    return subprocess.run([s.norvane_bin, "prs", "--profile", s.profile, "--api-url", s.base, "--web-url", s.base],
+                          capture_output=True, env=s.env(), timeout=60).returncode
+
+
+def reconnect_after_revocation():
+    """A 401 during a poll shows "Reconnect" in the settings tab; reconnecting with another login shows the
+    mismatch alert and stores nothing; with the right login the list comes back."""
+    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
+        world = json.load(f)
+    mona = next(u for u in world["users"] if u["login"] == "mona")
+    mona["tokens"].append("mona-renewed-token")
+    world["timeline"] = [{"at": 1, "kind": "revoke_token", "user": "mona", "token": "demo-token"}]
+    scenario = os.path.join(os.environ.get("TMPDIR", "/tmp"), "norvane-e2e-reconnect-%d.json" % os.getpid())
+    with open(scenario, "w") as f:
+        json.dump(world, f)
+    try:
+        with Session("reconnect", scenario=scenario) as s:
+            s.start(env={"NORVANE_POLL_INTERVAL_SECS": "3"})
+            panel = s.open_panel()
+            wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+            time.sleep(0.5)
+            sign_in_with_token(s, panel)
+            wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+            check(cli_status(s) == 0, "the stored token does not work")
+
+            s.next_event()  # GitHub revokes demo-token
+            wait_until("a poll to meet the 401", lambda: "marking for reauth" in s.log_text(), 30)
+            wait_until("Reconnect in the settings tab", lambda: reconnect_shown(s, panel), 10)
+            s.screenshot("reconnect-shown")
+
+            # Another login: the alert, and nothing stored.
+            stored = preference_lines(s)
+            panel.click(*RECONNECT)
+            time.sleep(0.5)
+            panel.click(*USE_TOKEN)
+            time.sleep(0.5)
+            panel.click(*USERNAME)
+            type_text("theo")
+            panel.click(*TOKEN)
+            type_text("theo-token")
+            panel.click(*ADD_ACCOUNT)
+            # The alert dims the settings behind it, the Reconnect button with them.
+            wait_until("the mismatch alert", lambda: not reconnect_shown(s, panel), 10)
+            time.sleep(0.3)
+            s.screenshot("mismatch-alert")
+            check(cli_status(s) == 3, "the keychain no longer holds the revoked token")
+            check(preference_lines(s) == stored, "the preferences changed")
+            key("Return")
+            wait_until("the alert to close", lambda: reconnect_shown(s, panel), 10)
+            s.screenshot("alert-dismissed")
+
+            # The right login: the list is back and Reconnect is gone.
+            done = refreshes_done(s)
+            panel.click(*RECONNECT)
+            time.sleep(0.5)
+            panel.click(*USE_TOKEN)
+            time.sleep(0.5)
+            panel.click(*USERNAME)
+            type_text("mona")
+            panel.click(*TOKEN)
+            type_text("mona-renewed-token")
+            panel.click(*ADD_ACCOUNT)
+            wait_until("a refresh with the new token", lambda: refreshes_done(s) > done, 30)
+            wait_until("Reconnect to go", lambda: not reconnect_shown(s, panel), 10)
+            check(cli_status(s) == 0, "the new token was not stored")
+            s.screenshot("reconnected")
+            quit_from_menu(s)
+    finally:
+        os.remove(scenario)
+
+
+def preference_lines(s):
+    with open(os.path.join(s.profile, "preferences.ini")) as f:
+        return f.read().splitlines()
+
+
+def killed_while_writing_preferences():
+    """kill -9 in the middle of a burst of favourite toggles, 20 times: every start after it reads a
+    complete preferences file and no earlier setting is lost."""
+    import random
+    rng = random.Random(16)
+    with Session("kill-9") as s:
+        s.start(env={"NORVANE_POLL_INTERVAL_SECS": "600"})
+        panel = s.open_panel()
+        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+        time.sleep(0.5)
+        sign_in_with_token(s, panel)
+        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+        panel.click(*PRS_TAB)
+        time.sleep(0.5)
+        panel.click(*SORT_BUTTON)
+        time.sleep(0.5)
+        panel.click(*SORT_CREATED)
+        wait_until("the sort option to be stored",
+                   lambda: any(l.startswith("selected_sort_option=") for l in preference_lines(s)), 10)
+        quit_from_menu(s)
+        # What must survive every kill: all but the favourites being toggled and the seen states.
+        kept = [l for l in preference_lines(s)
+                if not l.startswith(("favorite_repositories=", "pr_seen_states_"))]
+        check(len(kept) >= 3, "too little stored: %s" % kept)
+
+        toggles = 0
+        for round in range(int(os.environ.get("E2E_KILL_ROUNDS", "20"))):
+            s.start(env={"NORVANE_POLL_INTERVAL_SECS": "600"})
+            wait_until("the first refresh", lambda: refreshes_done(s) >= 1, 60)
+            text = s.log_text()
+            check("All keys: [" in text and "github_accounts" in text.split("All keys: [", 1)[1].split("]")[0],
+                  "round %d: the stored account was not read" % round)
+            panel = s.open_panel()
+            time.sleep(0.3)
+            # mona/dotfiles comes first in the repository menu whether it is a favourite or not:
+            # Down (All Repositories), Down (the first repository), Right (its submenu: Select),
+            # Down (Add to / Remove from Favorites), Return.
+            for burst in range(rng.randint(1, 4)):
+                panel.click(*REPOSITORY_BUTTON)
+                time.sleep(0.3)
+                if round == 0 and burst == 0:
+                    key("Down", "Down", "Right", "Down")
+                    time.sleep(0.3)
+                    s.screenshot("favourite-menu")
+                    key("Return")
+                else:
+                    key("Down", "Down", "Right", "Down", "Return")
+                toggles += 1
+            time.sleep(rng.uniform(0, 0.05))
+            s.app.kill()
+            s.app.wait(10)
+            s.app = None
+            lines = preference_lines(s)
+            check(lines and lines[0] == "[General]", "round %d: preferences start with %r" % (round, lines[:1]))
+            for line in kept:
+                check(line in lines, "round %d: lost %r" % (round, line))
+            favourites = [l for l in lines if l.startswith("favorite_repositories=")]
+            # A list of one name, or the INI form of an empty list; never a torn value.
+            check(all(l.split("=", 1)[1] in ("mona/dotfiles", "@Invalid()") for l in favourites),
+                  "round %d: favourites read %r" % (round, favourites))
+        check(any(l.startswith("favorite_repositories=") for l in preference_lines(s)),
+              "%d toggles never reached the preferences" % toggles)
+
+
+def sign_in_with_the_device_flow():
+    """First start, "Connect with GitHub": the sheet shows a code, the demo world's OAuth App approves it,
+    the account lands in the Secret Service and the list fills."""
+    with Session("device-flow") as s:
+        s.start(env={"NORVANE_OAUTH_CLIENT_ID": "norvane-demo-client", "NORVANE_POLL_INTERVAL_SECS": "600"})
+        panel = s.open_panel()
+        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+        time.sleep(0.5)
+        panel.click(*SIGN_IN)
+        time.sleep(0.5)
+        panel.click(*CONNECT)
+        wait_until("a device code", lambda: ("POST", "/login/device/code") in s.requests(), 20)
+        time.sleep(0.5)
+        s.screenshot("code-shown")
+        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+        panel.click(*PRS_TAB)
+        time.sleep(0.5)
+        s.screenshot("pull-requests")
+        listed = {(pr["repository"], pr["number"]) for pr in cli_pull_requests(s)}
+        check(listed == world_pull_requests(s), "listed %s" % sorted(listed))
+        check(("POST", "/login/oauth/access_token") in s.requests(), "the token was never asked for")
+        check(not s.files_containing("demo-token"), "token in %s" % s.files_containing("demo-token"))
+        quit_from_menu(s)
+
+if __name__ == "__main__":
+    raise SystemExit(main({
+        "first-start-and-daily-use": first_start_and_daily_use,
+        "sign-in-with-the-device-flow": sign_in_with_the_device_flow,
+        "killed-while-writing-preferences": killed_while_writing_preferences,
+        "reconnect-after-revocation": reconnect_after_revocation,
+    }))
