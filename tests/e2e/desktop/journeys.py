@@ -25,6 +25,9 @@ INTERVAL_30_MINUTES = (387, 457)  # "Check for updates every" in the settings ta
 REPOSITORY_BUTTON = (144, 56)  # "All Repositories (N) ⌄" on the pull-request tab
 MENU_REFRESH_Y = 11  # the first item of the tray menu, from its top
 RECONNECT = (452, 106)  # on the first account's card in the settings tab
+# With one account and the settings tab scrolled to its end, the account's watched-repository field sits at
+# a fixed distance from the bottom (only the About section is below it).
+WATCHED_FIELD_AT_END = (228, 329)
 RECONNECT_EDGE = (421, 106)  # inside that button, left of its text
 
 
@@ -148,7 +151,27 @@ def first_start_and_daily_use():
         panel.click(*INTERVAL_30_MINUTES)
         wait_until("the interval to be stored", lambda: preferences() != before, 10)
         s.screenshot("settings-changed")
+        # A watched repository, typed into the account's card at the end of the page.
+        for _ in range(40):
+            panel.click(280, 300, button=5)
+        time.sleep(0.5)
+        panel.click(*WATCHED_FIELD_AT_END)
+        type_text("northwind/api")
+        key("Return")
+        wait_until("the watched repository to be stored", lambda: "northwind/api" in preferences().split(
+            "watched_repos=", 1)[-1] if "watched_repos=" in preferences() else False, 10)
+        s.screenshot("watched-added")
         key("ctrl+comma")
+        # A blocked repository, from the first repository's submenu in the pull-request tab:
+        # Down (All Repositories), Down (the first repository), Right (Select), Down (Favorites), Down (Block).
+        time.sleep(0.5)
+        panel.click(*REPOSITORY_BUTTON)
+        time.sleep(0.3)
+        key("Down", "Down", "Right", "Down", "Down")
+        time.sleep(0.3)
+        s.screenshot("block-menu")
+        key("Return")
+        wait_until("the blocked repository to be stored", lambda: "blocked_repositories=" in preferences(), 10)
 
         # A world change (mona asked to review northwind/web#100) and polls: exactly one notification.
         notifications = Notifications(os.path.join(s.dir, "notify.log"))
@@ -189,7 +212,8 @@ def first_start_and_daily_use():
             kept = f.read()
         for line in stored.splitlines():
             check(line in kept, "lost preference line %r" % line)
-        for stored_key in ("github_accounts", "selected_sort_option", "notification_settings", "pr_seen_states_"):
+        for stored_key in ("github_accounts", "selected_sort_option", "notification_settings", "pr_seen_states_",
+                           "watched_repos", "blocked_repositories"):
             check(stored_key in stored, "%s was never stored" % stored_key)
 
         # The tray menu's Refresh: exactly one refresh reaches fakehub.
