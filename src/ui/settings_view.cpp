@@ -214,17 +214,17 @@ QWidget* SettingsView::buildNotificationsSection()
          &NotificationSettings::notifyOnChangesRequested},
         {"Approvals", "Notify when your PR is approved", &NotificationSettings::notifyOnApproval},
     };
-    for (const SwitchRow& spec : rows) {
+    for (const SwitchRow& switchRow : rows) {
         auto* line = new QWidget(widget);
         auto* layout = row(line, 12);
         auto* text = new QWidget(line);
         auto* texts = column(text, 2);
-        texts->addWidget(label(QString::fromUtf8(spec.title), TextStyle::body, ThemeColor::primary, text));
+        texts->addWidget(label(QString::fromUtf8(switchRow.title), TextStyle::body, ThemeColor::primary, text));
         texts->addWidget(
-            label(QString::fromUtf8(spec.description), TextStyle::caption, ThemeColor::secondary, text));
+            label(QString::fromUtf8(switchRow.description), TextStyle::caption, ThemeColor::secondary, text));
         auto* toggle = new SwitchControl(line);
-        toggle->setAccessibleName(QString::fromUtf8(spec.title));
-        const auto field = spec.field;
+        toggle->setAccessibleName(QString::fromUtf8(switchRow.title));
+        const auto field = switchRow.field;
         connect(toggle, &QAbstractButton::toggled, this,
                 [this, field](bool on) { setNotificationField(field, on); });
         m_switches.append(toggle);
