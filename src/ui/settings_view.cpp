@@ -219,7 +219,8 @@ QWidget* SettingsView::buildNotificationsSection()
         auto* layout = row(line, 12);
         auto* text = new QWidget(line);
         auto* texts = column(text, 2);
-        texts->addWidget(label(QString::fromUtf8(switchRow.title), TextStyle::body, ThemeColor::primary, text));
+        texts->addWidget(
+            label(QString::fromUtf8(switchRow.title), TextStyle::body, ThemeColor::primary, text));
         texts->addWidget(
             label(QString::fromUtf8(switchRow.description), TextStyle::caption, ThemeColor::secondary, text));
         auto* toggle = new SwitchControl(line);
