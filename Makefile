@@ -2,7 +2,7 @@
 #   make run   install what is missing, build a release build and start norvane
 #   make demo  the same, against the fake GitHub's demo world with a throw-away profile
 #   make test  install what is missing, build a Debug build with ASan + UBSan and run every test
-#              (the "desktop" ones inside scripts/desktop-session)
+#              (the "desktop" ones inside scripts/desktop-session, the "sni" ones with a StatusNotifierItem tray)
 
 JOBS ?= 2
 CMAKE ?= cmake
@@ -35,7 +35,8 @@ build-test: deps
 test: build-test
 	@status=0; \
 	$(CTEST) --preset asan -j $(JOBS) -LE desktop || status=1; \
-	./scripts/desktop-session $(CTEST) --preset asan -j $(JOBS) -L desktop || status=1; \
+	./scripts/desktop-session $(CTEST) --preset asan -j $(JOBS) -L desktop -LE sni || status=1; \
+	DESKTOP_SESSION_TRAY=sni ./scripts/desktop-session $(CTEST) --preset asan -L sni || status=1; \
 	exit $$status
 
 # A .deb of the release build (build/release/norvane_<version>_<arch>.deb); install it with apt.

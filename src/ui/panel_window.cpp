@@ -8,7 +8,11 @@ namespace norvane::ui {
 
 QRect panelGeometry(const QRect& icon, const QPoint& pointer, const QSize& panel, const QRect& screen)
 {
-    const QRect anchor = icon.isEmpty() ? QRect(pointer, QSize(1, 1)) : icon;
+    // A host that gives no geometry (StatusNotifierItem hosts rarely do) was just clicked on the icon: a
+    // tray slot's worth around the pointer stands in for it, so the panel clears the bar it sits in.
+    constexpr int kSlot = 24;
+    const QRect anchor =
+        icon.isEmpty() ? QRect(pointer - QPoint(kSlot / 2, kSlot / 2), QSize(kSlot, kSlot)) : icon;
     constexpr int kGap = 4;
     const bool below = anchor.center().y() < screen.center().y();
     int x = anchor.center().x() - panel.width() / 2;

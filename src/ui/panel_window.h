@@ -12,7 +12,7 @@ class ContentView;
 
 // Where the panel goes for a tray icon at `icon` (screen coordinates; empty when the tray does not say):
 // centred under an icon in the top half of the screen, over one in the bottom half, and kept inside
-// `screen`. Without an icon rectangle the pointer, which just clicked the icon, stands in for it.
+// `screen`. Without an icon rectangle a tray slot around the pointer, which just clicked the icon, stands in for it.
 QRect panelGeometry(const QRect& icon, const QPoint& pointer, const QSize& panel, const QRect& screen);
 
 // Whether a tray icon may sit behind a camera housing at the top of a screen. Only screens that report a

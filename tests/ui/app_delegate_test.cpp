@@ -303,7 +303,7 @@ TEST(PanelPlacement, UnderOrOverTheIconAndInsideTheScreen)
         {"top bar, middle", QRect(950, 0, 21, 24), {}, QRect(680, 28, 560, 600)},
         {"top bar, right corner", QRect(1890, 0, 24, 24), {}, QRect(1360, 28, 560, 600)},
         {"bottom panel, left corner", QRect(4, 1050, 24, 30), {}, QRect(0, 446, 560, 600)},
-        {"no icon geometry: the pointer", QRect(), QPoint(1800, 10), QRect(1360, 15, 560, 600)},
+        {"no icon geometry: a tray slot around the pointer", QRect(), QPoint(1800, 10), QRect(1360, 26, 560, 600)},
     };
     for (const Case& c : cases)
         EXPECT_EQ(panelGeometry(c.icon, c.pointer, panel, screen), c.expected) << c.name;
