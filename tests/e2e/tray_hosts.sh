@@ -14,7 +14,9 @@ mkdir -p "$shots"
 work="$(mktemp -d -t norvane-sni.XXXXXX)"
 demo=""
 cleanup() {
-    if [ -n "$demo" ]; then kill "$demo" 2>/dev/null; wait "$demo" 2>/dev/null; fi
+    # The demo script waits for norvane in the foreground and runs its own clean-up only after it: stop
+    # its children (norvane, fakehub) first.
+    if [ -n "$demo" ]; then pkill -TERM -P "$demo" 2>/dev/null; kill "$demo" 2>/dev/null; wait "$demo" 2>/dev/null; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
