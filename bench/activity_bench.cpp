@@ -1,6 +1,7 @@
 // How the issues list and the dashboard cope with 30 watched repositories: 100 open issues each (3,000
 // rows) filled and scrolled page by page, and 30 dashboard cards built and laid out.
 // Run: QT_QPA_PLATFORM=offscreen ./build/release/bench/activity_bench
+#include "painted_list.h"
 #include "ui/dashboard_view.h"
 #include "ui/issue_row_view.h"
 
@@ -42,21 +43,7 @@ QList<GitHubIssue> sampleIssues(int perRepository)
     return issues;
 }
 
-struct IssueList
-{
-    IssueList()
-    {
-        view.setModel(&model);
-        view.setItemDelegate(&rows);
-        view.setUniformItemSizes(false);
-        view.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-        view.resize(560, 480);
-        view.show();
-    }
-    IssueListModel model;
-    IssueRowView rows;
-    QListView view;
-};
+using IssueList = PaintedList<IssueListModel, IssueRowView>;
 
 // Replacing the rows and laying the list out again: what every load and repository choice costs.
 void BM_FillIssues(benchmark::State& state)

@@ -1,5 +1,6 @@
 // How the pull-request list copes with 1,000 rows: filling it and scrolling through it page by page.
 // Run: QT_QPA_PLATFORM=offscreen ./build/release/bench/pr_list_bench
+#include "painted_list.h"
 #include "ui/pr_list_model.h"
 #include "ui/pr_row_view.h"
 
@@ -56,21 +57,7 @@ QList<QList<PRUpdateType>> sampleUpdates(int count)
     return updates;
 }
 
-struct List
-{
-    List()
-    {
-        view.setModel(&model);
-        view.setItemDelegate(&rows);
-        view.setUniformItemSizes(false);
-        view.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-        view.resize(560, 480);
-        view.show();
-    }
-    PRListModel model;
-    PRRowView rows;
-    QListView view;
-};
+using List = PaintedList<PRListModel, PRRowView>;
 
 // Replacing the rows and laying the list out again: what every refresh and filter change costs.
 void BM_FillList(benchmark::State& state)

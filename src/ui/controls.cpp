@@ -509,6 +509,12 @@ QFrame* divider(QWidget* parent)
     return line;
 }
 
+void ControlStrip::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), color(ThemeColor::controlBackground, palette()));
+}
+
 void setUpRowList(QListView* list)
 {
     list->setFrameShape(QFrame::NoFrame);

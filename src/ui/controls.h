@@ -149,6 +149,18 @@ private:
     int m_size;
 };
 
+// A plain strip on the control background, whatever the palette: the filter bars and banners sit on it.
+class ControlStrip final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
 // The strip under a list that tells why the last load failed: a warning sign and the message, on a faint
 // orange. Hidden while there is no message.
 class ErrorBanner final : public QWidget

@@ -18,20 +18,6 @@ namespace norvane::ui {
 
 namespace {
 
-// The filter bar's strip, on the control background whatever the palette.
-class Bar final : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), color(ThemeColor::controlBackground, palette()));
-    }
-};
-
 const QString kAllRepositories = QStringLiteral("All Repositories");
 
 } // namespace
@@ -68,7 +54,7 @@ QWidget* IssuesView::buildFilterBar()
     auto* column = new QVBoxLayout(m_filterBar);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    auto* bar = new Bar(m_filterBar);
+    auto* bar = new ControlStrip(m_filterBar);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(12, 8, 12, 8);
     row->setSpacing(6);

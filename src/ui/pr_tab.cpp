@@ -19,24 +19,6 @@
 
 namespace norvane::ui {
 
-namespace {
-
-// The error banner's strip: drawn on the control background, whatever the palette.
-class Banner final : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), color(ThemeColor::controlBackground, palette()));
-    }
-};
-
-} // namespace
-
 PullRequestTab::PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget* parent)
     : QWidget(parent), m_model(model), m_urlOpener(urlOpener)
 {
@@ -44,7 +26,7 @@ PullRequestTab::PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    m_errorBanner = new Banner(this);
+    m_errorBanner = new ControlStrip(this);
     auto* bannerRow = new QHBoxLayout(m_errorBanner);
     bannerRow->setContentsMargins(12, 6, 12, 6);
     bannerRow->setSpacing(6);
