@@ -82,7 +82,10 @@ bool hasDisplay()
 std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentity& identity,
                                         QNetworkAccessManager& network)
 {
-    const HttpSession session(&network);
+    HttpSession session(&network);
+    // Answers are kept per account and revalidated, so an unchanged poll costs GitHub's budget nothing.
+    session.setResponseCache(std::make_shared<ResponseCache>(ResponseCache::directoryFor(options.profile)));
+    session.setRateLimitLedger(std::make_shared<RateLimitLedger>());
     std::shared_ptr<Preferences> preferences;
     if (options.profile)
         preferences = SettingsPreferences::forProfile(*options.profile);

@@ -166,10 +166,23 @@ QByteArray statusJson(const StatusReport& report)
     QJsonObject counts;
     for (const auto& [filter, count] : report.counts)
         counts.insert(rawValue(filter), count);
+    // What GitHub last said about each budget; an unstated field is null, the reset a stored timestamp.
+    QJsonObject rateLimit;
+    for (auto it = report.rateLimits.cbegin(); it != report.rateLimits.cend(); ++it) {
+        const RateLimitReading& r = it.value();
+        const auto count = [](qint64 n) { return n < 0 ? QJsonValue() : QJsonValue(double(n)); };
+        rateLimit.insert(it.key(), QJsonObject{
+                                       {QStringLiteral("remaining"), count(r.remaining)},
+                                       {QStringLiteral("limit"), count(r.limit)},
+                                       {QStringLiteral("reset"), r.reset.isValid() ? QJsonValue(toStoredTimestamp(r.reset))
+                                                                                   : QJsonValue()},
+                                   });
+    }
     const QJsonObject o{
         {QStringLiteral("badge"), QJsonObject{{QStringLiteral("color"), badgeColorName(report.badge.color)},
                                               {QStringLiteral("count"), report.badge.count}}},
         {QStringLiteral("counts"), counts},
+        {QStringLiteral("rateLimit"), rateLimit},
     };
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
 }

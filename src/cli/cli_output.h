@@ -4,10 +4,12 @@
 #include "core/pr_rules.h"
 #include "core/repo_summary.h"
 #include "core/pull_request.h"
+#include "github/rate_limit.h"
 
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 // How the headless commands print what the models hold. Pure functions, so their shapes are tested alone.
@@ -27,6 +29,7 @@ QByteArray dashboardJson(const QList<RepoSummary>& summaries);
 struct StatusReport {
     Badge badge;
     QList<std::pair<PRFilter, int>> counts; // every filter tab, in tab order
+    QMap<QString, RateLimitReading> rateLimits; // the last reading per resource (JSON only)
 };
 QString statusText(const StatusReport& report);
 QByteArray statusJson(const StatusReport& report);

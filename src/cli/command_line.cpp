@@ -247,11 +247,11 @@ std::optional<Environment> resolve(const Options& o, int& exitCode)
 // Runs one pull-request command to its end and quits the application with its exit code.
 class PullRequestCommand : public QObject {
 public:
-    PullRequestCommand(Options options, Environment env, QNetworkAccessManager* nam)
-        : m_options(std::move(options)), m_account(env.account)
+    PullRequestCommand(Options options, Environment env, const HttpSession& session)
+        : m_options(std::move(options)), m_account(env.account), m_github(session, m_options.apiUrl)
     {
         PRViewModel::Dependencies deps{
-            GitHubService(HttpSession(nam), m_options.apiUrl),
+            m_github,
             env.keychain,
             env.preferences,
             std::make_shared<RecordingNotifier>(), // a single refresh never notifies
@@ -301,6 +301,7 @@ private:
         status.badge = badgeFor(m_model->pullRequests());
         for (PRFilter filter : kAllFilters)
             status.counts.append({filter, m_model->countForFilter(filter)});
+        status.rateLimits = m_github.rateLimits(m_account.id);
         if (m_options.format == QLatin1String("json"))
             out(statusJson(status));
         else if (m_options.format == QLatin1String("waybar"))
@@ -312,6 +313,7 @@ private:
 
     Options m_options;
     GitHubAccount m_account;
+    GitHubService m_github;
     std::unique_ptr<PRViewModel> m_model;
     bool m_finished = false;
 };
@@ -319,9 +321,10 @@ private:
 // Runs the issues or dashboard load for the watched (or the given) repositories and prints the result.
 class RepoActivityCommand : public QObject {
 public:
-    RepoActivityCommand(Options options, Environment env, QNetworkAccessManager* nam)
+    RepoActivityCommand(Options options, Environment env, const HttpSession& session)
         : m_options(std::move(options)), m_account(env.account)
     {
+        QNetworkAccessManager* nam = session.manager();
         // --repo replaces the watched list for this run only; it never reaches the stored list.
         std::shared_ptr<Preferences> store = env.preferences;
         if (!m_options.repos.isEmpty())
@@ -330,7 +333,7 @@ public:
         for (const QString& repo : std::as_const(m_options.repos))
             m_store->add(repo, m_account.id);
 
-        RepoActivityModel::Dependencies deps{GitHubService(HttpSession(nam), m_options.apiUrl), env.keychain, m_store};
+        RepoActivityModel::Dependencies deps{GitHubService(session, m_options.apiUrl), env.keychain, m_store};
         if (m_options.command == QLatin1String("issues")) {
             m_issues = new IssuesViewModel(std::move(deps), this);
         } else {
@@ -449,12 +452,16 @@ int run(int argc, char** argv)
         return exitCode;
 
     QNetworkAccessManager nam;
+    // The app's answer cache is shared, so a command right after a poll is answered mostly by 304s.
+    HttpSession session(&nam);
+    session.setResponseCache(std::make_shared<ResponseCache>(ResponseCache::directoryFor(options->profile)));
+    session.setRateLimitLedger(std::make_shared<RateLimitLedger>());
     if (options->command == QLatin1String("issues") || options->command == QLatin1String("dashboard")) {
-        RepoActivityCommand command(*options, *env, &nam);
+        RepoActivityCommand command(*options, *env, session);
         command.start();
         return app.exec();
     }
-    PullRequestCommand command(*options, *env, &nam);
+    PullRequestCommand command(*options, *env, session);
     command.start();
     return app.exec();
 }

@@ -32,9 +32,12 @@ GitHubAPIError GitHubAPIError::badURL(const QString& address)
     return GitHubAPIError(Kind::badURL, address, 0, {}, {});
 }
 
-GitHubAPIError GitHubAPIError::badServerResponse(const QString& endpoint, int statusCode, const QString& body)
+GitHubAPIError GitHubAPIError::badServerResponse(const QString& endpoint, int statusCode, const QString& body,
+                                                 std::optional<QDateTime> retryAt)
 {
-    return GitHubAPIError(Kind::badServerResponse, endpoint, statusCode, body, {});
+    GitHubAPIError error(Kind::badServerResponse, endpoint, statusCode, body, {});
+    error.m_retryAt = std::move(retryAt);
+    return error;
 }
 
 GitHubAPIError GitHubAPIError::networkError(const QString& endpoint, const TransportError& error)

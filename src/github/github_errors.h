@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QVariantMap>
 
 #include <exception>
+#include <optional>
 #include <string>
 
 namespace norvane {
@@ -34,7 +36,9 @@ public:
     enum class Kind { badURL, badServerResponse, networkError, decodingError };
 
     static GitHubAPIError badURL(const QString& address);
-    static GitHubAPIError badServerResponse(const QString& endpoint, int statusCode, const QString& body);
+    // `retryAt`: set when the answer was GitHub's rate limit, the time it accepts requests again.
+    static GitHubAPIError badServerResponse(const QString& endpoint, int statusCode, const QString& body,
+                                            std::optional<QDateTime> retryAt = std::nullopt);
     static GitHubAPIError networkError(const QString& endpoint, const TransportError& error);
     static GitHubAPIError decodingError(const QString& endpoint, const QString& decoderError, const QString& body);
 
@@ -44,6 +48,7 @@ public:
     QString body() const { return m_body; }         // whole body; only the description cuts it
     QString address() const { return m_endpoint; }  // for badURL
     QString underlyingError() const { return m_error; }
+    const std::optional<QDateTime>& retryAt() const { return m_retryAt; }
     QString errorDescription() const;
     const char* what() const noexcept override { return m_what.c_str(); }
 
@@ -54,6 +59,7 @@ private:
     int m_statusCode = 0;
     QString m_body;
     QString m_error;
+    std::optional<QDateTime> m_retryAt;
     std::string m_what;
 };
 

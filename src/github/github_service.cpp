@@ -1,4 +1,5 @@
 #include "github/github_service_internal.h"
+#include "core/stored_encoding.h"
 #include "platform/debug_log.h"
 
 #include <QStringDecoder>
@@ -12,7 +13,7 @@ const QString kApi = QStringLiteral("API");
 GitHubService::GitHubService(HttpSession session, QString baseURL, Options options)
 {
     auto ctx = std::make_shared<Context>(Context{std::move(session), std::move(baseURL), std::move(options.now),
-                                                 options.timeZone.value_or(QTimeZone::systemTimeZone())});
+                                                 options.timeZone.value_or(QTimeZone::systemTimeZone()), QString()});
     if (!ctx->now)
         ctx->now = [] { return QDateTime::currentDateTimeUtc(); };
     m_context = std::move(ctx);
@@ -21,6 +22,27 @@ GitHubService::GitHubService(HttpSession session, QString baseURL, Options optio
 QString GitHubService::baseURL() const
 {
     return m_context->baseURL;
+}
+
+GitHubService GitHubService::forAccount(const QUuid& accountId) const
+{
+    auto context = std::make_shared<Context>(*m_context);
+    context->cachePartition = uuidText(accountId);
+    return GitHubService(std::shared_ptr<const Context>(std::move(context)));
+}
+
+void GitHubService::forgetAccount(const QUuid& accountId) const
+{
+    if (const auto& cache = m_context->session.responseCache())
+        cache->removePartition(uuidText(accountId));
+    if (const auto& ledger = m_context->session.rateLimitLedger())
+        ledger->forget(uuidText(accountId));
+}
+
+QMap<QString, RateLimitReading> GitHubService::rateLimits(const QUuid& accountId) const
+{
+    const auto& ledger = m_context->session.rateLimitLedger();
+    return ledger ? ledger->readings(uuidText(accountId)) : QMap<QString, RateLimitReading>{};
 }
 
 QNetworkRequest GitHubService::makeRequest(const QUrl& url, const QString& token)
@@ -118,7 +140,7 @@ QCoro::Task<QByteArray> fetchClassified(Ctx ctx, QString address, QString endpoi
 
     HttpReply reply;
     try {
-        reply = co_await ctx->session.get(request, cancel);
+        reply = co_await ctx->session.get(request, cancel, ctx->cachePartition);
     } catch (const TransportError& e) {
         if (how.log)
             logTransportFailure(endpoint, e);
@@ -139,22 +161,45 @@ QCoro::Task<QByteArray> fetchClassified(Ctx ctx, QString address, QString endpoi
     }
     if (how.unauthorizedAsServiceError && reply.statusCode == 401)
         throw GitHubServiceError(GitHubServiceError::Kind::unauthorized);
+    if (auto limited = rateLimitError(ctx, endpoint, reply))
+        throw *limited;
     throw GitHubAPIError::badServerResponse(endpoint, reply.statusCode, body);
 }
 
-QCoro::Task<std::optional<QByteArray>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel)
+std::optional<GitHubAPIError> rateLimitError(const Ctx& ctx, const QString& endpoint, const HttpReply& reply)
+{
+    if (!reply.isHttp)
+        return std::nullopt;
+    const auto hit = rateLimitHit(reply.statusCode, reply.headers, reply.body, ctx->now());
+    if (!hit)
+        return std::nullopt;
+    debugLog(kApi, QStringLiteral("⏳ %1 rate limit reached in %2; GitHub accepts requests again at %3")
+                       .arg(hit->kind == RateLimitHit::Kind::primary ? QStringLiteral("Primary") : QStringLiteral("Secondary"),
+                            endpoint, hit->retryAt.toUTC().toString(Qt::ISODate)));
+    return GitHubAPIError::badServerResponse(endpoint, reply.statusCode,
+                                             utf8Text(reply.body).value_or(QStringLiteral("No response body")),
+                                             hit->retryAt);
+}
+
+QCoro::Task<std::optional<QByteArray>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel,
+                                                    OnRateLimit onLimit)
 {
     const auto url = parseAddress(address);
     if (!url)
         co_return std::nullopt;
+    HttpReply reply;
     try {
-        const HttpReply reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel);
-        if (!reply.isHttp || reply.statusCode != 200)
-            co_return std::nullopt;
-        co_return reply.body;
+        reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition);
     } catch (const TransportError&) {
         co_return std::nullopt;
     }
+    if (reply.isHttp && reply.statusCode == 200)
+        co_return std::move(reply.body);
+    if (onLimit == OnRateLimit::stop) {
+        if (auto limited = rateLimitError(ctx, url->path(), reply))
+            throw *limited;
+    }
+    co_return std::nullopt;
 }
 
 } // namespace detail

@@ -12,6 +12,7 @@
 #include <QNetworkRequest>
 #include <QString>
 #include <QTimeZone>
+#include <QUuid>
 
 #include <qcoro/qcorotask.h>
 
@@ -41,6 +42,15 @@ public:
     explicit GitHubService(HttpSession session, QString baseURL = defaultBaseURL(), Options options = {});
 
     QString baseURL() const;
+
+    // The same service, with its GET answers kept in (and revalidated against) the given account's part of
+    // the session's response cache, and its rate-limit readings filed under that account. Accounts never
+    // share a stored answer.
+    GitHubService forAccount(const QUuid& accountId) const;
+    // Drops what the cache and the ledger hold for an account, when it is removed.
+    void forgetAccount(const QUuid& accountId) const;
+    // The latest rate-limit reading per resource ("core", "search", ...) seen for an account.
+    QMap<QString, RateLimitReading> rateLimits(const QUuid& accountId) const;
 
     // Open pull requests the user is asked to review, wrote, or is assigned to; enriched, newest first.
     QCoro::Task<QList<PullRequest>> fetchPullRequests(QString username, QString token, CancelToken cancel = {}) const;
@@ -76,6 +86,7 @@ public:
     struct Context;
 
 private:
+    explicit GitHubService(std::shared_ptr<const Context> context) : m_context(std::move(context)) {}
     std::shared_ptr<const Context> m_context;
 };
 

@@ -55,7 +55,7 @@ QCoro::Task<qint64> openPRCount(Ctx ctx, QString repo, QString token, CancelToke
         throw GitHubAPIError::badURL(address);
     HttpReply reply;
     try {
-        reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel);
+        reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition);
     } catch (const TransportError& e) {
         throw GitHubAPIError::networkError(endpoint, e);
     }

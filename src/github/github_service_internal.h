@@ -13,6 +13,7 @@ struct GitHubService::Context {
     QString baseURL;
     std::function<QDateTime()> now;
     QTimeZone timeZone;
+    QString cachePartition; // the account whose cache and ledger GET answers go to; empty: neither
 };
 
 namespace detail {
@@ -41,17 +42,25 @@ template <typename F>
 auto decodeClassified(const QByteArray& body, const QString& endpoint, const Classification& how, F decode)
     -> decltype(decode(body));
 
-// Sends a GET and returns the body of a 200 reply, or nullopt for any failure at all.
-QCoro::Task<std::optional<QByteArray>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel);
+// What a refresh does when GitHub's rate limit answers a query that otherwise never fails.
+enum class OnRateLimit { readAsFailure, stop };
+
+// Sends a GET and returns the body of a 200 reply, or nullopt for any failure at all; with
+// OnRateLimit::stop, a rate-limit answer throws GitHubAPIError (with its retry time) instead.
+QCoro::Task<std::optional<QByteArray>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel,
+                                                    OnRateLimit onLimit = OnRateLimit::readAsFailure);
+// A rate-limit answer as the error the refresh stops with; nullopt for any other answer.
+std::optional<GitHubAPIError> rateLimitError(const Ctx& ctx, const QString& endpoint, const HttpReply& reply);
 
 void logDecodeFailure(const QString& endpoint, const QString& error);
 
 // For the queries that never fail: the decoded body of a 200 reply, or `fallback` for any failure at all.
 // `decode` is taken by value, so it lives in the coroutine frame.
 template <typename T, typename F>
-QCoro::Task<T> fetchDecodedQuietly(Ctx ctx, QString address, QString token, CancelToken cancel, T fallback, F decode)
+QCoro::Task<T> fetchDecodedQuietly(Ctx ctx, QString address, QString token, CancelToken cancel, T fallback, F decode,
+                                   OnRateLimit onLimit = OnRateLimit::readAsFailure)
 {
-    const std::optional<QByteArray> body = co_await fetchQuietly(ctx, address, token, cancel);
+    const std::optional<QByteArray> body = co_await fetchQuietly(ctx, address, token, cancel, onLimit);
     if (!body)
         co_return fallback;
     try {

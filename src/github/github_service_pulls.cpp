@@ -54,7 +54,8 @@ QCoro::Task<wire::PRDetail> details(Ctx ctx, QString repo, qint64 number, QStrin
     co_return decodeClassified(body, endpoint, how, wire::decodePRDetail);
 }
 
-QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QString token, CancelToken cancel)
+QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QString token, CancelToken cancel,
+                                       OnRateLimit onLimit = OnRateLimit::readAsFailure)
 {
     const QString address = ctx->baseURL + QStringLiteral("/repos/%1/pulls/%2/reviews").arg(repo).arg(number);
     debugLog(kReviews, QStringLiteral("Fetching reviews from: ") + address);
@@ -64,7 +65,11 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
         co_return ReviewFetchResult::unknown();
     }
     // A transport failure is the caller's business: it ends the whole pull-request fetch.
-    const HttpReply reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel);
+    const HttpReply reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition);
+    if (onLimit == OnRateLimit::stop && reply.statusCode != 200) {
+        if (auto limited = rateLimitError(ctx, url->path(), reply))
+            throw *limited;
+    }
     const QString bodyText = utf8Text(reply.body).value_or(QStringLiteral("No response body"));
     if (!reply.isHttp) {
         debugLog(kReviews, QStringLiteral("❌ Non-HTTP response for PR #%1").arg(number));
@@ -100,27 +105,46 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
     co_return verdict.result;
 }
 
-QCoro::Task<CIStatus> legacyStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel)
+QCoro::Task<CIStatus> legacyStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel,
+                                   OnRateLimit onLimit = OnRateLimit::readAsFailure)
 {
     const QString address = ctx->baseURL + QStringLiteral("/repos/%1/commits/%2/status").arg(repo, sha);
-    return fetchDecodedQuietly(ctx, address, token, cancel, CIStatus::unknown,
-                               [](const QByteArray& body) { return legacyCIStatus(wire::decodeCommitStatus(body)); });
+    return fetchDecodedQuietly(
+        ctx, address, token, cancel, CIStatus::unknown,
+        [](const QByteArray& body) { return legacyCIStatus(wire::decodeCommitStatus(body)); }, onLimit);
 }
 
-QCoro::Task<CIStatus> checkRunsStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel)
+QCoro::Task<CIStatus> checkRunsStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel,
+                                      OnRateLimit onLimit = OnRateLimit::readAsFailure)
 {
     const QString address = ctx->baseURL + QStringLiteral("/repos/%1/commits/%2/check-runs?per_page=100").arg(repo, sha);
-    return fetchDecodedQuietly(ctx, address, token, cancel, CIStatus::unknown,
-                               [](const QByteArray& body) { return checkRunsCIStatus(wire::decodeCheckRuns(body)); });
+    return fetchDecodedQuietly(
+        ctx, address, token, cancel, CIStatus::unknown,
+        [](const QByteArray& body) { return checkRunsCIStatus(wire::decodeCheckRuns(body)); }, onLimit);
 }
 
-QCoro::Task<CIStatus> ciStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel)
+QCoro::Task<CIStatus> ciStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel,
+                               OnRateLimit onLimit = OnRateLimit::readAsFailure)
 {
     // Both queries are in flight together; each starts running as soon as it is called.
-    auto legacy = legacyStatus(ctx, repo, sha, token, cancel);
-    auto checks = checkRunsStatus(ctx, repo, sha, token, cancel);
-    const CIStatus legacyResult = co_await legacy;
-    const CIStatus checksResult = co_await checks;
+    auto legacy = legacyStatus(ctx, repo, sha, token, cancel, onLimit);
+    auto checks = checkRunsStatus(ctx, repo, sha, token, cancel, onLimit);
+    // Both are awaited before a rate-limit error leaves, so neither outlives this frame.
+    std::exception_ptr limited;
+    CIStatus legacyResult = CIStatus::unknown;
+    CIStatus checksResult = CIStatus::unknown;
+    try {
+        legacyResult = co_await legacy;
+    } catch (const GitHubAPIError&) {
+        limited = std::current_exception();
+    }
+    try {
+        checksResult = co_await checks;
+    } catch (const GitHubAPIError&) {
+        limited = std::current_exception();
+    }
+    if (limited)
+        std::rethrow_exception(limited);
     co_return combinedCIStatus(legacyResult, checksResult);
 }
 
@@ -158,15 +182,19 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
                 pr.reviewCommentCount = int(*detail.reviewComments);
             if (pr.isYourPR)
                 pr.requestedReviewers = detail.requestedReviewers;
-        } catch (const GitHubAPIError&) {
-            // The record simply stays without detail.
+        } catch (const GitHubAPIError& e) {
+            // The record simply stays without detail, unless GitHub stopped answering altogether: a list
+            // of records without their verdicts is not the list, so the refresh ends with the limit.
+            if (e.retryAt())
+                throw;
         }
 
         if (pr.isYourPR || pr.reviewRequested || pr.isAssigned) {
             debugLog(kReviews, QStringLiteral("Fetching reviews for PR #%1 (isYourPR=%2, reviewRequested=%3, isAssigned=%4)")
                                    .arg(pr.number)
                                    .arg(flag(pr.isYourPR), flag(pr.reviewRequested), flag(pr.isAssigned)));
-            const ReviewFetchResult result = co_await reviews(ctx, pr.repository, pr.number, token, cancel);
+            const ReviewFetchResult result =
+                co_await reviews(ctx, pr.repository, pr.number, token, cancel, OnRateLimit::stop);
             pr.approvalStatus = result.status;
             pr.reviewCount = result.reviewCount;
             if (pr.isYourPR)
@@ -177,7 +205,7 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
         }
 
         if (pr.headSha)
-            pr.ciStatus = co_await ciStatus(ctx, pr.repository, *pr.headSha, token, cancel);
+            pr.ciStatus = co_await ciStatus(ctx, pr.repository, *pr.headSha, token, cancel, OnRateLimit::stop);
     }
 
     sortByUpdatedDescending(prs);

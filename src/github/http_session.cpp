@@ -96,14 +96,54 @@ QString HttpSession::defaultUserAgent()
     return QStringLiteral("Norvane/") + (version.isEmpty() ? QStringLiteral("0") : version);
 }
 
-QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken cancel) const
+QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken cancel, QString partition) const
 {
     if (cancel && cancel->isCancelled())
         throwCancelled();
     if (!request.hasRawHeader("User-Agent"))
         request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
     request.setTransferTimeout(m_timeoutMs);
-    return await(m_manager->get(request), std::move(cancel));
+    if (partition.isEmpty())
+        co_return co_await await(m_manager->get(request), std::move(cancel));
+
+    // Held by the coroutine: the session may be a temporary of the caller's.
+    const std::shared_ptr<ResponseCache> cache = m_cache;
+    const std::shared_ptr<RateLimitLedger> ledger = m_rateLimits;
+    const QByteArray credential = request.rawHeader("Authorization");
+    std::optional<CachedResponse> stored;
+    if (cache) {
+        stored = cache->find(partition, request.url(), credential);
+        if (stored && !stored->etag.isEmpty())
+            request.setRawHeader("If-None-Match", stored->etag);
+        if (stored && !stored->lastModified.isEmpty())
+            request.setRawHeader("If-Modified-Since", stored->lastModified);
+    }
+    const QUrl url = request.url();
+    HttpReply reply = co_await await(m_manager->get(request), std::move(cancel));
+    if (!reply.isHttp)
+        co_return reply;
+    if (ledger) {
+        if (const auto reading = rateLimitReading(reply.headers))
+            ledger->record(partition, *reading);
+    }
+    if (stored && reply.statusCode == 304) {
+        reply.statusCode = 200;
+        reply.body = stored->body;
+        reply.fromCache = true;
+    } else if (cache && reply.statusCode == 200) {
+        CachedResponse fresh;
+        for (const auto& [name, value] : std::as_const(reply.headers)) {
+            if (name.compare("ETag", Qt::CaseInsensitive) == 0)
+                fresh.etag = value;
+            else if (name.compare("Last-Modified", Qt::CaseInsensitive) == 0)
+                fresh.lastModified = value;
+        }
+        if (!fresh.etag.isEmpty() || !fresh.lastModified.isEmpty()) {
+            fresh.body = reply.body;
+            cache->store(partition, url, credential, fresh);
+        }
+    }
+    co_return reply;
 }
 
 QCoro::Task<HttpReply> HttpSession::postForm(QNetworkRequest request, QByteArray form, CancelToken cancel) const

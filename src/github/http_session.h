@@ -1,6 +1,8 @@
 #pragma once
 
 #include "github/cancellation.h"
+#include "github/rate_limit.h"
+#include "github/response_cache.h"
 
 #include <QByteArray>
 #include <QList>
@@ -10,6 +12,8 @@
 #include <QString>
 
 #include <qcoro/qcorotask.h>
+
+#include <memory>
 
 class QNetworkAccessManager;
 
@@ -21,6 +25,7 @@ struct HttpReply {
     int statusCode = 0;
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
+    bool fromCache = false; // GitHub answered 304 to our validators and `body` is the stored answer
 };
 
 // What a network-level failure says to a person: Qt's own text, made plainer where it does not say what to do.
@@ -28,6 +33,11 @@ QString transportFailureText(QNetworkReply::NetworkError error, const QString& q
 
 // The process's shared HTTP session: one QNetworkAccessManager, the 60-second transfer timeout and the
 // User-Agent GitHub insists on. Callers build the request with only the headers they mean to send.
+//
+// With a response cache, a GET made for an account ("partition") carries the validators of the answer
+// stored for it (If-None-Match, If-Modified-Since); a 304 to such a request comes back as the stored 200,
+// and a 200 with validators is stored. A 304 the session did not ask for stays a 304. Every answer to a
+// partitioned request also updates the rate-limit ledger. Copies share the cache and the ledger.
 class HttpSession {
 public:
     static constexpr int kTimeoutMs = 60'000;
@@ -38,8 +48,14 @@ public:
 
     static QString defaultUserAgent();
 
+    void setResponseCache(std::shared_ptr<ResponseCache> cache) { m_cache = std::move(cache); }
+    const std::shared_ptr<ResponseCache>& responseCache() const { return m_cache; }
+    void setRateLimitLedger(std::shared_ptr<RateLimitLedger> ledger) { m_rateLimits = std::move(ledger); }
+    const std::shared_ptr<RateLimitLedger>& rateLimitLedger() const { return m_rateLimits; }
+
     // Throws TransportError when no reply arrives (including a cancelled token, before or during the transfer).
-    QCoro::Task<HttpReply> get(QNetworkRequest request, CancelToken cancel) const;
+    // An empty `partition` bypasses the cache and the ledger.
+    QCoro::Task<HttpReply> get(QNetworkRequest request, CancelToken cancel, QString partition = {}) const;
     QCoro::Task<HttpReply> postForm(QNetworkRequest request, QByteArray form, CancelToken cancel) const;
 
     QNetworkAccessManager* manager() const { return m_manager; }
@@ -48,6 +64,8 @@ private:
     QNetworkAccessManager* m_manager;
     QString m_userAgent;
     int m_timeoutMs;
+    std::shared_ptr<ResponseCache> m_cache;
+    std::shared_ptr<RateLimitLedger> m_rateLimits;
 };
 
 } // namespace norvane

@@ -68,6 +68,8 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent) : QObject(p
         m_deps.timer = makeQtPollingTimer();
     if (!m_deps.printLine)
         m_deps.printLine = [](const QString& line) { norvane::printLine(line); };
+    if (!m_deps.now)
+        m_deps.now = [] { return QDateTime::currentDateTimeUtc(); };
     loadNotificationSettings();
     loadRepositorySettings();
     checkNotificationPermissionStatus();
@@ -271,6 +273,8 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
     // A copy: callers often pass an element of `accounts`, which is replaced below.
     const GitHubAccount account = accountRef;
     m_deps.keychain->remove(account.tokenIdentifier);
+    m_deps.github.forgetAccount(account.id);
+    m_pollsPausedUntil.remove(account.id);
     QList<GitHubAccount> accounts = m_accounts;
     accounts.removeIf([&](const GitHubAccount& a) { return a.id == account.id; });
     setAccounts(accounts);

@@ -79,6 +79,7 @@ public:
         bool debugMode = false;
         QString webBaseURL = GitHubService::defaultWebURL();
         std::function<void(const QString&)> printLine; // standard output; default: the process's
+        std::function<QDateTime()> now = {};           // default: the current time
     };
 
     explicit PRViewModel(Dependencies dependencies, QObject* parent = nullptr);
@@ -127,6 +128,14 @@ public:
     // Refresh pipeline.
     void refresh();
     bool isRefreshing() const { return m_isRefreshing; }
+    // When GitHub's rate limit stopped the account's last refresh, the time background polls resume.
+    std::optional<QDateTime> pollsPausedUntil(const QUuid& accountId) const
+    {
+        const auto it = m_pollsPausedUntil.constFind(accountId);
+        return it == m_pollsPausedUntil.constEnd() ? std::nullopt : std::optional<QDateTime>(*it);
+    }
+    // The sentence a rate-limit failure gains: when Norvane asks again, in local time.
+    static QString retryLine(const QDateTime& at);
 
     // Seen state.
     const SeenStateMap& seenStates() const { return m_seenStates; }
@@ -236,6 +245,8 @@ private:
     QHash<QUuid, QHash<QString, PRState>> m_previousPRStatesByAccount;
     CancelToken m_currentRefresh;
     bool m_isRefreshing = false;
+    // Per account: GitHub's rate limit answered the last refresh, and background polls wait until then.
+    QHash<QUuid, QDateTime> m_pollsPausedUntil;
 };
 
 } // namespace norvane

@@ -7,6 +7,7 @@
 #include "platform/preferences.h"
 
 #include <QJsonDocument>
+#include <QLocale>
 
 namespace norvane {
 
@@ -43,8 +44,23 @@ void PRViewModel::refreshSilently()
         return;
     }
     const GitHubAccount account = *m_selectedAccount;
+    if (const auto paused = m_pollsPausedUntil.constFind(account.id); paused != m_pollsPausedUntil.constEnd()) {
+        if (m_deps.now() < *paused) {
+            debugLog(QStringLiteral("Polling"),
+                     QStringLiteral("Skipping background refresh for %1 — GitHub's rate limit allows requests again at %2")
+                         .arg(account.displayName(), paused->toUTC().toString(Qt::ISODate)));
+            return;
+        }
+        m_pollsPausedUntil.erase(paused);
+    }
     ensureSeenStatesLoaded(account);
     refreshForAccount(account, false, true);
+}
+
+QString PRViewModel::retryLine(const QDateTime& at)
+{
+    const QDateTime local = at.toLocalTime();
+    return QStringLiteral("Norvane will try again at %1.").arg(QLocale().toString(local.time(), QLocale::ShortFormat));
 }
 
 void PRViewModel::refreshForAccount(const GitHubAccount& account, bool showLoading, bool checkForChanges)
@@ -66,8 +82,8 @@ void PRViewModel::refreshInternal(const GitHubAccount& account, bool showLoading
     }
     m_isRefreshing = true;
     m_currentRefresh = makeCancelToken();
-    runRefresh(QPointer<PRViewModel>(this), account, showLoading, checkForChanges, m_currentRefresh, m_deps.github,
-               m_deps.keychain);
+    runRefresh(QPointer<PRViewModel>(this), account, showLoading, checkForChanges, m_currentRefresh,
+               m_deps.github.forAccount(account.id), m_deps.keychain);
 }
 
 void PRViewModel::endRun(bool showLoading)
@@ -98,6 +114,7 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
     debugLog(kRefresh, QStringLiteral("🚀 Starting API fetch for ") + account.username);
     QList<PullRequest> prs;
     std::optional<QString> failure;
+    std::optional<QDateTime> retryAt;
     bool unauthorized = false;
     try {
         prs = co_await github.fetchPullRequests(account.username, *token, cancel);
@@ -105,6 +122,7 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
         unauthorized = true;
     } catch (const GitHubAPIError& e) {
         failure = e.errorDescription();
+        retryAt = e.retryAt();
     } catch (const TransportError& e) {
         failure = e.description();
     } catch (const std::exception& e) {
@@ -130,6 +148,15 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
         model.endRun(showLoading);
         co_return;
     }
+    if (retryAt) {
+        // Asking again before GitHub's limit resets only spends what is left of it (or extends a secondary
+        // block), so background polls wait; a refresh the user asks for still goes out.
+        model.m_pollsPausedUntil.insert(account.id, *retryAt);
+        debugLog(QStringLiteral("Polling"), QStringLiteral("⏳ GitHub's rate limit reached for %1: background polls "
+                                                           "paused until %2")
+                                                .arg(name, retryAt->toUTC().toString(Qt::ISODate)));
+        *failure += QLatin1Char(' ') + retryLine(*retryAt);
+    }
     if (failure) {
         debugLog(kRefresh, QStringLiteral("❌ Error fetching PRs for %1: %2").arg(name, *failure));
         if (showLoading)
@@ -138,6 +165,7 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
         co_return;
     }
 
+    model.m_pollsPausedUntil.remove(account.id);
     debugLog(kRefresh, QStringLiteral("✅ Fetched %1 PRs for %2").arg(prs.size()).arg(name));
     model.updatePRStatesAndNotify(prs, account, checkForChanges);
     model.initializeSeenStatesForNewPRs(prs);

@@ -61,7 +61,11 @@ Q_SIGNALS:
 protected:
     RepoActivityModel(Dependencies dependencies, QObject* parent);
 
-    const GitHubService& github() const { return m_deps.github; }
+    // The service with the selected account's cached answers (the account a load runs for).
+    GitHubService github() const
+    {
+        return m_selectedAccount ? m_deps.github.forAccount(m_selectedAccount->id) : m_deps.github;
+    }
     void setIsLoading(bool loading);
     void setErrorMessage(std::optional<QString> message);
 

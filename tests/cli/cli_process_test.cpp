@@ -4,6 +4,8 @@
 #include "support/world.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
+#include <QJsonObject>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -114,7 +116,7 @@ TEST_F(CliTest, StatusMirrorsTheBadgeAndTheTabs)
     } cases[] = {
         {"text", "red 5\nAll 6 · Review 2 · Pending 1 · Approved 2 · Changes 1 · Drafts 0\n"},
         {"json", "{\"badge\":{\"color\":\"red\",\"count\":5},\"counts\":{\"All\":6,\"Approved\":2,\"Changes\":1,"
-                 "\"Drafts\":0,\"Pending\":1,\"Review\":2}}\n"},
+                 "\"Drafts\":0,\"Pending\":1,\"Review\":2},\"rateLimit\":RATE}\n"},
         {"waybar", "{\"alt\":\"red\",\"class\":\"red\",\"text\":\"5\",\"tooltip\":\"All 6\\nReview 2\\nPending 1\\n"
                    "Approved 2\\nChanges 1\\nDrafts 0\"}\n"},
     };
@@ -122,8 +124,51 @@ TEST_F(CliTest, StatusMirrorsTheBadgeAndTheTabs)
         const Result r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"),
                                {QStringLiteral("status"), QStringLiteral("--format"), QString::fromLatin1(c.format)});
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        EXPECT_EQ(r.out, QString::fromUtf8(c.expected)) << c.format;
+        // The last answers' budgets, as GitHub stated them: the reset as a stored timestamp.
+        QJsonObject rate;
+        for (const QString& resource : {QStringLiteral("core"), QStringLiteral("search")}) {
+            const auto budget = hub->rateLimit(QStringLiteral("tok-me"), resource);
+            rate.insert(resource, QJsonObject{{QStringLiteral("limit"), budget.limit},
+                                              {QStringLiteral("remaining"), budget.remaining},
+                                              {QStringLiteral("reset"), double(budget.reset - 978307200)}});
+        }
+        QString expected = QString::fromUtf8(c.expected);
+        expected.replace(QStringLiteral("RATE"), QString::fromUtf8(QJsonDocument(rate).toJson(QJsonDocument::Compact)));
+        EXPECT_EQ(r.out, expected) << c.format;
     }
+}
+
+TEST_F(CliTest, ARunAfterAnUnchangedOneIsAnsweredFromTheSharedCache)
+{
+    start(sampleWorld());
+    const QStringList args{QStringLiteral("prs"), QStringLiteral("--json")};
+    const Result first = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), args);
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    const auto afterFirst = hub->rateLimit(QStringLiteral("tok-me"));
+    EXPECT_EQ(afterFirst.used, 4 * 6);
+    hub->clearRequests();
+
+    const Result second = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), args);
+    ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
+    EXPECT_EQ(second.out, first.out);
+    // The same requests, each with its validator, and not one point of the core budget spent.
+    EXPECT_EQ(hub->requests().size(), 3u + 4u * 6u);
+    for (const auto& request : hub->requests())
+        EXPECT_FALSE(request.header(QStringLiteral("If-None-Match")).isEmpty()) << request.path.toStdString();
+    EXPECT_EQ(hub->rateLimit(QStringLiteral("tok-me")).used, afterFirst.used);
+
+    // The cache lives in the profile, for the user alone, and never holds the token itself.
+    const QString cache = profile.filePath(QStringLiteral("cache/http"));
+    EXPECT_EQ(QFileInfo(cache).permissions() & 0x0077, QFileDevice::Permissions());
+    QDirIterator files(cache, QDir::Files, QDirIterator::Subdirectories);
+    int entries = 0;
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_FALSE(file.readAll().contains("tok-me"));
+        ++entries;
+    }
+    EXPECT_EQ(entries, 3 + 4 * 6);
 }
 
 TEST_F(CliTest, FailuresExitWithTheirCodeAndOneClearLine)

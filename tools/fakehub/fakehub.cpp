@@ -1,4 +1,6 @@
 #include "fakehub_impl.h"
+
+#include <QCryptographicHash>
 #include "payloads.h"
 #include "search.h"
 
@@ -211,6 +213,46 @@ DeviceFlow::Time FakeHub::Impl::deviceClock() const
            clockOffset;
 }
 
+qint64 FakeHub::Impl::wallClock() const
+{
+    return QDateTime::currentSecsSinceEpoch() + clockOffset.count() / 1000;
+}
+
+QString FakeHub::Impl::apiToken(const httplib::Request& request) const
+{
+    if (request.method != "GET" || request.path.rfind("/login/", 0) == 0)
+        return {};
+    const QString authorization = QString::fromStdString(request.get_header_value("Authorization"));
+    const qsizetype blank = authorization.indexOf(QLatin1Char(' '));
+    const QString scheme = authorization.left(blank).toLower();
+    if (blank <= 0 || (scheme != QLatin1String("token") && scheme != QLatin1String("bearer")))
+        return {};
+    const QString token = authorization.mid(blank + 1).trimmed();
+    return world.userByToken(token) ? token : QString();
+}
+
+namespace {
+
+// Like GitHub's, a weak validator that changes whenever the answer (as sent, to this token) does.
+QByteArray entityTag(const QString& token, const std::string& target, const QByteArray& body)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(token.toUtf8());
+    hash.addData(QByteArrayView("\n"));
+    hash.addData(QByteArrayView(target.data(), qsizetype(target.size())));
+    hash.addData(QByteArrayView("\n"));
+    hash.addData(body);
+    return "W/\"" + hash.result().toHex() + '"';
+}
+
+bool matchesAnyTag(const std::string& ifNoneMatch, const QByteArray& tag)
+{
+    const QList<QByteArray> tags = QByteArray::fromStdString(ifNoneMatch).split(',');
+    return std::any_of(tags.begin(), tags.end(), [&](const QByteArray& t) { return t.trimmed() == tag || t.trimmed() == "*"; });
+}
+
+} // namespace
+
 void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& response)
 {
     const QString method = QString::fromStdString(request.method);
@@ -263,9 +305,23 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
         if (fault->status == 204 || fault->status == 304)
             reply.body.clear();
         reply.headers = fault->headers;
-    } else {
+    }
+    QString token;     // set for an authorised API request that counts against a budget
+    QString resource;
+    if (!fault || kind != Fault::Kind::HttpStatus) {
         std::lock_guard lock(mutex);
-        reply = route(request);
+        token = apiToken(request);
+        resource = RateLimits::resourceFor(path);
+        const auto refusal = token.isEmpty() ? std::nullopt : rateLimits.refusal(token, resource, wallClock());
+        if (refusal) {
+            reply.status = refusal->status;
+            reply.body = QJsonDocument(Payloads::error(QString::fromUtf8(refusal->message), refusal->status))
+                             .toJson(QJsonDocument::Compact);
+            reply.headers = refusal->headers;
+            token.clear();
+        } else {
+            reply = route(request);
+        }
     }
     if (fault && kind == Fault::Kind::MalformedJson) {
         // A trailing comma before the last closing bracket: close to the real body, but not JSON.
@@ -274,6 +330,20 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
     }
     if (fault && kind == Fault::Kind::TruncatedJson)
         reply.body.truncate(reply.body.size() / 2);
+    if (!token.isEmpty()) {
+        if (reply.status == 200) {
+            const QByteArray tag = entityTag(token, request.target, reply.body);
+            reply.headers.append({"ETag", tag});
+            if (request.has_header("If-None-Match") && matchesAnyTag(request.get_header_value("If-None-Match"), tag)) {
+                reply.status = 304;
+                reply.body.clear();
+            }
+        }
+        std::lock_guard lock(mutex);
+        if (reply.status != 304)
+            rateLimits.spend(token, resource, wallClock());
+        reply.headers.append(RateLimits::headers(rateLimits.status(token, resource, wallClock())));
+    }
 
     response.status = reply.status;
     for (const auto& [name, value] : reply.headers)
@@ -318,6 +388,34 @@ int FakeHub::port() const
 void FakeHub::stop()
 {
     d->stop();
+}
+
+FakeHub::RateLimitStatus FakeHub::rateLimit(const QString& token, const QString& resource) const
+{
+    std::lock_guard lock(d->mutex);
+    const RateLimits::Status s = d->rateLimits.status(token, resource, d->wallClock());
+    return RateLimitStatus{s.limit, s.used, s.remaining(), s.reset};
+}
+
+void FakeHub::setRateLimit(const QString& resource, int limit)
+{
+    std::lock_guard lock(d->mutex);
+    d->rateLimits.setLimit(resource, limit);
+}
+
+void FakeHub::exhaustRateLimit(const QString& resource)
+{
+    std::lock_guard lock(d->mutex);
+    QStringList tokens;
+    for (const User& user : d->world.users)
+        tokens.append(user.tokens);
+    d->rateLimits.exhaust(tokens, resource, d->wallClock());
+}
+
+void FakeHub::secondaryRateLimit(std::chrono::seconds retryAfter, int status)
+{
+    std::lock_guard lock(d->mutex);
+    d->rateLimits.blockSecondary(retryAfter.count(), status, d->wallClock());
 }
 
 std::vector<RecordedRequest> FakeHub::requests() const

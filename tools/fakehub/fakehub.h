@@ -140,6 +140,22 @@ public:
     int playTimeline(std::chrono::seconds upTo);
     std::optional<std::chrono::seconds> nextTimelineEvent() const;
 
+    // Rate limits, per token and resource ("core", "search"), as GitHub documents them: every authorised API
+    // answer spends a point except a 304 to a conditional request, and a spent budget answers 403 with
+    // X-RateLimit-Remaining: 0 until its window resets. Windows run on the clock advanceClock moves.
+    struct RateLimitStatus
+    {
+        int limit = 0;
+        int used = 0;
+        int remaining = 0;
+        qint64 reset = 0; // seconds since the epoch
+    };
+    RateLimitStatus rateLimit(const QString& token, const QString& resource = QStringLiteral("core")) const;
+    void setRateLimit(const QString& resource, int limit); // default: core 5,000 an hour, search 30 a minute
+    void exhaustRateLimit(const QString& resource = QStringLiteral("core")); // every token, this window
+    // The secondary limit: every API request answers `status` (403 or 429) with Retry-After for a while.
+    void secondaryRateLimit(std::chrono::seconds retryAfter, int status = 403);
+
     // Device flow. Codes are found by user code or device code.
     std::vector<DeviceCode> deviceCodes() const;
     bool approveDeviceCode(const QString& code, const QString& login);

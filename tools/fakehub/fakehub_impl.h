@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakehub.h"
+#include "rate_limits.h"
 #include "server_support.h"
 
 #include <atomic>
@@ -31,6 +32,9 @@ struct FakeHub::Impl
     // Waits, but returns early when the hub stops, so that delays never hold up stop().
     void pause(std::chrono::milliseconds duration);
     DeviceFlow::Time deviceClock() const;
+    qint64 wallClock() const; // seconds since the epoch, moved by advanceClock like the device clock
+    // The token of an authorised API request (a GET outside /login with a user's token); empty otherwise.
+    QString apiToken(const httplib::Request& request) const;
 
     Server server;
     std::thread listener;
@@ -47,6 +51,7 @@ struct FakeHub::Impl
     std::chrono::milliseconds latency{0};
     std::function<void(const RecordedRequest&)> onRequest; // set before serving, then only read
     std::chrono::milliseconds clockOffset{0};
+    RateLimits rateLimits;
 
     std::mutex stopMutex;
     std::condition_variable stopCond;

@@ -39,8 +39,13 @@ int main(int argc, char** argv)
     const QCommandLineOption logRequestsOption(
         QStringLiteral("log-requests"),
         QStringLiteral("After the address, print one line per request: \"request METHOD PATH[?QUERY]\"."));
+    const QCommandLineOption rateLimitOption(
+        QStringLiteral("rate-limit"),
+        QStringLiteral("Budget of a rate-limit resource per token and window, e.g. core=5000 or search=30 "
+                       "(repeatable). SIGUSR2 spends the core budget of every token at once."),
+        QStringLiteral("resource=N"));
     parser.addOptions({scenarioOption, generateOption, printOption, portOption, latencyOption,
-                       manualTimelineOption, logRequestsOption});
+                       manualTimelineOption, logRequestsOption, rateLimitOption});
     parser.process(app);
 
     const auto fail = [](const QString& message) {
@@ -56,6 +61,15 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("--port and --latency-ms take non-negative numbers"));
     if (parser.isSet(scenarioOption) == parser.isSet(generateOption))
         return fail(QStringLiteral("give exactly one of --scenario FILE and --generate N"));
+    QList<std::pair<QString, int>> rateLimits;
+    for (const QString& value : parser.values(rateLimitOption)) {
+        const QStringList parts = value.split(QLatin1Char('='));
+        bool ok = false;
+        const int limit = parts.size() == 2 ? parts[1].toInt(&ok) : 0;
+        if (!ok || limit < 0 || parts[0].isEmpty())
+            return fail(QStringLiteral("--rate-limit takes RESOURCE=N, e.g. core=5000"));
+        rateLimits.append({parts[0], limit});
+    }
 
     // Block the stop signals before any thread starts, so that only sigwait below receives them.
     sigset_t stopSignals;
@@ -63,6 +77,7 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGUSR1);
+    sigaddset(&stopSignals, SIGUSR2);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     try {
@@ -94,6 +109,8 @@ int main(int argc, char** argv)
             };
         }
         FakeHub hub(std::move(scenario), options);
+        for (const auto& [resource, limit] : rateLimits)
+            hub.setRateLimit(resource, limit);
         {
             std::lock_guard lock(printing);
             std::printf("%s\n", qPrintable(hub.baseUrl()));
@@ -118,6 +135,10 @@ int main(int argc, char** argv)
             }
             if (signal == SIGINT || signal == SIGTERM)
                 break;
+            if (signal == SIGUSR2) {
+                hub.exhaustRateLimit();
+                continue;
+            }
             if (!next)
                 continue;
             if (manual && signal == SIGUSR1)

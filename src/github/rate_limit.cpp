@@ -1,0 +1,106 @@
+#include "github/rate_limit.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace norvane {
+
+namespace {
+
+std::optional<QByteArray> header(const HeaderList& headers, const char* name)
+{
+    for (const auto& [key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value.trimmed();
+    }
+    return std::nullopt;
+}
+
+std::optional<qint64> number(const std::optional<QByteArray>& text)
+{
+    if (!text)
+        return std::nullopt;
+    bool ok = false;
+    const qint64 value = text->toLongLong(&ok);
+    if (!ok || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+QString bodyMessage(const QByteArray& body)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    return document.isObject() ? document.object().value(QStringLiteral("message")).toString() : QString();
+}
+
+// Retry-After is seconds on GitHub; HTTP also allows a date.
+std::optional<QDateTime> retryAfter(const std::optional<QByteArray>& text, const QDateTime& now)
+{
+    if (!text)
+        return std::nullopt;
+    if (const auto seconds = number(text))
+        return now.addSecs(std::min<qint64>(*seconds, 24 * 3600));
+    const QDateTime date = QDateTime::fromString(QString::fromLatin1(*text), Qt::RFC2822Date);
+    if (date.isValid())
+        return std::max(date.toUTC(), now);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<RateLimitReading> rateLimitReading(const HeaderList& headers)
+{
+    const auto limit = number(header(headers, "X-RateLimit-Limit"));
+    const auto remaining = number(header(headers, "X-RateLimit-Remaining"));
+    if (!limit && !remaining)
+        return std::nullopt;
+    RateLimitReading reading;
+    reading.limit = limit.value_or(-1);
+    reading.remaining = remaining.value_or(-1);
+    if (const auto reset = number(header(headers, "X-RateLimit-Reset")); reset && *reset < 253402300799LL)
+        reading.reset = QDateTime::fromSecsSinceEpoch(*reset, Qt::UTC);
+    if (const auto resource = header(headers, "X-RateLimit-Resource"); resource && !resource->isEmpty())
+        reading.resource = QString::fromLatin1(*resource).left(64);
+    return reading;
+}
+
+std::optional<RateLimitHit> rateLimitHit(int status, const HeaderList& headers, const QByteArray& body,
+                                         const QDateTime& now)
+{
+    if (status != 403 && status != 429)
+        return std::nullopt;
+    const QString message = bodyMessage(body);
+    const bool secondaryMessage = message.contains(QStringLiteral("secondary rate limit"), Qt::CaseInsensitive);
+    if (const auto at = retryAfter(header(headers, "Retry-After"), now))
+        return RateLimitHit{RateLimitHit::Kind::secondary, *at};
+    const auto reading = rateLimitReading(headers);
+    if (!secondaryMessage && reading && reading->remaining == 0) {
+        const QDateTime reset = reading->reset.isValid() && reading->reset > now ? reading->reset : now.addSecs(60);
+        return RateLimitHit{RateLimitHit::Kind::primary, reset};
+    }
+    if (secondaryMessage)
+        return RateLimitHit{RateLimitHit::Kind::secondary, now.addSecs(60)};
+    if (status == 429 || message.contains(QStringLiteral("rate limit exceeded"), Qt::CaseInsensitive)) {
+        const QDateTime reset = reading && reading->reset.isValid() && reading->reset > now ? reading->reset
+                                                                                            : now.addSecs(60);
+        return RateLimitHit{RateLimitHit::Kind::primary, reset};
+    }
+    return std::nullopt;
+}
+
+void RateLimitLedger::record(const QString& partition, const RateLimitReading& reading)
+{
+    m_readings[partition].insert(reading.resource, reading);
+}
+
+QMap<QString, RateLimitReading> RateLimitLedger::readings(const QString& partition) const
+{
+    return m_readings.value(partition);
+}
+
+void RateLimitLedger::forget(const QString& partition)
+{
+    m_readings.remove(partition);
+}
+
+} // namespace norvane

@@ -1,0 +1,242 @@
+#include "core/stored_encoding.h"
+#include "github/github_service.h"
+#include "github/rate_limit.h"
+#include "github/response_cache.h"
+#include "support/run_task.h"
+#include "support/world.h"
+
+#include <QDirIterator>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::testing;
+using AS = norvane::PullRequest::ApprovalStatus;
+
+namespace {
+
+const QUuid kMe = QUuid::fromString(QStringLiteral("{6f1c1f0e-0000-4000-8000-000000000001}"));
+const QUuid kAlice = QUuid::fromString(QStringLiteral("{6f1c1f0e-0000-4000-8000-000000000002}"));
+
+class ConditionalRequestsTest : public ::testing::Test {
+protected:
+    ConditionalRequestsTest()
+    {
+        session.setResponseCache(std::make_shared<ResponseCache>(cacheDir.path()));
+        session.setRateLimitLedger(std::make_shared<RateLimitLedger>());
+    }
+
+    void start(fh::Scenario world) { hub = std::make_unique<fh::FakeHub>(std::move(world)); }
+
+    QList<norvane::PullRequest> fetch(const QUuid& account, const QString& login, const QString& token)
+    {
+        return runTask(GitHubService(session, hub->baseUrl()).forAccount(account).fetchPullRequests(login, token));
+    }
+    QList<norvane::PullRequest> fetchMine() { return fetch(kMe, QStringLiteral("me"), QStringLiteral("tok-me")); }
+    int corePointsUsed(const char* token = "tok-me") { return hub->rateLimit(QString::fromLatin1(token)).used; }
+    int conditionalRequests()
+    {
+        int n = 0;
+        for (const auto& r : hub->requests())
+            n += r.header(QStringLiteral("If-None-Match")).isEmpty() ? 0 : 1;
+        return n;
+    }
+
+    QTemporaryDir cacheDir;
+    QNetworkAccessManager nam;
+    HttpSession session{&nam, QStringLiteral("Norvane/test")};
+    std::unique_ptr<fh::FakeHub> hub;
+};
+
+// Both users see acme/api: #1 is mine with alice asked to review, #2 is alice's with me asked to review.
+fh::Scenario sharedWorld()
+{
+    fh::Scenario s = baseWorld();
+    auto mine = pull("acme/api", 1, "me", "2026-12-01T10:00:00Z");
+    mine.requestedReviewers = {QStringLiteral("alice")};
+    auto theirs = pull("acme/api", 2, "alice", "2026-12-02T10:00:00Z");
+    theirs.requestedReviewers = {QStringLiteral("me")};
+    s.pullRequests = {mine, theirs};
+    return s;
+}
+
+// The records in their stored form, so two fetches compare field by field.
+QByteArrayList stored(const QList<norvane::PullRequest>& prs)
+{
+    QByteArrayList out;
+    for (const auto& pr : prs)
+        out.append(QJsonDocument(toJson(pr)).toJson(QJsonDocument::Compact));
+    return out;
+}
+
+} // namespace
+
+TEST_F(ConditionalRequestsTest, AnUnchangedWorldCostsNothingAndAChangeOnlyItsOwnAnswers)
+{
+    start(sharedWorld());
+    const auto first = fetchMine();
+    EXPECT_EQ(corePointsUsed(), 2 * 4);
+    EXPECT_EQ(conditionalRequests(), 0);
+
+    hub->clearRequests();
+    const auto second = fetchMine();
+    EXPECT_EQ(stored(second), stored(first));
+    EXPECT_EQ(corePointsUsed(), 2 * 4) << "every per-pull-request answer should have been a 304";
+    EXPECT_EQ(conditionalRequests(), 3 + 2 * 4);
+
+    // A review on #1 changes its reviews and its detail (updated_at); #2 and the CI answers stay 304s.
+    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", nullptr));
+    const auto third = fetchMine();
+    EXPECT_EQ(corePointsUsed(), 2 * 4 + 2);
+    const auto it = std::find_if(third.begin(), third.end(), [](const auto& pr) { return pr.number == 1; });
+    ASSERT_NE(it, third.end());
+    EXPECT_EQ(it->approvalStatus, AS::approved);
+}
+
+TEST_F(ConditionalRequestsTest, AccountsAndTokensNeverShareAnAnswer)
+{
+    start(sharedWorld());
+    fetchMine();
+
+    // alice sees the same repository and the same pull requests, through her own part of the cache.
+    hub->clearRequests();
+    fetch(kAlice, QStringLiteral("alice"), QStringLiteral("tok-alice"));
+    EXPECT_EQ(conditionalRequests(), 0);
+
+    // The same account with another token (a reconnect) does not reuse what the old token was told.
+    hub->mutate([](fh::Scenario& s) {
+        for (fh::User& u : s.users) {
+            if (u.login == QLatin1String("me"))
+                u.tokens.append(QStringLiteral("tok-me-2"));
+        }
+    });
+    hub->clearRequests();
+    fetch(kMe, QStringLiteral("me"), QStringLiteral("tok-me-2"));
+    EXPECT_EQ(conditionalRequests(), 0);
+
+    // Removing the account removes its answers, and only its answers.
+    GitHubService(session, hub->baseUrl()).forgetAccount(kMe);
+    EXPECT_FALSE(QDir(cacheDir.filePath(uuidText(kMe))).exists());
+    EXPECT_TRUE(QDir(cacheDir.filePath(uuidText(kAlice))).exists());
+}
+
+TEST_F(ConditionalRequestsTest, DamagedEntriesAreMissesNeverErrors)
+{
+    start(sharedWorld());
+    const auto first = fetchMine();
+    QDirIterator files(cacheDir.path(), QDir::Files, QDirIterator::Subdirectories);
+    int damaged = 0;
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const QByteArray bytes = file.readAll();
+        file.resize(0);
+        file.seek(0);
+        // Alternate between a cut-off entry and garbage.
+        file.write(damaged++ % 2 ? bytes.left(bytes.size() - 3) : QByteArray("\x00\xff garbage", 10));
+    }
+    ASSERT_GT(damaged, 0);
+    hub->clearRequests();
+    EXPECT_EQ(stored(fetchMine()), stored(first));
+    EXPECT_EQ(conditionalRequests(), 0);
+}
+
+TEST(ResponseCacheEntry, OnlyAnExactEntryForTheAddressAndCredentialReadsBack)
+{
+    const CachedResponse stored{"W/\"abc\"", "Thu, 05 Jul 2012 15:31:30 GMT", "{\"a\":1}\n"};
+    const QString url = QStringLiteral("https://api.github.com/repos/o/r/pulls/1");
+    const QByteArray key = ResponseCache::credentialKey("token t1");
+    const QByteArray good = ResponseCache::encodeEntry(url, key, stored);
+    EXPECT_EQ(ResponseCache::decodeEntry(good, url, key), stored);
+
+    QByteArray longer = good;
+    longer.append('x');
+    QByteArray wrongLength = good;
+    wrongLength.replace("body 8\n", "body 9\n");
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        QString url;
+        QByteArray key;
+    } misses[] = {
+        {"empty", {}, url, key},
+        {"cut off", good.left(good.size() - 1), url, key},
+        {"trailing bytes", longer, url, key},
+        {"length disagrees", wrongLength, url, key},
+        {"another address", good, url + QStringLiteral("/reviews"), key},
+        {"another token", good, url, ResponseCache::credentialKey("token t2")},
+        {"no validators", ResponseCache::encodeEntry(url, key, {{}, {}, "{}"}), url, key},
+        {"unknown format", QByteArray(good).replace("cache 1", "cache 2"), url, key},
+    };
+    for (const auto& m : misses)
+        EXPECT_EQ(ResponseCache::decodeEntry(m.bytes, m.url, m.key), std::nullopt) << m.what;
+}
+
+TEST(RateLimitHit, OnlyAnswersGitHubMarksAsLimitsCount)
+{
+    const QDateTime now = utc("2026-12-07T10:00:00Z");
+    const QByteArray primaryBody = R"({"message":"API rate limit exceeded for user ID 1."})";
+    const QByteArray secondaryBody = R"({"message":"You have exceeded a secondary rate limit. Please wait."})";
+    const HeaderList spent{{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Limit", "5000"},
+                           {"X-RateLimit-Reset", QByteArray::number(now.addSecs(1200).toSecsSinceEpoch())}};
+    using K = RateLimitHit::Kind;
+    const struct {
+        const char* what;
+        int status;
+        HeaderList headers;
+        QByteArray body;
+        std::optional<std::pair<K, qint64>> expected; // kind and seconds from now
+    } cases[] = {
+        {"primary: nothing remaining, until the reset", 403, spent, primaryBody, std::pair{K::primary, 1200}},
+        {"primary on 429", 429, spent, primaryBody, std::pair{K::primary, 1200}},
+        {"secondary with Retry-After", 403, {{"Retry-After", "30"}}, secondaryBody, std::pair{K::secondary, 30}},
+        {"secondary 429 with Retry-After", 429, {{"retry-after", "90"}}, {}, std::pair{K::secondary, 90}},
+        {"secondary without a time waits a minute", 403, {{"X-RateLimit-Remaining", "4000"}}, secondaryBody,
+         std::pair{K::secondary, 60}},
+        {"a refusal with budget left is no limit", 403, {{"X-RateLimit-Remaining", "4000"}},
+         R"({"message":"Resource not accessible by integration"})", std::nullopt},
+        {"a 500 is no limit", 500, spent, primaryBody, std::nullopt},
+        {"a reset in the past still waits a minute", 403,
+         {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", "100"}}, primaryBody, std::pair{K::primary, 60}},
+    };
+    for (const auto& c : cases) {
+        const auto hit = rateLimitHit(c.status, c.headers, c.body, now);
+        ASSERT_EQ(hit.has_value(), c.expected.has_value()) << c.what;
+        if (hit) {
+            EXPECT_EQ(hit->kind, c.expected->first) << c.what;
+            EXPECT_EQ(now.secsTo(hit->retryAt), c.expected->second) << c.what;
+        }
+    }
+}
+
+TEST_F(ConditionalRequestsTest, ALimitEndsTheFetchWithItsRetryTimeInsteadOfAListWithoutVerdicts)
+{
+    start(sharedWorld());
+    const auto expectRetryAt = [&](qint64 expected, int status, const char* what) {
+        try {
+            fetchMine();
+            ADD_FAILURE() << what << ": the fetch succeeded";
+        } catch (const GitHubAPIError& e) {
+            ASSERT_TRUE(e.retryAt().has_value()) << what;
+            EXPECT_NEAR(double(e.retryAt()->toSecsSinceEpoch()), double(expected), 2.0) << what;
+            EXPECT_EQ(e.statusCode(), status) << what;
+        }
+    };
+    // The searches still answer, but every per-pull-request query meets the spent core budget.
+    hub->exhaustRateLimit(QStringLiteral("core"));
+    expectRetryAt(hub->rateLimit(QStringLiteral("tok-me")).reset, 403, "primary");
+
+    hub->setRateLimit(QStringLiteral("core"), 5000);
+    hub->advanceClock(std::chrono::hours(1));
+    hub->secondaryRateLimit(std::chrono::seconds(45), 429);
+    expectRetryAt(QDateTime::currentSecsSinceEpoch() + 45, 429, "secondary");
+
+    // The ledger kept what GitHub said last about each budget: the spent core one from the first attempt.
+    const auto readings = GitHubService(session, hub->baseUrl()).rateLimits(kMe);
+    EXPECT_EQ(readings.keys(), (QStringList{QStringLiteral("core"), QStringLiteral("search")}));
+    EXPECT_EQ(readings.value(QStringLiteral("core")).remaining, 0);
+    EXPECT_EQ(readings.value(QStringLiteral("core")).limit, 5000);
+}
