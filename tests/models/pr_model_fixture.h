@@ -64,6 +64,7 @@ protected:
             debugMode,
             QStringLiteral("https://github.example"),
             [this](const QString& line) { printed.append(line); },
+            [this] { return clock; },
         };
         auto timerPtr = std::make_unique<ManualPollingTimer>();
         timer = timerPtr.get();
@@ -113,6 +114,7 @@ protected:
     }
 
     QNetworkAccessManager nam;
+    QDateTime clock = QDateTime::currentDateTimeUtc(); // the model's "now"; tests move it by hand
     int transferTimeoutMs = HttpSession::kTimeoutMs;
     std::unique_ptr<fh::FakeHub> hub;
     std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();

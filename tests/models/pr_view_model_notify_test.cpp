@@ -352,3 +352,51 @@ TEST_F(PRNotifyTest, ANewRequestFromADeletedUserNotifiesOnceAsSomeone)
     poll();
     EXPECT_EQ(notifier->posts().size(), 1u);
 }
+
+// GitHub's rate limit: background polls wait for the reset (or Retry-After), a refresh the user asks for
+// still goes out, and the message says when Norvane asks again.
+TEST_F(PRNotifyTest, ARateLimitPausesBackgroundPollsUntilItLifts)
+{
+    PRViewModel& m = launch();
+    const QStringList before = ids();
+    ASSERT_FALSE(before.isEmpty());
+
+    hub->exhaustRateLimit(QStringLiteral("core"));
+    poll();
+    const QDateTime reset = QDateTime::fromSecsSinceEpoch(hub->rateLimit(QStringLiteral("tok-me")).reset, Qt::UTC);
+    EXPECT_EQ(m.pollsPausedUntil(account.id), reset);
+    EXPECT_EQ(ids(), before) << "a refresh stopped by the limit keeps the list";
+
+    hub->clearRequests();
+    clock = reset.addSecs(-1);
+    poll();
+    EXPECT_TRUE(hub->requests().empty()) << "a background poll went out before the reset";
+
+    m.refresh();
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(hub->requests().empty());
+    ASSERT_TRUE(m.errorMessage().has_value());
+    EXPECT_TRUE(m.errorMessage()->startsWith(QStringLiteral("API Error [repos/"))) << m.errorMessage()->toStdString();
+    EXPECT_TRUE(m.errorMessage()->endsWith(QLatin1Char(' ') + PRViewModel::retryLine(reset)));
+    EXPECT_EQ(ids(), before);
+
+    // Past the reset (on both clocks), polling resumes and a success lifts the pause.
+    hub->advanceClock(std::chrono::hours(1));
+    clock = reset.addSecs(1);
+    hub->clearRequests();
+    poll();
+    EXPECT_FALSE(hub->requests().empty());
+    EXPECT_EQ(m.pollsPausedUntil(account.id), std::nullopt);
+
+    // The secondary limit is waited out for as long as Retry-After says.
+    hub->secondaryRateLimit(std::chrono::seconds(120), 429);
+    clock = QDateTime::currentDateTimeUtc();
+    poll();
+    const auto until = m.pollsPausedUntil(account.id);
+    ASSERT_TRUE(until.has_value());
+    EXPECT_NEAR(double(clock.secsTo(*until)), 120.0, 2.0);
+    hub->clearRequests();
+    clock = until->addSecs(-2);
+    poll();
+    EXPECT_TRUE(hub->requests().empty());
+}
