@@ -90,7 +90,14 @@ std::optional<RateLimitHit> rateLimitHit(int status, const HeaderList& headers, 
 
 void RateLimitLedger::record(const QString& partition, const RateLimitReading& reading)
 {
-    m_readings[partition].insert(reading.resource, reading);
+    QMap<QString, RateLimitReading>& readings = m_readings[partition];
+    const auto known = readings.constFind(reading.resource);
+    // Within one window the count only falls; a higher one is an earlier answer that arrived late (the CI
+    // queries run side by side).
+    if (known != readings.constEnd() && known->reset == reading.reset && known->remaining >= 0 &&
+        reading.remaining > known->remaining)
+        return;
+    readings.insert(reading.resource, reading);
 }
 
 QMap<QString, RateLimitReading> RateLimitLedger::readings(const QString& partition) const

@@ -7,10 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 namespace norvane {
@@ -20,7 +21,6 @@ namespace {
 constexpr QByteArrayView kMagic = "norvane-http-cache 1\n";
 constexpr QFileDevice::Permissions kOwnerOnlyDir =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-constexpr QFileDevice::Permissions kOwnerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 QByteArray hexDigest(QByteArrayView data)
 {
@@ -146,13 +146,22 @@ void ResponseCache::store(const QString& partition, const QUrl& url, const QByte
         return;
     const QString path = entryPath(partition, url);
     const qint64 before = QFileInfo(path).size();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Written beside its place and renamed over it, so a reader sees the old entry or the new one. No
+    // fsync (QSaveFile's): a cache needs no durability, and an entry cut short by a crash reads as a miss.
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    file.setAutoRemove(false);
+    if (!file.open())
         return;
     const QByteArray bytes = encodeEntry(QString::fromUtf8(url.toEncoded()), credentialKey(credential), response);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    std::error_code error;
+    if (written)
+        std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(), QFile::encodeName(path).toStdString(), error);
+    if (!written || error) {
+        QFile::remove(file.fileName());
         return;
-    QFile::setPermissions(path, kOwnerOnlyFile);
+    }
     keepWithinBound(bytes.size() - before);
 }
 

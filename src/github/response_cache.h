@@ -21,9 +21,10 @@ struct CachedResponse {
 // address, each entry also bound to the credential it was fetched with, since GitHub's answers vary by
 // token. Nothing here ever fails loudly: an entry that is missing, unreadable, damaged, written for another
 // address or another token is a miss, and a write that fails leaves the cache as it was. The folder is
-// created for the user alone, and the whole store is kept under a size bound by dropping the oldest
-// entries. Files are small and written through a temporary file and a rename, so the app and the
-// headless commands can share the folder.
+// created for the user alone (entries too), and the whole store is kept under a size bound by dropping the
+// oldest entries. Files are small and written through a temporary file and a rename, so the app and the
+// headless commands can share the folder. Reads and writes are small local file operations on the caller's
+// thread, like the preferences'.
 class ResponseCache {
 public:
     static constexpr qint64 kDefaultMaxBytes = 64LL * 1024 * 1024;

@@ -6,6 +6,7 @@
 #include "support/world.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
@@ -239,4 +240,36 @@ TEST_F(ConditionalRequestsTest, ALimitEndsTheFetchWithItsRetryTimeInsteadOfAList
     EXPECT_EQ(readings.keys(), (QStringList{QStringLiteral("core"), QStringLiteral("search")}));
     EXPECT_EQ(readings.value(QStringLiteral("core")).remaining, 0);
     EXPECT_EQ(readings.value(QStringLiteral("core")).limit, 5000);
+}
+
+TEST(RateLimitLedger, KeepsTheLowestCountOfAWindowAndEachNewWindow)
+{
+    const QDateTime reset = utc("2026-12-07T11:00:00Z");
+    RateLimitLedger ledger;
+    ledger.record(QStringLiteral("a"), {QStringLiteral("core"), 5000, 4800, reset});
+    ledger.record(QStringLiteral("a"), {QStringLiteral("core"), 5000, 4801, reset}); // arrived late
+    EXPECT_EQ(ledger.readings(QStringLiteral("a")).value(QStringLiteral("core")).remaining, 4800);
+    ledger.record(QStringLiteral("a"), {QStringLiteral("core"), 5000, 4999, reset.addSecs(3600)});
+    EXPECT_EQ(ledger.readings(QStringLiteral("a")).value(QStringLiteral("core")).remaining, 4999);
+    EXPECT_TRUE(ledger.readings(QStringLiteral("b")).isEmpty());
+}
+
+TEST(ResponseCacheStore, StaysWithinItsBoundDroppingTheOldestAndOnlyForItsUser)
+{
+    QTemporaryDir dir;
+    ResponseCache cache(dir.filePath(QStringLiteral("http")), 16 * 1024);
+    const QByteArray body(1000, 'x');
+    for (int i = 0; i < 40; ++i) {
+        const QUrl url(QStringLiteral("https://api.github.com/repos/o/r/pulls/%1").arg(i));
+        cache.store(QStringLiteral("acct"), url, "token t", {"\"e\"", {}, body});
+    }
+    qint64 total = 0;
+    QDirIterator files(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        total += QFileInfo(files.next()).size();
+    EXPECT_LE(total, 16 * 1024);
+    EXPECT_TRUE(cache.find(QStringLiteral("acct"), QUrl(QStringLiteral("https://api.github.com/repos/o/r/pulls/39")), "token t"));
+    EXPECT_FALSE(cache.find(QStringLiteral("acct"), QUrl(QStringLiteral("https://api.github.com/repos/o/r/pulls/0")), "token t"));
+    for (const QString& folder : {dir.filePath(QStringLiteral("http")), dir.filePath(QStringLiteral("http/acct"))})
+        EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions()) << folder.toStdString();
 }
