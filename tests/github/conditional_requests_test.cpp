@@ -273,3 +273,16 @@ TEST(ResponseCacheStore, StaysWithinItsBoundDroppingTheOldestAndOnlyForItsUser)
     for (const QString& folder : {dir.filePath(QStringLiteral("http")), dir.filePath(QStringLiteral("http/acct"))})
         EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions()) << folder.toStdString();
 }
+
+TEST_F(ConditionalRequestsTest, A304NobodyAskedForStaysAnError)
+{
+    start(sharedWorld());
+    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 304).times(1));
+    try {
+        fetchMine();
+        ADD_FAILURE() << "an unasked-for 304 was taken as an answer";
+    } catch (const GitHubAPIError& e) {
+        EXPECT_EQ(e.statusCode(), 304);
+        EXPECT_FALSE(e.retryAt().has_value());
+    }
+}
