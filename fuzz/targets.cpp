@@ -21,7 +21,6 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -241,19 +240,34 @@ void notificationSettings(const QByteArray& stored)
     });
 }
 
+// A preferences file holding `contents`, at a path of its own: QSettings caches a file's contents by name
+// and, within one tick of the file system's clock, would not see new contents of the same size.
+class ProfileWithFile
+{
+public:
+    explicit ProfileWithFile(const QByteArray& contents)
+    {
+        static QTemporaryDir root;
+        static int serial = 0;
+        m_directory = root.filePath(QString::number(++serial));
+        QDir().mkpath(m_directory);
+        QFile file(QDir(m_directory).filePath(QStringLiteral("preferences.ini")));
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+    ~ProfileWithFile() { QDir(m_directory).removeRecursively(); }
+    const QString& directory() const { return m_directory; }
+
+private:
+    QString m_directory;
+};
+
 // String lists are stored in the INI text of the preferences file, so the bytes go there as the value.
 std::optional<QStringList> storedList(const char* key, const QByteArray& value)
 {
-    static QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("preferences.ini"));
-    {
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[General]\n" + QByteArray(key) + '=' + value + '\n');
-    }
-    // A fresh QSettings per input: QSettings caches a file's contents by name and would not see the new ones.
-    SettingsPreferences preferences(std::make_unique<QSettings>(path, QSettings::IniFormat));
-    return preferences.stringList(QString::fromLatin1(key));
+    const ProfileWithFile profile("[General]\n" + QByteArray(key) + '=' + value + '\n');
+    auto preferences = SettingsPreferences::forProfile(profile.directory(), SettingsPreferences::OnDamage::readAsIs);
+    return preferences->stringList(QString::fromLatin1(key));
 }
 
 QList<PullRequest> samplePullRequests()
@@ -356,23 +370,26 @@ void relativeTime(const QByteArray& input)
     FUZZ_CHECK(!text.contains(QLatin1Char('-')));
 }
 
-// The whole preferences file as another program or a crash may have left it: every key the engine reads,
-// with every getter, must answer (a value or absent) without crashing.
+// The whole preferences file as another program or a crash may have left it: it is either set aside whole
+// (and the store starts empty) or every key the engine reads answers, with every getter, without crashing.
 void preferencesFile(const QByteArray& contents)
 {
-    static QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("preferences.ini"));
-    {
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(contents);
+    const ProfileWithFile profile(contents);
+    const bool damaged = preferencesFileDamage(contents).has_value();
+    auto preferences = SettingsPreferences::forProfile(profile.directory());
+    if (damaged)
+        FUZZ_CHECK(preferences->setAsidePath().has_value());
+    if (preferences->setAsidePath()) {
+        FUZZ_CHECK(preferences->keys().isEmpty());
+        QFile aside(*preferences->setAsidePath());
+        FUZZ_CHECK(aside.open(QIODevice::ReadOnly) && aside.readAll() == contents);
+        return;
     }
-    SettingsPreferences preferences(std::make_unique<QSettings>(path, QSettings::IniFormat));
-    for (const QString& key : preferences.keys()) {
-        if (const auto data = preferences.data(key))
+    for (const QString& key : preferences->keys()) {
+        if (const auto data = preferences->data(key))
             decoding([&] { parseJsonObject(*data); });
-        preferences.string(key);
-        preferences.stringList(key);
+        preferences->string(key);
+        preferences->stringList(key);
     }
 }
 
