@@ -27,7 +27,6 @@
 #include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QTimer>
-
 #include <cstdio>
 #include <map>
 
@@ -41,24 +40,35 @@ namespace {
 constexpr int kTimeoutMs = 400;
 const QString kRepo = QStringLiteral("bench-org/service-1");
 
-enum class FaultKind { status, malformedJson, truncatedJson, delay, dropConnection, dropMidBody, rateLimit, revokedToken };
-const char* const kFaultNames[] = {"status code",      "malformed JSON", "truncated JSON", "delay past time-out",
-                                   "dropped connection", "dropped mid-body", "rate limit exhausted",
-                                   "401, then a fresh token"};
-const QList<FaultKind> kFaultKinds{FaultKind::status,         FaultKind::malformedJson, FaultKind::truncatedJson,
-                                   FaultKind::delay,          FaultKind::dropConnection, FaultKind::dropMidBody,
-                                   FaultKind::rateLimit,      FaultKind::revokedToken};
+enum class FaultKind {
+    status,
+    malformedJson,
+    truncatedJson,
+    delay,
+    dropConnection,
+    dropMidBody,
+    rateLimit,
+    revokedToken
+};
+const char* const kFaultNames[] = {"status code",          "malformed JSON",         "truncated JSON",
+                                   "delay past time-out",  "dropped connection",     "dropped mid-body",
+                                   "rate limit exhausted", "401, then a fresh token"};
+const QList<FaultKind> kFaultKinds{FaultKind::status,    FaultKind::malformedJson,  FaultKind::truncatedJson,
+                                   FaultKind::delay,     FaultKind::dropConnection, FaultKind::dropMidBody,
+                                   FaultKind::rateLimit, FaultKind::revokedToken};
 const QStringList kRoutes{QStringLiteral("/search/issues"), QStringLiteral("/repos/*/*/pulls/*"),
-                          QStringLiteral("/repos/*/*/pulls/*/reviews"), QStringLiteral("/repos/*/*/commits/*/status"),
+                          QStringLiteral("/repos/*/*/pulls/*/reviews"),
+                          QStringLiteral("/repos/*/*/commits/*/status"),
                           QStringLiteral("/repos/*/*/commits/*/check-runs")};
 
 // GitHub's answer once the hourly allowance is spent.
 fh::Fault rateLimitFault(const QString& route)
 {
     const QByteArray reset = QByteArray::number(QDateTime::currentSecsSinceEpoch() + 3600);
-    return fh::Fault::httpStatus(QStringLiteral("GET"), route, 403,
-                                 R"({"message":"API rate limit exceeded for user ID 1.","documentation_url":)"
-                                 R"("https://docs.github.com/rest/overview/resources-in-the-rest-api#rate-limiting"})")
+    return fh::Fault::httpStatus(
+               QStringLiteral("GET"), route, 403,
+               R"({"message":"API rate limit exceeded for user ID 1.","documentation_url":)"
+               R"("https://docs.github.com/rest/overview/resources-in-the-rest-api#rate-limiting"})")
         .withHeader("x-ratelimit-limit", "5000")
         .withHeader("x-ratelimit-remaining", "0")
         .withHeader("x-ratelimit-reset", reset);
@@ -83,14 +93,21 @@ QString fingerprint(const QList<PullRequest>& prs)
     const auto opt = [](const auto& value, auto text) { return value ? text(*value) : QStringLiteral("-"); };
     const auto number = [](auto v) { return QString::number(v); };
     for (const PullRequest& pr : prs) {
-        rows[pr.id] = QStringList{pr.title, pr.updatedAt.toString(Qt::ISODate), number(pr.isDraft),
-                                  number(pr.reviewRequested), number(pr.isYourPR), number(pr.isAssigned),
-                                  opt(pr.approvalStatus, [](auto s) { return rawValue(s); }),
-                                  opt(pr.ciStatus, [](auto s) { return rawValue(s); }),
-                                  opt(pr.requestedReviewers, [](const QStringList& l) { return l.join(u','); }),
-                                  opt(pr.headSha, [](const QString& s) { return s; }), opt(pr.reviewCount, number),
-                                  opt(pr.commentCount, number), opt(pr.reviewCommentCount, number)}
-                           .join(u'|');
+        rows[pr.id] =
+            QStringList{pr.title,
+                        pr.updatedAt.toString(Qt::ISODate),
+                        number(pr.isDraft),
+                        number(pr.reviewRequested),
+                        number(pr.isYourPR),
+                        number(pr.isAssigned),
+                        opt(pr.approvalStatus, [](auto s) { return rawValue(s); }),
+                        opt(pr.ciStatus, [](auto s) { return rawValue(s); }),
+                        opt(pr.requestedReviewers, [](const QStringList& l) { return l.join(u','); }),
+                        opt(pr.headSha, [](const QString& s) { return s; }),
+                        opt(pr.reviewCount, number),
+                        opt(pr.commentCount, number),
+                        opt(pr.reviewCommentCount, number)}
+                .join(u'|');
     }
     QStringList out;
     for (const auto& [id, row] : rows)
@@ -125,8 +142,14 @@ class DiscardingNotifier final : public Notifier
 {
 public:
     QCoro::Task<std::optional<QString>> post(NotificationRequest) override { co_return std::nullopt; }
-    QCoro::Task<NotificationPermission> permissionStatus() override { co_return NotificationPermission::Authorized; }
-    QCoro::Task<AuthorizationAnswer> requestAuthorization() override { co_return AuthorizationAnswer{true, {}}; }
+    QCoro::Task<NotificationPermission> permissionStatus() override
+    {
+        co_return NotificationPermission::Authorized;
+    }
+    QCoro::Task<AuthorizationAnswer> requestAuthorization() override
+    {
+        co_return AuthorizationAnswer{true, {}};
+    }
 };
 
 class Soak
@@ -136,23 +159,24 @@ public:
     {
         auto world = fh::Scenario::fromJson(QJsonDocument(fh::generateScenarioJson(12)).toJson());
         m_hub = std::make_unique<fh::FakeHub>(std::move(world));
-        m_account = GitHubAccount{QUuid::createUuid(), QStringLiteral("bench"), QStringLiteral("github_token_bench"),
-                                  std::nullopt};
+        m_account = GitHubAccount{QUuid::createUuid(), QStringLiteral("bench"),
+                                  QStringLiteral("github_token_bench"), std::nullopt};
         m_keychain->storage()->insert_or_assign(m_account.tokenIdentifier, m_token);
         auto preferences = std::make_shared<InMemoryPreferences>();
         preferences->setData(QStringLiteral("github_accounts"),
                              QJsonDocument(toJson(QList<GitHubAccount>{m_account})).toJson());
         const HttpSession session(&m_network, HttpSession::defaultUserAgent(), kTimeoutMs);
-        PRViewModel::Dependencies deps{GitHubService(session, m_hub->baseUrl()),
-                                       m_keychain,
-                                       preferences,
-                                       std::make_shared<DiscardingNotifier>(),
-                                       AppIdentity{QStringLiteral("com.norvane.app"), QStringLiteral("0"), QStringLiteral("0")},
-                                       std::make_unique<CountingTimer>([this](int tick) { return beforePoll(tick); }),
-                                       qEnvironmentVariable("NORVANE_POLL_INTERVAL_SECS", QStringLiteral("1")),
-                                       false,
-                                       m_hub->baseUrl(),
-                                       [](const QString&) {}};
+        PRViewModel::Dependencies deps{
+            GitHubService(session, m_hub->baseUrl()),
+            m_keychain,
+            preferences,
+            std::make_shared<DiscardingNotifier>(),
+            AppIdentity{QStringLiteral("com.norvane.app"), QStringLiteral("0"), QStringLiteral("0")},
+            std::make_unique<CountingTimer>([this](int tick) { return beforePoll(tick); }),
+            qEnvironmentVariable("NORVANE_POLL_INTERVAL_SECS", QStringLiteral("1")),
+            false,
+            m_hub->baseUrl(),
+            [](const QString&) {}};
         m_model = std::make_unique<PRViewModel>(std::move(deps));
     }
 
@@ -181,9 +205,10 @@ public:
         std::printf("soak: %d faults injected over %d polls with faults:", m_faultTotal, m_faultPolls);
         for (qsizetype i = 0; i < kFaultKinds.size(); ++i)
             std::printf("%s %s %d", i ? "," : "", kFaultNames[i], m_faultCounts[i]);
-        std::printf("\nsoak: %d recoveries after the faults stopped: %d within one poll, %d within two, %d failed\n",
-                    m_recoveries[1] + m_recoveries[2] + m_failedRecoveries, m_recoveries[1], m_recoveries[2],
-                    m_failedRecoveries);
+        std::printf(
+            "\nsoak: %d recoveries after the faults stopped: %d within one poll, %d within two, %d failed\n",
+            m_recoveries[1] + m_recoveries[2] + m_failedRecoveries, m_recoveries[1], m_recoveries[2],
+            m_failedRecoveries);
         std::printf("soak: most replies alive at a settled moment %d, at the end %d\n", m_maxSettledReplies,
                     repliesAtEnd);
         std::printf("soak: RSS %lld KiB after warm-up, %lld KiB at the end, growth %lld KiB\n",
@@ -264,7 +289,8 @@ private:
             case FaultKind::delay:
                 m_hub->injectFault(fh::Fault::delayed(get, route, std::chrono::milliseconds(kTimeoutMs * 2)));
                 break;
-            case FaultKind::dropConnection: // on for the whole poll: Qt resends once on a kept-alive connection
+            case FaultKind::dropConnection: // on for the whole poll: Qt resends once on a kept-alive
+                                            // connection
                 m_hub->injectFault(fh::Fault::dropConnection(get, route));
                 break;
             case FaultKind::dropMidBody:
@@ -382,7 +408,8 @@ private:
     {
         const GitHubService reference(HttpSession(&m_referenceNetwork), m_hub->baseUrl());
         try {
-            const QList<PullRequest> prs = co_await reference.fetchPullRequests(QStringLiteral("bench"), token);
+            const QList<PullRequest> prs =
+                co_await reference.fetchPullRequests(QStringLiteral("bench"), token);
             m_truth = fingerprint(prs);
         } catch (const std::exception& e) {
             // Nothing misbehaves now, so this is a finding about the hub or the client, not the engine.
@@ -401,7 +428,8 @@ private:
         m_recovered = true;
         ++m_recoveries[std::clamp(m_lastTick - m_cleanSince + 1, 1, 2)];
         // A settled moment: nothing is in flight, so no reply may be alive.
-        m_maxSettledReplies = std::max(m_maxSettledReplies, int(m_network.findChildren<QNetworkReply*>().size()));
+        m_maxSettledReplies =
+            std::max(m_maxSettledReplies, int(m_network.findChildren<QNetworkReply*>().size()));
         if (m_rssStart == 0 && m_lastTick >= std::min(m_polls / 10, 30))
             m_rssStart = residentKiB();
     }
@@ -444,14 +472,15 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption pollsOption(QStringLiteral("polls"), QStringLiteral("Polls to run (default 1000)."),
-                                         QStringLiteral("n"), QStringLiteral("1000"));
-    const QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Random seed (default: random)."),
-                                        QStringLiteral("s"));
+    const QCommandLineOption pollsOption(QStringLiteral("polls"),
+                                         QStringLiteral("Polls to run (default 1000)."), QStringLiteral("n"),
+                                         QStringLiteral("1000"));
+    const QCommandLineOption seedOption(
+        QStringLiteral("seed"), QStringLiteral("Random seed (default: random)."), QStringLiteral("s"));
     parser.addOptions({pollsOption, seedOption});
     parser.process(app);
-    const quint32 seed = parser.isSet(seedOption) ? parser.value(seedOption).toUInt()
-                                                  : QRandomGenerator::global()->generate();
+    const quint32 seed =
+        parser.isSet(seedOption) ? parser.value(seedOption).toUInt() : QRandomGenerator::global()->generate();
     Soak soak(parser.value(pollsOption).toInt(), seed);
     return soak.run();
 }

@@ -23,12 +23,10 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTimeZone>
-
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <string_view>
 
 using namespace norvane;
@@ -36,12 +34,12 @@ using namespace norvane;
 namespace {
 
 // A failed property: report it the way a sanitizer would, so libFuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                                                  \
-    do {                                                                                                       \
-        if (!(condition)) {                                                                                    \
-            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);           \
-            std::abort();                                                                                      \
-        }                                                                                                      \
+#define FUZZ_CHECK(condition)                                                                                \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);         \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (0)
 
 QByteArray bytes(const uint8_t* data, size_t size)
@@ -65,7 +63,8 @@ template <typename F> void decoding(F&& decode)
 }
 
 // Re-encodes a decoded stored value and decodes it again: what was read must survive being written back.
-template <typename T, typename Encode, typename Decode> void roundTrips(const T& value, Encode encode, Decode decode)
+template <typename T, typename Encode, typename Decode>
+void roundTrips(const T& value, Encode encode, Decode decode)
 {
     const QByteArray written = QJsonDocument(encode(value)).toJson(QJsonDocument::Compact);
     const QJsonDocument again = QJsonDocument::fromJson(written);
@@ -152,7 +151,8 @@ void deployments(const QByteArray& body)
         QList<DeployInfo> deploys;
         for (const wire::Deployment& d : wire::decodeDeployments(body))
             deploys.append(DeployInfo{d.environment, DeployInfo::Status::success,
-                                      parseGitHubDateOr(d.createdAt, fixedNow()), DeployInfo::Source::deployments});
+                                      parseGitHubDateOr(d.createdAt, fixedNow()),
+                                      DeployInfo::Source::deployments});
         FUZZ_CHECK(mergeDeploys(deploys, {}).size() <= deploys.size());
     });
 }
@@ -266,7 +266,8 @@ private:
 std::optional<QStringList> storedList(const char* key, const QByteArray& value)
 {
     const ProfileWithFile profile("[General]\n" + QByteArray(key) + '=' + value + '\n');
-    auto preferences = SettingsPreferences::forProfile(profile.directory(), SettingsPreferences::OnDamage::readAsIs);
+    auto preferences =
+        SettingsPreferences::forProfile(profile.directory(), SettingsPreferences::OnDamage::readAsIs);
     return preferences->stringList(QString::fromLatin1(key));
 }
 
@@ -363,8 +364,10 @@ void relativeTime(const QByteArray& input)
     FuzzedDataProvider provider(reinterpret_cast<const uint8_t*>(input.constData()), size_t(input.size()));
     // Anywhere within ten thousand years of the epoch, both ways.
     constexpr qint64 kSpan = 10'000LL * 366 * 86'400'000;
-    const QDateTime date = QDateTime::fromMSecsSinceEpoch(provider.ConsumeIntegralInRange(-kSpan, kSpan), Qt::UTC);
-    const QDateTime now = QDateTime::fromMSecsSinceEpoch(provider.ConsumeIntegralInRange(-kSpan, kSpan), Qt::UTC);
+    const QDateTime date =
+        QDateTime::fromMSecsSinceEpoch(provider.ConsumeIntegralInRange(-kSpan, kSpan), Qt::UTC);
+    const QDateTime now =
+        QDateTime::fromMSecsSinceEpoch(provider.ConsumeIntegralInRange(-kSpan, kSpan), Qt::UTC);
     const QString text = relativeTimeText(date, now);
     FUZZ_CHECK(text.endsWith(QLatin1String(" ago")) || text.startsWith(QLatin1String("in ")));
     FUZZ_CHECK(!text.contains(QLatin1Char('-')));
@@ -393,7 +396,8 @@ void preferencesFile(const QByteArray& contents)
     }
 }
 
-struct Target {
+struct Target
+{
     const char* name;
     void (*run)(const QByteArray&);
 };

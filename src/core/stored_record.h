@@ -8,8 +8,8 @@ namespace norvane {
 // A record as it was read from storage, with the object it came from, so that writing it back keeps what
 // another version of Norvane put there: keys this version does not know, and values it did not understand
 // (a CI state added later reads as absent here).
-template <typename T>
-struct StoredRecord {
+template <typename T> struct StoredRecord
+{
     T value;
     QJsonObject object;
 };

@@ -10,10 +10,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +28,9 @@ QByteArray accountsOfGeneration(int generation)
 {
     QJsonArray list;
     for (int i = 0; i < 400; ++i)
-        list.append(QJsonObject{{QStringLiteral("generation"), generation},
-                                {QStringLiteral("username"), QStringLiteral("user-%1-%2").arg(generation).arg(i)}});
+        list.append(
+            QJsonObject{{QStringLiteral("generation"), generation},
+                        {QStringLiteral("username"), QStringLiteral("user-%1-%2").arg(generation).arg(i)}});
     return QJsonDocument(list).toJson(QJsonDocument::Compact);
 }
 
@@ -94,7 +94,8 @@ TEST(SettingsPreferencesCrash, KillNineDuringWritesLeavesAnEarlierCompleteFile)
         EXPECT_EQ(preferencesFileDamage(file.readAll()), std::nullopt);
         if (QFile::exists(path + QStringLiteral(".lock")))
             ++lockFilesLeft;
-        const QStringList others = QDir(dir.path()).entryList(QDir::Files).filter(QStringLiteral("preferences.ini."));
+        const QStringList others =
+            QDir(dir.path()).entryList(QDir::Files).filter(QStringLiteral("preferences.ini."));
         temporaryFilesLeft += int(others.size()) - (QFile::exists(path + QStringLiteral(".lock")) ? 1 : 0);
 
         // Read the way the next launch does, from a copy: this process's QSettings still caches the path.
@@ -118,7 +119,8 @@ TEST(SettingsPreferencesCrash, KillNineDuringWritesLeavesAnEarlierCompleteFile)
         next->setString(kRepository, QStringLiteral("after/kill"));
         slowestNextWriteMs = std::max(slowestNextWriteMs, clock.elapsed());
         EXPECT_FALSE(QFile::exists(path + QStringLiteral(".lock")));
-        EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->string(kRepository), QStringLiteral("after/kill"));
+        EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->string(kRepository),
+                  QStringLiteral("after/kill"));
     }
     std::printf("kill -9 trials: %d, torn files: 0, killed before the first write: %d, lock files left: %d "
                 "(each cleared by the next write, slowest %lld ms), temporary files left: %d\n",
