@@ -254,8 +254,8 @@ void PRViewModel::saveAccounts()
     QJsonArray objects;
     for (const GitHubAccount& account : m_accounts) {
         const auto stored = m_storedAccounts.constFind(account.id);
-        objects.append(
-            encodeOver(account, stored == m_storedAccounts.constEnd() ? nullptr : &*stored, kGitHubAccountKeys));
+        objects.append(encodeOver(account, stored == m_storedAccounts.constEnd() ? nullptr : &*stored,
+                                  kGitHubAccountKeys));
     }
     m_deps.preferences->setData(kAccountsKey, QJsonDocument(objects).toJson(QJsonDocument::Compact));
 }
@@ -312,10 +312,11 @@ void PRViewModel::loadNotificationSettings()
 
 void PRViewModel::saveNotificationSettings()
 {
-    const QJsonObject object = encodeOver(m_notificationSettings,
-                                          m_storedNotificationSettings ? &*m_storedNotificationSettings : nullptr,
-                                          kNotificationSettingsKeys);
-    m_deps.preferences->setData(kNotificationSettingsKey, QJsonDocument(object).toJson(QJsonDocument::Compact));
+    const QJsonObject object = encodeOver(
+        m_notificationSettings, m_storedNotificationSettings ? &*m_storedNotificationSettings : nullptr,
+        kNotificationSettingsKeys);
+    m_deps.preferences->setData(kNotificationSettingsKey,
+                                QJsonDocument(object).toJson(QJsonDocument::Compact));
     if (m_deps.timer->isActive())
         startPolling();
 }
@@ -343,7 +344,8 @@ void PRViewModel::saveRepositorySettings()
         m_deps.preferences->setString(kSelectedRepositoryKey, *m_selectedRepository);
     else
         m_deps.preferences->remove(kSelectedRepositoryKey);
-    m_deps.preferences->setString(kSortKey, m_storedUnknownSortOption.value_or(rawValue(m_selectedSortOption)));
+    m_deps.preferences->setString(kSortKey,
+                                  m_storedUnknownSortOption.value_or(rawValue(m_selectedSortOption)));
 }
 
 } // namespace norvane

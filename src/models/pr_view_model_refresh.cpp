@@ -194,8 +194,9 @@ void PRViewModel::saveSeenStates()
     QJsonObject objects;
     for (auto it = m_seenStates.cbegin(); it != m_seenStates.cend(); ++it) {
         const auto stored = m_storedSeenStates.constFind(it.key());
-        objects.insert(it.key(), encodeOver(it.value(), stored == m_storedSeenStates.constEnd() ? nullptr : &*stored,
-                                            kPRSeenStateKeys));
+        objects.insert(it.key(),
+                       encodeOver(it.value(), stored == m_storedSeenStates.constEnd() ? nullptr : &*stored,
+                                  kPRSeenStateKeys));
     }
     m_deps.preferences->setData(seenStatesKey(*m_currentSeenStatesAccountId),
                                 QJsonDocument(objects).toJson(QJsonDocument::Compact));

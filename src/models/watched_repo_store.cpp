@@ -76,7 +76,8 @@ void WatchedRepoStore::save()
     QJsonArray objects;
     for (const WatchedRepo& repo : m_watchedRepos) {
         const auto stored = m_stored.constFind(repo.id);
-        objects.append(encodeOver(repo, stored == m_stored.constEnd() ? nullptr : &*stored, kWatchedRepoKeys));
+        objects.append(
+            encodeOver(repo, stored == m_stored.constEnd() ? nullptr : &*stored, kWatchedRepoKeys));
     }
     m_preferences->setData(defaultsKey(), QJsonDocument(objects).toJson(QJsonDocument::Compact));
 }

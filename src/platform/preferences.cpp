@@ -104,7 +104,8 @@ std::unique_ptr<SettingsPreferences> SettingsPreferences::forUser(OnDamage onDam
         onDamage);
 }
 
-std::unique_ptr<SettingsPreferences> SettingsPreferences::forProfile(const QString& directory, OnDamage onDamage)
+std::unique_ptr<SettingsPreferences> SettingsPreferences::forProfile(const QString& directory,
+                                                                     OnDamage onDamage)
 {
     QDir().mkpath(directory); // a failure shows up as an AccessError at the first write
     const QString path = QDir(directory).filePath(QStringLiteral("preferences.ini"));
@@ -116,8 +117,8 @@ namespace {
 // QSettings writes under <file>.lock, and a writer killed between creating that file and writing its owner
 // into it leaves an empty one. QLockFile cannot tell whether such a lock is stale until it is 30 seconds
 // old, so the next write would block the main thread that long. One norvane runs per profile, so a lock
-// that names no owner when the app opens its preferences is such a leftover. (One naming a dead owner QLockFile
-// clears by itself.)
+// that names no owner when the app opens its preferences is such a leftover. (One naming a dead owner
+// QLockFile clears by itself.)
 void clearOwnerlessLock(const QString& preferencesPath)
 {
     const QString path = preferencesPath + QStringLiteral(".lock");
@@ -129,7 +130,8 @@ void clearOwnerlessLock(const QString& preferencesPath)
     if (lock.getLockInfo(&pid, &host, &application))
         return;
     if (QFile::remove(path))
-        debugLog(kLogCategory, QStringLiteral("Removed a lock file left by a writer that was killed: ") + path);
+        debugLog(kLogCategory,
+                 QStringLiteral("Removed a lock file left by a writer that was killed: ") + path);
 }
 
 } // namespace
@@ -160,9 +162,10 @@ SettingsPreferences::open(const std::function<std::unique_ptr<QSettings>()>& mak
     for (int n = 2; QFile::exists(aside); ++n) // never over an earlier one of the same second
         aside = path + QStringLiteral(".corrupt-%1-%2").arg(stamp).arg(n);
     if (!QFile::rename(path, aside)) {
-        debugLog(kLogCategory, QStringLiteral("❌ Preferences file %1 is damaged (%2) and could not be set aside; "
-                                              "reading what it holds")
-                                   .arg(path, *damage));
+        debugLog(kLogCategory,
+                 QStringLiteral("❌ Preferences file %1 is damaged (%2) and could not be set aside; "
+                                "reading what it holds")
+                     .arg(path, *damage));
         return std::make_unique<SettingsPreferences>(make());
     }
     debugLog(kLogCategory,
@@ -188,8 +191,9 @@ SettingsPreferences::SettingsPreferences(std::unique_ptr<QSettings> settings)
     // Atomic writes are QSettings' default; state it so nobody turns it off to save a rename.
     m_settings->setAtomicSyncRequired(true);
     if (m_settings->status() == QSettings::FormatError)
-        debugLog(kLogCategory, QStringLiteral("⚠️ Preferences file is malformed, unreadable entries are ignored: ") +
-                                   m_settings->fileName());
+        debugLog(kLogCategory,
+                 QStringLiteral("⚠️ Preferences file is malformed, unreadable entries are ignored: ") +
+                     m_settings->fileName());
 }
 
 SettingsPreferences::~SettingsPreferences() = default;
@@ -270,8 +274,8 @@ void SettingsPreferences::flush(const QString& key)
     m_settings->sync();
     if (m_settings->status() == QSettings::AccessError)
         debugLog(kLogCategory, QStringLiteral("❌ Could not write preferences file ") +
-                                                     m_settings->fileName() + QStringLiteral(" (key ") + key +
-                                                     QLatin1Char(')'));
+                                   m_settings->fileName() + QStringLiteral(" (key ") + key +
+                                   QLatin1Char(')'));
 }
 
 QStringList SettingsPreferences::keys() const

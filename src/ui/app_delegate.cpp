@@ -209,10 +209,16 @@ QCoro::Task<> AppDelegate::reportPermission(QPointer<AppDelegate> self, std::sha
 
 QCoro::Task<> AppDelegate::postNotice(std::shared_ptr<Notifier> notifier, QString notice)
 {
-    NotificationRequest request{QStringLiteral("notice-") + QUuid::createUuid().toString(QUuid::WithoutBraces),
-                                QStringLiteral("Norvane"), std::nullopt, notice, std::nullopt, false};
+    NotificationRequest request{QStringLiteral("notice-") +
+                                    QUuid::createUuid().toString(QUuid::WithoutBraces),
+                                QStringLiteral("Norvane"),
+                                std::nullopt,
+                                notice,
+                                std::nullopt,
+                                false};
     if (const std::optional<QString> error = co_await notifier->post(std::move(request)))
-        debugLog(QStringLiteral("Notifications"), QStringLiteral("❌ Could not post the start-up notice: ") + *error);
+        debugLog(QStringLiteral("Notifications"),
+                 QStringLiteral("❌ Could not post the start-up notice: ") + *error);
 }
 
 void AppDelegate::handleNotificationClick(const QString& prUrl)

@@ -361,10 +361,12 @@ TEST_F(PRModelTest, DataOfAnotherVersionSurvivesBeingReadAndWrittenBack)
     const GitHubAccount mona = storedAccount("mona");
     const QString seenKey = QStringLiteral("pr_seen_states_") + uuidText(mona.id);
     const QByteArray accounts =
-        QStringLiteral(R"([{"id":"%1","username":"mona","tokenIdentifier":"%2","avatarUrl":"https://a/1.png"}])")
+        QStringLiteral(
+            R"([{"id":"%1","username":"mona","tokenIdentifier":"%2","avatarUrl":"https://a/1.png"}])")
             .arg(uuidText(mona.id), mona.tokenIdentifier)
             .toUtf8();
-    struct Case {
+    struct Case
+    {
         const char* name;
         QString key;
         QByteArray stored;
@@ -372,8 +374,11 @@ TEST_F(PRModelTest, DataOfAnotherVersionSurvivesBeingReadAndWrittenBack)
         std::function<void(const QJsonValue& written)> check;
     };
     const Case cases[] = {
-        {"an account's unknown key stays when another account is added", QStringLiteral("github_accounts"), accounts,
-         [](PRViewModel& m) { runTask(m.addAccount(QStringLiteral("theo"), QStringLiteral("t"), std::nullopt)); },
+        {"an account's unknown key stays when another account is added", QStringLiteral("github_accounts"),
+         accounts,
+         [](PRViewModel& m) {
+             runTask(m.addAccount(QStringLiteral("theo"), QStringLiteral("t"), std::nullopt));
+         },
          [](const QJsonValue& written) {
              ASSERT_EQ(written.toArray().size(), 2);
              EXPECT_EQ(written[0][QStringLiteral("avatarUrl")].toString(), QStringLiteral("https://a/1.png"));
@@ -411,9 +416,11 @@ TEST_F(PRModelTest, DataOfAnotherVersionSurvivesBeingReadAndWrittenBack)
              m.markAsSeen(two);
          },
          [](const QJsonValue& written) {
-             EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("ciStatus")].toString(), QStringLiteral("cancelled"));
+             EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("ciStatus")].toString(),
+                       QStringLiteral("cancelled"));
              EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("threads")].toInt(), 3);
-             EXPECT_EQ(written[QStringLiteral("gh-2")][QStringLiteral("ciStatus")].toString(), QStringLiteral("success"));
+             EXPECT_EQ(written[QStringLiteral("gh-2")][QStringLiteral("ciStatus")].toString(),
+                       QStringLiteral("success"));
          }},
         {"a seen state written again drops the future state it replaces but keeps unknown keys", seenKey,
          R"({"gh-1":{"reviewCount":1,"commentCount":0,"ciStatus":"cancelled","threads":3}})",
@@ -425,7 +432,8 @@ TEST_F(PRModelTest, DataOfAnotherVersionSurvivesBeingReadAndWrittenBack)
              m.markAsSeen(one);
          },
          [](const QJsonValue& written) {
-             EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("ciStatus")].toString(), QStringLiteral("failure"));
+             EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("ciStatus")].toString(),
+                       QStringLiteral("failure"));
              EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("reviewCount")].toInt(), 2);
              EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("threads")].toInt(), 3);
          }},

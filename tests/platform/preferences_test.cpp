@@ -240,7 +240,8 @@ TEST(SettingsPreferences, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
 {
     const QByteArray sound = "[General]\nselected_repository=octo/api\n"
                              "github_accounts=\"@ByteArray([{\\\"id\\\":\\\"E621E1F8\\\"}])\"\n";
-    const struct {
+    const struct
+    {
         const char* name;
         QByteArray contents;
         bool setAside;
@@ -249,7 +250,8 @@ TEST(SettingsPreferences, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
         {"empty file", "", false},
         {"hand-edited without a final line feed", "[General]\nselected_repository=octo/api", false},
         {"cut inside a quoted value", sound.left(sound.size() - 12), true},
-        {"cut inside a byte array", "[General]\nselected_repository=octo/api\ngithub_accounts=@ByteArray([{", true},
+        {"cut inside a byte array", "[General]\nselected_repository=octo/api\ngithub_accounts=@ByteArray([{",
+         true},
         {"zero-filled after a power cut", QByteArray(4096, '\0'), true},
         {"NUL bytes in the middle", sound + QByteArray(8, '\0') + sound, true},
         {"not UTF-8", "[General]\nselected_repository=caf\xe9/api\n", true},

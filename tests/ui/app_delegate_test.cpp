@@ -93,7 +93,8 @@ TEST(AppDelegate, StartUpAsksForNotificationsAndReportsTheAnswers)
 
 TEST(AppDelegate, AStartUpNoticeIsPrintedAndPostedOnce)
 {
-    const QString notice = QStringLiteral("Your preferences file was damaged. Norvane kept it as /p/x.corrupt-1");
+    const QString notice =
+        QStringLiteral("Your preferences file was damaged. Norvane kept it as /p/x.corrupt-1");
     Shell shell({.startupNotice = notice});
     EXPECT_TRUE(waitUntil([&] { return !shell.world.notifier->posts().empty(); }));
     ASSERT_EQ(shell.world.notifier->posts().size(), 1u);
