@@ -25,8 +25,10 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -209,12 +211,14 @@ public:
             "\nsoak: %d recoveries after the faults stopped: %d within one poll, %d within two, %d failed\n",
             m_recoveries[1] + m_recoveries[2] + m_failedRecoveries, m_recoveries[1], m_recoveries[2],
             m_failedRecoveries);
-        std::printf("soak: most replies alive at a settled moment %d, at the end %d\n", m_maxSettledReplies,
-                    repliesAtEnd);
+        std::printf(
+            "soak: replies left alive %d (alive three polls after first seen), at the end %d; most alive "
+            "while the engine had nothing in flight %d\n",
+            m_repliesLeftAlive, repliesAtEnd, m_maxSettledReplies);
         std::printf("soak: RSS %lld KiB after warm-up, %lld KiB at the end, growth %lld KiB\n",
                     static_cast<long long>(m_rssStart), static_cast<long long>(m_rssEnd),
                     static_cast<long long>(rssGrowth));
-        bool ok = m_failedRecoveries == 0 && m_maxSettledReplies == 0 && repliesAtEnd == 0 &&
+        bool ok = m_failedRecoveries == 0 && m_repliesLeftAlive == 0 && repliesAtEnd == 0 &&
                   m_recoveries[1] + m_recoveries[2] > 0;
 #if defined(__SANITIZE_ADDRESS__)
         // AddressSanitizer's quarantine keeps freed memory resident, so growth means nothing here.
@@ -232,6 +236,7 @@ private:
     bool beforePoll(int tick)
     {
         m_lastTick = tick;
+        checkReplies();
         m_hub->clearRequests(); // the hub's request log lives in this process too
         if (m_clean && !m_recovered && tick - m_cleanSince >= 2) {
             // The refresh of the second poll after the faults stopped has had its whole interval.
@@ -419,6 +424,25 @@ private:
         }
     }
 
+    // Every request ends within the time-out, stalls included, so a reply alive three polls after it was
+    // first seen was left alive.
+    void checkReplies()
+    {
+        QList<std::pair<QPointer<QNetworkReply>, int>> seen;
+        for (QNetworkReply* reply : m_network.findChildren<QNetworkReply*>()) {
+            const auto known = std::find_if(m_replies.begin(), m_replies.end(),
+                                            [reply](const auto& entry) { return entry.first == reply; });
+            const int firstSeen = known == m_replies.end() ? m_lastTick : known->second;
+            if (m_lastTick - firstSeen == 3) {
+                ++m_repliesLeftAlive;
+                std::printf("soak: poll %d: a reply is still alive after three polls: %s\n", m_lastTick,
+                            qPrintable(reply->url().path()));
+            }
+            seen.append({QPointer<QNetworkReply>(reply), firstSeen});
+        }
+        m_replies = std::move(seen);
+    }
+
     void watchRecovery()
     {
         if (!m_clean || m_recovered || !m_truth || m_model->isRefreshing())
@@ -428,9 +452,14 @@ private:
         m_recovered = true;
         ++m_recoveries[std::clamp(m_lastTick - m_cleanSince + 1, 1, 2)];
         // A settled moment: nothing is in flight, so no reply may be alive.
-        m_maxSettledReplies =
-            std::max(m_maxSettledReplies, int(m_network.findChildren<QNetworkReply*>().size()));
-        if (m_rssStart == 0 && m_lastTick >= std::min(m_polls / 10, 30))
+        // A settled moment: the engine has nothing in flight. A request it gave up on may still be winding
+        // down (its reply goes within the time-out); one that stays is caught by checkReplies().
+        const QList<QNetworkReply*> alive = m_network.findChildren<QNetworkReply*>();
+        for (const QNetworkReply* reply : alive)
+            std::printf("soak: poll %d: a reply is alive with nothing in flight: %s (%s)\n", m_lastTick,
+                        qPrintable(reply->url().path()), reply->isFinished() ? "finished" : "running");
+        m_maxSettledReplies = std::max(m_maxSettledReplies, int(alive.size()));
+        if (m_rssStart == 0 && m_lastTick >= std::max(m_polls / 10, 3))
             m_rssStart = residentKiB();
     }
 
@@ -461,6 +490,9 @@ private:
     int m_recoveries[3] = {};
     int m_failedRecoveries = 0;
     int m_maxSettledReplies = 0;
+    int m_repliesLeftAlive = 0;
+    QList<std::pair<QPointer<QNetworkReply>, int>>
+        m_replies; // alive at the last poll, with the poll first seen
     qint64 m_rssStart = 0;
     qint64 m_rssEnd = 0;
 };

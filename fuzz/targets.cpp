@@ -133,7 +133,10 @@ void commits(const QByteArray& body)
     decoding([&] {
         for (const wire::Commit& commit : wire::decodeCommits(body)) {
             const QString line = commitMessageFirstLine(commit.message);
-            FUZZ_CHECK(!line.contains(QLatin1Char('\n')));
+            // Only a bare line feed ends the line: CR LF stays inside it, as the rule says.
+            for (qsizetype i = line.indexOf(QLatin1Char('\n')); i >= 0;
+                 i = line.indexOf(QLatin1Char('\n'), i + 1))
+                FUZZ_CHECK(i > 0 && line.at(i - 1) == QLatin1Char('\r'));
             if (const auto date = parseGitHubDate(commit.authorDate))
                 isSameLocalDay(*date, fixedNow(), QTimeZone::utc());
         }
