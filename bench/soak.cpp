@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <malloc.h>
 #include <map>
 
 using namespace norvane;
@@ -74,6 +75,17 @@ fh::Fault rateLimitFault(const QString& route)
         .withHeader("x-ratelimit-limit", "5000")
         .withHeader("x-ratelimit-remaining", "0")
         .withHeader("x-ratelimit-reset", reset);
+}
+
+// Bytes the heap has handed out and not had back (glibc), to tell memory held by the program from a
+// fragmented heap when RSS grows.
+qint64 heapInUseKiB()
+{
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+    return qint64(mallinfo2().uordblks / 1024);
+#else
+    return 0;
+#endif
 }
 
 qint64 residentKiB()
@@ -218,6 +230,9 @@ public:
         std::printf("soak: RSS %lld KiB after warm-up, %lld KiB at the end, growth %lld KiB\n",
                     static_cast<long long>(m_rssStart), static_cast<long long>(m_rssEnd),
                     static_cast<long long>(rssGrowth));
+        if (m_heapEnd > 0)
+            std::printf("soak: heap in use %lld KiB after warm-up, %lld KiB at the end\n",
+                        static_cast<long long>(m_heapStart), static_cast<long long>(m_heapEnd));
         bool ok = m_failedRecoveries == 0 && m_repliesLeftAlive == 0 && repliesAtEnd == 0 &&
                   m_recoveries[1] + m_recoveries[2] > 0;
 #if defined(__SANITIZE_ADDRESS__)
@@ -246,6 +261,7 @@ private:
         }
         if (tick >= m_polls) {
             m_rssEnd = residentKiB();
+            m_heapEnd = heapInUseKiB();
             m_hub->clearFaults();
             QCoreApplication::quit();
             return false;
@@ -459,8 +475,10 @@ private:
             std::printf("soak: poll %d: a reply is alive with nothing in flight: %s (%s)\n", m_lastTick,
                         qPrintable(reply->url().path()), reply->isFinished() ? "finished" : "running");
         m_maxSettledReplies = std::max(m_maxSettledReplies, int(alive.size()));
-        if (m_rssStart == 0 && m_lastTick >= std::max(m_polls / 10, 3))
+        if (m_rssStart == 0 && m_lastTick >= std::max(m_polls / 10, 3)) {
             m_rssStart = residentKiB();
+            m_heapStart = heapInUseKiB();
+        }
     }
 
     const int m_polls;
@@ -495,6 +513,8 @@ private:
         m_replies; // alive at the last poll, with the poll first seen
     qint64 m_rssStart = 0;
     qint64 m_rssEnd = 0;
+    qint64 m_heapStart = 0;
+    qint64 m_heapEnd = 0;
 };
 
 } // namespace
