@@ -2,13 +2,15 @@
 #   make run   install what is missing, build a release build and start norvane
 #   make demo  the same, against the fake GitHub's demo world with a throw-away profile
 #   make test  install what is missing, build a Debug build with ASan + UBSan and run every test
-#              (the "desktop" ones inside scripts/desktop-session, the "sni" ones with a StatusNotifierItem tray)
+#              (the "desktop" ones inside scripts/desktop-session, the "sni" ones with a StatusNotifierItem tray),
+#              and build the fuzz targets and run each over its corpus once
+#   make fuzz  fuzz every target for FUZZ_SECONDS seconds (default 60)
 
 JOBS ?= 2
 CMAKE ?= cmake
 CTEST ?= ctest
 
-.PHONY: all deps run demo build-release test build-test package clean format
+.PHONY: all deps run demo build-release test build-test build-fuzz fuzz package clean format
 
 all: build-release
 
@@ -30,10 +32,20 @@ build-test: deps
 	$(CMAKE) --preset asan $(if $(CI),-DNORVANE_WERROR=ON,)
 	$(CMAKE) --build --preset asan -j $(JOBS)
 
+# The fuzz targets: clang with libFuzzer, ASan and UBSan, in build/fuzz.
+build-fuzz: deps
+	$(CMAKE) --preset fuzz $(if $(CI),-DNORVANE_WERROR=ON,)
+	$(CMAKE) --build --preset fuzz -j $(JOBS)
+
+# Fails on any crash, leak, time-out or out-of-memory input (kept in build/fuzz/artifacts/).
+fuzz: build-fuzz
+	FUZZ_SECONDS=$(or $(FUZZ_SECONDS),60) ./scripts/fuzz
+
 # Tests labelled "desktop" need a desktop's services and run inside a private throw-away desktop session.
 # Both runs always happen; the target fails if either does.
-test: build-test
+test: build-test build-fuzz
 	@status=0; \
+	$(CTEST) --preset fuzz -j $(JOBS) || status=1; \
 	$(CTEST) --preset asan -j $(JOBS) -LE desktop || status=1; \
 	./scripts/desktop-session $(CTEST) --preset asan -j $(JOBS) -L desktop -LE sni || status=1; \
 	DESKTOP_SESSION_TRAY=sni ./scripts/desktop-session $(CTEST) --preset asan -L sni || status=1; \

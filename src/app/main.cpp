@@ -49,11 +49,14 @@ void signInForThisRun(Preferences& preferences, InMemoryKeychainService& keychai
 {
     const QString key = QStringLiteral("github_accounts");
     QList<GitHubAccount> accounts;
+    QJsonArray objects; // as stored, so an account added here keeps what other versions stored for the rest
     if (const auto stored = preferences.data(key)) {
         try {
-            accounts = gitHubAccountsFromJson(parseJsonArray(*stored));
+            objects = parseJsonArray(*stored);
+            accounts = gitHubAccountsFromJson(objects);
         } catch (const DecodeError&) {
             accounts.clear();
+            objects = {};
         }
     }
     auto existing = std::find_if(accounts.begin(), accounts.end(),
@@ -63,7 +66,8 @@ void signInForThisRun(Preferences& preferences, InMemoryKeychainService& keychai
                                       QStringLiteral("github_token_") + uuidText(QUuid::createUuid()),
                                       std::nullopt});
         existing = std::prev(accounts.end());
-        preferences.setData(key, QJsonDocument(toJson(accounts)).toJson(QJsonDocument::Compact));
+        objects.append(toJson(*existing));
+        preferences.setData(key, QJsonDocument(objects).toJson(QJsonDocument::Compact));
     }
     keychain.storage()->insert_or_assign(existing->tokenIdentifier, token);
 }
@@ -86,11 +90,10 @@ std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentit
     // Answers are kept per account and revalidated, so an unchanged poll costs GitHub's budget nothing.
     session.setResponseCache(std::make_shared<ResponseCache>(ResponseCache::directoryFor(options.profile)));
     session.setRateLimitLedger(std::make_shared<RateLimitLedger>());
-    std::shared_ptr<Preferences> preferences;
-    if (options.profile)
-        preferences = SettingsPreferences::forProfile(*options.profile);
-    else
-        preferences = SettingsPreferences::forUser();
+    std::shared_ptr<SettingsPreferences> settings =
+        options.profile ? SettingsPreferences::forProfile(*options.profile) : SettingsPreferences::forUser();
+    const std::optional<QString> preferencesNotice = settings->setAsideNotice();
+    std::shared_ptr<Preferences> preferences = std::move(settings);
     std::shared_ptr<KeychainService> keychain;
     if (options.user) {
         auto memory = std::make_shared<InMemoryKeychainService>();
@@ -129,6 +132,7 @@ std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentit
         deps.openNotificationSettings = [path = *entry] { launchDesktopEntry(path); };
     }
     deps.autostart = std::make_shared<Autostart>(Autostart::forUser());
+    deps.startupNotice = preferencesNotice;
     auto delegate = std::make_unique<ui::AppDelegate>(std::move(deps));
     delegate->applicationDidFinishLaunching();
     return delegate;

@@ -188,8 +188,11 @@ struct Environment {
 std::optional<Environment> resolve(const Options& o, int& exitCode)
 {
     Environment env;
-    std::shared_ptr<Preferences> base = o.profile ? std::shared_ptr<Preferences>(SettingsPreferences::forProfile(*o.profile))
-                                                  : std::shared_ptr<Preferences>(SettingsPreferences::forUser());
+    // Commands never write preferences, so a damaged file is read as it is and left for the app to set aside.
+    constexpr auto asIs = SettingsPreferences::OnDamage::readAsIs;
+    std::shared_ptr<Preferences> base =
+        o.profile ? std::shared_ptr<Preferences>(SettingsPreferences::forProfile(*o.profile, asIs))
+                  : std::shared_ptr<Preferences>(SettingsPreferences::forUser(asIs));
     env.preferences = std::make_shared<OverlayPreferences>(std::move(base));
 
     if (o.user) {

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <optional>
@@ -24,6 +25,9 @@ struct GitHubAccount {
     friend bool operator==(const GitHubAccount&, const GitHubAccount&) = default;
 };
 
+// The keys of its stored object.
+inline const QStringList kGitHubAccountKeys{QStringLiteral("id"), QStringLiteral("username"),
+                                            QStringLiteral("tokenIdentifier"), QStringLiteral("label")};
 QJsonObject toJson(const GitHubAccount& account);
 GitHubAccount gitHubAccountFromJson(const QJsonObject& object, const QString& path = {});
 

@@ -203,4 +203,29 @@ QList<WorkflowRun> decodeWorkflowRuns(const QByteArray& body)
                                    });
 }
 
+DeviceCode decodeDeviceCode(const QByteArray& body)
+{
+    const JsonReader r(topObject(body));
+    return DeviceCode{r.string(QStringLiteral("device_code")), r.string(QStringLiteral("user_code")),
+                      r.string(QStringLiteral("verification_uri")), r.int64(QStringLiteral("expires_in")),
+                      r.int64(QStringLiteral("interval"))};
+}
+
+AccessTokenAnswer decodeAccessTokenAnswer(const QByteArray& body)
+{
+    const JsonReader r(topObject(body));
+    return AccessTokenAnswer{r.optionalString(QStringLiteral("access_token")),
+                             r.optionalString(QStringLiteral("error")),
+                             r.optionalString(QStringLiteral("error_description"))};
+}
+
+std::optional<QString> decodeUserLogin(const QByteArray& body)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(body);
+    const QJsonValue login = doc.object().value(QStringLiteral("login"));
+    if (doc.isObject() && login.isString())
+        return login.toString();
+    return std::nullopt;
+}
+
 } // namespace norvane::wire

@@ -105,4 +105,25 @@ struct WorkflowRun {
 };
 QList<WorkflowRun> decodeWorkflowRuns(const QByteArray& body);
 
+// POST /login/device/code, asked for JSON.
+struct DeviceCode {
+    QString deviceCode;
+    QString userCode;
+    QString verificationUri;
+    qint64 expiresIn = 0;
+    qint64 interval = 0;
+};
+DeviceCode decodeDeviceCode(const QByteArray& body);
+
+// POST /login/oauth/access_token, asked for JSON: a token, or GitHub's error code and its description.
+struct AccessTokenAnswer {
+    std::optional<QString> accessToken;
+    std::optional<QString> error;
+    std::optional<QString> errorDescription;
+};
+AccessTokenAnswer decodeAccessTokenAnswer(const QByteArray& body);
+
+// GET /user: the login, or nullopt for a body that is no object with a string "login". Never throws.
+std::optional<QString> decodeUserLogin(const QByteArray& body);
+
 } // namespace norvane::wire

@@ -94,16 +94,10 @@ PRSeenState prSeenStateFromJson(const QJsonObject& object, const QString& path)
     s.headSha = r.optionalString(QStringLiteral("headSha"));
     s.reviewCount = boundedInt(r, QStringLiteral("reviewCount"));
     s.commentCount = boundedInt(r, QStringLiteral("commentCount"));
-    if (const auto raw = r.optionalString(QStringLiteral("ciStatus"))) {
+    if (const auto raw = r.optionalString(QStringLiteral("ciStatus")))
         s.ciStatus = ciStatusFromRaw(*raw);
-        if (!s.ciStatus)
-            r.fail(QStringLiteral("ciStatus"), QStringLiteral("\"%1\" is not a known value").arg(*raw));
-    }
-    if (const auto raw = r.optionalString(QStringLiteral("approvalStatus"))) {
+    if (const auto raw = r.optionalString(QStringLiteral("approvalStatus")))
         s.approvalStatus = approvalStatusFromRaw(*raw);
-        if (!s.approvalStatus)
-            r.fail(QStringLiteral("approvalStatus"), QStringLiteral("\"%1\" is not a known value").arg(*raw));
-    }
     return s;
 }
 

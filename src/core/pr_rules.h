@@ -23,6 +23,9 @@ struct NotificationSettings {
 
     friend bool operator==(const NotificationSettings&, const NotificationSettings&) = default;
 };
+inline const QStringList kNotificationSettingsKeys{
+    QStringLiteral("notifyOnReviewRequest"), QStringLiteral("notifyOnChangesRequested"),
+    QStringLiteral("notifyOnApproval"), QStringLiteral("pollingIntervalMinutes")};
 QJsonObject toJson(const NotificationSettings& settings);
 // All four keys are required; throws DecodeError otherwise.
 NotificationSettings notificationSettingsFromJson(const QJsonObject& object);
@@ -46,7 +49,12 @@ struct PRSeenState {
 
     friend bool operator==(const PRSeenState&, const PRSeenState&) = default;
 };
+inline const QStringList kPRSeenStateKeys{QStringLiteral("headSha"), QStringLiteral("reviewCount"),
+                                          QStringLiteral("commentCount"), QStringLiteral("ciStatus"),
+                                          QStringLiteral("approvalStatus")};
 QJsonObject toJson(const PRSeenState& state);
+// A CI or approval state this version does not know (written by a newer one) reads as absent, which never
+// counts as an unseen update; writing the record back unchanged keeps the stored value (stored_record.h).
 PRSeenState prSeenStateFromJson(const QJsonObject& object, const QString& path = {});
 using SeenStateMap = QHash<QString, PRSeenState>;
 QJsonObject toJson(const SeenStateMap& states);

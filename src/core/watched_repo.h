@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 namespace norvane {
@@ -19,6 +20,8 @@ struct WatchedRepo
     friend bool operator==(const WatchedRepo&, const WatchedRepo&) = default;
 };
 
+inline const QStringList kWatchedRepoKeys{QStringLiteral("id"), QStringLiteral("fullName"),
+                                          QStringLiteral("accountId")};
 QJsonObject toJson(const WatchedRepo& repo);
 // All three keys are required; throws DecodeError otherwise.
 WatchedRepo watchedRepoFromJson(const QJsonObject& object, const QString& path = {});

@@ -1,9 +1,9 @@
 #include "github/github_device_auth.h"
 
+#include "core/github_wire.h"
 #include "core/json_reader.h"
 #include "github/github_errors.h"
 
-#include <QJsonDocument>
 #include <QPointer>
 #include <QTimer>
 
@@ -135,12 +135,12 @@ QCoro::Task<> GitHubDeviceAuth::requestDeviceCode(CancelToken flow)
             jsonPost(m_config.webBaseURL + QStringLiteral("/login/device/code")), form, flow);
         if (!self || flow->isCancelled())
             co_return;
-        const JsonReader r(parseJsonObject(reply.body));
-        deviceCode = r.string(QStringLiteral("device_code"));
-        userCode = r.string(QStringLiteral("user_code"));
-        verificationUri = r.string(QStringLiteral("verification_uri"));
-        expiresIn = r.int64(QStringLiteral("expires_in"));
-        interval = r.int64(QStringLiteral("interval"));
+        const wire::DeviceCode answer = wire::decodeDeviceCode(reply.body);
+        deviceCode = answer.deviceCode;
+        userCode = answer.userCode;
+        verificationUri = answer.verificationUri;
+        expiresIn = answer.expiresIn;
+        interval = answer.interval;
     } catch (const TransportError& e) {
         failure = e.description();
     } catch (const DecodeError& e) {
@@ -222,10 +222,10 @@ QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString devic
     std::optional<QString> token, error, description;
     try {
         const HttpReply reply = co_await session.postForm(jsonPost(address), form, flow);
-        const JsonReader r(parseJsonObject(reply.body));
-        token = r.optionalString(QStringLiteral("access_token"));
-        error = r.optionalString(QStringLiteral("error"));
-        description = r.optionalString(QStringLiteral("error_description"));
+        wire::AccessTokenAnswer answer = wire::decodeAccessTokenAnswer(reply.body);
+        token = std::move(answer.accessToken);
+        error = std::move(answer.error);
+        description = std::move(answer.errorDescription);
     } catch (const TransportError&) {
         co_return Poll{PollOutcome::pending, {}}; // offline for a moment: try again after the interval
     } catch (const DecodeError&) {
@@ -255,10 +255,8 @@ QCoro::Task<std::optional<QString>> GitHubDeviceAuth::fetchUsername(QString toke
     const HttpSession session = m_session;
     try {
         const HttpReply reply = co_await session.get(request, flow);
-        const QJsonDocument doc = QJsonDocument::fromJson(reply.body);
-        const QJsonValue login = doc.object().value(QStringLiteral("login"));
-        if (doc.isObject() && login.isString())
-            co_return login.toString();
+        if (std::optional<QString> login = wire::decodeUserLogin(reply.body))
+            co_return QString(*login);
     } catch (const TransportError&) {
     }
     co_return std::nullopt;

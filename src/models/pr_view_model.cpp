@@ -161,6 +161,7 @@ void PRViewModel::setSelectedRepository(std::optional<QString> repository)
 
 void PRViewModel::setSelectedSortOption(PRSortOption option)
 {
+    m_storedUnknownSortOption.reset(); // a sort chosen here replaces one only a newer version knew
     if (m_selectedSortOption == option)
         return;
     m_selectedSortOption = option;
@@ -227,13 +228,18 @@ void PRViewModel::loadAccounts()
     }
     debugLog(kAccounts, QStringLiteral("Found github_accounts data, %1 bytes").arg(data->size()));
     QList<GitHubAccount> decoded;
+    QJsonArray objects;
     try {
-        decoded = gitHubAccountsFromJson(parseJsonArray(*data));
+        objects = parseJsonArray(*data);
+        decoded = gitHubAccountsFromJson(objects);
     } catch (const DecodeError&) {
         // The stored bytes stay as they are until the next save.
         debugLog(kAccounts, QStringLiteral("Failed to decode accounts JSON"));
         return;
     }
+    m_storedAccounts.clear();
+    for (qsizetype i = 0; i < decoded.size(); ++i)
+        m_storedAccounts.insert(decoded[i].id, {decoded[i], objects[i].toObject()});
     setAccounts(decoded);
     debugLog(kAccounts, QStringLiteral("Decoded %1 accounts").arg(m_accounts.size()));
     if (!m_selectedAccount) {
@@ -247,7 +253,13 @@ void PRViewModel::loadAccounts()
 
 void PRViewModel::saveAccounts()
 {
-    m_deps.preferences->setData(kAccountsKey, QJsonDocument(toJson(m_accounts)).toJson(QJsonDocument::Compact));
+    QJsonArray objects;
+    for (const GitHubAccount& account : m_accounts) {
+        const auto stored = m_storedAccounts.constFind(account.id);
+        objects.append(encodeOver(account, stored == m_storedAccounts.constEnd() ? nullptr : &*stored,
+                                  kGitHubAccountKeys));
+    }
+    m_deps.preferences->setData(kAccountsKey, QJsonDocument(objects).toJson(QJsonDocument::Compact));
 }
 
 QCoro::Task<> PRViewModel::addAccount(QString username, QString token, std::optional<QString> label)
@@ -293,7 +305,10 @@ void PRViewModel::loadNotificationSettings()
     if (!data)
         return;
     try {
-        setNotificationSettings(notificationSettingsFromJson(parseJsonObject(*data)));
+        const QJsonObject object = parseJsonObject(*data);
+        const NotificationSettings settings = notificationSettingsFromJson(object);
+        m_storedNotificationSettings = StoredRecord<NotificationSettings>{settings, object};
+        setNotificationSettings(settings);
     } catch (const DecodeError&) {
         // Unreadable settings: the defaults stay in force and the stored bytes stay untouched.
     }
@@ -301,8 +316,11 @@ void PRViewModel::loadNotificationSettings()
 
 void PRViewModel::saveNotificationSettings()
 {
+    const QJsonObject object = encodeOver(
+        m_notificationSettings, m_storedNotificationSettings ? &*m_storedNotificationSettings : nullptr,
+        kNotificationSettingsKeys);
     m_deps.preferences->setData(kNotificationSettingsKey,
-                                QJsonDocument(toJson(m_notificationSettings)).toJson(QJsonDocument::Compact));
+                                QJsonDocument(object).toJson(QJsonDocument::Compact));
     if (m_deps.timer->isActive())
         startPolling();
 }
@@ -317,6 +335,8 @@ void PRViewModel::loadRepositorySettings()
     if (const auto raw = m_deps.preferences->string(kSortKey)) {
         if (const auto option = prSortOptionFromRaw(*raw))
             setSelectedSortOption(*option);
+        else
+            m_storedUnknownSortOption = *raw;
     }
 }
 
@@ -328,7 +348,8 @@ void PRViewModel::saveRepositorySettings()
         m_deps.preferences->setString(kSelectedRepositoryKey, *m_selectedRepository);
     else
         m_deps.preferences->remove(kSelectedRepositoryKey);
-    m_deps.preferences->setString(kSortKey, rawValue(m_selectedSortOption));
+    m_deps.preferences->setString(kSortKey,
+                                  m_storedUnknownSortOption.value_or(rawValue(m_selectedSortOption)));
 }
 
 } // namespace norvane

@@ -3,6 +3,7 @@
 #include "core/github_account.h"
 #include "core/pr_rules.h"
 #include "core/pull_request.h"
+#include "core/stored_record.h"
 #include "github/cancellation.h"
 #include "github/github_service.h"
 #include "platform/app_identity.h"
@@ -242,6 +243,12 @@ private:
 
     SeenStateMap m_seenStates;
     std::optional<QUuid> m_currentSeenStatesAccountId;
+
+    // What was read from the store, so that saving keeps what another version of Norvane stored with it.
+    QHash<QUuid, StoredRecord<GitHubAccount>> m_storedAccounts;
+    std::optional<StoredRecord<NotificationSettings>> m_storedNotificationSettings;
+    QHash<QString, StoredRecord<PRSeenState>> m_storedSeenStates; // of the current seen-state account
+    std::optional<QString> m_storedUnknownSortOption; // a newer version's sort, kept until one is chosen
     QHash<QUuid, QHash<QString, PRState>> m_previousPRStatesByAccount;
     CancelToken m_currentRefresh;
     bool m_isRefreshing = false;

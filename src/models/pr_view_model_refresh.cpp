@@ -195,9 +195,13 @@ void PRViewModel::markAsSeen(const PullRequest& pr)
 void PRViewModel::loadSeenStates(const GitHubAccount& account)
 {
     m_seenStates.clear();
+    m_storedSeenStates.clear();
     if (const auto data = m_deps.preferences->data(seenStatesKey(account.id))) {
         try {
-            m_seenStates = seenStateMapFromJson(parseJsonObject(*data));
+            const QJsonObject objects = parseJsonObject(*data);
+            m_seenStates = seenStateMapFromJson(objects);
+            for (auto it = m_seenStates.cbegin(); it != m_seenStates.cend(); ++it)
+                m_storedSeenStates.insert(it.key(), {it.value(), objects.value(it.key()).toObject()});
         } catch (const DecodeError&) {
             // Unreadable snapshots count as none; the next save replaces them.
         }
@@ -215,8 +219,15 @@ void PRViewModel::saveSeenStates()
 {
     if (!m_currentSeenStatesAccountId)
         return;
+    QJsonObject objects;
+    for (auto it = m_seenStates.cbegin(); it != m_seenStates.cend(); ++it) {
+        const auto stored = m_storedSeenStates.constFind(it.key());
+        objects.insert(it.key(),
+                       encodeOver(it.value(), stored == m_storedSeenStates.constEnd() ? nullptr : &*stored,
+                                  kPRSeenStateKeys));
+    }
     m_deps.preferences->setData(seenStatesKey(*m_currentSeenStatesAccountId),
-                                QJsonDocument(toJson(m_seenStates)).toJson(QJsonDocument::Compact));
+                                QJsonDocument(objects).toJson(QJsonDocument::Compact));
 }
 
 void PRViewModel::initializeSeenStatesForNewPRs(const QList<PullRequest>& prs)

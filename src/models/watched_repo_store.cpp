@@ -60,7 +60,12 @@ void WatchedRepoStore::load()
     if (!data)
         return;
     try {
-        setWatchedRepos(watchedReposFromJson(parseJsonArray(*data)));
+        const QJsonArray objects = parseJsonArray(*data);
+        QList<WatchedRepo> repos = watchedReposFromJson(objects);
+        m_stored.clear();
+        for (qsizetype i = 0; i < repos.size(); ++i)
+            m_stored.insert(repos[i].id, {repos[i], objects[i].toObject()});
+        setWatchedRepos(std::move(repos));
     } catch (const DecodeError&) {
         // An unreadable list counts as none; it stays stored until the next change replaces it.
     }
@@ -68,8 +73,13 @@ void WatchedRepoStore::load()
 
 void WatchedRepoStore::save()
 {
-    m_preferences->setData(defaultsKey(),
-                           QJsonDocument(toJson(m_watchedRepos)).toJson(QJsonDocument::Compact));
+    QJsonArray objects;
+    for (const WatchedRepo& repo : m_watchedRepos) {
+        const auto stored = m_stored.constFind(repo.id);
+        objects.append(
+            encodeOver(repo, stored == m_stored.constEnd() ? nullptr : &*stored, kWatchedRepoKeys));
+    }
+    m_preferences->setData(defaultsKey(), QJsonDocument(objects).toJson(QJsonDocument::Compact));
 }
 
 void WatchedRepoStore::setWatchedRepos(QList<WatchedRepo> repos)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/stored_record.h"
 #include "core/watched_repo.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -48,6 +50,7 @@ private:
 
     std::shared_ptr<Preferences> m_preferences;
     QList<WatchedRepo> m_watchedRepos;
+    QHash<QUuid, StoredRecord<WatchedRepo>> m_stored; // as read, so saving keeps what other versions stored
 };
 
 } // namespace norvane

@@ -3,11 +3,19 @@
 #include "platform/app_identity.h"
 #include "platform/debug_log.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QLockFile>
 #include <QSettings>
+#include <QStringDecoder>
 #include <algorithm>
 
 namespace norvane {
+
+namespace {
+const QString kLogCategory = QStringLiteral("UserDefaults");
+} // namespace
 
 template <typename T> std::optional<T> InMemoryPreferences::get(const QString& key) const
 {
@@ -57,18 +65,124 @@ QStringList InMemoryPreferences::keys() const
     return result;
 }
 
-std::unique_ptr<SettingsPreferences> SettingsPreferences::forUser()
+std::optional<QString> preferencesFileDamage(const QByteArray& contents)
 {
-    return std::make_unique<SettingsPreferences>(std::make_unique<QSettings>(
-        QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(kOrganizationName),
-        QString::fromLatin1(kApplicationName)));
+    if (contents.contains('\0'))
+        return QStringLiteral("it holds NUL bytes");
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(contents); // the decoder only runs once its result becomes a string
+    if (utf8.hasError())
+        return QStringLiteral("it is not UTF-8 text");
+    // QSettings ends every line it writes with a line feed; a last line without one that stops inside a
+    // quoted value or a "@ByteArray(...)" was cut off.
+    if (!contents.isEmpty() && !contents.endsWith('\n')) {
+        const QByteArray last = contents.mid(contents.lastIndexOf('\n') + 1);
+        bool quoted = false;
+        for (qsizetype i = 0; i < last.size(); ++i) {
+            if (last[i] == '\\')
+                ++i; // an escaped character, quotes included
+            else if (last[i] == '"')
+                quoted = !quoted;
+        }
+        const QByteArray value = last.mid(last.indexOf('=') + 1).trimmed();
+        const bool openVariant = value.startsWith("@") && value.contains('(') && !value.endsWith(')');
+        const bool openQuotedVariant = value.startsWith("\"@") && !value.endsWith(")\"");
+        if (quoted || openVariant || openQuotedVariant)
+            return QStringLiteral("it ends in the middle of a value");
+    }
+    return std::nullopt;
 }
 
-std::unique_ptr<SettingsPreferences> SettingsPreferences::forProfile(const QString& directory)
+std::unique_ptr<SettingsPreferences> SettingsPreferences::forUser(OnDamage onDamage)
+{
+    return open(
+        [] {
+            return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                               QString::fromLatin1(kOrganizationName),
+                                               QString::fromLatin1(kApplicationName));
+        },
+        onDamage);
+}
+
+std::unique_ptr<SettingsPreferences> SettingsPreferences::forProfile(const QString& directory,
+                                                                     OnDamage onDamage)
 {
     QDir().mkpath(directory); // a failure shows up as an AccessError at the first write
-    return std::make_unique<SettingsPreferences>(std::make_unique<QSettings>(
-        QDir(directory).filePath(QStringLiteral("preferences.ini")), QSettings::IniFormat));
+    const QString path = QDir(directory).filePath(QStringLiteral("preferences.ini"));
+    return open([path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); }, onDamage);
+}
+
+namespace {
+
+// QSettings writes under <file>.lock, and a writer killed between creating that file and writing its owner
+// into it leaves an empty one. QLockFile cannot tell whether such a lock is stale until it is 30 seconds
+// old, so the next write would block the main thread that long. One norvane runs per profile, so a lock
+// that names no owner when the app opens its preferences is such a leftover. (One naming a dead owner
+// QLockFile clears by itself.)
+void clearOwnerlessLock(const QString& preferencesPath)
+{
+    const QString path = preferencesPath + QStringLiteral(".lock");
+    if (!QFile::exists(path))
+        return;
+    QLockFile lock(path);
+    qint64 pid = 0;
+    QString host, application;
+    if (lock.getLockInfo(&pid, &host, &application))
+        return;
+    if (QFile::remove(path))
+        debugLog(kLogCategory,
+                 QStringLiteral("Removed a lock file left by a writer that was killed: ") + path);
+}
+
+} // namespace
+
+std::unique_ptr<SettingsPreferences>
+SettingsPreferences::open(const std::function<std::unique_ptr<QSettings>()>& make, OnDamage onDamage)
+{
+    std::unique_ptr<QSettings> settings = make();
+    if (onDamage == OnDamage::readAsIs)
+        return std::make_unique<SettingsPreferences>(std::move(settings));
+    const QString path = settings->fileName();
+    clearOwnerlessLock(path);
+    std::optional<QString> damage;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        damage = preferencesFileDamage(file.readAll());
+    file.close();
+    if (!damage && settings->status() == QSettings::FormatError)
+        damage = QStringLiteral("it is not in the INI format");
+    if (!damage)
+        return std::make_unique<SettingsPreferences>(std::move(settings));
+
+    // Whatever may still be recovered from the file stays in it: the store starts empty beside it rather
+    // than reading half of it and writing that half back over the rest.
+    settings.reset();
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString aside = path + QStringLiteral(".corrupt-") + stamp;
+    for (int n = 2; QFile::exists(aside); ++n) // never over an earlier one of the same second
+        aside = path + QStringLiteral(".corrupt-%1-%2").arg(stamp).arg(n);
+    if (!QFile::rename(path, aside)) {
+        debugLog(kLogCategory,
+                 QStringLiteral("❌ Preferences file %1 is damaged (%2) and could not be set aside; "
+                                "reading what it holds")
+                     .arg(path, *damage));
+        return std::make_unique<SettingsPreferences>(make());
+    }
+    debugLog(kLogCategory,
+             QStringLiteral("⚠️ Preferences file %1 was damaged (%2); kept as %3, starting with defaults")
+                 .arg(path, *damage, aside));
+    auto preferences = std::make_unique<SettingsPreferences>(make());
+    preferences->m_setAsidePath = aside;
+    return preferences;
+}
+
+std::optional<QString> SettingsPreferences::setAsideNotice() const
+{
+    if (!m_setAsidePath)
+        return std::nullopt;
+    return QStringLiteral("Your preferences file was damaged. Norvane kept it as %1 and started with default "
+                          "settings; your tokens in the keychain are untouched.")
+        .arg(QDir::toNativeSeparators(*m_setAsidePath));
 }
 
 SettingsPreferences::SettingsPreferences(std::unique_ptr<QSettings> settings)
@@ -77,7 +191,7 @@ SettingsPreferences::SettingsPreferences(std::unique_ptr<QSettings> settings)
     // Atomic writes are QSettings' default; state it so nobody turns it off to save a rename.
     m_settings->setAtomicSyncRequired(true);
     if (m_settings->status() == QSettings::FormatError)
-        debugLog(QStringLiteral("UserDefaults"),
+        debugLog(kLogCategory,
                  QStringLiteral("⚠️ Preferences file is malformed, unreadable entries are ignored: ") +
                      m_settings->fileName());
 }
@@ -159,9 +273,9 @@ void SettingsPreferences::flush(const QString& key)
     // saved at exit.
     m_settings->sync();
     if (m_settings->status() == QSettings::AccessError)
-        debugLog(QStringLiteral("UserDefaults"), QStringLiteral("❌ Could not write preferences file ") +
-                                                     m_settings->fileName() + QStringLiteral(" (key ") + key +
-                                                     QLatin1Char(')'));
+        debugLog(kLogCategory, QStringLiteral("❌ Could not write preferences file ") +
+                                   m_settings->fileName() + QStringLiteral(" (key ") + key +
+                                   QLatin1Char(')'));
 }
 
 QStringList SettingsPreferences::keys() const

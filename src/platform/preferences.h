@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,21 +57,42 @@ private:
     std::map<QString, std::variant<QByteArray, QString, QStringList>> m_values;
 };
 
+// Why the contents of a preferences file cannot be what QSettings wrote: NUL bytes (the zero-filled blocks a
+// file system may leave after a power cut), text that is not UTF-8, or a last line cut off inside a value.
+// nullopt for anything QSettings could have written, and for hand-edited files that merely look odd.
+std::optional<QString> preferencesFileDamage(const QByteArray& contents);
+
 // Preferences in an INI file through QSettings. The INI format is used on every platform (rather than
 // the registry or a property list) so that values of each kind behave the same everywhere and the file can
-// be read and edited by hand. QSettings writes the file atomically (a temporary file renamed over the old
-// one), so a crash mid-write leaves either the old or the new file, never a torn one.
+// be read and edited by hand. QSettings writes the file atomically (a temporary file, flushed to disk and
+// renamed over the old one, under a lock file that a killed writer's successor clears), so a crash mid-write
+// leaves either the old or the new file, never a torn one; tests/platform/preferences_crash_test.cpp
+// kills writers to check it.
 class SettingsPreferences final : public Preferences
 {
 public:
+    // What to do with a file that is damaged when it is opened.
+    enum class OnDamage {
+        // rename it to <file>.corrupt-<UTC time> and start empty, so nothing overwrites it; also clears a
+        // lock file left by a writer killed while creating it (the app, the one writer of its profile)
+        setAside,
+        readAsIs, // read what can be read (readers that never write, such as the headless commands)
+    };
+
     // The user's own store: <config dir>/Norvane/Norvane.ini.
-    static std::unique_ptr<SettingsPreferences> forUser();
+    static std::unique_ptr<SettingsPreferences> forUser(OnDamage onDamage = OnDamage::setAside);
     // A store inside a profile directory (tests, the demo, --profile): <dir>/preferences.ini. The directory
     // is created when missing.
-    static std::unique_ptr<SettingsPreferences> forProfile(const QString& directory);
+    static std::unique_ptr<SettingsPreferences> forProfile(const QString& directory,
+                                                           OnDamage onDamage = OnDamage::setAside);
 
     explicit SettingsPreferences(std::unique_ptr<QSettings> settings);
     ~SettingsPreferences() override;
+
+    // Where a damaged file found at opening was moved, and the sentence that tells the user; nullopt when
+    // the file was sound (or read as it was).
+    const std::optional<QString>& setAsidePath() const { return m_setAsidePath; }
+    std::optional<QString> setAsideNotice() const;
 
     std::optional<QByteArray> data(const QString& key) const override;
     std::optional<QString> string(const QString& key) const override;
@@ -83,10 +105,13 @@ public:
     QString location() const override;
 
 private:
+    static std::unique_ptr<SettingsPreferences> open(const std::function<std::unique_ptr<QSettings>()>& make,
+                                                     OnDamage onDamage);
     void write(const QString& key, const QVariant& value);
     void flush(const QString& key);
 
     std::unique_ptr<QSettings> m_settings;
+    std::optional<QString> m_setAsidePath;
 };
 
 } // namespace norvane

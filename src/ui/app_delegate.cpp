@@ -21,6 +21,7 @@
 #include <QStringDecoder>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QUuid>
 
 namespace norvane::ui {
 
@@ -121,6 +122,10 @@ void AppDelegate::applicationDidFinishLaunching()
 
     m_notifier = m_deps.makeNotifier ? m_deps.makeNotifier(m_tray) : std::make_shared<RecordingNotifier>();
     setUpNotifications();
+    if (m_deps.startupNotice) {
+        print(QStringLiteral("⚠️ ") + *m_deps.startupNotice);
+        postNotice(m_notifier, *m_deps.startupNotice);
+    }
 
     PRViewModel::Dependencies modelDeps = std::move(m_deps.model);
     modelDeps.notifier = m_notifier;
@@ -200,6 +205,20 @@ QCoro::Task<> AppDelegate::reportPermission(QPointer<AppDelegate> self, std::sha
         co_return;
     self->print(QStringLiteral("📋 Notification settings: %1").arg(int(status)));
     self->print(permissionLine(status));
+}
+
+QCoro::Task<> AppDelegate::postNotice(std::shared_ptr<Notifier> notifier, QString notice)
+{
+    NotificationRequest request{QStringLiteral("notice-") +
+                                    QUuid::createUuid().toString(QUuid::WithoutBraces),
+                                QStringLiteral("Norvane"),
+                                std::nullopt,
+                                notice,
+                                std::nullopt,
+                                false};
+    if (const std::optional<QString> error = co_await notifier->post(std::move(request)))
+        debugLog(QStringLiteral("Notifications"),
+                 QStringLiteral("❌ Could not post the start-up notice: ") + *error);
 }
 
 void AppDelegate::handleNotificationClick(const QString& prUrl)

@@ -60,6 +60,9 @@ public:
         std::function<void()> openNotificationSettings;
         // The settings tab's "Start Norvane at login"; without it the switch is not shown.
         std::shared_ptr<Autostart> autostart;
+        // Something the user must hear about once at start-up (a damaged preferences file kept aside):
+        // printed and posted as a notification.
+        std::optional<QString> startupNotice = {};
     };
 
     explicit AppDelegate(Dependencies dependencies, QObject* parent = nullptr);
@@ -97,6 +100,7 @@ private:
     void createContextMenu();
     void print(const QString& line) const;
     static QCoro::Task<> reportPermission(QPointer<AppDelegate> self, std::shared_ptr<Notifier> notifier);
+    static QCoro::Task<> postNotice(std::shared_ptr<Notifier> notifier, QString notice);
 
     Dependencies m_deps;
     const AppIdentity m_identity;

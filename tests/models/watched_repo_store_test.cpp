@@ -135,3 +135,21 @@ TEST(WatchedRepoStore, AnUnreadableStoredListCountsAsEmptyUntilTheNextChangeRepl
     preferences->setData(WatchedRepoStore::defaultsKey(), "[]");
     EXPECT_TRUE(WatchedRepoStore(preferences).watchedRepos().isEmpty());
 }
+
+// A list another version wrote, with keys this one does not know, survives a change made here.
+TEST(WatchedRepoStore, KeysOfAnotherVersionSurviveAChange)
+{
+    const QByteArray stored =
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","fullName":"octo/hello",)"
+        R"("accountId":"AAAAAAAA-0000-4000-8000-000000000001","pinned":true,"branch":"main"}])";
+    auto preferences = std::make_shared<InMemoryPreferences>();
+    preferences->setData(WatchedRepoStore::defaultsKey(), stored);
+    WatchedRepoStore store(preferences);
+    ASSERT_EQ(names(store.watchedRepos()), QStringList{"octo/hello"});
+    store.add(QStringLiteral("acme/api"), kAlice);
+    const QJsonArray written =
+        QJsonDocument::fromJson(*preferences->data(WatchedRepoStore::defaultsKey())).array();
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written.at(0).toObject(), QJsonDocument::fromJson(stored).array().at(0).toObject());
+    EXPECT_EQ(written.at(1).toObject().keys(), (QStringList{"accountId", "fullName", "id"}));
+}

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <functional>
@@ -227,6 +228,78 @@ TEST(SettingsPreferences, AnUnwritableProfileLosesWritesWithoutCrashing)
     prefs->setString(QStringLiteral("selected_repository"), QStringLiteral("a/b"));
     prefs->remove(QStringLiteral("selected_repository"));
     EXPECT_FALSE(QFileInfo(blocker).isDir());
+}
+
+} // namespace
+
+namespace {
+
+// A file that cannot be what QSettings wrote is moved aside whole and the store starts empty; anything
+// QSettings could have written, or a person could have typed, is read where it is.
+TEST(SettingsPreferences, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
+{
+    const QByteArray sound = "[General]\nselected_repository=octo/api\n"
+                             "github_accounts=\"@ByteArray([{\\\"id\\\":\\\"E621E1F8\\\"}])\"\n";
+    const struct
+    {
+        const char* name;
+        QByteArray contents;
+        bool setAside;
+    } cases[] = {
+        {"sound file", sound, false},
+        {"empty file", "", false},
+        {"hand-edited without a final line feed", "[General]\nselected_repository=octo/api", false},
+        {"cut inside a quoted value", sound.left(sound.size() - 12), true},
+        {"cut inside a byte array", "[General]\nselected_repository=octo/api\ngithub_accounts=@ByteArray([{",
+         true},
+        {"zero-filled after a power cut", QByteArray(4096, '\0'), true},
+        {"NUL bytes in the middle", sound + QByteArray(8, '\0') + sound, true},
+        {"not UTF-8", "[General]\nselected_repository=caf\xe9/api\n", true},
+        {"not INI", "[General\nselected_repository=octo/api\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.contents);
+        }
+        auto prefs = SettingsPreferences::forProfile(dir.path());
+        ASSERT_EQ(prefs->setAsidePath().has_value(), c.setAside);
+        if (!c.setAside) {
+            EXPECT_FALSE(prefs->setAsideNotice().has_value());
+            continue;
+        }
+        EXPECT_TRUE(prefs->keys().isEmpty());
+        const QString aside = *prefs->setAsidePath();
+        EXPECT_TRUE(QFileInfo(aside).fileName().startsWith(QStringLiteral("preferences.ini.corrupt-")));
+        QFile kept(aside);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), c.contents);
+        EXPECT_TRUE(prefs->setAsideNotice()->contains(aside));
+        // Written values go to a new file; the damaged one is never touched again, and is reported once.
+        prefs->setString(QStringLiteral("selected_repository"), QStringLiteral("new/value"));
+        EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->setAsidePath(), std::nullopt);
+        kept.seek(0);
+        EXPECT_EQ(kept.readAll(), c.contents);
+    }
+}
+
+TEST(SettingsPreferences, ReadersThatNeverWriteReadADamagedFileWhereItIs)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[General]\nselected_repository=octo/api\ngithub_accounts=@ByteArray([{");
+    }
+    auto prefs = SettingsPreferences::forProfile(dir.path(), SettingsPreferences::OnDamage::readAsIs);
+    EXPECT_EQ(prefs->string(QStringLiteral("selected_repository")), QStringLiteral("octo/api"));
+    EXPECT_EQ(prefs->setAsidePath(), std::nullopt);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("preferences.ini")});
 }
 
 } // namespace

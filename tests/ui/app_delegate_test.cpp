@@ -25,6 +25,7 @@ struct ShellOptions
     bool debug = false;
     bool updater = false;
     std::function<QMargins(QScreen*)> safeAreaInsets = nullptr;
+    std::optional<QString> startupNotice = std::nullopt;
 };
 
 struct Shell
@@ -43,6 +44,7 @@ struct Shell
         deps.trayAvailable = [tray = options.tray] { return tray; };
         deps.quit = [this] { ++quits; };
         deps.safeAreaInsets = options.safeAreaInsets;
+        deps.startupNotice = options.startupNotice;
         if (options.updater)
             deps.checkForUpdates = [this] { ++updateChecks; };
         delegate = std::make_unique<AppDelegate>(std::move(deps));
@@ -87,6 +89,21 @@ TEST(AppDelegate, StartUpAsksForNotificationsAndReportsTheAnswers)
     ASSERT_TRUE(shell.delegate->viewModel()->selectedAccount());
     EXPECT_EQ(shell.delegate->viewModel()->selectedAccount()->username, QStringLiteral("me"));
     EXPECT_TRUE(shell.world.timer->isActive());
+}
+
+TEST(AppDelegate, AStartUpNoticeIsPrintedAndPostedOnce)
+{
+    const QString notice =
+        QStringLiteral("Your preferences file was damaged. Norvane kept it as /p/x.corrupt-1");
+    Shell shell({.startupNotice = notice});
+    EXPECT_TRUE(waitUntil([&] { return !shell.world.notifier->posts().empty(); }));
+    ASSERT_EQ(shell.world.notifier->posts().size(), 1u);
+    EXPECT_EQ(shell.world.notifier->posts().front().body, notice);
+    EXPECT_EQ(shell.world.notifier->posts().front().prUrl, std::nullopt);
+    EXPECT_EQ(shell.world.printed.count(QStringLiteral("⚠️ ") + notice), 1);
+
+    Shell quiet;
+    EXPECT_TRUE(quiet.world.notifier->posts().empty());
 }
 
 TEST(AppDelegate, PermissionAnswersAndAMissingApplicationId)

@@ -1,0 +1,153 @@
+#include "platform/preferences.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace norvane;
+
+namespace {
+
+const QString kAccounts = QStringLiteral("github_accounts");
+const QString kRepository = QStringLiteral("selected_repository");
+
+// A list large enough that writing it takes a while, every element stamped with the generation.
+QByteArray accountsOfGeneration(int generation)
+{
+    QJsonArray list;
+    for (int i = 0; i < 400; ++i)
+        list.append(
+            QJsonObject{{QStringLiteral("generation"), generation},
+                        {QStringLiteral("username"), QStringLiteral("user-%1-%2").arg(generation).arg(i)}});
+    return QJsonDocument(list).toJson(QJsonDocument::Compact);
+}
+
+// The generation every element of a stored list carries, or -1 when they disagree (a torn value).
+int generationOf(const QByteArray& stored)
+{
+    const QJsonArray list = QJsonDocument::fromJson(stored).array();
+    if (list.isEmpty())
+        return -1;
+    const int generation = list.first().toObject().value(QStringLiteral("generation")).toInt(-1);
+    for (const QJsonValue& item : list) {
+        if (item.toObject().value(QStringLiteral("generation")).toInt(-2) != generation)
+            return -1;
+    }
+    return generation;
+}
+
+// Writes generation after generation, each key on its own, until killed.
+[[noreturn]] void writeUntilKilled(const QString& directory)
+{
+    auto preferences = SettingsPreferences::forProfile(directory);
+    for (int generation = 1;; ++generation) {
+        preferences->setData(kAccounts, accountsOfGeneration(generation));
+        preferences->setString(kRepository, QStringLiteral("gen/%1").arg(generation));
+    }
+}
+
+// kill -9 lands anywhere in a stream of writes: before, during and after QSettings' write of the temporary
+// file, its flush and its rename. The file must always be an earlier complete state, and the lock file a
+// killed writer leaves behind must not stop the next one.
+TEST(SettingsPreferencesCrash, KillNineDuringWritesLeavesAnEarlierCompleteFile)
+{
+    constexpr int kTrials = 40;
+    int torn = 0;
+    int lockFilesLeft = 0;
+    int temporaryFilesLeft = 0;
+    int killedBeforeFirstWrite = 0;
+    qint64 slowestNextWriteMs = 0;
+    for (int trial = 0; trial < kTrials; ++trial) {
+        SCOPED_TRACE(trial);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        {
+            auto seed = SettingsPreferences::forProfile(dir.path());
+            seed->setData(kAccounts, accountsOfGeneration(0));
+            seed->setString(kRepository, QStringLiteral("gen/0"));
+        }
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+            writeUntilKilled(dir.path());
+        QThread::usleep(QRandomGenerator::global()->bounded(20'000, 400'000));
+        ASSERT_EQ(kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status));
+
+        const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(preferencesFileDamage(file.readAll()), std::nullopt);
+        if (QFile::exists(path + QStringLiteral(".lock")))
+            ++lockFilesLeft;
+        const QStringList others =
+            QDir(dir.path()).entryList(QDir::Files).filter(QStringLiteral("preferences.ini."));
+        temporaryFilesLeft += int(others.size()) - (QFile::exists(path + QStringLiteral(".lock")) ? 1 : 0);
+
+        // Read the way the next launch does, from a copy: this process's QSettings still caches the path.
+        QTemporaryDir copy;
+        ASSERT_TRUE(QFile::copy(path, copy.filePath(QStringLiteral("preferences.ini"))));
+        auto reader = SettingsPreferences::forProfile(copy.path());
+        EXPECT_EQ(reader->setAsidePath(), std::nullopt);
+        const int accounts = generationOf(reader->data(kAccounts).value_or(QByteArray()));
+        const QString repository = reader->string(kRepository).value_or(QString());
+        if (accounts < 0) {
+            ++torn;
+            ADD_FAILURE() << "the stored list is torn";
+            continue;
+        }
+        if (accounts == 0)
+            ++killedBeforeFirstWrite;
+        // The repository is written after the list of the same generation.
+        EXPECT_TRUE(repository == QStringLiteral("gen/%1").arg(accounts) ||
+                    repository == QStringLiteral("gen/%1").arg(accounts - 1))
+            << qPrintable(repository) << " after list " << accounts;
+
+        auto next = SettingsPreferences::forProfile(dir.path());
+        QElapsedTimer clock;
+        clock.start();
+        next->setString(kRepository, QStringLiteral("after/kill"));
+        slowestNextWriteMs = std::max(slowestNextWriteMs, clock.elapsed());
+        EXPECT_FALSE(QFile::exists(path + QStringLiteral(".lock")));
+        EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->string(kRepository),
+                  QStringLiteral("after/kill"));
+    }
+    std::printf("kill -9 trials: %d, torn files: %d, killed before the first write: %d, lock files left: %d "
+                "(each cleared by the next write, slowest %lld ms), temporary files left: %d\n",
+                kTrials, torn, killedBeforeFirstWrite, lockFilesLeft, static_cast<long long>(slowestNextWriteMs),
+                temporaryFilesLeft);
+    EXPECT_LT(slowestNextWriteMs, 2000);
+}
+
+// The writer killed between creating the lock file and writing its owner into it: QLockFile alone would
+// wait 30 seconds before it calls such a lock stale.
+TEST(SettingsPreferencesCrash, AnEmptyLockFileLeftByAKilledWriterDoesNotHoldUpTheNextWrite)
+{
+    QTemporaryDir dir;
+    {
+        QFile lock(dir.filePath(QStringLiteral("preferences.ini.lock")));
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    SettingsPreferences::forProfile(dir.path())->setString(kRepository, QStringLiteral("a/b"));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->string(kRepository), QStringLiteral("a/b"));
+}
+
+} // namespace
