@@ -58,6 +58,21 @@ void BM_FillIssues(benchmark::State& state)
 }
 BENCHMARK(BM_FillIssues)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 
+// From an empty list to its first frame: the issues handed over, laid out and painted once.
+void BM_FirstPaintIssues(benchmark::State& state)
+{
+    const auto issues = sampleIssues(int(state.range(0)));
+    for (auto _ : state) {
+        IssueList list;
+        list.model.setIssues(issues);
+        list.view.doItemsLayout();
+        QPixmap frame(list.view.viewport()->size());
+        list.view.viewport()->render(&frame);
+        benchmark::DoNotOptimize(frame.cacheKey());
+    }
+}
+BENCHMARK(BM_FirstPaintIssues)->Arg(100)->Unit(benchmark::kMillisecond);
+
 // One scroll step of a page, painted: a frame of scrolling. Smooth means well under 16 ms.
 void BM_ScrollIssues(benchmark::State& state)
 {
@@ -71,13 +86,12 @@ void BM_ScrollIssues(benchmark::State& state)
         bar->setValue(next > bar->maximum() ? 0 : next);
         list.view.viewport()->render(&frame);
     }
+    countPaintedRows(state, list.visibleRows());
 }
 BENCHMARK(BM_ScrollIssues)->Arg(100)->Unit(benchmark::kMillisecond);
 
-// Building the dashboard's cards after a load, laid out and painted once.
-void BM_DashboardCards(benchmark::State& state)
+QList<RepoSummary> sampleSummaries(const QDateTime& now)
 {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
     QList<RepoSummary> summaries;
     for (int i = 0; i < kRepositories; ++i) {
         RepoSummary s;
@@ -94,6 +108,14 @@ void BM_DashboardCards(benchmark::State& state)
                                          QStringLiteral("eu-west")};
         summaries.append(s);
     }
+    return summaries;
+}
+
+// Building the dashboard's cards after a load, laid out and painted once: the tab's first frame.
+void BM_DashboardCards(benchmark::State& state)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QList<RepoSummary> summaries = sampleSummaries(now);
     QWidget page;
     page.resize(560, 480);
     auto* column = new QVBoxLayout(&page);
@@ -111,6 +133,24 @@ void BM_DashboardCards(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DashboardCards)->Unit(benchmark::kMillisecond);
+
+// Painting the built cards again, as a scroll or a clock tick does; reported per card.
+void BM_DashboardRepaint(benchmark::State& state)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QWidget page;
+    page.resize(560, 480);
+    auto* column = new QVBoxLayout(&page);
+    for (const RepoSummary& summary : sampleSummaries(now))
+        column->addWidget(new RepoSummaryCard(summary, now, &page));
+    page.show();
+    column->activate();
+    QPixmap frame(page.size());
+    for (auto _ : state)
+        page.render(&frame);
+    countPaintedRows(state, kRepositories);
+}
+BENCHMARK(BM_DashboardRepaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

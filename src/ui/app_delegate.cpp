@@ -22,6 +22,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <chrono>
+
 namespace norvane::ui {
 
 namespace {
@@ -144,6 +146,12 @@ void AppDelegate::applicationDidFinishLaunching()
                 togglePanel();
         });
         m_tray->show();
+        // On the same clock as a script that started the process, so start-up can be timed from outside.
+        if (isDebugMode()) {
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            const double ms = double(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) / 1e3;
+            debugLog(QStringLiteral("Startup"), QStringLiteral("Tray icon shown at monotonic %1 ms").arg(ms, 0, 'f', 3));
+        }
         checkIconVisibility();
     } else {
         print(QStringLiteral("⚠️ No system tray available - showing Norvane in a window"));
