@@ -136,6 +136,9 @@ void AppDelegate::applicationDidFinishLaunching()
     panelDeps.autostart = m_deps.autostart;
     m_viewModel = std::make_unique<PRViewModel>(std::move(modelDeps));
     panelDeps.model = m_viewModel.get();
+    // The first refresh starts now, so its token read and first request overlap building the icon and the
+    // panel; both read the model's state when they are built, and its answers arrive from the event loop.
+    m_viewModel->loadAccounts();
 
     m_usesTray = m_deps.trayAvailable();
     if (m_usesTray) {
@@ -168,7 +171,6 @@ void AppDelegate::applicationDidFinishLaunching()
     // The plain paw is drawn in the desktop's text colour: a switch between light and dark redraws it.
     qApp->installEventFilter(this);
 
-    m_viewModel->loadAccounts();
     m_viewModel->startPolling();
     if (!m_usesTray)
         showPanel();
