@@ -194,14 +194,16 @@ def write_profile(directory, repositories):
 
 
 def memory_of(pid):
-    """(PSS, RSS) in MB from /proc/PID/smaps_rollup."""
+    """(PSS, RSS, anonymous) in MB from /proc/PID/smaps_rollup. PSS shares each page among the processes that
+    map it, so it moves when another process maps or drops the same libraries; the anonymous memory (heap,
+    stacks) is the process's own and tells growth apart from that."""
     values = {}
     with open("/proc/%d/smaps_rollup" % pid) as f:
         for line in f:
             key, _, rest = line.partition(":")
-            if key in ("Pss", "Rss"):
+            if key in ("Pss", "Rss", "Anonymous"):
                 values[key] = int(rest.split()[0]) / 1024.0
-    return values["Pss"], values["Rss"]
+    return values["Pss"], values["Rss"], values["Anonymous"]
 
 
 def key(*keys):
@@ -292,7 +294,7 @@ def bench_desktop(runs, polls):
                 starts.append(app.tray_shown_ms())
                 first_refresh_done(hub, app.hub_seen, tracked)
                 open_tabs(hub)
-                pss, rss = memory_of(app.proc.pid)
+                pss, rss, _ = memory_of(app.proc.pid)
                 pss_first.append(pss)
                 rss_first.append(rss)
             finally:
@@ -331,7 +333,9 @@ def bench_desktop(runs, polls):
         "pss_first": median(pss_first), "rss_first": median(rss_first),
         "long_pss_start": start_mem[0], "long_rss_start": start_mem[1],
         "long_pss_end": end_mem[0], "long_rss_end": end_mem[1],
+        "long_anon_start": start_mem[2], "long_anon_end": end_mem[2],
         "polls": done, "poll_seconds": elapsed, "requests": len(entries),
+        "runs": {"icon_ms": starts, "first_request_ms": firsts, "pss": pss_first, "rss": rss_first},
     }
 
 
@@ -369,13 +373,16 @@ def table(refresh, headless, desktop, screens, polls):
     if desktop:
         d = desktop
         add("app: PSS / RSS after the first refresh (150 PRs, 10 repos, panel, tabs visited)",
-            "%.1f / %.1f MB" % (d["pss_first"], d["rss_first"]), "PSS ≤ 30 MB", d["pss_first"] <= 30)
+            "%.1f / %.1f MB (PSS of the runs %.1f–%.1f)" % (d["pss_first"], d["rss_first"], min(d["runs"]["pss"]),
+                                                         max(d["runs"]["pss"])), "PSS ≤ 30 MB", d["pss_first"] <= 30)
         growth = d["long_pss_end"] - d["long_pss_start"]
-        add("app: PSS / RSS after %d polls at 1 s (counted: %d, %d requests in %.0f s)" % (
+        anon_growth = d["long_anon_end"] - d["long_anon_start"]
+        add("app: after %d polls at 1 s (counted from fakehub's log: %d polls, %d requests in %.0f s)" % (
             polls, d["polls"], d["requests"], d["poll_seconds"]),
-            "%.1f / %.1f MB (PSS %+.2f MB from %.1f)" % (d["long_pss_end"], d["long_rss_end"], growth,
-                                                          d["long_pss_start"]),
-            "growth < 0.5 MB", growth < 0.5)
+            "PSS %.1f MB (%+.2f from %.1f), RSS %.1f MB (%+.2f), anonymous %.1f MB (%+.2f)" % (
+                d["long_pss_end"], growth, d["long_pss_start"], d["long_rss_end"],
+                d["long_rss_end"] - d["long_rss_start"], d["long_anon_end"], anon_growth),
+            "growth < 0.5 MB", growth < 0.5 and anon_growth < 0.5)
         add("app: process start to tray icon shown", "%.0f ms" % d["icon_ms"], "≤ 100 ms", d["icon_ms"] <= 100)
         add("app: process start to first request", "%.0f ms" % d["first_request_ms"], "≤ 60 ms",
             d["first_request_ms"] <= 60)

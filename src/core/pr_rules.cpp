@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 namespace norvane {
@@ -216,14 +217,28 @@ void sortByOption(std::vector<Pointer>& order, PRSortOption option)
 {
     // By repository in code-point order, then oldest update first: the few repositories are ranked once, so
     // the sort compares numbers, not names.
-    QHash<QString, qint64> repositoryRank;
+    std::vector<qint64> rankOf;
     if (option == PRSortOption::repository) {
-        for (Pointer p : order)
-            repositoryRank.insert(p->repository, 0);
-        QStringList names = repositoryRank.keys();
-        std::sort(names.begin(), names.end(), codePointLess);
-        for (qsizetype i = 0; i < names.size(); ++i)
-            repositoryRank[names[i]] = i;
+        QHash<QString, qint64> firstSeen;
+        QStringList names;
+        rankOf.reserve(order.size());
+        for (Pointer p : order) {
+            auto it = firstSeen.constFind(p->repository);
+            if (it == firstSeen.constEnd()) {
+                it = firstSeen.insert(p->repository, names.size());
+                names.append(p->repository);
+            }
+            rankOf.push_back(*it);
+        }
+        std::vector<qint64> byName(size_t(names.size()));
+        std::iota(byName.begin(), byName.end(), 0);
+        std::sort(byName.begin(), byName.end(),
+                  [&names](qint64 a, qint64 b) { return codePointLess(names[a], names[b]); });
+        std::vector<qint64> rank(byName.size());
+        for (size_t i = 0; i < byName.size(); ++i)
+            rank[size_t(byName[i])] = qint64(i);
+        for (qint64& r : rankOf)
+            r = rank[size_t(r)];
     }
     struct Keyed {
         qint64 first;
@@ -232,7 +247,8 @@ void sortByOption(std::vector<Pointer>& order, PRSortOption option)
     };
     std::vector<Keyed> keyed;
     keyed.reserve(order.size());
-    for (Pointer p : order) {
+    for (size_t i = 0; i < order.size(); ++i) {
+        const Pointer p = order[i];
         switch (option) {
         case PRSortOption::updated:
             keyed.push_back({0, timeKey(p->updatedAt), p});
@@ -241,7 +257,7 @@ void sortByOption(std::vector<Pointer>& order, PRSortOption option)
             keyed.push_back({0, timeKey(p->createdAt), p});
             break;
         case PRSortOption::repository:
-            keyed.push_back({repositoryRank.value(p->repository), timeKey(p->updatedAt), p});
+            keyed.push_back({rankOf[i], timeKey(p->updatedAt), p});
             break;
         case PRSortOption::prNumber:
             keyed.push_back({0, p->number, p});
