@@ -228,10 +228,23 @@ void AppDelegate::updateMenuBarIcon()
     const QPalette palette = QApplication::palette();
     const auto badgeTint = themeColor(badge.color);
     const QColor badgeColor = badgeTint ? color(*badgeTint, palette) : QColor();
-    // Trays give a square slot: the count goes on the paw's corner, drawn for each usual slot size.
-    m_tray->setIcon(
-        squareTrayIcon(badge, color(ThemeColor::primary, palette), badgeColor, qApp->devicePixelRatio()));
-    m_tray->setToolTip(trayToolTip(counts));
+    const QColor plainColor = color(ThemeColor::primary, palette);
+    // Every poll ends here. A new icon is a new key in Qt's pixmap cache, where the tray's scaled copies of
+    // each one stay until the cache is full: draw one only when what it shows changed.
+    const QString drawn = QStringLiteral("%1 %2 %3 %4 %5")
+                              .arg(int(badge.color))
+                              .arg(badge.count)
+                              .arg(plainColor.rgba())
+                              .arg(badgeColor.rgba())
+                              .arg(qApp->devicePixelRatio());
+    if (drawn != m_drawnIcon) {
+        // Trays give a square slot: the count goes on the paw's corner, drawn for each usual slot size.
+        m_tray->setIcon(squareTrayIcon(badge, plainColor, badgeColor, qApp->devicePixelRatio()));
+        m_drawnIcon = drawn;
+    }
+    const QString toolTip = trayToolTip(counts);
+    if (toolTip != m_tray->toolTip())
+        m_tray->setToolTip(toolTip);
 }
 
 QImage AppDelegate::iconImage(int slotSize) const
