@@ -10,7 +10,7 @@ JOBS ?= 2
 CMAKE ?= cmake
 CTEST ?= ctest
 
-.PHONY: all deps run demo build-release test build-test build-fuzz fuzz package clean format
+.PHONY: all deps run demo build-release test build-test build-fuzz fuzz bench package clean format
 
 all: build-release
 
@@ -50,6 +50,12 @@ test: build-test build-fuzz
 	./scripts/desktop-session $(CTEST) --preset asan -j $(JOBS) -L desktop -LE sni || status=1; \
 	DESKTOP_SESSION_TRAY=sni ./scripts/desktop-session $(CTEST) --preset asan -L sni || status=1; \
 	exit $$status
+
+# Every benchmark against a release build, printed as one table (bench/run_bench.py; about 25 minutes with
+# the default 1,000 polls). POLLS=50 for a quick run.
+POLLS ?= 1000
+bench: build-release
+	./bench/run_bench.py --polls $(POLLS)
 
 # A .deb of the release build (build/release/norvane_<version>_<arch>.deb); install it with apt.
 package: build-release

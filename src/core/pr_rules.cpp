@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
+#include <numeric>
+#include <vector>
 
 namespace norvane {
 
@@ -192,27 +195,114 @@ std::optional<PRSortOption> prSortOptionFromRaw(const QString& raw)
     return std::nullopt;
 }
 
+namespace {
+
+// A time as a number that orders as QDateTime does: an invalid time before every valid one.
+qint64 timeKey(const QDateTime& time)
+{
+    return time.isValid() ? time.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+}
+
+// The pull requests in the order `option` gives, as pointers: sorting pointers moves eight bytes where sorting
+// the records would move a few hundred, and the caller builds its list once, in the final order. Each sort key
+// is worked out once per pull request, not once per comparison.
+template <typename Pointer>
+void sortByOption(std::vector<Pointer>& order, PRSortOption option)
+{
+    // By repository in code-point order, then oldest update first: the few repositories are ranked once, so
+    // the sort compares numbers, not names.
+    std::vector<qint64> rankOf;
+    if (option == PRSortOption::repository) {
+        QHash<QString, qint64> firstSeen;
+        QStringList names;
+        rankOf.reserve(order.size());
+        for (Pointer p : order) {
+            auto it = firstSeen.constFind(p->repository);
+            if (it == firstSeen.constEnd()) {
+                it = firstSeen.insert(p->repository, names.size());
+                names.append(p->repository);
+            }
+            rankOf.push_back(*it);
+        }
+        std::vector<qint64> byName(size_t(names.size()));
+        std::iota(byName.begin(), byName.end(), 0);
+        std::sort(byName.begin(), byName.end(),
+                  [&names](qint64 a, qint64 b) { return codePointLess(names[a], names[b]); });
+        std::vector<qint64> rank(byName.size());
+        for (size_t i = 0; i < byName.size(); ++i)
+            rank[size_t(byName[i])] = qint64(i);
+        for (qint64& r : rankOf)
+            r = rank[size_t(r)];
+    }
+    struct Keyed {
+        qint64 first;
+        qint64 second;
+        Pointer pr;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const Pointer p = order[i];
+        switch (option) {
+        case PRSortOption::updated:
+            keyed.push_back({0, timeKey(p->updatedAt), p});
+            break;
+        case PRSortOption::created:
+            keyed.push_back({0, timeKey(p->createdAt), p});
+            break;
+        case PRSortOption::repository:
+            keyed.push_back({rankOf[i], timeKey(p->updatedAt), p});
+            break;
+        case PRSortOption::prNumber:
+            keyed.push_back({0, p->number, p});
+            break;
+        }
+    }
+    const bool ascending = option == PRSortOption::repository;
+    std::stable_sort(keyed.begin(), keyed.end(), [ascending](const Keyed& a, const Keyed& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        return ascending ? a.second < b.second : a.second > b.second;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        order[i] = keyed[i].pr;
+}
+
+// isBlocked, asked once per repository: a list holds many pull requests of few repositories.
+class BlockedRepositories {
+public:
+    explicit BlockedRepositories(const QSet<QString>& blocked) : m_blocked(blocked) {}
+    bool contains(const QString& repo)
+    {
+        if (m_blocked.isEmpty())
+            return false;
+        const auto known = m_answers.constFind(repo);
+        if (known != m_answers.constEnd())
+            return *known;
+        const bool blocked = isBlocked(repo, m_blocked);
+        m_answers.insert(repo, blocked);
+        return blocked;
+    }
+
+private:
+    const QSet<QString>& m_blocked;
+    QHash<QString, bool> m_answers;
+};
+
+} // namespace
+
 void sortPullRequests(QList<PullRequest>& prs, PRSortOption option)
 {
-    const auto sortBy = [&](auto less) { std::stable_sort(prs.begin(), prs.end(), less); };
-    switch (option) {
-    case PRSortOption::updated:
-        sortBy([](const PullRequest& a, const PullRequest& b) { return a.updatedAt > b.updatedAt; });
-        return;
-    case PRSortOption::created:
-        sortBy([](const PullRequest& a, const PullRequest& b) { return a.createdAt > b.createdAt; });
-        return;
-    case PRSortOption::repository:
-        sortBy([](const PullRequest& a, const PullRequest& b) {
-            if (a.repository != b.repository)
-                return codePointLess(a.repository, b.repository);
-            return a.updatedAt < b.updatedAt;
-        });
-        return;
-    case PRSortOption::prNumber:
-        sortBy([](const PullRequest& a, const PullRequest& b) { return a.number > b.number; });
-        return;
-    }
+    std::vector<PullRequest*> order;
+    order.reserve(size_t(prs.size()));
+    for (PullRequest& p : prs)
+        order.push_back(&p);
+    sortByOption(order, option);
+    QList<PullRequest> sorted;
+    sorted.reserve(prs.size());
+    for (PullRequest* p : order)
+        sorted.append(std::move(*p));
+    prs = std::move(sorted);
 }
 
 QString repositoryOwner(const QString& repo)
@@ -231,22 +321,28 @@ bool isBlocked(const QString& repo, const QSet<QString>& blocked)
 
 QList<PullRequest> filteredPullRequests(const QList<PullRequest>& prs, const PRScope& scope)
 {
-    QList<PullRequest> out;
+    BlockedRepositories blocked(scope.blocked);
+    std::vector<const PullRequest*> order;
     for (const PullRequest& p : prs) {
-        if (isBlocked(p.repository, scope.blocked) || !filterIncludes(scope.filter, p))
+        if (!filterIncludes(scope.filter, p) || blocked.contains(p.repository))
             continue;
         if (scope.repository && p.repository != *scope.repository)
             continue;
-        out.append(p);
+        order.push_back(&p);
     }
-    sortPullRequests(out, scope.sort);
+    sortByOption(order, scope.sort);
+    QList<PullRequest> out;
+    out.reserve(qsizetype(order.size()));
+    for (const PullRequest* p : order)
+        out.append(*p);
     return out;
 }
 
 int countForFilter(const QList<PullRequest>& prs, PRFilter filter, const QSet<QString>& blocked)
 {
+    BlockedRepositories isBlockedRepo(blocked);
     return int(std::count_if(prs.cbegin(), prs.cend(), [&](const PullRequest& p) {
-        return !isBlocked(p.repository, blocked) && filterIncludes(filter, p);
+        return filterIncludes(filter, p) && !isBlockedRepo.contains(p.repository);
     }));
 }
 

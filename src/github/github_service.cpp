@@ -56,6 +56,8 @@ QNetworkRequest GitHubService::makeRequest(const QUrl& url, const QString& token
 
 void GitHubService::logRequest(const QNetworkRequest& request, const QString& endpoint)
 {
+    if (!isDebugMode()) // every refresh logs its first search: build none of these lines for nothing
+        return;
     debugLog(kApi, QStringLiteral("→ Request to ") + endpoint);
     const QUrl url = request.url();
     debugLog(kApi, QStringLiteral("  URL: ") + (url.isEmpty() ? QStringLiteral("nil") : url.toString(QUrl::FullyEncoded)));
@@ -71,6 +73,8 @@ void GitHubService::logRequest(const QNetworkRequest& request, const QString& en
 
 void GitHubService::logResponse(const HttpReply& reply, const QString& endpoint)
 {
+    if (!isDebugMode()) // spares decoding a whole search page as text on every refresh
+        return;
     if (!reply.isHttp) {
         debugLog(kApi, QStringLiteral("← Non-HTTP response from %1: <%2 bytes>").arg(endpoint).arg(reply.body.size()));
         return;

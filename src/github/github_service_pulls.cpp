@@ -70,7 +70,8 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
         if (auto limited = rateLimitError(ctx, url->path(), reply))
             throw *limited;
     }
-    const QString bodyText = utf8Text(reply.body).value_or(QStringLiteral("No response body"));
+    // The body as text only for the failure lines: a good reply is decoded once, as JSON.
+    const auto bodyText = [&reply] { return utf8Text(reply.body).value_or(QStringLiteral("No response body")); };
     if (!reply.isHttp) {
         debugLog(kReviews, QStringLiteral("❌ Non-HTTP response for PR #%1").arg(number));
         co_return ReviewFetchResult::unknown();
@@ -78,7 +79,7 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
     if (reply.statusCode != 200) {
         debugLog(kReviews,
                  QStringLiteral("❌ API error fetching reviews for PR #%1: Status %2").arg(number).arg(reply.statusCode));
-        debugLog(kReviews, QStringLiteral("Response: ") + bodyText);
+        debugLog(kReviews, QStringLiteral("Response: ") + bodyText());
         co_return ReviewFetchResult::unknown();
     }
     QList<wire::Review> list;
@@ -86,22 +87,25 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
         list = wire::decodeReviews(reply.body);
     } catch (const DecodeError& e) {
         debugLog(kReviews, QStringLiteral("❌ Failed to decode reviews for PR #%1: %2").arg(number).arg(e.description()));
-        debugLog(kReviews, QStringLiteral("Raw response: ") + bodyText);
+        debugLog(kReviews, QStringLiteral("Raw response: ") + bodyText());
         co_return ReviewFetchResult::unknown();
     }
 
-    debugLog(kReviews, QStringLiteral("PR #%1 in %2: Found %3 total reviews").arg(number).arg(repo).arg(list.size()));
-    for (const auto& r : list) {
-        debugLog(kReviews, QStringLiteral("  - %1: %2 at %3")
-                               .arg(r.userLogin.value_or(QStringLiteral("unknown")), r.state,
-                                    r.submittedAt.value_or(QStringLiteral("unknown"))));
-    }
     const ReviewVerdict verdict = reviewVerdict(list, ctx->now());
-    debugLog(kReviews, QStringLiteral("PR #%1: Latest reviews per user:").arg(number));
-    for (const auto& r : verdict.latestPerReviewer)
-        debugLog(kReviews, QStringLiteral("  - %1: %2").arg(*r.userLogin, r.state));
-    debugLog(kReviews,
-             QStringLiteral("PR #%1: Final status = %2").arg(number).arg(approvalCaseName(verdict.result.status)));
+    // Formatting these lines for every pull request of every poll is not free: only when they are written.
+    if (isDebugMode()) {
+        debugLog(kReviews, QStringLiteral("PR #%1 in %2: Found %3 total reviews").arg(number).arg(repo).arg(list.size()));
+        for (const auto& r : list) {
+            debugLog(kReviews, QStringLiteral("  - %1: %2 at %3")
+                                   .arg(r.userLogin.value_or(QStringLiteral("unknown")), r.state,
+                                        r.submittedAt.value_or(QStringLiteral("unknown"))));
+        }
+        debugLog(kReviews, QStringLiteral("PR #%1: Latest reviews per user:").arg(number));
+        for (const auto& r : verdict.latestPerReviewer)
+            debugLog(kReviews, QStringLiteral("  - %1: %2").arg(*r.userLogin, r.state));
+        debugLog(kReviews,
+                 QStringLiteral("PR #%1: Final status = %2").arg(number).arg(approvalCaseName(verdict.result.status)));
+    }
     co_return verdict.result;
 }
 
@@ -165,11 +169,13 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
     debugLog(kApi, QStringLiteral("Assigned PRs: %1").arg(assigned.size()));
 
     QList<PullRequest> prs = mergeSearchResults(requested + authored + assigned);
-    debugLog(kApi, QStringLiteral("Unique PRs after merge (%1 total):").arg(prs.size()));
-    for (const auto& pr : prs) {
-        debugLog(kApi, QStringLiteral("  - #%1 '%2' isYourPR=%3 author=%4")
-                           .arg(pr.number)
-                           .arg(pr.title, flag(pr.isYourPR), pr.author.value_or(QStringLiteral("nil"))));
+    if (isDebugMode()) {
+        debugLog(kApi, QStringLiteral("Unique PRs after merge (%1 total):").arg(prs.size()));
+        for (const auto& pr : prs) {
+            debugLog(kApi, QStringLiteral("  - #%1 '%2' isYourPR=%3 author=%4")
+                               .arg(pr.number)
+                               .arg(pr.title, flag(pr.isYourPR), pr.author.value_or(QStringLiteral("nil"))));
+        }
     }
 
     // One pull request at a time, one request at a time (the CI pair aside), to bound the load on GitHub.
@@ -190,9 +196,10 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
         }
 
         if (pr.isYourPR || pr.reviewRequested || pr.isAssigned) {
-            debugLog(kReviews, QStringLiteral("Fetching reviews for PR #%1 (isYourPR=%2, reviewRequested=%3, isAssigned=%4)")
-                                   .arg(pr.number)
-                                   .arg(flag(pr.isYourPR), flag(pr.reviewRequested), flag(pr.isAssigned)));
+            if (isDebugMode())
+                debugLog(kReviews, QStringLiteral("Fetching reviews for PR #%1 (isYourPR=%2, reviewRequested=%3, isAssigned=%4)")
+                                       .arg(pr.number)
+                                       .arg(flag(pr.isYourPR), flag(pr.reviewRequested), flag(pr.isAssigned)));
             const ReviewFetchResult result =
                 co_await reviews(ctx, pr.repository, pr.number, token, cancel, OnRateLimit::stop);
             pr.approvalStatus = result.status;

@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QUuid>
 
+#include <chrono>
+
 namespace norvane::ui {
 
 namespace {
@@ -139,6 +141,9 @@ void AppDelegate::applicationDidFinishLaunching()
     panelDeps.autostart = m_deps.autostart;
     m_viewModel = std::make_unique<PRViewModel>(std::move(modelDeps));
     panelDeps.model = m_viewModel.get();
+    // The first refresh starts now, so its token read and first request overlap building the icon and the
+    // panel; both read the model's state when they are built, and its answers arrive from the event loop.
+    m_viewModel->loadAccounts();
 
     m_usesTray = m_deps.trayAvailable();
     if (m_usesTray) {
@@ -149,6 +154,12 @@ void AppDelegate::applicationDidFinishLaunching()
                 togglePanel();
         });
         m_tray->show();
+        // On the same clock as a script that started the process, so start-up can be timed from outside.
+        if (isDebugMode()) {
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            const double ms = double(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) / 1e3;
+            debugLog(QStringLiteral("Startup"), QStringLiteral("Tray icon shown at monotonic %1 ms").arg(ms, 0, 'f', 3));
+        }
         checkIconVisibility();
     } else {
         print(QStringLiteral("⚠️ No system tray available - showing Norvane in a window"));
@@ -165,7 +176,6 @@ void AppDelegate::applicationDidFinishLaunching()
     // The plain paw is drawn in the desktop's text colour: a switch between light and dark redraws it.
     qApp->installEventFilter(this);
 
-    m_viewModel->loadAccounts();
     m_viewModel->startPolling();
     if (!m_usesTray)
         showPanel();
@@ -237,10 +247,23 @@ void AppDelegate::updateMenuBarIcon()
     const QPalette palette = QApplication::palette();
     const auto badgeTint = themeColor(badge.color);
     const QColor badgeColor = badgeTint ? color(*badgeTint, palette) : QColor();
-    // Trays give a square slot: the count goes on the paw's corner, drawn for each usual slot size.
-    m_tray->setIcon(
-        squareTrayIcon(badge, color(ThemeColor::primary, palette), badgeColor, qApp->devicePixelRatio()));
-    m_tray->setToolTip(trayToolTip(counts));
+    const QColor plainColor = color(ThemeColor::primary, palette);
+    // Every poll ends here. A new icon is a new key in Qt's pixmap cache, where the tray's scaled copies of
+    // each one stay until the cache is full: draw one only when what it shows changed.
+    const QString drawn = QStringLiteral("%1 %2 %3 %4 %5")
+                              .arg(int(badge.color))
+                              .arg(badge.count)
+                              .arg(plainColor.rgba())
+                              .arg(badgeColor.rgba())
+                              .arg(qApp->devicePixelRatio());
+    if (drawn != m_drawnIcon) {
+        // Trays give a square slot: the count goes on the paw's corner, drawn for each usual slot size.
+        m_tray->setIcon(squareTrayIcon(badge, plainColor, badgeColor, qApp->devicePixelRatio()));
+        m_drawnIcon = drawn;
+    }
+    const QString toolTip = trayToolTip(counts);
+    if (toolTip != m_tray->toolTip())
+        m_tray->setToolTip(toolTip);
 }
 
 QImage AppDelegate::iconImage(int slotSize) const

@@ -109,6 +109,7 @@ private:
     std::shared_ptr<Preferences> m_preferences;
     std::shared_ptr<Notifier> m_notifier;
     std::unique_ptr<PRViewModel> m_viewModel;
+    QString m_drawnIcon; // what the tray icon shows now: badge, colours and pixel ratio
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;
     PanelWindow* m_panel = nullptr;

@@ -180,11 +180,15 @@ TEST(Sorting, EachOptionIsStable)
     prs[2].number = 9;
     prs[3].number = 1;
     prs[0].createdAt = kBase.addDays(-10);
+    // A record without times (a stored one can lack them) sorts as older than any time, as QDateTime orders.
+    prs.append(pr("e", "alpha/y"));
+    prs[4].number = 7;
+    prs[4].updatedAt = prs[4].createdAt = QDateTime();
     const std::pair<PRSortOption, const char*> cases[] = {
-        {PRSortOption::updated, "a,b,d,c"},
-        {PRSortOption::created, "b,d,c,a"},
-        {PRSortOption::repository, "b,d,c,a"}, // Zeta before alpha; oldest update first within one repository
-        {PRSortOption::prNumber, "b,c,a,d"},
+        {PRSortOption::updated, "a,b,d,c,e"},
+        {PRSortOption::created, "b,d,c,a,e"},
+        {PRSortOption::repository, "b,d,e,c,a"}, // Zeta before alpha; oldest update first within one repository
+        {PRSortOption::prNumber, "b,c,e,a,d"},
     };
     for (const auto& [option, expected] : cases) {
         QList<PullRequest> copy = prs;

@@ -1,0 +1,526 @@
+#!/usr/bin/python3
+"""Runs every Norvane benchmark against the release build and prints one table (Markdown).
+
+    bench/run_bench.py [--polls 1000] [--runs 5] [--parts refresh,headless,desktop,screens]
+
+Parts:
+  refresh   refresh_bench against norvane-fakehub: N = 10, 50, 150 pull requests at 0 and 20 ms latency
+  headless  `norvane status --json` and `norvane prs --json` as whole processes, N = 50
+  desktop   the app on scripts/desktop-session's throw-away desktop: start-up, memory after the first refresh
+            (150 pull requests, 10 watched repositories, panel open, issues and dashboard tabs visited) and
+            after --polls polls at a 1 s interval, counted from fakehub's request log
+  screens   the Google Benchmark programs (engine_bench, pr_list_bench, activity_bench)
+
+Every figure is the median of --runs runs; a ratio is computed within each run, then its median taken.
+Standard library only. NORVANE_BUILD (default build/release) picks the build."""
+
+import argparse
+import json
+import os
+import re
+import resource
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.path.join(ROOT, os.environ.get("NORVANE_BUILD", "build/release"))
+NORVANE = os.path.join(BUILD, "src/app/norvane")
+FAKEHUB = os.path.join(BUILD, "tools/fakehub/norvane-fakehub")
+BENCH = os.path.join(BUILD, "bench")
+USER, TOKEN = "bench", "bench-token"  # the generated world's user
+BENCH_ACCOUNT = "62656E63-6800-4000-8000-000000000001"
+
+
+def median(values):
+    return statistics.median(values) if values else float("nan")
+
+
+# ---- fakehub and its request log -------------------------------------------------------------------------
+
+def request_kind(path):
+    """What one logged request was for; the per-poll counts are kept by kind."""
+    if path.startswith("/search/issues"):
+        return "search"
+    if re.match(r"^/repos/[^/]+/[^/]+/pulls/\d+/reviews", path):
+        return "reviews"
+    if re.match(r"^/repos/[^/]+/[^/]+/pulls/\d+", path):
+        return "detail"
+    if re.match(r"^/repos/[^/]+/[^/]+/commits/[^/]+/(status|check-runs)", path):
+        return "ci"
+    if re.match(r"^/repos/[^/]+/[^/]+/issues", path):
+        return "issues"
+    return "other"
+
+
+class FakeHub:
+    """norvane-fakehub serving a generated world, its request log read as it arrives and stamped on the
+    monotonic clock. Each entry: (monotonic seconds, method, path with query, kind)."""
+
+    def __init__(self, pull_requests, latency_ms=0):
+        self.proc = subprocess.Popen([FAKEHUB, "--generate", str(pull_requests), "--latency-ms", str(latency_ms),
+                                      "--log-requests"], stdout=subprocess.PIPE, text=True, bufsize=1)
+        self.base = self.proc.stdout.readline().strip()
+        if not self.base.startswith("http"):
+            raise RuntimeError("fakehub did not start")
+        self.log = []
+        self.kinds = {}
+        self.polls = 0  # refreshes begun: each starts with the review-requested search
+        self.last_poll = -1  # index in the log of the latest one's first request
+        self.lock = threading.Lock()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            stamp = time.monotonic()
+            parts = line.rstrip("\n").split(" ", 2)
+            if len(parts) == 3 and parts[0] == "request":
+                kind = request_kind(parts[2])
+                with self.lock:
+                    self.log.append((stamp, parts[1], parts[2], kind))
+                    self.kinds[kind] = self.kinds.get(kind, 0) + 1
+                    if kind == "search" and "review-requested" in parts[2]:
+                        self.polls += 1
+                        self.last_poll = len(self.log) - 1
+
+    def entries(self, since=0):
+        with self.lock:
+            return self.log[since:]
+
+    def count(self, kind=None):
+        with self.lock:
+            return len(self.log) if kind is None else self.kinds.get(kind, 0)
+
+    def polls_started(self):
+        with self.lock:
+            return self.polls
+
+    def wait_quiet(self, quiet=0.3, timeout=120):
+        """Waits until no request has arrived for `quiet` seconds."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            with self.lock:
+                last = self.log[-1][0] if self.log else 0
+            if time.monotonic() - last >= quiet:
+                return
+            time.sleep(quiet / 3)
+        raise RuntimeError("fakehub never went quiet")
+
+    def wait_poll_done(self, budget, timeout=60):
+        """Waits until the latest refresh has sent all `budget` of its requests."""
+        def done():
+            with self.lock:
+                return self.last_poll >= 0 and len(self.log) - self.last_poll >= budget
+        wait_for("a refresh's %d requests" % budget, done, timeout)
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait(10)
+
+
+# ---- refresh ---------------------------------------------------------------------------------------------
+
+def bench_refresh(runs):
+    rows = []
+    for n in (10, 50, 150):
+        for latency in (0, 20):
+            hub = FakeHub(n, latency)
+            try:
+                out = subprocess.run([os.path.join(BENCH, "refresh_bench"), "--api-url", hub.base, "--runs", str(runs)],
+                                     capture_output=True, text=True, check=True).stdout
+                time.sleep(0.2)
+                logged = hub.count()
+            finally:
+                hub.stop()
+            results = [json.loads(line) for line in out.splitlines() if line.startswith("{")]
+            measured = [r for r in results if r["run"] > 0]
+            counts = {r["requests"] for r in measured}
+            bound = (3 + 3 * n) * latency
+            rows.append({
+                "n": n, "latency": latency,
+                "wall_ms": median([r["wall_ms"] for r in measured]),
+                "cpu_ms": median([r["cpu_ms"] for r in measured]),
+                "main_cpu_ms": median([r["main_thread_cpu_ms"] for r in measured]),
+                "requests": sorted(counts), "budget": 3 + 4 * n,
+                "logged_match": logged == sum(r["requests"] for r in results),
+                "ratio": median([r["wall_ms"] / bound for r in measured]) if bound else None,
+                "pull_requests": measured[-1]["pull_requests"],
+            })
+    return rows
+
+
+# ---- headless commands -----------------------------------------------------------------------------------
+
+def bench_headless(runs):
+    rows = []
+    hub = FakeHub(50)
+    try:
+        env = dict(os.environ, NORVANE_BENCH_TOKEN=TOKEN)
+        env.pop("DEBUG_MODE", None)
+        profile = tempfile.mkdtemp(prefix="norvane-bench-cli.")
+        for command in (["status", "--format", "json"], ["prs", "--json"]):
+            walls, cpus, firsts = [], [], []
+            for _ in range(runs + 1):  # the first run warms the caches and is dropped
+                seen = hub.count()
+                before = resource.getrusage(resource.RUSAGE_CHILDREN)
+                started = time.monotonic()
+                subprocess.run([NORVANE, *command, "--api-url", hub.base, "--web-url", hub.base, "--profile", profile,
+                                "--user", USER, "--token-env", "NORVANE_BENCH_TOKEN"],
+                               env=env, stdout=subprocess.DEVNULL, check=True)
+                wall = time.monotonic() - started
+                after = resource.getrusage(resource.RUSAGE_CHILDREN)
+                time.sleep(0.1)
+                new = hub.entries(seen)
+                walls.append(wall * 1e3)
+                cpus.append((after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime) * 1e3)
+                firsts.append((new[0][0] - started) * 1e3)
+            rows.append({"command": "norvane " + " ".join(command), "wall_ms": median(walls[1:]),
+                         "cpu_ms": median(cpus[1:]), "first_request_ms": median(firsts[1:])})
+        shutil.rmtree(profile, ignore_errors=True)
+    finally:
+        hub.stop()
+    return rows
+
+
+def bench_points():
+    """Points of each rate-limit budget a poll spends, read from what GitHub (fakehub) reports to the command
+    itself: a first poll with an empty answer cache, then two more of the unchanged world. Exact counts, not
+    timings, so one run each."""
+    rows = []
+    env = dict(os.environ, NORVANE_BENCH_TOKEN=TOKEN)
+    env.pop("DEBUG_MODE", None)
+    for n in (50, 150):
+        hub = FakeHub(n)
+        profile = tempfile.mkdtemp(prefix="norvane-bench-points.")
+        try:
+            remaining = []
+            for _ in range(3):
+                out = subprocess.run([NORVANE, "status", "--format", "json", "--api-url", hub.base, "--web-url",
+                                      hub.base, "--profile", profile, "--user", USER, "--token-env",
+                                      "NORVANE_BENCH_TOKEN"], env=env, capture_output=True, text=True, check=True)
+                rate = json.loads(out.stdout)["rateLimit"]
+                remaining.append({k: (rate[k]["limit"], rate[k]["remaining"]) for k in ("core", "search")})
+            spent = lambda k, i: (remaining[i][k][0] - remaining[i][k][1]) if i == 0 else (
+                remaining[i - 1][k][1] - remaining[i][k][1])
+            rows.append({"n": n, "first": (spent("core", 0), spent("search", 0)),
+                         "steady": [(spent("core", i), spent("search", i)) for i in (1, 2)]})
+        finally:
+            hub.stop()
+            shutil.rmtree(profile, ignore_errors=True)
+    return rows
+
+
+# ---- the app on a desktop --------------------------------------------------------------------------------
+
+def write_profile(directory, repositories):
+    os.makedirs(directory, exist_ok=True)
+    q = '\\"'
+    account = "{%sid%s:%s%s%s,%stokenIdentifier%s:%sgithub_token_%s%s,%susername%s:%s%s%s}" % (
+        q, q, q, BENCH_ACCOUNT, q, q, q, q, BENCH_ACCOUNT, q, q, q, q, USER, q)
+    watched = ",".join("{%sid%s:%s62656E63-6800-4000-8000-%012d%s,%sfullName%s:%s%s%s,%saccountId%s:%s%s%s}" % (
+        q, q, q, i + 2, q, q, q, q, repo, q, q, q, q, BENCH_ACCOUNT, q) for i, repo in enumerate(repositories))
+    with open(os.path.join(directory, "preferences.ini"), "w") as f:
+        f.write('[General]\ngithub_accounts="@ByteArray([%s])"\nwatched_repos="@ByteArray([%s])"\n' % (account, watched))
+
+
+def memory_of(pid):
+    """(PSS, RSS, anonymous) in MB from /proc/PID/smaps_rollup. PSS shares each page among the processes that
+    map it, so it moves when another process maps or drops the same libraries; the anonymous memory (heap,
+    stacks) is the process's own and tells growth apart from that."""
+    values = {}
+    with open("/proc/%d/smaps_rollup" % pid) as f:
+        for line in f:
+            key, _, rest = line.partition(":")
+            if key in ("Pss", "Rss", "Anonymous"):
+                values[key] = int(rest.split()[0]) / 1024.0
+    return values["Pss"], values["Rss"], values["Anonymous"]
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--delay", "30", *keys], check=False, capture_output=True)
+
+
+class App:
+    """One norvane against `hub`, signed in as the generated world's user, in debug mode (for the tray
+    icon's time stamp), with a fresh HOME and profile."""
+
+    def __init__(self, hub, poll_seconds, work):
+        self.home = os.path.join(work, "home")
+        profile = os.path.join(work, "profile")
+        write_profile(profile, ["bench-org/service-%d" % (i + 1) for i in range(10)])
+        env = dict(os.environ, HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                   XDG_DATA_HOME=os.path.join(self.home, ".local/share"),
+                   XDG_CACHE_HOME=os.path.join(self.home, ".cache"), DEBUG_MODE=os.environ.get("BENCH_DEBUG_MODE", "1"), QT_QPA_PLATFORM="xcb",
+                   NORVANE_POLL_INTERVAL_SECS=str(poll_seconds), NORVANE_BENCH_TOKEN=TOKEN)
+        self.log_path = os.path.join(work, "norvane.log")
+        self.hub_seen = hub.count()
+        self.hub_counts = (hub.count("detail"), hub.count("ci"))
+        self.started = time.monotonic()
+        self.proc = subprocess.Popen([NORVANE, "--api-url", hub.base, "--web-url", hub.base, "--profile", profile,
+                                      "--user", USER, "--token-env", "NORVANE_BENCH_TOKEN", "--show-panel"],
+                                     env=env, stdout=open(self.log_path, "w"), stderr=subprocess.STDOUT)
+
+    def tray_shown_ms(self):
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline:
+            with open(self.log_path, errors="replace") as f:
+                m = re.search(r"Tray icon shown at monotonic ([\d.]+) ms", f.read())
+            if m:
+                return float(m.group(1)) - self.started * 1e3
+            time.sleep(0.05)
+        raise RuntimeError("norvane never logged its tray icon")
+
+    def stop(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(20)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+
+
+def wait_for(what, condition, timeout=120):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if condition():
+            return
+        time.sleep(0.05)
+    raise RuntimeError("timed out waiting for " + what)
+
+
+def open_tabs(hub):
+    """The panel opens by itself (--show-panel, after a second); visits Issues and Dashboard (their models load
+    with the account, so a visit paints what they hold), then goes back to the pull requests."""
+    time.sleep(1.5)
+    for tab in ("ctrl+2", "ctrl+3", "ctrl+1"):
+        key(tab)
+        time.sleep(1.0)
+        hub.wait_quiet()
+
+
+def first_refresh_done(hub, app, pull_requests):
+    """Every pull request enriched (detail, reviews, both CI queries) and nothing asked for half a second."""
+    def done():
+        return (hub.count("detail") - app.hub_counts[0] >= pull_requests and
+                hub.count("ci") - app.hub_counts[1] >= 2 * pull_requests)
+    wait_for("the first refresh", done)
+    hub.wait_quiet(0.5)
+
+
+def bench_desktop(runs, polls):
+    """Start-up and memory after the first refresh, `runs` times; then one long run of `polls` polls."""
+    tracked = 150
+    budget = 3 + 4 * tracked
+    starts, firsts, pss_first, rss_first = [], [], [], []
+    # 180 pull requests spread over 10 repositories; the three searches return 50 each, so 150 are tracked.
+    hub = FakeHub(180)
+    try:
+        for _ in range(runs):
+            work = tempfile.mkdtemp(prefix="norvane-bench-app.")
+            app = App(hub, 86400, work)
+            try:
+                first = lambda: hub.entries(app.hub_seen)
+                wait_for("the first request", lambda: len(first()) > 0, 30)
+                firsts.append((first()[0][0] - app.started) * 1e3)
+                starts.append(app.tray_shown_ms())
+                first_refresh_done(hub, app, tracked)
+                open_tabs(hub)
+                pss, rss, _ = memory_of(app.proc.pid)
+                pss_first.append(pss)
+                rss_first.append(rss)
+            finally:
+                app.stop()
+                shutil.rmtree(work, ignore_errors=True)
+
+        # The long run: memory after the first refresh and the tabs, then after `polls` more refreshes.
+        work = tempfile.mkdtemp(prefix="norvane-bench-polls.")
+        app = App(hub, 1, work)
+        try:
+            base = hub.polls_started()
+            first_refresh_done(hub, app, tracked)
+            open_tabs(hub)
+            # Measured between two polls: just after one has sent its last request.
+            at_start = hub.polls_started()
+            wait_for("a poll", lambda: hub.polls_started() > at_start, 30)
+            hub.wait_poll_done(budget)
+            start_mem = memory_of(app.proc.pid)
+            polled_from = hub.polls_started() - base
+            seen = hub.count()
+            started = time.monotonic()
+            target = polled_from + polls
+            wait_for("%d polls" % polls, lambda: hub.polls_started() - base >= target, polls * 10 + 120)
+            hub.wait_poll_done(budget)
+            end_mem = memory_of(app.proc.pid)
+            done = hub.polls_started() - base - polled_from
+            elapsed = time.monotonic() - started
+            requests = hub.count() - seen
+        finally:
+            app.stop()
+            shutil.rmtree(work, ignore_errors=True)
+    finally:
+        hub.stop()
+    return {
+        "icon_ms": median(starts), "first_request_ms": median(firsts),
+        "pss_first": median(pss_first), "rss_first": median(rss_first),
+        "long_pss_start": start_mem[0], "long_rss_start": start_mem[1],
+        "long_pss_end": end_mem[0], "long_rss_end": end_mem[1],
+        "long_anon_start": start_mem[2], "long_anon_end": end_mem[2],
+        "polls": done, "poll_seconds": elapsed, "requests": requests,
+        "runs": {"icon_ms": starts, "first_request_ms": firsts, "pss": pss_first, "rss": rss_first},
+    }
+
+
+# ---- Google Benchmark programs ---------------------------------------------------------------------------
+
+def google_benchmarks(runs):
+    results = {}
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    for program in ("engine_bench", "pr_list_bench", "activity_bench"):
+        out = subprocess.run([os.path.join(BENCH, program), "--benchmark_format=json",
+                              "--benchmark_repetitions=%d" % runs, "--benchmark_report_aggregates_only=true"],
+                             env=env, capture_output=True, text=True, check=True).stdout
+        for b in json.loads(out)["benchmarks"]:
+            if b.get("aggregate_name") != "median":
+                continue
+            scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+            name = b["run_name"]
+            results[name] = {"ms": b["real_time"] * scale, "label": b.get("label", "")}
+            if "per_row" in b:
+                results[name]["per_row_us"] = b["per_row"] * 1e6
+                results[name]["rows"] = b.get("rows")
+    return results
+
+
+# ---- the table -------------------------------------------------------------------------------------------
+
+def verdict(ok):
+    return "ok" if ok else "**missed**"
+
+
+def table(refresh, headless, desktop, screens, polls, points=None):
+    lines = ["| what | figure | budget | |", "|---|---|---|---|"]
+    add = lambda what, figure, budget="", ok=None: lines.append(
+        "| %s | %s | %s | %s |" % (what, figure, budget, "" if ok is None else verdict(ok)))
+    if desktop:
+        d = desktop
+        add("app: PSS / RSS after the first refresh (150 PRs, 10 repos, panel, tabs visited)",
+            "%.1f / %.1f MB (PSS of the runs %.1f–%.1f)" % (d["pss_first"], d["rss_first"], min(d["runs"]["pss"]),
+                                                         max(d["runs"]["pss"])), "PSS ≤ 30 MB", d["pss_first"] <= 30)
+        growth = d["long_pss_end"] - d["long_pss_start"]
+        anon_growth = d["long_anon_end"] - d["long_anon_start"]
+        add("app: after %d polls at 1 s (counted from fakehub's log: %d polls, %d requests in %.0f s)" % (
+            polls, d["polls"], d["requests"], d["poll_seconds"]),
+            "PSS %.1f MB (%+.2f from %.1f), RSS %.1f MB (%+.2f), anonymous %.1f MB (%+.2f)" % (
+                d["long_pss_end"], growth, d["long_pss_start"], d["long_rss_end"],
+                d["long_rss_end"] - d["long_rss_start"], d["long_anon_end"], anon_growth),
+            "growth < 0.5 MB", growth < 0.5 and anon_growth < 0.5)
+        add("app: process start to tray icon shown", "%.0f ms" % d["icon_ms"], "≤ 100 ms", d["icon_ms"] <= 100)
+        add("app: process start to first request", "%.0f ms" % d["first_request_ms"], "≤ 60 ms",
+            d["first_request_ms"] <= 60)
+    for r in refresh or []:
+        counts = "/".join(str(c) for c in r["requests"])
+        figure = "%.0f ms wall, %.1f ms CPU (main thread %.1f), %s requests (%d PRs)" % (
+            r["wall_ms"], r["cpu_ms"], r["main_cpu_ms"], counts, r["pull_requests"])
+        checks = [max(r["requests"]) <= r["budget"] and r["logged_match"]]
+        budget = "≤ %d requests" % r["budget"]
+        if r["ratio"] is not None:
+            figure += ", %.3f × (3+3N)·latency" % r["ratio"]
+            budget += ", ratio ≤ 1.05"
+            checks.append(r["ratio"] <= 1.05)
+        if r["n"] == 50 and r["latency"] == 0:
+            budget += ", CPU ≤ 40 ms"
+            checks.append(r["cpu_ms"] <= 40)
+        add("refresh N=%d at %d ms" % (r["n"], r["latency"]), figure, budget, all(checks))
+    for p in points or []:
+        steady = " and ".join("%d + %d" % pair for pair in p["steady"])
+        add("points spent per poll (core + search), N=%d: first, then each unchanged one" % p["n"],
+            "%d + %d, then %s" % (p["first"][0], p["first"][1], steady), "steady: 0 core points",
+            all(pair[0] == 0 for pair in p["steady"]))
+    for h in headless or []:
+        ok = h["first_request_ms"] < 30 if "status" in h["command"] else None
+        add("`%s`, N=50" % h["command"], "%.0f ms wall, %.0f ms CPU, first request at %.1f ms" % (
+            h["wall_ms"], h["cpu_ms"], h["first_request_ms"]), "first request < 30 ms" if ok is not None else "", ok)
+    s = screens or {}
+    engine = [
+        ("decode a 50-item search page", "BM_DecodeSearchPage/50", "ms", None),
+        ("merge and sort 10,000 PRs", "BM_MergeAndSort/10000", "ms", None),
+        ("unseen updates of 1,000 rows", "BM_UnseenUpdates/1000", "ms", None),
+        ("tray badge, one 22 px image at 1x / 2x", ("BM_BadgeImage/1", "BM_BadgeImage/2"), "ms", None),
+        ("tray badge, the whole icon at 1x / 2x", ("BM_BadgeIcon/1", "BM_BadgeIcon/2"), "ms", None),
+    ]
+    for what, names, _, _ in engine:
+        names = names if isinstance(names, tuple) else (names,)
+        if all(n in s for n in names):
+            add(what, " / ".join("%.3f ms" % s[n]["ms"] for n in names))
+    filters = [v for k, v in s.items() if k.startswith("BM_FilteredPullRequests/")]
+    if filters:
+        worst = max(filters, key=lambda v: v["ms"])
+        add("filteredPullRequests over 10,000 PRs, 24 filter × sort cases", "%.2f–%.2f ms (slowest: %s)" % (
+            min(v["ms"] for v in filters), worst["ms"], worst["label"]), "< 2 ms each",
+            all(v["ms"] < 2 for v in filters))
+    screens_rows = [
+        ("panel list, 1,000 PR rows", "BM_FirstPaint/1000", "BM_ScrollOnePage/1000"),
+        ("issues tab, 3,000 issues", "BM_FirstPaintIssues/100", "BM_ScrollIssues/100"),
+        ("dashboard, 30 cards", "BM_DashboardCards", "BM_DashboardRepaint"),
+    ]
+    for what, first, frame in screens_rows:
+        if first in s and frame in s:
+            add(what + ": first paint; paint per row or card", "%.1f ms; %.1f µs (%.1f ms for %d in sight)" % (
+                s[first]["ms"], s[frame]["per_row_us"], s[frame]["ms"], s[frame]["rows"]), "first paint ≤ 50 ms",
+                s[first]["ms"] <= 50)
+    return "\n".join(lines)
+
+
+def machine():
+    model = ""
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    load = os.getloadavg()
+    return "%s, %d cores, load %.2f/%.2f/%.2f at the start, %s UTC" % (
+        model, os.cpu_count(), load[0], load[1], load[2], time.strftime("%Y-%m-%d %H:%M", time.gmtime()))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--polls", type=int, default=1000)
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--parts", default="refresh,headless,desktop,screens")
+    parser.add_argument("--desktop-json", help=argparse.SUPPRESS)  # inside the desktop session
+    args = parser.parse_args()
+    if args.desktop_json:
+        with open(args.desktop_json, "w") as f:
+            json.dump(bench_desktop(args.runs, args.polls), f)
+        return 0
+
+    parts = set(args.parts.split(","))
+    header = machine()
+    refresh = bench_refresh(args.runs) if "refresh" in parts else None
+    headless = bench_headless(args.runs) if "headless" in parts else None
+    points = bench_points() if "headless" in parts else None
+    screens = google_benchmarks(args.runs) if "screens" in parts else None
+    desktop = None
+    if "desktop" in parts:
+        with tempfile.NamedTemporaryFile(suffix=".json") as out:
+            env = dict(os.environ, DESKTOP_SESSION_TIMEOUT=str(args.polls * 5 + 900))
+            subprocess.run([os.path.join(ROOT, "scripts/desktop-session"), sys.executable, os.path.abspath(__file__),
+                            "--runs", str(args.runs), "--polls", str(args.polls), "--desktop-json", out.name],
+                           env=env, check=True)
+            with open(out.name) as f:
+                desktop = json.load(f)
+    load = os.getloadavg()
+    print("Release build; medians of %d runs; %s; load %.2f/%.2f/%.2f at the end\n" % (
+        args.runs, header, load[0], load[1], load[2]))
+    print(table(refresh, headless, desktop, screens, args.polls, points))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
