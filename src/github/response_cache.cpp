@@ -142,16 +142,23 @@ void ResponseCache::store(const QString& partition, const QUrl& url, const QByte
     if (response.body.size() > kMaxEntryBytes || !fitsOnALine(response.etag) || !fitsOnALine(response.lastModified) ||
         (response.etag.isEmpty() && response.lastModified.isEmpty()))
         return;
-    if (!makeOwnerOnlyDir(m_directory) || !makeOwnerOnlyDir(partitionPath(partition)))
-        return;
+    // The folders are made (and made private) once per partition, not once per entry.
+    const QString folder = partitionPath(partition);
+    if (!m_readyFolders.contains(folder)) {
+        if (!makeOwnerOnlyDir(m_directory) || !makeOwnerOnlyDir(folder))
+            return;
+        m_readyFolders.insert(folder);
+    }
     const QString path = entryPath(partition, url);
     const qint64 before = QFileInfo(path).size();
     // Written beside its place and renamed over it, so a reader sees the old entry or the new one. No
     // fsync (QSaveFile's): a cache needs no durability, and an entry cut short by a crash reads as a miss.
     QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
     file.setAutoRemove(false);
-    if (!file.open())
+    if (!file.open()) {
+        m_readyFolders.remove(folder); // removed behind our back: made again next time
         return;
+    }
     const QByteArray bytes = encodeEntry(QString::fromUtf8(url.toEncoded()), credentialKey(credential), response);
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     file.close();
@@ -168,6 +175,7 @@ void ResponseCache::store(const QString& partition, const QUrl& url, const QByte
 void ResponseCache::removePartition(const QString& partition)
 {
     QDir(partitionPath(partition)).removeRecursively();
+    m_readyFolders.remove(partitionPath(partition));
     m_knownBytes = -1;
 }
 

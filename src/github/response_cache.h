@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -57,6 +58,7 @@ private:
     QString m_directory;
     qint64 m_maxBytes;
     qint64 m_knownBytes = -1; // -1: not measured yet
+    QSet<QString> m_readyFolders; // partition folders known to exist with their permissions set
 };
 
 } // namespace norvane
