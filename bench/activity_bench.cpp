@@ -2,9 +2,9 @@
 // rows) filled, painted first and scrolled page by page, and 30 dashboard cards built, laid out and painted.
 // Run: QT_QPA_PLATFORM=offscreen ./build/release/bench/activity_bench
 #include "painted_list.h"
-#include "ui/controls.h"
-#include "ui/dashboard_view.h"
-#include "ui/issue_row_view.h"
+#include "ui/widgets/controls.h"
+#include "ui/activity/dashboard_view.h"
+#include "ui/activity/issue_row_view.h"
 
 #include <QApplication>
 #include <QListView>

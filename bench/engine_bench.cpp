@@ -7,7 +7,7 @@
 #include "fakehub/payloads.h"
 #include "platform/debug_log.h"
 #include "sample_data.h"
-#include "ui/paw_icon.h"
+#include "ui/tray/paw_icon.h"
 
 #include <QGuiApplication>
 #include <QJsonArray>

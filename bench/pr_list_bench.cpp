@@ -2,8 +2,8 @@
 // Run: QT_QPA_PLATFORM=offscreen ./build/release/bench/pr_list_bench
 #include "painted_list.h"
 #include "sample_data.h"
-#include "ui/pr_list_model.h"
-#include "ui/pr_row_view.h"
+#include "ui/pulls/pr_list_model.h"
+#include "ui/pulls/pr_row_view.h"
 
 #include <QApplication>
 #include <QListView>

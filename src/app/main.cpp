@@ -16,7 +16,7 @@
 #include "platform/single_instance.h"
 #include "platform/tray_message_notifier.h"
 #include "platform/url_opener.h"
-#include "ui/app_delegate.h"
+#include "ui/tray/app_delegate.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

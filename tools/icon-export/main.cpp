@@ -1,6 +1,6 @@
 // Writes the application icon (the tray's paw, white on a rounded violet square) as an SVG and as PNGs of
 // the usual sizes, for the desktop's icon theme: icon-export OUTPUT_DIR SIZE...
-#include "ui/paw_icon.h"
+#include "ui/tray/paw_icon.h"
 
 #include <QGuiApplication>
 #include <QImage>

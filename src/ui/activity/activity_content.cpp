@@ -1,4 +1,4 @@
-#include "ui/activity_content.h"
+#include "ui/activity/activity_content.h"
 
 #include "core/relative_time.h"
 #include "platform/url_opener.h"

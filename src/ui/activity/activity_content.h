@@ -2,8 +2,8 @@
 
 #include "core/activity_records.h"
 #include "core/repo_summary.h"
-#include "ui/icons.h"
-#include "ui/theme.h"
+#include "ui/widgets/icons.h"
+#include "ui/widgets/theme.h"
 
 #include <QDateTime>
 #include <QList>

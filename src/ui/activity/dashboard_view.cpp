@@ -1,8 +1,8 @@
-#include "ui/dashboard_view.h"
+#include "ui/activity/dashboard_view.h"
 
 #include "models/dashboard_view_model.h"
 #include "platform/url_opener.h"
-#include "ui/controls.h"
+#include "ui/widgets/controls.h"
 
 #include <QFontMetrics>
 #include <QFrame>

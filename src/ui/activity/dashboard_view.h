@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/repo_summary.h"
-#include "ui/activity_content.h"
+#include "ui/activity/activity_content.h"
 
 #include <QAbstractButton>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "ui/issue_row_view.h"
+#include "ui/activity/issue_row_view.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

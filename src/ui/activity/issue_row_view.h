@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/activity_records.h"
-#include "ui/activity_content.h"
+#include "ui/activity/activity_content.h"
 
 #include <QAbstractListModel>
 #include <QDateTime>

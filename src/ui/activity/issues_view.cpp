@@ -1,9 +1,9 @@
-#include "ui/issues_view.h"
+#include "ui/activity/issues_view.h"
 
 #include "models/issues_view_model.h"
 #include "platform/url_opener.h"
-#include "ui/controls.h"
-#include "ui/issue_row_view.h"
+#include "ui/widgets/controls.h"
+#include "ui/activity/issue_row_view.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,15 +1,15 @@
-#include "ui/content_view.h"
+#include "ui/panel/content_view.h"
 
 #include "models/dashboard_view_model.h"
 #include "models/issues_view_model.h"
 #include "models/pr_view_model.h"
 #include "models/watched_repo_store.h"
 #include "platform/url_opener.h"
-#include "ui/controls.h"
-#include "ui/dashboard_view.h"
-#include "ui/issues_view.h"
-#include "ui/pr_tab.h"
-#include "ui/settings_view.h"
+#include "ui/widgets/controls.h"
+#include "ui/activity/dashboard_view.h"
+#include "ui/activity/issues_view.h"
+#include "ui/pulls/pr_tab.h"
+#include "ui/settings/settings_view.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -3,7 +3,7 @@
 #include "github/github_service.h"
 #include "platform/app_identity.h"
 #include "platform/autostart.h"
-#include "ui/add_account_view.h"
+#include "ui/settings/add_account_view.h"
 
 #include <QAbstractButton>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "ui/list_selection.h"
+#include "ui/pulls/list_selection.h"
 
 namespace norvane::ui {
 

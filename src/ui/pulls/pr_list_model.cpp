@@ -1,4 +1,4 @@
-#include "ui/pr_list_model.h"
+#include "ui/pulls/pr_list_model.h"
 
 namespace norvane::ui {
 

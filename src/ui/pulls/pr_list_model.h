@@ -2,7 +2,7 @@
 
 #include "core/pr_rules.h"
 #include "core/pull_request.h"
-#include "ui/pr_row.h"
+#include "ui/pulls/pr_row.h"
 
 #include <QAbstractListModel>
 #include <QDateTime>

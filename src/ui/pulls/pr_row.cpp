@@ -1,4 +1,4 @@
-#include "ui/pr_row.h"
+#include "ui/pulls/pr_row.h"
 
 #include "core/relative_time.h"
 

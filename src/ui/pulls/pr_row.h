@@ -2,8 +2,8 @@
 
 #include "core/pr_rules.h"
 #include "core/pull_request.h"
-#include "ui/icons.h"
-#include "ui/theme.h"
+#include "ui/widgets/icons.h"
+#include "ui/widgets/theme.h"
 
 #include <QDateTime>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "ui/pr_row_view.h"
+#include "ui/pulls/pr_row_view.h"
 
-#include "ui/pr_list_model.h"
+#include "ui/pulls/pr_list_model.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/pr_row.h"
+#include "ui/pulls/pr_row.h"
 
 #include <QFont>
 #include <QList>

@@ -1,11 +1,11 @@
-#include "ui/pr_tab.h"
+#include "ui/pulls/pr_tab.h"
 
 #include "models/pr_view_model.h"
 #include "platform/url_opener.h"
-#include "ui/controls.h"
-#include "ui/list_selection.h"
-#include "ui/pr_list_model.h"
-#include "ui/pr_row_view.h"
+#include "ui/widgets/controls.h"
+#include "ui/pulls/list_selection.h"
+#include "ui/pulls/pr_list_model.h"
+#include "ui/pulls/pr_row_view.h"
 
 #include <QEasingCurve>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 // The pull-request tab's bars: the repository menu, the filter tabs and the sort menu.
 #include "models/pr_view_model.h"
-#include "ui/controls.h"
-#include "ui/pr_tab.h"
+#include "ui/widgets/controls.h"
+#include "ui/pulls/pr_tab.h"
 
 #include <QActionGroup>
 #include <QHBoxLayout>

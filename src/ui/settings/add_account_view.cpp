@@ -1,7 +1,7 @@
-#include "ui/add_account_view.h"
+#include "ui/settings/add_account_view.h"
 
 #include "platform/url_opener.h"
-#include "ui/controls.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "ui/flow_layout.h"
+#include "ui/settings/flow_layout.h"
 
 #include <QWidget>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "ui/settings_controls.h"
+#include "ui/settings/settings_controls.h"
 
-#include "ui/controls.h"
+#include "ui/widgets/controls.h"
 
 #include <QKeyEvent>
 #include <QLabel>

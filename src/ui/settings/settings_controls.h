@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/icons.h"
-#include "ui/theme.h"
+#include "ui/widgets/icons.h"
+#include "ui/widgets/theme.h"
 
 #include <QAbstractButton>
 #include <QFrame>

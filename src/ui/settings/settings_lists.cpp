@@ -1,9 +1,9 @@
 #include "models/watched_repo_store.h"
 #include "platform/keychain_service.h"
-#include "ui/flow_layout.h"
-#include "ui/settings_support.h"
-#include "ui/settings_view.h"
-#include "ui/sheet_overlay.h"
+#include "ui/settings/flow_layout.h"
+#include "ui/settings/settings_support.h"
+#include "ui/settings/settings_view.h"
+#include "ui/settings/sheet_overlay.h"
 
 #include <QLineEdit>
 #include <QPainter>

@@ -2,8 +2,8 @@
 
 // Small building blocks shared by the settings screen's files.
 
-#include "ui/controls.h"
-#include "ui/settings_controls.h"
+#include "ui/widgets/controls.h"
+#include "ui/settings/settings_controls.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

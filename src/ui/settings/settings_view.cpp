@@ -1,9 +1,9 @@
-#include "ui/settings_view.h"
+#include "ui/settings/settings_view.h"
 
 #include "core/pr_rules.h"
 #include "models/watched_repo_store.h"
-#include "ui/settings_support.h"
-#include "ui/sheet_overlay.h"
+#include "ui/settings/settings_support.h"
+#include "ui/settings/sheet_overlay.h"
 
 #include <QCoreApplication>
 #include <QFrame>

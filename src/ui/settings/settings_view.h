@@ -5,9 +5,9 @@
 #include "models/pr_view_model.h"
 #include "platform/app_identity.h"
 #include "platform/autostart.h"
-#include "ui/add_account_view.h"
-#include "ui/icons.h"
-#include "ui/theme.h"
+#include "ui/settings/add_account_view.h"
+#include "ui/widgets/icons.h"
+#include "ui/widgets/theme.h"
 
 #include <QHash>
 #include <QPointer>

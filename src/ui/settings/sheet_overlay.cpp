@@ -1,6 +1,6 @@
-#include "ui/sheet_overlay.h"
+#include "ui/settings/sheet_overlay.h"
 
-#include "ui/theme.h"
+#include "ui/widgets/theme.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,14 +1,14 @@
-#include "ui/app_delegate.h"
+#include "ui/tray/app_delegate.h"
 
 #include "platform/debug_log.h"
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
 #include "platform/preferences.h"
 #include "platform/url_opener.h"
-#include "ui/content_view.h"
-#include "ui/panel_window.h"
-#include "ui/paw_icon.h"
-#include "ui/theme.h"
+#include "ui/panel/content_view.h"
+#include "ui/tray/panel_window.h"
+#include "ui/tray/paw_icon.h"
+#include "ui/widgets/theme.h"
 
 #include <QApplication>
 #include <QCursor>

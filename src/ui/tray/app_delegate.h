@@ -3,7 +3,7 @@
 #include "models/pr_view_model.h"
 #include "platform/app_identity.h"
 #include "platform/autostart.h"
-#include "ui/add_account_view.h"
+#include "ui/settings/add_account_view.h"
 
 #include <QImage>
 #include <QMargins>

@@ -1,6 +1,6 @@
-#include "ui/panel_window.h"
+#include "ui/tray/panel_window.h"
 
-#include "ui/content_view.h"
+#include "ui/panel/content_view.h"
 
 #include <QVBoxLayout>
 

@@ -1,4 +1,4 @@
-#include "ui/paw_icon.h"
+#include "ui/tray/paw_icon.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

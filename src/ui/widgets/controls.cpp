@@ -1,4 +1,4 @@
-#include "ui/controls.h"
+#include "ui/widgets/controls.h"
 
 #include <QEvent>
 #include <QFocusEvent>

@@ -1,4 +1,4 @@
-#include "ui/theme.h"
+#include "ui/widgets/theme.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
-#include "ui/activity_content.h"
-#include "ui/issue_row_view.h"
-#include "ui_support.h"
+#include "ui/activity/activity_content.h"
+#include "ui/activity/issue_row_view.h"
+#include "ui/ui_support.h"
 
 #include <gtest/gtest.h>
 

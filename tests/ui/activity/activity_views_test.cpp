@@ -3,12 +3,12 @@
 #include "models/watched_repo_store.h"
 #include "support/wait.h"
 #include "support/world.h"
-#include "ui/content_view.h"
-#include "ui/controls.h"
-#include "ui/dashboard_view.h"
-#include "ui/issue_row_view.h"
-#include "ui/issues_view.h"
-#include "ui_support.h"
+#include "ui/panel/content_view.h"
+#include "ui/widgets/controls.h"
+#include "ui/activity/dashboard_view.h"
+#include "ui/activity/issue_row_view.h"
+#include "ui/activity/issues_view.h"
+#include "ui/ui_support.h"
 
 #include <QApplication>
 #include <QFile>

@@ -3,11 +3,11 @@
 #include "models/watched_repo_store.h"
 #include "support/wait.h"
 #include "support/world.h"
-#include "ui/content_view.h"
-#include "ui/controls.h"
-#include "ui/pr_list_model.h"
-#include "ui/pr_tab.h"
-#include "ui_support.h"
+#include "ui/panel/content_view.h"
+#include "ui/widgets/controls.h"
+#include "ui/pulls/pr_list_model.h"
+#include "ui/pulls/pr_tab.h"
+#include "ui/ui_support.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "ui/pr_row.h"
-#include "ui/pr_row_view.h"
-#include "ui_support.h"
+#include "ui/pulls/pr_row.h"
+#include "ui/pulls/pr_row_view.h"
+#include "ui/ui_support.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,10 +1,10 @@
-#include "device_flow_support.h"
+#include "ui/device_flow_support.h"
 #include "support/wait.h"
 #include "support/world.h"
-#include "ui/add_account_view.h"
-#include "ui/controls.h"
-#include "ui/sheet_overlay.h"
-#include "ui_support.h"
+#include "ui/settings/add_account_view.h"
+#include "ui/widgets/controls.h"
+#include "ui/settings/sheet_overlay.h"
+#include "ui/ui_support.h"
 
 #include <QApplication>
 #include <QClipboard>

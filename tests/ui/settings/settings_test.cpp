@@ -1,12 +1,12 @@
-#include "device_flow_support.h"
+#include "ui/device_flow_support.h"
 #include "models/watched_repo_store.h"
 #include "support/wait.h"
-#include "ui/content_view.h"
-#include "ui/controls.h"
-#include "ui/flow_layout.h"
-#include "ui/settings_controls.h"
-#include "ui/settings_view.h"
-#include "ui_support.h"
+#include "ui/panel/content_view.h"
+#include "ui/widgets/controls.h"
+#include "ui/settings/flow_layout.h"
+#include "ui/settings/settings_controls.h"
+#include "ui/settings/settings_view.h"
+#include "ui/ui_support.h"
 
 #include <QLineEdit>
 #include <QPushButton>

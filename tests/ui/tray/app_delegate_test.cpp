@@ -1,8 +1,8 @@
 #include "support/wait.h"
-#include "ui/app_delegate.h"
-#include "ui/content_view.h"
-#include "ui/panel_window.h"
-#include "ui_support.h"
+#include "ui/tray/app_delegate.h"
+#include "ui/panel/content_view.h"
+#include "ui/tray/panel_window.h"
+#include "ui/ui_support.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "core/pr_rules.h"
-#include "ui/paw_icon.h"
+#include "ui/tray/paw_icon.h"
 
 #include <QDir>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
 #include "support/wait.h"
-#include "ui/app_delegate.h"
-#include "ui/panel_window.h"
-#include "ui_support.h"
+#include "ui/tray/app_delegate.h"
+#include "ui/tray/panel_window.h"
+#include "ui/ui_support.h"
 
 #include <QGuiApplication>
 #include <QScreen>

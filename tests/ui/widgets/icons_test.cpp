@@ -1,4 +1,4 @@
-#include "ui/icons.h"
+#include "ui/widgets/icons.h"
 
 #include <QFile>
 #include <QSet>
