@@ -424,9 +424,10 @@ private:
         // The cards as the tab builds them, a failed figure left out; one warning per failed query. Only when
         // nothing at all came back is there nothing to print.
         if (!m_failedQueries.isEmpty() && m_failedQueries.size() == m_queries) {
-            for (const QString& failure : std::as_const(m_failedQueries))
-                err(failure);
-            err(QStringLiteral("every query of the dashboard failed"));
+            // A failure ends with one line; the first answer stands for the rest, which are alike.
+            err(QStringLiteral("every query of the dashboard failed (%1 of them): %2")
+                    .arg(m_queries)
+                    .arg(m_failedQueries.first()));
             return ExitCode::failure;
         }
         for (const QString& failure : std::as_const(m_failedQueries))
