@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 namespace norvane::ui {
@@ -353,6 +354,11 @@ QWidget* AddAccountView::buildBottomBar()
     row->addWidget(m_controls.busy);
     m_controls.add = new ProminentButton(std::nullopt, QStringLiteral("Add Account"), bar);
     m_controls.add->setMinimumHeight(m_controls.cancel->minimumHeight());
+    // Wide enough for either of its texts, so "Checking…" and back never moves or cuts it.
+    m_controls.add->setText(QStringLiteral("Checking…"));
+    const int checkingWidth = m_controls.add->sizeHint().width();
+    m_controls.add->setText(QStringLiteral("Add Account"));
+    m_controls.add->setMinimumWidth(std::max(checkingWidth, m_controls.add->sizeHint().width()));
     connect(m_controls.add, &QAbstractButton::clicked, this, &AddAccountView::submitManualEntry);
     row->addWidget(m_controls.add);
     return bar;

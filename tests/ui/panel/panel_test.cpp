@@ -585,6 +585,10 @@ TEST(ContentView, ScreenshotsOfAnAccountSwitchAndARejectedToken)
         panel.view->setAutoFillBackground(true);
         panel.view->show();
         ASSERT_EQ(panel.rowIds().size(), 2);
+        // GitHub's answer waits, so the picture is taken while the switch is in progress.
+        hub.injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"),
+                                           std::chrono::milliseconds(1500))
+                            .times(1));
         panel.model->setSelectedAccount(panel.accounts[1]);
         QApplication::processEvents();
         ASSERT_EQ(panel.tab().listState(), PullRequestTab::ListState::loading);
