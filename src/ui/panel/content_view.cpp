@@ -100,6 +100,13 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
                                                         m_deps.autostart},
                              m_content);
     }
+    if (m_settings) {
+        // The banner's "Reconnect" opens the same sheet as the settings card, over the tab in sight.
+        connect(m_prTab, &PullRequestTab::reconnectRequested, this, [this] {
+            if (const auto& account = m_model.selectedAccount())
+                m_settings->presentAddAccount(*account);
+        });
+    }
     m_tabPages = {m_prTab,
                   m_issuesView ? static_cast<QWidget*>(m_issuesView)
                                : placeholder(QStringLiteral("Issues of your watched repositories")),
@@ -280,12 +287,11 @@ void ContentView::setSelectedTab(AppTab tab)
 {
     if (m_selectedTab == tab)
         return;
-    if (m_settings && m_selectedTab == AppTab::settings) {
-        // A sheet or an alert is modal: the tab shortcuts wait until it is gone.
-        if (m_settings->isPresenting())
-            return;
+    // A sheet or an alert is modal, over whichever tab opened it: the tab shortcuts wait until it is gone.
+    if (m_settings && m_settings->isPresenting())
+        return;
+    if (m_settings && m_selectedTab == AppTab::settings)
         m_settings->discardTypedInput();
-    }
     m_selectedTab = tab;
     updateTabBar();
     updateAccounts();
@@ -372,21 +378,30 @@ void ContentView::keyPressEvent(QKeyEvent* event)
 void ContentView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_appeared) {
-        m_appeared = true;
+    // Every opening, not only the first: the issues and cards may be a day old otherwise. Unchanged answers
+    // come back as 304s, so this is cheap.
+    if (!event->spontaneous())
         onAppear();
-    }
 }
 
 void ContentView::onAppear()
 {
-    // Opening the panel restarts the poll and loads the other tabs for the account shown.
-    m_model.startPolling();
+    // The poll is started, never restarted, here: restarting it on every opening would keep pushing the
+    // next poll away from a user who opens the panel more often than the interval, who would then never be
+    // polled.
+    if (!m_model.isPolling())
+        m_model.startPolling();
     if (!m_issues)
         return;
-    followAccount();
-    m_issues->refresh();
-    m_dashboard->refresh();
+    // Handing a model another account reloads it by itself; the same account again is reloaded here. One
+    // load each, so no request is started only to be cancelled.
+    for (RepoActivityModel* activity : {static_cast<RepoActivityModel*>(m_issues.get()),
+                                        static_cast<RepoActivityModel*>(m_dashboard.get())}) {
+        if (activity->selectedAccount() == m_model.selectedAccount())
+            activity->refresh();
+        else
+            activity->setSelectedAccount(m_model.selectedAccount());
+    }
 }
 
 } // namespace norvane::ui

@@ -173,6 +173,9 @@ void AppDelegate::applicationDidFinishLaunching()
     QApplication::setQuitOnLastWindowClosed(!m_usesTray);
 
     connect(m_viewModel.get(), &PRViewModel::pullRequestsChanged, this, [this] { updateMenuBarIcon(); });
+    // The tooltip says when GitHub rejects the selected account's token.
+    connect(m_viewModel.get(), &PRViewModel::reauthNeededChanged, this, [this] { updateMenuBarIcon(); });
+    connect(m_viewModel.get(), &PRViewModel::selectedAccountChanged, this, [this] { updateMenuBarIcon(); });
     // The plain paw is drawn in the desktop's text colour: a switch between light and dark redraws it.
     qApp->installEventFilter(this);
 
@@ -261,7 +264,10 @@ void AppDelegate::updateMenuBarIcon()
         m_tray->setIcon(squareTrayIcon(badge, plainColor, badgeColor, qApp->devicePixelRatio()));
         m_drawnIcon = drawn;
     }
-    const QString toolTip = trayToolTip(counts);
+    const QString toolTip =
+        trayToolTip(counts, m_viewModel->selectedAccountNeedsReauth()
+                                ? std::optional<QString>(m_viewModel->selectedAccount()->username)
+                                : std::nullopt);
     if (toolTip != m_tray->toolTip())
         m_tray->setToolTip(toolTip);
 }

@@ -29,6 +29,10 @@ RECONNECT = (452, 106)  # on the first account's card in the settings tab
 # a fixed distance from the bottom (only the About section is below it).
 WATCHED_FIELD_AT_END = (228, 329)
 RECONNECT_EDGE = (421, 106)  # inside that button, left of its text
+SETTINGS_ADD_ACCOUNT = (67, 151)  # "Add Account" under the one account's card in the settings tab
+ACCOUNT_PICKER = (105, 48)  # the account picker of the pull-request tab, with two accounts
+BANNER_ICON = (18, 83)  # the warning sign of the pull-request tab's reconnect banner, with two accounts
+BANNER_RECONNECT = (508, 85)  # its "Reconnect"
 
 
 def world_pull_requests(s, login="mona"):
@@ -321,6 +325,115 @@ def reconnect_after_revocation():
         os.remove(scenario)
 
 
+def stored_logins(s):
+    """The logins of the stored accounts, in stored order, as norvane wrote them into the preferences."""
+    import re
+    lines = [l for l in preference_lines(s) if l.startswith("github_accounts=")]
+    return re.findall(r'username[\\"]*:[\\"]*([A-Za-z0-9-]+)', lines[0]) if lines else []
+
+
+def orange_near(panel, point, radius=8):
+    """Whether any pixel within `radius` of `point` in the panel has the orange of a warning sign."""
+    x, y, _, _ = panel.geometry()
+    out = subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (2 * radius, 2 * radius,
+                          x + point[0] - radius, y + point[1] - radius), "-depth", "8", "txt:-"],
+                         capture_output=True, text=True).stdout
+    for line in out.splitlines()[1:]:
+        r, g, b = (int(float(v)) for v in line.split("(")[1].split(")")[0].split(",")[:3])
+        if r > 200 and 80 < g < 180 and b < 80:
+            return True
+    return False
+
+
+def wrong_token_then_a_revoked_account():
+    """A mistyped token is refused in the sheet and stores nothing; the right one adds theo. Switched to
+    theo, the list is theo's; when GitHub revokes theo's token during a poll the pull-request tab says so,
+    and "Reconnect" in that banner brings the list back."""
+    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
+        world = json.load(f)
+    theo = next(u for u in world["users"] if u["login"] == "theo")
+    theo["tokens"].append("theo-renewed-token")
+    world["timeline"] = [{"at": 1, "kind": "revoke_token", "user": "theo", "token": "theo-token"}]
+    scenario = os.path.join(os.environ.get("TMPDIR", "/tmp"), "norvane-e2e-banner-%d.json" % os.getpid())
+    with open(scenario, "w") as f:
+        json.dump(world, f)
+    try:
+        with Session("banner", scenario=scenario) as s:
+            s.start(env={"NORVANE_POLL_INTERVAL_SECS": "3"})
+            panel = s.open_panel()
+            wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+            time.sleep(0.5)
+            sign_in_with_token(s, panel)
+            wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+
+            # A second account with a token GitHub does not know: refused in the sheet, nothing stored. (The
+            # sign-in left the panel on the settings tab.)
+            time.sleep(0.5)
+            s.screenshot("settings")
+            panel.click(*SETTINGS_ADD_ACCOUNT)
+            time.sleep(0.5)
+            panel.click(*USE_TOKEN)
+            time.sleep(0.5)
+            panel.click(*USERNAME)
+            type_text("theo")
+            panel.click(*TOKEN)
+            type_text("wrong-token")
+            panel.click(*ADD_ACCOUNT)
+            wait_until("the refusal", lambda: "Token for theo refused: GitHub rejected this token." in s.log_text(), 20)
+            time.sleep(0.3)
+            s.screenshot("wrong-token-refused")
+            check(stored_logins(s) == ["mona"], "stored: %s" % stored_logins(s))
+            check(("GET", "/user") in s.requests(), "the token was never shown to GitHub")
+
+            # The right token, typed over the wrong one: theo is added.
+            panel.click(*TOKEN)
+            key("ctrl+a", "BackSpace")
+            type_text("theo-token")
+            panel.click(*ADD_ACCOUNT)
+            wait_until("theo to be stored", lambda: stored_logins(s) == ["mona", "theo"], 20)
+            time.sleep(0.5)
+            s.screenshot("theo-added")
+
+            # The pull-request tab, switched to theo with the account picker.
+            panel.click(*PRS_TAB)
+            time.sleep(0.5)
+            before = s.log_text().count("Checking")
+            panel.click(*ACCOUNT_PICKER)
+            time.sleep(0.5)
+            key("Down", "Return")
+            wait_until("theo's list", lambda: "for account theo" in s.log_text(), 30)
+            time.sleep(0.5)
+            s.screenshot("theo-list")
+            check(not orange_near(panel, BANNER_ICON), "a banner before any rejection")
+
+            # GitHub revokes theo's token; the next poll meets the 401 and the tab says so.
+            s.next_event()
+            wait_until("a poll to meet the 401", lambda: "401 Unauthorized for theo" in s.log_text(), 30)
+            wait_until("the banner on the pull-request tab", lambda: orange_near(panel, BANNER_ICON), 10)
+            s.screenshot("banner")
+
+            # Its Reconnect opens the reconnect sheet over the tab; the renewed token brings the list back.
+            done = refreshes_done(s)
+            panel.click(*BANNER_RECONNECT)
+            time.sleep(0.5)
+            s.screenshot("reconnect-sheet")
+            panel.click(*USE_TOKEN)
+            time.sleep(0.5)
+            panel.click(*USERNAME)
+            type_text("theo")
+            panel.click(*TOKEN)
+            type_text("theo-renewed-token")
+            panel.click(*ADD_ACCOUNT)
+            wait_until("a refresh with the renewed token", lambda: refreshes_done(s) > done, 30)
+            wait_until("the banner to go", lambda: not orange_near(panel, BANNER_ICON), 10)
+            time.sleep(0.5)
+            s.screenshot("reconnected")
+            check(stored_logins(s) == ["mona", "theo"], "stored: %s" % stored_logins(s))
+            quit_from_menu(s)
+    finally:
+        os.remove(scenario)
+
+
 def preference_lines(s):
     with open(os.path.join(s.profile, "preferences.ini")) as f:
         return f.read().splitlines()
@@ -420,4 +533,5 @@ if __name__ == "__main__":
         "sign-in-with-the-device-flow": sign_in_with_the_device_flow,
         "killed-while-writing-preferences": killed_while_writing_preferences,
         "reconnect-after-revocation": reconnect_after_revocation,
+        "wrong-token-then-a-revoked-account": wrong_token_then_a_revoked_account,
     }))

@@ -245,6 +245,13 @@ TEST(AppDelegate, TheIconAndToolTipFollowThePullRequestList)
     EXPECT_LT(toe.green(), 100);
     EXPECT_EQ(tray->toolTip(),
               "Norvane\n5 pull requests need you: 2 review requests, 1 with changes requested, 2 approved");
+    // A token GitHub no longer accepts is said where the pointer rests, too.
+    PRViewModel& model = *shell.delegate->viewModel();
+    ASSERT_TRUE(model.selectedAccount());
+    model.setReauthNeeded({model.selectedAccount()->id});
+    EXPECT_EQ(tray->toolTip(), "Norvane\n5 pull requests need you: 2 review requests, 1 with changes requested, 2 "
+                               "approved\nGitHub no longer accepts the token for me.");
+    model.setReauthNeeded({});
     // Other published changes leave the icon alone.
     const qint64 drawn = tray->icon().cacheKey();
     shell.delegate->viewModel()->setSelectedFilter(PRFilter::drafts);
