@@ -1,6 +1,7 @@
 #include "ui/tray/panel_window.h"
 
 #include "ui/panel/content_view.h"
+#include "ui/widgets/accessibility.h"
 
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -42,6 +43,8 @@ PanelWindow::PanelWindow(ContentView* content, Mode mode)
       m_content(content), m_mode(mode)
 {
     setWindowTitle(QStringLiteral("Norvane"));
+    // A frameless tool window would otherwise read as a plain filler: a screen reader announces a window.
+    setAccessibleRole(this, QAccessible::Window);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);

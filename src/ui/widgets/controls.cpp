@@ -544,6 +544,7 @@ QFrame* divider(QWidget* parent)
     line->setFrameShadow(QFrame::Plain);
     line->setFixedHeight(1);
     line->setForegroundRole(QPalette::Mid);
+    setAccessibleRole(line, QAccessible::Separator);
     return line;
 }
 
