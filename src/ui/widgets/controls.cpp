@@ -111,14 +111,21 @@ void PillButton::paintEvent(QPaintEvent*)
     const QFont label = labelFont();
     painter.setFont(label);
     painter.setPen(color(m_selected ? ThemeColor::primary : ThemeColor::secondary, pal));
-    const int labelWidth = QFontMetrics(label).horizontalAdvance(text());
-    painter.drawText(QRect(x, 0, labelWidth, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    // Squeezed (a large desktop font in a full row), the label gives way and the count stays whole: a cut
+    // count would read as another number.
+    const QString count = m_count >= 1 ? QString::number(m_count) : QString();
+    const int countWidth = count.isEmpty() ? 0 : kGap + QFontMetrics(countFont()).horizontalAdvance(count);
+    const int padRight = m_kind == Kind::tab ? 8 : 6;
+    const QFontMetrics labelMetrics(label);
+    const QString shown =
+        labelMetrics.elidedText(text(), Qt::ElideRight, std::max(0, width() - x - countWidth - padRight));
+    const int labelWidth = labelMetrics.horizontalAdvance(shown);
+    painter.drawText(QRect(x, 0, labelWidth, height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
     x += labelWidth + kGap;
     if (m_count >= 1) {
         painter.setFont(countFont());
         painter.setPen(color(ThemeColor::secondary, pal));
-        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft,
-                         QString::number(m_count));
+        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft, count);
     }
     paintFocusRing(painter, *this, bounds, 6);
 }

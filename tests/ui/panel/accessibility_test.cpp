@@ -12,6 +12,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
+#include <QLabel>
 #include <QListView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -245,6 +246,47 @@ TEST(Keyboard, TabWalksTheBarAndThePageInVisualOrderAndReturnActsLikeSpace)
     panel.view->tabButton(AppTab::issues)->setFocus(Qt::TabFocusReason);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     EXPECT_EQ(panel.view->selectedTab(), AppTab::issues);
+}
+
+// Labels that show less than their text: a text cut off where it was not meant to be shortened.
+QStringList cutLabels(QWidget* root)
+{
+    QStringList cut;
+    for (QLabel* label : root->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(root) || label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull())
+            continue;
+        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2 * label->margin() +
+                           label->contentsMargins().left() + label->contentsMargins().right();
+        if (label->width() + 1 < needed)
+            cut.append(QStringLiteral("%1 (%2 of %3)").arg(label->text()).arg(label->width()).arg(needed));
+    }
+    return cut;
+}
+
+TEST(LargeText, WithTheDesktopFontHalfAsLargeAgainNoLabelIsCutOff)
+{
+    const QFont before = QApplication::font();
+    QFont large = before;
+    large.setPointSizeF(before.pointSizeF() * 1.5);
+    QApplication::setFont(large);
+    {
+        Panel panel;
+        panel.view->resize(ContentView::kWidth, ContentView::kHeight);
+        for (const AppTab tab : kAllTabs) {
+            SCOPED_TRACE(rawValue(tab).toStdString());
+            panel.view->setSelectedTab(tab);
+            QApplication::processEvents();
+            EXPECT_EQ(cutLabels(panel.view.get()), QStringList());
+            norvane::testing::saveScreenshot(*panel.view, QStringLiteral("large-text-") + rawValue(tab).toLower());
+        }
+        SettingsView* settings = panel.view->settingsView();
+        settings->addAccountButton()->click();
+        QApplication::processEvents();
+        EXPECT_EQ(cutLabels(settings->addAccountView()), QStringList());
+        norvane::testing::saveScreenshot(*panel.view, QStringLiteral("large-text-sheet"));
+        settings->dismissAddAccount();
+    }
+    QApplication::setFont(before);
 }
 
 } // namespace
