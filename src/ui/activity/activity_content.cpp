@@ -40,7 +40,8 @@ DeployBadge deployBadge(const DeployInfo& deploy)
     using Status = DeployInfo::Status;
     switch (deploy.status) {
     case Status::success:
-        return {Symbol::checkmarkCircleFill, ThemeColor::green, deploy.environment, QStringLiteral("succeeded")};
+        return {Symbol::checkmarkCircleFill, ThemeColor::green, deploy.environment,
+                QStringLiteral("succeeded")};
     case Status::failure:
         return {Symbol::xmarkCircleFill, ThemeColor::red, deploy.environment, QStringLiteral("failed")};
     case Status::inProgress:
@@ -83,7 +84,7 @@ SpokenText spokenIssueRow(const IssueRowContent& row)
     parts.append(row.time);
     if (row.comments)
         parts.append(*row.comments == QLatin1String("1") ? QStringLiteral("1 comment")
-                                                          : *row.comments + QStringLiteral(" comments"));
+                                                         : *row.comments + QStringLiteral(" comments"));
     if (!row.chips.isEmpty()) {
         QString labels = QStringLiteral("Labels: ") + row.chips.join(QStringLiteral(", "));
         if (row.moreLabels)

@@ -152,8 +152,9 @@ SpokenRow spokenRow(const PRRowContent& row)
     if (row.reviewComments)
         parts.append(row.reviewCommentsHelp);
     if (row.changeRequest) {
-        parts.append(QStringLiteral("Changes requested by %1 %2: %3")
-                         .arg(row.changeRequest->reviewer, row.changeRequest->time, row.changeRequest->quote));
+        parts.append(
+            QStringLiteral("Changes requested by %1 %2: %3")
+                .arg(row.changeRequest->reviewer, row.changeRequest->time, row.changeRequest->quote));
     }
     for (const UpdateIcon& update : row.updates)
         parts.append(update.help);

@@ -5,11 +5,11 @@
 
 #include <QAccessible>
 #include <QHash>
-#include <QPointer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -169,7 +169,8 @@ public:
     }
     void* interface_cast(QAccessible::InterfaceType type) override
     {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
     }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& action) override
@@ -187,7 +188,8 @@ private:
 class SegmentedAccessible final : public QAccessibleWidget
 {
 public:
-    explicit SegmentedAccessible(SegmentedControl* control) : QAccessibleWidget(control, QAccessible::Grouping)
+    explicit SegmentedAccessible(SegmentedControl* control)
+        : QAccessibleWidget(control, QAccessible::Grouping)
     {
     }
     ~SegmentedAccessible() override

@@ -37,9 +37,8 @@ NotchVerdict notchCheck(const QRect& icon, const QRect& screen, const QMargins& 
 }
 
 PanelWindow::PanelWindow(ContentView* content, Mode mode)
-    : QWidget(nullptr, mode == Mode::popup
-                           ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                           : Qt::Window),
+    : QWidget(nullptr, mode == Mode::popup ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                                           : Qt::Window),
       m_content(content), m_mode(mode)
 {
     setWindowTitle(QStringLiteral("Norvane"));
@@ -72,7 +71,8 @@ void PanelWindow::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     // A click elsewhere gives another window the focus. The menus the panel opens are popups, which leave
     // it the active window.
-    if (event->type() == QEvent::ActivationChange && m_mode == Mode::popup && isVisible() && !isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && m_mode == Mode::popup && isVisible() &&
+        !isActiveWindow())
         hide();
 }
 

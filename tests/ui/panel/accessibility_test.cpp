@@ -48,8 +48,10 @@ void collectUnnamed(QAccessibleInterface* node, QStringList& out, int& count)
 {
     ++count;
     if (interactive(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty()) {
-        out.append(QStringLiteral("%1 (%2)").arg(int(node->role())).arg(
-            node->object() ? QString::fromUtf8(node->object()->metaObject()->className()) : QString()));
+        out.append(QStringLiteral("%1 (%2)")
+                       .arg(int(node->role()))
+                       .arg(node->object() ? QString::fromUtf8(node->object()->metaObject()->className())
+                                           : QString()));
     }
     for (int i = 0; i < node->childCount(); ++i) {
         QAccessibleInterface* child = node->child(i);
@@ -127,7 +129,8 @@ TEST(Accessibility, EveryTabAndTheSheetNameEveryControl)
     AlertCard alert(QStringLiteral("Account Mismatch"), QStringLiteral("You signed in as someone else."));
     EXPECT_EQ(accessible(&alert)->role(), QAccessible::AlertMessage);
     EXPECT_EQ(accessible(&alert)->text(QAccessible::Name), QStringLiteral("Account Mismatch"));
-    EXPECT_EQ(accessible(&alert)->text(QAccessible::Description), QStringLiteral("You signed in as someone else."));
+    EXPECT_EQ(accessible(&alert)->text(QAccessible::Description),
+              QStringLiteral("You signed in as someone else."));
 }
 
 TEST(Accessibility, TabsFiltersAndMenusSayTheirChoiceAndCount)
@@ -253,7 +256,8 @@ QStringList cutLabels(QWidget* root)
 {
     QStringList cut;
     for (QLabel* label : root->findChildren<QLabel*>()) {
-        if (!label->isVisibleTo(root) || label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull())
+        if (!label->isVisibleTo(root) || label->wordWrap() || label->text().isEmpty() ||
+            !label->pixmap().isNull())
             continue;
         const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2 * label->margin() +
                            label->contentsMargins().left() + label->contentsMargins().right();
@@ -277,7 +281,8 @@ TEST(LargeText, WithTheDesktopFontHalfAsLargeAgainNoLabelIsCutOff)
             panel.view->setSelectedTab(tab);
             QApplication::processEvents();
             EXPECT_EQ(cutLabels(panel.view.get()), QStringList());
-            norvane::testing::saveScreenshot(*panel.view, QStringLiteral("large-text-") + rawValue(tab).toLower());
+            norvane::testing::saveScreenshot(*panel.view,
+                                             QStringLiteral("large-text-") + rawValue(tab).toLower());
         }
         SettingsView* settings = panel.view->settingsView();
         settings->addAccountButton()->click();

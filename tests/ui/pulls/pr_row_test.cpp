@@ -250,10 +250,16 @@ TEST(PRRow, ASpokenRowSaysWhatThePaintedLinesSayInReadingOrder)
     };
     const Case cases[] = {
         {"bare", bare, {}, "2 hr. ago"},
-        {"everything a row can show", full, {PRUpdateType::newReview, PRUpdateType::newCommits},
-         "Author: octocat. 2 hr. ago. Needs changes. Draft. CI: Failed. Role: Author. Waiting on: theo, priya. "
-         "3 review comments. Changes requested by alice 1 day ago: \"Please split this\". New commits. New review"},
-        {"a review request someone approved", reviewer, {PRUpdateType::ciStatusChanged},
+        {"everything a row can show",
+         full,
+         {PRUpdateType::newReview, PRUpdateType::newCommits},
+         "Author: octocat. 2 hr. ago. Needs changes. Draft. CI: Failed. Role: Author. Waiting on: theo, "
+         "priya. "
+         "3 review comments. Changes requested by alice 1 day ago: \"Please split this\". New commits. New "
+         "review"},
+        {"a review request someone approved",
+         reviewer,
+         {PRUpdateType::ciStatusChanged},
          "Requested your review 2 hr. ago. Already approved. CI: Passing. Role: Reviewer. CI status changed"},
     };
     for (const Case& c : cases) {
