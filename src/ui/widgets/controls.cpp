@@ -117,8 +117,11 @@ void PillButton::paintEvent(QPaintEvent*)
     const int countWidth = count.isEmpty() ? 0 : kGap + QFontMetrics(countFont()).horizontalAdvance(count);
     const int padRight = m_kind == Kind::tab ? 8 : 6;
     const QFontMetrics labelMetrics(label);
-    const QString shown =
-        labelMetrics.elidedText(text(), Qt::ElideRight, std::max(0, width() - x - countWidth - padRight));
+    // Measured as sizeHint() measures, so a pill given its size hint never shortens its label.
+    const int room = std::max(0, width() - x - countWidth - padRight);
+    const QString shown = labelMetrics.horizontalAdvance(text()) <= room
+                              ? text()
+                              : labelMetrics.elidedText(text(), Qt::ElideRight, room);
     const int labelWidth = labelMetrics.horizontalAdvance(shown);
     painter.drawText(QRect(x, 0, labelWidth, height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
     x += labelWidth + kGap;

@@ -251,6 +251,31 @@ TEST(Keyboard, TabWalksTheBarAndThePageInVisualOrderAndReturnActsLikeSpace)
     EXPECT_EQ(panel.view->selectedTab(), AppTab::issues);
 }
 
+TEST(Keyboard, AFocusedControlShowsARingInBothPalettes)
+{
+    const std::pair<QString, QPalette> palettes[] = {
+        {QStringLiteral("light"), norvane::testing::lightPalette()},
+        {QStringLiteral("dark"), norvane::testing::darkPalette()}};
+    for (const auto& [name, palette] : palettes) {
+        SCOPED_TRACE(name.toStdString());
+        Panel panel;
+        panel.view->setPalette(palette);
+        panel.view->setAutoFillBackground(true);
+        panel.view->activateWindow();
+        ASSERT_TRUE(waitUntil([&] { return panel.view->isActiveWindow(); }));
+        QWidget* controls[] = {panel.view->tabButton(AppTab::issues), panel.view->refreshButton(),
+                               panel.view->footerButton()};
+        for (QWidget* control : controls) {
+            panel.view->setFocus();
+            const QImage plain = control->grab().toImage();
+            control->setFocus(Qt::TabFocusReason);
+            EXPECT_NE(control->grab().toImage(), plain) << control->metaObject()->className();
+        }
+        panel.view->tabButton(AppTab::issues)->setFocus(Qt::TabFocusReason);
+        norvane::testing::saveScreenshot(*panel.view, QStringLiteral("focus-ring-") + name);
+    }
+}
+
 // Labels that show less than their text: a text cut off where it was not meant to be shortened.
 QStringList cutLabels(QWidget* root)
 {
