@@ -11,6 +11,7 @@
 #include "ui/pulls/pr_tab.h"
 #include "ui/settings/settings_view.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -52,7 +53,7 @@ FooterButton::FooterButton(const QString& text, QWidget* parent) : QAbstractButt
 {
     setText(text);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
 }
 
@@ -69,6 +70,8 @@ void FooterButton::paintEvent(QPaintEvent*)
     painter.setFont(textFont(TextStyle::subheadline));
     painter.setPen(color(ThemeColor::secondary, palette()));
     painter.drawText(rect(), Qt::AlignCenter, text());
+    painter.setRenderHint(QPainter::Antialiasing);
+    paintFocusRing(painter, *this, rect(), 4);
 }
 
 ContentView::ContentView(Dependencies dependencies, QWidget* parent)
@@ -198,6 +201,7 @@ QWidget* ContentView::buildTabBar()
     const QKeySequence refreshKeys(Qt::CTRL | Qt::Key_R);
     m_refreshButton = new SymbolButton(Symbol::arrowClockwise, ThemeColor::primary,
                                        QStringLiteral("Refresh (%1)").arg(shortcutText(refreshKeys)), bar);
+    m_refreshButton->setAccessibleName(QStringLiteral("Refresh"));
     connect(m_refreshButton, &QToolButton::clicked, this, &ContentView::refreshVisibleTab);
     connect(new QShortcut(refreshKeys, this), &QShortcut::activated, this, &ContentView::refreshVisibleTab);
     row->addWidget(m_refreshButton);
@@ -217,6 +221,7 @@ QWidget* ContentView::buildTabBar()
     const QKeySequence settingsKeys(Qt::CTRL | Qt::Key_Comma);
     m_settingsButton = new SymbolButton(Symbol::gearshape, ThemeColor::primary,
                                         QStringLiteral("Settings (%1)").arg(shortcutText(settingsKeys)), bar);
+    m_settingsButton->setAccessibleName(QStringLiteral("Settings"));
     connect(m_settingsButton, &QToolButton::clicked, this, &ContentView::toggleSettings);
     connect(new QShortcut(settingsKeys, this), &QShortcut::activated, this, &ContentView::toggleSettings);
     row->addWidget(m_settingsButton);
@@ -228,10 +233,14 @@ QWidget* ContentView::buildAccountRow()
     m_accountRow = new QWidget(this);
     auto* row = new QHBoxLayout(m_accountRow);
     row->setContentsMargins(12, 0, 12, 8);
-    row->addWidget(new ThemedLabel(QStringLiteral("Account:"), TextStyle::subheadline, ThemeColor::primary,
-                                   m_accountRow));
+    auto* label = new ThemedLabel(QStringLiteral("Account:"), TextStyle::subheadline, ThemeColor::primary,
+                                  m_accountRow);
+    row->addWidget(label);
     m_accountPicker = new QComboBox(m_accountRow);
-    m_accountPicker->setFocusPolicy(Qt::NoFocus);
+    m_accountPicker->setAccessibleName(QStringLiteral("Account"));
+    label->setBuddy(m_accountPicker);
+    // Reached with Tab, but not kept after a click: the arrows belong to the list.
+    m_accountPicker->setFocusPolicy(Qt::TabFocus);
     connect(m_accountPicker, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && index < m_model.accounts().size())
             m_model.setSelectedAccount(m_model.accounts()[index]);
@@ -370,6 +379,15 @@ void ContentView::updateContent()
 
 void ContentView::keyPressEvent(QKeyEvent* event)
 {
+    // Return acts on the focused button as Space does, where the button itself left the key alone.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        if (button && isAncestorOf(button) && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
     if (m_content->currentWidget() == m_prTab && m_prTab->handleKey(event->key(), event->modifiers()))
         return;
     QWidget::keyPressEvent(event);

@@ -3,6 +3,7 @@
 #include "github/token_check.h"
 #include "platform/debug_log.h"
 #include "platform/url_opener.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 
 #include <QApplication>
@@ -105,6 +106,8 @@ AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAc
                                                      : QStringLiteral("Add GitHub Account"),
                                        TextStyle::headline, ThemeColor::primary, this);
     m_controls.title->setAlignment(Qt::AlignCenter);
+    setAccessibleRole(this, QAccessible::Dialog);
+    setAccessibleName(m_controls.title->text());
     m_controls.title->setContentsMargins(16, 14, 16, 12);
     root->addWidget(m_controls.title);
     root->addWidget(divider(this));
@@ -162,9 +165,11 @@ QWidget* AddAccountView::labelBlock(QLineEdit** field, bool withHint)
 {
     auto* block = new QWidget(this);
     auto* layout = column(block, 6);
-    layout->addWidget(
-        new ThemedLabel(QStringLiteral("Label (optional)"), TextStyle::callout, ThemeColor::primary, block));
+    auto* title =
+        new ThemedLabel(QStringLiteral("Label (optional)"), TextStyle::callout, ThemeColor::primary, block);
+    layout->addWidget(title);
     *field = textField(QStringLiteral("e.g., Personal, Work"), block);
+    title->setBuddy(*field);
     connect(*field, &QLineEdit::textChanged, this, &AddAccountView::setLabel);
     layout->addWidget(*field);
     if (withHint)
@@ -298,8 +303,10 @@ QWidget* AddAccountView::buildManualPanel()
     const auto fieldBlock = [panel](const QString& title, QLineEdit* field) {
         auto* block = new QWidget(panel);
         auto* blockLayout = column(block, 6);
-        blockLayout->addWidget(new ThemedLabel(title, TextStyle::callout, ThemeColor::primary, block));
+        auto* label = new ThemedLabel(title, TextStyle::callout, ThemeColor::primary, block);
+        blockLayout->addWidget(label);
         field->setParent(block);
+        label->setBuddy(field);
         blockLayout->addWidget(field);
         return block;
     };

@@ -256,6 +256,7 @@ void SettingsView::updateWatchCards()
         auto* inputRow = row(input, 8);
         watch.input = new QLineEdit(input);
         watch.input->setPlaceholderText(QStringLiteral("e.g. apple/swift or your-org/your-repo"));
+        watch.input->setAccessibleName(QStringLiteral("Repository to watch for ") + account.displayName());
         watch.input->setText(m_newRepoInputs.value(id));
         watch.add = new QPushButton(QStringLiteral("Add"), input);
         watch.add->setEnabled(!watch.input->text().isEmpty());

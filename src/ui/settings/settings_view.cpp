@@ -297,6 +297,7 @@ QWidget* SettingsView::buildRepositoriesSection()
     auto* inputRow = row(input, 8);
     m_blockInput = new QLineEdit(input);
     m_blockInput->setPlaceholderText(QStringLiteral("e.g. my-org or my-org/repo"));
+    m_blockInput->setAccessibleName(QStringLiteral("Repository or organization to block"));
     m_blockButton = new QPushButton(QStringLiteral("Block"), input);
     m_blockButton->setEnabled(false);
     connect(m_blockInput, &QLineEdit::textEdited, this, [this] { m_blockError->hide(); });

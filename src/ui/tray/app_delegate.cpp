@@ -165,7 +165,7 @@ void AppDelegate::applicationDidFinishLaunching()
         print(QStringLiteral("⚠️ No system tray available - showing Norvane in a window"));
     }
 
-    // A popup needs a tray to hang from and a platform that lets us place windows.
+    // A transient panel needs a tray to hang from and a platform that lets us place windows.
     const bool canPlace = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     auto* content = new ContentView(std::move(panelDeps));
     m_panel = new PanelWindow(content,
@@ -339,8 +339,8 @@ void AppDelegate::togglePanel()
 {
     if (!m_panel)
         return;
-    // A click on the icon while the popup is open first closes the popup (the press lands outside it);
-    // that same click must not open it again.
+    // A click on the icon while the panel is open may first take the focus from it, which closes it; that
+    // same click must not open it again.
     if (m_panel->isVisible() || m_panel->justClosed())
         closePanel();
     else
