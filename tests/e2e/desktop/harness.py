@@ -175,6 +175,8 @@ class Session:
             "PATH": self.bin + os.pathsep + env.get("PATH", ""),
             "DEBUG_MODE": "1",
             "QT_QPA_PLATFORM": "xcb",
+            # The tests find controls as a screen reader does, on the session's accessibility bus.
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
         })
         env.update(extra or {})
         return env

@@ -193,7 +193,7 @@ TEST(Accessibility, RowsReadWhatTheyShow)
     }
 }
 
-TEST(Accessibility, TheIntervalIsAGroupOfRadioButtonsThatChooses)
+TEST(Accessibility, TheIntervalIsAGroupOfRadioButtonsAndSwitchesAreCheckBoxes)
 {
     Panel panel;
     panel.view->setSelectedTab(AppTab::settings);
@@ -216,6 +216,18 @@ TEST(Accessibility, TheIntervalIsAGroupOfRadioButtonsThatChooses)
     EXPECT_EQ(group->text(QAccessible::Value), picker->titles()[other]);
     // Pressed like a click: the engine has the new interval.
     EXPECT_NE(panel.model->notificationSettings().pollingIntervalMinutes, minutes);
+
+    // The switches read as check boxes, named by their row, checked as they show.
+    const QList<SwitchControl*> switches = panel.view->settingsView()->findChildren<SwitchControl*>();
+    ASSERT_FALSE(switches.isEmpty());
+    for (SwitchControl* toggle : switches) {
+        QAccessibleInterface* box = accessible(toggle);
+        EXPECT_EQ(box->role(), QAccessible::CheckBox);
+        EXPECT_FALSE(box->text(QAccessible::Name).isEmpty());
+        EXPECT_EQ(bool(box->state().checked), toggle->isChecked());
+        toggle->toggle();
+        EXPECT_EQ(bool(box->state().checked), toggle->isChecked());
+    }
 }
 
 TEST(Keyboard, TabWalksTheBarAndThePageInVisualOrderAndReturnActsLikeSpace)
