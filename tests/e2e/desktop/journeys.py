@@ -77,7 +77,7 @@ def tray_menu(s):
     close_panel(s)
     s.tray.click(11, 11, button=3)
     return wait_until("the tray menu", lambda: [w for w in windows("Norvane", '"norvane" "Norvane"')
-                                                if w.geometry()[2:] not in (TRAY_ICON_SIZE, PANEL_SIZE)], 10)[0]
+                                                if w.geometry()[2:] not in (TRAY_ICON_SIZE, PANEL_SIZE)], 30)[0]
 
 
 def quit_from_menu(s):
