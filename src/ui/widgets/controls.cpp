@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollArea>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -224,10 +225,25 @@ void MenuButton::paintEvent(QPaintEvent*)
 
 namespace norvane::ui {
 
+QString plainToolTip(const QString& text)
+{
+    // Escaped and marked as rich text, so the tooltip shows exactly these characters.
+    return Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap);
+}
+
+QString literalActionText(const QString& text)
+{
+    QString literal = text;
+    literal.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return literal;
+}
+
 ThemedLabel::ThemedLabel(const QString& text, TextStyle style, ThemeColor tint, QWidget* parent,
                          QFont::Weight weight)
-    : QLabel(text, parent), m_tint(tint)
+    : QLabel(parent), m_tint(tint)
 {
+    setTextFormat(Qt::PlainText); // before the text, which is never parsed as markup
+    setText(text);
     setFont(ui::textFont(style, weight));
     applyTint();
 }
