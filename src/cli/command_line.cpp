@@ -5,6 +5,7 @@
 #include "core/github_account.h"
 #include "core/json_reader.h"
 #include "github/github_service.h"
+#include "github/tls_trust.h"
 #include "models/dashboard_view_model.h"
 #include "models/issues_view_model.h"
 #include "models/pr_view_model.h"
@@ -381,6 +382,10 @@ private:
     {
         if (m_rejected || m_replyFailure)
             return;
+        if (const std::optional<QString> refused = HttpSession::refusedRedirect(reply)) {
+            m_replyFailure = refused;
+            return;
+        }
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (status.isValid()) {
             if (status.toInt() == 401)
@@ -457,6 +462,10 @@ int run(int argc, char** argv)
     QNetworkAccessManager nam;
     // The app's answer cache is shared, so a command right after a poll is answered mostly by 304s.
     HttpSession session(&nam);
+    const ExtraAuthorities authorities = extraAuthoritiesFromEnvironment();
+    for (const QString& problem : authorities.problems)
+        err(problem);
+    session.trustAlso(authorities.certificates);
     session.setResponseCache(std::make_shared<ResponseCache>(ResponseCache::directoryFor(options->profile)));
     session.setRateLimitLedger(std::make_shared<RateLimitLedger>());
     if (options->command == QLatin1String("issues") || options->command == QLatin1String("dashboard")) {

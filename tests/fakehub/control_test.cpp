@@ -329,7 +329,7 @@ TEST(Timeline, ARevokedTokenIsRefusedFromThenOn)
 
 TEST(Server, ServesTwoHundredConcurrentRequests)
 {
-    FakeHub hub(world(), FakeHub::Options{0, 100ms, {}});
+    FakeHub hub(world(), FakeHub::Options{0, 100ms, {}, {}});
     constexpr int kRequests = 200;
     std::atomic<int> ok{0};
     std::vector<std::thread> clients;
@@ -372,5 +372,5 @@ TEST(Server, KeepsConnectionsAliveAndStartsAndStopsInMilliseconds)
 
     FakeHub first(world());
     // A second hub on a port in use reports it instead of serving nothing.
-    EXPECT_THROW(FakeHub(world(), FakeHub::Options{first.port(), 0ms, {}}), std::runtime_error);
+    EXPECT_THROW(FakeHub(world(), FakeHub::Options{first.port(), 0ms, {}, {}}), std::runtime_error);
 }
