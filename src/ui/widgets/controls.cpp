@@ -115,7 +115,7 @@ SymbolButton::SymbolButton(Symbol symbol, ThemeColor tint, const QString& help, 
     : QToolButton(parent), m_symbol(symbol), m_tint(tint), m_size(size)
 {
     setAutoRaise(true);
-    setToolTip(help);
+    setToolTip(plainToolTip(help)); // may name an account
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     setIconSize(QSize(size, size));
@@ -227,8 +227,8 @@ namespace norvane::ui {
 
 QString plainToolTip(const QString& text)
 {
-    // Escaped and marked as rich text, so the tooltip shows exactly these characters.
-    return Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap);
+    // Text Qt would take for markup is escaped and marked as rich text, so it shows exactly these characters.
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
 }
 
 QString literalActionText(const QString& text)

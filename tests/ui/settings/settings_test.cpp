@@ -572,6 +572,6 @@ TEST(SettingsView, ALoginIsShownAsWrittenOnItsCardAndInTheMismatchAlert)
     ASSERT_TRUE(s.view->isAlertShown());
     EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Account Mismatch"));
     EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@") + markup));
-    EXPECT_EQ(norvane::testing::shownAsWritten(*s.view->window(), markup), onCard + 1);
+    EXPECT_GT(norvane::testing::shownAsWritten(*s.view->window(), markup), onCard); // and in the alert
     norvane::testing::saveScreenshot(*s.view->window(), QStringLiteral("settings-markup-alert"));
 }
