@@ -4,7 +4,8 @@
     bench/run_bench.py [--polls 1000] [--runs 5] [--parts refresh,headless,desktop,screens]
 
 Parts:
-  refresh   refresh_bench against norvane-fakehub: N = 10, 50, 150 pull requests at 0 and 20 ms latency
+  refresh   refresh_bench against norvane-fakehub: N = 10, 50, 150 pull requests at 0 and 20 ms latency, and
+            N = 50 at 0 and 20 ms over TLS (a throw-away authority made with the openssl command)
   headless  `norvane status --json` and `norvane prs --json` as whole processes, N = 50
   desktop   the app on scripts/desktop-session's throw-away desktop: start-up, memory after the first refresh
             (150 pull requests, 10 watched repositories, panel open, issues and dashboard tabs visited) and
@@ -61,9 +62,10 @@ class FakeHub:
     """norvane-fakehub serving a generated world, its request log read as it arrives and stamped on the
     monotonic clock. Each entry: (monotonic seconds, method, path with query, kind)."""
 
-    def __init__(self, pull_requests, latency_ms=0):
+    def __init__(self, pull_requests, latency_ms=0, tls=None):
+        tls_args = ["--tls-cert", tls.certificate, "--tls-key", tls.key] if tls else []
         self.proc = subprocess.Popen([FAKEHUB, "--generate", str(pull_requests), "--latency-ms", str(latency_ms),
-                                      "--log-requests"], stdout=subprocess.PIPE, text=True, bufsize=1)
+                                      "--log-requests"] + tls_args, stdout=subprocess.PIPE, text=True, bufsize=1)
         self.base = self.proc.stdout.readline().strip()
         if not self.base.startswith("http"):
             raise RuntimeError("fakehub did not start")
@@ -123,35 +125,71 @@ class FakeHub:
         self.proc.wait(10)
 
 
+# ---- TLS -------------------------------------------------------------------------------------------------
+
+class Certificates:
+    """A throw-away certificate authority and a server certificate for 127.0.0.1 it signed, made with the
+    openssl command, as the tests make theirs."""
+
+    def __init__(self):
+        self.dir = tempfile.mkdtemp(prefix="norvane-bench-tls-")
+        path = lambda name: os.path.join(self.dir, name)
+        self.authority, self.certificate, self.key = path("ca.pem"), path("server.pem"), path("server.key")
+        with open(path("server.ext"), "w") as f:
+            f.write("basicConstraints=critical,CA:FALSE\nkeyUsage=critical,digitalSignature\n"
+                    "extendedKeyUsage=serverAuth\nsubjectAltName=IP:127.0.0.1,DNS:localhost\n")
+        ec = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
+        run = lambda args: subprocess.run(["openssl"] + args, check=True, capture_output=True)
+        run(["req", "-x509"] + ec + ["-keyout", path("ca.key"), "-out", self.authority, "-days", "2", "-subj",
+                                     "/CN=Norvane Bench CA", "-addext", "basicConstraints=critical,CA:TRUE",
+                                     "-addext", "keyUsage=critical,keyCertSign,cRLSign"])
+        run(["req"] + ec + ["-keyout", self.key, "-out", path("server.csr"), "-subj", "/CN=127.0.0.1"])
+        run(["x509", "-req", "-in", path("server.csr"), "-CA", self.authority, "-CAkey", path("ca.key"),
+             "-CAcreateserial", "-days", "2", "-extfile", path("server.ext"), "-out", self.certificate])
+
+    def remove(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
 # ---- refresh ---------------------------------------------------------------------------------------------
 
 def bench_refresh(runs):
     rows = []
-    for n in (10, 50, 150):
-        for latency in (0, 20):
-            hub = FakeHub(n, latency)
-            try:
-                out = subprocess.run([os.path.join(BENCH, "refresh_bench"), "--api-url", hub.base, "--runs", str(runs)],
-                                     capture_output=True, text=True, check=True).stdout
-                time.sleep(0.2)
-                logged = hub.count()
-            finally:
-                hub.stop()
-            results = [json.loads(line) for line in out.splitlines() if line.startswith("{")]
-            measured = [r for r in results if r["run"] > 0]
-            counts = {r["requests"] for r in measured}
-            bound = (3 + 3 * n) * latency
-            rows.append({
-                "n": n, "latency": latency,
-                "wall_ms": median([r["wall_ms"] for r in measured]),
-                "cpu_ms": median([r["cpu_ms"] for r in measured]),
-                "main_cpu_ms": median([r["main_thread_cpu_ms"] for r in measured]),
-                "requests": sorted(counts), "budget": 3 + 4 * n,
-                "logged_match": logged == sum(r["requests"] for r in results),
-                "ratio": median([r["wall_ms"] / bound for r in measured]) if bound else None,
-                "pull_requests": measured[-1]["pull_requests"],
-            })
+    certificates = Certificates()
+    try:
+        cases = [(n, latency, None) for n in (10, 50, 150) for latency in (0, 20)]
+        cases[4:4] = [(50, latency, certificates) for latency in (0, 20)]  # beside the plain N=50 rows
+        for n, latency, tls in cases:
+            rows.append(refresh_row(runs, n, latency, tls))
+    finally:
+        certificates.remove()
     return rows
+
+
+def refresh_row(runs, n, latency, tls):
+    hub = FakeHub(n, latency, tls)
+    env = dict(os.environ, SSL_CERT_FILE=tls.authority) if tls else None
+    try:
+        out = subprocess.run([os.path.join(BENCH, "refresh_bench"), "--api-url", hub.base, "--runs", str(runs)],
+                             capture_output=True, text=True, check=True, env=env).stdout
+        time.sleep(0.2)
+        logged = hub.count()
+    finally:
+        hub.stop()
+    results = [json.loads(line) for line in out.splitlines() if line.startswith("{")]
+    measured = [r for r in results if r["run"] > 0]
+    counts = {r["requests"] for r in measured}
+    bound = (3 + 3 * n) * latency
+    return {
+        "n": n, "latency": latency, "tls": tls is not None,
+        "wall_ms": median([r["wall_ms"] for r in measured]),
+        "cpu_ms": median([r["cpu_ms"] for r in measured]),
+        "main_cpu_ms": median([r["main_thread_cpu_ms"] for r in measured]),
+        "requests": sorted(counts), "budget": 3 + 4 * n,
+        "logged_match": logged == sum(r["requests"] for r in results),
+        "ratio": median([r["wall_ms"] / bound for r in measured]) if bound else None,
+        "pull_requests": measured[-1]["pull_requests"],
+    }
 
 
 # ---- headless commands -----------------------------------------------------------------------------------
@@ -435,7 +473,8 @@ def table(refresh, headless, desktop, screens, polls, points=None):
         if r["n"] == 50 and r["latency"] == 0:
             budget += ", CPU ≤ 40 ms"
             checks.append(r["cpu_ms"] <= 40)
-        add("refresh N=%d at %d ms" % (r["n"], r["latency"]), figure, budget, all(checks))
+        add("refresh N=%d at %d ms%s" % (r["n"], r["latency"], " over TLS" if r.get("tls") else ""), figure, budget,
+            all(checks))
     for p in points or []:
         steady = " and ".join("%d + %d" % pair for pair in p["steady"])
         add("points spent per poll (core + search), N=%d: first, then each unchanged one" % p["n"],

@@ -5,6 +5,7 @@
 #include "github/github_service.h"
 #include "github/http_session.h"
 #include "github/network_proxy.h"
+#include "github/tls_trust.h"
 #include "platform/app_identity.h"
 #include "platform/autostart.h"
 #include "platform/dbus_notifier.h"
@@ -87,6 +88,13 @@ std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentit
                                         QNetworkAccessManager& network)
 {
     HttpSession session(&network);
+    // A company's own certificate authority, named as for curl and git; a name that leads nowhere is said.
+    const ExtraAuthorities authorities = extraAuthoritiesFromEnvironment();
+    for (const QString& problem : authorities.problems) {
+        std::fprintf(stderr, "norvane: %s\n", qPrintable(problem));
+        debugLog(QStringLiteral("API"), QStringLiteral("⚠️ ") + problem);
+    }
+    session.trustAlso(authorities.certificates);
     // Answers are kept per account and revalidated, so an unchanged poll costs GitHub's budget nothing.
     session.setResponseCache(std::make_shared<ResponseCache>(ResponseCache::directoryFor(options.profile)));
     session.setRateLimitLedger(std::make_shared<RateLimitLedger>());

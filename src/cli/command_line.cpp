@@ -5,6 +5,7 @@
 #include "core/github_account.h"
 #include "core/json_reader.h"
 #include "github/github_service.h"
+#include "github/tls_trust.h"
 #include "models/dashboard_view_model.h"
 #include "models/issues_view_model.h"
 #include "models/pr_view_model.h"
@@ -390,6 +391,10 @@ private:
     void noteReply(QNetworkReply* reply)
     {
         ++m_queries;
+        if (const std::optional<QString> refused = HttpSession::refusedRedirect(reply)) {
+            m_failedQueries.append(QStringLiteral("%1 (%2)").arg(*refused, queryName(reply->url())));
+            return;
+        }
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (status.isValid()) {
             if (status.toInt() == 401)
@@ -474,6 +479,10 @@ int run(int argc, char** argv)
     QNetworkAccessManager nam;
     // The app's answer cache is shared, so a command right after a poll is answered mostly by 304s.
     HttpSession session(&nam);
+    const ExtraAuthorities authorities = extraAuthoritiesFromEnvironment();
+    for (const QString& problem : authorities.problems)
+        err(problem);
+    session.trustAlso(authorities.certificates);
     session.setResponseCache(std::make_shared<ResponseCache>(ResponseCache::directoryFor(options->profile)));
     session.setRateLimitLedger(std::make_shared<RateLimitLedger>());
     if (options->command == QLatin1String("issues") || options->command == QLatin1String("dashboard")) {

@@ -199,14 +199,17 @@ QCoro::Task<> GitHubDeviceAuth::pollLoop(QString deviceCode, int interval, QDate
         case PollOutcome::success:
             break;
         }
-        const std::optional<QString> login = co_await fetchUsername(answer.value, flow);
+        const Lookup login = co_await fetchUsername(answer.value, flow);
         if (!self || flow->isCancelled())
             co_return;
-        if (login)
-            setResult(AuthResult{answer.value, *login});
-        else
-            setState(DeviceAuthState::failed(
-                QStringLiteral("Authorized, but couldn't fetch your GitHub username.")));
+        if (login.login) {
+            setResult(AuthResult{answer.value, *login.login});
+        } else {
+            QString message = QStringLiteral("Authorized, but couldn't fetch your GitHub username.");
+            if (login.failure)
+                message += QLatin1Char('\n') + *login.failure;
+            setState(DeviceAuthState::failed(message));
+        }
         co_return;
     }
 }
@@ -226,7 +229,9 @@ QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString devic
         token = std::move(answer.accessToken);
         error = std::move(answer.error);
         description = std::move(answer.errorDescription);
-    } catch (const TransportError&) {
+    } catch (const TransportError& e) {
+        if (e.isRedirectFailure()) // sent elsewhere: asking again would only be sent there again
+            co_return Poll{PollOutcome::failure, e.description()};
         co_return Poll{PollOutcome::pending, {}}; // offline for a moment: try again after the interval
     } catch (const DecodeError&) {
         co_return Poll{PollOutcome::pending, {}};
@@ -247,7 +252,7 @@ QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString devic
     co_return Poll{PollOutcome::failure, description.value_or(*error)};
 }
 
-QCoro::Task<std::optional<QString>> GitHubDeviceAuth::fetchUsername(QString token, CancelToken flow)
+QCoro::Task<GitHubDeviceAuth::Lookup> GitHubDeviceAuth::fetchUsername(QString token, CancelToken flow)
 {
     QNetworkRequest request{QUrl(m_config.apiBaseURL + QStringLiteral("/user"))};
     request.setRawHeader("Authorization", QStringLiteral("token %1").arg(token).toUtf8());
@@ -256,10 +261,13 @@ QCoro::Task<std::optional<QString>> GitHubDeviceAuth::fetchUsername(QString toke
     try {
         const HttpReply reply = co_await session.get(request, flow);
         if (std::optional<QString> login = wire::decodeUserLogin(reply.body))
-            co_return QString(*login);
-    } catch (const TransportError&) {
+            co_return Lookup{QString(*login), std::nullopt};
+    } catch (const TransportError& e) {
+        // A refused redirect is worth saying: the token was kept from another host.
+        if (e.isRedirectFailure())
+            co_return Lookup{std::nullopt, e.description()};
     }
-    co_return std::nullopt;
+    co_return Lookup{};
 }
 
 } // namespace norvane

@@ -115,7 +115,11 @@ private:
     QCoro::Task<> requestDeviceCode(CancelToken flow);
     QCoro::Task<> pollLoop(QString deviceCode, int interval, QDateTime expiresAt, CancelToken flow);
     QCoro::Task<Poll> pollForToken(QString deviceCode, CancelToken flow);
-    QCoro::Task<std::optional<QString>> fetchUsername(QString token, CancelToken flow);
+    struct Lookup {
+        std::optional<QString> login;
+        std::optional<QString> failure; // what to add to the message when there is no login
+    };
+    QCoro::Task<Lookup> fetchUsername(QString token, CancelToken flow);
 
     HttpSession m_session;
     Config m_config;

@@ -15,6 +15,11 @@ bool TransportError::isCancellation() const
     return m_code == QNetworkReply::OperationCanceledError;
 }
 
+bool TransportError::isRedirectFailure() const
+{
+    return m_code == QNetworkReply::InsecureRedirectError || m_code == QNetworkReply::TooManyRedirectsError;
+}
+
 QString TransportError::printed() const
 {
     return QStringLiteral("TransportError(domain: %1, code: %2, \"%3\")").arg(domain()).arg(m_code).arg(m_description);

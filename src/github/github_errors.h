@@ -20,6 +20,8 @@ public:
     QString domain() const { return QStringLiteral("QNetworkReply"); }
     const QVariantMap& info() const { return m_info; }
     bool isCancellation() const;
+    // A redirect was refused (another origin) or there were too many: waiting will not mend it.
+    bool isRedirectFailure() const;
     QString printed() const; // one-line form for logs
     const char* what() const noexcept override { return m_what.c_str(); }
 

@@ -132,8 +132,8 @@ static void logTransportFailure(const QString& endpoint, const TransportError& e
     debugLog(kApi, QStringLiteral("   Error info: [") + info.join(QStringLiteral(", ")) + QLatin1Char(']'));
 }
 
-QCoro::Task<QByteArray> fetchClassified(Ctx ctx, QString address, QString endpoint, QString token, CancelToken cancel,
-                                        Classification how, bool logExchange)
+QCoro::Task<HttpReply> fetchClassified(Ctx ctx, QString address, QString endpoint, QString token, CancelToken cancel,
+                                       Classification how, bool logExchange, CacheUse use)
 {
     const auto url = parseAddress(address);
     if (!url)
@@ -144,7 +144,7 @@ QCoro::Task<QByteArray> fetchClassified(Ctx ctx, QString address, QString endpoi
 
     HttpReply reply;
     try {
-        reply = co_await ctx->session.get(request, cancel, ctx->cachePartition);
+        reply = co_await ctx->session.get(request, cancel, ctx->cachePartition, use);
     } catch (const TransportError& e) {
         if (how.log)
             logTransportFailure(endpoint, e);
@@ -156,7 +156,7 @@ QCoro::Task<QByteArray> fetchClassified(Ctx ctx, QString address, QString endpoi
     if (!reply.isHttp)
         throw GitHubAPIError::badServerResponse(endpoint, 0, QStringLiteral("Non-HTTP response"));
     if (reply.statusCode == 200)
-        co_return reply.body;
+        co_return reply;
 
     const QString body = utf8Text(reply.body).value_or(how.undecodableBody);
     if (how.log) {
@@ -185,20 +185,20 @@ std::optional<GitHubAPIError> rateLimitError(const Ctx& ctx, const QString& endp
                                              hit->retryAt);
 }
 
-QCoro::Task<std::optional<QByteArray>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel,
-                                                    OnRateLimit onLimit)
+QCoro::Task<std::optional<HttpReply>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel,
+                                                   OnRateLimit onLimit, CacheUse use)
 {
     const auto url = parseAddress(address);
     if (!url)
         co_return std::nullopt;
     HttpReply reply;
     try {
-        reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition);
+        reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition, use);
     } catch (const TransportError&) {
         co_return std::nullopt;
     }
     if (reply.isHttp && reply.statusCode == 200)
-        co_return std::move(reply.body);
+        co_return std::move(reply);
     if (onLimit == OnRateLimit::stop) {
         if (auto limited = rateLimitError(ctx, url->path(), reply))
             throw *limited;

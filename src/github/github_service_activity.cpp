@@ -22,8 +22,7 @@ QCoro::Task<QList<GitHubIssue>> issues(Ctx ctx, QString repo, QString token, Can
     const QString address = ctx->baseURL + QStringLiteral("/repos/%1/issues?state=open&per_page=100").arg(repo);
     Classification how = quietClassification();
     how.unauthorizedAsServiceError = true;
-    const QByteArray body = co_await fetchClassified(ctx, address, endpoint, token, cancel, how);
-    const auto items = decodeClassified(body, endpoint, how, wire::decodeIssues);
+    const auto items = co_await fetchDecoded(ctx, address, endpoint, token, cancel, how, wire::decodeIssues);
     const QDateTime now = ctx->now();
     QList<GitHubIssue> result;
     for (const wire::Issue& item : items) {
@@ -53,19 +52,23 @@ QCoro::Task<qint64> openPRCount(Ctx ctx, QString repo, QString token, CancelToke
     const auto url = parseAddress(address);
     if (!url)
         throw GitHubAPIError::badURL(address);
-    HttpReply reply;
-    try {
-        reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition);
-    } catch (const TransportError& e) {
-        throw GitHubAPIError::networkError(endpoint, e);
+    for (CacheUse use : {CacheUse::revalidate, CacheUse::refetch}) {
+        HttpReply reply;
+        try {
+            reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition, use);
+        } catch (const TransportError& e) {
+            throw GitHubAPIError::networkError(endpoint, e);
+        }
+        if (!reply.isHttp || reply.statusCode != 200)
+            co_return 0;
+        try {
+            co_return wire::decodeSearchTotalCount(reply.body);
+        } catch (const DecodeError&) {
+        }
+        if (!reply.fromCache) // a stored answer that no longer decodes is asked for afresh, once
+            break;
     }
-    if (!reply.isHttp || reply.statusCode != 200)
-        co_return 0;
-    try {
-        co_return wire::decodeSearchTotalCount(reply.body);
-    } catch (const DecodeError&) {
-        co_return 0;
-    }
+    co_return 0;
 }
 
 QCoro::Task<std::optional<GitHubService::LastCommit>> lastCommit(Ctx ctx, QString repo, QString token,
@@ -104,16 +107,11 @@ QCoro::Task<DeployStatus> deploymentStatus(Ctx ctx, QString repo, qint64 deploym
 
 QCoro::Task<QList<DeployInfo>> deploymentsToday(Ctx ctx, QString repo, QString token, CancelToken cancel)
 {
-    const auto body = co_await fetchQuietly(
-        ctx, ctx->baseURL + QStringLiteral("/repos/%1/deployments?per_page=30").arg(repo), token, cancel);
-    if (!body)
-        co_return QList<DeployInfo>{};
-    QList<wire::Deployment> deployments;
-    try {
-        deployments = wire::decodeDeployments(*body);
-    } catch (const DecodeError&) {
-        co_return QList<DeployInfo>{};
-    }
+    // Named locals, not temporaries, inside co_await (g++ 12).
+    const auto decode = [](const QByteArray& body) { return wire::decodeDeployments(body); };
+    const QString address = ctx->baseURL + QStringLiteral("/repos/%1/deployments?per_page=30").arg(repo);
+    const QList<wire::Deployment> none;
+    const QList<wire::Deployment> deployments = co_await fetchDecodedQuietly(ctx, address, token, cancel, none, decode);
     const QDateTime now = ctx->now();
     QList<DeployInfo> result;
     for (const wire::Deployment& d : deployments) {
@@ -129,16 +127,10 @@ QCoro::Task<QList<DeployInfo>> deploymentsToday(Ctx ctx, QString repo, QString t
 
 QCoro::Task<QList<DeployInfo>> actionsDeploysToday(Ctx ctx, QString repo, QString token, CancelToken cancel)
 {
-    const auto body = co_await fetchQuietly(
-        ctx, ctx->baseURL + QStringLiteral("/repos/%1/actions/runs?per_page=30").arg(repo), token, cancel);
-    if (!body)
-        co_return QList<DeployInfo>{};
-    QList<wire::WorkflowRun> runs;
-    try {
-        runs = wire::decodeWorkflowRuns(*body);
-    } catch (const DecodeError&) {
-        co_return QList<DeployInfo>{};
-    }
+    const auto decode = [](const QByteArray& body) { return wire::decodeWorkflowRuns(body); };
+    const QString address = ctx->baseURL + QStringLiteral("/repos/%1/actions/runs?per_page=30").arg(repo);
+    const QList<wire::WorkflowRun> none;
+    const QList<wire::WorkflowRun> runs = co_await fetchDecodedQuietly(ctx, address, token, cancel, none, decode);
     const QDateTime now = ctx->now();
     QList<DeployInfo> result;
     for (const wire::WorkflowRun& run : runs) {

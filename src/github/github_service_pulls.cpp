@@ -33,8 +33,8 @@ QCoro::Task<QList<PullRequest>> search(Ctx ctx, Search which, QString username, 
         how.statusLogPrefix = QStringLiteral("❌ fetchReviewRequests API Error - Status: ");
         debugLog(kApi, QStringLiteral("fetchReviewRequests - Token starts with: ") + token.left(9) + QStringLiteral("..."));
     }
-    const QByteArray body = co_await fetchClassified(ctx, address, which.endpoint, token, cancel, how, reviewSearch);
-    const auto items = decodeClassified(body, which.endpoint, how, wire::decodeSearchResponse);
+    const auto items =
+        co_await fetchDecoded(ctx, address, which.endpoint, token, cancel, how, wire::decodeSearchResponse, reviewSearch);
     if (reviewSearch)
         debugLog(kApi, QStringLiteral("fetchReviewRequests returned %1 items").arg(items.size()));
     QList<PullRequest> prs;
@@ -50,8 +50,7 @@ QCoro::Task<wire::PRDetail> details(Ctx ctx, QString repo, qint64 number, QStrin
     const QString endpoint = QStringLiteral("repos/%1/pulls/%2").arg(repo).arg(number);
     const QString address = ctx->baseURL + QLatin1Char('/') + endpoint;
     const Classification how;
-    const QByteArray body = co_await fetchClassified(ctx, address, endpoint, token, cancel, how);
-    co_return decodeClassified(body, endpoint, how, wire::decodePRDetail);
+    co_return co_await fetchDecoded(ctx, address, endpoint, token, cancel, how, wire::decodePRDetail);
 }
 
 QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QString token, CancelToken cancel,
@@ -64,31 +63,37 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
         debugLog(kReviews, QStringLiteral("❌ Invalid URL for reviews: ") + address);
         co_return ReviewFetchResult::unknown();
     }
-    // A transport failure is the caller's business: it ends the whole pull-request fetch.
-    const HttpReply reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition);
-    if (onLimit == OnRateLimit::stop && reply.statusCode != 200) {
-        if (auto limited = rateLimitError(ctx, url->path(), reply))
-            throw *limited;
-    }
-    // The body as text only for the failure lines: a good reply is decoded once, as JSON.
-    const auto bodyText = [&reply] { return utf8Text(reply.body).value_or(QStringLiteral("No response body")); };
-    if (!reply.isHttp) {
-        debugLog(kReviews, QStringLiteral("❌ Non-HTTP response for PR #%1").arg(number));
-        co_return ReviewFetchResult::unknown();
-    }
-    if (reply.statusCode != 200) {
-        debugLog(kReviews,
-                 QStringLiteral("❌ API error fetching reviews for PR #%1: Status %2").arg(number).arg(reply.statusCode));
-        debugLog(kReviews, QStringLiteral("Response: ") + bodyText());
-        co_return ReviewFetchResult::unknown();
-    }
     QList<wire::Review> list;
-    try {
-        list = wire::decodeReviews(reply.body);
-    } catch (const DecodeError& e) {
-        debugLog(kReviews, QStringLiteral("❌ Failed to decode reviews for PR #%1: %2").arg(number).arg(e.description()));
-        debugLog(kReviews, QStringLiteral("Raw response: ") + bodyText());
-        co_return ReviewFetchResult::unknown();
+    // A stored answer that no longer decodes is asked for afresh, once.
+    for (CacheUse use : {CacheUse::revalidate, CacheUse::refetch}) {
+        // A transport failure is the caller's business: it ends the whole pull-request fetch.
+        const HttpReply reply =
+            co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition, use);
+        if (onLimit == OnRateLimit::stop && reply.statusCode != 200) {
+            if (auto limited = rateLimitError(ctx, url->path(), reply))
+                throw *limited;
+        }
+        // The body as text only for the failure lines: a good reply is decoded once, as JSON.
+        const auto bodyText = [&reply] { return utf8Text(reply.body).value_or(QStringLiteral("No response body")); };
+        if (!reply.isHttp) {
+            debugLog(kReviews, QStringLiteral("❌ Non-HTTP response for PR #%1").arg(number));
+            co_return ReviewFetchResult::unknown();
+        }
+        if (reply.statusCode != 200) {
+            debugLog(kReviews,
+                     QStringLiteral("❌ API error fetching reviews for PR #%1: Status %2").arg(number).arg(reply.statusCode));
+            debugLog(kReviews, QStringLiteral("Response: ") + bodyText());
+            co_return ReviewFetchResult::unknown();
+        }
+        try {
+            list = wire::decodeReviews(reply.body);
+            break;
+        } catch (const DecodeError& e) {
+            debugLog(kReviews, QStringLiteral("❌ Failed to decode reviews for PR #%1: %2").arg(number).arg(e.description()));
+            debugLog(kReviews, QStringLiteral("Raw response: ") + bodyText());
+        }
+        if (!reply.fromCache)
+            co_return ReviewFetchResult::unknown();
     }
 
     const ReviewVerdict verdict = reviewVerdict(list, ctx->now());

@@ -32,6 +32,10 @@ struct ReplyDeleter {
 
 QString transportFailureText(QNetworkReply::NetworkError error, const QString& qtText, const QUrl& url)
 {
+    if (error == QNetworkReply::TooManyRedirectsError) {
+        return QStringLiteral("GitHub redirected the request more than %1 times; Norvane stopped following it.")
+            .arg(HttpSession::kMaxRedirects);
+    }
     // Qt refuses a certificate it cannot verify and never retries without checking; say so plainly, since
     // its own text ("SSL handshake failed") does not tell a person what to do.
     if (error == QNetworkReply::SslHandshakeFailedError) {
@@ -41,6 +45,74 @@ QString transportFailureText(QNetworkReply::NetworkError error, const QString& q
             .arg(url.host(), qtText);
     }
     return qtText;
+}
+
+namespace {
+
+int defaultPort(const QString& scheme)
+{
+    if (scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
+        return 443;
+    if (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0)
+        return 80;
+    return -1;
+}
+
+QString redirectTargetText(const QUrl& from, const QUrl& to)
+{
+    // The host as a person would recognise it; the scheme and port only where they are what differs.
+    QString text = to.host();
+    if (to.port() != -1)
+        text += QLatin1Char(':') + QString::number(to.port());
+    if (from.scheme().compare(to.scheme(), Qt::CaseInsensitive) != 0)
+        text = to.scheme() + QStringLiteral("://") + text;
+    return text;
+}
+
+} // namespace
+
+bool isSameOrigin(const QUrl& from, const QUrl& to)
+{
+    return from.scheme().compare(to.scheme(), Qt::CaseInsensitive) == 0 &&
+           from.host().compare(to.host(), Qt::CaseInsensitive) == 0 &&
+           from.port(defaultPort(from.scheme())) == to.port(defaultPort(to.scheme()));
+}
+
+namespace {
+
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Where a redirect answer points, resolved against the request; nullopt for any other answer.
+std::optional<QUrl> redirectTarget(int status, const QList<QPair<QByteArray, QByteArray>>& headers, const QUrl& from)
+{
+    if (!isRedirect(status))
+        return std::nullopt;
+    for (const auto& [name, value] : headers) {
+        if (name.compare("Location", Qt::CaseInsensitive) == 0)
+            return from.resolved(QUrl::fromEncoded(value.trimmed()));
+    }
+    return std::nullopt;
+}
+
+QString refusedRedirectText(const QUrl& from, const QUrl& to)
+{
+    return QStringLiteral("GitHub redirected the request to %1; Norvane does not send your token to another host.")
+        .arg(redirectTargetText(from, to));
+}
+
+} // namespace
+
+std::optional<QString> HttpSession::refusedRedirect(const QNetworkReply* reply)
+{
+    const QUrl from = reply->request().url();
+    const auto target = redirectTarget(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                                       reply->rawHeaderPairs(), from);
+    if (!target || isSameOrigin(from, *target))
+        return std::nullopt;
+    return refusedRedirectText(from, *target);
 }
 
 namespace {
@@ -83,6 +155,42 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
     co_return result;
 }
 
+// Sends the request (a POST when there is a form) and follows redirects within the request's origin only:
+// a token, a device code or a stored validator is never handed to another host, nor sent in clear after an
+// https request. Followed here, once for every request, rather than by Qt: Qt follows redirects by default
+// and resends every header, Authorization included, wherever Location points.
+QCoro::Task<HttpReply> transfer(QNetworkAccessManager* manager, QNetworkRequest request,
+                                std::optional<QByteArray> form, CancelToken cancel)
+{
+    const QUrl origin = request.url();
+    for (int hops = 0;; ++hops) {
+        QNetworkReply* raw = form ? manager->post(request, *form) : manager->get(request);
+        HttpReply reply = co_await await(raw, cancel);
+        const std::optional<QUrl> target =
+            reply.isHttp ? redirectTarget(reply.statusCode, reply.headers, request.url()) : std::nullopt;
+        if (!target)
+            co_return reply;
+        if (!isSameOrigin(origin, *target)) {
+            throw TransportError(QNetworkReply::InsecureRedirectError, refusedRedirectText(origin, *target),
+                                 QVariantMap{{QStringLiteral("url"), origin.toString()},
+                                             {QStringLiteral("redirect"), target->toString()}});
+        }
+        if (hops == HttpSession::kMaxRedirects) {
+            throw TransportError(QNetworkReply::TooManyRedirectsError,
+                                 transportFailureText(QNetworkReply::TooManyRedirectsError, QString(), origin),
+                                 QVariantMap{{QStringLiteral("url"), origin.toString()}});
+        }
+        if (cancel && cancel->isCancelled())
+            throwCancelled();
+        request.setUrl(*target);
+        // As browsers do: 303, and 301 or 302 after a POST, ask again with GET; 307 and 308 keep the POST.
+        if (form && (reply.statusCode == 303 || reply.statusCode == 301 || reply.statusCode == 302)) {
+            form.reset();
+            request.setHeader(QNetworkRequest::ContentTypeHeader, QVariant());
+        }
+    }
+}
+
 } // namespace
 
 HttpSession::HttpSession(QNetworkAccessManager* manager, QString userAgent, int timeoutMs)
@@ -96,22 +204,45 @@ QString HttpSession::defaultUserAgent()
     return QStringLiteral("Norvane/") + (version.isEmpty() ? QStringLiteral("0") : version);
 }
 
-QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken cancel, QString partition) const
+void HttpSession::trustAlso(const QList<QSslCertificate>& authorities)
 {
-    if (cancel && cancel->isCancelled())
-        throwCancelled();
+    if (authorities.isEmpty()) {
+        m_tls.reset();
+        return;
+    }
+    // Named in full: a configuration with its own list stops loading the system's on demand.
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setCaCertificates(QSslConfiguration::systemCaCertificates() + authorities);
+    m_tls = std::move(tls);
+}
+
+void HttpSession::prepare(QNetworkRequest& request) const
+{
+    if (m_tls)
+        request.setSslConfiguration(*m_tls);
     if (!request.hasRawHeader("User-Agent"))
         request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
     request.setTransferTimeout(m_timeoutMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+}
+
+QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken cancel, QString partition,
+                                        CacheUse use) const
+{
+    if (cancel && cancel->isCancelled())
+        throwCancelled();
+    prepare(request);
     if (partition.isEmpty())
-        co_return co_await await(m_manager->get(request), std::move(cancel));
+        co_return co_await transfer(m_manager, request, std::nullopt, std::move(cancel));
 
     // Held by the coroutine: the session may be a temporary of the caller's.
     const std::shared_ptr<ResponseCache> cache = m_cache;
     const std::shared_ptr<RateLimitLedger> ledger = m_rateLimits;
     const QByteArray credential = request.rawHeader("Authorization");
     std::optional<CachedResponse> stored;
-    if (cache) {
+    if (cache && use == CacheUse::refetch) {
+        cache->remove(partition, request.url());
+    } else if (cache) {
         stored = cache->find(partition, request.url(), credential);
         if (stored && !stored->etag.isEmpty())
             request.setRawHeader("If-None-Match", stored->etag);
@@ -119,7 +250,7 @@ QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken can
             request.setRawHeader("If-Modified-Since", stored->lastModified);
     }
     const QUrl url = request.url();
-    HttpReply reply = co_await await(m_manager->get(request), std::move(cancel));
+    HttpReply reply = co_await transfer(m_manager, request, std::nullopt, std::move(cancel));
     if (!reply.isHttp)
         co_return reply;
     if (ledger) {
@@ -150,11 +281,9 @@ QCoro::Task<HttpReply> HttpSession::postForm(QNetworkRequest request, QByteArray
 {
     if (cancel && cancel->isCancelled())
         throwCancelled();
-    if (!request.hasRawHeader("User-Agent"))
-        request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
+    prepare(request);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
-    request.setTransferTimeout(m_timeoutMs);
-    return await(m_manager->post(request, form), std::move(cancel));
+    return transfer(m_manager, std::move(request), std::move(form), std::move(cancel));
 }
 
 } // namespace norvane

@@ -9,11 +9,14 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPair>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QString>
 
 #include <qcoro/qcorotask.h>
 
 #include <memory>
+#include <optional>
 
 class QNetworkAccessManager;
 
@@ -31,6 +34,9 @@ struct HttpReply {
 // What a network-level failure says to a person: Qt's own text, made plainer where it does not say what to do.
 QString transportFailureText(QNetworkReply::NetworkError error, const QString& qtText, const QUrl& url);
 
+// Whether a redirect from `from` to `to` stays within one origin: scheme, host and port.
+bool isSameOrigin(const QUrl& from, const QUrl& to);
+
 // The process's shared HTTP session: one QNetworkAccessManager, the 60-second transfer timeout and the
 // User-Agent GitHub insists on. Callers build the request with only the headers they mean to send.
 //
@@ -38,9 +44,17 @@ QString transportFailureText(QNetworkReply::NetworkError error, const QString& q
 // stored for it (If-None-Match, If-Modified-Since); a 304 to such a request comes back as the stored 200,
 // and a 200 with validators is stored. A 304 the session did not ask for stays a 304. Every answer to a
 // partitioned request also updates the rate-limit ledger. Copies share the cache and the ledger.
+//
+// Redirects are followed by the session, not by Qt, and only within the request's own origin (GitHub moves
+// renamed repositories within its API host), at most kMaxRedirects times; a redirect anywhere else fails the
+// request with a TransportError (QNetworkReply::InsecureRedirectError) that names where it pointed, before
+// anything is sent there.
 class HttpSession {
 public:
     static constexpr int kTimeoutMs = 60'000;
+    static constexpr int kMaxRedirects = 5;
+    // The message for a reply whose redirect the session refuses, for those who watch replies themselves.
+    static std::optional<QString> refusedRedirect(const QNetworkReply* reply);
 
     // `timeoutMs`: how long a transfer may stall; only tests that wait for a time-out shorten it.
     explicit HttpSession(QNetworkAccessManager* manager, QString userAgent = defaultUserAgent(),
@@ -51,21 +65,32 @@ public:
     void setResponseCache(std::shared_ptr<ResponseCache> cache) { m_cache = std::move(cache); }
     const std::shared_ptr<ResponseCache>& responseCache() const { return m_cache; }
     void setRateLimitLedger(std::shared_ptr<RateLimitLedger> ledger) { m_rateLimits = std::move(ledger); }
+    // Certificate authorities trusted for every request besides the system's (a company's own, say); none
+    // leaves Qt's default. Verification itself is never turned off.
+    void trustAlso(const QList<QSslCertificate>& authorities);
     const std::shared_ptr<RateLimitLedger>& rateLimitLedger() const { return m_rateLimits; }
+
+    // How a GET uses the stored answer: revalidate it, or drop it and ask afresh (the stored answer no longer
+    // decodes, so a 304 must not hand it back again).
+    enum class CacheUse { revalidate, refetch };
 
     // Throws TransportError when no reply arrives (including a cancelled token, before or during the transfer).
     // An empty `partition` bypasses the cache and the ledger.
-    QCoro::Task<HttpReply> get(QNetworkRequest request, CancelToken cancel, QString partition = {}) const;
+    QCoro::Task<HttpReply> get(QNetworkRequest request, CancelToken cancel, QString partition = {},
+                               CacheUse use = CacheUse::revalidate) const;
     QCoro::Task<HttpReply> postForm(QNetworkRequest request, QByteArray form, CancelToken cancel) const;
 
     QNetworkAccessManager* manager() const { return m_manager; }
 
 private:
+    void prepare(QNetworkRequest& request) const;
+
     QNetworkAccessManager* m_manager;
     QString m_userAgent;
     int m_timeoutMs;
     std::shared_ptr<ResponseCache> m_cache;
     std::shared_ptr<RateLimitLedger> m_rateLimits;
+    std::optional<QSslConfiguration> m_tls;
 };
 
 } // namespace norvane

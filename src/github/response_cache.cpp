@@ -18,7 +18,8 @@ namespace norvane {
 
 namespace {
 
-constexpr QByteArrayView kMagic = "norvane-http-cache 1\n";
+// Version 2 added the body's digest; an entry of version 1 reads as a miss and is written anew.
+constexpr QByteArrayView kMagic = "norvane-http-cache 2\n";
 constexpr QFileDevice::Permissions kOwnerOnlyDir =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
@@ -85,6 +86,7 @@ QByteArray ResponseCache::encodeEntry(const QString& url, const QByteArray& cred
     out += "credential " + credentialKey + '\n';
     out += "etag " + response.etag + '\n';
     out += "last-modified " + response.lastModified + '\n';
+    out += "digest " + hexDigest(response.body) + '\n';
     out += "body " + QByteArray::number(response.body.size()) + '\n';
     out += response.body;
     return out;
@@ -102,14 +104,19 @@ std::optional<CachedResponse> ResponseCache::decodeEntry(const QByteArray& bytes
         return std::nullopt;
     const auto etag = field(bytes, pos, "etag");
     const auto lastModified = field(bytes, pos, "last-modified");
+    const auto digest = field(bytes, pos, "digest");
     const auto length = field(bytes, pos, "body");
-    if (!etag || !lastModified || !length)
+    if (!etag || !lastModified || !digest || !length)
         return std::nullopt;
     bool ok = false;
     const qint64 size = length->toLongLong(&ok);
     if (!ok || size < 0 || size != bytes.size() - pos || (etag->trimmed().isEmpty() && lastModified->trimmed().isEmpty()))
         return std::nullopt;
-    return CachedResponse{*etag, *lastModified, bytes.sliced(pos)};
+    // A body damaged on disk, even without changing its length, is not what GitHub sent: a miss.
+    QByteArray body = bytes.sliced(pos);
+    if (hexDigest(body) != *digest)
+        return std::nullopt;
+    return CachedResponse{*etag, *lastModified, std::move(body)};
 }
 
 QString ResponseCache::partitionPath(const QString& partition) const
@@ -170,6 +177,12 @@ void ResponseCache::store(const QString& partition, const QUrl& url, const QByte
         return;
     }
     keepWithinBound(bytes.size() - before);
+}
+
+void ResponseCache::remove(const QString& partition, const QUrl& url)
+{
+    QFile::remove(entryPath(partition, url));
+    m_knownBytes = -1;
 }
 
 void ResponseCache::removePartition(const QString& partition)

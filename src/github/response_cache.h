@@ -21,7 +21,8 @@ struct CachedResponse {
 // The on-disk store behind conditional requests: one folder per account ("partition"), one file per
 // address, each entry also bound to the credential it was fetched with, since GitHub's answers vary by
 // token. Nothing here ever fails loudly: an entry that is missing, unreadable, damaged, written for another
-// address or another token is a miss, and a write that fails leaves the cache as it was. The folder is
+// address or another token is a miss, and a write that fails leaves the cache as it was. Each entry carries a
+// digest of its body, so a body damaged on disk is a miss even where its length is unchanged. The folder is
 // created for the user alone (entries too), and the whole store is kept under a size bound by dropping the
 // oldest entries. Files are small and written through a temporary file and a rename, so the app and the
 // headless commands can share the folder. Reads and writes are small local file operations on the caller's
@@ -41,6 +42,7 @@ public:
 
     std::optional<CachedResponse> find(const QString& partition, const QUrl& url, const QByteArray& credential) const;
     void store(const QString& partition, const QUrl& url, const QByteArray& credential, const CachedResponse& response);
+    void remove(const QString& partition, const QUrl& url);
     void removePartition(const QString& partition);
 
     // The stored form of one entry, and its strict reading (nullopt for anything but an exact match).

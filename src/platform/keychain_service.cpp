@@ -122,6 +122,7 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes)
 
 struct ReadsInFlight::Pending
 {
+    quint64 changesBefore = 0; // the key's change count when the read began
     bool done = false;
     std::optional<QString> result;
     std::vector<std::coroutine_handle<>> waiters;
@@ -139,16 +140,22 @@ struct ReadsInFlight::WaitForPending
 QCoro::Task<std::optional<QString>> ReadsInFlight::join(std::shared_ptr<ReadsInFlight> reads, QString key,
                                                         Read start)
 {
-    if (const auto it = reads->m_pending.find(key); it != reads->m_pending.end()) {
+    const quint64 changes = reads->m_changes[key];
+    if (const auto it = reads->m_pending.find(key);
+        it != reads->m_pending.end() && it->second->changesBefore == changes) {
         // A named awaiter: g++ 12 destroys a temporary inside co_await twice.
         WaitForPending wait{it->second};
         std::optional<QString> shared = co_await wait;
         co_return shared;
     }
+    // None pending, or one that may answer with what the store held before its last change: a read of its
+    // own, which later reads join instead.
     const auto pending = std::make_shared<Pending>();
-    reads->m_pending.emplace(key, pending);
+    pending->changesBefore = changes;
+    reads->m_pending.insert_or_assign(key, pending);
     std::optional<QString> result = co_await start();
-    reads->m_pending.erase(key);
+    if (const auto it = reads->m_pending.find(key); it != reads->m_pending.end() && it->second == pending)
+        reads->m_pending.erase(it);
     pending->done = true;
     pending->result = result;
     // Each waiter holds `pending` in its frame, so it is still there when they resume.
@@ -156,6 +163,11 @@ QCoro::Task<std::optional<QString>> ReadsInFlight::join(std::shared_ptr<ReadsInF
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [waiter] { waiter.resume(); }, Qt::QueuedConnection);
     co_return result;
+}
+
+void ReadsInFlight::changed(const QString& key)
+{
+    ++m_changes[key];
 }
 
 QString keychainSaveFailedLine(const QString& tokenIdentifier, KeychainStatus status)
@@ -188,6 +200,7 @@ QCoro::Task<bool> SystemKeychainService::save(QString token, QString tokenIdenti
     const QString service = m_service;
     const auto timeout = m_timeout;
     const LineSink report = m_report;
+    const std::shared_ptr<ReadsInFlight> reads = m_reads;
 
     auto* remover = new QKeychain::DeletePasswordJob(service);
     remover->setKey(tokenIdentifier);
@@ -195,6 +208,7 @@ QCoro::Task<bool> SystemKeychainService::save(QString token, QString tokenIdenti
     // still pending (behind an unlock prompt, say); an add started now could finish before it and be deleted,
     // after the save had reported success. The save fails here, once.
     const JobOutcome removed = co_await runJob(remover, timeout);
+    reads->changed(tokenIdentifier);
     if (removed.status == KeychainStatus::InteractionNotAllowed) {
         report(keychainSaveFailedLine(tokenIdentifier, removed.status));
         co_return false;
@@ -204,6 +218,7 @@ QCoro::Task<bool> SystemKeychainService::save(QString token, QString tokenIdenti
     writer->setKey(tokenIdentifier);
     writer->setTextData(token); // stored as its UTF-8 bytes, without the base64 framing of binary items
     const JobOutcome outcome = co_await runJob(writer, timeout);
+    reads->changed(tokenIdentifier);
     if (outcome.status != KeychainStatus::Success) {
         report(keychainSaveFailedLine(tokenIdentifier, outcome.status));
         co_return false;
@@ -242,9 +257,11 @@ QCoro::Task<std::optional<QString>> SystemKeychainService::readToken(QString ser
 
 QCoro::Task<> SystemKeychainService::remove(QString tokenIdentifier)
 {
+    const std::shared_ptr<ReadsInFlight> reads = m_reads;
     auto* remover = new QKeychain::DeletePasswordJob(m_service);
     remover->setKey(tokenIdentifier);
     co_await runJob(remover, m_timeout);
+    reads->changed(tokenIdentifier);
 }
 
 InMemoryKeychainService::InMemoryKeychainService(std::shared_ptr<Storage> storage)

@@ -39,6 +39,10 @@ public:
 // One store read per key at a time. A read asked for while the same key's read is pending waits for that
 // read's result instead of starting another: against a locked store a second job would wait behind the same
 // unlock prompt, or show a second one. Waiters resume from the event loop.
+//
+// A read joins only a pending read that began after the key's last change: one begun before a save or a
+// removal finished may answer with the old token, and a refresh right after a reconnect would send the
+// revoked token and ask to reconnect again.
 class ReadsInFlight
 {
 public:
@@ -48,11 +52,14 @@ public:
     // shared pointer, so it may outlive whoever asked.
     static QCoro::Task<std::optional<QString>> join(std::shared_ptr<ReadsInFlight> reads, QString key,
                                                     Read start);
+    // The store's item for `key` was written or removed: reads pending from before are not joined.
+    void changed(const QString& key);
 
 private:
     struct Pending;
     struct WaitForPending;
     std::map<QString, std::shared_ptr<Pending>> m_pending;
+    std::map<QString, quint64> m_changes; // per key, how often it was changed
 };
 
 // The token store for the system's Secret Service (gnome-keyring, KWallet), Keychain or Credential Manager,

@@ -1,6 +1,7 @@
 #include "core/activity_records.h"
 #include "core/json_reader.h"
 #include "core/pull_request.h"
+#include "support/tls.h"
 #include "support/world.h"
 
 #include <QDirIterator>
@@ -49,9 +50,9 @@ protected:
                       QString::fromUtf8(process.readAllStandardError())};
     }
 
-    Result runAs(const QString& login, const QString& token, QStringList args)
+    Result runAs(const QString& login, const QString& token, QStringList args,
+                 QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("NORVANE_TEST_TOKEN"), token);
         // No session bus: any keychain access would fail loudly.
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
@@ -217,6 +218,10 @@ TEST_F(CliTest, EveryCommandKeepsTheExitCodeContract)
         {QStringLiteral("dashboard"), QStringLiteral("--json")},
     };
     const QStringList watched{QStringLiteral("--repo"), QStringLiteral("acme/api")};
+    fh::FakeHub elsewhere(baseWorld());
+    const QString refused = QStringLiteral("GitHub redirected the request to %1; Norvane does not send your token to "
+                                           "another host.")
+                                .arg(elsewhere.baseUrl().mid(QStringLiteral("http://").size()));
     for (const QStringList& command : commands) {
         const std::string name = command.first().toStdString();
         const auto expectFailure = [&](const Result& r, int code, const char* situation) {
@@ -247,6 +252,13 @@ TEST_F(CliTest, EveryCommandKeepsTheExitCodeContract)
         EXPECT_TRUE(expectFailure(r, 4, "server error").contains(QStringLiteral("503")))
             << name << r.err.toStdString();
         EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << name;
+
+        // Sent on to another host: the token stays home, and the command says where it was sent.
+        hub->injectFault(fh::Fault::redirect(QStringLiteral("GET"), QStringLiteral("/**"), 302, elsewhere.baseUrl()));
+        r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), command + watched);
+        hub->clearFaults();
+        EXPECT_TRUE(expectFailure(r, 4, "redirect").endsWith(refused)) << name << r.err.toStdString();
+        EXPECT_TRUE(elsewhere.requests().empty()) << name;
 
         // Nothing watched: issues and dashboard have nothing to show, which is no failure.
         r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), command);
@@ -423,4 +435,30 @@ TEST_F(CliTest, TheDashboardPrintsEveryCardAndWarnsOfEachFailedQuery)
     r = runAs(QStringLiteral("me"), QStringLiteral("revoked"), dashboard);
     EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
+}
+
+// Over HTTPS, a certificate nobody trusts ends the command before any request (and so the token) is sent;
+// the authority the user names as for curl and git is trusted.
+TEST_F(CliTest, OverTlsOnlyTheSystemsAndTheNamedAuthoritiesAreTrusted)
+{
+    const norvane::testing::TestCertificates certificates;
+    fh::FakeHub::Options options;
+    options.tls = fh::FakeHub::Options::Tls{certificates.certificateFile(), certificates.keyFile()};
+    hub = std::make_unique<fh::FakeHub>(sampleWorld(), options);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("SSL_CERT_FILE"));
+    env.remove(QStringLiteral("SSL_CERT_DIR"));
+
+    Result r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), {QStringLiteral("prs")}, env);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("norvane: Network Error [search/issues (review-requested)]: The TLS "
+                                                "certificate of 127.0.0.1 could not be verified (")))
+        << r.err.toStdString();
+    EXPECT_TRUE(hub->requests().empty());
+
+    env.insert(QStringLiteral("SSL_CERT_FILE"), certificates.caFile());
+    r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), {QStringLiteral("prs"), QStringLiteral("--json")}, env);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(parseJsonArray(r.out.toUtf8()).size(), 6);
+    EXPECT_EQ(hub->requests().size(), 3u + 4u * 6u);
 }

@@ -333,7 +333,7 @@ TEST(Server, ServesTwoHundredConcurrentRequests)
     // Each answer takes a second: one at a time would take 200 s, while served together they take little more
     // than one. The bound and the client's time-outs leave room for a loaded machine under the sanitizers,
     // where starting 200 threads and their connections alone has taken several seconds.
-    FakeHub hub(world(), FakeHub::Options{0, 1000ms, {}});
+    FakeHub hub(world(), FakeHub::Options{0, 1000ms, {}, {}});
     constexpr int kRequests = 200;
     std::atomic<int> ok{0};
     std::vector<std::thread> clients;
@@ -378,5 +378,5 @@ TEST(Server, KeepsConnectionsAliveAndStartsAndStopsInMilliseconds)
 
     FakeHub first(world());
     // A second hub on a port in use reports it instead of serving nothing.
-    EXPECT_THROW(FakeHub(world(), FakeHub::Options{first.port(), 0ms, {}}), std::runtime_error);
+    EXPECT_THROW(FakeHub(world(), FakeHub::Options{first.port(), 0ms, {}, {}}), std::runtime_error);
 }

@@ -145,6 +145,42 @@ TEST_F(ConditionalRequestsTest, DamagedEntriesAreMissesNeverErrors)
     EXPECT_EQ(conditionalRequests(), 0);
 }
 
+// An entry that is intact but no longer decodes (written by a Norvane that read answers otherwise, say) is
+// not handed back on GitHub's 304 for ever: it is dropped, asked for afresh once, and stored anew.
+TEST_F(ConditionalRequestsTest, AStoredAnswerThatNoLongerDecodesIsAskedForAfreshOnce)
+{
+    start(sharedWorld());
+    const auto first = fetchMine();
+    const int asked = int(hub->requests().size());
+    QDirIterator files(cacheDir.path(), QDir::Files, QDirIterator::Subdirectories);
+    int rewritten = 0;
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        ASSERT_GT(lines.size(), 3);
+        const QString url = QString::fromUtf8(lines[1].mid(4));  // "url ..."
+        const QByteArray key = lines[2].mid(11);                  // "credential ..."
+        file.seek(0);
+        const auto stored = ResponseCache::decodeEntry(file.readAll(), url, key);
+        ASSERT_TRUE(stored) << url.toStdString();
+        CachedResponse undecodable = *stored;
+        undecodable.body = "null"; // valid JSON that no reply decodes from, with its digest
+        file.resize(0);
+        file.seek(0);
+        file.write(ResponseCache::encodeEntry(url, key, undecodable));
+        ++rewritten;
+    }
+    ASSERT_EQ(rewritten, asked); // every answer was stored
+    hub->clearRequests();
+    EXPECT_EQ(stored(fetchMine()), stored(first));
+    EXPECT_EQ(int(hub->requests().size()), 2 * asked); // each confirmed by a 304, then asked afresh once
+    EXPECT_EQ(conditionalRequests(), asked);
+    hub->clearRequests();
+    EXPECT_EQ(stored(fetchMine()), stored(first));
+    EXPECT_EQ(conditionalRequests(), int(hub->requests().size())); // all stored anew
+}
+
 TEST(ResponseCacheEntry, OnlyAnExactEntryForTheAddressAndCredentialReadsBack)
 {
     const CachedResponse stored{"W/\"abc\"", "Thu, 05 Jul 2012 15:31:30 GMT", "{\"a\":1}\n"};
@@ -170,7 +206,10 @@ TEST(ResponseCacheEntry, OnlyAnExactEntryForTheAddressAndCredentialReadsBack)
         {"another address", good, url + QStringLiteral("/reviews"), key},
         {"another token", good, url, ResponseCache::credentialKey("token t2")},
         {"no validators", ResponseCache::encodeEntry(url, key, {{}, {}, "{}"}), url, key},
-        {"unknown format", QByteArray(good).replace("cache 1", "cache 2"), url, key},
+        {"unknown format", QByteArray(good).replace("cache 2", "cache 3"), url, key},
+        // Damage that keeps the length: the digest no longer matches the body.
+        {"body changed", QByteArray(good).replace("{\"a\":1}", "{\"a\":2}"), url, key},
+        {"digest changed", QByteArray(good).replace("digest ", "digest 0"), url, key},
     };
     for (const auto& m : misses)
         EXPECT_EQ(ResponseCache::decodeEntry(m.bytes, m.url, m.key), std::nullopt) << m.what;

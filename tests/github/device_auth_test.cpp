@@ -710,3 +710,57 @@ TEST(RealDeviceAuthTimer, SleepsItsSecondsUnlessInterrupted)
 }
 
 } // namespace
+
+// Every request of the flow follows a redirect within its own host and refuses one to another host: the
+// device code, the poll and the token's /user lookup never reach the second server, and the flow ends
+// saying where it was sent instead of polling on.
+TEST_F(DeviceAuthTest, RedirectsToAnotherHostAreRefusedAndSaidWhileTheOwnHostsAreFollowed)
+{
+    const QString post = QStringLiteral("POST");
+    const QString get = QStringLiteral("GET");
+    struct Case {
+        const char* name;
+        QString method;
+        QString path;
+        int status;
+        QString prefix; // before the redirect message
+    };
+    const Case cases[] = {
+        {"device code", post, kCodePath, 307, kConnectPrefix},
+        {"poll", post, kTokenPath, 308, QString()},
+        {"login lookup", get, QStringLiteral("/user"), 302, kNoUsername + QLatin1Char('\n')},
+    };
+    fh::FakeHub other(baseWorld());
+    const QString otherHost = other.baseUrl().mid(QStringLiteral("http://").size());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        start(oauthApp(5, 900, QStringLiteral("alice")));
+        make();
+        hub->injectFault(fh::Fault::redirect(c.method, c.path, c.status, other.baseUrl()));
+        auth->startFlow();
+        ASSERT_TRUE(settles());
+        EXPECT_EQ(auth->state(), DeviceAuthState::failed(
+                                     c.prefix + QStringLiteral("GitHub redirected the request to %1; Norvane does "
+                                                               "not send your token to another host.")
+                                                    .arg(otherHost)));
+        EXPECT_FALSE(auth->result().has_value());
+        EXPECT_EQ(hub->requests(c.method, c.path).size(), 1u); // the refused poll is not repeated
+        EXPECT_TRUE(other.requests().empty());
+    }
+
+    // Within the host, each request is simply asked again where it was sent.
+    TearDown();
+    start(oauthApp(5, 900, QStringLiteral("alice")));
+    make();
+    for (const Case& c : cases)
+        hub->injectFault(fh::Fault::redirect(c.method, c.path, c.status).times(1));
+    auth->startFlow();
+    ASSERT_TRUE(settles());
+    ASSERT_TRUE(auth->result().has_value()) << auth->state().message.toStdString();
+    EXPECT_EQ(auth->result()->username, QStringLiteral("alice"));
+    const auto lookups = hub->requests(get, QStringLiteral("/user"));
+    ASSERT_EQ(lookups.size(), 2u);
+    EXPECT_EQ(lookups[1].header(QStringLiteral("Authorization")), lookups[0].header(QStringLiteral("Authorization")));
+    EXPECT_FALSE(lookups[1].header(QStringLiteral("Authorization")).isEmpty());
+}

@@ -97,4 +97,34 @@ TEST(ReadsInFlight, AReadOfAKeyThatIsPendingWaitsForItsResult)
     EXPECT_EQ(started.size(), 3);
 }
 
+// A save (or removal) that finished while a read was pending: a read asked for after it never gets the token
+// the pending read may still bring from before it, and later reads share the newer read instead.
+TEST(ReadsInFlight, AReadAfterASaveNeverJoinsAReadFromBeforeIt)
+{
+    auto reads = std::make_shared<ReadsInFlight>();
+    Gate gate;
+    int started = 0;
+    const auto read = [&](const char* value) {
+        return ReadsInFlight::join(reads, QStringLiteral("a"), [&started, &gate, value] {
+            ++started;
+            return answerWhenOpened(&gate, QString::fromLatin1(value));
+        });
+    };
+    auto beforeSave = read("tok-revoked");
+    reads->changed(QStringLiteral("b")); // another item's save changes nothing here
+    auto sharing = read("unused");
+    EXPECT_EQ(started, 1);
+    reads->changed(QStringLiteral("a"));
+    auto afterSave = read("tok-new");
+    auto afterThat = read("unused");
+    EXPECT_EQ(started, 2);
+
+    gate.open();
+    EXPECT_EQ(norvane::testing::runTask(std::move(beforeSave)), QStringLiteral("tok-revoked"));
+    EXPECT_EQ(norvane::testing::runTask(std::move(sharing)), QStringLiteral("tok-revoked"));
+    EXPECT_EQ(norvane::testing::runTask(std::move(afterSave)), QStringLiteral("tok-new"));
+    EXPECT_EQ(norvane::testing::runTask(std::move(afterThat)), QStringLiteral("tok-new"));
+    EXPECT_EQ(started, 2);
+}
+
 } // namespace

@@ -12,12 +12,16 @@
 #include "platform/preferences.h"
 #include "platform/url_opener.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
 #include <QDir>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QPalette>
 #include <QWidget>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace norvane::testing {
@@ -120,6 +124,34 @@ inline QPalette darkPalette()
     p.setColor(QPalette::PlaceholderText, QColor(0xf2, 0xf2, 0xf5, 150));
     p.setColor(QPalette::Mid, QColor(0x48, 0x48, 0x4c));
     return p;
+}
+
+// Text from GitHub or typed by a person that looks like markup and holds a mnemonic sign.
+inline const QString kMarkupLike = QStringLiteral(R"(<b>x</b> & <a href="http://evil">y</a>)");
+
+// How often `text` is shown under `root` as written: in a label that never reads it as markup, or in a menu
+// item with its '&' doubled. A label or menu item that would render it otherwise, or a tooltip that holds it
+// unescaped, is a failure.
+inline int shownAsWritten(const QWidget& root, const QString& text)
+{
+    int shown = 0;
+    for (const QLabel* label : root.findChildren<QLabel*>()) {
+        if (!label->text().contains(text))
+            continue;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+        shown += label->textFormat() == Qt::PlainText ? 1 : 0;
+    }
+    for (const QWidget* widget : root.findChildren<QWidget*>())
+        EXPECT_FALSE(widget->toolTip().contains(text)) << widget->toolTip().toStdString();
+    QString literal = text;
+    literal.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    for (const QMenu* menu : root.findChildren<QMenu*>()) {
+        for (const QAction* action : menu->actions()) {
+            EXPECT_FALSE(action->text().contains(text)) << action->text().toStdString();
+            shown += action->text().contains(literal) ? 1 : 0;
+        }
+    }
+    return shown;
 }
 
 // Saves a picture of the widget under <build>/screenshots/ for a person to look at.

@@ -1,6 +1,7 @@
 #include "fakehub_impl.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include "payloads.h"
 #include "search.h"
 
@@ -43,21 +44,33 @@ void FakeHub::Impl::start(const Options& options)
 {
     latency = options.latency;
     onRequest = options.onRequest;
-    server.new_task_queue = [] { return new ElasticPool(1024); };
+    if (options.tls) {
+        const QByteArray certificate = QFile::encodeName(options.tls->certificateFile);
+        const QByteArray key = QFile::encodeName(options.tls->keyFile);
+        auto tls = std::make_unique<WideServer<httplib::SSLServer>>(certificate.constData(), key.constData());
+        if (!tls->is_valid())
+            throw std::runtime_error("fakehub: cannot use the certificate " + certificate.toStdString() +
+                                     " with the key " + key.toStdString());
+        server = std::move(tls);
+    } else {
+        server = std::make_unique<WideServer<httplib::Server>>();
+    }
+    httplib::Server& s = *server;
+    s.new_task_queue = [] { return new ElasticPool(1024); };
     // The client keeps its connections alive across a whole refresh.
-    server.set_keep_alive_max_count(100000);
+    s.set_keep_alive_max_count(100000);
     // Headers and body go out in separate writes; with Nagle's algorithm the body would wait for the
     // client's delayed ACK, adding 40 ms to every answer on a kept-alive connection.
-    server.set_tcp_nodelay(true);
+    s.set_tcp_nodelay(true);
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         handle(request, response);
     };
-    server.Get(".*", handler);
-    server.Post(".*", handler);
-    server.Put(".*", handler);
-    server.Patch(".*", handler);
-    server.Delete(".*", handler);
-    server.set_exception_handler(
+    s.Get(".*", handler);
+    s.Post(".*", handler);
+    s.Put(".*", handler);
+    s.Patch(".*", handler);
+    s.Delete(".*", handler);
+    s.set_exception_handler(
         [](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
             response.status = 500;
             response.set_content(R"({"message":"fakehub failed to answer"})", "application/json");
@@ -65,18 +78,21 @@ void FakeHub::Impl::start(const Options& options)
 
     // httplib's default also sets SO_REUSEPORT, which would let a second hub share a port in use and
     // split the requests between two worlds.
-    server.set_socket_options([](socket_t socket) {
+    s.set_socket_options([](socket_t socket) {
         const int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
     if (options.port == 0)
-        port = server.bind_to_any_port("127.0.0.1");
+        port = s.bind_to_any_port("127.0.0.1");
     else
-        port = server.bind_to_port("127.0.0.1", options.port) ? options.port : -1;
+        port = s.bind_to_port("127.0.0.1", options.port) ? options.port : -1;
     if (port <= 0)
         throw std::runtime_error("fakehub: cannot listen on 127.0.0.1:" + std::to_string(options.port));
-    server.widenBacklog(1024);
-    base = QStringLiteral("http://127.0.0.1:%1").arg(port);
+    if (options.tls)
+        static_cast<WideServer<httplib::SSLServer>&>(s).widenBacklog(1024);
+    else
+        static_cast<WideServer<httplib::Server>&>(s).widenBacklog(1024);
+    base = QStringLiteral("%1://127.0.0.1:%2").arg(options.tls ? QStringLiteral("https") : QStringLiteral("http")).arg(port);
 
     listener = std::thread([this] {
         // A client that hangs up while we write must not kill the process with SIGPIPE. The mask is
@@ -85,11 +101,11 @@ void FakeHub::Impl::start(const Options& options)
         sigemptyset(&pipe);
         sigaddset(&pipe, SIGPIPE);
         pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
-        server.listen_after_bind();
+        server->listen_after_bind();
         listenerDone = true;
     });
     // stop() only works once the accept loop runs.
-    while (!server.is_running() && !listenerDone)
+    while (!server->is_running() && !listenerDone)
         std::this_thread::sleep_for(std::chrono::microseconds(100));
 }
 
@@ -102,7 +118,7 @@ void FakeHub::Impl::stop()
         stopping = true;
     }
     stopCond.notify_all();
-    server.stop();
+    server->stop();
     // Idle keep-alive connections hold their workers until the client speaks or the keep-alive timeout
     // passes; closing them from our side lets the pool finish now.
     while (!listenerDone) {
@@ -207,6 +223,17 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
         return;
     }
 
+    if (fault && kind == Fault::Kind::Redirect) {
+        // As GitHub answers a moved repository: the new address in Location and in a small JSON body.
+        const std::string location = (fault->origin.isEmpty() ? base : fault->origin).toStdString() + request.target;
+        response.status = fault->status;
+        response.set_header("Location", location);
+        QJsonObject body = Payloads::error(QStringLiteral("Moved Permanently"), fault->status);
+        body.insert(QStringLiteral("url"), QString::fromStdString(location));
+        response.set_content(QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(),
+                             "application/json; charset=utf-8");
+        return;
+    }
     Reply reply;
     if (fault && kind == Fault::Kind::HttpStatus) {
         reply.status = fault->status;

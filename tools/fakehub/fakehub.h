@@ -48,6 +48,7 @@ struct Fault
         TruncatedJson,  // the first half of the normal body, correctly framed: HTTP fine, JSON cut off
         DropConnection, // close the connection without answering
         DropMidBody,    // send the headers and half the body, then close: an incomplete transfer
+        Redirect,       // answer `status` (301, 302, 307, 308) with Location: `origin` + the request's path and query
     };
 
     Kind kind = Kind::HttpStatus;
@@ -58,6 +59,7 @@ struct Fault
     QByteArray body;
     QList<std::pair<QByteArray, QByteArray>> headers; // extra response headers (HttpStatus only)
     std::chrono::milliseconds delay{0};
+    QString origin; // Redirect: "scheme://host:port" of the server it points to; empty for this hub itself
 
     static Fault httpStatus(QString method, QString path, int status, QByteArray body = {});
     static Fault delayed(QString method, QString path, std::chrono::milliseconds delay);
@@ -65,6 +67,9 @@ struct Fault
     static Fault truncatedJson(QString method, QString path);
     static Fault dropConnection(QString method, QString path);
     static Fault dropMidBody(QString method, QString path);
+    // The same request again, on another server (`origin`, such as another hub's baseUrl()) or, with an
+    // empty origin, on this one: limited to .times(k), the (k+1)-th call is answered normally.
+    static Fault redirect(QString method, QString path, int status, QString origin = {});
 
     Fault& times(int calls)
     {
@@ -91,6 +96,13 @@ public:
         std::chrono::milliseconds latency{0};
         // Called on a server thread with every request as it is logged, for a log outside the process.
         std::function<void(const RecordedRequest&)> onRequest;
+        // Serve HTTPS with this certificate chain and key (PEM files); the base address is then https://.
+        struct Tls
+        {
+            QString certificateFile;
+            QString keyFile;
+        };
+        std::optional<Tls> tls;
     };
 
     // Starts serving at once on its own threads; throws std::runtime_error when it cannot listen.
@@ -100,7 +112,7 @@ public:
     FakeHub(const FakeHub&) = delete;
     FakeHub& operator=(const FakeHub&) = delete;
 
-    QString baseUrl() const; // "http://127.0.0.1:PORT", the API host and the web host alike
+    QString baseUrl() const; // "http://127.0.0.1:PORT" (https with TLS), the API host and the web host alike
     int port() const;
     void stop(); // closes every connection and joins the threads; the destructor calls it
 

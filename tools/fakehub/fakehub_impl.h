@@ -36,7 +36,7 @@ struct FakeHub::Impl
     // The token of an authorised API request (a GET outside /login with a user's token); empty otherwise.
     QString apiToken(const httplib::Request& request) const;
 
-    Server server;
+    std::unique_ptr<httplib::Server> server; // plain, or HTTPS with Options::tls
     std::thread listener;
     std::atomic<bool> listenerDone{false};
     int port = 0;

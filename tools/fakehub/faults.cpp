@@ -92,4 +92,12 @@ Fault Fault::dropMidBody(QString method, QString path)
     return makeFault(Kind::DropMidBody, std::move(method), std::move(path));
 }
 
+Fault Fault::redirect(QString method, QString path, int status, QString origin)
+{
+    Fault f = makeFault(Kind::Redirect, std::move(method), std::move(path));
+    f.status = status;
+    f.origin = std::move(origin);
+    return f;
+}
+
 } // namespace norvane::fakehub

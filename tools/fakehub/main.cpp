@@ -44,8 +44,14 @@ int main(int argc, char** argv)
         QStringLiteral("Budget of a rate-limit resource per token and window, e.g. core=5000 or search=30 "
                        "(repeatable). SIGUSR2 spends the core budget of every token at once."),
         QStringLiteral("resource=N"));
+    const QCommandLineOption tlsCertOption(
+        QStringLiteral("tls-cert"), QStringLiteral("Serve HTTPS with this certificate chain (PEM; with --tls-key)."),
+        QStringLiteral("file"));
+    const QCommandLineOption tlsKeyOption(QStringLiteral("tls-key"),
+                                          QStringLiteral("The private key of --tls-cert (PEM)."),
+                                          QStringLiteral("file"));
     parser.addOptions({scenarioOption, generateOption, printOption, portOption, latencyOption,
-                       manualTimelineOption, logRequestsOption, rateLimitOption});
+                       manualTimelineOption, logRequestsOption, rateLimitOption, tlsCertOption, tlsKeyOption});
     parser.process(app);
 
     const auto fail = [](const QString& message) {
@@ -59,6 +65,10 @@ int main(int argc, char** argv)
     options.latency = std::chrono::milliseconds(parser.value(latencyOption).toInt(&latencyOk));
     if (!portOk || options.port < 0 || options.port > 65535 || !latencyOk || options.latency.count() < 0)
         return fail(QStringLiteral("--port and --latency-ms take non-negative numbers"));
+    if (parser.isSet(tlsCertOption) != parser.isSet(tlsKeyOption))
+        return fail(QStringLiteral("--tls-cert and --tls-key go together"));
+    if (parser.isSet(tlsCertOption))
+        options.tls = FakeHub::Options::Tls{parser.value(tlsCertOption), parser.value(tlsKeyOption)};
     if (parser.isSet(scenarioOption) == parser.isSet(generateOption))
         return fail(QStringLiteral("give exactly one of --scenario FILE and --generate N"));
     QList<std::pair<QString, int>> rateLimits;

@@ -47,12 +47,6 @@ void ElasticPool::work()
     }
 }
 
-void Server::widenBacklog(int backlog)
-{
-    // Calling listen() again on a listening socket only changes its backlog.
-    ::listen(svr_sock_, backlog);
-}
-
 static int portOf(const sockaddr_storage& address)
 {
     if (address.ss_family == AF_INET)

@@ -5,6 +5,7 @@
 #include <functional>
 #include <httplib.h>
 #include <mutex>
+#include <sys/socket.h>
 #include <thread>
 #include <vector>
 
@@ -35,11 +36,14 @@ private:
 };
 
 // Exposes the listening socket, which httplib opens with a backlog of 5: too short for a burst of
-// connections from a concurrency test.
-class Server : public httplib::Server
+// connections from a concurrency test. `Base` is httplib::Server, or httplib::SSLServer for HTTPS.
+template <typename Base>
+class WideServer : public Base
 {
 public:
-    void widenBacklog(int backlog);
+    using Base::Base;
+    // Calling listen() again on a listening socket only changes its backlog.
+    void widenBacklog(int backlog) { ::listen(this->svr_sock_, backlog); }
 };
 
 // Shuts down the server side of the connections accepted on `port` (only the one whose peer port is

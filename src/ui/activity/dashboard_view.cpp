@@ -94,7 +94,7 @@ DeployBadgeView::DeployBadgeView(DeployBadge badge, QWidget* parent)
 {
     setFont(textFont(TextStyle::caption2));
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
-    setToolTip(m_badge.environment);
+    setToolTip(plainToolTip(m_badge.environment));
 }
 
 QSize DeployBadgeView::sizeHint() const

@@ -126,7 +126,7 @@ void IssuesView::populateRepositoryMenu()
 {
     m_repositoryMenu->clear();
     const auto entry = [this](const QString& text, std::optional<QString> repo) {
-        connect(m_repositoryMenu->addAction(text), &QAction::triggered, this,
+        connect(m_repositoryMenu->addAction(literalActionText(text)), &QAction::triggered, this,
                 [this, repo] { m_model.setSelectedRepository(repo); });
     };
     entry(kAllRepositories, std::nullopt);

@@ -107,7 +107,8 @@ void PullRequestTab::populateRepositoryMenu()
 
     const auto addRepository = [&](const QString& repo) {
         const bool favorite = favorites.contains(repo);
-        QMenu* sub = m_repositoryMenu->addMenu(repositoryMenuLabel(repo, m_model.countForRepository(repo)));
+        QMenu* sub =
+            m_repositoryMenu->addMenu(literalActionText(repositoryMenuLabel(repo, m_model.countForRepository(repo))));
         if (favorite)
             sub->setIcon(symbolIcon(Symbol::starFill, color(ThemeColor::yellow, palette())));
         connect(sub->addAction(symbolIcon(Symbol::checkmark, iconColor), QStringLiteral("Select")),

@@ -29,6 +29,7 @@ class CodeLabel final : public QLabel
 public:
     explicit CodeLabel(QWidget* parent) : QLabel(parent)
     {
+        setTextFormat(Qt::PlainText); // GitHub's code, shown as sent
         QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         mono.setPixelSize(30);
         mono.setBold(true);
@@ -275,7 +276,6 @@ QWidget* AddAccountView::buildFailedPanel()
                       Qt::AlignHCenter);
     m_controls.failure =
         centred(new ThemedLabel(QString(), TextStyle::callout, ThemeColor::secondary, panel));
-    m_controls.failure->setTextFormat(Qt::PlainText);
     layout->addWidget(m_controls.failure);
     m_controls.tryAgain = new ProminentButton(std::nullopt, QStringLiteral("Try Again"), panel);
     connect(m_controls.tryAgain, &QAbstractButton::clicked, m_auth, &GitHubDeviceAuth::startFlow);

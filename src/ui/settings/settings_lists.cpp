@@ -24,7 +24,7 @@ public:
     ChipButton(const QString& name, QWidget* parent) : QAbstractButton(parent)
     {
         setText(name);
-        setToolTip(QStringLiteral("Watch %1").arg(name));
+        setToolTip(plainToolTip(QStringLiteral("Watch %1").arg(name)));
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
     }

@@ -59,9 +59,7 @@ inline QHBoxLayout* row(QWidget* widget, int spacing, QMargins margins = {})
 inline ThemedLabel* label(const QString& text, TextStyle style, ThemeColor tint, QWidget* parent,
                           QFont::Weight weight = QFont::Normal)
 {
-    auto* l = new ThemedLabel(text, style, tint, parent, weight);
-    l->setTextFormat(Qt::PlainText);
-    return l;
+    return new ThemedLabel(text, style, tint, parent, weight);
 }
 
 inline ThemedLabel* wrapped(ThemedLabel* l)

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollArea>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -137,7 +138,7 @@ SymbolButton::SymbolButton(Symbol symbol, ThemeColor tint, const QString& help, 
     : QToolButton(parent), m_symbol(symbol), m_tint(tint), m_size(size)
 {
     setAutoRaise(true);
-    setToolTip(help);
+    setToolTip(plainToolTip(help)); // may name an account
     setAccessibleName(help);
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
@@ -259,10 +260,25 @@ void MenuButton::paintEvent(QPaintEvent*)
 
 namespace norvane::ui {
 
+QString plainToolTip(const QString& text)
+{
+    // Text Qt would take for markup is escaped and marked as rich text, so it shows exactly these characters.
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
+}
+
+QString literalActionText(const QString& text)
+{
+    QString literal = text;
+    literal.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return literal;
+}
+
 ThemedLabel::ThemedLabel(const QString& text, TextStyle style, ThemeColor tint, QWidget* parent,
                          QFont::Weight weight)
-    : QLabel(text, parent), m_tint(tint)
+    : QLabel(parent), m_tint(tint)
 {
+    setTextFormat(Qt::PlainText); // before the text, which is never parsed as markup
+    setText(text);
     setFont(ui::textFont(style, weight));
     applyTint();
 }

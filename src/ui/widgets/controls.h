@@ -114,7 +114,14 @@ private:
     QString m_compactText;
 };
 
-// A label in one of the panel's text styles and colours; the colour follows the palette it inherits.
+// Text from GitHub or a person, made safe where Qt does not show text as written: a tooltip that looks
+// like markup is rendered as rich text, and an '&' in a menu item's text marks a mnemonic.
+QString plainToolTip(const QString& text);
+QString literalActionText(const QString& text);
+
+// A label in one of the panel's text styles and colours; the colour follows the palette it inherits. Its text
+// is always plain: titles, logins, names and messages come from GitHub or a person, and Qt's automatic
+// format would render any of them that looks like markup.
 class ThemedLabel final : public QLabel
 {
     Q_OBJECT

@@ -12,6 +12,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
@@ -624,3 +627,41 @@ TEST(ContentView, ScreenshotsWithTheSampleDataInBothPalettes)
 }
 
 } // namespace
+
+// A pull request's title, author and repository as GitHub sends them, and a message holding GitHub's text,
+// are shown as written, never as markup.
+TEST(ContentView, TextFromGitHubIsShownAsWritten)
+{
+    const QString markup = norvane::testing::kMarkupLike;
+    const QString repo = QStringLiteral("<b>x & y/<i>z"); // what the search's page address names
+    fakehub::FakeHub hub(norvane::testing::baseWorld());
+    const QJsonObject item{{QStringLiteral("id"), 1},
+                           {QStringLiteral("number"), 1},
+                           {QStringLiteral("title"), markup},
+                           {QStringLiteral("html_url"), hub.baseUrl() + QLatin1Char('/') + repo + QStringLiteral("/pull/1")},
+                           {QStringLiteral("user"), QJsonObject{{QStringLiteral("login"), markup}}},
+                           {QStringLiteral("created_at"), QStringLiteral("2026-12-01T10:00:00Z")},
+                           {QStringLiteral("updated_at"), QStringLiteral("2026-12-01T10:00:00Z")},
+                           {QStringLiteral("draft"), false},
+                           {QStringLiteral("state"), QStringLiteral("open")}};
+    hub.injectFault(fakehub::Fault::httpStatus(
+        QStringLiteral("GET"), QStringLiteral("/search/issues"), 200,
+        QJsonDocument(QJsonObject{{QStringLiteral("total_count"), 1}, {QStringLiteral("items"), QJsonArray{item}}})
+            .toJson()));
+    Panel panel({QStringLiteral("me")}, false, hub.baseUrl());
+    ASSERT_EQ(panel.model->pullRequests().size(), 1);
+    const PullRequest& pr = panel.model->pullRequests().first();
+    EXPECT_EQ(pr.title, markup);
+    EXPECT_EQ(pr.author, markup);
+    EXPECT_EQ(pr.repository, repo);
+    EXPECT_EQ(panel.tab().listModel()->pullRequests().size(), 1);
+
+    panel.model->setErrorMessage(markup);
+    panel.view->resize(560, 600);
+    panel.view->show();
+    panel.tab().populateRepositoryMenu();
+    EXPECT_EQ(norvane::testing::shownAsWritten(*panel.view, markup), 1); // the message; rows are painted as text
+    EXPECT_EQ(norvane::testing::shownAsWritten(*panel.view, repo), 1);   // the repository's menu item
+    QCoreApplication::processEvents();
+    norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-markup"));
+}

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -426,3 +428,24 @@ TEST(AddAccountView, ScreenshotsOfEveryPanelInBothPalettes)
 }
 
 } // namespace
+
+// The code GitHub sends and the name of the account being reconnected are shown as written, never as markup.
+TEST(AddAccountView, TheCodeAndTheAccountNameAreShownAsWritten)
+{
+    const auto hub = startHub();
+    const QString markup = norvane::testing::kMarkupLike;
+    QJsonObject answer{{QStringLiteral("device_code"), QStringLiteral("d")},
+                       {QStringLiteral("user_code"), markup},
+                       {QStringLiteral("verification_uri"), hub->baseUrl() + QStringLiteral("/login/device")},
+                       {QStringLiteral("expires_in"), 900},
+                       {QStringLiteral("interval"), 5}};
+    hub->injectFault(fakehub::Fault::httpStatus(QStringLiteral("POST"), QStringLiteral("/login/device/code"), 200,
+                                                QJsonDocument(answer).toJson()));
+    Sheet sheet(GitHubAccount{QUuid::createUuid(), markup, QStringLiteral("id"), std::nullopt}, hub.get());
+    sheet.c().connect->click();
+    ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }));
+    EXPECT_EQ(sheet.c().title->text(), QStringLiteral("Reconnect ") + markup);
+    EXPECT_EQ(sheet.c().code->text(), markup);
+    EXPECT_EQ(norvane::testing::shownAsWritten(sheet.host, markup), 2);
+    sheet.screenshot(QStringLiteral("add-account-markup"));
+}

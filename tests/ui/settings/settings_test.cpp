@@ -669,3 +669,21 @@ TEST(SettingsView, Screenshots)
 }
 
 } // namespace
+
+// A login is shown as written on the account's card and in the alert that names it, never as markup.
+TEST(SettingsView, ALoginIsShownAsWrittenOnItsCardAndInTheMismatchAlert)
+{
+    const QString markup = norvane::testing::kMarkupLike;
+    Settings s(QStringList{markup});
+    s.model->setReauthNeeded({s.accounts[0].id});
+    s.view->show();
+    const int onCard = norvane::testing::shownAsWritten(*s.view->window(), markup);
+    EXPECT_GE(onCard, 1);
+    s.view->reconnectButton(s.accounts[0].id)->click();
+    s.view->signIn(QStringLiteral("hubot"), QStringLiteral("tok-hubot"), std::nullopt);
+    ASSERT_TRUE(s.view->isAlertShown());
+    EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Account Mismatch"));
+    EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@") + markup));
+    EXPECT_GT(norvane::testing::shownAsWritten(*s.view->window(), markup), onCard); // and in the alert
+    norvane::testing::saveScreenshot(*s.view->window(), QStringLiteral("settings-markup-alert"));
+}
