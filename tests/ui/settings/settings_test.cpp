@@ -345,6 +345,13 @@ TEST(SettingsView, APollLeavesThePressedChipAndTheFocusedButtonInPlace)
 TEST(SettingsView, ANewSignInAddsAnAccountAndTheTriggerOpensTheSheetOnce)
 {
     Settings s(QStringList{});
+    // "Add Account" is a thing to do: the desktop's bordered push button, not a link.
+    auto* add = qobject_cast<QPushButton*>(s.view->addAccountButton());
+    ASSERT_TRUE(add);
+    EXPECT_FALSE(add->isFlat());
+    add->click();
+    ASSERT_TRUE(s.view->addAccountView());
+    s.view->dismissAddAccount();
     s.model->setTriggerAddAccount(true);
     EXPECT_FALSE(s.model->triggerAddAccount());
     ASSERT_TRUE(s.view->addAccountView());
