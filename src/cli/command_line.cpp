@@ -19,8 +19,8 @@
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QUrlQuery>
 #include <QTextStream>
+#include <QUrlQuery>
 
 #include <cstdio>
 
@@ -400,11 +400,13 @@ private:
             if (status.toInt() == 401)
                 m_rejected = true;
             else if (status.toInt() >= 500)
-                m_failedQueries.append(
-                    QStringLiteral("GitHub answered HTTP %1 for %2").arg(status.toInt()).arg(queryName(reply->url())));
+                m_failedQueries.append(QStringLiteral("GitHub answered HTTP %1 for %2")
+                                           .arg(status.toInt())
+                                           .arg(queryName(reply->url())));
         } else if (reply->error() != QNetworkReply::NoError &&
                    reply->error() != QNetworkReply::OperationCanceledError) {
-            m_failedQueries.append(QStringLiteral("%1 (%2)").arg(reply->errorString(), queryName(reply->url())));
+            m_failedQueries.append(
+                QStringLiteral("%1 (%2)").arg(reply->errorString(), queryName(reply->url())));
         }
     }
 
@@ -436,8 +438,9 @@ private:
             return ExitCode::failure;
         }
         for (const QString& failure : std::as_const(m_failedQueries))
-            err(QStringLiteral("warning: %1; the card shows that figure as not available").arg(failure));
-        out(m_options.json ? dashboardJson(m_dashboard->summaries()) : dashboardText(m_dashboard->summaries()).toUtf8());
+            err(QStringLiteral("warning: %1").arg(failure));
+        out(m_options.json ? dashboardJson(m_dashboard->summaries())
+                           : dashboardText(m_dashboard->summaries()).toUtf8());
         return ExitCode::ok;
     }
 

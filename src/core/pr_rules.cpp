@@ -440,7 +440,8 @@ QString tokenRejectedText(const QString& login)
 QString trayToolTip(const BadgeCounts& counts, const std::optional<QString>& rejectedLogin)
 {
     const QString name = QStringLiteral("Norvane");
-    const QString rejected = rejectedLogin ? QLatin1Char('\n') + tokenRejectedText(*rejectedLogin) : QString();
+    const QString rejected =
+        rejectedLogin ? QLatin1Char('\n') + tokenRejectedText(*rejectedLogin) : QString();
     const int total = counts.total();
     if (total < 1)
         return name + rejected;

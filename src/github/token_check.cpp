@@ -8,7 +8,8 @@
 
 namespace norvane {
 
-QCoro::Task<TokenOwner> fetchTokenOwner(HttpSession session, QString apiBaseURL, QString token, CancelToken cancel)
+QCoro::Task<TokenOwner> fetchTokenOwner(HttpSession session, QString apiBaseURL, QString token,
+                                        CancelToken cancel)
 {
     QNetworkRequest request{QUrl(apiBaseURL + QStringLiteral("/user"))};
     request.setRawHeader("Authorization", QStringLiteral("token %1").arg(token).toUtf8());
@@ -17,8 +18,10 @@ QCoro::Task<TokenOwner> fetchTokenOwner(HttpSession session, QString apiBaseURL,
     try {
         reply = co_await session.get(request, cancel);
     } catch (const TransportError& e) {
-        co_return TokenOwner{TokenOwner::Kind::failed, {},
-                             QStringLiteral("Could not reach GitHub to check this token: %1").arg(e.description())};
+        co_return TokenOwner{
+            TokenOwner::Kind::failed,
+            {},
+            QStringLiteral("Could not reach GitHub to check this token: %1").arg(e.description())};
     }
     if (reply.statusCode == 401)
         co_return TokenOwner{TokenOwner::Kind::rejected, {}, {}};
@@ -26,7 +29,8 @@ QCoro::Task<TokenOwner> fetchTokenOwner(HttpSession session, QString apiBaseURL,
         if (std::optional<QString> login = wire::decodeUserLogin(reply.body))
             co_return TokenOwner{TokenOwner::Kind::owner, *login, {}};
     }
-    co_return TokenOwner{TokenOwner::Kind::failed, {},
+    co_return TokenOwner{TokenOwner::Kind::failed,
+                         {},
                          QStringLiteral("GitHub could not check this token (HTTP %1). Try again in a moment.")
                              .arg(reply.statusCode)};
 }

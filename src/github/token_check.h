@@ -4,15 +4,14 @@
 #include "github/http_session.h"
 
 #include <QString>
-
-#include <qcoro/qcorotask.h>
-
 #include <optional>
+#include <qcoro/qcorotask.h>
 
 namespace norvane {
 
 // What GitHub said about a token when asked whose it is (GET /user).
-struct TokenOwner {
+struct TokenOwner
+{
     enum class Kind {
         owner,    // `login` owns the token
         rejected, // 401: GitHub does not accept the token
@@ -25,7 +24,8 @@ struct TokenOwner {
 
 // Asks the API host at `apiBaseURL` which login `token` belongs to. Never throws; a cancelled token ends as
 // `failed`.
-QCoro::Task<TokenOwner> fetchTokenOwner(HttpSession session, QString apiBaseURL, QString token, CancelToken cancel);
+QCoro::Task<TokenOwner> fetchTokenOwner(HttpSession session, QString apiBaseURL, QString token,
+                                        CancelToken cancel);
 
 // Why a personal access token typed for `typedLogin` is refused, or nothing when it is that login's (compared
 // without regard to case, as a reconnect compares).

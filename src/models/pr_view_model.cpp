@@ -278,7 +278,9 @@ QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::
     if (!self)
         co_return false;
     if (!saved) {
-        debugLog(kAccounts, QStringLiteral("❌ The keychain did not keep the token for %1; no account added").arg(username));
+        debugLog(
+            kAccounts,
+            QStringLiteral("❌ The keychain did not keep the token for %1; no account added").arg(username));
         co_return false;
     }
     GitHubAccount account{QUuid::createUuid(), username, tokenIdentifier, label};

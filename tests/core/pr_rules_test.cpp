@@ -298,6 +298,7 @@ TEST(Badge, TheTrayToolTipSaysWhatTheBadgeCounts)
     // A rejected token adds its line whether or not anything needs the user.
     EXPECT_EQ(trayToolTip(BadgeCounts{}, QStringLiteral("theo")),
               "Norvane\nGitHub no longer accepts the token for theo.");
-    EXPECT_EQ(trayToolTip(badgeCounts({request}), QStringLiteral("theo")),
-              "Norvane\n1 pull request needs you: 1 review request\nGitHub no longer accepts the token for theo.");
+    EXPECT_EQ(
+        trayToolTip(badgeCounts({request}), QStringLiteral("theo")),
+        "Norvane\n1 pull request needs you: 1 review request\nGitHub no longer accepts the token for theo.");
 }

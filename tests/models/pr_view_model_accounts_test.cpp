@@ -479,7 +479,8 @@ TEST_F(PRModelTest, TheListAlwaysBelongsToTheSelectedAccount)
 
     // Observers hear of the switch with the old rows already gone.
     QList<int> sizesSeen;
-    QObject::connect(&m, &PRViewModel::selectedAccountChanged, [&] { sizesSeen.append(int(m.pullRequests().size())); });
+    QObject::connect(&m, &PRViewModel::selectedAccountChanged,
+                     [&] { sizesSeen.append(int(m.pullRequests().size())); });
     m.setSelectedAccount(alice);
     EXPECT_EQ(sizesSeen, QList<int>{0});
     EXPECT_FALSE(m.hasListForSelectedAccount());
@@ -502,7 +503,8 @@ TEST_F(PRModelTest, TheListAlwaysBelongsToTheSelectedAccount)
 
 TEST_F(PRModelTest, ATokenTheKeychainRefusedAddsNoAccount)
 {
-    class Refusing final : public KeychainService {
+    class Refusing final : public KeychainService
+    {
     public:
         QCoro::Task<bool> save(QString, QString) override { co_return false; }
         QCoro::Task<std::optional<QString>> getAsync(QString) override { co_return std::nullopt; }
@@ -510,9 +512,16 @@ TEST_F(PRModelTest, ATokenTheKeychainRefusedAddsNoAccount)
     };
     startHub(smallWorld());
     PRViewModel m(PRViewModel::Dependencies{GitHubService(HttpSession(&nam), hub->baseUrl()),
-                                            std::make_shared<Refusing>(), preferences, notifier, AppIdentity{},
-                                            nullptr, std::nullopt, false, GitHubService::defaultWebURL(),
-                                            [](const QString&) {}, {}});
+                                            std::make_shared<Refusing>(),
+                                            preferences,
+                                            notifier,
+                                            AppIdentity{},
+                                            nullptr,
+                                            std::nullopt,
+                                            false,
+                                            GitHubService::defaultWebURL(),
+                                            [](const QString&) {},
+                                            {}});
     EXPECT_FALSE(runTask(m.addAccount(QStringLiteral("me"), QStringLiteral("tok-me"), std::nullopt)));
     EXPECT_TRUE(m.accounts().isEmpty());
     EXPECT_FALSE(m.selectedAccount().has_value());

@@ -2,10 +2,10 @@
 
 #include "models/pr_view_model.h"
 #include "platform/url_opener.h"
-#include "ui/widgets/controls.h"
 #include "ui/pulls/list_selection.h"
 #include "ui/pulls/pr_list_model.h"
 #include "ui/pulls/pr_row_view.h"
+#include "ui/widgets/controls.h"
 
 #include <QEasingCurve>
 #include <QHBoxLayout>
@@ -195,7 +195,8 @@ void PullRequestTab::updateListState()
         m_unavailableDetail->setText(
             m_model.selectedAccountNeedsReauth()
                 ? QStringLiteral("Reconnect %1 to load its pull requests.").arg(account->username)
-                : QStringLiteral("Refresh to try loading the pull requests of %1 again.").arg(account->username));
+                : QStringLiteral("Refresh to try loading the pull requests of %1 again.")
+                      .arg(account->username));
     }
 }
 

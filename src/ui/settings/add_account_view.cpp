@@ -349,7 +349,8 @@ QWidget* AddAccountView::buildBottomBar()
     busyRow->setContentsMargins(0, 0, 0, 0);
     busyRow->setSpacing(6);
     busyRow->addWidget(new Spinner(12, m_controls.busy));
-    m_controls.busyText = new ThemedLabel(QString(), TextStyle::caption, ThemeColor::secondary, m_controls.busy);
+    m_controls.busyText =
+        new ThemedLabel(QString(), TextStyle::caption, ThemeColor::secondary, m_controls.busy);
     busyRow->addWidget(m_controls.busyText);
     m_controls.busy->hide();
     m_controls.cancel = new QPushButton(QStringLiteral("Cancel"), bar);
@@ -439,8 +440,8 @@ void AddAccountView::relayout()
 
 void AddAccountView::updateAddEnabled()
 {
-    m_controls.add->setEnabled(!m_controls.username->text().isEmpty() && !m_controls.token->text().isEmpty() &&
-                               !m_check && !m_working);
+    m_controls.add->setEnabled(!m_controls.username->text().isEmpty() &&
+                               !m_controls.token->text().isEmpty() && !m_check && !m_working);
 }
 
 void AddAccountView::setWorking(bool working)
@@ -456,7 +457,8 @@ void AddAccountView::updateBusy()
     m_controls.busyText->setText(m_working ? QStringLiteral("Saving the token…")
                                            : QStringLiteral("Asking GitHub whose token this is…"));
     m_controls.busy->setVisible(checking || m_working);
-    // Leaving while the token is being saved would not stop the save; the keychain answers within its time-out.
+    // Leaving while the token is being saved would not stop the save; the keychain answers within its
+    // time-out.
     m_controls.cancel->setEnabled(!m_working);
     updateAddEnabled();
 }
@@ -514,7 +516,8 @@ QCoro::Task<> AddAccountView::checkManualEntry(QString username, QString token, 
     m_check.reset();
     updateBusy();
     if (const std::optional<QString> refusal = tokenRefusal(owner, username)) {
-        debugLog(QStringLiteral("Accounts"), QStringLiteral("❌ Token for %1 refused: %2").arg(username, *refusal));
+        debugLog(QStringLiteral("Accounts"),
+                 QStringLiteral("❌ Token for %1 refused: %2").arg(username, *refusal));
         setManualError(refusal);
         co_return;
     }

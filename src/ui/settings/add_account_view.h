@@ -1,15 +1,14 @@
 #pragma once
 
 #include "core/github_account.h"
-#include "github/github_device_auth.h"
 #include "github/cancellation.h"
+#include "github/github_device_auth.h"
 #include "github/http_session.h"
-
-#include <qcoro/qcorotask.h>
 
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <qcoro/qcorotask.h>
 
 class QAbstractButton;
 class QLabel;

@@ -66,10 +66,10 @@ void SettingsView::updateAccounts()
 {
     QStringList shown;
     for (const GitHubAccount& account : m_model.accounts()) {
-        shown.append(QStringList{account.id.toString(), account.displayName(), account.username,
-                                 m_model.reauthNeeded().contains(account.id) ? QStringLiteral("reconnect")
-                                                                              : QString()}
-                         .join(QLatin1Char('\n')));
+        shown.append(
+            QStringList{account.id.toString(), account.displayName(), account.username,
+                        m_model.reauthNeeded().contains(account.id) ? QStringLiteral("reconnect") : QString()}
+                .join(QLatin1Char('\n')));
     }
     if (shown == m_accountsShown)
         return;
@@ -497,10 +497,11 @@ QCoro::Task<> SettingsView::addNewAccount(QString username, QString token, std::
     m_adding = false;
     dismissAddAccount();
     if (!added) {
-        showAlert(QStringLiteral("Account Not Added"),
-                  QStringLiteral("The token for @%1 could not be saved in the system keychain, so the account "
-                                 "was not added. Make sure the keychain is unlocked, then add the account again.")
-                      .arg(username));
+        showAlert(
+            QStringLiteral("Account Not Added"),
+            QStringLiteral("The token for @%1 could not be saved in the system keychain, so the account "
+                           "was not added. Make sure the keychain is unlocked, then add the account again.")
+                .arg(username));
     }
 }
 

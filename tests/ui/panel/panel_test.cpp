@@ -4,11 +4,11 @@
 #include "support/wait.h"
 #include "support/world.h"
 #include "ui/panel/content_view.h"
-#include "ui/widgets/controls.h"
 #include "ui/pulls/pr_list_model.h"
 #include "ui/pulls/pr_tab.h"
 #include "ui/settings/settings_view.h"
 #include "ui/ui_support.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -38,13 +38,18 @@ struct Panel
         // The first refresh fails at once (nothing listens): wait so it cannot land in the middle of a test.
         EXPECT_TRUE(waitUntil([this] { return !model->isLoading(); }));
         model->setErrorMessage(std::nullopt);
-        ContentView::Dependencies deps{
-            model.get(), world.opener.get(), QStringLiteral("https://github.com"), debug,
-            GitHubService(HttpSession(&world.network), apiURL), world.keychain, world.preferences};
+        ContentView::Dependencies deps{model.get(),
+                                       world.opener.get(),
+                                       QStringLiteral("https://github.com"),
+                                       debug,
+                                       GitHubService(HttpSession(&world.network), apiURL),
+                                       world.keychain,
+                                       world.preferences};
         if (withSettings) {
             GitHubDeviceAuth::Config auth;
             auth.webBaseURL = auth.apiBaseURL = apiURL;
-            deps.signIn = AddAccountDependencies{HttpSession(&world.network), auth, world.opener.get(), nullptr};
+            deps.signIn =
+                AddAccountDependencies{HttpSession(&world.network), auth, world.opener.get(), nullptr};
         }
         view = std::make_unique<ContentView>(std::move(deps));
     }
@@ -472,7 +477,8 @@ TEST(PullRequestTab, LoadingEmptyAndListStates)
     PullRequestTab& tab = panel.tab();
     // The first refresh failed: there is no list of this account to show, empty or not.
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::unavailable);
-    EXPECT_EQ(tab.unavailableDetailText(), QStringLiteral("Refresh to try loading the pull requests of me again."));
+    EXPECT_EQ(tab.unavailableDetailText(),
+              QStringLiteral("Refresh to try loading the pull requests of me again."));
     panel.model->loadTestData();
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::list);
     panel.model->setSelectedRepository(QStringLiteral("nobody/nothing"));
@@ -489,7 +495,8 @@ TEST(PullRequestTab, LoadingEmptyAndListStates)
 norvane::fakehub::Scenario twoAccountsWorld()
 {
     norvane::fakehub::Scenario scenario = norvane::testing::baseWorld();
-    scenario.pullRequests = {norvane::testing::pull("acme/api", 1, "me"), norvane::testing::pull("acme/web", 2, "me"),
+    scenario.pullRequests = {norvane::testing::pull("acme/api", 1, "me"),
+                             norvane::testing::pull("acme/web", 2, "me"),
                              norvane::testing::pull("acme/web", 3, "alice")};
     return scenario;
 }
@@ -564,9 +571,8 @@ TEST(ContentView, EveryOpeningReloadsTheIssuesAndCardsButLeavesThePollsScheduleA
         // panel more often than the interval would never be polled.
         EXPECT_TRUE(panel.model->isPolling());
         EXPECT_EQ(panel.world.timer->starts, 1);
-        ASSERT_TRUE(waitUntil([&] {
-            return !view.issuesViewModel()->isLoading() && !view.dashboardViewModel()->isLoading();
-        }));
+        ASSERT_TRUE(waitUntil(
+            [&] { return !view.issuesViewModel()->isLoading() && !view.dashboardViewModel()->isLoading(); }));
         EXPECT_EQ(hub.requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")).size(), 1u);
         EXPECT_EQ(hub.requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/commits")).size(), 1u);
         view.hide();

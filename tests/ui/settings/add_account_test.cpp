@@ -212,7 +212,8 @@ TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
             EXPECT_TRUE(sheet.c().busy->isVisibleTo(sheet.view));
             sheet.view->submitManualEntry();
             ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
-            EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/user")).size(), c.offline ? 0u : 1u);
+            EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/user")).size(),
+                      c.offline ? 0u : 1u);
             EXPECT_EQ(sheet.c().add->text(), QStringLiteral("Add Account"));
             EXPECT_TRUE(sheet.c().add->isEnabled());
             EXPECT_FALSE(sheet.c().busy->isVisibleTo(sheet.view));
@@ -230,8 +231,8 @@ TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
             EXPECT_EQ(sheet.c().username->text(), QString::fromLatin1(c.login));
             EXPECT_EQ(sheet.c().token->text(), QString::fromLatin1(c.token));
             expectLaidOut(*sheet.view);
-            sheet.screenshot(QStringLiteral("add-account-refused-%1%2").arg(QString::fromLatin1(c.name),
-                                                                         QString::fromLatin1(suffix)));
+            sheet.screenshot(QStringLiteral("add-account-refused-%1%2")
+                                 .arg(QString::fromLatin1(c.name), QString::fromLatin1(suffix)));
         }
     }
 }
@@ -282,7 +283,8 @@ TEST(AddAccountView, ReturnAddsFromTheManualPanelAndEscapeAlwaysCancels)
     // Nothing listens where this sheet asks: the check fails and says so, and nothing is handed on.
     ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
     EXPECT_EQ(added.count(), 0);
-    EXPECT_TRUE(sheet.c().manualError->text().startsWith(QStringLiteral("Could not reach GitHub to check this token: ")))
+    EXPECT_TRUE(sheet.c().manualError->text().startsWith(
+        QStringLiteral("Could not reach GitHub to check this token: ")))
         << sheet.c().manualError->text().toStdString();
     QTest::keyClick(sheet.c().token, Qt::Key_Escape);
     EXPECT_EQ(cancelled.count(), 2);

@@ -1,12 +1,12 @@
-#include "ui/device_flow_support.h"
 #include "models/watched_repo_store.h"
 #include "support/wait.h"
+#include "ui/device_flow_support.h"
 #include "ui/panel/content_view.h"
-#include "ui/widgets/controls.h"
 #include "ui/settings/flow_layout.h"
 #include "ui/settings/settings_controls.h"
 #include "ui/settings/settings_view.h"
 #include "ui/ui_support.h"
+#include "ui/widgets/controls.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,8 +14,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <qcoro/qcorotimer.h>
 #include <gtest/gtest.h>
+#include <qcoro/qcorotimer.h>
 
 using namespace norvane;
 using namespace norvane::ui;
@@ -296,7 +296,8 @@ TEST(SettingsView, TheSheetWaitsForTheKeychainAndARefusedTokenAddsNoAccount)
         ASSERT_TRUE(waitUntil([&] { return !s.view->addAccountView(); }));
         if (keeps) {
             ASSERT_EQ(s.model->accounts().size(), 1);
-            EXPECT_EQ(keychain->stored.at(s.model->accounts()[0].tokenIdentifier), QStringLiteral("tok-mona"));
+            EXPECT_EQ(keychain->stored.at(s.model->accounts()[0].tokenIdentifier),
+                      QStringLiteral("tok-mona"));
             EXPECT_FALSE(s.view->isAlertShown());
             continue;
         }
@@ -345,6 +346,13 @@ TEST(SettingsView, APollLeavesThePressedChipAndTheFocusedButtonInPlace)
 TEST(SettingsView, ANewSignInAddsAnAccountAndTheTriggerOpensTheSheetOnce)
 {
     Settings s(QStringList{});
+    // "Add Account" is a thing to do: the desktop's bordered push button, not a link.
+    auto* add = qobject_cast<QPushButton*>(s.view->addAccountButton());
+    ASSERT_TRUE(add);
+    EXPECT_FALSE(add->isFlat());
+    add->click();
+    ASSERT_TRUE(s.view->addAccountView());
+    s.view->dismissAddAccount();
     s.model->setTriggerAddAccount(true);
     EXPECT_FALSE(s.model->triggerAddAccount());
     ASSERT_TRUE(s.view->addAccountView());

@@ -280,8 +280,9 @@ TEST(AppDelegate, TheIconAndToolTipFollowThePullRequestList)
     PRViewModel& model = *shell.delegate->viewModel();
     ASSERT_TRUE(model.selectedAccount());
     model.setReauthNeeded({model.selectedAccount()->id});
-    EXPECT_EQ(tray->toolTip(), "Norvane\n5 pull requests need you: 2 review requests, 1 with changes requested, 2 "
-                               "approved\nGitHub no longer accepts the token for me.");
+    EXPECT_EQ(tray->toolTip(),
+              "Norvane\n5 pull requests need you: 2 review requests, 1 with changes requested, 2 "
+              "approved\nGitHub no longer accepts the token for me.");
     model.setReauthNeeded({});
     // Other published changes leave the icon alone.
     const qint64 drawn = tray->icon().cacheKey();
