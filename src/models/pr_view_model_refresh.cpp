@@ -60,10 +60,18 @@ void PRViewModel::refreshSilently()
     refreshForAccount(account, false, true);
 }
 
+// The local time of day in the user's short form, to the minute ("14:05"): some locales' short form, the C
+// locale's among them, carries seconds, which say nothing here.
+static QString clockTime(const QDateTime& at)
+{
+    QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    format.remove(QStringLiteral(":ss"));
+    return QLocale().toString(at.toLocalTime().time(), format);
+}
+
 QString PRViewModel::retryLine(const QDateTime& at)
 {
-    const QDateTime local = at.toLocalTime();
-    return QStringLiteral("Norvane will try again at %1.").arg(QLocale().toString(local.time(), QLocale::ShortFormat));
+    return QStringLiteral("Norvane will try again at %1.").arg(clockTime(at));
 }
 
 std::optional<QString> PRViewModel::rateLimitNotice() const
@@ -73,8 +81,7 @@ std::optional<QString> PRViewModel::rateLimitNotice() const
     const auto until = m_pollsPausedUntil.constFind(m_selectedAccount->id);
     if (until == m_pollsPausedUntil.constEnd() || *until <= m_deps.now())
         return std::nullopt;
-    return QStringLiteral("GitHub's rate limit: Norvane checks again at %1.")
-        .arg(QLocale().toString(until->toLocalTime().time(), QLocale::ShortFormat));
+    return QStringLiteral("GitHub's rate limit: Norvane checks again at %1.").arg(clockTime(*until));
 }
 
 void PRViewModel::setPollsPaused(const QUuid& accountId, std::optional<QDateTime> until)
