@@ -218,7 +218,7 @@ private:
     void cancelRunOf(const QUuid& accountId);
     void endRun(bool showLoading);
     void setPollsPaused(const QUuid& accountId, std::optional<QDateTime> until);
-    // Ends the pauses that are over; when the selected account's ends, it is polled then, as promised.
+    // Ends the pauses that are over, so the tab's line goes when its time has come.
     void endPausesThatAreOver();
     void schedulePauseEnd();
 

@@ -113,20 +113,16 @@ void PRViewModel::schedulePauseEnd()
 void PRViewModel::endPausesThatAreOver()
 {
     const QDateTime now = m_deps.now();
-    bool selectedResumes = false;
     QList<QUuid> over;
     for (auto it = m_pollsPausedUntil.cbegin(); it != m_pollsPausedUntil.cend(); ++it) {
         if (*it <= now)
             over.append(it.key());
     }
-    for (const QUuid& id : over) {
-        selectedResumes = selectedResumes || (m_selectedAccount && m_selectedAccount->id == id);
+    // The next tick polls again. (Polling at once instead would collide with that tick, which a refresh
+    // still running makes skip: the first good poll came an interval later.)
+    for (const QUuid& id : over)
         setPollsPaused(id, std::nullopt);
-    }
     schedulePauseEnd(); // a timer that fired early waits for the rest
-    // The tab said when Norvane checks again; the next tick could be most of an interval later.
-    if (selectedResumes && m_deps.timer->isActive())
-        refreshSilently();
 }
 
 void PRViewModel::refreshForAccount(const GitHubAccount& account, bool showLoading, bool checkForChanges)
