@@ -21,6 +21,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
@@ -277,6 +278,11 @@ public:
         watch.start();
         QCoreApplication::exec();
         watch.stop();
+        // A reference fetch started by the last clean phase ends first (on a loaded machine it can outlast
+        // the run); a coroutine left suspended would be reported as a leak.
+        QDeadlineTimer truthDeadline(20'000);
+        while (m_truthFetches > 0 && !truthDeadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 
         // Tear down as the app does: the model's cancels run from the event loop while the network lives.
         m_model.reset();
@@ -469,6 +475,7 @@ private:
     QCoro::Task<> fetchTruth(QString token)
     {
         const GitHubService reference(HttpSession(&m_referenceNetwork), m_hub->baseUrl());
+        ++m_truthFetches;
         try {
             const QList<PullRequest> prs =
                 co_await reference.fetchPullRequests(QStringLiteral("bench"), token);
@@ -479,6 +486,7 @@ private:
             ++m_failedRecoveries;
             m_recovered = true;
         }
+        --m_truthFetches;
     }
 
     // Every request ends within the time-out, stalls included, so a reply alive three polls after it was
@@ -541,6 +549,7 @@ private:
     bool m_recovered = true;
     int m_cleanSince = 0;
     int m_cleanPolls = 0; // refreshes started since the faults stopped
+    int m_truthFetches = 0; // reference fetches in flight
     int m_phaseEnd = 2;
     std::optional<QString> m_truth;
 
