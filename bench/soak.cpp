@@ -52,6 +52,8 @@ namespace {
 // interval, as a 60-second stall ends within the app's usual 15 minutes.
 constexpr int kTimeoutMs = 400;
 const QString kRepo = QStringLiteral("bench-org/service-1");
+// Fewer polls leave too little after the warm-up (a tenth of the run) to tell growth from it.
+constexpr int kMinPollsForGrowth = 100;
 
 enum class FaultKind {
     status,
@@ -316,7 +318,12 @@ public:
         // AddressSanitizer's quarantine keeps freed memory resident, so growth means nothing here.
         std::printf("soak: RSS growth not checked under AddressSanitizer\n");
 #else
-        ok = ok && rssGrowth < 512; // the client alone: the hub lives in its own process
+        // The client alone (the hub lives in its own process). A short run measures its warm-up, not growth:
+        // 35 polls grew by 1.1 to 1.5 MB from the fourth poll, 300 by 140 KiB from the thirtieth.
+        if (m_polls >= kMinPollsForGrowth)
+            ok = ok && rssGrowth < 512;
+        else
+            std::printf("soak: RSS growth checked only in runs of %d polls or more\n", kMinPollsForGrowth);
 #endif
         std::printf("soak: %s\n", ok ? "passed" : "FAILED");
         return ok ? 0 : 1;
