@@ -139,7 +139,7 @@ std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentit
             findDesktopEntry(notificationSettingsEntryIds(qEnvironmentVariable("XDG_CURRENT_DESKTOP")))) {
         deps.openNotificationSettings = [path = *entry] { launchDesktopEntry(path); };
     }
-    deps.autostart = std::make_shared<Autostart>(Autostart::forUser());
+    deps.autostart = std::make_shared<Autostart>(Autostart::forRun(options.profile));
     deps.startupNotice = preferencesNotice;
     auto delegate = std::make_unique<ui::AppDelegate>(std::move(deps));
     delegate->applicationDidFinishLaunching();

@@ -13,7 +13,7 @@ const QString kApi = QStringLiteral("API");
 GitHubService::GitHubService(HttpSession session, QString baseURL, Options options)
 {
     auto ctx = std::make_shared<Context>(Context{std::move(session), std::move(baseURL), std::move(options.now),
-                                                 options.timeZone.value_or(QTimeZone::systemTimeZone()), QString()});
+                                                 std::move(options.timeZone), QString()});
     if (!ctx->now)
         ctx->now = [] { return QDateTime::currentDateTimeUtc(); };
     m_context = std::move(ctx);
@@ -185,6 +185,13 @@ std::optional<GitHubAPIError> rateLimitError(const Ctx& ctx, const QString& endp
                                              hit->retryAt);
 }
 
+QString endpointLabel(const Ctx& ctx, const QString& address)
+{
+    const QString base = ctx->baseURL + QLatin1Char('/');
+    const QString below = address.startsWith(base) ? address.mid(base.size()) : address;
+    return below.section(QLatin1Char('?'), 0, 0);
+}
+
 QCoro::Task<std::optional<HttpReply>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel,
                                                    OnRateLimit onLimit, CacheUse use)
 {
@@ -200,7 +207,7 @@ QCoro::Task<std::optional<HttpReply>> fetchQuietly(Ctx ctx, QString address, QSt
     if (reply.isHttp && reply.statusCode == 200)
         co_return std::move(reply);
     if (onLimit == OnRateLimit::stop) {
-        if (auto limited = rateLimitError(ctx, url->path(), reply))
+        if (auto limited = rateLimitError(ctx, endpointLabel(ctx, address), reply))
             throw *limited;
     }
     co_return std::nullopt;

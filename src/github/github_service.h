@@ -29,7 +29,8 @@ class GitHubService {
 public:
     struct Options {
         std::function<QDateTime()> now;               // default: the current time
-        std::optional<QTimeZone> timeZone;            // "today" is judged here; default: the system zone
+        std::optional<QTimeZone> timeZone;            // "today" is judged here; default: the system's zone
+                                                      // at each load (a laptop travels)
     };
     struct LastCommit {
         QDateTime date;

@@ -105,7 +105,8 @@ QCoro::Task<DeployStatus> deploymentStatus(Ctx ctx, QString repo, qint64 deploym
         [](const QByteArray& body) { return deploymentStatusFromStates(wire::decodeDeploymentStatusStates(body)); });
 }
 
-QCoro::Task<QList<DeployInfo>> deploymentsToday(Ctx ctx, QString repo, QString token, CancelToken cancel)
+QCoro::Task<QList<DeployInfo>> deploymentsToday(Ctx ctx, QString repo, QString token, CancelToken cancel,
+                                                QTimeZone zone)
 {
     // Named locals, not temporaries, inside co_await (g++ 12).
     const auto decode = [](const QByteArray& body) { return wire::decodeDeployments(body); };
@@ -116,7 +117,7 @@ QCoro::Task<QList<DeployInfo>> deploymentsToday(Ctx ctx, QString repo, QString t
     QList<DeployInfo> result;
     for (const wire::Deployment& d : deployments) {
         const auto created = parseGitHubDate(d.createdAt);
-        if (!created || !isSameLocalDay(*created, now, ctx->timeZone))
+        if (!created || !isSameLocalDay(*created, now, zone))
             continue;
         // One status request at a time keeps a card to a bounded number of requests.
         const DeployStatus status = co_await deploymentStatus(ctx, repo, d.id, token, cancel);
@@ -125,7 +126,8 @@ QCoro::Task<QList<DeployInfo>> deploymentsToday(Ctx ctx, QString repo, QString t
     co_return result;
 }
 
-QCoro::Task<QList<DeployInfo>> actionsDeploysToday(Ctx ctx, QString repo, QString token, CancelToken cancel)
+QCoro::Task<QList<DeployInfo>> actionsDeploysToday(Ctx ctx, QString repo, QString token, CancelToken cancel,
+                                                   QTimeZone zone)
 {
     const auto decode = [](const QByteArray& body) { return wire::decodeWorkflowRuns(body); };
     const QString address = ctx->baseURL + QStringLiteral("/repos/%1/actions/runs?per_page=30").arg(repo);
@@ -135,7 +137,7 @@ QCoro::Task<QList<DeployInfo>> actionsDeploysToday(Ctx ctx, QString repo, QStrin
     QList<DeployInfo> result;
     for (const wire::WorkflowRun& run : runs) {
         const auto created = parseGitHubDate(run.createdAt);
-        if (!created || !isSameLocalDay(*created, now, ctx->timeZone) || !isDeployWorkflowName(run.name))
+        if (!created || !isSameLocalDay(*created, now, zone) || !isDeployWorkflowName(run.name))
             continue;
         result.append(DeployInfo{run.name, workflowRunDeployStatus(run), *created, DeployInfo::Source::actions});
     }
@@ -144,8 +146,10 @@ QCoro::Task<QList<DeployInfo>> actionsDeploysToday(Ctx ctx, QString repo, QStrin
 
 QCoro::Task<QList<DeployInfo>> deploysToday(Ctx ctx, QString repo, QString token, CancelToken cancel)
 {
-    auto fromDeployments = deploymentsToday(ctx, repo, token, cancel);
-    auto fromActions = actionsDeploysToday(ctx, repo, token, cancel);
+    // Read now, not when the service was built: the user's "today" moves with the user.
+    const QTimeZone zone = ctx->timeZone.value_or(QTimeZone::systemTimeZone());
+    auto fromDeployments = deploymentsToday(ctx, repo, token, cancel, zone);
+    auto fromActions = actionsDeploysToday(ctx, repo, token, cancel, zone);
     const QList<DeployInfo> deployments = co_await fromDeployments;
     const QList<DeployInfo> actions = co_await fromActions;
     co_return mergeDeploys(deployments, actions);

@@ -12,7 +12,7 @@ struct GitHubService::Context {
     HttpSession session;
     QString baseURL;
     std::function<QDateTime()> now;
-    QTimeZone timeZone;
+    std::optional<QTimeZone> timeZone; // fixed by the caller; otherwise the system's, read at each load
     QString cachePartition; // the account whose cache and ledger GET answers go to; empty: neither
 };
 
@@ -64,6 +64,10 @@ auto fetchDecoded(Ctx ctx, QString address, QString endpoint, QString token, Can
 
 // What a refresh does when GitHub's rate limit answers a query that otherwise never fails.
 enum class OnRateLimit { readAsFailure, stop };
+
+// A query's label for messages, as the throwing queries name theirs: its address below the API address,
+// without the query string ("repos/o/r/commits/<sha>/status"), never the address itself.
+QString endpointLabel(const Ctx& ctx, const QString& address);
 
 // Sends a GET and returns the body of a 200 reply, or nullopt for any failure at all; with
 // OnRateLimit::stop, a rate-limit answer throws GitHubAPIError (with its retry time) instead.

@@ -56,7 +56,8 @@ QCoro::Task<wire::PRDetail> details(Ctx ctx, QString repo, qint64 number, QStrin
 QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QString token, CancelToken cancel,
                                        OnRateLimit onLimit = OnRateLimit::readAsFailure)
 {
-    const QString address = ctx->baseURL + QStringLiteral("/repos/%1/pulls/%2/reviews").arg(repo).arg(number);
+    const QString endpoint = QStringLiteral("repos/%1/pulls/%2/reviews").arg(repo).arg(number);
+    const QString address = ctx->baseURL + QLatin1Char('/') + endpoint;
     debugLog(kReviews, QStringLiteral("Fetching reviews from: ") + address);
     const auto url = parseAddress(address);
     if (!url) {
@@ -70,7 +71,7 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
         const HttpReply reply =
             co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition, use);
         if (onLimit == OnRateLimit::stop && reply.statusCode != 200) {
-            if (auto limited = rateLimitError(ctx, url->path(), reply))
+            if (auto limited = rateLimitError(ctx, endpoint, reply))
                 throw *limited;
         }
         // The body as text only for the failure lines: a good reply is decoded once, as JSON.

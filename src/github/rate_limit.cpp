@@ -39,8 +39,12 @@ std::optional<QDateTime> retryAfter(const std::optional<QByteArray>& text, const
     if (!text)
         return std::nullopt;
     if (const auto seconds = number(text))
-        return now.addSecs(std::min<qint64>(*seconds, 24 * 3600));
-    const QDateTime date = QDateTime::fromString(QString::fromLatin1(*text), Qt::RFC2822Date);
+        return now.addSecs(std::min<qint64>(*seconds, kMaxRateLimitPauseSecs));
+    // An HTTP-date ends in "GMT", which Qt's RFC 2822 reading refuses; it means +0000.
+    QString dateText = QString::fromLatin1(*text);
+    if (dateText.endsWith(QLatin1String(" GMT")))
+        dateText = dateText.chopped(4) + QStringLiteral(" +0000");
+    const QDateTime date = QDateTime::fromString(dateText, Qt::RFC2822Date);
     if (date.isValid())
         return std::max(date.toUTC(), now);
     return std::nullopt;
@@ -64,8 +68,10 @@ std::optional<RateLimitReading> rateLimitReading(const HeaderList& headers)
     return reading;
 }
 
-std::optional<RateLimitHit> rateLimitHit(int status, const HeaderList& headers, const QByteArray& body,
-                                         const QDateTime& now)
+namespace {
+
+std::optional<RateLimitHit> uncappedRateLimitHit(int status, const HeaderList& headers, const QByteArray& body,
+                                                 const QDateTime& now)
 {
     if (status != 403 && status != 429)
         return std::nullopt;
@@ -86,6 +92,19 @@ std::optional<RateLimitHit> rateLimitHit(int status, const HeaderList& headers, 
         return RateLimitHit{RateLimitHit::Kind::primary, reset};
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<RateLimitHit> rateLimitHit(int status, const HeaderList& headers, const QByteArray& body,
+                                         const QDateTime& now)
+{
+    std::optional<RateLimitHit> hit = uncappedRateLimitHit(status, headers, body, now);
+    // GitHub's windows last an hour at most. A later time is a local clock behind GitHub's or a bad header,
+    // and waiting it out would silence polls (and notifications) for hours.
+    if (hit)
+        hit->retryAt = std::min(hit->retryAt, now.addSecs(kMaxRateLimitPauseSecs));
+    return hit;
 }
 
 void RateLimitLedger::record(const QString& partition, const RateLimitReading& reading)

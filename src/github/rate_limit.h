@@ -33,9 +33,13 @@ struct RateLimitHit {
     QDateTime retryAt;
 };
 
+// The longest a rate-limit answer makes Norvane wait, from now, whatever its headers say.
+constexpr qint64 kMaxRateLimitPauseSecs = 3600;
+
 // Only a 403 or 429 is a rate-limit answer, and only when GitHub marks it as one: a Retry-After header or a
 // body that names a secondary limit (secondary; at least a minute when no time is given), or no requests
-// remaining (primary; until the stated reset). Every other 403 is a refusal, not a limit.
+// remaining (primary; until the stated reset). Every other 403 is a refusal, not a limit. The time to ask
+// again is never more than kMaxRateLimitPauseSecs from now.
 std::optional<RateLimitHit> rateLimitHit(int status, const HeaderList& headers, const QByteArray& body,
                                          const QDateTime& now);
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace norvane {
 
@@ -31,8 +32,10 @@ public:
     {
         m_timer.stop();
         QObject::disconnect(m_connection);
-        // QTimer counts in whole milliseconds; a zero or negative override fires as fast as the loop allows.
-        m_timer.setInterval(int(std::clamp(seconds * 1000.0, 0.0, double(INT_MAX))));
+        // QTimer counts in whole milliseconds. The engine never asks for less than a second; should it, the
+        // timer still waits a second rather than fire back to back (NaN included, which no cast may see).
+        const double ms = std::isnan(seconds) ? 1000.0 : std::clamp(seconds * 1000.0, 1000.0, double(INT_MAX));
+        m_timer.setInterval(int(ms));
         m_connection = QObject::connect(&m_timer, &QTimer::timeout, std::move(tick));
         m_timer.start();
     }
@@ -70,6 +73,10 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent) : QObject(p
         m_deps.printLine = [](const QString& line) { norvane::printLine(line); };
     if (!m_deps.now)
         m_deps.now = [] { return QDateTime::currentDateTimeUtc(); };
+    m_pauseEnd = new QTimer(this);
+    m_pauseEnd->setSingleShot(true);
+    m_pauseEnd->setTimerType(Qt::PreciseTimer);
+    connect(m_pauseEnd, &QTimer::timeout, this, &PRViewModel::endPausesThatAreOver);
     loadNotificationSettings();
     loadRepositorySettings();
     checkNotificationPermissionStatus();
@@ -97,6 +104,7 @@ void PRViewModel::setSelectedAccount(std::optional<GitHubAccount> account)
         onSelectedAccountChanged(*account);
     m_selectedAccount = std::move(account);
     Q_EMIT selectedAccountChanged(m_selectedAccount);
+    Q_EMIT rateLimitNoticeChanged();
 }
 
 void PRViewModel::setAccounts(QList<GitHubAccount> accounts)
@@ -297,9 +305,12 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
 {
     // A copy: callers often pass an element of `accounts`, which is replaced below.
     const GitHubAccount account = accountRef;
+    // Its refresh first: replies arriving after the forgetting below would store its answers and readings
+    // again, and with no account left to select nothing else would ever stop it.
+    cancelRunOf(account.id);
     m_deps.keychain->remove(account.tokenIdentifier);
     m_deps.github.forgetAccount(account.id);
-    m_pollsPausedUntil.remove(account.id);
+    setPollsPaused(account.id, std::nullopt);
     QList<GitHubAccount> accounts = m_accounts;
     accounts.removeIf([&](const GitHubAccount& a) { return a.id == account.id; });
     setAccounts(accounts);

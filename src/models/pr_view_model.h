@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 #include <QUuid>
 
 #include <functional>
@@ -152,6 +153,9 @@ public:
     }
     // The sentence a rate-limit failure gains: when Norvane asks again, in local time.
     static QString retryLine(const QDateTime& at);
+    // While GitHub's rate limit holds the selected account's polls, the quiet line the pull-request tab shows
+    // ("GitHub's rate limit: Norvane checks again at 14:05."); none otherwise.
+    std::optional<QString> rateLimitNotice() const;
 
     // Seen state.
     const SeenStateMap& seenStates() const { return m_seenStates; }
@@ -199,6 +203,8 @@ Q_SIGNALS:
     void reauthNeededChanged(const QSet<QUuid>& ids);
     // The seen snapshots changed (a pull request was opened or test data loaded): rows redraw their icons.
     void seenStatesChanged();
+    // A rate-limit pause began or ended, or another account was selected: rateLimitNotice() may differ.
+    void rateLimitNoticeChanged();
 
 private:
     struct PRState {
@@ -220,7 +226,16 @@ private:
     static QCoro::Task<> runRefresh(QPointer<PRViewModel> self, GitHubAccount account, bool showLoading,
                                     bool checkForChanges, CancelToken cancel, GitHubService github,
                                     std::shared_ptr<KeychainService> keychain);
+    // Whether the run holding `cancel` is still the one whose outcome the model shows: a run that was
+    // cancelled or replaced ends without touching the flags, the message or the list.
+    bool isCurrentRun(const CancelToken& cancel) const;
+    // Cancels the current run when it refreshes that account, and clears the flags it set.
+    void cancelRunOf(const QUuid& accountId);
     void endRun(bool showLoading);
+    void setPollsPaused(const QUuid& accountId, std::optional<QDateTime> until);
+    // Ends the pauses that are over, so the tab's line goes when its time has come.
+    void endPausesThatAreOver();
+    void schedulePauseEnd();
 
     void loadSeenStates(const GitHubAccount& account);
     void ensureSeenStatesLoaded(const GitHubAccount& account);
@@ -267,9 +282,11 @@ private:
     std::optional<QString> m_storedUnknownSortOption; // a newer version's sort, kept until one is chosen
     QHash<QUuid, QHash<QString, PRState>> m_previousPRStatesByAccount;
     CancelToken m_currentRefresh;
+    std::optional<QUuid> m_currentRefreshAccount;
     bool m_isRefreshing = false;
     // Per account: GitHub's rate limit answered the last refresh, and background polls wait until then.
     QHash<QUuid, QDateTime> m_pollsPausedUntil;
+    QTimer* m_pauseEnd = nullptr; // fires when the earliest pause is over
 };
 
 } // namespace norvane

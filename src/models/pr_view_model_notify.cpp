@@ -6,6 +6,8 @@
 
 #include <QLocale>
 
+#include <cmath>
+
 namespace norvane {
 
 namespace {
@@ -68,13 +70,12 @@ void PRViewModel::updatePRStatesAndNotify(const QList<PullRequest>& prs, const G
                                      .arg(boolText(p.isYourPR), statusName(p.approvalStatus),
                                           statusName(hasExistingState ? old->approvalStatus : std::nullopt),
                                           boolText(hasExistingState)));
+        // Being assigned someone else's pull request asks for my attention as a review request does. My own
+        // pull request assigned to me asks nothing of me, whether it was assigned before I first saw it or
+        // after: "me requested your review" is no news.
+        const bool requested = p.reviewRequested || (p.isAssigned && !p.isYourPR);
         if (old && sendNotifications) {
             const QString prefix = QStringLiteral("PR #%1: ").arg(p.number);
-            // A pull request first seen now that is my own and assigned to me showed up because I wrote
-            // it, not because anyone asked for my review: "me requested your review" is no news. Someone
-            // else's that showed up assigned to me was just assigned, which counts as a request.
-            const bool assignedByOthers = p.isAssigned && (hasExistingState || !p.isYourPR);
-            const bool requested = p.reviewRequested || assignedByOthers;
             if (requested && !old->reviewRequested) {
                 debugLog(kNotifications, prefix + QStringLiteral("New review request detected"));
                 if (!m_notificationSettings.notifyOnReviewRequest)
@@ -103,7 +104,12 @@ void PRViewModel::updatePRStatesAndNotify(const QList<PullRequest>& prs, const G
                 }
             }
         }
-        prev.insert(p.id, PRState{p.approvalStatus, p.reviewRequested || p.isAssigned});
+        // An unknown verdict is a reviews query that failed, not a change: the last known verdict stays the
+        // one to compare with, or the next good answer would announce an old approval again.
+        std::optional<PullRequest::ApprovalStatus> verdict = p.approvalStatus;
+        if (verdict == PullRequest::ApprovalStatus::unknown && hasExistingState)
+            verdict = previous.approvalStatus;
+        prev.insert(p.id, PRState{verdict, requested});
     }
     m_previousPRStatesByAccount.insert(account.id, prev);
     debugLog(kNotifications,
@@ -284,15 +290,21 @@ QCoro::Task<> PRViewModel::runDebugTestNotification()
 
 double PRViewModel::pollingInterval() const
 {
-    if (m_deps.pollIntervalOverride) {
+    // Nothing here may poll faster than once a second: a zero, negative or not-a-number interval would
+    // refresh back to back (or, converted to a timer's milliseconds, not at all).
+    if (const auto& text = m_deps.pollIntervalOverride) {
         bool ok = false;
-        const double seconds = m_deps.pollIntervalOverride->trimmed().toDouble(&ok);
-        if (ok && m_deps.pollIntervalOverride->trimmed() == *m_deps.pollIntervalOverride)
+        const double seconds = text->trimmed().toDouble(&ok);
+        if (ok && text->trimmed() == *text && std::isfinite(seconds) && seconds >= 1.0)
             return seconds;
+        debugLog(QStringLiteral("Polling"),
+                 QStringLiteral("⚠️ Ignoring NORVANE_POLL_INTERVAL_SECS=\"%1\": not a number of seconds of at least 1")
+                     .arg(*text));
     }
     if (m_deps.debugMode)
         return 15.0;
-    return m_notificationSettings.pollingIntervalMinutes * 60.0;
+    const int minutes = m_notificationSettings.pollingIntervalMinutes;
+    return (minutes >= 1 ? minutes : NotificationSettings{}.pollingIntervalMinutes) * 60.0;
 }
 
 static QString doubleText(double value)

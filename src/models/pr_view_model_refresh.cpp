@@ -9,6 +9,9 @@
 #include <QJsonDocument>
 #include <QLocale>
 
+#include <algorithm>
+#include <utility>
+
 namespace norvane {
 
 namespace {
@@ -51,16 +54,75 @@ void PRViewModel::refreshSilently()
                          .arg(account.displayName(), paused->toUTC().toString(Qt::ISODate)));
             return;
         }
-        m_pollsPausedUntil.erase(paused);
+        setPollsPaused(account.id, std::nullopt);
     }
     ensureSeenStatesLoaded(account);
     refreshForAccount(account, false, true);
 }
 
+// The local time of day in the user's short form, to the minute ("14:05"): some locales' short form, the C
+// locale's among them, carries seconds, which say nothing here.
+static QString clockTime(const QDateTime& at)
+{
+    QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    format.remove(QStringLiteral(":ss"));
+    return QLocale().toString(at.toLocalTime().time(), format);
+}
+
 QString PRViewModel::retryLine(const QDateTime& at)
 {
-    const QDateTime local = at.toLocalTime();
-    return QStringLiteral("Norvane will try again at %1.").arg(QLocale().toString(local.time(), QLocale::ShortFormat));
+    return QStringLiteral("Norvane will try again at %1.").arg(clockTime(at));
+}
+
+std::optional<QString> PRViewModel::rateLimitNotice() const
+{
+    if (!m_selectedAccount)
+        return std::nullopt;
+    const auto until = m_pollsPausedUntil.constFind(m_selectedAccount->id);
+    if (until == m_pollsPausedUntil.constEnd() || *until <= m_deps.now())
+        return std::nullopt;
+    return QStringLiteral("GitHub's rate limit: Norvane checks again at %1.").arg(clockTime(*until));
+}
+
+void PRViewModel::setPollsPaused(const QUuid& accountId, std::optional<QDateTime> until)
+{
+    const auto known = m_pollsPausedUntil.constFind(accountId);
+    const std::optional<QDateTime> before =
+        known == m_pollsPausedUntil.constEnd() ? std::nullopt : std::optional<QDateTime>(*known);
+    if (before == until)
+        return;
+    if (until)
+        m_pollsPausedUntil.insert(accountId, *until);
+    else
+        m_pollsPausedUntil.remove(accountId);
+    schedulePauseEnd();
+    Q_EMIT rateLimitNoticeChanged();
+}
+
+void PRViewModel::schedulePauseEnd()
+{
+    if (m_pollsPausedUntil.isEmpty()) {
+        m_pauseEnd->stop();
+        return;
+    }
+    const QDateTime first = *std::min_element(m_pollsPausedUntil.cbegin(), m_pollsPausedUntil.cend());
+    // A pause lasts an hour at most, so the wait fits a timer; one that is over already ends at once.
+    m_pauseEnd->start(int(std::clamp<qint64>(m_deps.now().msecsTo(first), 0, 3'600'000)));
+}
+
+void PRViewModel::endPausesThatAreOver()
+{
+    const QDateTime now = m_deps.now();
+    QList<QUuid> over;
+    for (auto it = m_pollsPausedUntil.cbegin(); it != m_pollsPausedUntil.cend(); ++it) {
+        if (*it <= now)
+            over.append(it.key());
+    }
+    // The next tick polls again. (Polling at once instead would collide with that tick, which a refresh
+    // still running makes skip: the first good poll came an interval later.)
+    for (const QUuid& id : over)
+        setPollsPaused(id, std::nullopt);
+    schedulePauseEnd(); // a timer that fired early waits for the rest
 }
 
 void PRViewModel::refreshForAccount(const GitHubAccount& account, bool showLoading, bool checkForChanges)
@@ -82,8 +144,26 @@ void PRViewModel::refreshInternal(const GitHubAccount& account, bool showLoading
     }
     m_isRefreshing = true;
     m_currentRefresh = makeCancelToken();
+    m_currentRefreshAccount = account.id;
     runRefresh(QPointer<PRViewModel>(this), account, showLoading, checkForChanges, m_currentRefresh,
                m_deps.github.forAccount(account.id), m_deps.keychain);
+}
+
+bool PRViewModel::isCurrentRun(const CancelToken& cancel) const
+{
+    return cancel == m_currentRefresh && !cancel->isCancelled();
+}
+
+void PRViewModel::cancelRunOf(const QUuid& accountId)
+{
+    if (!m_currentRefresh || m_currentRefreshAccount != accountId)
+        return;
+    // Cancelling resumes the run at once; it finds itself superseded and leaves everything alone.
+    const CancelToken cancel = std::exchange(m_currentRefresh, nullptr);
+    m_currentRefreshAccount.reset();
+    cancel->cancel();
+    m_isRefreshing = false;
+    setIsLoading(false);
 }
 
 void PRViewModel::endRun(bool showLoading)
@@ -103,6 +183,12 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
     debugLog(kRefresh, QStringLiteral("Token retrieved for %1: %2").arg(name, token ? QStringLiteral("YES") : QStringLiteral("NO")));
     if (!self)
         co_return;
+    // A run superseded while it waited (a token read may wait minutes behind an unlock prompt) ends here
+    // without a trace: the flags, the message and the list belong to its successor now.
+    if (!self->isCurrentRun(cancel)) {
+        debugLog(kRefresh, QStringLiteral("⚠️ Refresh task was superseded while reading the token for ") + name);
+        co_return;
+    }
     if (!token) {
         debugLog(kRefresh, QStringLiteral("❌ Failed to retrieve token for ") + account.username);
         self->setErrorMessage(
@@ -132,6 +218,12 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
         co_return;
     PRViewModel& model = *self;
 
+    if (!model.isCurrentRun(cancel)) {
+        debugLog(kRefresh, (failure || unauthorized ? QStringLiteral("⚠️ Refresh task was cancelled (error path) for ")
+                                                    : QStringLiteral("⚠️ Refresh task was cancelled for ")) +
+                               name);
+        co_return;
+    }
     if (unauthorized) {
         debugLog(kRefresh, QStringLiteral("❌ 401 Unauthorized for %1 — token revoked, marking for reauth").arg(name));
         model.setErrorMessage(std::nullopt);
@@ -141,17 +233,10 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
         model.endRun(showLoading);
         co_return;
     }
-    if (cancel->isCancelled()) {
-        debugLog(kRefresh, (failure ? QStringLiteral("⚠️ Refresh task was cancelled (error path) for ")
-                                    : QStringLiteral("⚠️ Refresh task was cancelled for ")) +
-                               name);
-        model.endRun(showLoading);
-        co_return;
-    }
     if (retryAt) {
         // Asking again before GitHub's limit resets only spends what is left of it (or extends a secondary
         // block), so background polls wait; a refresh the user asks for still goes out.
-        model.m_pollsPausedUntil.insert(account.id, *retryAt);
+        model.setPollsPaused(account.id, *retryAt);
         debugLog(QStringLiteral("Polling"), QStringLiteral("⏳ GitHub's rate limit reached for %1: background polls "
                                                            "paused until %2")
                                                 .arg(name, retryAt->toUTC().toString(Qt::ISODate)));
@@ -165,7 +250,7 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
         co_return;
     }
 
-    model.m_pollsPausedUntil.remove(account.id);
+    model.setPollsPaused(account.id, std::nullopt);
     debugLog(kRefresh, QStringLiteral("✅ Fetched %1 PRs for %2").arg(prs.size()).arg(name));
     model.updatePRStatesAndNotify(prs, account, checkForChanges);
     model.initializeSeenStatesForNewPRs(prs);

@@ -4,6 +4,9 @@
 #include "platform/preferences.h"
 
 #include <QJsonDocument>
+#include <QSet>
+
+#include <algorithm>
 
 namespace norvane {
 
@@ -16,32 +19,53 @@ WatchedRepoStore::WatchedRepoStore(std::shared_ptr<Preferences> preferences, QOb
 QList<WatchedRepo> WatchedRepoStore::repos(const QUuid& accountId) const
 {
     QList<WatchedRepo> result;
+    QSet<QString> seen;
     for (const WatchedRepo& repo : m_watchedRepos) {
-        if (repo.accountId == accountId)
-            result.append(repo);
+        if (repo.accountId != accountId)
+            continue;
+        const QString key = repo.fullName.toCaseFolded();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        result.append(repo);
     }
     return result;
 }
 
-void WatchedRepoStore::add(const QString& fullName, const QUuid& accountId)
+std::optional<WatchedRepo> WatchedRepoStore::find(const QString& fullName, const QUuid& accountId) const
 {
     const QString name = trimHorizontalWhitespace(fullName);
-    if (name.isEmpty())
-        return;
     for (const WatchedRepo& repo : m_watchedRepos) {
-        if (repo.fullName == name && repo.accountId == accountId)
-            return;
+        if (repo.accountId == accountId && repo.fullName.compare(name, Qt::CaseInsensitive) == 0)
+            return repo;
     }
+    return std::nullopt;
+}
+
+bool WatchedRepoStore::add(const QString& fullName, const QUuid& accountId)
+{
+    const QString name = trimHorizontalWhitespace(fullName);
+    if (name.isEmpty() || find(name, accountId))
+        return false;
     QList<WatchedRepo> repos = m_watchedRepos;
     repos.append(WatchedRepo{QUuid::createUuid(), name, accountId});
     setWatchedRepos(std::move(repos));
     save();
+    return true;
 }
 
 void WatchedRepoStore::remove(const QUuid& id)
 {
     QList<WatchedRepo> repos = m_watchedRepos;
-    repos.removeIf([&](const WatchedRepo& repo) { return repo.id == id; });
+    const auto entry = std::find_if(repos.cbegin(), repos.cend(), [&](const WatchedRepo& repo) { return repo.id == id; });
+    if (entry != repos.cend()) {
+        // The account's other spellings of the name were shown as this entry: they go with it.
+        const WatchedRepo removed = *entry;
+        repos.removeIf([&](const WatchedRepo& repo) {
+            return repo.accountId == removed.accountId &&
+                   repo.fullName.compare(removed.fullName, Qt::CaseInsensitive) == 0;
+        });
+    }
     setWatchedRepos(std::move(repos));
     save();
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUuid>
 #include <memory>
+#include <optional>
 
 namespace norvane {
 
@@ -28,15 +29,19 @@ public:
     // Loads the stored list at once.
     explicit WatchedRepoStore(std::shared_ptr<Preferences> preferences, QObject* parent = nullptr);
 
-    // Every account's entries, in the order they were added.
+    // Every account's entries, in the order they were added, as stored.
     const QList<WatchedRepo>& watchedRepos() const { return m_watchedRepos; }
-    // The entries of one account, in list order.
+    // The entries of one account, in list order, each repository once: GitHub's names ignore letter case,
+    // so of two stored spellings of one name (an older version kept both) the first stands for both.
     QList<WatchedRepo> repos(const QUuid& accountId) const;
+    // The account's entry for the name, ignoring letter case and the blanks around it.
+    std::optional<WatchedRepo> find(const QString& fullName, const QUuid& accountId) const;
 
-    // Appends the trimmed name for the account unless it is empty or already watched by that account
-    // (compared exactly, so letter case counts).
-    void add(const QString& fullName, const QUuid& accountId);
-    // Both publish and save even when nothing matched.
+    // Appends the trimmed name for the account unless it is empty or the account already watches it in any
+    // letter case; false when nothing was added.
+    bool add(const QString& fullName, const QUuid& accountId);
+    // Removes the entry, and any other spelling of it the account still has stored. Both removals publish
+    // and save even when nothing matched.
     void remove(const QUuid& id);
     void removeAll(const QUuid& accountId);
 

@@ -46,6 +46,15 @@ Autostart Autostart::forUser()
                      QCoreApplication::applicationFilePath());
 }
 
+Autostart Autostart::forRun(const std::optional<QString>& profile)
+{
+    Autostart autostart = forUser();
+    if (profile)
+        autostart.m_unavailable =
+            QStringLiteral("Not with --profile: the login entry starts Norvane with your own settings.");
+    return autostart;
+}
+
 QString Autostart::entryPath() const
 {
     return m_configDirectory + QStringLiteral("/autostart/") + QLatin1String(kApplicationId) +
@@ -54,6 +63,8 @@ QString Autostart::entryPath() const
 
 bool Autostart::isEnabled() const
 {
+    if (m_unavailable)
+        return false;
     QFile file(entryPath());
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -67,6 +78,8 @@ bool Autostart::isEnabled() const
 
 std::optional<QString> Autostart::setEnabled(bool enabled) const
 {
+    if (m_unavailable)
+        return m_unavailable;
     const QString path = entryPath();
     if (!enabled) {
         if (QFile::exists(path) && !QFile::remove(path))

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One norvane per user and profile: a second start hands over to the running one and leaves at once with
-# status 0; after the running one is killed, its socket file does not keep the next start from running.
+# status 0; five starts at the same moment give one running norvane; after the running one is killed, its
+# socket file does not keep the next start from running.
 #   second_start.sh NORVANE_BINARY
 set -u
 norvane="$1"
@@ -31,6 +32,21 @@ status=$?
 grep -q "$banner" "$work/second.log" && fail "the second start started a second app"
 kill -0 "$first" 2>/dev/null || fail "the first start is gone"
 
+# Five starts at once (login autostart and clicks in the menu): exactly one runs, the others hand over
+# and exit 0.
+pids=()
+for i in 1 2 3 4 5; do
+    timeout 60 "$norvane" --profile "$work/five" --quit-after 10 >"$work/five-$i.log" 2>&1 &
+    pids+=("$!")
+done
+for i in 0 1 2 3 4; do
+    wait "${pids[$i]}"
+    status=$?
+    [ "$status" -eq 0 ] || fail "start $((i + 1)) of five exited with $status"
+done
+running=$(grep -l "$banner" "$work"/five-*.log | wc -l)
+[ "$running" -eq 1 ] || fail "five starts at once ran $running instances"
+
 # A crash leaves the socket file behind; the next start still runs.
 kill -9 "$first"; wait "$first" 2>/dev/null; first=""
 compgen -G "$work/run/norvane-*.socket" >/dev/null || fail "expected the killed start's socket file"
@@ -38,4 +54,4 @@ timeout 30 "$norvane" --profile "$work/profile" --quit-after 1 >"$work/third.log
 status=$?
 [ "$status" -eq 0 ] || fail "the start after a crash exited with $status"
 grep -q "$banner" "$work/third.log" || fail "the start after a crash did not run"
-echo "second_start: handed over, and started after a crash"
+echo "second_start: handed over, five starts made one, and started after a crash"

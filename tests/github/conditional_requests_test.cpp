@@ -241,6 +241,15 @@ TEST(RateLimitHit, OnlyAnswersGitHubMarksAsLimitsCount)
         {"a 500 is no limit", 500, spent, primaryBody, std::nullopt},
         {"a reset in the past still waits a minute", 403,
          {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", "100"}}, primaryBody, std::pair{K::primary, 60}},
+        // A clock behind GitHub's or a bad header never pauses for more than an hour.
+        {"a reset hours ahead waits an hour", 403,
+         {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", QByteArray::number(now.addSecs(5 * 3600).toSecsSinceEpoch())}},
+         primaryBody, std::pair{K::primary, 3600}},
+        {"a reset in year 9999 waits an hour", 429,
+         {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", "253402300700"}}, {}, std::pair{K::primary, 3600}},
+        {"Retry-After of two hours waits one", 403, {{"Retry-After", "7200"}}, secondaryBody, std::pair{K::secondary, 3600}},
+        {"a Retry-After date in year 9999 waits an hour", 429, {{"Retry-After", "Fri, 31 Dec 9999 23:59:59 GMT"}}, {},
+         std::pair{K::secondary, 3600}},
     };
     for (const auto& c : cases) {
         const auto hit = rateLimitHit(c.status, c.headers, c.body, now);
@@ -279,6 +288,30 @@ TEST_F(ConditionalRequestsTest, ALimitEndsTheFetchWithItsRetryTimeInsteadOfAList
     EXPECT_EQ(readings.keys(), (QStringList{QStringLiteral("core"), QStringLiteral("search")}));
     EXPECT_EQ(readings.value(QStringLiteral("core")).remaining, 0);
     EXPECT_EQ(readings.value(QStringLiteral("core")).limit, 5000);
+}
+
+// A limit met by the reviews or CI queries names the query, as every other error does, not its address.
+TEST_F(ConditionalRequestsTest, ALimitMetByReviewsOrCINamesTheQuery)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/repos/acme/api/pulls/1/reviews", "repos/acme/api/pulls/1/reviews"},
+        {"/repos/acme/api/commits/sha1/status", "repos/acme/api/commits/sha1/status"},
+        {"/repos/acme/api/commits/sha1/check-runs", "repos/acme/api/commits/sha1/check-runs"},
+    };
+    start(sharedWorld());
+    for (const auto& [path, label] : cases) {
+        hub->clearFaults();
+        hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QString::fromLatin1(path), 429,
+                                               R"({"message":"You have exceeded a secondary rate limit."})")
+                             .withHeader("Retry-After", "30"));
+        try {
+            fetchMine();
+            ADD_FAILURE() << path << ": the fetch succeeded";
+        } catch (const GitHubAPIError& e) {
+            EXPECT_EQ(e.endpoint(), QString::fromLatin1(label));
+            EXPECT_TRUE(e.retryAt().has_value()) << path;
+        }
+    }
 }
 
 TEST(RateLimitLedger, KeepsTheLowestCountOfAWindowAndEachNewWindow)

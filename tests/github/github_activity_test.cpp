@@ -198,3 +198,33 @@ TEST_F(GitHubActivityTest, DeploysOfTheLocalDayFromBothSources)
     for (const auto& d : onlyDeployments)
         EXPECT_EQ(d.source, DeployInfo::Source::deployments);
 }
+
+// "Today" is judged in the zone the system is in at each load, not the one it was in when the service was
+// built: a laptop that travels counts from the new zone's midnight.
+TEST_F(GitHubActivityTest, TodayFollowsTheSystemZoneAtEachLoad)
+{
+    fh::Scenario s = baseWorld();
+    api(s).deployments = {deployment(1, "production", "2026-12-05T23:30:00Z", "success")};
+    start(s);
+    const QByteArray before = qgetenv("TZ");
+    qputenv("TZ", "UTC");
+    GitHubService::Options options;
+    options.now = [] { return utc("2026-12-06T10:00:00Z"); };
+    const GitHubService travelling(HttpSession(&nam), hub->baseUrl(), options);
+    const struct {
+        const char* zone;
+        qsizetype deploysToday;
+    } cases[] = {
+        {"UTC", 0},           // 23:30 yesterday
+        {"Europe/Berlin", 1}, // 00:30 today
+        {"America/New_York", 0},
+    };
+    for (const auto& c : cases) {
+        qputenv("TZ", c.zone);
+        EXPECT_EQ(runTask(travelling.fetchDeploysToday(repo, token)).size(), c.deploysToday) << c.zone;
+    }
+    if (before.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", before);
+}

@@ -12,6 +12,8 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 
+#include <coroutine>
+
 #include <gtest/gtest.h>
 
 namespace norvane::testing {
@@ -42,6 +44,50 @@ private:
     std::function<void()> m_tick;
 };
 
+// A token store whose reads of held identifiers wait until the test releases them, as a locked keyring's
+// reads wait for its unlock prompt.
+class HeldKeychain final : public KeychainService {
+public:
+    explicit HeldKeychain(std::shared_ptr<InMemoryKeychainService> store) : m_store(std::move(store)) {}
+
+    void hold(const QString& tokenIdentifier) { m_held.insert(tokenIdentifier); }
+    // Lets the waiting reads of the identifier finish, each to its end, before this returns.
+    void release(const QString& tokenIdentifier)
+    {
+        m_held.remove(tokenIdentifier);
+        for (std::coroutine_handle<> waiter : m_waiting.take(tokenIdentifier))
+            waiter.resume();
+    }
+    qsizetype waiting(const QString& tokenIdentifier) const { return m_waiting.value(tokenIdentifier).size(); }
+
+    QCoro::Task<bool> save(QString token, QString tokenIdentifier) override
+    {
+        return m_store->save(std::move(token), std::move(tokenIdentifier));
+    }
+    QCoro::Task<std::optional<QString>> getAsync(QString tokenIdentifier) override
+    {
+        if (m_held.contains(tokenIdentifier)) {
+            Wait wait{this, tokenIdentifier}; // a named local: g++ 12 destroys a temporary awaitable twice
+            co_await wait;
+        }
+        co_return co_await m_store->getAsync(tokenIdentifier);
+    }
+    QCoro::Task<> remove(QString tokenIdentifier) override { return m_store->remove(std::move(tokenIdentifier)); }
+
+private:
+    struct Wait {
+        HeldKeychain* keychain;
+        QString tokenIdentifier;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> waiter) { keychain->m_waiting[tokenIdentifier].append(waiter); }
+        void await_resume() const noexcept {}
+    };
+
+    std::shared_ptr<InMemoryKeychainService> m_store;
+    QSet<QString> m_held;
+    QHash<QString, QList<std::coroutine_handle<>>> m_waiting;
+};
+
 // A PRViewModel over a fakehub world, in-memory preferences and keychain, and a recording notifier.
 class PRModelTest : public ::testing::Test {
 protected:
@@ -50,10 +96,12 @@ protected:
     PRViewModel& makeModel(bool withBundleId = true, std::optional<QString> pollOverride = std::nullopt,
                            bool debugMode = false)
     {
+        HttpSession session(&nam, HttpSession::defaultUserAgent(), transferTimeoutMs);
+        session.setResponseCache(cache);
+        session.setRateLimitLedger(ledger);
         PRViewModel::Dependencies deps{
-            GitHubService(HttpSession(&nam, HttpSession::defaultUserAgent(), transferTimeoutMs),
-                          hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9")),
-            keychain,
+            GitHubService(session, hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9")),
+            heldKeychain ? std::shared_ptr<KeychainService>(heldKeychain) : keychain,
             preferences,
             notifier,
             AppIdentity{withBundleId ? std::optional<QString>(QStringLiteral("com.norvane.app"))
@@ -119,6 +167,9 @@ protected:
     std::unique_ptr<fh::FakeHub> hub;
     std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();
     std::shared_ptr<InMemoryKeychainService> keychain = std::make_shared<InMemoryKeychainService>();
+    std::shared_ptr<HeldKeychain> heldKeychain;    // when set, the model reads tokens through it
+    std::shared_ptr<ResponseCache> cache;          // when set, the model's answer cache
+    std::shared_ptr<RateLimitLedger> ledger;       // when set, the model's rate-limit ledger
     std::shared_ptr<RecordingNotifier> notifier = std::make_shared<RecordingNotifier>();
     ManualPollingTimer* timer = nullptr;
     QStringList printed;

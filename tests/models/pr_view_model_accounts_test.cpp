@@ -1,5 +1,8 @@
 #include "models/pr_model_fixture.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 using namespace norvane;
 using namespace norvane::testing;
 
@@ -526,4 +529,82 @@ TEST_F(PRModelTest, ATokenTheKeychainRefusedAddsNoAccount)
     EXPECT_TRUE(m.accounts().isEmpty());
     EXPECT_FALSE(m.selectedAccount().has_value());
     EXPECT_FALSE(preferences->data(QStringLiteral("github_accounts")));
+}
+
+// A token read may wait minutes behind an unlock prompt. A run superseded meanwhile (the user switched
+// accounts) ends without touching its successor's flags, message or list, whatever the read brought.
+TEST_F(PRModelTest, ARunSupersededWhileReadingItsTokenLeavesItsSuccessorAlone)
+{
+    const struct {
+        const char* name;
+        bool tokenStored;
+    } cases[] = {{"token missing", false}, {"token read", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startHub(smallWorld());
+        keychain = std::make_shared<InMemoryKeychainService>();
+        heldKeychain = std::make_shared<HeldKeychain>(keychain);
+        const GitHubAccount me = storedAccount("me");
+        const GitHubAccount alice = storedAccount("alice");
+        storeAccounts({me, alice});
+        if (!c.tokenStored)
+            keychain->storage()->erase(me.tokenIdentifier);
+        heldKeychain->hold(me.tokenIdentifier);
+        heldKeychain->hold(alice.tokenIdentifier);
+        PRViewModel& m = makeModel();
+        m.startPolling();
+        m.loadAccounts();          // me's run waits for its token ...
+        m.setSelectedAccount(alice); // ... when alice's run replaces it, and waits too
+        ASSERT_EQ(heldKeychain->waiting(me.tokenIdentifier), 1);
+
+        heldKeychain->release(me.tokenIdentifier);
+        waitUntil([&] { return !m.isLoading() || m.errorMessage(); }, 200);
+        EXPECT_FALSE(m.errorMessage().has_value()) << m.errorMessage().value_or(QString()).toStdString();
+        EXPECT_TRUE(m.isLoading());
+        EXPECT_TRUE(m.isRefreshing());
+        timer->fire(); // skipped: alice's run is still going
+        EXPECT_EQ(heldKeychain->waiting(alice.tokenIdentifier), 1);
+
+        heldKeychain->release(alice.tokenIdentifier);
+        ASSERT_TRUE(settle());
+        EXPECT_FALSE(m.isLoading());
+        EXPECT_FALSE(m.errorMessage().has_value());
+        EXPECT_EQ(ids(), (QStringList{QStringLiteral("gh-1003"), QStringLiteral("gh-1002")}));
+        for (const auto& request : hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")))
+            EXPECT_TRUE(request.query.contains(QStringLiteral("alice"))) << request.query.toStdString();
+        model.reset();
+        heldKeychain.reset();
+    }
+}
+
+// Removing an account stops its refresh before forgetting what it stored, so no late reply writes its
+// answers or rate-limit readings again, even when no account is left to select.
+TEST_F(PRModelTest, RemovingAnAccountStopsItsRefreshBeforeForgettingIt)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    cache = std::make_shared<ResponseCache>(folder.path());
+    ledger = std::make_shared<RateLimitLedger>();
+    startHub(smallWorld());
+    const GitHubAccount me = storedAccount("me");
+    storeAccounts({me});
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+    ASSERT_TRUE(settle());
+    const auto folders = [&] { return QDir(folder.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot); };
+    ASSERT_EQ(folders().size(), 1);
+    ASSERT_FALSE(ledger->readings(uuidText(me.id)).isEmpty());
+
+    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/**"),
+                                        std::chrono::milliseconds(300)));
+    hub->clearRequests();
+    m.refresh();
+    ASSERT_TRUE(waitUntil([&] { return !hub->requests(QStringLiteral("GET"), QStringLiteral("/repos/**")).empty(); }));
+    m.removeAccount(me);
+    ASSERT_TRUE(waitUntil([&] { return !m.isRefreshing(); }));
+    waitUntil([] { return false; }, 600); // the delayed answers have come and gone
+    EXPECT_TRUE(folders().isEmpty());
+    EXPECT_TRUE(ledger->readings(uuidText(me.id)).isEmpty());
+    EXPECT_FALSE(m.isLoading());
+    EXPECT_FALSE(m.errorMessage().has_value());
 }

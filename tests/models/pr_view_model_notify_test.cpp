@@ -144,6 +144,49 @@ TEST_F(PRNotifyTest, ANewPullRequestIsARequestOnlyWhenMyReviewIsRequested)
     poll();
     ASSERT_EQ(titles(notifier->posts()), QStringList{QStringLiteral("👀 Review Requested")});
     EXPECT_EQ(notifier->posts().front().body, QStringLiteral("bob requested your review on 'PR 7'"));
+
+    // Assigning myself my own pull request that a poll already saw asks nothing of me either.
+    hub->mutate([](fh::Scenario& s) { s.pullRequest(QStringLiteral("acme/web"), 2)->assignees = {QStringLiteral("me")}; });
+    poll();
+    EXPECT_EQ(notifier->posts().size(), 1u);
+}
+
+// A reviews query that fails reads as an unknown verdict, which is no change: the next good answer is
+// compared with the last verdict known, so an approval is announced once, and a real change still is.
+TEST_F(PRNotifyTest, AFailedReviewsQueryNeverRepeatsAVerdict)
+{
+    const QString reviews = QStringLiteral("/repos/acme/api/pulls/1/reviews");
+    const struct {
+        const char* name;
+        fh::Fault fault;
+    } cases[] = {
+        {"502", fh::Fault::httpStatus(QStringLiteral("GET"), reviews, 502).times(1)},
+        {"404", fh::Fault::httpStatus(QStringLiteral("GET"), reviews, 404).times(1)},
+        {"undecodable", fh::Fault::malformedJson(QStringLiteral("GET"), reviews).times(1)},
+    };
+    hub->setRateLimit(QStringLiteral("search"), 1000); // more polls in a minute than GitHub's 30 searches allow
+    launch();
+    poll();
+    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
+    poll();
+    ASSERT_EQ(titles(notifier->posts()), QStringList{QStringLiteral("✅ PR Approved")});
+    for (const auto& c : cases) {
+        hub->injectFault(c.fault);
+        poll();
+        ASSERT_EQ(find(1)->approvalStatus, AS::unknown) << c.name;
+        poll();
+        ASSERT_EQ(find(1)->approvalStatus, AS::approved) << c.name;
+        EXPECT_EQ(notifier->posts().size(), 1u) << c.name;
+    }
+    hub->addReview(QStringLiteral("acme/api"), 1,
+                   review("bob", "CHANGES_REQUESTED", "2026-12-04T12:00:00Z", "Not yet"));
+    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), reviews, 502).times(1));
+    poll();
+    ASSERT_EQ(find(1)->approvalStatus, AS::unknown);
+    poll();
+    ASSERT_EQ(find(1)->approvalStatus, AS::changesRequested);
+    EXPECT_EQ(titles(notifier->posts()),
+              (QStringList{QStringLiteral("✅ PR Approved"), QStringLiteral("🔧 Changes Requested")}));
 }
 
 TEST_F(PRNotifyTest, WithoutABundleIdentifierNothingIsPosted)
@@ -289,6 +332,16 @@ TEST_F(PRNotifyTest, PollingIntervalAndRestart)
         {std::nullopt, false, 10, 600.0},
         {std::nullopt, true, 10, 15.0},
         {std::nullopt, false, 7, 420.0},
+        // Nothing polls back to back: what is not a finite override of a second or more is ignored, and a
+        // stored interval under a minute reads as the default.
+        {QStringLiteral("nan"), false, 10, 600.0},
+        {QStringLiteral("inf"), false, 10, 600.0},
+        {QStringLiteral("0"), false, 10, 600.0},
+        {QStringLiteral("-30"), true, 10, 15.0},
+        {QStringLiteral("0.5"), false, 10, 600.0},
+        {QStringLiteral("1"), false, 10, 1.0},
+        {std::nullopt, false, 0, 900.0},
+        {std::nullopt, false, -5, 900.0},
     };
     for (const Case& c : cases) {
         PRViewModel& m = makeModel(true, c.override, c.debug);

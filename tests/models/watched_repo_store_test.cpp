@@ -30,24 +30,28 @@ TEST(WatchedRepoStore, AddTrimsAndKeepsOneEntryPerNameAndAccount)
     WatchedRepoStore store(preferences);
     QSignalSpy changed(&store, &WatchedRepoStore::watchedReposChanged);
 
-    store.add(QStringLiteral("  octo/hello \t"), kMe);
-    store.add(QStringLiteral("octo/hello"), kMe);    // already watched
-    store.add(QStringLiteral("Octo/Hello"), kMe);    // letter case counts
-    store.add(QStringLiteral("octo/hello"), kAlice); // another account
-    store.add(QStringLiteral(" \t "), kMe);          // empty once trimmed
-    store.add(QStringLiteral("acme/api"), kMe);
+    const std::pair<const char*, bool> adds[] = {
+        {"  octo/hello \t", true},
+        {"octo/hello", false},  // already watched
+        {"Octo/Hello", false},  // GitHub's names ignore letter case
+        {" \t ", false},        // empty once trimmed
+        {"acme/api", true},
+    };
+    for (const auto& [name, added] : adds)
+        EXPECT_EQ(store.add(QString::fromLatin1(name), kMe), added) << name;
+    EXPECT_TRUE(store.add(QStringLiteral("OCTO/hello"), kAlice)); // another account
+    EXPECT_EQ(store.find(QStringLiteral(" OCTO/HELLO"), kMe)->fullName, QStringLiteral("octo/hello"));
 
-    EXPECT_EQ(names(store.watchedRepos()),
-              (QStringList{"octo/hello", "Octo/Hello", "octo/hello", "acme/api"}));
-    EXPECT_EQ(names(store.repos(kMe)), (QStringList{"octo/hello", "Octo/Hello", "acme/api"}));
-    EXPECT_EQ(names(store.repos(kAlice)), (QStringList{"octo/hello"}));
+    EXPECT_EQ(names(store.watchedRepos()), (QStringList{"octo/hello", "acme/api", "OCTO/hello"}));
+    EXPECT_EQ(names(store.repos(kMe)), (QStringList{"octo/hello", "acme/api"}));
+    EXPECT_EQ(names(store.repos(kAlice)), (QStringList{"OCTO/hello"}));
     EXPECT_TRUE(store.repos(QUuid::createUuid()).isEmpty());
-    EXPECT_EQ(changed.count(), 4); // ignored adds publish nothing
+    EXPECT_EQ(changed.count(), 3); // ignored adds publish nothing
     // Each entry gets its own identity.
     QSet<QUuid> ids;
     for (const WatchedRepo& repo : store.watchedRepos())
         ids.insert(repo.id);
-    EXPECT_EQ(ids.size(), 4);
+    EXPECT_EQ(ids.size(), 3);
     EXPECT_FALSE(ids.contains(QUuid()));
 }
 
@@ -71,6 +75,23 @@ TEST(WatchedRepoStore, RemovalsKeepTheOrderOfTheRestAndAlwaysPublish)
     EXPECT_EQ(names(store.watchedRepos()), (QStringList{"b/2", "d/4"}));
     EXPECT_EQ(changed.count(), 4);
     EXPECT_EQ(changed.last().at(0).value<QList<WatchedRepo>>(), store.watchedRepos());
+}
+
+// What an older version let in: two spellings of one repository for one account. The account shows it once,
+// and removing what is shown removes both.
+TEST(WatchedRepoStore, StoredSpellingsOfOneRepositoryShowOnce)
+{
+    auto preferences = std::make_shared<InMemoryPreferences>();
+    const QList<WatchedRepo> stored{{QUuid::createUuid(), QStringLiteral("octo/hello"), kMe},
+                                    {QUuid::createUuid(), QStringLiteral("acme/api"), kMe},
+                                    {QUuid::createUuid(), QStringLiteral("Octo/Hello"), kMe},
+                                    {QUuid::createUuid(), QStringLiteral("octo/HELLO"), kAlice}};
+    preferences->setData(WatchedRepoStore::defaultsKey(), QJsonDocument(toJson(stored)).toJson());
+    WatchedRepoStore store(preferences);
+    EXPECT_EQ(names(store.repos(kMe)), (QStringList{"octo/hello", "acme/api"}));
+    EXPECT_EQ(names(store.repos(kAlice)), (QStringList{"octo/HELLO"}));
+    store.remove(store.repos(kMe).first().id);
+    EXPECT_EQ(names(store.watchedRepos()), (QStringList{"acme/api", "octo/HELLO"}));
 }
 
 TEST(WatchedRepoStore, EveryChangeIsStoredAndReadBackByTheNextRun)

@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -70,6 +73,33 @@ TEST(Autostart, TheFileIsTheSetting)
     EXPECT_FALSE(blocked.isEnabled());
 }
 
+// A run on another profile (--profile, the demo) never writes or removes the user's own login entry, which
+// starts the user's own profile.
+TEST(Autostart, ARunOnAnotherProfileLeavesTheUsersEntryAlone)
+{
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const QByteArray before = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const Autostart own = Autostart::forRun(std::nullopt);
+    const Autostart other = Autostart::forRun(QStringLiteral("/tmp/throw-away"));
+    EXPECT_EQ(own.entryPath(), config.filePath(QStringLiteral("autostart/com.norvane.app.desktop")));
+    EXPECT_FALSE(own.unavailableReason().has_value());
+
+    const std::optional<QString> refused = other.setEnabled(true);
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(refused, other.unavailableReason());
+    EXPECT_FALSE(QFile::exists(own.entryPath()));
+    ASSERT_EQ(own.setEnabled(true), std::nullopt);
+    EXPECT_FALSE(other.isEnabled()) << "the switch of a profile run shows nothing of the user's entry";
+    EXPECT_TRUE(other.setEnabled(false).has_value());
+    EXPECT_TRUE(QFile::exists(own.entryPath()));
+    if (before.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", before);
+}
+
 TEST(SingleInstance, ALaterStartHandsOverAndAStaleSocketDoesNotBlock)
 {
     QTemporaryDir runtime;
@@ -112,6 +142,50 @@ TEST(SingleInstance, ALaterStartHandsOverAndAStaleSocketDoesNotBlock)
     EXPECT_EQ(SingleInstance::socketPath(QStringLiteral("/tmp/a")),
               SingleInstance::socketPath(QStringLiteral("/tmp/a/")));
     EXPECT_NE(SingleInstance::socketPath(QString()), SingleInstance::socketPath(QStringLiteral("/tmp/a")));
+}
+
+// Login autostart and a click in the menu at the same moment, while a hung process still holds the socket:
+// every knock goes unanswered, and yet exactly one start becomes the instance; the others hand over to it.
+TEST(SingleInstance, StartsAtTheSameMomentMakeOneInstance)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const QString path = runtime.filePath(QStringLiteral("norvane.socket"));
+
+    // A listener that never accepts, its queue full: a knock neither connects nor fails until it times out.
+    const int hung = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(hung, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(path);
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    ASSERT_EQ(::bind(hung, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(hung, 0), 0);
+    std::vector<int> queued;
+    for (int i = 0; i < 8; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        queued.push_back(fd);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
+            break; // the queue is full
+    }
+
+    std::vector<std::unique_ptr<SingleInstance>> starts;
+    int primaries = 0;
+    int handedOver = 0;
+    for (int i = 0; i < 5; ++i) {
+        starts.push_back(std::make_unique<SingleInstance>(path));
+        QObject::connect(starts.back().get(), &SingleInstance::becamePrimary, [&] { ++primaries; });
+        QObject::connect(starts.back().get(), &SingleInstance::handedOver, [&] { ++handedOver; });
+    }
+    for (auto& start : starts)
+        start->start();
+    EXPECT_TRUE(waitUntil([&] { return primaries + handedOver == 5; }, 20'000));
+    EXPECT_EQ(primaries, 1);
+    EXPECT_EQ(handedOver, 4);
+    EXPECT_EQ(std::count_if(starts.begin(), starts.end(), [](const auto& s) { return s->isListening(); }), 1);
+    for (int fd : queued)
+        ::close(fd);
+    ::close(hung);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "ui/pulls/list_selection.h"
 #include "ui/pulls/pr_list_model.h"
 #include "ui/pulls/pr_row_view.h"
+#include "ui/pulls/rate_limit_line.h"
 #include "ui/widgets/controls.h"
 
 #include <QEasingCurve>
@@ -52,6 +53,7 @@ PullRequestTab::PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget
     m_errorLabel->setWordWrap(true);
     bannerRow->addWidget(m_errorLabel, 1);
     column->addWidget(m_errorBanner);
+    column->addWidget(new RateLimitLine(m_model, this));
 
     buildRepositoryBar();
     column->addWidget(m_repositoryBar);

@@ -397,6 +397,16 @@ void SettingsView::addWatched(const QUuid& accountId)
         }
         return;
     }
+    // GitHub's names ignore letter case: Octo/Hello is the octo/hello already listed, and a second entry
+    // would show every issue twice.
+    if (const std::optional<WatchedRepo> existing = m_store.find(input, accountId)) {
+        m_newRepoErrors.insert(accountId, QStringLiteral("Already watching %1").arg(existing->fullName));
+        if (it != m_watchCards.end()) {
+            it->error->setText(m_newRepoErrors.value(accountId));
+            it->error->show();
+        }
+        return;
+    }
     m_store.add(input, accountId);
     m_newRepoInputs.remove(accountId);
     m_newRepoErrors.remove(accountId);

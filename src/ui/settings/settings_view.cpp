@@ -63,7 +63,9 @@ QStringList watchSuggestions(const QStringList& available, const QList<WatchedRe
     QStringList suggestions;
     for (const QString& name : available) {
         const bool isWatched = std::any_of(watched.begin(), watched.end(),
-                                           [&](const WatchedRepo& repo) { return repo.fullName == name; });
+                                           [&](const WatchedRepo& repo) {
+                                               return repo.fullName.compare(name, Qt::CaseInsensitive) == 0;
+                                           });
         if (!isWatched)
             suggestions.append(name);
     }
@@ -393,6 +395,10 @@ QWidget* SettingsView::buildAboutSection()
         m_autostartError = wrapped(label(QString(), TextStyle::caption, ThemeColor::red, widget));
         m_autostartError->hide();
         body->addWidget(m_autostartError);
+        if (const std::optional<QString>& reason = m_deps.autostart->unavailableReason()) {
+            m_autostart->setEnabled(false);
+            body->addWidget(wrapped(label(*reason, TextStyle::caption, ThemeColor::secondary, widget)));
+        }
     }
     return widget;
 }

@@ -127,9 +127,10 @@ TEST(SettingsRules, VersionPermissionAndMismatchTexts)
         QStringLiteral(
             "Signed in as @hubot, but this account is @Octo. Sign in with the correct GitHub account."));
     const QList<WatchedRepo> watched{{QUuid::createUuid(), QStringLiteral("a/x"), QUuid::createUuid()}};
+    // GitHub's names ignore letter case: A/X is the a/x already watched.
     EXPECT_EQ(
         watchSuggestions({QStringLiteral("b/y"), QStringLiteral("a/x"), QStringLiteral("A/X")}, watched),
-        (QStringList{QStringLiteral("b/y"), QStringLiteral("A/X")}));
+        (QStringList{QStringLiteral("b/y")}));
 }
 
 TEST(FlowLayout, WrapsAtTheRightEdgeAndNeverLeavesTheFirstLineEmpty)
@@ -506,6 +507,14 @@ TEST(SettingsView, TheWatchedFieldTakesOnlyOwnerSlashRepository)
     EXPECT_EQ(names(s.store->repos(id)), QStringList{QStringLiteral("octo/hello")});
     EXPECT_TRUE(input->text().isEmpty());
     EXPECT_FALSE(add->isEnabled());
+
+    // GitHub's names ignore letter case: another spelling is the repository already watched.
+    QTest::keyClicks(input, QStringLiteral("Octo/Hello"));
+    add->click();
+    EXPECT_TRUE(s.view->watchedErrorLabel(id)->isVisibleTo(s.view.get()));
+    EXPECT_EQ(s.view->watchedErrorLabel(id)->text(), QStringLiteral("Already watching octo/hello"));
+    EXPECT_EQ(input->text(), QStringLiteral("Octo/Hello"));
+    EXPECT_EQ(s.store->watchedRepos().size(), 1);
 }
 
 TEST(SettingsView, OpenSettingsIsOfferedOnlyWhileTheUserCanActAndTheDesktopHasAPanel)
@@ -646,6 +655,18 @@ TEST(SettingsView, TheStartAtLoginSwitchWritesTheAutostartEntryAndReadsItBack)
     toggle->click();
     EXPECT_FALSE(QFile::exists(options.autostart->entryPath()));
     EXPECT_FALSE(s.view->autostartErrorLabel()->isVisibleTo(s.view.get()));
+
+    // A run on another profile shows the switch off and out of reach, and says why.
+    Settings::Options profileRun;
+    profileRun.autostart = std::make_shared<Autostart>(Autostart::forRun(QStringLiteral("/tmp/throw-away")));
+    Settings p(profileRun);
+    ASSERT_TRUE(p.view->autostartSwitch());
+    EXPECT_FALSE(p.view->autostartSwitch()->isEnabled());
+    EXPECT_FALSE(p.view->autostartSwitch()->isChecked());
+    bool explained = false;
+    for (const QLabel* l : p.view->findChildren<QLabel*>())
+        explained = explained || l->text() == *profileRun.autostart->unavailableReason();
+    EXPECT_TRUE(explained);
 }
 
 TEST(SettingsView, Screenshots)
