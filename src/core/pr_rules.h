@@ -123,4 +123,12 @@ QString badgeColorName(BadgeColor color);
 // The tray icon's tooltip: "Norvane", and under it what the badge counts when there is one.
 QString trayToolTip(const BadgeCounts& counts);
 
+// How the plain paw is drawn: in the desktop's text colour (automatic), or light or dark whatever that says,
+// for a panel whose colour is not the application's (GNOME's top bar is dark under a light theme).
+enum class TrayIconStyle { automatic, light, dark };
+inline const QList<TrayIconStyle> kAllTrayIconStyles{TrayIconStyle::automatic, TrayIconStyle::light,
+                                                     TrayIconStyle::dark};
+QString rawValue(TrayIconStyle style);
+std::optional<TrayIconStyle> trayIconStyleFromRaw(const QString& raw);
+
 } // namespace norvane

@@ -23,7 +23,7 @@ SORT_BUTTON = (473, 81)  # "Updated ⌄" on the pull-request tab
 SORT_CREATED = (475, 123)  # its second item
 INTERVAL_30_MINUTES = (387, 457)  # "Check for updates every" in the settings tab, with one account
 REPOSITORY_BUTTON = (144, 56)  # "All Repositories (N) ⌄" on the pull-request tab
-MENU_REFRESH_Y = 11  # the first item of the tray menu, from its top
+MENU_REFRESH_Y = 33  # the second item of the tray menu (under "Open Norvane"), from its top
 RECONNECT = (452, 106)  # on the first account's card in the settings tab
 # With one account and the settings tab scrolled to its end, the account's watched-repository field sits at
 # a fixed distance from the bottom (only the About section is below it).
@@ -185,6 +185,10 @@ def first_start_and_daily_use():
             check(refreshes_done(s) > before, "no poll ran")
             check(len(calls) == 1, "%d notifications: %s" % (len(calls), calls))
             check("Apple Pay in the checkout" in calls[0], "notification text: %s" % calls[0])
+            # Notify(app_name, replaces_id, app_icon, ...): the installed icon's name, so the desktop shows it.
+            arguments = [line.strip() for line in calls[0].splitlines()[1:4]]
+            check(arguments == ['string "Norvane"', "uint32 0", 'string "com.norvane.app"'],
+                  "application name and icon: %s" % arguments)
             s.screenshot("notification")
         finally:
             notifications.stop()
