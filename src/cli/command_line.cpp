@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QUrlQuery>
 #include <QTextStream>
 
 #include <cstdio>
@@ -342,7 +343,8 @@ public:
         } else {
             m_dashboard = new DashboardViewModel(std::move(deps), this);
             // A card shows a failed query as "not available", so the dashboard never reports one; a script
-            // must still learn that the token was rejected or GitHub failed. Watch the replies themselves.
+            // must still learn that the token was rejected or which figures GitHub failed to give. Watch the
+            // replies themselves.
             connect(nam, &QNetworkAccessManager::finished, this, &RepoActivityCommand::noteReply);
         }
         // The outcome is read from the event loop, once the load has settled every field it sets: a model
@@ -375,23 +377,29 @@ private:
         QCoreApplication::exit(report());
     }
 
-    // The first rejected token or server-side or transport failure among the dashboard's replies. Other
-    // answers (a repository without environments answers 404) are what the cards show as not available.
+    // What one query of the dashboard asked for, for a warning line: its path, and a search's terms.
+    static QString queryName(const QUrl& url)
+    {
+        const QString terms = QUrlQuery(url).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded);
+        return terms.isEmpty() ? url.path() : QStringLiteral("%1 (%2)").arg(url.path(), terms);
+    }
+
+    // Every reply of the dashboard's queries. A rejected token, a server-side failure and a transport
+    // failure are failed queries; other answers (a repository without environments answers 404) are what
+    // the cards show as not available.
     void noteReply(QNetworkReply* reply)
     {
-        if (m_rejected || m_replyFailure)
-            return;
+        ++m_queries;
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (status.isValid()) {
             if (status.toInt() == 401)
                 m_rejected = true;
             else if (status.toInt() >= 500)
-                m_replyFailure = QStringLiteral("GitHub answered HTTP %1 for %2")
-                                     .arg(status.toInt())
-                                     .arg(reply->url().path());
+                m_failedQueries.append(
+                    QStringLiteral("GitHub answered HTTP %1 for %2").arg(status.toInt()).arg(queryName(reply->url())));
         } else if (reply->error() != QNetworkReply::NoError &&
                    reply->error() != QNetworkReply::OperationCanceledError) {
-            m_replyFailure = reply->errorString();
+            m_failedQueries.append(QStringLiteral("%1 (%2)").arg(reply->errorString(), queryName(reply->url())));
         }
     }
 
@@ -405,18 +413,26 @@ private:
             err(rejectedTokenLine(m_account));
             return ExitCode::authentication;
         }
-        if (m_replyFailure) {
-            err(*m_replyFailure);
-            return ExitCode::failure;
-        }
         if (!model()->hasWatchedRepos() && !m_options.json) {
             out("No watched repositories: add some in Norvane's settings, or pass --repo OWNER/NAME.\n");
             return ExitCode::ok;
         }
-        if (m_issues)
+        if (m_issues) {
             out(m_options.json ? issuesJson(m_issues->issues()) : issueTable(m_issues->issues()).toUtf8());
-        else
-            out(m_options.json ? dashboardJson(m_dashboard->summaries()) : dashboardText(m_dashboard->summaries()).toUtf8());
+            return ExitCode::ok;
+        }
+        // The cards as the tab builds them, a failed figure left out; one warning per failed query. Only when
+        // nothing at all came back is there nothing to print.
+        if (!m_failedQueries.isEmpty() && m_failedQueries.size() == m_queries) {
+            // A failure ends with one line; the first answer stands for the rest, which are alike.
+            err(QStringLiteral("every query of the dashboard failed (%1 of them): %2")
+                    .arg(m_queries)
+                    .arg(m_failedQueries.first()));
+            return ExitCode::failure;
+        }
+        for (const QString& failure : std::as_const(m_failedQueries))
+            err(QStringLiteral("warning: %1; the card shows that figure as not available").arg(failure));
+        out(m_options.json ? dashboardJson(m_dashboard->summaries()) : dashboardText(m_dashboard->summaries()).toUtf8());
         return ExitCode::ok;
     }
 
@@ -427,7 +443,8 @@ private:
     DashboardViewModel* m_dashboard = nullptr;
     bool m_finished = false;
     bool m_rejected = false;
-    std::optional<QString> m_replyFailure;
+    int m_queries = 0;
+    QStringList m_failedQueries;
 };
 
 } // namespace

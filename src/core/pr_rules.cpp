@@ -454,12 +454,18 @@ QString badgeColorName(BadgeColor color)
     return QStringLiteral("none");
 }
 
-QString trayToolTip(const BadgeCounts& counts)
+QString tokenRejectedText(const QString& login)
+{
+    return QStringLiteral("GitHub no longer accepts the token for %1.").arg(login);
+}
+
+QString trayToolTip(const BadgeCounts& counts, const std::optional<QString>& rejectedLogin)
 {
     const QString name = QStringLiteral("Norvane");
+    const QString rejected = rejectedLogin ? QLatin1Char('\n') + tokenRejectedText(*rejectedLogin) : QString();
     const int total = counts.total();
     if (total < 1)
-        return name;
+        return name + rejected;
     const auto part = [](int n, const char* one, const char* many) {
         return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
     };
@@ -473,7 +479,7 @@ QString trayToolTip(const BadgeCounts& counts)
     if (counts.approved > 0)
         parts.append(part(counts.approved, "approved", "approved"));
     return name + QLatin1Char('\n') + part(total, "pull request needs you", "pull requests need you") +
-           QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+           QStringLiteral(": ") + parts.join(QStringLiteral(", ")) + rejected;
 }
 
 } // namespace norvane

@@ -121,7 +121,10 @@ Badge badgeFor(const BadgeCounts& counts);
 Badge badgeFor(const QList<PullRequest>& prs);
 QString badgeColorName(BadgeColor color);
 // The tray icon's tooltip: "Norvane", and under it what the badge counts when there is one.
-QString trayToolTip(const BadgeCounts& counts);
+// With `rejectedLogin`, GitHub no longer accepts that account's token and a last line says so.
+QString trayToolTip(const BadgeCounts& counts, const std::optional<QString>& rejectedLogin = std::nullopt);
+// "GitHub no longer accepts the token for theo.": the pull-request tab's banner and the tooltip's line.
+QString tokenRejectedText(const QString& login);
 
 // How the plain paw is drawn: in the desktop's text colour (automatic), or light or dark whatever that says,
 // for a panel whose colour is not the application's (GNOME's top bar is dark under a light theme).

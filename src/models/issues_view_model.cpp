@@ -3,6 +3,8 @@
 #include "core/activity_rules.h"
 #include "models/task_group.h"
 
+#include <algorithm>
+
 namespace norvane {
 
 IssuesViewModel::IssuesViewModel(Dependencies dependencies, QObject* parent)
@@ -16,6 +18,19 @@ void IssuesViewModel::setSelectedRepository(std::optional<QString> repository)
         return;
     m_selectedRepository = std::move(repository);
     Q_EMIT selectedRepositoryChanged(m_selectedRepository);
+}
+
+void IssuesViewModel::accountSwitched()
+{
+    // A filter the new account has no use for would hide all its issues behind "All clear".
+    if (!m_selectedRepository)
+        return;
+    const QList<WatchedRepo> watched = watchedRepos();
+    const bool watches = std::any_of(watched.begin(), watched.end(), [this](const WatchedRepo& repo) {
+        return repo.fullName.compare(*m_selectedRepository, Qt::CaseInsensitive) == 0;
+    });
+    if (!watches)
+        setSelectedRepository(std::nullopt);
 }
 
 QStringList IssuesViewModel::availableRepositories() const

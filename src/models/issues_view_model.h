@@ -24,7 +24,8 @@ public:
     explicit IssuesViewModel(Dependencies dependencies, QObject* parent = nullptr);
 
     const QList<GitHubIssue>& issues() const { return m_issues; }
-    // Kept across account changes and loads; a name without issues shows an empty list.
+    // Kept across loads, and across an account change only when the new account watches that repository
+    // too; a name without issues shows an empty list.
     const std::optional<QString>& selectedRepository() const { return m_selectedRepository; }
     void setSelectedRepository(std::optional<QString> repository);
 
@@ -39,6 +40,7 @@ Q_SIGNALS:
 
 protected:
     void clearResults() override;
+    void accountSwitched() override;
     QCoro::Task<> loadWithToken(QList<WatchedRepo> repos, QString token, CancelToken cancel) override;
 
 private:

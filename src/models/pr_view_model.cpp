@@ -106,8 +106,9 @@ void PRViewModel::setAccounts(QList<GitHubAccount> accounts)
     Q_EMIT accountsChanged(m_accounts);
 }
 
-void PRViewModel::setPullRequests(QList<PullRequest> prs)
+void PRViewModel::setPullRequests(QList<PullRequest> prs, std::optional<QUuid> accountId)
 {
+    m_pullRequestsAccountId = accountId;
     m_pullRequests = std::move(prs);
     Q_EMIT pullRequestsChanged(m_pullRequests);
 }
@@ -223,6 +224,10 @@ void PRViewModel::setReauthNeeded(QSet<QUuid> ids)
 void PRViewModel::onSelectedAccountChanged(const GitHubAccount& account)
 {
     print(QStringLiteral("🔄 Account changed to: %1 (username: %2)").arg(account.displayName(), account.username));
+    // Another account's rows go at once: until this account's first answer the tab shows it loading, and a
+    // failed answer shows the failure, never the list of the account selected before.
+    if (m_pullRequestsAccountId != account.id && (!m_pullRequests.isEmpty() || m_pullRequestsAccountId))
+        setPullRequests({}, std::nullopt);
     loadSeenStates(account);
     refreshForAccount(account, true, false);
 }
@@ -272,15 +277,20 @@ void PRViewModel::saveAccounts()
     m_deps.preferences->setData(kAccountsKey, QJsonDocument(objects).toJson(QJsonDocument::Compact));
 }
 
-QCoro::Task<> PRViewModel::addAccount(QString username, QString token, std::optional<QString> label)
+QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::optional<QString> label)
 {
     QPointer<PRViewModel> self(this);
     const QString tokenIdentifier = QStringLiteral("github_token_") + uuidText(QUuid::createUuid());
-    // The token must be in the store before the first refresh of the account asks for it.
+    // The token must be in the store before the first refresh of the account asks for it. An account whose
+    // token the keychain refused could never be refreshed, nor reconnected (that takes a 401): none is added.
     const std::shared_ptr<KeychainService> keychain = m_deps.keychain;
-    co_await keychain->save(token, tokenIdentifier);
+    const bool saved = co_await keychain->save(token, tokenIdentifier);
     if (!self)
-        co_return;
+        co_return false;
+    if (!saved) {
+        debugLog(kAccounts, QStringLiteral("❌ The keychain did not keep the token for %1; no account added").arg(username));
+        co_return false;
+    }
     GitHubAccount account{QUuid::createUuid(), username, tokenIdentifier, label};
     QList<GitHubAccount> accounts = m_accounts;
     accounts.append(account);
@@ -288,6 +298,7 @@ QCoro::Task<> PRViewModel::addAccount(QString username, QString token, std::opti
     saveAccounts();
     if (!m_selectedAccount)
         setSelectedAccount(account);
+    co_return true;
 }
 
 void PRViewModel::removeAccount(const GitHubAccount& accountRef)

@@ -91,6 +91,20 @@ public:
     const std::optional<GitHubAccount>& selectedAccount() const { return m_selectedAccount; }
     void setSelectedAccount(std::optional<GitHubAccount> account);
     const QList<PullRequest>& pullRequests() const { return m_pullRequests; }
+    // The account whose answer `pullRequests` is; absent until an answer for the selected account arrived.
+    // Selecting another account empties the list at once, so no screen shows one account's pull requests
+    // under another's name.
+    const std::optional<QUuid>& pullRequestsAccountId() const { return m_pullRequestsAccountId; }
+    // Whether `pullRequests` is the selected account's list.
+    bool hasListForSelectedAccount() const
+    {
+        return m_selectedAccount && m_pullRequestsAccountId == m_selectedAccount->id;
+    }
+    // Whether GitHub rejected the selected account's token (its id is in `reauthNeeded`).
+    bool selectedAccountNeedsReauth() const
+    {
+        return m_selectedAccount && m_reauthNeeded.contains(m_selectedAccount->id);
+    }
     bool isLoading() const { return m_isLoading; }
     const std::optional<QString>& errorMessage() const { return m_errorMessage; }
     void setErrorMessage(std::optional<QString> message);
@@ -121,8 +135,9 @@ public:
     // Accounts and stored preferences.
     void loadAccounts();
     void saveAccounts();
-    // Stores the token first; resolves once the account is added (and selected when it is the first).
-    QCoro::Task<> addAccount(QString username, QString token, std::optional<QString> label);
+    // Stores the token first; resolves once the account is added (and selected when it is the first), with
+    // true. A token the keychain did not keep adds nothing and resolves with false.
+    QCoro::Task<bool> addAccount(QString username, QString token, std::optional<QString> label);
     void removeAccount(const GitHubAccount& account);
     void loadNotificationSettings();
     void saveNotificationSettings();
@@ -197,7 +212,7 @@ private:
     enum class Event { reviewRequested, changesRequested, approved };
 
     void setAccounts(QList<GitHubAccount> accounts);
-    void setPullRequests(QList<PullRequest> prs);
+    void setPullRequests(QList<PullRequest> prs, std::optional<QUuid> accountId);
     void setIsLoading(bool loading);
     void setFavoriteRepositories(QSet<QString> favorites);
     void setPermissionStatus(NotificationPermissionStatus status);
@@ -232,6 +247,7 @@ private:
     QList<GitHubAccount> m_accounts;
     std::optional<GitHubAccount> m_selectedAccount;
     QList<PullRequest> m_pullRequests;
+    std::optional<QUuid> m_pullRequestsAccountId;
     bool m_isLoading = false;
     std::optional<QString> m_errorMessage;
     bool m_showSettings = false;

@@ -173,7 +173,7 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
     for (const PullRequest& pr : prs)
         ids.insert(pr.id);
     model.cleanupStaleSeenStates(ids);
-    model.setPullRequests(prs);
+    model.setPullRequests(prs, account.id);
     model.endRun(showLoading);
 }
 

@@ -125,7 +125,7 @@ void PRViewModel::loadTestData()
     m_seenStates.insert(QStringLiteral("test-5"), {QStringLiteral("mno555"), 1, 0, CI::success, AS::approved});
     saveSeenStates();
     Q_EMIT seenStatesChanged();
-    setPullRequests(prs);
+    setPullRequests(prs, m_selectedAccount ? std::optional<QUuid>(m_selectedAccount->id) : std::nullopt);
     print(QStringLiteral("✅ Loaded test data with 6 sample PRs (4 have unseen updates)"));
 }
 

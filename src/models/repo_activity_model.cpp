@@ -25,10 +25,18 @@ RepoActivityModel::~RepoActivityModel()
 void RepoActivityModel::setSelectedAccount(std::optional<GitHubAccount> account)
 {
     const bool reload = account.has_value();
+    const bool switched = account && (!m_selectedAccount || m_selectedAccount->id != account->id);
     m_selectedAccount = std::move(account);
+    if (switched)
+        accountSwitched();
     Q_EMIT selectedAccountChanged(m_selectedAccount);
     if (reload)
         refresh();
+}
+
+QList<WatchedRepo> RepoActivityModel::watchedRepos() const
+{
+    return m_selectedAccount ? m_deps.watchedRepoStore->repos(m_selectedAccount->id) : QList<WatchedRepo>{};
 }
 
 bool RepoActivityModel::hasWatchedRepos() const

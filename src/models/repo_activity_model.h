@@ -71,6 +71,10 @@ protected:
 
     // Empties the published results (the account watches nothing).
     virtual void clearResults() = 0;
+    // Another account was selected (not the same one again), before its load starts.
+    virtual void accountSwitched() {}
+    // The repositories the selected account watches.
+    QList<WatchedRepo> watchedRepos() const;
     // Fetches the repositories' data with the token and publishes it, unless `cancel` was cancelled by then
     // (a newer load owns the published state) or the model is gone. Holds the model only through a QPointer.
     virtual QCoro::Task<> loadWithToken(QList<WatchedRepo> repos, QString token, CancelToken cancel) = 0;

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace norvane;
 using namespace norvane::testing;
 
@@ -381,4 +383,44 @@ TEST_F(CliTest, IssuesAndDashboardForTheGivenRepositories)
     r = runAs(QStringLiteral("me"), QStringLiteral("revoked"), {QStringLiteral("issues"), QStringLiteral("--repo"), QStringLiteral("acme/api")});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_EQ(r.err, QStringLiteral("norvane: Token expired. Re-authenticate in Settings.\n"));
+}
+
+TEST_F(CliTest, TheDashboardPrintsEveryCardAndWarnsOfEachFailedQuery)
+{
+    start(sampleWorld());
+    const QStringList dashboard{QStringLiteral("dashboard"), QStringLiteral("--json"), QStringLiteral("--repo"),
+                                QStringLiteral("acme/api"), QStringLiteral("--repo"), QStringLiteral("acme/web")};
+
+    // One repository's pull-request count fails: both cards, that figure missing, and one warning.
+    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 500).times(1));
+    Result r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), dashboard);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonArray cards = parseJsonArray(r.out.toUtf8());
+    ASSERT_EQ(cards.size(), 2);
+    QList<int> counts;
+    for (const QJsonValue& card : cards)
+        counts.append(card.toObject().value(QStringLiteral("openPRCount")).toInt());
+    std::sort(counts.begin(), counts.end());
+    EXPECT_EQ(counts, (QList<int>{0, 3})); // the tab's card, too, counts what it could not ask as none
+    const QStringList warnings = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(warnings.size(), 1) << r.err.toStdString();
+    EXPECT_TRUE(warnings[0].startsWith(QStringLiteral("norvane: warning: GitHub answered HTTP 500 for /search/issues (")))
+        << warnings[0].toStdString();
+
+    // Every query fails: nothing to print, and a failure.
+    hub->clearFaults();
+    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/**"), 500));
+    r = runAs(QStringLiteral("me"), QStringLiteral("tok-me"), dashboard);
+    EXPECT_EQ(r.exitCode, 4) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("norvane: every query of the dashboard failed (10 of them): GitHub "
+                                                "answered HTTP 500 for ")))
+        << r.err.toStdString();
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1);
+
+    // A rejected token.
+    hub->clearFaults();
+    r = runAs(QStringLiteral("me"), QStringLiteral("revoked"), dashboard);
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
 }

@@ -295,4 +295,9 @@ TEST(Badge, TheTrayToolTipSaysWhatTheBadgeCounts)
         many.append(request);
     EXPECT_EQ(trayToolTip(badgeCounts(many)), "Norvane\n1000 pull requests need you: 1000 review requests")
         << "the exact count, however large";
+    // A rejected token adds its line whether or not anything needs the user.
+    EXPECT_EQ(trayToolTip(BadgeCounts{}, QStringLiteral("theo")),
+              "Norvane\nGitHub no longer accepts the token for theo.");
+    EXPECT_EQ(trayToolTip(badgeCounts({request}), QStringLiteral("theo")),
+              "Norvane\n1 pull request needs you: 1 review request\nGitHub no longer accepts the token for theo.");
 }

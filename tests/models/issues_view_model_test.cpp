@@ -54,13 +54,21 @@ TEST_F(IssuesModelTest, MergesTheIssuesOfEveryWatchedRepositoryNewestFirst)
     model.setSelectedRepository(QStringLiteral("acme/gone"));
     EXPECT_TRUE(model.filteredIssues().isEmpty());
 
-    // The narrowing survives a change of account and a load.
+    // The narrowing survives a load and the same account handed over again, but not an account that
+    // does not watch that repository: it would hide all of that account's issues.
+    model.setSelectedAccount(me);
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(model.selectedRepository(), QStringLiteral("acme/gone"));
     model.setSelectedAccount(alice);
+    EXPECT_EQ(model.selectedRepository(), std::nullopt);
     ASSERT_TRUE(settled(model));
     EXPECT_EQ(titles(model.issues()), (QStringList{"web issue"}));
-    EXPECT_EQ(model.selectedRepository(), QStringLiteral("acme/gone"));
-    model.setSelectedRepository(std::nullopt);
     EXPECT_EQ(titles(model.filteredIssues()), (QStringList{"web issue"}));
+    // An account that watches it too keeps it, whatever the case of the name.
+    model.setSelectedRepository(QStringLiteral("ACME/WEB"));
+    model.setSelectedAccount(me);
+    EXPECT_EQ(model.selectedRepository(), QStringLiteral("ACME/WEB"));
+    ASSERT_TRUE(settled(model));
 }
 
 TEST_F(IssuesModelTest, RepositoriesAreFetchedConcurrently)

@@ -463,3 +463,58 @@ TEST_F(PRModelTest, DataOfAnotherVersionSurvivesBeingReadAndWrittenBack)
     m.saveRepositorySettings();
     EXPECT_EQ(preferences->string(QStringLiteral("selected_sort_option")), QStringLiteral("Updated"));
 }
+
+TEST_F(PRModelTest, TheListAlwaysBelongsToTheSelectedAccount)
+{
+    startHub(smallWorld());
+    const GitHubAccount me = storedAccount("me");
+    const GitHubAccount alice = storedAccount("alice");
+    (*keychain->storage())[alice.tokenIdentifier] = QStringLiteral("revoked");
+    storeAccounts({me, alice});
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(ids().size(), 2);
+    EXPECT_EQ(m.pullRequestsAccountId(), me.id);
+
+    // Observers hear of the switch with the old rows already gone.
+    QList<int> sizesSeen;
+    QObject::connect(&m, &PRViewModel::selectedAccountChanged, [&] { sizesSeen.append(int(m.pullRequests().size())); });
+    m.setSelectedAccount(alice);
+    EXPECT_EQ(sizesSeen, QList<int>{0});
+    EXPECT_FALSE(m.hasListForSelectedAccount());
+    ASSERT_TRUE(settle());
+    // A rejected token leaves no list, and certainly not me's.
+    EXPECT_TRUE(m.pullRequests().isEmpty());
+    EXPECT_FALSE(m.hasListForSelectedAccount());
+    EXPECT_TRUE(m.selectedAccountNeedsReauth());
+
+    // The same account again keeps its list while it reloads.
+    m.setSelectedAccount(me);
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(ids().size(), 2);
+    m.setSelectedAccount(me);
+    EXPECT_EQ(ids().size(), 2);
+    EXPECT_TRUE(m.hasListForSelectedAccount());
+    EXPECT_FALSE(m.selectedAccountNeedsReauth());
+    ASSERT_TRUE(settle());
+}
+
+TEST_F(PRModelTest, ATokenTheKeychainRefusedAddsNoAccount)
+{
+    class Refusing final : public KeychainService {
+    public:
+        QCoro::Task<bool> save(QString, QString) override { co_return false; }
+        QCoro::Task<std::optional<QString>> getAsync(QString) override { co_return std::nullopt; }
+        QCoro::Task<> remove(QString) override { co_return; }
+    };
+    startHub(smallWorld());
+    PRViewModel m(PRViewModel::Dependencies{GitHubService(HttpSession(&nam), hub->baseUrl()),
+                                            std::make_shared<Refusing>(), preferences, notifier, AppIdentity{},
+                                            nullptr, std::nullopt, false, GitHubService::defaultWebURL(),
+                                            [](const QString&) {}, {}});
+    EXPECT_FALSE(runTask(m.addAccount(QStringLiteral("me"), QStringLiteral("tok-me"), std::nullopt)));
+    EXPECT_TRUE(m.accounts().isEmpty());
+    EXPECT_FALSE(m.selectedAccount().has_value());
+    EXPECT_FALSE(preferences->data(QStringLiteral("github_accounts")));
+}

@@ -146,7 +146,8 @@ TEST(SettingsPreferencesCrash, AnEmptyLockFileLeftByAKilledWriterDoesNotHoldUpTh
     QElapsedTimer clock;
     clock.start();
     SettingsPreferences::forProfile(dir.path())->setString(kRepository, QStringLiteral("a/b"));
-    EXPECT_LT(clock.elapsed(), 2000);
+    // A lock with no owner counts as stale only after 30 s; the bound leaves room for a loaded machine.
+    EXPECT_LT(clock.elapsed(), 10000);
     EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->string(kRepository), QStringLiteral("a/b"));
 }
 

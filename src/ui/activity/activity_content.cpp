@@ -40,16 +40,17 @@ DeployBadge deployBadge(const DeployInfo& deploy)
     using Status = DeployInfo::Status;
     switch (deploy.status) {
     case Status::success:
-        return {Symbol::checkmarkCircleFill, ThemeColor::green, deploy.environment};
+        return {Symbol::checkmarkCircleFill, ThemeColor::green, deploy.environment,
+                QStringLiteral("succeeded")};
     case Status::failure:
-        return {Symbol::xmarkCircleFill, ThemeColor::red, deploy.environment};
+        return {Symbol::xmarkCircleFill, ThemeColor::red, deploy.environment, QStringLiteral("failed")};
     case Status::inProgress:
-        return {Symbol::clockFill, ThemeColor::orange, deploy.environment};
+        return {Symbol::clockFill, ThemeColor::orange, deploy.environment, QStringLiteral("in progress")};
     case Status::pending:
     case Status::unknown:
         break;
     }
-    return {Symbol::circle, ThemeColor::secondary, deploy.environment};
+    return {Symbol::circle, ThemeColor::secondary, deploy.environment, QStringLiteral("pending")};
 }
 
 RepoCardContent cardContent(const RepoSummary& summary, const QDateTime& now)
@@ -73,6 +74,54 @@ RepoCardContent cardContent(const RepoSummary& summary, const QDateTime& now)
         card.moreEnvironments = beyond(summary.environments->size(), kMaxEnvironments);
     }
     return card;
+}
+
+SpokenText spokenIssueRow(const IssueRowContent& row)
+{
+    QStringList parts;
+    if (row.author)
+        parts.append(QStringLiteral("Author: ") + *row.author);
+    parts.append(row.time);
+    if (row.comments)
+        parts.append(*row.comments == QLatin1String("1") ? QStringLiteral("1 comment")
+                                                         : *row.comments + QStringLiteral(" comments"));
+    if (!row.chips.isEmpty()) {
+        QString labels = QStringLiteral("Labels: ") + row.chips.join(QStringLiteral(", "));
+        if (row.moreLabels)
+            labels += QStringLiteral(" and %1 more").arg(row.moreLabels->mid(1));
+        parts.append(labels);
+    }
+    return {row.repository + QLatin1Char(' ') + row.number + QStringLiteral(", ") + row.title,
+            parts.join(QStringLiteral(". "))};
+}
+
+SpokenText spokenCard(const RepoCardContent& card)
+{
+    QStringList parts{card.openPRs};
+    if (card.commitTime || card.commitQuote) {
+        QString commit = QStringLiteral("Last commit");
+        if (card.commitTime)
+            commit += QLatin1Char(' ') + *card.commitTime;
+        if (card.commitQuote)
+            commit += QStringLiteral(": ") + *card.commitQuote;
+        parts.append(commit);
+    }
+    if (card.deploys) {
+        QStringList badges;
+        for (const DeployBadge& badge : card.badges)
+            badges.append(badge.environment + QLatin1Char(' ') + badge.status);
+        parts.append(*card.deploys);
+        if (!badges.isEmpty())
+            parts.append(QStringLiteral("Latest: ") + badges.join(QStringLiteral(", ")));
+    }
+    if (card.environments) {
+        QString environments = QStringLiteral("Environments: ") +
+                               card.environments->split(QStringLiteral(" · ")).join(QStringLiteral(", "));
+        if (card.moreEnvironments)
+            environments += QStringLiteral(" and %1 more").arg(card.moreEnvironments->mid(1));
+        parts.append(environments);
+    }
+    return {card.repository, parts.join(QStringLiteral(". "))};
 }
 
 std::optional<QUrl> repositoryPage(const QString& webBase, const QString& repository)

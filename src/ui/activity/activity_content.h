@@ -35,6 +35,7 @@ struct DeployBadge
     Symbol symbol;
     ThemeColor color;
     QString environment;
+    QString status; // what the symbol and colour show, in words: "succeeded", "failed", ...
 };
 
 DeployBadge deployBadge(const DeployInfo& deploy);
@@ -52,6 +53,17 @@ struct RepoCardContent
 };
 
 RepoCardContent cardContent(const RepoSummary& summary, const QDateTime& now);
+
+// What a screen reader says of an issue row or a dashboard card: the name is what the row or card is
+// ("northwind/api #12, Crash on start"; "northwind/api"), the description the rest of what it shows, in
+// reading order, one sentence a part.
+struct SpokenText
+{
+    QString name;
+    QString description;
+};
+SpokenText spokenIssueRow(const IssueRowContent& row);
+SpokenText spokenCard(const RepoCardContent& card);
 
 // The repository's page on the web host: `webBase` with the full name as its path. Absent when the result
 // is not a web address.

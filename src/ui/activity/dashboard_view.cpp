@@ -2,6 +2,7 @@
 
 #include "models/dashboard_view_model.h"
 #include "platform/url_opener.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 
 #include <QFontMetrics>
@@ -169,6 +170,10 @@ RepoSummaryCard::RepoSummaryCard(const RepoSummary& summary, const QDateTime& no
     : QWidget(parent), m_content(cardContent(summary, now))
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    const SpokenText spoken = spokenCard(m_content);
+    setAccessibleRole(this, QAccessible::Grouping);
+    setAccessibleName(spoken.name);
+    setAccessibleDescription(spoken.description);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(8);

@@ -29,6 +29,10 @@ QVariant IssueListModel::data(const QModelIndex& index, int role) const
         return !issue.labels.isEmpty();
     case ContentRole:
         return QVariant::fromValue(issueRowContent(issue, m_now()));
+    case Qt::AccessibleTextRole:
+        return spokenIssueRow(issueRowContent(issue, m_now())).name;
+    case Qt::AccessibleDescriptionRole:
+        return spokenIssueRow(issueRowContent(issue, m_now())).description;
     default:
         return {};
     }

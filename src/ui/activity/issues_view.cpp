@@ -64,6 +64,7 @@ QWidget* IssuesView::buildFilterBar()
     connect(m_repositoryMenu, &QMenu::aboutToShow, this, &IssuesView::populateRepositoryMenu);
     m_repositoryButton = new MenuButton(m_repositoryMenu, bar);
     m_repositoryButton->setMaximumTextWidth(200);
+    m_repositoryButton->setAccessibleName(QStringLiteral("Repository"));
     row->addWidget(m_repositoryButton);
     row->addStretch();
     m_clear = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary,

@@ -11,6 +11,7 @@
 #include "ui/pulls/pr_tab.h"
 #include "ui/settings/settings_view.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -52,7 +53,7 @@ FooterButton::FooterButton(const QString& text, QWidget* parent) : QAbstractButt
 {
     setText(text);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
 }
 
@@ -69,6 +70,8 @@ void FooterButton::paintEvent(QPaintEvent*)
     painter.setFont(textFont(TextStyle::subheadline));
     painter.setPen(color(ThemeColor::secondary, palette()));
     painter.drawText(rect(), Qt::AlignCenter, text());
+    painter.setRenderHint(QPainter::Antialiasing);
+    paintFocusRing(painter, *this, rect(), 4);
 }
 
 ContentView::ContentView(Dependencies dependencies, QWidget* parent)
@@ -99,6 +102,13 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
                                                         m_deps.openNotificationSettings, *m_deps.signIn,
                                                         m_deps.autostart},
                              m_content);
+    }
+    if (m_settings) {
+        // The banner's "Reconnect" opens the same sheet as the settings card, over the tab in sight.
+        connect(m_prTab, &PullRequestTab::reconnectRequested, this, [this] {
+            if (const auto& account = m_model.selectedAccount())
+                m_settings->presentAddAccount(*account);
+        });
     }
     m_tabPages = {m_prTab,
                   m_issuesView ? static_cast<QWidget*>(m_issuesView)
@@ -191,6 +201,7 @@ QWidget* ContentView::buildTabBar()
     const QKeySequence refreshKeys(Qt::CTRL | Qt::Key_R);
     m_refreshButton = new SymbolButton(Symbol::arrowClockwise, ThemeColor::primary,
                                        QStringLiteral("Refresh (%1)").arg(shortcutText(refreshKeys)), bar);
+    m_refreshButton->setAccessibleName(QStringLiteral("Refresh"));
     connect(m_refreshButton, &QToolButton::clicked, this, &ContentView::refreshVisibleTab);
     connect(new QShortcut(refreshKeys, this), &QShortcut::activated, this, &ContentView::refreshVisibleTab);
     row->addWidget(m_refreshButton);
@@ -210,6 +221,7 @@ QWidget* ContentView::buildTabBar()
     const QKeySequence settingsKeys(Qt::CTRL | Qt::Key_Comma);
     m_settingsButton = new SymbolButton(Symbol::gearshape, ThemeColor::primary,
                                         QStringLiteral("Settings (%1)").arg(shortcutText(settingsKeys)), bar);
+    m_settingsButton->setAccessibleName(QStringLiteral("Settings"));
     connect(m_settingsButton, &QToolButton::clicked, this, &ContentView::toggleSettings);
     connect(new QShortcut(settingsKeys, this), &QShortcut::activated, this, &ContentView::toggleSettings);
     row->addWidget(m_settingsButton);
@@ -221,10 +233,14 @@ QWidget* ContentView::buildAccountRow()
     m_accountRow = new QWidget(this);
     auto* row = new QHBoxLayout(m_accountRow);
     row->setContentsMargins(12, 0, 12, 8);
-    row->addWidget(new ThemedLabel(QStringLiteral("Account:"), TextStyle::subheadline, ThemeColor::primary,
-                                   m_accountRow));
+    auto* label = new ThemedLabel(QStringLiteral("Account:"), TextStyle::subheadline, ThemeColor::primary,
+                                  m_accountRow);
+    row->addWidget(label);
     m_accountPicker = new QComboBox(m_accountRow);
-    m_accountPicker->setFocusPolicy(Qt::NoFocus);
+    m_accountPicker->setAccessibleName(QStringLiteral("Account"));
+    label->setBuddy(m_accountPicker);
+    // Reached with Tab, but not kept after a click: the arrows belong to the list.
+    m_accountPicker->setFocusPolicy(Qt::TabFocus);
     connect(m_accountPicker, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && index < m_model.accounts().size())
             m_model.setSelectedAccount(m_model.accounts()[index]);
@@ -280,12 +296,11 @@ void ContentView::setSelectedTab(AppTab tab)
 {
     if (m_selectedTab == tab)
         return;
-    if (m_settings && m_selectedTab == AppTab::settings) {
-        // A sheet or an alert is modal: the tab shortcuts wait until it is gone.
-        if (m_settings->isPresenting())
-            return;
+    // A sheet or an alert is modal, over whichever tab opened it: the tab shortcuts wait until it is gone.
+    if (m_settings && m_settings->isPresenting())
+        return;
+    if (m_settings && m_selectedTab == AppTab::settings)
         m_settings->discardTypedInput();
-    }
     m_selectedTab = tab;
     updateTabBar();
     updateAccounts();
@@ -364,6 +379,15 @@ void ContentView::updateContent()
 
 void ContentView::keyPressEvent(QKeyEvent* event)
 {
+    // Return acts on the focused button as Space does, where the button itself left the key alone.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        if (button && isAncestorOf(button) && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
     if (m_content->currentWidget() == m_prTab && m_prTab->handleKey(event->key(), event->modifiers()))
         return;
     QWidget::keyPressEvent(event);
@@ -372,21 +396,30 @@ void ContentView::keyPressEvent(QKeyEvent* event)
 void ContentView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_appeared) {
-        m_appeared = true;
+    // Every opening, not only the first: the issues and cards may be a day old otherwise. Unchanged answers
+    // come back as 304s, so this is cheap.
+    if (!event->spontaneous())
         onAppear();
-    }
 }
 
 void ContentView::onAppear()
 {
-    // Opening the panel restarts the poll and loads the other tabs for the account shown.
-    m_model.startPolling();
+    // The poll is started, never restarted, here: restarting it on every opening would keep pushing the
+    // next poll away from a user who opens the panel more often than the interval, who would then never be
+    // polled.
+    if (!m_model.isPolling())
+        m_model.startPolling();
     if (!m_issues)
         return;
-    followAccount();
-    m_issues->refresh();
-    m_dashboard->refresh();
+    // Handing a model another account reloads it by itself; the same account again is reloaded here. One
+    // load each, so no request is started only to be cancelled.
+    for (RepoActivityModel* activity : {static_cast<RepoActivityModel*>(m_issues.get()),
+                                        static_cast<RepoActivityModel*>(m_dashboard.get())}) {
+        if (activity->selectedAccount() == m_model.selectedAccount())
+            activity->refresh();
+        else
+            activity->setSelectedAccount(m_model.selectedAccount());
+    }
 }
 
 } // namespace norvane::ui

@@ -135,7 +135,6 @@ private:
     std::unique_ptr<IssuesViewModel> m_issues;
     std::unique_ptr<DashboardViewModel> m_dashboard;
     AppTab m_selectedTab = AppTab::prs;
-    bool m_appeared = false;
 
     QList<PillButton*> m_tabButtons;
     SymbolButton* m_refreshButton = nullptr;

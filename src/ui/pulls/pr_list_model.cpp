@@ -28,6 +28,10 @@ QVariant PRListModel::data(const QModelIndex& index, int role) const
     case ContentRole:
         return QVariant::fromValue(
             rowContent(pr, m_updates.value(index.row()), m_selectedId == pr.id, m_now()));
+    case Qt::AccessibleTextRole:
+        return spokenRow(rowContent(pr, m_updates.value(index.row()), false, m_now())).name;
+    case Qt::AccessibleDescriptionRole:
+        return spokenRow(rowContent(pr, m_updates.value(index.row()), false, m_now())).description;
     default:
         return {};
     }

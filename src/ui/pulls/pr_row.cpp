@@ -127,4 +127,39 @@ PRRowContent rowContent(const PullRequest& pr, const QList<PRUpdateType>& update
     return row;
 }
 
+SpokenRow spokenRow(const PRRowContent& row)
+{
+    SpokenRow spoken;
+    QString repository = row.header;
+    if (repository.endsWith(QStringLiteral("/pull")))
+        repository.chop(5);
+    spoken.name = repository + QLatin1Char(' ') + row.number + QStringLiteral(", ") + row.title;
+
+    QStringList parts;
+    if (row.author)
+        parts.append(QStringLiteral("Author: ") + *row.author);
+    parts.append(row.time);
+    if (row.verdict)
+        parts.append(row.verdict->text);
+    if (row.draft)
+        parts.append(QStringLiteral("Draft"));
+    if (row.ci)
+        parts.append(QStringLiteral("CI: ") + row.ci->word);
+    if (row.role)
+        parts.append(*row.role);
+    if (row.waitingOn)
+        parts.append(QStringLiteral("Waiting on: ") + *row.waitingOn);
+    if (row.reviewComments)
+        parts.append(row.reviewCommentsHelp);
+    if (row.changeRequest) {
+        parts.append(
+            QStringLiteral("Changes requested by %1 %2: %3")
+                .arg(row.changeRequest->reviewer, row.changeRequest->time, row.changeRequest->quote));
+    }
+    for (const UpdateIcon& update : row.updates)
+        parts.append(update.help);
+    spoken.description = parts.join(QStringLiteral(". "));
+    return spoken;
+}
+
 } // namespace norvane::ui

@@ -80,4 +80,14 @@ QString reviewCommentHelp(int count);
 PRRowContent rowContent(const PullRequest& pr, const QList<PRUpdateType>& updates, bool selected,
                         const QDateTime& now);
 
+// What a screen reader says of a row: the name is the repository, number and title ("northwind/web #100,
+// Apple Pay in the checkout"); the description the rest of what the row shows, in reading order, one
+// sentence a part ("Author: mona. 2 hr. ago. Ready to merge. CI: Passing. Role: Author").
+struct SpokenRow
+{
+    QString name;
+    QString description;
+};
+SpokenRow spokenRow(const PRRowContent& row);
+
 } // namespace norvane::ui

@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QPainter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -25,6 +26,21 @@ PullRequestTab::PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+
+    m_reauthBanner = new ControlStrip(this);
+    auto* reauthRow = new QHBoxLayout(m_reauthBanner);
+    reauthRow->setContentsMargins(12, 6, 12, 6);
+    reauthRow->setSpacing(6);
+    reauthRow->addWidget(
+        new SymbolLabel(Symbol::exclamationmarkTriangle, ThemeColor::orange, 12, m_reauthBanner));
+    m_reauthLabel = new ThemedLabel({}, TextStyle::callout, ThemeColor::primary, m_reauthBanner);
+    m_reauthLabel->setTextFormat(Qt::PlainText);
+    m_reauthLabel->setWordWrap(true);
+    reauthRow->addWidget(m_reauthLabel, 1);
+    m_reconnect = new QPushButton(QStringLiteral("Reconnect"), m_reauthBanner);
+    connect(m_reconnect, &QPushButton::clicked, this, &PullRequestTab::reconnectRequested);
+    reauthRow->addWidget(m_reconnect);
+    column->addWidget(m_reauthBanner);
 
     m_errorBanner = new ControlStrip(this);
     auto* bannerRow = new QHBoxLayout(m_errorBanner);
@@ -52,11 +68,23 @@ PullRequestTab::PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget
     connect(&m_model, &PRViewModel::favoriteRepositoriesChanged, this, rows);
     // Switching accounts swaps the seen snapshots before the new list arrives.
     connect(&m_model, &PRViewModel::seenStatesChanged, this, [this] { reloadUpdates(); });
-    connect(&m_model, &PRViewModel::selectedAccountChanged, this, [this] { reloadUpdates(); });
+    connect(&m_model, &PRViewModel::selectedAccountChanged, this, [this] {
+        reloadUpdates();
+        updateListState();
+        updateReauthBanner();
+    });
     connect(&m_model, &PRViewModel::isLoadingChanged, this, [this] { updateListState(); });
     connect(&m_model, &PRViewModel::accountsChanged, this, [this] { updateListState(); });
-    connect(&m_model, &PRViewModel::errorMessageChanged, this, [this] { updateErrorBanner(); });
+    connect(&m_model, &PRViewModel::errorMessageChanged, this, [this] {
+        updateErrorBanner();
+        updateListState();
+    });
+    connect(&m_model, &PRViewModel::reauthNeededChanged, this, [this] {
+        updateReauthBanner();
+        updateListState();
+    });
 
+    updateReauthBanner();
     updateErrorBanner();
     reloadRows();
 }
@@ -107,6 +135,22 @@ void PullRequestTab::buildListArea()
     m_list->verticalScrollBar()->setSingleStep(20);
     connect(m_list, &QListView::clicked, this, [this](const QModelIndex& index) { openRow(index.row()); });
     m_states->addWidget(m_list);
+
+    auto* unavailable = new QWidget(m_states);
+    auto* unavailableColumn = new QVBoxLayout(unavailable);
+    unavailableColumn->setSpacing(8);
+    unavailableColumn->addStretch();
+    unavailableColumn->addWidget(
+        new SymbolLabel(Symbol::exclamationmarkTriangle, ThemeColor::orange, 40, unavailable), 0,
+        Qt::AlignHCenter);
+    unavailableColumn->addWidget(new ThemedLabel(QStringLiteral("Pull requests not loaded"), TextStyle::title,
+                                                 ThemeColor::primary, unavailable),
+                                 0, Qt::AlignHCenter);
+    m_unavailableDetail = new ThemedLabel({}, TextStyle::caption, ThemeColor::secondary, unavailable);
+    m_unavailableDetail->setTextFormat(Qt::PlainText);
+    unavailableColumn->addWidget(m_unavailableDetail, 0, Qt::AlignHCenter);
+    unavailableColumn->addStretch();
+    m_states->addWidget(unavailable);
 }
 
 // --- Model to view -----------------------------------------------------------------------------------------
@@ -136,14 +180,40 @@ void PullRequestTab::reloadUpdates()
 
 void PullRequestTab::updateListState()
 {
+    const auto& account = m_model.selectedAccount();
     if (m_model.isLoading())
         m_states->setCurrentIndex(int(ListState::loading));
+    else if (account && !m_model.hasListForSelectedAccount())
+        m_states->setCurrentIndex(int(ListState::unavailable));
     else if (m_listModel->rowCount() == 0)
         m_states->setCurrentIndex(int(ListState::empty));
     else
         m_states->setCurrentIndex(int(ListState::list));
     m_emptyDetail->setText(m_model.accounts().isEmpty() ? QStringLiteral("Add a GitHub account in Settings")
                                                         : QStringLiteral("No PRs match this filter"));
+    if (account) {
+        m_unavailableDetail->setText(
+            m_model.selectedAccountNeedsReauth()
+                ? QStringLiteral("Reconnect %1 to load its pull requests.").arg(account->username)
+                : QStringLiteral("Refresh to try loading the pull requests of %1 again.").arg(account->username));
+    }
+}
+
+void PullRequestTab::updateReauthBanner()
+{
+    const bool rejected = m_model.selectedAccountNeedsReauth();
+    m_reauthLabel->setText(rejected ? tokenRejectedText(m_model.selectedAccount()->username) : QString());
+    m_reauthBanner->setVisible(rejected);
+}
+
+QString PullRequestTab::reauthText() const
+{
+    return m_reauthBanner->isVisibleTo(this) ? m_reauthLabel->text() : QString();
+}
+
+QString PullRequestTab::unavailableDetailText() const
+{
+    return m_unavailableDetail->text();
 }
 
 void PullRequestTab::updateErrorBanner()

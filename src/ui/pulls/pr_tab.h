@@ -8,6 +8,7 @@
 
 class QListView;
 class QMenu;
+class QPushButton;
 class QStackedWidget;
 class QToolButton;
 class QVariantAnimation;
@@ -26,14 +27,16 @@ class PRRowView;
 class SymbolButton;
 class ThemedLabel;
 
-// The pull-request tab: the error banner, the repository bar, the filter row with the sort menu, and the
-// list with its loading and empty states. Owns the keyboard selection of the list (Up, Down, Return).
+// The pull-request tab: the reconnect banner while GitHub rejects the selected account's token, the error
+// banner, the repository bar, the filter row with the sort menu, and the list with its loading, empty and
+// unavailable states. Owns the keyboard selection of the list (Up, Down, Return).
 class PullRequestTab final : public QWidget
 {
     Q_OBJECT
 
 public:
-    enum class ListState { loading, empty, list };
+    // `unavailable`: the selected account's list has not arrived (its last answer was a failure).
+    enum class ListState { loading, empty, list, unavailable };
 
     PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget* parent = nullptr);
     ~PullRequestTab() override;
@@ -50,6 +53,11 @@ public:
     ListState listState() const;
     QWidget* errorBanner() const { return m_errorBanner; }
     QString errorText() const;
+    QWidget* reauthBanner() const { return m_reauthBanner; }
+    // The reconnect banner's sentence; empty while the banner is hidden.
+    QString reauthText() const;
+    QPushButton* reconnectButton() const { return m_reconnect; }
+    QString unavailableDetailText() const;
     QWidget* repositoryBar() const { return m_repositoryBar; }
     MenuButton* repositoryButton() const { return m_repositoryButton; }
     QMenu* repositoryMenu() const { return m_repositoryMenu; }
@@ -66,6 +74,8 @@ public:
 
 Q_SIGNALS:
     void selectedPRIdChanged(const std::optional<QString>& id);
+    // "Reconnect" in the banner: the panel opens the reconnect sheet for the selected account.
+    void reconnectRequested();
 
 private:
     void buildRepositoryBar();
@@ -78,6 +88,7 @@ private:
     void updateSortMenu();
     void updateListState();
     void updateErrorBanner();
+    void updateReauthBanner();
     void setSelectedPRId(const std::optional<QString>& id);
     void scrollToSelection();
     void openRow(int row);
@@ -87,6 +98,10 @@ private:
     UrlOpener& m_urlOpener;
     std::optional<QString> m_selectedPRId;
 
+    QWidget* m_reauthBanner = nullptr;
+    ThemedLabel* m_reauthLabel = nullptr;
+    QPushButton* m_reconnect = nullptr;
+    ThemedLabel* m_unavailableDetail = nullptr;
     QWidget* m_errorBanner = nullptr;
     ThemedLabel* m_errorLabel = nullptr;
     QWidget* m_repositoryBar = nullptr;

@@ -45,6 +45,7 @@ void PullRequestTab::buildRepositoryBar()
     connect(m_repositoryMenu, &QMenu::aboutToShow, this, &PullRequestTab::populateRepositoryMenu);
     m_repositoryButton = new MenuButton(m_repositoryMenu, m_repositoryBar);
     m_repositoryButton->setMaximumTextWidth(320);
+    m_repositoryButton->setAccessibleName(QStringLiteral("Repository"));
     row->addWidget(m_repositoryButton);
     m_clearRepository = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary,
                                          QStringLiteral("Show all repositories"), m_repositoryBar, 12);

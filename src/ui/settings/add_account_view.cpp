@@ -1,6 +1,9 @@
 #include "ui/settings/add_account_view.h"
 
+#include "github/token_check.h"
+#include "platform/debug_log.h"
 #include "platform/url_opener.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 
 #include <QApplication>
@@ -13,6 +16,8 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 namespace norvane::ui {
 
@@ -101,6 +106,8 @@ AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAc
                                                      : QStringLiteral("Add GitHub Account"),
                                        TextStyle::headline, ThemeColor::primary, this);
     m_controls.title->setAlignment(Qt::AlignCenter);
+    setAccessibleRole(this, QAccessible::Dialog);
+    setAccessibleName(m_controls.title->text());
     m_controls.title->setContentsMargins(16, 14, 16, 12);
     root->addWidget(m_controls.title);
     root->addWidget(divider(this));
@@ -148,15 +155,21 @@ AddAccountView::~AddAccountView()
 {
     // The flow dies with the sheet; nothing it may still say concerns a sheet being taken down.
     disconnect(m_auth, nullptr, this, nullptr);
+    // The token check stops too, from the event loop: aborting its request here would resume it inside
+    // this destructor.
+    if (m_check)
+        QMetaObject::invokeMethod(m_check.get(), &Cancellation::cancel, Qt::QueuedConnection);
 }
 
 QWidget* AddAccountView::labelBlock(QLineEdit** field, bool withHint)
 {
     auto* block = new QWidget(this);
     auto* layout = column(block, 6);
-    layout->addWidget(
-        new ThemedLabel(QStringLiteral("Label (optional)"), TextStyle::callout, ThemeColor::primary, block));
+    auto* title =
+        new ThemedLabel(QStringLiteral("Label (optional)"), TextStyle::callout, ThemeColor::primary, block);
+    layout->addWidget(title);
     *field = textField(QStringLiteral("e.g., Personal, Work"), block);
+    title->setBuddy(*field);
     connect(*field, &QLineEdit::textChanged, this, &AddAccountView::setLabel);
     layout->addWidget(*field);
     if (withHint)
@@ -277,6 +290,10 @@ QWidget* AddAccountView::buildManualPanel()
     m_controls.back = new PlainButton(QStringLiteral("Back"), TextStyle::body, ThemeColor::primary,
                                       Symbol::chevronLeft, panel);
     connect(m_controls.back, &QAbstractButton::clicked, this, [this] {
+        // Going back gives up the check: its answer would add an account from a panel no longer shown.
+        if (const CancelToken check = std::exchange(m_check, {}))
+            check->cancel();
+        updateBusy();
         setManualEntryShown(false);
         setManualError(std::nullopt);
     });
@@ -286,8 +303,10 @@ QWidget* AddAccountView::buildManualPanel()
     const auto fieldBlock = [panel](const QString& title, QLineEdit* field) {
         auto* block = new QWidget(panel);
         auto* blockLayout = column(block, 6);
-        blockLayout->addWidget(new ThemedLabel(title, TextStyle::callout, ThemeColor::primary, block));
+        auto* label = new ThemedLabel(title, TextStyle::callout, ThemeColor::primary, block);
+        blockLayout->addWidget(label);
         field->setParent(block);
+        label->setBuddy(field);
         blockLayout->addWidget(field);
         return block;
     };
@@ -311,6 +330,9 @@ QWidget* AddAccountView::buildManualPanel()
                                                           "repos only)"),
                                            TextStyle::caption, ThemeColor::secondary, notes));
     m_controls.manualError = new ThemedLabel(QString(), TextStyle::caption, ThemeColor::red, notes);
+    // GitHub's and the network's words can be long, and a login is shown as typed, never as markup.
+    m_controls.manualError->setWordWrap(true);
+    m_controls.manualError->setTextFormat(Qt::PlainText);
     m_controls.manualError->hide();
     notesLayout->addWidget(m_controls.manualError);
     layout->addWidget(notes);
@@ -322,14 +344,28 @@ QWidget* AddAccountView::buildBottomBar()
     auto* bar = new QWidget(this);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(16, 10, 16, 10);
+    m_controls.busy = new QWidget(bar);
+    auto* busyRow = new QHBoxLayout(m_controls.busy);
+    busyRow->setContentsMargins(0, 0, 0, 0);
+    busyRow->setSpacing(6);
+    busyRow->addWidget(new Spinner(12, m_controls.busy));
+    m_controls.busyText = new ThemedLabel(QString(), TextStyle::caption, ThemeColor::secondary, m_controls.busy);
+    busyRow->addWidget(m_controls.busyText);
+    m_controls.busy->hide();
     m_controls.cancel = new QPushButton(QStringLiteral("Cancel"), bar);
     m_controls.cancel->setFont(textFont(TextStyle::body));
     m_controls.cancel->setMinimumHeight(32);
     connect(m_controls.cancel, &QAbstractButton::clicked, this, &AddAccountView::cancelled);
     row->addWidget(m_controls.cancel);
     row->addStretch();
+    row->addWidget(m_controls.busy);
     m_controls.add = new ProminentButton(std::nullopt, QStringLiteral("Add Account"), bar);
     m_controls.add->setMinimumHeight(m_controls.cancel->minimumHeight());
+    // Wide enough for either of its texts, so "Checking…" and back never moves or cuts it.
+    m_controls.add->setText(QStringLiteral("Checking…"));
+    const int checkingWidth = m_controls.add->sizeHint().width();
+    m_controls.add->setText(QStringLiteral("Add Account"));
+    m_controls.add->setMinimumWidth(std::max(checkingWidth, m_controls.add->sizeHint().width()));
     connect(m_controls.add, &QAbstractButton::clicked, this, &AddAccountView::submitManualEntry);
     row->addWidget(m_controls.add);
     return bar;
@@ -403,13 +439,33 @@ void AddAccountView::relayout()
 
 void AddAccountView::updateAddEnabled()
 {
-    m_controls.add->setEnabled(!m_controls.username->text().isEmpty() && !m_controls.token->text().isEmpty());
+    m_controls.add->setEnabled(!m_controls.username->text().isEmpty() && !m_controls.token->text().isEmpty() &&
+                               !m_check && !m_working);
+}
+
+void AddAccountView::setWorking(bool working)
+{
+    m_working = working;
+    updateBusy();
+}
+
+void AddAccountView::updateBusy()
+{
+    const bool checking = bool(m_check);
+    m_controls.add->setText(checking ? QStringLiteral("Checking…") : QStringLiteral("Add Account"));
+    m_controls.busyText->setText(m_working ? QStringLiteral("Saving the token…")
+                                           : QStringLiteral("Asking GitHub whose token this is…"));
+    m_controls.busy->setVisible(checking || m_working);
+    // Leaving while the token is being saved would not stop the save; the keychain answers within its time-out.
+    m_controls.cancel->setEnabled(!m_working);
+    updateAddEnabled();
 }
 
 void AddAccountView::setManualError(const std::optional<QString>& message)
 {
     m_controls.manualError->setText(message.value_or(QString()));
     m_controls.manualError->setVisible(message.has_value());
+    relayout();
 }
 
 void AddAccountView::setLabel(const QString& label)
@@ -436,7 +492,33 @@ void AddAccountView::submitManualEntry()
         setManualError(QStringLiteral("Username and token are required"));
         return;
     }
-    Q_EMIT added(username, token, labelValue());
+    if (m_check || m_working)
+        return;
+    checkManualEntry(username, token, labelValue());
+}
+
+QCoro::Task<> AddAccountView::checkManualEntry(QString username, QString token, std::optional<QString> label)
+{
+    // A token is kept only once GitHub has said it is this login's: a mistyped or revoked one would
+    // otherwise become an account that fails every refresh.
+    QPointer<AddAccountView> self(this);
+    const CancelToken check = makeCancelToken();
+    m_check = check;
+    setManualError(std::nullopt);
+    updateBusy();
+    const HttpSession session = m_deps.session;
+    const QString apiBaseURL = m_deps.authConfig.apiBaseURL;
+    const TokenOwner owner = co_await fetchTokenOwner(session, apiBaseURL, token, check);
+    if (!self || check->isCancelled())
+        co_return;
+    m_check.reset();
+    updateBusy();
+    if (const std::optional<QString> refusal = tokenRefusal(owner, username)) {
+        debugLog(QStringLiteral("Accounts"), QStringLiteral("❌ Token for %1 refused: %2").arg(username, *refusal));
+        setManualError(refusal);
+        co_return;
+    }
+    Q_EMIT added(username, token, label);
 }
 
 void AddAccountView::open(const QUrl& url)

@@ -2,7 +2,10 @@
 
 #include "core/github_account.h"
 #include "github/github_device_auth.h"
+#include "github/cancellation.h"
 #include "github/http_session.h"
+
+#include <qcoro/qcorotask.h>
 
 #include <QWidget>
 #include <memory>
@@ -30,8 +33,10 @@ struct AddAccountDependencies
 };
 
 // The sheet in which a person signs in to GitHub, to add an account or to reconnect one whose token was
-// rejected: through the device flow or with a username and a personal access token. It stores nothing: it
-// hands what it got to its caller through `added`, and never closes itself. Build a new one for every
+// rejected: through the device flow or with a username and a personal access token, which it first shows
+// GitHub (whose token is it?) and refuses, with the typed values kept, when GitHub rejects it, it belongs to
+// another login or GitHub cannot be asked. It stores nothing: it hands what it got to its caller through
+// `added`, and never closes itself. Build a new one for every
 // presentation (each has its own device flow); present it in a SheetOverlay. Escape cancels, Return adds
 // while the manual entry is shown.
 class AddAccountView final : public QWidget
@@ -49,8 +54,14 @@ public:
     enum class Panel { manual, idle, loading, awaiting, failed };
     Panel shownPanel() const;
 
-    // "Add Account": hands the typed values on, or explains why not (the button is disabled then).
+    // "Add Account": asks GitHub whose the token is, then hands the typed values on, or explains why not.
     void submitManualEntry();
+    // The token is being shown to GitHub: the button says so and takes no second press.
+    bool isCheckingToken() const { return bool(m_check); }
+    // While the caller stores what the sheet handed on: a busy line in the bottom bar, and neither "Add
+    // Account" nor "Cancel" can be pressed, so a second press cannot add the account twice.
+    void setWorking(bool working);
+    bool isWorking() const { return m_working; }
 
     // The parts a test or the hosting screen's test looks at.
     struct Controls
@@ -75,6 +86,8 @@ public:
         QLabel* manualError;
         Spinner* loadingSpinner;
         Spinner* waitingSpinner;
+        QWidget* busy; // the bottom bar's spinner and its text, while checking or working
+        QLabel* busyText;
     };
     const Controls& controls() const { return m_controls; }
     GitHubDeviceAuth* auth() const { return m_auth; }
@@ -106,12 +119,16 @@ private:
     std::optional<QString> labelValue() const;
     void open(const QUrl& url);
     void keepFocusInside();
+    QCoro::Task<> checkManualEntry(QString username, QString token, std::optional<QString> label);
+    void updateBusy();
 
     AddAccountDependencies m_deps;
     GitHubDeviceAuth* m_auth;
     QString m_label;
     bool m_showManualEntry = false;
     QUrl m_verificationURL;
+    CancelToken m_check; // the token check in flight
+    bool m_working = false;
 
     Controls m_controls{};
     QScrollArea* m_scroll = nullptr;

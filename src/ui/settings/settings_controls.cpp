@@ -1,11 +1,15 @@
 #include "ui/settings/settings_controls.h"
 
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 
+#include <QAccessible>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -123,9 +127,130 @@ void SwitchControl::paintEvent(QPaintEvent*)
     painter.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
 }
 
+namespace {
+
+// One segment: a radio button a screen reader can press, checked when selected.
+class SegmentAccessible final : public QAccessibleInterface, public QAccessibleActionInterface
+{
+public:
+    SegmentAccessible(SegmentedControl* control, int index) : m_control(control), m_index(index) {}
+
+    bool isValid() const override { return !m_control.isNull(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_control ? m_control->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_control); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override
+    {
+        return m_control && t == QAccessible::Name ? m_control->titles().value(m_index) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QAccessible::Role role() const override { return QAccessible::RadioButton; }
+    QRect rect() const override
+    {
+        if (!m_control)
+            return {};
+        const QRect segment = m_control->segmentRect(m_index);
+        return QRect(m_control->mapToGlobal(segment.topLeft()), segment.size());
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!m_control)
+            return s;
+        s.checkable = true;
+        s.checked = m_control->selectedIndex() == m_index;
+        s.invisible = !m_control->isVisible();
+        s.disabled = !m_control->isEnabled();
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (m_control && m_control->isEnabled() && action == pressAction())
+            m_control->choose(m_index);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<SegmentedControl> m_control;
+    int m_index;
+};
+
+class SegmentedAccessible final : public QAccessibleWidget
+{
+public:
+    explicit SegmentedAccessible(SegmentedControl* control)
+        : QAccessibleWidget(control, QAccessible::Grouping)
+    {
+    }
+    ~SegmentedAccessible() override
+    {
+        for (const QAccessible::Id id : std::as_const(m_segments))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return int(control()->titles().size()); }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        if (const QAccessible::Id id = m_segments.value(index))
+            return QAccessible::accessibleInterface(id);
+        auto* segment = new SegmentAccessible(control(), index);
+        m_segments.insert(index, QAccessible::registerAccessibleInterface(segment));
+        return segment;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (auto it = m_segments.cbegin(); it != m_segments.cend(); ++it) {
+            if (QAccessible::accessibleInterface(it.value()) == child)
+                return it.key();
+        }
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        for (int i = 0; i < childCount(); ++i) {
+            if (child(i)->rect().contains(x, y))
+                return child(i);
+        }
+        return nullptr;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return control()->titles().value(control()->selectedIndex());
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    SegmentedControl* control() const { return static_cast<SegmentedControl*>(widget()); }
+
+    mutable QHash<int, QAccessible::Id> m_segments;
+};
+
+QAccessibleInterface* segmentedFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(SegmentedControl::staticMetaObject.className()))
+        return new SegmentedAccessible(static_cast<SegmentedControl*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 SegmentedControl::SegmentedControl(const QStringList& titles, const QString& accessibleLabel, QWidget* parent)
     : QWidget(parent), m_titles(titles)
 {
+    QAccessible::installFactory(&segmentedFactory);
     setAccessibleName(accessibleLabel);
     setFont(textFont(TextStyle::callout));
     setCursor(Qt::PointingHandCursor);
@@ -137,8 +262,25 @@ void SegmentedControl::setSelectedIndex(int index)
 {
     if (index == m_selected)
         return;
-    m_selected = index;
+    const int before = std::exchange(m_selected, index);
     update();
+    if (!QAccessible::isActive())
+        return;
+    QAccessible::State checked;
+    checked.checked = true;
+    QAccessibleInterface* self = QAccessible::queryAccessibleInterface(this);
+    for (const int segment : {before, index}) {
+        if (QAccessibleInterface* child = self ? self->child(segment) : nullptr) {
+            QAccessibleStateChangeEvent event(child, checked);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+}
+
+void SegmentedControl::choose(int index)
+{
+    setSelectedIndex(index);
+    Q_EMIT chosen(index);
 }
 
 QRect SegmentedControl::segmentRect(int index) const
@@ -187,8 +329,7 @@ void SegmentedControl::mouseReleaseEvent(QMouseEvent* event)
 {
     for (int i = 0; i < m_titles.size(); ++i) {
         if (segmentRect(i).contains(event->position().toPoint())) {
-            setSelectedIndex(i);
-            Q_EMIT chosen(i);
+            choose(i);
             return;
         }
     }
@@ -202,12 +343,14 @@ void SegmentedControl::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    setSelectedIndex(next);
-    Q_EMIT chosen(next);
+    choose(next);
 }
 
 AlertCard::AlertCard(const QString& title, const QString& message, QWidget* parent) : QWidget(parent)
 {
+    setAccessibleRole(this, QAccessible::AlertMessage);
+    setAccessibleName(title);
+    setAccessibleDescription(message);
     setFixedWidth(300);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(20, 20, 20, 16);

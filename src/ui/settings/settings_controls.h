@@ -64,7 +64,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A row of segments, exactly one selected. A click selects its segment and reports it.
+// A row of segments, exactly one selected. A click selects its segment and reports it. A screen reader
+// sees a group named by `accessibleLabel` holding one radio button a segment, the selected one checked.
 class SegmentedControl final : public QWidget
 {
     Q_OBJECT
@@ -73,6 +74,8 @@ public:
     SegmentedControl(const QStringList& titles, const QString& accessibleLabel, QWidget* parent = nullptr);
     int selectedIndex() const { return m_selected; }
     void setSelectedIndex(int index);
+    // Selects segment `index` and reports it, as a click on it does.
+    void choose(int index);
     QStringList titles() const { return m_titles; }
     // Where segment `index` is drawn, for tests that click it.
     QRect segmentRect(int index) const;

@@ -64,6 +64,16 @@ private:
 
 void SettingsView::updateAccounts()
 {
+    QStringList shown;
+    for (const GitHubAccount& account : m_model.accounts()) {
+        shown.append(QStringList{account.id.toString(), account.displayName(), account.username,
+                                 m_model.reauthNeeded().contains(account.id) ? QStringLiteral("reconnect")
+                                                                              : QString()}
+                         .join(QLatin1Char('\n')));
+    }
+    if (shown == m_accountsShown)
+        return;
+    m_accountsShown = shown;
     relayout();
     clearLayout(m_accountList);
     m_reconnectButtons.clear();
@@ -147,17 +157,19 @@ void SettingsView::updateTestError()
 
 QStringList SettingsView::blockedRowsShown() const
 {
-    return m_blockedShown;
+    return m_blockedShown.value_or(QStringList());
 }
 
 void SettingsView::updateBlocked()
 {
+    QStringList entries = m_model.blockedRepositories().values();
+    std::sort(entries.begin(), entries.end());
+    if (entries == m_blockedShown)
+        return;
+    m_blockedShown = entries;
     relayout();
     clearLayout(m_blockedList);
     QWidget* list = m_blockedList->parentWidget();
-    QStringList entries = m_model.blockedRepositories().values();
-    std::sort(entries.begin(), entries.end());
-    m_blockedShown = entries;
     if (entries.isEmpty()) {
         m_blockedList->addWidget(label(QStringLiteral("No blocked repos or orgs"), TextStyle::caption,
                                        ThemeColor::secondary, list));
@@ -189,11 +201,14 @@ void SettingsView::updateBlocked()
 
 void SettingsView::updateFavorites()
 {
+    QStringList names = m_model.favoriteRepositories().values();
+    std::sort(names.begin(), names.end());
+    if (names == m_favoritesShown)
+        return;
+    m_favoritesShown = names;
     relayout();
     clearLayout(m_favoriteList);
     QWidget* list = m_favoriteList->parentWidget();
-    QStringList names = m_model.favoriteRepositories().values();
-    std::sort(names.begin(), names.end());
     if (names.isEmpty()) {
         m_favoriteList->addWidget(label(QStringLiteral("No favorite repositories"), TextStyle::caption,
                                         ThemeColor::secondary, list));
@@ -241,6 +256,7 @@ void SettingsView::updateWatchCards()
         auto* inputRow = row(input, 8);
         watch.input = new QLineEdit(input);
         watch.input->setPlaceholderText(QStringLiteral("e.g. apple/swift or your-org/your-repo"));
+        watch.input->setAccessibleName(QStringLiteral("Repository to watch for ") + account.displayName());
         watch.input->setText(m_newRepoInputs.value(id));
         watch.add = new QPushButton(QStringLiteral("Add"), input);
         watch.add->setEnabled(!watch.input->text().isEmpty());
@@ -273,52 +289,68 @@ void SettingsView::updateWatchCards()
 
 void SettingsView::updateWatchEntries()
 {
-    relayout();
+    // Every poll comes here (the suggestions follow the pull requests); most change nothing.
     const QStringList available = m_model.availableRepositories();
     for (auto it = m_watchCards.begin(); it != m_watchCards.end(); ++it) {
         WatchCard& watch = it.value();
-        QWidget* card = watch.card;
         const QList<WatchedRepo> repos = m_store.repos(it.key());
-        clearLayout(watch.entries);
-        if (repos.isEmpty()) {
-            watch.entries->addWidget(
-                label(QStringLiteral("No repos watched"), TextStyle::caption, ThemeColor::secondary, card));
-        }
-        for (const WatchedRepo& repo : repos) {
-            auto* line = new QWidget(card);
-            auto* layout = row(line, 6);
-            layout->addWidget(label(repo.fullName, TextStyle::callout, ThemeColor::primary, line));
-            layout->addStretch();
-            auto* remove = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary,
-                                            QStringLiteral("Stop watching %1").arg(repo.fullName), line, 14);
-            const QUuid entryId = repo.id;
-            connect(remove, &QToolButton::clicked, this, [this, entryId] { m_store.remove(entryId); });
-            layout->addWidget(remove);
-            watch.entries->addWidget(line);
-        }
-
-        auto* suggestions = static_cast<QVBoxLayout*>(watch.suggestions->layout());
-        clearLayout(suggestions);
-        watch.chips.clear();
         const QStringList names = watchSuggestions(available, repos);
-        watch.suggestions->setVisible(!names.isEmpty());
-        if (names.isEmpty())
-            continue;
-        suggestions->addWidget(label(QStringLiteral("From your PR activity:"), TextStyle::caption,
-                                     ThemeColor::secondary, watch.suggestions));
-        auto* chips = new QWidget(watch.suggestions);
-        auto* flow = new FlowLayout(6, chips);
-        const QUuid accountId = it.key();
-        for (const QString& name : names) {
-            auto* chip = new ChipButton(name, chips);
-            // A suggestion is a name GitHub gave us, so it is added as it stands.
-            connect(chip, &QAbstractButton::clicked, this,
-                    [this, name, accountId] { m_store.add(name, accountId); });
-            flow->addWidget(chip);
-            watch.chips.append(chip);
+        if (repos != watch.shownEntries) {
+            watch.shownEntries = repos;
+            relayout();
+            rebuildWatchEntries(watch, repos);
         }
-        suggestions->addWidget(chips);
+        if (names != watch.shownSuggestions) {
+            watch.shownSuggestions = names;
+            relayout();
+            rebuildSuggestions(watch, it.key(), names);
+        }
     }
+}
+
+void SettingsView::rebuildWatchEntries(WatchCard& watch, const QList<WatchedRepo>& repos)
+{
+    QWidget* card = watch.card;
+    clearLayout(watch.entries);
+    if (repos.isEmpty()) {
+        watch.entries->addWidget(
+            label(QStringLiteral("No repos watched"), TextStyle::caption, ThemeColor::secondary, card));
+    }
+    for (const WatchedRepo& repo : repos) {
+        auto* line = new QWidget(card);
+        auto* layout = row(line, 6);
+        layout->addWidget(label(repo.fullName, TextStyle::callout, ThemeColor::primary, line));
+        layout->addStretch();
+        auto* remove = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary,
+                                        QStringLiteral("Stop watching %1").arg(repo.fullName), line, 14);
+        const QUuid entryId = repo.id;
+        connect(remove, &QToolButton::clicked, this, [this, entryId] { m_store.remove(entryId); });
+        layout->addWidget(remove);
+        watch.entries->addWidget(line);
+    }
+}
+
+void SettingsView::rebuildSuggestions(WatchCard& watch, const QUuid& accountId, const QStringList& names)
+{
+    auto* suggestions = static_cast<QVBoxLayout*>(watch.suggestions->layout());
+    clearLayout(suggestions);
+    watch.chips.clear();
+    watch.suggestions->setVisible(!names.isEmpty());
+    if (names.isEmpty())
+        return;
+    suggestions->addWidget(label(QStringLiteral("From your PR activity:"), TextStyle::caption,
+                                 ThemeColor::secondary, watch.suggestions));
+    auto* chips = new QWidget(watch.suggestions);
+    auto* flow = new FlowLayout(6, chips);
+    for (const QString& name : names) {
+        auto* chip = new ChipButton(name, chips);
+        // A suggestion is a name GitHub gave us, so it is added as it stands.
+        connect(chip, &QAbstractButton::clicked, this,
+                [this, name, accountId] { m_store.add(name, accountId); });
+        flow->addWidget(chip);
+        watch.chips.append(chip);
+    }
+    suggestions->addWidget(chips);
 }
 
 // --- Actions -----------------------------------------------------------------------------------------------
@@ -447,8 +479,29 @@ void SettingsView::signIn(const QString& username, const QString& token, const s
         reconnect(*account, token);
         return;
     }
-    m_model.addAccount(username, token, label);
+    addNewAccount(username, token, label);
+}
+
+QCoro::Task<> SettingsView::addNewAccount(QString username, QString token, std::optional<QString> label)
+{
+    if (m_adding)
+        co_return; // the sheet takes no second press while the first one's token is being saved
+    QPointer<SettingsView> self(this);
+    m_adding = true;
+    // The sheet stays up, busy, until the keychain answered: an unlock prompt can take its time.
+    if (AddAccountView* sheet = addAccountView())
+        sheet->setWorking(true);
+    const bool added = co_await m_model.addAccount(username, token, label);
+    if (!self)
+        co_return;
+    m_adding = false;
     dismissAddAccount();
+    if (!added) {
+        showAlert(QStringLiteral("Account Not Added"),
+                  QStringLiteral("The token for @%1 could not be saved in the system keychain, so the account "
+                                 "was not added. Make sure the keychain is unlocked, then add the account again.")
+                      .arg(username));
+    }
 }
 
 QCoro::Task<> SettingsView::reconnect(GitHubAccount account, QString token)

@@ -165,8 +165,9 @@ QWidget* SettingsView::buildAccountsSection()
     auto* list = new QWidget(widget);
     m_accountList = column(list, 12);
     body->addWidget(list);
-    auto* add = new PlainButton(QStringLiteral("Add Account"), TextStyle::body, ThemeColor::accent,
-                                Symbol::plusCircleFill, widget);
+    // The platform's own bordered button: it is a thing to do, not a link to follow.
+    auto* add = new QPushButton(QStringLiteral("Add Account"), widget);
+    add->setIcon(symbolIcon(Symbol::plusCircleFill, color(ThemeColor::accent, add->palette())));
     connect(add, &QAbstractButton::clicked, this, [this] { presentAddAccount(); });
     m_addAccountButton = add;
     body->addWidget(add, 0, Qt::AlignLeft);
@@ -244,6 +245,9 @@ QWidget* SettingsView::buildNotificationsSection()
     m_polling = new SegmentedControl(titles, QStringLiteral("Polling Interval"), polling);
     connect(m_polling, &SegmentedControl::chosen, this, [this](int index) {
         NotificationSettings settings = m_model.notificationSettings();
+        // Choosing the interval already in force changes nothing: saving would restart the poll's timer.
+        if (settings.pollingIntervalMinutes == pollingChoices()[index].minutes)
+            return;
         settings.pollingIntervalMinutes = pollingChoices()[index].minutes;
         m_model.setNotificationSettings(settings);
         m_model.saveNotificationSettings();
@@ -309,6 +313,7 @@ QWidget* SettingsView::buildRepositoriesSection()
     auto* inputRow = row(input, 8);
     m_blockInput = new QLineEdit(input);
     m_blockInput->setPlaceholderText(QStringLiteral("e.g. my-org or my-org/repo"));
+    m_blockInput->setAccessibleName(QStringLiteral("Repository or organization to block"));
     m_blockButton = new QPushButton(QStringLiteral("Block"), input);
     m_blockButton->setEnabled(false);
     connect(m_blockInput, &QLineEdit::textEdited, this, [this] { m_blockError->hide(); });

@@ -138,6 +138,10 @@ private:
         QPushButton* add = nullptr;
         ThemedLabel* error = nullptr;
         QList<QAbstractButton*> chips;
+        // What the lists show now: a poll that changes neither leaves their widgets alone, so the chip or
+        // button under the pointer or holding the focus stays.
+        std::optional<QList<WatchedRepo>> shownEntries;
+        std::optional<QStringList> shownSuggestions;
     };
 
     QWidget* buildAccountsSection();
@@ -157,6 +161,8 @@ private:
     void updateFavorites();
     void updateWatchCards();
     void updateWatchEntries();
+    void rebuildWatchEntries(WatchCard& watch, const QList<WatchedRepo>& repos);
+    void rebuildSuggestions(WatchCard& watch, const QUuid& accountId, const QStringList& names);
     void updateAutostart();
 
     void removeAccount(const GitHubAccount& account);
@@ -165,6 +171,7 @@ private:
     void setNotificationField(bool NotificationSettings::*field, bool on);
     void showAlert(const QString& title, const QString& message);
     QCoro::Task<> reconnect(GitHubAccount account, QString token);
+    QCoro::Task<> addNewAccount(QString username, QString token, std::optional<QString> label);
 
     Dependencies m_deps;
     PRViewModel& m_model;
@@ -173,6 +180,7 @@ private:
     // Screen state; leaving the tab keeps it only as long as this view lives.
     std::optional<GitHubAccount> m_reauthAccount;
     QPointer<SheetOverlay> m_sheet;
+    bool m_adding = false; // a new account's token is being saved
     QPointer<SheetOverlay> m_alert;
     QString m_alertTitle;
     QString m_alertMessage;
@@ -192,7 +200,9 @@ private:
     SegmentedControl* m_polling = nullptr;
     ThemedLabel* m_testError = nullptr;
     QVBoxLayout* m_blockedList = nullptr;
-    QStringList m_blockedShown;
+    std::optional<QStringList> m_blockedShown;
+    std::optional<QStringList> m_favoritesShown;
+    std::optional<QStringList> m_accountsShown; // what each account card shows, as one line per card
     QLineEdit* m_blockInput = nullptr;
     QPushButton* m_blockButton = nullptr;
     ThemedLabel* m_blockError = nullptr;

@@ -150,6 +150,9 @@ void AppDelegate::applicationDidFinishLaunching()
 
     connect(m_viewModel.get(), &PRViewModel::pullRequestsChanged, this, [this] { updateMenuBarIcon(); });
     connect(m_viewModel.get(), &PRViewModel::trayIconStyleChanged, this, [this] { updateMenuBarIcon(); });
+    // The tooltip says when GitHub rejects the selected account's token.
+    connect(m_viewModel.get(), &PRViewModel::reauthNeededChanged, this, [this] { updateMenuBarIcon(); });
+    connect(m_viewModel.get(), &PRViewModel::selectedAccountChanged, this, [this] { updateMenuBarIcon(); });
     // The plain paw is drawn in the desktop's text colour: a switch between light and dark redraws it.
     qApp->installEventFilter(this);
 
@@ -320,7 +323,10 @@ void AppDelegate::updateMenuBarIcon()
         m_tray->setIcon(squareTrayIcon(badge, plainColor, badgeColor, qApp->devicePixelRatio()));
         m_drawnIcon = drawn;
     }
-    const QString toolTip = trayToolTip(counts);
+    const QString toolTip =
+        trayToolTip(counts, m_viewModel->selectedAccountNeedsReauth()
+                                ? std::optional<QString>(m_viewModel->selectedAccount()->username)
+                                : std::nullopt);
     if (toolTip != m_tray->toolTip())
         m_tray->setToolTip(toolTip);
 }
@@ -399,8 +405,8 @@ void AppDelegate::togglePanel()
 {
     if (!m_panel)
         return;
-    // A click on the icon while the popup is open first closes the popup (the press lands outside it);
-    // that same click must not open it again.
+    // A click on the icon while the panel is open may first take the focus from it, which closes it; that
+    // same click must not open it again.
     if (m_panel->isVisible() || m_panel->justClosed())
         closePanel();
     else

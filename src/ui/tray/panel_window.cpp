@@ -1,7 +1,9 @@
 #include "ui/tray/panel_window.h"
 
 #include "ui/panel/content_view.h"
+#include "ui/widgets/accessibility.h"
 
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 namespace norvane::ui {
@@ -35,10 +37,13 @@ NotchVerdict notchCheck(const QRect& icon, const QRect& screen, const QMargins& 
 }
 
 PanelWindow::PanelWindow(ContentView* content, Mode mode)
-    : QWidget(nullptr, mode == Mode::popup ? Qt::Popup | Qt::FramelessWindowHint : Qt::Window),
+    : QWidget(nullptr, mode == Mode::popup ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                                           : Qt::Window),
       m_content(content), m_mode(mode)
 {
     setWindowTitle(QStringLiteral("Norvane"));
+    // A frameless tool window would otherwise read as a plain filler: a screen reader announces a window.
+    setAccessibleRole(this, QAccessible::Window);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
@@ -59,6 +64,26 @@ void PanelWindow::showAt(const QRect& geometry)
     raise();
     activateWindow();
     m_content->setFocus();
+}
+
+void PanelWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // A click elsewhere gives another window the focus. The menus the panel opens are popups, which leave
+    // it the active window.
+    if (event->type() == QEvent::ActivationChange && m_mode == Mode::popup && isVisible() &&
+        !isActiveWindow())
+        hide();
+}
+
+void PanelWindow::keyPressEvent(QKeyEvent* event)
+{
+    // What a control, a sheet or an alert inside left alone arrives here.
+    if (m_mode == Mode::popup && event->matches(QKeySequence::Cancel)) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PanelWindow::hideEvent(QHideEvent* event)

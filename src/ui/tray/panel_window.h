@@ -20,8 +20,10 @@ QRect panelGeometry(const QRect& icon, const QPoint& pointer, const QSize& panel
 enum class NotchVerdict { noNotch, visible, mayBeHidden };
 NotchVerdict notchCheck(const QRect& icon, const QRect& screen, const QMargins& safeAreaInsets);
 
-// The frame around the content view: a popup that closes when focus leaves it (the tray's transient
-// panel), or an ordinary window where there is no tray or a popup cannot be placed.
+// The frame around the content view: the tray's transient panel, or an ordinary window where there is no
+// tray or a panel cannot be placed. The transient panel behaves as a popup (it takes the focus and closes
+// on Escape and when the focus leaves it) but is a frameless tool window: Qt leaves popup windows out of
+// what it tells assistive technology, so a screen reader could not reach anything in a Qt::Popup.
 class PanelWindow final : public QWidget
 {
     Q_OBJECT
@@ -32,12 +34,14 @@ public:
 
     Mode mode() const { return m_mode; }
     ContentView* content() const { return m_content; }
-    // Whether the popup closed itself a moment ago (the press that closed it may be the one on the icon).
+    // Whether the panel closed itself a moment ago (the press that closed it may be the one on the icon).
     bool justClosed() const;
     void showAt(const QRect& geometry);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     ContentView* m_content;

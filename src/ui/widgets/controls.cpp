@@ -1,5 +1,7 @@
 #include "ui/widgets/controls.h"
 
+#include "ui/widgets/accessibility.h"
+
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -23,9 +25,10 @@ constexpr int kGap = 4;
 PillButton::PillButton(Kind kind, const QString& label, QWidget* parent)
     : QAbstractButton(parent), m_kind(kind)
 {
+    installAccessibleFactory();
     setText(label);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     // A tab never gets cut; the neighbours that can say less (the sort menu) give way instead.
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -37,6 +40,9 @@ void PillButton::setSelected(bool selected)
     m_selected = selected;
     updateGeometry();
     update();
+    QAccessible::State changed;
+    changed.selected = true;
+    announceStateChange(this, changed);
 }
 
 void PillButton::setCount(int count)
@@ -46,11 +52,17 @@ void PillButton::setCount(int count)
     m_count = count;
     updateGeometry();
     update();
+    announceNameChange(this);
 }
 
 QString PillButton::visibleText() const
 {
     return m_count >= 1 ? text() + QLatin1Char(' ') + QString::number(m_count) : text();
+}
+
+QString PillButton::accessibleText() const
+{
+    return m_count >= 1 ? text() + QStringLiteral(", ") + QString::number(m_count) : text();
 }
 
 QFont PillButton::labelFont() const
@@ -99,15 +111,26 @@ void PillButton::paintEvent(QPaintEvent*)
     const QFont label = labelFont();
     painter.setFont(label);
     painter.setPen(color(m_selected ? ThemeColor::primary : ThemeColor::secondary, pal));
-    const int labelWidth = QFontMetrics(label).horizontalAdvance(text());
-    painter.drawText(QRect(x, 0, labelWidth, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    // Squeezed (a large desktop font in a full row), the label gives way and the count stays whole: a cut
+    // count would read as another number.
+    const QString count = m_count >= 1 ? QString::number(m_count) : QString();
+    const int countWidth = count.isEmpty() ? 0 : kGap + QFontMetrics(countFont()).horizontalAdvance(count);
+    const int padRight = m_kind == Kind::tab ? 8 : 6;
+    const QFontMetrics labelMetrics(label);
+    // Measured as sizeHint() measures, so a pill given its size hint never shortens its label.
+    const int room = std::max(0, width() - x - countWidth - padRight);
+    const QString shown = labelMetrics.horizontalAdvance(text()) <= room
+                              ? text()
+                              : labelMetrics.elidedText(text(), Qt::ElideRight, room);
+    const int labelWidth = labelMetrics.horizontalAdvance(shown);
+    painter.drawText(QRect(x, 0, labelWidth, height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
     x += labelWidth + kGap;
     if (m_count >= 1) {
         painter.setFont(countFont());
         painter.setPen(color(ThemeColor::secondary, pal));
-        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft,
-                         QString::number(m_count));
+        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft, count);
     }
+    paintFocusRing(painter, *this, bounds, 6);
 }
 
 SymbolButton::SymbolButton(Symbol symbol, ThemeColor tint, const QString& help, QWidget* parent, int size)
@@ -115,7 +138,8 @@ SymbolButton::SymbolButton(Symbol symbol, ThemeColor tint, const QString& help, 
 {
     setAutoRaise(true);
     setToolTip(help);
-    setFocusPolicy(Qt::NoFocus);
+    setAccessibleName(help);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setIconSize(QSize(size, size));
     refreshIcon();
@@ -135,6 +159,14 @@ void SymbolButton::changeEvent(QEvent* event)
     QToolButton::changeEvent(event);
 }
 
+void SymbolButton::paintEvent(QPaintEvent* event)
+{
+    QToolButton::paintEvent(event);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    paintFocusRing(painter, *this, rect(), 4);
+}
+
 void SymbolButton::refreshIcon()
 {
     setIcon(symbolIcon(m_symbol, color(m_tint, palette()), m_size));
@@ -142,8 +174,9 @@ void SymbolButton::refreshIcon()
 
 MenuButton::MenuButton(QMenu* menu, QWidget* parent) : QAbstractButton(parent), m_menu(menu)
 {
+    installAccessibleFactory();
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (m_menu)
             m_menu->popup(mapToGlobal(QPoint(0, height())));
@@ -218,6 +251,8 @@ void MenuButton::paintEvent(QPaintEvent*)
     painter.drawPixmap(
         x, (height() - chevron) / 2,
         symbolPixmap(Symbol::chevronDown, color(ThemeColor::secondary, palette()), chevron, dpr));
+    painter.setRenderHint(QPainter::Antialiasing);
+    paintFocusRing(painter, *this, rect(), 4);
 }
 
 } // namespace norvane::ui
@@ -292,12 +327,14 @@ ErrorBanner::ErrorBanner(QWidget* parent) : QWidget(parent)
     m_label = new ThemedLabel({}, TextStyle::caption, ThemeColor::secondary, this);
     m_label->setWordWrap(true);
     row->addWidget(m_label, 1);
+    setAccessibleRole(this, QAccessible::AlertMessage);
     setVisible(false);
 }
 
 void ErrorBanner::setMessage(const std::optional<QString>& message)
 {
     m_label->setText(message.value_or(QString()));
+    setAccessibleName(message.value_or(QString()));
     setVisible(message.has_value());
 }
 
@@ -499,6 +536,17 @@ void Spinner::paintEvent(QPaintEvent*)
     }
 }
 
+void paintFocusRing(QPainter& painter, const QWidget& widget, const QRectF& bounds, qreal radius)
+{
+    if (!widget.hasFocus())
+        return;
+    painter.save();
+    painter.setPen(QPen(withAlpha(color(ThemeColor::accent, widget.palette()), 0.8), 1.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(bounds.adjusted(0.75, 0.75, -0.75, -0.75), radius, radius);
+    painter.restore();
+}
+
 QFrame* divider(QWidget* parent)
 {
     auto* line = new QFrame(parent);
@@ -506,6 +554,7 @@ QFrame* divider(QWidget* parent)
     line->setFrameShadow(QFrame::Plain);
     line->setFixedHeight(1);
     line->setForegroundRole(QPalette::Mid);
+    setAccessibleRole(line, QAccessible::Separator);
     return line;
 }
 

@@ -13,6 +13,7 @@
 
 class QFrame;
 class QListView;
+class QPainter;
 class QScrollArea;
 class QTimer;
 
@@ -36,8 +37,10 @@ public:
     // Shown after the label when at least 1.
     void setCount(int count);
     int count() const { return m_count; }
-    // The text shown, count included, as a screen reader would read it.
+    // The text shown, count included ("Review 11").
     QString visibleText() const;
+    // What a screen reader says: the label, then the count when there is one ("Review, 11").
+    QString accessibleText() const;
 
     QSize sizeHint() const override;
 
@@ -53,7 +56,8 @@ private:
     int m_count = 0;
 };
 
-// A borderless icon button whose symbol and colour follow the palette.
+// A borderless icon button whose symbol and colour follow the palette. `help` is its hover text and, until
+// setAccessibleName says otherwise, the name a screen reader gives it.
 class SymbolButton final : public QToolButton
 {
     Q_OBJECT
@@ -67,6 +71,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void refreshIcon();
@@ -77,7 +82,8 @@ private:
 };
 
 // A borderless menu label: an optional leading symbol, the text and a chevron. A click opens its menu
-// without blocking (QMenu::popup), below the label.
+// without blocking (QMenu::popup), below the label. A screen reader reads it as its accessible name (what
+// the menu chooses, e.g. "Repository") followed by its text (the choice now).
 class MenuButton final : public QAbstractButton
 {
     Q_OBJECT
@@ -247,6 +253,11 @@ private:
     QTimer* m_timer;
     int m_step = 0;
 };
+
+// The focus ring of the panel's painted controls: an outline in the accent colour just inside `bounds`, so
+// the control keeps its size. These controls take the focus from Tab only (a click leaves it where it was),
+// so a focused one is always the keyboard's.
+void paintFocusRing(QPainter& painter, const QWidget& widget, const QRectF& bounds, qreal radius = 5);
 
 // A one-pixel horizontal line in the palette's divider colour.
 QFrame* divider(QWidget* parent);

@@ -6,10 +6,11 @@ Positions inside the panel are offsets from its top-left corner; the panel is al
 
 import json
 import os
+import re
 import subprocess
 import time
 
-from harness import PANEL_SIZE, TRAY_ICON_SIZE, Session, check, key, main, type_text, wait_until, windows
+from harness import PANEL_SIZE, TRAY_ICON_SIZE, Failure, Session, check, key, main, type_text, wait_until, windows
 
 # Inside the panel (560x600).
 SIGN_IN = (280, 323)  # "Sign in with GitHub" on the welcome view
@@ -29,6 +30,10 @@ RECONNECT = (452, 106)  # on the first account's card in the settings tab
 # a fixed distance from the bottom (only the About section is below it).
 WATCHED_FIELD_AT_END = (228, 329)
 RECONNECT_EDGE = (421, 106)  # inside that button, left of its text
+SETTINGS_ADD_ACCOUNT = (67, 151)  # "Add Account" under the one account's card in the settings tab
+ACCOUNT_PICKER = (105, 48)  # the account picker of the pull-request tab, with two accounts
+BANNER_ICON = (18, 83)  # the warning sign of the pull-request tab's reconnect banner, with two accounts
+BANNER_RECONNECT = (508, 85)  # its "Reconnect"
 
 
 def world_pull_requests(s, login="mona"):
@@ -325,6 +330,115 @@ def reconnect_after_revocation():
         os.remove(scenario)
 
 
+def stored_logins(s):
+    """The logins of the stored accounts, in stored order, as norvane wrote them into the preferences."""
+    import re
+    lines = [l for l in preference_lines(s) if l.startswith("github_accounts=")]
+    return re.findall(r'username[\\"]*:[\\"]*([A-Za-z0-9-]+)', lines[0]) if lines else []
+
+
+def orange_near(panel, point, radius=8):
+    """Whether any pixel within `radius` of `point` in the panel has the orange of a warning sign."""
+    x, y, _, _ = panel.geometry()
+    out = subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (2 * radius, 2 * radius,
+                          x + point[0] - radius, y + point[1] - radius), "-depth", "8", "txt:-"],
+                         capture_output=True, text=True).stdout
+    for line in out.splitlines()[1:]:
+        r, g, b = (int(float(v)) for v in line.split("(")[1].split(")")[0].split(",")[:3])
+        if r > 200 and 80 < g < 180 and b < 80:
+            return True
+    return False
+
+
+def wrong_token_then_a_revoked_account():
+    """A mistyped token is refused in the sheet and stores nothing; the right one adds theo. Switched to
+    theo, the list is theo's; when GitHub revokes theo's token during a poll the pull-request tab says so,
+    and "Reconnect" in that banner brings the list back."""
+    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
+        world = json.load(f)
+    theo = next(u for u in world["users"] if u["login"] == "theo")
+    theo["tokens"].append("theo-renewed-token")
+    world["timeline"] = [{"at": 1, "kind": "revoke_token", "user": "theo", "token": "theo-token"}]
+    scenario = os.path.join(os.environ.get("TMPDIR", "/tmp"), "norvane-e2e-banner-%d.json" % os.getpid())
+    with open(scenario, "w") as f:
+        json.dump(world, f)
+    try:
+        with Session("banner", scenario=scenario) as s:
+            s.start(env={"NORVANE_POLL_INTERVAL_SECS": "3"})
+            panel = s.open_panel()
+            wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+            time.sleep(0.5)
+            sign_in_with_token(s, panel)
+            wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+
+            # A second account with a token GitHub does not know: refused in the sheet, nothing stored. (The
+            # sign-in left the panel on the settings tab.)
+            time.sleep(0.5)
+            s.screenshot("settings")
+            panel.click(*SETTINGS_ADD_ACCOUNT)
+            time.sleep(0.5)
+            panel.click(*USE_TOKEN)
+            time.sleep(0.5)
+            panel.click(*USERNAME)
+            type_text("theo")
+            panel.click(*TOKEN)
+            type_text("wrong-token")
+            panel.click(*ADD_ACCOUNT)
+            wait_until("the refusal", lambda: "Token for theo refused: GitHub rejected this token." in s.log_text(), 20)
+            time.sleep(0.3)
+            s.screenshot("wrong-token-refused")
+            check(stored_logins(s) == ["mona"], "stored: %s" % stored_logins(s))
+            check(("GET", "/user") in s.requests(), "the token was never shown to GitHub")
+
+            # The right token, typed over the wrong one: theo is added.
+            panel.click(*TOKEN)
+            key("ctrl+a", "BackSpace")
+            type_text("theo-token")
+            panel.click(*ADD_ACCOUNT)
+            wait_until("theo to be stored", lambda: stored_logins(s) == ["mona", "theo"], 20)
+            time.sleep(0.5)
+            s.screenshot("theo-added")
+
+            # The pull-request tab, switched to theo with the account picker.
+            panel.click(*PRS_TAB)
+            time.sleep(0.5)
+            before = s.log_text().count("Checking")
+            panel.click(*ACCOUNT_PICKER)
+            time.sleep(0.5)
+            key("Down", "Return")
+            wait_until("theo's list", lambda: "for account theo" in s.log_text(), 30)
+            time.sleep(0.5)
+            s.screenshot("theo-list")
+            check(not orange_near(panel, BANNER_ICON), "a banner before any rejection")
+
+            # GitHub revokes theo's token; the next poll meets the 401 and the tab says so.
+            s.next_event()
+            wait_until("a poll to meet the 401", lambda: "401 Unauthorized for theo" in s.log_text(), 30)
+            wait_until("the banner on the pull-request tab", lambda: orange_near(panel, BANNER_ICON), 10)
+            s.screenshot("banner")
+
+            # Its Reconnect opens the reconnect sheet over the tab; the renewed token brings the list back.
+            done = refreshes_done(s)
+            panel.click(*BANNER_RECONNECT)
+            time.sleep(0.5)
+            s.screenshot("reconnect-sheet")
+            panel.click(*USE_TOKEN)
+            time.sleep(0.5)
+            panel.click(*USERNAME)
+            type_text("theo")
+            panel.click(*TOKEN)
+            type_text("theo-renewed-token")
+            panel.click(*ADD_ACCOUNT)
+            wait_until("a refresh with the renewed token", lambda: refreshes_done(s) > done, 30)
+            wait_until("the banner to go", lambda: not orange_near(panel, BANNER_ICON), 10)
+            time.sleep(0.5)
+            s.screenshot("reconnected")
+            check(stored_logins(s) == ["mona", "theo"], "stored: %s" % stored_logins(s))
+            quit_from_menu(s)
+    finally:
+        os.remove(scenario)
+
+
 def preference_lines(s):
     with open(os.path.join(s.profile, "preferences.ini")) as f:
         return f.read().splitlines()
@@ -418,10 +532,175 @@ def sign_in_with_the_device_flow():
         check(not s.files_containing("demo-token"), "token in %s" % s.files_containing("demo-token"))
         quit_from_menu(s)
 
+
+# ---- read through the accessibility bus, as a screen reader does ----
+
+A11Y = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "NORVANE_POLL_INTERVAL_SECS": "600"}
+CI_WORDS = {"success": "Passing", "failure": "Failed", "pending": "Pending", "error": "Error"}
+VERDICTS = {"approved": ("Ready to merge", "Approved, waiting on CI", "Already approved"),
+            "changes_requested": ("Needs changes",)}
+
+
+def sign_in_by_name(s, a11y):
+    """The add-account sheet, found and filled by the names a screen reader reads."""
+    a11y.wait_for(s, "the welcome view", "push button", "Sign in with GitHub").click()
+    sheet = a11y.wait_for(s, "the add-account sheet", "dialog", "Add GitHub Account")
+    unnamed = a11y.unnamed_controls(sheet)
+    a11y.find(sheet, "push button", "Use a Personal Access Token instead").click()
+    a11y.wait_for(s, "the username field", a11y.FIELD, "GitHub Username", within=sheet).click()
+    type_text("mona")
+    a11y.wait_for(s, "the token field", a11y.FIELD, "Personal Access Token", within=sheet).click()
+    type_text("demo-token")
+    unnamed += a11y.unnamed_controls(sheet)
+    a11y.find(sheet, "push button", "Add Account").click()
+    return unnamed
+
+
+def check_rows(s, a11y):
+    """Every row of the pull-request list as the accessibility tree reads it, against fakehub's world
+    (repository, number, title) and the engine's verdict and CI for it."""
+    titles = {}
+    for qualifier in ("review-requested", "author", "assignee"):
+        answer = s.api("/search/issues?q=type:pr+state:open+archived:false+%s:mona&per_page=100" % qualifier)
+        for item in answer["items"]:
+            titles[(item["repository_url"].split("/repos/")[1], item["number"])] = item["title"]
+    engine = {(pr["repository"], pr["number"]): pr for pr in cli_pull_requests(s)}
+
+    def rows():
+        app = a11y.application(s.app.pid)
+        listed = app and a11y.find(app, "list")
+        return listed and [(n.name, n.description) for n in listed.children()]
+    read = wait_until("the list to hold the world's %d pull requests" % len(titles),
+                      lambda: (lambda r: r if r and len(r) == len(titles) else None)(rows()), 30, 0.5)
+    seen = set()
+    for name, description in read:
+        m = re.match(r"^(\S+) #(\d+), (.*)$", name)
+        check(m, "a row reads %r" % name)
+        key_ = (m.group(1), int(m.group(2)))
+        check(key_ in titles, "a row nobody asked for: %r" % name)
+        check(m.group(3) == titles[key_], "%r, but fakehub's title is %r" % (name, titles[key_]))
+        parts = description.split(". ")
+        pr = engine[key_]
+        ci = CI_WORDS.get(pr.get("ciStatus"))
+        if ci:
+            check("CI: " + ci in parts, "%s says %r, the engine's CI is %s" % (name, description, pr["ciStatus"]))
+        else:
+            check(not any(p.startswith("CI: ") for p in parts), "%s: CI without a status: %r" % (name, description))
+        verdicts = [p for p in parts if p in sum(VERDICTS.values(), ())]
+        expected = VERDICTS.get(pr.get("approvalStatus"), ())
+        check(len(verdicts) == (1 if expected else 0) and all(v in expected for v in verdicts),
+              "%s says %r, the engine's approval is %s" % (name, description, pr.get("approvalStatus")))
+        seen.add(key_)
+    check(seen == set(titles), "rows %s, fakehub %s" % (sorted(seen), sorted(titles)))
+    return read
+
+
+def screen_reader_reads_every_tab():
+    """With the accessibility bus on: a real tray click opens the panel, which a screen reader finds as a
+    window; every control it can act on has a name, in every tab and in the add-account sheet; each
+    pull-request row reads as the world has it."""
+    import accessible as a11y
+    with Session("screen-reader") as s:
+        s.start(env=A11Y)
+        app = a11y.application(s.app.pid) or wait_until("norvane on the accessibility bus",
+                                                        lambda: a11y.application(s.app.pid), 20)
+        closed = a11y.node_count(app)
+        s.open_panel()
+        window = a11y.wait_for(s, "the panel", "frame", "Norvane")
+        figures = ["closed: %d nodes" % closed, "welcome: %d nodes" % a11y.node_count(window)]
+        unnamed = {"welcome": a11y.unnamed_controls(window)}
+        unnamed["sheet"] = sign_in_by_name(s, a11y)
+        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+
+        for tab, role, prefix in (("PRs", "page tab", "PRs"), ("Issues", "page tab", "Issues"),
+                                  ("Dashboard", "page tab", "Dashboard"), ("Settings", "push button", "Settings")):
+            a11y.wait_for(s, "the %s tab" % tab, role, prefix=prefix).click()
+            if role == "page tab":
+                wait_until("the %s tab to be selected" % tab, lambda: a11y.find(
+                    a11y.application(s.app.pid), role, prefix=prefix).has(a11y.pyatspi.STATE_SELECTED), 10)
+            time.sleep(1)
+            if tab == "PRs":
+                read = check_rows(s, a11y)
+                figures.append("a row: %r / %r" % read[0])
+            window = a11y.find(a11y.application(s.app.pid), "frame", "Norvane")
+            unnamed[tab] = a11y.unnamed_controls(window)
+            figures.append("%s: %d nodes, %d showing" % (tab, a11y.node_count(window),
+                                                          a11y.node_count(window, showing_only=True)))
+            s.screenshot("a11y-" + tab.lower())
+
+        # The sheet again, over the settings tab, and the alert-free way out: Escape.
+        a11y.wait_for(s, "Add Account in the settings", "push button", "Add Account").click()
+        sheet = a11y.wait_for(s, "the add-account sheet", "dialog", "Add GitHub Account")
+        unnamed["sheet"] += a11y.unnamed_controls(sheet)
+        key("Escape")
+        wait_until("the sheet to close", lambda: a11y.find(a11y.application(s.app.pid), "dialog") is None, 10)
+        print("\n".join(figures))
+        print("unnamed controls: " + ", ".join("%s %d" % (k, len(v)) for k, v in unnamed.items()))
+        check(not any(unnamed.values()), "controls without a name: %s" % {k: v for k, v in unnamed.items() if v})
+        quit_from_menu(s)
+
+
+def tab_until(s, a11y, what, matches, limit=60):
+    """Presses Tab until the focused control is the one wanted, as a screen-reader user listens for it."""
+    for _ in range(limit):
+        now = a11y.focused(s)
+        if now is not None and matches(now):
+            return now
+        key("Tab")
+        time.sleep(0.15)
+    raise Failure("Tab never reached %s" % what)
+
+
+def keyboard_only():
+    """No pointer after the tray click: sign in with a token, watch a repository and choose another polling
+    interval, with Tab, Space, Return and the arrows; both land in the stored preferences."""
+    import accessible as a11y
+    with Session("keyboard") as s:
+        s.start(env=A11Y)
+        s.open_panel()
+        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+        a11y.wait_for(s, "the panel", "frame", "Norvane")
+        tab_until(s, a11y, "Sign in with GitHub", lambda n: n.name == "Sign in with GitHub")
+        key("space")
+        a11y.wait_for(s, "the add-account sheet", "dialog", "Add GitHub Account")
+        tab_until(s, a11y, "the token link", lambda n: n.name == "Use a Personal Access Token instead")
+        key("space")
+        tab_until(s, a11y, "the username field", lambda n: n.role in a11y.FIELD and n.name == "GitHub Username")
+        type_text("mona")
+        tab_until(s, a11y, "the token field",
+                  lambda n: n.role in a11y.FIELD and n.name == "Personal Access Token")
+        type_text("demo-token")
+        s.screenshot("keyboard-sheet")
+        key("Return")
+        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+
+        preferences = lambda: open(os.path.join(s.profile, "preferences.ini")).read()
+        key("ctrl+4")  # the settings tab, where the sign-in left the panel anyway
+        tab_until(s, a11y, "the watched-repository field", lambda n: n.name.startswith("Repository to watch for"))
+        type_text("northwind/api")
+        key("Return")
+        wait_until("the watched repository to be stored", lambda: "northwind/api" in preferences().split(
+            "watched_repos=", 1)[-1] if "watched_repos=" in preferences() else False, 10)
+        s.screenshot("keyboard-watched")
+
+        polling = tab_until(s, a11y, "the polling interval", lambda n: n.name == "Polling Interval")
+        chosen = lambda: [c.name for c in polling.children() if c.has(a11y.pyatspi.STATE_CHECKED)]
+        before_choice, before = chosen(), preferences()
+        key("Right" if before_choice != ["30 minutes"] else "Left")
+        wait_until("the interval to be stored", lambda: preferences() != before, 10)
+        check(chosen() != before_choice, "the screen reader still hears %s" % before_choice)
+        s.screenshot("keyboard-interval")
+        key("Escape")
+        wait_until("the panel to close", lambda: s.panel() is None, 10)
+        quit_from_menu(s)
+
 if __name__ == "__main__":
     raise SystemExit(main({
         "first-start-and-daily-use": first_start_and_daily_use,
         "sign-in-with-the-device-flow": sign_in_with_the_device_flow,
         "killed-while-writing-preferences": killed_while_writing_preferences,
         "reconnect-after-revocation": reconnect_after_revocation,
+        "wrong-token-then-a-revoked-account": wrong_token_then_a_revoked_account,
+        "screen-reader-reads-every-tab": screen_reader_reads_every_tab,
+        "keyboard-only": keyboard_only,
     }))

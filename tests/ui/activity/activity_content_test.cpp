@@ -152,16 +152,49 @@ TEST(DeployBadge, EachStatusHasItsSymbolAndColour)
         Status status;
         Symbol symbol;
         ThemeColor color;
+        const char* word; // what a screen reader says instead
     };
-    const Case cases[] = {{Status::success, Symbol::checkmarkCircleFill, ThemeColor::green},
-                          {Status::failure, Symbol::xmarkCircleFill, ThemeColor::red},
-                          {Status::inProgress, Symbol::clockFill, ThemeColor::orange},
-                          {Status::pending, Symbol::circle, ThemeColor::secondary},
-                          {Status::unknown, Symbol::circle, ThemeColor::secondary}};
+    const Case cases[] = {{Status::success, Symbol::checkmarkCircleFill, ThemeColor::green, "succeeded"},
+                          {Status::failure, Symbol::xmarkCircleFill, ThemeColor::red, "failed"},
+                          {Status::inProgress, Symbol::clockFill, ThemeColor::orange, "in progress"},
+                          {Status::pending, Symbol::circle, ThemeColor::secondary, "pending"},
+                          {Status::unknown, Symbol::circle, ThemeColor::secondary, "pending"}};
     for (const Case& c : cases) {
         const DeployBadge badge = deployBadge(DeployInfo{QStringLiteral("prod"), c.status, kNow, {}});
         EXPECT_EQ(badge.symbol, c.symbol) << rawValue(c.status).toStdString();
         EXPECT_EQ(badge.color, c.color) << rawValue(c.status).toStdString();
+        EXPECT_EQ(badge.status, QString::fromUtf8(c.word)) << rawValue(c.status).toStdString();
+    }
+}
+
+TEST(SpokenText, IssueRowsAndCardsSayWhatIsShown)
+{
+    struct Case
+    {
+        const char* name;
+        SpokenText spoken;
+        QString expectedName;
+        QString description;
+    };
+    const Case cases[] = {
+        {"a bare issue", spokenIssueRow(issueRowContent(issue(0, 0, std::nullopt), kNow)),
+         "acme/api #17, Crash when the cache is cold", "2 hr. ago"},
+        {"one comment, two labels", spokenIssueRow(issueRowContent(issue(2, 1), kNow)),
+         "acme/api #17, Crash when the cache is cold",
+         "Author: alice. 2 hr. ago. 1 comment. Labels: label-1, label-2"},
+        {"five labels", spokenIssueRow(issueRowContent(issue(5, 4), kNow)),
+         "acme/api #17, Crash when the cache is cold",
+         "Author: alice. 2 hr. ago. 4 comments. Labels: label-1, label-2, label-3 and 2 more"},
+        {"a bare card", spokenCard(cardContent(summary(0, 0, std::nullopt, std::nullopt), kNow)), "acme/api",
+         "0 open PRs"},
+        {"a full card", spokenCard(cardContent(summary(2, 5, 6, QStringLiteral("Ship")), kNow)), "acme/api",
+         "2 open PRs. Last commit 5 min. ago: \"Ship\". Deploys today: 5. Latest: env-0 succeeded, env-1 "
+         "failed, env-2 in progress. Environments: e1, e2, e3, e4 and 2 more"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.spoken.name, c.expectedName);
+        EXPECT_EQ(c.spoken.description, c.description);
     }
 }
 

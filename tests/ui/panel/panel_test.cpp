@@ -7,6 +7,7 @@
 #include "ui/widgets/controls.h"
 #include "ui/pulls/pr_list_model.h"
 #include "ui/pulls/pr_tab.h"
+#include "ui/settings/settings_view.h"
 #include "ui/ui_support.h"
 
 #include <QApplication>
@@ -26,7 +27,7 @@ namespace {
 struct Panel
 {
     explicit Panel(const QStringList& logins = {QStringLiteral("me")}, bool debug = false,
-                   const QString& apiURL = QStringLiteral("http://127.0.0.1:9"))
+                   const QString& apiURL = QStringLiteral("http://127.0.0.1:9"), bool withSettings = false)
     {
         accounts = world.storeAccounts(logins);
         model = std::make_unique<PRViewModel>(world.dependencies(apiURL));
@@ -34,9 +35,15 @@ struct Panel
         // The first refresh fails at once (nothing listens): wait so it cannot land in the middle of a test.
         EXPECT_TRUE(waitUntil([this] { return !model->isLoading(); }));
         model->setErrorMessage(std::nullopt);
-        view = std::make_unique<ContentView>(ContentView::Dependencies{
+        ContentView::Dependencies deps{
             model.get(), world.opener.get(), QStringLiteral("https://github.com"), debug,
-            GitHubService(HttpSession(&world.network), apiURL), world.keychain, world.preferences});
+            GitHubService(HttpSession(&world.network), apiURL), world.keychain, world.preferences};
+        if (withSettings) {
+            GitHubDeviceAuth::Config auth;
+            auth.webBaseURL = auth.apiBaseURL = apiURL;
+            deps.signIn = AddAccountDependencies{HttpSession(&world.network), auth, world.opener.get(), nullptr};
+        }
+        view = std::make_unique<ContentView>(std::move(deps));
     }
     PullRequestTab& tab() const { return *view->pullRequestTab(); }
     QStringList rowIds() const
@@ -168,7 +175,7 @@ TEST(ContentView, RefreshActsOnTheVisibleTabAndNotOnSettings)
     view.refreshButton()->click();
     EXPECT_TRUE(panel.model->isLoading());
     EXPECT_TRUE(waitUntil([&] { return !panel.model->isLoading(); }));
-    EXPECT_EQ(panel.tab().listState(), PullRequestTab::ListState::empty);
+    EXPECT_EQ(panel.tab().listState(), PullRequestTab::ListState::unavailable);
     // The failed refresh shows its message in the banner.
     EXPECT_FALSE(panel.tab().errorText().isEmpty());
     panel.model->setErrorMessage(std::nullopt);
@@ -460,14 +467,137 @@ TEST(PullRequestTab, LoadingEmptyAndListStates)
 {
     Panel panel;
     PullRequestTab& tab = panel.tab();
-    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::empty);
-    EXPECT_EQ(tab.emptyDetailText(), QStringLiteral("No PRs match this filter"));
+    // The first refresh failed: there is no list of this account to show, empty or not.
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::unavailable);
+    EXPECT_EQ(tab.unavailableDetailText(), QStringLiteral("Refresh to try loading the pull requests of me again."));
     panel.model->loadTestData();
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::list);
+    panel.model->setSelectedRepository(QStringLiteral("nobody/nothing"));
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::empty);
+    EXPECT_EQ(tab.emptyDetailText(), QStringLiteral("No PRs match this filter"));
+    panel.model->setSelectedRepository(std::nullopt);
     panel.model->refresh();
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::loading);
     EXPECT_TRUE(waitUntil([&] { return !panel.model->isLoading(); }));
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::list) << "a failed refresh keeps the list";
+}
+
+// me has two pull requests and alice one; alice's token is rejected until she reconnects.
+norvane::fakehub::Scenario twoAccountsWorld()
+{
+    norvane::fakehub::Scenario scenario = norvane::testing::baseWorld();
+    scenario.pullRequests = {norvane::testing::pull("acme/api", 1, "me"), norvane::testing::pull("acme/web", 2, "me"),
+                             norvane::testing::pull("acme/web", 3, "alice")};
+    return scenario;
+}
+
+TEST(PullRequestTab, TheListIsAlwaysTheSelectedAccountsAndARejectedTokenSaysSo)
+{
+    namespace fh = norvane::fakehub;
+    fh::FakeHub hub(twoAccountsWorld());
+    Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl(), true);
+    const GitHubAccount me = panel.accounts[0];
+    const GitHubAccount alice = panel.accounts[1];
+    panel.world.keychain->storage()->insert_or_assign(alice.tokenIdentifier, QStringLiteral("revoked"));
+    ContentView& view = *panel.view;
+    PullRequestTab& tab = panel.tab();
+    view.show();
+    ASSERT_EQ(panel.rowIds().size(), 2);
+    QTest::keyClick(&view, Qt::Key_Down);
+    ASSERT_TRUE(tab.selectedPRId());
+
+    // The switch: me's rows go at once, and the tab shows alice loading.
+    panel.model->setSelectedAccount(alice);
+    EXPECT_TRUE(panel.rowIds().isEmpty());
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::loading);
+    EXPECT_EQ(view.tabButton(AppTab::prs)->count(), 0);
+    ASSERT_TRUE(waitUntil([&] { return !panel.model->isLoading(); }));
+
+    // GitHub rejects alice's token: the banner says so over no list at all.
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::unavailable);
+    EXPECT_EQ(tab.reauthText(), QStringLiteral("GitHub no longer accepts the token for alice."));
+    EXPECT_EQ(tab.unavailableDetailText(), QStringLiteral("Reconnect alice to load its pull requests."));
+    EXPECT_EQ(tab.errorText(), QString());
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_TRUE(panel.world.opener->opened().empty());
+    const QString aliceSeen = QStringLiteral("pr_seen_states_") + uuidText(alice.id);
+    EXPECT_FALSE(panel.world.preferences->data(aliceSeen)) << "nothing of me's is marked seen for alice";
+
+    // "Reconnect" opens the reconnect sheet over this tab; the reconnected token brings alice's list.
+    tab.reconnectButton()->click();
+    ASSERT_TRUE(view.settingsView()->addAccountView());
+    EXPECT_EQ(view.settingsView()->reauthAccount(), alice);
+    EXPECT_EQ(view.selectedTab(), AppTab::prs);
+    view.setSelectedTab(AppTab::issues);
+    EXPECT_EQ(view.selectedTab(), AppTab::prs) << "the sheet keeps the tab";
+    view.settingsView()->signIn(QStringLiteral("alice"), QStringLiteral("tok-alice"), std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return panel.rowIds().size() == 1; }));
+    EXPECT_EQ(tab.reauthText(), QString());
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::list);
+
+    // Back to me, whose answer fails: the failure shows, not alice's list.
+    hub.injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 502));
+    panel.model->setSelectedAccount(me);
+    EXPECT_TRUE(panel.rowIds().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !panel.model->isLoading(); }));
+    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::unavailable);
+    EXPECT_TRUE(tab.errorText().contains(QStringLiteral("HTTP 502"))) << tab.errorText().toStdString();
+    EXPECT_EQ(tab.reauthText(), QString());
+}
+
+TEST(ContentView, EveryOpeningReloadsTheIssuesAndCardsButLeavesThePollsScheduleAlone)
+{
+    namespace fh = norvane::fakehub;
+    fh::FakeHub hub(norvane::testing::baseWorld());
+    Panel panel({QStringLiteral("me")}, false, hub.baseUrl());
+    ContentView& view = *panel.view;
+    view.watchedRepoStore()->add(QStringLiteral("acme/api"), panel.accounts[0].id);
+    EXPECT_FALSE(panel.model->isPolling());
+    for (int opening = 1; opening <= 3; ++opening) {
+        SCOPED_TRACE(opening);
+        hub.clearRequests();
+        view.show();
+        // Opening starts the poll once; later openings leave its schedule alone, or a user who opens the
+        // panel more often than the interval would never be polled.
+        EXPECT_TRUE(panel.model->isPolling());
+        EXPECT_EQ(panel.world.timer->starts, 1);
+        ASSERT_TRUE(waitUntil([&] {
+            return !view.issuesViewModel()->isLoading() && !view.dashboardViewModel()->isLoading();
+        }));
+        EXPECT_EQ(hub.requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")).size(), 1u);
+        EXPECT_EQ(hub.requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/commits")).size(), 1u);
+        view.hide();
+    }
+}
+
+TEST(ContentView, ScreenshotsOfAnAccountSwitchAndARejectedToken)
+{
+    namespace fh = norvane::fakehub;
+    fh::FakeHub hub(twoAccountsWorld());
+    const std::pair<QString, QPalette> palettes[] = {
+        {QStringLiteral("light"), norvane::testing::lightPalette()},
+        {QStringLiteral("dark"), norvane::testing::darkPalette()}};
+    for (const auto& [name, palette] : palettes) {
+        Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl(), true);
+        panel.world.keychain->storage()->insert_or_assign(panel.accounts[1].tokenIdentifier,
+                                                          QStringLiteral("revoked"));
+        panel.view->setPalette(palette);
+        panel.view->setAutoFillBackground(true);
+        panel.view->show();
+        ASSERT_EQ(panel.rowIds().size(), 2);
+        // GitHub's answer waits, so the picture is taken while the switch is in progress.
+        hub.injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"),
+                                           std::chrono::milliseconds(1500))
+                            .times(1));
+        panel.model->setSelectedAccount(panel.accounts[1]);
+        QApplication::processEvents();
+        ASSERT_EQ(panel.tab().listState(), PullRequestTab::ListState::loading);
+        norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-switching-") + name);
+        ASSERT_TRUE(waitUntil([&] { return !panel.model->isLoading(); }));
+        ASSERT_FALSE(panel.tab().reauthText().isEmpty());
+        QApplication::processEvents();
+        norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-reauth-") + name);
+    }
 }
 
 TEST(ContentView, ScreenshotsWithTheSampleDataInBothPalettes)

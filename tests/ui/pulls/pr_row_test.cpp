@@ -224,6 +224,55 @@ QImage paint(const PRRowContent& row, const QPalette& palette, int width = 520)
     return image;
 }
 
+TEST(PRRow, ASpokenRowSaysWhatThePaintedLinesSayInReadingOrder)
+{
+    PullRequest bare = base();
+    PullRequest full = base();
+    full.author = QStringLiteral("octocat");
+    full.isYourPR = true;
+    full.approvalStatus = AS::changesRequested;
+    full.ciStatus = CI::failure;
+    full.isDraft = true;
+    full.requestedReviewers = QStringList{QStringLiteral("theo"), QStringLiteral("priya")};
+    full.reviewCommentCount = 3;
+    full.lastChangeRequest =
+        ChangeRequestInfo{QStringLiteral("alice"), QStringLiteral("Please split this"), kNow.addDays(-1)};
+    PullRequest reviewer = base();
+    reviewer.reviewRequested = true;
+    reviewer.approvalStatus = AS::approved;
+    reviewer.ciStatus = CI::success;
+    struct Case
+    {
+        const char* name;
+        PullRequest pr;
+        QList<PRUpdateType> updates;
+        QString description;
+    };
+    const Case cases[] = {
+        {"bare", bare, {}, "2 hr. ago"},
+        {"everything a row can show",
+         full,
+         {PRUpdateType::newReview, PRUpdateType::newCommits},
+         "Author: octocat. 2 hr. ago. Needs changes. Draft. CI: Failed. Role: Author. Waiting on: theo, "
+         "priya. "
+         "3 review comments. Changes requested by alice 1 day ago: \"Please split this\". New commits. New "
+         "review"},
+        {"a review request someone approved",
+         reviewer,
+         {PRUpdateType::ciStatusChanged},
+         "Requested your review 2 hr. ago. Already approved. CI: Passing. Role: Reviewer. CI status changed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The selection changes only the tint: a screen reader hears the same either way.
+        for (const bool selected : {false, true}) {
+            const SpokenRow spoken = spokenRow(rowContent(c.pr, c.updates, selected, kNow));
+            EXPECT_EQ(spoken.name, QStringLiteral("acme/api #42, Make the thing faster"));
+            EXPECT_EQ(spoken.description, c.description);
+        }
+    }
+}
+
 TEST(PRRowView, TheSelectionTintWinsOverTheUnseenTintAndKeepsRingAndIcons)
 {
     const QPalette palette = norvane::testing::lightPalette();

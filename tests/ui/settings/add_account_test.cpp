@@ -155,21 +155,82 @@ TEST(AddAccountView, ManualEntryHandsOnTheValuesAsTypedAndTheLabelOnlyWhenNotEmp
     const Case cases[] = {{{}, std::nullopt},
                           {QStringLiteral("  "), QStringLiteral("  ")},
                           {QStringLiteral(" Work "), QStringLiteral(" Work ")}};
+    const auto hub = startHub();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label.toStdString());
-        Sheet sheet;
+        Sheet sheet(std::nullopt, hub.get());
         QSignalSpy added(sheet.view, &AddAccountView::added);
         // Typed on the device-flow panel, the label is the same on the manual one.
         QTest::keyClicks(sheet.c().label, c.label);
         sheet.c().useToken->click();
         EXPECT_EQ(sheet.c().manualLabel->text(), c.label);
-        sheet.c().username->setText(QStringLiteral(" octo"));
-        sheet.c().token->setText(QStringLiteral("ghp_1 "));
+        sheet.c().username->setText(QStringLiteral("Me")); // GitHub's login is me: the case does not matter
+        sheet.c().token->setText(QStringLiteral("tok-me"));
         sheet.c().add->click();
-        ASSERT_EQ(added.count(), 1);
-        EXPECT_EQ(added[0][0].toString(), QStringLiteral(" octo"));
-        EXPECT_EQ(added[0][1].toString(), QStringLiteral("ghp_1 "));
+        ASSERT_TRUE(waitUntil([&] { return added.count() == 1; }));
+        EXPECT_EQ(added[0][0].toString(), QStringLiteral("Me"));
+        EXPECT_EQ(added[0][1].toString(), QStringLiteral("tok-me"));
         EXPECT_EQ(added[0][2].value<std::optional<QString>>(), c.passed);
+    }
+}
+
+TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
+{
+    const auto hub = startHub();
+    struct Case
+    {
+        const char* name;
+        const char* login;
+        const char* token;
+        bool offline;        // the sheet asks where nothing listens
+        const char* refusal; // the start of the message; null: handed on
+    };
+    const Case cases[] = {
+        {"rejected", "theo", "wrong-token", false, "GitHub rejected this token."},
+        {"another-login", "me", "tok-alice", false, "This token belongs to @alice, not @me."},
+        {"offline", "me", "tok-me", true, "Could not reach GitHub to check this token: "},
+        {"accepted", "ALICE", "tok-alice", false, nullptr},
+    };
+    const std::pair<const char*, QPalette> palettes[] = {{"", norvane::testing::lightPalette()},
+                                                         {"-dark", norvane::testing::darkPalette()}};
+    for (const auto& [suffix, palette] : palettes) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            Sheet sheet(std::nullopt, c.offline ? nullptr : hub.get(), kClientId, palette);
+            QSignalSpy added(sheet.view, &AddAccountView::added);
+            sheet.c().useToken->click();
+            sheet.c().username->setText(QString::fromLatin1(c.login));
+            sheet.c().token->setText(QString::fromLatin1(c.token));
+            hub->clearRequests();
+            sheet.c().add->click();
+            // Until GitHub answers the button says what is going on and takes no second press.
+            EXPECT_TRUE(sheet.view->isCheckingToken());
+            EXPECT_EQ(sheet.c().add->text(), QStringLiteral("Checking…"));
+            EXPECT_FALSE(sheet.c().add->isEnabled());
+            EXPECT_TRUE(sheet.c().busy->isVisibleTo(sheet.view));
+            sheet.view->submitManualEntry();
+            ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
+            EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/user")).size(), c.offline ? 0u : 1u);
+            EXPECT_EQ(sheet.c().add->text(), QStringLiteral("Add Account"));
+            EXPECT_TRUE(sheet.c().add->isEnabled());
+            EXPECT_FALSE(sheet.c().busy->isVisibleTo(sheet.view));
+            if (!c.refusal) {
+                ASSERT_EQ(added.count(), 1);
+                EXPECT_EQ(added[0][0].toString(), QStringLiteral("ALICE"));
+                EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
+                continue;
+            }
+            EXPECT_EQ(added.count(), 0);
+            EXPECT_TRUE(sheet.c().manualError->isVisibleTo(sheet.view));
+            EXPECT_TRUE(sheet.c().manualError->text().startsWith(QString::fromUtf8(c.refusal)))
+                << sheet.c().manualError->text().toStdString();
+            // The typed values stay for correction.
+            EXPECT_EQ(sheet.c().username->text(), QString::fromLatin1(c.login));
+            EXPECT_EQ(sheet.c().token->text(), QString::fromLatin1(c.token));
+            expectLaidOut(*sheet.view);
+            sheet.screenshot(QStringLiteral("add-account-refused-%1%2").arg(QString::fromLatin1(c.name),
+                                                                         QString::fromLatin1(suffix)));
+        }
     }
 }
 
@@ -215,8 +276,12 @@ TEST(AddAccountView, ReturnAddsFromTheManualPanelAndEscapeAlwaysCancels)
     sheet.c().token->setFocus();
     QTest::keyClicks(sheet.c().token, QStringLiteral("ghp_1"));
     QTest::keyClick(sheet.c().token, Qt::Key_Return);
-    ASSERT_EQ(added.count(), 1);
-    EXPECT_EQ(added[0][0].toString(), QStringLiteral("octo"));
+    EXPECT_TRUE(sheet.view->isCheckingToken());
+    // Nothing listens where this sheet asks: the check fails and says so, and nothing is handed on.
+    ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
+    EXPECT_EQ(added.count(), 0);
+    EXPECT_TRUE(sheet.c().manualError->text().startsWith(QStringLiteral("Could not reach GitHub to check this token: ")))
+        << sheet.c().manualError->text().toStdString();
     QTest::keyClick(sheet.c().token, Qt::Key_Escape);
     EXPECT_EQ(cancelled.count(), 2);
     EXPECT_TRUE(sheet.overlay->isVisible()); // the sheet never closes itself

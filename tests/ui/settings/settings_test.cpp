@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <qcoro/qcorotimer.h>
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -238,6 +239,109 @@ TEST(SettingsView, AReconnectWhoseTokenTheKeychainRefusesSaysSoAndKeepsTheAccoun
     EXPECT_FALSE(s.model->isLoading());
 }
 
+// Saves only when the test says so, with the answer it was built with.
+class GatedKeychain final : public KeychainService
+{
+public:
+    explicit GatedKeychain(bool keeps) : m_keeps(keeps) {}
+    QCoro::Task<bool> save(QString token, QString tokenIdentifier) override
+    {
+        using namespace std::chrono_literals;
+        ++saves;
+        while (!released)
+            co_await QCoro::sleepFor(5ms);
+        if (m_keeps)
+            stored.insert_or_assign(tokenIdentifier, token);
+        co_return m_keeps;
+    }
+    QCoro::Task<std::optional<QString>> getAsync(QString tokenIdentifier) override
+    {
+        const auto it = stored.find(tokenIdentifier);
+        co_return it == stored.end() ? std::nullopt : std::optional<QString>(it->second);
+    }
+    QCoro::Task<> remove(QString) override { co_return; }
+
+    bool released = false;
+    int saves = 0;
+    std::map<QString, QString> stored;
+
+private:
+    bool m_keeps;
+};
+
+TEST(SettingsView, TheSheetWaitsForTheKeychainAndARefusedTokenAddsNoAccount)
+{
+    for (const bool keeps : {true, false}) {
+        SCOPED_TRACE(keeps ? "kept" : "refused");
+        auto keychain = std::make_shared<GatedKeychain>(keeps);
+        Settings::Options options;
+        options.logins = {};
+        options.keychain = keychain;
+        Settings s(options);
+        s.view->presentAddAccount();
+        AddAccountView* sheet = s.view->addAccountView();
+        ASSERT_TRUE(sheet);
+        const auto storedBefore = s.world.preferences->data(QStringLiteral("github_accounts"));
+        s.view->signIn(QStringLiteral("mona"), QStringLiteral("tok-mona"), std::nullopt);
+        // An unlock prompt may be up: the sheet stays, busy, and a second press adds nothing twice.
+        EXPECT_EQ(s.view->addAccountView(), sheet);
+        EXPECT_TRUE(sheet->isWorking());
+        EXPECT_FALSE(sheet->controls().cancel->isEnabled());
+        EXPECT_TRUE(sheet->controls().busy->isVisibleTo(sheet));
+        s.view->signIn(QStringLiteral("mona"), QStringLiteral("tok-mona"), std::nullopt);
+        EXPECT_EQ(keychain->saves, 1);
+        EXPECT_TRUE(s.model->accounts().isEmpty());
+
+        keychain->released = true;
+        ASSERT_TRUE(waitUntil([&] { return !s.view->addAccountView(); }));
+        if (keeps) {
+            ASSERT_EQ(s.model->accounts().size(), 1);
+            EXPECT_EQ(keychain->stored.at(s.model->accounts()[0].tokenIdentifier), QStringLiteral("tok-mona"));
+            EXPECT_FALSE(s.view->isAlertShown());
+            continue;
+        }
+        EXPECT_TRUE(s.model->accounts().isEmpty());
+        EXPECT_EQ(s.world.preferences->data(QStringLiteral("github_accounts")), storedBefore);
+        ASSERT_TRUE(s.view->isAlertShown());
+        EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Account Not Added"));
+        EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@mona")));
+    }
+}
+
+TEST(SettingsView, APollLeavesThePressedChipAndTheFocusedButtonInPlace)
+{
+    Settings s({QStringLiteral("me")});
+    const QUuid me = s.accounts[0].id;
+    s.store->add(QStringLiteral("acme/api"), me);
+    s.model->loadTestData();
+    s.view->show();
+    s.view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.view.get()));
+    const QList<QAbstractButton*> chips = s.view->suggestionChips(me);
+    ASSERT_GE(chips.size(), 2);
+    const QPointer<QAbstractButton> chip = chips[1];
+    const QString name = chip->text();
+    QPointer<QAbstractButton> focused;
+    for (QAbstractButton* button : s.view->findChildren<QAbstractButton*>()) {
+        if (button->toolTip() == QStringLiteral("Stop watching acme/api"))
+            focused = button;
+    }
+    ASSERT_TRUE(focused);
+    focused->setFocus();
+    ASSERT_TRUE(focused->hasFocus());
+
+    QTest::mousePress(chip, Qt::LeftButton, {}, chip->rect().center());
+    ASSERT_TRUE(chip->isDown());
+    // A poll brings the same list again: nothing the user holds is rebuilt.
+    s.model->loadTestData();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(chip && chip->isVisible());
+    ASSERT_TRUE(focused);
+    EXPECT_TRUE(focused->hasFocus());
+    QTest::mouseRelease(chip, Qt::LeftButton, {}, chip->rect().center());
+    EXPECT_TRUE(names(s.store->repos(me)).contains(name));
+}
+
 TEST(SettingsView, ANewSignInAddsAnAccountAndTheTriggerOpensTheSheetOnce)
 {
     Settings s(QStringList{});
@@ -431,6 +535,14 @@ TEST(SettingsView, SwitchesAndTheIntervalAreSavedAtOnce)
     ASSERT_EQ(switches.size(), 3);
     for (SwitchControl* toggle : switches)
         EXPECT_TRUE(toggle->isChecked());
+    // The interval in force chosen again is no change: nothing is saved and the poll keeps its schedule.
+    s.model->startPolling();
+    const int starts = s.world.timer->starts;
+    QTest::mouseClick(s.view->pollingPicker(), Qt::LeftButton, {},
+                      s.view->pollingPicker()->segmentRect(2).center());
+    EXPECT_FALSE(s.world.preferences->data(QStringLiteral("notification_settings")));
+    EXPECT_EQ(s.world.timer->starts, starts);
+
     switches[1]->click();
     s.view->pollingPicker()->setFocus();
     QTest::mouseClick(s.view->pollingPicker(), Qt::LeftButton, {},

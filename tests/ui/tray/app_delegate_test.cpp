@@ -4,6 +4,7 @@
 #include "ui/tray/panel_window.h"
 #include "ui/ui_support.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
@@ -211,6 +212,36 @@ TEST(AppDelegate, ALeftClickTogglesThePanel)
     EXPECT_TRUE(panel->isVisible());
 }
 
+TEST(AppDelegate, TheTransientPanelIsAWindowAScreenReaderFindsAndClosesOnEscapeOrWhenLeft)
+{
+    Shell shell;
+    PanelWindow* panel = shell.delegate->panel();
+    // Qt tells assistive technology nothing of popup windows.
+    EXPECT_NE(panel->windowType(), Qt::Popup);
+    emit shell.delegate->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(panel->isVisible());
+    QAccessibleInterface* app = QAccessible::queryAccessibleInterface(qApp);
+    QList<QObject*> windows;
+    for (int i = 0; i < app->childCount(); ++i)
+        windows.append(app->child(i)->object());
+    EXPECT_TRUE(windows.contains(panel));
+
+    QTest::keyClick(panel->content(), Qt::Key_Escape);
+    EXPECT_FALSE(panel->isVisible());
+
+    shell.delegate->showPanel();
+    ASSERT_TRUE(waitUntil([&] { return panel->isActiveWindow(); }));
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    EXPECT_TRUE(waitUntil([&] { return !panel->isVisible(); })) << "the focus went elsewhere";
+
+    // A window stays open on Escape, as windows do.
+    Shell windowed({.tray = false});
+    QTest::keyClick(windowed.delegate->contentView(), Qt::Key_Escape);
+    EXPECT_TRUE(windowed.delegate->panel()->isVisible());
+}
+
 TEST(AppDelegate, WithoutATrayThePanelIsAWindowAndSaysSoOnce)
 {
     Shell shell({.tray = false});
@@ -321,6 +352,13 @@ TEST(AppDelegate, TheIconAndToolTipFollowThePullRequestList)
     EXPECT_LT(toe.green(), 100);
     EXPECT_EQ(tray->toolTip(),
               "Norvane\n5 pull requests need you: 2 review requests, 1 with changes requested, 2 approved");
+    // A token GitHub no longer accepts is said where the pointer rests, too.
+    PRViewModel& model = *shell.delegate->viewModel();
+    ASSERT_TRUE(model.selectedAccount());
+    model.setReauthNeeded({model.selectedAccount()->id});
+    EXPECT_EQ(tray->toolTip(), "Norvane\n5 pull requests need you: 2 review requests, 1 with changes requested, 2 "
+                               "approved\nGitHub no longer accepts the token for me.");
+    model.setReauthNeeded({});
     // Other published changes leave the icon alone.
     const qint64 drawn = tray->icon().cacheKey();
     shell.delegate->viewModel()->setSelectedFilter(PRFilter::drafts);

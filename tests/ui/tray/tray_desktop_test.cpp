@@ -44,6 +44,16 @@ TEST(TrayOnTheDesktop, TheIconSitsInTheTrayAndThePanelOpensBesideIt)
     // Beside the icon: right under it (the test desktop's tray is at the top) or right over it.
     const int gap = std::min(std::abs(panel.top() - icon.bottom()), std::abs(icon.top() - panel.bottom()));
     EXPECT_LE(gap, 8);
+    // It has the keyboard focus, and gives it up to nothing but closing: another window taking the focus
+    // (what a click elsewhere does under a window manager) closes it.
+    EXPECT_TRUE(waitUntil([&] { return delegate.panel()->isActiveWindow(); }));
+    {
+        QWidget elsewhere;
+        elsewhere.setGeometry(0, 600, 200, 100);
+        elsewhere.show();
+        elsewhere.activateWindow();
+        EXPECT_TRUE(waitUntil([&] { return !delegate.panel()->isVisible(); }));
+    }
     delegate.viewModel()->loadTestData();
     // The badged icon fills the square slot the tray host gives it, drawn for that size rather than scaled.
     const QSize slot = delegate.trayIcon()->geometry().size();

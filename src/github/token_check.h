@@ -1,0 +1,34 @@
+#pragma once
+
+#include "github/cancellation.h"
+#include "github/http_session.h"
+
+#include <QString>
+
+#include <qcoro/qcorotask.h>
+
+#include <optional>
+
+namespace norvane {
+
+// What GitHub said about a token when asked whose it is (GET /user).
+struct TokenOwner {
+    enum class Kind {
+        owner,    // `login` owns the token
+        rejected, // 401: GitHub does not accept the token
+        failed,   // GitHub could not be asked, or gave no usable answer; `message` says what happened
+    };
+    Kind kind = Kind::failed;
+    QString login;
+    QString message;
+};
+
+// Asks the API host at `apiBaseURL` which login `token` belongs to. Never throws; a cancelled token ends as
+// `failed`.
+QCoro::Task<TokenOwner> fetchTokenOwner(HttpSession session, QString apiBaseURL, QString token, CancelToken cancel);
+
+// Why a personal access token typed for `typedLogin` is refused, or nothing when it is that login's (compared
+// without regard to case, as a reconnect compares).
+std::optional<QString> tokenRefusal(const TokenOwner& owner, const QString& typedLogin);
+
+} // namespace norvane
