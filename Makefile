@@ -2,7 +2,8 @@
 #   make run   install what is missing, build a release build and start norvane
 #   make demo  the same, against the fake GitHub's demo world with a throw-away profile
 #   make test  install what is missing, build a Debug build with ASan + UBSan and run every test
-#              (the "desktop" ones inside scripts/desktop-session, the "sni" ones with a StatusNotifierItem tray),
+#              (the "desktop" ones inside scripts/desktop-session, the "sni" ones with a StatusNotifierItem tray,
+#              the "notray" ones with no tray until they start one),
 #              and build the fuzz targets and run each over its corpus once
 #   make fuzz  fuzz every target for FUZZ_SECONDS seconds (default 60)
 
@@ -47,8 +48,9 @@ test: build-test build-fuzz
 	@status=0; \
 	$(CTEST) --preset fuzz -j $(JOBS) || status=1; \
 	$(CTEST) --preset asan -j $(JOBS) -LE desktop || status=1; \
-	./scripts/desktop-session $(CTEST) --preset asan -j $(JOBS) -L desktop -LE sni || status=1; \
+	./scripts/desktop-session $(CTEST) --preset asan -j $(JOBS) -L desktop -LE 'sni|notray' || status=1; \
 	DESKTOP_SESSION_TRAY=sni ./scripts/desktop-session $(CTEST) --preset asan -L sni || status=1; \
+	DESKTOP_SESSION_TRAY=none ./scripts/desktop-session $(CTEST) --preset asan -L notray || status=1; \
 	exit $$status
 
 # Every benchmark against a release build, printed as one table (bench/run_bench.py; about 25 minutes with

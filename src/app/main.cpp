@@ -124,11 +124,12 @@ std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentit
                                                                  isDebugMode(),
                                                                  options.webURL,
                                                                  {}});
-    deps.makeNotifier = [](QSystemTrayIcon* icon) -> std::shared_ptr<Notifier> {
+    deps.makeNotifier = [](std::function<QSystemTrayIcon*()> icon) -> std::shared_ptr<Notifier> {
         DBusNotifier::Options notifierOptions;
         notifierOptions.desktopEntry = QString::fromLatin1(kApplicationId);
+        notifierOptions.appIcon = QString::fromLatin1(kApplicationId);
         return std::make_shared<FallbackNotifier>(std::make_shared<DBusNotifier>(notifierOptions),
-                                                  std::make_shared<TrayMessageNotifier>(icon));
+                                                  std::make_shared<TrayMessageNotifier>(std::move(icon)));
     };
     deps.urlOpener = std::make_shared<DesktopUrlOpener>();
     // Read once: a user who registered an OAuth App (and the demo) can sign in without rebuilding.

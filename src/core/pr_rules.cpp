@@ -195,6 +195,28 @@ std::optional<PRSortOption> prSortOptionFromRaw(const QString& raw)
     return std::nullopt;
 }
 
+QString rawValue(TrayIconStyle style)
+{
+    switch (style) {
+    case TrayIconStyle::automatic:
+        return QStringLiteral("automatic");
+    case TrayIconStyle::light:
+        return QStringLiteral("light");
+    case TrayIconStyle::dark:
+        return QStringLiteral("dark");
+    }
+    return {};
+}
+
+std::optional<TrayIconStyle> trayIconStyleFromRaw(const QString& raw)
+{
+    for (TrayIconStyle style : kAllTrayIconStyles) {
+        if (rawValue(style) == raw)
+            return style;
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 // A time as a number that orders as QDateTime does: an invalid time before every valid one.

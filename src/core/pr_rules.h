@@ -126,4 +126,12 @@ QString trayToolTip(const BadgeCounts& counts, const std::optional<QString>& rej
 // "GitHub no longer accepts the token for theo.": the pull-request tab's banner and the tooltip's line.
 QString tokenRejectedText(const QString& login);
 
+// How the plain paw is drawn: in the desktop's text colour (automatic), or light or dark whatever that says,
+// for a panel whose colour is not the application's (GNOME's top bar is dark under a light theme).
+enum class TrayIconStyle { automatic, light, dark };
+inline const QList<TrayIconStyle> kAllTrayIconStyles{TrayIconStyle::automatic, TrayIconStyle::light,
+                                                     TrayIconStyle::dark};
+QString rawValue(TrayIconStyle style);
+std::optional<TrayIconStyle> trayIconStyleFromRaw(const QString& raw);
+
 } // namespace norvane

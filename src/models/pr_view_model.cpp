@@ -25,6 +25,7 @@ const QString kBlockedKey = QStringLiteral("blocked_repositories");
 const QString kFavoritesKey = QStringLiteral("favorite_repositories");
 const QString kSelectedRepositoryKey = QStringLiteral("selected_repository");
 const QString kSortKey = QStringLiteral("selected_sort_option");
+const QString kTrayIconStyleKey = QStringLiteral("tray_icon_style");
 
 class QtPollingTimer final : public PollingTimer {
 public:
@@ -175,6 +176,15 @@ void PRViewModel::setSelectedSortOption(PRSortOption option)
         return;
     m_selectedSortOption = option;
     Q_EMIT selectedSortOptionChanged(option);
+}
+
+void PRViewModel::setTrayIconStyle(TrayIconStyle style)
+{
+    if (m_trayIconStyle == style)
+        return;
+    m_trayIconStyle = style;
+    m_deps.preferences->setString(kTrayIconStyleKey, rawValue(style));
+    Q_EMIT trayIconStyleChanged(style);
 }
 
 void PRViewModel::setNotificationSettings(NotificationSettings settings)
@@ -362,6 +372,9 @@ void PRViewModel::loadRepositorySettings()
         else
             m_storedUnknownSortOption = *raw;
     }
+    // A style this version does not know reads as automatic and stays stored until one is chosen.
+    if (const auto raw = m_deps.preferences->string(kTrayIconStyleKey))
+        m_trayIconStyle = trayIconStyleFromRaw(*raw).value_or(TrayIconStyle::automatic);
 }
 
 void PRViewModel::saveRepositorySettings()

@@ -119,6 +119,9 @@ public:
     void setSelectedRepository(std::optional<QString> repository);
     PRSortOption selectedSortOption() const { return m_selectedSortOption; }
     void setSelectedSortOption(PRSortOption option);
+    // The tray icon's colour ("tray_icon_style"); saved at once.
+    TrayIconStyle trayIconStyle() const { return m_trayIconStyle; }
+    void setTrayIconStyle(TrayIconStyle style);
     const NotificationSettings& notificationSettings() const { return m_notificationSettings; }
     void setNotificationSettings(NotificationSettings settings);
     const QSet<QString>& blockedRepositories() const { return m_blockedRepositories; }
@@ -196,6 +199,7 @@ Q_SIGNALS:
     void selectedFilterChanged(norvane::PRFilter filter);
     void selectedRepositoryChanged(const std::optional<QString>& repository);
     void selectedSortOptionChanged(norvane::PRSortOption option);
+    void trayIconStyleChanged(norvane::TrayIconStyle style);
     void notificationSettingsChanged(const norvane::NotificationSettings& settings);
     void blockedRepositoriesChanged(const QSet<QString>& blocked);
     void favoriteRepositoriesChanged(const QSet<QString>& favorites);
@@ -266,6 +270,7 @@ private:
     PRFilter m_selectedFilter = PRFilter::all;
     std::optional<QString> m_selectedRepository;
     PRSortOption m_selectedSortOption = PRSortOption::updated;
+    TrayIconStyle m_trayIconStyle = TrayIconStyle::automatic;
     NotificationSettings m_notificationSettings;
     QSet<QString> m_blockedRepositories;
     QSet<QString> m_favoriteRepositories;

@@ -65,8 +65,8 @@ QCoro::Task<std::optional<QString>> DBusNotifier::post(NotificationRequest reque
         actions = {kDefaultAction, QStringLiteral("Open")};
 
     QDBusMessage message = methodCall(QStringLiteral("Notify"));
-    message << m_options.appName << uint(0) << QString() << request.title << notificationBody(request, markup)
-            << actions << hints << int(-1);
+    message << m_options.appName << uint(0) << m_options.appIcon << request.title
+            << notificationBody(request, markup) << actions << hints << int(-1);
     const QDBusPendingCall call =
         m_connection.asyncCall(message, static_cast<int>(m_options.callTimeout.count()));
     const QDBusMessage reply = co_await call;

@@ -22,6 +22,7 @@ public:
         QString service = QStringLiteral("org.freedesktop.Notifications");
         QString appName = QStringLiteral("Norvane");
         std::optional<QString> desktopEntry; // lets the desktop show the app's icon and name
+        QString appIcon; // the installed icon's name, shown beside the notification and its group
         std::chrono::milliseconds callTimeout{5000};
     };
 

@@ -11,25 +11,44 @@ constexpr int kMessageMilliseconds = 10'000;
 }
 
 TrayMessageNotifier::TrayMessageNotifier(QSystemTrayIcon* icon, QObject* parent)
-    : Notifier(parent), m_icon(icon)
+    : TrayMessageNotifier([icon = QPointer<QSystemTrayIcon>(icon)] { return icon.data(); }, parent)
 {
-    if (m_icon) {
-        connect(m_icon, &QSystemTrayIcon::messageClicked, this, [this] {
+}
+
+TrayMessageNotifier::TrayMessageNotifier(std::function<QSystemTrayIcon*()> icon, QObject* parent)
+    : Notifier(parent), m_getIcon(std::move(icon))
+{
+    this->icon();
+}
+
+QSystemTrayIcon* TrayMessageNotifier::icon()
+{
+    QSystemTrayIcon* current = m_getIcon ? m_getIcon() : nullptr;
+    if (current && current != m_icon) {
+        m_icon = current;
+        connect(current, &QSystemTrayIcon::messageClicked, this, [this] {
             if (m_latestUrl)
                 emit activated(*m_latestUrl);
         });
     }
+    return m_icon;
 }
 
-bool TrayMessageNotifier::canShowMessages() const
+namespace {
+
+// Asks Qt about the tray only with an icon in hand: the first question settles which kind of tray Qt uses
+// for the rest of the run.
+bool canShowMessages(QSystemTrayIcon* icon)
 {
-    return m_icon && m_icon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable() &&
+    return icon && icon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable() &&
            QSystemTrayIcon::supportsMessages();
 }
 
+} // namespace
+
 QCoro::Task<std::optional<QString>> TrayMessageNotifier::post(NotificationRequest request)
 {
-    if (!canShowMessages())
+    if (!canShowMessages(icon()))
         co_return QStringLiteral("No system tray that shows messages");
     // Balloon messages are plain text, so nothing is escaped.
     m_icon->showMessage(request.title, notificationBody(request, false), QSystemTrayIcon::Information,
@@ -40,12 +59,12 @@ QCoro::Task<std::optional<QString>> TrayMessageNotifier::post(NotificationReques
 
 QCoro::Task<NotificationPermission> TrayMessageNotifier::permissionStatus()
 {
-    co_return canShowMessages() ? NotificationPermission::Authorized : NotificationPermission::Denied;
+    co_return canShowMessages(icon()) ? NotificationPermission::Authorized : NotificationPermission::Denied;
 }
 
 QCoro::Task<AuthorizationAnswer> TrayMessageNotifier::requestAuthorization()
 {
-    if (canShowMessages())
+    if (canShowMessages(icon()))
         co_return AuthorizationAnswer{true, std::nullopt};
     co_return AuthorizationAnswer{false, QStringLiteral("No system tray that shows messages")};
 }

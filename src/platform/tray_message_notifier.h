@@ -3,6 +3,7 @@
 #include "platform/notifier.h"
 
 #include <QPointer>
+#include <functional>
 
 class QSystemTrayIcon;
 
@@ -17,14 +18,18 @@ class TrayMessageNotifier final : public Notifier
 
 public:
     explicit TrayMessageNotifier(QSystemTrayIcon* icon, QObject* parent = nullptr);
+    // The shell makes its icon only once a tray is there, which may be after the notifier exists.
+    explicit TrayMessageNotifier(std::function<QSystemTrayIcon*()> icon, QObject* parent = nullptr);
 
     QCoro::Task<std::optional<QString>> post(NotificationRequest request) override;
     QCoro::Task<NotificationPermission> permissionStatus() override;
     QCoro::Task<AuthorizationAnswer> requestAuthorization() override;
 
 private:
-    bool canShowMessages() const;
+    // The icon, once there is one; a click on its message is followed from then on.
+    QSystemTrayIcon* icon();
 
+    std::function<QSystemTrayIcon*()> m_getIcon;
     QPointer<QSystemTrayIcon> m_icon;
     std::optional<QString> m_latestUrl;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The installed tree puts every file in its XDG place, the desktop's validators accept the entry and the
-# store description, and the .deb holds the same files with Debian's package names as dependencies.
+# store description, and the .deb holds the same files with Debian's package names as dependencies and
+# passes lintian.
 #   installed_tree.sh BUILD_DIR
 set -euo pipefail
 build="$1"
@@ -14,6 +15,9 @@ expected=(
     usr/share/applications/com.norvane.app.desktop
     usr/share/metainfo/com.norvane.app.metainfo.xml
     usr/share/icons/hicolor/scalable/apps/com.norvane.app.svg
+    usr/share/man/man1/norvane.1.gz
+    usr/share/doc/norvane/copyright
+    usr/share/doc/norvane/changelog.gz
 )
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/com.norvane.app.png")
@@ -34,7 +38,9 @@ for file in "${expected[@]}"; do
     grep -q "\./$file\$" <<<"$contents" || fail "the package lacks $file"
 done
 depends="$(dpkg-deb --field "$deb" Depends)"
-for package in libqt6widgets6 libqt6network6 qt6-qpa-plugins libsecret-1-0; do
+for package in libqt6widgets6 libqt6network6 qt6-qpa-plugins qt6-wayland libsecret-1-0; do
     grep -q "$package" <<<"$depends" || fail "the package does not depend on $package: $depends"
 done
+# Debian's package checker: no errors and no warnings (README, Getting started).
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log" >&2; fail "lintian found problems"; }
 echo "installed_tree: $(basename "$deb") with ${#expected[@]} files; depends on $depends"

@@ -29,6 +29,7 @@ public:
     struct Received
     {
         QString appName;
+        QString appIcon;
         QString summary;
         QString body;
         QStringList actions;
@@ -63,7 +64,7 @@ public:
     }
 
 public Q_SLOTS:
-    uint Notify(const QString& appName, uint /*replacesId*/, const QString& /*icon*/, const QString& summary,
+    uint Notify(const QString& appName, uint /*replacesId*/, const QString& icon, const QString& summary,
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int /*timeout*/)
     {
         if (failNotify) {
@@ -71,7 +72,7 @@ public Q_SLOTS:
                            QStringLiteral("Too many notifications"));
             return 0;
         }
-        received.push_back({appName, summary, body, actions, hints});
+        received.push_back({appName, icon, summary, body, actions, hints});
         return static_cast<uint>(100 + received.size());
     }
     QStringList GetCapabilities() { return m_capabilities; }
@@ -94,6 +95,7 @@ DBusNotifier::Options optionsFor(const QString& service)
     DBusNotifier::Options options;
     options.service = service;
     options.desktopEntry = QStringLiteral("com.norvane.app");
+    options.appIcon = QStringLiteral("com.norvane.app");
     return options;
 }
 
@@ -123,6 +125,7 @@ TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress
     ASSERT_EQ(server.received.size(), 2u);
     const auto& first = server.received[0];
     EXPECT_EQ(first.appName, QStringLiteral("Norvane"));
+    EXPECT_EQ(first.appIcon, QStringLiteral("com.norvane.app"));
     EXPECT_EQ(first.summary, QStringLiteral("👀 Review Requested"));
     EXPECT_EQ(first.body, QStringLiteral("octo/hello\nmona requested your review on 'A <b> & c'"));
     EXPECT_EQ(first.actions, (QStringList{QStringLiteral("default"), QStringLiteral("Open")}));

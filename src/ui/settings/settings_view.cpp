@@ -256,6 +256,22 @@ QWidget* SettingsView::buildNotificationsSection()
     });
     pollingColumn->addWidget(m_polling);
     body->addWidget(polling);
+    // The tray icon's colour, for a panel whose colour is not the app's; the icon follows at once.
+    auto* trayIcon = new QWidget(widget);
+    auto* trayIconRow = row(trayIcon, 12, QMargins(0, 0, 0, 0));
+    trayIconRow->addWidget(
+        label(QStringLiteral("Tray icon:"), TextStyle::body, ThemeColor::primary, trayIcon), 1);
+    m_trayIconStyle =
+        new SegmentedControl({QStringLiteral("Automatic"), QStringLiteral("Light"), QStringLiteral("Dark")},
+                             QStringLiteral("Tray icon"), trayIcon);
+    m_trayIconStyle->setSelectedIndex(int(kAllTrayIconStyles.indexOf(m_model.trayIconStyle())));
+    connect(m_trayIconStyle, &SegmentedControl::chosen, this,
+            [this](int index) { m_model.setTrayIconStyle(kAllTrayIconStyles.value(index)); });
+    connect(&m_model, &PRViewModel::trayIconStyleChanged, m_trayIconStyle, [this](TrayIconStyle style) {
+        m_trayIconStyle->setSelectedIndex(int(kAllTrayIconStyles.indexOf(style)));
+    });
+    trayIconRow->addWidget(m_trayIconStyle);
+    body->addWidget(trayIcon);
 
     body->addWidget(divider(widget));
     body->addWidget(

@@ -122,6 +122,7 @@ public:
     QList<QAbstractButton*> suggestionChips(const QUuid& accountId) const;
     ThemedLabel* versionLabel() const { return m_versionLabel; }
     SwitchControl* autostartSwitch() const { return m_autostart; }
+    SegmentedControl* trayIconStylePicker() const { return m_trayIconStyle; }
     ThemedLabel* autostartErrorLabel() const { return m_autostartError; }
 
 protected:
@@ -210,6 +211,7 @@ private:
     QHash<QUuid, WatchCard> m_watchCards;
     ThemedLabel* m_versionLabel = nullptr;
     SwitchControl* m_autostart = nullptr;
+    SegmentedControl* m_trayIconStyle = nullptr;
     ThemedLabel* m_autostartError = nullptr;
 };
 

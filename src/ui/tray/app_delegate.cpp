@@ -85,32 +85,30 @@ AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
 {
     if (!m_print)
         m_print = [](const QString& line) { norvane::printLine(line); };
-    if (!m_deps.trayAvailable)
-        m_deps.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!m_deps.trayPresence)
+        m_deps.trayPresence = std::make_shared<DesktopTrayPresence>();
     if (!m_deps.quit)
         m_deps.quit = [] { QCoreApplication::quit(); };
     if (m_deps.desktopDirectory.isEmpty())
         m_deps.desktopDirectory = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    // The icon exists from the start so a notifier can fall back to its balloon messages; it is shown
-    // only once the engine is up.
-    m_tray = new QSystemTrayIcon(this);
 }
 
 AppDelegate::~AppDelegate()
 {
     // The panel's screens observe the engine: they go first.
     delete m_panel;
+    delete m_content.data(); // when no panel took it
     delete m_menu;
+}
+
+ContentView* AppDelegate::contentView() const
+{
+    return m_content;
 }
 
 void AppDelegate::print(const QString& line) const
 {
     m_print(line);
-}
-
-ContentView* AppDelegate::contentView() const
-{
-    return m_panel ? m_panel->content() : nullptr;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -122,7 +120,10 @@ void AppDelegate::applicationDidFinishLaunching()
         qInfo().noquote() << QStringLiteral("✅ Debug mode is ENABLED");
     debugUserDefaults();
 
-    m_notifier = m_deps.makeNotifier ? m_deps.makeNotifier(m_tray) : std::make_shared<RecordingNotifier>();
+    const auto trayIcon = [self = QPointer<AppDelegate>(this)]() -> QSystemTrayIcon* {
+        return self ? self->m_tray : nullptr;
+    };
+    m_notifier = m_deps.makeNotifier ? m_deps.makeNotifier(trayIcon) : std::make_shared<RecordingNotifier>();
     setUpNotifications();
     if (m_deps.startupNotice) {
         print(QStringLiteral("⚠️ ") + *m_deps.startupNotice);
@@ -145,34 +146,10 @@ void AppDelegate::applicationDidFinishLaunching()
     // panel; both read the model's state when they are built, and its answers arrive from the event loop.
     m_viewModel->loadAccounts();
 
-    m_usesTray = m_deps.trayAvailable();
-    if (m_usesTray) {
-        updateMenuBarIcon();
-        createContextMenu();
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger)
-                togglePanel();
-        });
-        m_tray->show();
-        // On the same clock as a script that started the process, so start-up can be timed from outside.
-        if (isDebugMode()) {
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            const double ms = double(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) / 1e3;
-            debugLog(QStringLiteral("Startup"), QStringLiteral("Tray icon shown at monotonic %1 ms").arg(ms, 0, 'f', 3));
-        }
-        checkIconVisibility();
-    } else {
-        print(QStringLiteral("⚠️ No system tray available - showing Norvane in a window"));
-    }
-
-    // A transient panel needs a tray to hang from and a platform that lets us place windows.
-    const bool canPlace = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-    auto* content = new ContentView(std::move(panelDeps));
-    m_panel = new PanelWindow(content,
-                              m_usesTray && canPlace ? PanelWindow::Mode::popup : PanelWindow::Mode::window);
-    QApplication::setQuitOnLastWindowClosed(!m_usesTray);
+    m_content = new ContentView(std::move(panelDeps));
 
     connect(m_viewModel.get(), &PRViewModel::pullRequestsChanged, this, [this] { updateMenuBarIcon(); });
+    connect(m_viewModel.get(), &PRViewModel::trayIconStyleChanged, this, [this] { updateMenuBarIcon(); });
     // The tooltip says when GitHub rejects the selected account's token.
     connect(m_viewModel.get(), &PRViewModel::reauthNeededChanged, this, [this] { updateMenuBarIcon(); });
     connect(m_viewModel.get(), &PRViewModel::selectedAccountChanged, this, [this] { updateMenuBarIcon(); });
@@ -180,14 +157,96 @@ void AppDelegate::applicationDidFinishLaunching()
     qApp->installEventFilter(this);
 
     m_viewModel->startPolling();
-    if (!m_usesTray)
+
+    // Login autostart may run before the desktop's panel: wait a little for a tray, and take one that comes
+    // later whenever it comes.
+    connect(m_deps.trayPresence.get(), &TrayPresence::appeared, this, &AppDelegate::moveToTray);
+    m_deps.trayPresence->start();
+    if (m_deps.trayPresence->available())
+        moveToTray();
+    else if (m_deps.trayWait <= std::chrono::milliseconds::zero())
+        useWindow();
+    else
+        QTimer::singleShot(m_deps.trayWait, this, [this] {
+            if (!m_panel)
+                useWindow();
+        });
+}
+
+bool popupCanBePlaced(const QString& platformName, const QString& waylandDisplay, const QString& sessionType)
+{
+    if (platformName.startsWith(QLatin1String("wayland")))
+        return false;
+    return waylandDisplay.isEmpty() &&
+           sessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) != 0;
+}
+
+void AppDelegate::moveToTray()
+{
+    if (m_usesTray)
+        return;
+    m_usesTray = true;
+    // Made only now: Qt settles which kind of tray it talks to at its first icon.
+    m_tray = new QSystemTrayIcon(this);
+    updateMenuBarIcon();
+    createContextMenu();
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            togglePanel();
+    });
+    m_tray->show();
+    // On the same clock as a script that started the process, so start-up can be timed from outside.
+    if (isDebugMode()) {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        const double ms = double(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) / 1e3;
+        debugLog(QStringLiteral("Startup"),
+                 QStringLiteral("Tray icon shown at monotonic %1 ms").arg(ms, 0, 'f', 3));
+    }
+    checkIconVisibility();
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const bool popup =
+        popupCanBePlaced(QGuiApplication::platformName(), qEnvironmentVariable("WAYLAND_DISPLAY"),
+                         qEnvironmentVariable("XDG_SESSION_TYPE"));
+    if (!m_panel)
+        buildPanel(popup);
+    else if (popup && m_panel->isVisible())
+        m_popupWhenHidden = true; // the open window stays until the user closes it
+    else if (popup)
+        buildPanel(true);
+    if (m_panelWanted)
         showPanel();
+}
+
+void AppDelegate::useWindow()
+{
+    print(QStringLiteral("⚠️ No system tray available - showing Norvane in a window"));
+    buildPanel(false);
+    QApplication::setQuitOnLastWindowClosed(true);
+    showPanel();
+}
+
+void AppDelegate::buildPanel(bool popup)
+{
+    // The content moves into the new frame with its state; the old frame goes.
+    PanelWindow* old = m_panel;
+    m_panel = new PanelWindow(m_content, popup ? PanelWindow::Mode::popup : PanelWindow::Mode::window);
+    m_panel->installEventFilter(this);
+    delete old;
 }
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && m_usesTray)
         updateMenuBarIcon();
+    if (watched == m_panel && event->type() == QEvent::Hide && m_popupWhenHidden) {
+        // Not inside the window's own hide: the frame is replaced from the event loop.
+        m_popupWhenHidden = false;
+        QTimer::singleShot(0, this, [this] {
+            if (m_panel && !m_panel->isVisible())
+                buildPanel(true);
+        });
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -243,14 +302,14 @@ void AppDelegate::handleNotificationClick(const QString& prUrl)
 
 void AppDelegate::updateMenuBarIcon()
 {
-    if (!m_viewModel)
+    if (!m_viewModel || !m_tray)
         return;
     const BadgeCounts counts = badgeCounts(m_viewModel->pullRequests());
     const Badge badge = badgeFor(counts);
     const QPalette palette = QApplication::palette();
     const auto badgeTint = themeColor(badge.color);
     const QColor badgeColor = badgeTint ? color(*badgeTint, palette) : QColor();
-    const QColor plainColor = color(ThemeColor::primary, palette);
+    const QColor plainColor = plainTrayColor(m_viewModel->trayIconStyle(), palette);
     // Every poll ends here. A new icon is a new key in Qt's pixmap cache, where the tray's scaled copies of
     // each one stay until the cache is full: draw one only when what it shows changed.
     const QString drawn = QStringLiteral("%1 %2 %3 %4 %5")
@@ -274,12 +333,19 @@ void AppDelegate::updateMenuBarIcon()
 
 QImage AppDelegate::iconImage(int slotSize) const
 {
+    if (!m_tray)
+        return {};
     return m_tray->icon().pixmap(QSize(slotSize, slotSize), qApp->devicePixelRatio()).toImage();
 }
 
 void AppDelegate::createContextMenu()
 {
     m_menu = new QMenu();
+    // Some hosts (GNOME's AppIndicator extension among them) open this menu on a left click: the panel is
+    // then one click away too. Hosts that know a default action show it as such.
+    QAction* open = m_menu->addAction(QStringLiteral("Open Norvane"));
+    connect(open, &QAction::triggered, this, &AppDelegate::showPanel);
+    m_menu->setDefaultAction(open);
     QAction* refresh = m_menu->addAction(QStringLiteral("Refresh"));
     refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(refresh, &QAction::triggered, this, [this] { m_viewModel->refresh(); });
@@ -349,8 +415,11 @@ void AppDelegate::togglePanel()
 
 void AppDelegate::showPanel()
 {
-    if (!m_panel)
+    if (!m_panel) {
+        m_panelWanted = true; // still waiting for a tray: shown once it is decided where
         return;
+    }
+    m_panelWanted = false;
     if (m_panel->mode() == PanelWindow::Mode::popup) {
         const QPoint pointer = QCursor::pos();
         const QRect icon = m_tray->geometry();

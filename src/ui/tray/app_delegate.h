@@ -3,12 +3,14 @@
 #include "models/pr_view_model.h"
 #include "platform/app_identity.h"
 #include "platform/autostart.h"
+#include "platform/tray_presence.h"
 #include "ui/settings/add_account_view.h"
 
 #include <QImage>
 #include <QMargins>
 #include <QObject>
 #include <QPointer>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -41,13 +43,16 @@ public:
 
         // The engine's services; its notifier is the one `makeNotifier` builds.
         PRViewModel::Dependencies model;
-        // Builds the notifier once the tray icon exists (balloon messages need it as a fallback).
-        std::function<std::shared_ptr<Notifier>(QSystemTrayIcon*)> makeNotifier;
+        // Builds the notifier; its argument gives the tray icon once there is one (balloon messages are
+        // the fallback where the desktop has no notification service).
+        std::function<std::shared_ptr<Notifier>(std::function<QSystemTrayIcon*()>)> makeNotifier;
         std::shared_ptr<UrlOpener> urlOpener;
         // Where the debug report goes; default: the desktop folder.
         QString desktopDirectory;
-        // Default: whether the desktop has a system tray.
-        std::function<bool()> trayAvailable;
+        // Whether the desktop has a system tray, and when one appears; default: the desktop's own.
+        std::shared_ptr<TrayPresence> trayPresence;
+        // How long start-up waits for a tray before it shows the panel as a window.
+        std::chrono::milliseconds trayWait{3000};
         // The updater's "check now"; without one the menu has no "Check for Updates…".
         std::function<void()> checkForUpdates;
         // Default: quits the application.
@@ -81,7 +86,8 @@ public:
     // Warns once, at launch, when the icon may be hidden behind a camera housing.
     void checkIconVisibility();
 
-    // The parts, for tests.
+    // The parts, for tests. The icon, its menu and the panel exist once a tray was found or the wait for one
+    // ended.
     PRViewModel* viewModel() const { return m_viewModel.get(); }
     QSystemTrayIcon* trayIcon() const { return m_tray; }
     QMenu* contextMenu() const { return m_menu; }
@@ -95,6 +101,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shows the app in the tray from now on: the icon, its menu, and a panel that hangs from the icon.
+    void moveToTray();
+    // No tray came: the panel is an ordinary window, and closing it quits.
+    void useWindow();
+    void buildPanel(bool popup);
     void setUpNotifications();
     void updateMenuBarIcon();
     void createContextMenu();
@@ -113,9 +124,17 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;
     PanelWindow* m_panel = nullptr;
+    QPointer<ContentView> m_content;
     bool m_usesTray = false;
+    bool m_panelWanted = false;     // asked for before there was a panel
+    bool m_popupWhenHidden = false; // the tray came while the window was open
     bool m_iconCheckRetried = false;
 };
+
+// Whether a popup can be put where the tray icon is. Not on Wayland, where the compositor places windows,
+// nor under XWayland in a Wayland session: the pointer's last X11 position says nothing about where the
+// icon is there, so the popup would land anywhere.
+bool popupCanBePlaced(const QString& platformName, const QString& waylandDisplay, const QString& sessionType);
 
 // The text `debugUserDefaults` logs and writes: the application id, whether the store exists, every key
 // and the stored accounts' first bytes (logins and token identifiers, never tokens).

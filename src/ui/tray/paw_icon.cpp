@@ -1,5 +1,7 @@
 #include "ui/tray/paw_icon.h"
 
+#include "ui/widgets/theme.h"
+
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -120,6 +122,19 @@ QImage trayIconImage(const Badge& badge, const QColor& plainColor, const QColor&
     if (badge.color == BadgeColor::none || badge.count < 1)
         return pawImage(plainColor, devicePixelRatio);
     return badgedPaw(badgeColor, badge.count, devicePixelRatio);
+}
+
+QColor plainTrayColor(TrayIconStyle style, const QPalette& palette)
+{
+    switch (style) {
+    case TrayIconStyle::automatic:
+        break;
+    case TrayIconStyle::light:
+        return QColor(0xF2, 0xF2, 0xF2);
+    case TrayIconStyle::dark:
+        return QColor(0x22, 0x22, 0x22);
+    }
+    return color(ThemeColor::primary, palette);
 }
 
 QString squareBadgeText(int count)

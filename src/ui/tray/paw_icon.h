@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QPainterPath>
+#include <QPalette>
 #include <QRectF>
 #include <QSizeF>
 
@@ -42,6 +43,10 @@ QImage badgedPaw(const QColor& color, int count, qreal devicePixelRatio);
 // What a wide item shows for the badge: the plain paw in `plainColor` when there is nothing to count.
 QImage trayIconImage(const Badge& badge, const QColor& plainColor, const QColor& badgeColor,
                      qreal devicePixelRatio);
+
+// The plain paw's colour: the palette's text colour (automatic), or a fixed light or dark one that stands out
+// on a dark or a light panel whatever the app's palette says.
+QColor plainTrayColor(TrayIconStyle style, const QPalette& palette);
 
 // The slot sizes trays use, in logical pixels; the tray icon carries each at 1x and 2x.
 inline const QList<int> kTraySlotSizes{16, 22, 24, 32, 48};

@@ -15,7 +15,7 @@ from harness import PANEL_SIZE, TRAY_ICON_SIZE, Failure, Session, check, key, ma
 # Controls are found by the names a screen reader reads (accessible.py); menus are popups, which Qt leaves out
 # of the accessibility tree, so their items are still found by their place inside the panel (560x600).
 SORT_CREATED = (475, 123)  # the second item of the sort menu
-MENU_REFRESH_Y = 11  # the first item of the tray menu, from its top
+MENU_REFRESH_Y = 33  # the second item of the tray menu (under "Open Norvane"), from its top
 # The wrong-token journey still clicks by place inside the panel (560x600).
 USE_TOKEN = (280, 376)  # "Use a Personal Access Token instead" on the add-account sheet
 USERNAME = (280, 256)
@@ -195,6 +195,10 @@ def first_start_and_daily_use():
             check(refreshes_done(s) > before, "no poll ran")
             check(len(calls) == 1, "%d notifications: %s" % (len(calls), calls))
             check("Apple Pay in the checkout" in calls[0], "notification text: %s" % calls[0])
+            # Notify(app_name, replaces_id, app_icon, ...): the installed icon's name, so the desktop shows it.
+            arguments = [line.strip() for line in calls[0].splitlines()[1:4]]
+            check(arguments == ['string "Norvane"', "uint32 0", 'string "com.norvane.app"'],
+                  "application name and icon: %s" % arguments)
             s.screenshot("notification")
         finally:
             notifications.stop()

@@ -576,6 +576,29 @@ TEST(SettingsView, SwitchesAndTheIntervalAreSavedAtOnce)
     EXPECT_EQ(s.view->pollingPicker()->selectedIndex(), 0);
 }
 
+TEST(SettingsView, TheTrayIconStyleIsSavedAtOnceAndReadBack)
+{
+    Settings s;
+    SegmentedControl* picker = s.view->trayIconStylePicker();
+    EXPECT_EQ(picker->titles(), (QStringList{"Automatic", "Light", "Dark"}));
+    EXPECT_EQ(picker->selectedIndex(), 0);
+    QTest::mouseClick(picker, Qt::LeftButton, {}, picker->segmentRect(1).center());
+    EXPECT_EQ(s.model->trayIconStyle(), TrayIconStyle::light);
+    EXPECT_EQ(s.world.preferences->string(QStringLiteral("tray_icon_style")), QStringLiteral("light"));
+    s.model->setTrayIconStyle(TrayIconStyle::dark);
+    EXPECT_EQ(picker->selectedIndex(), 2);
+
+    // Read back at start; a style this version does not know reads as automatic and stays stored.
+    for (const auto& [stored, expected] :
+         {std::pair{"dark", TrayIconStyle::dark}, std::pair{"sepia", TrayIconStyle::automatic}}) {
+        s.world.preferences->setString(QStringLiteral("tray_icon_style"), QString::fromLatin1(stored));
+        PRViewModel model(s.world.dependencies());
+        EXPECT_EQ(model.trayIconStyle(), expected) << stored;
+        EXPECT_EQ(s.world.preferences->string(QStringLiteral("tray_icon_style")),
+                  QString::fromLatin1(stored));
+    }
+}
+
 TEST(SettingsView, TheAboutSectionReadsVersionUnknownWithoutAVersion)
 {
     Settings s(

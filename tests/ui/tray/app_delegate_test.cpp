@@ -22,6 +22,7 @@ namespace {
 struct ShellOptions
 {
     bool tray = true;
+    std::chrono::milliseconds trayWait{0};
     bool bundleId = true;
     bool debug = false;
     bool updater = false;
@@ -39,10 +40,12 @@ struct Shell
             modelDeps.identity.bundleIdentifier.reset();
         modelDeps.debugMode = options.debug;
         AppDelegate::Dependencies deps(std::move(modelDeps));
-        deps.makeNotifier = [this](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; };
+        deps.makeNotifier = [this](auto) -> std::shared_ptr<Notifier> { return world.notifier; };
         deps.urlOpener = world.opener;
         deps.desktopDirectory = desktop.path();
-        deps.trayAvailable = [tray = options.tray] { return tray; };
+        presence = std::make_shared<ManualTrayPresence>(options.tray);
+        deps.trayPresence = presence;
+        deps.trayWait = options.trayWait;
         deps.quit = [this] { ++quits; };
         deps.safeAreaInsets = options.safeAreaInsets;
         deps.startupNotice = options.startupNotice;
@@ -70,6 +73,7 @@ struct Shell
 
     norvane::testing::EngineWorld world;
     QTemporaryDir desktop;
+    std::shared_ptr<ManualTrayPresence> presence;
     int quits = 0;
     int updateChecks = 0;
     std::unique_ptr<AppDelegate> delegate;
@@ -131,9 +135,9 @@ TEST(AppDelegate, PermissionAnswersAndAMissingApplicationId)
         world.notifier->setAuthorizationAnswer(c.answer);
         world.notifier->setPermission(c.status);
         AppDelegate::Dependencies deps(world.dependencies());
-        deps.makeNotifier = [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; };
+        deps.makeNotifier = [&](auto) -> std::shared_ptr<Notifier> { return world.notifier; };
         deps.urlOpener = world.opener;
-        deps.trayAvailable = [] { return true; };
+        deps.trayPresence = std::make_shared<ManualTrayPresence>(true);
         deps.quit = [] {};
         AppDelegate delegate(std::move(deps));
         delegate.applicationDidFinishLaunching();
@@ -154,9 +158,17 @@ TEST(AppDelegate, PermissionAnswersAndAMissingApplicationId)
 TEST(AppDelegate, ContextMenuItemsAndTheirActions)
 {
     Shell shell;
-    EXPECT_EQ(shell.menuTitles(), (QStringList{QStringLiteral("Refresh"), QStringLiteral("Settings..."),
-                                               QStringLiteral("---"), QStringLiteral("Quit Norvane")}));
+    EXPECT_EQ(shell.menuTitles(), (QStringList{QStringLiteral("Open Norvane"), QStringLiteral("Refresh"),
+                                               QStringLiteral("Settings..."), QStringLiteral("---"),
+                                               QStringLiteral("Quit Norvane")}));
     EXPECT_EQ(shell.delegate->trayIcon()->contextMenu(), shell.delegate->contextMenu());
+    EXPECT_EQ(shell.delegate->contextMenu()->defaultAction(),
+              shell.menuAction(QStringLiteral("Open Norvane")));
+
+    shell.menuAction(QStringLiteral("Open Norvane"))->trigger();
+    EXPECT_TRUE(shell.delegate->panel()->isVisible());
+    EXPECT_EQ(shell.delegate->contentView()->selectedTab(), AppTab::prs);
+    shell.delegate->closePanel();
 
     shell.menuAction(QStringLiteral("Refresh"))->trigger();
     EXPECT_TRUE(shell.delegate->viewModel()->isLoading());
@@ -171,9 +183,10 @@ TEST(AppDelegate, ContextMenuItemsAndTheirActions)
     EXPECT_EQ(shell.quits, 1);
 
     Shell withUpdater({.updater = true});
-    EXPECT_EQ(withUpdater.menuTitles(), (QStringList{QStringLiteral("Refresh"), QStringLiteral("Settings..."),
-                                                     QStringLiteral("Check for Updates…"),
-                                                     QStringLiteral("---"), QStringLiteral("Quit Norvane")}));
+    EXPECT_EQ(withUpdater.menuTitles(),
+              (QStringList{QStringLiteral("Open Norvane"), QStringLiteral("Refresh"),
+                           QStringLiteral("Settings..."), QStringLiteral("Check for Updates…"),
+                           QStringLiteral("---"), QStringLiteral("Quit Norvane")}));
     withUpdater.menuAction(QStringLiteral("Check for Updates…"))->trigger();
     EXPECT_EQ(withUpdater.updateChecks, 1);
 }
@@ -241,6 +254,69 @@ TEST(AppDelegate, WithoutATrayThePanelIsAWindowAndSaysSoOnce)
     EXPECT_EQ(shell.delegate->contextMenu(), nullptr);
 }
 
+TEST(AppDelegate, ATrayThatComesLateTakesTheAppWithoutARestart)
+{
+    const QString noTray = QStringLiteral("⚠️ No system tray available - showing Norvane in a window");
+    {
+        // Within the wait: straight to the tray, no window ever shown; a panel asked for meanwhile opens.
+        Shell shell({.tray = false, .trayWait = std::chrono::milliseconds(60'000)});
+        EXPECT_EQ(shell.presence->starts(), 1);
+        EXPECT_EQ(shell.delegate->panel(), nullptr);
+        EXPECT_EQ(shell.delegate->trayIcon(), nullptr) << "no icon before there is a tray";
+        shell.delegate->showPanel();
+        shell.presence->appear();
+        ASSERT_TRUE(shell.delegate->usesTray());
+        EXPECT_TRUE(shell.delegate->trayIcon()->isVisible());
+        EXPECT_EQ(shell.delegate->panel()->mode(), PanelWindow::Mode::popup);
+        EXPECT_TRUE(shell.delegate->panel()->isVisible());
+        EXPECT_FALSE(shell.world.printed.contains(noTray));
+    }
+    // After the wait: a window that quits when closed, until the tray comes; then the open window stays
+    // until it is closed, and the panel hangs from the icon from then on, with what it showed.
+    Shell shell({.tray = false, .trayWait = std::chrono::milliseconds(1)});
+    ASSERT_TRUE(waitUntil([&] { return shell.delegate->panel() != nullptr; }));
+    ContentView* content = shell.delegate->contentView();
+    EXPECT_EQ(shell.delegate->panel()->mode(), PanelWindow::Mode::window);
+    EXPECT_TRUE(shell.delegate->panel()->isVisible());
+    EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
+    EXPECT_EQ(shell.world.printed.count(noTray), 1);
+    shell.presence->appear();
+    ASSERT_TRUE(shell.delegate->usesTray());
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
+    EXPECT_NE(shell.delegate->contextMenu(), nullptr);
+    EXPECT_EQ(shell.delegate->panel()->mode(), PanelWindow::Mode::window);
+    EXPECT_TRUE(shell.delegate->panel()->isVisible());
+    shell.delegate->closePanel();
+    ASSERT_TRUE(waitUntil([&] { return shell.delegate->panel()->mode() == PanelWindow::Mode::popup; }));
+    EXPECT_EQ(shell.delegate->contentView(), content);
+    EXPECT_EQ(content->window(), shell.delegate->panel());
+    emit shell.delegate->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(shell.delegate->panel()->isVisible());
+}
+
+TEST(PopupPlacement, OnlyWhereTheAppKnowsWhereTheIconIs)
+{
+    struct Case
+    {
+        const char* platform;
+        const char* waylandDisplay;
+        const char* sessionType;
+        bool popup;
+    };
+    const Case cases[] = {
+        {"xcb", "", "", true},           {"xcb", "", "x11", true},
+        {"xcb", "wayland-0", "", false}, // XWayland in a Wayland session
+        {"xcb", "", "wayland", false},   {"xcb", "", "Wayland", false},
+        {"wayland", "", "", false},      {"wayland-egl", "wayland-1", "wayland", false},
+        {"offscreen", "", "tty", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(popupCanBePlaced(QString::fromLatin1(c.platform), QString::fromLatin1(c.waylandDisplay),
+                                   QString::fromLatin1(c.sessionType)),
+                  c.popup)
+            << c.platform << " " << c.waylandDisplay << " " << c.sessionType;
+}
+
 TEST(AppDelegate, NotificationClicksOpenOnlyWebAddressesAndMarkNothingSeen)
 {
     Shell shell;
@@ -298,6 +374,17 @@ TEST(AppDelegate, TheIconAndToolTipFollowThePullRequestList)
     const QColor darkToe =
         dark.pixelColor(int((2 + 6.3) * dark.devicePixelRatio()), int((2 + 4) * dark.devicePixelRatio()));
     EXPECT_EQ(darkToe.rgb(), norvane::testing::darkPalette().color(QPalette::WindowText).rgb());
+
+    // A fixed style wins over the palette, and choosing it redraws the icon at once.
+    const auto toeOf = [&empty] {
+        const QImage image = empty.delegate->iconImage(22);
+        return image.pixelColor(int((2 + 6.3) * image.devicePixelRatio()),
+                                int((2 + 4) * image.devicePixelRatio()));
+    };
+    empty.delegate->viewModel()->setTrayIconStyle(TrayIconStyle::light);
+    EXPECT_EQ(toeOf().rgb(), QColor(0xf2, 0xf2, 0xf2).rgb());
+    empty.delegate->viewModel()->setTrayIconStyle(TrayIconStyle::dark);
+    EXPECT_EQ(toeOf().rgb(), QColor(0x22, 0x22, 0x22).rgb());
 }
 
 TEST(AppDelegate, TheDebugReportGoesToTheDesktopOnlyInDebugMode)

@@ -1,10 +1,12 @@
 #include "core/pr_rules.h"
 #include "ui/tray/paw_icon.h"
+#include "ui/ui_support.h"
 
 #include <QDir>
 #include <QFontMetricsF>
 #include <QIcon>
 #include <QPainter>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -257,6 +259,63 @@ TEST(SquareTrayIcon, TheIconHoldsEachSlotSizeAtBothPixelRatios)
             const QImage drawn = squareTrayImage(badge, kPlain, kBlue, size, dpr);
             ASSERT_EQ(shown.size(), drawn.size()) << "drawn for the slot, not scaled";
             EXPECT_EQ(shown, drawn);
+        }
+    }
+}
+
+// WCAG's relative luminance and contrast ratio.
+qreal luminance(const QColor& c)
+{
+    const auto channel = [](qreal v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+qreal contrast(const QColor& a, const QColor& b)
+{
+    const qreal la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(TrayIconStyle, ThePlainPawStandsOutOnThePanelEachStyleIsFor)
+{
+    const QColor gnomeBar(0, 0, 0), darkBar(0x2e, 0x34, 0x40), lightBar(0xf6, 0xf5, 0xf4);
+    struct Case
+    {
+        TrayIconStyle style;
+        QPalette app;
+        QColor panel;
+        bool readable;
+    };
+    const Case cases[] = {
+        {TrayIconStyle::automatic, norvane::testing::lightPalette(), lightBar, true},
+        {TrayIconStyle::automatic, norvane::testing::darkPalette(), darkBar, true},
+        // What the setting is for: a light app theme under GNOME's dark top bar.
+        {TrayIconStyle::automatic, norvane::testing::lightPalette(), gnomeBar, false},
+        {TrayIconStyle::light, norvane::testing::lightPalette(), gnomeBar, true},
+        {TrayIconStyle::light, norvane::testing::darkPalette(), darkBar, true},
+        {TrayIconStyle::dark, norvane::testing::darkPalette(), lightBar, true},
+        {TrayIconStyle::dark, norvane::testing::lightPalette(), lightBar, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(rawValue(c.style).toStdString() + " on " + c.panel.name().toStdString());
+        for (const qreal dpr : {1.0, 2.0}) {
+            // The icon as the tray composes it over its bar.
+            QImage slot(QSize(22, 22) * dpr, QImage::Format_ARGB32_Premultiplied);
+            slot.setDevicePixelRatio(dpr);
+            slot.fill(c.panel);
+            QPainter painter(&slot);
+            painter.drawImage(QPointF(0, 0),
+                              squareTrayImage(Badge{}, plainTrayColor(c.style, c.app), QColor(), 22, dpr));
+            painter.end();
+            // The pad's middle and an inner toe are solid paw; the slot's corner is bar.
+            const QColor pad = at(slot, 2 + 9, 2 + 13), toe = at(slot, 2 + 6.3, 2 + 4);
+            EXPECT_EQ(at(slot, 0.5, 0.5).rgb(), c.panel.rgb());
+            EXPECT_EQ(pad.rgb(), toe.rgb()) << "one flat colour";
+            if (c.readable)
+                EXPECT_GE(contrast(pad, c.panel), 4.5);
+            else
+                EXPECT_LT(contrast(pad, c.panel), 1.5);
         }
     }
 }

@@ -20,7 +20,7 @@ TEST(TrayOnTheDesktop, TheIconSitsInTheTrayAndThePanelOpensBesideIt)
     ASSERT_TRUE(QSystemTrayIcon::isSystemTrayAvailable()) << "run inside scripts/desktop-session";
     norvane::testing::EngineWorld world;
     AppDelegate::Dependencies deps(world.dependencies());
-    deps.makeNotifier = [&](QSystemTrayIcon*) -> std::shared_ptr<Notifier> { return world.notifier; };
+    deps.makeNotifier = [&](auto) -> std::shared_ptr<Notifier> { return world.notifier; };
     deps.urlOpener = world.opener;
     deps.quit = [] {};
     // A screen whose camera housing covers the whole top bar.

@@ -1,0 +1,110 @@
+// A desktop whose tray starts after norvane (scripts/desktop-session with DESKTOP_SESSION_TRAY=none): login
+// autostart racing the desktop's panel.
+#include "platform/tray_presence.h"
+#include "support/wait.h"
+#include "ui/panel/content_view.h"
+#include "ui/tray/app_delegate.h"
+#include "ui/tray/panel_window.h"
+#include "ui/ui_support.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using namespace norvane::ui;
+using norvane::testing::waitUntil;
+
+namespace {
+
+TEST(LateTray, TheAppStartsAsAWindowAndMovesIntoAnXEmbedTrayThatStartsLater)
+{
+    DesktopTrayPresence probe;
+    probe.start();
+    ASSERT_FALSE(probe.available()) << "run inside DESKTOP_SESSION_TRAY=none scripts/desktop-session";
+
+    norvane::testing::EngineWorld world;
+    AppDelegate::Dependencies deps(world.dependencies());
+    deps.makeNotifier = [&](auto) -> std::shared_ptr<Notifier> { return world.notifier; };
+    deps.urlOpener = world.opener;
+    deps.quit = [] {};
+    deps.trayWait = std::chrono::milliseconds(200);
+    AppDelegate delegate(std::move(deps));
+    delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(waitUntil([&] { return delegate.panel() && delegate.panel()->isVisible(); }));
+    EXPECT_EQ(delegate.panel()->mode(), PanelWindow::Mode::window);
+    EXPECT_FALSE(delegate.usesTray());
+
+    // The desktop's panel comes up: its tray takes the manager selection and says so to the root window.
+    QProcess trayer;
+    trayer.start(QStringLiteral("trayer"),
+                 {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                  QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+                  QStringLiteral("--height"), QStringLiteral("24")});
+    ASSERT_TRUE(trayer.waitForStarted(10000));
+    EXPECT_TRUE(waitUntil([&] { return delegate.usesTray(); }, 15000)) << "the new tray was not noticed";
+    EXPECT_TRUE(
+        waitUntil([&] { return delegate.trayIcon() && !delegate.trayIcon()->geometry().isEmpty(); }, 10000))
+        << "the icon was not embedded in the new tray";
+    EXPECT_TRUE(waitUntil([&] { return probe.available(); })) << "the probe saw it too, by the same message";
+    delegate.closePanel();
+    EXPECT_TRUE(waitUntil([&] { return delegate.panel()->mode() == PanelWindow::Mode::popup; }));
+    emit delegate.trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(waitUntil([&] { return delegate.panel()->isVisible(); }));
+    trayer.terminate();
+    trayer.waitForFinished(10000);
+}
+
+// A StatusNotifierWatcher whose host registers when the test says.
+class FakeWatcher : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
+
+public:
+    bool isHostRegistered()
+    {
+        ++reads;
+        return hostRegistered;
+    }
+    bool hostRegistered = false;
+    int reads = 0;
+};
+
+TEST(LateTray, AStatusNotifierWatcherIsNoticedByItsNameAndItsHostSignal)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.isConnected());
+    DesktopTrayPresence presence({.statusNotifier = true, .xembed = false});
+    QSignalSpy appeared(&presence, &TrayPresence::appeared);
+    presence.start();
+
+    const QString name = QStringLiteral("norvane-fake-watcher");
+    QDBusConnection own = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+    FakeWatcher watcher;
+    ASSERT_TRUE(own.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                   QDBusConnection::ExportAllProperties));
+    // The watcher's name comes first, without a host: not a tray yet.
+    ASSERT_TRUE(own.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    ASSERT_TRUE(waitUntil([&] { return watcher.reads >= 1; })) << "the name's arrival was not noticed";
+    EXPECT_FALSE(waitUntil([&] { return presence.available(); }, 300));
+
+    watcher.hostRegistered = true;
+    own.send(QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"),
+                                        QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                        QStringLiteral("StatusNotifierHostRegistered")));
+    EXPECT_TRUE(waitUntil([&] { return presence.available(); })) << "the host's signal was not noticed";
+    EXPECT_EQ(presence.kind(), QStringLiteral("StatusNotifierItem"));
+    EXPECT_EQ(appeared.count(), 1);
+
+    own.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    QDBusConnection::disconnectFromBus(name);
+}
+
+} // namespace
+
+#include "tray_late_desktop_test.moc"
