@@ -127,7 +127,8 @@ inline QPalette darkPalette()
 }
 
 // Text from GitHub or typed by a person that looks like markup and holds a mnemonic sign.
-inline const QString kMarkupLike = QStringLiteral(R"(<b>x</b> & <a href="http://evil">y</a>)");
+// (No raw string literal: moc, which reads this header for some targets, cannot parse one.)
+inline const QString kMarkupLike = QStringLiteral("<b>x</b> & <a href=\"http://evil\">y</a>");
 
 // How often `text` is shown under `root` as written: in a label that never reads it as markup, or in a menu
 // item with its '&' doubled. A label or menu item that would render it otherwise, or a tooltip that holds it
