@@ -279,17 +279,23 @@ def cli_status(s):
                           capture_output=True, env=s.env(), timeout=60).returncode
 
 
+def revoking_world(login, token, renewed, name):
+    """The demo world, written to a file of its own, in which GitHub revokes `login`'s `token` at its first
+    event and knows `renewed` as a second token of theirs; returns the file's path."""
+    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
+        world = json.load(f)
+    next(u for u in world["users"] if u["login"] == login)["tokens"].append(renewed)
+    world["timeline"] = [{"at": 1, "kind": "revoke_token", "user": login, "token": token}]
+    scenario = os.path.join(os.environ.get("TMPDIR", "/tmp"), "norvane-e2e-%s-%d.json" % (name, os.getpid()))
+    with open(scenario, "w") as f:
+        json.dump(world, f)
+    return scenario
+
+
 def reconnect_after_revocation():
     """A 401 during a poll shows "Reconnect" in the settings tab; reconnecting with another login shows the
     mismatch alert and stores nothing; with the right login the list comes back."""
-    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
-        world = json.load(f)
-    mona = next(u for u in world["users"] if u["login"] == "mona")
-    mona["tokens"].append("mona-renewed-token")
-    world["timeline"] = [{"at": 1, "kind": "revoke_token", "user": "mona", "token": "demo-token"}]
-    scenario = os.path.join(os.environ.get("TMPDIR", "/tmp"), "norvane-e2e-reconnect-%d.json" % os.getpid())
-    with open(scenario, "w") as f:
-        json.dump(world, f)
+    scenario = revoking_world("mona", "demo-token", "mona-renewed-token", "reconnect")
     try:
         with Session("reconnect", scenario=scenario) as s:
             s.start(env={"NORVANE_POLL_INTERVAL_SECS": "3"})
@@ -356,14 +362,7 @@ def wrong_token_then_a_revoked_account():
     """A mistyped token is refused in the sheet and stores nothing; the right one adds theo. Switched to
     theo, the list is theo's; when GitHub revokes theo's token during a poll the pull-request tab says so,
     and "Reconnect" in that banner brings the list back."""
-    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
-        world = json.load(f)
-    theo = next(u for u in world["users"] if u["login"] == "theo")
-    theo["tokens"].append("theo-renewed-token")
-    world["timeline"] = [{"at": 1, "kind": "revoke_token", "user": "theo", "token": "theo-token"}]
-    scenario = os.path.join(os.environ.get("TMPDIR", "/tmp"), "norvane-e2e-banner-%d.json" % os.getpid())
-    with open(scenario, "w") as f:
-        json.dump(world, f)
+    scenario = revoking_world("theo", "theo-token", "theo-renewed-token", "banner")
     try:
         with Session("banner", scenario=scenario) as s:
             s.start(env={"NORVANE_POLL_INTERVAL_SECS": "3"})
