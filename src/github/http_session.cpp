@@ -7,8 +7,9 @@
 #include <QNetworkReply>
 #include <QPointer>
 
-#include <qcoro/qcoronetworkreply.h>
+#include <qcoro/qcorotask.h>
 
+#include <coroutine>
 #include <memory>
 
 namespace norvane {
@@ -26,6 +27,26 @@ struct ReplyDeleter {
         if (reply)
             reply->deleteLater();
     }
+};
+
+// Awaits a reply's end. QCoro 0.8's own awaiter connects to `finished` for good and without a context object,
+// so a reply that announces its end a second time (it happened after an abort) resumed a coroutine that had
+// already ended and been freed. This one resumes at most once and only while the reply exists; it still
+// resumes synchronously, inside the emission, as the cancelling code expects.
+class ReplyFinished {
+public:
+    explicit ReplyFinished(QNetworkReply* reply) : m_reply(reply) {}
+    bool await_ready() const noexcept { return m_reply->isFinished(); }
+    void await_suspend(std::coroutine_handle<> awaiting) const
+    {
+        QObject::connect(
+            m_reply, &QNetworkReply::finished, m_reply, [awaiting] { awaiting.resume(); },
+            Qt::SingleShotConnection);
+    }
+    void await_resume() const noexcept {}
+
+private:
+    QNetworkReply* m_reply;
 };
 
 } // namespace
@@ -123,7 +144,7 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
     QMetaObject::Connection abortOnCancel;
     if (cancel)
         abortOnCancel = QObject::connect(cancel.get(), &Cancellation::cancelled, raw, &QNetworkReply::abort);
-    co_await raw;
+    co_await ReplyFinished(raw);
     QObject::disconnect(abortOnCancel);
 
     // Qt reports HTTP error statuses as errors too; those are answers. Network-level errors (refused,
