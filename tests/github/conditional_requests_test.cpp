@@ -34,7 +34,7 @@ protected:
 
     QList<norvane::PullRequest> fetch(const QUuid& account, const QString& login, const QString& token)
     {
-        return runTask(GitHubService(session, hub->baseUrl()).forAccount(account).fetchPullRequests(login, token));
+        return runTask(GitHubService(session, hub->baseUrl()).forAccount(GitHubAccount{account, login, QString(), std::nullopt}).fetchPullRequests(login, token));
     }
     QList<norvane::PullRequest> fetchMine() { return fetch(kMe, QStringLiteral("me"), QStringLiteral("tok-me")); }
     int corePointsUsed(const char* token = "tok-me") { return hub->rateLimit(QString::fromLatin1(token)).used; }
