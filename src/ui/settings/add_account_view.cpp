@@ -438,7 +438,7 @@ void AddAccountView::relayout()
     // Wrapped texts make the panels' heights depend on their widths. Swapping panels does not always bring
     // a new layout pass to the page, which then keeps the old panel's height and spreads it over the new
     // one; lay the page out now.
-    for (QWidget* panel : {m_devicePanel, m_scroll->widget()}) {
+    for (QWidget* panel : {m_serverBlock, m_devicePanel, m_scroll->widget()}) {
         panel->layout()->invalidate();
         panel->layout()->activate();
     }
@@ -537,6 +537,7 @@ QCoro::Task<> AddAccountView::checkManualEntry(QString username, QString token, 
 QWidget* AddAccountView::buildServerBlock()
 {
     auto* block = new QWidget(this);
+    m_serverBlock = block;
     auto* layout = column(block, 6);
     m_controls.server = new SegmentedControl(
         {QStringLiteral("GitHub.com"), QStringLiteral("GitHub Enterprise Server")}, QStringLiteral("Server"), block);

@@ -150,6 +150,7 @@ private:
 
     Controls m_controls{};
     QScrollArea* m_scroll = nullptr;
+    QWidget* m_serverBlock = nullptr;
     QWidget* m_devicePanel = nullptr;
     QWidget* m_manualPanel = nullptr;
     QWidget* m_idlePanel = nullptr;
