@@ -120,9 +120,11 @@ AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAc
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(20, 16, 20, 16);
     stack->setSpacing(16);
+    // Made first, so Tab reaches the server choice first, as it is drawn.
+    QWidget* server = buildServerBlock();
     m_devicePanel = buildDeviceFlowPanel();
     m_manualPanel = buildManualPanel();
-    stack->addWidget(buildServerBlock());
+    stack->addWidget(server);
     stack->addWidget(m_devicePanel);
     stack->addWidget(m_manualPanel);
     stack->addStretch();
