@@ -175,7 +175,8 @@ int main(int argc, char* argv[])
         QStringLiteral("url"));
     const QCommandLineOption webOption(
         QStringLiteral("web-url"),
-        QStringLiteral("GitHub web address of github.com accounts (default: %1).").arg(GitHubService::defaultWebURL()),
+        QStringLiteral("GitHub web address of github.com accounts (default: %1).")
+            .arg(GitHubService::defaultWebURL()),
         QStringLiteral("url"));
     const QCommandLineOption profileOption(
         QStringLiteral("profile"), QStringLiteral("Keep preferences in DIR instead of the user's own."),

@@ -4,7 +4,6 @@
 #include "core/stored_encoding.h"
 
 #include <QRegularExpression>
-
 #include <algorithm>
 
 namespace norvane {
@@ -44,8 +43,7 @@ QString hostLabel(const QString& host)
 
 EnterpriseHostCheck enterpriseHost(const QString& typed)
 {
-    const QString notAHost =
-        QStringLiteral("Enter the server's host name, such as github.example.com.");
+    const QString notAHost = QStringLiteral("Enter the server's host name, such as github.example.com.");
     QString text = typed.trimmed();
     if (text.isEmpty())
         return {std::nullopt, QStringLiteral("Enter your GitHub Enterprise Server's host name.")};
@@ -59,7 +57,8 @@ EnterpriseHostCheck enterpriseHost(const QString& typed)
     if (text.endsWith(QLatin1Char('/')))
         text.chop(1);
     // Only a host and a port: no path, query, user or blank may ride along into every request's address.
-    static const QRegularExpression shape(QStringLiteral(R"(^([A-Za-z0-9.-]+|\[[0-9A-Fa-f:.]+\])(:([0-9]{1,5}))?$)"));
+    static const QRegularExpression shape(
+        QStringLiteral(R"(^([A-Za-z0-9.-]+|\[[0-9A-Fa-f:.]+\])(:([0-9]{1,5}))?$)"));
     const QRegularExpressionMatch match = shape.match(text);
     if (!match.hasMatch())
         return {std::nullopt, notAHost};
@@ -79,21 +78,23 @@ EnterpriseHostCheck enterpriseHost(const QString& typed)
     } else if (!name.startsWith(QLatin1Char('['))) {
         static const QRegularExpression label(QStringLiteral("^[a-z0-9]([a-z0-9-]{0,61}[a-z0-9])?$"));
         const QStringList labels = name.split(QLatin1Char('.'));
-        if (name.size() > 253 ||
-            !std::all_of(labels.begin(), labels.end(), [](const QString& l) { return label.match(l).hasMatch(); }))
+        if (name.size() > 253 || !std::all_of(labels.begin(), labels.end(),
+                                              [](const QString& l) { return label.match(l).hasMatch(); }))
             return {std::nullopt, notAHost};
         // No top-level domain is all digits: "10.1" or "12345" would reach an address, not a name.
         if (labels.last().contains(QRegularExpression(QStringLiteral("^[0-9]+$"))))
             return {std::nullopt, notAHost};
         if (name == QLatin1String("github.com") || name.endsWith(QLatin1String(".github.com")))
-            return {std::nullopt, QStringLiteral("%1 is GitHub.com itself: choose GitHub.com instead.").arg(name)};
+            return {std::nullopt,
+                    QStringLiteral("%1 is GitHub.com itself: choose GitHub.com instead.").arg(name)};
     }
-    const bool loopback = (v4.hasMatch() && v4.captured(1).toInt() == 127) || name == QLatin1String("localhost") ||
-                          name == QLatin1String("[::1]");
+    const bool loopback = (v4.hasMatch() && v4.captured(1).toInt() == 127) ||
+                          name == QLatin1String("localhost") || name == QLatin1String("[::1]");
     if (scheme == QLatin1String("http") && !loopback)
         return {std::nullopt, QStringLiteral("A GitHub Enterprise Server is reached over https.")};
     const QString hostAndPort = match.captured(2).isEmpty() ? name : name + match.captured(2);
-    return {scheme == QLatin1String("http") ? QStringLiteral("http://") + hostAndPort : hostAndPort, QString()};
+    return {scheme == QLatin1String("http") ? QStringLiteral("http://") + hostAndPort : hostAndPort,
+            QString()};
 }
 
 QJsonObject toJson(const GitHubAccount& account)

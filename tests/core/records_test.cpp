@@ -318,9 +318,10 @@ TEST(GitHubAccount, EnterpriseHostRoundTripsAndAnOldRecordIsGitHubCom)
               (GitHubEndpoints{QStringLiteral("https://github.example.com/api/v3"),
                                QStringLiteral("https://github.example.com")}));
 
-    // A record written before accounts had a host is a github.com account, with the run's github.com addresses.
-    const GitHubAccount old = gitHubAccountFromJson(
-        parse(R"({"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","username":"mona","tokenIdentifier":"t","label":"Me"})"));
+    // A record written before accounts had a host is a github.com account, with the run's github.com
+    // addresses.
+    const GitHubAccount old = gitHubAccountFromJson(parse(
+        R"({"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","username":"mona","tokenIdentifier":"t","label":"Me"})"));
     EXPECT_FALSE(old.isEnterprise());
     EXPECT_FALSE(toJson(old).contains(QStringLiteral("host")));
     EXPECT_EQ(old.displayNameWithHost(), QStringLiteral("Me (mona)"));
@@ -332,8 +333,9 @@ TEST(GitHubAccount, EnterpriseHostRoundTripsAndAnOldRecordIsGitHubCom)
     EXPECT_EQ(local.endpoints(standIn).apiBaseURL, QStringLiteral("http://127.0.0.1:8080/api/v3"));
     EXPECT_EQ(local.displayNameWithHost(), QStringLiteral("Me (mona) · 127.0.0.1:8080"));
     EXPECT_EQ(decodeError([&] {
-                  gitHubAccountFromJson(parse(R"({"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","username":"m",)"
-                                              R"("tokenIdentifier":"t","host":7})"));
+                  gitHubAccountFromJson(
+                      parse(R"({"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","username":"m",)"
+                            R"("tokenIdentifier":"t","host":7})"));
               }),
               "key \"host\": expected a string, found a number");
 }
@@ -342,7 +344,8 @@ TEST(GitHubAccount, EnterpriseHostAsTyped)
 {
     const QString notAHost = QStringLiteral("Enter the server's host name, such as github.example.com.");
     const QString httpsOnly = QStringLiteral("A GitHub Enterprise Server is reached over https.");
-    const struct {
+    const struct
+    {
         const char* typed;
         std::optional<QString> host; // nullopt: refused with `error`
         QString error = {};
@@ -370,7 +373,8 @@ TEST(GitHubAccount, EnterpriseHostAsTyped)
         {"ghe.corp:", std::nullopt, notAHost},
         {"300.1.1.1", std::nullopt, notAHost},
         {"12345", std::nullopt, notAHost},
-        {"github.com", std::nullopt, QStringLiteral("github.com is GitHub.com itself: choose GitHub.com instead.")},
+        {"github.com", std::nullopt,
+         QStringLiteral("github.com is GitHub.com itself: choose GitHub.com instead.")},
         {"https://api.github.com", std::nullopt,
          QStringLiteral("api.github.com is GitHub.com itself: choose GitHub.com instead.")},
     };

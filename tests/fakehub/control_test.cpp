@@ -135,7 +135,8 @@ TEST(Server, TheEnterpriseLayoutAnswersTheApiOnlyUnderApiV3)
     Http http(hub);
     const std::pair<const char*, int> routes[] = {
         {"/api/v3/user", 200}, {"/api/v3/search/issues?q=type:pr+author:mona", 200},
-        {"/user", 404}, {"/search/issues?q=type:pr+author:mona", 404}, {"/api/v3", 404}, {"/api/v30/user", 404}};
+        {"/user", 404},        {"/search/issues?q=type:pr+author:mona", 404},
+        {"/api/v3", 404},      {"/api/v30/user", 404}};
     for (const auto& [path, status] : routes) {
         const auto result = http.get(path);
         ASSERT_TRUE(result) << path;

@@ -34,7 +34,9 @@ protected:
 
     QList<norvane::PullRequest> fetch(const QUuid& account, const QString& login, const QString& token)
     {
-        return runTask(GitHubService(session, hub->baseUrl()).forAccount(GitHubAccount{account, login, QString(), std::nullopt}).fetchPullRequests(login, token));
+        return runTask(GitHubService(session, hub->baseUrl())
+                           .forAccount(GitHubAccount{account, login, QString(), std::nullopt})
+                           .fetchPullRequests(login, token));
     }
     QList<norvane::PullRequest> fetchMine() { return fetch(kMe, QStringLiteral("me"), QStringLiteral("tok-me")); }
     int corePointsUsed(const char* token = "tok-me") { return hub->rateLimit(QString::fromLatin1(token)).used; }
@@ -149,9 +151,11 @@ TEST_F(ConditionalRequestsTest, EachAccountTalksOnlyToItsOwnHostWithItsOwnToken)
         return all;
     };
     for (int round = 0; round < 2; ++round) { // the second round is answered by 304s from each host's cache
-        const auto mine = runTask(service.forAccount(GitHubAccount{kMe, QStringLiteral("me"), QString(), std::nullopt})
-                                      .fetchPullRequests(QStringLiteral("me"), QStringLiteral("tok-me")));
-        const auto ours = runTask(service.forAccount(work).fetchPullRequests(QStringLiteral("me"), QStringLiteral("ghe-me")));
+        const auto mine =
+            runTask(service.forAccount(GitHubAccount{kMe, QStringLiteral("me"), QString(), std::nullopt})
+                        .fetchPullRequests(QStringLiteral("me"), QStringLiteral("tok-me")));
+        const auto ours = runTask(
+            service.forAccount(work).fetchPullRequests(QStringLiteral("me"), QStringLiteral("ghe-me")));
         ASSERT_EQ(mine.size(), 2);
         ASSERT_EQ(ours.size(), 2);
         for (const auto& pr : mine)

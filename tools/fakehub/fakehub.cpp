@@ -241,7 +241,8 @@ void FakeHub::Impl::handle(const httplib::Request& received, httplib::Response& 
 
     if (fault && kind == Fault::Kind::Redirect) {
         // As GitHub answers a moved repository: the new address in Location and in a small JSON body.
-        const std::string location = (fault->origin.isEmpty() ? base : fault->origin).toStdString() + received.target;
+        const std::string location =
+            (fault->origin.isEmpty() ? base : fault->origin).toStdString() + received.target;
         response.status = fault->status;
         response.set_header("Location", location);
         QJsonObject body = Payloads::error(QStringLiteral("Moved Permanently"), fault->status);
@@ -277,7 +278,8 @@ void FakeHub::Impl::handle(const httplib::Request& received, httplib::Response& 
             token.clear();
         } else if (outsideApi) {
             reply.status = 404;
-            reply.body = QJsonDocument(Payloads::error(QStringLiteral("Not Found"), 404)).toJson(QJsonDocument::Compact);
+            reply.body = QJsonDocument(Payloads::error(QStringLiteral("Not Found"), 404))
+                             .toJson(QJsonDocument::Compact);
         } else {
             reply = route(request);
         }

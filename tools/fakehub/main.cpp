@@ -52,7 +52,8 @@ int main(int argc, char** argv)
                                           QStringLiteral("file"));
     const QCommandLineOption enterpriseOption(
         QStringLiteral("enterprise"),
-        QStringLiteral("GitHub Enterprise Server's layout: the API under /api/v3, the web host at the root."));
+        QStringLiteral(
+            "GitHub Enterprise Server's layout: the API under /api/v3, the web host at the root."));
     parser.addOptions({scenarioOption, generateOption, printOption, portOption, latencyOption,
                        manualTimelineOption, logRequestsOption, rateLimitOption, tlsCertOption, tlsKeyOption,
                        enterpriseOption});

@@ -298,9 +298,10 @@ void DashboardView::rebuildCards()
         const QString repository = summary.repository;
         connect(card->nameButton(), &QAbstractButton::clicked, this, [this, repository] {
             // The selected account's web host: an Enterprise account's repositories live on its server.
-            const QString webBase = m_model.selectedAccount()
-                                        ? m_model.selectedAccount()->endpoints({QString(), m_webBase}).webBaseURL
-                                        : m_webBase;
+            const QString webBase =
+                m_model.selectedAccount()
+                    ? m_model.selectedAccount()->endpoints({QString(), m_webBase}).webBaseURL
+                    : m_webBase;
             if (const auto page = repositoryPage(webBase, repository))
                 m_urlOpener.open(*page);
         });

@@ -123,7 +123,8 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
     column->addWidget(m_content, 1);
 
     m_footer = new FooterButton(QStringLiteral("Open GitHub..."), this);
-    connect(m_footer, &QAbstractButton::clicked, this, [this] { m_deps.urlOpener->open(m_model.webBaseURL()); });
+    connect(m_footer, &QAbstractButton::clicked, this,
+            [this] { m_deps.urlOpener->open(m_model.webBaseURL()); });
     m_footerDivider = divider(this);
     column->addWidget(m_footerDivider);
     column->addWidget(m_footer);

@@ -1,9 +1,9 @@
 #include "ui/settings/add_account_view.h"
-#include "ui/settings/settings_controls.h"
 
 #include "github/token_check.h"
 #include "platform/debug_log.h"
 #include "platform/url_opener.h"
+#include "ui/settings/settings_controls.h"
 #include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 
@@ -104,9 +104,10 @@ AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAc
     setFocusPolicy(Qt::ClickFocus);
 
     auto* root = column(this, 0);
-    m_controls.title = new ThemedLabel(m_reauthAccount ? QStringLiteral("Reconnect ") + m_reauthAccount->username
-                                                     : QStringLiteral("Add GitHub Account"),
-                                       TextStyle::headline, ThemeColor::primary, this);
+    m_controls.title =
+        new ThemedLabel(m_reauthAccount ? QStringLiteral("Reconnect ") + m_reauthAccount->username
+                                        : QStringLiteral("Add GitHub Account"),
+                        TextStyle::headline, ThemeColor::primary, this);
     m_controls.title->setAlignment(Qt::AlignCenter);
     setAccessibleRole(this, QAccessible::Dialog);
     setAccessibleName(m_controls.title->text());
@@ -541,8 +542,9 @@ QWidget* AddAccountView::buildServerBlock()
     auto* block = new QWidget(this);
     m_serverBlock = block;
     auto* layout = column(block, 6);
-    m_controls.server = new SegmentedControl(
-        {QStringLiteral("GitHub.com"), QStringLiteral("GitHub Enterprise Server")}, QStringLiteral("Server"), block);
+    m_controls.server =
+        new SegmentedControl({QStringLiteral("GitHub.com"), QStringLiteral("GitHub Enterprise Server")},
+                             QStringLiteral("Server"), block);
     m_controls.server->setSelectedIndex(0);
     connect(m_controls.server, &SegmentedControl::chosen, this, [this] {
         setManualError(std::nullopt);
@@ -568,8 +570,8 @@ QWidget* AddAccountView::buildServerBlock()
     m_controls.hostError->setTextFormat(Qt::PlainText);
     m_controls.hostError->hide();
     layout->addWidget(m_controls.hostError);
-    const auto [clientIdTitle, clientId] =
-        field(QStringLiteral("OAuth App client ID (optional)"), QStringLiteral("the server's OAuth App, for Connect"));
+    const auto [clientIdTitle, clientId] = field(QStringLiteral("OAuth App client ID (optional)"),
+                                                 QStringLiteral("the server's OAuth App, for Connect"));
     m_controls.clientId = clientId;
     connect(m_controls.host, &QLineEdit::textChanged, this, [this] {
         m_controls.hostError->hide();
@@ -619,7 +621,8 @@ GitHubDeviceAuth::Config AddAccountView::configFor(const AccountServer& server) 
 {
     if (!server.host)
         return m_deps.authConfig;
-    const GitHubAccount account{QUuid(), QString(), QString(), std::nullopt, server.host, server.oauthClientId};
+    GitHubAccount account;
+    account.host = server.host;
     const GitHubEndpoints endpoints = account.endpoints({});
     // Every server registers its own OAuth App: without its client id the flow says it is not configured.
     return GitHubDeviceAuth::Config{server.oauthClientId.value_or(QString()), endpoints.webBaseURL,
@@ -661,7 +664,8 @@ void AddAccountView::startDeviceFlow()
         return;
     m_flowServer = *server;
     const GitHubDeviceAuth::Config config = configFor(*server);
-    m_controls.openVerification->setText(QStringLiteral("Open %1/login/device").arg(hostText(config.webBaseURL)));
+    m_controls.openVerification->setText(
+        QStringLiteral("Open %1/login/device").arg(hostText(config.webBaseURL)));
     m_auth->setConfig(config);
     m_auth->startFlow();
 }

@@ -34,12 +34,11 @@ struct AddAccountDependencies
 
 // The sheet in which a person signs in to GitHub, to add an account or to reconnect one whose token was
 // rejected: on github.com or on a GitHub Enterprise Server host (with that server's OAuth App client id for
-// the device flow), through the device flow or with a username and a personal access token, which it first shows
-// GitHub (whose token is it?) and refuses, with the typed values kept, when GitHub rejects it, it belongs to
-// another login or GitHub cannot be asked. It stores nothing: it hands what it got to its caller through
-// `added`, and never closes itself. Build a new one for every
-// presentation (each has its own device flow); present it in a SheetOverlay. Escape cancels, Return adds
-// while the manual entry is shown.
+// the device flow), through the device flow or with a username and a personal access token, which it first
+// shows GitHub (whose token is it?) and refuses, with the typed values kept, when GitHub rejects it, it
+// belongs to another login or GitHub cannot be asked. It stores nothing: it hands what it got to its caller
+// through `added`, and never closes itself. Build a new one for every presentation (each has its own device
+// flow); present it in a SheetOverlay. Escape cancels, Return adds while the manual entry is shown.
 class AddAccountView final : public QWidget
 {
     Q_OBJECT

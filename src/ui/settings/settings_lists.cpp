@@ -90,7 +90,8 @@ void SettingsView::updateAccounts()
         layout->addWidget(new SymbolLabel(Symbol::personCircleFill, ThemeColor::blue, 22, card));
         auto* names = new QWidget(card);
         auto* nameColumn = column(names, 2);
-        nameColumn->addWidget(label(account.displayNameWithHost(), TextStyle::body, ThemeColor::primary, names));
+        nameColumn->addWidget(
+            label(account.displayNameWithHost(), TextStyle::body, ThemeColor::primary, names));
         if (account.label)
             nameColumn->addWidget(label(account.username, TextStyle::caption, ThemeColor::secondary, names));
         layout->addWidget(names);
@@ -243,8 +244,8 @@ void SettingsView::updateWatchCards()
         auto* card = new Card(list, 8);
         watch.card = card;
         auto* layout = column(card, 8, QMargins(12, 10, 12, 10));
-        layout->addWidget(
-            label(account.displayNameWithHost(), TextStyle::subheadline, ThemeColor::primary, card, QFont::Medium));
+        layout->addWidget(label(account.displayNameWithHost(), TextStyle::subheadline, ThemeColor::primary,
+                                card, QFont::Medium));
         auto* entries = new QWidget(card);
         watch.entries = column(entries, 4);
         layout->addWidget(entries);
@@ -256,7 +257,8 @@ void SettingsView::updateWatchCards()
         auto* inputRow = row(input, 8);
         watch.input = new QLineEdit(input);
         watch.input->setPlaceholderText(QStringLiteral("e.g. apple/swift or your-org/your-repo"));
-        watch.input->setAccessibleName(QStringLiteral("Repository to watch for ") + account.displayNameWithHost());
+        watch.input->setAccessibleName(QStringLiteral("Repository to watch for ") +
+                                       account.displayNameWithHost());
         watch.input->setText(m_newRepoInputs.value(id));
         watch.add = new QPushButton(QStringLiteral("Add"), input);
         watch.add->setEnabled(!watch.input->text().isEmpty());

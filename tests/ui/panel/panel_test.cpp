@@ -631,14 +631,17 @@ TEST(ContentView, AnEnterpriseAccountsListPickerAndLinksAreOnItsOwnHost)
     };
     EXPECT_TRUE(urlsOn(hub.baseUrl()));
     // The footer opens the account's web host: the Enterprise server's, or github.com's for the other one.
-    const struct {
+    const struct
+    {
         int index;
         QString base;
         QString home;
-    } steps[] = {{1, enterprise.baseUrl(), enterprise.baseUrl()}, {0, hub.baseUrl(), QStringLiteral("https://github.com")}};
+    } steps[] = {{1, enterprise.baseUrl(), enterprise.baseUrl()},
+                 {0, hub.baseUrl(), QStringLiteral("https://github.com")}};
     for (const auto& [index, base, home] : steps) {
         panel.view->accountPicker()->activated(index);
-        ASSERT_TRUE(waitUntil([&] { return panel.model->hasListForSelectedAccount() && !panel.model->isLoading(); }));
+        ASSERT_TRUE(
+            waitUntil([&] { return panel.model->hasListForSelectedAccount() && !panel.model->isLoading(); }));
         EXPECT_TRUE(urlsOn(base)) << index;
         panel.view->footerButton()->click();
         EXPECT_EQ(panel.world.opener->opened().back(), QUrl(home));

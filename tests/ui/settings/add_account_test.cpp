@@ -1,11 +1,11 @@
-#include "ui/device_flow_support.h"
 #include "support/wait.h"
 #include "support/world.h"
+#include "ui/device_flow_support.h"
 #include "ui/settings/add_account_view.h"
-#include "ui/widgets/controls.h"
 #include "ui/settings/settings_controls.h"
 #include "ui/settings/sheet_overlay.h"
 #include "ui/ui_support.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -34,9 +34,10 @@ using norvane::testing::startHub;
 // A panel-sized page with the sheet presented over it, as the settings page presents it.
 struct Sheet
 {
-    explicit Sheet(std::optional<GitHubAccount> reauth = std::nullopt, fakehub::FakeHub* hub = nullptr,
-                   QString clientId = kClientId, const QPalette& palette = norvane::testing::lightPalette(),
-                   fakehub::FakeHub* flowHub = nullptr) // whose device-flow clock the sheet's waits move; `hub`'s
+    explicit Sheet(
+        std::optional<GitHubAccount> reauth = std::nullopt, fakehub::FakeHub* hub = nullptr,
+        QString clientId = kClientId, const QPalette& palette = norvane::testing::lightPalette(),
+        fakehub::FakeHub* flowHub = nullptr) // whose device-flow clock the sheet's waits move; `hub`'s
     {
         host.setFixedSize(560, 600);
         host.setPalette(palette);
@@ -52,8 +53,8 @@ struct Sheet
         config.webBaseURL = hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9");
         config.apiBaseURL = config.webBaseURL;
         view = new AddAccountView(
-            std::move(reauth),
-            AddAccountDependencies{HttpSession(&network), config, &opener, std::make_shared<FastTimer>(flowHub ? flowHub : hub)});
+            std::move(reauth), AddAccountDependencies{HttpSession(&network), config, &opener,
+                                                      std::make_shared<FastTimer>(flowHub ? flowHub : hub)});
         overlay = new SheetOverlay(&host, view);
         overlay->show();
         host.show();
@@ -429,8 +430,10 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
 
     // What is not a host is refused before anything is sent anywhere.
     const std::pair<QString, QString> refused[] = {
-        {QStringLiteral("http://github.example.com"), QStringLiteral("A GitHub Enterprise Server is reached over https.")},
-        {QStringLiteral("github.example.com/login"), QStringLiteral("Enter the server's host name, such as github.example.com.")},
+        {QStringLiteral("http://github.example.com"),
+         QStringLiteral("A GitHub Enterprise Server is reached over https.")},
+        {QStringLiteral("github.example.com/login"),
+         QStringLiteral("Enter the server's host name, such as github.example.com.")},
     };
     for (const auto& [typed, message] : refused) {
         sheet.c().host->setText(typed);
@@ -441,13 +444,15 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
     }
 
     sheet.c().host->setText(QStringLiteral("github.example.com"));
-    sheet.screenshot(QStringLiteral("add-account-enterprise")); // the scroll bar the fields brought settles first
+    sheet.screenshot(
+        QStringLiteral("add-account-enterprise")); // the scroll bar the fields brought settles first
     expectLaidOut(*sheet.view);
 
     // Without the server's own OAuth App the flow is not configured, and the token path stays.
     sheet.c().host->setText(host + QLatin1Char('/'));
     EXPECT_FALSE(sheet.c().hostError->isVisibleTo(sheet.view));
-    EXPECT_EQ(sheet.c().tokenSettings->text(), QStringLiteral("Create a token at %1/settings/tokens").arg(hostText));
+    EXPECT_EQ(sheet.c().tokenSettings->text(),
+              QStringLiteral("Create a token at %1/settings/tokens").arg(hostText));
     sheet.c().connect->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::failed);
     EXPECT_TRUE(sheet.c().failure->text().startsWith(QStringLiteral("GitHub OAuth App not configured.")));
@@ -457,7 +462,8 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
     ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }))
         << sheet.c().failure->text().toStdString();
     EXPECT_EQ(sheet.c().openVerification->text(), QStringLiteral("Open %1/login/device").arg(hostText));
-    ASSERT_TRUE(enterprise->approveDeviceCode(enterprise->deviceCodes().back().userCode, QStringLiteral("me")));
+    ASSERT_TRUE(
+        enterprise->approveDeviceCode(enterprise->deviceCodes().back().userCode, QStringLiteral("me")));
     ASSERT_TRUE(waitUntil([&] { return added.count() == 1; }));
     EXPECT_EQ(added[0][1].toString(), QStringLiteral("ghe-me"));
     const AccountServer expected{host, QStringLiteral("Iv1.enterprise0001")};

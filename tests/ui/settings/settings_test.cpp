@@ -699,7 +699,9 @@ TEST(SettingsView, Screenshots)
     options.hosts = {{QStringLiteral("octo-work"), QStringLiteral("github.example.com")}};
     Settings s(options);
     // An Enterprise account's card, remove button and watched-repositories card name its host.
-    EXPECT_TRUE(s.view->removeAccountButton(s.accounts[1].id)->accessibleName().endsWith(QStringLiteral("octo-work · github.example.com")));
+    EXPECT_TRUE(s.view->removeAccountButton(s.accounts[1].id)
+                    ->accessibleName()
+                    .endsWith(QStringLiteral("octo-work · github.example.com")));
     s.model->loadTestData();
     s.model->setReauthNeeded({s.accounts[1].id});
     s.model->setBlockedRepositories({QStringLiteral("spam-org"), QStringLiteral("acme/legacy")});
