@@ -169,11 +169,14 @@ int main(int argc, char* argv[])
                                            QStringLiteral("Print the version and exit."));
     const QCommandLineOption apiOption(
         QStringLiteral("api-url"),
-        QStringLiteral("GitHub REST API address (default: %1).").arg(GitHubService::defaultBaseURL()),
+        QStringLiteral("GitHub REST API address of github.com accounts (default: %1); a GitHub Enterprise "
+                       "Server account keeps its server's.")
+            .arg(GitHubService::defaultBaseURL()),
         QStringLiteral("url"));
     const QCommandLineOption webOption(
         QStringLiteral("web-url"),
-        QStringLiteral("GitHub web address (default: %1).").arg(GitHubService::defaultWebURL()),
+        QStringLiteral("GitHub web address of github.com accounts (default: %1).")
+            .arg(GitHubService::defaultWebURL()),
         QStringLiteral("url"));
     const QCommandLineOption profileOption(
         QStringLiteral("profile"), QStringLiteral("Keep preferences in DIR instead of the user's own."),

@@ -72,8 +72,11 @@ struct Options {
     bool json = false;
     QString format = QStringLiteral("text");
     QStringList repos;
+    // The addresses the run talks to: the account's own (see useAccountHost), unless given.
     QString apiUrl = GitHubService::defaultBaseURL();
     QString webUrl = GitHubService::defaultWebURL();
+    std::optional<QString> apiUrlGiven;
+    std::optional<QString> webUrlGiven;
     std::optional<QString> profile;
     std::optional<QString> account;
     std::optional<QString> user;
@@ -96,8 +99,10 @@ QString helpText()
         "  --format FORMAT     text, json or waybar (status)\n"
         "  --repo OWNER/NAME   a repository to look at instead of the watched ones (issues, dashboard;\n"
         "                      repeatable)\n"
-        "  --api-url URL       the GitHub API address (default https://api.github.com)\n"
-        "  --web-url URL       the GitHub web address (default https://github.com)\n"
+        "  --api-url URL       the GitHub API address (default: the account's, https://api.github.com\n"
+        "                      or https://HOST/api/v3 for a GitHub Enterprise Server account)\n"
+        "  --web-url URL       the GitHub web address (default: the account's, https://github.com or\n"
+        "                      https://HOST)\n"
         "  --profile DIR       read preferences from DIR instead of your own store\n"
         "  --account LOGIN     use this stored account (default: the first one)\n"
         "  --user LOGIN        use this login with the token in --token-env instead of stored accounts\n"
@@ -154,10 +159,13 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
             return usageError(QStringLiteral("\"%1\" is not an owner/name repository").arg(r));
     }
     if (parser.isSet(apiUrl))
-        o.apiUrl = parser.value(apiUrl);
+        o.apiUrlGiven = parser.value(apiUrl);
     if (parser.isSet(webUrl))
-        o.webUrl = parser.value(webUrl);
-    for (QString* url : {&o.apiUrl, &o.webUrl}) {
+        o.webUrlGiven = parser.value(webUrl);
+    for (std::optional<QString>* given : {&o.apiUrlGiven, &o.webUrlGiven}) {
+        if (!*given)
+            continue;
+        QString* url = &**given;
         while (url->endsWith(QLatin1Char('/')))
             url->chop(1);
         const QUrl parsed(*url, QUrl::StrictMode);
@@ -186,8 +194,19 @@ struct Environment {
     GitHubAccount account;
 };
 
+// The run talks to the account's own host, a GitHub Enterprise Server's or github.com's; --api-url and
+// --web-url stand in for it for this run, each for its own address.
+void useAccountHost(Options& o, Environment& env)
+{
+    const GitHubEndpoints own = env.account.endpoints(gitHubComEndpoints());
+    o.apiUrl = o.apiUrlGiven.value_or(own.apiBaseURL);
+    o.webUrl = o.webUrlGiven.value_or(own.webBaseURL);
+    // The addresses are now the run's own; the services must not put the account's host back.
+    env.account.host.reset();
+}
+
 // Resolves the account and its token source; on failure prints why and sets the exit code.
-std::optional<Environment> resolve(const Options& o, int& exitCode)
+std::optional<Environment> resolve(Options& o, int& exitCode)
 {
     Environment env;
     // Commands never write preferences, so a damaged file is read as it is and left for the app to set aside.
@@ -209,6 +228,7 @@ std::optional<Environment> resolve(const Options& o, int& exitCode)
         (*storage)[identifier] = token;
         env.keychain = std::make_shared<InMemoryKeychainService>(storage);
         env.account = GitHubAccount{QUuid::createUuidV5(kCommandLineAccounts, *o.user), *o.user, identifier, std::nullopt};
+        useAccountHost(o, env);
         return env;
     }
 
@@ -246,6 +266,7 @@ std::optional<Environment> resolve(const Options& o, int& exitCode)
     // Standard output carries only the command's output: the store's failure lines go with the errors.
     env.keychain = std::make_shared<SystemKeychainService>(QString::fromLatin1(kApplicationId),
                                                            SystemKeychainService::kDefaultTimeout, errorLine);
+    useAccountHost(o, env);
     return env;
 }
 
@@ -471,7 +492,7 @@ int run(int argc, char** argv)
     QCoreApplication::setApplicationVersion(identity.version);
 
     bool helpShown = false;
-    const auto options = parse(QCoreApplication::arguments(), helpShown);
+    auto options = parse(QCoreApplication::arguments(), helpShown);
     if (!options)
         return helpShown ? ExitCode::ok : ExitCode::usage;
     int exitCode = ExitCode::ok;

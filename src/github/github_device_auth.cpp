@@ -113,6 +113,15 @@ void GitHubDeviceAuth::startFlow()
     requestDeviceCode(m_flow);
 }
 
+void GitHubDeviceAuth::setConfig(Config config)
+{
+    if (m_flow) {
+        m_flow->cancel();
+        m_flow.reset();
+    }
+    m_config = std::move(config);
+}
+
 void GitHubDeviceAuth::cancel()
 {
     if (m_flow) {

@@ -97,6 +97,10 @@ public:
 
     void startFlow();
     void cancel();
+    // The client id and hosts of the next startFlow(); a flow in progress stops, since its codes belong to
+    // the host it started on.
+    void setConfig(Config config);
+    const Config& config() const { return m_config; }
 
 Q_SIGNALS:
     void stateChanged(const norvane::DeviceAuthState& state);

@@ -24,10 +24,11 @@ QString GitHubService::baseURL() const
     return m_context->baseURL;
 }
 
-GitHubService GitHubService::forAccount(const QUuid& accountId) const
+GitHubService GitHubService::forAccount(const GitHubAccount& account) const
 {
     auto context = std::make_shared<Context>(*m_context);
-    context->cachePartition = uuidText(accountId);
+    context->baseURL = account.endpoints({m_context->baseURL, QString()}).apiBaseURL;
+    context->cachePartition = uuidText(account.id);
     return GitHubService(std::shared_ptr<const Context>(std::move(context)));
 }
 

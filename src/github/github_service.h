@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/activity_records.h"
+#include "core/github_account.h"
 #include "core/github_rules.h"
 #include "core/github_wire.h"
 #include "core/pull_request.h"
@@ -44,10 +45,11 @@ public:
 
     QString baseURL() const;
 
-    // The same service, with its GET answers kept in (and revalidated against) the given account's part of
-    // the session's response cache, and its rate-limit readings filed under that account. Accounts never
-    // share a stored answer.
-    GitHubService forAccount(const QUuid& accountId) const;
+    // The same service on the account's own API host (this service's address for a github.com account, its
+    // server's for an Enterprise one), with its GET answers kept in (and revalidated against) the account's
+    // part of the session's response cache, and its rate-limit readings filed under that account. Accounts
+    // never share a stored answer, and an account's token only ever goes to its own host.
+    GitHubService forAccount(const GitHubAccount& account) const;
     // Drops what the cache and the ledger hold for an account, when it is removed.
     void forgetAccount(const QUuid& accountId) const;
     // The latest rate-limit reading per resource ("core", "search", ...) seen for an account.

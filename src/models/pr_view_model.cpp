@@ -285,7 +285,8 @@ void PRViewModel::saveAccounts()
     m_deps.preferences->setData(kAccountsKey, QJsonDocument(objects).toJson(QJsonDocument::Compact));
 }
 
-QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::optional<QString> label)
+QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::optional<QString> label,
+                                          AccountServer server)
 {
     QPointer<PRViewModel> self(this);
     const QString tokenIdentifier = QStringLiteral("github_token_") + uuidText(QUuid::createUuid());
@@ -301,7 +302,8 @@ QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::
             QStringLiteral("❌ The keychain did not keep the token for %1; no account added").arg(username));
         co_return false;
     }
-    GitHubAccount account{QUuid::createUuid(), username, tokenIdentifier, label};
+    GitHubAccount account{QUuid::createUuid(), username, tokenIdentifier, label, server.host,
+                          server.host ? server.oauthClientId : std::nullopt};
     QList<GitHubAccount> accounts = m_accounts;
     accounts.append(account);
     setAccounts(accounts);

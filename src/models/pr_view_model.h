@@ -130,6 +130,17 @@ public:
     NotificationPermissionStatus notificationPermissionStatus() const { return m_permissionStatus; }
     const QSet<QUuid>& reauthNeeded() const { return m_reauthNeeded; }
     void setReauthNeeded(QSet<QUuid> ids);
+    // Where an account's queries and links go: github.com's addresses (or the run's stand-ins for them) for a
+    // github.com account, its own server's for an Enterprise one.
+    GitHubEndpoints endpoints(const GitHubAccount& account) const
+    {
+        return account.endpoints({m_deps.github.baseURL(), m_deps.webBaseURL});
+    }
+    // The selected account's web host; github.com's without an account.
+    QString webBaseURL() const
+    {
+        return m_selectedAccount ? endpoints(*m_selectedAccount).webBaseURL : m_deps.webBaseURL;
+    }
     // The token store the engine reads from; the settings screen writes a reconnected token through it.
     const std::shared_ptr<KeychainService>& keychainService() const { return m_deps.keychain; }
 
@@ -138,7 +149,8 @@ public:
     void saveAccounts();
     // Stores the token first; resolves once the account is added (and selected when it is the first), with
     // true. A token the keychain did not keep adds nothing and resolves with false.
-    QCoro::Task<bool> addAccount(QString username, QString token, std::optional<QString> label);
+    QCoro::Task<bool> addAccount(QString username, QString token, std::optional<QString> label,
+                                 AccountServer server = {});
     void removeAccount(const GitHubAccount& account);
     void loadNotificationSettings();
     void saveNotificationSettings();

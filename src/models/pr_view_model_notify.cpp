@@ -223,7 +223,7 @@ QCoro::Task<> PRViewModel::runTypedTest(QString title, QString body, QString pat
 {
     QPointer<PRViewModel> self(this);
     const std::shared_ptr<Notifier> notifier = m_deps.notifier;
-    const QString prUrl = m_deps.webBaseURL + path;
+    const QString prUrl = webBaseURL() + path;
     const NotificationPermission permission = co_await notifier->permissionStatus();
     if (!self)
         co_return;

@@ -146,7 +146,7 @@ void PRViewModel::refreshInternal(const GitHubAccount& account, bool showLoading
     m_currentRefresh = makeCancelToken();
     m_currentRefreshAccount = account.id;
     runRefresh(QPointer<PRViewModel>(this), account, showLoading, checkForChanges, m_currentRefresh,
-               m_deps.github.forAccount(account.id), m_deps.keychain);
+               m_deps.github.forAccount(account), m_deps.keychain);
 }
 
 bool PRViewModel::isCurrentRun(const CancelToken& cancel) const

@@ -103,7 +103,7 @@ void PRViewModel::loadTestData()
         p.id = QString::fromLatin1(s.id);
         p.number = s.number;
         p.title = QString::fromLatin1(s.title);
-        p.url = m_deps.webBaseURL + QString::fromLatin1(s.path);
+        p.url = webBaseURL() + QString::fromLatin1(s.path);
         p.repository = QString::fromLatin1(s.path).section(QLatin1Char('/'), 1, 2);
         p.author = s.author;
         p.createdAt = now.addSecs(-s.createdAgo);

@@ -64,7 +64,7 @@ protected:
     // The service with the selected account's cached answers (the account a load runs for).
     GitHubService github() const
     {
-        return m_selectedAccount ? m_deps.github.forAccount(m_selectedAccount->id) : m_deps.github;
+        return m_selectedAccount ? m_deps.github.forAccount(*m_selectedAccount) : m_deps.github;
     }
     void setIsLoading(bool loading);
     void setErrorMessage(std::optional<QString> message);

@@ -304,6 +304,87 @@ TEST(GitHubAccount, JsonFormAndDecodeEdges)
         EXPECT_EQ(decodeError([&] { gitHubAccountFromJson(parse(text)); }), message) << text;
 }
 
+TEST(GitHubAccount, EnterpriseHostRoundTripsAndAnOldRecordIsGitHubCom)
+{
+    const QUuid id = QUuid::fromString(QStringLiteral("e621e1f8-c36c-495a-93fc-0c247a3e6e5f"));
+    GitHubAccount enterprise{id, QStringLiteral("mona"), QStringLiteral("github_token_1"), std::nullopt};
+    enterprise.host = QStringLiteral("github.example.com");
+    enterprise.oauthClientId = QStringLiteral("Iv1.0123456789abcdef");
+    const QJsonObject json = toJson(enterprise);
+    EXPECT_EQ(json.value(QStringLiteral("host")).toString(), QStringLiteral("github.example.com"));
+    EXPECT_EQ(gitHubAccountFromJson(json), enterprise);
+    EXPECT_EQ(enterprise.displayNameWithHost(), QStringLiteral("mona · github.example.com"));
+    EXPECT_EQ(enterprise.endpoints(gitHubComEndpoints()),
+              (GitHubEndpoints{QStringLiteral("https://github.example.com/api/v3"),
+                               QStringLiteral("https://github.example.com")}));
+
+    // A record written before accounts had a host is a github.com account, with the run's github.com
+    // addresses.
+    const GitHubAccount old = gitHubAccountFromJson(parse(
+        R"({"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","username":"mona","tokenIdentifier":"t","label":"Me"})"));
+    EXPECT_FALSE(old.isEnterprise());
+    EXPECT_FALSE(toJson(old).contains(QStringLiteral("host")));
+    EXPECT_EQ(old.displayNameWithHost(), QStringLiteral("Me (mona)"));
+    const GitHubEndpoints standIn{QStringLiteral("http://127.0.0.1:1"), QStringLiteral("http://127.0.0.1:2")};
+    EXPECT_EQ(old.endpoints(standIn), standIn);
+
+    GitHubAccount local = old;
+    local.host = QStringLiteral("http://127.0.0.1:8080");
+    EXPECT_EQ(local.endpoints(standIn).apiBaseURL, QStringLiteral("http://127.0.0.1:8080/api/v3"));
+    EXPECT_EQ(local.displayNameWithHost(), QStringLiteral("Me (mona) · 127.0.0.1:8080"));
+    EXPECT_EQ(decodeError([&] {
+                  gitHubAccountFromJson(
+                      parse(R"({"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","username":"m",)"
+                            R"("tokenIdentifier":"t","host":7})"));
+              }),
+              "key \"host\": expected a string, found a number");
+}
+
+TEST(GitHubAccount, EnterpriseHostAsTyped)
+{
+    const QString notAHost = QStringLiteral("Enter the server's host name, such as github.example.com.");
+    const QString httpsOnly = QStringLiteral("A GitHub Enterprise Server is reached over https.");
+    const struct
+    {
+        const char* typed;
+        std::optional<QString> host; // nullopt: refused with `error`
+        QString error = {};
+    } cases[] = {
+        {"github.example.com", QStringLiteral("github.example.com")},
+        {"  GitHub.Example.COM  ", QStringLiteral("github.example.com")},
+        {"https://github.example.com/", QStringLiteral("github.example.com")},
+        {"HTTPS://ghe.corp:8443", QStringLiteral("ghe.corp:8443")},
+        {"10.0.0.5", QStringLiteral("10.0.0.5")},
+        {"http://127.0.0.1:41234", QStringLiteral("http://127.0.0.1:41234")},
+        {"http://localhost:8080/", QStringLiteral("http://localhost:8080")},
+        {"http://[::1]:8080", QStringLiteral("http://[::1]:8080")},
+        {"", std::nullopt, QStringLiteral("Enter your GitHub Enterprise Server's host name.")},
+        {"http://github.example.com", std::nullopt, httpsOnly},
+        {"http://10.0.0.5", std::nullopt, httpsOnly},
+        {"ftp://github.example.com", std::nullopt, httpsOnly},
+        {"github.example.com/api/v3", std::nullopt, notAHost},
+        {"github.example.com?x=1", std::nullopt, notAHost},
+        {"user@github.example.com", std::nullopt, notAHost},
+        {"git hub.example.com", std::nullopt, notAHost},
+        {"-bad-.example.com", std::nullopt, notAHost},
+        {"github..example.com", std::nullopt, notAHost},
+        {"ghe.corp:0", std::nullopt, notAHost},
+        {"ghe.corp:70000", std::nullopt, notAHost},
+        {"ghe.corp:", std::nullopt, notAHost},
+        {"300.1.1.1", std::nullopt, notAHost},
+        {"12345", std::nullopt, notAHost},
+        {"github.com", std::nullopt,
+         QStringLiteral("github.com is GitHub.com itself: choose GitHub.com instead.")},
+        {"https://api.github.com", std::nullopt,
+         QStringLiteral("api.github.com is GitHub.com itself: choose GitHub.com instead.")},
+    };
+    for (const auto& c : cases) {
+        const EnterpriseHostCheck check = enterpriseHost(QString::fromUtf8(c.typed));
+        EXPECT_EQ(check.host, c.host) << c.typed;
+        EXPECT_EQ(check.error, c.error) << c.typed;
+    }
+}
+
 TEST(GitHubAccount, ListDecodesWholeOrNotAtAll)
 {
     const QList<GitHubAccount> accounts{

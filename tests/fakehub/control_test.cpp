@@ -126,6 +126,35 @@ TEST(Faults, DelaysAndLatencyHoldTheAnswerBack)
     EXPECT_LT(timer.elapsed(), 10000);
 }
 
+TEST(Server, TheEnterpriseLayoutAnswersTheApiOnlyUnderApiV3)
+{
+    FakeHub::Options options;
+    options.enterprise = true;
+    FakeHub hub(world(), options);
+    EXPECT_EQ(hub.apiUrl(), hub.baseUrl() + QStringLiteral("/api/v3"));
+    Http http(hub);
+    const std::pair<const char*, int> routes[] = {
+        {"/api/v3/user", 200}, {"/api/v3/search/issues?q=type:pr+author:mona", 200},
+        {"/user", 404},        {"/search/issues?q=type:pr+author:mona", 404},
+        {"/api/v3", 404},      {"/api/v30/user", 404}};
+    for (const auto& [path, status] : routes) {
+        const auto result = http.get(path);
+        ASSERT_TRUE(result) << path;
+        EXPECT_EQ(result->status, status) << path;
+    }
+    // The device flow stays on the web host, at the root; a 404 outside /api/v3 spends no rate-limit point.
+    FakeHub plain(world());
+    Http plainHttp(plain);
+    const auto device = http.post("/login/device/code", "client_id=nobody&scope=repo");
+    const auto plainDevice = plainHttp.post("/login/device/code", "client_id=nobody&scope=repo");
+    ASSERT_TRUE(device && plainDevice);
+    EXPECT_EQ(device->status, plainDevice->status);
+    EXPECT_EQ(device->body, plainDevice->body);
+    EXPECT_EQ(hub.rateLimit(QStringLiteral("t-mona")).used, 1);
+    EXPECT_EQ(hub.rateLimit(QStringLiteral("t-mona"), QStringLiteral("search")).used, 1);
+    EXPECT_EQ(hub.requests("GET", "/user").size(), 1u); // logged as it arrived
+}
+
 TEST(RequestLog, RecordsMethodPathQueryHeadersAndBodyInOrder)
 {
     FakeHub hub(world());

@@ -34,7 +34,9 @@ protected:
 
     QList<norvane::PullRequest> fetch(const QUuid& account, const QString& login, const QString& token)
     {
-        return runTask(GitHubService(session, hub->baseUrl()).forAccount(account).fetchPullRequests(login, token));
+        return runTask(GitHubService(session, hub->baseUrl())
+                           .forAccount(GitHubAccount{account, login, QString(), std::nullopt})
+                           .fetchPullRequests(login, token));
     }
     QList<norvane::PullRequest> fetchMine() { return fetch(kMe, QStringLiteral("me"), QStringLiteral("tok-me")); }
     int corePointsUsed(const char* token = "tok-me") { return hub->rateLimit(QString::fromLatin1(token)).used; }
@@ -122,6 +124,62 @@ TEST_F(ConditionalRequestsTest, AccountsAndTokensNeverShareAnAnswer)
     GitHubService(session, hub->baseUrl()).forgetAccount(kMe);
     EXPECT_FALSE(QDir(cacheDir.filePath(uuidText(kMe))).exists());
     EXPECT_TRUE(QDir(cacheDir.filePath(uuidText(kAlice))).exists());
+}
+
+// A github.com-like hub and an Enterprise-like one side by side, one account on each, through one service.
+TEST_F(ConditionalRequestsTest, EachAccountTalksOnlyToItsOwnHostWithItsOwnToken)
+{
+    start(sharedWorld());
+    fh::Scenario enterpriseWorld = sharedWorld();
+    for (fh::User& u : enterpriseWorld.users)
+        u.tokens = {QStringLiteral("ghe-") + u.login};
+    fh::FakeHub::Options layout;
+    layout.enterprise = true;
+    fh::FakeHub enterprise(enterpriseWorld, layout);
+    const QUuid kWork = QUuid::fromString(QStringLiteral("{6f1c1f0e-0000-4000-8000-000000000003}"));
+    GitHubAccount work{kWork, QStringLiteral("me"), QString(), std::nullopt};
+    work.host = enterprise.baseUrl();
+    const GitHubService service(session, hub->baseUrl());
+
+    const auto cached = [&](const QUuid& account) {
+        QByteArray all;
+        for (const QFileInfo& f : QDir(cacheDir.filePath(uuidText(account))).entryInfoList(QDir::Files)) {
+            QFile file(f.filePath());
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+            all += file.readAll();
+        }
+        return all;
+    };
+    for (int round = 0; round < 2; ++round) { // the second round is answered by 304s from each host's cache
+        const auto mine =
+            runTask(service.forAccount(GitHubAccount{kMe, QStringLiteral("me"), QString(), std::nullopt})
+                        .fetchPullRequests(QStringLiteral("me"), QStringLiteral("tok-me")));
+        const auto ours = runTask(
+            service.forAccount(work).fetchPullRequests(QStringLiteral("me"), QStringLiteral("ghe-me")));
+        ASSERT_EQ(mine.size(), 2);
+        ASSERT_EQ(ours.size(), 2);
+        for (const auto& pr : mine)
+            EXPECT_TRUE(pr.url.startsWith(hub->baseUrl() + QLatin1Char('/'))) << pr.url.toStdString();
+        for (const auto& pr : ours)
+            EXPECT_TRUE(pr.url.startsWith(enterprise.baseUrl() + QLatin1Char('/'))) << pr.url.toStdString();
+    }
+    ASSERT_FALSE(enterprise.requests().empty());
+    for (const auto& r : enterprise.requests()) {
+        EXPECT_TRUE(r.path.startsWith(QStringLiteral("/api/v3/"))) << r.path.toStdString();
+        EXPECT_EQ(r.header(QStringLiteral("Authorization")), QStringLiteral("token ghe-me"));
+    }
+    for (const auto& r : hub->requests())
+        EXPECT_EQ(r.header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
+
+    // Each account's cache folder and rate-limit readings hold its own host's answers only.
+    const QByteArray ourCache = cached(kWork);
+    EXPECT_TRUE(ourCache.contains(enterprise.apiUrl().toUtf8()));
+    EXPECT_FALSE(ourCache.contains(hub->baseUrl().toUtf8()));
+    EXPECT_FALSE(cached(kMe).contains(enterprise.baseUrl().toUtf8()));
+    const auto readings = service.rateLimits(kWork);
+    ASSERT_TRUE(readings.contains(QStringLiteral("core")));
+    EXPECT_EQ(readings[QStringLiteral("core")].remaining,
+              enterprise.rateLimit(QStringLiteral("ghe-me")).remaining);
 }
 
 TEST_F(ConditionalRequestsTest, DamagedEntriesAreMissesNeverErrors)

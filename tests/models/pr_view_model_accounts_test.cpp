@@ -97,6 +97,13 @@ TEST_F(PRModelTest, AddingAndRemovingAccounts)
     ASSERT_TRUE(settle());
     EXPECT_EQ(m.pullRequests().size(), 2);
 
+    // The engine addresses a github.com account to this run's github.com, an Enterprise one to its server.
+    EXPECT_EQ(m.endpoints(me).apiBaseURL, hub->baseUrl());
+    GitHubAccount work = me;
+    work.host = QStringLiteral("ghe.example.com:8443");
+    EXPECT_EQ(m.endpoints(work), (GitHubEndpoints{QStringLiteral("https://ghe.example.com:8443/api/v3"),
+                                                  QStringLiteral("https://ghe.example.com:8443")}));
+
     // A second account (even the same login) is stored but not selected.
     runTask(m.addAccount(QStringLiteral("bob"), QStringLiteral("tok-bob"), QStringLiteral("Side")));
     EXPECT_EQ(m.accounts().size(), 2);

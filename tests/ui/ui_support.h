@@ -78,13 +78,16 @@ struct EngineWorld
             [this](const QString& line) { printed.append(line); }};
     }
 
-    // Stores accounts for the engine's loadAccounts(), each with a token in the keychain.
-    QList<GitHubAccount> storeAccounts(const QStringList& logins)
+    // Stores accounts for the engine's loadAccounts(), each with a token in the keychain; a login in `hosts`
+    // belongs to that GitHub Enterprise Server host.
+    QList<GitHubAccount> storeAccounts(const QStringList& logins, const QMap<QString, QString>& hosts = {})
     {
         QList<GitHubAccount> accounts;
         for (const QString& login : logins) {
             const QString tokenId = QStringLiteral("github_token_") + login;
             accounts.append(GitHubAccount{QUuid::createUuid(), login, tokenId, std::nullopt});
+            if (hosts.contains(login))
+                accounts.last().host = hosts[login];
             keychain->storage()->insert_or_assign(tokenId, QStringLiteral("tok-") + login);
         }
         preferences->setData(QStringLiteral("github_accounts"), QJsonDocument(toJson(accounts)).toJson());

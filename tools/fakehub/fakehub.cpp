@@ -44,6 +44,7 @@ void FakeHub::Impl::start(const Options& options)
 {
     latency = options.latency;
     onRequest = options.onRequest;
+    enterprise = options.enterprise;
     if (options.tls) {
         const QByteArray certificate = QFile::encodeName(options.tls->certificateFile);
         const QByteArray key = QFile::encodeName(options.tls->keyFile);
@@ -182,10 +183,25 @@ bool matchesAnyTag(const std::string& ifNoneMatch, const QByteArray& tag)
 
 } // namespace
 
-void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& response)
+void FakeHub::Impl::handle(const httplib::Request& received, httplib::Response& response)
 {
+    // With the Enterprise layout the API answers below /api/v3 as GitHub's does at the root; faults and the
+    // log still see the path as it arrived.
+    std::optional<httplib::Request> unprefixed;
+    bool outsideApi = false; // an API path outside /api/v3 on an Enterprise-layout hub
+    if (enterprise && received.path.rfind("/login/", 0) != 0) {
+        const std::string prefix = kEnterpriseApiPrefix;
+        if (received.path.rfind(prefix + "/", 0) == 0) {
+            unprefixed = received;
+            unprefixed->path = received.path.substr(prefix.size());
+            unprefixed->target = received.target.substr(prefix.size());
+        } else {
+            outsideApi = true;
+        }
+    }
+    const httplib::Request& request = unprefixed ? *unprefixed : received;
     const QString method = QString::fromStdString(request.method);
-    const QString path = QString::fromStdString(request.path);
+    const QString path = QString::fromStdString(received.path);
     std::optional<Fault> fault;
     std::chrono::milliseconds wait{0};
     RecordedRequest record;
@@ -225,7 +241,8 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
 
     if (fault && kind == Fault::Kind::Redirect) {
         // As GitHub answers a moved repository: the new address in Location and in a small JSON body.
-        const std::string location = (fault->origin.isEmpty() ? base : fault->origin).toStdString() + request.target;
+        const std::string location =
+            (fault->origin.isEmpty() ? base : fault->origin).toStdString() + received.target;
         response.status = fault->status;
         response.set_header("Location", location);
         QJsonObject body = Payloads::error(QStringLiteral("Moved Permanently"), fault->status);
@@ -250,8 +267,8 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
     QString resource;
     if (!fault || kind != Fault::Kind::HttpStatus) {
         std::lock_guard lock(mutex);
-        token = apiToken(request);
-        resource = RateLimits::resourceFor(path);
+        token = outsideApi ? QString() : apiToken(request);
+        resource = RateLimits::resourceFor(QString::fromStdString(request.path));
         const auto refusal = token.isEmpty() ? std::nullopt : rateLimits.refusal(token, resource, wallClock());
         if (refusal) {
             reply.status = refusal->status;
@@ -259,6 +276,10 @@ void FakeHub::Impl::handle(const httplib::Request& request, httplib::Response& r
                              .toJson(QJsonDocument::Compact);
             reply.headers = refusal->headers;
             token.clear();
+        } else if (outsideApi) {
+            reply.status = 404;
+            reply.body = QJsonDocument(Payloads::error(QStringLiteral("Not Found"), 404))
+                             .toJson(QJsonDocument::Compact);
         } else {
             reply = route(request);
         }
@@ -318,6 +339,11 @@ FakeHub::~FakeHub()
 QString FakeHub::baseUrl() const
 {
     return d->base;
+}
+
+QString FakeHub::apiUrl() const
+{
+    return d->enterprise ? d->base + QLatin1String(kEnterpriseApiPrefix) : d->base;
 }
 
 int FakeHub::port() const

@@ -103,6 +103,9 @@ public:
             QString keyFile;
         };
         std::optional<Tls> tls;
+        // GitHub Enterprise Server's layout: the REST API under /api/v3, the web host (device flow, pages)
+        // at the root. An API path outside /api/v3 answers 404, as such a server does.
+        bool enterprise = false;
     };
 
     // Starts serving at once on its own threads; throws std::runtime_error when it cannot listen.
@@ -112,7 +115,9 @@ public:
     FakeHub(const FakeHub&) = delete;
     FakeHub& operator=(const FakeHub&) = delete;
 
-    QString baseUrl() const; // "http://127.0.0.1:PORT" (https with TLS), the API host and the web host alike
+    QString baseUrl() const; // "http://127.0.0.1:PORT" (https with TLS): the web host, and the API host too
+                             // unless the hub has the Enterprise layout
+    QString apiUrl() const;  // baseUrl(), or baseUrl() + "/api/v3" with the Enterprise layout
     int port() const;
     void stop(); // closes every connection and joins the threads; the destructor calls it
 

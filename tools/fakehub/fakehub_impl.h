@@ -11,6 +11,9 @@
 
 namespace norvane::fakehub {
 
+// Where a GitHub Enterprise Server answers its REST API.
+inline constexpr const char* kEnterpriseApiPrefix = "/api/v3";
+
 // One answer before faults alter it.
 struct Reply
 {
@@ -41,6 +44,7 @@ struct FakeHub::Impl
     std::atomic<bool> listenerDone{false};
     int port = 0;
     QString base;
+    bool enterprise = false; // Options::enterprise
 
     mutable std::mutex mutex; // guards everything below
     Scenario world;

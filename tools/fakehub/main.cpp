@@ -50,8 +50,13 @@ int main(int argc, char** argv)
     const QCommandLineOption tlsKeyOption(QStringLiteral("tls-key"),
                                           QStringLiteral("The private key of --tls-cert (PEM)."),
                                           QStringLiteral("file"));
+    const QCommandLineOption enterpriseOption(
+        QStringLiteral("enterprise"),
+        QStringLiteral(
+            "GitHub Enterprise Server's layout: the API under /api/v3, the web host at the root."));
     parser.addOptions({scenarioOption, generateOption, printOption, portOption, latencyOption,
-                       manualTimelineOption, logRequestsOption, rateLimitOption, tlsCertOption, tlsKeyOption});
+                       manualTimelineOption, logRequestsOption, rateLimitOption, tlsCertOption, tlsKeyOption,
+                       enterpriseOption});
     parser.process(app);
 
     const auto fail = [](const QString& message) {
@@ -67,6 +72,7 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("--port and --latency-ms take non-negative numbers"));
     if (parser.isSet(tlsCertOption) != parser.isSet(tlsKeyOption))
         return fail(QStringLiteral("--tls-cert and --tls-key go together"));
+    options.enterprise = parser.isSet(enterpriseOption);
     if (parser.isSet(tlsCertOption))
         options.tls = FakeHub::Options::Tls{parser.value(tlsCertOption), parser.value(tlsKeyOption)};
     if (parser.isSet(scenarioOption) == parser.isSet(generateOption))

@@ -297,7 +297,12 @@ void DashboardView::rebuildCards()
         auto* card = new RepoSummaryCard(summary, now, content);
         const QString repository = summary.repository;
         connect(card->nameButton(), &QAbstractButton::clicked, this, [this, repository] {
-            if (const auto page = repositoryPage(m_webBase, repository))
+            // The selected account's web host: an Enterprise account's repositories live on its server.
+            const QString webBase =
+                m_model.selectedAccount()
+                    ? m_model.selectedAccount()->endpoints({QString(), m_webBase}).webBaseURL
+                    : m_webBase;
+            if (const auto page = repositoryPage(webBase, repository))
                 m_urlOpener.open(*page);
         });
         // Before the closing stretch, so the cards stay at the top.

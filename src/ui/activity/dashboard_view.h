@@ -97,7 +97,9 @@ private:
 };
 
 // The dashboard tab: a card per watched repository in the model's order (or why there is none) and the
-// error banner under them. Reads the model only; a card's name opens the repository on `webBase`.
+// error banner under them. Reads the model only; a card's name opens the repository on the selected account's
+// web host
+// (`webBase` for a github.com account).
 class DashboardView final : public QWidget
 {
     Q_OBJECT

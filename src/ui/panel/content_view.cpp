@@ -123,7 +123,8 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
     column->addWidget(m_content, 1);
 
     m_footer = new FooterButton(QStringLiteral("Open GitHub..."), this);
-    connect(m_footer, &QAbstractButton::clicked, this, [this] { m_deps.urlOpener->open(m_deps.webBaseURL); });
+    connect(m_footer, &QAbstractButton::clicked, this,
+            [this] { m_deps.urlOpener->open(m_model.webBaseURL()); });
     m_footerDivider = divider(this);
     column->addWidget(m_footerDivider);
     column->addWidget(m_footer);
@@ -355,7 +356,7 @@ void ContentView::updateAccounts()
     QSignalBlocker blocker(m_accountPicker);
     m_accountPicker->clear();
     for (const GitHubAccount& account : accounts)
-        m_accountPicker->addItem(account.displayName());
+        m_accountPicker->addItem(account.displayNameWithHost());
     int selected = -1;
     if (const auto& current = m_model.selectedAccount()) {
         for (int i = 0; i < accounts.size(); ++i) {

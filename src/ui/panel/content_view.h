@@ -65,7 +65,7 @@ public:
     {
         PRViewModel* model = nullptr;
         UrlOpener* urlOpener = nullptr;
-        QString webBaseURL;     // the footer opens its home page
+        QString webBaseURL;     // github.com's web host (an Enterprise account's links go to its own)
         bool debugMode = false; // adds the test-data and test-notification buttons
         // What the issues and dashboard models are built from; without a GitHub service they are not built.
         std::optional<GitHubService> github;

@@ -3,6 +3,7 @@
 #include "github/token_check.h"
 #include "platform/debug_log.h"
 #include "platform/url_opener.h"
+#include "ui/settings/settings_controls.h"
 #include "ui/widgets/accessibility.h"
 #include "ui/widgets/controls.h"
 
@@ -95,7 +96,7 @@ QString hostText(const QString& webBaseURL)
 
 AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAccountDependencies deps,
                                QWidget* parent)
-    : QWidget(parent), m_deps(std::move(deps)),
+    : QWidget(parent), m_deps(std::move(deps)), m_reauthAccount(std::move(reauthAccount)),
       m_auth(new GitHubDeviceAuth(m_deps.session, m_deps.authConfig, m_deps.timer, this))
 {
     setFixedSize(kWidth, kHeight);
@@ -103,9 +104,10 @@ AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAc
     setFocusPolicy(Qt::ClickFocus);
 
     auto* root = column(this, 0);
-    m_controls.title = new ThemedLabel(reauthAccount ? QStringLiteral("Reconnect ") + reauthAccount->username
-                                                     : QStringLiteral("Add GitHub Account"),
-                                       TextStyle::headline, ThemeColor::primary, this);
+    m_controls.title =
+        new ThemedLabel(m_reauthAccount ? QStringLiteral("Reconnect ") + m_reauthAccount->username
+                                        : QStringLiteral("Add GitHub Account"),
+                        TextStyle::headline, ThemeColor::primary, this);
     m_controls.title->setAlignment(Qt::AlignCenter);
     setAccessibleRole(this, QAccessible::Dialog);
     setAccessibleName(m_controls.title->text());
@@ -119,8 +121,11 @@ AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAc
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(20, 16, 20, 16);
     stack->setSpacing(16);
+    // Made first, so Tab reaches the server choice first, as it is drawn.
+    QWidget* server = buildServerBlock();
     m_devicePanel = buildDeviceFlowPanel();
     m_manualPanel = buildManualPanel();
+    stack->addWidget(server);
     stack->addWidget(m_devicePanel);
     stack->addWidget(m_manualPanel);
     stack->addStretch();
@@ -146,10 +151,11 @@ AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAc
     connect(m_auth, &GitHubDeviceAuth::stateChanged, this, &AddAccountView::showState);
     connect(m_auth, &GitHubDeviceAuth::resultChanged, this, [this](const std::optional<AuthResult>& result) {
         if (result)
-            Q_EMIT added(result->username, result->token, labelValue());
+            Q_EMIT added(result->username, result->token, labelValue(), m_flowServer);
     });
     showState(m_auth->state());
     setManualEntryShown(false);
+    updateServerFields();
 }
 
 AddAccountView::~AddAccountView()
@@ -205,7 +211,7 @@ QWidget* AddAccountView::buildIdlePanel()
         TextStyle::callout, ThemeColor::secondary, panel)));
     m_controls.connect =
         new ProminentButton(Symbol::arrowRightCircleFill, QStringLiteral("Connect with GitHub"), panel);
-    connect(m_controls.connect, &QAbstractButton::clicked, m_auth, &GitHubDeviceAuth::startFlow);
+    connect(m_controls.connect, &QAbstractButton::clicked, this, &AddAccountView::startDeviceFlow);
     layout->addWidget(m_controls.connect);
     m_controls.useToken = new PlainButton(QStringLiteral("Use a Personal Access Token instead"),
                                           TextStyle::caption, ThemeColor::secondary, std::nullopt, panel);
@@ -244,6 +250,7 @@ QWidget* AddAccountView::buildAwaitingPanel()
         QGuiApplication::clipboard()->setText(m_controls.code->text(), QClipboard::Clipboard);
     });
     layout->addWidget(m_controls.copyCode, 0, Qt::AlignHCenter);
+    // Its label names the host of the flow under way, set when the flow starts.
     m_controls.openVerification = new ProminentButton(
         Symbol::safari, QStringLiteral("Open %1/login/device").arg(hostText(m_deps.authConfig.webBaseURL)),
         panel);
@@ -278,7 +285,7 @@ QWidget* AddAccountView::buildFailedPanel()
         centred(new ThemedLabel(QString(), TextStyle::callout, ThemeColor::secondary, panel));
     layout->addWidget(m_controls.failure);
     m_controls.tryAgain = new ProminentButton(std::nullopt, QStringLiteral("Try Again"), panel);
-    connect(m_controls.tryAgain, &QAbstractButton::clicked, m_auth, &GitHubDeviceAuth::startFlow);
+    connect(m_controls.tryAgain, &QAbstractButton::clicked, this, &AddAccountView::startDeviceFlow);
     layout->addWidget(m_controls.tryAgain, 0, Qt::AlignHCenter);
     return panel;
 }
@@ -323,8 +330,10 @@ QWidget* AddAccountView::buildManualPanel()
     m_controls.tokenSettings = new PlainButton(
         QStringLiteral("Create a token at %1/settings/tokens").arg(hostText(m_deps.authConfig.webBaseURL)),
         TextStyle::caption, ThemeColor::accent, std::nullopt, notes);
-    connect(m_controls.tokenSettings, &QAbstractButton::clicked, this,
-            [this] { open(QUrl(m_deps.authConfig.webBaseURL + QStringLiteral("/settings/tokens"))); });
+    connect(m_controls.tokenSettings, &QAbstractButton::clicked, this, [this] {
+        if (const std::optional<AccountServer> server = chosenServer())
+            open(QUrl(configFor(*server).webBaseURL + QStringLiteral("/settings/tokens")));
+    });
     notesLayout->addWidget(m_controls.tokenSettings);
     notesLayout->addWidget(new ThemedLabel(QStringLiteral("Required scopes: repo (or public_repo for public "
                                                           "repos only)"),
@@ -432,7 +441,7 @@ void AddAccountView::relayout()
     // Wrapped texts make the panels' heights depend on their widths. Swapping panels does not always bring
     // a new layout pass to the page, which then keeps the old panel's height and spreads it over the new
     // one; lay the page out now.
-    for (QWidget* panel : {m_devicePanel, m_scroll->widget()}) {
+    for (QWidget* panel : {m_serverBlock, m_devicePanel, m_scroll->widget()}) {
         panel->layout()->invalidate();
         panel->layout()->activate();
     }
@@ -505,11 +514,15 @@ QCoro::Task<> AddAccountView::checkManualEntry(QString username, QString token, 
     // otherwise become an account that fails every refresh.
     QPointer<AddAccountView> self(this);
     const CancelToken check = makeCancelToken();
+    const std::optional<AccountServer> server = chosenServer();
+    if (!server)
+        co_return;
     m_check = check;
     setManualError(std::nullopt);
     updateBusy();
     const HttpSession session = m_deps.session;
-    const QString apiBaseURL = m_deps.authConfig.apiBaseURL;
+    // The token goes only to the host the account will belong to.
+    const QString apiBaseURL = configFor(*server).apiBaseURL;
     const TokenOwner owner = co_await fetchTokenOwner(session, apiBaseURL, token, check);
     if (!self || check->isCancelled())
         co_return;
@@ -521,7 +534,140 @@ QCoro::Task<> AddAccountView::checkManualEntry(QString username, QString token, 
         setManualError(refusal);
         co_return;
     }
-    Q_EMIT added(username, token, label);
+    Q_EMIT added(username, token, label, *server);
+}
+
+QWidget* AddAccountView::buildServerBlock()
+{
+    auto* block = new QWidget(this);
+    m_serverBlock = block;
+    auto* layout = column(block, 6);
+    m_controls.server =
+        new SegmentedControl({QStringLiteral("GitHub.com"), QStringLiteral("GitHub Enterprise Server")},
+                             QStringLiteral("Server"), block);
+    m_controls.server->setSelectedIndex(0);
+    connect(m_controls.server, &SegmentedControl::chosen, this, [this] {
+        setManualError(std::nullopt);
+        m_controls.hostError->hide();
+        updateServerFields();
+        if (m_controls.server->selectedIndex() == 1)
+            m_controls.host->setFocus(Qt::OtherFocusReason);
+    });
+    layout->addWidget(m_controls.server);
+
+    const auto field = [block, layout](const QString& title, const QString& placeholder) {
+        auto* label = new ThemedLabel(title, TextStyle::callout, ThemeColor::primary, block);
+        layout->addWidget(label);
+        QLineEdit* edit = textField(placeholder, block);
+        label->setBuddy(edit);
+        layout->addWidget(edit);
+        return std::pair{label, edit};
+    };
+    const auto [hostTitle, host] = field(QStringLiteral("Host"), QStringLiteral("github.example.com"));
+    m_controls.host = host;
+    m_controls.hostError = new ThemedLabel(QString(), TextStyle::caption, ThemeColor::red, block);
+    m_controls.hostError->setWordWrap(true);
+    m_controls.hostError->setTextFormat(Qt::PlainText);
+    m_controls.hostError->hide();
+    layout->addWidget(m_controls.hostError);
+    const auto [clientIdTitle, clientId] = field(QStringLiteral("OAuth App client ID (optional)"),
+                                                 QStringLiteral("the server's OAuth App, for Connect"));
+    m_controls.clientId = clientId;
+    connect(m_controls.host, &QLineEdit::textChanged, this, [this] {
+        m_controls.hostError->hide();
+        updateServerFields();
+    });
+    m_controls.reconnectServer = new ThemedLabel(QString(), TextStyle::callout, ThemeColor::secondary, block);
+    m_controls.reconnectServer->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_controls.reconnectServer);
+
+    // The fields belong to the Enterprise choice; a reconnect stays on the account's own server.
+    for (QWidget* w : std::initializer_list<QWidget*>{hostTitle, host, clientIdTitle, clientId})
+        w->setProperty("enterpriseField", true);
+    if (m_reauthAccount) {
+        m_controls.server->hide();
+        for (QWidget* w : std::initializer_list<QWidget*>{hostTitle, host, clientIdTitle, clientId})
+            w->hide();
+        if (m_reauthAccount->host)
+            m_controls.reconnectServer->setText(QStringLiteral("GitHub Enterprise Server: ") +
+                                                hostLabel(*m_reauthAccount->host));
+        else
+            block->hide();
+    } else {
+        m_controls.reconnectServer->hide();
+    }
+    return block;
+}
+
+std::optional<AccountServer> AddAccountView::chosenServer()
+{
+    if (m_reauthAccount)
+        return AccountServer{m_reauthAccount->host, m_reauthAccount->oauthClientId};
+    if (m_controls.server->selectedIndex() != 1)
+        return AccountServer{};
+    const EnterpriseHostCheck check = enterpriseHost(m_controls.host->text());
+    if (!check.host) {
+        m_controls.hostError->setText(check.error);
+        m_controls.hostError->show();
+        relayout();
+        m_controls.host->setFocus(Qt::OtherFocusReason);
+        return std::nullopt;
+    }
+    const QString clientId = m_controls.clientId->text().trimmed();
+    return AccountServer{check.host, clientId.isEmpty() ? std::nullopt : std::optional(clientId)};
+}
+
+GitHubDeviceAuth::Config AddAccountView::configFor(const AccountServer& server) const
+{
+    if (!server.host)
+        return m_deps.authConfig;
+    GitHubAccount account;
+    account.host = server.host;
+    const GitHubEndpoints endpoints = account.endpoints({});
+    // Every server registers its own OAuth App: without its client id the flow says it is not configured.
+    return GitHubDeviceAuth::Config{server.oauthClientId.value_or(QString()), endpoints.webBaseURL,
+                                    endpoints.apiBaseURL};
+}
+
+std::optional<QString> AddAccountView::shownWebBaseURL() const
+{
+    if (m_reauthAccount)
+        return configFor({m_reauthAccount->host, m_reauthAccount->oauthClientId}).webBaseURL;
+    if (m_controls.server->selectedIndex() != 1)
+        return m_deps.authConfig.webBaseURL;
+    const EnterpriseHostCheck check = enterpriseHost(m_controls.host->text());
+    if (!check.host)
+        return std::nullopt;
+    return configFor({check.host, std::nullopt}).webBaseURL;
+}
+
+void AddAccountView::updateServerFields()
+{
+    if (!m_reauthAccount) {
+        const bool enterprise = m_controls.server->selectedIndex() == 1;
+        for (QWidget* w : m_controls.server->parentWidget()->findChildren<QWidget*>()) {
+            if (w->property("enterpriseField").toBool())
+                w->setVisible(enterprise);
+        }
+    }
+    const std::optional<QString> web = shownWebBaseURL();
+    m_controls.tokenSettings->setText(
+        web ? QStringLiteral("Create a token at %1/settings/tokens").arg(hostText(*web))
+            : QStringLiteral("Create a token on your server, under Settings, Developer settings"));
+    relayout();
+}
+
+void AddAccountView::startDeviceFlow()
+{
+    const std::optional<AccountServer> server = chosenServer();
+    if (!server)
+        return;
+    m_flowServer = *server;
+    const GitHubDeviceAuth::Config config = configFor(*server);
+    m_controls.openVerification->setText(
+        QStringLiteral("Open %1/login/device").arg(hostText(config.webBaseURL)));
+    m_auth->setConfig(config);
+    m_auth->startFlow();
 }
 
 void AddAccountView::open(const QUrl& url)

@@ -21,23 +21,24 @@ class UrlOpener;
 
 namespace norvane::ui {
 
+class SegmentedControl;
 class Spinner;
 
 struct AddAccountDependencies
 {
     HttpSession session;
-    GitHubDeviceAuth::Config authConfig; // client id, web and API base URLs
+    GitHubDeviceAuth::Config authConfig; // github.com's client id, web and API base URLs
     UrlOpener* urlOpener = nullptr;      // the verification page and the token settings; null opens nothing
     std::shared_ptr<DeviceAuthTimer> timer; // null: real timers
 };
 
 // The sheet in which a person signs in to GitHub, to add an account or to reconnect one whose token was
-// rejected: through the device flow or with a username and a personal access token, which it first shows
-// GitHub (whose token is it?) and refuses, with the typed values kept, when GitHub rejects it, it belongs to
-// another login or GitHub cannot be asked. It stores nothing: it hands what it got to its caller through
-// `added`, and never closes itself. Build a new one for every
-// presentation (each has its own device flow); present it in a SheetOverlay. Escape cancels, Return adds
-// while the manual entry is shown.
+// rejected: on github.com or on a GitHub Enterprise Server host (with that server's OAuth App client id for
+// the device flow), through the device flow or with a username and a personal access token, which it first
+// shows GitHub (whose token is it?) and refuses, with the typed values kept, when GitHub rejects it, it
+// belongs to another login or GitHub cannot be asked. It stores nothing: it hands what it got to its caller
+// through `added`, and never closes itself. Build a new one for every presentation (each has its own device
+// flow); present it in a SheetOverlay. Escape cancels, Return adds while the manual entry is shown.
 class AddAccountView final : public QWidget
 {
     Q_OBJECT
@@ -87,12 +88,19 @@ public:
         Spinner* waitingSpinner;
         QWidget* busy; // the bottom bar's spinner and its text, while checking or working
         QLabel* busyText;
+        SegmentedControl* server; // "GitHub.com" or "GitHub Enterprise Server"; hidden when reconnecting
+        QLineEdit* host;
+        QLineEdit* clientId;
+        QLabel* hostError;
+        QLabel* reconnectServer; // the Enterprise host of the account being reconnected
     };
     const Controls& controls() const { return m_controls; }
     GitHubDeviceAuth* auth() const { return m_auth; }
 
 Q_SIGNALS:
-    void added(const QString& username, const QString& token, const std::optional<QString>& label);
+    // `server` is where the token belongs: the server the flow ran on or the token was checked against.
+    void added(const QString& username, const QString& token, const std::optional<QString>& label,
+               const norvane::AccountServer& server);
     void cancelled();
 
 protected:
@@ -107,6 +115,7 @@ private:
     QWidget* buildAwaitingPanel();
     QWidget* buildFailedPanel();
     QWidget* buildBottomBar();
+    QWidget* buildServerBlock();
     QWidget* labelBlock(QLineEdit** field, bool withHint);
 
     void setManualEntryShown(bool shown);
@@ -120,8 +129,17 @@ private:
     void keepFocusInside();
     QCoro::Task<> checkManualEntry(QString username, QString token, std::optional<QString> label);
     void updateBusy();
+    // The server chosen in the sheet, or none (with the reason shown under the host field).
+    std::optional<AccountServer> chosenServer();
+    GitHubDeviceAuth::Config configFor(const AccountServer& server) const;
+    // The web host the links of the sheet name: the chosen server's, when it is known.
+    std::optional<QString> shownWebBaseURL() const;
+    void updateServerFields();
+    void startDeviceFlow();
 
     AddAccountDependencies m_deps;
+    std::optional<GitHubAccount> m_reauthAccount;
+    AccountServer m_flowServer; // the server of the device flow last started
     GitHubDeviceAuth* m_auth;
     QString m_label;
     bool m_showManualEntry = false;
@@ -131,6 +149,7 @@ private:
 
     Controls m_controls{};
     QScrollArea* m_scroll = nullptr;
+    QWidget* m_serverBlock = nullptr;
     QWidget* m_devicePanel = nullptr;
     QWidget* m_manualPanel = nullptr;
     QWidget* m_idlePanel = nullptr;

@@ -67,7 +67,7 @@ void SettingsView::updateAccounts()
     QStringList shown;
     for (const GitHubAccount& account : m_model.accounts()) {
         shown.append(
-            QStringList{account.id.toString(), account.displayName(), account.username,
+            QStringList{account.id.toString(), account.displayNameWithHost(), account.username,
                         m_model.reauthNeeded().contains(account.id) ? QStringLiteral("reconnect") : QString()}
                 .join(QLatin1Char('\n')));
     }
@@ -90,7 +90,8 @@ void SettingsView::updateAccounts()
         layout->addWidget(new SymbolLabel(Symbol::personCircleFill, ThemeColor::blue, 22, card));
         auto* names = new QWidget(card);
         auto* nameColumn = column(names, 2);
-        nameColumn->addWidget(label(account.displayName(), TextStyle::body, ThemeColor::primary, names));
+        nameColumn->addWidget(
+            label(account.displayNameWithHost(), TextStyle::body, ThemeColor::primary, names));
         if (account.label)
             nameColumn->addWidget(label(account.username, TextStyle::caption, ThemeColor::secondary, names));
         layout->addWidget(names);
@@ -104,7 +105,7 @@ void SettingsView::updateAccounts()
             layout->addWidget(reconnect);
         }
         auto* remove = new SymbolButton(Symbol::trash, ThemeColor::red,
-                                        QStringLiteral("Remove %1").arg(account.displayName()), card);
+                                        QStringLiteral("Remove %1").arg(account.displayNameWithHost()), card);
         connect(remove, &QToolButton::clicked, this, [this, account] { removeAccount(account); });
         m_removeButtons.insert(account.id, remove);
         layout->addWidget(remove);
@@ -243,8 +244,8 @@ void SettingsView::updateWatchCards()
         auto* card = new Card(list, 8);
         watch.card = card;
         auto* layout = column(card, 8, QMargins(12, 10, 12, 10));
-        layout->addWidget(
-            label(account.displayName(), TextStyle::subheadline, ThemeColor::primary, card, QFont::Medium));
+        layout->addWidget(label(account.displayNameWithHost(), TextStyle::subheadline, ThemeColor::primary,
+                                card, QFont::Medium));
         auto* entries = new QWidget(card);
         watch.entries = column(entries, 4);
         layout->addWidget(entries);
@@ -256,7 +257,8 @@ void SettingsView::updateWatchCards()
         auto* inputRow = row(input, 8);
         watch.input = new QLineEdit(input);
         watch.input->setPlaceholderText(QStringLiteral("e.g. apple/swift or your-org/your-repo"));
-        watch.input->setAccessibleName(QStringLiteral("Repository to watch for ") + account.displayName());
+        watch.input->setAccessibleName(QStringLiteral("Repository to watch for ") +
+                                       account.displayNameWithHost());
         watch.input->setText(m_newRepoInputs.value(id));
         watch.add = new QPushButton(QStringLiteral("Add"), input);
         watch.add->setEnabled(!watch.input->text().isEmpty());
@@ -477,7 +479,8 @@ AddAccountView* SettingsView::addAccountView() const
     return m_sheet ? qobject_cast<AddAccountView*>(m_sheet->sheet()) : nullptr;
 }
 
-void SettingsView::signIn(const QString& username, const QString& token, const std::optional<QString>& label)
+void SettingsView::signIn(const QString& username, const QString& token, const std::optional<QString>& label,
+                          const AccountServer& server)
 {
     if (const std::optional<GitHubAccount> account = m_reauthAccount) {
         dismissAddAccount();
@@ -489,10 +492,11 @@ void SettingsView::signIn(const QString& username, const QString& token, const s
         reconnect(*account, token);
         return;
     }
-    addNewAccount(username, token, label);
+    addNewAccount(username, token, label, server);
 }
 
-QCoro::Task<> SettingsView::addNewAccount(QString username, QString token, std::optional<QString> label)
+QCoro::Task<> SettingsView::addNewAccount(QString username, QString token, std::optional<QString> label,
+                                          AccountServer server)
 {
     if (m_adding)
         co_return; // the sheet takes no second press while the first one's token is being saved
@@ -501,7 +505,7 @@ QCoro::Task<> SettingsView::addNewAccount(QString username, QString token, std::
     // The sheet stays up, busy, until the keychain answered: an unlock prompt can take its time.
     if (AddAccountView* sheet = addAccountView())
         sheet->setWorking(true);
-    const bool added = co_await m_model.addAccount(username, token, label);
+    const bool added = co_await m_model.addAccount(username, token, label, server);
     if (!self)
         co_return;
     m_adding = false;

@@ -89,7 +89,8 @@ public:
     AddAccountView* addAccountView() const;
     const std::optional<GitHubAccount>& reauthAccount() const { return m_reauthAccount; }
     // What the sheet's sign-in does: reconnect the account it was opened for, or add a new one.
-    void signIn(const QString& username, const QString& token, const std::optional<QString>& label);
+    void signIn(const QString& username, const QString& token, const std::optional<QString>& label,
+                const norvane::AccountServer& server = {});
 
     // Whether a sheet or an alert is up; the panel keeps to this tab meanwhile, as behind a modal sheet.
     bool isPresenting() const;
@@ -171,7 +172,8 @@ private:
     void setNotificationField(bool NotificationSettings::*field, bool on);
     void showAlert(const QString& title, const QString& message);
     QCoro::Task<> reconnect(GitHubAccount account, QString token);
-    QCoro::Task<> addNewAccount(QString username, QString token, std::optional<QString> label);
+    QCoro::Task<> addNewAccount(QString username, QString token, std::optional<QString> label,
+                                AccountServer server);
 
     Dependencies m_deps;
     PRViewModel& m_model;

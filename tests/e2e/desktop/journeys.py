@@ -16,11 +16,8 @@ from harness import PANEL_SIZE, TRAY_ICON_SIZE, Failure, Session, check, key, ma
 # of the accessibility tree, so their items are still found by their place inside the panel (560x600).
 SORT_CREATED = (475, 123)  # the second item of the sort menu
 MENU_REFRESH_Y = 33  # the second item of the tray menu (under "Open Norvane"), from its top
-# The wrong-token journey still clicks by place inside the panel (560x600).
-USE_TOKEN = (280, 376)  # "Use a Personal Access Token instead" on the add-account sheet
-USERNAME = (280, 256)
-TOKEN = (280, 320)
-ADD_ACCOUNT = (430, 503)
+# The wrong-token journey still clicks some controls by place inside the panel (560x600).
+ADD_ACCOUNT = (430, 503)  # the add-account sheet's "Add Account", in its bottom bar
 PRS_TAB = (37, 18)
 SETTINGS_ADD_ACCOUNT = (67, 151)  # "Add Account" under the one account's card in the settings tab
 ACCOUNT_PICKER = (105, 48)  # the account picker of the pull-request tab, with two accounts
@@ -378,13 +375,7 @@ def wrong_token_then_a_revoked_account():
             s.screenshot("settings")
             panel.click(*SETTINGS_ADD_ACCOUNT)
             time.sleep(0.5)
-            panel.click(*USE_TOKEN)
-            time.sleep(0.5)
-            panel.click(*USERNAME)
-            type_text("theo")
-            panel.click(*TOKEN)
-            type_text("wrong-token")
-            panel.click(*ADD_ACCOUNT)
+            fill_token_sheet(s, "theo", "wrong-token")
             wait_until("the refusal", lambda: "Token for theo refused: GitHub rejected this token." in s.log_text(), 20)
             time.sleep(0.3)
             s.screenshot("wrong-token-refused")
@@ -392,7 +383,7 @@ def wrong_token_then_a_revoked_account():
             check(("GET", "/user") in s.requests(), "the token was never shown to GitHub")
 
             # The right token, typed over the wrong one: theo is added.
-            panel.click(*TOKEN)
+            press(s, "the token field", "password text", "Personal Access Token")
             key("ctrl+a", "BackSpace")
             type_text("theo-token")
             panel.click(*ADD_ACCOUNT)
@@ -423,13 +414,7 @@ def wrong_token_then_a_revoked_account():
             panel.click(*BANNER_RECONNECT)
             time.sleep(0.5)
             s.screenshot("reconnect-sheet")
-            panel.click(*USE_TOKEN)
-            time.sleep(0.5)
-            panel.click(*USERNAME)
-            type_text("theo")
-            panel.click(*TOKEN)
-            type_text("theo-renewed-token")
-            panel.click(*ADD_ACCOUNT)
+            fill_token_sheet(s, "theo", "theo-renewed-token")
             wait_until("a refresh with the renewed token", lambda: refreshes_done(s) > done, 30)
             wait_until("the banner to go", lambda: not orange_near(panel, BANNER_ICON), 10)
             time.sleep(0.5)
@@ -694,6 +679,136 @@ def keyboard_only():
         wait_until("the panel to close", lambda: s.panel() is None, 10)
         quit_from_menu(s)
 
+# ---- a github.com account and a GitHub Enterprise Server account side by side ----
+
+def requests_with_tokens(s):
+    """(address, first characters of the token) of every request norvane's debug log shows."""
+    pairs, url = [], None
+    for line in s.log_text().splitlines():
+        m = re.search(r"  URL: (\S+)", line)
+        if m:
+            url = m.group(1)
+        m = re.search(r"Header: Authorization = token (\S+?)\.\.\.", line)
+        if m and url:
+            pairs.append((url, m.group(1)))
+            url = None
+    return pairs
+
+
+def opened(s):
+    return open(s.opened_log).read().split() if os.path.exists(s.opened_log) else []
+
+
+def two_hosts():
+    """mona on a github.com-like fakehub and theo on an Enterprise-like one (API under /api/v3), added through
+    the sheet's "GitHub Enterprise Server" choice: switching between them, each list, link and answer-cache
+    folder is its own host's, the command line follows --account to its host, and neither token ever goes
+    to the other host."""
+    import accessible as a11y
+    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
+        world = json.load(f)
+    for user in world["users"]:
+        if user.get("tokens"):
+            user["tokens"] = ["ghe-%s-token" % user["login"]]
+    world["timeline"] = []
+    with Session("two-hosts") as s:
+        scenario = os.path.join(s.dir, "enterprise.json")
+        with open(scenario, "w") as f:
+            json.dump(world, f)
+        ghe_out = os.path.join(s.dir, "enterprise.out")
+        ghe = subprocess.Popen([s.fakehub_bin, "--scenario", scenario, "--enterprise", "--log-requests"],
+                               stdout=open(ghe_out, "w"), stderr=subprocess.STDOUT)
+        try:
+            ghe_base = wait_until("the Enterprise fakehub's address", lambda: s._first_line(ghe_out), 20)
+            s.start(env=A11Y)
+            panel = s.open_panel()
+            wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+            time.sleep(0.5)
+            sign_in_with_token(s, panel)
+            wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+
+            # theo on the Enterprise server, through the sheet (the sign-in left the panel on the settings tab).
+            time.sleep(0.5)
+            panel.click(*SETTINGS_ADD_ACCOUNT)
+            sheet = a11y.wait_for(s, "the add-account sheet", "dialog", "Add GitHub Account")
+            press(s, "the Enterprise choice", "radio button", "GitHub Enterprise Server", within=sheet)
+            press(s, "the host field", a11y.FIELD, "Host", within=sheet)
+            type_text(ghe_base)
+            time.sleep(0.3)
+            s.screenshot("enterprise-choice")
+            # The server's fields push the token form below the sheet's fold: Tab scrolls to each control.
+            tab_until(s, a11y, "the token link", lambda n: n.name == "Use a Personal Access Token instead")
+            key("space")
+            tab_until(s, a11y, "the username field", lambda n: n.role in a11y.FIELD and n.name == "GitHub Username")
+            type_text("theo")
+            tab_until(s, a11y, "the token field", lambda n: n.role in a11y.FIELD and n.name == "Personal Access Token")
+            type_text("ghe-theo-token")
+            key("Return")
+            wait_until("theo to be stored", lambda: stored_logins(s) == ["mona", "theo"], 20)
+            time.sleep(0.5)
+            s.screenshot("settings-with-host")
+            with open(os.path.join(s.profile, "preferences.ini")) as f:
+                check(ghe_base in f.read(), "the Enterprise host is not in the stored account")
+
+            # Switched to theo: the server's list, its links and its home page.
+            key("ctrl+1")
+            time.sleep(0.5)
+            panel.click(*ACCOUNT_PICKER)
+            time.sleep(0.5)
+            key("Down", "Return")
+            wait_until("theo's list", lambda: "for account theo" in s.log_text(), 30)
+            time.sleep(1)
+            s.screenshot("enterprise-list")
+            for account, base in (("theo", ghe_base), ("mona", s.base)):
+                if account == "mona":
+                    panel.click(*ACCOUNT_PICKER)
+                    time.sleep(0.5)
+                    key("Up", "Return")
+                    wait_until("mona's list again", lambda: s.log_text().count("for account mona") >= 2, 30)
+                    time.sleep(1)
+                rows = wait_until("%s's rows" % account, lambda: (lambda l: l and l.children())(
+                    a11y.find(a11y.application(s.app.pid), "list")), 20)
+                before = len(opened(s))
+                rows[0].click()
+                wait_until("a row's page", lambda: len(opened(s)) > before, 15)
+                press(s, "the footer", "push button", "Open GitHub...")
+                wait_until("the home page", lambda: len(opened(s)) > before + 1, 15)
+                row_page, home = opened(s)[before:before + 2]
+                check(row_page.startswith(base + "/"), "%s's row opened %s" % (account, row_page))
+                check(home == base, "%s's footer opened %s" % (account, home))
+
+            # The headless commands follow --account to its host.
+            out = subprocess.run([s.norvane_bin, "prs", "--json", "--profile", s.profile, "--account", "theo"],
+                                 capture_output=True, text=True, env=s.env(), timeout=60)
+            check(out.returncode == 0, "norvane prs --account theo failed: %s" % out.stderr.strip())
+            urls = [pr["url"] for pr in json.loads(out.stdout)]
+            check(urls and all(u.startswith(ghe_base + "/") for u in urls), "theo's command listed %s" % urls)
+
+            # Every request carried its own host's token, and the server was asked only under /api/v3.
+            sent = requests_with_tokens(s)
+            on_server = {t for u, t in sent if u.startswith(ghe_base + "/")}
+            on_github = {t for u, t in sent if u.startswith(s.base + "/")}
+            check(on_server == {"ghe-theo-"} and on_github == {"demo-toke"},
+                  "tokens sent: to the server %s, to github.com %s" % (on_server, on_github))
+            with open(ghe_out) as f:
+                paths = [l.split(" ", 2)[2] for l in f.read().splitlines()[1:] if l.startswith("request ")]
+            check(paths and all(p.startswith("/api/v3/") for p in paths), "the server was asked %s" % paths)
+
+            # Each account's answer-cache folder holds its own host's answers only.
+            ids = dict(re.findall(r'id[\\"]*:[\\"]*([0-9A-F-]{36})[^}]*?username[\\"]*:[\\"]*([a-z]+)',
+                                  "".join(preference_lines(s))))
+            for account_id, login in ids.items():
+                folder = os.path.join(s.profile, "cache", "http", account_id)
+                blobs = b"".join(open(os.path.join(folder, n), "rb").read() for n in os.listdir(folder))
+                own, other = (ghe_base, s.base) if login == "theo" else (s.base, ghe_base)
+                check(own.encode() in blobs and other.encode() not in blobs, "%s's cache folder" % login)
+            check(len(ids) == 2, "accounts in the preferences: %s" % ids)
+            quit_from_menu(s)
+        finally:
+            ghe.terminate()
+            ghe.wait(10)
+
+
 if __name__ == "__main__":
     raise SystemExit(main({
         "first-start-and-daily-use": first_start_and_daily_use,
@@ -703,4 +818,5 @@ if __name__ == "__main__":
         "wrong-token-then-a-revoked-account": wrong_token_then_a_revoked_account,
         "screen-reader-reads-every-tab": screen_reader_reads_every_tab,
         "keyboard-only": keyboard_only,
+        "two-hosts": two_hosts,
     }))

@@ -30,9 +30,10 @@ namespace {
 struct Panel
 {
     explicit Panel(const QStringList& logins = {QStringLiteral("me")}, bool debug = false,
-                   const QString& apiURL = QStringLiteral("http://127.0.0.1:9"), bool withSettings = false)
+                   const QString& apiURL = QStringLiteral("http://127.0.0.1:9"), bool withSettings = false,
+                   const QMap<QString, QString>& hosts = {})
     {
-        accounts = world.storeAccounts(logins);
+        accounts = world.storeAccounts(logins, hosts);
         model = std::make_unique<PRViewModel>(world.dependencies(apiURL));
         model->loadAccounts();
         // The first refresh fails at once (nothing listens): wait so it cannot land in the middle of a test.
@@ -607,6 +608,56 @@ TEST(ContentView, ScreenshotsOfAnAccountSwitchAndARejectedToken)
         QApplication::processEvents();
         norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-reauth-") + name);
     }
+}
+
+// A github.com-like hub and an Enterprise-like one side by side: each account's list, links and token stay
+// on its own host.
+TEST(ContentView, AnEnterpriseAccountsListPickerAndLinksAreOnItsOwnHost)
+{
+    namespace fh = norvane::fakehub;
+    fh::FakeHub hub(twoAccountsWorld());
+    fh::FakeHub::Options layout;
+    layout.enterprise = true;
+    fh::FakeHub enterprise(twoAccountsWorld(), layout);
+    Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl(), false,
+                {{QStringLiteral("alice"), enterprise.baseUrl()}});
+    const QString label = QStringLiteral("alice · ") + QUrl(enterprise.baseUrl()).authority();
+    EXPECT_EQ(panel.view->accountPicker()->itemText(1), label);
+    const auto urlsOn = [&](const QString& base) {
+        const QList<PullRequest>& prs = panel.model->pullRequests();
+        return !prs.isEmpty() && std::all_of(prs.begin(), prs.end(), [&](const PullRequest& pr) {
+            return pr.url.startsWith(base + QLatin1Char('/'));
+        });
+    };
+    EXPECT_TRUE(urlsOn(hub.baseUrl()));
+    // The footer opens the account's web host: the Enterprise server's, or github.com's for the other one.
+    const struct
+    {
+        int index;
+        QString base;
+        QString home;
+    } steps[] = {{1, enterprise.baseUrl(), enterprise.baseUrl()},
+                 {0, hub.baseUrl(), QStringLiteral("https://github.com")}};
+    for (const auto& [index, base, home] : steps) {
+        panel.view->accountPicker()->activated(index);
+        ASSERT_TRUE(
+            waitUntil([&] { return panel.model->hasListForSelectedAccount() && !panel.model->isLoading(); }));
+        EXPECT_TRUE(urlsOn(base)) << index;
+        panel.view->footerButton()->click();
+        EXPECT_EQ(panel.world.opener->opened().back(), QUrl(home));
+        if (index == 1) {
+            panel.view->show();
+            QApplication::processEvents();
+            norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-enterprise-account"));
+        }
+    }
+    ASSERT_FALSE(enterprise.requests().empty());
+    for (const auto& r : enterprise.requests()) {
+        EXPECT_TRUE(r.path.startsWith(QStringLiteral("/api/v3/"))) << r.path.toStdString();
+        EXPECT_EQ(r.header(QStringLiteral("Authorization")), QStringLiteral("token tok-alice"));
+    }
+    for (const auto& r : hub.requests())
+        EXPECT_EQ(r.header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
 }
 
 TEST(ContentView, ScreenshotsWithTheSampleDataInBothPalettes)

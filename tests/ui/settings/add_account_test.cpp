@@ -1,10 +1,11 @@
-#include "ui/device_flow_support.h"
 #include "support/wait.h"
 #include "support/world.h"
+#include "ui/device_flow_support.h"
 #include "ui/settings/add_account_view.h"
-#include "ui/widgets/controls.h"
+#include "ui/settings/settings_controls.h"
 #include "ui/settings/sheet_overlay.h"
 #include "ui/ui_support.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -33,8 +34,10 @@ using norvane::testing::startHub;
 // A panel-sized page with the sheet presented over it, as the settings page presents it.
 struct Sheet
 {
-    explicit Sheet(std::optional<GitHubAccount> reauth = std::nullopt, fakehub::FakeHub* hub = nullptr,
-                   QString clientId = kClientId, const QPalette& palette = norvane::testing::lightPalette())
+    explicit Sheet(
+        std::optional<GitHubAccount> reauth = std::nullopt, fakehub::FakeHub* hub = nullptr,
+        QString clientId = kClientId, const QPalette& palette = norvane::testing::lightPalette(),
+        fakehub::FakeHub* flowHub = nullptr) // whose device-flow clock the sheet's waits move; `hub`'s
     {
         host.setFixedSize(560, 600);
         host.setPalette(palette);
@@ -50,8 +53,8 @@ struct Sheet
         config.webBaseURL = hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9");
         config.apiBaseURL = config.webBaseURL;
         view = new AddAccountView(
-            std::move(reauth),
-            AddAccountDependencies{HttpSession(&network), config, &opener, std::make_shared<FastTimer>(hub)});
+            std::move(reauth), AddAccountDependencies{HttpSession(&network), config, &opener,
+                                                      std::make_shared<FastTimer>(flowHub ? flowHub : hub)});
         overlay = new SheetOverlay(&host, view);
         overlay->show();
         host.show();
@@ -395,6 +398,98 @@ TEST(AddAccountView, AnUnconfiguredClientIdFailsAtOnceWithoutARequest)
     }
     QTest::qWait(50);
     EXPECT_TRUE(hub->requests().empty());
+}
+
+// An Enterprise-layout hub with its own OAuth App and its own tokens ("ghe-<login>").
+std::unique_ptr<fakehub::FakeHub> startEnterpriseHub()
+{
+    fakehub::Scenario world = norvane::testing::baseWorld();
+    for (fakehub::User& u : world.users)
+        u.tokens = {QStringLiteral("ghe-") + u.login};
+    fakehub::OAuthApp app;
+    app.clientId = QStringLiteral("Iv1.enterprise0001");
+    app.expiresIn = 24 * 60 * 60;
+    world.oauthApp = app;
+    fakehub::FakeHub::Options layout;
+    layout.enterprise = true;
+    return std::make_unique<fakehub::FakeHub>(std::move(world), layout);
+}
+
+TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
+{
+    const auto hub = startHub();
+    const auto enterprise = startEnterpriseHub();
+    const QString host = enterprise->baseUrl(); // http on the loopback: allowed for a server on this machine
+    const QString hostText = QUrl(host).authority();
+    Sheet sheet(std::nullopt, hub.get(), kClientId, norvane::testing::lightPalette(), enterprise.get());
+    QSignalSpy added(sheet.view, &AddAccountView::added);
+    EXPECT_FALSE(sheet.c().host->isVisibleTo(sheet.view));
+    sheet.c().server->choose(1);
+    EXPECT_TRUE(sheet.c().host->isVisibleTo(sheet.view));
+    EXPECT_TRUE(sheet.c().clientId->isVisibleTo(sheet.view));
+
+    // What is not a host is refused before anything is sent anywhere.
+    const std::pair<QString, QString> refused[] = {
+        {QStringLiteral("http://github.example.com"),
+         QStringLiteral("A GitHub Enterprise Server is reached over https.")},
+        {QStringLiteral("github.example.com/login"),
+         QStringLiteral("Enter the server's host name, such as github.example.com.")},
+    };
+    for (const auto& [typed, message] : refused) {
+        sheet.c().host->setText(typed);
+        sheet.c().connect->click();
+        EXPECT_EQ(sheet.view->shownPanel(), Panel::idle) << typed.toStdString();
+        EXPECT_TRUE(sheet.c().hostError->isVisibleTo(sheet.view));
+        EXPECT_EQ(sheet.c().hostError->text(), message);
+    }
+
+    sheet.c().host->setText(QStringLiteral("github.example.com"));
+    sheet.screenshot(
+        QStringLiteral("add-account-enterprise")); // the scroll bar the fields brought settles first
+    expectLaidOut(*sheet.view);
+
+    // Without the server's own OAuth App the flow is not configured, and the token path stays.
+    sheet.c().host->setText(host + QLatin1Char('/'));
+    EXPECT_FALSE(sheet.c().hostError->isVisibleTo(sheet.view));
+    EXPECT_EQ(sheet.c().tokenSettings->text(),
+              QStringLiteral("Create a token at %1/settings/tokens").arg(hostText));
+    sheet.c().connect->click();
+    EXPECT_EQ(sheet.view->shownPanel(), Panel::failed);
+    EXPECT_TRUE(sheet.c().failure->text().startsWith(QStringLiteral("GitHub OAuth App not configured.")));
+
+    sheet.c().clientId->setText(QStringLiteral(" Iv1.enterprise0001 "));
+    sheet.c().tryAgain->click();
+    ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }))
+        << sheet.c().failure->text().toStdString();
+    EXPECT_EQ(sheet.c().openVerification->text(), QStringLiteral("Open %1/login/device").arg(hostText));
+    ASSERT_TRUE(
+        enterprise->approveDeviceCode(enterprise->deviceCodes().back().userCode, QStringLiteral("me")));
+    ASSERT_TRUE(waitUntil([&] { return added.count() == 1; }));
+    EXPECT_EQ(added[0][1].toString(), QStringLiteral("ghe-me"));
+    const AccountServer expected{host, QStringLiteral("Iv1.enterprise0001")};
+    EXPECT_EQ(added[0][3].value<AccountServer>(), expected);
+
+    // The token path asks the server's API, under /api/v3, whose the token is.
+    sheet.c().useToken->click();
+    sheet.c().username->setText(QStringLiteral("me"));
+    sheet.c().token->setText(QStringLiteral("ghe-me"));
+    sheet.c().add->click();
+    ASSERT_TRUE(waitUntil([&] { return added.count() == 2; }));
+    EXPECT_EQ(added[1][3].value<AccountServer>(), expected);
+    EXPECT_TRUE(hub->requests().empty());
+    EXPECT_EQ(enterprise->requests(QStringLiteral("GET"), QStringLiteral("/api/v3/user")).size(), 2u);
+
+    // A reconnect stays on the account's server, with its client id, and offers no other.
+    GitHubAccount work{QUuid::createUuid(), QStringLiteral("me"), QStringLiteral("id"), std::nullopt};
+    work.host = host;
+    work.oauthClientId = QStringLiteral("Iv1.enterprise0001");
+    Sheet reconnect(work, hub.get(), kClientId, norvane::testing::lightPalette(), enterprise.get());
+    EXPECT_FALSE(reconnect.c().server->isVisibleTo(reconnect.view));
+    EXPECT_EQ(reconnect.c().reconnectServer->text(), QStringLiteral("GitHub Enterprise Server: ") + hostText);
+    reconnect.c().connect->click();
+    ASSERT_TRUE(waitUntil([&] { return reconnect.view->shownPanel() == Panel::awaiting; }));
+    EXPECT_TRUE(hub->requests().empty());
+    EXPECT_EQ(enterprise->deviceCodes().size(), 2u);
 }
 
 TEST(AddAccountView, ScreenshotsOfEveryPanelInBothPalettes)

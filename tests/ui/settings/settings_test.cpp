@@ -37,13 +37,14 @@ struct Settings
         fakehub::FakeHub* hub = nullptr;
         std::shared_ptr<KeychainService> keychain = {}; // default: the world's
         std::shared_ptr<Autostart> autostart = {};
+        QMap<QString, QString> hosts = {}; // login -> its GitHub Enterprise Server host
     };
 
     Settings() : Settings(Options{}) {}
     explicit Settings(QStringList logins) : Settings(Options{std::move(logins)}) {}
     explicit Settings(Options options)
     {
-        accounts = world.storeAccounts(options.logins);
+        accounts = world.storeAccounts(options.logins, options.hosts);
         PRViewModel::Dependencies engine = world.dependencies(options.apiURL);
         if (options.keychain)
             engine.keychain = options.keychain;
@@ -694,7 +695,13 @@ TEST(SettingsView, TheStartAtLoginSwitchWritesTheAutostartEntryAndReadsItBack)
 
 TEST(SettingsView, Screenshots)
 {
-    Settings s({QStringLiteral("me"), QStringLiteral("octo-work")});
+    Settings::Options options{{QStringLiteral("me"), QStringLiteral("octo-work")}};
+    options.hosts = {{QStringLiteral("octo-work"), QStringLiteral("github.example.com")}};
+    Settings s(options);
+    // An Enterprise account's card, remove button and watched-repositories card name its host.
+    EXPECT_TRUE(s.view->removeAccountButton(s.accounts[1].id)
+                    ->accessibleName()
+                    .endsWith(QStringLiteral("octo-work · github.example.com")));
     s.model->loadTestData();
     s.model->setReauthNeeded({s.accounts[1].id});
     s.model->setBlockedRepositories({QStringLiteral("spam-org"), QStringLiteral("acme/legacy")});
