@@ -70,7 +70,7 @@ void signInForThisRun(Preferences& preferences, InMemoryKeychainService& keychai
         objects.append(toJson(*existing));
         preferences.setData(key, QJsonDocument(objects).toJson(QJsonDocument::Compact));
     }
-    keychain.storage()->insert_or_assign(existing->tokenIdentifier, token);
+    keychain.storage()->insert_or_assign(existing->tokenKey(), token);
 }
 
 bool hasDisplay()

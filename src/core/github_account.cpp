@@ -136,4 +136,14 @@ QList<GitHubAccount> gitHubAccountsFromJson(const QJsonArray& array)
     return decodeObjectArray<GitHubAccount>(array, gitHubAccountFromJson);
 }
 
+QString tokenStoreKey(const QString& tokenIdentifier, const std::optional<QString>& host)
+{
+    return host ? tokenIdentifier + QLatin1Char('@') + *host : tokenIdentifier;
+}
+
+QString GitHubAccount::tokenKey() const
+{
+    return tokenStoreKey(tokenIdentifier, host);
+}
+
 } // namespace norvane

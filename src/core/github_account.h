@@ -43,9 +43,16 @@ struct GitHubAccount {
     // The account's API and web addresses: `gitHubCom` for a github.com account, else its own server's
     // (API "https://HOST/api/v3", web "https://HOST"). A token is only ever sent to these.
     GitHubEndpoints endpoints(const GitHubEndpoints& gitHubCom) const;
+    // The key of the account's token in the system keychain (see tokenStoreKey).
+    QString tokenKey() const;
 
     friend bool operator==(const GitHubAccount&, const GitHubAccount&) = default;
 };
+
+// The keychain key of a token: the identifier itself for github.com, the identifier and the host for an
+// Enterprise account. An older Norvane reads the record of an Enterprise account as a github.com one, and
+// would send a token it found under the plain identifier to api.github.com; under this key it finds none.
+QString tokenStoreKey(const QString& tokenIdentifier, const std::optional<QString>& host);
 
 // The server a new account signs in to: no host for github.com.
 struct AccountServer {

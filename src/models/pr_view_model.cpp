@@ -293,7 +293,7 @@ QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::
     // The token must be in the store before the first refresh of the account asks for it. An account whose
     // token the keychain refused could never be refreshed, nor reconnected (that takes a 401): none is added.
     const std::shared_ptr<KeychainService> keychain = m_deps.keychain;
-    const bool saved = co_await keychain->save(token, tokenIdentifier);
+    const bool saved = co_await keychain->save(token, tokenStoreKey(tokenIdentifier, server.host));
     if (!self)
         co_return false;
     if (!saved) {
@@ -320,7 +320,7 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
     // Its refresh first: replies arriving after the forgetting below would store its answers and readings
     // again, and with no account left to select nothing else would ever stop it.
     cancelRunOf(account.id);
-    m_deps.keychain->remove(account.tokenIdentifier);
+    m_deps.keychain->remove(account.tokenKey());
     m_deps.github.forgetAccount(account.id);
     setPollsPaused(account.id, std::nullopt);
     QList<GitHubAccount> accounts = m_accounts;

@@ -179,7 +179,7 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
 {
     const QString name = account.displayName();
     debugLog(kRefresh, QStringLiteral("Task started for ") + name);
-    const std::optional<QString> token = co_await keychain->getAsync(account.tokenIdentifier);
+    const std::optional<QString> token = co_await keychain->getAsync(account.tokenKey());
     debugLog(kRefresh, QStringLiteral("Token retrieved for %1: %2").arg(name, token ? QStringLiteral("YES") : QStringLiteral("NO")));
     if (!self)
         co_return;

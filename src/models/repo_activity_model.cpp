@@ -91,7 +91,7 @@ QCoro::Task<> RepoActivityModel::runLoad(QPointer<RepoActivityModel> self, GitHu
                                          QList<WatchedRepo> repos, CancelToken cancel,
                                          std::shared_ptr<KeychainService> keychain)
 {
-    const std::optional<QString> token = co_await keychain->getAsync(account.tokenIdentifier);
+    const std::optional<QString> token = co_await keychain->getAsync(account.tokenKey());
     // A cancelled load leaves the published state to the load or reset that replaced it.
     if (!self || cancel->isCancelled())
         co_return;

@@ -317,6 +317,8 @@ TEST(GitHubAccount, EnterpriseHostRoundTripsAndAnOldRecordIsGitHubCom)
     EXPECT_EQ(enterprise.endpoints(gitHubComEndpoints()),
               (GitHubEndpoints{QStringLiteral("https://github.example.com/api/v3"),
                                QStringLiteral("https://github.example.com")}));
+    // Its token is kept under a key an older version, reading the record as github.com, never looks up.
+    EXPECT_EQ(enterprise.tokenKey(), QStringLiteral("github_token_1@github.example.com"));
 
     // A record written before accounts had a host is a github.com account, with the run's github.com
     // addresses.
@@ -325,6 +327,7 @@ TEST(GitHubAccount, EnterpriseHostRoundTripsAndAnOldRecordIsGitHubCom)
     EXPECT_FALSE(old.isEnterprise());
     EXPECT_FALSE(toJson(old).contains(QStringLiteral("host")));
     EXPECT_EQ(old.displayNameWithHost(), QStringLiteral("Me (mona)"));
+    EXPECT_EQ(old.tokenKey(), QStringLiteral("t"));
     const GitHubEndpoints standIn{QStringLiteral("http://127.0.0.1:1"), QStringLiteral("http://127.0.0.1:2")};
     EXPECT_EQ(old.endpoints(standIn), standIn);
 

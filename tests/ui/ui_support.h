@@ -88,7 +88,7 @@ struct EngineWorld
             accounts.append(GitHubAccount{QUuid::createUuid(), login, tokenId, std::nullopt});
             if (hosts.contains(login))
                 accounts.last().host = hosts[login];
-            keychain->storage()->insert_or_assign(tokenId, QStringLiteral("tok-") + login);
+            keychain->storage()->insert_or_assign(accounts.last().tokenKey(), QStringLiteral("tok-") + login);
         }
         preferences->setData(QStringLiteral("github_accounts"), QJsonDocument(toJson(accounts)).toJson());
         return accounts;

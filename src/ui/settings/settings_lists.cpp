@@ -524,7 +524,7 @@ QCoro::Task<> SettingsView::reconnect(GitHubAccount account, QString token)
     QPointer<SettingsView> self(this);
     const std::shared_ptr<KeychainService> keychain = m_model.keychainService();
     // The refresh reads the token back, so it starts only once the keychain has it.
-    const bool saved = co_await keychain->save(token, account.tokenIdentifier);
+    const bool saved = co_await keychain->save(token, account.tokenKey());
     if (!self)
         co_return;
     if (!saved) {
