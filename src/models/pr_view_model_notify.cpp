@@ -307,6 +307,8 @@ double PRViewModel::pollingInterval() const
     return (minutes >= 1 ? minutes : NotificationSettings{}.pollingIntervalMinutes) * 60.0;
 }
 
+static constexpr double kFirstFeedCheckSecs = 3.0;
+
 static QString doubleText(double value)
 {
     // The default decimal form of a double: 900 seconds reads "900.0".
@@ -330,6 +332,9 @@ void PRViewModel::startPolling()
         if (self)
             self->refreshSilently();
     });
+    m_feedStarted = true;
+    // The first look sets the baseline; it comes soon, so that what happens in the first minute is caught.
+    restartActivityFeed(kFirstFeedCheckSecs);
 }
 
 bool PRViewModel::isPolling() const

@@ -103,6 +103,8 @@ public:
             QString keyFile;
         };
         std::optional<Tls> tls;
+        // X-Poll-Interval of the notification feed: how often a client may ask it (GitHub says 60).
+        int feedPollIntervalSecs = 60;
     };
 
     // Starts serving at once on its own threads; throws std::runtime_error when it cannot listen.
