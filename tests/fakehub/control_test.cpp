@@ -333,6 +333,10 @@ TEST(Notifications, TheFeedFollowsTheWorldAndAnswersAnUnchangedAsk304ForFree)
     QString json = QString::fromUtf8(kWorld);
     json.replace(QStringLiteral("\"tokens\": [\"t-theo\"]"),
                  QStringLiteral("\"tokens\": [\"t-theo\"], \"fine_grained_tokens\": [\"f-theo\"]"));
+    json.replace(QStringLiteral("\"pull_requests\": ["),
+                 QStringLiteral("\"timeline\": [{\"at\": 1, \"kind\": \"comment\", \"repository\": \"acme/api\", "
+                                "\"number\": 1, \"user\": \"priya\"}, {\"at\": 2, \"kind\": \"assign\", "
+                                "\"repository\": \"acme/api\", \"number\": 4, \"user\": \"mona\"}], \"pull_requests\": ["));
     FakeHub::Options options;
     options.feedPollIntervalSecs = 2;
     FakeHub hub(Scenario::fromJson(json.toUtf8()), options);
@@ -384,6 +388,14 @@ TEST(Notifications, TheFeedFollowsTheWorldAndAnswersAnUnchangedAsk304ForFree)
     // A fine-grained token authenticates but cannot read the feed, as on GitHub.
     EXPECT_EQ(http.get("/user", "f-theo")->status, 200);
     EXPECT_EQ(ask("f-theo")->status, 403);
+
+    // A comment on her pull request and an assignment renew the threads they concern.
+    EXPECT_EQ(hub.playTimeline(std::chrono::seconds(2)), 2);
+    const QJsonArray renewed = parseBody(ask("t-mona")->body).toArray();
+    ASSERT_EQ(renewed.size(), 2);
+    EXPECT_EQ(renewed[0][QStringLiteral("reason")].toString(), QStringLiteral("assign"));
+    EXPECT_EQ(renewed[1][QStringLiteral("reason")].toString(), QStringLiteral("author"));
+    EXPECT_EQ(http.json("/repos/acme/api/pulls/1")[QStringLiteral("comments")].toInt(), 3);
 }
 
 TEST(Server, ServesTwoHundredConcurrentRequests)

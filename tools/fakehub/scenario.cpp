@@ -533,6 +533,8 @@ private:
             {QStringLiteral("deployment_status"), Kind::DeploymentStatus},
             {QStringLiteral("workflow_run"), Kind::WorkflowRun},
             {QStringLiteral("revoke_token"), Kind::RevokeToken},
+            {QStringLiteral("comment"), Kind::Comment},
+            {QStringLiteral("assign"), Kind::Assign},
         };
         TimelineEvent e;
         const QString kind = r.string(QStringLiteral("kind"));
@@ -567,6 +569,8 @@ private:
         };
         switch (e.kind) {
         case Kind::RequestReview:
+        case Kind::Comment:
+        case Kind::Assign:
             checkKeys(r, {"at", "kind", "repository", "number", "user"});
             pullRequest();
             e.user = userRef(r, QStringLiteral("user"));

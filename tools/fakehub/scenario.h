@@ -225,6 +225,8 @@ struct TimelineEvent
         DeploymentStatus, // the newest deployment to `environment` reaches `state`
         WorkflowRun,      // the newest run of workflow `name` reaches `status` and `conclusion`
         RevokeToken,      // `user` loses `token`: requests with it answer 401 from then on
+        Comment,          // `user` comments on pull request `number`
+        Assign,           // `user` is assigned to pull request `number`
     };
 
     std::chrono::seconds at{0};

@@ -151,6 +151,22 @@ void apply(Scenario& world, const TimelineEvent& e)
         run->updatedAt = touch(run->updatedAt);
         break;
     }
+    case Kind::Comment: {
+        PullRequest& pr = needPull(world, e.repository, e.number);
+        ++pr.comments;
+        pr.updatedAt = touch(pr.updatedAt);
+        if (e.user != pr.author)
+            world.notify(pr.author, pr.repository, pr.number, QStringLiteral("author"));
+        break;
+    }
+    case Kind::Assign: {
+        PullRequest& pr = needPull(world, e.repository, e.number);
+        if (!pr.assignees.contains(e.user))
+            pr.assignees.append(e.user);
+        pr.updatedAt = touch(pr.updatedAt);
+        world.notify(e.user, pr.repository, pr.number, QStringLiteral("assign"));
+        break;
+    }
     case Kind::RevokeToken:
         for (User& user : world.users) {
             if (user.login == e.user)
