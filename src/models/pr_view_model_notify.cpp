@@ -333,8 +333,11 @@ void PRViewModel::startPolling()
             self->refreshSilently();
     });
     m_feedStarted = true;
-    // The first look sets the baseline; it comes soon, so that what happens in the first minute is caught.
-    restartActivityFeed(kFirstFeedCheckSecs);
+    // The feed keeps its own pace across restarts of the poll (each opening of the panel restarts it): a new
+    // baseline there would swallow what happened since the last check. The first look sets the baseline; it
+    // comes soon, so that what happens in the first minute is caught.
+    if (!m_deps.feedTimer->isActive() && !m_feedCheck)
+        restartActivityFeed(kFirstFeedCheckSecs);
 }
 
 bool PRViewModel::isPolling() const

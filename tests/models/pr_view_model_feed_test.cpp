@@ -99,6 +99,13 @@ TEST_F(PRFeedTest, OnlyANewFeedRefreshesAndAnUnchangedOneCostsNothing)
     hub->requestReview(QStringLiteral("acme/api"), 1, QStringLiteral("alice"));
     check();
     EXPECT_EQ(searches(), polls);
+
+    // Restarting the poll (the panel opens) keeps the feed's baseline: a change just before still counts.
+    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", nullptr));
+    m.startPolling();
+    check();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(searches(), polls + 3);
 }
 
 TEST_F(PRFeedTest, ARefusedFeedIsLeftAloneUntilTheTokenChanges)
