@@ -32,7 +32,8 @@ std::optional<int> pollInterval(const HeaderList& headers)
 
 } // namespace
 
-QCoro::Task<GitHubService::FeedCheck> GitHubService::checkNotificationFeed(QString token, CancelToken cancel) const
+QCoro::Task<GitHubService::FeedCheck> GitHubService::checkNotificationFeed(QString token,
+                                                                           CancelToken cancel) const
 {
     using Outcome = FeedCheck::Outcome;
     // The same address base and session as every other query of the account, so the feed follows its host.
@@ -67,9 +68,10 @@ QCoro::Task<GitHubService::FeedCheck> GitHubService::checkNotificationFeed(QStri
     }
     // A server that failed may answer next time; a refusal of the token will not.
     check.outcome = reply.statusCode >= 500 ? Outcome::failed : Outcome::refused;
-    debugLog(kApi, QStringLiteral("❌ Notifications answered %1: %2")
-                       .arg(reply.statusCode)
-                       .arg(detail::utf8Text(reply.body).value_or(QStringLiteral("No response body")).left(300)));
+    debugLog(kApi,
+             QStringLiteral("❌ Notifications answered %1: %2")
+                 .arg(reply.statusCode)
+                 .arg(detail::utf8Text(reply.body).value_or(QStringLiteral("No response body")).left(300)));
     co_return check;
 }
 

@@ -2,12 +2,10 @@
 // costs no rate-limit points, and refreshes silently as soon as it changes. It also catches up after the
 // machine slept or the network was gone, instead of waiting out the rest of an interval.
 #include "models/pr_view_model.h"
-
 #include "platform/debug_log.h"
 #include "platform/keychain_service.h"
 
 #include <QCryptographicHash>
-
 #include <algorithm>
 
 namespace norvane {
@@ -110,7 +108,8 @@ QCoro::Task<> PRViewModel::runFeedCheck(QPointer<PRViewModel> self, GitHubAccoun
     PRViewModel& model = *self;
     model.m_feedCheck.reset();
     // GitHub's interval is a floor: never ask more often. Without one, a minute.
-    model.m_feedInterval = check.pollIntervalSecs ? double(*check.pollIntervalSecs) : kDefaultFeedIntervalSecs;
+    model.m_feedInterval =
+        check.pollIntervalSecs ? double(*check.pollIntervalSecs) : kDefaultFeedIntervalSecs;
     const QString name = account.displayName();
     switch (check.outcome) {
     case Outcome::unchanged:
@@ -125,31 +124,36 @@ QCoro::Task<> PRViewModel::runFeedCheck(QPointer<PRViewModel> self, GitHubAccoun
         model.m_feedHasBaseline = true;
         model.m_feedLastModified = check.lastModified;
         if (news) {
-            debugLog(kPolling, QStringLiteral("📬 New activity in %1's notification feed, triggering silent refresh")
-                                   .arg(name));
+            debugLog(kPolling,
+                     QStringLiteral("📬 New activity in %1's notification feed, triggering silent refresh")
+                         .arg(name));
             model.refreshSilently();
         }
         break;
     }
     case Outcome::refused:
         // A fine-grained token cannot read the feed; the regular poll goes on as before.
-        debugLog(kPolling, QStringLiteral("⚠️ The notification feed answered %1 for %2: not checked again until "
-                                          "the account's token changes")
-                               .arg(check.statusCode)
-                               .arg(name));
+        debugLog(kPolling,
+                 QStringLiteral("⚠️ The notification feed answered %1 for %2: not checked again until "
+                                "the account's token changes")
+                     .arg(check.statusCode)
+                     .arg(name));
         model.m_feedRefusedToken.insert(account.id, tokenKey);
         model.m_feedHasBaseline = false;
         break;
     case Outcome::rateLimited:
         if (check.retryAt) {
             model.setPollsPaused(account.id, *check.retryAt);
-            debugLog(kPolling, QStringLiteral("⏳ GitHub's rate limit reached for %1: feed checks and background "
-                                              "polls paused until %2")
-                                   .arg(name, check.retryAt->toUTC().toString(Qt::ISODate)));
+            debugLog(kPolling,
+                     QStringLiteral("⏳ GitHub's rate limit reached for %1: feed checks and background "
+                                    "polls paused until %2")
+                         .arg(name, check.retryAt->toUTC().toString(Qt::ISODate)));
         }
         break;
     case Outcome::failed:
-        debugLog(kPolling, QStringLiteral("❌ The notification feed did not answer for %1; asking again later").arg(name));
+        debugLog(
+            kPolling,
+            QStringLiteral("❌ The notification feed did not answer for %1; asking again later").arg(name));
         break;
     }
     model.scheduleFeedCheck(model.m_feedInterval);

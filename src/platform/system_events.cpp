@@ -21,20 +21,23 @@ void SystemEvents::start()
         bus.connect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
                     QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
                     SLOT(onPrepareForSleep(bool)));
-    debugLog(kPolling, sleepWatched ? QStringLiteral("Watching logind for sleep and wake")
-                                    : QStringLiteral("⚠️ No system bus: waking from sleep goes unnoticed"));
+    debugLog(kPolling, sleepWatched
+                           ? QStringLiteral("Watching logind for sleep and wake")
+                           : QStringLiteral("⚠️ No system bus: waking from sleep goes unnoticed"));
 
-    // NetworkManager's backend only. Qt's other Linux backend (GLib's network monitor) calls a machine without
-    // a default route disconnected, where GitHub Enterprise on the local network, or a test's server on the
-    // loopback, is still in reach; polls skipped there would never come back.
+    // NetworkManager's backend only. Qt's other Linux backend (GLib's network monitor) calls a machine
+    // without a default route disconnected, where GitHub Enterprise on the local network, or a test's server
+    // on the loopback, is still in reach; polls skipped there would never come back.
     const bool loaded = QNetworkInformation::availableBackends().contains(QStringLiteral("networkmanager")) &&
                         QNetworkInformation::loadBackendByName(u"networkmanager");
     QNetworkInformation* info = loaded ? QNetworkInformation::instance() : nullptr;
     if (!info) {
-        debugLog(kPolling, QStringLiteral("⚠️ NetworkManager is not running: the network counts as always there"));
+        debugLog(kPolling,
+                 QStringLiteral("⚠️ NetworkManager is not running: the network counts as always there"));
         return;
     }
-    debugLog(kPolling, QStringLiteral("Watching the network through Qt's %1 backend").arg(info->backendName()));
+    debugLog(kPolling,
+             QStringLiteral("Watching the network through Qt's %1 backend").arg(info->backendName()));
     const auto apply = [this](QNetworkInformation::Reachability reachability) {
         setOnline(reachability != QNetworkInformation::Reachability::Disconnected);
     };

@@ -7,7 +7,8 @@ namespace norvane {
 // What the desktop says about sleep and the network: logind's PrepareForSleep on the system bus, and
 // NetworkManager's state through Qt's network-information backend. Where neither runs nothing is ever
 // reported and the network counts as online.
-class SystemEvents : public QObject {
+class SystemEvents : public QObject
+{
     Q_OBJECT
 
 public:

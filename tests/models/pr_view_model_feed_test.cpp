@@ -21,7 +21,8 @@ fh::Scenario feedWorld()
 
 } // namespace
 
-class PRFeedTest : public PRModelTest {
+class PRFeedTest : public PRModelTest
+{
 protected:
     void SetUp() override
     {
@@ -49,14 +50,19 @@ protected:
     // One feed check, run to its end (the next one is scheduled when it is done).
     void check()
     {
-        const std::size_t before = hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).size();
+        const std::size_t before =
+            hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).size();
         feedTimer->fire();
         ASSERT_TRUE(waitUntil([&] { return feedTimer->active; }));
         ASSERT_TRUE(settle());
-        lastCheckAsked = hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).size() > before;
+        lastCheckAsked =
+            hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).size() > before;
     }
 
-    std::size_t searches() const { return hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size(); }
+    std::size_t searches() const
+    {
+        return hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size();
+    }
     int corePointsUsed() const { return hub->rateLimit(QStringLiteral("tok-me")).used; }
 
     QTemporaryDir cacheDir;
@@ -110,9 +116,10 @@ TEST_F(PRFeedTest, OnlyANewFeedRefreshesAndAnUnchangedOneCostsNothing)
 
 TEST_F(PRFeedTest, ARefusedFeedIsLeftAloneUntilTheTokenChanges)
 {
-    struct Case {
+    struct Case
+    {
         const char* what;
-        int status;       // a fault on the feed; 0: the fine-grained token's own refusal
+        int status; // a fault on the feed; 0: the fine-grained token's own refusal
         bool staysOn;
     };
     for (const Case& c : {Case{"fine-grained token", 0, false}, Case{"404", 404, false},
@@ -121,7 +128,8 @@ TEST_F(PRFeedTest, ARefusedFeedIsLeftAloneUntilTheTokenChanges)
         hub->clearFaults();
         setToken(c.status ? QStringLiteral("tok-me") : QStringLiteral("fine-me"));
         if (c.status)
-            hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/notifications"), c.status));
+            hub->injectFault(
+                fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/notifications"), c.status));
         PRViewModel& m = launch();
         check();
         EXPECT_TRUE(lastCheckAsked);
@@ -169,9 +177,11 @@ TEST_F(PRFeedTest, ARateLimitAnswerPausesTheFeedLikePolls)
     PRViewModel& m = launch();
     check();
     hub->exhaustRateLimit(QStringLiteral("core"));
-    hub->requestReview(QStringLiteral("acme/api"), 2, QStringLiteral("me")); // the feed changed: it must be read
+    hub->requestReview(QStringLiteral("acme/api"), 2,
+                       QStringLiteral("me")); // the feed changed: it must be read
     check();
-    const QDateTime reset = QDateTime::fromSecsSinceEpoch(hub->rateLimit(QStringLiteral("tok-me")).reset, Qt::UTC);
+    const QDateTime reset =
+        QDateTime::fromSecsSinceEpoch(hub->rateLimit(QStringLiteral("tok-me")).reset, Qt::UTC);
     EXPECT_EQ(m.pollsPausedUntil(account.id), reset);
     EXPECT_TRUE(m.rateLimitNotice().has_value());
 

@@ -18,7 +18,8 @@ namespace {
 
 // A system bus of the test's own, with the fake logind and NetworkManager on it. Set up once per process:
 // Qt connects to the system bus at its first use and keeps that connection.
-class FakeSystemBus {
+class FakeSystemBus
+{
 public:
     bool start()
     {
@@ -46,7 +47,8 @@ public:
     // Sends "sleep", "wake", "offline" or "online".
     bool send(const QString& what)
     {
-        QDBusInterface control(QStringLiteral("com.norvane.FakeSystem"), QStringLiteral("/com/norvane/FakeSystem"),
+        QDBusInterface control(QStringLiteral("com.norvane.FakeSystem"),
+                               QStringLiteral("/com/norvane/FakeSystem"),
                                QStringLiteral("com.norvane.FakeSystem"), QDBusConnection::systemBus());
         const QDBusReply<void> reply = control.call(QStringLiteral("Emit"), what);
         return reply.isValid();
@@ -68,7 +70,8 @@ private:
 
 } // namespace
 
-class SystemEventsTest : public PRModelTest {
+class SystemEventsTest : public PRModelTest
+{
 protected:
     void SetUp() override
     {
@@ -80,7 +83,10 @@ protected:
         storeAccounts({account});
     }
 
-    std::size_t searches() const { return hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size(); }
+    std::size_t searches() const
+    {
+        return hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size();
+    }
 
     // Waits for `n` refreshes in all, then long enough that another would have begun.
     void expectRefreshes(std::size_t n)
@@ -112,7 +118,8 @@ TEST_F(SystemEventsTest, AWakeOrAReturnOnlineRefreshesOnce)
     expectRefreshes(1);
 
     ASSERT_TRUE(system.send(QStringLiteral("offline")));
-    ASSERT_TRUE(waitUntil([&] { return !m.isNetworkOnline(); }, 10'000)) << "NetworkManager's state did not reach Qt";
+    ASSERT_TRUE(waitUntil([&] { return !m.isNetworkOnline(); }, 10'000))
+        << "NetworkManager's state did not reach Qt";
     timer->fire();
     feedTimer->fire();
     QTest::qWait(100);
