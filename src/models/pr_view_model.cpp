@@ -343,6 +343,7 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
     m_deps.keychain->remove(account.tokenIdentifier);
     m_deps.github.forgetAccount(account.id);
     setPollsPaused(account.id, std::nullopt);
+    m_feedRefusedToken.remove(account.id);
     QList<GitHubAccount> accounts = m_accounts;
     accounts.removeIf([&](const GitHubAccount& a) { return a.id == account.id; });
     setAccounts(accounts);
