@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Runs every Norvane benchmark against the release build and prints one table (Markdown).
 
-    bench/run_bench.py [--polls 1000] [--runs 5] [--parts refresh,headless,desktop,screens]
+    bench/run_bench.py [--polls 1000] [--runs 5] [--parts refresh,headless,desktop,feed,screens]
 
 Parts:
   refresh   refresh_bench against norvane-fakehub: N = 10, 50, 150 pull requests at 0 and 20 ms latency, and
@@ -10,6 +10,9 @@ Parts:
   desktop   the app on scripts/desktop-session's throw-away desktop: start-up, memory after the first refresh
             (150 pull requests, 10 watched repositories, panel open, issues and dashboard tabs visited) and
             after --polls polls at a 1 s interval, counted from fakehub's request log
+  feed      the app on the same desktop, its poll at 15 minutes, GitHub's notification feed interval scaled
+            from 60 s to 6 s: --runs review requests at random moments, each timed from the event to the
+            desktop notification; and the core points the app spends in a minute of nothing happening
   screens   the Google Benchmark programs (engine_bench, pr_list_bench, activity_bench)
 
 Every figure is the median of --runs runs; a ratio is computed within each run, then its median taken.
@@ -21,6 +24,7 @@ import os
 import re
 import resource
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -413,6 +417,90 @@ def bench_desktop(runs, polls):
     }
 
 
+# ---- the notification feed -------------------------------------------------------------------------------
+
+FEED_SCALE = 10  # GitHub's 60 s feed interval, run at 6 s
+
+
+def feed_world(events):
+    """The generated world of 50 pull requests, plus `events` pull requests by ada that do not concern bench
+    yet, and a timeline that asks bench to review each of them in turn."""
+    world = json.loads(subprocess.run([FAKEHUB, "--generate", "50", "--print"], capture_output=True, text=True,
+                                      check=True).stdout)
+    for k in range(events):
+        world["pull_requests"].append({"repository": "bench-org/service-1", "number": 900 + k, "author": "ada",
+                                       "title": "Feed event %d" % (k + 1), "created_at": "-1h", "updated_at": "-1h"})
+    world["timeline"] = [{"at": k + 1, "kind": "request_review", "repository": "bench-org/service-1",
+                          "number": 900 + k, "user": USER} for k in range(events)]
+    return world
+
+
+def points_used(base):
+    import urllib.request
+    request = urllib.request.Request(base + "/user", headers={"Authorization": "token " + TOKEN})
+    with urllib.request.urlopen(request, timeout=10) as answer:
+        return int(answer.headers["X-RateLimit-Used"])
+
+
+def bench_feed(runs):
+    """Review request to desktop notification through the feed, and the core points of an idle minute."""
+    import random
+    random.seed(31)
+    interval = 60 // FEED_SCALE
+    work = tempfile.mkdtemp(prefix="norvane-bench-feed.")
+    scenario = os.path.join(work, "world.json")
+    with open(scenario, "w") as f:
+        json.dump(feed_world(runs), f)
+    hub_log = os.path.join(work, "fakehub.log")
+    hub = subprocess.Popen([FAKEHUB, "--scenario", scenario, "--manual-timeline", "--log-requests",
+                            "--feed-poll-interval", str(interval)], stdout=open(hub_log, "w"))
+    monitor_log = os.path.join(work, "notify.log")
+    monitor = None
+    app = None
+    try:
+        wait_for("fakehub", lambda: open(hub_log).readline().endswith("\n"), 20)
+        base = open(hub_log).readline().strip()
+
+        class Hub:
+            pass
+        fake = Hub()
+        fake.base, fake.count = base, lambda kind=None: 0
+        app = App(fake, 900, work)
+        log = lambda: open(hub_log).read().splitlines()[1:]
+        feed_checks = lambda: sum(1 for line in log() if line == "request GET /notifications")
+        wait_for("the first refresh and two feed checks", lambda: feed_checks() >= 2, 120)
+        time.sleep(2)
+
+        # A minute of nothing happening.
+        used, checks, started = points_used(base), feed_checks(), time.monotonic()
+        time.sleep(60)
+        idle = {"points": points_used(base) - used - 1, "checks": feed_checks() - checks,
+                "seconds": time.monotonic() - started}
+
+        monitor = subprocess.Popen(["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',"
+                                    "member='Notify'"], stdout=open(monitor_log, "w"), stderr=subprocess.DEVNULL)
+        wait_for("dbus-monitor", lambda: os.path.getsize(monitor_log) > 0, 10)
+        notified = lambda: open(monitor_log, errors="replace").read().count("method call")
+        delays = []
+        for _ in range(runs):
+            time.sleep(random.uniform(0, interval))  # the event falls anywhere between two feed checks
+            before = notified()
+            started = time.monotonic()
+            hub.send_signal(signal.SIGUSR1)
+            wait_for("a notification", lambda: notified() > before, 60)
+            delays.append(time.monotonic() - started)
+        return {"interval": interval, "delays": delays, "median": median(delays), "idle": idle}
+    finally:
+        if monitor:
+            monitor.terminate()
+            monitor.wait(10)
+        if app:
+            app.stop()
+        hub.terminate()
+        hub.wait(10)
+        shutil.rmtree(work, ignore_errors=True)
+
+
 # ---- Google Benchmark programs ---------------------------------------------------------------------------
 
 def google_benchmarks(runs):
@@ -440,10 +528,26 @@ def verdict(ok):
     return "ok" if ok else "**missed**"
 
 
-def table(refresh, headless, desktop, screens, polls, points=None):
+def table(refresh, headless, desktop, screens, polls, points=None, feed=None):
     lines = ["| what | figure | budget | |", "|---|---|---|---|"]
     add = lambda what, figure, budget="", ok=None: lines.append(
         "| %s | %s | %s | %s |" % (what, figure, budget, "" if ok is None else verdict(ok)))
+    if feed:
+        f = feed
+        # The wait for the next check scales with the interval; the refresh after it does not. Events fall at
+        # random moments, so the median wait is about half an interval: at GitHub's 60 s, about 30 s more.
+        add("review request → notification through the feed, feed interval %d s (GitHub's 60 s scaled by 1/%d)"
+            % (f["interval"], FEED_SCALE),
+            "median %.1f s (%s); at 60 s: median ≈ %.0f s, at most ≈ 60 s + one refresh" % (
+                f["median"], ", ".join("%.1f" % d for d in f["delays"]), f["median"] + 30 - f["interval"] / 2),
+            "≤ 60 s at GitHub's interval", f["median"] + 30 - f["interval"] / 2 <= 60)
+        add("review request → notification by polling alone", "up to the interval: 15 min by default "
+            "(median 7.5 min), 5 min at best (median 2.5 min)")
+        i = f["idle"]
+        add("core points per idle hour (feed checks; polls of an unchanged world cost 0, see below)",
+            "%d in %.0f s of %d feed checks → %d an hour" % (i["points"], i["seconds"], i["checks"],
+                                                           round(i["points"] * 3600 / i["seconds"])),
+            "0", i["points"] == 0)
     if desktop:
         d = desktop
         add("app: PSS / RSS after the first refresh (150 PRs, 10 repos, panel, tabs visited)",
@@ -531,12 +635,17 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--polls", type=int, default=1000)
     parser.add_argument("--runs", type=int, default=5)
-    parser.add_argument("--parts", default="refresh,headless,desktop,screens")
+    parser.add_argument("--parts", default="refresh,headless,desktop,feed,screens")
     parser.add_argument("--desktop-json", help=argparse.SUPPRESS)  # inside the desktop session
+    parser.add_argument("--feed-json", help=argparse.SUPPRESS)  # the same
     args = parser.parse_args()
     if args.desktop_json:
         with open(args.desktop_json, "w") as f:
             json.dump(bench_desktop(args.runs, args.polls), f)
+        return 0
+    if args.feed_json:
+        with open(args.feed_json, "w") as f:
+            json.dump(bench_feed(args.runs), f)
         return 0
 
     parts = set(args.parts.split(","))
@@ -554,10 +663,17 @@ def main():
                            env=env, check=True)
             with open(out.name) as f:
                 desktop = json.load(f)
+    feed = None
+    if "feed" in parts:
+        with tempfile.NamedTemporaryFile(suffix=".json") as out:
+            subprocess.run([os.path.join(ROOT, "scripts/desktop-session"), sys.executable, os.path.abspath(__file__),
+                            "--runs", str(args.runs), "--feed-json", out.name], check=True)
+            with open(out.name) as f:
+                feed = json.load(f)
     load = os.getloadavg()
     print("Release build; medians of %d runs; %s; load %.2f/%.2f/%.2f at the end\n" % (
         args.runs, header, load[0], load[1], load[2]))
-    print(table(refresh, headless, desktop, screens, args.polls, points))
+    print(table(refresh, headless, desktop, screens, args.polls, points, feed))
     return 0
 
 

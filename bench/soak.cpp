@@ -250,6 +250,8 @@ public:
         auto preferences = std::make_shared<InMemoryPreferences>();
         preferences->setData(QStringLiteral("github_accounts"),
                              QJsonDocument(toJson(QList<GitHubAccount>{m_account})).toJson());
+        // The soak counts what each poll meets; refreshes started by the notification feed would blur that.
+        preferences->setString(QStringLiteral("activity_feed_enabled"), QStringLiteral("false"));
         // As in the app: answers cached per account and revalidated, so damaged answers meet the cache too.
         HttpSession session(&m_network, HttpSession::defaultUserAgent(), kTimeoutMs);
         session.setResponseCache(std::make_shared<ResponseCache>(m_cacheDir.path()));

@@ -16,6 +16,7 @@
 #include "platform/preferences.h"
 #include "platform/single_instance.h"
 #include "platform/tray_message_notifier.h"
+#include "platform/system_events.h"
 #include "platform/url_opener.h"
 #include "ui/tray/app_delegate.h"
 
@@ -142,6 +143,7 @@ std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentit
     }
     deps.autostart = std::make_shared<Autostart>(Autostart::forRun(options.profile));
     deps.startupNotice = preferencesNotice;
+    deps.systemEvents = std::make_shared<SystemEvents>();
     auto delegate = std::make_unique<ui::AppDelegate>(std::move(deps));
     delegate->applicationDidFinishLaunching();
     return delegate;

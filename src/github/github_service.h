@@ -79,6 +79,24 @@ public:
                                                               CancelToken cancel = {}) const;
     QCoro::Task<QList<DeployInfo>> fetchDeploysToday(QString repo, QString token, CancelToken cancel = {}) const;
 
+    // One look at the user's notification feed (GET /notifications), asked with the validators of the last
+    // answer so that "nothing new" is a 304, which costs no rate-limit points. Never throws.
+    struct FeedCheck {
+        enum class Outcome {
+            changed,     // a fresh answer: the feed is not what was stored (or nothing was stored yet)
+            unchanged,   // GitHub confirmed the stored answer
+            refused,     // the token cannot read the feed (a fine-grained token's 403 or 404, a 401, ...)
+            rateLimited, // a rate-limit answer; `retryAt` says when asking makes sense again
+            failed,      // no answer, or a server failure: worth asking again later
+        };
+        Outcome outcome = Outcome::failed;
+        int statusCode = 0;                     // 0 when no answer arrived
+        std::optional<int> pollIntervalSecs;    // X-Poll-Interval, when the answer carried a usable one
+        std::optional<QDateTime> retryAt;
+        QByteArray lastModified;                // of the feed as it now stands, when GitHub said
+    };
+    QCoro::Task<FeedCheck> checkNotificationFeed(QString token, CancelToken cancel = {}) const;
+
     // The request every query sends: the token and GitHub's v3 media type, nothing else.
     static QNetworkRequest makeRequest(const QUrl& url, const QString& token);
     static void logRequest(const QNetworkRequest& request, const QString& endpoint);

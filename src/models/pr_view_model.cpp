@@ -26,6 +26,7 @@ const QString kFavoritesKey = QStringLiteral("favorite_repositories");
 const QString kSelectedRepositoryKey = QStringLiteral("selected_repository");
 const QString kSortKey = QStringLiteral("selected_sort_option");
 const QString kTrayIconStyleKey = QStringLiteral("tray_icon_style");
+const QString kActivityFeedKey = QStringLiteral("activity_feed_enabled");
 
 class QtPollingTimer final : public PollingTimer {
 public:
@@ -70,6 +71,8 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent) : QObject(p
 {
     if (!m_deps.timer)
         m_deps.timer = makeQtPollingTimer();
+    if (!m_deps.feedTimer)
+        m_deps.feedTimer = makeQtPollingTimer();
     if (!m_deps.printLine)
         m_deps.printLine = [](const QString& line) { norvane::printLine(line); };
     if (!m_deps.now)
@@ -78,6 +81,10 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent) : QObject(p
     m_pauseEnd->setSingleShot(true);
     m_pauseEnd->setTimerType(Qt::PreciseTimer);
     connect(m_pauseEnd, &QTimer::timeout, this, &PRViewModel::endPausesThatAreOver);
+    m_catchUp = new QTimer(this);
+    m_catchUp->setSingleShot(true);
+    m_catchUp->setInterval(std::max(m_deps.catchUpDelayMs, 0));
+    connect(m_catchUp, &QTimer::timeout, this, &PRViewModel::catchUp);
     loadNotificationSettings();
     loadRepositorySettings();
     checkNotificationPermissionStatus();
@@ -89,6 +96,8 @@ PRViewModel::~PRViewModel()
     // which inside this destructor would still find the model and publish from an object being destroyed.
     if (m_currentRefresh)
         QMetaObject::invokeMethod(m_currentRefresh.get(), &Cancellation::cancel, Qt::QueuedConnection);
+    if (m_feedCheck)
+        QMetaObject::invokeMethod(m_feedCheck.get(), &Cancellation::cancel, Qt::QueuedConnection);
 }
 
 void PRViewModel::print(const QString& line) const
@@ -185,6 +194,19 @@ void PRViewModel::setTrayIconStyle(TrayIconStyle style)
     m_trayIconStyle = style;
     m_deps.preferences->setString(kTrayIconStyleKey, rawValue(style));
     Q_EMIT trayIconStyleChanged(style);
+}
+
+void PRViewModel::setChecksActivityFeed(bool on)
+{
+    if (m_checksActivityFeed == on)
+        return;
+    m_checksActivityFeed = on;
+    m_deps.preferences->setString(kActivityFeedKey, on ? QStringLiteral("true") : QStringLiteral("false"));
+    if (!on)
+        stopActivityFeed();
+    else if (m_feedStarted)
+        restartActivityFeed(0);
+    Q_EMIT checksActivityFeedChanged(on);
 }
 
 void PRViewModel::setNotificationSettings(NotificationSettings settings)
@@ -323,6 +345,7 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
     m_deps.keychain->remove(account.tokenKey());
     m_deps.github.forgetAccount(account.id);
     setPollsPaused(account.id, std::nullopt);
+    m_feedRefusedToken.remove(account.id);
     QList<GitHubAccount> accounts = m_accounts;
     accounts.removeIf([&](const GitHubAccount& a) { return a.id == account.id; });
     setAccounts(accounts);
@@ -374,6 +397,8 @@ void PRViewModel::loadRepositorySettings()
         else
             m_storedUnknownSortOption = *raw;
     }
+    // Anything but "false" leaves the feed on: a value a later version wrote stays stored until changed here.
+    m_checksActivityFeed = m_deps.preferences->string(kActivityFeedKey) != QStringLiteral("false");
     // A style this version does not know reads as automatic and stays stored until one is chosen.
     if (const auto raw = m_deps.preferences->string(kTrayIconStyleKey))
         m_trayIconStyle = trayIconStyleFromRaw(*raw).value_or(TrayIconStyle::automatic);

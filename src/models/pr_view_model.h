@@ -82,6 +82,8 @@ public:
         QString webBaseURL = GitHubService::defaultWebURL();
         std::function<void(const QString&)> printLine; // standard output; default: the process's
         std::function<QDateTime()> now = {};           // default: the current time
+        std::unique_ptr<PollingTimer> feedTimer = {};  // paces the notification-feed checks; default: a QTimer
+        int catchUpDelayMs = 5000; // after a wake or a return online, before the refresh that catches up
     };
 
     explicit PRViewModel(Dependencies dependencies, QObject* parent = nullptr);
@@ -187,6 +189,22 @@ public:
     void startPolling();
     bool isPolling() const;
 
+    // Checking GitHub's notification feed for new activity between polls ("activity_feed_enabled"; on by
+    // default). Saved at once; off stops the checks.
+    bool checksActivityFeed() const { return m_checksActivityFeed; }
+    void setChecksActivityFeed(bool on);
+    // Whether the feed is checked for the selected account now: the switch is on, polling has started and
+    // the feed did not refuse the account's current token.
+    bool isWatchingActivityFeed() const;
+    // Seconds between two feed checks: GitHub's last X-Poll-Interval, a minute until it said one.
+    double activityFeedInterval() const { return m_feedInterval; }
+    // The desktop's word on the network and on sleep. While offline, polls and feed checks are skipped;
+    // coming back online or waking from sleep refreshes silently a few seconds later (once, when both come
+    // together).
+    void setNetworkOnline(bool online);
+    bool isNetworkOnline() const { return m_networkOnline; }
+    void systemResumed();
+
     // Filters, sorting and repository scope.
     QList<PullRequest> filteredPullRequests() const;
     QStringList availableRepositories() const;
@@ -212,6 +230,7 @@ Q_SIGNALS:
     void selectedRepositoryChanged(const std::optional<QString>& repository);
     void selectedSortOptionChanged(norvane::PRSortOption option);
     void trayIconStyleChanged(norvane::TrayIconStyle style);
+    void checksActivityFeedChanged(bool on);
     void notificationSettingsChanged(const norvane::NotificationSettings& settings);
     void blockedRepositoriesChanged(const QSet<QString>& blocked);
     void favoriteRepositoriesChanged(const QSet<QString>& favorites);
@@ -269,6 +288,14 @@ private:
     QCoro::Task<> updatePermissionStatus();
     void print(const QString& line) const;
 
+    void restartActivityFeed(double firstCheckSecs);
+    void stopActivityFeed();
+    void scheduleFeedCheck(double seconds);
+    void checkActivityFeed();
+    static QCoro::Task<> runFeedCheck(QPointer<PRViewModel> self, GitHubAccount account, CancelToken cancel,
+                                      GitHubService github, std::shared_ptr<KeychainService> keychain);
+    void catchUp();
+
     Dependencies m_deps;
 
     QList<GitHubAccount> m_accounts;
@@ -304,6 +331,21 @@ private:
     // Per account: GitHub's rate limit answered the last refresh, and background polls wait until then.
     QHash<QUuid, QDateTime> m_pollsPausedUntil;
     QTimer* m_pauseEnd = nullptr; // fires when the earliest pause is over
+
+    // The notification-feed sentinel: the account whose feed is watched and whether its first answer of
+    // this run came (only later answers can tell of something new), and per account the digest of a token
+    // the feed refused, so that only another token tries again.
+    bool m_checksActivityFeed = true;
+    bool m_feedStarted = false;
+    std::optional<QUuid> m_feedAccount;
+    bool m_feedHasBaseline = false;
+    QByteArray m_feedLastModified;
+    double m_feedInterval = 60.0;
+    CancelToken m_feedCheck;
+    QHash<QUuid, QByteArray> m_feedRefusedToken;
+    bool m_networkOnline = true;
+    QTimer* m_catchUp = nullptr;
+    bool m_clearErrorOnSuccess = false; // the next good refresh clears a message left from before
 };
 
 } // namespace norvane

@@ -307,6 +307,8 @@ double PRViewModel::pollingInterval() const
     return (minutes >= 1 ? minutes : NotificationSettings{}.pollingIntervalMinutes) * 60.0;
 }
 
+static constexpr double kFirstFeedCheckSecs = 3.0;
+
 static QString doubleText(double value)
 {
     // The default decimal form of a double: 900 seconds reads "900.0".
@@ -330,6 +332,12 @@ void PRViewModel::startPolling()
         if (self)
             self->refreshSilently();
     });
+    m_feedStarted = true;
+    // The feed keeps its own pace across restarts of the poll (each opening of the panel restarts it): a new
+    // baseline there would swallow what happened since the last check. The first look sets the baseline; it
+    // comes soon, so that what happens in the first minute is caught.
+    if (!m_deps.feedTimer->isActive() && !m_feedCheck)
+        restartActivityFeed(kFirstFeedCheckSecs);
 }
 
 bool PRViewModel::isPolling() const

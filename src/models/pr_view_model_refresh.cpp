@@ -46,6 +46,10 @@ void PRViewModel::refreshSilently()
         debugLog(QStringLiteral("Polling"), QStringLiteral("Skipping silent refresh — refresh already in progress"));
         return;
     }
+    if (!m_networkOnline) {
+        debugLog(QStringLiteral("Polling"), QStringLiteral("Skipping silent refresh — the network is offline"));
+        return;
+    }
     const GitHubAccount account = *m_selectedAccount;
     if (const auto paused = m_pollsPausedUntil.constFind(account.id); paused != m_pollsPausedUntil.constEnd()) {
         if (m_deps.now() < *paused) {
@@ -251,6 +255,8 @@ QCoro::Task<> PRViewModel::runRefresh(QPointer<PRViewModel> self, GitHubAccount 
     }
 
     model.setPollsPaused(account.id, std::nullopt);
+    if (std::exchange(model.m_clearErrorOnSuccess, false))
+        model.setErrorMessage(std::nullopt); // a failure from before the sleep or the outage is over
     debugLog(kRefresh, QStringLiteral("✅ Fetched %1 PRs for %2").arg(prs.size()).arg(name));
     model.updatePRStatesAndNotify(prs, account, checkForChanges);
     model.initializeSeenStatesForNewPRs(prs);

@@ -357,6 +357,76 @@ TEST(Timeline, ARevokedTokenIsRefusedFromThenOn)
     EXPECT_EQ(http.get("/user", "t-theo")->status, 200);
 }
 
+TEST(Notifications, TheFeedFollowsTheWorldAndAnswersAnUnchangedAsk304ForFree)
+{
+    QString json = QString::fromUtf8(kWorld);
+    json.replace(QStringLiteral("\"tokens\": [\"t-theo\"]"),
+                 QStringLiteral("\"tokens\": [\"t-theo\"], \"fine_grained_tokens\": [\"f-theo\"]"));
+    json.replace(QStringLiteral("\"pull_requests\": ["),
+                 QStringLiteral("\"timeline\": [{\"at\": 1, \"kind\": \"comment\", \"repository\": \"acme/api\", "
+                                "\"number\": 1, \"user\": \"priya\"}, {\"at\": 2, \"kind\": \"assign\", "
+                                "\"repository\": \"acme/api\", \"number\": 4, \"user\": \"mona\"}], \"pull_requests\": ["));
+    FakeHub::Options options;
+    options.feedPollIntervalSecs = 2;
+    FakeHub hub(Scenario::fromJson(json.toUtf8()), options);
+    Http http(hub);
+    const auto ask = [&](const std::string& token, const std::string& since = {}) {
+        httplib::Headers headers{{"Authorization", "token " + token}};
+        if (!since.empty())
+            headers.emplace("If-Modified-Since", since);
+        httplib::Client client("127.0.0.1", hub.port());
+        return client.Get("/notifications", headers);
+    };
+    const auto first = ask("t-mona");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->status, 200);
+    EXPECT_EQ(parseBody(first->body).toArray().size(), 0);
+    EXPECT_EQ(first->get_header_value("X-Poll-Interval"), "2");
+    const std::string modified = first->get_header_value("Last-Modified");
+    EXPECT_EQ(modified, "Sun, 06 Dec 2026 12:00:00 GMT") << "an empty feed dates from the world's now";
+
+    const int used = hub.rateLimit(QStringLiteral("t-mona")).used;
+    const auto unchanged = ask("t-mona", modified);
+    ASSERT_TRUE(unchanged);
+    EXPECT_EQ(unchanged->status, 304);
+    EXPECT_EQ(unchanged->get_header_value("X-Poll-Interval"), "2");
+    EXPECT_EQ(hub.rateLimit(QStringLiteral("t-mona")).used, used) << "a 304 costs nothing";
+
+    // Mona is asked to review #4, then theo reviews her #1: a thread each in her feed, newest first; the
+    // reviewer's own feed stays empty.
+    hub.requestReview(QStringLiteral("acme/api"), 4, QStringLiteral("mona"));
+    Review review;
+    review.user = QStringLiteral("theo");
+    review.state = QStringLiteral("COMMENTED");
+    hub.addReview(QStringLiteral("acme/api"), 1, review);
+    const auto changed = ask("t-mona", modified);
+    ASSERT_TRUE(changed);
+    ASSERT_EQ(changed->status, 200);
+    EXPECT_NE(changed->get_header_value("Last-Modified"), modified);
+    const QJsonArray threads = parseBody(changed->body).toArray();
+    ASSERT_EQ(threads.size(), 2);
+    EXPECT_EQ(threads[0][QStringLiteral("reason")].toString(), QStringLiteral("author"));
+    EXPECT_EQ(threads[1][QStringLiteral("reason")].toString(), QStringLiteral("review_requested"));
+    EXPECT_EQ(threads[1][QStringLiteral("subject")][QStringLiteral("url")].toString(),
+              hub.baseUrl() + QStringLiteral("/repos/acme/api/pulls/4"));
+    EXPECT_EQ(threads[1][QStringLiteral("repository")][QStringLiteral("full_name")].toString(),
+              QStringLiteral("acme/api"));
+    EXPECT_EQ(ask("t-mona", changed->get_header_value("Last-Modified"))->status, 304);
+    EXPECT_EQ(parseBody(ask("t-theo")->body).toArray().size(), 0);
+
+    // A fine-grained token authenticates but cannot read the feed, as on GitHub.
+    EXPECT_EQ(http.get("/user", "f-theo")->status, 200);
+    EXPECT_EQ(ask("f-theo")->status, 403);
+
+    // A comment on her pull request and an assignment renew the threads they concern.
+    EXPECT_EQ(hub.playTimeline(std::chrono::seconds(2)), 2);
+    const QJsonArray renewed = parseBody(ask("t-mona")->body).toArray();
+    ASSERT_EQ(renewed.size(), 2);
+    EXPECT_EQ(renewed[0][QStringLiteral("reason")].toString(), QStringLiteral("assign"));
+    EXPECT_EQ(renewed[1][QStringLiteral("reason")].toString(), QStringLiteral("author"));
+    EXPECT_EQ(http.json("/repos/acme/api/pulls/1")[QStringLiteral("comments")].toInt(), 3);
+}
+
 TEST(Server, ServesTwoHundredConcurrentRequests)
 {
     // Each answer takes a second: one at a time would take 200 s, while served together they take little more

@@ -91,7 +91,10 @@ private:
 // A PRViewModel over a fakehub world, in-memory preferences and keychain, and a recording notifier.
 class PRModelTest : public ::testing::Test {
 protected:
-    void startHub(fh::Scenario world) { hub = std::make_unique<fh::FakeHub>(std::move(world)); }
+    void startHub(fh::Scenario world, fh::FakeHub::Options options = {})
+    {
+        hub = std::make_unique<fh::FakeHub>(std::move(world), std::move(options));
+    }
 
     PRViewModel& makeModel(bool withBundleId = true, std::optional<QString> pollOverride = std::nullopt,
                            bool debugMode = false)
@@ -117,6 +120,10 @@ protected:
         auto timerPtr = std::make_unique<ManualPollingTimer>();
         timer = timerPtr.get();
         deps.timer = std::move(timerPtr);
+        auto feedTimerPtr = std::make_unique<ManualPollingTimer>();
+        feedTimer = feedTimerPtr.get();
+        deps.feedTimer = std::move(feedTimerPtr);
+        deps.catchUpDelayMs = 20;
         model = std::make_unique<PRViewModel>(std::move(deps));
         return *model;
     }
@@ -172,6 +179,7 @@ protected:
     std::shared_ptr<RateLimitLedger> ledger;       // when set, the model's rate-limit ledger
     std::shared_ptr<RecordingNotifier> notifier = std::make_shared<RecordingNotifier>();
     ManualPollingTimer* timer = nullptr;
+    ManualPollingTimer* feedTimer = nullptr; // paces the notification-feed checks
     QStringList printed;
     std::unique_ptr<PRViewModel> model;
 };

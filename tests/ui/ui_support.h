@@ -59,13 +59,16 @@ struct EngineWorld
     std::shared_ptr<RecordingUrlOpener> opener = std::make_shared<RecordingUrlOpener>();
     QStringList printed;
     ManualTimer* timer = nullptr; // owned by the engine
+    ManualTimer* feedTimer = nullptr; // the notification feed's; owned by the engine
 
     // Nothing listens on port 9 of the loopback: a refresh fails at once instead of reaching out.
     PRViewModel::Dependencies dependencies(QString apiURL = QStringLiteral("http://127.0.0.1:9"))
     {
         auto manual = std::make_unique<ManualTimer>();
         timer = manual.get();
-        return PRViewModel::Dependencies{
+        auto feed = std::make_unique<ManualTimer>();
+        feedTimer = feed.get();
+        PRViewModel::Dependencies deps{
             GitHubService(HttpSession(&network), apiURL),
             keychain,
             preferences,
@@ -76,6 +79,8 @@ struct EngineWorld
             false,
             QStringLiteral("https://github.com"),
             [this](const QString& line) { printed.append(line); }};
+        deps.feedTimer = std::move(feed);
+        return deps;
     }
 
     // Stores accounts for the engine's loadAccounts(), each with a token in the keychain; a login in `hosts`

@@ -43,6 +43,7 @@ static QString statusMessage(int status)
 void FakeHub::Impl::start(const Options& options)
 {
     latency = options.latency;
+    feedPollIntervalSecs = options.feedPollIntervalSecs;
     onRequest = options.onRequest;
     enterprise = options.enterprise;
     if (options.tls) {

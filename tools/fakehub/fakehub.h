@@ -106,6 +106,8 @@ public:
         // GitHub Enterprise Server's layout: the REST API under /api/v3, the web host (device flow, pages)
         // at the root. An API path outside /api/v3 answers 404, as such a server does.
         bool enterprise = false;
+        // X-Poll-Interval of the notification feed: how often a client may ask it (GitHub says 60).
+        int feedPollIntervalSecs = 60;
     };
 
     // Starts serving at once on its own threads; throws std::runtime_error when it cannot listen.

@@ -56,6 +56,7 @@ struct FakeHub::Impl
     std::function<void(const RecordedRequest&)> onRequest; // set before serving, then only read
     std::chrono::milliseconds clockOffset{0};
     RateLimits rateLimits;
+    int feedPollIntervalSecs = 60; // set before serving, then only read
 
     std::mutex stopMutex;
     std::condition_variable stopCond;

@@ -54,9 +54,13 @@ int main(int argc, char** argv)
         QStringLiteral("enterprise"),
         QStringLiteral(
             "GitHub Enterprise Server's layout: the API under /api/v3, the web host at the root."));
+    const QCommandLineOption feedIntervalOption(
+        QStringLiteral("feed-poll-interval"),
+        QStringLiteral("X-Poll-Interval of the notification feed, in seconds (default 60, as GitHub)."),
+        QStringLiteral("seconds"), QStringLiteral("60"));
     parser.addOptions({scenarioOption, generateOption, printOption, portOption, latencyOption,
                        manualTimelineOption, logRequestsOption, rateLimitOption, tlsCertOption, tlsKeyOption,
-                       enterpriseOption});
+                       enterpriseOption, feedIntervalOption});
     parser.process(app);
 
     const auto fail = [](const QString& message) {
@@ -70,6 +74,10 @@ int main(int argc, char** argv)
     options.latency = std::chrono::milliseconds(parser.value(latencyOption).toInt(&latencyOk));
     if (!portOk || options.port < 0 || options.port > 65535 || !latencyOk || options.latency.count() < 0)
         return fail(QStringLiteral("--port and --latency-ms take non-negative numbers"));
+    bool feedOk = false;
+    options.feedPollIntervalSecs = parser.value(feedIntervalOption).toInt(&feedOk);
+    if (!feedOk || options.feedPollIntervalSecs < 1)
+        return fail(QStringLiteral("--feed-poll-interval takes a number of seconds of at least 1"));
     if (parser.isSet(tlsCertOption) != parser.isSet(tlsKeyOption))
         return fail(QStringLiteral("--tls-cert and --tls-key go together"));
     options.enterprise = parser.isSet(enterpriseOption);

@@ -729,4 +729,27 @@ QJsonObject Payloads::workflowRun(const Repository& repo, const WorkflowRun& run
     };
 }
 
+QJsonObject Payloads::thread(const NotificationThread& t) const
+{
+    const Repository* repo = m_world.repository(t.repository);
+    const PullRequest* pr = m_world.pullRequest(t.repository, t.number);
+    const QString threadUrl = m_base + QStringLiteral("/notifications/threads/%1").arg(t.id);
+    return QJsonObject{
+        {QStringLiteral("id"), QString::number(t.id)},
+        {QStringLiteral("repository"), repo ? QJsonValue(repository(*repo)) : QJsonValue::Null},
+        {QStringLiteral("subject"),
+         QJsonObject{{QStringLiteral("title"), pr ? pr->title : QString()},
+                     {QStringLiteral("url"), apiRepo(t.repository) + QStringLiteral("/pulls/%1").arg(t.number)},
+                     {QStringLiteral("latest_comment_url"),
+                      apiRepo(t.repository) + QStringLiteral("/pulls/%1").arg(t.number)},
+                     {QStringLiteral("type"), QStringLiteral("PullRequest")}}},
+        {QStringLiteral("reason"), t.reason},
+        {QStringLiteral("unread"), t.unread},
+        {QStringLiteral("updated_at"), gitHubTime(t.updatedAt)},
+        {QStringLiteral("last_read_at"), QJsonValue::Null},
+        {QStringLiteral("url"), threadUrl},
+        {QStringLiteral("subscription_url"), threadUrl + QStringLiteral("/subscription")},
+    };
+}
+
 } // namespace norvane::fakehub

@@ -36,6 +36,8 @@ public:
     QJsonObject deploymentStatus(const Repository& repo, const Deployment& d,
                                  const DeploymentStatus& s) const;
     QJsonObject workflowRun(const Repository& repo, const WorkflowRun& run) const;
+    // One thread of /notifications.
+    QJsonObject thread(const NotificationThread& thread) const;
 
     static QJsonObject error(const QString& message, int status);
 

@@ -5,6 +5,8 @@
 #include "search.h"
 
 #include <QJsonDocument>
+#include <QLocale>
+#include <QTimeZone>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
@@ -272,6 +274,38 @@ Reply searchIssues(const Scenario& world, const Payloads& payloads, const Params
                             {QStringLiteral("items"), items}});
 }
 
+QByteArray httpDate(const QDateTime& time)
+{
+    return QLocale::c().toString(time.toUTC(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'")).toLatin1();
+}
+
+// GitHub's notification feed: unread threads, newest first, with Last-Modified; asked with
+// If-Modified-Since and nothing newer, a 304, which costs the token nothing. Fine-grained tokens are refused.
+Reply notifications(const Scenario& world, const Payloads& payloads, const Params& params, const User& viewer,
+                    const httplib::Request& request, int pollIntervalSecs)
+{
+    const QString token = QString::fromStdString(request.get_header_value("Authorization")).section(QLatin1Char(' '), 1).trimmed();
+    if (viewer.fineGrainedTokens.contains(token))
+        return json(Payloads::error(QStringLiteral("Resource not accessible by personal access token"), 403), 403);
+    const QDateTime modified = world.feedModified(viewer.login);
+    Reply reply;
+    reply.headers.append({"Last-Modified", httpDate(modified)});
+    reply.headers.append({"X-Poll-Interval", QByteArray::number(pollIntervalSecs)});
+    if (request.has_header("If-Modified-Since")) {
+        QDateTime since = QLocale::c().toDateTime(QString::fromStdString(request.get_header_value("If-Modified-Since")),
+                                                  QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
+        since.setTimeZone(QTimeZone::utc());
+        if (since.isValid() && modified <= since) {
+            reply.status = 304;
+            return reply;
+        }
+    }
+    const QList<const NotificationThread*> feed = world.feedOf(viewer.login);
+    const Reply body = json(pageOf(feed.size(), params, [&](qsizetype i) { return payloads.thread(*feed[i]); }));
+    reply.body = body.body;
+    return reply;
+}
+
 } // namespace
 
 Reply FakeHub::Impl::route(const httplib::Request& request)
@@ -313,6 +347,8 @@ Reply FakeHub::Impl::route(const httplib::Request& request)
         return unauthorized(QStringLiteral("Bad credentials"));
 
     const Payloads payloads(world, base);
+    if (path == QLatin1String("/notifications"))
+        return notifications(world, payloads, params, *viewer, request, feedPollIntervalSecs);
     if (path == QLatin1String("/user"))
         return json(payloads.authenticatedUser(*viewer));
     if (path == QLatin1String("/search/issues"))

@@ -21,6 +21,45 @@ const User* Scenario::userByToken(const QString& token) const
     return nullptr;
 }
 
+QList<const NotificationThread*> Scenario::feedOf(const QString& login) const
+{
+    QList<const NotificationThread*> feed;
+    for (const NotificationThread& thread : notifications) {
+        if (thread.user == login)
+            feed.append(&thread);
+    }
+    std::stable_sort(feed.begin(), feed.end(), [](auto* a, auto* b) { return b->updatedAt < a->updatedAt; });
+    return feed;
+}
+
+QDateTime Scenario::feedModified(const QString& login) const
+{
+    QDateTime latest = now.isValid() ? now.toUTC() : QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+    for (const NotificationThread& thread : notifications) {
+        if (thread.user == login)
+            latest = std::max(latest, thread.updatedAt);
+    }
+    return latest;
+}
+
+void Scenario::notify(const QString& login, const QString& repository, qint64 number, const QString& reason)
+{
+    // Whole seconds, as Last-Modified tells them, and later than anything the feed said before.
+    const QDateTime previous = feedModified(login);
+    QDateTime when = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
+    if (when <= previous)
+        when = previous.addSecs(1);
+    for (NotificationThread& thread : notifications) {
+        if (thread.user == login && thread.repository == repository && thread.number == number) {
+            thread.reason = reason;
+            thread.updatedAt = when;
+            thread.unread = true;
+            return;
+        }
+    }
+    notifications.append(NotificationThread{takeId(), login, repository, number, reason, when, true});
+}
+
 const User* Scenario::user(const QString& login) const
 {
     for (const User& u : users) {
@@ -199,7 +238,7 @@ private:
 
     void readUser(const JsonReader& r, qsizetype index)
     {
-        checkKeys(r, {"login", "id", "name", "email", "tokens"});
+        checkKeys(r, {"login", "id", "name", "email", "tokens", "fine_grained_tokens"});
         User u;
         u.login = r.string(QStringLiteral("login"));
         if (u.login.isEmpty() || m_scenario.user(u.login))
@@ -214,6 +253,13 @@ private:
                 r.fail(QStringLiteral("tokens"),
                        QStringLiteral("token \"%1\" is empty or used twice").arg(token));
         }
+        u.fineGrainedTokens = r.optionalStringList(QStringLiteral("fine_grained_tokens")).value_or(QStringList());
+        for (const QString& token : u.fineGrainedTokens) {
+            if (token.isEmpty() || u.tokens.contains(token) || m_scenario.userByToken(token))
+                r.fail(QStringLiteral("fine_grained_tokens"),
+                       QStringLiteral("token \"%1\" is empty or used twice").arg(token));
+        }
+        u.tokens += u.fineGrainedTokens;
         m_scenario.users.append(u);
     }
 
@@ -487,6 +533,8 @@ private:
             {QStringLiteral("deployment_status"), Kind::DeploymentStatus},
             {QStringLiteral("workflow_run"), Kind::WorkflowRun},
             {QStringLiteral("revoke_token"), Kind::RevokeToken},
+            {QStringLiteral("comment"), Kind::Comment},
+            {QStringLiteral("assign"), Kind::Assign},
         };
         TimelineEvent e;
         const QString kind = r.string(QStringLiteral("kind"));
@@ -521,6 +569,8 @@ private:
         };
         switch (e.kind) {
         case Kind::RequestReview:
+        case Kind::Comment:
+        case Kind::Assign:
             checkKeys(r, {"at", "kind", "repository", "number", "user"});
             pullRequest();
             e.user = userRef(r, QStringLiteral("user"));

@@ -30,6 +30,21 @@ struct User
     QString name;
     QString email;
     QStringList tokens;
+    // Tokens that authenticate like the others but, like GitHub's fine-grained tokens, cannot read the
+    // notification feed (403). Also listed in `tokens`.
+    QStringList fineGrainedTokens;
+};
+
+// One thread of a user's notification feed: the latest activity on a pull request that concerns them.
+struct NotificationThread
+{
+    qint64 id = 0;
+    QString user; // whose feed it is in
+    QString repository;
+    qint64 number = 0;
+    QString reason; // review_requested, author, assign, comment, ...
+    QDateTime updatedAt;
+    bool unread = true;
 };
 
 struct Review
@@ -210,6 +225,8 @@ struct TimelineEvent
         DeploymentStatus, // the newest deployment to `environment` reaches `state`
         WorkflowRun,      // the newest run of workflow `name` reaches `status` and `conclusion`
         RevokeToken,      // `user` loses `token`: requests with it answer 401 from then on
+        Comment,          // `user` comments on pull request `number`
+        Assign,           // `user` is assigned to pull request `number`
     };
 
     std::chrono::seconds at{0};
@@ -236,6 +253,7 @@ struct Scenario
     QList<PullRequest> pullRequests;
     std::optional<OAuthApp> oauthApp;
     QList<TimelineEvent> timeline; // by `at`, earliest first
+    QList<NotificationThread> notifications; // filled by changes while running, newest last
     qint64 nextId = 1;             // ids handed to objects added while running
 
     const User* userByToken(const QString& token) const;
@@ -245,6 +263,12 @@ struct Scenario
     PullRequest* pullRequest(const QString& repository, qint64 number);
     const PullRequest* pullRequest(const QString& repository, qint64 number) const;
     qint64 takeId() { return nextId++; }
+    // The feed of `login`, newest first, and when it last changed (the scenario's `now` while empty).
+    QList<const NotificationThread*> feedOf(const QString& login) const;
+    QDateTime feedModified(const QString& login) const;
+    // Adds or renews the thread of that pull request in the user's feed, as GitHub does for activity that
+    // concerns them; the feed's date always moves forward, by a second at least.
+    void notify(const QString& login, const QString& repository, qint64 number, const QString& reason);
     // Issues and pull requests share one sequence of numbers per repository.
     bool numberTaken(const QString& repository, qint64 number) const;
 

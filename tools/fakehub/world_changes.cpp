@@ -48,6 +48,8 @@ void addReviewTo(Scenario& world, const QString& repo, qint64 number, Review rev
         pr.requestedReviewers.removeAll(review.user);
     }
     pr.reviews.append(review);
+    if (review.state != QLatin1String("PENDING") && review.user != pr.author)
+        world.notify(pr.author, pr.repository, number, QStringLiteral("author"));
 }
 
 void requestReviewIn(Scenario& world, const QString& repo, qint64 number, const QString& login)
@@ -58,6 +60,7 @@ void requestReviewIn(Scenario& world, const QString& repo, qint64 number, const 
     if (!pr.requestedReviewers.contains(login))
         pr.requestedReviewers.append(login);
     pr.updatedAt = touch(pr.updatedAt);
+    world.notify(login, pr.repository, number, QStringLiteral("review_requested"));
 }
 
 void setCheckRunIn(Scenario& world, const QString& repo, const QString& sha, CheckRun run)
@@ -146,6 +149,22 @@ void apply(Scenario& world, const TimelineEvent& e)
         run->status = e.status;
         run->conclusion = e.conclusion;
         run->updatedAt = touch(run->updatedAt);
+        break;
+    }
+    case Kind::Comment: {
+        PullRequest& pr = needPull(world, e.repository, e.number);
+        ++pr.comments;
+        pr.updatedAt = touch(pr.updatedAt);
+        if (e.user != pr.author)
+            world.notify(pr.author, pr.repository, pr.number, QStringLiteral("author"));
+        break;
+    }
+    case Kind::Assign: {
+        PullRequest& pr = needPull(world, e.repository, e.number);
+        if (!pr.assignees.contains(e.user))
+            pr.assignees.append(e.user);
+        pr.updatedAt = touch(pr.updatedAt);
+        world.notify(e.user, pr.repository, pr.number, QStringLiteral("assign"));
         break;
     }
     case Kind::RevokeToken:

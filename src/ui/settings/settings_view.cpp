@@ -256,6 +256,29 @@ QWidget* SettingsView::buildNotificationsSection()
     });
     pollingColumn->addWidget(m_polling);
     body->addWidget(polling);
+    // Between polls, the notification feed tells of new activity within a minute.
+    {
+        auto* line = new QWidget(widget);
+        auto* layout = row(line, 12);
+        auto* text = new QWidget(line);
+        auto* texts = column(text, 2);
+        const QString title = QStringLiteral("Check for new activity every minute");
+        texts->addWidget(label(title, TextStyle::body, ThemeColor::primary, text));
+        texts->addWidget(label(QStringLiteral("Uses GitHub's notification feed: free against your rate limit when "
+                                              "nothing changed."),
+                               TextStyle::caption, ThemeColor::secondary, text));
+        m_activityFeed = new SwitchControl(line);
+        m_activityFeed->setAccessibleName(title);
+        m_activityFeed->setChecked(m_model.checksActivityFeed());
+        connect(m_activityFeed, &QAbstractButton::toggled, this, [this](bool on) { m_model.setChecksActivityFeed(on); });
+        connect(&m_model, &PRViewModel::checksActivityFeedChanged, m_activityFeed, [this](bool on) {
+            const QSignalBlocker blocker(m_activityFeed);
+            m_activityFeed->setChecked(on);
+        });
+        layout->addWidget(text, 1);
+        layout->addWidget(m_activityFeed, 0, Qt::AlignVCenter);
+        body->addWidget(line);
+    }
     // The tray icon's colour, for a panel whose colour is not the app's; the icon follows at once.
     auto* trayIcon = new QWidget(widget);
     auto* trayIconRow = row(trayIcon, 12, QMargins(0, 0, 0, 0));

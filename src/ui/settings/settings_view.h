@@ -124,6 +124,7 @@ public:
     ThemedLabel* versionLabel() const { return m_versionLabel; }
     SwitchControl* autostartSwitch() const { return m_autostart; }
     SegmentedControl* trayIconStylePicker() const { return m_trayIconStyle; }
+    SwitchControl* activityFeedSwitch() const { return m_activityFeed; }
     ThemedLabel* autostartErrorLabel() const { return m_autostartError; }
 
 protected:
@@ -214,6 +215,7 @@ private:
     ThemedLabel* m_versionLabel = nullptr;
     SwitchControl* m_autostart = nullptr;
     SegmentedControl* m_trayIconStyle = nullptr;
+    SwitchControl* m_activityFeed = nullptr;
     ThemedLabel* m_autostartError = nullptr;
 };
 

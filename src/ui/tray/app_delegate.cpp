@@ -1,5 +1,7 @@
 #include "ui/tray/app_delegate.h"
 
+#include "platform/system_events.h"
+
 #include "platform/debug_log.h"
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
@@ -157,6 +159,12 @@ void AppDelegate::applicationDidFinishLaunching()
     qApp->installEventFilter(this);
 
     m_viewModel->startPolling();
+    if (const auto& events = m_deps.systemEvents) {
+        connect(events.get(), &SystemEvents::resumed, m_viewModel.get(), &PRViewModel::systemResumed);
+        connect(events.get(), &SystemEvents::onlineChanged, m_viewModel.get(), &PRViewModel::setNetworkOnline);
+        events->start();
+        m_viewModel->setNetworkOnline(events->isOnline());
+    }
 
     // Login autostart may run before the desktop's panel: wait a little for a tray, and take one that comes
     // later whenever it comes.

@@ -19,6 +19,7 @@ class QScreen;
 class QSystemTrayIcon;
 
 namespace norvane {
+class SystemEvents;
 class Notifier;
 class Preferences;
 class UrlOpener;
@@ -61,6 +62,8 @@ public:
         std::function<QMargins(QScreen*)> safeAreaInsets;
         // What the settings tab's add-account sheet signs in with; without it the tab is not built.
         std::optional<AddAccountDependencies> signIn;
+        // Sleep, wake and the network's coming and going; without it the network counts as always there.
+        std::shared_ptr<SystemEvents> systemEvents;
         // Opens the desktop's notification settings; empty where none is known.
         std::function<void()> openNotificationSettings;
         // The settings tab's "Start Norvane at login"; without it the switch is not shown.

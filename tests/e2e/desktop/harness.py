@@ -92,8 +92,9 @@ def key(*keys):
 class Session:
     """One test: a fakehub, a profile, a HOME and, once started, a norvane. Cleans up on exit."""
 
-    def __init__(self, name, scenario=None):
+    def __init__(self, name, scenario=None, hub_args=()):
         self.name = name
+        self.hub_args = list(hub_args)
         self.norvane_bin = os.environ["NORVANE_BIN"]
         self.fakehub_bin = os.environ["FAKEHUB_BIN"]
         self.shots = os.environ["E2E_SCREENSHOTS"]
@@ -119,7 +120,7 @@ class Session:
     def __enter__(self):
         self.hub_out = os.path.join(self.dir, "fakehub.out")
         self.hub = subprocess.Popen([self.fakehub_bin, "--scenario", self.scenario, "--manual-timeline",
-                                     "--log-requests"],
+                                     "--log-requests", *self.hub_args],
                                     stdout=open(self.hub_out, "w"), stderr=subprocess.STDOUT)
         self.base = wait_until("fakehub's address", lambda: self._first_line(self.hub_out), 20)
         return self
@@ -155,6 +156,13 @@ class Session:
     def next_event(self):
         """Plays the next event of the scenario's timeline."""
         self.hub.send_signal(signal.SIGUSR1)
+
+    def core_points_used(self, token="demo-token"):
+        """The core points the token has spent in this window, this question's own point included."""
+        import urllib.request
+        request = urllib.request.Request(self.base + "/user", headers={"Authorization": "token " + token})
+        with urllib.request.urlopen(request, timeout=10) as answer:
+            return int(answer.headers["X-RateLimit-Used"])
 
     def api(self, path, token="demo-token"):
         import json

@@ -809,6 +809,58 @@ def two_hosts():
             ghe.wait(10)
 
 
+def system_event(what):
+    """Has the test desktop's fake logind or NetworkManager announce "sleep", "wake", "offline" or "online"."""
+    subprocess.run(["dbus-send", "--system", "--print-reply", "--dest=com.norvane.FakeSystem", "/com/norvane/FakeSystem",
+                    "com.norvane.FakeSystem.Emit", "string:" + what], check=True, stdout=subprocess.DEVNULL)
+
+
+def new_activity_within_seconds():
+    """With the stored 15-minute interval, GitHub's notification feed (its poll interval scaled to 2 s) brings a
+    review request to the desktop within seconds; while nothing happens only free 304s of the feed go out. A
+    wake from sleep refreshes once."""
+    with Session("feed", hub_args=["--feed-poll-interval", "2"]) as s:
+        s.start("--user", "mona", "--token-env", "NORVANE_E2E_TOKEN",
+                env={"NORVANE_E2E_TOKEN": "demo-token", "NORVANE_POLL_INTERVAL_SECS": "900"})
+        wait_until("the first refresh", lambda: refreshes_done(s) >= 1, 60)
+        feed = lambda: [r for r in s.requests() if r[1].split("?")[0] == "/notifications"]
+        wait_until("the feed's first answers", lambda: len(feed()) >= 2, 20)
+
+        # Nothing happens: only the feed is asked, answered by 304s that cost nothing.
+        used = s.core_points_used()
+        seen = len(s.requests())
+        time.sleep(8)
+        idle = s.requests()[seen:]
+        spent = s.core_points_used() - used - 1
+        check(len(idle) >= 2 and all(r == ("GET", "/notifications") for r in idle if r[1] != "/user"),
+              "while idle: %s" % idle)
+        check(spent == 0, "%d core points spent while nothing happened" % spent)
+
+        notifications = Notifications(os.path.join(s.dir, "notify.log"))
+        try:
+            started = time.monotonic()
+            s.next_event()  # mona is asked to review northwind/web#100
+            wait_until("a notification", lambda: len(notifications.calls()) >= 1, 10)
+            took = time.monotonic() - started
+            time.sleep(5)
+            calls = notifications.calls()
+            check(len(calls) == 1, "%d notifications: %s" % (len(calls), calls))
+            check("Apple Pay in the checkout" in calls[0], "notification text: %s" % calls[0])
+            print("review request to notification: %.1f s" % took)
+            s.screenshot("notification")
+        finally:
+            notifications.stop()
+
+        # A wake from sleep: one silent refresh a few seconds later.
+        done = refreshes_done(s)
+        system_event("sleep")
+        system_event("wake")
+        wait_until("the refresh after waking", lambda: refreshes_done(s) > done, 20)
+        time.sleep(3)
+        check(refreshes_done(s) == done + 1, "%d refreshes after one wake" % (refreshes_done(s) - done))
+        quit_from_menu(s)
+
+
 if __name__ == "__main__":
     raise SystemExit(main({
         "first-start-and-daily-use": first_start_and_daily_use,
@@ -819,4 +871,5 @@ if __name__ == "__main__":
         "screen-reader-reads-every-tab": screen_reader_reads_every_tab,
         "keyboard-only": keyboard_only,
         "two-hosts": two_hosts,
+        "new-activity-within-seconds": new_activity_within_seconds,
     }))

@@ -600,6 +600,23 @@ TEST(SettingsView, TheTrayIconStyleIsSavedAtOnceAndReadBack)
     }
 }
 
+TEST(SettingsView, TheActivityFeedSwitchIsSavedAtOnceAndStopsTheChecks)
+{
+    Settings s;
+    SwitchControl* toggle = s.view->activityFeedSwitch();
+    EXPECT_EQ(toggle->accessibleName(), QStringLiteral("Check for new activity every minute"));
+    EXPECT_TRUE(toggle->isChecked()) << "on by default";
+    s.model->startPolling();
+    EXPECT_TRUE(s.world.feedTimer->isActive());
+
+    toggle->click();
+    EXPECT_EQ(s.world.preferences->string(QStringLiteral("activity_feed_enabled")), QStringLiteral("false"));
+    EXPECT_FALSE(s.world.feedTimer->isActive());
+    s.model->setChecksActivityFeed(true);
+    EXPECT_TRUE(toggle->isChecked()) << "a change made elsewhere shows here";
+    EXPECT_TRUE(s.world.feedTimer->isActive());
+}
+
 TEST(SettingsView, TheAboutSectionReadsVersionUnknownWithoutAVersion)
 {
     Settings s(

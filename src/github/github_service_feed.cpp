@@ -1,0 +1,78 @@
+// The notification feed as a cheap "has anything happened?" signal: the threads themselves are not read.
+#include "github/github_service_internal.h"
+#include "platform/debug_log.h"
+
+namespace norvane {
+
+namespace {
+
+const QString kApi = QStringLiteral("API");
+
+QByteArray header(const HeaderList& headers, const char* wanted)
+{
+    for (const auto& [name, value] : headers) {
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+std::optional<int> pollInterval(const HeaderList& headers)
+{
+    for (const auto& [name, value] : headers) {
+        if (name.compare("X-Poll-Interval", Qt::CaseInsensitive) != 0)
+            continue;
+        bool ok = false;
+        const int seconds = value.trimmed().toInt(&ok);
+        // GitHub asks for a minute or more; a value that says nothing usable counts as absent.
+        return ok && seconds > 0 ? std::optional<int>(seconds) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QCoro::Task<GitHubService::FeedCheck> GitHubService::checkNotificationFeed(QString token,
+                                                                           CancelToken cancel) const
+{
+    using Outcome = FeedCheck::Outcome;
+    // The same address base and session as every other query of the account, so the feed follows its host.
+    const detail::Ctx ctx = m_context;
+    FeedCheck check;
+    const auto url = detail::parseAddress(ctx->baseURL + QStringLiteral("/notifications"));
+    if (!url) {
+        check.outcome = Outcome::refused;
+        co_return check;
+    }
+    HttpReply reply;
+    try {
+        reply = co_await ctx->session.get(makeRequest(*url, token), cancel, ctx->cachePartition);
+    } catch (const TransportError& e) {
+        debugLog(kApi, QStringLiteral("❌ Network error in notifications: ") + e.printed());
+        co_return check;
+    }
+    if (!reply.isHttp)
+        co_return check;
+    check.statusCode = reply.statusCode;
+    check.pollIntervalSecs = pollInterval(reply.headers);
+    check.lastModified = header(reply.headers, "Last-Modified");
+    // A 304 reaches here only where no stored answer stood in for it: still nothing new.
+    if (reply.statusCode == 200 || reply.statusCode == 304) {
+        check.outcome = reply.fromCache || reply.statusCode == 304 ? Outcome::unchanged : Outcome::changed;
+        co_return check;
+    }
+    if (const auto hit = rateLimitHit(reply.statusCode, reply.headers, reply.body, ctx->now())) {
+        check.outcome = Outcome::rateLimited;
+        check.retryAt = hit->retryAt;
+        co_return check;
+    }
+    // A server that failed may answer next time; a refusal of the token will not.
+    check.outcome = reply.statusCode >= 500 ? Outcome::failed : Outcome::refused;
+    debugLog(kApi,
+             QStringLiteral("❌ Notifications answered %1: %2")
+                 .arg(reply.statusCode)
+                 .arg(detail::utf8Text(reply.body).value_or(QStringLiteral("No response body")).left(300)));
+    co_return check;
+}
+
+} // namespace norvane

@@ -1,0 +1,229 @@
+#include "models/pr_model_fixture.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace norvane;
+using namespace norvane::testing;
+
+namespace {
+
+// me wrote acme/api#1; alice wrote acme/api#2, which nobody has asked me to review yet. me also holds a
+// fine-grained token, which cannot read the notification feed.
+fh::Scenario feedWorld()
+{
+    fh::Scenario s = baseWorld();
+    s.users[0].fineGrainedTokens = {QStringLiteral("fine-me")};
+    s.users[0].tokens.append(QStringLiteral("fine-me"));
+    s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "alice")};
+    return s;
+}
+
+} // namespace
+
+class PRFeedTest : public PRModelTest
+{
+protected:
+    void SetUp() override
+    {
+        fh::FakeHub::Options options;
+        options.feedPollIntervalSecs = 7;
+        startHub(feedWorld(), options);
+        ASSERT_TRUE(cacheDir.isValid());
+        cache = std::make_shared<ResponseCache>(cacheDir.path());
+        ledger = std::make_shared<RateLimitLedger>();
+        account = storedAccount("me");
+        storeAccounts({account});
+    }
+
+    PRViewModel& launch()
+    {
+        PRViewModel& m = makeModel();
+        m.loadAccounts();
+        EXPECT_TRUE(settle());
+        m.startPolling();
+        return m;
+    }
+
+    void setToken(const QString& token) { (*keychain->storage())[account.tokenIdentifier] = token; }
+
+    // One feed check, run to its end (the next one is scheduled when it is done).
+    void check()
+    {
+        const std::size_t before =
+            hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).size();
+        feedTimer->fire();
+        ASSERT_TRUE(waitUntil([&] { return feedTimer->active; }));
+        ASSERT_TRUE(settle());
+        lastCheckAsked =
+            hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).size() > before;
+    }
+
+    std::size_t searches() const
+    {
+        return hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size();
+    }
+    int corePointsUsed() const { return hub->rateLimit(QStringLiteral("tok-me")).used; }
+
+    QTemporaryDir cacheDir;
+    GitHubAccount account;
+    bool lastCheckAsked = false;
+};
+
+TEST_F(PRFeedTest, OnlyANewFeedRefreshesAndAnUnchangedOneCostsNothing)
+{
+    PRViewModel& m = launch();
+    EXPECT_TRUE(m.isWatchingActivityFeed());
+    EXPECT_EQ(m.activityFeedInterval(), 60.0) << "a minute until GitHub says otherwise";
+
+    // The first answer is the baseline: however fresh, it says nothing about what happened since.
+    std::size_t polls = searches();
+    check();
+    EXPECT_TRUE(lastCheckAsked);
+    EXPECT_EQ(searches(), polls);
+    EXPECT_EQ(m.activityFeedInterval(), 7.0) << "GitHub's X-Poll-Interval paces the checks";
+    EXPECT_EQ(feedTimer->interval, 7.0);
+
+    // Nothing new: a 304 to the stored Last-Modified, no points, no refresh.
+    const int points = corePointsUsed();
+    check();
+    const auto asked = hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications"));
+    EXPECT_FALSE(asked.back().header(QStringLiteral("If-Modified-Since")).isEmpty());
+    EXPECT_EQ(corePointsUsed(), points);
+    EXPECT_EQ(searches(), polls);
+
+    // Something that concerns me: one silent refresh, which notifies as a poll does.
+    hub->requestReview(QStringLiteral("acme/api"), 2, QStringLiteral("me"));
+    check();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(searches(), polls + 3);
+    ASSERT_EQ(notifier->posts().size(), 1u);
+    EXPECT_TRUE(notifier->posts()[0].title.endsWith(QStringLiteral("Review Requested")));
+
+    // Activity for someone else leaves my feed as it was.
+    polls = searches();
+    hub->requestReview(QStringLiteral("acme/api"), 1, QStringLiteral("alice"));
+    check();
+    EXPECT_EQ(searches(), polls);
+
+    // Restarting the poll (the panel opens) keeps the feed's baseline: a change just before still counts.
+    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", nullptr));
+    m.startPolling();
+    check();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(searches(), polls + 3);
+}
+
+TEST_F(PRFeedTest, ARefusedFeedIsLeftAloneUntilTheTokenChanges)
+{
+    struct Case
+    {
+        const char* what;
+        int status; // a fault on the feed; 0: the fine-grained token's own refusal
+        bool staysOn;
+    };
+    for (const Case& c : {Case{"fine-grained token", 0, false}, Case{"404", 404, false},
+                          Case{"401", 401, false}, Case{"server error", 502, true}}) {
+        SCOPED_TRACE(c.what);
+        hub->clearFaults();
+        setToken(c.status ? QStringLiteral("tok-me") : QStringLiteral("fine-me"));
+        if (c.status)
+            hub->injectFault(
+                fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/notifications"), c.status));
+        PRViewModel& m = launch();
+        check();
+        EXPECT_TRUE(lastCheckAsked);
+        EXPECT_EQ(m.isWatchingActivityFeed(), c.staysOn);
+        EXPECT_FALSE(m.errorMessage().has_value()) << "the feed never puts anything on screen";
+        check();
+        EXPECT_EQ(lastCheckAsked, c.staysOn) << "a refused token is not asked again";
+
+        // A new token (a reconnect stores it under the same identifier) is tried again.
+        hub->clearFaults();
+        setToken(c.status ? QStringLiteral("fine-me") : QStringLiteral("tok-me"));
+        check();
+        EXPECT_TRUE(lastCheckAsked);
+        EXPECT_EQ(m.isWatchingActivityFeed(), c.status == 0);
+        model.reset();
+    }
+}
+
+TEST_F(PRFeedTest, TheSwitchIsSavedAtOnceAndOffStopsTheChecks)
+{
+    PRViewModel& m = launch();
+    EXPECT_TRUE(m.checksActivityFeed()) << "on by default";
+    check();
+
+    m.setChecksActivityFeed(false);
+    EXPECT_EQ(preferences->string(QStringLiteral("activity_feed_enabled")), QStringLiteral("false"));
+    EXPECT_FALSE(feedTimer->active);
+    EXPECT_FALSE(m.isWatchingActivityFeed());
+    EXPECT_TRUE(m.isPolling()) << "the regular poll goes on";
+
+    model.reset();
+    PRViewModel& again = launch();
+    EXPECT_FALSE(again.checksActivityFeed());
+    EXPECT_FALSE(feedTimer->active);
+
+    again.setChecksActivityFeed(true);
+    EXPECT_EQ(preferences->string(QStringLiteral("activity_feed_enabled")), QStringLiteral("true"));
+    EXPECT_TRUE(feedTimer->active);
+    check();
+    EXPECT_TRUE(lastCheckAsked);
+}
+
+TEST_F(PRFeedTest, ARateLimitAnswerPausesTheFeedLikePolls)
+{
+    PRViewModel& m = launch();
+    check();
+    hub->exhaustRateLimit(QStringLiteral("core"));
+    hub->requestReview(QStringLiteral("acme/api"), 2,
+                       QStringLiteral("me")); // the feed changed: it must be read
+    check();
+    const QDateTime reset =
+        QDateTime::fromSecsSinceEpoch(hub->rateLimit(QStringLiteral("tok-me")).reset, Qt::UTC);
+    EXPECT_EQ(m.pollsPausedUntil(account.id), reset);
+    EXPECT_TRUE(m.rateLimitNotice().has_value());
+
+    clock = reset.addSecs(-1);
+    check();
+    EXPECT_FALSE(lastCheckAsked) << "a check went out before the reset";
+    EXPECT_TRUE(feedTimer->active) << "the sentinel waits, it does not stop";
+
+    hub->advanceClock(std::chrono::hours(1));
+    clock = reset.addSecs(1);
+    const std::size_t polls = searches();
+    check();
+    EXPECT_TRUE(lastCheckAsked);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(searches(), polls + 3) << "the change the limit held back is caught";
+}
+
+TEST_F(PRFeedTest, AWakeOrAReturnOnlineRefreshesOnceAndOfflineSendsNothing)
+{
+    PRViewModel& m = launch();
+    check();
+
+    m.setNetworkOnline(false);
+    hub->clearRequests();
+    timer->fire();
+    check();
+    EXPECT_TRUE(hub->requests().empty()) << "polls and feed checks are skipped while offline";
+
+    // A poll that failed before, left on screen: the first refresh back online clears it.
+    m.setErrorMessage(QStringLiteral("Network error"));
+    m.systemResumed(); // woke offline: waits for the network
+    m.setNetworkOnline(true);
+    ASSERT_TRUE(waitUntil([&] { return searches() == 3; }));
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(m.errorMessage().has_value());
+
+    // A wake with the network up: one refresh, however many signals came together.
+    m.systemResumed();
+    m.setNetworkOnline(true);
+    m.systemResumed();
+    ASSERT_TRUE(waitUntil([&] { return searches() == 6; }));
+    ASSERT_TRUE(settle());
+    QTest::qWait(100); // longer than the catch-up delay: a second refresh would have started
+    EXPECT_EQ(searches(), 6u);
+}

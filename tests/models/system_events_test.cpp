@@ -1,0 +1,131 @@
+// Sleep, wake and the network's coming and going, as logind and NetworkManager announce them on the system
+// bus, reach the engine: a wake or a return online refreshes once, and nothing goes out while offline. The
+// test runs its own private system bus with scripts/fake-system-services on it.
+#include "models/pr_model_fixture.h"
+#include "platform/system_events.h"
+
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace norvane;
+using namespace norvane::testing;
+
+namespace {
+
+// A system bus of the test's own, with the fake logind and NetworkManager on it. Set up once per process:
+// Qt connects to the system bus at its first use and keeps that connection.
+class FakeSystemBus
+{
+public:
+    bool start()
+    {
+        if (!m_dir.isValid())
+            return false;
+        const QString socket = m_dir.filePath(QStringLiteral("system_bus"));
+        m_bus.start(QStringLiteral("dbus-daemon"),
+                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                     QStringLiteral("--address=unix:path=") + socket});
+        if (!waitUntil([&] { return QFileInfo::exists(socket); }, 10'000))
+            return false;
+        const QByteArray address = "unix:path=" + socket.toUtf8();
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QString::fromUtf8(address));
+        m_fake.setProcessEnvironment(env);
+        m_fake.start(QStringLiteral(NORVANE_SOURCE_DIR "/scripts/fake-system-services"), {});
+        return waitUntil(
+            [&] {
+                m_output += m_fake.readAllStandardOutput();
+                return m_output.startsWith("ready");
+            },
+            10'000);
+    }
+    // Sends "sleep", "wake", "offline" or "online".
+    bool send(const QString& what)
+    {
+        QDBusInterface control(QStringLiteral("com.norvane.FakeSystem"),
+                               QStringLiteral("/com/norvane/FakeSystem"),
+                               QStringLiteral("com.norvane.FakeSystem"), QDBusConnection::systemBus());
+        const QDBusReply<void> reply = control.call(QStringLiteral("Emit"), what);
+        return reply.isValid();
+    }
+    ~FakeSystemBus()
+    {
+        for (QProcess* p : {&m_fake, &m_bus}) {
+            p->terminate();
+            p->waitForFinished(5000);
+        }
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_bus;
+    QProcess m_fake;
+    QByteArray m_output;
+};
+
+} // namespace
+
+class SystemEventsTest : public PRModelTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(system.start()) << "the private system bus or its fakes did not come up";
+        fh::Scenario world = baseWorld();
+        world.pullRequests = {pull("acme/api", 1, "me")};
+        startHub(world);
+        const GitHubAccount account = storedAccount("me");
+        storeAccounts({account});
+    }
+
+    std::size_t searches() const
+    {
+        return hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size();
+    }
+
+    // Waits for `n` refreshes in all, then long enough that another would have begun.
+    void expectRefreshes(std::size_t n)
+    {
+        EXPECT_TRUE(waitUntil([&] { return searches() >= 3 * n; }, 10'000));
+        ASSERT_TRUE(settle());
+        QTest::qWait(300);
+        EXPECT_EQ(searches(), 3 * n);
+    }
+
+    FakeSystemBus system;
+};
+
+TEST_F(SystemEventsTest, AWakeOrAReturnOnlineRefreshesOnce)
+{
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+    ASSERT_TRUE(settle());
+    m.startPolling();
+    SystemEvents events;
+    QObject::connect(&events, &SystemEvents::resumed, &m, &PRViewModel::systemResumed);
+    QObject::connect(&events, &SystemEvents::onlineChanged, &m, &PRViewModel::setNetworkOnline);
+    events.start();
+    EXPECT_TRUE(events.isOnline());
+    hub->clearRequests();
+
+    ASSERT_TRUE(system.send(QStringLiteral("sleep")));
+    ASSERT_TRUE(system.send(QStringLiteral("wake")));
+    expectRefreshes(1);
+
+    ASSERT_TRUE(system.send(QStringLiteral("offline")));
+    ASSERT_TRUE(waitUntil([&] { return !m.isNetworkOnline(); }, 10'000))
+        << "NetworkManager's state did not reach Qt";
+    timer->fire();
+    feedTimer->fire();
+    QTest::qWait(100);
+    EXPECT_EQ(searches(), 3u) << "a poll went out offline";
+    EXPECT_TRUE(hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).empty());
+
+    ASSERT_TRUE(system.send(QStringLiteral("online")));
+    expectRefreshes(2);
+}
