@@ -201,7 +201,9 @@ void useAccountHost(Options& o, Environment& env)
     const GitHubEndpoints own = env.account.endpoints(gitHubComEndpoints());
     o.apiUrl = o.apiUrlGiven.value_or(own.apiBaseURL);
     o.webUrl = o.webUrlGiven.value_or(own.webBaseURL);
-    // The addresses are now the run's own; the services must not put the account's host back.
+    // The addresses are now the run's own; the services must not put the account's host back. The token
+    // stays where the account keeps it.
+    env.account.tokenIdentifier = env.account.tokenKey();
     env.account.host.reset();
 }
 
