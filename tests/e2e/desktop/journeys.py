@@ -129,6 +129,18 @@ class Notifications:
         self.process.wait(10)
 
 
+def start_signed_in(s, env=None):
+    """Starts norvane, signs mona in from the welcome view with a token and waits for her first refresh;
+    returns the panel (left on the settings tab)."""
+    s.start(env=env)
+    panel = s.open_panel()
+    wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+    time.sleep(0.5)
+    sign_in_with_token(s, panel)
+    wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+    return panel
+
+
 def first_start_and_daily_use():
     """First start with no account, sign-in with a token, a notification after a world change, Refresh
     from the tray menu, and a restart that keeps everything."""
@@ -295,12 +307,7 @@ def reconnect_after_revocation():
     scenario = revoking_world("mona", "demo-token", "mona-renewed-token", "reconnect")
     try:
         with Session("reconnect", scenario=scenario) as s:
-            s.start(env={"NORVANE_POLL_INTERVAL_SECS": "3"})
-            panel = s.open_panel()
-            wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
-            time.sleep(0.5)
-            sign_in_with_token(s, panel)
-            wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+            panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "3"})
             check(cli_status(s) == 0, "the stored token does not work")
 
             s.next_event()  # GitHub revokes demo-token
@@ -362,12 +369,7 @@ def wrong_token_then_a_revoked_account():
     scenario = revoking_world("theo", "theo-token", "theo-renewed-token", "banner")
     try:
         with Session("banner", scenario=scenario) as s:
-            s.start(env={"NORVANE_POLL_INTERVAL_SECS": "3"})
-            panel = s.open_panel()
-            wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
-            time.sleep(0.5)
-            sign_in_with_token(s, panel)
-            wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+            panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "3"})
 
             # A second account with a token GitHub does not know: refused in the sheet, nothing stored. (The
             # sign-in left the panel on the settings tab.)
@@ -436,12 +438,7 @@ def killed_while_writing_preferences():
     import random
     rng = random.Random(16)
     with Session("kill-9") as s:
-        s.start(env={"NORVANE_POLL_INTERVAL_SECS": "600"})
-        panel = s.open_panel()
-        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
-        time.sleep(0.5)
-        sign_in_with_token(s, panel)
-        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+        panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "600"})
         press(s, "the PRs tab", "page tab", prefix="PRs")
         time.sleep(0.5)
         press(s, "the sort menu", prefix="Sort by: ")
@@ -720,12 +717,7 @@ def two_hosts():
                                stdout=open(ghe_out, "w"), stderr=subprocess.STDOUT)
         try:
             ghe_base = wait_until("the Enterprise fakehub's address", lambda: s._first_line(ghe_out), 20)
-            s.start(env=A11Y)
-            panel = s.open_panel()
-            wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
-            time.sleep(0.5)
-            sign_in_with_token(s, panel)
-            wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+            panel = start_signed_in(s, env=A11Y)
 
             # theo on the Enterprise server, through the sheet (the sign-in left the panel on the settings tab).
             time.sleep(0.5)
