@@ -53,8 +53,8 @@ test: build-test build-fuzz
 	DESKTOP_SESSION_TRAY=none ./scripts/desktop-session $(CTEST) --preset asan -L notray || status=1; \
 	exit $$status
 
-# Every benchmark against a release build, printed as one table (bench/run_bench.py; about 25 minutes with
-# the default 1,000 polls). POLLS=50 for a quick run.
+# Every benchmark against a release build, printed as one table and written into docs/performance.md
+# (bench/run_bench.py; about 27 minutes with the default 1,000 polls). POLLS=50 for a quick run.
 POLLS ?= 1000
 bench: build-release
 	./bench/run_bench.py --polls $(POLLS)

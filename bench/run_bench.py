@@ -2,6 +2,7 @@
 """Runs every Norvane benchmark against the release build and prints one table (Markdown).
 
     bench/run_bench.py [--polls 1000] [--runs 5] [--parts refresh,headless,desktop,feed,screens]
+                       [--no-write | --write] [--page docs/performance.md]
 
 Parts:
   refresh   refresh_bench against norvane-fakehub: N = 10, 50, 150 pull requests at 0 and 20 ms latency, and
@@ -16,7 +17,11 @@ Parts:
   screens   the Google Benchmark programs (engine_bench, pr_list_bench, activity_bench)
 
 Every figure is the median of --runs runs; a ratio is computed within each run, then its median taken.
-Standard library only. NORVANE_BUILD (default build/release) picks the build."""
+Standard library only. NORVANE_BUILD (default build/release) picks the build.
+
+The table is printed, and written with its date and machine line into docs/performance.md between the lines
+<!-- bench:begin --> and <!-- bench:end -->, so the page always shows the last full run. A run of only some
+parts leaves the page alone unless given --write; --no-write never touches it."""
 
 import argparse
 import json
@@ -631,11 +636,61 @@ def machine():
         model, os.cpu_count(), load[0], load[1], load[2], time.strftime("%Y-%m-%d %H:%M", time.gmtime()))
 
 
+# ---- the performance page ------------------------------------------------------------------------------
+
+PAGE = os.path.join(ROOT, "docs", "performance.md")
+BEGIN_MARKER = "<!-- bench:begin -->"
+END_MARKER = "<!-- bench:end -->"
+
+
+class MarkerError(Exception):
+    pass
+
+
+def replace_between_markers(text, block):
+    """`text` with everything between its marker lines replaced by `block`. A marker counts only as a line of
+    its own (a mention inside a sentence does not), and each must be there exactly once, the end after the
+    beginning; otherwise MarkerError, and nothing is replaced."""
+    lines = text.splitlines(keepends=True)
+    begins = [i for i, line in enumerate(lines) if line.strip() == BEGIN_MARKER]
+    ends = [i for i, line in enumerate(lines) if line.strip() == END_MARKER]
+    if len(begins) != 1 or len(ends) != 1 or ends[0] < begins[0]:
+        raise MarkerError("expected one line %s and, after it, one line %s; found %d and %d%s" % (
+            BEGIN_MARKER, END_MARKER, len(begins), len(ends),
+            " in the wrong order" if len(begins) == 1 and len(ends) == 1 else ""))
+    begin, end = begins[0], ends[0]
+    return "".join(lines[:begin + 1]) + "\n" + block.strip("\n") + "\n\n" + "".join(lines[end:])
+
+
+def write_table(path, block):
+    """Puts `block` between the markers of the page at `path`. The page is read whole and replaced in one
+    rename, and left as it was when its markers are not right."""
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    try:
+        updated = replace_between_markers(text, block)
+    except MarkerError as e:
+        raise MarkerError("%s: %s" % (path, e)) from None
+    if updated == text:
+        return
+    temporary = path + ".tmp"
+    with open(temporary, "w", encoding="utf-8") as f:
+        f.write(updated)
+    os.replace(temporary, path)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--polls", type=int, default=1000)
     parser.add_argument("--runs", type=int, default=5)
-    parser.add_argument("--parts", default="refresh,headless,desktop,feed,screens")
+    all_parts = "refresh,headless,desktop,feed,screens"
+    parser.add_argument("--parts", default=all_parts)
+    writing = parser.add_mutually_exclusive_group()
+    writing.add_argument("--no-write", dest="write", action="store_false", default=None,
+                         help="print the table only; leave the performance page alone")
+    writing.add_argument("--write", dest="write", action="store_true",
+                         help="write the table into the performance page even when only some parts ran")
+    parser.add_argument("--page", default=PAGE, help="the page to write the table into (default: %(default)s)")
     parser.add_argument("--desktop-json", help=argparse.SUPPRESS)  # inside the desktop session
     parser.add_argument("--feed-json", help=argparse.SUPPRESS)  # the same
     args = parser.parse_args()
@@ -649,6 +704,14 @@ def main():
         return 0
 
     parts = set(args.parts.split(","))
+    unknown = parts - set(all_parts.split(","))
+    if unknown:
+        parser.error("unknown parts: %s (known: %s)" % (", ".join(sorted(unknown)), all_parts))
+    write = args.write if args.write is not None else parts == set(all_parts.split(","))
+    if write:
+        # Before the hour-long run rather than after it: a page without its markers fails at once.
+        with open(args.page, encoding="utf-8") as f:
+            replace_between_markers(f.read(), "")
     header = machine()
     refresh = bench_refresh(args.runs) if "refresh" in parts else None
     headless = bench_headless(args.runs) if "headless" in parts else None
@@ -671,9 +734,21 @@ def main():
             with open(out.name) as f:
                 feed = json.load(f)
     load = os.getloadavg()
-    print("Release build; medians of %d runs; %s; load %.2f/%.2f/%.2f at the end\n" % (
-        args.runs, header, load[0], load[1], load[2]))
-    print(table(refresh, headless, desktop, screens, args.polls, points, feed))
+    block = "Release build; medians of %d runs; %s; load %.2f/%.2f/%.2f at the end\n\n" % (
+        args.runs, header, load[0], load[1], load[2]) + table(refresh, headless, desktop, screens, args.polls,
+                                                              points, feed)
+    print(block)
+    if not write:
+        if args.write is None:
+            print("(only some parts ran: %s is left as it was; --write writes it anyway)" % args.page,
+                  file=sys.stderr)
+        return 0
+    try:
+        write_table(args.page, block)
+    except (MarkerError, OSError) as e:
+        print("run_bench: the table was not written: %s" % e, file=sys.stderr)
+        return 1
+    print("(written into %s)" % args.page, file=sys.stderr)
     return 0
 
 

@@ -41,6 +41,6 @@ depends="$(dpkg-deb --field "$deb" Depends)"
 for package in libqt6widgets6 libqt6network6 qt6-qpa-plugins qt6-wayland libsecret-1-0; do
     grep -q "$package" <<<"$depends" || fail "the package does not depend on $package: $depends"
 done
-# Debian's package checker: no errors and no warnings (README, Getting started).
+# Debian's package checker: no errors and no warnings (docs/development.md, "Installing from the tree").
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log" >&2; fail "lintian found problems"; }
 echo "installed_tree: $(basename "$deb") with ${#expected[@]} files; depends on $depends"

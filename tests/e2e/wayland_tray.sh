@@ -4,7 +4,7 @@
 # under root (CI) the session runs as `nobody` (setpriv) with its own runtime directory and home.
 # The journey: the icon registers with the watcher; Activate (what the host calls on a click) shows the panel
 # window, a second hides it; the menu's DBusMenu lists "Open Norvane", "Refresh", "Settings..." and "Quit
-# Norvane", its "Open Norvane" opens the panel (floated top right by the README's sway rule), and "Quit
+# Norvane", its "Open Norvane" opens the panel (floated top right by the sway rule of docs/desktops.md), and "Quit
 # Norvane" ends norvane with status 0. grim pictures the bar and the panel.
 #   wayland_tray.sh NORVANE_BIN FAKEHUB_BIN SCREENSHOT_DIR
 set -u
@@ -52,7 +52,7 @@ cat >"$work/waybar.json" <<'JSON'
 JSON
 cat >"$work/sway.conf" <<CONF
 output HEADLESS-1 resolution 1280x720 position 0 0
-# The README's rule: the panel floats in the top right corner.
+# The rule of docs/desktops.md: the panel floats in the top right corner.
 for_window [app_id="com.norvane.app"] floating enable, move position 100 ppt 0, move left 570 px, move down 40 px
 exec waybar -c $work/waybar.json
 CONF
@@ -101,7 +101,7 @@ sni --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null || fail "Activat
 wait_for "panel after Activate" 20 shown
 read -r _ floating x y width < <(panel)
 [ "$floating" = True ] && [ "$((x + width))" -ge 1200 ] && [ "$((x + width))" -le 1280 ] && [ "$y" -le 120 ] ||
-    fail "the panel is not floated top right by the README's rule: $(panel)"
+    fail "the panel is not floated top right by the rule of docs/desktops.md: $(panel)"
 sni --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null || fail "the second Activate failed"
 wait_for "panel hidden after a second Activate" 10 hidden
 
