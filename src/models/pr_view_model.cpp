@@ -224,7 +224,7 @@ void PRViewModel::setReauthNeeded(QSet<QUuid> ids)
     Q_EMIT reauthNeededChanged(m_reauthNeeded);
 }
 
-// --- Accounts ----------------------------------------------------------------------------------------------
+// --- Accounts and stored preferences -----------------------------------------------------------------------
 
 void PRViewModel::onSelectedAccountChanged(const GitHubAccount& account)
 {
@@ -267,8 +267,9 @@ QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::
     if (!self)
         co_return false;
     if (!saved) {
-        debugLog(kAccounts, QStringLiteral("❌ The keychain did not keep the token for %1; no account added")
-                                .arg(username));
+        debugLog(
+            kAccounts,
+            QStringLiteral("❌ The keychain did not keep the token for %1; no account added").arg(username));
         co_return false;
     }
     m_accountStore.add(account);
@@ -294,8 +295,6 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
     if (m_selectedAccount && m_selectedAccount->id == account.id)
         setSelectedAccount(m_accountStore.first());
 }
-
-// --- Stored preferences ------------------------------------------------------------------------------------
 
 void PRViewModel::loadNotificationSettings()
 {
