@@ -1,11 +1,10 @@
 #include "cli/command_line.h"
 #include "core/github_account.h"
-#include "core/json_reader.h"
-#include "core/stored_encoding.h"
 #include "github/github_service.h"
 #include "github/http_session.h"
 #include "github/network_proxy.h"
 #include "github/tls_trust.h"
+#include "models/account_store.h"
 #include "platform/app_identity.h"
 #include "platform/autostart.h"
 #include "platform/dbus_notifier.h"
@@ -22,7 +21,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QTextStream>
 #include <QTimer>
@@ -46,30 +44,19 @@ struct Options
 
 // Signs `login` in for this run with a token that lives only in memory: the account is recorded in the
 // (throw-away) profile, the token never reaches the system keychain.
-void signInForThisRun(Preferences& preferences, InMemoryKeychainService& keychain, const QString& login,
-                      const QString& token)
+void signInForThisRun(std::shared_ptr<Preferences> preferences, InMemoryKeychainService& keychain,
+                      const QString& login, const QString& token)
 {
-    const QString key = QStringLiteral("github_accounts");
-    QList<GitHubAccount> accounts;
-    QJsonArray objects; // as stored, so an account added here keeps what other versions stored for the rest
-    if (const auto stored = preferences.data(key)) {
-        try {
-            objects = parseJsonArray(*stored);
-            accounts = gitHubAccountsFromJson(objects);
-        } catch (const DecodeError&) {
-            accounts.clear();
-            objects = {};
-        }
-    }
+    // An unreadable list is replaced by one holding only this account; a readable one keeps what other
+    // versions stored for the rest.
+    AccountStore store(std::move(preferences));
+    store.load();
+    const QList<GitHubAccount>& accounts = store.accounts();
     auto existing = std::find_if(accounts.begin(), accounts.end(),
                                  [&](const GitHubAccount& a) { return a.username == login; });
     if (existing == accounts.end()) {
-        accounts.append(GitHubAccount{QUuid::createUuid(), login,
-                                      QStringLiteral("github_token_") + uuidText(QUuid::createUuid()),
-                                      std::nullopt});
+        store.add(AccountStore::newAccount(login));
         existing = std::prev(accounts.end());
-        objects.append(toJson(*existing));
-        preferences.setData(key, QJsonDocument(objects).toJson(QJsonDocument::Compact));
     }
     keychain.storage()->insert_or_assign(existing->tokenKey(), token);
 }
@@ -106,7 +93,7 @@ std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentit
     std::shared_ptr<KeychainService> keychain;
     if (options.user) {
         auto memory = std::make_shared<InMemoryKeychainService>();
-        signInForThisRun(*preferences, *memory, *options.user, options.token);
+        signInForThisRun(preferences, *memory, *options.user, options.token);
         keychain = memory;
     } else {
         keychain = std::make_shared<SystemKeychainService>();

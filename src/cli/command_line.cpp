@@ -3,9 +3,9 @@
 #include "cli/cli_output.h"
 #include "cli/overlay_preferences.h"
 #include "core/github_account.h"
-#include "core/json_reader.h"
 #include "github/github_service.h"
 #include "github/tls_trust.h"
+#include "models/account_store.h"
 #include "models/dashboard_view_model.h"
 #include "models/issues_view_model.h"
 #include "models/pr_view_model.h"
@@ -234,16 +234,14 @@ std::optional<Environment> resolve(Options& o, int& exitCode)
         return env;
     }
 
-    QList<GitHubAccount> accounts;
-    if (const auto data = env.preferences->data(QStringLiteral("github_accounts"))) {
-        try {
-            accounts = gitHubAccountsFromJson(parseJsonArray(*data));
-        } catch (const DecodeError& e) {
-            err(QStringLiteral("the stored accounts cannot be read (%1)").arg(e.description()));
-            exitCode = ExitCode::failure;
-            return std::nullopt;
-        }
+    AccountStore store(env.preferences);
+    const AccountStore::Loaded loaded = store.load();
+    if (loaded.status == AccountStore::Loaded::Status::unreadable) {
+        err(QStringLiteral("the stored accounts cannot be read (%1)").arg(loaded.problem));
+        exitCode = ExitCode::failure;
+        return std::nullopt;
     }
+    const QList<GitHubAccount>& accounts = store.accounts();
     if (accounts.isEmpty()) {
         err(QStringLiteral("no GitHub account is set up: add one in Norvane's settings, or pass --user LOGIN "
                            "--token-env NAME"));

@@ -1,13 +1,9 @@
 #include "models/pr_view_model.h"
 
-#include "core/json_reader.h"
-#include "core/stored_encoding.h"
 #include "platform/debug_log.h"
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
-#include "platform/preferences.h"
 
-#include <QJsonDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -19,14 +15,6 @@ namespace norvane {
 namespace {
 
 const QString kAccounts = QStringLiteral("Accounts");
-const QString kAccountsKey = QStringLiteral("github_accounts");
-const QString kNotificationSettingsKey = QStringLiteral("notification_settings");
-const QString kBlockedKey = QStringLiteral("blocked_repositories");
-const QString kFavoritesKey = QStringLiteral("favorite_repositories");
-const QString kSelectedRepositoryKey = QStringLiteral("selected_repository");
-const QString kSortKey = QStringLiteral("selected_sort_option");
-const QString kTrayIconStyleKey = QStringLiteral("tray_icon_style");
-const QString kActivityFeedKey = QStringLiteral("activity_feed_enabled");
 
 class QtPollingTimer final : public PollingTimer {
 public:
@@ -52,13 +40,6 @@ private:
     QTimer m_timer;
     QMetaObject::Connection m_connection;
 };
-
-QStringList sortedList(const QSet<QString>& set)
-{
-    QStringList list(set.begin(), set.end());
-    list.sort();
-    return list;
-}
 
 } // namespace
 
@@ -115,12 +96,6 @@ void PRViewModel::setSelectedAccount(std::optional<GitHubAccount> account)
     m_selectedAccount = std::move(account);
     Q_EMIT selectedAccountChanged(m_selectedAccount);
     Q_EMIT rateLimitNoticeChanged();
-}
-
-void PRViewModel::setAccounts(QList<GitHubAccount> accounts)
-{
-    m_accounts = std::move(accounts);
-    Q_EMIT accountsChanged(m_accounts);
 }
 
 void PRViewModel::setPullRequests(QList<PullRequest> prs, std::optional<QUuid> accountId)
@@ -180,7 +155,7 @@ void PRViewModel::setSelectedRepository(std::optional<QString> repository)
 
 void PRViewModel::setSelectedSortOption(PRSortOption option)
 {
-    m_storedUnknownSortOption.reset(); // a sort chosen here replaces one only a newer version knew
+    m_storedPreferences.forgetUnknownSortOption();
     if (m_selectedSortOption == option)
         return;
     m_selectedSortOption = option;
@@ -192,7 +167,7 @@ void PRViewModel::setTrayIconStyle(TrayIconStyle style)
     if (m_trayIconStyle == style)
         return;
     m_trayIconStyle = style;
-    m_deps.preferences->setString(kTrayIconStyleKey, rawValue(style));
+    m_storedPreferences.saveTrayIconStyle(style);
     Q_EMIT trayIconStyleChanged(style);
 }
 
@@ -201,7 +176,7 @@ void PRViewModel::setChecksActivityFeed(bool on)
     if (m_checksActivityFeed == on)
         return;
     m_checksActivityFeed = on;
-    m_deps.preferences->setString(kActivityFeedKey, on ? QStringLiteral("true") : QStringLiteral("false"));
+    m_storedPreferences.saveChecksActivityFeed(on);
     if (!on)
         stopActivityFeed();
     else if (m_feedStarted)
@@ -249,7 +224,7 @@ void PRViewModel::setReauthNeeded(QSet<QUuid> ids)
     Q_EMIT reauthNeededChanged(m_reauthNeeded);
 }
 
-// --- Accounts ----------------------------------------------------------------------------------------------
+// --- Accounts and stored preferences -----------------------------------------------------------------------
 
 void PRViewModel::onSelectedAccountChanged(const GitHubAccount& account)
 {
@@ -266,56 +241,29 @@ void PRViewModel::loadAccounts()
 {
     debugLog(kAccounts, QStringLiteral("loadAccounts() called"));
     debugLog(kAccounts, QStringLiteral("Bundle ID: ") + m_deps.identity.bundleIdentifier.value_or(QStringLiteral("nil")));
-    const auto data = m_deps.preferences->data(kAccountsKey);
-    if (!data) {
-        debugLog(kAccounts, QStringLiteral("No github_accounts data found in UserDefaults"));
+    const AccountStore::Loaded loaded = m_accountStore.load();
+    for (const QString& note : loaded.notes)
+        debugLog(kAccounts, note);
+    if (loaded.status != AccountStore::Loaded::Status::read)
         return;
-    }
-    debugLog(kAccounts, QStringLiteral("Found github_accounts data, %1 bytes").arg(data->size()));
-    QList<GitHubAccount> decoded;
-    QJsonArray objects;
-    try {
-        objects = parseJsonArray(*data);
-        decoded = gitHubAccountsFromJson(objects);
-    } catch (const DecodeError&) {
-        // The stored bytes stay as they are until the next save.
-        debugLog(kAccounts, QStringLiteral("Failed to decode accounts JSON"));
-        return;
-    }
-    m_storedAccounts.clear();
-    for (qsizetype i = 0; i < decoded.size(); ++i)
-        m_storedAccounts.insert(decoded[i].id, {decoded[i], objects[i].toObject()});
-    setAccounts(decoded);
-    debugLog(kAccounts, QStringLiteral("Decoded %1 accounts").arg(m_accounts.size()));
+    Q_EMIT accountsChanged(accounts());
     if (!m_selectedAccount) {
-        const std::optional<GitHubAccount> first =
-            m_accounts.isEmpty() ? std::nullopt : std::optional<GitHubAccount>(m_accounts.first());
+        const std::optional<GitHubAccount> first = m_accountStore.first();
         setSelectedAccount(first);
         debugLog(kAccounts, QStringLiteral("Set selectedAccount to: ") +
                                 (first ? first->username : QStringLiteral("nil")));
     }
 }
 
-void PRViewModel::saveAccounts()
-{
-    QJsonArray objects;
-    for (const GitHubAccount& account : m_accounts) {
-        const auto stored = m_storedAccounts.constFind(account.id);
-        objects.append(encodeOver(account, stored == m_storedAccounts.constEnd() ? nullptr : &*stored,
-                                  kGitHubAccountKeys));
-    }
-    m_deps.preferences->setData(kAccountsKey, QJsonDocument(objects).toJson(QJsonDocument::Compact));
-}
-
 QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::optional<QString> label,
                                           AccountServer server)
 {
     QPointer<PRViewModel> self(this);
-    const QString tokenIdentifier = QStringLiteral("github_token_") + uuidText(QUuid::createUuid());
+    const GitHubAccount account = AccountStore::newAccount(username, std::move(label), server);
     // The token must be in the store before the first refresh of the account asks for it. An account whose
     // token the keychain refused could never be refreshed, nor reconnected (that takes a 401): none is added.
     const std::shared_ptr<KeychainService> keychain = m_deps.keychain;
-    const bool saved = co_await keychain->save(token, tokenStoreKey(tokenIdentifier, server.host));
+    const bool saved = co_await keychain->save(token, account.tokenKey());
     if (!self)
         co_return false;
     if (!saved) {
@@ -324,12 +272,8 @@ QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::
             QStringLiteral("❌ The keychain did not keep the token for %1; no account added").arg(username));
         co_return false;
     }
-    GitHubAccount account{QUuid::createUuid(), username, tokenIdentifier, label, server.host,
-                          server.host ? server.oauthClientId : std::nullopt};
-    QList<GitHubAccount> accounts = m_accounts;
-    accounts.append(account);
-    setAccounts(accounts);
-    saveAccounts();
+    m_accountStore.add(account);
+    Q_EMIT accountsChanged(accounts());
     if (!m_selectedAccount)
         setSelectedAccount(account);
     co_return true;
@@ -337,7 +281,7 @@ QCoro::Task<bool> PRViewModel::addAccount(QString username, QString token, std::
 
 void PRViewModel::removeAccount(const GitHubAccount& accountRef)
 {
-    // A copy: callers often pass an element of `accounts`, which is replaced below.
+    // A copy: callers often pass an element of `accounts`, which is removed below.
     const GitHubAccount account = accountRef;
     // Its refresh first: replies arriving after the forgetting below would store its answers and readings
     // again, and with no account left to select nothing else would ever stop it.
@@ -346,74 +290,40 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
     m_deps.github.forgetAccount(account.id);
     setPollsPaused(account.id, std::nullopt);
     m_feedRefusedToken.remove(account.id);
-    QList<GitHubAccount> accounts = m_accounts;
-    accounts.removeIf([&](const GitHubAccount& a) { return a.id == account.id; });
-    setAccounts(accounts);
-    saveAccounts();
-    if (m_selectedAccount && m_selectedAccount->id == account.id) {
-        setSelectedAccount(m_accounts.isEmpty() ? std::nullopt
-                                                : std::optional<GitHubAccount>(m_accounts.first()));
-    }
+    m_accountStore.remove(account.id);
+    Q_EMIT accountsChanged(accounts());
+    if (m_selectedAccount && m_selectedAccount->id == account.id)
+        setSelectedAccount(m_accountStore.first());
 }
-
-// --- Stored preferences ------------------------------------------------------------------------------------
 
 void PRViewModel::loadNotificationSettings()
 {
-    const auto data = m_deps.preferences->data(kNotificationSettingsKey);
-    if (!data)
-        return;
-    try {
-        const QJsonObject object = parseJsonObject(*data);
-        const NotificationSettings settings = notificationSettingsFromJson(object);
-        m_storedNotificationSettings = StoredRecord<NotificationSettings>{settings, object};
-        setNotificationSettings(settings);
-    } catch (const DecodeError&) {
-        // Unreadable settings: the defaults stay in force and the stored bytes stay untouched.
-    }
+    setNotificationSettings(m_storedPreferences.loadNotificationSettings().value_or(m_notificationSettings));
 }
 
 void PRViewModel::saveNotificationSettings()
 {
-    const QJsonObject object = encodeOver(
-        m_notificationSettings, m_storedNotificationSettings ? &*m_storedNotificationSettings : nullptr,
-        kNotificationSettingsKeys);
-    m_deps.preferences->setData(kNotificationSettingsKey,
-                                QJsonDocument(object).toJson(QJsonDocument::Compact));
+    m_storedPreferences.saveNotificationSettings(m_notificationSettings);
     if (m_deps.timer->isActive())
         startPolling();
 }
 
 void PRViewModel::loadRepositorySettings()
 {
-    if (const auto blocked = m_deps.preferences->stringList(kBlockedKey))
-        setBlockedRepositories(QSet<QString>(blocked->begin(), blocked->end()));
-    if (const auto favorites = m_deps.preferences->stringList(kFavoritesKey))
-        setFavoriteRepositories(QSet<QString>(favorites->begin(), favorites->end()));
-    setSelectedRepository(m_deps.preferences->string(kSelectedRepositoryKey));
-    if (const auto raw = m_deps.preferences->string(kSortKey)) {
-        if (const auto option = prSortOptionFromRaw(*raw))
-            setSelectedSortOption(*option);
-        else
-            m_storedUnknownSortOption = *raw;
-    }
-    // Anything but "false" leaves the feed on: a value a later version wrote stays stored until changed here.
-    m_checksActivityFeed = m_deps.preferences->string(kActivityFeedKey) != QStringLiteral("false");
-    // A style this version does not know reads as automatic and stays stored until one is chosen.
-    if (const auto raw = m_deps.preferences->string(kTrayIconStyleKey))
-        m_trayIconStyle = trayIconStyleFromRaw(*raw).value_or(TrayIconStyle::automatic);
+    const StoredPreferences::RepositorySettings stored = m_storedPreferences.loadRepositorySettings();
+    setBlockedRepositories(stored.blocked.value_or(m_blockedRepositories));
+    setFavoriteRepositories(stored.favorites.value_or(m_favoriteRepositories));
+    setSelectedRepository(stored.selectedRepository);
+    if (stored.sort)
+        setSelectedSortOption(*stored.sort);
+    m_checksActivityFeed = m_storedPreferences.loadChecksActivityFeed();
+    m_trayIconStyle = m_storedPreferences.loadTrayIconStyle();
 }
 
 void PRViewModel::saveRepositorySettings()
 {
-    m_deps.preferences->setStringList(kBlockedKey, sortedList(m_blockedRepositories));
-    m_deps.preferences->setStringList(kFavoritesKey, sortedList(m_favoriteRepositories));
-    if (m_selectedRepository)
-        m_deps.preferences->setString(kSelectedRepositoryKey, *m_selectedRepository);
-    else
-        m_deps.preferences->remove(kSelectedRepositoryKey);
-    m_deps.preferences->setString(kSortKey,
-                                  m_storedUnknownSortOption.value_or(rawValue(m_selectedSortOption)));
+    m_storedPreferences.saveRepositorySettings(m_blockedRepositories, m_favoriteRepositories,
+                                               m_selectedRepository, m_selectedSortOption);
 }
 
 } // namespace norvane

@@ -6,6 +6,8 @@
 #include "core/stored_record.h"
 #include "github/cancellation.h"
 #include "github/github_service.h"
+#include "models/account_store.h"
+#include "models/stored_preferences.h"
 #include "platform/app_identity.h"
 
 #include <QHash>
@@ -90,7 +92,7 @@ public:
     ~PRViewModel() override;
 
     // Published state.
-    const QList<GitHubAccount>& accounts() const { return m_accounts; }
+    const QList<GitHubAccount>& accounts() const { return m_accountStore.accounts(); }
     const std::optional<GitHubAccount>& selectedAccount() const { return m_selectedAccount; }
     void setSelectedAccount(std::optional<GitHubAccount> account);
     const QList<PullRequest>& pullRequests() const { return m_pullRequests; }
@@ -148,7 +150,7 @@ public:
 
     // Accounts and stored preferences.
     void loadAccounts();
-    void saveAccounts();
+    void saveAccounts() { m_accountStore.save(); }
     // Stores the token first; resolves once the account is added (and selected when it is the first), with
     // true. A token the keychain did not keep adds nothing and resolves with false.
     QCoro::Task<bool> addAccount(QString username, QString token, std::optional<QString> label,
@@ -248,7 +250,6 @@ private:
     };
     enum class Event { reviewRequested, changesRequested, approved };
 
-    void setAccounts(QList<GitHubAccount> accounts);
     void setPullRequests(QList<PullRequest> prs, std::optional<QUuid> accountId);
     void setIsLoading(bool loading);
     void setFavoriteRepositories(QSet<QString> favorites);
@@ -298,7 +299,6 @@ private:
 
     Dependencies m_deps;
 
-    QList<GitHubAccount> m_accounts;
     std::optional<GitHubAccount> m_selectedAccount;
     QList<PullRequest> m_pullRequests;
     std::optional<QUuid> m_pullRequestsAccountId;
@@ -319,11 +319,10 @@ private:
     SeenStateMap m_seenStates;
     std::optional<QUuid> m_currentSeenStatesAccountId;
 
+    AccountStore m_accountStore{m_deps.preferences}; // the account list and its stored form
+    StoredPreferences m_storedPreferences{m_deps.preferences};
     // What was read from the store, so that saving keeps what another version of Norvane stored with it.
-    QHash<QUuid, StoredRecord<GitHubAccount>> m_storedAccounts;
-    std::optional<StoredRecord<NotificationSettings>> m_storedNotificationSettings;
     QHash<QString, StoredRecord<PRSeenState>> m_storedSeenStates; // of the current seen-state account
-    std::optional<QString> m_storedUnknownSortOption; // a newer version's sort, kept until one is chosen
     QHash<QUuid, QHash<QString, PRState>> m_previousPRStatesByAccount;
     CancelToken m_currentRefresh;
     std::optional<QUuid> m_currentRefreshAccount;

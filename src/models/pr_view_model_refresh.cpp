@@ -2,6 +2,7 @@
 
 #include "core/json_reader.h"
 #include "core/stored_encoding.h"
+#include "core/stored_keys.h"
 #include "platform/debug_log.h"
 #include "platform/keychain_service.h"
 #include "platform/preferences.h"
@@ -19,7 +20,7 @@ const QString kRefresh = QStringLiteral("Refresh");
 
 QString seenStatesKey(const QUuid& accountId)
 {
-    return QStringLiteral("pr_seen_states_") + uuidText(accountId);
+    return storedName(StoredKey::seenStates, accountId);
 }
 } // namespace
 

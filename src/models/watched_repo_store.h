@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/stored_keys.h"
 #include "core/stored_record.h"
 #include "core/watched_repo.h"
 
@@ -24,7 +25,7 @@ class WatchedRepoStore : public QObject
     Q_PROPERTY(QList<norvane::WatchedRepo> watchedRepos READ watchedRepos NOTIFY watchedReposChanged)
 
 public:
-    static QString defaultsKey() { return QStringLiteral("watched_repos"); }
+    static QString defaultsKey() { return storedName(StoredKey::watchedRepos); }
 
     // Loads the stored list at once.
     explicit WatchedRepoStore(std::shared_ptr<Preferences> preferences, QObject* parent = nullptr);

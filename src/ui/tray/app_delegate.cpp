@@ -2,6 +2,7 @@
 
 #include "platform/system_events.h"
 
+#include "models/account_store.h"
 #include "platform/debug_log.h"
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
@@ -30,8 +31,6 @@
 namespace norvane::ui {
 
 namespace {
-
-const QString kAccountsKey = QStringLiteral("github_accounts");
 
 QString quotedList(const QStringList& keys)
 {
@@ -68,14 +67,15 @@ QString debugReport(const Preferences& preferences, const AppIdentity& identity)
                      QStringLiteral("\nUserDefaults domain: ") +
                      (found ? QStringLiteral("found") : QStringLiteral("not found")) +
                      QStringLiteral("\nAll keys: ") + quotedList(keys) + QLatin1Char('\n');
-    if (const auto accounts = preferences.data(kAccountsKey)) {
-        report += QStringLiteral("github_accounts: %1 bytes\n").arg(accounts->size());
+    const QString accountsKey = AccountStore::storedName();
+    if (const auto accounts = AccountStore::storedForm(preferences)) {
+        report += QStringLiteral("%1: %2 bytes\n").arg(accountsKey).arg(accounts->size());
         QStringDecoder decoder(QStringDecoder::Utf8);
         const QString text = decoder.decode(*accounts);
         if (!decoder.hasError())
             report += QStringLiteral("Raw content: ") + text.left(200) + QLatin1Char('\n');
     } else {
-        report += QStringLiteral("github_accounts: NOT FOUND\n");
+        report += accountsKey + QStringLiteral(": NOT FOUND\n");
     }
     return report;
 }

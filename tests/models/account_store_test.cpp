@@ -1,0 +1,242 @@
+#include "core/json_reader.h"
+#include "core/stored_encoding.h"
+#include "models/account_store.h"
+#include "platform/preferences.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace norvane;
+
+namespace {
+
+const QString kKey = QStringLiteral("github_accounts");
+const QString kMona = QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+const QString kTheo = QStringLiteral("0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60");
+
+// mona as another version stored her: with a key this version does not know and one it does not write
+// itself in this order; theo as an Enterprise account.
+const QByteArray kStored =
+    QStringLiteral(
+        R"([{"username":"mona","id":"%1","tokenIdentifier":"github_token_1","avatarUrl":"https://a/1.png"},)"
+        R"({"id":"%2","username":"theo","tokenIdentifier":"github_token_2","label":"Work",)"
+        R"("host":"ghe.example.com","oauthClientId":"Iv1.abc"}])")
+        .arg(kMona, kTheo)
+        .toUtf8();
+
+QStringList logins(const QList<GitHubAccount>& accounts)
+{
+    QStringList result;
+    for (const GitHubAccount& account : accounts)
+        result.append(account.username);
+    return result;
+}
+
+QJsonArray storedArray(const Preferences& preferences)
+{
+    return QJsonDocument::fromJson(preferences.data(kKey).value_or(QByteArray())).array();
+}
+
+} // namespace
+
+TEST(AccountStore, ReadsTheStoredListInOrder)
+{
+    auto preferences = std::make_shared<InMemoryPreferences>();
+    preferences->setData(kKey, kStored);
+    AccountStore store(preferences);
+    const AccountStore::Loaded loaded = store.load();
+    EXPECT_EQ(loaded.status, AccountStore::Loaded::Status::read);
+    EXPECT_TRUE(loaded.problem.isEmpty());
+    EXPECT_EQ(loaded.notes,
+              (QStringList{QStringLiteral("Found github_accounts data, %1 bytes").arg(kStored.size()),
+                           QStringLiteral("Decoded 2 accounts")}));
+    ASSERT_EQ(logins(store.accounts()), (QStringList{QStringLiteral("mona"), QStringLiteral("theo")}));
+    EXPECT_EQ(store.first(), store.accounts().first());
+    const GitHubAccount& theo = store.accounts()[1];
+    EXPECT_EQ(uuidText(theo.id), kTheo);
+    EXPECT_EQ(theo.label, QStringLiteral("Work"));
+    EXPECT_EQ(theo.host, QStringLiteral("ghe.example.com"));
+    EXPECT_EQ(theo.oauthClientId, QStringLiteral("Iv1.abc"));
+    EXPECT_EQ(theo.tokenKey(), QStringLiteral("github_token_2@ghe.example.com"));
+}
+
+TEST(AccountStore, AMissingOrUnreadableListChangesNothing)
+{
+    const struct
+    {
+        const char* name;
+        std::optional<QByteArray> stored;
+        AccountStore::Loaded::Status status;
+    } cases[] = {
+        {"nothing stored", std::nullopt, AccountStore::Loaded::Status::missing},
+        {"cut off", QByteArrayLiteral(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F")"),
+         AccountStore::Loaded::Status::unreadable},
+        {"an object, not a list", QByteArrayLiteral(R"({"id":"x"})"),
+         AccountStore::Loaded::Status::unreadable},
+        {"one account without a login: none of them reads",
+         QStringLiteral(
+             R"([{"id":"%1","username":"mona","tokenIdentifier":"t"},{"id":"%2","tokenIdentifier":"u"}])")
+             .arg(kMona, kTheo)
+             .toUtf8(),
+         AccountStore::Loaded::Status::unreadable},
+        {"an id that is no UUID",
+         QByteArrayLiteral(R"([{"id":"mona","username":"mona","tokenIdentifier":"t"}])"),
+         AccountStore::Loaded::Status::unreadable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto preferences = std::make_shared<InMemoryPreferences>();
+        preferences->setData(kKey, kStored);
+        AccountStore store(preferences);
+        ASSERT_EQ(store.load().status, AccountStore::Loaded::Status::read);
+        if (c.stored)
+            preferences->setData(kKey, *c.stored);
+        else
+            preferences->remove(kKey);
+
+        const AccountStore::Loaded loaded = store.load();
+        EXPECT_EQ(loaded.status, c.status);
+        // What the store held stays, and so do the stored bytes: nothing is rewritten by a read.
+        EXPECT_EQ(logins(store.accounts()), (QStringList{QStringLiteral("mona"), QStringLiteral("theo")}));
+        EXPECT_EQ(preferences->data(kKey), c.stored);
+        if (c.status == AccountStore::Loaded::Status::missing) {
+            EXPECT_EQ(loaded.notes,
+                      QStringList{QStringLiteral("No github_accounts data found in UserDefaults")});
+        } else {
+            EXPECT_FALSE(loaded.problem.isEmpty());
+            EXPECT_EQ(loaded.notes.last(), QStringLiteral("Failed to decode accounts JSON"));
+        }
+    }
+    // A value of another kind under the key (a hand-edited file) reads as nothing stored.
+    auto preferences = std::make_shared<InMemoryPreferences>();
+    preferences->setString(kKey, QString::fromUtf8(kStored));
+    AccountStore store(preferences);
+    EXPECT_EQ(store.load().status, AccountStore::Loaded::Status::missing);
+    EXPECT_TRUE(store.accounts().isEmpty());
+}
+
+TEST(AccountStore, WritingTheListBackKeepsWhatOtherVersionsStored)
+{
+    auto preferences = std::make_shared<InMemoryPreferences>();
+    preferences->setData(kKey, kStored);
+    AccountStore store(preferences);
+    store.load();
+
+    // Saved unchanged: each account's object exactly as it was read, unknown keys included.
+    store.save();
+    const QJsonArray asRead = QJsonDocument::fromJson(kStored).array();
+    EXPECT_EQ(storedArray(*preferences), asRead);
+
+    // Adding one writes it after the others, which stay as they were.
+    const GitHubAccount ada = AccountStore::newAccount(QStringLiteral("ada"));
+    store.add(ada);
+    QJsonArray written = storedArray(*preferences);
+    ASSERT_EQ(written.size(), 3);
+    EXPECT_EQ(written[0], asRead[0]);
+    EXPECT_EQ(written[1], asRead[1]);
+    EXPECT_EQ(gitHubAccountFromJson(written[2].toObject()), ada);
+
+    // Removing one leaves the rest as they were, in order.
+    store.remove(store.accounts()[1].id);
+    written = storedArray(*preferences);
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written[0].toObject()[QStringLiteral("avatarUrl")].toString(),
+              QStringLiteral("https://a/1.png"));
+    EXPECT_EQ(gitHubAccountFromJson(written[1].toObject()), ada);
+    EXPECT_EQ(logins(store.accounts()), (QStringList{QStringLiteral("mona"), QStringLiteral("ada")}));
+
+    // Removing an account no longer there changes nothing in the list.
+    store.remove(QUuid::createUuid());
+    EXPECT_EQ(storedArray(*preferences), written);
+
+    // The last one gone leaves an empty list stored, not a missing one.
+    store.remove(store.accounts()[0].id);
+    store.remove(ada.id);
+    EXPECT_EQ(preferences->data(kKey), QByteArray("[]"));
+    EXPECT_FALSE(store.first().has_value());
+}
+
+TEST(AccountStore, AddingOverAnUnreadableListReplacesIt)
+{
+    auto preferences = std::make_shared<InMemoryPreferences>();
+    preferences->setData(kKey, QByteArrayLiteral("[{\"id\":"));
+    AccountStore store(preferences);
+    ASSERT_EQ(store.load().status, AccountStore::Loaded::Status::unreadable);
+    const GitHubAccount mona = AccountStore::newAccount(QStringLiteral("mona"));
+    store.add(mona);
+    AccountStore again(preferences);
+    ASSERT_EQ(again.load().status, AccountStore::Loaded::Status::read);
+    EXPECT_EQ(again.accounts(), QList<GitHubAccount>{mona});
+}
+
+TEST(AccountStore, NewAccountsGetFreshIdentitiesOnTheirServer)
+{
+    const struct
+    {
+        const char* name;
+        AccountServer server;
+        std::optional<QString> host;
+        std::optional<QString> clientId;
+    } cases[] = {
+        {"github.com", {}, std::nullopt, std::nullopt},
+        // A client id means something only on the server it was registered on.
+        {"github.com with a stray client id",
+         {std::nullopt, QStringLiteral("Iv1.x")},
+         std::nullopt,
+         std::nullopt},
+        {"Enterprise",
+         {QStringLiteral("ghe.example.com:8443"), QStringLiteral("Iv1.x")},
+         QStringLiteral("ghe.example.com:8443"),
+         QStringLiteral("Iv1.x")},
+        {"Enterprise with the default app",
+         {QStringLiteral("ghe.example.com"), std::nullopt},
+         QStringLiteral("ghe.example.com"),
+         std::nullopt},
+    };
+    const QRegularExpression identifier(
+        QStringLiteral("^github_token_[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+    QSet<QUuid> ids;
+    QSet<QString> identifiers;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const GitHubAccount account =
+            AccountStore::newAccount(QStringLiteral("mona"), QStringLiteral("Home"), c.server);
+        EXPECT_EQ(account.username, QStringLiteral("mona"));
+        EXPECT_EQ(account.label, QStringLiteral("Home"));
+        EXPECT_EQ(account.host, c.host);
+        EXPECT_EQ(account.oauthClientId, c.clientId);
+        EXPECT_TRUE(identifier.match(account.tokenIdentifier).hasMatch())
+            << account.tokenIdentifier.toStdString();
+        EXPECT_FALSE(account.id.isNull());
+        ids.insert(account.id);
+        identifiers.insert(account.tokenIdentifier);
+    }
+    EXPECT_EQ(ids.size(), qsizetype(std::size(cases)));
+    EXPECT_EQ(identifiers.size(), qsizetype(std::size(cases)));
+}
+
+TEST(AccountStore, AListSavedInAFileIsReadByTheNextRun)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    GitHubAccount mona;
+    {
+        std::shared_ptr<Preferences> preferences = SettingsPreferences::forProfile(dir.path());
+        AccountStore store(preferences);
+        EXPECT_EQ(store.load().status, AccountStore::Loaded::Status::missing);
+        EXPECT_FALSE(AccountStore::storedForm(*preferences).has_value());
+        mona = AccountStore::newAccount(QStringLiteral("mona"), std::nullopt,
+                                        {QStringLiteral("ghe.example.com"), QStringLiteral("Iv1.abc")});
+        store.add(mona);
+    }
+    std::shared_ptr<Preferences> preferences = SettingsPreferences::forProfile(dir.path());
+    AccountStore store(preferences);
+    EXPECT_EQ(store.load().status, AccountStore::Loaded::Status::read);
+    EXPECT_EQ(store.accounts(), QList<GitHubAccount>{mona});
+    EXPECT_EQ(AccountStore::storedName(), kKey);
+    EXPECT_EQ(AccountStore::storedForm(*preferences), preferences->data(kKey));
+    EXPECT_EQ(gitHubAccountsFromJson(parseJsonArray(*AccountStore::storedForm(*preferences))),
+              QList<GitHubAccount>{mona});
+}

@@ -1,0 +1,154 @@
+#include "models/pr_model_fixture.h"
+#include "models/watched_repo_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace norvane;
+using namespace norvane::testing;
+
+namespace {
+
+const QUuid kMona = QUuid::fromString(QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+const QUuid kTheo = QUuid::fromString(QStringLiteral("0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60"));
+const QUuid kWatched = QUuid::fromString(QStringLiteral("6D6F6E61-0000-4000-8000-000000000003"));
+
+// A preferences file as this and earlier versions write it, every key set to a value other than its
+// default, with what a later version added: a key of its own, an account field and a notification switch.
+const QByteArray kTodaysFile =
+    R"ini([General]
+activity_feed_enabled=false
+blocked_repositories=acme, spam/x
+favorite_repositories=acme/web
+github_accounts="@ByteArray([{\"avatarUrl\":\"https://a/1.png\",\"id\":\"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\",\"tokenIdentifier\":\"github_token_1\",\"username\":\"mona\"},{\"host\":\"ghe.example.com\",\"id\":\"0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60\",\"label\":\"Work\",\"oauthClientId\":\"Iv1.abc\",\"tokenIdentifier\":\"github_token_2\",\"username\":\"theo\"}])"
+later_version_setting=kept
+notification_settings="@ByteArray({\"notifyOnApproval\":false,\"notifyOnChangesRequested\":true,\"notifyOnMerge\":false,\"notifyOnReviewRequest\":true,\"pollingIntervalMinutes\":5})"
+pr_seen_states_E621E1F8-C36C-495A-93FC-0C247A3E6E5F="@ByteArray({\"gh-1\":{\"approvalStatus\":\"approved\",\"ciStatus\":\"success\",\"commentCount\":2,\"headSha\":\"abc\",\"reviewCount\":1}})"
+selected_repository=acme/api
+selected_sort_option=PR #
+tray_icon_style=dark
+watched_repos="@ByteArray([{\"accountId\":\"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\",\"fullName\":\"acme/api\",\"id\":\"6D6F6E61-0000-4000-8000-000000000003\"}])"
+)ini";
+
+class StoredPreferencesTest : public ::testing::Test
+{
+protected:
+    void writeFile(const QByteArray& contents)
+    {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(contents), contents.size());
+    }
+
+    QByteArray readFile() const
+    {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QString path() const { return QDir(dir.path()).filePath(QStringLiteral("preferences.ini")); }
+
+    PRViewModel& makeModel()
+    {
+        preferences = SettingsPreferences::forProfile(dir.path());
+        PRViewModel::Dependencies deps{
+            // Nothing answers here, and no token is stored: a refresh fails before it asks anything.
+            GitHubService(HttpSession(&nam), QStringLiteral("http://127.0.0.1:9")),
+            std::make_shared<InMemoryKeychainService>(),
+            preferences,
+            std::make_shared<RecordingNotifier>(),
+            AppIdentity{},
+            std::make_unique<ManualPollingTimer>(),
+            std::nullopt,
+            false,
+            GitHubService::defaultWebURL(),
+            [](const QString&) {},
+            {},
+            std::make_unique<ManualPollingTimer>(),
+        };
+        model = std::make_unique<PRViewModel>(std::move(deps));
+        return *model;
+    }
+
+    QTemporaryDir dir;
+    QNetworkAccessManager nam;
+    std::shared_ptr<Preferences> preferences;
+    std::unique_ptr<PRViewModel> model;
+};
+
+} // namespace
+
+TEST_F(StoredPreferencesTest, AFileOfTodaysFormReadsAsItWasWrittenAndIsWrittenBackUnchanged)
+{
+    ASSERT_TRUE(dir.isValid());
+    writeFile(kTodaysFile);
+    PRViewModel& m = makeModel();
+    ASSERT_FALSE(preferences->location().isEmpty());
+
+    EXPECT_EQ(m.notificationSettings(), (NotificationSettings{true, true, false, 5}));
+    EXPECT_EQ(m.blockedRepositories(), (QSet<QString>{QStringLiteral("acme"), QStringLiteral("spam/x")}));
+    EXPECT_EQ(m.favoriteRepositories(), QSet<QString>{QStringLiteral("acme/web")});
+    EXPECT_EQ(m.selectedRepository(), QStringLiteral("acme/api"));
+    EXPECT_EQ(m.selectedSortOption(), PRSortOption::prNumber);
+    EXPECT_EQ(m.trayIconStyle(), TrayIconStyle::dark);
+    EXPECT_FALSE(m.checksActivityFeed());
+
+    m.loadAccounts();
+    const GitHubAccount mona{kMona, QStringLiteral("mona"), QStringLiteral("github_token_1"), std::nullopt};
+    const GitHubAccount theo{kTheo,
+                             QStringLiteral("theo"),
+                             QStringLiteral("github_token_2"),
+                             QStringLiteral("Work"),
+                             QStringLiteral("ghe.example.com"),
+                             QStringLiteral("Iv1.abc")};
+    EXPECT_EQ(m.accounts(), (QList<GitHubAccount>{mona, theo}));
+    EXPECT_EQ(m.selectedAccount(), mona);
+    EXPECT_TRUE(waitUntil([&] { return !m.isRefreshing(); }));
+
+    // The selected account's seen state.
+    PullRequest seen;
+    seen.id = QStringLiteral("gh-1");
+    seen.headSha = QStringLiteral("abc");
+    seen.reviewCount = 1;
+    seen.commentCount = 2;
+    seen.ciStatus = PullRequest::CIStatus::success;
+    seen.approvalStatus = PullRequest::ApprovalStatus::approved;
+    EXPECT_EQ(m.seenStates(), (SeenStateMap{{QStringLiteral("gh-1"), PRSeenState::snapshot(seen)}}));
+
+    WatchedRepoStore watched(preferences);
+    EXPECT_EQ(watched.watchedRepos(), (QList<WatchedRepo>{{kWatched, QStringLiteral("acme/api"), kMona}}));
+
+    // Every value written again as it was read: the file is byte for byte what it was, the later version's
+    // key and fields included.
+    m.saveAccounts();
+    m.saveNotificationSettings();
+    m.saveRepositorySettings();
+    m.setTrayIconStyle(TrayIconStyle::light);
+    m.setTrayIconStyle(TrayIconStyle::dark);
+    m.setChecksActivityFeed(true);
+    m.setChecksActivityFeed(false);
+    m.markAsSeen(seen);
+    watched.remove(QUuid::createUuid()); // removes nothing, saves the list
+    EXPECT_EQ(readFile().toStdString(), kTodaysFile.toStdString());
+}
+
+TEST_F(StoredPreferencesTest, AnEmptyFileReadsAsEveryDefault)
+{
+    ASSERT_TRUE(dir.isValid());
+    writeFile("");
+    PRViewModel& m = makeModel();
+    m.loadAccounts();
+    EXPECT_TRUE(m.accounts().isEmpty());
+    EXPECT_EQ(m.notificationSettings(), NotificationSettings{});
+    EXPECT_TRUE(m.blockedRepositories().isEmpty());
+    EXPECT_TRUE(m.favoriteRepositories().isEmpty());
+    EXPECT_FALSE(m.selectedRepository().has_value());
+    EXPECT_EQ(m.selectedSortOption(), PRSortOption::updated);
+    EXPECT_EQ(m.trayIconStyle(), TrayIconStyle::automatic);
+    EXPECT_TRUE(m.checksActivityFeed());
+    EXPECT_TRUE(WatchedRepoStore(preferences).watchedRepos().isEmpty());
+    // Reading wrote nothing.
+    EXPECT_TRUE(preferences->keys().isEmpty());
+    EXPECT_EQ(readFile(), QByteArray());
+}
