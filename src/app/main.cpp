@@ -1,3 +1,4 @@
+#include "app/app_options.h"
 #include "cli/command_line.h"
 #include "core/github_account.h"
 #include "github/github_service.h"
@@ -14,14 +15,14 @@
 #include "platform/keychain_service.h"
 #include "platform/preferences.h"
 #include "platform/single_instance.h"
-#include "platform/tray_message_notifier.h"
 #include "platform/system_events.h"
+#include "platform/tray_message_notifier.h"
 #include "platform/url_opener.h"
 #include "ui/tray/app_delegate.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QNetworkAccessManager>
+#include <QProcessEnvironment>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
@@ -30,17 +31,6 @@
 using namespace norvane;
 
 namespace {
-
-struct Options
-{
-    QString apiURL = GitHubService::defaultBaseURL();
-    QString webURL = GitHubService::defaultWebURL();
-    std::optional<QString> profile;
-    std::optional<QString> user; // signed in for this run only
-    QString token;
-    std::optional<int> quitAfterSeconds;
-    bool showPanel = false;
-};
 
 // Signs `login` in for this run with a token that lives only in memory: the account is recorded in the
 // (throw-away) profile, the token never reaches the system keychain.
@@ -72,7 +62,7 @@ bool hasDisplay()
 }
 
 // Builds the services, the engine and the tray shell, and starts them.
-std::unique_ptr<ui::AppDelegate> launch(const Options& options, const AppIdentity& identity,
+std::unique_ptr<ui::AppDelegate> launch(const AppOptions& options, const AppIdentity& identity,
                                         QNetworkAccessManager& network)
 {
     HttpSession session(&network);
@@ -150,90 +140,22 @@ int main(int argc, char* argv[])
 
     // Parsed before any application object exists, so --version and --help work without a display.
     const AppIdentity identity = AppIdentity::current();
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Keeps you on top of your GitHub pull requests."));
-    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
-                                        QStringLiteral("Print this help and exit."));
-    const QCommandLineOption versionOption(QStringLiteral("version"),
-                                           QStringLiteral("Print the version and exit."));
-    const QCommandLineOption apiOption(
-        QStringLiteral("api-url"),
-        QStringLiteral("GitHub REST API address of github.com accounts (default: %1); a GitHub Enterprise "
-                       "Server account keeps its server's.")
-            .arg(GitHubService::defaultBaseURL()),
-        QStringLiteral("url"));
-    const QCommandLineOption webOption(
-        QStringLiteral("web-url"),
-        QStringLiteral("GitHub web address of github.com accounts (default: %1).")
-            .arg(GitHubService::defaultWebURL()),
-        QStringLiteral("url"));
-    const QCommandLineOption profileOption(
-        QStringLiteral("profile"), QStringLiteral("Keep preferences in DIR instead of the user's own."),
-        QStringLiteral("dir"));
-    // The same pair as the headless commands': a sign-in whose token never reaches the keychain.
-    const QCommandLineOption userOption(
-        QStringLiteral("user"),
-        QStringLiteral(
-            "With --profile and --token-env: sign LOGIN in for this run; the token stays in memory."),
-        QStringLiteral("login"));
-    const QCommandLineOption tokenEnvOption(
-        QStringLiteral("token-env"), QStringLiteral("The environment variable holding the token for --user."),
-        QStringLiteral("name"));
-    const QCommandLineOption quitAfterOption(QStringLiteral("quit-after"),
-                                             QStringLiteral("Quit after SECONDS (scripted runs)."),
-                                             QStringLiteral("seconds"));
-    const QCommandLineOption showPanelOption(
-        QStringLiteral("show-panel"), QStringLiteral("Open the panel once the tray icon is in place."));
-    parser.addOptions({helpOption, versionOption, apiOption, webOption, profileOption, userOption,
-                       tokenEnvOption, quitAfterOption, showPanelOption});
+    const AppCommandLine commandLine = parseAppOptions(arguments, QProcessEnvironment::systemEnvironment());
     const auto fail = [](const QString& message) {
         std::fprintf(stderr, "norvane: %s\n", qPrintable(message));
         return 2;
     };
-    if (!parser.parse(arguments))
-        return fail(parser.errorText());
-    if (parser.isSet(helpOption)) {
-        QTextStream(stdout) << parser.helpText();
+    if (const auto* error = std::get_if<AppUsageError>(&commandLine))
+        return fail(error->message);
+    if (const auto* help = std::get_if<AppHelp>(&commandLine)) {
+        QTextStream(stdout) << help->text;
         return 0;
     }
-    if (parser.isSet(versionOption)) {
+    if (std::holds_alternative<AppVersion>(commandLine)) {
         QTextStream(stdout) << "Norvane " << identity.version << " (" << identity.build << ")\n";
         return 0;
     }
-
-    Options options;
-    if (parser.isSet(apiOption))
-        options.apiURL = parser.value(apiOption);
-    if (parser.isSet(webOption))
-        options.webURL = parser.value(webOption);
-    for (QString* url : {&options.apiURL, &options.webURL}) {
-        while (url->endsWith(QLatin1Char('/')))
-            url->chop(1);
-        if (!webAddress(*url))
-            return fail(QStringLiteral("\"%1\" is not an http or https address").arg(*url));
-    }
-    if (parser.isSet(profileOption))
-        options.profile = parser.value(profileOption);
-    if (parser.isSet(userOption) != parser.isSet(tokenEnvOption))
-        return fail(QStringLiteral("--user and --token-env go together"));
-    if (parser.isSet(userOption)) {
-        if (!options.profile)
-            return fail(
-                QStringLiteral("--user needs --profile, so the account stays out of your own preferences"));
-        options.token = qEnvironmentVariable(qPrintable(parser.value(tokenEnvOption)));
-        if (options.token.isEmpty())
-            return fail(QStringLiteral("the environment variable %1 holds no token")
-                            .arg(parser.value(tokenEnvOption)));
-        options.user = parser.value(userOption);
-    }
-    if (parser.isSet(quitAfterOption)) {
-        bool ok = false;
-        const int seconds = parser.value(quitAfterOption).toInt(&ok);
-        if (!ok || seconds < 0)
-            return fail(QStringLiteral("--quit-after takes a non-negative number of seconds"));
-        options.quitAfterSeconds = seconds;
-    }
-    options.showPanel = parser.isSet(showPanelOption);
+    const AppOptions& options = std::get<AppOptions>(commandLine);
     if (!hasDisplay())
         return fail(QStringLiteral(
             "no display to show the tray icon on (set DISPLAY, or QT_QPA_PLATFORM=offscreen)"));

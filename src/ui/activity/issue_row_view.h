@@ -2,12 +2,12 @@
 
 #include "core/activity_records.h"
 #include "ui/activity/activity_content.h"
+#include "ui/widgets/painted_row_view.h"
 
 #include <QAbstractListModel>
 #include <QDateTime>
 #include <QList>
 #include <QPalette>
-#include <QStyledItemDelegate>
 #include <functional>
 
 namespace norvane::ui {
@@ -35,46 +35,23 @@ private:
     QList<GitHubIssue> m_issues;
 };
 
-// One placed part of an issue row.
-struct IssuePiece
-{
-    enum class Kind { text, icon, chip };
-    Kind kind = Kind::text;
-    QString text;
-    QFont font;
-    QColor color;
-    std::optional<Symbol> symbol;
-    QColor background; // chips only
-    QRectF rect;       // relative to the row's top left
-};
-
-struct IssueRowLayout
-{
-    QList<IssuePiece> pieces;
-    QRectF dot;
-    qreal height = 0;
-};
-
 // Places the parts of an issue row `width` logical pixels wide; long texts are cut at the end.
-IssueRowLayout layoutIssueRow(const IssueRowContent& content, const QPalette& palette, qreal width);
+RowLayout layoutIssueRow(const IssueRowContent& content, const QPalette& palette, qreal width);
 // The height layoutIssueRow() gives, from font heights alone: the list asks it of every row before it draws
 // any, so it needs only whether the row has label chips.
 qreal issueRowHeight(bool withChips);
 
 // Draws one issue of the list: the delegate behind the issue list's rows.
-class IssueRowView final : public QStyledItemDelegate
+class IssueRowView final : public PaintedRowView
 {
     Q_OBJECT
 
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using PaintedRowView::PaintedRowView;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
-    static void paintRow(QPainter& painter, const IssueRowContent& content, const QRect& rect,
-                         const QPalette& palette, bool divider, bool hovered = false);
+protected:
+    RowLayout layoutAt(const QModelIndex& index, const QPalette& palette, qreal width) const override;
+    qreal heightAt(const QModelIndex& index) const override;
 };
 
 } // namespace norvane::ui

@@ -3,6 +3,7 @@
 #include "core/pr_rules.h"
 #include "core/pull_request.h"
 #include "ui/widgets/icons.h"
+#include "ui/widgets/painted_row_view.h"
 #include "ui/widgets/theme.h"
 
 #include <QDateTime>
@@ -13,8 +14,6 @@
 // What one pull-request row says and in which colours, decided from the record and its unseen updates
 // alone. The row's painter only places these parts.
 namespace norvane::ui {
-
-enum class RowBackground { clear, unseen, selected };
 
 struct UpdateIcon
 {

@@ -226,10 +226,10 @@ TEST(IssueRowLayout, LongTextsAreCutInsideTheRowAndTheHeightIsWhatTheListWasTold
             label = QString(80, QLatin1Char('l'));
         const IssueRowContent row = issueRowContent(long_, kNow);
         for (qreal width : {320.0, 560.0}) {
-            const IssueRowLayout layout = layoutIssueRow(row, palette, width);
+            const RowLayout layout = layoutIssueRow(row, palette, width);
             EXPECT_EQ(layout.height, issueRowHeight(labels > 0));
             bool plus = false, count = false;
-            for (const IssuePiece& piece : layout.pieces) {
+            for (const RowPiece& piece : layout.pieces) {
                 EXPECT_LE(piece.rect.right(), width - 12 + 0.5) << piece.text.toStdString();
                 EXPECT_LE(piece.rect.bottom(), layout.height);
                 plus = plus || piece.text.startsWith(QLatin1Char('+'));

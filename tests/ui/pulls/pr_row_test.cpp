@@ -220,7 +220,7 @@ QImage paint(const PRRowContent& row, const QPalette& palette, int width = 520)
     QImage image(width, int(std::ceil(layout.height)), QImage::Format_ARGB32_Premultiplied);
     image.fill(palette.color(QPalette::Window));
     QPainter painter(&image);
-    PRRowView::paintRow(painter, row, image.rect(), palette, false);
+    PaintedRowView::paintRow(painter, layout, image.rect(), palette, false);
     return image;
 }
 
@@ -311,7 +311,7 @@ TEST(PRRowView, TheSelectionTintWinsOverTheUnseenTintAndKeepsRingAndIcons)
         const QColor ring = image->pixelColor(int(centre.x()), int(centre.y() - 6));
         EXPECT_GT(ring.blue(), ring.red() + 60) << ring.name().toStdString();
     }
-    EXPECT_EQ(PRRowView::helpAt(layout, layout.pieces[1].rect.center()), QStringLiteral("New commits"));
+    EXPECT_EQ(PaintedRowView::helpAt(layout, layout.pieces[1].rect.center()), QStringLiteral("New commits"));
 
     const QImage plain = paint(rowContent(p, {}, false, kNow), palette);
     EXPECT_TRUE(near(plain.pixelColor(bare), window));
@@ -327,13 +327,13 @@ TEST(PRRowView, HelpTextsAreFoundWhereTheirPartsAreDrawn)
     const RowLayout layout = layoutRow(rowContent(p, {}, false, kNow), palette, 520);
     QStringList helps;
     for (const RowPiece& piece : layout.pieces) {
-        const QString help = PRRowView::helpAt(layout, piece.rect.center());
+        const QString help = PaintedRowView::helpAt(layout, piece.rect.center());
         if (!help.isEmpty() && !helps.contains(help))
             helps.append(help);
     }
     EXPECT_EQ(helps, (QStringList{QStringLiteral("Another reviewer has already approved this PR"),
                                   QStringLiteral("3 review comments")}));
-    EXPECT_EQ(PRRowView::helpAt(layout, QPointF(2, 2)), QString());
+    EXPECT_EQ(PaintedRowView::helpAt(layout, QPointF(2, 2)), QString());
     // A long title is cut to the row's width instead of widening it.
     p.title = QString(400, QLatin1Char('w'));
     for (const RowPiece& piece : layoutRow(rowContent(p, {}, false, kNow), palette, 300).pieces)
@@ -455,7 +455,8 @@ TEST(PRRowView, GalleryOfRowsInBothPalettes)
         int y = 0;
         for (int i = 0; i < rows.size(); ++i) {
             const int h = int(std::ceil(rowHeight(rows[i])));
-            PRRowView::paintRow(painter, rows[i], QRect(0, y, 520, h), palette, i + 1 < rows.size());
+            PaintedRowView::paintRow(painter, layoutRow(rows[i], palette, 520), QRect(0, y, 520, h), palette,
+                                     i + 1 < rows.size());
             y += h;
         }
         painter.end();

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <variant>
+
+// The app's own command line (the tray app; the headless commands read theirs in src/cli). Read before any
+// application object exists, so --help and --version work without a display.
+namespace norvane {
+
+struct AppOptions
+{
+    QString apiURL; // github.com accounts' API address, without trailing slashes
+    QString webURL;
+    std::optional<QString> profile;
+    std::optional<QString> user; // signed in for this run only
+    QString token;               // the user's token, from the variable --token-env names
+    std::optional<int> quitAfterSeconds;
+    bool showPanel = false;
+};
+
+// --help: the text goes to standard output and the app exits with 0.
+struct AppHelp
+{
+    QString text;
+};
+
+// --version: the version goes to standard output and the app exits with 0.
+struct AppVersion
+{
+};
+
+// The command line cannot be run: "norvane: <message>" goes to standard error and the app exits with 2.
+struct AppUsageError
+{
+    QString message;
+};
+
+using AppCommandLine = std::variant<AppOptions, AppHelp, AppVersion, AppUsageError>;
+
+// `arguments` as the process received them, the program first. `environment` holds the variable --token-env
+// names. The first fault found is the one reported.
+AppCommandLine parseAppOptions(const QStringList& arguments, const QProcessEnvironment& environment);
+
+} // namespace norvane

@@ -1,0 +1,129 @@
+#include "app/app_options.h"
+
+#include <gtest/gtest.h>
+
+using namespace norvane;
+
+namespace {
+
+QStringList command(std::initializer_list<const char*> options)
+{
+    QStringList arguments{QStringLiteral("norvane")};
+    for (const char* option : options)
+        arguments.append(QString::fromUtf8(option));
+    return arguments;
+}
+
+QProcessEnvironment environment()
+{
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("T"), QStringLiteral("gho_secret"));
+    environment.insert(QStringLiteral("EMPTY"), QString());
+    return environment;
+}
+
+// What a command line comes to, in a form one table can spell: the fault's message, "help", "version",
+// or the options that differ from an empty command line.
+std::string outcome(const AppCommandLine& line)
+{
+    if (const auto* error = std::get_if<AppUsageError>(&line))
+        return "error: " + error->message.toStdString();
+    if (std::holds_alternative<AppHelp>(line))
+        return "help";
+    if (std::holds_alternative<AppVersion>(line))
+        return "version";
+    const auto& o = std::get<AppOptions>(line);
+    std::string text = "run";
+    if (o.apiURL != QStringLiteral("https://api.github.com"))
+        text += " api=" + o.apiURL.toStdString();
+    if (o.webURL != QStringLiteral("https://github.com"))
+        text += " web=" + o.webURL.toStdString();
+    if (o.profile)
+        text += " profile=" + o.profile->toStdString();
+    if (o.user)
+        text += " user=" + o.user->toStdString() + " token=" + o.token.toStdString();
+    else if (!o.token.isEmpty())
+        text += " token without a user";
+    if (o.quitAfterSeconds)
+        text += " quit-after=" + std::to_string(*o.quitAfterSeconds);
+    if (o.showPanel)
+        text += " show-panel";
+    return text;
+}
+
+TEST(AppOptions, EachCommandLineComesToItsOptionsOrItsOneFault)
+{
+    struct Case
+    {
+        QStringList arguments;
+        std::string expected;
+    };
+    const Case cases[] = {
+        // Valid.
+        {command({}), "run"},
+        {command({"--profile", "/tmp/p", "--user", "mona", "--token-env", "T"}),
+         "run profile=/tmp/p user=mona token=gho_secret"},
+        {command({"--api-url", "https://ghe.example.com/api/v3/", "--web-url=https://ghe.example.com///"}),
+         "run api=https://ghe.example.com/api/v3 web=https://ghe.example.com"},
+        {command({"--api-url", "http://127.0.0.1:8080"}), "run api=http://127.0.0.1:8080"},
+        {command({"--quit-after", "0", "--show-panel"}), "run quit-after=0 show-panel"},
+        {command({"--quit-after", "5", "--quit-after", "6"}), "run quit-after=6"},
+        {command({"stray"}), "run"},
+        // Help and version come before any check of the rest; help before version.
+        {command({"--help"}), "help"},
+        {command({"-h"}), "help"},
+        {command({"--version"}), "version"},
+        {command({"--version", "--help"}), "help"},
+        {command({"--api-url", "file:///x", "--help"}), "help"},
+        // Unknown options and missing values: Qt's parser says which.
+        {command({"--bogus"}), "error: Unknown option 'bogus'."},
+        {command({"-x"}), "error: Unknown option 'x'."},
+        {command({"--bogus", "--help"}), "error: Unknown option 'bogus'."},
+        {command({"--api-url"}), "error: Missing value after '--api-url'."},
+        {command({"--profile"}), "error: Missing value after '--profile'."},
+        {command({"--show-panel=yes"}), "error: Unexpected value after '--show-panel'."},
+        // Addresses.
+        {command({"--api-url", "file:///etc/passwd"}),
+         "error: \"file:///etc/passwd\" is not an http or https address"},
+        {command({"--web-url", "ftp://x"}), "error: \"ftp://x\" is not an http or https address"},
+        {command({"--api-url", ""}), "error: \"\" is not an http or https address"},
+        {command({"--api-url", "https:///"}), "error: \"https:\" is not an http or https address"},
+        // The sign-in for this run.
+        {command({"--user", "mona"}), "error: --user and --token-env go together"},
+        {command({"--token-env", "T"}), "error: --user and --token-env go together"},
+        {command({"--profile", "/p", "--token-env", "T"}), "error: --user and --token-env go together"},
+        {command({"--user", "mona", "--token-env", "T"}),
+         "error: --user needs --profile, so the account stays out of your own preferences"},
+        {command({"--profile", "/p", "--user", "mona", "--token-env", "EMPTY"}),
+         "error: the environment variable EMPTY holds no token"},
+        {command({"--profile", "/p", "--user", "mona", "--token-env", "UNSET"}),
+         "error: the environment variable UNSET holds no token"},
+        // Bad numbers.
+        {command({"--quit-after", "-1"}), "error: --quit-after takes a non-negative number of seconds"},
+        {command({"--quit-after", "abc"}), "error: --quit-after takes a non-negative number of seconds"},
+        {command({"--quit-after", "1.5"}), "error: --quit-after takes a non-negative number of seconds"},
+        {command({"--quit-after", ""}), "error: --quit-after takes a non-negative number of seconds"},
+        {command({"--quit-after", "99999999999"}),
+         "error: --quit-after takes a non-negative number of seconds"},
+        // The first fault is the one said: addresses, then the sign-in, then numbers.
+        {command({"--quit-after", "x", "--api-url", "ftp://x", "--user", "mona"}),
+         "error: \"ftp://x\" is not an http or https address"},
+        {command({"--user", "mona", "--token-env", "T", "--quit-after", "x"}),
+         "error: --user needs --profile, so the account stays out of your own preferences"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(outcome(parseAppOptions(c.arguments, environment())), c.expected)
+            << c.arguments.join(QLatin1Char(' ')).toStdString();
+}
+
+TEST(AppOptions, TheHelpListsEveryOptionWithItsDefaults)
+{
+    const auto help = std::get<AppHelp>(parseAppOptions(command({"--help"}), {}));
+    for (const char* line :
+         {"Keeps you on top of your GitHub pull requests.", "-h, --help", "--version", "--api-url <url>",
+          "(default: https://api.github.com)", "--web-url <url>", "https://github.com", "--profile <dir>",
+          "--user <login>", "--token-env <name>", "--quit-after <seconds>", "--show-panel"})
+        EXPECT_TRUE(help.text.contains(QString::fromUtf8(line))) << line;
+}
+
+} // namespace
