@@ -88,7 +88,6 @@ public:
     void dismissAddAccount();
     AddAccountView* addAccountView() const;
     const std::optional<GitHubAccount>& reauthAccount() const { return m_signIn->reauthAccount(); }
-    SignInModel* signInModel() const { return m_signIn; }
     // What the sheet's sign-in does: reconnect the account it was opened for, or add a new one.
     void signIn(const QString& username, const QString& token, const std::optional<QString>& label,
                 const norvane::AccountServer& server = {});
