@@ -3,6 +3,8 @@
 #include "core/github_wire.h"
 #include "core/json_reader.h"
 #include "github/github_errors.h"
+#include "github/github_request.h"
+#include "github/github_service.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -24,9 +26,7 @@ constexpr qint64 kMaxLifetime = 366 * 24 * 60 * 60;
 
 QNetworkRequest jsonPost(const QString& address)
 {
-    QNetworkRequest request{QUrl(address)};
-    request.setRawHeader("Accept", "application/json");
-    return request;
+    return gitHubRequest(GitHubRequestKind::oauthForm, QUrl(address));
 }
 
 } // namespace
@@ -263,14 +263,12 @@ QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString devic
 
 QCoro::Task<GitHubDeviceAuth::Lookup> GitHubDeviceAuth::fetchUsername(QString token, CancelToken flow)
 {
-    QNetworkRequest request{QUrl(m_config.apiBaseURL + QStringLiteral("/user"))};
-    request.setRawHeader("Authorization", QStringLiteral("token %1").arg(token).toUtf8());
-    request.setRawHeader("Accept", "application/vnd.github+json");
-    const HttpSession session = m_session;
+    // Whatever the status: an answer that names a login is taken at its word.
+    const GitHubService github(m_session, m_config.apiBaseURL);
     try {
-        const HttpReply reply = co_await session.get(request, flow);
-        if (std::optional<QString> login = wire::decodeUserLogin(reply.body))
-            co_return Lookup{QString(*login), std::nullopt};
+        const GitHubService::UserAnswer answer = co_await github.fetchUser(token, flow);
+        if (answer.login)
+            co_return Lookup{QString(*answer.login), std::nullopt};
     } catch (const TransportError& e) {
         // A refused redirect is worth saying: the token was kept from another host.
         if (e.isRedirectFailure())

@@ -1,5 +1,6 @@
 #include "github/github_service_internal.h"
 #include "core/stored_encoding.h"
+#include "github/github_request.h"
 #include "platform/debug_log.h"
 
 #include <QStringDecoder>
@@ -48,11 +49,26 @@ QMap<QString, RateLimitReading> GitHubService::rateLimits(const QUuid& accountId
 
 QNetworkRequest GitHubService::makeRequest(const QUrl& url, const QString& token)
 {
-    QNetworkRequest request(url);
-    request.setTransferTimeout(HttpSession::kTimeoutMs);
-    request.setRawHeader("Authorization", QStringLiteral("token %1").arg(token).toUtf8());
-    request.setRawHeader("Accept", "application/vnd.github.v3+json");
-    return request;
+    return gitHubRequest(GitHubRequestKind::apiQuery, url, token);
+}
+
+namespace {
+
+QCoro::Task<GitHubService::UserAnswer> askForUser(HttpSession session, QUrl url, QString token,
+                                                  CancelToken cancel)
+{
+    // Never from the answer cache: whose a token is now is the question.
+    const QNetworkRequest request = gitHubRequest(GitHubRequestKind::tokenOwner, url, token);
+    const HttpReply reply = co_await session.get(request, std::move(cancel));
+    co_return GitHubService::UserAnswer{reply.statusCode, wire::decodeUserLogin(reply.body)};
+}
+
+} // namespace
+
+QCoro::Task<GitHubService::UserAnswer> GitHubService::fetchUser(QString token, CancelToken cancel) const
+{
+    return askForUser(m_context->session, QUrl(m_context->baseURL + QStringLiteral("/user")),
+                      std::move(token), std::move(cancel));
 }
 
 void GitHubService::logRequest(const QNetworkRequest& request, const QString& endpoint)

@@ -97,7 +97,21 @@ public:
     };
     QCoro::Task<FeedCheck> checkNotificationFeed(QString token, CancelToken cancel = {}) const;
 
-    // The request every query sends: the token and GitHub's v3 media type, nothing else.
+    // What `GET /user` answered.
+    struct UserAnswer
+    {
+        int statusCode = 0;
+        std::optional<QString> login; // the answer's "login" when it is an object with a string there,
+                                      // whatever the status
+    };
+    // Asks this service's API host whose `token` is (GET /user): the one request for it, for the device
+    // flow's login lookup and the check of a typed token alike, each of which reads the answer its own way.
+    // Never uses the answer cache. Throws TransportError when no answer came (a refused redirect and a
+    // cancelled token included).
+    QCoro::Task<UserAnswer> fetchUser(QString token, CancelToken cancel = {}) const;
+
+    // The request every query sends: the token and GitHub's v3 media type, nothing else
+    // (`gitHubRequest(GitHubRequestKind::apiQuery, ...)`).
     static QNetworkRequest makeRequest(const QUrl& url, const QString& token);
     static void logRequest(const QNetworkRequest& request, const QString& endpoint);
     static void logResponse(const HttpReply& reply, const QString& endpoint);

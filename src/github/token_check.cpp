@@ -1,38 +1,28 @@
 #include "github/token_check.h"
 
-#include "core/github_wire.h"
 #include "github/github_errors.h"
-
-#include <QNetworkRequest>
-#include <QUrl>
 
 namespace norvane {
 
-QCoro::Task<TokenOwner> fetchTokenOwner(HttpSession session, QString apiBaseURL, QString token,
-                                        CancelToken cancel)
+QCoro::Task<TokenOwner> fetchTokenOwner(GitHubService github, QString token, CancelToken cancel)
 {
-    QNetworkRequest request{QUrl(apiBaseURL + QStringLiteral("/user"))};
-    request.setRawHeader("Authorization", QStringLiteral("token %1").arg(token).toUtf8());
-    request.setRawHeader("Accept", "application/vnd.github+json");
-    HttpReply reply;
+    GitHubService::UserAnswer answer;
     try {
-        reply = co_await session.get(request, cancel);
+        answer = co_await github.fetchUser(token, cancel);
     } catch (const TransportError& e) {
         co_return TokenOwner{
             TokenOwner::Kind::failed,
             {},
             QStringLiteral("Could not reach GitHub to check this token: %1").arg(e.description())};
     }
-    if (reply.statusCode == 401)
+    if (answer.statusCode == 401)
         co_return TokenOwner{TokenOwner::Kind::rejected, {}, {}};
-    if (reply.statusCode == 200) {
-        if (std::optional<QString> login = wire::decodeUserLogin(reply.body))
-            co_return TokenOwner{TokenOwner::Kind::owner, *login, {}};
-    }
+    if (answer.statusCode == 200 && answer.login)
+        co_return TokenOwner{TokenOwner::Kind::owner, *answer.login, {}};
     co_return TokenOwner{TokenOwner::Kind::failed,
                          {},
                          QStringLiteral("GitHub could not check this token (HTTP %1). Try again in a moment.")
-                             .arg(reply.statusCode)};
+                             .arg(answer.statusCode)};
 }
 
 std::optional<QString> tokenRefusal(const TokenOwner& owner, const QString& typedLogin)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "github/cancellation.h"
-#include "github/http_session.h"
+#include "github/github_service.h"
 
 #include <QString>
 #include <optional>
@@ -22,10 +22,9 @@ struct TokenOwner
     QString message;
 };
 
-// Asks the API host at `apiBaseURL` which login `token` belongs to. Never throws; a cancelled token ends as
-// `failed`.
-QCoro::Task<TokenOwner> fetchTokenOwner(HttpSession session, QString apiBaseURL, QString token,
-                                        CancelToken cancel);
+// Asks `github`'s API host (the one the account will belong to) which login `token` belongs to. Never
+// throws; a cancelled token ends as `failed`.
+QCoro::Task<TokenOwner> fetchTokenOwner(GitHubService github, QString token, CancelToken cancel);
 
 // Why a personal access token typed for `typedLogin` is refused, or nothing when it is that login's (compared
 // without regard to case, as a reconnect compares).

@@ -1,7 +1,5 @@
 #include "ui/settings/add_account_view.h"
 
-#include "github/token_check.h"
-#include "platform/debug_log.h"
 #include "platform/url_opener.h"
 #include "ui/settings/settings_controls.h"
 #include "ui/widgets/accessibility.h"
@@ -94,10 +92,8 @@ QString hostText(const QString& webBaseURL)
 
 } // namespace
 
-AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAccountDependencies deps,
-                               QWidget* parent)
-    : QWidget(parent), m_deps(std::move(deps)), m_reauthAccount(std::move(reauthAccount)),
-      m_auth(new GitHubDeviceAuth(m_deps.session, m_deps.authConfig, m_deps.timer, this))
+AddAccountView::AddAccountView(SignInModel& model, UrlOpener* urlOpener, QWidget* parent)
+    : QWidget(parent), m_model(&model), m_urlOpener(urlOpener), m_reauthAccount(model.reauthAccount())
 {
     setFixedSize(kWidth, kHeight);
     // The sheet takes the focus when presented (so Escape and Return reach it) but is no stop for Tab.
@@ -148,24 +144,22 @@ AddAccountView::AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAc
         });
     }
 
-    connect(m_auth, &GitHubDeviceAuth::stateChanged, this, &AddAccountView::showState);
-    connect(m_auth, &GitHubDeviceAuth::resultChanged, this, [this](const std::optional<AuthResult>& result) {
-        if (result)
-            Q_EMIT added(result->username, result->token, labelValue(), m_flowServer);
-    });
-    showState(m_auth->state());
+    connect(m_model, &SignInModel::deviceStateChanged, this, &AddAccountView::showState);
+    connect(m_model, &SignInModel::signedIn, this, &AddAccountView::added);
+    connect(m_model, &SignInModel::checkingChanged, this, &AddAccountView::updateBusy);
+    connect(m_model, &SignInModel::savingChanged, this, &AddAccountView::updateBusy);
+    connect(m_model, &SignInModel::tokenMessageChanged, this, &AddAccountView::setManualError);
+    showState(m_model->deviceState());
     setManualEntryShown(false);
     updateServerFields();
 }
 
 AddAccountView::~AddAccountView()
 {
-    // The flow dies with the sheet; nothing it may still say concerns a sheet being taken down.
-    disconnect(m_auth, nullptr, this, nullptr);
-    // The token check stops too, from the event loop: aborting its request here would resume it inside
-    // this destructor.
-    if (m_check)
-        QMetaObject::invokeMethod(m_check.get(), &Cancellation::cancel, Qt::QueuedConnection);
+    // Nothing the model may still say concerns a sheet being taken down; whoever began the sign-in ends it.
+    // A sheet dismissed but not yet deleted may outlive its model, when both go with their page.
+    if (m_model)
+        disconnect(m_model, nullptr, this, nullptr);
 }
 
 QWidget* AddAccountView::labelBlock(QLineEdit** field, bool withHint)
@@ -252,8 +246,8 @@ QWidget* AddAccountView::buildAwaitingPanel()
     layout->addWidget(m_controls.copyCode, 0, Qt::AlignHCenter);
     // Its label names the host of the flow under way, set when the flow starts.
     m_controls.openVerification = new ProminentButton(
-        Symbol::safari, QStringLiteral("Open %1/login/device").arg(hostText(m_deps.authConfig.webBaseURL)),
-        panel);
+        Symbol::safari,
+        QStringLiteral("Open %1/login/device").arg(hostText(m_model->configFor({}).webBaseURL)), panel);
     // The page GitHub named, as it named it; the label only says where that normally is.
     connect(m_controls.openVerification, &QAbstractButton::clicked, this,
             [this] { open(m_verificationURL); });
@@ -270,7 +264,7 @@ QWidget* AddAccountView::buildAwaitingPanel()
     layout->addWidget(waiting, 0, Qt::AlignHCenter);
     m_controls.cancelFlow = new PlainButton(QStringLiteral("Cancel"), TextStyle::caption,
                                             ThemeColor::secondary, std::nullopt, panel);
-    connect(m_controls.cancelFlow, &QAbstractButton::clicked, m_auth, &GitHubDeviceAuth::cancel);
+    connect(m_controls.cancelFlow, &QAbstractButton::clicked, m_model, &SignInModel::cancelDeviceFlow);
     layout->addWidget(m_controls.cancelFlow, 0, Qt::AlignHCenter);
     return panel;
 }
@@ -298,11 +292,8 @@ QWidget* AddAccountView::buildManualPanel()
                                       Symbol::chevronLeft, panel);
     connect(m_controls.back, &QAbstractButton::clicked, this, [this] {
         // Going back gives up the check: its answer would add an account from a panel no longer shown.
-        if (const CancelToken check = std::exchange(m_check, {}))
-            check->cancel();
-        updateBusy();
+        m_model->abandonTokenCheck();
         setManualEntryShown(false);
-        setManualError(std::nullopt);
     });
     layout->addWidget(m_controls.back);
     layout->addWidget(labelBlock(&m_controls.manualLabel, false));
@@ -327,12 +318,12 @@ QWidget* AddAccountView::buildManualPanel()
 
     auto* notes = new QWidget(panel);
     auto* notesLayout = column(notes, 6);
-    m_controls.tokenSettings = new PlainButton(
-        QStringLiteral("Create a token at %1/settings/tokens").arg(hostText(m_deps.authConfig.webBaseURL)),
-        TextStyle::caption, ThemeColor::accent, std::nullopt, notes);
+    m_controls.tokenSettings = new PlainButton(QStringLiteral("Create a token at %1/settings/tokens")
+                                                   .arg(hostText(m_model->configFor({}).webBaseURL)),
+                                               TextStyle::caption, ThemeColor::accent, std::nullopt, notes);
     connect(m_controls.tokenSettings, &QAbstractButton::clicked, this, [this] {
         if (const std::optional<AccountServer> server = chosenServer())
-            open(QUrl(configFor(*server).webBaseURL + QStringLiteral("/settings/tokens")));
+            open(QUrl(m_model->configFor(*server).webBaseURL + QStringLiteral("/settings/tokens")));
     });
     notesLayout->addWidget(m_controls.tokenSettings);
     notesLayout->addWidget(new ThemedLabel(QStringLiteral("Required scopes: repo (or public_repo for public "
@@ -385,7 +376,7 @@ AddAccountView::Panel AddAccountView::shownPanel() const
 {
     if (m_showManualEntry)
         return Panel::manual;
-    switch (m_auth->state().kind) {
+    switch (m_model->deviceState().kind) {
     case DeviceAuthState::Kind::idle:
         return Panel::idle;
     case DeviceAuthState::Kind::loading:
@@ -450,25 +441,20 @@ void AddAccountView::relayout()
 void AddAccountView::updateAddEnabled()
 {
     m_controls.add->setEnabled(!m_controls.username->text().isEmpty() &&
-                               !m_controls.token->text().isEmpty() && !m_check && !m_working);
-}
-
-void AddAccountView::setWorking(bool working)
-{
-    m_working = working;
-    updateBusy();
+                               !m_controls.token->text().isEmpty() && !isCheckingToken() && !isWorking());
 }
 
 void AddAccountView::updateBusy()
 {
-    const bool checking = bool(m_check);
+    const bool checking = isCheckingToken();
+    const bool working = isWorking();
     m_controls.add->setText(checking ? QStringLiteral("Checking…") : QStringLiteral("Add Account"));
-    m_controls.busyText->setText(m_working ? QStringLiteral("Saving the token…")
-                                           : QStringLiteral("Asking GitHub whose token this is…"));
-    m_controls.busy->setVisible(checking || m_working);
+    m_controls.busyText->setText(working ? QStringLiteral("Saving the token…")
+                                         : QStringLiteral("Asking GitHub whose token this is…"));
+    m_controls.busy->setVisible(checking || working);
     // Leaving while the token is being saved would not stop the save; the keychain answers within its
     // time-out.
-    m_controls.cancel->setEnabled(!m_working);
+    m_controls.cancel->setEnabled(!working);
     updateAddEnabled();
 }
 
@@ -481,7 +467,7 @@ void AddAccountView::setManualError(const std::optional<QString>& message)
 
 void AddAccountView::setLabel(const QString& label)
 {
-    m_label = label;
+    m_model->setLabel(label);
     // One label, two fields: the one not being typed in follows.
     for (QLineEdit* field : {m_controls.label, m_controls.manualLabel}) {
         if (field && field->text() != label)
@@ -489,52 +475,14 @@ void AddAccountView::setLabel(const QString& label)
     }
 }
 
-std::optional<QString> AddAccountView::labelValue() const
-{
-    // As typed, spaces and all; only an empty label counts as none.
-    return m_label.isEmpty() ? std::nullopt : std::optional(m_label);
-}
-
 void AddAccountView::submitManualEntry()
 {
     const QString username = m_controls.username->text();
     const QString token = m_controls.token->text();
-    if (username.isEmpty() || token.isEmpty()) {
-        setManualError(QStringLiteral("Username and token are required"));
+    if (!m_model->mayCheckToken(username, token))
         return;
-    }
-    if (m_check || m_working)
-        return;
-    checkManualEntry(username, token, labelValue());
-}
-
-QCoro::Task<> AddAccountView::checkManualEntry(QString username, QString token, std::optional<QString> label)
-{
-    // A token is kept only once GitHub has said it is this login's: a mistyped or revoked one would
-    // otherwise become an account that fails every refresh.
-    QPointer<AddAccountView> self(this);
-    const CancelToken check = makeCancelToken();
-    const std::optional<AccountServer> server = chosenServer();
-    if (!server)
-        co_return;
-    m_check = check;
-    setManualError(std::nullopt);
-    updateBusy();
-    const HttpSession session = m_deps.session;
-    // The token goes only to the host the account will belong to.
-    const QString apiBaseURL = configFor(*server).apiBaseURL;
-    const TokenOwner owner = co_await fetchTokenOwner(session, apiBaseURL, token, check);
-    if (!self || check->isCancelled())
-        co_return;
-    m_check.reset();
-    updateBusy();
-    if (const std::optional<QString> refusal = tokenRefusal(owner, username)) {
-        debugLog(QStringLiteral("Accounts"),
-                 QStringLiteral("❌ Token for %1 refused: %2").arg(username, *refusal));
-        setManualError(refusal);
-        co_return;
-    }
-    Q_EMIT added(username, token, label, *server);
+    if (const std::optional<AccountServer> server = chosenServer())
+        m_model->checkToken(username, token, *server);
 }
 
 QWidget* AddAccountView::buildServerBlock()
@@ -547,7 +495,7 @@ QWidget* AddAccountView::buildServerBlock()
                              QStringLiteral("Server"), block);
     m_controls.server->setSelectedIndex(0);
     connect(m_controls.server, &SegmentedControl::chosen, this, [this] {
-        setManualError(std::nullopt);
+        m_model->clearTokenMessage();
         m_controls.hostError->hide();
         updateServerFields();
         if (m_controls.server->selectedIndex() == 1)
@@ -617,28 +565,16 @@ std::optional<AccountServer> AddAccountView::chosenServer()
     return AccountServer{check.host, clientId.isEmpty() ? std::nullopt : std::optional(clientId)};
 }
 
-GitHubDeviceAuth::Config AddAccountView::configFor(const AccountServer& server) const
-{
-    if (!server.host)
-        return m_deps.authConfig;
-    GitHubAccount account;
-    account.host = server.host;
-    const GitHubEndpoints endpoints = account.endpoints({});
-    // Every server registers its own OAuth App: without its client id the flow says it is not configured.
-    return GitHubDeviceAuth::Config{server.oauthClientId.value_or(QString()), endpoints.webBaseURL,
-                                    endpoints.apiBaseURL};
-}
-
 std::optional<QString> AddAccountView::shownWebBaseURL() const
 {
     if (m_reauthAccount)
-        return configFor({m_reauthAccount->host, m_reauthAccount->oauthClientId}).webBaseURL;
+        return m_model->configFor({m_reauthAccount->host, m_reauthAccount->oauthClientId}).webBaseURL;
     if (m_controls.server->selectedIndex() != 1)
-        return m_deps.authConfig.webBaseURL;
+        return m_model->configFor({}).webBaseURL;
     const EnterpriseHostCheck check = enterpriseHost(m_controls.host->text());
     if (!check.host)
         return std::nullopt;
-    return configFor({check.host, std::nullopt}).webBaseURL;
+    return m_model->configFor({check.host, std::nullopt}).webBaseURL;
 }
 
 void AddAccountView::updateServerFields()
@@ -662,18 +598,15 @@ void AddAccountView::startDeviceFlow()
     const std::optional<AccountServer> server = chosenServer();
     if (!server)
         return;
-    m_flowServer = *server;
-    const GitHubDeviceAuth::Config config = configFor(*server);
     m_controls.openVerification->setText(
-        QStringLiteral("Open %1/login/device").arg(hostText(config.webBaseURL)));
-    m_auth->setConfig(config);
-    m_auth->startFlow();
+        QStringLiteral("Open %1/login/device").arg(hostText(m_model->configFor(*server).webBaseURL)));
+    m_model->startDeviceFlow(*server);
 }
 
 void AddAccountView::open(const QUrl& url)
 {
-    if (m_deps.urlOpener)
-        m_deps.urlOpener->open(url);
+    if (m_urlOpener)
+        m_urlOpener->open(url);
 }
 
 void AddAccountView::keepFocusInside()

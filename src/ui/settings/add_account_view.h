@@ -1,14 +1,14 @@
 #pragma once
 
 #include "core/github_account.h"
-#include "github/cancellation.h"
 #include "github/github_device_auth.h"
 #include "github/http_session.h"
+#include "models/sign_in_model.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <optional>
-#include <qcoro/qcorotask.h>
 
 class QAbstractButton;
 class QLabel;
@@ -24,6 +24,7 @@ namespace norvane::ui {
 class SegmentedControl;
 class Spinner;
 
+// What the settings page builds its sign-in model from, and the sheet opens links with.
 struct AddAccountDependencies
 {
     HttpSession session;
@@ -34,11 +35,13 @@ struct AddAccountDependencies
 
 // The sheet in which a person signs in to GitHub, to add an account or to reconnect one whose token was
 // rejected: on github.com or on a GitHub Enterprise Server host (with that server's OAuth App client id for
-// the device flow), through the device flow or with a username and a personal access token, which it first
-// shows GitHub (whose token is it?) and refuses, with the typed values kept, when GitHub rejects it, it
-// belongs to another login or GitHub cannot be asked. It stores nothing: it hands what it got to its caller
-// through `added`, and never closes itself. Build a new one for every presentation (each has its own device
-// flow); present it in a SheetOverlay. Escape cancels, Return adds while the manual entry is shown.
+// the device flow), through the device flow or with a username and a personal access token, which GitHub is
+// first asked about (whose token is it?); the sheet refuses it, with the typed values kept, when GitHub
+// rejects it, it belongs to another login or GitHub cannot be asked. The work is the SignInModel's, begun for
+// this presentation (`SignInModel::begin`, with the account being reconnected): the sheet shows its state
+// and forwards what is typed and pressed. It stores nothing: it hands what a sign-in brought to its caller
+// through `added`, and never closes itself. Build a new one for every presentation; present it in a
+// SheetOverlay. The model must outlive it. Escape cancels, Return adds while the manual entry is shown.
 class AddAccountView final : public QWidget
 {
     Q_OBJECT
@@ -47,8 +50,7 @@ public:
     static constexpr int kWidth = 440;
     static constexpr int kHeight = 460;
 
-    AddAccountView(std::optional<GitHubAccount> reauthAccount, AddAccountDependencies deps,
-                   QWidget* parent = nullptr);
+    AddAccountView(SignInModel& model, UrlOpener* urlOpener, QWidget* parent = nullptr);
     ~AddAccountView() override;
 
     enum class Panel { manual, idle, loading, awaiting, failed };
@@ -57,11 +59,10 @@ public:
     // "Add Account": asks GitHub whose the token is, then hands the typed values on, or explains why not.
     void submitManualEntry();
     // The token is being shown to GitHub: the button says so and takes no second press.
-    bool isCheckingToken() const { return bool(m_check); }
-    // While the caller stores what the sheet handed on: a busy line in the bottom bar, and neither "Add
+    bool isCheckingToken() const { return m_model->isCheckingToken(); }
+    // While the model keeps what the sheet handed on: a busy line in the bottom bar, and neither "Add
     // Account" nor "Cancel" can be pressed, so a second press cannot add the account twice.
-    void setWorking(bool working);
-    bool isWorking() const { return m_working; }
+    bool isWorking() const { return m_model->isSaving(); }
 
     // The parts a test or the hosting screen's test looks at.
     struct Controls
@@ -95,7 +96,7 @@ public:
         QLabel* reconnectServer; // the Enterprise host of the account being reconnected
     };
     const Controls& controls() const { return m_controls; }
-    GitHubDeviceAuth* auth() const { return m_auth; }
+    SignInModel& model() const { return *m_model; }
 
 Q_SIGNALS:
     // `server` is where the token belongs: the server the flow ran on or the token was checked against.
@@ -124,28 +125,21 @@ private:
     void relayout();
     void setManualError(const std::optional<QString>& message);
     void setLabel(const QString& label);
-    std::optional<QString> labelValue() const;
     void open(const QUrl& url);
     void keepFocusInside();
-    QCoro::Task<> checkManualEntry(QString username, QString token, std::optional<QString> label);
     void updateBusy();
     // The server chosen in the sheet, or none (with the reason shown under the host field).
     std::optional<AccountServer> chosenServer();
-    GitHubDeviceAuth::Config configFor(const AccountServer& server) const;
     // The web host the links of the sheet name: the chosen server's, when it is known.
     std::optional<QString> shownWebBaseURL() const;
     void updateServerFields();
     void startDeviceFlow();
 
-    AddAccountDependencies m_deps;
-    std::optional<GitHubAccount> m_reauthAccount;
-    AccountServer m_flowServer; // the server of the device flow last started
-    GitHubDeviceAuth* m_auth;
-    QString m_label;
+    QPointer<SignInModel> m_model;
+    UrlOpener* m_urlOpener;
+    std::optional<GitHubAccount> m_reauthAccount; // as the model had it when the sheet was built
     bool m_showManualEntry = false;
     QUrl m_verificationURL;
-    CancelToken m_check; // the token check in flight
-    bool m_working = false;
 
     Controls m_controls{};
     QScrollArea* m_scroll = nullptr;

@@ -1,5 +1,4 @@
 #include "models/watched_repo_store.h"
-#include "platform/keychain_service.h"
 #include "ui/settings/flow_layout.h"
 #include "ui/settings/settings_support.h"
 #include "ui/settings/settings_view.h"
@@ -454,21 +453,24 @@ void SettingsView::presentAddAccount(std::optional<GitHubAccount> reauth)
 {
     if (m_sheet)
         return;
-    m_reauthAccount = std::move(reauth);
-    // A new sheet every time, so it starts at the first step with empty fields and a fresh sign-in flow.
-    auto* sheet = new AddAccountView(m_reauthAccount, m_deps.addAccount);
+    // A new sheet and a fresh sign-in every time, so it starts at the first step with empty fields and a new
+    // device flow.
+    m_signIn->begin(std::move(reauth));
+    auto* sheet = new AddAccountView(*m_signIn, m_deps.addAccount.urlOpener);
     connect(sheet, &AddAccountView::added, this, &SettingsView::signIn);
     connect(sheet, &AddAccountView::cancelled, this, &SettingsView::dismissAddAccount);
     m_sheet = new SheetOverlay(window(), sheet);
-    // However the sheet goes, the account it was opened for is forgotten.
-    connect(m_sheet, &QObject::destroyed, this, [this] { m_reauthAccount.reset(); });
+    // However the sheet goes, its sign-in ends and the account it was opened for is forgotten.
+    connect(m_sheet, &QObject::destroyed, m_signIn, &SignInModel::end);
     m_sheet->show();
 }
 
 void SettingsView::dismissAddAccount()
 {
-    m_reauthAccount.reset();
+    m_signIn->end();
     if (m_sheet) {
+        // Ended now: its deletion, later, must not end a sign-in a later sheet began.
+        disconnect(m_sheet, &QObject::destroyed, m_signIn, nullptr);
         m_sheet->close();
         m_sheet.clear();
     }
@@ -482,14 +484,9 @@ AddAccountView* SettingsView::addAccountView() const
 void SettingsView::signIn(const QString& username, const QString& token, const std::optional<QString>& label,
                           const AccountServer& server)
 {
-    if (const std::optional<GitHubAccount> account = m_reauthAccount) {
+    if (const std::optional<GitHubAccount> account = m_signIn->reauthAccount()) {
         dismissAddAccount();
-        if (username.toLower() != account->username.toLower()) {
-            // The token belongs to someone else: drop it, keep the account marked.
-            showAlert(QStringLiteral("Account Mismatch"), reauthMismatchMessage(username, account->username));
-            return;
-        }
-        reconnect(*account, token);
+        reconnect(*account, username, token);
         return;
     }
     addNewAccount(username, token, label, server);
@@ -498,19 +495,14 @@ void SettingsView::signIn(const QString& username, const QString& token, const s
 QCoro::Task<> SettingsView::addNewAccount(QString username, QString token, std::optional<QString> label,
                                           AccountServer server)
 {
-    if (m_adding)
-        co_return; // the sheet takes no second press while the first one's token is being saved
     QPointer<SettingsView> self(this);
-    m_adding = true;
     // The sheet stays up, busy, until the keychain answered: an unlock prompt can take its time.
-    if (AddAccountView* sheet = addAccountView())
-        sheet->setWorking(true);
-    const bool added = co_await m_model.addAccount(username, token, label, server);
-    if (!self)
+    const SignInModel::Added outcome = co_await m_signIn->add(username, token, label, server);
+    // A second press while the first one's token is being saved adds nothing and leaves the sheet up.
+    if (!self || outcome == SignInModel::Added::busy)
         co_return;
-    m_adding = false;
     dismissAddAccount();
-    if (!added) {
+    if (outcome == SignInModel::Added::notAdded) {
         showAlert(
             QStringLiteral("Account Not Added"),
             QStringLiteral("The token for @%1 could not be saved in the system keychain, so the account "
@@ -519,26 +511,27 @@ QCoro::Task<> SettingsView::addNewAccount(QString username, QString token, std::
     }
 }
 
-QCoro::Task<> SettingsView::reconnect(GitHubAccount account, QString token)
+QCoro::Task<> SettingsView::reconnect(GitHubAccount account, QString login, QString token)
 {
     QPointer<SettingsView> self(this);
-    const std::shared_ptr<KeychainService> keychain = m_model.keychainService();
-    // The refresh reads the token back, so it starts only once the keychain has it.
-    const bool saved = co_await keychain->save(token, account.tokenKey());
+    const SignInModel::Reconnected outcome = co_await m_signIn->reconnect(account, login, token);
     if (!self)
         co_return;
-    if (!saved) {
+    switch (outcome) {
+    case SignInModel::Reconnected::reconnected:
+        break;
+    case SignInModel::Reconnected::mismatch:
+        // The token belongs to someone else: it was dropped, and the account stays marked.
+        showAlert(QStringLiteral("Account Mismatch"), reauthMismatchMessage(login, account.username));
+        break;
+    case SignInModel::Reconnected::notSaved:
         showAlert(
             QStringLiteral("Reconnect Failed"),
             QStringLiteral("The new token for @%1 could not be saved in the system keychain. Make sure the "
                            "keychain is unlocked, then reconnect again.")
                 .arg(account.username));
-        co_return;
+        break;
     }
-    QSet<QUuid> marked = m_model.reauthNeeded();
-    marked.remove(account.id);
-    m_model.setReauthNeeded(marked);
-    m_model.refresh();
 }
 
 void SettingsView::showAlert(const QString& title, const QString& message)

@@ -76,7 +76,10 @@ using namespace settings;
 
 SettingsView::SettingsView(Dependencies dependencies, QWidget* parent)
     : QWidget(parent), m_deps(std::move(dependencies)), m_model(*m_deps.model),
-      m_store(*m_deps.watchedRepoStore)
+      m_store(*m_deps.watchedRepoStore),
+      m_signIn(new SignInModel(
+          {m_deps.addAccount.session, m_deps.addAccount.authConfig, m_deps.addAccount.timer, m_deps.model},
+          this))
 {
     auto* outer = column(this, 0);
     m_scroll = verticalScrollArea(this);

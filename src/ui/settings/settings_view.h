@@ -75,7 +75,7 @@ public:
         AppIdentity identity;
         // Opens the desktop's notification settings; empty where no settings panel is known.
         std::function<void()> openNotificationSettings;
-        // Copied into every new add-account sheet.
+        // What the sign-in model is built from, and what the add-account sheet opens links with.
         AddAccountDependencies addAccount;
         // "Start Norvane at login"; without it the switch is not shown.
         std::shared_ptr<Autostart> autostart = {};
@@ -87,7 +87,7 @@ public:
     void presentAddAccount(std::optional<GitHubAccount> reauth = std::nullopt);
     void dismissAddAccount();
     AddAccountView* addAccountView() const;
-    const std::optional<GitHubAccount>& reauthAccount() const { return m_reauthAccount; }
+    const std::optional<GitHubAccount>& reauthAccount() const { return m_signIn->reauthAccount(); }
     // What the sheet's sign-in does: reconnect the account it was opened for, or add a new one.
     void signIn(const QString& username, const QString& token, const std::optional<QString>& label,
                 const norvane::AccountServer& server = {});
@@ -172,7 +172,7 @@ private:
     void addWatched(const QUuid& accountId);
     void setNotificationField(bool NotificationSettings::*field, bool on);
     void showAlert(const QString& title, const QString& message);
-    QCoro::Task<> reconnect(GitHubAccount account, QString token);
+    QCoro::Task<> reconnect(GitHubAccount account, QString login, QString token);
     QCoro::Task<> addNewAccount(QString username, QString token, std::optional<QString> label,
                                 AccountServer server);
 
@@ -180,10 +180,10 @@ private:
     PRViewModel& m_model;
     WatchedRepoStore& m_store;
 
+    SignInModel* m_signIn; // the sign-in of the sheet presented, and what it brought being kept
+
     // Screen state; leaving the tab keeps it only as long as this view lives.
-    std::optional<GitHubAccount> m_reauthAccount;
     QPointer<SheetOverlay> m_sheet;
-    bool m_adding = false; // a new account's token is being saved
     QPointer<SheetOverlay> m_alert;
     QString m_alertTitle;
     QString m_alertMessage;

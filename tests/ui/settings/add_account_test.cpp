@@ -52,9 +52,10 @@ struct Sheet
         // Port 9 of the loopback: nothing listens, so a sheet without a hub never reaches out.
         config.webBaseURL = hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9");
         config.apiBaseURL = config.webBaseURL;
-        view = new AddAccountView(
-            std::move(reauth), AddAccountDependencies{HttpSession(&network), config, &opener,
-                                                      std::make_shared<FastTimer>(flowHub ? flowHub : hub)});
+        signIn = std::make_unique<SignInModel>(SignInModel::Dependencies{
+            HttpSession(&network), config, std::make_shared<FastTimer>(flowHub ? flowHub : hub)});
+        signIn->begin(std::move(reauth));
+        view = new AddAccountView(*signIn, &opener);
         overlay = new SheetOverlay(&host, view);
         overlay->show();
         host.show();
@@ -74,6 +75,7 @@ struct Sheet
 
     QNetworkAccessManager network;
     RecordingUrlOpener opener;
+    std::unique_ptr<SignInModel> signIn; // outlives the sheet
     QWidget host;
     QPushButton* behind = new QPushButton(QStringLiteral("Behind the sheet"));
     QPointer<AddAccountView> view;
