@@ -11,8 +11,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 
 namespace norvane {
 
@@ -28,31 +26,6 @@ const QString kSortKey = QStringLiteral("selected_sort_option");
 const QString kTrayIconStyleKey = QStringLiteral("tray_icon_style");
 const QString kActivityFeedKey = QStringLiteral("activity_feed_enabled");
 
-class QtPollingTimer final : public PollingTimer {
-public:
-    void start(double seconds, std::function<void()> tick) override
-    {
-        m_timer.stop();
-        QObject::disconnect(m_connection);
-        // QTimer counts in whole milliseconds. The engine never asks for less than a second; should it, the
-        // timer still waits a second rather than fire back to back (NaN included, which no cast may see).
-        const double ms = std::isnan(seconds) ? 1000.0 : std::clamp(seconds * 1000.0, 1000.0, double(INT_MAX));
-        m_timer.setInterval(int(ms));
-        m_connection = QObject::connect(&m_timer, &QTimer::timeout, std::move(tick));
-        m_timer.start();
-    }
-    void stop() override
-    {
-        m_timer.stop();
-        QObject::disconnect(m_connection);
-    }
-    bool isActive() const override { return m_timer.isActive(); }
-
-private:
-    QTimer m_timer;
-    QMetaObject::Connection m_connection;
-};
-
 QStringList sortedList(const QSet<QString>& set)
 {
     QStringList list(set.begin(), set.end());
@@ -61,11 +34,6 @@ QStringList sortedList(const QSet<QString>& set)
 }
 
 } // namespace
-
-std::unique_ptr<PollingTimer> makeQtPollingTimer()
-{
-    return std::make_unique<QtPollingTimer>();
-}
 
 PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent) : QObject(parent), m_deps(std::move(dependencies))
 {

@@ -6,6 +6,7 @@
 #include "core/stored_record.h"
 #include "github/cancellation.h"
 #include "github/github_service.h"
+#include "models/poll_schedule.h"
 #include "platform/app_identity.h"
 
 #include <QHash>
@@ -26,19 +27,6 @@ namespace norvane {
 class KeychainService;
 class Notifier;
 class Preferences;
-
-// The repeating timer behind background polling, as a seam so tests can fire ticks themselves.
-class PollingTimer {
-public:
-    virtual ~PollingTimer() = default;
-    // Replaces any running schedule: `tick` runs every `seconds` from now on.
-    virtual void start(double seconds, std::function<void()> tick) = 0;
-    virtual void stop() = 0;
-    virtual bool isActive() const = 0;
-};
-
-// A QTimer on the main thread.
-std::unique_ptr<PollingTimer> makeQtPollingTimer();
 
 // The pull-request engine: accounts and preferences, the refresh pipeline, seen state, change detection
 // with notifications, background polling, and the filtered view of the list. Lives on the main thread.
