@@ -7,8 +7,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 
 namespace norvane {
 
@@ -16,70 +14,47 @@ namespace {
 
 const QString kAccounts = QStringLiteral("Accounts");
 
-class QtPollingTimer final : public PollingTimer {
-public:
-    void start(double seconds, std::function<void()> tick) override
-    {
-        m_timer.stop();
-        QObject::disconnect(m_connection);
-        // QTimer counts in whole milliseconds. The engine never asks for less than a second; should it, the
-        // timer still waits a second rather than fire back to back (NaN included, which no cast may see).
-        const double ms = std::isnan(seconds) ? 1000.0 : std::clamp(seconds * 1000.0, 1000.0, double(INT_MAX));
-        m_timer.setInterval(int(ms));
-        m_connection = QObject::connect(&m_timer, &QTimer::timeout, std::move(tick));
-        m_timer.start();
-    }
-    void stop() override
-    {
-        m_timer.stop();
-        QObject::disconnect(m_connection);
-    }
-    bool isActive() const override { return m_timer.isActive(); }
-
-private:
-    QTimer m_timer;
-    QMetaObject::Connection m_connection;
-};
-
 } // namespace
 
-std::unique_ptr<PollingTimer> makeQtPollingTimer()
+PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
+    : QObject(parent), m_deps(std::move(dependencies)), m_seen(m_deps.preferences)
 {
-    return std::make_unique<QtPollingTimer>();
-}
-
-PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent) : QObject(parent), m_deps(std::move(dependencies))
-{
-    if (!m_deps.timer)
-        m_deps.timer = makeQtPollingTimer();
-    if (!m_deps.feedTimer)
-        m_deps.feedTimer = makeQtPollingTimer();
     if (!m_deps.printLine)
         m_deps.printLine = [](const QString& line) { norvane::printLine(line); };
-    if (!m_deps.now)
-        m_deps.now = [] { return QDateTime::currentDateTimeUtc(); };
-    m_pauseEnd = new QTimer(this);
-    m_pauseEnd->setSingleShot(true);
-    m_pauseEnd->setTimerType(Qt::PreciseTimer);
-    connect(m_pauseEnd, &QTimer::timeout, this, &PRViewModel::endPausesThatAreOver);
-    m_catchUp = new QTimer(this);
-    m_catchUp->setSingleShot(true);
-    m_catchUp->setInterval(std::max(m_deps.catchUpDelayMs, 0));
-    connect(m_catchUp, &QTimer::timeout, this, &PRViewModel::catchUp);
+    m_runner = std::make_unique<RefreshRunner>(m_deps.github, m_deps.keychain);
+    m_notify = std::make_unique<ChangeNotifier>(m_deps.notifier, m_deps.identity, m_deps.printLine);
+    m_schedule = std::make_unique<PollSchedule>(
+        PollSchedule::Options{std::move(m_deps.timer), m_deps.pollIntervalOverride, m_deps.debugMode,
+                              m_deps.catchUpDelayMs, m_deps.now});
+    m_feed = std::make_unique<ActivityFeedWatch>(
+        ActivityFeedWatch::Dependencies{m_deps.github, m_deps.keychain, std::move(m_deps.feedTimer),
+                                        m_schedule.get(), [this] { return m_selectedAccount; }});
+    connect(m_runner.get(), &RefreshRunner::finished, this, &PRViewModel::onRunFinished);
+    connect(m_runner.get(), &RefreshRunner::ended, this, [this](bool showLoading) {
+        if (showLoading)
+            setIsLoading(false);
+    });
+    connect(m_notify.get(), &ChangeNotifier::message, this, &PRViewModel::setErrorMessage);
+    connect(m_notify.get(), &ChangeNotifier::permissionChanged, this,
+            [this](NotificationPermission permission) {
+                using S = NotificationPermissionStatus;
+                setPermissionStatus(permission == NotificationPermission::Authorized      ? S::authorized
+                                    : permission == NotificationPermission::Denied        ? S::denied
+                                    : permission == NotificationPermission::NotDetermined ? S::notDetermined
+                                                                                          : S::unknown);
+            });
+    connect(m_schedule.get(), &PollSchedule::pollDue, this, &PRViewModel::refreshSilently);
+    connect(m_schedule.get(), &PollSchedule::catchUpDue, this, &PRViewModel::catchUp);
+    connect(m_schedule.get(), &PollSchedule::pausesChanged, this, &PRViewModel::rateLimitNoticeChanged);
+    connect(m_feed.get(), &ActivityFeedWatch::newActivity, this, &PRViewModel::refreshSilently);
     loadNotificationSettings();
     loadRepositorySettings();
+    m_feed->setEnabled(m_checksActivityFeed);
     checkNotificationPermissionStatus();
 }
 
-PRViewModel::~PRViewModel()
-{
-    // Stop the refresh's requests, but from the event loop: an aborted request resumes the refresh at once,
-    // which inside this destructor would still find the model and publish from an object being destroyed.
-    if (m_currentRefresh)
-        QMetaObject::invokeMethod(m_currentRefresh.get(), &Cancellation::cancel, Qt::QueuedConnection);
-    if (m_feedCheck)
-        QMetaObject::invokeMethod(m_feedCheck.get(), &Cancellation::cancel, Qt::QueuedConnection);
-}
+// The parts cancel their own requests from the event loop as they go.
+PRViewModel::~PRViewModel() = default;
 
 void PRViewModel::print(const QString& line) const
 {
@@ -177,10 +152,7 @@ void PRViewModel::setChecksActivityFeed(bool on)
         return;
     m_checksActivityFeed = on;
     m_storedPreferences.saveChecksActivityFeed(on);
-    if (!on)
-        stopActivityFeed();
-    else if (m_feedStarted)
-        restartActivityFeed(0);
+    m_feed->setEnabled(on);
     Q_EMIT checksActivityFeedChanged(on);
 }
 
@@ -289,7 +261,7 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
     m_deps.keychain->remove(account.tokenKey());
     m_deps.github.forgetAccount(account.id);
     setPollsPaused(account.id, std::nullopt);
-    m_feedRefusedToken.remove(account.id);
+    m_feed->forgetAccount(account.id);
     m_accountStore.remove(account.id);
     Q_EMIT accountsChanged(accounts());
     if (m_selectedAccount && m_selectedAccount->id == account.id)
@@ -304,7 +276,7 @@ void PRViewModel::loadNotificationSettings()
 void PRViewModel::saveNotificationSettings()
 {
     m_storedPreferences.saveNotificationSettings(m_notificationSettings);
-    if (m_deps.timer->isActive())
+    if (isPolling())
         startPolling();
 }
 

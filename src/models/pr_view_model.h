@@ -8,6 +8,11 @@
 #include "github/github_service.h"
 #include "models/account_store.h"
 #include "models/stored_preferences.h"
+#include "models/activity_feed_watch.h"
+#include "models/change_notifier.h"
+#include "models/poll_schedule.h"
+#include "models/refresh_runner.h"
+#include "models/seen_state_store.h"
 #include "platform/app_identity.h"
 
 #include <QHash>
@@ -29,21 +34,9 @@ class KeychainService;
 class Notifier;
 class Preferences;
 
-// The repeating timer behind background polling, as a seam so tests can fire ticks themselves.
-class PollingTimer {
-public:
-    virtual ~PollingTimer() = default;
-    // Replaces any running schedule: `tick` runs every `seconds` from now on.
-    virtual void start(double seconds, std::function<void()> tick) = 0;
-    virtual void stop() = 0;
-    virtual bool isActive() const = 0;
-};
-
-// A QTimer on the main thread.
-std::unique_ptr<PollingTimer> makeQtPollingTimer();
-
-// The pull-request engine: accounts and preferences, the refresh pipeline, seen state, change detection
-// with notifications, background polling, and the filtered view of the list. Lives on the main thread.
+// The pull-request engine the screens bind to: accounts and preferences, and the published state of the
+// parts it is made of (the refresh run, seen state, change detection with notifications, the poll schedule
+// and the notification-feed watch), with the filtered view of the list. Lives on the main thread.
 class PRViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<norvane::GitHubAccount> accounts READ accounts NOTIFY accountsChanged)
@@ -163,21 +156,20 @@ public:
 
     // Refresh pipeline.
     void refresh();
-    bool isRefreshing() const { return m_isRefreshing; }
+    bool isRefreshing() const { return m_runner->isRefreshing(); }
     // When GitHub's rate limit stopped the account's last refresh, the time background polls resume.
     std::optional<QDateTime> pollsPausedUntil(const QUuid& accountId) const
     {
-        const auto it = m_pollsPausedUntil.constFind(accountId);
-        return it == m_pollsPausedUntil.constEnd() ? std::nullopt : std::optional<QDateTime>(*it);
+        return m_schedule->pausedUntil(accountId);
     }
     // The sentence a rate-limit failure gains: when Norvane asks again, in local time.
-    static QString retryLine(const QDateTime& at);
+    static QString retryLine(const QDateTime& at) { return PollSchedule::retryLine(at); }
     // While GitHub's rate limit holds the selected account's polls, the quiet line the pull-request tab shows
     // ("GitHub's rate limit: Norvane checks again at 14:05."); none otherwise.
     std::optional<QString> rateLimitNotice() const;
 
     // Seen state.
-    const SeenStateMap& seenStates() const { return m_seenStates; }
+    const SeenStateMap& seenStates() const { return m_seen.states(); }
     QList<PRUpdateType> unseenUpdates(const PullRequest& pr) const;
     void markAsSeen(const PullRequest& pr);
 
@@ -199,12 +191,12 @@ public:
     // the feed did not refuse the account's current token.
     bool isWatchingActivityFeed() const;
     // Seconds between two feed checks: GitHub's last X-Poll-Interval, a minute until it said one.
-    double activityFeedInterval() const { return m_feedInterval; }
+    double activityFeedInterval() const { return m_feed->interval(); }
     // The desktop's word on the network and on sleep. While offline, polls and feed checks are skipped;
     // coming back online or waking from sleep refreshes silently a few seconds later (once, when both come
     // together).
     void setNetworkOnline(bool online);
-    bool isNetworkOnline() const { return m_networkOnline; }
+    bool isNetworkOnline() const { return m_schedule->isNetworkOnline(); }
     void systemResumed();
 
     // Filters, sorting and repository scope.
@@ -217,8 +209,9 @@ public:
     void blockOwner(const QString& owner);
     void toggleFavorite(const QString& repo);
 
-    // Six fixed sample pull requests, four of them with unseen updates.
-    void loadTestData();
+    // Shows sample pull requests for the selected account, with their seen snapshots held in memory only:
+    // nothing of them is stored, and the next refresh reads the account's own snapshots again.
+    void showSample(QList<PullRequest> prs, SeenStateMap seenStates);
 
 Q_SIGNALS:
     void accountsChanged(const QList<norvane::GitHubAccount>& accounts);
@@ -244,12 +237,6 @@ Q_SIGNALS:
     void rateLimitNoticeChanged();
 
 private:
-    struct PRState {
-        std::optional<PullRequest::ApprovalStatus> approvalStatus;
-        bool reviewRequested = false;
-    };
-    enum class Event { reviewRequested, changesRequested, approved };
-
     void setPullRequests(QList<PullRequest> prs, std::optional<QUuid> accountId);
     void setIsLoading(bool loading);
     void setFavoriteRepositories(QSet<QString> favorites);
@@ -258,44 +245,13 @@ private:
 
     void refreshSilently();
     void refreshForAccount(const GitHubAccount& account, bool showLoading, bool checkForChanges);
-    void refreshInternal(const GitHubAccount& account, bool showLoading, bool checkForChanges);
-    static QCoro::Task<> runRefresh(QPointer<PRViewModel> self, GitHubAccount account, bool showLoading,
-                                    bool checkForChanges, CancelToken cancel, GitHubService github,
-                                    std::shared_ptr<KeychainService> keychain);
-    // Whether the run holding `cancel` is still the one whose outcome the model shows: a run that was
-    // cancelled or replaced ends without touching the flags, the message or the list.
-    bool isCurrentRun(const CancelToken& cancel) const;
+    void onRunFinished(const RefreshRunner::Outcome& run);
     // Cancels the current run when it refreshes that account, and clears the flags it set.
     void cancelRunOf(const QUuid& accountId);
-    void endRun(bool showLoading);
     void setPollsPaused(const QUuid& accountId, std::optional<QDateTime> until);
-    // Ends the pauses that are over, so the tab's line goes when its time has come.
-    void endPausesThatAreOver();
-    void schedulePauseEnd();
-
     void loadSeenStates(const GitHubAccount& account);
-    void ensureSeenStatesLoaded(const GitHubAccount& account);
-    void saveSeenStates();
-    void initializeSeenStatesForNewPRs(const QList<PullRequest>& prs);
-    void cleanupStaleSeenStates(const QSet<QString>& currentIds);
-
-    void updatePRStatesAndNotify(const QList<PullRequest>& prs, const GitHubAccount& account, bool sendNotifications);
-    void sendNotification(Event event, const PullRequest& pr);
-    void requestNotificationPermission();
-    void sendTypedTestNotification(QString title, QString body, QString path);
-    QCoro::Task<> runTypedTest(QString title, QString body, QString path);
-    QCoro::Task<> runDebugTestNotification();
-    QCoro::Task<> postTestNotification(QString title, QString body, QString prUrl);
-    QCoro::Task<> updatePermissionStatus();
-    void print(const QString& line) const;
-
-    void restartActivityFeed(double firstCheckSecs);
-    void stopActivityFeed();
-    void scheduleFeedCheck(double seconds);
-    void checkActivityFeed();
-    static QCoro::Task<> runFeedCheck(QPointer<PRViewModel> self, GitHubAccount account, CancelToken cancel,
-                                      GitHubService github, std::shared_ptr<KeychainService> keychain);
     void catchUp();
+    void print(const QString& line) const;
 
     Dependencies m_deps;
 
@@ -316,35 +272,15 @@ private:
     NotificationPermissionStatus m_permissionStatus = NotificationPermissionStatus::unknown;
     QSet<QUuid> m_reauthNeeded;
 
-    SeenStateMap m_seenStates;
-    std::optional<QUuid> m_currentSeenStatesAccountId;
-
     AccountStore m_accountStore{m_deps.preferences}; // the account list and its stored form
     StoredPreferences m_storedPreferences{m_deps.preferences};
-    // What was read from the store, so that saving keeps what another version of Norvane stored with it.
-    QHash<QString, StoredRecord<PRSeenState>> m_storedSeenStates; // of the current seen-state account
-    QHash<QUuid, QHash<QString, PRState>> m_previousPRStatesByAccount;
-    CancelToken m_currentRefresh;
-    std::optional<QUuid> m_currentRefreshAccount;
-    bool m_isRefreshing = false;
-    // Per account: GitHub's rate limit answered the last refresh, and background polls wait until then.
-    QHash<QUuid, QDateTime> m_pollsPausedUntil;
-    QTimer* m_pauseEnd = nullptr; // fires when the earliest pause is over
-
-    // The notification-feed sentinel: the account whose feed is watched and whether its first answer of
-    // this run came (only later answers can tell of something new), and per account the digest of a token
-    // the feed refused, so that only another token tries again.
     bool m_checksActivityFeed = true;
-    bool m_feedStarted = false;
-    std::optional<QUuid> m_feedAccount;
-    bool m_feedHasBaseline = false;
-    QByteArray m_feedLastModified;
-    double m_feedInterval = 60.0;
-    CancelToken m_feedCheck;
-    QHash<QUuid, QByteArray> m_feedRefusedToken;
-    bool m_networkOnline = true;
-    QTimer* m_catchUp = nullptr;
-    bool m_clearErrorOnSuccess = false; // the next good refresh clears a message left from before
+
+    SeenStateStore m_seen;
+    std::unique_ptr<RefreshRunner> m_runner;
+    std::unique_ptr<ChangeNotifier> m_notify;
+    std::unique_ptr<PollSchedule> m_schedule;
+    std::unique_ptr<ActivityFeedWatch> m_feed;
 };
 
 } // namespace norvane

@@ -9,6 +9,7 @@
 #include "ui/activity/dashboard_view.h"
 #include "ui/activity/issues_view.h"
 #include "ui/pulls/pr_tab.h"
+#include "ui/pulls/sample_pull_requests.h"
 #include "ui/settings/settings_view.h"
 
 #include <QApplication>
@@ -210,7 +211,7 @@ QWidget* ContentView::buildTabBar()
     if (m_deps.debugMode) {
         auto* testData =
             new SymbolButton(Symbol::hammerFill, ThemeColor::primary, QStringLiteral("Load Test Data"), bar);
-        connect(testData, &QToolButton::clicked, this, [this] { m_model.loadTestData(); });
+        connect(testData, &QToolButton::clicked, this, [this] { loadSamplePullRequests(m_model); });
         auto* testNotification = new SymbolButton(Symbol::bellBadgeFill, ThemeColor::primary,
                                                   QStringLiteral("Send Test Notification"), bar);
         connect(testNotification, &QToolButton::clicked, this, [this] { m_model.sendTestNotification(); });

@@ -4,6 +4,7 @@
 #include "ui/pulls/pr_list_model.h"
 #include "ui/pulls/pr_row.h"
 #include "ui/pulls/pr_tab.h"
+#include "ui/pulls/sample_pull_requests.h"
 #include "ui/settings/settings_controls.h"
 #include "ui/settings/settings_view.h"
 #include "ui/ui_support.h"
@@ -97,7 +98,7 @@ struct Panel
             {},
             AddAccountDependencies{
                 HttpSession(&world.network), GitHubDeviceAuth::Config{}, world.opener.get(), {}}});
-        model->loadTestData();
+        norvane::ui::loadSamplePullRequests(*model);
         view->show();
     }
 

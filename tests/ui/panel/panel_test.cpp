@@ -6,6 +6,7 @@
 #include "ui/panel/content_view.h"
 #include "ui/pulls/pr_list_model.h"
 #include "ui/pulls/pr_tab.h"
+#include "ui/pulls/sample_pull_requests.h"
 #include "ui/settings/settings_view.h"
 #include "ui/ui_support.h"
 #include "ui/widgets/controls.h"
@@ -257,7 +258,7 @@ TEST(ContentView, TheIssuesAndDashboardModelsFollowTheAccountAndTheirTabs)
 TEST(PullRequestTab, RepositoryMenuGroupsFavouritesAndEachRepositoryHasItsSubmenu)
 {
     Panel panel;
-    panel.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*panel.model);
     panel.model->toggleFavorite(QStringLiteral("security/toolkit"));
     PullRequestTab& tab = panel.tab();
     tab.populateRepositoryMenu();
@@ -288,7 +289,7 @@ TEST(PullRequestTab, RepositoryMenuGroupsFavouritesAndEachRepositoryHasItsSubmen
 TEST(PullRequestTab, RepositoryMenuActionsReachTheEngineAndTabCountsIgnoreTheRepository)
 {
     Panel panel;
-    panel.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*panel.model);
     PullRequestTab& tab = panel.tab();
     EXPECT_EQ(tab.repositoryButton()->text(), QStringLiteral("All Repositories (6)"));
     EXPECT_FALSE(tab.clearRepositoryButton()->isVisibleTo(&tab));
@@ -342,7 +343,7 @@ TEST(PullRequestTab, RepositoryMenuActionsReachTheEngineAndTabCountsIgnoreTheRep
 TEST(PullRequestTab, FilterTabsAndSortMenu)
 {
     Panel panel;
-    panel.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*panel.model);
     PullRequestTab& tab = panel.tab();
     QStringList labels;
     for (const PillButton* filter : tab.filterTabs())
@@ -393,7 +394,7 @@ TEST(PullRequestTab, FilterTabsAndSortMenu)
 TEST(PullRequestTab, KeyboardNavigationStopsAtTheEndsAndFollowsTheList)
 {
     Panel panel;
-    panel.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*panel.model);
     ContentView& view = *panel.view;
     PullRequestTab& tab = panel.tab();
     const QStringList ids = panel.rowIds();
@@ -439,7 +440,7 @@ TEST(PullRequestTab, KeyboardNavigationStopsAtTheEndsAndFollowsTheList)
 TEST(PullRequestTab, ReturnAndClickMarkSeenThenOpen)
 {
     Panel panel;
-    panel.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*panel.model);
     ContentView& view = *panel.view;
     PullRequestTab& tab = panel.tab();
     view.show();
@@ -455,8 +456,9 @@ TEST(PullRequestTab, ReturnAndClickMarkSeenThenOpen)
     ASSERT_EQ(panel.world.opener->opened().size(), 1u);
     EXPECT_EQ(panel.world.opener->opened()[0],
               QUrl(QStringLiteral("https://github.com/example/repo/pull/123")));
-    EXPECT_TRUE(
-        panel.world.preferences->keys().join(QLatin1Char(' ')).contains(QStringLiteral("pr_seen_states_")));
+    EXPECT_FALSE(
+        panel.world.preferences->keys().join(QLatin1Char(' ')).contains(QStringLiteral("pr_seen_states_")))
+        << "sample snapshots are never stored";
 
     // A click on a row does the same, whichever row is selected.
     const int row = tab.listModel()->rowOf(QStringLiteral("test-4"));
@@ -480,7 +482,7 @@ TEST(PullRequestTab, LoadingEmptyAndListStates)
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::unavailable);
     EXPECT_EQ(tab.unavailableDetailText(),
               QStringLiteral("Refresh to try loading the pull requests of me again."));
-    panel.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*panel.model);
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::list);
     panel.model->setSelectedRepository(QStringLiteral("nobody/nothing"));
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::empty);
@@ -669,7 +671,7 @@ TEST(ContentView, ScreenshotsWithTheSampleDataInBothPalettes)
         Panel panel;
         panel.view->setPalette(palette);
         panel.view->setAutoFillBackground(true);
-        panel.model->loadTestData();
+        norvane::ui::loadSamplePullRequests(*panel.model);
         panel.model->setErrorMessage(QStringLiteral("Network error: the request timed out."));
         panel.view->show();
         QTest::keyClick(panel.view.get(), Qt::Key_Down);

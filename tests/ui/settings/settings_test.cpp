@@ -2,6 +2,7 @@
 #include "support/wait.h"
 #include "ui/device_flow_support.h"
 #include "ui/panel/content_view.h"
+#include "ui/pulls/sample_pull_requests.h"
 #include "ui/settings/flow_layout.h"
 #include "ui/settings/settings_controls.h"
 #include "ui/settings/settings_view.h"
@@ -316,7 +317,7 @@ TEST(SettingsView, APollLeavesThePressedChipAndTheFocusedButtonInPlace)
     Settings s({QStringLiteral("me")});
     const QUuid me = s.accounts[0].id;
     s.store->add(QStringLiteral("acme/api"), me);
-    s.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*s.model);
     s.view->show();
     s.view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(s.view.get()));
@@ -336,7 +337,7 @@ TEST(SettingsView, APollLeavesThePressedChipAndTheFocusedButtonInPlace)
     QTest::mousePress(chip, Qt::LeftButton, {}, chip->rect().center());
     ASSERT_TRUE(chip->isDown());
     // A poll brings the same list again: nothing the user holds is rebuilt.
-    s.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*s.model);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_TRUE(chip && chip->isVisible());
     ASSERT_TRUE(focused);
@@ -430,7 +431,7 @@ TEST(SettingsView, RemovingAnAccountForgetsItsWatchedRepositoriesBeforeTheAccoun
 TEST(SettingsView, ASuggestionChipWatchesItsRepositoryAndThenGoes)
 {
     Settings s({QStringLiteral("me"), QStringLiteral("alice")});
-    s.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*s.model);
     const QUuid me = s.accounts[0].id;
     const QStringList suggested = chipNames(*s.view, me);
     ASSERT_EQ(suggested, s.model->availableRepositories());
@@ -719,7 +720,7 @@ TEST(SettingsView, Screenshots)
     EXPECT_TRUE(s.view->removeAccountButton(s.accounts[1].id)
                     ->accessibleName()
                     .endsWith(QStringLiteral("octo-work · github.example.com")));
-    s.model->loadTestData();
+    norvane::ui::loadSamplePullRequests(*s.model);
     s.model->setReauthNeeded({s.accounts[1].id});
     s.model->setBlockedRepositories({QStringLiteral("spam-org"), QStringLiteral("acme/legacy")});
     s.model->toggleFavorite(QStringLiteral("example/repo"));

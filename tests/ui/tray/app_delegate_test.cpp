@@ -1,4 +1,5 @@
 #include "support/wait.h"
+#include "ui/pulls/sample_pull_requests.h"
 #include "ui/tray/app_delegate.h"
 #include "ui/panel/content_view.h"
 #include "ui/tray/panel_window.h"
@@ -320,7 +321,7 @@ TEST(PopupPlacement, OnlyWhereTheAppKnowsWhereTheIconIs)
 TEST(AppDelegate, NotificationClicksOpenOnlyWebAddressesAndMarkNothingSeen)
 {
     Shell shell;
-    shell.delegate->viewModel()->loadTestData();
+    norvane::ui::loadSamplePullRequests(*shell.delegate->viewModel());
     const auto seenBefore = shell.delegate->viewModel()->seenStates().size();
     shell.world.notifier->click(QStringLiteral("https://github.com/example/repo/pull/123"));
     shell.world.notifier->click(QStringLiteral("javascript:alert(1)"));
@@ -340,7 +341,7 @@ TEST(AppDelegate, TheIconAndToolTipFollowThePullRequestList)
     EXPECT_EQ(plain.size() / plain.devicePixelRatio(), QSize(22, 22));
     EXPECT_EQ(tray->toolTip(), "Norvane");
     // The sample data: two review requests, one change request, two approvals on the user's own.
-    shell.delegate->viewModel()->loadTestData();
+    norvane::ui::loadSamplePullRequests(*shell.delegate->viewModel());
     for (const int slot : {16, 22, 24}) {
         const QImage badged = shell.delegate->iconImage(slot);
         EXPECT_EQ(badged.size() / badged.devicePixelRatio(), QSize(slot, slot)) << "square in every slot";

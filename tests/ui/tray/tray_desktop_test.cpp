@@ -1,4 +1,5 @@
 #include "support/wait.h"
+#include "ui/pulls/sample_pull_requests.h"
 #include "ui/tray/app_delegate.h"
 #include "ui/tray/panel_window.h"
 #include "ui/ui_support.h"
@@ -54,7 +55,7 @@ TEST(TrayOnTheDesktop, TheIconSitsInTheTrayAndThePanelOpensBesideIt)
         elsewhere.activateWindow();
         EXPECT_TRUE(waitUntil([&] { return !delegate.panel()->isVisible(); }));
     }
-    delegate.viewModel()->loadTestData();
+    norvane::ui::loadSamplePullRequests(*delegate.viewModel());
     // The badged icon fills the square slot the tray host gives it, drawn for that size rather than scaled.
     const QSize slot = delegate.trayIcon()->geometry().size();
     const QImage shown = delegate.iconImage(slot.height());

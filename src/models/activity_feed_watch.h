@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/github_account.h"
+#include "github/cancellation.h"
+#include "github/github_service.h"
+#include "models/poll_schedule.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace norvane {
+
+class KeychainService;
+
+// Between polls, GitHub's notification feed of the selected account is checked, which answers "nothing new"
+// with a 304 that costs no rate-limit points; `newActivity` says when it changed. The first answer for an
+// account is the baseline. A feed that refused a token (a fine-grained one cannot read it) is not checked
+// again until the account's token changes. Checks are skipped while offline or while the account's requests
+// wait for GitHub's rate limit, and pause it when they meet the limit.
+class ActivityFeedWatch : public QObject
+{
+    Q_OBJECT
+public:
+    struct Dependencies
+    {
+        GitHubService github;
+        std::shared_ptr<KeychainService> keychain;
+        std::unique_ptr<PollingTimer> timer;                           // paces the checks; default: a QTimer
+        PollSchedule* schedule = nullptr;                              // the network's state and the pauses
+        std::function<std::optional<GitHubAccount>()> selectedAccount; // whose feed is checked
+    };
+    explicit ActivityFeedWatch(Dependencies dependencies, QObject* parent = nullptr);
+    ~ActivityFeedWatch() override;
+
+    // Off stops the checks; on starts them again at once once `start` was called.
+    void setEnabled(bool on);
+    // Begins the checks, the first soon; the feed keeps its own pace across later calls.
+    void start();
+    // Whether the feed is checked for the account now (or for none selected).
+    bool isWatching(const std::optional<QUuid>& accountId) const;
+    // Seconds between two checks: GitHub's last X-Poll-Interval, a minute until it said one.
+    double interval() const { return m_interval; }
+    void forgetAccount(const QUuid& accountId) { m_refusedToken.remove(accountId); }
+
+Q_SIGNALS:
+    void newActivity();
+
+private:
+    void restart(double firstCheckSecs);
+    void stop();
+    void scheduleCheck(double seconds);
+    void check();
+    static QCoro::Task<> runCheck(QPointer<ActivityFeedWatch> self, GitHubAccount account, CancelToken cancel,
+                                  GitHubService github, std::shared_ptr<KeychainService> keychain);
+    bool isCurrent(const CancelToken& cancel) const { return cancel == m_check && !cancel->isCancelled(); }
+
+    Dependencies m_deps;
+    bool m_enabled = true;
+    bool m_started = false;
+    std::optional<QUuid> m_account; // whose feed the baseline is of
+    bool m_hasBaseline = false;
+    QByteArray m_lastModified;
+    double m_interval = 60.0;
+    CancelToken m_check;
+    QHash<QUuid, QByteArray> m_refusedToken; // per account, the digest of the token the feed refused
+};
+
+} // namespace norvane

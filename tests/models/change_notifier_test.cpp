@@ -1,0 +1,228 @@
+#include "models/change_notifier.h"
+#include "support/wait.h"
+
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using norvane::testing::waitUntil;
+using AS = PullRequest::ApprovalStatus;
+
+namespace {
+
+struct Seen
+{
+    Seen(bool requested = false, bool assigned = false, bool mine = false,
+         std::optional<AS> verdict = std::nullopt)
+        : requested(requested), assigned(assigned), mine(mine), verdict(verdict)
+    {
+    }
+    bool requested; // my review requested
+    bool assigned;  // assigned to me
+    bool mine;      // I wrote it
+    std::optional<AS> verdict;
+};
+
+PullRequest pr(const Seen& s)
+{
+    PullRequest p;
+    p.id = QStringLiteral("gh-1");
+    p.number = 1;
+    p.title = QStringLiteral("Fix it");
+    p.author = s.mine ? QStringLiteral("me") : QStringLiteral("alice");
+    p.repository = QStringLiteral("acme/api");
+    p.url = QStringLiteral("https://github.com/acme/api/pull/1");
+    p.reviewRequested = s.requested;
+    p.isAssigned = s.assigned;
+    p.isYourPR = s.mine;
+    p.approvalStatus = s.verdict;
+    return p;
+}
+
+class ChangeNotifierTest : public ::testing::Test
+{
+protected:
+    ChangeNotifier& make(bool withBundleId = true)
+    {
+        notify = std::make_unique<ChangeNotifier>(
+            notifier,
+            AppIdentity{withBundleId ? std::optional<QString>(QStringLiteral("com.norvane.app"))
+                                     : std::nullopt,
+                        QStringLiteral("1.0"), QStringLiteral("1")},
+            [this](const QString& line) { printed.append(line); });
+        QObject::connect(notify.get(), &ChangeNotifier::message, [this](const std::optional<QString>& line) {
+            messages.append(line.value_or(QStringLiteral("-")));
+        });
+        return *notify;
+    }
+    QStringList titles() const
+    {
+        QStringList out;
+        for (const NotificationRequest& r : notifier->posts())
+            out.append(r.title);
+        return out;
+    }
+
+    std::shared_ptr<RecordingNotifier> notifier = std::make_shared<RecordingNotifier>();
+    std::unique_ptr<ChangeNotifier> notify;
+    QStringList printed;
+    QStringList messages;
+    GitHubAccount account{QUuid::createUuid(), QStringLiteral("me"), QStringLiteral("github_token_x"),
+                          std::nullopt};
+};
+
+} // namespace
+
+TEST_F(ChangeNotifierTest, WhichTransitionsNotify)
+{
+    struct Case
+    {
+        const char* name;
+        Seen before, after;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"review requested", {}, {true}, {"👀 Review Requested"}},
+        {"someone else's assigned to me", {}, {false, true}, {"👀 Review Requested"}},
+        {"my own assigned to me", {false, false, true}, {false, true, true}, {}},
+        {"still requested", {true}, {true}, {}},
+        {"my pull request approved",
+         {false, false, true, AS::pending},
+         {false, false, true, AS::approved},
+         {"✅ PR Approved"}},
+        {"changes requested on mine",
+         {false, false, true, AS::approved},
+         {false, false, true, AS::changesRequested},
+         {"🔧 Changes Requested"}},
+        {"approved again", {false, false, true, AS::approved}, {false, false, true, AS::approved}, {}},
+        {"someone else's approved",
+         {false, false, false, AS::pending},
+         {false, false, false, AS::approved},
+         {}},
+        {"from no verdict to approved",
+         {false, false, true},
+         {false, false, true, AS::approved},
+         {"✅ PR Approved"}},
+    };
+    for (const Case& c : cases) {
+        notifier = std::make_shared<RecordingNotifier>();
+        ChangeNotifier& n = make();
+        n.update({pr(c.before)}, account, true, {});
+        EXPECT_TRUE(notifier->posts().empty()) << c.name << ": the first answer only sets the baseline";
+        n.update({pr(c.after)}, account, true, {});
+        EXPECT_EQ(titles(), c.expected) << c.name;
+    }
+}
+
+TEST_F(ChangeNotifierTest, SettingsSilentPollsAndOtherAccountsHoldBack)
+{
+    ChangeNotifier& n = make();
+    n.update({pr({false, false, true, AS::pending})}, account, true, {});
+    NotificationSettings off{false, false, false, 15};
+    n.update({pr({true, false, true, AS::approved})}, account, true, off);
+    EXPECT_TRUE(notifier->posts().empty()) << "every kind switched off";
+    n.update({pr({false, false, true, AS::changesRequested})}, account, false, {});
+    EXPECT_TRUE(notifier->posts().empty()) << "an answer that does not send notifications";
+
+    // Another account's first answer is its own baseline, however different from this one's.
+    GitHubAccount other{QUuid::createUuid(), QStringLiteral("you"), QStringLiteral("github_token_y"),
+                        std::nullopt};
+    n.update({pr({true, false, false})}, other, true, {});
+    EXPECT_TRUE(notifier->posts().empty());
+
+    // Once an account was answered, a pull request first seen later counts as new.
+    PullRequest late = pr({true});
+    late.id = QStringLiteral("gh-2");
+    late.author.reset();
+    n.update({pr({false, false, true, AS::changesRequested}), late}, account, true, {});
+    ASSERT_EQ(titles(), QStringList{QStringLiteral("👀 Review Requested")});
+    EXPECT_EQ(notifier->posts().front().body, QStringLiteral("Someone requested your review on 'Fix it'"));
+    EXPECT_EQ(notifier->posts().front().subtitle, std::optional<QString>(QStringLiteral("acme/api")));
+}
+
+TEST_F(ChangeNotifierTest, AnUnknownVerdictIsNoChange)
+{
+    ChangeNotifier& n = make();
+    const Seen approved{false, false, true, AS::approved};
+    n.update({pr(approved)}, account, true, {});
+    n.update({pr({false, false, true, AS::unknown})}, account, true, {});
+    n.update({pr(approved)}, account, true, {});
+    EXPECT_TRUE(notifier->posts().empty())
+        << "a failed reviews query in between announced the approval again";
+    n.update({pr({false, false, true, AS::changesRequested})}, account, true, {});
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("🔧 Changes Requested")});
+}
+
+TEST_F(ChangeNotifierTest, WithoutABundleIdentifierNothingIsPosted)
+{
+    ChangeNotifier& n = make(false);
+    n.update({pr({})}, account, true, {});
+    n.update({pr({true})}, account, true, {});
+    n.sendTest(ChangeNotifier::TestKind::approved, QStringLiteral("https://github.com"));
+    n.requestPermission();
+    EXPECT_TRUE(notifier->posts().empty());
+    EXPECT_EQ(notifier->authorizationRequests(), 0);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Notifications require running from .app bundle")});
+    EXPECT_EQ(printed, QStringList{QStringLiteral("⚠️ Notifications unavailable: No bundle identifier")});
+}
+
+TEST_F(ChangeNotifierTest, PermissionAndTestNotificationsFollowTheDesktopsAnswer)
+{
+    struct Case
+    {
+        NotificationPermission permission;
+        bool granted;
+        QStringList messages;
+        int posts;
+        NotificationPermission after;
+    };
+    const Case cases[] = {
+        {NotificationPermission::Authorized,
+         true,
+         {"-", "Notification sent! Check Notification Center if not visible."},
+         1,
+         NotificationPermission::Authorized},
+        {NotificationPermission::Denied,
+         true,
+         {"Notifications denied. Enable in System Settings → Notifications → Norvane"},
+         0,
+         NotificationPermission::Denied},
+        {NotificationPermission::NotDetermined,
+         true,
+         {"Notification permission not requested yet. Requesting now...", "Permission granted! Try again."},
+         0,
+         NotificationPermission::NotDetermined},
+        {NotificationPermission::NotDetermined,
+         false,
+         {"Notification permission not requested yet. Requesting now...",
+          "Permission denied. Enable in System Settings → Notifications → Norvane"},
+         0,
+         NotificationPermission::NotDetermined},
+    };
+    for (const Case& c : cases) {
+        notifier = std::make_shared<RecordingNotifier>();
+        notifier->setPermission(c.permission);
+        notifier->setAuthorizationAnswer({c.granted, std::nullopt});
+        messages.clear();
+        ChangeNotifier& n = make();
+        QList<NotificationPermission> announced;
+        QObject::connect(&n, &ChangeNotifier::permissionChanged,
+                         [&](NotificationPermission p) { announced.append(p); });
+        EXPECT_FALSE(n.permission().has_value());
+        n.checkPermission();
+        ASSERT_TRUE(waitUntil([&] { return n.permission().has_value(); }));
+        EXPECT_EQ(*n.permission(), c.permission);
+        n.checkPermission();
+        n.sendTest(ChangeNotifier::TestKind::reviewRequested, QStringLiteral("https://ghe.example"));
+        ASSERT_TRUE(waitUntil([&] { return messages.size() >= c.messages.size(); })) << int(c.permission);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(messages, c.messages) << int(c.permission);
+        ASSERT_EQ(int(notifier->posts().size()), c.posts);
+        if (c.posts) {
+            EXPECT_EQ(notifier->posts().front().title, QStringLiteral("Review Requested"));
+            EXPECT_EQ(notifier->posts().front().prUrl,
+                      std::optional<QString>(QStringLiteral("https://ghe.example/test/repo/pull/123")));
+        }
+        EXPECT_EQ(announced, QList<NotificationPermission>{c.permission})
+            << "announced once, when it changed";
+    }
+}

@@ -1,0 +1,186 @@
+#include "models/poll_schedule.h"
+#include "models/pr_model_fixture.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace norvane;
+using namespace norvane::testing;
+
+namespace {
+
+class PollScheduleTest : public ::testing::Test
+{
+protected:
+    PollSchedule& make(std::optional<QString> override = std::nullopt, bool debug = false)
+    {
+        auto manual = std::make_unique<ManualPollingTimer>();
+        timer = manual.get();
+        schedule = std::make_unique<PollSchedule>(
+            PollSchedule::Options{std::move(manual), override, debug, 20, [this] { return clock; }});
+        QObject::connect(schedule.get(), &PollSchedule::pollDue, [this] { ++polls; });
+        QObject::connect(schedule.get(), &PollSchedule::catchUpDue, [this] { ++catchUps; });
+        QObject::connect(schedule.get(), &PollSchedule::pausesChanged, [this] { ++pauseChanges; });
+        return *schedule;
+    }
+
+    QDateTime clock = QDateTime::currentDateTimeUtc();
+    ManualPollingTimer* timer = nullptr;
+    std::unique_ptr<PollSchedule> schedule;
+    int polls = 0;
+    int catchUps = 0;
+    int pauseChanges = 0;
+};
+
+} // namespace
+
+TEST_F(PollScheduleTest, TheIntervalNeverFallsUnderASecond)
+{
+    struct Case
+    {
+        std::optional<QString> override;
+        bool debug;
+        int minutes;
+        double expected;
+    };
+    const Case cases[] = {
+        {QStringLiteral("2.5"), false, 15, 2.5},
+        {QStringLiteral("1"), true, 15, 1.0},
+        {QStringLiteral("0.5"), false, 10, 600.0},
+        {QStringLiteral("0"), false, 10, 600.0},
+        {QStringLiteral("-3"), true, 10, 15.0},
+        {QStringLiteral("nan"), false, 10, 600.0},
+        {QStringLiteral("inf"), false, 10, 600.0},
+        {QStringLiteral(" 5"), false, 10, 600.0},
+        {QStringLiteral("five"), false, 10, 600.0},
+        {std::nullopt, true, 10, 15.0},
+        {std::nullopt, false, 1, 60.0},
+        {std::nullopt, false, 0, 900.0},
+        {std::nullopt, false, -5, 900.0},
+    };
+    for (const Case& c : cases) {
+        PollSchedule& s = make(c.override, c.debug);
+        EXPECT_DOUBLE_EQ(s.interval(NotificationSettings{true, true, true, c.minutes}), c.expected)
+            << c.override.value_or(QStringLiteral("-")).toStdString() << " " << c.minutes;
+    }
+}
+
+TEST_F(PollScheduleTest, TicksAreDueEveryIntervalFromTheLastStart)
+{
+    PollSchedule& s = make();
+    EXPECT_FALSE(s.isPolling());
+    timer->fire();
+    EXPECT_EQ(polls, 0);
+    s.start(300);
+    EXPECT_TRUE(s.isPolling());
+    EXPECT_EQ(timer->interval, 300.0);
+    timer->fire();
+    timer->fire();
+    EXPECT_EQ(polls, 2);
+    s.start(60);
+    EXPECT_EQ(timer->starts, 2);
+    EXPECT_EQ(timer->interval, 60.0);
+    timer->fire();
+    EXPECT_EQ(polls, 3);
+}
+
+TEST_F(PollScheduleTest, APauseHoldsItsAccountUntilItsTime)
+{
+    PollSchedule& s = make();
+    const QUuid me = QUuid::createUuid();
+    const QUuid other = QUuid::createUuid();
+    const QDateTime until = clock.addSecs(600);
+    s.setPaused(me, until);
+    s.setPaused(me, until);
+    EXPECT_EQ(pauseChanges, 1) << "the same pause again changes nothing";
+    EXPECT_EQ(s.pausedUntil(me), until);
+    EXPECT_EQ(s.pausedUntil(other), std::nullopt);
+
+    struct Case
+    {
+        qint64 secondsFromNow;
+        bool paused;
+    };
+    for (const Case& c : {Case{0, true}, Case{599, true}, Case{600, false}, Case{601, false}}) {
+        clock = until.addSecs(c.secondsFromNow - 600);
+        EXPECT_EQ(s.isPaused(me), c.paused) << c.secondsFromNow;
+        EXPECT_EQ(s.pauseNotice(me).has_value(), c.paused) << c.secondsFromNow;
+        EXPECT_FALSE(s.isPaused(other));
+    }
+    clock = until.addSecs(-600);
+    const QString notice = *s.pauseNotice(me);
+    EXPECT_TRUE(notice.startsWith(QStringLiteral("GitHub's rate limit: Norvane checks again at ")))
+        << notice.toStdString();
+    EXPECT_TRUE(s.retryLine(until).startsWith(QStringLiteral("Norvane will try again at ")));
+    EXPECT_FALSE(notice.contains(QStringLiteral(":00."))) << "to the minute, no seconds";
+
+    s.setPaused(me, std::nullopt);
+    EXPECT_EQ(pauseChanges, 2);
+    EXPECT_FALSE(s.pausedUntil(me).has_value());
+}
+
+TEST_F(PollScheduleTest, APauseEndsByItselfWhenItsTimeComes)
+{
+    PollSchedule& s = make();
+    const QUuid soon = QUuid::createUuid();
+    const QUuid later = QUuid::createUuid();
+    clock = QDateTime::currentDateTimeUtc();
+    s.setPaused(soon, clock.addMSecs(50));
+    s.setPaused(later, clock.addSecs(3000));
+    clock = clock.addMSecs(60); // the engine's clock and the timer's agree that the first is over
+    ASSERT_TRUE(waitUntil([&] { return !s.pausedUntil(soon); }));
+    EXPECT_TRUE(s.pausedUntil(later).has_value());
+    EXPECT_EQ(pauseChanges, 3);
+}
+
+TEST_F(PollScheduleTest, WakingOrComingBackOnlineCatchesUpOnce)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(PollSchedule&)> events;
+        int catchUps;
+    };
+    const Case cases[] = {
+        {"back online",
+         [](PollSchedule& s) {
+             s.setNetworkOnline(false);
+             s.setNetworkOnline(true);
+         },
+         1},
+        {"woke", [](PollSchedule& s) { s.systemResumed(); }, 1},
+        {"woke, then back online",
+         [](PollSchedule& s) {
+             s.setNetworkOnline(false);
+             s.systemResumed();
+             s.setNetworkOnline(true);
+         },
+         1},
+        {"woke offline",
+         [](PollSchedule& s) {
+             s.setNetworkOnline(false);
+             s.systemResumed();
+         },
+         0},
+        {"online again, then gone",
+         [](PollSchedule& s) {
+             s.setNetworkOnline(false);
+             s.setNetworkOnline(true);
+             s.setNetworkOnline(false);
+         },
+         0},
+        {"online twice",
+         [](PollSchedule& s) {
+             s.setNetworkOnline(true);
+             s.setNetworkOnline(true);
+         },
+         0},
+    };
+    for (const Case& c : cases) {
+        catchUps = 0;
+        PollSchedule& s = make();
+        c.events(s);
+        QTest::qWait(80);
+        EXPECT_EQ(catchUps, c.catchUps) << c.name;
+    }
+}

@@ -1,0 +1,90 @@
+#include "core/json_reader.h"
+#include "support/wait.h"
+#include "ui/pulls/sample_pull_requests.h"
+#include "ui/ui_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using norvane::testing::waitUntil;
+
+namespace {
+
+// Every stored value, to compare before and after.
+QMap<QString, QString> storedValues(const InMemoryPreferences& preferences)
+{
+    QMap<QString, QString> values;
+    for (const QString& key : preferences.keys()) {
+        const auto text = preferences.string(key);
+        const auto list = preferences.stringList(key);
+        values.insert(key, text   ? *text
+                           : list ? list->join(QLatin1Char('\n'))
+                                  : QString::fromUtf8(preferences.data(key).value_or(QByteArray())));
+    }
+    return values;
+}
+
+} // namespace
+
+TEST(SamplePullRequests, CountBadgeAndFlags)
+{
+    norvane::testing::EngineWorld world;
+    auto model = std::make_unique<PRViewModel>(world.dependencies());
+    PRViewModel& m = *model;
+    const QStringList& printed = world.printed;
+    norvane::ui::loadSamplePullRequests(m);
+    EXPECT_EQ(printed.last(), QStringLiteral("✅ Loaded test data with 6 sample PRs (4 have unseen updates)"));
+    const std::pair<PRFilter, int> counts[] = {{PRFilter::all, 6},       {PRFilter::needsReview, 2},
+                                               {PRFilter::myPending, 1}, {PRFilter::myApproved, 2},
+                                               {PRFilter::myChanges, 1}, {PRFilter::drafts, 0}};
+    for (const auto& [filter, count] : counts)
+        EXPECT_EQ(m.countForFilter(filter), count) << rawValue(filter).toStdString();
+    EXPECT_EQ(badgeFor(m.pullRequests()), (Badge{BadgeColor::red, 5}));
+
+    QStringList flags;
+    for (const auto& pr : m.pullRequests()) {
+        const auto updates = m.unseenUpdates(pr);
+        flags.append(pr.id + QLatin1Char('=') +
+                     (updates.isEmpty() ? QStringLiteral("-") : rawValue(updates.first())));
+        EXPECT_LE(updates.size(), 1);
+    }
+    EXPECT_EQ(flags, (QStringList{QStringLiteral("test-1=newCommits"), QStringLiteral("test-2=newComments"),
+                                  QStringLiteral("test-3=-"), QStringLiteral("test-4=newReview"),
+                                  QStringLiteral("test-5=ciStatusChanged"), QStringLiteral("test-6=-")}));
+    EXPECT_EQ(m.pullRequests().at(1).author, QStringLiteral("you"));
+    EXPECT_EQ(m.pullRequests().last().repository, QStringLiteral("security/toolkit"));
+
+    m.markAsSeen(m.pullRequests().first());
+    EXPECT_TRUE(m.unseenUpdates(m.pullRequests().first()).isEmpty());
+    EXPECT_EQ(m.seenStates().value(QStringLiteral("test-1")).headSha, QStringLiteral("abc123new"));
+}
+
+// The samples are shown under the signed-in account, but neither loading them nor opening one stores a
+// snapshot: the account's own snapshots stay as they were, and its next refresh reads them again.
+TEST(SamplePullRequests, NeverWriteThePreferences)
+{
+    norvane::testing::EngineWorld world;
+    const GitHubAccount me = world.storeAccounts({QStringLiteral("me")}).first();
+    const QString seenKey = QStringLiteral("pr_seen_states_") + uuidText(me.id);
+    world.preferences->setData(
+        seenKey, QByteArrayLiteral(R"({"gh-7":{"headSha":"abc","reviewCount":1,"commentCount":2}})"));
+    auto model = std::make_unique<PRViewModel>(world.dependencies());
+    model->loadAccounts();
+    ASSERT_TRUE(waitUntil([&] { return !model->isLoading(); }));
+    ASSERT_TRUE(model->seenStates().contains(QStringLiteral("gh-7")));
+    const QMap<QString, QString> before = storedValues(*world.preferences);
+
+    norvane::ui::loadSamplePullRequests(*model);
+    ASSERT_EQ(model->pullRequests().size(), 6);
+    EXPECT_TRUE(model->hasListForSelectedAccount());
+    EXPECT_EQ(model->pullRequests().at(1).author, QStringLiteral("me"));
+    for (const PullRequest& pr : model->pullRequests())
+        model->markAsSeen(pr);
+    EXPECT_EQ(storedValues(*world.preferences), before);
+
+    model->refresh();
+    EXPECT_EQ(model->seenStates().keys(), QList<QString>{QStringLiteral("gh-7")})
+        << "the account's own snapshots are back once it refreshes";
+    ASSERT_TRUE(waitUntil([&] { return !model->isLoading(); }));
+    EXPECT_EQ(storedValues(*world.preferences), before);
+}
