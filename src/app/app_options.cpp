@@ -4,6 +4,7 @@
 #include "platform/url_opener.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 namespace norvane {
 
@@ -47,8 +48,20 @@ AppCommandLine parseAppOptions(const QStringList& arguments, const QProcessEnvir
                        tokenEnvOption, quitAfterOption, showPanelOption});
     if (!parser.parse(arguments))
         return AppUsageError{parser.errorText()};
-    if (parser.isSet(helpOption))
-        return AppHelp{parser.helpText()};
+    if (parser.isSet(helpOption)) {
+        // Qt names the program after the application object, which does not exist yet while the options are
+        // read (so that --help needs no display) and which a test's process names after itself: the usage
+        // line names the program as it was started instead.
+        const QString program =
+            arguments.isEmpty() ? QString() : QFileInfo(arguments.constFirst()).fileName();
+        QString text = parser.helpText();
+        const QString usage = QStringLiteral("Usage: ");
+        const qsizetype options = text.indexOf(QStringLiteral(" [options]"));
+        if (text.startsWith(usage) && options > usage.size() && options < text.indexOf(QLatin1Char('\n')))
+            text.replace(usage.size(), options - usage.size(),
+                         program.isEmpty() ? QStringLiteral("norvane") : program);
+        return AppHelp{text};
+    }
     if (parser.isSet(versionOption))
         return AppVersion{};
 

@@ -126,4 +126,24 @@ TEST(AppOptions, TheHelpListsEveryOptionWithItsDefaults)
         EXPECT_TRUE(help.text.contains(QString::fromUtf8(line))) << line;
 }
 
+TEST(AppOptions, TheHelpNamesTheProgramAsItWasStarted)
+{
+    const struct
+    {
+        const char* program;
+        const char* usage;
+    } cases[] = {
+        {"norvane", "Usage: norvane [options]"},
+        {"/usr/bin/norvane", "Usage: norvane [options]"},
+        {"./build/release/src/app/norvane", "Usage: norvane [options]"},
+        {"", "Usage: norvane [options]"},
+    };
+    for (const auto& c : cases) {
+        const QStringList arguments{QString::fromUtf8(c.program), QStringLiteral("--help")};
+        const auto help = std::get<AppHelp>(parseAppOptions(arguments, {}));
+        EXPECT_TRUE(help.text.startsWith(QString::fromUtf8(c.usage)))
+            << c.program << ": " << help.text.toStdString();
+    }
+}
+
 } // namespace
