@@ -11,15 +11,14 @@
 
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
-
 #include <coroutine>
-
 #include <gtest/gtest.h>
 
 namespace norvane::testing {
 
 // A polling timer the test fires by hand.
-class ManualPollingTimer final : public PollingTimer {
+class ManualPollingTimer final : public PollingTimer
+{
 public:
     void start(double seconds, std::function<void()> tick) override
     {
@@ -46,7 +45,8 @@ private:
 
 // A token store whose reads of held identifiers wait until the test releases them, as a locked keyring's
 // reads wait for its unlock prompt.
-class HeldKeychain final : public KeychainService {
+class HeldKeychain final : public KeychainService
+{
 public:
     explicit HeldKeychain(std::shared_ptr<InMemoryKeychainService> store) : m_store(std::move(store)) {}
 
@@ -58,7 +58,10 @@ public:
         for (std::coroutine_handle<> waiter : m_waiting.take(tokenIdentifier))
             waiter.resume();
     }
-    qsizetype waiting(const QString& tokenIdentifier) const { return m_waiting.value(tokenIdentifier).size(); }
+    qsizetype waiting(const QString& tokenIdentifier) const
+    {
+        return m_waiting.value(tokenIdentifier).size();
+    }
 
     QCoro::Task<bool> save(QString token, QString tokenIdentifier) override
     {
@@ -72,14 +75,21 @@ public:
         }
         co_return co_await m_store->getAsync(tokenIdentifier);
     }
-    QCoro::Task<> remove(QString tokenIdentifier) override { return m_store->remove(std::move(tokenIdentifier)); }
+    QCoro::Task<> remove(QString tokenIdentifier) override
+    {
+        return m_store->remove(std::move(tokenIdentifier));
+    }
 
 private:
-    struct Wait {
+    struct Wait
+    {
         HeldKeychain* keychain;
         QString tokenIdentifier;
         bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> waiter) { keychain->m_waiting[tokenIdentifier].append(waiter); }
+        void await_suspend(std::coroutine_handle<> waiter)
+        {
+            keychain->m_waiting[tokenIdentifier].append(waiter);
+        }
         void await_resume() const noexcept {}
     };
 
@@ -89,7 +99,8 @@ private:
 };
 
 // A PRViewModel over a fakehub world, in-memory preferences and keychain, and a recording notifier.
-class PRModelTest : public ::testing::Test {
+class PRModelTest : public ::testing::Test
+{
 protected:
     void startHub(fh::Scenario world, fh::FakeHub::Options options = {})
     {
@@ -104,7 +115,9 @@ protected:
         session.setRateLimitLedger(ledger);
         PRViewModel::Dependencies deps{
             GitHubService(session, hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9")),
-            heldKeychain ? std::shared_ptr<KeychainService>(heldKeychain) : keychain,
+            heldKeychain ? std::shared_ptr<KeychainService>(heldKeychain)
+            : tokenStore ? tokenStore
+                         : keychain,
             preferences,
             notifier,
             AppIdentity{withBundleId ? std::optional<QString>(QStringLiteral("com.norvane.app"))
@@ -142,7 +155,10 @@ protected:
         preferences->setData(QStringLiteral("github_accounts"), QJsonDocument(toJson(accounts)).toJson());
     }
 
-    bool settle() { return waitUntil([this] { return !model->isRefreshing(); }); }
+    bool settle()
+    {
+        return waitUntil([this] { return !model->isRefreshing(); });
+    }
 
     // A poll tick, run to its end.
     void poll()
@@ -174,9 +190,10 @@ protected:
     std::unique_ptr<fh::FakeHub> hub;
     std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();
     std::shared_ptr<InMemoryKeychainService> keychain = std::make_shared<InMemoryKeychainService>();
-    std::shared_ptr<HeldKeychain> heldKeychain;    // when set, the model reads tokens through it
-    std::shared_ptr<ResponseCache> cache;          // when set, the model's answer cache
-    std::shared_ptr<RateLimitLedger> ledger;       // when set, the model's rate-limit ledger
+    std::shared_ptr<HeldKeychain> heldKeychain;  // when set, the model reads tokens through it
+    std::shared_ptr<KeychainService> tokenStore; // otherwise, when set, the model keeps tokens in it
+    std::shared_ptr<ResponseCache> cache;        // when set, the model's answer cache
+    std::shared_ptr<RateLimitLedger> ledger;     // when set, the model's rate-limit ledger
     std::shared_ptr<RecordingNotifier> notifier = std::make_shared<RecordingNotifier>();
     ManualPollingTimer* timer = nullptr;
     ManualPollingTimer* feedTimer = nullptr; // paces the notification-feed checks

@@ -73,8 +73,8 @@ class SignInModelTest : public PRModelTest
 protected:
     void TearDown() override { dropModels(); }
 
-    // Destroyed models cancel their requests from the event loop; those cancels run here, while the network is
-    // still there, so no request outlives the models.
+    // Destroyed models cancel their requests from the event loop; those cancels run here, while the network
+    // is still there, so no request outlives the models.
     void dropModels()
     {
         signIn.reset();
@@ -86,27 +86,8 @@ protected:
     PRViewModel& makeEngine(std::shared_ptr<KeychainService> store)
     {
         dropModels();
-        PRViewModel::Dependencies deps{
-            GitHubService(HttpSession(&nam), hub->baseUrl()),
-            std::move(store),
-            preferences,
-            notifier,
-            AppIdentity{QStringLiteral("com.norvane.app"), QStringLiteral("1.0"), QStringLiteral("1")},
-            nullptr,
-            std::nullopt,
-            false,
-            QStringLiteral("https://github.example"),
-            [this](const QString& line) { printed.append(line); },
-            [this] { return clock; },
-        };
-        auto timerPtr = std::make_unique<ManualPollingTimer>();
-        timer = timerPtr.get();
-        deps.timer = std::move(timerPtr);
-        auto feedTimerPtr = std::make_unique<ManualPollingTimer>();
-        feedTimer = feedTimerPtr.get();
-        deps.feedTimer = std::move(feedTimerPtr);
-        model = std::make_unique<PRViewModel>(std::move(deps));
-        return *model;
+        tokenStore = std::move(store);
+        return makeModel();
     }
 
     // A sign-in on the hub (its web host and API), whose device-flow waits move `flowHub`'s clock (the hub's
