@@ -115,7 +115,6 @@ void AppDelegate::print(const QString& line) const
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    // There is no software updater to start on this platform: "Check for Updates…" comes from the caller.
     qInfo().noquote() << QStringLiteral("🚀 Norvane starting up - Debug mode: ") +
                              (m_debugMode ? QStringLiteral("true") : QStringLiteral("false"));
     if (m_debugMode)
@@ -210,7 +209,6 @@ void AppDelegate::moveToTray()
         debugLog(QStringLiteral("Startup"),
                  QStringLiteral("Tray icon shown at monotonic %1 ms").arg(ms, 0, 'f', 3));
     }
-    checkIconVisibility();
     QApplication::setQuitOnLastWindowClosed(false);
 
     const bool popup =
@@ -363,50 +361,12 @@ void AppDelegate::createContextMenu()
         showPanel();
         m_viewModel->setShowSettings(true);
     });
-    if (m_deps.checkForUpdates) {
-        QAction* updates = m_menu->addAction(QStringLiteral("Check for Updates…"));
-        updates->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
-        connect(updates, &QAction::triggered, this, [this] { m_deps.checkForUpdates(); });
-    }
     m_menu->addSeparator();
     QAction* quit = m_menu->addAction(QStringLiteral("Quit Norvane"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quit, &QAction::triggered, this, [this] { m_deps.quit(); });
     // Some desktops show a tray icon only once it has a menu.
     m_tray->setContextMenu(m_menu);
-}
-
-void AppDelegate::checkIconVisibility()
-{
-    if (!m_deps.safeAreaInsets)
-        return;
-    const QRect icon = m_tray->geometry();
-    if (icon.isEmpty() && !m_iconCheckRetried) {
-        // X11 tray hosts embed the icon a moment after it is shown; look once more when it has a place.
-        m_iconCheckRetried = true;
-        QTimer::singleShot(1000, this, &AppDelegate::checkIconVisibility);
-        return;
-    }
-    QScreen* screen = icon.isEmpty() ? nullptr : QGuiApplication::screenAt(icon.center());
-    if (!screen)
-        return;
-    switch (notchCheck(icon, screen->geometry(), m_deps.safeAreaInsets(screen))) {
-    case NotchVerdict::noNotch:
-        break;
-    case NotchVerdict::visible:
-        print(QStringLiteral("✅ Norvane icon is visible in menu bar"));
-        break;
-    case NotchVerdict::mayBeHidden:
-        print(QStringLiteral("⚠️ Norvane icon may be hidden behind the notch!"));
-        // No modal alert: the tray's own message says it without blocking anything.
-        QTimer::singleShot(1000, this, [this] {
-            m_tray->showMessage(
-                QStringLiteral("Norvane Icon May Be Hidden"),
-                QStringLiteral("Your Norvane menu bar icon might be hidden behind the notch. Try "
-                               "closing some other menu bar apps to make it visible."));
-        });
-        break;
-    }
 }
 
 void AppDelegate::togglePanel()

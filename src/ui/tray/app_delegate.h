@@ -54,12 +54,8 @@ public:
         std::shared_ptr<TrayPresence> trayPresence;
         // How long start-up waits for a tray before it shows the panel as a window.
         std::chrono::milliseconds trayWait{3000};
-        // The updater's "check now"; without one the menu has no "Check for Updates…".
-        std::function<void()> checkForUpdates;
         // Default: quits the application.
         std::function<void()> quit;
-        // The screen's safe-area insets (a camera housing); default: none, as Qt reports no such insets.
-        std::function<QMargins(QScreen*)> safeAreaInsets;
         // What the settings tab's add-account sheet signs in with; without it the tab is not built.
         std::optional<AddAccountDependencies> signIn;
         // Sleep, wake and the network's coming and going; without it the network counts as always there.
@@ -87,7 +83,6 @@ public:
     void handleNotificationClick(const QString& prUrl);
     void debugUserDefaults();
     // Warns once, at launch, when the icon may be hidden behind a camera housing.
-    void checkIconVisibility();
 
     // The parts, for tests. The icon, its menu and the panel exist once a tray was found or the wait for one
     // ended.
@@ -131,7 +126,6 @@ private:
     bool m_usesTray = false;
     bool m_panelWanted = false;     // asked for before there was a panel
     bool m_popupWhenHidden = false; // the tray came while the window was open
-    bool m_iconCheckRetried = false;
 };
 
 // Whether a popup can be put where the tray icon is. Not on Wayland, where the compositor places windows,

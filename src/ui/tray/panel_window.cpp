@@ -24,18 +24,6 @@ QRect panelGeometry(const QRect& icon, const QPoint& pointer, const QSize& panel
     return QRect(QPoint(x, y), panel);
 }
 
-NotchVerdict notchCheck(const QRect& icon, const QRect& screen, const QMargins& safeAreaInsets)
-{
-    if (safeAreaInsets.top() <= 0)
-        return NotchVerdict::noNotch;
-    // Measured from the screen's own corner, so a screen right of or below another reads the same.
-    const QPointF mid = QRectF(icon).center() - QPointF(screen.topLeft());
-    const bool underHousing = mid.x() >= safeAreaInsets.left() &&
-                              mid.x() <= screen.width() - safeAreaInsets.right() && mid.y() >= 0 &&
-                              mid.y() <= safeAreaInsets.top();
-    return underHousing ? NotchVerdict::mayBeHidden : NotchVerdict::visible;
-}
-
 PanelWindow::PanelWindow(ContentView* content, Mode mode)
     : QWidget(nullptr, mode == Mode::popup ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                                            : Qt::Window),

@@ -15,11 +15,6 @@ class ContentView;
 // `screen`. Without an icon rectangle a tray slot around the pointer, which just clicked the icon, stands in for it.
 QRect panelGeometry(const QRect& icon, const QPoint& pointer, const QSize& panel, const QRect& screen);
 
-// Whether a tray icon may sit behind a camera housing at the top of a screen. Only screens that report a
-// top safe-area inset have one; on every other screen there is nothing to say.
-enum class NotchVerdict { noNotch, visible, mayBeHidden };
-NotchVerdict notchCheck(const QRect& icon, const QRect& screen, const QMargins& safeAreaInsets);
-
 // The frame around the content view: the tray's transient panel, or an ordinary window where there is no
 // tray or a panel cannot be placed. The transient panel behaves as a popup (it takes the focus and closes
 // on Escape and when the focus leaves it) but is a frameless tool window: Qt leaves popup windows out of

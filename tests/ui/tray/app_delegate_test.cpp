@@ -26,8 +26,6 @@ struct ShellOptions
     std::chrono::milliseconds trayWait{0};
     bool bundleId = true;
     bool debug = false;
-    bool updater = false;
-    std::function<QMargins(QScreen*)> safeAreaInsets = nullptr;
     std::optional<QString> startupNotice = std::nullopt;
 };
 
@@ -48,10 +46,7 @@ struct Shell
         deps.trayPresence = presence;
         deps.trayWait = options.trayWait;
         deps.quit = [this] { ++quits; };
-        deps.safeAreaInsets = options.safeAreaInsets;
         deps.startupNotice = options.startupNotice;
-        if (options.updater)
-            deps.checkForUpdates = [this] { ++updateChecks; };
         delegate = std::make_unique<AppDelegate>(std::move(deps));
         delegate->applicationDidFinishLaunching();
         EXPECT_TRUE(waitUntil([this] { return !delegate->viewModel()->isLoading(); }));
@@ -76,7 +71,6 @@ struct Shell
     QTemporaryDir desktop;
     std::shared_ptr<ManualTrayPresence> presence;
     int quits = 0;
-    int updateChecks = 0;
     std::unique_ptr<AppDelegate> delegate;
 };
 
@@ -182,14 +176,6 @@ TEST(AppDelegate, ContextMenuItemsAndTheirActions)
 
     shell.menuAction(QStringLiteral("Quit Norvane"))->trigger();
     EXPECT_EQ(shell.quits, 1);
-
-    Shell withUpdater({.updater = true});
-    EXPECT_EQ(withUpdater.menuTitles(),
-              (QStringList{QStringLiteral("Open Norvane"), QStringLiteral("Refresh"),
-                           QStringLiteral("Settings..."), QStringLiteral("Check for Updates…"),
-                           QStringLiteral("---"), QStringLiteral("Quit Norvane")}));
-    withUpdater.menuAction(QStringLiteral("Check for Updates…"))->trigger();
-    EXPECT_EQ(withUpdater.updateChecks, 1);
 }
 
 TEST(AppDelegate, ALeftClickTogglesThePanel)
@@ -457,31 +443,3 @@ TEST(PanelPlacement, UnderOrOverTheIconAndInsideTheScreen)
 
 } // namespace
 
-namespace {
-
-TEST(NotchCheck, OnlyScreensWithATopInsetHaveSomethingToSay)
-{
-    const QRect screen(0, 0, 1512, 982);
-    const QMargins housing(0, 32, 0, 0);
-    struct Case
-    {
-        const char* name;
-        QRect icon;
-        QRect screen;
-        QMargins insets;
-        NotchVerdict expected;
-    };
-    const Case cases[] = {
-        {"no inset", QRect(740, 4, 22, 22), screen, {}, NotchVerdict::noNotch},
-        {"under the housing", QRect(740, 4, 22, 22), screen, housing, NotchVerdict::mayBeHidden},
-        {"beside it, in the bar", QRect(1300, 4, 22, 22), screen, QMargins(660, 32, 660, 0),
-         NotchVerdict::visible},
-        {"below the bar", QRect(740, 40, 22, 22), screen, housing, NotchVerdict::visible},
-        {"second screen to the right", QRect(1512 + 740, 4, 22, 22), QRect(1512, 0, 1512, 982), housing,
-         NotchVerdict::mayBeHidden},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(notchCheck(c.icon, c.screen, c.insets), c.expected) << c.name;
-}
-
-} // namespace
