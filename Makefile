@@ -6,12 +6,13 @@
 #              the "notray" ones with no tray until they start one),
 #              and build the fuzz targets and run each over its corpus once
 #   make fuzz  fuzz every target for FUZZ_SECONDS seconds (default 60)
+#   make coverage  line and branch coverage of src/ by the same tests as make test
 
 JOBS ?= 2
 CMAKE ?= cmake
 CTEST ?= ctest
 
-.PHONY: all deps run demo build-release test build-test build-fuzz fuzz bench package clean format
+.PHONY: all deps run demo build-release test build-test build-fuzz fuzz coverage bench package clean format
 
 all: build-release
 
@@ -51,6 +52,22 @@ test: build-test build-fuzz
 	./scripts/desktop-session $(CTEST) --preset asan -j $(JOBS) -L desktop -LE 'sni|notray' || status=1; \
 	DESKTOP_SESSION_TRAY=sni ./scripts/desktop-session $(CTEST) --preset asan -L sni || status=1; \
 	DESKTOP_SESSION_TRAY=none ./scripts/desktop-session $(CTEST) --preset asan -L notray || status=1; \
+	exit $$status
+
+# Line and branch coverage of src/ by the tests make test runs (the fuzz corpora aside), in a build with gcc's
+# coverage counters (build/coverage); prints the two figures, and the report per file is
+# build/coverage/coverage.txt. Fails when a test fails, as make test does.
+coverage: deps
+	$(CMAKE) --preset coverage $(if $(CI),-DNORVANE_WERROR=ON,)
+	$(CMAKE) --build --preset coverage -j $(JOBS)
+	find build/coverage -name '*.gcda' -delete
+	@status=0; \
+	$(CTEST) --preset coverage -j $(JOBS) -LE desktop || status=1; \
+	./scripts/desktop-session $(CTEST) --preset coverage -j $(JOBS) -L desktop -LE 'sni|notray' || status=1; \
+	DESKTOP_SESSION_TRAY=sni ./scripts/desktop-session $(CTEST) --preset coverage -L sni || status=1; \
+	DESKTOP_SESSION_TRAY=none ./scripts/desktop-session $(CTEST) --preset coverage -L notray || status=1; \
+	gcovr --root . --filter 'src/' --exclude-throw-branches --exclude-unreachable-branches \
+	    --print-summary --txt build/coverage/coverage.txt build/coverage || status=1; \
 	exit $$status
 
 # Every benchmark against a release build, printed as one table and written into docs/performance.md
