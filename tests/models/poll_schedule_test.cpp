@@ -112,7 +112,14 @@ TEST_F(PollScheduleTest, APauseHoldsItsAccountUntilItsTime)
     EXPECT_TRUE(notice.startsWith(QStringLiteral("GitHub's rate limit: Norvane checks again at ")))
         << notice.toStdString();
     EXPECT_TRUE(s.retryLine(until).startsWith(QStringLiteral("Norvane will try again at ")));
-    EXPECT_FALSE(notice.contains(QStringLiteral(":00."))) << "to the minute, no seconds";
+    // To the minute, no seconds: the time of day ("14:05", or "2:05 PM" in a 12-hour locale) has one colon.
+    const QString at = notice.section(QStringLiteral(" checks again at "), 1);
+    EXPECT_EQ(at.count(QLatin1Char(':')), 1) << notice.toStdString();
+    EXPECT_TRUE(at.endsWith(QLatin1Char('.'))) << notice.toStdString();
+    // On the hour too, where the minutes read "00".
+    const QString onTheHour = s.retryLine(QDateTime(QDate(2026, 12, 7), QTime(14, 0), Qt::UTC));
+    EXPECT_EQ(onTheHour.section(QStringLiteral(" try again at "), 1).count(QLatin1Char(':')), 1)
+        << onTheHour.toStdString();
 
     s.setPaused(me, std::nullopt);
     EXPECT_EQ(pauseChanges, 2);
