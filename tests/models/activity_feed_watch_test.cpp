@@ -8,15 +8,12 @@ using namespace norvane::testing;
 
 namespace {
 
-// me has a classic token and a fine-grained one, which cannot read the notification feed.
 class ActivityFeedWatchTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         fh::Scenario s = baseWorld();
-        s.users[0].fineGrainedTokens = {QStringLiteral("fine-me")};
-        s.users[0].tokens.append(QStringLiteral("fine-me"));
         s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "alice")};
         fh::FakeHub::Options options;
         options.feedPollIntervalSecs = 7;
@@ -33,7 +30,6 @@ protected:
         watch = std::make_unique<ActivityFeedWatch>(
             ActivityFeedWatch::Dependencies{GitHubService(session, hub->baseUrl()), keychain,
                                             std::move(manual), schedule.get(), [this] { return selected; }});
-        QObject::connect(watch.get(), &ActivityFeedWatch::newActivity, [this] { ++news; });
     }
 
     void setToken(const QString& token) { (*keychain->storage())[me.tokenKey()] = token; }
@@ -60,7 +56,6 @@ protected:
     std::unique_ptr<PollSchedule> schedule;
     ManualPollingTimer* timer = nullptr;
     std::unique_ptr<ActivityFeedWatch> watch;
-    int news = 0;
 };
 
 } // namespace
@@ -88,21 +83,6 @@ TEST_F(ActivityFeedWatchTest, StartsSoonKeepsItsPaceAndFollowsTheSwitch)
     EXPECT_EQ(timer->interval, 0.0) << "switched on again: at once";
 }
 
-TEST_F(ActivityFeedWatchTest, OnlyAChangeAfterTheBaselineIsNews)
-{
-    selected = me;
-    watch->start();
-    EXPECT_TRUE(check());
-    EXPECT_EQ(news, 0) << "the first answer is the baseline";
-    EXPECT_TRUE(check());
-    EXPECT_EQ(news, 0) << "unchanged";
-    hub->requestReview(QStringLiteral("acme/api"), 2, QStringLiteral("me"));
-    EXPECT_TRUE(check());
-    EXPECT_EQ(news, 1);
-    EXPECT_TRUE(check());
-    EXPECT_EQ(news, 1);
-}
-
 TEST_F(ActivityFeedWatchTest, ChecksWaitForAnAccountTheNetworkAndTheRateLimit)
 {
     struct Case
@@ -126,29 +106,5 @@ TEST_F(ActivityFeedWatchTest, ChecksWaitForAnAccountTheNetworkAndTheRateLimit)
         c.arrange();
         EXPECT_EQ(check(), c.asks) << c.name;
     }
-    // Meeting the limit pauses the account's polls too.
-    hub->exhaustRateLimit(QStringLiteral("core"));
-    EXPECT_TRUE(check());
-    EXPECT_TRUE(schedule->isPaused(me.id));
-}
-
-TEST_F(ActivityFeedWatchTest, ARefusedTokenIsNotTriedAgainUntilItChanges)
-{
-    selected = me;
-    setToken(QStringLiteral("fine-me"));
-    watch->start();
-    EXPECT_TRUE(check());
-    EXPECT_FALSE(watch->isWatching(me.id));
-    EXPECT_TRUE(watch->isWatching(QUuid::createUuid())) << "another account's feed is not refused";
-    EXPECT_FALSE(check()) << "the same token";
-
-    setToken(QStringLiteral("tok-me"));
-    EXPECT_TRUE(check());
-    EXPECT_TRUE(watch->isWatching(me.id));
-
-    setToken(QStringLiteral("fine-me"));
-    EXPECT_TRUE(check());
-    EXPECT_FALSE(watch->isWatching(me.id));
-    watch->forgetAccount(me.id); // the account was removed
-    EXPECT_TRUE(watch->isWatching(me.id));
+    // What a rate-limit answer and a refused token do: PRFeedTest's.
 }

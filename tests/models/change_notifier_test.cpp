@@ -85,6 +85,7 @@ TEST_F(ChangeNotifierTest, WhichTransitionsNotify)
         {"someone else's assigned to me", {}, {false, true}, {"👀 Review Requested"}},
         {"my own assigned to me", {false, false, true}, {false, true, true}, {}},
         {"still requested", {true}, {true}, {}},
+        {"requested, then assigned too", {true}, {true, true}, {}},
         {"my pull request approved",
          {false, false, true, AS::pending},
          {false, false, true, AS::approved},
@@ -97,6 +98,10 @@ TEST_F(ChangeNotifierTest, WhichTransitionsNotify)
         {"someone else's approved",
          {false, false, false, AS::pending},
          {false, false, false, AS::approved},
+         {}},
+        {"to a verdict the reviews query failed to read",
+         {false, false, true, AS::approved},
+         {false, false, true, AS::unknown},
          {}},
         {"from no verdict to approved",
          {false, false, true},
@@ -129,27 +134,17 @@ TEST_F(ChangeNotifierTest, SettingsSilentPollsAndOtherAccountsHoldBack)
     n.update({pr({true, false, false})}, other, true, {});
     EXPECT_TRUE(notifier->posts().empty());
 
-    // Once an account was answered, a pull request first seen later counts as new.
+    // Once an account was answered, a pull request first seen later counts as new: a request of my review,
+    // not my own assigned to me.
     PullRequest late = pr({true});
     late.id = QStringLiteral("gh-2");
     late.author.reset();
-    n.update({pr({false, false, true, AS::changesRequested}), late}, account, true, {});
+    PullRequest mine = pr({false, true, true});
+    mine.id = QStringLiteral("gh-3");
+    n.update({pr({false, false, true, AS::changesRequested}), late, mine}, account, true, {});
     ASSERT_EQ(titles(), QStringList{QStringLiteral("👀 Review Requested")});
     EXPECT_EQ(notifier->posts().front().body, QStringLiteral("Someone requested your review on 'Fix it'"));
     EXPECT_EQ(notifier->posts().front().subtitle, std::optional<QString>(QStringLiteral("acme/api")));
-}
-
-TEST_F(ChangeNotifierTest, AnUnknownVerdictIsNoChange)
-{
-    ChangeNotifier& n = make();
-    const Seen approved{false, false, true, AS::approved};
-    n.update({pr(approved)}, account, true, {});
-    n.update({pr({false, false, true, AS::unknown})}, account, true, {});
-    n.update({pr(approved)}, account, true, {});
-    EXPECT_TRUE(notifier->posts().empty())
-        << "a failed reviews query in between announced the approval again";
-    n.update({pr({false, false, true, AS::changesRequested})}, account, true, {});
-    EXPECT_EQ(titles(), QStringList{QStringLiteral("🔧 Changes Requested")});
 }
 
 TEST_F(ChangeNotifierTest, WithoutABundleIdentifierNothingIsPosted)
@@ -173,30 +168,32 @@ TEST_F(ChangeNotifierTest, PermissionAndTestNotificationsFollowTheDesktopsAnswer
         bool granted;
         QStringList messages;
         int posts;
-        NotificationPermission after;
+        std::optional<QString> postError; // what the desktop answers the post
     };
+    const QString denied = QStringLiteral("Enable in System Settings → Notifications → Norvane");
+    const QString asking = QStringLiteral("Notification permission not requested yet. Requesting now...");
     const Case cases[] = {
         {NotificationPermission::Authorized,
          true,
          {"-", "Notification sent! Check Notification Center if not visible."},
          1,
-         NotificationPermission::Authorized},
-        {NotificationPermission::Denied,
+         std::nullopt},
+        {NotificationPermission::Authorized,
          true,
-         {"Notifications denied. Enable in System Settings → Notifications → Norvane"},
-         0,
-         NotificationPermission::Denied},
+         {"-", "Notification failed: daemon gone"},
+         1,
+         QStringLiteral("daemon gone")},
+        {NotificationPermission::Denied, true, {"Notifications denied. " + denied}, 0, std::nullopt},
         {NotificationPermission::NotDetermined,
          true,
-         {"Notification permission not requested yet. Requesting now...", "Permission granted! Try again."},
+         {asking, "Permission granted! Try again."},
          0,
-         NotificationPermission::NotDetermined},
+         std::nullopt},
         {NotificationPermission::NotDetermined,
          false,
-         {"Notification permission not requested yet. Requesting now...",
-          "Permission denied. Enable in System Settings → Notifications → Norvane"},
+         {asking, "Permission denied. " + denied},
          0,
-         NotificationPermission::NotDetermined},
+         std::nullopt},
     };
     for (const Case& c : cases) {
         notifier = std::make_shared<RecordingNotifier>();
@@ -212,7 +209,12 @@ TEST_F(ChangeNotifierTest, PermissionAndTestNotificationsFollowTheDesktopsAnswer
         ASSERT_TRUE(waitUntil([&] { return n.permission().has_value(); }));
         EXPECT_EQ(*n.permission(), c.permission);
         n.checkPermission();
+        notifier->setHoldCompletions(c.postError.has_value());
         n.sendTest(ChangeNotifier::TestKind::reviewRequested, QStringLiteral("https://ghe.example"));
+        if (c.postError) {
+            ASSERT_TRUE(waitUntil([&] { return notifier->pendingCount() == 1; }));
+            notifier->completeNext(c.postError);
+        }
         ASSERT_TRUE(waitUntil([&] { return messages.size() >= c.messages.size(); })) << int(c.permission);
         QCoreApplication::processEvents();
         EXPECT_EQ(messages, c.messages) << int(c.permission);

@@ -115,70 +115,11 @@ TEST_F(IssuesModelTest, OneFailingRepositoryFailsTheLoadStopsTheOthersAndKeepsTh
     EXPECT_TRUE(model.isLoading());
     ASSERT_TRUE(settled(model));
     EXPECT_EQ(model.errorMessage(), std::nullopt);
-}
 
-TEST_F(IssuesModelTest, EachFailureShowsItsMessage)
-{
-    const struct
-    {
-        const char* name;
-        std::function<void(fh::FakeHub&, CountingKeychain&)> arrange;
-        QString message;
-        bool wholeText;
-    } cases[] = {
-        {"revoked token (401)",
-         [](fh::FakeHub&, CountingKeychain& k) {
-             k.put(QStringLiteral("tid-me"), QStringLiteral("revoked"));
-         },
-         QStringLiteral("Token expired. Re-authenticate in Settings."), true},
-        {"no token stored", [](fh::FakeHub&, CountingKeychain& k) { k.erase(QStringLiteral("tid-me")); },
-         QStringLiteral("Failed to retrieve token for me."), true},
-        {"repository that is gone",
-         [](fh::FakeHub& h, CountingKeychain&) {
-             h.mutate([](fh::Scenario& s) {
-                 s.repository(QStringLiteral("acme/web"))->name = QStringLiteral("moved");
-             });
-         },
-         QStringLiteral("API Error [repos/acme/web/issues]: HTTP 404 - "), false},
-        {"server error",
-         [](fh::FakeHub& h, CountingKeychain&) {
-             h.injectFault(fh::Fault::httpStatus(
-                 QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues"), 502, "bad gateway"));
-         },
-         QStringLiteral("API Error [repos/acme/api/issues]: HTTP 502 - bad gateway"), true},
-        {"undecodable body",
-         [](fh::FakeHub& h, CountingKeychain&) {
-             h.injectFault(
-                 fh::Fault::malformedJson(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")));
-         },
-         QStringLiteral("JSON Decode Error [repos/acme/api/issues]: "), false},
-        {"dropped connection",
-         [](fh::FakeHub& h, CountingKeychain&) {
-             h.injectFault(
-                 fh::Fault::dropConnection(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")));
-         },
-         QStringLiteral("Network Error [repos/acme/api/issues]: "), false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        start(issueWorld());
-        keychain->put(me.tokenIdentifier, QStringLiteral("tok-me"));
-        store->removeAll(me.id);
-        watch(me, {"acme/api", "acme/web"});
-        IssuesViewModel model(deps());
-        model.setSelectedAccount(me);
-        ASSERT_TRUE(settled(model));
-        ASSERT_EQ(model.issues().size(), 2);
-
-        c.arrange(*hub, *keychain);
-        model.refresh();
-        ASSERT_TRUE(settled(model));
-        ASSERT_TRUE(model.errorMessage().has_value());
-        if (c.wholeText)
-            EXPECT_EQ(*model.errorMessage(), c.message);
-        else
-            EXPECT_TRUE(model.errorMessage()->startsWith(c.message)) << model.errorMessage()->toStdString();
-        EXPECT_EQ(model.issues().size(), 2) << "a failed load keeps the previous list";
-        hub.reset();
-    }
+    // A revoked token says so, and the list stays. (How each kind of failure reads: the GitHub tests.)
+    keychain->put(me.tokenIdentifier, QStringLiteral("revoked"));
+    model.refresh();
+    ASSERT_TRUE(settled(model));
+    EXPECT_EQ(model.errorMessage(), QStringLiteral("Token expired. Re-authenticate in Settings."));
+    EXPECT_EQ(titles(model.issues()), (QStringList{"web issue", "api issue"}));
 }

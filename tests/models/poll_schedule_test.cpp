@@ -65,25 +65,6 @@ TEST_F(PollScheduleTest, TheIntervalNeverFallsUnderASecond)
     }
 }
 
-TEST_F(PollScheduleTest, TicksAreDueEveryIntervalFromTheLastStart)
-{
-    PollSchedule& s = make();
-    EXPECT_FALSE(s.isPolling());
-    timer->fire();
-    EXPECT_EQ(polls, 0);
-    s.start(300);
-    EXPECT_TRUE(s.isPolling());
-    EXPECT_EQ(timer->interval, 300.0);
-    timer->fire();
-    timer->fire();
-    EXPECT_EQ(polls, 2);
-    s.start(60);
-    EXPECT_EQ(timer->starts, 2);
-    EXPECT_EQ(timer->interval, 60.0);
-    timer->fire();
-    EXPECT_EQ(polls, 3);
-}
-
 TEST_F(PollScheduleTest, APauseHoldsItsAccountUntilItsTime)
 {
     PollSchedule& s = make();

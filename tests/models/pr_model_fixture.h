@@ -43,12 +43,22 @@ private:
     std::function<void()> m_tick;
 };
 
-// A token store whose reads of held identifiers wait until the test releases them, as a locked keyring's
-// reads wait for its unlock prompt.
+// A token store that counts its reads and whose reads of held identifiers wait until the test releases them,
+// as a locked keyring's reads wait for its unlock prompt.
 class HeldKeychain final : public KeychainService
 {
 public:
-    explicit HeldKeychain(std::shared_ptr<InMemoryKeychainService> store) : m_store(std::move(store)) {}
+    explicit HeldKeychain(
+        std::shared_ptr<InMemoryKeychainService> store = std::make_shared<InMemoryKeychainService>())
+        : m_store(std::move(store))
+    {
+    }
+
+    void put(const QString& tokenIdentifier, const QString& token)
+    {
+        (*m_store->storage())[tokenIdentifier] = token;
+    }
+    void erase(const QString& tokenIdentifier) { m_store->storage()->erase(tokenIdentifier); }
 
     void hold(const QString& tokenIdentifier) { m_held.insert(tokenIdentifier); }
     // Lets the waiting reads of the identifier finish, each to its end, before this returns.
@@ -69,6 +79,7 @@ public:
     }
     QCoro::Task<std::optional<QString>> getAsync(QString tokenIdentifier) override
     {
+        ++reads;
         if (m_held.contains(tokenIdentifier)) {
             Wait wait{this, tokenIdentifier}; // a named local: g++ 12 destroys a temporary awaitable twice
             co_await wait;
@@ -79,6 +90,8 @@ public:
     {
         return m_store->remove(std::move(tokenIdentifier));
     }
+
+    int reads = 0;
 
 private:
     struct Wait

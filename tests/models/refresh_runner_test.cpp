@@ -106,23 +106,6 @@ TEST_F(RefreshRunnerTest, ARunReportsHowItEnded)
     EXPECT_EQ(ended, QList<bool>(5, true));
 }
 
-TEST_F(RefreshRunnerTest, ANewRunSupersedesTheOneBefore)
-{
-    held->hold(me.tokenKey());
-    runner->start(me, true, false);
-    ASSERT_EQ(held->waiting(me.tokenKey()), 1);
-    runner->start(alice, false, true); // another account selected while the token read waits
-    ASSERT_TRUE(settle());
-    ASSERT_EQ(outcomes.size(), 1);
-    EXPECT_EQ(outcomes.first().account.username, QStringLiteral("alice"));
-    EXPECT_EQ(ended, QList<bool>{false});
-
-    held->release(me.tokenKey());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(outcomes.size(), 1) << "the superseded run ended without a word";
-    EXPECT_FALSE(runner->isRefreshing());
-}
-
 TEST_F(RefreshRunnerTest, CancellingOnlyTouchesTheRunOfThatAccount)
 {
     held->hold(me.tokenKey());

@@ -204,6 +204,7 @@ TEST_F(SignInModelTest, ATypedTokenIsKeptOnlyOnceGitHubSaysItIsTheTypedLogins)
         if (c.kept == Added::notAdded) {
             EXPECT_EQ(refusing->saves, 1);
             EXPECT_TRUE(model->accounts().isEmpty());
+            EXPECT_FALSE(preferences->data(QStringLiteral("github_accounts")).has_value());
             continue;
         }
         ASSERT_EQ(model->accounts().size(), 1);

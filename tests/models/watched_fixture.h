@@ -3,21 +3,13 @@
 // The world the issues and dashboard model tests share: a fakehub, an in-memory token store that counts
 // its reads, in-memory preferences, one WatchedRepoStore, and the accounts "me" and "alice".
 
-#include "github/github_service.h"
+#include "models/pr_model_fixture.h"
 #include "models/repo_activity_model.h"
 #include "models/watched_repo_store.h"
-#include "platform/keychain_service.h"
-#include "platform/preferences.h"
-#include "support/run_task.h"
 #include "support/wait.h"
-#include "support/world.h"
 
-#include <QNetworkAccessManager>
 #include <chrono>
-#include <gtest/gtest.h>
-#include <memory>
 #include <ostream>
-#include <qcoro/qcorotimer.h>
 
 // Readable failure output for Qt strings (found by argument-dependent lookup).
 inline void PrintTo(const QString& text, std::ostream* os)
@@ -28,52 +20,6 @@ inline void PrintTo(const QString& text, std::ostream* os)
 namespace norvane::testing {
 
 using namespace std::chrono_literals;
-
-// Tokens in memory, like InMemoryKeychainService, that counts its reads and can answer them late, as the
-// Secret Service does.
-class CountingKeychain final : public KeychainService
-{
-public:
-    using Storage = InMemoryKeychainService::Storage;
-
-    QCoro::Task<bool> save(QString token, QString tokenIdentifier) override
-    {
-        return m_inner.save(std::move(token), std::move(tokenIdentifier));
-    }
-    QCoro::Task<std::optional<QString>> getAsync(QString tokenIdentifier) override
-    {
-        ++reads;
-        return answer(m_inner.storage(), std::move(tokenIdentifier), delay);
-    }
-    QCoro::Task<> remove(QString tokenIdentifier) override
-    {
-        return m_inner.remove(std::move(tokenIdentifier));
-    }
-
-    void put(const QString& tokenIdentifier, const QString& token)
-    {
-        (*m_inner.storage())[tokenIdentifier] = token;
-    }
-    void erase(const QString& tokenIdentifier) { m_inner.storage()->erase(tokenIdentifier); }
-
-    int reads = 0;
-    std::chrono::milliseconds delay{0};
-
-private:
-    // The token as stored when the answer comes.
-    static QCoro::Task<std::optional<QString>>
-    answer(std::shared_ptr<Storage> storage, QString tokenIdentifier, std::chrono::milliseconds delay)
-    {
-        if (delay.count() > 0)
-            co_await QCoro::sleepFor(delay);
-        std::optional<QString> token;
-        if (const auto it = storage->find(tokenIdentifier); it != storage->end())
-            token = it->second;
-        co_return token;
-    }
-
-    InMemoryKeychainService m_inner;
-};
 
 inline fh::Repository repository(const char* owner, const char* name)
 {
@@ -158,7 +104,7 @@ protected:
 
     QNetworkAccessManager nam;
     std::unique_ptr<fh::FakeHub> hub;
-    std::shared_ptr<CountingKeychain> keychain = std::make_shared<CountingKeychain>();
+    std::shared_ptr<HeldKeychain> keychain = std::make_shared<HeldKeychain>();
     std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();
     std::shared_ptr<WatchedRepoStore> store = std::make_shared<WatchedRepoStore>(preferences);
     const GitHubAccount me{QUuid::fromString(QStringLiteral("AAAAAAAA-0000-4000-8000-000000000001")),

@@ -31,10 +31,9 @@ TEST(WatchedRepoStore, AddTrimsAndKeepsOneEntryPerNameAndAccount)
     QSignalSpy changed(&store, &WatchedRepoStore::watchedReposChanged);
 
     const std::pair<const char*, bool> adds[] = {
-        {"  octo/hello \t", true},
-        {"octo/hello", false},  // already watched
-        {"Octo/Hello", false},  // GitHub's names ignore letter case
-        {" \t ", false},        // empty once trimmed
+        {"  octo/hello \t", true}, {"octo/hello", false}, // already watched
+        {"Octo/Hello", false},                            // GitHub's names ignore letter case
+        {" \t ", false},                                  // empty once trimmed
         {"acme/api", true},
     };
     for (const auto& [name, added] : adds)
