@@ -131,7 +131,7 @@ protected:
             heldKeychain ? std::shared_ptr<KeychainService>(heldKeychain)
             : tokenStore ? tokenStore
                          : keychain,
-            preferences,
+            profile ? profile : preferences,
             notifier,
             AppIdentity{withBundleId ? std::optional<QString>(QStringLiteral("com.norvane.app"))
                                      : std::nullopt,
@@ -173,6 +173,21 @@ protected:
         return waitUntil([this] { return !model->isRefreshing(); });
     }
 
+    // A model that reads the stored accounts, has refreshed the first, and polls.
+    PRViewModel& launch()
+    {
+        PRViewModel& m = makeModel();
+        m.loadAccounts();
+        EXPECT_TRUE(settle());
+        m.startPolling();
+        return m;
+    }
+
+    std::size_t searches() const
+    {
+        return hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size();
+    }
+
     // A poll tick, run to its end.
     void poll()
     {
@@ -202,6 +217,7 @@ protected:
     int transferTimeoutMs = HttpSession::kTimeoutMs;
     std::unique_ptr<fh::FakeHub> hub;
     std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();
+    std::shared_ptr<Preferences> profile; // when set, the model's preferences instead (a file)
     std::shared_ptr<InMemoryKeychainService> keychain = std::make_shared<InMemoryKeychainService>();
     std::shared_ptr<HeldKeychain> heldKeychain;  // when set, the model reads tokens through it
     std::shared_ptr<KeychainService> tokenStore; // otherwise, when set, the model keeps tokens in it

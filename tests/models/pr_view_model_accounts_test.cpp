@@ -48,7 +48,7 @@ TEST_F(PRModelTest, LaunchSelectsTheFirstStoredAccountAndRefreshesItOnce)
     EXPECT_FALSE(m.isLoading());
     EXPECT_EQ(loadingSeen, (QList<bool>{true, false}));
     EXPECT_EQ(ids(), (QStringList{QStringLiteral("gh-1002"), QStringLiteral("gh-1001")}));
-    EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size(), 3u);
+    EXPECT_EQ(searches(), 3u);
     EXPECT_EQ(printed, QStringList{QStringLiteral("🔄 Account changed to: Work (me) (username: me)")});
     // A launch that refreshes does not notify.
     EXPECT_TRUE(notifier->posts().empty());
@@ -138,12 +138,9 @@ TEST_F(PRModelTest, RefreshFailuresAndWhatTheyLeaveBehind)
     startHub(smallWorld());
     const GitHubAccount me = storedAccount("me");
     storeAccounts({me});
-    PRViewModel& m = makeModel();
-    m.loadAccounts();
-    ASSERT_TRUE(settle());
+    PRViewModel& m = launch();
     const QStringList shown = ids();
     ASSERT_EQ(shown.size(), 2);
-    m.startPolling();
 
     const QString search = QStringLiteral("/search/issues");
     const struct
@@ -229,7 +226,7 @@ TEST_F(PRModelTest, APollTickDuringARefreshIsSkipped)
     timer->fire(); // skipped, not queued
     ASSERT_TRUE(settle());
     waitUntil([] { return false; }, 100);
-    EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size(), 3u);
+    EXPECT_EQ(searches(), 3u);
 
     // With no account selected a tick does nothing at all.
     m.removeAccount(m.accounts().first());
@@ -262,101 +259,6 @@ TEST_F(PRModelTest, AModelDestroyedMidRefreshNeverHearsFromIt)
     model.reset();
     waitUntil([] { return false; }, 600);
     EXPECT_EQ(heardWhileDying, 0);
-}
-
-// What an older or newer version stored: unknown keys, a state this version does not know, missing optional
-// keys. It is read, and written back by the next save without losing any of it. (The account list's own
-// unknown keys: AccountStore's tests.)
-TEST_F(PRModelTest, DataOfAnotherVersionSurvivesBeingReadAndWrittenBack)
-{
-    const GitHubAccount mona = storedAccount("mona");
-    const QString seenKey = QStringLiteral("pr_seen_states_") + uuidText(mona.id);
-    struct Case
-    {
-        const char* name;
-        QString key;
-        QByteArray stored;
-        std::function<void(PRViewModel&)> act;
-        std::function<void(const QJsonValue& written)> check;
-    };
-    const Case cases[] = {
-        {"a new notification switch stays when the interval changes", QStringLiteral("notification_settings"),
-         R"({"notifyOnReviewRequest":true,"notifyOnChangesRequested":false,"notifyOnApproval":true,)"
-         R"("pollingIntervalMinutes":15,"notifyOnMerge":false})",
-         [](PRViewModel& m) {
-             EXPECT_FALSE(m.notificationSettings().notifyOnChangesRequested);
-             NotificationSettings s = m.notificationSettings();
-             s.pollingIntervalMinutes = 5;
-             m.setNotificationSettings(s);
-             m.saveNotificationSettings();
-         },
-         [](const QJsonValue& written) {
-             EXPECT_EQ(written[QStringLiteral("notifyOnMerge")], QJsonValue(false));
-             EXPECT_EQ(written[QStringLiteral("pollingIntervalMinutes")].toInt(), 5);
-             EXPECT_EQ(written[QStringLiteral("notifyOnChangesRequested")], QJsonValue(false));
-         }},
-        {"a seen state with a future CI state is kept as it was when another is added", seenKey,
-         R"({"gh-1":{"headSha":"abc","reviewCount":1,"commentCount":0,"ciStatus":"cancelled",)"
-         R"("approvalStatus":"approved","threads":3}})",
-         [](PRViewModel& m) {
-             norvane::PullRequest one;
-             one.id = QStringLiteral("gh-1");
-             one.headSha = QStringLiteral("abc");
-             one.reviewCount = 1;
-             one.commentCount = 0;
-             one.ciStatus = norvane::PullRequest::CIStatus::success;
-             // The state it does not know counts as absent: no unseen CI change is made up.
-             EXPECT_TRUE(m.unseenUpdates(one).isEmpty());
-             norvane::PullRequest two = one;
-             two.id = QStringLiteral("gh-2");
-             m.markAsSeen(two);
-         },
-         [](const QJsonValue& written) {
-             EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("ciStatus")].toString(),
-                       QStringLiteral("cancelled"));
-             EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("threads")].toInt(), 3);
-             EXPECT_EQ(written[QStringLiteral("gh-2")][QStringLiteral("ciStatus")].toString(),
-                       QStringLiteral("success"));
-         }},
-        {"a seen state written again drops the future state it replaces but keeps unknown keys", seenKey,
-         R"({"gh-1":{"reviewCount":1,"commentCount":0,"ciStatus":"cancelled","threads":3}})",
-         [](PRViewModel& m) {
-             norvane::PullRequest one;
-             one.id = QStringLiteral("gh-1");
-             one.reviewCount = 2;
-             one.ciStatus = norvane::PullRequest::CIStatus::failure;
-             m.markAsSeen(one);
-         },
-         [](const QJsonValue& written) {
-             EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("ciStatus")].toString(),
-                       QStringLiteral("failure"));
-             EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("reviewCount")].toInt(), 2);
-             EXPECT_EQ(written[QStringLiteral("gh-1")][QStringLiteral("threads")].toInt(), 3);
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        preferences = std::make_shared<InMemoryPreferences>();
-        storeAccounts({mona});
-        preferences->setData(c.key, c.stored);
-        PRViewModel& m = makeModel();
-        m.loadAccounts();
-        ASSERT_TRUE(settle());
-        c.act(m);
-        const QJsonDocument written = QJsonDocument::fromJson(*preferences->data(c.key));
-        c.check(written.isArray() ? QJsonValue(written.array()) : QJsonValue(written.object()));
-    }
-
-    // A sort only a newer version knows stays stored until the user picks one.
-    preferences = std::make_shared<InMemoryPreferences>();
-    preferences->setString(QStringLiteral("selected_sort_option"), QStringLiteral("Reviewed"));
-    PRViewModel& m = makeModel();
-    EXPECT_EQ(m.selectedSortOption(), PRSortOption::updated);
-    m.toggleFavorite(QStringLiteral("acme/api"));
-    EXPECT_EQ(preferences->string(QStringLiteral("selected_sort_option")), QStringLiteral("Reviewed"));
-    m.setSelectedSortOption(PRSortOption::updated);
-    m.saveRepositorySettings();
-    EXPECT_EQ(preferences->string(QStringLiteral("selected_sort_option")), QStringLiteral("Updated"));
 }
 
 TEST_F(PRModelTest, TheListAlwaysBelongsToTheSelectedAccount)

@@ -39,15 +39,6 @@ protected:
         storeAccounts({account});
     }
 
-    PRViewModel& launch(bool withBundleId = true)
-    {
-        PRViewModel& m = makeModel(withBundleId);
-        m.loadAccounts();
-        EXPECT_TRUE(settle());
-        m.startPolling();
-        return m;
-    }
-
     GitHubAccount account;
 };
 

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 using namespace norvane;
@@ -31,60 +33,36 @@ tray_icon_style=dark
 watched_repos="@ByteArray([{\"accountId\":\"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\",\"fullName\":\"acme/api\",\"id\":\"6D6F6E61-0000-4000-8000-000000000003\"}])"
 )ini";
 
-class StoredPreferencesTest : public ::testing::Test
+class StoredPreferencesTest : public PRModelTest
 {
 protected:
+    // Writes the preferences file and reads it as the model's preferences.
     void writeFile(const QByteArray& contents)
     {
+        ASSERT_TRUE(dir.isValid());
         QFile file(path());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_EQ(file.write(contents), contents.size());
+        file.close();
+        profile = SettingsPreferences::forProfile(dir.path());
     }
-
     QByteArray readFile() const
     {
         QFile file(path());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
     QString path() const { return QDir(dir.path()).filePath(QStringLiteral("preferences.ini")); }
 
-    PRViewModel& makeModel()
-    {
-        preferences = SettingsPreferences::forProfile(dir.path());
-        PRViewModel::Dependencies deps{
-            // Nothing answers here, and no token is stored: a refresh fails before it asks anything.
-            GitHubService(HttpSession(&nam), QStringLiteral("http://127.0.0.1:9")),
-            std::make_shared<InMemoryKeychainService>(),
-            preferences,
-            std::make_shared<RecordingNotifier>(),
-            AppIdentity{},
-            std::make_unique<ManualPollingTimer>(),
-            std::nullopt,
-            false,
-            GitHubService::defaultWebURL(),
-            [](const QString&) {},
-            {},
-            std::make_unique<ManualPollingTimer>(),
-        };
-        model = std::make_unique<PRViewModel>(std::move(deps));
-        return *model;
-    }
-
     QTemporaryDir dir;
-    QNetworkAccessManager nam;
-    std::shared_ptr<Preferences> preferences;
-    std::unique_ptr<PRViewModel> model;
 };
 
 } // namespace
 
 TEST_F(StoredPreferencesTest, AFileOfTodaysFormReadsAsItWasWrittenAndIsWrittenBackUnchanged)
 {
-    ASSERT_TRUE(dir.isValid());
     writeFile(kTodaysFile);
     PRViewModel& m = makeModel();
-    ASSERT_FALSE(preferences->location().isEmpty());
+    ASSERT_FALSE(profile->location().isEmpty());
 
     EXPECT_EQ(m.notificationSettings(), (NotificationSettings{true, true, false, 5}));
     EXPECT_EQ(m.blockedRepositories(), (QSet<QString>{QStringLiteral("acme"), QStringLiteral("spam/x")}));
@@ -116,7 +94,7 @@ TEST_F(StoredPreferencesTest, AFileOfTodaysFormReadsAsItWasWrittenAndIsWrittenBa
     seen.approvalStatus = PullRequest::ApprovalStatus::approved;
     EXPECT_EQ(m.seenStates(), (SeenStateMap{{QStringLiteral("gh-1"), PRSeenState::snapshot(seen)}}));
 
-    WatchedRepoStore watched(preferences);
+    WatchedRepoStore watched(profile);
     EXPECT_EQ(watched.watchedRepos(), (QList<WatchedRepo>{{kWatched, QStringLiteral("acme/api"), kMona}}));
 
     // Every value written again as it was read: the file is byte for byte what it was, the later version's
@@ -131,11 +109,20 @@ TEST_F(StoredPreferencesTest, AFileOfTodaysFormReadsAsItWasWrittenAndIsWrittenBa
     m.markAsSeen(seen);
     watched.remove(QUuid::createUuid()); // removes nothing, saves the list
     EXPECT_EQ(readFile().toStdString(), kTodaysFile.toStdString());
+
+    // A change keeps the later version's switch.
+    NotificationSettings settings = m.notificationSettings();
+    settings.pollingIntervalMinutes = 7;
+    m.setNotificationSettings(settings);
+    m.saveNotificationSettings();
+    const QJsonObject written =
+        QJsonDocument::fromJson(*profile->data(QStringLiteral("notification_settings"))).object();
+    EXPECT_EQ(written.value(QStringLiteral("notifyOnMerge")), QJsonValue(false));
+    EXPECT_EQ(written.value(QStringLiteral("pollingIntervalMinutes")), QJsonValue(7));
 }
 
 TEST_F(StoredPreferencesTest, AnEmptyFileReadsAsEveryDefault)
 {
-    ASSERT_TRUE(dir.isValid());
     writeFile("");
     PRViewModel& m = makeModel();
     m.loadAccounts();
@@ -147,8 +134,19 @@ TEST_F(StoredPreferencesTest, AnEmptyFileReadsAsEveryDefault)
     EXPECT_EQ(m.selectedSortOption(), PRSortOption::updated);
     EXPECT_EQ(m.trayIconStyle(), TrayIconStyle::automatic);
     EXPECT_TRUE(m.checksActivityFeed());
-    EXPECT_TRUE(WatchedRepoStore(preferences).watchedRepos().isEmpty());
+    EXPECT_TRUE(WatchedRepoStore(profile).watchedRepos().isEmpty());
     // Reading wrote nothing.
-    EXPECT_TRUE(preferences->keys().isEmpty());
+    EXPECT_FALSE(m.isRefreshing());
+    EXPECT_TRUE(profile->keys().isEmpty());
     EXPECT_EQ(readFile(), QByteArray());
+
+    // A sort only a newer version knows reads as the default and stays stored until the user picks one.
+    profile->setString(QStringLiteral("selected_sort_option"), QStringLiteral("Reviewed"));
+    PRViewModel& again = makeModel();
+    EXPECT_EQ(again.selectedSortOption(), PRSortOption::updated);
+    again.toggleFavorite(QStringLiteral("acme/api"));
+    EXPECT_EQ(profile->string(QStringLiteral("selected_sort_option")), QStringLiteral("Reviewed"));
+    again.setSelectedSortOption(PRSortOption::updated);
+    again.saveRepositorySettings();
+    EXPECT_EQ(profile->string(QStringLiteral("selected_sort_option")), QStringLiteral("Updated"));
 }

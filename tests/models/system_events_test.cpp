@@ -83,11 +83,6 @@ protected:
         storeAccounts({account});
     }
 
-    std::size_t searches() const
-    {
-        return hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size();
-    }
-
     // Waits for `n` refreshes in all, then long enough that another would have begun.
     void expectRefreshes(std::size_t n)
     {
@@ -102,10 +97,7 @@ protected:
 
 TEST_F(SystemEventsTest, AWakeOrAReturnOnlineRefreshesOnce)
 {
-    PRViewModel& m = makeModel();
-    m.loadAccounts();
-    ASSERT_TRUE(settle());
-    m.startPolling();
+    PRViewModel& m = launch();
     SystemEvents events;
     QObject::connect(&events, &SystemEvents::resumed, &m, &PRViewModel::systemResumed);
     QObject::connect(&events, &SystemEvents::onlineChanged, &m, &PRViewModel::setNetworkOnline);
