@@ -8,12 +8,13 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kKey = QStringLiteral("github_accounts");
-const QString kMona = QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
-const QString kTheo = QStringLiteral("0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60");
+const QString kKey = u"github_accounts"_s;
+const QString kMona = u"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"_s;
+const QString kTheo = u"0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60"_s;
 
 // mona as another version stored her: with a key this version does not know and one it does not write
 // itself in this order; theo as an Enterprise account.
@@ -48,14 +49,14 @@ TEST(AccountStore, ReadsTheStoredListInOrder)
     const AccountStore::Loaded loaded = store.load();
     EXPECT_EQ(loaded.status, AccountStore::Loaded::Status::read);
     EXPECT_TRUE(loaded.problem.isEmpty());
-    ASSERT_EQ(logins(store.accounts()), (QStringList{QStringLiteral("mona"), QStringLiteral("theo")}));
+    ASSERT_EQ(logins(store.accounts()), (QStringList{u"mona"_s, u"theo"_s}));
     EXPECT_EQ(store.first(), store.accounts().first());
     const GitHubAccount& theo = store.accounts()[1];
     EXPECT_EQ(uuidText(theo.id), kTheo);
-    EXPECT_EQ(theo.label, QStringLiteral("Work"));
-    EXPECT_EQ(theo.host, QStringLiteral("ghe.example.com"));
-    EXPECT_EQ(theo.oauthClientId, QStringLiteral("Iv1.abc"));
-    EXPECT_EQ(theo.tokenKey(), QStringLiteral("github_token_2@ghe.example.com"));
+    EXPECT_EQ(theo.label, u"Work"_s);
+    EXPECT_EQ(theo.host, u"ghe.example.com"_s);
+    EXPECT_EQ(theo.oauthClientId, u"Iv1.abc"_s);
+    EXPECT_EQ(theo.tokenKey(), u"github_token_2@ghe.example.com"_s);
 }
 
 TEST(AccountStore, AMissingOrUnreadableListChangesNothing)
@@ -95,7 +96,7 @@ TEST(AccountStore, AMissingOrUnreadableListChangesNothing)
         const AccountStore::Loaded loaded = store.load();
         EXPECT_EQ(loaded.status, c.status);
         // What the store held stays, and so do the stored bytes: nothing is rewritten by a read.
-        EXPECT_EQ(logins(store.accounts()), (QStringList{QStringLiteral("mona"), QStringLiteral("theo")}));
+        EXPECT_EQ(logins(store.accounts()), (QStringList{u"mona"_s, u"theo"_s}));
         EXPECT_EQ(preferences->data(kKey), c.stored);
         EXPECT_EQ(loaded.problem.isEmpty(), c.status == AccountStore::Loaded::Status::missing);
     }
@@ -120,7 +121,7 @@ TEST(AccountStore, WritingTheListBackKeepsWhatOtherVersionsStored)
     EXPECT_EQ(storedArray(*preferences), asRead);
 
     // Adding one writes it after the others, which stay as they were.
-    const GitHubAccount ada = AccountStore::newAccount(QStringLiteral("ada"));
+    const GitHubAccount ada = AccountStore::newAccount(u"ada"_s);
     store.add(ada);
     QJsonArray written = storedArray(*preferences);
     ASSERT_EQ(written.size(), 3);
@@ -132,10 +133,9 @@ TEST(AccountStore, WritingTheListBackKeepsWhatOtherVersionsStored)
     store.remove(store.accounts()[1].id);
     written = storedArray(*preferences);
     ASSERT_EQ(written.size(), 2);
-    EXPECT_EQ(written[0].toObject()[QStringLiteral("avatarUrl")].toString(),
-              QStringLiteral("https://a/1.png"));
+    EXPECT_EQ(written[0].toObject()[u"avatarUrl"_s].toString(), u"https://a/1.png"_s);
     EXPECT_EQ(gitHubAccountFromJson(written[1].toObject()), ada);
-    EXPECT_EQ(logins(store.accounts()), (QStringList{QStringLiteral("mona"), QStringLiteral("ada")}));
+    EXPECT_EQ(logins(store.accounts()), (QStringList{u"mona"_s, u"ada"_s}));
 
     // Removing an account no longer there changes nothing in the list.
     store.remove(QUuid::createUuid());
@@ -154,7 +154,7 @@ TEST(AccountStore, AddingOverAnUnreadableListReplacesIt)
     preferences->setData(kKey, QByteArrayLiteral("[{\"id\":"));
     AccountStore store(preferences);
     ASSERT_EQ(store.load().status, AccountStore::Loaded::Status::unreadable);
-    const GitHubAccount mona = AccountStore::newAccount(QStringLiteral("mona"));
+    const GitHubAccount mona = AccountStore::newAccount(u"mona"_s);
     store.add(mona);
     AccountStore again(preferences);
     ASSERT_EQ(again.load().status, AccountStore::Loaded::Status::read);
@@ -172,29 +172,22 @@ TEST(AccountStore, NewAccountsGetFreshIdentitiesOnTheirServer)
     } cases[] = {
         {"github.com", {}, std::nullopt, std::nullopt},
         // A client id means something only on the server it was registered on.
-        {"github.com with a stray client id",
-         {std::nullopt, QStringLiteral("Iv1.x")},
-         std::nullopt,
-         std::nullopt},
-        {"Enterprise",
-         {QStringLiteral("ghe.example.com:8443"), QStringLiteral("Iv1.x")},
-         QStringLiteral("ghe.example.com:8443"),
-         QStringLiteral("Iv1.x")},
+        {"github.com with a stray client id", {std::nullopt, u"Iv1.x"_s}, std::nullopt, std::nullopt},
+        {"Enterprise", {u"ghe.example.com:8443"_s, u"Iv1.x"_s}, u"ghe.example.com:8443"_s, u"Iv1.x"_s},
         {"Enterprise with the default app",
-         {QStringLiteral("ghe.example.com"), std::nullopt},
-         QStringLiteral("ghe.example.com"),
+         {u"ghe.example.com"_s, std::nullopt},
+         u"ghe.example.com"_s,
          std::nullopt},
     };
     const QRegularExpression identifier(
-        QStringLiteral("^github_token_[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+        u"^github_token_[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"_s);
     QSet<QUuid> ids;
     QSet<QString> identifiers;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const GitHubAccount account =
-            AccountStore::newAccount(QStringLiteral("mona"), QStringLiteral("Home"), c.server);
-        EXPECT_EQ(account.username, QStringLiteral("mona"));
-        EXPECT_EQ(account.label, QStringLiteral("Home"));
+        const GitHubAccount account = AccountStore::newAccount(u"mona"_s, u"Home"_s, c.server);
+        EXPECT_EQ(account.username, u"mona"_s);
+        EXPECT_EQ(account.label, u"Home"_s);
         EXPECT_EQ(account.host, c.host);
         EXPECT_EQ(account.oauthClientId, c.clientId);
         EXPECT_TRUE(identifier.match(account.tokenIdentifier).hasMatch())
@@ -217,8 +210,7 @@ TEST(AccountStore, AListSavedInAFileIsReadByTheNextRun)
         AccountStore store(preferences);
         EXPECT_EQ(store.load().status, AccountStore::Loaded::Status::missing);
         EXPECT_FALSE(AccountStore::storedForm(*preferences).has_value());
-        mona = AccountStore::newAccount(QStringLiteral("mona"), std::nullopt,
-                                        {QStringLiteral("ghe.example.com"), QStringLiteral("Iv1.abc")});
+        mona = AccountStore::newAccount(u"mona"_s, std::nullopt, {u"ghe.example.com"_s, u"Iv1.abc"_s});
         store.add(mona);
     }
     std::shared_ptr<Preferences> preferences = SettingsPreferences::forProfile(dir.path());

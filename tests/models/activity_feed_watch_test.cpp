@@ -14,10 +14,9 @@ TEST(ActivityFeedWatch, ChecksWaitForAnAccountTheNetworkAndTheRateLimit)
     QTemporaryDir cacheDir;
     HttpSession session(&nam);
     session.setResponseCache(std::make_shared<ResponseCache>(cacheDir.path()));
-    const GitHubAccount me{QUuid::createUuid(), QStringLiteral("me"), QStringLiteral("github_token_me"),
-                           std::nullopt};
+    const GitHubAccount me{QUuid::createUuid(), u"me"_s, u"github_token_me"_s, std::nullopt};
     auto keychain = std::make_shared<InMemoryKeychainService>();
-    (*keychain->storage())[me.tokenKey()] = QStringLiteral("tok-me");
+    (*keychain->storage())[me.tokenKey()] = u"tok-me"_s;
     QDateTime clock = QDateTime::currentDateTimeUtc();
     PollSchedule schedule(
         PollSchedule::Options{std::make_unique<ManualPollingTimer>(), {}, false, 20, [&] { return clock; }});
@@ -29,9 +28,7 @@ TEST(ActivityFeedWatch, ChecksWaitForAnAccountTheNetworkAndTheRateLimit)
                                                             [&] { return selected; }});
     // One check, run to its end (the next one is scheduled when it is done); whether it asked GitHub.
     const auto check = [&] {
-        const auto asked = [&] {
-            return hub.requests(QStringLiteral("GET"), QStringLiteral("/notifications")).size();
-        };
+        const auto asked = [&] { return hub.requests(u"GET"_s, u"/notifications"_s).size(); };
         const std::size_t before = asked();
         timer.fire();
         EXPECT_TRUE(waitUntil([&] { return timer.active; }));
@@ -60,7 +57,7 @@ TEST(ActivityFeedWatch, ChecksWaitForAnAccountTheNetworkAndTheRateLimit)
         EXPECT_EQ(check(), c.asks) << c.name;
     }
     // Meeting the limit pauses the account's polls too.
-    hub.exhaustRateLimit(QStringLiteral("core"));
+    hub.exhaustRateLimit(u"core"_s);
     EXPECT_TRUE(check());
     EXPECT_TRUE(schedule.isPaused(me.id));
 }

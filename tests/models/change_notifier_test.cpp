@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 using norvane::testing::waitUntil;
 using AS = PullRequest::ApprovalStatus;
 
@@ -25,12 +26,12 @@ struct Seen
 PullRequest pr(const Seen& s)
 {
     PullRequest p;
-    p.id = QStringLiteral("gh-1");
+    p.id = u"gh-1"_s;
     p.number = 1;
-    p.title = QStringLiteral("Fix it");
-    p.author = s.mine ? QStringLiteral("me") : QStringLiteral("alice");
-    p.repository = QStringLiteral("acme/api");
-    p.url = QStringLiteral("https://github.com/acme/api/pull/1");
+    p.title = u"Fix it"_s;
+    p.author = s.mine ? u"me"_s : u"alice"_s;
+    p.repository = u"acme/api"_s;
+    p.url = u"https://github.com/acme/api/pull/1"_s;
     p.reviewRequested = s.requested;
     p.isAssigned = s.assigned;
     p.isYourPR = s.mine;
@@ -45,12 +46,11 @@ protected:
     {
         notify = std::make_unique<ChangeNotifier>(
             notifier,
-            AppIdentity{withBundleId ? std::optional<QString>(QStringLiteral("com.norvane.app"))
-                                     : std::nullopt,
-                        QStringLiteral("1.0"), QStringLiteral("1")},
+            AppIdentity{withBundleId ? std::optional<QString>(u"com.norvane.app"_s) : std::nullopt, u"1.0"_s,
+                        u"1"_s},
             [this](const QString& line) { printed.append(line); });
         QObject::connect(notify.get(), &ChangeNotifier::message, [this](const std::optional<QString>& line) {
-            messages.append(line.value_or(QStringLiteral("-")));
+            messages.append(line.value_or(u"-"_s));
         });
         return *notify;
     }
@@ -66,8 +66,7 @@ protected:
     std::unique_ptr<ChangeNotifier> notify;
     QStringList printed;
     QStringList messages;
-    GitHubAccount account{QUuid::createUuid(), QStringLiteral("me"), QStringLiteral("github_token_x"),
-                          std::nullopt};
+    GitHubAccount account{QUuid::createUuid(), u"me"_s, u"github_token_x"_s, std::nullopt};
 };
 
 } // namespace
@@ -129,22 +128,21 @@ TEST_F(ChangeNotifierTest, SettingsSilentPollsAndOtherAccountsHoldBack)
     EXPECT_TRUE(notifier->posts().empty()) << "an answer that does not send notifications";
 
     // Another account's first answer is its own baseline, however different from this one's.
-    GitHubAccount other{QUuid::createUuid(), QStringLiteral("you"), QStringLiteral("github_token_y"),
-                        std::nullopt};
+    GitHubAccount other{QUuid::createUuid(), u"you"_s, u"github_token_y"_s, std::nullopt};
     n.update({pr({true, false, false})}, other, true, {});
     EXPECT_TRUE(notifier->posts().empty());
 
     // Once an account was answered, a pull request first seen later counts as new: a request of my review,
     // not my own assigned to me.
     PullRequest late = pr({true});
-    late.id = QStringLiteral("gh-2");
+    late.id = u"gh-2"_s;
     late.author.reset();
     PullRequest mine = pr({false, true, true});
-    mine.id = QStringLiteral("gh-3");
+    mine.id = u"gh-3"_s;
     n.update({pr({false, false, true, AS::changesRequested}), late, mine}, account, true, {});
-    ASSERT_EQ(titles(), QStringList{QStringLiteral("👀 Review Requested")});
-    EXPECT_EQ(notifier->posts().front().body, QStringLiteral("Someone requested your review on 'Fix it'"));
-    EXPECT_EQ(notifier->posts().front().subtitle, std::optional<QString>(QStringLiteral("acme/api")));
+    ASSERT_EQ(titles(), QStringList{u"👀 Review Requested"_s});
+    EXPECT_EQ(notifier->posts().front().body, u"Someone requested your review on 'Fix it'"_s);
+    EXPECT_EQ(notifier->posts().front().subtitle, std::optional<QString>(u"acme/api"_s));
 }
 
 TEST_F(ChangeNotifierTest, WithoutABundleIdentifierNothingIsPosted)
@@ -152,12 +150,12 @@ TEST_F(ChangeNotifierTest, WithoutABundleIdentifierNothingIsPosted)
     ChangeNotifier& n = make(false);
     n.update({pr({})}, account, true, {});
     n.update({pr({true})}, account, true, {});
-    n.sendTest(ChangeNotifier::TestKind::approved, QStringLiteral("https://github.com"));
+    n.sendTest(ChangeNotifier::TestKind::approved, u"https://github.com"_s);
     n.requestPermission();
     EXPECT_TRUE(notifier->posts().empty());
     EXPECT_EQ(notifier->authorizationRequests(), 0);
-    EXPECT_EQ(messages, QStringList{QStringLiteral("Notifications require running from .app bundle")});
-    EXPECT_EQ(printed, QStringList{QStringLiteral("⚠️ Notifications unavailable: No bundle identifier")});
+    EXPECT_EQ(messages, QStringList{u"Notifications require running from .app bundle"_s});
+    EXPECT_EQ(printed, QStringList{u"⚠️ Notifications unavailable: No bundle identifier"_s});
 }
 
 TEST_F(ChangeNotifierTest, PermissionAndTestNotificationsFollowTheDesktopsAnswer)
@@ -170,8 +168,8 @@ TEST_F(ChangeNotifierTest, PermissionAndTestNotificationsFollowTheDesktopsAnswer
         int posts;
         std::optional<QString> postError; // what the desktop answers the post
     };
-    const QString denied = QStringLiteral("Enable in System Settings → Notifications → Norvane");
-    const QString asking = QStringLiteral("Notification permission not requested yet. Requesting now...");
+    const QString denied = u"Enable in System Settings → Notifications → Norvane"_s;
+    const QString asking = u"Notification permission not requested yet. Requesting now..."_s;
     const Case cases[] = {
         {NotificationPermission::Authorized,
          true,
@@ -182,7 +180,7 @@ TEST_F(ChangeNotifierTest, PermissionAndTestNotificationsFollowTheDesktopsAnswer
          true,
          {"-", "Notification failed: daemon gone"},
          1,
-         QStringLiteral("daemon gone")},
+         u"daemon gone"_s},
         {NotificationPermission::Denied, true, {"Notifications denied. " + denied}, 0, std::nullopt},
         {NotificationPermission::NotDetermined,
          true,
@@ -210,7 +208,7 @@ TEST_F(ChangeNotifierTest, PermissionAndTestNotificationsFollowTheDesktopsAnswer
         EXPECT_EQ(*n.permission(), c.permission);
         n.checkPermission();
         notifier->setHoldCompletions(c.postError.has_value());
-        n.sendTest(ChangeNotifier::TestKind::reviewRequested, QStringLiteral("https://ghe.example"));
+        n.sendTest(ChangeNotifier::TestKind::reviewRequested, u"https://ghe.example"_s);
         if (c.postError) {
             ASSERT_TRUE(waitUntil([&] { return notifier->pendingCount() == 1; }));
             notifier->completeNext(c.postError);
@@ -220,9 +218,9 @@ TEST_F(ChangeNotifierTest, PermissionAndTestNotificationsFollowTheDesktopsAnswer
         EXPECT_EQ(messages, c.messages) << int(c.permission);
         ASSERT_EQ(int(notifier->posts().size()), c.posts);
         if (c.posts) {
-            EXPECT_EQ(notifier->posts().front().title, QStringLiteral("Review Requested"));
+            EXPECT_EQ(notifier->posts().front().title, u"Review Requested"_s);
             EXPECT_EQ(notifier->posts().front().prUrl,
-                      std::optional<QString>(QStringLiteral("https://ghe.example/test/repo/pull/123")));
+                      std::optional<QString>(u"https://ghe.example/test/repo/pull/123"_s));
         }
         EXPECT_EQ(announced, QList<NotificationPermission>{c.permission})
             << "announced once, when it changed";

@@ -33,20 +33,18 @@ protected:
         s.repositories.append(repository("Zeta", "x"));
         s.repositories.append(repository("alpha", "y"));
         fh::Repository secret = repository("acme", "secret");
-        secret.visibleTo = QStringList{QStringLiteral("alice")};
-        secret.environments = {fh::Environment{900, QStringLiteral("hidden"), utc("2024-01-01T00:00:00Z")}};
+        secret.visibleTo = QStringList{u"alice"_s};
+        secret.environments = {fh::Environment{900, u"hidden"_s, utc("2024-01-01T00:00:00Z")}};
         s.repositories.append(secret);
         s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "bob"), pull("acme/web", 3, "bob")};
 
-        fh::Repository& api = *s.repository(QStringLiteral("acme/api"));
+        fh::Repository& api = *s.repository(u"acme/api"_s);
         api.commits = {
-            fh::Commit{QStringLiteral("c1"), QStringLiteral("Older"), QStringLiteral("bob"),
-                       utc("2026-12-04T10:00:00Z")},
-            fh::Commit{QStringLiteral("c2"), QStringLiteral("\n\nFix build\nDetails"),
-                       QStringLiteral("alice"), utc("2026-12-05T12:30:00Z")},
+            fh::Commit{u"c1"_s, u"Older"_s, u"bob"_s, utc("2026-12-04T10:00:00Z")},
+            fh::Commit{u"c2"_s, u"\n\nFix build\nDetails"_s, u"alice"_s, utc("2026-12-05T12:30:00Z")},
         };
-        api.environments = {fh::Environment{901, QStringLiteral("production"), utc("2024-01-01T00:00:00Z")},
-                            fh::Environment{902, QStringLiteral("staging"), utc("2024-01-01T00:00:00Z")}};
+        api.environments = {fh::Environment{901, u"production"_s, utc("2024-01-01T00:00:00Z")},
+                            fh::Environment{902, u"staging"_s, utc("2024-01-01T00:00:00Z")}};
         api.deployments = {deployment(41, "production", "2026-12-06T08:00:00Z", "success"),
                            deployment(40, "staging", "2026-12-05T23:59:00Z", "failure")};
         api.workflowRuns = {workflowRun(51, "Deploy prod", "2026-12-06T09:00:00Z", "completed", "success"),
@@ -57,17 +55,17 @@ protected:
     static RepoSummary apiCard()
     {
         RepoSummary s;
-        s.repository = QStringLiteral("acme/api");
+        s.repository = u"acme/api"_s;
         s.openPRCount = 2;
         s.lastCommitAt = utc("2026-12-05T12:30:00Z");
-        s.lastCommitMessage = QStringLiteral("Fix build");
+        s.lastCommitMessage = u"Fix build"_s;
         s.recentDeploys = {
-            DeployInfo{QStringLiteral("Deploy prod"), DeployInfo::Status::success,
-                       utc("2026-12-06T09:00:00Z"), DeployInfo::Source::actions},
-            DeployInfo{QStringLiteral("production"), DeployInfo::Status::success, utc("2026-12-06T08:00:00Z"),
+            DeployInfo{u"Deploy prod"_s, DeployInfo::Status::success, utc("2026-12-06T09:00:00Z"),
+                       DeployInfo::Source::actions},
+            DeployInfo{u"production"_s, DeployInfo::Status::success, utc("2026-12-06T08:00:00Z"),
                        DeployInfo::Source::deployments},
         };
-        s.environments = QStringList{QStringLiteral("production"), QStringLiteral("staging")};
+        s.environments = QStringList{u"production"_s, u"staging"_s};
         return s;
     }
 };
@@ -104,10 +102,9 @@ TEST_F(DashboardModelTest, OneCardPerWatchedRepositoryInCodePointOrder)
                                     "/repos/acme/api/actions/runs"};
     QStringList apiPaths;
     for (const auto& request : hub->requests()) {
-        if (request.path.contains(QStringLiteral("acme/api")) ||
-            request.query.contains(QStringLiteral("acme/api")))
+        if (request.path.contains(u"acme/api"_s) || request.query.contains(u"acme/api"_s))
             apiPaths.append(request.path);
-        EXPECT_EQ(request.header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
+        EXPECT_EQ(request.header(u"Authorization"_s), u"token tok-me"_s);
     }
     apiPaths.sort();
     QStringList sortedExpected = expectedPaths;
@@ -119,7 +116,7 @@ TEST_F(DashboardModelTest, QueriesOfACardRunConcurrently)
 {
     start(dashboardWorld());
     watch(me, {"acme/api"});
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("**"), 2500ms));
+    hub->injectFault(fh::Fault::delayed(u"GET"_s, u"**"_s, 2500ms));
     DashboardViewModel model(deps());
     model.setSelectedAccount(me);
     // Count, commit, environments and the two deploy sources are all asked before any answer comes.
@@ -132,7 +129,7 @@ TEST_F(DashboardModelTest, QueriesOfACardRunConcurrently)
 
 TEST_F(DashboardModelTest, AFailingQueryOnlyEmptiesItsPartOfTheCard)
 {
-    const QString get = QStringLiteral("GET");
+    const QString get = u"GET"_s;
     const struct
     {
         const char* name;
@@ -140,29 +137,28 @@ TEST_F(DashboardModelTest, AFailingQueryOnlyEmptiesItsPartOfTheCard)
         std::function<void(RepoSummary&)> expect; // applied to the full card
     } cases[] = {
         {"revoked token", std::nullopt, [](RepoSummary& s) { s = emptyCard("acme/api"); }},
-        {"count search refused", fh::Fault::httpStatus(get, QStringLiteral("/search/issues"), 403),
+        {"count search refused", fh::Fault::httpStatus(get, u"/search/issues"_s, 403),
          [](RepoSummary& s) { s.openPRCount = 0; }},
-        {"commits undecodable", fh::Fault::malformedJson(get, QStringLiteral("/repos/acme/api/commits")),
+        {"commits undecodable", fh::Fault::malformedJson(get, u"/repos/acme/api/commits"_s),
          [](RepoSummary& s) {
              s.lastCommitAt.reset();
              s.lastCommitMessage.reset();
          }},
-        {"environments fail", fh::Fault::httpStatus(get, QStringLiteral("/repos/acme/api/environments"), 500),
+        {"environments fail", fh::Fault::httpStatus(get, u"/repos/acme/api/environments"_s, 500),
          [](RepoSummary& s) { s.environments.reset(); }},
-        {"workflow runs fail",
-         fh::Fault::httpStatus(get, QStringLiteral("/repos/acme/api/actions/runs"), 500),
+        {"workflow runs fail", fh::Fault::httpStatus(get, u"/repos/acme/api/actions/runs"_s, 500),
          [](RepoSummary& s) { s.recentDeploys.removeFirst(); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         start(dashboardWorld());
-        keychain->put(me.tokenIdentifier, QStringLiteral("tok-me"));
+        keychain->put(me.tokenIdentifier, u"tok-me"_s);
         store->removeAll(me.id);
         watch(me, {"acme/api"});
         if (c.fault)
             hub->injectFault(*c.fault);
         else
-            keychain->put(me.tokenIdentifier, QStringLiteral("revoked"));
+            keychain->put(me.tokenIdentifier, u"revoked"_s);
         DashboardViewModel model(deps());
         model.setSelectedAccount(me);
         ASSERT_TRUE(settled(model));

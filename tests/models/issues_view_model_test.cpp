@@ -25,8 +25,7 @@ TEST_F(IssuesModelTest, MergesTheIssuesOfEveryWatchedRepositoryNewestFirst)
     fh::Scenario world = issueWorld();
     // A pull request is an issue to GitHub; it never shows here.
     world.pullRequests = {pull("acme/api", 7, "bob")};
-    world.repository(QStringLiteral("acme/api"))
-        ->issues.append(openIssue(12, "api newest", "2026-12-05T10:00:00Z"));
+    world.repository(u"acme/api"_s)->issues.append(openIssue(12, "api newest", "2026-12-05T10:00:00Z"));
     start(world);
     watch(me, {"acme/api", "acme/web", "acme/ops"});
     watch(alice, {"acme/web"});
@@ -41,33 +40,33 @@ TEST_F(IssuesModelTest, MergesTheIssuesOfEveryWatchedRepositoryNewestFirst)
 
     EXPECT_EQ(model.errorMessage(), std::nullopt);
     EXPECT_EQ(titles(model.issues()), (QStringList{"api newest", "web issue", "ops issue", "api issue"}));
-    EXPECT_EQ(model.issues().first().id, QStringLiteral("issue-acme/api-12"));
+    EXPECT_EQ(model.issues().first().id, u"issue-acme/api-12"_s);
     EXPECT_EQ(issuesSpy.count(), 1);
     EXPECT_EQ(model.availableRepositories(), (QStringList{"acme/api", "acme/ops", "acme/web"}));
     // One request per repository, each with the selected account's token.
     EXPECT_EQ(requestCount("/repos/*/*/issues"), 3u);
-    for (const auto& request : hub->requests(QStringLiteral("GET"), QStringLiteral("/repos/*/*/issues")))
-        EXPECT_EQ(request.header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
+    for (const auto& request : hub->requests(u"GET"_s, u"/repos/*/*/issues"_s))
+        EXPECT_EQ(request.header(u"Authorization"_s), u"token tok-me"_s);
 
-    model.setSelectedRepository(QStringLiteral("acme/api"));
+    model.setSelectedRepository(u"acme/api"_s);
     EXPECT_EQ(titles(model.filteredIssues()), (QStringList{"api newest", "api issue"}));
-    model.setSelectedRepository(QStringLiteral("acme/gone"));
+    model.setSelectedRepository(u"acme/gone"_s);
     EXPECT_TRUE(model.filteredIssues().isEmpty());
 
     // The narrowing survives a load and the same account handed over again, but not an account that
     // does not watch that repository: it would hide all of that account's issues.
     model.setSelectedAccount(me);
     ASSERT_TRUE(settled(model));
-    EXPECT_EQ(model.selectedRepository(), QStringLiteral("acme/gone"));
+    EXPECT_EQ(model.selectedRepository(), u"acme/gone"_s);
     model.setSelectedAccount(alice);
     EXPECT_EQ(model.selectedRepository(), std::nullopt);
     ASSERT_TRUE(settled(model));
     EXPECT_EQ(titles(model.issues()), (QStringList{"web issue"}));
     EXPECT_EQ(titles(model.filteredIssues()), (QStringList{"web issue"}));
     // An account that watches it too keeps it, whatever the case of the name.
-    model.setSelectedRepository(QStringLiteral("ACME/WEB"));
+    model.setSelectedRepository(u"ACME/WEB"_s);
     model.setSelectedAccount(me);
-    EXPECT_EQ(model.selectedRepository(), QStringLiteral("ACME/WEB"));
+    EXPECT_EQ(model.selectedRepository(), u"ACME/WEB"_s);
     ASSERT_TRUE(settled(model));
 }
 
@@ -75,7 +74,7 @@ TEST_F(IssuesModelTest, RepositoriesAreFetchedConcurrently)
 {
     start(issueWorld());
     watch(me, {"acme/api", "acme/web", "acme/ops"});
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/*/*/issues"), 2500ms));
+    hub->injectFault(fh::Fault::delayed(u"GET"_s, u"/repos/*/*/issues"_s, 2500ms));
     IssuesViewModel model(deps());
     model.setSelectedAccount(me);
     // Asked one after another, the second request would wait for the first answer.
@@ -95,16 +94,15 @@ TEST_F(IssuesModelTest, OneFailingRepositoryFailsTheLoadStopsTheOthersAndKeepsTh
     ASSERT_EQ(titles(model.issues()), (QStringList{"web issue", "api issue"}));
 
     // acme/api answers late; acme/web's 404 ends the load long before.
+    hub->injectFault(fh::Fault::delayed(u"GET"_s, u"/repos/acme/api/issues"_s, 4000ms));
     hub->injectFault(
-        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues"), 4000ms));
-    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/repos/acme/web/issues"),
-                                           404, R"({"message":"Not Found"})"));
+        fh::Fault::httpStatus(u"GET"_s, u"/repos/acme/web/issues"_s, 404, R"({"message":"Not Found"})"));
     QSignalSpy issuesSpy(&model, &IssuesViewModel::issuesChanged);
     model.refresh();
     EXPECT_TRUE(model.isLoading());
     ASSERT_TRUE(settled(model, 2500));
     EXPECT_EQ(model.errorMessage(),
-              QStringLiteral(R"(API Error [repos/acme/web/issues]: HTTP 404 - {"message":"Not Found"})"));
+              uR"(API Error [repos/acme/web/issues]: HTTP 404 - {"message":"Not Found"})"_s);
     EXPECT_EQ(titles(model.issues()), (QStringList{"web issue", "api issue"}));
     EXPECT_EQ(issuesSpy.count(), 0);
 
@@ -117,9 +115,9 @@ TEST_F(IssuesModelTest, OneFailingRepositoryFailsTheLoadStopsTheOthersAndKeepsTh
     EXPECT_EQ(model.errorMessage(), std::nullopt);
 
     // A revoked token says so, and the list stays. (How each kind of failure reads: the GitHub tests.)
-    keychain->put(me.tokenIdentifier, QStringLiteral("revoked"));
+    keychain->put(me.tokenIdentifier, u"revoked"_s);
     model.refresh();
     ASSERT_TRUE(settled(model));
-    EXPECT_EQ(model.errorMessage(), QStringLiteral("Token expired. Re-authenticate in Settings."));
+    EXPECT_EQ(model.errorMessage(), u"Token expired. Re-authenticate in Settings."_s);
     EXPECT_EQ(titles(model.issues()), (QStringList{"web issue", "api issue"}));
 }

@@ -44,24 +44,16 @@ TEST_F(PollScheduleTest, TheIntervalNeverFallsUnderASecond)
         double expected;
     };
     const Case cases[] = {
-        {QStringLiteral("2.5"), false, 15, 2.5},
-        {QStringLiteral("1"), true, 15, 1.0},
-        {QStringLiteral("0.5"), false, 10, 600.0},
-        {QStringLiteral("0"), false, 10, 600.0},
-        {QStringLiteral("-3"), true, 10, 15.0},
-        {QStringLiteral("nan"), false, 10, 600.0},
-        {QStringLiteral("inf"), false, 10, 600.0},
-        {QStringLiteral(" 5"), false, 10, 600.0},
-        {QStringLiteral("five"), false, 10, 600.0},
-        {std::nullopt, true, 10, 15.0},
-        {std::nullopt, false, 1, 60.0},
-        {std::nullopt, false, 0, 900.0},
+        {u"2.5"_s, false, 15, 2.5},       {u"1"_s, true, 15, 1.0},        {u"0.5"_s, false, 10, 600.0},
+        {u"0"_s, false, 10, 600.0},       {u"-3"_s, true, 10, 15.0},      {u"nan"_s, false, 10, 600.0},
+        {u"inf"_s, false, 10, 600.0},     {u" 5"_s, false, 10, 600.0},    {u"five"_s, false, 10, 600.0},
+        {std::nullopt, true, 10, 15.0},   {std::nullopt, false, 1, 60.0}, {std::nullopt, false, 0, 900.0},
         {std::nullopt, false, -5, 900.0},
     };
     for (const Case& c : cases) {
         PollSchedule& s = make(c.override, c.debug);
         EXPECT_DOUBLE_EQ(s.interval(NotificationSettings{true, true, true, c.minutes}), c.expected)
-            << c.override.value_or(QStringLiteral("-")).toStdString() << " " << c.minutes;
+            << c.override.value_or(u"-"_s).toStdString() << " " << c.minutes;
     }
 }
 
@@ -90,16 +82,16 @@ TEST_F(PollScheduleTest, APauseHoldsItsAccountUntilItsTime)
     }
     clock = until.addSecs(-600);
     const QString notice = *s.pauseNotice(me);
-    EXPECT_TRUE(notice.startsWith(QStringLiteral("GitHub's rate limit: Norvane checks again at ")))
+    EXPECT_TRUE(notice.startsWith(u"GitHub's rate limit: Norvane checks again at "_s))
         << notice.toStdString();
-    EXPECT_TRUE(s.retryLine(until).startsWith(QStringLiteral("Norvane will try again at ")));
+    EXPECT_TRUE(s.retryLine(until).startsWith(u"Norvane will try again at "_s));
     // To the minute, no seconds: the time of day ("14:05", or "2:05 PM" in a 12-hour locale) has one colon.
-    const QString at = notice.section(QStringLiteral(" checks again at "), 1);
+    const QString at = notice.section(u" checks again at "_s, 1);
     EXPECT_EQ(at.count(QLatin1Char(':')), 1) << notice.toStdString();
     EXPECT_TRUE(at.endsWith(QLatin1Char('.'))) << notice.toStdString();
     // On the hour too, where the minutes read "00".
     const QString onTheHour = s.retryLine(QDateTime(QDate(2026, 12, 7), QTime(14, 0), Qt::UTC));
-    EXPECT_EQ(onTheHour.section(QStringLiteral(" try again at "), 1).count(QLatin1Char(':')), 1)
+    EXPECT_EQ(onTheHour.section(u" try again at "_s, 1).count(QLatin1Char(':')), 1)
         << onTheHour.toStdString();
 
     s.setPaused(me, std::nullopt);

@@ -16,6 +16,8 @@
 
 namespace norvane::testing {
 
+using namespace Qt::StringLiterals;
+
 // A polling timer the test fires by hand.
 class ManualPollingTimer final : public PollingTimer
 {
@@ -127,19 +129,18 @@ protected:
         session.setResponseCache(cache);
         session.setRateLimitLedger(ledger);
         PRViewModel::Dependencies deps{
-            GitHubService(session, hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9")),
+            GitHubService(session, hub ? hub->baseUrl() : u"http://127.0.0.1:9"_s),
             heldKeychain ? std::shared_ptr<KeychainService>(heldKeychain)
             : tokenStore ? tokenStore
                          : keychain,
             profile ? profile : preferences,
             notifier,
-            AppIdentity{withBundleId ? std::optional<QString>(QStringLiteral("com.norvane.app"))
-                                     : std::nullopt,
-                        QStringLiteral("1.0"), QStringLiteral("1")},
+            AppIdentity{withBundleId ? std::optional<QString>(u"com.norvane.app"_s) : std::nullopt, u"1.0"_s,
+                        u"1"_s},
             nullptr,
             pollOverride,
             debugMode,
-            QStringLiteral("https://github.example"),
+            u"https://github.example"_s,
             [this](const QString& line) { printed.append(line); },
             [this] { return clock; },
         };
@@ -158,14 +159,14 @@ protected:
     GitHubAccount storedAccount(const char* login, std::optional<QString> label = std::nullopt)
     {
         GitHubAccount account{QUuid::createUuid(), QString::fromLatin1(login),
-                              QStringLiteral("github_token_") + uuidText(QUuid::createUuid()), label};
-        (*keychain->storage())[account.tokenIdentifier] = QStringLiteral("tok-") + account.username;
+                              u"github_token_"_s + uuidText(QUuid::createUuid()), label};
+        (*keychain->storage())[account.tokenIdentifier] = u"tok-"_s + account.username;
         return account;
     }
 
     void storeAccounts(const QList<GitHubAccount>& accounts)
     {
-        preferences->setData(QStringLiteral("github_accounts"), QJsonDocument(toJson(accounts)).toJson());
+        preferences->setData(u"github_accounts"_s, QJsonDocument(toJson(accounts)).toJson());
     }
 
     bool settle()
@@ -183,10 +184,7 @@ protected:
         return m;
     }
 
-    std::size_t searches() const
-    {
-        return hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).size();
-    }
+    std::size_t searches() const { return hub->requests(u"GET"_s, u"/search/issues"_s).size(); }
 
     // A poll tick, run to its end.
     void poll()

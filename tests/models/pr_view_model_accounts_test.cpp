@@ -14,9 +14,9 @@ fh::Scenario smallWorld()
     fh::Scenario s = baseWorld();
     auto mine = pull("acme/api", 1, "me", "2026-12-01T10:00:00Z");
     auto requested = pull("acme/web", 2, "alice", "2026-12-02T10:00:00Z");
-    requested.requestedReviewers = {QStringLiteral("me")};
+    requested.requestedReviewers = {u"me"_s};
     auto alices = pull("acme/api", 3, "alice", "2026-12-03T10:00:00Z");
-    alices.requestedReviewers = {QStringLiteral("alice")};
+    alices.requestedReviewers = {u"alice"_s};
     s.pullRequests = {mine, requested, alices};
     return s;
 }
@@ -26,7 +26,7 @@ fh::Scenario smallWorld()
 TEST_F(PRModelTest, LaunchSelectsTheFirstStoredAccountAndRefreshesItOnce)
 {
     startHub(smallWorld());
-    const GitHubAccount me = storedAccount("me", QStringLiteral("Work"));
+    const GitHubAccount me = storedAccount("me", u"Work"_s);
     const GitHubAccount bob = storedAccount("bob");
     storeAccounts({me, bob});
     PRViewModel& m = makeModel();
@@ -47,9 +47,9 @@ TEST_F(PRModelTest, LaunchSelectsTheFirstStoredAccountAndRefreshesItOnce)
     ASSERT_TRUE(settle());
     EXPECT_FALSE(m.isLoading());
     EXPECT_EQ(loadingSeen, (QList<bool>{true, false}));
-    EXPECT_EQ(ids(), (QStringList{QStringLiteral("gh-1002"), QStringLiteral("gh-1001")}));
+    EXPECT_EQ(ids(), (QStringList{u"gh-1002"_s, u"gh-1001"_s}));
     EXPECT_EQ(searches(), 3u);
-    EXPECT_EQ(printed, QStringList{QStringLiteral("🔄 Account changed to: Work (me) (username: me)")});
+    EXPECT_EQ(printed, QStringList{u"🔄 Account changed to: Work (me) (username: me)"_s});
     // A launch that refreshes does not notify.
     EXPECT_TRUE(notifier->posts().empty());
 }
@@ -60,10 +60,10 @@ TEST_F(PRModelTest, AddingAndRemovingAccounts)
     PRViewModel& m = makeModel();
     m.loadAccounts();
 
-    runTask(m.addAccount(QStringLiteral("me"), QStringLiteral("tok-me"), std::nullopt));
+    runTask(m.addAccount(u"me"_s, u"tok-me"_s, std::nullopt));
     ASSERT_EQ(m.accounts().size(), 1);
     const GitHubAccount me = m.accounts().first();
-    EXPECT_EQ(keychain->storage()->at(me.tokenIdentifier), QStringLiteral("tok-me"));
+    EXPECT_EQ(keychain->storage()->at(me.tokenIdentifier), u"tok-me"_s);
     EXPECT_EQ(m.selectedAccount(), me);
     ASSERT_TRUE(settle());
     EXPECT_EQ(m.pullRequests().size(), 2);
@@ -71,12 +71,12 @@ TEST_F(PRModelTest, AddingAndRemovingAccounts)
     // The engine addresses a github.com account to this run's github.com, an Enterprise one to its server.
     EXPECT_EQ(m.endpoints(me).apiBaseURL, hub->baseUrl());
     GitHubAccount work = me;
-    work.host = QStringLiteral("ghe.example.com:8443");
-    EXPECT_EQ(m.endpoints(work), (GitHubEndpoints{QStringLiteral("https://ghe.example.com:8443/api/v3"),
-                                                  QStringLiteral("https://ghe.example.com:8443")}));
+    work.host = u"ghe.example.com:8443"_s;
+    EXPECT_EQ(m.endpoints(work),
+              (GitHubEndpoints{u"https://ghe.example.com:8443/api/v3"_s, u"https://ghe.example.com:8443"_s}));
 
     // A second account (even the same login) is stored but not selected.
-    runTask(m.addAccount(QStringLiteral("bob"), QStringLiteral("tok-bob"), QStringLiteral("Side")));
+    runTask(m.addAccount(u"bob"_s, u"tok-bob"_s, u"Side"_s));
     EXPECT_EQ(m.accounts().size(), 2);
     EXPECT_EQ(m.selectedAccount(), me);
     const GitHubAccount bob = m.accounts().at(1);
@@ -102,24 +102,21 @@ TEST_F(PRModelTest, AddingAndRemovingAccounts)
 TEST_F(PRModelTest, RepositorySettingsAreWrittenThrough)
 {
     PRViewModel& m = makeModel();
-    m.setSelectedRepository(QStringLiteral("acme/api"));
-    m.toggleFavorite(QStringLiteral("acme/api"));
-    EXPECT_EQ(preferences->stringList(QStringLiteral("favorite_repositories")),
-              QStringList{QStringLiteral("acme/api")});
-    m.blockOwner(QStringLiteral("acme"));
+    m.setSelectedRepository(u"acme/api"_s);
+    m.toggleFavorite(u"acme/api"_s);
+    EXPECT_EQ(preferences->stringList(u"favorite_repositories"_s), QStringList{u"acme/api"_s});
+    m.blockOwner(u"acme"_s);
     EXPECT_FALSE(m.selectedRepository().has_value()); // blocked by its owner: the selection resets
-    EXPECT_FALSE(preferences->string(QStringLiteral("selected_repository")).has_value());
-    EXPECT_EQ(preferences->stringList(QStringLiteral("blocked_repositories")),
-              QStringList{QStringLiteral("acme")});
-    EXPECT_EQ(m.favoriteRepositories(),
-              QSet<QString>{QStringLiteral("acme/api")}); // favourites survive an owner block
-    m.blockRepository(QStringLiteral("other/x"));
-    m.toggleFavorite(QStringLiteral("other/y"));
-    m.blockRepository(QStringLiteral("other/y"));
-    EXPECT_FALSE(m.favoriteRepositories().contains(QStringLiteral("other/y")));
+    EXPECT_FALSE(preferences->string(u"selected_repository"_s).has_value());
+    EXPECT_EQ(preferences->stringList(u"blocked_repositories"_s), QStringList{u"acme"_s});
+    EXPECT_EQ(m.favoriteRepositories(), QSet<QString>{u"acme/api"_s}); // favourites survive an owner block
+    m.blockRepository(u"other/x"_s);
+    m.toggleFavorite(u"other/y"_s);
+    m.blockRepository(u"other/y"_s);
+    EXPECT_FALSE(m.favoriteRepositories().contains(u"other/y"_s));
     m.setSelectedSortOption(PRSortOption::repository);
     m.saveRepositorySettings();
-    EXPECT_EQ(preferences->string(QStringLiteral("selected_sort_option")), QStringLiteral("Repository"));
+    EXPECT_EQ(preferences->string(u"selected_sort_option"_s), u"Repository"_s);
 
     // A second model over the same store reads it all back.
     const QSet<QString> blocked = m.blockedRepositories();
@@ -142,18 +139,17 @@ TEST_F(PRModelTest, RefreshFailuresAndWhatTheyLeaveBehind)
     const QStringList shown = ids();
     ASSERT_EQ(shown.size(), 2);
 
-    const QString search = QStringLiteral("/search/issues");
+    const QString search = u"/search/issues"_s;
     const struct
     {
         fh::Fault fault;
         const char* message; // the start of what a user refresh shows
     } cases[] = {
-        {fh::Fault::httpStatus(QStringLiteral("GET"), search, 502),
+        {fh::Fault::httpStatus(u"GET"_s, search, 502),
          "API Error [search/issues (review-requested)]: HTTP 502"},
-        {fh::Fault::delayed(QStringLiteral("GET"), search, std::chrono::milliseconds(1500)),
+        {fh::Fault::delayed(u"GET"_s, search, std::chrono::milliseconds(1500)),
          "Network Error [search/issues (review-requested)]: "},
-        {fh::Fault::dropConnection(QStringLiteral("GET"), search),
-         "Network Error [search/issues (review-requested)]: "},
+        {fh::Fault::dropConnection(u"GET"_s, search), "Network Error [search/issues (review-requested)]: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -178,7 +174,7 @@ TEST_F(PRModelTest, RefreshFailuresAndWhatTheyLeaveBehind)
 
     // A rejected token during a poll marks the account and clears the message.
     hub->clearFaults();
-    (*keychain->storage())[me.tokenIdentifier] = QStringLiteral("revoked");
+    (*keychain->storage())[me.tokenIdentifier] = u"revoked"_s;
     poll();
     EXPECT_EQ(m.reauthNeeded(), QSet<QUuid>{me.id});
     EXPECT_FALSE(m.errorMessage().has_value());
@@ -187,7 +183,7 @@ TEST_F(PRModelTest, RefreshFailuresAndWhatTheyLeaveBehind)
     // A missing token names the login, whatever kind of refresh found it.
     keychain->storage()->erase(me.tokenIdentifier);
     poll();
-    EXPECT_EQ(m.errorMessage(), QStringLiteral("Failed to retrieve token for me. Add token in Settings."));
+    EXPECT_EQ(m.errorMessage(), u"Failed to retrieve token for me. Add token in Settings."_s);
     EXPECT_EQ(ids(), shown);
 }
 
@@ -196,9 +192,8 @@ TEST_F(PRModelTest, ANewRefreshSupersedesTheOneInFlight)
     startHub(smallWorld());
     storeAccounts({storedAccount("me")});
     PRViewModel& m = makeModel();
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"),
-                                        std::chrono::milliseconds(200))
-                         .times(1));
+    hub->injectFault(
+        fh::Fault::delayed(u"GET"_s, u"/search/issues"_s, std::chrono::milliseconds(200)).times(1));
     m.loadAccounts(); // first run, slowed down
     ASSERT_TRUE(m.isRefreshing());
     hub->addPullRequest(pull("acme/api", 4, "me", "2026-12-05T10:00:00Z"));
@@ -206,7 +201,7 @@ TEST_F(PRModelTest, ANewRefreshSupersedesTheOneInFlight)
     ASSERT_TRUE(waitUntil([&] { return ids().size() == 3; }));
     waitUntil([] { return false; }, 300);
     // The list is the second run's; the first run's reply was thrown away.
-    EXPECT_EQ(ids().first(), QStringLiteral("gh-1004"));
+    EXPECT_EQ(ids().first(), u"gh-1004"_s);
     EXPECT_EQ(ids().size(), 3);
     EXPECT_FALSE(m.isLoading());
     EXPECT_FALSE(m.errorMessage().has_value());
@@ -218,9 +213,8 @@ TEST_F(PRModelTest, APollTickDuringARefreshIsSkipped)
     storeAccounts({storedAccount("me")});
     PRViewModel& m = makeModel();
     m.startPolling();
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"),
-                                        std::chrono::milliseconds(150))
-                         .times(1));
+    hub->injectFault(
+        fh::Fault::delayed(u"GET"_s, u"/search/issues"_s, std::chrono::milliseconds(150)).times(1));
     m.loadAccounts();
     ASSERT_TRUE(m.isRefreshing());
     timer->fire(); // skipped, not queued
@@ -241,12 +235,10 @@ TEST_F(PRModelTest, AModelDestroyedMidRefreshNeverHearsFromIt)
     startHub(smallWorld());
     const GitHubAccount me = storedAccount("me");
     storeAccounts({me});
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/**"),
-                                        std::chrono::milliseconds(300)));
+    hub->injectFault(fh::Fault::delayed(u"GET"_s, u"/search/**"_s, std::chrono::milliseconds(300)));
     PRViewModel& m = makeModel();
     m.loadAccounts();
-    ASSERT_TRUE(waitUntil(
-        [this] { return !hub->requests(QStringLiteral("GET"), QStringLiteral("/search/**")).empty(); }));
+    ASSERT_TRUE(waitUntil([this] { return !hub->requests(u"GET"_s, u"/search/**"_s).empty(); }));
 
     // Whatever the refresh does after the model started dying would reach observers of a half-destroyed
     // object; the sanitizers catch any later touch of the deleted one.
@@ -266,7 +258,7 @@ TEST_F(PRModelTest, TheListAlwaysBelongsToTheSelectedAccount)
     startHub(smallWorld());
     const GitHubAccount me = storedAccount("me");
     const GitHubAccount alice = storedAccount("alice");
-    (*keychain->storage())[alice.tokenIdentifier] = QStringLiteral("revoked");
+    (*keychain->storage())[alice.tokenIdentifier] = u"revoked"_s;
     storeAccounts({me, alice});
     PRViewModel& m = makeModel();
     m.loadAccounts();
@@ -337,9 +329,9 @@ TEST_F(PRModelTest, ARunSupersededWhileReadingItsTokenLeavesItsSuccessorAlone)
         ASSERT_TRUE(settle());
         EXPECT_FALSE(m.isLoading());
         EXPECT_FALSE(m.errorMessage().has_value());
-        EXPECT_EQ(ids(), (QStringList{QStringLiteral("gh-1003"), QStringLiteral("gh-1002")}));
-        for (const auto& request : hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")))
-            EXPECT_TRUE(request.query.contains(QStringLiteral("alice"))) << request.query.toStdString();
+        EXPECT_EQ(ids(), (QStringList{u"gh-1003"_s, u"gh-1002"_s}));
+        for (const auto& request : hub->requests(u"GET"_s, u"/search/issues"_s))
+            EXPECT_TRUE(request.query.contains(u"alice"_s)) << request.query.toStdString();
         model.reset();
         heldKeychain.reset();
     }
@@ -363,12 +355,10 @@ TEST_F(PRModelTest, RemovingAnAccountStopsItsRefreshBeforeForgettingIt)
     ASSERT_EQ(folders().size(), 1);
     ASSERT_FALSE(ledger->readings(uuidText(me.id)).isEmpty());
 
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/**"),
-                                        std::chrono::milliseconds(300)));
+    hub->injectFault(fh::Fault::delayed(u"GET"_s, u"/repos/**"_s, std::chrono::milliseconds(300)));
     hub->clearRequests();
     m.refresh();
-    ASSERT_TRUE(waitUntil(
-        [&] { return !hub->requests(QStringLiteral("GET"), QStringLiteral("/repos/**")).empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !hub->requests(u"GET"_s, u"/repos/**"_s).empty(); }));
     m.removeAccount(me);
     ASSERT_TRUE(waitUntil([&] { return !m.isRefreshing(); }));
     waitUntil([] { return false; }, 600); // the delayed answers have come and gone

@@ -13,8 +13,8 @@ namespace {
 fh::Scenario feedWorld()
 {
     fh::Scenario s = baseWorld();
-    s.users[0].fineGrainedTokens = {QStringLiteral("fine-me")};
-    s.users[0].tokens.append(QStringLiteral("fine-me"));
+    s.users[0].fineGrainedTokens = {u"fine-me"_s};
+    s.users[0].tokens.append(u"fine-me"_s);
     s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "alice")};
     return s;
 }
@@ -41,16 +41,14 @@ protected:
     // One feed check, run to its end (the next one is scheduled when it is done).
     void check()
     {
-        const std::size_t before =
-            hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).size();
+        const std::size_t before = hub->requests(u"GET"_s, u"/notifications"_s).size();
         feedTimer->fire();
         ASSERT_TRUE(waitUntil([&] { return feedTimer->active; }));
         ASSERT_TRUE(settle());
-        lastCheckAsked =
-            hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).size() > before;
+        lastCheckAsked = hub->requests(u"GET"_s, u"/notifications"_s).size() > before;
     }
 
-    int corePointsUsed() const { return hub->rateLimit(QStringLiteral("tok-me")).used; }
+    int corePointsUsed() const { return hub->rateLimit(u"tok-me"_s).used; }
 
     QTemporaryDir cacheDir;
     GitHubAccount account;
@@ -75,27 +73,27 @@ TEST_F(PRFeedTest, OnlyANewFeedRefreshesAndAnUnchangedOneCostsNothing)
     // Nothing new: a 304 to the stored Last-Modified, no points, no refresh.
     const int points = corePointsUsed();
     check();
-    const auto asked = hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications"));
-    EXPECT_FALSE(asked.back().header(QStringLiteral("If-Modified-Since")).isEmpty());
+    const auto asked = hub->requests(u"GET"_s, u"/notifications"_s);
+    EXPECT_FALSE(asked.back().header(u"If-Modified-Since"_s).isEmpty());
     EXPECT_EQ(corePointsUsed(), points);
     EXPECT_EQ(searches(), polls);
 
     // Something that concerns me: one silent refresh, which notifies as a poll does.
-    hub->requestReview(QStringLiteral("acme/api"), 2, QStringLiteral("me"));
+    hub->requestReview(u"acme/api"_s, 2, u"me"_s);
     check();
     ASSERT_TRUE(settle());
     EXPECT_EQ(searches(), polls + 3);
     ASSERT_EQ(notifier->posts().size(), 1u);
-    EXPECT_TRUE(notifier->posts()[0].title.endsWith(QStringLiteral("Review Requested")));
+    EXPECT_TRUE(notifier->posts()[0].title.endsWith(u"Review Requested"_s));
 
     // Activity for someone else leaves my feed as it was.
     polls = searches();
-    hub->requestReview(QStringLiteral("acme/api"), 1, QStringLiteral("alice"));
+    hub->requestReview(u"acme/api"_s, 1, u"alice"_s);
     check();
     EXPECT_EQ(searches(), polls);
 
     // Restarting the poll (the panel opens) keeps the feed's baseline: a change just before still counts.
-    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", nullptr));
+    hub->addReview(u"acme/api"_s, 1, review("alice", "APPROVED", nullptr));
     const int starts = feedTimer->starts;
     m.startPolling();
     EXPECT_EQ(feedTimer->starts, starts) << "the feed keeps its pace";
@@ -116,10 +114,9 @@ TEST_F(PRFeedTest, ARefusedFeedIsLeftAloneUntilTheTokenChanges)
                           Case{"401", 401, false}, Case{"server error", 502, true}}) {
         SCOPED_TRACE(c.what);
         hub->clearFaults();
-        setToken(c.status ? QStringLiteral("tok-me") : QStringLiteral("fine-me"));
+        setToken(c.status ? u"tok-me"_s : u"fine-me"_s);
         if (c.status)
-            hub->injectFault(
-                fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/notifications"), c.status));
+            hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/notifications"_s, c.status));
         PRViewModel& m = launch();
         check();
         EXPECT_TRUE(lastCheckAsked);
@@ -130,7 +127,7 @@ TEST_F(PRFeedTest, ARefusedFeedIsLeftAloneUntilTheTokenChanges)
 
         // A new token (a reconnect stores it under the same identifier) is tried again.
         hub->clearFaults();
-        setToken(c.status ? QStringLiteral("fine-me") : QStringLiteral("tok-me"));
+        setToken(c.status ? u"fine-me"_s : u"tok-me"_s);
         check();
         EXPECT_TRUE(lastCheckAsked);
         EXPECT_EQ(m.isWatchingActivityFeed(), c.status == 0);
@@ -145,7 +142,7 @@ TEST_F(PRFeedTest, TheSwitchIsSavedAtOnceAndOffStopsTheChecks)
     check();
 
     m.setChecksActivityFeed(false);
-    EXPECT_EQ(preferences->string(QStringLiteral("activity_feed_enabled")), QStringLiteral("false"));
+    EXPECT_EQ(preferences->string(u"activity_feed_enabled"_s), u"false"_s);
     EXPECT_FALSE(feedTimer->active);
     EXPECT_FALSE(m.isWatchingActivityFeed());
     EXPECT_TRUE(m.isPolling()) << "the regular poll goes on";
@@ -156,7 +153,7 @@ TEST_F(PRFeedTest, TheSwitchIsSavedAtOnceAndOffStopsTheChecks)
     EXPECT_FALSE(feedTimer->active);
 
     again.setChecksActivityFeed(true);
-    EXPECT_EQ(preferences->string(QStringLiteral("activity_feed_enabled")), QStringLiteral("true"));
+    EXPECT_EQ(preferences->string(u"activity_feed_enabled"_s), u"true"_s);
     EXPECT_TRUE(feedTimer->active);
     EXPECT_EQ(feedTimer->interval, 0.0) << "switched on again: at once";
     check();
@@ -175,7 +172,7 @@ TEST_F(PRFeedTest, AWakeOrAReturnOnlineRefreshesOnceAndOfflineSendsNothing)
     EXPECT_TRUE(hub->requests().empty()) << "polls and feed checks are skipped while offline";
 
     // A poll that failed before, left on screen: the first refresh back online clears it.
-    m.setErrorMessage(QStringLiteral("Network error"));
+    m.setErrorMessage(u"Network error"_s);
     m.systemResumed(); // woke offline: waits for the network
     m.setNetworkOnline(true);
     ASSERT_TRUE(waitUntil([&] { return searches() == 3; }));

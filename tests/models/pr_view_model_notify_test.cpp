@@ -11,10 +11,10 @@ fh::Scenario notifyWorld()
 {
     fh::Scenario s = baseWorld();
     auto first = pull("acme/api", 1, "me", "2026-12-01T10:00:00Z");
-    first.requestedReviewers = {QStringLiteral("alice")};
+    first.requestedReviewers = {u"alice"_s};
     auto second = pull("acme/web", 2, "me", "2026-12-02T10:00:00Z");
     auto requested = pull("acme/api", 3, "alice", "2026-12-03T10:00:00Z");
-    requested.requestedReviewers = {QStringLiteral("me")};
+    requested.requestedReviewers = {u"me"_s};
     s.pullRequests = {first, second, requested};
     return s;
 }
@@ -51,25 +51,23 @@ TEST_F(PRNotifyTest, PollsNotifyOnlyForTransitionsTheySee)
     // Between two polls: a new pull request asking for my review, an approval of #1 and a change request
     // on #2. A pull request first seen after the account's first fetch is new to the user too.
     auto fresh = pull("acme/web", 4, "bob", "2026-12-04T10:00:00Z");
-    fresh.requestedReviewers = {QStringLiteral("me")};
+    fresh.requestedReviewers = {u"me"_s};
     hub->addPullRequest(fresh);
-    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
-    hub->addReview(QStringLiteral("acme/web"), 2,
-                   review("bob", "CHANGES_REQUESTED", "2026-12-04T12:00:00Z", "Fix it"));
+    hub->addReview(u"acme/api"_s, 1, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
+    hub->addReview(u"acme/web"_s, 2, review("bob", "CHANGES_REQUESTED", "2026-12-04T12:00:00Z", "Fix it"));
     poll();
     ASSERT_EQ(notifier->posts().size(), 3u);
     std::map<QString, NotificationRequest> byTitle;
     for (const auto& p : notifier->posts())
         byTitle[p.title] = p;
-    const auto& request = byTitle.at(QStringLiteral("👀 Review Requested"));
-    EXPECT_EQ(request.subtitle, QStringLiteral("acme/web"));
-    EXPECT_EQ(request.body, QStringLiteral("bob requested your review on 'PR 4'"));
-    EXPECT_EQ(request.prUrl, hub->baseUrl() + QStringLiteral("/acme/web/pull/4"));
+    const auto& request = byTitle.at(u"👀 Review Requested"_s);
+    EXPECT_EQ(request.subtitle, u"acme/web"_s);
+    EXPECT_EQ(request.body, u"bob requested your review on 'PR 4'"_s);
+    EXPECT_EQ(request.prUrl, hub->baseUrl() + u"/acme/web/pull/4"_s);
     EXPECT_FALSE(QUuid::fromString(request.identifier).isNull());
-    EXPECT_EQ(byTitle.at(QStringLiteral("✅ PR Approved")).body, QStringLiteral("'PR 1' is ready to merge"));
-    EXPECT_EQ(byTitle.at(QStringLiteral("🔧 Changes Requested")).body,
-              QStringLiteral("'PR 2' needs changes before it can merge"));
-    EXPECT_EQ(byTitle.at(QStringLiteral("🔧 Changes Requested")).subtitle, QStringLiteral("acme/web"));
+    EXPECT_EQ(byTitle.at(u"✅ PR Approved"_s).body, u"'PR 1' is ready to merge"_s);
+    EXPECT_EQ(byTitle.at(u"🔧 Changes Requested"_s).body, u"'PR 2' needs changes before it can merge"_s);
+    EXPECT_EQ(byTitle.at(u"🔧 Changes Requested"_s).subtitle, u"acme/web"_s);
 
     // Nothing changed: nothing more.
     poll();
@@ -77,7 +75,7 @@ TEST_F(PRNotifyTest, PollsNotifyOnlyForTransitionsTheySee)
     EXPECT_EQ(m.pullRequests().size(), 4);
 
     // A change a user refresh saw first is never announced by the poll after it.
-    hub->addReview(QStringLiteral("acme/web"), 2, review("bob", "APPROVED", "2026-12-04T13:00:00Z"));
+    hub->addReview(u"acme/web"_s, 2, review("bob", "APPROVED", "2026-12-04T13:00:00Z"));
     m.refresh();
     ASSERT_TRUE(settle());
     ASSERT_EQ(find(2)->approvalStatus, AS::approved);
@@ -87,8 +85,7 @@ TEST_F(PRNotifyTest, PollsNotifyOnlyForTransitionsTheySee)
     // A switch turned off still records the state: turning it on later announces nothing already seen.
     m.setNotificationSettings(NotificationSettings{true, false, true, 15});
     m.saveNotificationSettings();
-    hub->addReview(QStringLiteral("acme/api"), 1,
-                   review("alice", "CHANGES_REQUESTED", "2026-12-04T14:00:00Z"));
+    hub->addReview(u"acme/api"_s, 1, review("alice", "CHANGES_REQUESTED", "2026-12-04T14:00:00Z"));
     poll();
     ASSERT_EQ(find(1)->approvalStatus, AS::changesRequested);
     m.setNotificationSettings(NotificationSettings{});
@@ -101,23 +98,23 @@ TEST_F(PRNotifyTest, PollsNotifyOnlyForTransitionsTheySee)
 // compared with the last verdict known, so an approval is announced once, and a real change still is.
 TEST_F(PRNotifyTest, AFailedReviewsQueryNeverRepeatsAVerdict)
 {
-    const QString reviews = QStringLiteral("/repos/acme/api/pulls/1/reviews");
+    const QString reviews = u"/repos/acme/api/pulls/1/reviews"_s;
     const struct
     {
         const char* name;
         fh::Fault fault;
     } cases[] = {
-        {"502", fh::Fault::httpStatus(QStringLiteral("GET"), reviews, 502).times(1)},
-        {"404", fh::Fault::httpStatus(QStringLiteral("GET"), reviews, 404).times(1)},
-        {"undecodable", fh::Fault::malformedJson(QStringLiteral("GET"), reviews).times(1)},
+        {"502", fh::Fault::httpStatus(u"GET"_s, reviews, 502).times(1)},
+        {"404", fh::Fault::httpStatus(u"GET"_s, reviews, 404).times(1)},
+        {"undecodable", fh::Fault::malformedJson(u"GET"_s, reviews).times(1)},
     };
-    hub->setRateLimit(QStringLiteral("search"),
+    hub->setRateLimit(u"search"_s,
                       1000); // more polls in a minute than GitHub's 30 searches allow
     launch();
     poll();
-    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
+    hub->addReview(u"acme/api"_s, 1, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
     poll();
-    ASSERT_EQ(titles(notifier->posts()), QStringList{QStringLiteral("✅ PR Approved")});
+    ASSERT_EQ(titles(notifier->posts()), QStringList{u"✅ PR Approved"_s});
     for (const auto& c : cases) {
         hub->injectFault(c.fault);
         poll();
@@ -126,15 +123,13 @@ TEST_F(PRNotifyTest, AFailedReviewsQueryNeverRepeatsAVerdict)
         ASSERT_EQ(find(1)->approvalStatus, AS::approved) << c.name;
         EXPECT_EQ(notifier->posts().size(), 1u) << c.name;
     }
-    hub->addReview(QStringLiteral("acme/api"), 1,
-                   review("bob", "CHANGES_REQUESTED", "2026-12-04T12:00:00Z", "Not yet"));
-    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), reviews, 502).times(1));
+    hub->addReview(u"acme/api"_s, 1, review("bob", "CHANGES_REQUESTED", "2026-12-04T12:00:00Z", "Not yet"));
+    hub->injectFault(fh::Fault::httpStatus(u"GET"_s, reviews, 502).times(1));
     poll();
     ASSERT_EQ(find(1)->approvalStatus, AS::unknown);
     poll();
     ASSERT_EQ(find(1)->approvalStatus, AS::changesRequested);
-    EXPECT_EQ(titles(notifier->posts()),
-              (QStringList{QStringLiteral("✅ PR Approved"), QStringLiteral("🔧 Changes Requested")}));
+    EXPECT_EQ(titles(notifier->posts()), (QStringList{u"✅ PR Approved"_s, u"🔧 Changes Requested"_s}));
 }
 
 TEST_F(PRNotifyTest, PermissionStatusMapping)
@@ -157,14 +152,14 @@ TEST_F(PRNotifyTest, SeenStatesFlagOnlyLaterChanges)
     PRViewModel& m = launch();
     for (const auto& pr : m.pullRequests())
         EXPECT_TRUE(m.unseenUpdates(pr).isEmpty()) << pr.id.toStdString();
-    const QString key = QStringLiteral("pr_seen_states_") + uuidText(account.id);
+    const QString key = u"pr_seen_states_"_s + uuidText(account.id);
     ASSERT_TRUE(preferences->data(key).has_value());
     EXPECT_EQ(seenStateMapFromJson(parseJsonObject(*preferences->data(key))).size(), 3);
 
     // A new commit and a new comment on #1.
     hub->mutate([](fh::Scenario& s) {
-        auto* p = s.pullRequest(QStringLiteral("acme/api"), 1);
-        p->headSha = QStringLiteral("newsha");
+        auto* p = s.pullRequest(u"acme/api"_s, 1);
+        p->headSha = u"newsha"_s;
         p->comments += 1;
     });
     poll();
@@ -176,7 +171,7 @@ TEST_F(PRNotifyTest, SeenStatesFlagOnlyLaterChanges)
     m.markAsSeen(first);
     EXPECT_TRUE(m.unseenUpdates(first).isEmpty());
     EXPECT_EQ(seenStateMapFromJson(parseJsonObject(*preferences->data(key))).value(first.id).headSha,
-              QStringLiteral("newsha"));
+              u"newsha"_s);
     // What leaves the list and comes back: SeenStateStore's tests.
 }
 
@@ -193,13 +188,12 @@ TEST_F(PRNotifyTest, SavedSettingsRestartThePolling)
     m.saveNotificationSettings();
     EXPECT_EQ(timer->starts, 2);
     EXPECT_EQ(timer->interval, 300.0);
-    EXPECT_TRUE(
-        waitUntil([&] { return printed.contains(QStringLiteral("✅ Notification permission granted")); }));
+    EXPECT_TRUE(waitUntil([&] { return printed.contains(u"✅ Notification permission granted"_s); }));
 
     // A test notification links to this run's web host. (What the permission makes of it: ChangeNotifier's.)
     m.sendTestReviewNotification();
     ASSERT_TRUE(waitUntil([&] { return !notifier->posts().empty(); }));
-    EXPECT_EQ(notifier->posts().front().prUrl, QStringLiteral("https://github.example/test/repo/pull/123"));
+    EXPECT_EQ(notifier->posts().front().prUrl, u"https://github.example/test/repo/pull/123"_s);
 }
 
 // GitHub's rate limit: background polls wait for the reset (or Retry-After), a refresh the user asks for
@@ -210,10 +204,9 @@ TEST_F(PRNotifyTest, ARateLimitPausesBackgroundPollsUntilItLifts)
     const QStringList before = ids();
     ASSERT_FALSE(before.isEmpty());
 
-    hub->exhaustRateLimit(QStringLiteral("core"));
+    hub->exhaustRateLimit(u"core"_s);
     poll();
-    const QDateTime reset =
-        QDateTime::fromSecsSinceEpoch(hub->rateLimit(QStringLiteral("tok-me")).reset, Qt::UTC);
+    const QDateTime reset = QDateTime::fromSecsSinceEpoch(hub->rateLimit(u"tok-me"_s).reset, Qt::UTC);
     EXPECT_EQ(m.pollsPausedUntil(account.id), reset);
     EXPECT_EQ(ids(), before) << "a refresh stopped by the limit keeps the list";
 
@@ -226,8 +219,7 @@ TEST_F(PRNotifyTest, ARateLimitPausesBackgroundPollsUntilItLifts)
     ASSERT_TRUE(settle());
     EXPECT_FALSE(hub->requests().empty());
     ASSERT_TRUE(m.errorMessage().has_value());
-    EXPECT_TRUE(m.errorMessage()->startsWith(QStringLiteral("API Error [repos/")))
-        << m.errorMessage()->toStdString();
+    EXPECT_TRUE(m.errorMessage()->startsWith(u"API Error [repos/"_s)) << m.errorMessage()->toStdString();
     EXPECT_TRUE(m.errorMessage()->endsWith(QLatin1Char(' ') + PRViewModel::retryLine(reset)));
     EXPECT_EQ(ids(), before);
 

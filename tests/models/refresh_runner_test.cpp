@@ -17,8 +17,8 @@ protected:
         fh::Scenario world = baseWorld();
         world.pullRequests = {pull("acme/api", 1, "me"), pull("acme/web", 2, "me")};
         hub = std::make_unique<fh::FakeHub>(std::move(world));
-        me = account("me", QStringLiteral("tok-me"));
-        alice = account("alice", QStringLiteral("tok-alice"));
+        me = account("me", u"tok-me"_s);
+        alice = account("alice", u"tok-alice"_s);
         runner = std::make_unique<RefreshRunner>(GitHubService(HttpSession(&nam), hub->baseUrl()), held);
         QObject::connect(runner.get(), &RefreshRunner::finished,
                          [this](const RefreshRunner::Outcome& outcome) {
@@ -34,7 +34,7 @@ protected:
     GitHubAccount account(const char* login, std::optional<QString> token)
     {
         GitHubAccount a{QUuid::createUuid(), QString::fromLatin1(login),
-                        QStringLiteral("github_token_") + QString::fromLatin1(login), std::nullopt};
+                        u"github_token_"_s + QString::fromLatin1(login), std::nullopt};
         if (token)
             (*store->storage())[a.tokenKey()] = *token;
         return a;
@@ -69,17 +69,13 @@ TEST_F(RefreshRunnerTest, ARunReportsHowItEnded)
         bool retryAt;
     };
     const Case cases[] = {
-        {"fetched", [] {}, QStringLiteral("tok-me"), Kind::fetched, 2, false},
+        {"fetched", [] {}, u"tok-me"_s, Kind::fetched, 2, false},
         {"no token", [] {}, std::nullopt, Kind::noToken, 0, false},
-        {"token refused", [] {}, QStringLiteral("tok-revoked"), Kind::unauthorized, 0, false},
+        {"token refused", [] {}, u"tok-revoked"_s, Kind::unauthorized, 0, false},
         {"server error",
-         [this] {
-             hub->injectFault(
-                 fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 422));
-         },
-         QStringLiteral("tok-me"), Kind::failed, 0, false},
-        {"rate limit", [this] { hub->exhaustRateLimit(QStringLiteral("core")); }, QStringLiteral("tok-me"),
-         Kind::failed, 0, true},
+         [this] { hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 422)); }, u"tok-me"_s,
+         Kind::failed, 0, false},
+        {"rate limit", [this] { hub->exhaustRateLimit(u"core"_s); }, u"tok-me"_s, Kind::failed, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -121,11 +117,9 @@ TEST_F(RefreshRunnerTest, CancellingOnlyTouchesTheRunOfThatAccount)
     EXPECT_TRUE(ended.isEmpty());
 
     // A run cancelled while its request is out ends as quietly.
-    hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"),
-                                        std::chrono::milliseconds(300)));
+    hub->injectFault(fh::Fault::delayed(u"GET"_s, u"/search/issues"_s, std::chrono::milliseconds(300)));
     runner->start(me, true, false);
-    ASSERT_TRUE(waitUntil(
-        [&] { return !hub->requests(QStringLiteral("GET"), QStringLiteral("/search/issues")).empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !hub->requests(u"GET"_s, u"/search/issues"_s).empty(); }));
     EXPECT_TRUE(runner->cancelRunOf(me.id));
     QTest::qWait(400);
     EXPECT_TRUE(outcomes.isEmpty());
@@ -134,8 +128,7 @@ TEST_F(RefreshRunnerTest, CancellingOnlyTouchesTheRunOfThatAccount)
 TEST_F(RefreshRunnerTest, AnOwedCatchUpIsPaidByTheNextFetchedRun)
 {
     runner->oweCatchUp();
-    hub->injectFault(
-        fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 422).times(1));
+    hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 422).times(1));
     const QList<Kind> kinds{Kind::failed, Kind::fetched, Kind::fetched};
     for (int i = 0; i < kinds.size(); ++i) {
         runner->start(me, false, true);

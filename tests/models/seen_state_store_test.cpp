@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -21,7 +22,7 @@ PullRequest pr(const char* id, const char* sha, int comments = 0)
 
 QString key(const QUuid& account)
 {
-    return QStringLiteral("pr_seen_states_") + uuidText(account);
+    return u"pr_seen_states_"_s + uuidText(account);
 }
 
 QJsonObject stored(const InMemoryPreferences& preferences, const QUuid& account)
@@ -57,15 +58,13 @@ TEST_F(SeenStateStoreTest, EachAccountHasItsOwnSnapshots)
 
     store.load(alice);
     EXPECT_EQ(store.accountId(), alice);
-    EXPECT_EQ(ids(store.states()), QStringList{QStringLiteral("a-1")});
+    EXPECT_EQ(ids(store.states()), QStringList{u"a-1"_s});
     store.load(bob);
-    EXPECT_EQ(ids(store.states()), QStringList{QStringLiteral("b-1")});
+    EXPECT_EQ(ids(store.states()), QStringList{u"b-1"_s});
 
     store.markAsSeen(pr("b-2", "z"));
-    EXPECT_EQ(QStringList(stored(*preferences, bob).keys()),
-              (QStringList{QStringLiteral("b-1"), QStringLiteral("b-2")}));
-    EXPECT_EQ(QStringList(stored(*preferences, alice).keys()), QStringList{QStringLiteral("a-1")})
-        << "alice's untouched";
+    EXPECT_EQ(QStringList(stored(*preferences, bob).keys()), (QStringList{u"b-1"_s, u"b-2"_s}));
+    EXPECT_EQ(QStringList(stored(*preferences, alice).keys()), QStringList{u"a-1"_s}) << "alice's untouched";
 }
 
 TEST_F(SeenStateStoreTest, EnsureLoadedReadsOnlyWhenAnotherAccountIsHeld)
@@ -74,7 +73,7 @@ TEST_F(SeenStateStoreTest, EnsureLoadedReadsOnlyWhenAnotherAccountIsHeld)
     store.markAsSeen(pr("a-1", "x"));
     storeRaw(alice, "{}"); // written underneath; the held snapshots stay the ones in use
     store.ensureLoaded(alice);
-    EXPECT_EQ(ids(store.states()), QStringList{QStringLiteral("a-1")});
+    EXPECT_EQ(ids(store.states()), QStringList{u"a-1"_s});
     store.ensureLoaded(bob);
     EXPECT_TRUE(store.states().isEmpty());
     store.ensureLoaded(alice);
@@ -91,7 +90,7 @@ TEST_F(SeenStateStoreTest, UnreadableSnapshotsCountAsNoneUntilTheNextSave)
         EXPECT_TRUE(store.states().isEmpty()) << raw;
         EXPECT_EQ(preferences->data(key(alice)), QByteArray(raw)) << "loading leaves the stored bytes alone";
         store.markAsSeen(pr("a-3", "y"));
-        EXPECT_EQ(QStringList(stored(*preferences, alice).keys()), QStringList{QStringLiteral("a-3")}) << raw;
+        EXPECT_EQ(QStringList(stored(*preferences, alice).keys()), QStringList{u"a-3"_s}) << raw;
     }
 }
 
@@ -108,15 +107,15 @@ TEST_F(SeenStateStoreTest, SavingKeepsWhatAnotherVersionStored)
     a1.ciStatus = PullRequest::CIStatus::success;
     EXPECT_TRUE(store.unseenUpdates(a1).isEmpty());
     store.markAsSeen(pr("a-2", "y"));
-    EXPECT_EQ(stored(*preferences, alice).value(QStringLiteral("a-1")),
-              QJsonDocument::fromJson(raw).object().value(QStringLiteral("a-1")));
+    EXPECT_EQ(stored(*preferences, alice).value(u"a-1"_s),
+              QJsonDocument::fromJson(raw).object().value(u"a-1"_s));
 
-    a1.headSha = QStringLiteral("z");
+    a1.headSha = u"z"_s;
     store.markAsSeen(a1);
-    const QJsonObject written = stored(*preferences, alice).value(QStringLiteral("a-1")).toObject();
-    EXPECT_EQ(written.value(QStringLiteral("headSha")), QJsonValue(QStringLiteral("z")));
-    EXPECT_EQ(written.value(QStringLiteral("ciStatus")), QJsonValue(QStringLiteral("success")));
-    EXPECT_EQ(written.value(QStringLiteral("pinned")), QJsonValue(true));
+    const QJsonObject written = stored(*preferences, alice).value(u"a-1"_s).toObject();
+    EXPECT_EQ(written.value(u"headSha"_s), QJsonValue(u"z"_s));
+    EXPECT_EQ(written.value(u"ciStatus"_s), QJsonValue(u"success"_s));
+    EXPECT_EQ(written.value(u"pinned"_s), QJsonValue(true));
 }
 
 TEST_F(SeenStateStoreTest, AnAnswerAddsNewPullRequestsAsSeenAndForgetsThoseGone)
@@ -163,7 +162,7 @@ TEST_F(SeenStateStoreTest, SampleSnapshotsAreNeverStored)
     store.load(alice);
     const QByteArray before = *preferences->data(key(alice));
 
-    store.showSample({{QStringLiteral("s-1"), PRSeenState::snapshot(pr("s-1", "old"))}});
+    store.showSample({{u"s-1"_s, PRSeenState::snapshot(pr("s-1", "old"))}});
     EXPECT_FALSE(store.accountId().has_value());
     EXPECT_EQ(store.unseenUpdates(pr("s-1", "new")), QList<PRUpdateType>{PRUpdateType::newCommits});
     store.markAsSeen(pr("s-1", "new"));
@@ -172,5 +171,5 @@ TEST_F(SeenStateStoreTest, SampleSnapshotsAreNeverStored)
     EXPECT_EQ(preferences->data(key(alice)), before);
 
     store.ensureLoaded(alice);
-    EXPECT_EQ(ids(store.states()), QStringList{QStringLiteral("a-1")});
+    EXPECT_EQ(ids(store.states()), QStringList{u"a-1"_s});
 }

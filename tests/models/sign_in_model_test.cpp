@@ -15,9 +15,9 @@ using Kind = DeviceAuthState::Kind;
 using Added = SignInModel::Added;
 using Reconnected = SignInModel::Reconnected;
 
-const QString kUser = QStringLiteral("/user");
-const QString kCodePath = QStringLiteral("/login/device/code");
-const QString kTokenPath = QStringLiteral("/login/oauth/access_token");
+const QString kUser = u"/user"_s;
+const QString kCodePath = u"/login/device/code"_s;
+const QString kTokenPath = u"/login/oauth/access_token"_s;
 
 // A token store that keeps nothing and has nothing (a locked or broken keyring).
 class RefusingKeychain final : public KeychainService
@@ -140,10 +140,10 @@ TEST_F(SignInModelTest, ATypedTokenIsKeptOnlyOnceGitHubSaysItIsTheTypedLogins)
          "This token belongs to @alice, not @me.", std::nullopt},
         {"offline", "me", "tok-me", std::nullopt, true, false,
          "Could not reach GitHub to check this token: ", std::nullopt},
-        {"server error", "me", "tok-me", fh::Fault::httpStatus(QStringLiteral("GET"), kUser, 502), false,
-         false, "GitHub could not check this token (HTTP 502). Try again in a moment.", std::nullopt},
+        {"server error", "me", "tok-me", fh::Fault::httpStatus(u"GET"_s, kUser, 502), false, false,
+         "GitHub could not check this token (HTTP 502). Try again in a moment.", std::nullopt},
         {"an answer without a login", "me", "tok-me",
-         fh::Fault::httpStatus(QStringLiteral("GET"), kUser, 200, R"({"name":"me"})"), false, false,
+         fh::Fault::httpStatus(u"GET"_s, kUser, 200, R"({"name":"me"})"), false, false,
          "GitHub could not check this token (HTTP 200). Try again in a moment.", std::nullopt},
         {"the keychain refuses", "me", "tok-me", std::nullopt, false, true, nullptr, Added::notAdded},
         {"accepted in other letters", "ME", "tok-me", std::nullopt, false, false, nullptr, Added::added},
@@ -158,12 +158,12 @@ TEST_F(SignInModelTest, ATypedTokenIsKeptOnlyOnceGitHubSaysItIsTheTypedLogins)
         auto refusing = std::make_shared<RefusingKeychain>();
         keychain->storage()->clear();
         makeEngine(c.refusingKeychain ? std::shared_ptr<KeychainService>(refusing) : keychain);
-        makeSignIn(c.offline ? std::optional(QStringLiteral("http://127.0.0.1:9")) : std::nullopt);
+        makeSignIn(c.offline ? std::optional(u"http://127.0.0.1:9"_s) : std::nullopt);
         keepSignIns();
         if (c.fault)
             hub->injectFault(*c.fault);
         signIn->begin();
-        signIn->setLabel(QStringLiteral("Work"));
+        signIn->setLabel(u"Work"_s);
         const QString login = QString::fromLatin1(c.login);
         const QString token = QString::fromLatin1(c.token);
 
@@ -172,7 +172,7 @@ TEST_F(SignInModelTest, ATypedTokenIsKeptOnlyOnceGitHubSaysItIsTheTypedLogins)
         // No second check, and so no second account, while the first is out.
         EXPECT_FALSE(signIn->mayCheckToken(login, token));
         ASSERT_TRUE(waitUntil([&] { return !signIn->isCheckingToken(); }));
-        EXPECT_EQ(hub->requests(QStringLiteral("GET"), kUser).size(), c.offline ? 0u : 1u);
+        EXPECT_EQ(hub->requests(u"GET"_s, kUser).size(), c.offline ? 0u : 1u);
 
         if (c.message) {
             ASSERT_TRUE(signIn->tokenMessage().has_value());
@@ -190,7 +190,7 @@ TEST_F(SignInModelTest, ATypedTokenIsKeptOnlyOnceGitHubSaysItIsTheTypedLogins)
         // The values as typed, the label as typed, and the server the token was checked on.
         EXPECT_EQ(signedIn[0].username, login);
         EXPECT_EQ(signedIn[0].token, token);
-        EXPECT_EQ(signedIn[0].label, QStringLiteral("Work"));
+        EXPECT_EQ(signedIn[0].label, u"Work"_s);
         EXPECT_EQ(signedIn[0].server, AccountServer{});
         ASSERT_TRUE(waitUntil([&] { return kept.has_value(); }));
         EXPECT_EQ(kept, c.kept);
@@ -198,12 +198,12 @@ TEST_F(SignInModelTest, ATypedTokenIsKeptOnlyOnceGitHubSaysItIsTheTypedLogins)
         if (c.kept == Added::notAdded) {
             EXPECT_EQ(refusing->saves, 1);
             EXPECT_TRUE(model->accounts().isEmpty());
-            EXPECT_FALSE(preferences->data(QStringLiteral("github_accounts")).has_value());
+            EXPECT_FALSE(preferences->data(u"github_accounts"_s).has_value());
             continue;
         }
         ASSERT_EQ(model->accounts().size(), 1);
         EXPECT_EQ(model->accounts()[0].username, login);
-        EXPECT_EQ(model->accounts()[0].label, QStringLiteral("Work"));
+        EXPECT_EQ(model->accounts()[0].label, u"Work"_s);
         EXPECT_EQ(keychain->storage()->at(model->accounts()[0].tokenKey()), token);
     }
 }
@@ -216,10 +216,9 @@ TEST_F(SignInModelTest, TheRequiredMessageAndAGivenUpCheckSayWhatTheSheetShows)
     signIn->begin();
 
     // Either value missing: nothing is asked, and the message says both are needed.
-    for (const auto& [username, token] :
-         {std::pair{QString(), QStringLiteral("tok-me")}, std::pair{QStringLiteral("me"), QString()}}) {
+    for (const auto& [username, token] : {std::pair{QString(), u"tok-me"_s}, std::pair{u"me"_s, QString()}}) {
         EXPECT_FALSE(signIn->mayCheckToken(username, token));
-        EXPECT_EQ(signIn->tokenMessage(), QStringLiteral("Username and token are required"));
+        EXPECT_EQ(signIn->tokenMessage(), u"Username and token are required"_s);
         signIn->checkToken(username, token, AccountServer{});
         EXPECT_FALSE(signIn->isCheckingToken());
         signIn->clearTokenMessage();
@@ -229,17 +228,17 @@ TEST_F(SignInModelTest, TheRequiredMessageAndAGivenUpCheckSayWhatTheSheetShows)
 
     // A check given up (Back) says nothing when GitHub answers after all, and a new one can start at once.
     hub->setLatency(std::chrono::milliseconds(150));
-    signIn->checkToken(QStringLiteral("me"), QStringLiteral("tok-me"), AccountServer{});
+    signIn->checkToken(u"me"_s, u"tok-me"_s, AccountServer{});
     ASSERT_TRUE(signIn->isCheckingToken());
     signIn->abandonTokenCheck();
     EXPECT_FALSE(signIn->isCheckingToken());
-    EXPECT_TRUE(signIn->mayCheckToken(QStringLiteral("me"), QStringLiteral("tok-me")));
+    EXPECT_TRUE(signIn->mayCheckToken(u"me"_s, u"tok-me"_s));
     QTest::qWait(300);
     EXPECT_TRUE(signedIn.empty());
     EXPECT_EQ(signIn->tokenMessage(), std::nullopt);
 
     // A check out when the sheet goes says nothing either; the next sheet starts without a message.
-    signIn->checkToken(QStringLiteral("me"), QStringLiteral("tok-alice"), AccountServer{});
+    signIn->checkToken(u"me"_s, u"tok-alice"_s, AccountServer{});
     signIn->end();
     EXPECT_FALSE(signIn->isCheckingToken());
     QTest::qWait(300);
@@ -260,7 +259,7 @@ TEST_F(SignInModelTest, TheDeviceFlowShowsACodeAndEndsSignedInFailedOrStopped)
     };
     const Case cases[] = {
         {"approved", Then::approve, {}, true, {}},
-        {"denied", Then::deny, {Kind::failed}, false, QStringLiteral("Access denied by user.")},
+        {"denied", Then::deny, {Kind::failed}, false, u"Access denied by user."_s},
         {"cancelled", Then::cancel, {Kind::idle}, false, {}},
         {"the sheet went", Then::end, {Kind::idle}, false, {}},
     };
@@ -271,7 +270,7 @@ TEST_F(SignInModelTest, TheDeviceFlowShowsACodeAndEndsSignedInFailedOrStopped)
         makeEngine(keychain);
         makeSignIn();
         signIn->begin();
-        signIn->setLabel(QStringLiteral("Home"));
+        signIn->setLabel(u"Home"_s);
 
         signIn->startDeviceFlow(AccountServer{});
         EXPECT_EQ(signIn->deviceState().kind, Kind::loading);
@@ -279,12 +278,11 @@ TEST_F(SignInModelTest, TheDeviceFlowShowsACodeAndEndsSignedInFailedOrStopped)
         ASSERT_EQ(hub->deviceCodes().size(), 1u);
         const QString code = hub->deviceCodes()[0].userCode;
         EXPECT_EQ(signIn->deviceState().userCode, code);
-        EXPECT_EQ(signIn->deviceState().verificationURL,
-                  QUrl(hub->baseUrl() + QStringLiteral("/login/device")));
+        EXPECT_EQ(signIn->deviceState().verificationURL, QUrl(hub->baseUrl() + u"/login/device"_s));
 
         switch (c.then) {
         case Then::approve:
-            ASSERT_TRUE(hub->approveDeviceCode(code, QStringLiteral("me")));
+            ASSERT_TRUE(hub->approveDeviceCode(code, u"me"_s));
             break;
         case Then::deny:
             ASSERT_TRUE(hub->denyDeviceCode(code));
@@ -300,9 +298,9 @@ TEST_F(SignInModelTest, TheDeviceFlowShowsACodeAndEndsSignedInFailedOrStopped)
             ASSERT_TRUE(waitUntil([&] { return !signedIn.empty(); }));
             // The state stays at the code; the login, its token, the label and github.com are handed on.
             EXPECT_EQ(signIn->deviceState().kind, Kind::awaitingAuthorization);
-            EXPECT_EQ(signedIn[0].username, QStringLiteral("me"));
-            EXPECT_EQ(signedIn[0].token, QStringLiteral("tok-me"));
-            EXPECT_EQ(signedIn[0].label, QStringLiteral("Home"));
+            EXPECT_EQ(signedIn[0].username, u"me"_s);
+            EXPECT_EQ(signedIn[0].token, u"tok-me"_s);
+            EXPECT_EQ(signedIn[0].label, u"Home"_s);
             EXPECT_EQ(signedIn[0].server, AccountServer{});
         } else if (!c.failure.isEmpty()) {
             ASSERT_TRUE(waitUntil([&] { return signIn->deviceState().kind == Kind::failed; }));
@@ -310,10 +308,10 @@ TEST_F(SignInModelTest, TheDeviceFlowShowsACodeAndEndsSignedInFailedOrStopped)
         } else {
             EXPECT_EQ(signIn->deviceState().kind, Kind::idle);
             // A stopped flow asks no more, and an approval after it brings nothing.
-            const std::size_t polls = hub->requests(QStringLiteral("POST"), kTokenPath).size();
-            ASSERT_TRUE(hub->approveDeviceCode(code, QStringLiteral("me")));
+            const std::size_t polls = hub->requests(u"POST"_s, kTokenPath).size();
+            ASSERT_TRUE(hub->approveDeviceCode(code, u"me"_s));
             QTest::qWait(100);
-            EXPECT_EQ(hub->requests(QStringLiteral("POST"), kTokenPath).size(), polls);
+            EXPECT_EQ(hub->requests(u"POST"_s, kTokenPath).size(), polls);
             EXPECT_TRUE(signedIn.empty());
         }
         std::vector<Kind> expected{Kind::loading, Kind::awaitingAuthorization};
@@ -332,10 +330,10 @@ TEST_F(SignInModelTest, AnEnterpriseServerWithoutItsOwnClientIdIsNotConfiguredAn
     makeEngine(keychain);
     makeSignIn();
     signIn->begin();
-    const AccountServer server{QStringLiteral("github.example.com"), std::nullopt};
+    const AccountServer server{u"github.example.com"_s, std::nullopt};
     const GitHubDeviceAuth::Config config = signIn->configFor(server);
-    EXPECT_EQ(config.webBaseURL, QStringLiteral("https://github.example.com"));
-    EXPECT_EQ(config.apiBaseURL, QStringLiteral("https://github.example.com/api/v3"));
+    EXPECT_EQ(config.webBaseURL, u"https://github.example.com"_s);
+    EXPECT_EQ(config.apiBaseURL, u"https://github.example.com/api/v3"_s);
     signIn->startDeviceFlow(server);
     EXPECT_EQ(signIn->deviceState(),
               DeviceAuthState::failed(QStringLiteral(
@@ -370,8 +368,8 @@ TEST_F(SignInModelTest, AReconnectStoresTheTokenUnderTheAccountAndClearsItsMarkO
         SCOPED_TRACE(c.name);
         signIn.reset();
         keychain->storage()->clear();
-        GitHubAccount account = storedAccount("me", QStringLiteral("Work"));
-        (*keychain->storage())[account.tokenKey()] = QStringLiteral("tok-revoked");
+        GitHubAccount account = storedAccount("me", u"Work"_s);
+        (*keychain->storage())[account.tokenKey()] = u"tok-revoked"_s;
         storeAccounts({account});
         auto refusing = std::make_shared<RefusingKeychain>();
         makeEngine(c.refusingKeychain ? std::shared_ptr<KeychainService>(refusing) : keychain);
@@ -383,13 +381,13 @@ TEST_F(SignInModelTest, AReconnectStoresTheTokenUnderTheAccountAndClearsItsMarkO
         signIn->begin(account);
         EXPECT_EQ(signIn->reauthAccount(), account);
 
-        const QString token = QStringLiteral("tok-") + QString::fromLatin1(c.login).toLower();
+        const QString token = u"tok-"_s + QString::fromLatin1(c.login).toLower();
         EXPECT_EQ(runTask(signIn->reconnect(account, QString::fromLatin1(c.login), token)), c.outcome);
         // The account keeps its identity, label and server whatever happened.
         EXPECT_EQ(model->accounts(), QList<GitHubAccount>{account});
         if (c.outcome != Reconnected::reconnected) {
             EXPECT_TRUE(model->reauthNeeded().contains(account.id));
-            EXPECT_EQ(keychain->storage()->at(account.tokenKey()), QStringLiteral("tok-revoked"));
+            EXPECT_EQ(keychain->storage()->at(account.tokenKey()), u"tok-revoked"_s);
             EXPECT_EQ(refusing->saves, c.refusingKeychain ? 1 : 0);
             EXPECT_FALSE(model->isLoading());
             continue;
@@ -399,7 +397,7 @@ TEST_F(SignInModelTest, AReconnectStoresTheTokenUnderTheAccountAndClearsItsMarkO
         // A refresh starts, with the new token.
         ASSERT_TRUE(waitUntil([&] { return !hub->requests().empty() && !model->isLoading(); }));
         for (const auto& request : hub->requests())
-            EXPECT_EQ(request.header(QStringLiteral("Authorization")), QStringLiteral("token ") + token);
+            EXPECT_EQ(request.header(u"Authorization"_s), u"token "_s + token);
         EXPECT_TRUE(model->reauthNeeded().isEmpty());
     }
 }
@@ -418,10 +416,10 @@ TEST_F(SignInModelTest, OnTheWireEachRequestCarriesTheHeadersOfItsKindAndTheToke
 
     signIn->startDeviceFlow(AccountServer{});
     ASSERT_TRUE(waitUntil([&] { return signIn->deviceState().kind == Kind::awaitingAuthorization; }));
-    ASSERT_TRUE(web.approveDeviceCode(web.deviceCodes()[0].userCode, QStringLiteral("me")));
+    ASSERT_TRUE(web.approveDeviceCode(web.deviceCodes()[0].userCode, u"me"_s));
     ASSERT_TRUE(waitUntil([&] { return kept.has_value(); }));
     EXPECT_EQ(kept, Added::added);
-    signIn->checkToken(QStringLiteral("alice"), QStringLiteral("tok-alice"), AccountServer{});
+    signIn->checkToken(u"alice"_s, u"tok-alice"_s, AccountServer{});
     ASSERT_TRUE(waitUntil([&] { return signedIn.size() == 2; }));
     ASSERT_TRUE(waitUntil([&] { return model->accounts().size() == 2 && !model->isLoading(); }));
 
@@ -429,28 +427,26 @@ TEST_F(SignInModelTest, OnTheWireEachRequestCarriesTheHeadersOfItsKindAndTheToke
     ASSERT_GE(posts.size(), 2u);
     for (const auto& r : posts) {
         SCOPED_TRACE((r.method + QLatin1Char(' ') + r.path).toStdString());
-        EXPECT_EQ(r.method, QStringLiteral("POST"));
+        EXPECT_EQ(r.method, u"POST"_s);
         EXPECT_TRUE(r.path == kCodePath || r.path == kTokenPath);
-        EXPECT_EQ(r.header(QStringLiteral("Accept")), QStringLiteral("application/json"));
-        EXPECT_EQ(r.header(QStringLiteral("Authorization")), QString());
-        EXPECT_EQ(r.header(QStringLiteral("X-GitHub-Api-Version")), QString());
+        EXPECT_EQ(r.header(u"Accept"_s), u"application/json"_s);
+        EXPECT_EQ(r.header(u"Authorization"_s), QString());
+        EXPECT_EQ(r.header(u"X-GitHub-Api-Version"_s), QString());
     }
 
     const auto api = hub->requests();
-    EXPECT_EQ(hub->requests(QStringLiteral("GET"), kUser).size(), 2u);
+    EXPECT_EQ(hub->requests(u"GET"_s, kUser).size(), 2u);
     ASSERT_GT(api.size(), 2u); // the lookups and the refresh's queries
     QSet<QString> tokens;
     for (const auto& r : api) {
         SCOPED_TRACE((r.method + QLatin1Char(' ') + r.path).toStdString());
-        EXPECT_EQ(r.method, QStringLiteral("GET"));
-        const QString authorization = r.header(QStringLiteral("Authorization"));
-        EXPECT_TRUE(authorization == QStringLiteral("token tok-me") ||
-                    authorization == QStringLiteral("token tok-alice"));
+        EXPECT_EQ(r.method, u"GET"_s);
+        const QString authorization = r.header(u"Authorization"_s);
+        EXPECT_TRUE(authorization == u"token tok-me"_s || authorization == u"token tok-alice"_s);
         tokens.insert(authorization);
-        EXPECT_EQ(r.header(QStringLiteral("Accept")), r.path == kUser
-                                                          ? QStringLiteral("application/vnd.github+json")
-                                                          : QStringLiteral("application/vnd.github.v3+json"));
-        EXPECT_EQ(r.header(QStringLiteral("X-GitHub-Api-Version")), QString());
+        EXPECT_EQ(r.header(u"Accept"_s),
+                  r.path == kUser ? u"application/vnd.github+json"_s : u"application/vnd.github.v3+json"_s);
+        EXPECT_EQ(r.header(u"X-GitHub-Api-Version"_s), QString());
     }
     EXPECT_EQ(tokens.size(), 2);
 }

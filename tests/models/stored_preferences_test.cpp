@@ -12,9 +12,9 @@ using namespace norvane::testing;
 
 namespace {
 
-const QUuid kMona = QUuid::fromString(QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
-const QUuid kTheo = QUuid::fromString(QStringLiteral("0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60"));
-const QUuid kWatched = QUuid::fromString(QStringLiteral("6D6F6E61-0000-4000-8000-000000000003"));
+const QUuid kMona = QUuid::fromString(u"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"_s);
+const QUuid kTheo = QUuid::fromString(u"0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60"_s);
+const QUuid kWatched = QUuid::fromString(u"6D6F6E61-0000-4000-8000-000000000003"_s);
 
 // A preferences file as this and earlier versions write it, every key set to a value other than its
 // default, with what a later version added: a key of its own, an account field and a notification switch.
@@ -51,7 +51,7 @@ protected:
         QFile file(path());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    QString path() const { return QDir(dir.path()).filePath(QStringLiteral("preferences.ini")); }
+    QString path() const { return QDir(dir.path()).filePath(u"preferences.ini"_s); }
 
     QTemporaryDir dir;
 };
@@ -65,37 +65,33 @@ TEST_F(StoredPreferencesTest, AFileOfTodaysFormReadsAsItWasWrittenAndIsWrittenBa
     ASSERT_FALSE(profile->location().isEmpty());
 
     EXPECT_EQ(m.notificationSettings(), (NotificationSettings{true, true, false, 5}));
-    EXPECT_EQ(m.blockedRepositories(), (QSet<QString>{QStringLiteral("acme"), QStringLiteral("spam/x")}));
-    EXPECT_EQ(m.favoriteRepositories(), QSet<QString>{QStringLiteral("acme/web")});
-    EXPECT_EQ(m.selectedRepository(), QStringLiteral("acme/api"));
+    EXPECT_EQ(m.blockedRepositories(), (QSet<QString>{u"acme"_s, u"spam/x"_s}));
+    EXPECT_EQ(m.favoriteRepositories(), QSet<QString>{u"acme/web"_s});
+    EXPECT_EQ(m.selectedRepository(), u"acme/api"_s);
     EXPECT_EQ(m.selectedSortOption(), PRSortOption::prNumber);
     EXPECT_EQ(m.trayIconStyle(), TrayIconStyle::dark);
     EXPECT_FALSE(m.checksActivityFeed());
 
     m.loadAccounts();
-    const GitHubAccount mona{kMona, QStringLiteral("mona"), QStringLiteral("github_token_1"), std::nullopt};
-    const GitHubAccount theo{kTheo,
-                             QStringLiteral("theo"),
-                             QStringLiteral("github_token_2"),
-                             QStringLiteral("Work"),
-                             QStringLiteral("ghe.example.com"),
-                             QStringLiteral("Iv1.abc")};
+    const GitHubAccount mona{kMona, u"mona"_s, u"github_token_1"_s, std::nullopt};
+    const GitHubAccount theo{kTheo,       u"theo"_s, u"github_token_2"_s, u"Work"_s, u"ghe.example.com"_s,
+                             u"Iv1.abc"_s};
     EXPECT_EQ(m.accounts(), (QList<GitHubAccount>{mona, theo}));
     EXPECT_EQ(m.selectedAccount(), mona);
     EXPECT_TRUE(waitUntil([&] { return !m.isRefreshing(); }));
 
     // The selected account's seen state.
     PullRequest seen;
-    seen.id = QStringLiteral("gh-1");
-    seen.headSha = QStringLiteral("abc");
+    seen.id = u"gh-1"_s;
+    seen.headSha = u"abc"_s;
     seen.reviewCount = 1;
     seen.commentCount = 2;
     seen.ciStatus = PullRequest::CIStatus::success;
     seen.approvalStatus = PullRequest::ApprovalStatus::approved;
-    EXPECT_EQ(m.seenStates(), (SeenStateMap{{QStringLiteral("gh-1"), PRSeenState::snapshot(seen)}}));
+    EXPECT_EQ(m.seenStates(), (SeenStateMap{{u"gh-1"_s, PRSeenState::snapshot(seen)}}));
 
     WatchedRepoStore watched(profile);
-    EXPECT_EQ(watched.watchedRepos(), (QList<WatchedRepo>{{kWatched, QStringLiteral("acme/api"), kMona}}));
+    EXPECT_EQ(watched.watchedRepos(), (QList<WatchedRepo>{{kWatched, u"acme/api"_s, kMona}}));
 
     // Every value written again as it was read: the file is byte for byte what it was, the later version's
     // key and fields included.
@@ -115,10 +111,9 @@ TEST_F(StoredPreferencesTest, AFileOfTodaysFormReadsAsItWasWrittenAndIsWrittenBa
     settings.pollingIntervalMinutes = 7;
     m.setNotificationSettings(settings);
     m.saveNotificationSettings();
-    const QJsonObject written =
-        QJsonDocument::fromJson(*profile->data(QStringLiteral("notification_settings"))).object();
-    EXPECT_EQ(written.value(QStringLiteral("notifyOnMerge")), QJsonValue(false));
-    EXPECT_EQ(written.value(QStringLiteral("pollingIntervalMinutes")), QJsonValue(7));
+    const QJsonObject written = QJsonDocument::fromJson(*profile->data(u"notification_settings"_s)).object();
+    EXPECT_EQ(written.value(u"notifyOnMerge"_s), QJsonValue(false));
+    EXPECT_EQ(written.value(u"pollingIntervalMinutes"_s), QJsonValue(7));
 }
 
 TEST_F(StoredPreferencesTest, AnEmptyFileReadsAsEveryDefault)
@@ -141,12 +136,12 @@ TEST_F(StoredPreferencesTest, AnEmptyFileReadsAsEveryDefault)
     EXPECT_EQ(readFile(), QByteArray());
 
     // A sort only a newer version knows reads as the default and stays stored until the user picks one.
-    profile->setString(QStringLiteral("selected_sort_option"), QStringLiteral("Reviewed"));
+    profile->setString(u"selected_sort_option"_s, u"Reviewed"_s);
     PRViewModel& again = makeModel();
     EXPECT_EQ(again.selectedSortOption(), PRSortOption::updated);
-    again.toggleFavorite(QStringLiteral("acme/api"));
-    EXPECT_EQ(profile->string(QStringLiteral("selected_sort_option")), QStringLiteral("Reviewed"));
+    again.toggleFavorite(u"acme/api"_s);
+    EXPECT_EQ(profile->string(u"selected_sort_option"_s), u"Reviewed"_s);
     again.setSelectedSortOption(PRSortOption::updated);
     again.saveRepositorySettings();
-    EXPECT_EQ(profile->string(QStringLiteral("selected_sort_option")), QStringLiteral("Updated"));
+    EXPECT_EQ(profile->string(u"selected_sort_option"_s), u"Updated"_s);
 }

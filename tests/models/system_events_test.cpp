@@ -25,16 +25,15 @@ public:
     {
         if (!m_dir.isValid())
             return false;
-        const QString socket = m_dir.filePath(QStringLiteral("system_bus"));
-        m_bus.start(QStringLiteral("dbus-daemon"),
-                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                     QStringLiteral("--address=unix:path=") + socket});
+        const QString socket = m_dir.filePath(u"system_bus"_s);
+        m_bus.start(u"dbus-daemon"_s,
+                    {u"--session"_s, u"--nofork"_s, u"--nopidfile"_s, u"--address=unix:path="_s + socket});
         if (!waitUntil([&] { return QFileInfo::exists(socket); }, 10'000))
             return false;
         const QByteArray address = "unix:path=" + socket.toUtf8();
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QString::fromUtf8(address));
+        env.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s, QString::fromUtf8(address));
         m_fake.setProcessEnvironment(env);
         m_fake.start(QStringLiteral(NORVANE_SOURCE_DIR "/scripts/fake-system-services"), {});
         return waitUntil(
@@ -47,10 +46,9 @@ public:
     // Sends "sleep", "wake", "offline" or "online".
     bool send(const QString& what)
     {
-        QDBusInterface control(QStringLiteral("com.norvane.FakeSystem"),
-                               QStringLiteral("/com/norvane/FakeSystem"),
-                               QStringLiteral("com.norvane.FakeSystem"), QDBusConnection::systemBus());
-        const QDBusReply<void> reply = control.call(QStringLiteral("Emit"), what);
+        QDBusInterface control(u"com.norvane.FakeSystem"_s, u"/com/norvane/FakeSystem"_s,
+                               u"com.norvane.FakeSystem"_s, QDBusConnection::systemBus());
+        const QDBusReply<void> reply = control.call(u"Emit"_s, what);
         return reply.isValid();
     }
     ~FakeSystemBus()
@@ -105,19 +103,19 @@ TEST_F(SystemEventsTest, AWakeOrAReturnOnlineRefreshesOnce)
     EXPECT_TRUE(events.isOnline());
     hub->clearRequests();
 
-    ASSERT_TRUE(system.send(QStringLiteral("sleep")));
-    ASSERT_TRUE(system.send(QStringLiteral("wake")));
+    ASSERT_TRUE(system.send(u"sleep"_s));
+    ASSERT_TRUE(system.send(u"wake"_s));
     expectRefreshes(1);
 
-    ASSERT_TRUE(system.send(QStringLiteral("offline")));
+    ASSERT_TRUE(system.send(u"offline"_s));
     ASSERT_TRUE(waitUntil([&] { return !m.isNetworkOnline(); }, 10'000))
         << "NetworkManager's state did not reach Qt";
     timer->fire();
     feedTimer->fire();
     QTest::qWait(100);
     EXPECT_EQ(searches(), 3u) << "a poll went out offline";
-    EXPECT_TRUE(hub->requests(QStringLiteral("GET"), QStringLiteral("/notifications")).empty());
+    EXPECT_TRUE(hub->requests(u"GET"_s, u"/notifications"_s).empty());
 
-    ASSERT_TRUE(system.send(QStringLiteral("online")));
+    ASSERT_TRUE(system.send(u"online"_s));
     expectRefreshes(2);
 }

@@ -27,7 +27,7 @@ inline fh::Repository repository(const char* owner, const char* name)
     r.id = qHash(QString::fromLatin1(owner) + QString::fromLatin1(name)) % 100'000 + 1'000;
     r.owner = QString::fromLatin1(owner);
     r.name = QString::fromLatin1(name);
-    r.defaultBranch = QStringLiteral("main");
+    r.defaultBranch = u"main"_s;
     r.createdAt = utc("2024-01-01T00:00:00Z");
     return r;
 }
@@ -38,8 +38,8 @@ inline fh::Issue openIssue(qint64 id, const char* title, const char* updated)
     i.id = id;
     i.number = id % 1000;
     i.title = QString::fromLatin1(title);
-    i.author = QStringLiteral("alice");
-    i.state = QStringLiteral("open");
+    i.author = u"alice"_s;
+    i.state = u"open"_s;
     i.createdAt = utc("2026-11-01T08:00:00Z");
     i.updatedAt = utc(updated);
     return i;
@@ -50,8 +50,8 @@ class WatchedModelTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        keychain->put(me.tokenIdentifier, QStringLiteral("tok-me"));
-        keychain->put(alice.tokenIdentifier, QStringLiteral("tok-alice"));
+        keychain->put(me.tokenIdentifier, u"tok-me"_s);
+        keychain->put(alice.tokenIdentifier, u"tok-alice"_s);
     }
 
     // The base world plus acme/ops, with one issue each in acme/api, acme/web and acme/ops.
@@ -59,12 +59,9 @@ protected:
     {
         fh::Scenario s = baseWorld();
         s.repositories.append(repository("acme", "ops"));
-        s.repository(QStringLiteral("acme/api"))->issues = {
-            openIssue(11, "api issue", "2026-12-01T10:00:00Z")};
-        s.repository(QStringLiteral("acme/web"))->issues = {
-            openIssue(21, "web issue", "2026-12-03T10:00:00Z")};
-        s.repository(QStringLiteral("acme/ops"))->issues = {
-            openIssue(31, "ops issue", "2026-12-02T10:00:00Z")};
+        s.repository(u"acme/api"_s)->issues = {openIssue(11, "api issue", "2026-12-01T10:00:00Z")};
+        s.repository(u"acme/web"_s)->issues = {openIssue(21, "web issue", "2026-12-03T10:00:00Z")};
+        s.repository(u"acme/ops"_s)->issues = {openIssue(31, "ops issue", "2026-12-02T10:00:00Z")};
         return s;
     }
 
@@ -87,7 +84,7 @@ protected:
 
     std::size_t requestCount(const char* pattern = "**") const
     {
-        return hub->requests(QStringLiteral("GET"), QString::fromLatin1(pattern)).size();
+        return hub->requests(u"GET"_s, QString::fromLatin1(pattern)).size();
     }
 
     // Lets the event loop run for a while, for checks that something does NOT happen.
@@ -107,10 +104,10 @@ protected:
     std::shared_ptr<HeldKeychain> keychain = std::make_shared<HeldKeychain>();
     std::shared_ptr<InMemoryPreferences> preferences = std::make_shared<InMemoryPreferences>();
     std::shared_ptr<WatchedRepoStore> store = std::make_shared<WatchedRepoStore>(preferences);
-    const GitHubAccount me{QUuid::fromString(QStringLiteral("AAAAAAAA-0000-4000-8000-000000000001")),
-                           QStringLiteral("me"), QStringLiteral("tid-me"), std::nullopt};
-    const GitHubAccount alice{QUuid::fromString(QStringLiteral("AAAAAAAA-0000-4000-8000-000000000002")),
-                              QStringLiteral("alice"), QStringLiteral("tid-alice"), QStringLiteral("Work")};
+    const GitHubAccount me{QUuid::fromString(u"AAAAAAAA-0000-4000-8000-000000000001"_s), u"me"_s, u"tid-me"_s,
+                           std::nullopt};
+    const GitHubAccount alice{QUuid::fromString(u"AAAAAAAA-0000-4000-8000-000000000002"_s), u"alice"_s,
+                              u"tid-alice"_s, u"Work"_s};
 };
 
 } // namespace norvane::testing

@@ -66,7 +66,7 @@ private:
         const std::size_t requests = this->requestCount();
         model.refresh();
         ASSERT_TRUE(this->settled(model));
-        ASSERT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for alice."));
+        ASSERT_EQ(model.errorMessage(), u"Failed to retrieve token for alice."_s);
         ASSERT_EQ(this->shown(model), QStringList{"acme/api"});
         ASSERT_EQ(results.count(), 0);
         ASSERT_EQ(this->requestCount(), requests);
@@ -127,7 +127,7 @@ TYPED_TEST(WatchedLoadTest, WithoutAnAccountNothingChanges)
     this->watch(this->alice, {"acme/web"});
     this->store->removeAll(this->alice.id);
     this->settle(100);
-    EXPECT_EQ(model.errorMessage(), QStringLiteral("Failed to retrieve token for alice."));
+    EXPECT_EQ(model.errorMessage(), u"Failed to retrieve token for alice."_s);
     EXPECT_EQ(this->shown(model), QStringList{"acme/api"});
     EXPECT_EQ(loading.count(), 0);
     EXPECT_FALSE(model.hasWatchedRepos());
@@ -158,7 +158,7 @@ TYPED_TEST(WatchedLoadTest, UnwatchingTheLastRepositoryDiscardsTheLoadInFlight)
 {
     this->start(this->issueWorld());
     this->watch(this->me, {"acme/api", "acme/web"});
-    this->hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("**"), 300ms));
+    this->hub->injectFault(fh::Fault::delayed(u"GET"_s, u"**"_s, 300ms));
     TypeParam model(this->deps());
     QSignalSpy changed(&model, this->changed());
     QSignalSpy loading(&model, &RepoActivityModel::isLoadingChanged);
@@ -184,10 +184,8 @@ TYPED_TEST(WatchedLoadTest, ANewLoadReplacesTheOneInFlight)
     this->watch(this->me, {"acme/api"});
     this->watch(this->alice, {"acme/web"});
     // me's load answers late, alice's sooner: only alice's may show, however late me's answers come.
-    this->hub->injectFault(
-        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/**"), 900ms));
-    this->hub->injectFault(
-        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/web/**"), 400ms));
+    this->hub->injectFault(fh::Fault::delayed(u"GET"_s, u"/repos/acme/api/**"_s, 900ms));
+    this->hub->injectFault(fh::Fault::delayed(u"GET"_s, u"/repos/acme/web/**"_s, 400ms));
     TypeParam model(this->deps());
     QSignalSpy changed(&model, this->changed());
     model.setSelectedAccount(this->me);
@@ -221,8 +219,7 @@ TYPED_TEST(WatchedLoadTest, ALoadReplacedWhileReadingTheTokenLeavesEverythingToT
     this->watch(this->alice, {"acme/web"});
     this->keychain->erase(this->me.tokenIdentifier);
     this->keychain->hold(this->me.tokenIdentifier);
-    this->hub->injectFault(
-        fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/repos/acme/web/**"), 600ms));
+    this->hub->injectFault(fh::Fault::delayed(u"GET"_s, u"/repos/acme/web/**"_s, 600ms));
     TypeParam model(this->deps());
     QSignalSpy loading(&model, &RepoActivityModel::isLoadingChanged);
     model.setSelectedAccount(this->me);
@@ -245,7 +242,7 @@ TYPED_TEST(WatchedLoadTest, AModelThatIsGoneIgnoresItsLoadAndTheStore)
 {
     this->start(this->issueWorld());
     this->watch(this->me, {"acme/api"});
-    this->hub->injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("**"), 300ms));
+    this->hub->injectFault(fh::Fault::delayed(u"GET"_s, u"**"_s, 300ms));
     auto model = std::make_unique<TypeParam>(this->deps());
     model->setSelectedAccount(this->me);
     ASSERT_TRUE(waitUntil([&] { return this->requestCount() >= 1; }));
@@ -253,5 +250,5 @@ TYPED_TEST(WatchedLoadTest, AModelThatIsGoneIgnoresItsLoadAndTheStore)
     this->settle(600); // the sanitizers catch any touch of the deleted model
     this->watch(this->me, {"acme/web"});
     this->settle(50);
-    EXPECT_EQ(this->hub->requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/web/**")).size(), 0u);
+    EXPECT_EQ(this->hub->requests(u"GET"_s, u"/repos/acme/web/**"_s).size(), 0u);
 }

@@ -8,11 +8,12 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QUuid kMe = QUuid::fromString(QStringLiteral("AAAAAAAA-0000-4000-8000-000000000001"));
-const QUuid kAlice = QUuid::fromString(QStringLiteral("AAAAAAAA-0000-4000-8000-000000000002"));
+const QUuid kMe = QUuid::fromString(u"AAAAAAAA-0000-4000-8000-000000000001"_s);
+const QUuid kAlice = QUuid::fromString(u"AAAAAAAA-0000-4000-8000-000000000002"_s);
 
 QStringList names(const QList<WatchedRepo>& repos)
 {
@@ -38,8 +39,8 @@ TEST(WatchedRepoStore, AddTrimsAndKeepsOneEntryPerNameAndAccount)
     };
     for (const auto& [name, added] : adds)
         EXPECT_EQ(store.add(QString::fromLatin1(name), kMe), added) << name;
-    EXPECT_TRUE(store.add(QStringLiteral("OCTO/hello"), kAlice)); // another account
-    EXPECT_EQ(store.find(QStringLiteral(" OCTO/HELLO"), kMe)->fullName, QStringLiteral("octo/hello"));
+    EXPECT_TRUE(store.add(u"OCTO/hello"_s, kAlice)); // another account
+    EXPECT_EQ(store.find(u" OCTO/HELLO"_s, kMe)->fullName, u"octo/hello"_s);
 
     EXPECT_EQ(names(store.watchedRepos()), (QStringList{"octo/hello", "acme/api", "OCTO/hello"}));
     EXPECT_EQ(names(store.repos(kMe)), (QStringList{"octo/hello", "acme/api"}));
@@ -58,11 +59,11 @@ TEST(WatchedRepoStore, RemovalsKeepTheOrderOfTheRestAndAlwaysPublish)
 {
     auto preferences = std::make_shared<InMemoryPreferences>();
     WatchedRepoStore store(preferences);
-    store.add(QStringLiteral("a/1"), kMe);
-    store.add(QStringLiteral("b/2"), kAlice);
-    store.add(QStringLiteral("c/3"), kMe);
-    store.add(QStringLiteral("d/4"), kAlice);
-    store.add(QStringLiteral("e/5"), kMe);
+    store.add(u"a/1"_s, kMe);
+    store.add(u"b/2"_s, kAlice);
+    store.add(u"c/3"_s, kMe);
+    store.add(u"d/4"_s, kAlice);
+    store.add(u"e/5"_s, kMe);
     QSignalSpy changed(&store, &WatchedRepoStore::watchedReposChanged);
 
     store.remove(store.repos(kMe).at(1).id);
@@ -81,10 +82,10 @@ TEST(WatchedRepoStore, RemovalsKeepTheOrderOfTheRestAndAlwaysPublish)
 TEST(WatchedRepoStore, StoredSpellingsOfOneRepositoryShowOnce)
 {
     auto preferences = std::make_shared<InMemoryPreferences>();
-    const QList<WatchedRepo> stored{{QUuid::createUuid(), QStringLiteral("octo/hello"), kMe},
-                                    {QUuid::createUuid(), QStringLiteral("acme/api"), kMe},
-                                    {QUuid::createUuid(), QStringLiteral("Octo/Hello"), kMe},
-                                    {QUuid::createUuid(), QStringLiteral("octo/HELLO"), kAlice}};
+    const QList<WatchedRepo> stored{{QUuid::createUuid(), u"octo/hello"_s, kMe},
+                                    {QUuid::createUuid(), u"acme/api"_s, kMe},
+                                    {QUuid::createUuid(), u"Octo/Hello"_s, kMe},
+                                    {QUuid::createUuid(), u"octo/HELLO"_s, kAlice}};
     preferences->setData(WatchedRepoStore::defaultsKey(), QJsonDocument(toJson(stored)).toJson());
     WatchedRepoStore store(preferences);
     EXPECT_EQ(names(store.repos(kMe)), (QStringList{"octo/hello", "acme/api"}));
@@ -100,9 +101,9 @@ TEST(WatchedRepoStore, EveryChangeIsStoredAndReadBackByTheNextRun)
     QList<WatchedRepo> before;
     {
         WatchedRepoStore store(SettingsPreferences::forProfile(profile.path()));
-        store.add(QStringLiteral("octo/hello"), kMe);
-        store.add(QStringLiteral("acme/ünï"), kAlice);
-        store.add(QStringLiteral("acme/api"), kMe);
+        store.add(u"octo/hello"_s, kMe);
+        store.add(u"acme/ünï"_s, kAlice);
+        store.add(u"acme/api"_s, kMe);
         store.remove(store.watchedRepos().at(2).id);
         before = store.watchedRepos();
     }
@@ -113,8 +114,8 @@ TEST(WatchedRepoStore, EveryChangeIsStoredAndReadBackByTheNextRun)
     ASSERT_EQ(array.size(), 2);
     QStringList keys = array.at(0).toObject().keys();
     EXPECT_EQ(keys, (QStringList{"accountId", "fullName", "id"}));
-    EXPECT_EQ(array.at(0).toObject().value(QStringLiteral("accountId")).toString(),
-              QStringLiteral("AAAAAAAA-0000-4000-8000-000000000001"));
+    EXPECT_EQ(array.at(0).toObject().value(u"accountId"_s).toString(),
+              u"AAAAAAAA-0000-4000-8000-000000000001"_s);
 
     WatchedRepoStore again(preferences);
     EXPECT_EQ(again.watchedRepos(), before);
@@ -138,7 +139,7 @@ TEST(WatchedRepoStore, AnUnreadableStoredListCountsAsEmptyUntilTheNextChangeRepl
         EXPECT_TRUE(store.watchedRepos().isEmpty());
         EXPECT_EQ(preferences->data(WatchedRepoStore::defaultsKey()), value); // left as it was
 
-        store.add(QStringLiteral("acme/api"), kMe);
+        store.add(u"acme/api"_s, kMe);
         const auto replaced = preferences->data(WatchedRepoStore::defaultsKey());
         ASSERT_TRUE(replaced.has_value());
         EXPECT_EQ(watchedReposFromJson(QJsonDocument::fromJson(*replaced).array()), store.watchedRepos());
@@ -146,7 +147,7 @@ TEST(WatchedRepoStore, AnUnreadableStoredListCountsAsEmptyUntilTheNextChangeRepl
 
     // A value of another kind under the key reads as absent too.
     auto preferences = std::make_shared<InMemoryPreferences>();
-    preferences->setString(WatchedRepoStore::defaultsKey(), QStringLiteral("[]"));
+    preferences->setString(WatchedRepoStore::defaultsKey(), u"[]"_s);
     EXPECT_TRUE(WatchedRepoStore(preferences).watchedRepos().isEmpty());
 
     // An empty stored list is a readable one.
@@ -164,7 +165,7 @@ TEST(WatchedRepoStore, KeysOfAnotherVersionSurviveAChange)
     preferences->setData(WatchedRepoStore::defaultsKey(), stored);
     WatchedRepoStore store(preferences);
     ASSERT_EQ(names(store.watchedRepos()), QStringList{"octo/hello"});
-    store.add(QStringLiteral("acme/api"), kAlice);
+    store.add(u"acme/api"_s, kAlice);
     const QJsonArray written =
         QJsonDocument::fromJson(*preferences->data(WatchedRepoStore::defaultsKey())).array();
     ASSERT_EQ(written.size(), 2);
