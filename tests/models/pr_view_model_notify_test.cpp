@@ -194,6 +194,8 @@ TEST_F(PRNotifyTest, SavedSettingsRestartThePolling)
     m.sendTestReviewNotification();
     ASSERT_TRUE(waitUntil([&] { return !notifier->posts().empty(); }));
     EXPECT_EQ(notifier->posts().front().prUrl, u"https://github.example/test/repo/pull/123"_s);
+    m.sendTestApprovalNotification();
+    EXPECT_TRUE(waitUntil([&] { return notifier->posts().size() == 2; }));
 }
 
 // GitHub's rate limit: background polls wait for the reset (or Retry-After), a refresh the user asks for
