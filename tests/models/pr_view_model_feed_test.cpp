@@ -160,6 +160,28 @@ TEST_F(PRFeedTest, TheSwitchIsSavedAtOnceAndOffStopsTheChecks)
     EXPECT_TRUE(lastCheckAsked);
 }
 
+// An answer under the rate limit pauses the polls and is no baseline: the change it held back is caught once
+// the limit lifts. (That nothing is asked before then: ActivityFeedWatch's test.)
+TEST_F(PRFeedTest, ARateLimitAnswerHoldsAChangeBackUntilTheLimitLifts)
+{
+    PRViewModel& m = launch();
+    check();
+    hub->exhaustRateLimit(u"core"_s);
+    hub->requestReview(u"acme/api"_s, 2, u"me"_s); // the feed changed: it must be read
+    check();
+    const QDateTime reset = QDateTime::fromSecsSinceEpoch(hub->rateLimit(u"tok-me"_s).reset, Qt::UTC);
+    EXPECT_EQ(m.pollsPausedUntil(account.id), reset);
+    EXPECT_TRUE(m.rateLimitNotice().has_value());
+
+    hub->advanceClock(std::chrono::hours(1));
+    clock = reset.addSecs(1);
+    const std::size_t polls = searches();
+    check();
+    EXPECT_TRUE(lastCheckAsked);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(searches(), polls + 3) << "the change the limit held back is caught";
+}
+
 TEST_F(PRFeedTest, AWakeOrAReturnOnlineRefreshesOnceAndOfflineSendsNothing)
 {
     PRViewModel& m = launch();
