@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 using namespace norvane::fakehub;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 QStringList command(std::initializer_list<const char*> options)
 {
-    QStringList arguments{QStringLiteral("norvane-fakehub")};
+    QStringList arguments{u"norvane-fakehub"_s};
     for (const char* option : options)
         arguments.append(QString::fromUtf8(option));
     return arguments;
@@ -23,9 +24,8 @@ std::string outcome(const CommandLine& line)
     if (std::holds_alternative<CommandLineHelp>(line))
         return "help";
     const auto& o = std::get<CommandLineOptions>(line);
-    std::string text = o.generate
-                           ? "generate " + std::to_string(*o.generate)
-                           : "scenario " + o.scenarioFile.value_or(QStringLiteral("(none)")).toStdString();
+    std::string text = o.generate ? "generate " + std::to_string(*o.generate)
+                                  : "scenario " + o.scenarioFile.value_or(u"(none)"_s).toStdString();
     if (o.print)
         text += " print";
     if (o.hub.port != 0)
@@ -49,86 +49,46 @@ std::string outcome(const CommandLine& line)
 
 TEST(FakeHubOptions, EachCommandLineComesToItsSettingsOrItsOneFault)
 {
-    struct Case
-    {
-        QStringList arguments;
-        std::string expected;
-    };
-    const Case cases[] = {
-        // Valid.
-        {command({"--scenario", "demo.json"}), "scenario demo.json"},
-        {command({"--generate", "500", "--latency-ms", "20", "--port", "8080"}),
-         "generate 500 port=8080 latency=20"},
-        {command({"--generate", "0", "--print"}), "generate 0 print"},
-        {command({"--print", "--scenario", "a.json"}), "scenario a.json print"},
-        {command({"--scenario", "a.json", "--port", "65535", "--feed-poll-interval", "1"}),
-         "scenario a.json port=65535 feed=1"},
-        {command({"--scenario=a.json", "--tls-cert", "c.pem", "--tls-key", "k.pem", "--enterprise"}),
-         "scenario a.json tls=c.pem+k.pem enterprise"},
-        {command({"--scenario", "a.json", "--log-requests", "--manual-timeline"}),
+    const std::pair<QStringList, std::string> cases[] = {
+        {command(
+             {"--scenario=a.json", "--tls-cert", "c.pem", "--tls-key", "k.pem", "--enterprise", "--print"}),
+         "scenario a.json print tls=c.pem+k.pem enterprise"},
+        {command({"--generate", "0", "--latency-ms", "20", "--port", "65535", "--feed-poll-interval", "1"}),
+         "generate 0 port=65535 latency=20 feed=1"},
+        {command({"--scenario", "a.json", "--log-requests", "--manual-timeline", "stray"}),
          "scenario a.json log manual"},
         {command({"--generate", "1", "--rate-limit", "core=5", "--rate-limit", "search=0"}),
          "generate 1 core=5 search=0"},
-        {command({"--generate", "1", "stray"}), "generate 1"},
         // Help comes before any check of the rest.
-        {command({"--help"}), "help"},
         {command({"-h"}), "help"},
-        {command({"--help-all"}), "help"},
-        {command({"--port", "x", "--help"}), "help"},
+        {command({"--port", "x", "--help-all"}), "help"},
         // What Qt's parser refuses exits with 1, as it always did.
-        {command({"--bogus"}), "error 1: Unknown option 'bogus'."},
-        {command({"-?"}), "error 1: Unknown option '?'."},
         {command({"--bogus", "--help"}), "error 1: Unknown option 'bogus'."},
         {command({"--port"}), "error 1: Missing value after '--port'."},
-        {command({"--scenario"}), "error 1: Missing value after '--scenario'."},
-        // Bad numbers.
+        // The rest exits with 2; the first fault is the one said, in the order the checks always ran.
         {command({"--generate", "1", "--port", "70000"}),
          "error 2: --port and --latency-ms take non-negative numbers"},
-        {command({"--generate", "1", "--port", "-1"}),
-         "error 2: --port and --latency-ms take non-negative numbers"},
-        {command({"--generate", "1", "--port", "x"}),
-         "error 2: --port and --latency-ms take non-negative numbers"},
-        {command({"--generate", "1", "--latency-ms", "-5"}),
+        {command({"--port", "x", "--tls-cert", "a"}),
          "error 2: --port and --latency-ms take non-negative numbers"},
         {command({"--generate", "1", "--latency-ms", ""}),
          "error 2: --port and --latency-ms take non-negative numbers"},
         {command({"--generate", "1", "--feed-poll-interval", "0"}),
          "error 2: --feed-poll-interval takes a number of seconds of at least 1"},
-        {command({"--generate", "1", "--feed-poll-interval", "z"}),
-         "error 2: --feed-poll-interval takes a number of seconds of at least 1"},
         {command({"--generate", "-1"}), "error 2: --generate takes a non-negative number"},
-        {command({"--generate", "x"}), "error 2: --generate takes a non-negative number"},
-        {command({"--generate", "1", "--rate-limit", "core"}),
+        {command({"--rate-limit", "core=x", "--generate", "y"}),
          "error 2: --rate-limit takes RESOURCE=N, e.g. core=5000"},
         {command({"--generate", "1", "--rate-limit", "=5"}),
          "error 2: --rate-limit takes RESOURCE=N, e.g. core=5000"},
-        {command({"--generate", "1", "--rate-limit", "core=-1"}),
-         "error 2: --rate-limit takes RESOURCE=N, e.g. core=5000"},
         {command({"--generate", "1", "--rate-limit", "core=1=2"}),
          "error 2: --rate-limit takes RESOURCE=N, e.g. core=5000"},
-        {command({"--generate", "1", "--rate-limit", "core=5", "--rate-limit", "search=x"}),
-         "error 2: --rate-limit takes RESOURCE=N, e.g. core=5000"},
-        // Options that go in pairs, or one of two.
-        {command({"--generate", "1", "--tls-cert", "c.pem"}),
-         "error 2: --tls-cert and --tls-key go together"},
-        {command({"--generate", "1", "--tls-key", "k.pem"}), "error 2: --tls-cert and --tls-key go together"},
-        {command({}), "error 2: give exactly one of --scenario FILE and --generate N"},
-        {command({"--print"}), "error 2: give exactly one of --scenario FILE and --generate N"},
-        {command({"--generate", "3", "--scenario", "a.json"}),
-         "error 2: give exactly one of --scenario FILE and --generate N"},
-        // The first fault is the one said, in the order the checks always ran.
-        {command({"--port", "x", "--tls-cert", "a"}),
-         "error 2: --port and --latency-ms take non-negative numbers"},
         {command({"--tls-cert", "a", "--generate", "1", "--scenario", "b"}),
          "error 2: --tls-cert and --tls-key go together"},
+        {command({"--print"}), "error 2: give exactly one of --scenario FILE and --generate N"},
         {command({"--generate", "x", "--scenario", "a.json"}),
          "error 2: give exactly one of --scenario FILE and --generate N"},
-        {command({"--rate-limit", "core=x", "--generate", "y"}),
-         "error 2: --rate-limit takes RESOURCE=N, e.g. core=5000"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(outcome(parseCommandLine(c.arguments)), c.expected)
-            << c.arguments.join(QLatin1Char(' ')).toStdString();
+    for (const auto& [arguments, expected] : cases)
+        EXPECT_EQ(outcome(parseCommandLine(arguments)), expected) << arguments.join(u' ').toStdString();
 }
 
 } // namespace
