@@ -40,30 +40,6 @@ TEST(ScenarioTime, ResolvesEveryFormAgainstNow)
     EXPECT_EQ(gitHubTime(now.addMSecs(999)), u"2026-12-06T12:00:00Z"_s);
 }
 
-TEST(Scenario, ReadsTheRecordsAndFillsDefaults)
-{
-    const Scenario s = world();
-    EXPECT_EQ(s.now, QDateTime(QDate(2026, 12, 6), QTime(12, 0), QTimeZone::utc()));
-    ASSERT_EQ(s.users.size(), 3);
-    EXPECT_EQ(s.userByToken(u"t-theo"_s)->login, u"theo"_s);
-    EXPECT_EQ(s.userByToken(QString()), nullptr);
-    const PullRequest* pr = s.pullRequest(u"ACME/API"_s, 1);
-    ASSERT_NE(pr, nullptr);
-    EXPECT_EQ(pr->updatedAt, s.now.addSecs(-4 * 3600));
-    EXPECT_EQ(pr->reviews.size(), 1);
-    // Statuses and check runs written on a pull request belong to its head commit.
-    const Repository* repo = s.repository(u"acme/api"_s);
-    ASSERT_EQ(repo->checks.count(u"aaaa"_s), 1u);
-    EXPECT_EQ(repo->checks.at(u"aaaa"_s).checkRuns.size(), 1);
-    // Defaults: a head sha of 40 hex digits, updated_at = created_at, open, distinct ids.
-    const PullRequest* draft = s.pullRequest(u"acme/old"_s, 1);
-    EXPECT_EQ(draft->headSha.size(), 40);
-    EXPECT_EQ(draft->updatedAt, draft->createdAt);
-    EXPECT_EQ(draft->state, u"open"_s);
-    EXPECT_NE(draft->pullId, draft->id);
-    EXPECT_EQ(repo->deployments.first().statuses.size(), 2);
-}
-
 TEST(Scenario, DemoWorldCoversEveryStateTheClientShows)
 {
     const Scenario s = Scenario::fromFile(demoPath());

@@ -9,39 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(KeychainService, FailureLinesCarryTheIdentifierAndTheSignedStatus)
-{
-    const QString id = u"github_token_0F5C2B1A-3C4D-4E5F-8A9B-0C1D2E3F4A5B"_s;
-    EXPECT_EQ(keychainSaveFailedLine(id, KeychainStatus::AuthFailed),
-              u"⚠️ [Keychain] Save failed for "_s + id + u": OSStatus -25293"_s);
-    EXPECT_EQ(keychainReadFailedLine(id, KeychainStatus::Success),
-              u"⚠️ [Keychain] Read failed for "_s + id + u": OSStatus 0"_s);
-    // U+26A0, U+FE0F and a space open the line.
-    EXPECT_EQ(keychainReadFailedLine(id, KeychainStatus::NotAvailable).left(3),
-              QString::fromUtf16(u"\u26A0\uFE0F "));
-}
-
-TEST(InMemoryKeychainService, InstancesOverTheSameStorageShareTokensAndSaveReplaces)
-{
-    auto storage = std::make_shared<InMemoryKeychainService::Storage>();
-    InMemoryKeychainService models(storage);
-    InMemoryKeychainService issues(storage);
-    InMemoryKeychainService elsewhere; // its own storage
-
-    EXPECT_TRUE(QCoro::waitFor(models.save(u"old"_s, u"id"_s)));
-    EXPECT_TRUE(QCoro::waitFor(models.save(u"new"_s, u"id"_s)));
-    EXPECT_EQ(QCoro::waitFor(issues.getAsync(u"id"_s)), u"new"_s);
-    // Reading leaves the token in place for the next reader.
-    EXPECT_EQ(QCoro::waitFor(models.getAsync(u"id"_s)), u"new"_s);
-    EXPECT_EQ(storage->size(), 1u);
-    EXPECT_FALSE(QCoro::waitFor(elsewhere.getAsync(u"id"_s)).has_value());
-
-    QCoro::waitFor(issues.remove(u"id"_s));
-    QCoro::waitFor(issues.remove(u"never-saved"_s));
-    EXPECT_FALSE(QCoro::waitFor(models.getAsync(u"id"_s)).has_value());
-    EXPECT_TRUE(storage->empty());
-}
-
 // The store's answer, as when a person unlocks it: every read waiting at the gate goes on when it opens.
 struct Gate
 {
