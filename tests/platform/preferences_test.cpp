@@ -164,9 +164,6 @@ TEST(SettingsPreferences, ADamagedFileIsKeptAsideAndNoFileBreaksReadersOrLaterWr
          "[General]\nselected_sort_option=1, 2, "
          "3\nselected_repository=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x7)\n",
          false},
-        {"broken lines",
-         "github_accounts\n=\n[General\n\"unbalanced=\"\nkey=\"a, b\nnotification_settings=@Invalid(\n",
-         true},
         {"random bytes", QByteArray("\x8f\x00\xff[\x01=\xfe\n\x00\x00@Variant(", 20), true},
         {"cut inside a quoted value", sound.left(sound.size() - 12), true},
         {"cut inside a byte array", "[General]\nselected_repository=octo/api\ngithub_accounts=@ByteArray([{",
@@ -174,6 +171,9 @@ TEST(SettingsPreferences, ADamagedFileIsKeptAsideAndNoFileBreaksReadersOrLaterWr
         {"zero-filled after a power cut", QByteArray(4096, '\0'), true},
         {"NUL bytes in the middle", sound + QByteArray(8, '\0') + sound, true},
         {"not UTF-8", "[General]\nselected_repository=caf\xe9/api\n", true},
+        {"broken lines",
+         "github_accounts\n=\n[General\n\"unbalanced=\"\nkey=\"a, b\nnotification_settings=@Invalid(\n",
+         true},
         {"not INI", "[General\nselected_repository=octo/api\n", true},
     };
     const QStringList keys = {u"github_accounts"_s,
