@@ -18,58 +18,47 @@ PAGE = ("# Performance\n\nThe table sits between `%s` and `%s` below.\n\n%s\nold
         "## After\n\ntext after\n" % (BEGIN, END, BEGIN, END))
 
 
-class PageFile:
-    """A page in a temporary folder; `text` reads it back."""
-
-    def __init__(self, text):
-        self.dir = tempfile.mkdtemp(prefix="norvane-bench-page.")
-        self.path = os.path.join(self.dir, "performance.md")
-        with open(self.path, "w", encoding="utf-8") as f:
+class ReplaceBetweenMarkers(unittest.TestCase):
+    def page(self, text):
+        """Writes `text` as the page in a temporary folder of its own; returns the page's path."""
+        folder = tempfile.TemporaryDirectory(prefix="norvane-bench-page.")
+        self.addCleanup(folder.cleanup)
+        self.dir = folder.name
+        path = os.path.join(self.dir, "performance.md")
+        with open(path, "w", encoding="utf-8") as f:
             f.write(text)
+        return path
 
-    def text(self):
-        with open(self.path, encoding="utf-8") as f:
+    def text(self, path):
+        with open(path, encoding="utf-8") as f:
             return f.read()
 
-    def remove(self):
-        for name in os.listdir(self.dir):
-            os.remove(os.path.join(self.dir, name))
-        os.rmdir(self.dir)
-
-
-class ReplaceBetweenMarkers(unittest.TestCase):
     def test_the_table_replaces_what_lies_between_the_markers_and_nothing_else(self):
-        page = PageFile(PAGE)
-        try:
-            run_bench.write_table(page.path, FIRST)
-            text = page.text()
-            before, rest = text.split("\n" + BEGIN + "\n", 1)
-            inside, after = rest.split("\n" + END + "\n", 1)
-            self.assertEqual(before, PAGE.split("\n" + BEGIN + "\n", 1)[0])  # the mention in prose stays too
-            self.assertEqual(inside.strip("\n"), FIRST)
-            self.assertEqual(after, "\n## After\n\ntext after\n")
-            self.assertNotIn("old table", text)
-            self.assertEqual(os.listdir(page.dir), ["performance.md"])  # no temporary file left behind
-        finally:
-            page.remove()
+        page = self.page(PAGE)
+        run_bench.write_table(page, FIRST)
+        text = self.text(page)
+        before, rest = text.split("\n" + BEGIN + "\n", 1)
+        inside, after = rest.split("\n" + END + "\n", 1)
+        self.assertEqual(before, PAGE.split("\n" + BEGIN + "\n", 1)[0])  # the mention in prose stays too
+        self.assertEqual(inside.strip("\n"), FIRST)
+        self.assertEqual(after, "\n## After\n\ntext after\n")
+        self.assertNotIn("old table", text)
+        self.assertEqual(os.listdir(self.dir), ["performance.md"])  # no temporary file left behind
 
     def test_writing_twice_is_idempotent_and_a_new_table_replaces_the_last(self):
-        page = PageFile(PAGE)
-        try:
-            run_bench.write_table(page.path, FIRST)
-            once = page.text()
-            run_bench.write_table(page.path, FIRST)
-            self.assertEqual(page.text(), once)
-            run_bench.write_table(page.path, SECOND)
-            second = page.text()
-            self.assertIn(SECOND, second)
-            self.assertNotIn("CPU A", second)
-            run_bench.write_table(page.path, SECOND + "\n\n\n")  # trailing blank lines make no difference
-            self.assertEqual(page.text(), second)
-            run_bench.write_table(page.path, FIRST)
-            self.assertEqual(page.text(), once)
-        finally:
-            page.remove()
+        page = self.page(PAGE)
+        run_bench.write_table(page, FIRST)
+        once = self.text(page)
+        run_bench.write_table(page, FIRST)
+        self.assertEqual(self.text(page), once)
+        run_bench.write_table(page, SECOND)
+        second = self.text(page)
+        self.assertIn(SECOND, second)
+        self.assertNotIn("CPU A", second)
+        run_bench.write_table(page, SECOND + "\n\n\n")  # trailing blank lines make no difference
+        self.assertEqual(self.text(page), second)
+        run_bench.write_table(page, FIRST)
+        self.assertEqual(self.text(page), once)
 
     def test_a_page_without_both_markers_in_order_is_refused_and_left_untouched(self):
         cases = [
@@ -82,16 +71,13 @@ class ReplaceBetweenMarkers(unittest.TestCase):
         ]
         for name, text in cases:
             with self.subTest(name):
-                page = PageFile(text)
-                try:
-                    with self.assertRaises(run_bench.MarkerError) as raised:
-                        run_bench.write_table(page.path, FIRST)
-                    self.assertIn(page.path, str(raised.exception))
-                    self.assertIn(BEGIN, str(raised.exception))
-                    self.assertEqual(page.text(), text)
-                    self.assertEqual(os.listdir(page.dir), ["performance.md"])
-                finally:
-                    page.remove()
+                page = self.page(text)
+                with self.assertRaises(run_bench.MarkerError) as raised:
+                    run_bench.write_table(page, FIRST)
+                self.assertIn(page, str(raised.exception))
+                self.assertIn(BEGIN, str(raised.exception))
+                self.assertEqual(self.text(page), text)
+                self.assertEqual(os.listdir(self.dir), ["performance.md"])
 
     def test_the_committed_performance_page_has_its_markers(self):
         with open(os.path.join(SOURCE, "docs", "performance.md"), encoding="utf-8") as f:

@@ -8,15 +8,10 @@ using namespace norvane::fakehub::testing;
 
 TEST(ScenarioTime, ResolvesEveryFormAgainstNow)
 {
-    const QDateTime now = QDateTime::fromString(QStringLiteral("2026-12-06T12:00:00Z"), Qt::ISODate);
+    const QDateTime now = QDateTime::fromString(u"2026-12-06T12:00:00Z"_s, Qt::ISODate);
     const QDate localDay = now.toLocalTime().date();
     const QDateTime localMidnight = localDay.startOfDay().toUTC();
-    struct Case
-    {
-        const char* text;
-        std::optional<QDateTime> expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::optional<QDateTime>> cases[] = {
         {"2026-01-02T03:04:05Z", QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), QTimeZone::utc())},
         {"2026-01-02T03:04:05.250+02:00",
          QDateTime(QDate(2026, 1, 2), QTime(1, 4, 5, 250), QTimeZone::utc())},
@@ -38,38 +33,11 @@ TEST(ScenarioTime, ResolvesEveryFormAgainstNow)
         {"yesterday", std::nullopt},
         {"", std::nullopt},
     };
-    for (const Case& c : cases) {
-        const auto got = parseScenarioTime(QString::fromUtf8(c.text), now);
-        EXPECT_EQ(got.has_value(), c.expected.has_value()) << c.text;
-        if (got && c.expected) {
-            EXPECT_EQ(*got, *c.expected) << c.text << " gave " << gitHubTime(*got).toStdString();
-        }
+    for (const auto& [text, expected] : cases) {
+        const auto got = parseScenarioTime(QString::fromUtf8(text), now);
+        EXPECT_EQ(got, expected) << text << " gave " << (got ? gitHubTime(*got).toStdString() : "nothing");
     }
-    EXPECT_EQ(gitHubTime(now.addMSecs(999)), QStringLiteral("2026-12-06T12:00:00Z"));
-}
-
-TEST(Scenario, ReadsTheRecordsAndFillsDefaults)
-{
-    const Scenario s = world();
-    EXPECT_EQ(s.now, QDateTime(QDate(2026, 12, 6), QTime(12, 0), QTimeZone::utc()));
-    ASSERT_EQ(s.users.size(), 3);
-    EXPECT_EQ(s.userByToken(QStringLiteral("t-theo"))->login, QStringLiteral("theo"));
-    EXPECT_EQ(s.userByToken(QString()), nullptr);
-    const PullRequest* pr = s.pullRequest(QStringLiteral("ACME/API"), 1);
-    ASSERT_NE(pr, nullptr);
-    EXPECT_EQ(pr->updatedAt, s.now.addSecs(-4 * 3600));
-    EXPECT_EQ(pr->reviews.size(), 1);
-    // Statuses and check runs written on a pull request belong to its head commit.
-    const Repository* repo = s.repository(QStringLiteral("acme/api"));
-    ASSERT_EQ(repo->checks.count(QStringLiteral("aaaa")), 1u);
-    EXPECT_EQ(repo->checks.at(QStringLiteral("aaaa")).checkRuns.size(), 1);
-    // Defaults: a head sha of 40 hex digits, updated_at = created_at, open, distinct ids.
-    const PullRequest* draft = s.pullRequest(QStringLiteral("acme/old"), 1);
-    EXPECT_EQ(draft->headSha.size(), 40);
-    EXPECT_EQ(draft->updatedAt, draft->createdAt);
-    EXPECT_EQ(draft->state, QStringLiteral("open"));
-    EXPECT_NE(draft->pullId, draft->id);
-    EXPECT_EQ(repo->deployments.first().statuses.size(), 2);
+    EXPECT_EQ(gitHubTime(now.addMSecs(999)), u"2026-12-06T12:00:00Z"_s);
 }
 
 TEST(Scenario, DemoWorldCoversEveryStateTheClientShows)
@@ -84,8 +52,7 @@ TEST(Scenario, DemoWorldCoversEveryStateTheClientShows)
         stillRequested += pr.requestedReviewers.isEmpty() ? 0 : 1;
         for (const Review& r : pr.reviews) {
             reviewStates.insert(r.state);
-            multiLineChangeRequests +=
-                r.state == QLatin1String("CHANGES_REQUESTED") && r.body.contains(u'\n');
+            multiLineChangeRequests += r.state == u"CHANGES_REQUESTED"_s && r.body.contains(u'\n');
         }
         const auto& checks = s.repository(pr.repository)->checks;
         if (const auto it = checks.find(pr.headSha); it != checks.end()) {
@@ -133,13 +100,12 @@ TEST(Scenario, GeneratorMakesExactlyNPullRequestsThatAllLoad)
         int involvingBench = 0;
         for (const PullRequest& pr : s.pullRequests) {
             keys.insert(pr.repository + QString::number(pr.number));
-            involvingBench += pr.author == QLatin1String("bench") ||
-                              pr.requestedReviewers.contains(QStringLiteral("bench")) ||
-                              pr.assignees.contains(QStringLiteral("bench"));
+            involvingBench += pr.author == u"bench"_s || pr.requestedReviewers.contains(u"bench"_s) ||
+                              pr.assignees.contains(u"bench"_s);
         }
         EXPECT_EQ(keys.size(), n) << "pull requests must have distinct numbers";
         EXPECT_EQ(involvingBench, n);
-        EXPECT_NE(s.userByToken(QStringLiteral("bench-token")), nullptr);
+        EXPECT_NE(s.userByToken(u"bench-token"_s), nullptr);
     }
     EXPECT_EQ(generateScenarioJson(40), generateScenarioJson(40)) << "the generator is deterministic";
 }

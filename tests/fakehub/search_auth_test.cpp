@@ -9,10 +9,9 @@ namespace {
 QStringList hits(const QJsonValue& answer)
 {
     QStringList out;
-    for (const QJsonValue& item : answer[QStringLiteral("items")].toArray()) {
-        const QStringList url =
-            item[QStringLiteral("html_url")].toString().split(QLatin1Char('/'), Qt::SkipEmptyParts);
-        out << url[3] + QLatin1Char('#') + url[5];
+    for (const QJsonValue& item : answer[u"items"_s].toArray()) {
+        const QStringList url = str(item, "html_url").split(u'/', Qt::SkipEmptyParts);
+        out << url[3] + u'#' + url[5];
     }
     return out;
 }
@@ -23,15 +22,8 @@ TEST(Search, QualifiersSelectWhatTheUserMaySee)
 {
     FakeHub hub(world());
     Http http(hub);
-    struct Case
-    {
-        std::string query;
-        std::string token;
-        QStringList expected;
-        qint64 total;
-    };
     const std::string open = "type:pr+state:open+archived:false+";
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<std::string, std::string, QStringList, qint64>> cases = {
         // Archived and invisible repositories drop out; newest update first.
         {open + "review-requested:mona", "t-mona", {"api#2"}, 1},
         {"type:pr+state:open+review-requested:mona", "t-mona", {"api#2", "old#1"}, 2},
@@ -56,11 +48,11 @@ TEST(Search, QualifiersSelectWhatTheUserMaySee)
         {"type:pr+state:open+author:theo&sort=created&order=desc", "t-mona", {"api#3", "api#2", "old#1"}, 3},
         {open + "author:theo&per_page=1&page=2", "t-mona", {"api#3"}, 2},
     };
-    for (const Case& c : cases) {
-        const QJsonValue answer = http.json("/search/issues?q=" + c.query, c.token);
-        EXPECT_EQ(hits(answer), c.expected) << c.query;
-        EXPECT_EQ(answer[QStringLiteral("total_count")].toInteger(), c.total) << c.query;
-        EXPECT_EQ(answer[QStringLiteral("incomplete_results")].toBool(true), false);
+    for (const auto& [query, token, expected, total] : cases) {
+        const QJsonValue answer = http.json("/search/issues?q=" + query, token);
+        EXPECT_EQ(hits(answer), expected) << query;
+        EXPECT_EQ(num(answer, "total_count"), total) << query;
+        EXPECT_EQ(answer[u"incomplete_results"_s].toBool(true), false);
     }
 }
 
@@ -74,8 +66,8 @@ TEST(Search, RefusesQueriesOutsideTheSupportedSyntax)
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, 422) << query;
         const QJsonValue body = parseBody(result->body);
-        EXPECT_EQ(body[QStringLiteral("message")].toString(), QStringLiteral("Validation Failed")) << query;
-        EXPECT_EQ(at(body, QStringLiteral("errors[0].field")).toString(), QStringLiteral("q")) << query;
+        EXPECT_EQ(str(body, "message"), u"Validation Failed"_s) << query;
+        EXPECT_EQ(str(body, "errors[0].field"), u"q"_s) << query;
     }
 }
 
@@ -83,14 +75,8 @@ TEST(Authorization, TokensMustMatchAUserAndRepositoriesMustBeVisible)
 {
     FakeHub hub(world());
     Http http(hub);
-    struct Case
-    {
-        std::string path;
-        std::optional<std::string> authorization;
-        int status;
-        QString message;
-    };
-    const std::vector<Case> cases = {
+    // Path, Authorization header, status and the message of the error body.
+    const std::vector<std::tuple<std::string, std::optional<std::string>, int, const char*>> cases = {
         {"/user", std::nullopt, 401, "Requires authentication"},
         {"/user", "token wrong", 401, "Bad credentials"},
         {"/user", "token ", 401, "Bad credentials"},
@@ -98,29 +84,29 @@ TEST(Authorization, TokensMustMatchAUserAndRepositoriesMustBeVisible)
         {"/user", "Basic t-mona", 401, "Bad credentials"},
         {"/search/issues?q=type:pr", "token wrong", 401, "Bad credentials"},
         {"/repos/acme/api/pulls/1", "token t-priya", 401, "Bad credentials"},
-        {"/user", "token t-mona", 200, {}},
-        {"/user", "Bearer t-mona", 200, {}},
+        {"/user", "token t-mona", 200, ""},
+        {"/user", "Bearer t-mona", 200, ""},
         {"/repos/acme/secret/pulls/1", "token t-mona", 404, "Not Found"},
-        {"/repos/acme/secret/pulls/1", "token t-theo", 200, {}},
+        {"/repos/acme/secret/pulls/1", "token t-theo", 200, ""},
         {"/repos/acme/nothing/issues", "token t-mona", 404, "Not Found"},
         {"/repos/acme/api/pulls/99", "token t-mona", 404, "Not Found"},
         {"/repos/acme/api/pulls/abc", "token t-mona", 404, "Not Found"},
         {"/repos/acme/api/branches", "token t-mona", 404, "Not Found"},
         {"/nowhere", "token t-mona", 404, "Not Found"},
-        {"/repos/ACME/Api/pulls/1", "token t-mona", 200, {}},
+        {"/repos/ACME/Api/pulls/1", "token t-mona", 200, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& [path, authorization, status, message] : cases) {
         httplib::Headers headers;
-        if (c.authorization)
-            headers.emplace("Authorization", *c.authorization);
-        const auto result = http.client().Get(c.path, headers);
-        ASSERT_TRUE(result) << c.path;
-        EXPECT_EQ(result->status, c.status) << c.path << " with " << c.authorization.value_or("nothing");
-        if (!c.message.isEmpty()) {
-            EXPECT_EQ(parseBody(result->body)[QStringLiteral("message")].toString(), c.message) << c.path;
+        if (authorization)
+            headers.emplace("Authorization", *authorization);
+        const auto result = http.client().Get(path, headers);
+        ASSERT_TRUE(result) << path;
+        EXPECT_EQ(result->status, status) << path << " with " << authorization.value_or("nothing");
+        if (*message) {
+            EXPECT_EQ(str(parseBody(result->body), "message"), QLatin1String(message)) << path;
         }
     }
     // The 401 body is GitHub's, key for key.
-    EXPECT_EQ(parseBody(http.get("/user", "wrong")->body), example(QStringLiteral("error-401")));
-    EXPECT_EQ(http.json("/user", "t-theo")[QStringLiteral("login")].toString(), QStringLiteral("theo"));
+    EXPECT_EQ(parseBody(http.get("/user", "wrong")->body), example(u"error-401"_s));
+    EXPECT_EQ(str(http.json("/user", "t-theo"), "login"), u"theo"_s);
 }

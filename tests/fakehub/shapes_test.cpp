@@ -15,8 +15,7 @@ void compareShape(const QJsonValue& theirs, const QJsonValue& ours, const QStrin
     if (theirs.isNull() || ours.isNull())
         return;
     if (theirs.type() != ours.type()) {
-        problems
-            << QStringLiteral("%1: GitHub has %2, fakehub %3").arg(path).arg(theirs.type()).arg(ours.type());
+        problems << u"%1: GitHub has %2, fakehub %3"_s.arg(path).arg(theirs.type()).arg(ours.type());
         return;
     }
     if (theirs.isObject()) {
@@ -27,7 +26,7 @@ void compareShape(const QJsonValue& theirs, const QJsonValue& ours, const QStrin
             if (omitted.contains(child))
                 continue;
             if (!o.contains(it.key()))
-                problems << QStringLiteral("%1: missing").arg(child);
+                problems << u"%1: missing"_s.arg(child);
             else
                 compareShape(it.value(), o.value(it.key()), child, omitted, problems);
         }
@@ -38,7 +37,7 @@ void compareShape(const QJsonValue& theirs, const QJsonValue& ours, const QStrin
             return;
         // Mixed arrays (protection rules) would need one model per variant; the first element stands for all.
         for (const QJsonValue& element : o)
-            compareShape(t.first(), element, path + QStringLiteral("[]"), omitted, problems);
+            compareShape(t.first(), element, path + u"[]"_s, omitted, problems);
     }
 }
 
@@ -142,27 +141,19 @@ TEST(Shapes, PullRequestsInTheIssueListCarryPullRequestAndAddressesSplitIntoOwne
 {
     FakeHub hub(world());
     Http http(hub);
-    const QJsonArray items = http.json("/repos/acme/api/issues?state=open&per_page=100").toArray();
+    const QJsonValue items = http.json("/repos/acme/api/issues?state=open&per_page=100");
     // Open pull requests 1-4 and issue 50, newest first by creation.
     QStringList kinds;
-    for (const QJsonValue& item : items)
-        kinds << QStringLiteral("%1%2")
-                     .arg(item[QStringLiteral("pull_request")].isObject() ? "pr" : "issue")
-                     .arg(item[QStringLiteral("number")].toInteger());
+    for (const QJsonValue& item : items.toArray())
+        kinds << (item[u"pull_request"_s].isObject() ? u"pr"_s : u"issue"_s) +
+                     QString::number(num(item, "number"));
     EXPECT_EQ(kinds, QStringList({"pr3", "pr4", "pr2", "issue50", "pr1"})); // ties keep their order
     // An issue-list pull request reports the issue id, as GitHub does; the pull id is a different number.
-    const QJsonObject pr1 = items.last().toObject();
-    EXPECT_EQ(pr1[QStringLiteral("id")].toInteger(), 101);
-    EXPECT_NE(http.json("/repos/acme/api/pulls/1")[QStringLiteral("id")].toInteger(), 101);
-    const QStringList pieces =
-        pr1[QStringLiteral("html_url")].toString().split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    ASSERT_EQ(pieces.size(), 6);
-    EXPECT_EQ(pieces[2] + QLatin1Char('/') + pieces[3], QStringLiteral("acme/api"));
-    EXPECT_EQ(pieces[4], QStringLiteral("pull"));
-    EXPECT_EQ(pr1[QStringLiteral("html_url")].toString(), hub.baseUrl() + QStringLiteral("/acme/api/pull/1"));
-    EXPECT_EQ(items[3][QStringLiteral("html_url")].toString(),
-              hub.baseUrl() + QStringLiteral("/acme/api/issues/50"));
-    EXPECT_EQ(at(items[3], QStringLiteral("labels[0].name")).toString(), QStringLiteral("bug"));
+    EXPECT_EQ(num(items, "[4].id"), 101);
+    EXPECT_NE(num(http.json("/repos/acme/api/pulls/1"), "id"), 101);
+    EXPECT_EQ(str(items, "[4].html_url"), hub.baseUrl() + u"/acme/api/pull/1"_s);
+    EXPECT_EQ(str(items, "[3].html_url"), hub.baseUrl() + u"/acme/api/issues/50"_s);
+    EXPECT_EQ(str(items, "[3].labels[0].name"), u"bug"_s);
 
     EXPECT_EQ(http.json("/repos/acme/api/issues?state=closed").toArray().size(), 1);
     EXPECT_EQ(http.json("/repos/acme/api/issues?state=all&per_page=2&page=3").toArray().size(), 2);
@@ -172,25 +163,20 @@ TEST(Shapes, ListsComeNewestFirstAndHonourPerPage)
 {
     FakeHub hub(world());
     Http http(hub);
-    EXPECT_EQ(
-        at(http.json("/repos/acme/api/commits?per_page=1"), QStringLiteral("[0].commit.message")).toString(),
-        QStringLiteral("Newest\n\nwith a body"));
+    EXPECT_EQ(str(http.json("/repos/acme/api/commits?per_page=1"), "[0].commit.message"),
+              u"Newest\n\nwith a body"_s);
     EXPECT_EQ(http.json("/repos/acme/api/commits").toArray().size(), 2);
     // Deployment statuses newest first: the last one reported is what per_page=1 shows.
-    EXPECT_EQ(at(http.json("/repos/acme/api/deployments/7/statuses?per_page=1"), QStringLiteral("[0].state"))
-                  .toString(),
-              QStringLiteral("success"));
-    EXPECT_EQ(http.get("/repos/acme/api/deployments/8/statuses")->status, 404);
+    EXPECT_EQ(str(http.json("/repos/acme/api/deployments/7/statuses?per_page=1"), "[0].state"), u"success"_s);
+    EXPECT_EQ(http.status("/repos/acme/api/deployments/8/statuses"), 404);
     const QJsonValue runs = http.json("/repos/acme/api/actions/runs?per_page=30");
-    EXPECT_EQ(at(runs, QStringLiteral("workflow_runs[0].name")).toString(), QStringLiteral("CI"));
-    EXPECT_TRUE(at(runs, QStringLiteral("workflow_runs[0].conclusion")).isNull());
-    EXPECT_EQ(at(runs, QStringLiteral("total_count")).toInteger(), 2);
+    EXPECT_EQ(str(runs, "workflow_runs[0].name"), u"CI"_s);
+    EXPECT_TRUE(at(runs, u"workflow_runs[0].conclusion"_s).isNull());
+    EXPECT_EQ(num(runs, "total_count"), 2);
     // A commit without statuses reads "pending" with an empty list, as on GitHub.
     const QJsonValue none = http.json("/repos/acme/api/commits/ffff/status");
-    EXPECT_EQ(none[QStringLiteral("state")].toString(), QStringLiteral("pending"));
-    EXPECT_EQ(none[QStringLiteral("statuses")].toArray().size(), 0);
-    EXPECT_EQ(
-        at(http.json("/repos/acme/api/commits/ffff/check-runs"), QStringLiteral("total_count")).toInteger(),
-        0);
-    EXPECT_EQ(at(http.json("/repos/acme/old/environments"), QStringLiteral("total_count")).toInteger(), 0);
+    EXPECT_EQ(str(none, "state"), u"pending"_s);
+    EXPECT_EQ(none[u"statuses"_s].toArray().size(), 0);
+    EXPECT_EQ(num(http.json("/repos/acme/api/commits/ffff/check-runs"), "total_count"), 0);
+    EXPECT_EQ(num(http.json("/repos/acme/old/environments"), "total_count"), 0);
 }

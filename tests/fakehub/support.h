@@ -11,6 +11,8 @@
 
 namespace norvane::fakehub::testing {
 
+using namespace Qt::StringLiterals;
+
 // A small world with one of everything the client distinguishes, anchored at a fixed instant.
 inline const char* const kWorld = R"({
   "now": "2026-12-06T12:00:00Z",
@@ -58,6 +60,16 @@ inline const char* const kWorld = R"({
 inline Scenario world()
 {
     return Scenario::fromJson(kWorld);
+}
+
+// The small world with a timeline (a JSON array) and, when given, a first text replaced by a second.
+inline Scenario worldWith(const QString& timeline, const QString& from = {}, const QString& to = {})
+{
+    QString json = QString::fromUtf8(kWorld);
+    if (!from.isEmpty())
+        json.replace(from, to);
+    json.replace(u"\"pull_requests\": ["_s, u"\"timeline\": "_s + timeline + u", \"pull_requests\": ["_s);
+    return Scenario::fromJson(json.toUtf8());
 }
 
 inline QString demoPath()
@@ -115,6 +127,12 @@ public:
         return m_client.Post(path, headers, form, "application/x-www-form-urlencoded");
     }
 
+    int status(const std::string& path, const std::string& token = "t-mona")
+    {
+        const auto result = get(path, token);
+        return result ? result->status : 0;
+    }
+
     httplib::Client& client() { return m_client; }
 
 private:
@@ -137,6 +155,16 @@ inline QJsonValue at(QJsonValue value, const QString& path)
             value = value.toArray().at(index);
     }
     return value;
+}
+
+inline QString str(const QJsonValue& value, const char* path)
+{
+    return at(value, QLatin1String(path)).toString();
+}
+
+inline qint64 num(const QJsonValue& value, const char* path)
+{
+    return at(value, QLatin1String(path)).toInteger();
 }
 
 } // namespace norvane::fakehub::testing

@@ -13,11 +13,12 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = u"/org/freedesktop/Notifications"_s;
+const QString kInterface = u"org.freedesktop.Notifications"_s;
 
 // A notification server whose answers each test chooses, on a bus connection of its own.
 class FakeNotificationServer : public QObject, protected QDBusContext
@@ -38,8 +39,7 @@ public:
 
     explicit FakeNotificationServer(QStringList capabilities)
         : m_capabilities(std::move(capabilities)),
-          m_service(
-              QStringLiteral("com.norvane.test.Notifications.p%1").arg(QCoreApplication::applicationPid())),
+          m_service(u"com.norvane.test.Notifications.p%1"_s.arg(QCoreApplication::applicationPid())),
           m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_service))
     {
         EXPECT_TRUE(m_connection.registerObject(kPath, this, QDBusConnection::ExportAllSlots));
@@ -68,8 +68,8 @@ public Q_SLOTS:
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int /*timeout*/)
     {
         if (failNotify) {
-            sendErrorReply(QStringLiteral("org.freedesktop.Notifications.Error.ExcessNotificationGeneration"),
-                           QStringLiteral("Too many notifications"));
+            sendErrorReply(u"org.freedesktop.Notifications.Error.ExcessNotificationGeneration"_s,
+                           u"Too many notifications"_s);
             return 0;
         }
         received.push_back({appName, icon, summary, body, actions, hints});
@@ -78,10 +78,10 @@ public Q_SLOTS:
     QStringList GetCapabilities() { return m_capabilities; }
     QString GetServerInformation(QString& vendor, QString& version, QString& specVersion)
     {
-        vendor = QStringLiteral("Norvane tests");
-        version = QStringLiteral("1");
-        specVersion = QStringLiteral("1.2");
-        return QStringLiteral("fake");
+        vendor = u"Norvane tests"_s;
+        version = u"1"_s;
+        specVersion = u"1.2"_s;
+        return u"fake"_s;
     }
 
 private:
@@ -94,29 +94,25 @@ DBusNotifier::Options optionsFor(const QString& service)
 {
     DBusNotifier::Options options;
     options.service = service;
-    options.desktopEntry = QStringLiteral("com.norvane.app");
-    options.appIcon = QStringLiteral("com.norvane.app");
+    options.desktopEntry = u"com.norvane.app"_s;
+    options.appIcon = u"com.norvane.app"_s;
     return options;
 }
 
 NotificationRequest reviewRequest(std::optional<QString> prUrl)
 {
-    return NotificationRequest{QUuid::createUuid().toString(QUuid::WithoutBraces),
-                               QStringLiteral("👀 Review Requested"),
-                               QStringLiteral("octo/hello"),
-                               QStringLiteral("mona requested your review on 'A <b> & c'"),
-                               std::move(prUrl),
-                               true};
+    return NotificationRequest{
+        QUuid::createUuid().toString(QUuid::WithoutBraces), u"👀 Review Requested"_s, u"octo/hello"_s,
+        u"mona requested your review on 'A <b> & c'"_s,     std::move(prUrl),        true};
 }
 
 TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress)
 {
-    FakeNotificationServer server({QStringLiteral("actions"), QStringLiteral("body")});
+    FakeNotificationServer server({u"actions"_s, u"body"_s});
     DBusNotifier notifier(optionsFor(server.service()));
 
-    EXPECT_EQ(
-        QCoro::waitFor(notifier.post(reviewRequest(QStringLiteral("https://github.com/octo/hello/pull/1")))),
-        std::nullopt);
+    EXPECT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/octo/hello/pull/1"_s))),
+              std::nullopt);
     NotificationRequest quiet = reviewRequest(std::nullopt);
     quiet.subtitle.reset();
     quiet.sound = false;
@@ -124,76 +120,69 @@ TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress
 
     ASSERT_EQ(server.received.size(), 2u);
     const auto& first = server.received[0];
-    EXPECT_EQ(first.appName, QStringLiteral("Norvane"));
-    EXPECT_EQ(first.appIcon, QStringLiteral("com.norvane.app"));
-    EXPECT_EQ(first.summary, QStringLiteral("👀 Review Requested"));
-    EXPECT_EQ(first.body, QStringLiteral("octo/hello\nmona requested your review on 'A <b> & c'"));
-    EXPECT_EQ(first.actions, (QStringList{QStringLiteral("default"), QStringLiteral("Open")}));
-    EXPECT_EQ(first.hints.value(QStringLiteral("desktop-entry")).toString(),
-              QStringLiteral("com.norvane.app"));
-    EXPECT_EQ(first.hints.value(QStringLiteral("sound-name")).toString(),
-              QStringLiteral("message-new-instant"));
+    EXPECT_EQ(first.appName, u"Norvane"_s);
+    EXPECT_EQ(first.appIcon, u"com.norvane.app"_s);
+    EXPECT_EQ(first.summary, u"👀 Review Requested"_s);
+    EXPECT_EQ(first.body, u"octo/hello\nmona requested your review on 'A <b> & c'"_s);
+    EXPECT_EQ(first.actions, (QStringList{u"default"_s, u"Open"_s}));
+    EXPECT_EQ(first.hints.value(u"desktop-entry"_s).toString(), u"com.norvane.app"_s);
+    EXPECT_EQ(first.hints.value(u"sound-name"_s).toString(), u"message-new-instant"_s);
 
     const auto& second = server.received[1];
-    EXPECT_EQ(second.body, QStringLiteral("mona requested your review on 'A <b> & c'"));
+    EXPECT_EQ(second.body, u"mona requested your review on 'A <b> & c'"_s);
     EXPECT_TRUE(second.actions.isEmpty()) << "nothing to open, so nothing to click";
-    EXPECT_FALSE(second.hints.contains(QStringLiteral("sound-name")));
+    EXPECT_FALSE(second.hints.contains(u"sound-name"_s));
     EXPECT_EQ(notifier.trackedCount(), 1);
 }
 
 TEST(DBusNotifier, TextFromGitHubIsEscapedForServersThatReadMarkup)
 {
-    FakeNotificationServer server({QStringLiteral("body"), QStringLiteral("body-markup")});
+    FakeNotificationServer server({u"body"_s, u"body-markup"_s});
     DBusNotifier notifier(optionsFor(server.service()));
     EXPECT_EQ(QCoro::waitFor(notifier.post(reviewRequest(std::nullopt))), std::nullopt);
     ASSERT_EQ(server.received.size(), 1u);
-    EXPECT_EQ(server.received[0].body,
-              QStringLiteral("octo/hello\nmona requested your review on 'A &lt;b&gt; &amp; c'"));
-    EXPECT_EQ(server.received[0].summary, QStringLiteral("👀 Review Requested"));
+    EXPECT_EQ(server.received[0].body, u"octo/hello\nmona requested your review on 'A &lt;b&gt; &amp; c'"_s);
+    EXPECT_EQ(server.received[0].summary, u"👀 Review Requested"_s);
 }
 
 TEST(DBusNotifier, AClickOnTheDefaultActionDeliversTheAddressUntilTheNotificationCloses)
 {
-    FakeNotificationServer server({QStringLiteral("actions")});
+    FakeNotificationServer server({u"actions"_s});
     DBusNotifier notifier(optionsFor(server.service()));
     QSignalSpy clicks(&notifier, &Notifier::activated);
-    ASSERT_EQ(QCoro::waitFor(notifier.post(reviewRequest(QStringLiteral("https://github.com/o/r/pull/1")))),
-              std::nullopt);
-    ASSERT_EQ(QCoro::waitFor(notifier.post(reviewRequest(QStringLiteral("https://github.com/o/r/pull/2")))),
-              std::nullopt);
+    ASSERT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/1"_s))), std::nullopt);
+    ASSERT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/2"_s))), std::nullopt);
     const uint first = 101;
     const uint second = 102;
 
-    server.emitSignal(QStringLiteral("ActionInvoked"), {second, QStringLiteral("default")});
+    server.emitSignal(u"ActionInvoked"_s, {second, u"default"_s});
     ASSERT_TRUE(clicks.wait(5000));
-    EXPECT_EQ(clicks.takeFirst().at(0).toString(), QStringLiteral("https://github.com/o/r/pull/2"));
+    EXPECT_EQ(clicks.takeFirst().at(0).toString(), u"https://github.com/o/r/pull/2"_s);
 
     // Other actions, unknown ids and signals from anyone but the server's owner are ignored.
-    server.emitSignal(QStringLiteral("ActionInvoked"), {first, QStringLiteral("inline-reply")});
-    server.emitSignal(QStringLiteral("ActionInvoked"), {uint(999), QStringLiteral("default")});
-    QDBusConnection impostor =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("impostor"));
-    QDBusMessage spoof = QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("ActionInvoked"));
-    spoof << first << QStringLiteral("default");
+    server.emitSignal(u"ActionInvoked"_s, {first, u"inline-reply"_s});
+    server.emitSignal(u"ActionInvoked"_s, {uint(999), u"default"_s});
+    QDBusConnection impostor = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"impostor"_s);
+    QDBusMessage spoof = QDBusMessage::createSignal(kPath, kInterface, u"ActionInvoked"_s);
+    spoof << first << u"default"_s;
     impostor.send(spoof);
 
-    server.emitSignal(QStringLiteral("NotificationClosed"), {first, uint(2)});
+    server.emitSignal(u"NotificationClosed"_s, {first, uint(2)});
     EXPECT_TRUE(QTest::qWaitFor([&] { return notifier.trackedCount() == 1; }, 5000));
-    server.emitSignal(QStringLiteral("ActionInvoked"), {first, QStringLiteral("default")});
+    server.emitSignal(u"ActionInvoked"_s, {first, u"default"_s});
     QTest::qWait(300);
     EXPECT_EQ(clicks.size(), 0);
-    QDBusConnection::disconnectFromBus(QStringLiteral("impostor"));
+    QDBusConnection::disconnectFromBus(u"impostor"_s);
 }
 
 TEST(DBusNotifier, AnErrorFromTheServerReachesThePoster)
 {
-    FakeNotificationServer server({QStringLiteral("actions")});
+    FakeNotificationServer server({u"actions"_s});
     server.failNotify = true;
     DBusNotifier notifier(optionsFor(server.service()));
-    const auto error =
-        QCoro::waitFor(notifier.post(reviewRequest(QStringLiteral("https://github.com/o/r/pull/1"))));
+    const auto error = QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/1"_s)));
     ASSERT_TRUE(error.has_value());
-    EXPECT_TRUE(error->contains(QStringLiteral("Too many notifications"))) << error->toStdString();
+    EXPECT_TRUE(error->contains(u"Too many notifications"_s)) << error->toStdString();
     EXPECT_EQ(notifier.trackedCount(), 0);
 }
 
@@ -204,20 +193,20 @@ TEST(DBusNotifier, PermissionFollowsThePresenceOfTheService)
     EXPECT_EQ(QCoro::waitFor(present.permissionStatus()), NotificationPermission::Authorized);
     EXPECT_TRUE(QCoro::waitFor(present.requestAuthorization()).granted);
 
-    DBusNotifier absent(optionsFor(QStringLiteral("com.norvane.test.NobodyHere")));
+    DBusNotifier absent(optionsFor(u"com.norvane.test.NobodyHere"_s));
     EXPECT_EQ(QCoro::waitFor(absent.permissionStatus()), NotificationPermission::Denied);
     const AuthorizationAnswer answer = QCoro::waitFor(absent.requestAuthorization());
     EXPECT_FALSE(answer.granted);
     ASSERT_TRUE(answer.error.has_value());
-    EXPECT_TRUE(answer.error->contains(QStringLiteral("ServiceUnknown"))) << answer.error->toStdString();
+    EXPECT_TRUE(answer.error->contains(u"ServiceUnknown"_s)) << answer.error->toStdString();
     EXPECT_TRUE(QCoro::waitFor(absent.post(reviewRequest(std::nullopt))).has_value());
 }
 
 // Calls one of dunst's own control methods (what dunstctl does).
 void dunstCommand(const QString& method, const QVariantList& arguments = {})
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"), kPath,
-                                                       QStringLiteral("org.dunstproject.cmd0"), method);
+    QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.Notifications"_s, kPath,
+                                                       u"org.dunstproject.cmd0"_s, method);
     call.setArguments(arguments);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
@@ -226,14 +215,13 @@ void dunstCommand(const QString& method, const QVariantList& arguments = {})
 // The daemon's own record of a notification it showed, by summary.
 QVariantMap dunstHistoryEntry(const QString& summary)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"), kPath,
-                                                       QStringLiteral("org.dunstproject.cmd0"),
-                                                       QStringLiteral("NotificationListHistory"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        u"org.freedesktop.Notifications"_s, kPath, u"org.dunstproject.cmd0"_s, u"NotificationListHistory"_s);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     const auto entries = qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0));
     for (const QVariantMap& entry : entries) {
-        if (entry.value(QStringLiteral("summary")).toString() == summary)
+        if (entry.value(u"summary"_s).toString() == summary)
             return entry;
     }
     return {};
@@ -241,29 +229,29 @@ QVariantMap dunstHistoryEntry(const QString& summary)
 
 TEST(DBusNotifier, ANotificationReachesTheDesktopDaemonAndItsClickDeliversTheAddress)
 {
-    DBusNotifier notifier(optionsFor(QStringLiteral("org.freedesktop.Notifications")));
+    DBusNotifier notifier(optionsFor(u"org.freedesktop.Notifications"_s));
     ASSERT_EQ(QCoro::waitFor(notifier.permissionStatus()), NotificationPermission::Authorized);
     QSignalSpy clicks(&notifier, &Notifier::activated);
 
-    NotificationRequest request = reviewRequest(QStringLiteral("https://github.com/octo/hello/pull/42"));
-    request.title = QStringLiteral("✅ PR Approved ") + request.identifier; // unique among the daemon's
+    NotificationRequest request = reviewRequest(u"https://github.com/octo/hello/pull/42"_s);
+    request.title = u"✅ PR Approved "_s + request.identifier; // unique among the daemon's
     ASSERT_EQ(QCoro::waitFor(notifier.post(request)), std::nullopt);
     EXPECT_EQ(notifier.trackedCount(), 1);
 
     // What a click does: dunst invokes the default action of its topmost notification.
-    dunstCommand(QStringLiteral("NotificationAction"), {uint(0)});
+    dunstCommand(u"NotificationAction"_s, {uint(0)});
     ASSERT_TRUE(clicks.wait(5000));
-    EXPECT_EQ(clicks.at(0).at(0).toString(), QStringLiteral("https://github.com/octo/hello/pull/42"));
+    EXPECT_EQ(clicks.at(0).at(0).toString(), u"https://github.com/octo/hello/pull/42"_s);
     // Closed notifications go to the daemon's history, where the test can read what was shown.
-    dunstCommand(QStringLiteral("NotificationCloseAll"));
+    dunstCommand(u"NotificationCloseAll"_s);
     EXPECT_TRUE(QTest::qWaitFor([&] { return notifier.trackedCount() == 0; }, 5000));
 
     const QVariantMap shown = dunstHistoryEntry(request.title);
     ASSERT_FALSE(shown.isEmpty()) << "the daemon never showed the notification";
-    EXPECT_EQ(shown.value(QStringLiteral("appname")).toString(), QStringLiteral("Norvane"));
-    const QString body = shown.value(QStringLiteral("body")).toString();
-    EXPECT_TRUE(body.startsWith(QStringLiteral("octo/hello\n"))) << body.toStdString();
-    EXPECT_TRUE(body.contains(QStringLiteral("mona requested your review"))) << body.toStdString();
+    EXPECT_EQ(shown.value(u"appname"_s).toString(), u"Norvane"_s);
+    const QString body = shown.value(u"body"_s).toString();
+    EXPECT_TRUE(body.startsWith(u"octo/hello\n"_s)) << body.toStdString();
+    EXPECT_TRUE(body.contains(u"mona requested your review"_s)) << body.toStdString();
 }
 
 } // namespace

@@ -4,28 +4,28 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <mutex>
 #include <thread>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Fixture {
+struct Fixture
+{
     QTemporaryDir home;
     QStringList systemLines;
     std::mutex mutex;
 
-    QString logDir() const { return home.filePath(QStringLiteral("data/Norvane")); }
-    QString logFile() const { return home.filePath(QStringLiteral("data/Norvane/norvane_debug.log")); }
+    QString logDir() const { return home.filePath(u"data/Norvane"_s); }
+    QString logFile() const { return home.filePath(u"data/Norvane/norvane_debug.log"_s); }
 
     DebugLogEnvironment env(std::optional<QString> debugVar, bool marker)
     {
         if (marker) {
-            QFile f(home.filePath(QStringLiteral(".norvane_debug")));
+            QFile f(home.filePath(u".norvane_debug"_s));
             f.open(QIODevice::WriteOnly);
         }
         DebugLogEnvironment e;
@@ -51,114 +51,86 @@ struct Fixture {
     }
 };
 
-const QRegularExpression kStamped(QStringLiteral(R"(^\[\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\] (.*)$)"));
+const QRegularExpression kStamped(uR"(^\[\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\] (.*)$)"_s);
 
 QString unstamped(const QString& line)
 {
     const auto m = kStamped.match(line);
-    return m.hasMatch() ? m.captured(1) : QStringLiteral("<no timestamp> ") + line;
+    return m.hasMatch() ? m.captured(1) : u"<no timestamp> "_s + line;
 }
 
 } // namespace
 
-TEST(DebugLog, ModeSwitchTable)
+TEST(DebugLog, ModeSwitchTableAndOffWritesNothing)
 {
-    struct Case {
-        std::optional<QString> variable;
-        bool marker;
-        bool expected;
-    };
-    const Case cases[] = {
-        {std::nullopt, false, false},      {QStringLiteral("1"), false, true},
-        {QStringLiteral("0"), true, true}, {QStringLiteral("true"), false, false},
-        {QStringLiteral(" 1"), false, false}, {QStringLiteral(""), true, true},
+    const std::tuple<std::optional<QString>, bool, bool> cases[] = {
+        {std::nullopt, false, false}, {u"1"_s, false, true},   {u"0"_s, true, true},
+        {u"true"_s, false, false},    {u" 1"_s, false, false}, {u""_s, true, true},
         {std::nullopt, true, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& [variable, marker, expected] : cases) {
+        SCOPED_TRACE(variable.value_or(u"<unset>"_s).toStdString() + (marker ? " with marker" : ""));
         Fixture fx;
-        DebugLogger logger(fx.env(c.variable, c.marker));
-        EXPECT_EQ(logger.isDebugMode(), c.expected) << c.variable.value_or(QStringLiteral("<unset>")).toStdString()
-                                                    << " marker=" << c.marker;
+        {
+            DebugLogger logger(fx.env(variable, marker));
+            EXPECT_EQ(logger.isDebugMode(), expected);
+            logger.log(u"API"_s, u"hello"_s);
+        }
+        // Off, nothing is written and no folder is made.
+        EXPECT_EQ(fx.systemLines.size(), expected ? 1 : 0);
+        EXPECT_EQ(QDir(fx.logDir()).exists(), expected);
     }
-}
-
-TEST(DebugLog, MarkerIsReadOnceWhenTheLoggerStarts)
-{
+    // The marker is read once, when the logger starts.
     Fixture fx;
     DebugLogger logger(fx.env(std::nullopt, false));
-    QFile(fx.home.filePath(QStringLiteral(".norvane_debug"))).open(QIODevice::WriteOnly);
+    QFile(fx.home.filePath(u".norvane_debug"_s)).open(QIODevice::WriteOnly);
     EXPECT_FALSE(logger.isDebugMode());
 }
 
-TEST(DebugLog, OffWritesNothingAndCreatesNoFile)
+TEST(DebugLog, EachRunStartsAFreshFileOfStampedLines)
 {
     Fixture fx;
     {
-        DebugLogger logger(fx.env(QStringLiteral("0"), false));
-        logger.log(QStringLiteral("API"), QStringLiteral("hello"));
-        logger.waitUntilIdle();
-    }
-    EXPECT_TRUE(fx.systemLines.isEmpty());
-    EXPECT_FALSE(QDir(fx.logDir()).exists());
-}
-
-TEST(DebugLog, WritesSystemLogAndStampedFileLines)
-{
-    Fixture fx;
-    DebugLogger logger(fx.env(QStringLiteral("1"), false));
-    logger.log(QStringLiteral("API"), QStringLiteral("🚀 GET /search/issues"));
-    logger.log(QStringLiteral("Refresh"), QStringLiteral("headers:\nAccept: json"));
-    logger.waitUntilIdle();
-
-    EXPECT_EQ(fx.systemLines, (QStringList{QStringLiteral("[API] 🚀 GET /search/issues"),
-                                           QStringLiteral("[Refresh] headers:\nAccept: json")}));
-    const QStringList lines = fx.fileLines();
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(unstamped(lines[0]), QStringLiteral("[API] 🚀 GET /search/issues"));
-    EXPECT_EQ(unstamped(lines[1]), QStringLiteral("[Refresh] headers:"));
-    // A message's own line feed continues the entry without a timestamp.
-    EXPECT_EQ(lines[2], QStringLiteral("Accept: json"));
-}
-
-TEST(DebugLog, EachRunStartsAFreshFile)
-{
-    Fixture fx;
-    {
-        DebugLogger first(fx.env(QStringLiteral("1"), false));
+        DebugLogger first(fx.env(u"1"_s, false));
         for (int i = 0; i < 5; ++i)
-            first.log(QStringLiteral("Polling"), QStringLiteral("first run %1").arg(i));
+            first.log(u"Polling"_s, u"first run %1"_s.arg(i));
     }
     ASSERT_EQ(fx.fileLines().size(), 5);
-    {
-        DebugLogger second(fx.env(QStringLiteral("1"), false));
-        second.log(QStringLiteral("Polling"), QStringLiteral("second run 0"));
-        second.log(QStringLiteral("Polling"), QStringLiteral("second run 1"));
-    }
+    fx.systemLines.clear();
+    DebugLogger logger(fx.env(u"1"_s, false));
+    logger.log(u"API"_s, u"🚀 GET /search/issues"_s);
+    logger.log(u"Refresh"_s, u"headers:\nAccept: json"_s);
+    logger.waitUntilIdle();
+
+    EXPECT_EQ(fx.systemLines,
+              (QStringList{u"[API] 🚀 GET /search/issues"_s, u"[Refresh] headers:\nAccept: json"_s}));
     const QStringList lines = fx.fileLines();
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(unstamped(lines[0]), QStringLiteral("[Polling] second run 0"));
-    EXPECT_EQ(unstamped(lines[1]), QStringLiteral("[Polling] second run 1"));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(unstamped(lines[0]), u"[API] 🚀 GET /search/issues"_s);
+    EXPECT_EQ(unstamped(lines[1]), u"[Refresh] headers:"_s);
+    // A message's own line feed continues the entry without a timestamp.
+    EXPECT_EQ(lines[2], u"Accept: json"_s);
 }
 
 TEST(DebugLog, UnwritableDirectoryLosesFileLinesButKeepsSystemLog)
 {
     Fixture fx;
     // A regular file where the directory should be: the directory can never be created.
-    QFile blocker(fx.home.filePath(QStringLiteral("data")));
+    QFile blocker(fx.home.filePath(u"data"_s));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 
-    DebugLogger logger(fx.env(QStringLiteral("1"), false));
-    logger.log(QStringLiteral("API"), QStringLiteral("one"));
-    logger.log(QStringLiteral("API"), QStringLiteral("two"));
+    DebugLogger logger(fx.env(u"1"_s, false));
+    logger.log(u"API"_s, u"one"_s);
+    logger.log(u"API"_s, u"two"_s);
     logger.waitUntilIdle();
     EXPECT_EQ(fx.systemLines.size(), 2);
     EXPECT_FALSE(QFile::exists(fx.logFile()));
 
-    DebugLogEnvironment noDir = fx.env(QStringLiteral("1"), false);
+    DebugLogEnvironment noDir = fx.env(u"1"_s, false);
     noDir.logDirectory.reset();
     DebugLogger withoutLocation(noDir);
-    withoutLocation.log(QStringLiteral("API"), QStringLiteral("three"));
+    withoutLocation.log(u"API"_s, u"three"_s);
     withoutLocation.waitUntilIdle();
     EXPECT_FALSE(withoutLocation.logFilePath().has_value());
     EXPECT_EQ(fx.systemLines.size(), 3);
@@ -170,12 +142,12 @@ TEST(DebugLog, ConcurrentCallersKeepTheirOrderAndLoseNothing)
     constexpr int kThreads = 8;
     constexpr int kLines = 400;
     {
-        DebugLogger logger(fx.env(QStringLiteral("1"), false));
+        DebugLogger logger(fx.env(u"1"_s, false));
         std::vector<std::thread> threads;
         for (int t = 0; t < kThreads; ++t) {
             threads.emplace_back([&logger, t] {
                 for (int i = 0; i < kLines; ++i)
-                    logger.log(QStringLiteral("T%1").arg(t), QString::number(i));
+                    logger.log(u"T%1"_s.arg(t), QString::number(i));
             });
         }
         for (auto& th : threads)
@@ -186,7 +158,7 @@ TEST(DebugLog, ConcurrentCallersKeepTheirOrderAndLoseNothing)
     ASSERT_EQ(lines.size(), kThreads * kLines);
     EXPECT_EQ(fx.systemLines.size(), kThreads * kLines);
     std::vector<int> next(kThreads, 0);
-    const QRegularExpression re(QStringLiteral(R"(^\[T(\d+)\] (\d+)$)"));
+    const QRegularExpression re(uR"(^\[T(\d+)\] (\d+)$)"_s);
     for (const QString& line : lines) {
         const auto m = re.match(unstamped(line));
         ASSERT_TRUE(m.hasMatch()) << line.toStdString();

@@ -6,14 +6,15 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 TEST(DesktopSettings, TheCurrentDesktopsPanelComesFirst)
 {
-    const QString gnome = QStringLiteral("gnome-notifications-panel.desktop");
-    const QString kde = QStringLiteral("kcm_notifications.desktop");
-    const QString xfce = QStringLiteral("xfce4-notifyd-config.desktop");
+    const QString gnome = u"gnome-notifications-panel.desktop"_s;
+    const QString kde = u"kcm_notifications.desktop"_s;
+    const QString xfce = u"xfce4-notifyd-config.desktop"_s;
     const std::pair<const char*, QStringList> cases[] = {
         {"", {gnome, kde, xfce}},     {"KDE", {kde, gnome, xfce}},      {"ubuntu:GNOME", {gnome, kde, xfce}},
         {"XFCE", {xfce, gnome, kde}}, {"kde:xfce", {kde, xfce, gnome}}, {"Sway", {gnome, kde, xfce}},
@@ -32,11 +33,11 @@ TEST(DesktopSettings, ExecLinesBecomeAProgramWithoutFieldCodes)
     };
     const std::pair<const char*, std::optional<DesktopCommand>> cases[] = {
         {"[Desktop Entry]\nType=Application\nExec=gnome-control-center notifications\nNoDisplay=true\n",
-         command("gnome-control-center", {QStringLiteral("notifications")})},
+         command("gnome-control-center", {u"notifications"_s})},
         {"[Desktop Entry]\nType=Application\nExec=systemsettings kcm_notifications %U\n",
-         command("systemsettings", {QStringLiteral("kcm_notifications")})},
+         command("systemsettings", {u"kcm_notifications"_s})},
         {"[Desktop Entry]\nType=Application\nExec=\"/opt/my tools/panel\" --rate=50%% %f\n",
-         command("/opt/my tools/panel", {QStringLiteral("--rate=50%")})},
+         command("/opt/my tools/panel", {u"--rate=50%"_s})},
         // The Exec of another group is not the entry's.
         {"[Desktop Entry]\nType=Application\n[Desktop Action x]\nExec=other\n", std::nullopt},
         {"[Desktop Entry]\nType=Application\nExec=panel\nHidden=true\n", std::nullopt},
@@ -57,19 +58,19 @@ TEST(DesktopSettings, EntriesAreFoundInTheUsersApplicationDirectory)
     const QByteArray saved = qgetenv("XDG_DATA_HOME");
     const QByteArray savedDirs = qgetenv("XDG_DATA_DIRS");
     qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_DIRS", home.filePath(QStringLiteral("none")).toUtf8());
-    const QStringList ids = notificationSettingsEntryIds(QStringLiteral("KDE"));
+    qputenv("XDG_DATA_DIRS", home.filePath(u"none"_s).toUtf8());
+    const QStringList ids = notificationSettingsEntryIds(u"KDE"_s);
     EXPECT_EQ(findDesktopEntry(ids), std::nullopt);
 
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("applications")));
-    const QString path = home.filePath(QStringLiteral("applications/gnome-notifications-panel.desktop"));
+    ASSERT_TRUE(QDir(home.path()).mkpath(u"applications"_s));
+    const QString path = home.filePath(u"applications/gnome-notifications-panel.desktop"_s);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("[Desktop Entry]\nType=Application\nExec=true\n");
     file.close();
     EXPECT_EQ(findDesktopEntry(ids), std::optional<QString>(path));
     EXPECT_TRUE(launchDesktopEntry(path));
-    EXPECT_FALSE(launchDesktopEntry(home.filePath(QStringLiteral("applications/missing.desktop"))));
+    EXPECT_FALSE(launchDesktopEntry(home.filePath(u"applications/missing.desktop"_s)));
 
     const auto restore = [](const char* name, const QByteArray& value) {
         value.isNull() ? qunsetenv(name) : qputenv(name, value);

@@ -5,18 +5,15 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 using norvane::testing::runTask;
 
 namespace {
 
 NotificationRequest request(const char* title)
 {
-    return NotificationRequest{QStringLiteral("id"),
-                               QString::fromLatin1(title),
-                               std::nullopt,
-                               QStringLiteral("body"),
-                               QStringLiteral("https://github.com/o/r/pull/1"),
-                               true};
+    return NotificationRequest{u"id"_s,   QString::fromLatin1(title),         std::nullopt,
+                               u"body"_s, u"https://github.com/o/r/pull/1"_s, true};
 }
 
 struct Pair
@@ -49,7 +46,7 @@ TEST(FallbackNotifier, ThePreferredServesWhileAuthorizedAndTheFallbackOnlyWhenIt
         const RecordingNotifier& used = c.expectFallback ? *pair.fallback : *pair.preferred;
         const RecordingNotifier& unused = c.expectFallback ? *pair.preferred : *pair.fallback;
         ASSERT_EQ(used.posts().size(), 1u);
-        EXPECT_EQ(used.posts()[0].title, QStringLiteral("first"));
+        EXPECT_EQ(used.posts()[0].title, u"first"_s);
         EXPECT_TRUE(unused.posts().empty());
         EXPECT_EQ(used.authorizationRequests(), 1);
         EXPECT_EQ(unused.authorizationRequests(), 0);
@@ -75,11 +72,11 @@ TEST(FallbackNotifier, ClicksOfEitherNotifierArePassedOn)
     Pair pair;
     FallbackNotifier notifier(pair.preferred, pair.fallback);
     QSignalSpy spy(&notifier, &Notifier::activated);
-    pair.preferred->click(QStringLiteral("https://a.example/1"));
-    pair.fallback->click(QStringLiteral("https://b.example/2"));
+    pair.preferred->click(u"https://a.example/1"_s);
+    pair.fallback->click(u"https://b.example/2"_s);
     ASSERT_EQ(spy.size(), 2);
-    EXPECT_EQ(spy[0][0].toString(), QStringLiteral("https://a.example/1"));
-    EXPECT_EQ(spy[1][0].toString(), QStringLiteral("https://b.example/2"));
+    EXPECT_EQ(spy[0][0].toString(), u"https://a.example/1"_s);
+    EXPECT_EQ(spy[1][0].toString(), u"https://b.example/2"_s);
 }
 
 } // namespace

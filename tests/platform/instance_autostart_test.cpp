@@ -8,17 +8,40 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <vector>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 using norvane::testing::waitUntil;
 
 namespace {
+
+sockaddr_un addressOf(const QString& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(path);
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    return address;
+}
+
+// A Unix socket bound at `path`, listening with a queue of `backlog` when that is not negative.
+int boundSocket(const QString& path, int backlog = -1)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    EXPECT_GE(fd, 0);
+    const sockaddr_un address = addressOf(path);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    if (backlog >= 0) {
+        EXPECT_EQ(::listen(fd, backlog), 0);
+    }
+    return fd;
+}
 
 TEST(Autostart, TheEntryQuotesTheCommandAsDesktopEntriesRequire)
 {
@@ -30,7 +53,7 @@ TEST(Autostart, TheEntryQuotesTheCommandAsDesktopEntriesRequire)
     };
     for (const auto& [command, exec] : cases) {
         const QString text = Autostart::entryText(QString::fromUtf8(command));
-        EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n"))) << command;
+        EXPECT_TRUE(text.startsWith(u"[Desktop Entry]\nType=Application\n"_s)) << command;
         EXPECT_TRUE(text.contains(QString::fromUtf8(exec))) << text.toStdString();
     }
 }
@@ -39,15 +62,15 @@ TEST(Autostart, TheFileIsTheSetting)
 {
     QTemporaryDir config;
     ASSERT_TRUE(config.isValid());
-    const Autostart autostart(config.path(), QStringLiteral("/usr/bin/norvane"));
-    EXPECT_EQ(autostart.entryPath(), config.filePath(QStringLiteral("autostart/com.norvane.app.desktop")));
+    const Autostart autostart(config.path(), u"/usr/bin/norvane"_s);
+    EXPECT_EQ(autostart.entryPath(), config.filePath(u"autostart/com.norvane.app.desktop"_s));
     EXPECT_FALSE(autostart.isEnabled());
 
     EXPECT_EQ(autostart.setEnabled(true), std::nullopt);
     EXPECT_TRUE(autostart.isEnabled());
     QFile entry(autostart.entryPath());
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(entry.readAll()), Autostart::entryText(QStringLiteral("/usr/bin/norvane")));
+    EXPECT_EQ(QString::fromUtf8(entry.readAll()), Autostart::entryText(u"/usr/bin/norvane"_s));
     entry.close();
 
     // Removed or hidden by hand: off, whatever the switch said before.
@@ -63,13 +86,13 @@ TEST(Autostart, TheFileIsTheSetting)
     EXPECT_EQ(autostart.setEnabled(false), std::nullopt) << "switching off twice is fine";
 
     // Where the folder cannot be made, the reason is given and nothing pretends to be on.
-    QFile blocker(config.filePath(QStringLiteral("blocked")));
+    QFile blocker(config.filePath(u"blocked"_s));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const Autostart blocked(config.filePath(QStringLiteral("blocked")), QStringLiteral("norvane"));
+    const Autostart blocked(config.filePath(u"blocked"_s), u"norvane"_s);
     const std::optional<QString> failure = blocked.setEnabled(true);
     ASSERT_TRUE(failure);
-    EXPECT_TRUE(failure->startsWith(QStringLiteral("Could not create the folder"))) << failure->toStdString();
+    EXPECT_TRUE(failure->startsWith(u"Could not create the folder"_s)) << failure->toStdString();
     EXPECT_FALSE(blocked.isEnabled());
 }
 
@@ -82,8 +105,8 @@ TEST(Autostart, ARunOnAnotherProfileLeavesTheUsersEntryAlone)
     const QByteArray before = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     const Autostart own = Autostart::forRun(std::nullopt);
-    const Autostart other = Autostart::forRun(QStringLiteral("/tmp/throw-away"));
-    EXPECT_EQ(own.entryPath(), config.filePath(QStringLiteral("autostart/com.norvane.app.desktop")));
+    const Autostart other = Autostart::forRun(u"/tmp/throw-away"_s);
+    EXPECT_EQ(own.entryPath(), config.filePath(u"autostart/com.norvane.app.desktop"_s));
     EXPECT_FALSE(own.unavailableReason().has_value());
 
     const std::optional<QString> refused = other.setEnabled(true);
@@ -104,17 +127,10 @@ TEST(SingleInstance, ALaterStartHandsOverAndAStaleSocketDoesNotBlock)
 {
     QTemporaryDir runtime;
     ASSERT_TRUE(runtime.isValid());
-    const QString path = runtime.filePath(QStringLiteral("norvane.socket"));
+    const QString path = runtime.filePath(u"norvane.socket"_s);
 
     // What a crash leaves: a socket file nobody listens on.
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray native = QFile::encodeName(path);
-    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    ::close(fd);
+    ::close(boundSocket(path));
     ASSERT_TRUE(QFile::exists(path));
 
     SingleInstance first(path);
@@ -137,11 +153,9 @@ TEST(SingleInstance, ALaterStartHandsOverAndAStaleSocketDoesNotBlock)
     EXPECT_EQ(firstHanded.count(), 0);
 
     // Different profiles are different instances; the same profile is the same one.
-    EXPECT_NE(SingleInstance::socketPath(QStringLiteral("/tmp/a")),
-              SingleInstance::socketPath(QStringLiteral("/tmp/b")));
-    EXPECT_EQ(SingleInstance::socketPath(QStringLiteral("/tmp/a")),
-              SingleInstance::socketPath(QStringLiteral("/tmp/a/")));
-    EXPECT_NE(SingleInstance::socketPath(QString()), SingleInstance::socketPath(QStringLiteral("/tmp/a")));
+    EXPECT_NE(SingleInstance::socketPath(u"/tmp/a"_s), SingleInstance::socketPath(u"/tmp/b"_s));
+    EXPECT_EQ(SingleInstance::socketPath(u"/tmp/a"_s), SingleInstance::socketPath(u"/tmp/a/"_s));
+    EXPECT_NE(SingleInstance::socketPath(QString()), SingleInstance::socketPath(u"/tmp/a"_s));
 }
 
 // Login autostart and a click in the menu at the same moment, while a hung process still holds the socket:
@@ -150,22 +164,16 @@ TEST(SingleInstance, StartsAtTheSameMomentMakeOneInstance)
 {
     QTemporaryDir runtime;
     ASSERT_TRUE(runtime.isValid());
-    const QString path = runtime.filePath(QStringLiteral("norvane.socket"));
+    const QString path = runtime.filePath(u"norvane.socket"_s);
 
     // A listener that never accepts, its queue full: a knock neither connects nor fails until it times out.
-    const int hung = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(hung, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray native = QFile::encodeName(path);
-    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
-    ASSERT_EQ(::bind(hung, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(::listen(hung, 0), 0);
+    const int hung = boundSocket(path, 0);
+    const sockaddr_un address = addressOf(path);
     std::vector<int> queued;
     for (int i = 0; i < 8; ++i) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
         queued.push_back(fd);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
             break; // the queue is full
     }
 

@@ -13,25 +13,25 @@
 #include <qt6keychain/keychain.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kService = QStringLiteral("com.norvane.app");
+const QString kService = u"com.norvane.app"_s;
 
 QString freshIdentifier()
 {
-    return QStringLiteral("github_token_") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    return u"github_token_"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
 // Items the Secret Service holds for (service, identifier), asked directly over D-Bus.
 int itemCount(const QString& identifier)
 {
     qDBusRegisterMetaType<QMap<QString, QString>>();
-    QDBusMessage search = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.secrets"), QStringLiteral("/org/freedesktop/secrets"),
-        QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
-    const QMap<QString, QString> attributes{{QStringLiteral("user"), identifier},
-                                            {QStringLiteral("server"), kService}};
+    QDBusMessage search =
+        QDBusMessage::createMethodCall(u"org.freedesktop.secrets"_s, u"/org/freedesktop/secrets"_s,
+                                       u"org.freedesktop.Secret.Service"_s, u"SearchItems"_s);
+    const QMap<QString, QString> attributes{{u"user"_s, identifier}, {u"server"_s, kService}};
     search << QVariant::fromValue(attributes);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(search);
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
@@ -72,10 +72,10 @@ TEST_F(SystemKeychain, SavingTwiceLeavesOneItemHoldingTheNewToken)
 {
     const QString id = freshIdentifier();
     storeBinaryItem(id, "gho_left_by_an_older_version"); // a save replaces it too, attributes and all
-    EXPECT_TRUE(QCoro::waitFor(m_keychain.save(QStringLiteral("gho_first"), id)));
-    EXPECT_TRUE(QCoro::waitFor(m_keychain.save(QStringLiteral("gho_second ünïcode"), id)));
+    EXPECT_TRUE(QCoro::waitFor(m_keychain.save(u"gho_first"_s, id)));
+    EXPECT_TRUE(QCoro::waitFor(m_keychain.save(u"gho_second ünïcode"_s, id)));
     std::string printed;
-    EXPECT_EQ(read(m_keychain, id, printed), QStringLiteral("gho_second ünïcode"));
+    EXPECT_EQ(read(m_keychain, id, printed), u"gho_second ünïcode"_s);
     EXPECT_EQ(printed, "");
     EXPECT_EQ(itemCount(id), 1);
     QCoro::waitFor(m_keychain.remove(id));
@@ -85,7 +85,7 @@ TEST_F(SystemKeychain, SavingTwiceLeavesOneItemHoldingTheNewToken)
 TEST_F(SystemKeychain, NeverSavedOrDeletedIdentifiersGiveNothingAndPrintNothing)
 {
     const QString saved = freshIdentifier();
-    ASSERT_TRUE(QCoro::waitFor(m_keychain.save(QStringLiteral("gho_x"), saved)));
+    ASSERT_TRUE(QCoro::waitFor(m_keychain.save(u"gho_x"_s, saved)));
     QCoro::waitFor(m_keychain.remove(saved));
     ::testing::internal::CaptureStdout();
     QCoro::waitFor(m_keychain.remove(freshIdentifier())); // nothing there: silent and harmless
@@ -101,12 +101,12 @@ TEST_F(SystemKeychain, NeverSavedOrDeletedIdentifiersGiveNothingAndPrintNothing)
 TEST_F(SystemKeychain, AnotherInstanceReadsTheTokenTheFirstOneSaved)
 {
     const QString id = freshIdentifier();
-    ASSERT_TRUE(QCoro::waitFor(m_keychain.save(QStringLiteral("gho_shared"), id)));
+    ASSERT_TRUE(QCoro::waitFor(m_keychain.save(u"gho_shared"_s, id)));
     SystemKeychainService issuesModelsKeychain;
     std::string printed;
-    EXPECT_EQ(read(issuesModelsKeychain, id, printed), QStringLiteral("gho_shared"));
+    EXPECT_EQ(read(issuesModelsKeychain, id, printed), u"gho_shared"_s);
     // Another service name is another set of items.
-    SystemKeychainService otherApp(QStringLiteral("com.example.other"));
+    SystemKeychainService otherApp(u"com.example.other"_s);
     EXPECT_FALSE(read(otherApp, id, printed).has_value());
     QCoro::waitFor(m_keychain.remove(id));
 }
@@ -126,20 +126,20 @@ TEST_F(SystemKeychain, AStoredValueThatIsNotUtf8IsAReadFailureWithStatusZero)
 TEST_F(SystemKeychain, AStoreThatDoesNotAnswerInTimeIsAReadFailure)
 {
     const QString id = freshIdentifier();
-    ASSERT_TRUE(QCoro::waitFor(m_keychain.save(QStringLiteral("gho_slow"), id)));
+    ASSERT_TRUE(QCoro::waitFor(m_keychain.save(u"gho_slow"_s, id)));
     // No Secret Service answers within zero milliseconds.
     SystemKeychainService impatient(kService, std::chrono::milliseconds(0));
     std::string printed;
     EXPECT_FALSE(read(impatient, id, printed).has_value());
     EXPECT_EQ(printed, "⚠️ [Keychain] Read failed for " + id.toStdString() + ": OSStatus -25308\n");
     // The abandoned job still finishes and cleans up after itself; the store keeps working.
-    EXPECT_EQ(read(m_keychain, id, printed), QStringLiteral("gho_slow"));
+    EXPECT_EQ(read(m_keychain, id, printed), u"gho_slow"_s);
     QCoro::waitFor(m_keychain.remove(id));
 
     // A save that did not answer in time fails once, and nothing it started stores the token later.
     const QString unsaved = freshIdentifier();
     ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(QCoro::waitFor(impatient.save(QStringLiteral("gho_late"), unsaved)));
+    EXPECT_FALSE(QCoro::waitFor(impatient.save(u"gho_late"_s, unsaved)));
     QCoro::waitFor(m_keychain.getAsync(freshIdentifier())); // the abandoned jobs answer before this one
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "⚠️ [Keychain] Save failed for " + unsaved.toStdString() + ": OSStatus -25308\n");
@@ -149,11 +149,11 @@ TEST_F(SystemKeychain, AStoreThatDoesNotAnswerInTimeIsAReadFailure)
 TEST_F(SystemKeychain, ReadsOfOneItemAtTheSameTimeShareOneAnswer)
 {
     const QString id = freshIdentifier();
-    ASSERT_TRUE(QCoro::waitFor(m_keychain.save(QStringLiteral("gho_once"), id)));
+    ASSERT_TRUE(QCoro::waitFor(m_keychain.save(u"gho_once"_s, id)));
     auto first = m_keychain.getAsync(id);
     auto second = m_keychain.getAsync(id);
-    EXPECT_EQ(QCoro::waitFor(std::move(first)), QStringLiteral("gho_once"));
-    EXPECT_EQ(QCoro::waitFor(std::move(second)), QStringLiteral("gho_once"));
+    EXPECT_EQ(QCoro::waitFor(std::move(first)), u"gho_once"_s);
+    EXPECT_EQ(QCoro::waitFor(std::move(second)), u"gho_once"_s);
     QCoro::waitFor(m_keychain.remove(id));
 }
 

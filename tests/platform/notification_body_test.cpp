@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -17,18 +18,16 @@ TEST(NotificationBody, TheSubtitleStandsAboveTheBodyAndMarkupIsEscapedOnlyForMar
         QString expected;
     };
     const Case cases[] = {
-        {QStringLiteral("octo/hello"), QStringLiteral("'Fix' is ready"), false,
-         QStringLiteral("octo/hello\n'Fix' is ready")},
-        {std::nullopt, QStringLiteral("plain"), false, QStringLiteral("plain")},
-        {QString(), QStringLiteral("empty subtitle"), false, QStringLiteral("empty subtitle")},
-        {QStringLiteral("a&b/<c>"), QStringLiteral("<b>bold</b> & \"q\""), true,
-         QStringLiteral("a&amp;b/&lt;c&gt;\n&lt;b&gt;bold&lt;/b&gt; &amp; &quot;q&quot;")},
-        {QStringLiteral("a&b/<c>"), QStringLiteral("<b>x</b>"), false, QStringLiteral("a&b/<c>\n<b>x</b>")},
+        {u"octo/hello"_s, u"'Fix' is ready"_s, false, u"octo/hello\n'Fix' is ready"_s},
+        {std::nullopt, u"plain"_s, false, u"plain"_s},
+        {QString(), u"empty subtitle"_s, false, u"empty subtitle"_s},
+        {u"a&b/<c>"_s, u"<b>bold</b> & \"q\""_s, true,
+         u"a&amp;b/&lt;c&gt;\n&lt;b&gt;bold&lt;/b&gt; &amp; &quot;q&quot;"_s},
+        {u"a&b/<c>"_s, u"<b>x</b>"_s, false, u"a&b/<c>\n<b>x</b>"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected.toStdString());
-        NotificationRequest r{
-            QStringLiteral("id"), QStringLiteral("t"), c.subtitle, c.body, std::nullopt, true};
+        NotificationRequest r{u"id"_s, u"t"_s, c.subtitle, c.body, std::nullopt, true};
         EXPECT_EQ(notificationBody(r, c.markup), c.expected);
     }
 }

@@ -17,20 +17,20 @@
 #include <unistd.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kAccounts = QStringLiteral("github_accounts");
-const QString kRepository = QStringLiteral("selected_repository");
+const QString kAccounts = u"github_accounts"_s;
+const QString kRepository = u"selected_repository"_s;
 
 // A list large enough that writing it takes a while, every element stamped with the generation.
 QByteArray accountsOfGeneration(int generation)
 {
     QJsonArray list;
     for (int i = 0; i < 400; ++i)
-        list.append(
-            QJsonObject{{QStringLiteral("generation"), generation},
-                        {QStringLiteral("username"), QStringLiteral("user-%1-%2").arg(generation).arg(i)}});
+        list.append(QJsonObject{{u"generation"_s, generation},
+                                {u"username"_s, u"user-%1-%2"_s.arg(generation).arg(i)}});
     return QJsonDocument(list).toJson(QJsonDocument::Compact);
 }
 
@@ -40,9 +40,9 @@ int generationOf(const QByteArray& stored)
     const QJsonArray list = QJsonDocument::fromJson(stored).array();
     if (list.isEmpty())
         return -1;
-    const int generation = list.first().toObject().value(QStringLiteral("generation")).toInt(-1);
+    const int generation = list.first().toObject().value(u"generation"_s).toInt(-1);
     for (const QJsonValue& item : list) {
-        if (item.toObject().value(QStringLiteral("generation")).toInt(-2) != generation)
+        if (item.toObject().value(u"generation"_s).toInt(-2) != generation)
             return -1;
     }
     return generation;
@@ -54,7 +54,7 @@ int generationOf(const QByteArray& stored)
     auto preferences = SettingsPreferences::forProfile(directory);
     for (int generation = 1;; ++generation) {
         preferences->setData(kAccounts, accountsOfGeneration(generation));
-        preferences->setString(kRepository, QStringLiteral("gen/%1").arg(generation));
+        preferences->setString(kRepository, u"gen/%1"_s.arg(generation));
     }
 }
 
@@ -76,7 +76,7 @@ TEST(SettingsPreferencesCrash, KillNineDuringWritesLeavesAnEarlierCompleteFile)
         {
             auto seed = SettingsPreferences::forProfile(dir.path());
             seed->setData(kAccounts, accountsOfGeneration(0));
-            seed->setString(kRepository, QStringLiteral("gen/0"));
+            seed->setString(kRepository, u"gen/0"_s);
         }
         std::fflush(nullptr);
         const pid_t child = fork();
@@ -89,19 +89,18 @@ TEST(SettingsPreferencesCrash, KillNineDuringWritesLeavesAnEarlierCompleteFile)
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status));
 
-        const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+        const QString path = dir.filePath(u"preferences.ini"_s);
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(preferencesFileDamage(file.readAll()), std::nullopt);
-        if (QFile::exists(path + QStringLiteral(".lock")))
+        if (QFile::exists(path + u".lock"_s))
             ++lockFilesLeft;
-        const QStringList others =
-            QDir(dir.path()).entryList(QDir::Files).filter(QStringLiteral("preferences.ini."));
-        temporaryFilesLeft += int(others.size()) - (QFile::exists(path + QStringLiteral(".lock")) ? 1 : 0);
+        const QStringList others = QDir(dir.path()).entryList(QDir::Files).filter(u"preferences.ini."_s);
+        temporaryFilesLeft += int(others.size()) - (QFile::exists(path + u".lock"_s) ? 1 : 0);
 
         // Read the way the next launch does, from a copy: this process's QSettings still caches the path.
         QTemporaryDir copy;
-        ASSERT_TRUE(QFile::copy(path, copy.filePath(QStringLiteral("preferences.ini"))));
+        ASSERT_TRUE(QFile::copy(path, copy.filePath(u"preferences.ini"_s)));
         auto reader = SettingsPreferences::forProfile(copy.path());
         EXPECT_EQ(reader->setAsidePath(), std::nullopt);
         const int accounts = generationOf(reader->data(kAccounts).value_or(QByteArray()));
@@ -114,23 +113,21 @@ TEST(SettingsPreferencesCrash, KillNineDuringWritesLeavesAnEarlierCompleteFile)
         if (accounts == 0)
             ++killedBeforeFirstWrite;
         // The repository is written after the list of the same generation.
-        EXPECT_TRUE(repository == QStringLiteral("gen/%1").arg(accounts) ||
-                    repository == QStringLiteral("gen/%1").arg(accounts - 1))
+        EXPECT_TRUE(repository == u"gen/%1"_s.arg(accounts) || repository == u"gen/%1"_s.arg(accounts - 1))
             << qPrintable(repository) << " after list " << accounts;
 
         auto next = SettingsPreferences::forProfile(dir.path());
         QElapsedTimer clock;
         clock.start();
-        next->setString(kRepository, QStringLiteral("after/kill"));
+        next->setString(kRepository, u"after/kill"_s);
         slowestNextWriteMs = std::max(slowestNextWriteMs, clock.elapsed());
-        EXPECT_FALSE(QFile::exists(path + QStringLiteral(".lock")));
-        EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->string(kRepository),
-                  QStringLiteral("after/kill"));
+        EXPECT_FALSE(QFile::exists(path + u".lock"_s));
+        EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->string(kRepository), u"after/kill"_s);
     }
     std::printf("kill -9 trials: %d, torn files: %d, killed before the first write: %d, lock files left: %d "
                 "(each cleared by the next write, slowest %lld ms), temporary files left: %d\n",
-                kTrials, torn, killedBeforeFirstWrite, lockFilesLeft, static_cast<long long>(slowestNextWriteMs),
-                temporaryFilesLeft);
+                kTrials, torn, killedBeforeFirstWrite, lockFilesLeft,
+                static_cast<long long>(slowestNextWriteMs), temporaryFilesLeft);
     EXPECT_LT(slowestNextWriteMs, 2000);
 }
 
@@ -140,15 +137,15 @@ TEST(SettingsPreferencesCrash, AnEmptyLockFileLeftByAKilledWriterDoesNotHoldUpTh
 {
     QTemporaryDir dir;
     {
-        QFile lock(dir.filePath(QStringLiteral("preferences.ini.lock")));
+        QFile lock(dir.filePath(u"preferences.ini.lock"_s));
         ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     }
     QElapsedTimer clock;
     clock.start();
-    SettingsPreferences::forProfile(dir.path())->setString(kRepository, QStringLiteral("a/b"));
+    SettingsPreferences::forProfile(dir.path())->setString(kRepository, u"a/b"_s);
     // A lock with no owner counts as stale only after 30 s; the bound leaves room for a loaded machine.
     EXPECT_LT(clock.elapsed(), 10000);
-    EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->string(kRepository), QStringLiteral("a/b"));
+    EXPECT_EQ(SettingsPreferences::forProfile(dir.path())->string(kRepository), u"a/b"_s);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,32 +40,29 @@ TEST(TrayMessageNotifier, ShowsTitleSubtitleAndBodyAndAClickDeliversTheLatestAdd
     TrayMessageNotifier notifier(&icon);
     EXPECT_EQ(QCoro::waitFor(notifier.permissionStatus()), NotificationPermission::Denied)
         << "icon not shown yet";
-    EXPECT_TRUE(
-        QCoro::waitFor(
-            notifier.post({QStringLiteral("id"), QStringLiteral("t"), {}, QStringLiteral("b"), {}, true}))
-            .has_value());
+    EXPECT_TRUE(QCoro::waitFor(notifier.post({u"id"_s, u"t"_s, {}, u"b"_s, {}, true})).has_value());
 
     icon.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return icon.geometry().isValid(); }, 10000));
     EXPECT_EQ(QCoro::waitFor(notifier.permissionStatus()), NotificationPermission::Authorized);
     QSignalSpy clicks(&notifier, &Notifier::activated);
 
-    NotificationRequest request{QStringLiteral("id-1"),
-                                QStringLiteral("🔧 Changes Requested"),
-                                QStringLiteral("octo/hello"),
-                                QStringLiteral("'Fix <b>' needs changes"),
-                                QStringLiteral("https://github.com/octo/hello/pull/3"),
+    NotificationRequest request{u"id-1"_s,
+                                u"🔧 Changes Requested"_s,
+                                u"octo/hello"_s,
+                                u"'Fix <b>' needs changes"_s,
+                                u"https://github.com/octo/hello/pull/3"_s,
                                 true};
     ASSERT_EQ(QCoro::waitFor(notifier.post(request)), std::nullopt);
     ASSERT_TRUE(QTest::qWaitFor([] { return balloon() != nullptr; }, 5000));
     const QString shown = labelTexts(balloon()).join(QLatin1Char('|'));
-    EXPECT_TRUE(shown.contains(QStringLiteral("🔧 Changes Requested"))) << shown.toStdString();
-    EXPECT_TRUE(shown.contains(QStringLiteral("octo/hello"))) << shown.toStdString();
-    EXPECT_TRUE(shown.contains(QStringLiteral("needs changes"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(u"🔧 Changes Requested"_s)) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(u"octo/hello"_s)) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(u"needs changes"_s)) << shown.toStdString();
 
     QTest::mouseClick(balloon(), Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_TRUE(!clicks.isEmpty() || clicks.wait(5000));
-    EXPECT_EQ(clicks.at(0).at(0).toString(), QStringLiteral("https://github.com/octo/hello/pull/3"));
+    EXPECT_EQ(clicks.at(0).at(0).toString(), u"https://github.com/octo/hello/pull/3"_s);
 
     // A message without an address: its click opens nothing, not the previous message's page.
     request.prUrl.reset();

@@ -7,15 +7,16 @@
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 TEST(DesktopUrlOpener, HandsWebAddressesToTheDesktopAndNothingElse)
 {
     QTemporaryDir bin;
-    const QString log = bin.filePath(QStringLiteral("opened.log"));
+    const QString log = bin.filePath(u"opened.log"_s);
     {
-        QFile script(bin.filePath(QStringLiteral("xdg-open")));
+        QFile script(bin.filePath(u"xdg-open"_s));
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
         script.write("#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"" + log.toUtf8() + "\"\n");
         script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -29,7 +30,7 @@ TEST(DesktopUrlOpener, HandsWebAddressesToTheDesktopAndNothingElse)
         EXPECT_FALSE(opener.open(QString::fromUtf8(refused)));
         EXPECT_FALSE(opener.open(QUrl(QString::fromUtf8(refused))));
     }
-    EXPECT_TRUE(opener.open(QStringLiteral("https://github.com/octo/hello/pull/7?tab=files#diff")));
+    EXPECT_TRUE(opener.open(u"https://github.com/octo/hello/pull/7?tab=files#diff"_s));
 
     QFile file(log);
     ASSERT_TRUE(QTest::qWaitFor([&] { return file.exists() && file.size() > 0; }, 10000));

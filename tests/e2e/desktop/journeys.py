@@ -46,19 +46,27 @@ def fill_token_sheet(s, login, token):
 
 
 def world_pull_requests(s, login="mona"):
-    """What fakehub says concerns the user: the union of the three searches the client makes."""
-    numbers = set()
+    """What fakehub says concerns the user, the union of the three searches the client makes:
+    {(repository, number): title}."""
+    titles = {}
     for qualifier in ("review-requested", "author", "assignee"):
         answer = s.api("/search/issues?q=type:pr+state:open+archived:false+%s:%s&per_page=100" % (qualifier, login))
-        numbers |= {(item["repository_url"].split("/repos/")[1], item["number"]) for item in answer["items"]}
-    return numbers
+        for item in answer["items"]:
+            titles[(item["repository_url"].split("/repos/")[1], item["number"])] = item["title"]
+    return titles
+
+
+def cli(s, *args, hosts=True):
+    """norvane's command line on the session's profile, by default against this session's fakehub."""
+    urls = ["--api-url", s.base, "--web-url", s.base] if hosts else []
+    return subprocess.run([s.norvane_bin, *args, "--profile", s.profile, *urls], capture_output=True, text=True,
+                          env=s.env(), timeout=60)
 
 
 def cli_pull_requests(s):
     """The list as norvane itself reads it from the stored account and the keychain (the CLI shares the
     engine and reads the same token from the Secret Service)."""
-    out = subprocess.run([s.norvane_bin, "prs", "--json", "--profile", s.profile, "--api-url", s.base,
-                          "--web-url", s.base], capture_output=True, text=True, env=s.env(), timeout=60)
+    out = cli(s, "prs", "--json")
     check(out.returncode == 0, "norvane prs failed (%d): %s" % (out.returncode, out.stderr.strip()))
     return json.loads(out.stdout)
 
@@ -98,6 +106,14 @@ def quit_from_menu(s):
     s.app = None
 
 
+def watch_repository(s):
+    """Types northwind/api into the focused watched-repository field and waits for it to be stored."""
+    type_text("northwind/api")
+    key("Return")
+    wait_until("the watched repository to be stored", lambda: "northwind/api" in preferences(s).split(
+        "watched_repos=", 1)[-1] if "watched_repos=" in preferences(s) else False, 10)
+
+
 def refreshes_done(s):
     return s.log_text().count("updatePRStatesAndNotify: Checking")
 
@@ -109,24 +125,33 @@ def sign_in_with_token(s, panel):
     fill_token_sheet(s, "mona", "demo-token")
 
 
-class Notifications:
-    """dbus-monitor on the session bus, watching calls to org.freedesktop.Notifications.Notify."""
+def one_notification(s, within, settle):
+    """Plays the next event (mona is asked to review northwind/web#100) while dbus-monitor watches the calls
+    to org.freedesktop.Notifications.Notify on the session bus: a notification must come within `within`
+    seconds, and no second one during `settle()`. Returns that call and the seconds it took."""
+    path = os.path.join(s.dir, "notify.log")
+    monitor = subprocess.Popen(["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',member='Notify'"],
+                               stdout=open(path, "w"), stderr=subprocess.DEVNULL)
 
-    def __init__(self, path):
-        self.path = path
-        self.process = subprocess.Popen(
-            ["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',member='Notify'"],
-            stdout=open(path, "w"), stderr=subprocess.DEVNULL)
+    def calls():
+        with open(path, errors="replace") as f:
+            return f.read().split("method call")[1:]
+    try:
         # dbus-monitor prints its own NameAcquired signal once it listens.
         wait_until("dbus-monitor", lambda: os.path.getsize(path) > 0, 10)
-
-    def calls(self):
-        with open(self.path, errors="replace") as f:
-            return f.read().split("method call")[1:]
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(10)
+        started = time.monotonic()
+        s.next_event()
+        wait_until("a notification", lambda: len(calls()) >= 1, within)
+        took = time.monotonic() - started
+        settle()
+        found = calls()
+        check(len(found) == 1, "%d notifications: %s" % (len(found), found))
+        check("Apple Pay in the checkout" in found[0], "notification text: %s" % found[0])
+        s.screenshot("notification")
+        return found[0], took
+    finally:
+        monitor.terminate()
+        monitor.wait(10)
 
 
 def start_signed_in(s, env=None):
@@ -163,33 +188,29 @@ def first_start_and_daily_use():
         # with the token it stored.
         world = world_pull_requests(s)
         listed = {(pr["repository"], pr["number"]) for pr in cli_pull_requests(s)}
-        check(listed == world, "listed %s, fakehub has %s" % (sorted(listed), sorted(world)))
+        check(listed == set(world), "listed %s, fakehub has %s" % (sorted(listed), sorted(world)))
         check("Checking %d PRs for account mona" % len(world) in s.log_text(),
               "the window did not load %d pull requests" % len(world))
         # The token went to the Secret Service (the CLI above read it from there) and into no file.
         check(not s.files_containing("demo-token"), "token in %s" % s.files_containing("demo-token"))
 
         # Settings a person changes: the sort option, and the polling interval in the settings tab.
-        preferences = lambda: open(os.path.join(s.profile, "preferences.ini")).read()
         press(s, "the sort menu", prefix="Sort by: ")
         time.sleep(0.5)
         panel.click(*SORT_CREATED)
-        wait_until("the sort option to be stored", lambda: "selected_sort_option=" in preferences(), 10)
+        wait_until("the sort option to be stored", lambda: "selected_sort_option=" in preferences(s), 10)
         key("ctrl+comma")
         time.sleep(0.5)
-        before = preferences()
+        before = preferences(s)
         press(s, "the 30-minute interval", "radio button", "30 minutes")
-        wait_until("the interval to be stored", lambda: preferences() != before, 10)
+        wait_until("the interval to be stored", lambda: preferences(s) != before, 10)
         s.screenshot("settings-changed")
         # A watched repository, typed into the account's card at the end of the page.
         for _ in range(40):
             panel.click(280, 300, button=5)
         time.sleep(0.5)
         press(s, "the watched-repository field", prefix="Repository to watch for ")
-        type_text("northwind/api")
-        key("Return")
-        wait_until("the watched repository to be stored", lambda: "northwind/api" in preferences().split(
-            "watched_repos=", 1)[-1] if "watched_repos=" in preferences() else False, 10)
+        watch_repository(s)
         s.screenshot("watched-added")
         key("ctrl+comma")
         # A blocked repository, from the first repository's submenu in the pull-request tab:
@@ -201,27 +222,19 @@ def first_start_and_daily_use():
         time.sleep(0.3)
         s.screenshot("block-menu")
         key("Return")
-        wait_until("the blocked repository to be stored", lambda: "blocked_repositories=" in preferences(), 10)
+        wait_until("the blocked repository to be stored", lambda: "blocked_repositories=" in preferences(s), 10)
 
         # A world change (mona asked to review northwind/web#100) and polls: exactly one notification.
-        notifications = Notifications(os.path.join(s.dir, "notify.log"))
-        try:
-            before = refreshes_done(s)
-            s.next_event()
-            wait_until("a notification", lambda: len(notifications.calls()) >= 1, 30)
-            after_first = refreshes_done(s)
-            wait_until("two more polls", lambda: refreshes_done(s) >= after_first + 2, 30)
-            calls = notifications.calls()
-            check(refreshes_done(s) > before, "no poll ran")
-            check(len(calls) == 1, "%d notifications: %s" % (len(calls), calls))
-            check("Apple Pay in the checkout" in calls[0], "notification text: %s" % calls[0])
-            # Notify(app_name, replaces_id, app_icon, ...): the installed icon's name, so the desktop shows it.
-            arguments = [line.strip() for line in calls[0].splitlines()[1:4]]
-            check(arguments == ['string "Norvane"', "uint32 0", 'string "com.norvane.app"'],
-                  "application name and icon: %s" % arguments)
-            s.screenshot("notification")
-        finally:
-            notifications.stop()
+        before = refreshes_done(s)
+        def two_more_polls():
+            done = refreshes_done(s)
+            wait_until("two more polls", lambda: refreshes_done(s) >= done + 2, 30)
+        call, _ = one_notification(s, 30, two_more_polls)
+        check(refreshes_done(s) > before, "no poll ran")
+        # Notify(app_name, replaces_id, app_icon, ...): the installed icon's name, so the desktop shows it.
+        arguments = [line.strip() for line in call.splitlines()[1:4]]
+        check(arguments == ['string "Norvane"', "uint32 0", 'string "com.norvane.app"'],
+              "application name and icon: %s" % arguments)
         # Its default action (dunst: middle click on the bubble) opens the pull request.
         close_panel(s)
         bubble = [w for w in windows("Dunst", '"Dunst" "Dunst"') if w.geometry()[3] > 1]
@@ -234,16 +247,14 @@ def first_start_and_daily_use():
         quit_from_menu(s)
 
         # Restart: the account and every preference are still there, nothing asks to sign in.
-        with open(os.path.join(s.profile, "preferences.ini")) as f:
-            stored = f.read()
+        stored = preferences(s)
         s.start(env={"NORVANE_POLL_INTERVAL_SECS": "600"})
         wait_until("the first refresh after the restart", lambda: refreshes_done(s) >= 1, 60)
         check("No github_accounts" not in s.log_text(), "the account was forgotten")
         panel = s.open_panel()
         time.sleep(0.5)
         s.screenshot("after-restart")
-        with open(os.path.join(s.profile, "preferences.ini")) as f:
-            kept = f.read()
+        kept = preferences(s)
         for line in stored.splitlines():
             check(line in kept, "lost preference line %r" % line)
         for stored_key in ("github_accounts", "selected_sort_option", "notification_settings", "pr_seen_states_",
@@ -269,30 +280,35 @@ def first_start_and_daily_use():
 
 
 
-def pixel(x, y):
-    """The colour of one screen pixel as (r, g, b), 8 bits each."""
-    out = subprocess.run(["import", "-window", "root", "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
-                         capture_output=True, text=True).stdout
-    r, g, b = out.splitlines()[1].split("(")[1].split(")")[0].split(",")[:3]
-    return int(float(r)), int(float(g)), int(float(b))
+def orange_pixels(x, y, width=1, height=1):
+    """Whether each screen pixel of the box has the orange of a warning sign or button."""
+    out = subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (width, height, x, y), "-depth", "8",
+                          "txt:-"], capture_output=True, text=True).stdout
+    found = []
+    for line in out.splitlines()[1:]:
+        r, g, b = (int(float(v)) for v in line.split("(")[1].split(")")[0].split(",")[:3])
+        found.append(r > 200 and 80 < g < 180 and b < 80)
+    return found
 
 
 def reconnect_shown(s, panel):
     x, y, _, _ = panel.geometry()
-    r, g, b = pixel(x + RECONNECT_EDGE[0], y + RECONNECT_EDGE[1])
-    return r > 200 and 80 < g < 180 and b < 80  # the orange of the button
+    return orange_pixels(x + RECONNECT_EDGE[0], y + RECONNECT_EDGE[1])[0]  # the orange of the button
 
 
 def cli_status(s):
-    return subprocess.run([s.norvane_bin, "prs", "--profile", s.profile, "--api-url", s.base, "--web-url", s.base],
-                          capture_output=True, env=s.env(), timeout=60).returncode
+    return cli(s, "prs").returncode
+
+
+def demo_world():
+    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
+        return json.load(f)
 
 
 def revoking_world(login, token, renewed, name):
     """The demo world, written to a file of its own, in which GitHub revokes `login`'s `token` at its first
     event and knows `renewed` as a second token of theirs; returns the file's path."""
-    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
-        world = json.load(f)
+    world = demo_world()
     next(u for u in world["users"] if u["login"] == login)["tokens"].append(renewed)
     world["timeline"] = [{"at": 1, "kind": "revoke_token", "user": login, "token": token}]
     scenario = os.path.join(os.environ.get("TMPDIR", "/tmp"), "norvane-e2e-%s-%d.json" % (name, os.getpid()))
@@ -352,14 +368,14 @@ def stored_logins(s):
 def orange_near(panel, point, radius=8):
     """Whether any pixel within `radius` of `point` in the panel has the orange of a warning sign."""
     x, y, _, _ = panel.geometry()
-    out = subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (2 * radius, 2 * radius,
-                          x + point[0] - radius, y + point[1] - radius), "-depth", "8", "txt:-"],
-                         capture_output=True, text=True).stdout
-    for line in out.splitlines()[1:]:
-        r, g, b = (int(float(v)) for v in line.split("(")[1].split(")")[0].split(",")[:3])
-        if r > 200 and 80 < g < 180 and b < 80:
-            return True
-    return False
+    return any(orange_pixels(x + point[0] - radius, y + point[1] - radius, 2 * radius, 2 * radius))
+
+
+def pick_account(panel, arrow):
+    """The pull-request tab's account picker: the account above or below the current one."""
+    panel.click(*ACCOUNT_PICKER)
+    time.sleep(0.5)
+    key(arrow, "Return")
 
 
 def wrong_token_then_a_revoked_account():
@@ -396,10 +412,7 @@ def wrong_token_then_a_revoked_account():
             # The pull-request tab, switched to theo with the account picker.
             panel.click(*PRS_TAB)
             time.sleep(0.5)
-            before = s.log_text().count("Checking")
-            panel.click(*ACCOUNT_PICKER)
-            time.sleep(0.5)
-            key("Down", "Return")
+            pick_account(panel, "Down")
             wait_until("theo's list", lambda: "for account theo" in s.log_text(), 30)
             time.sleep(0.5)
             s.screenshot("theo-list")
@@ -427,9 +440,13 @@ def wrong_token_then_a_revoked_account():
         os.remove(scenario)
 
 
-def preference_lines(s):
+def preferences(s):
     with open(os.path.join(s.profile, "preferences.ini")) as f:
-        return f.read().splitlines()
+        return f.read()
+
+
+def preference_lines(s):
+    return preferences(s).splitlines()
 
 
 def killed_while_writing_preferences():
@@ -496,7 +513,7 @@ def sign_in_with_the_device_flow():
     the account lands in the Secret Service and the list fills."""
     with Session("device-flow") as s:
         s.start(env={"NORVANE_OAUTH_CLIENT_ID": "norvane-demo-client", "NORVANE_POLL_INTERVAL_SECS": "600"})
-        panel = s.open_panel()
+        s.open_panel()
         wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
         time.sleep(0.5)
         press(s, "the welcome view's sign-in", "push button", "Sign in with GitHub")
@@ -509,7 +526,7 @@ def sign_in_with_the_device_flow():
         time.sleep(0.5)
         s.screenshot("pull-requests")
         listed = {(pr["repository"], pr["number"]) for pr in cli_pull_requests(s)}
-        check(listed == world_pull_requests(s), "listed %s" % sorted(listed))
+        check(listed == set(world_pull_requests(s)), "listed %s" % sorted(listed))
         check(("POST", "/login/oauth/access_token") in s.requests(), "the token was never asked for")
         check(not s.files_containing("demo-token"), "token in %s" % s.files_containing("demo-token"))
         quit_from_menu(s)
@@ -541,11 +558,7 @@ def sign_in_by_name(s, a11y):
 def check_rows(s, a11y):
     """Every row of the pull-request list as the accessibility tree reads it, against fakehub's world
     (repository, number, title) and the engine's verdict and CI for it."""
-    titles = {}
-    for qualifier in ("review-requested", "author", "assignee"):
-        answer = s.api("/search/issues?q=type:pr+state:open+archived:false+%s:mona&per_page=100" % qualifier)
-        for item in answer["items"]:
-            titles[(item["repository_url"].split("/repos/")[1], item["number"])] = item["title"]
+    titles = world_pull_requests(s)
     engine = {(pr["repository"], pr["number"]): pr for pr in cli_pull_requests(s)}
 
     def rows():
@@ -633,6 +646,16 @@ def tab_until(s, a11y, what, matches, limit=60):
     raise Failure("Tab never reached %s" % what)
 
 
+def tab_token_form(s, a11y, login, token):
+    """The open sheet's token form, reached and filled with Tab and Space alone (not sent)."""
+    tab_until(s, a11y, "the token link", lambda n: n.name == "Use a Personal Access Token instead")
+    key("space")
+    tab_until(s, a11y, "the username field", lambda n: n.role in a11y.FIELD and n.name == "GitHub Username")
+    type_text(login)
+    tab_until(s, a11y, "the token field", lambda n: n.role in a11y.FIELD and n.name == "Personal Access Token")
+    type_text(token)
+
+
 def keyboard_only():
     """No pointer after the tray click: sign in with a token, watch a repository and choose another polling
     interval, with Tab, Space, Return and the arrows; both land in the stored preferences."""
@@ -645,31 +668,21 @@ def keyboard_only():
         tab_until(s, a11y, "Sign in with GitHub", lambda n: n.name == "Sign in with GitHub")
         key("space")
         a11y.wait_for(s, "the add-account sheet", "dialog", "Add GitHub Account")
-        tab_until(s, a11y, "the token link", lambda n: n.name == "Use a Personal Access Token instead")
-        key("space")
-        tab_until(s, a11y, "the username field", lambda n: n.role in a11y.FIELD and n.name == "GitHub Username")
-        type_text("mona")
-        tab_until(s, a11y, "the token field",
-                  lambda n: n.role in a11y.FIELD and n.name == "Personal Access Token")
-        type_text("demo-token")
+        tab_token_form(s, a11y, "mona", "demo-token")
         s.screenshot("keyboard-sheet")
         key("Return")
         wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
 
-        preferences = lambda: open(os.path.join(s.profile, "preferences.ini")).read()
         key("ctrl+4")  # the settings tab, where the sign-in left the panel anyway
         tab_until(s, a11y, "the watched-repository field", lambda n: n.name.startswith("Repository to watch for"))
-        type_text("northwind/api")
-        key("Return")
-        wait_until("the watched repository to be stored", lambda: "northwind/api" in preferences().split(
-            "watched_repos=", 1)[-1] if "watched_repos=" in preferences() else False, 10)
+        watch_repository(s)
         s.screenshot("keyboard-watched")
 
         polling = tab_until(s, a11y, "the polling interval", lambda n: n.name == "Polling Interval")
         chosen = lambda: [c.name for c in polling.children() if c.has(a11y.pyatspi.STATE_CHECKED)]
-        before_choice, before = chosen(), preferences()
+        before_choice, before = chosen(), preferences(s)
         key("Right" if before_choice != ["30 minutes"] else "Left")
-        wait_until("the interval to be stored", lambda: preferences() != before, 10)
+        wait_until("the interval to be stored", lambda: preferences(s) != before, 10)
         check(chosen() != before_choice, "the screen reader still hears %s" % before_choice)
         s.screenshot("keyboard-interval")
         key("Escape")
@@ -702,8 +715,7 @@ def two_hosts():
     folder is its own host's, the command line follows --account to its host, and neither token ever goes
     to the other host."""
     import accessible as a11y
-    with open(os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")) as f:
-        world = json.load(f)
+    world = demo_world()
     for user in world["users"]:
         if user.get("tokens"):
             user["tokens"] = ["ghe-%s-token" % user["login"]]
@@ -729,33 +741,23 @@ def two_hosts():
             time.sleep(0.3)
             s.screenshot("enterprise-choice")
             # The server's fields push the token form below the sheet's fold: Tab scrolls to each control.
-            tab_until(s, a11y, "the token link", lambda n: n.name == "Use a Personal Access Token instead")
-            key("space")
-            tab_until(s, a11y, "the username field", lambda n: n.role in a11y.FIELD and n.name == "GitHub Username")
-            type_text("theo")
-            tab_until(s, a11y, "the token field", lambda n: n.role in a11y.FIELD and n.name == "Personal Access Token")
-            type_text("ghe-theo-token")
+            tab_token_form(s, a11y, "theo", "ghe-theo-token")
             key("Return")
             wait_until("theo to be stored", lambda: stored_logins(s) == ["mona", "theo"], 20)
             time.sleep(0.5)
             s.screenshot("settings-with-host")
-            with open(os.path.join(s.profile, "preferences.ini")) as f:
-                check(ghe_base in f.read(), "the Enterprise host is not in the stored account")
+            check(ghe_base in preferences(s), "the Enterprise host is not in the stored account")
 
             # Switched to theo: the server's list, its links and its home page.
             key("ctrl+1")
             time.sleep(0.5)
-            panel.click(*ACCOUNT_PICKER)
-            time.sleep(0.5)
-            key("Down", "Return")
+            pick_account(panel, "Down")
             wait_until("theo's list", lambda: "for account theo" in s.log_text(), 30)
             time.sleep(1)
             s.screenshot("enterprise-list")
             for account, base in (("theo", ghe_base), ("mona", s.base)):
                 if account == "mona":
-                    panel.click(*ACCOUNT_PICKER)
-                    time.sleep(0.5)
-                    key("Up", "Return")
+                    pick_account(panel, "Up")
                     wait_until("mona's list again", lambda: s.log_text().count("for account mona") >= 2, 30)
                     time.sleep(1)
                 rows = wait_until("%s's rows" % account, lambda: (lambda l: l and l.children())(
@@ -770,8 +772,7 @@ def two_hosts():
                 check(home == base, "%s's footer opened %s" % (account, home))
 
             # The headless commands follow --account to its host.
-            out = subprocess.run([s.norvane_bin, "prs", "--json", "--profile", s.profile, "--account", "theo"],
-                                 capture_output=True, text=True, env=s.env(), timeout=60)
+            out = cli(s, "prs", "--json", "--account", "theo", hosts=False)
             check(out.returncode == 0, "norvane prs --account theo failed: %s" % out.stderr.strip())
             urls = [pr["url"] for pr in json.loads(out.stdout)]
             check(urls and all(u.startswith(ghe_base + "/") for u in urls), "theo's command listed %s" % urls)
@@ -828,20 +829,8 @@ def new_activity_within_seconds():
               "while idle: %s" % idle)
         check(spent == 0, "%d core points spent while nothing happened" % spent)
 
-        notifications = Notifications(os.path.join(s.dir, "notify.log"))
-        try:
-            started = time.monotonic()
-            s.next_event()  # mona is asked to review northwind/web#100
-            wait_until("a notification", lambda: len(notifications.calls()) >= 1, 10)
-            took = time.monotonic() - started
-            time.sleep(5)
-            calls = notifications.calls()
-            check(len(calls) == 1, "%d notifications: %s" % (len(calls), calls))
-            check("Apple Pay in the checkout" in calls[0], "notification text: %s" % calls[0])
-            print("review request to notification: %.1f s" % took)
-            s.screenshot("notification")
-        finally:
-            notifications.stop()
+        _, took = one_notification(s, 10, lambda: time.sleep(5))
+        print("review request to notification: %.1f s" % took)
 
         # A wake from sleep: one silent refresh a few seconds later.
         done = refreshes_done(s)
