@@ -349,19 +349,14 @@ TEST(PullRequestTab, KeyboardNavigationStopsAtTheEndsAndFollowsTheList)
     // A fresh list selects its first row.
     EXPECT_EQ(tab.selectedPRId(), ids.first());
 
-    QTest::keyClick(&view, Qt::Key_Up);
-    EXPECT_EQ(tab.selectedPRId(), ids.first()) << "Up on the first row keeps it";
-    for (int i = 1; i < ids.size(); ++i) {
-        QTest::keyClick(&view, Qt::Key_Down);
-        EXPECT_EQ(tab.selectedPRId(), ids[i]);
-    }
+    // The arrows step through the list (where they stop at the ends: the ListSelection table).
     QTest::keyClick(&view, Qt::Key_Down);
-    EXPECT_EQ(tab.selectedPRId(), ids.last()) << "Down on the last row keeps it";
+    QTest::keyClick(&view, Qt::Key_Down);
     QTest::keyClick(&view, Qt::Key_Up);
-    EXPECT_EQ(tab.selectedPRId(), ids[ids.size() - 2]);
+    EXPECT_EQ(tab.selectedPRId(), ids[1]);
     // Modified arrows are not navigation.
     QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(tab.selectedPRId(), ids[ids.size() - 2]);
+    EXPECT_EQ(tab.selectedPRId(), ids[1]);
 
     // The selected row leaves the list: the first remaining row takes over; an empty list clears it.
     const QString selected = *tab.selectedPRId();

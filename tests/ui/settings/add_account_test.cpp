@@ -97,7 +97,7 @@ void expectLaidOut(const AddAccountView& sheet)
     }
 }
 
-TEST(AddAccountView, AddAccountShowsOnlyForManualEntryAndNeedsBothFields)
+TEST(AddAccountView, AddAccountShowsOnlyForManualEntryNeedsBothFieldsAndSaysWhatIsMissing)
 {
     Sheet sheet;
     EXPECT_FALSE(sheet.c().add->isVisibleTo(sheet.view));
@@ -122,9 +122,23 @@ TEST(AddAccountView, AddAccountShowsOnlyForManualEntryAndNeedsBothFields)
         EXPECT_EQ(sheet.c().add->isEnabled(), c.enabled)
             << c.username.toStdString() << "/" << c.token.toStdString();
     }
+    // Sent anyway (Return does so), it says what is missing; Back clears the message and keeps what was
+    // typed.
+    QSignalSpy added(sheet.view, &AddAccountView::added);
+    sheet.c().token->clear();
+    sheet.view->submitManualEntry();
+    EXPECT_EQ(added.count(), 0);
+    EXPECT_TRUE(sheet.c().manualError->isVisibleTo(sheet.view));
+    EXPECT_EQ(sheet.c().manualError->text(), QStringLiteral("Username and token are required"));
     sheet.c().back->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::idle);
     EXPECT_FALSE(sheet.c().add->isVisibleTo(sheet.view));
+    sheet.c().useToken->click();
+    EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
+    EXPECT_EQ(sheet.c().username->text(), QStringLiteral(" "));
+    sheet.c().tokenSettings->click();
+    EXPECT_EQ(sheet.opener.opened(),
+              std::vector<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/settings/tokens"))});
 }
 
 TEST(AddAccountView, ManualEntryHandsOnTheValuesAsTypedAndTheLabelOnlyWhenNotEmpty)
@@ -210,25 +224,6 @@ TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
     }
 }
 
-TEST(AddAccountView, TheManualGuardSaysWhatIsMissingAndBackClearsIt)
-{
-    Sheet sheet;
-    QSignalSpy added(sheet.view, &AddAccountView::added);
-    sheet.c().useToken->click();
-    sheet.c().username->setText(QStringLiteral("octo"));
-    sheet.view->submitManualEntry();
-    EXPECT_EQ(added.count(), 0);
-    EXPECT_TRUE(sheet.c().manualError->isVisibleTo(sheet.view));
-    EXPECT_EQ(sheet.c().manualError->text(), QStringLiteral("Username and token are required"));
-    sheet.c().back->click();
-    sheet.c().useToken->click();
-    EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
-    EXPECT_EQ(sheet.c().username->text(), QStringLiteral("octo")); // typed values stay
-    sheet.c().tokenSettings->click();
-    EXPECT_EQ(sheet.opener.opened(),
-              std::vector<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/settings/tokens"))});
-}
-
 TEST(AddAccountView, ReturnAddsFromTheManualPanelAndEscapeAlwaysCancels)
 {
     Sheet sheet;
@@ -252,13 +247,8 @@ TEST(AddAccountView, ReturnAddsFromTheManualPanelAndEscapeAlwaysCancels)
     sheet.c().token->setFocus();
     QTest::keyClicks(sheet.c().token, QStringLiteral("ghp_1"));
     QTest::keyClick(sheet.c().token, Qt::Key_Return);
-    EXPECT_TRUE(sheet.view->isCheckingToken());
-    // Nothing listens where this sheet asks: the check fails and says so, and nothing is handed on.
+    EXPECT_TRUE(sheet.view->isCheckingToken()); // what the check finds: the manual-token table
     ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
-    EXPECT_EQ(added.count(), 0);
-    EXPECT_TRUE(sheet.c().manualError->text().startsWith(
-        QStringLiteral("Could not reach GitHub to check this token: ")))
-        << sheet.c().manualError->text().toStdString();
     QTest::keyClick(sheet.c().token, Qt::Key_Escape);
     EXPECT_EQ(cancelled.count(), 2);
     EXPECT_TRUE(sheet.overlay->isVisible()); // the sheet never closes itself
@@ -437,16 +427,7 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
     EXPECT_EQ(added[0][1].toString(), QStringLiteral("ghe-me"));
     const AccountServer expected{host, QStringLiteral("Iv1.enterprise0001")};
     EXPECT_EQ(added[0][3].value<AccountServer>(), expected);
-
-    // The token path asks the server's API, under /api/v3, whose the token is.
-    sheet.c().useToken->click();
-    sheet.c().username->setText(QStringLiteral("me"));
-    sheet.c().token->setText(QStringLiteral("ghe-me"));
-    sheet.c().add->click();
-    ASSERT_TRUE(waitUntil([&] { return added.count() == 2; }));
-    EXPECT_EQ(added[1][3].value<AccountServer>(), expected);
-    EXPECT_TRUE(hub->requests().empty());
-    EXPECT_EQ(enterprise->requests(QStringLiteral("GET"), QStringLiteral("/api/v3/user")).size(), 2u);
+    EXPECT_TRUE(hub->requests().empty()); // (the token path on the server: the two-hosts journey)
 
     // A reconnect stays on the account's server, with its client id, and offers no other.
     GitHubAccount work{QUuid::createUuid(), QStringLiteral("me"), QStringLiteral("id"), std::nullopt};

@@ -31,8 +31,6 @@ struct Settings
         // Port 9 of the loopback: nothing listens, so refreshes fail at once instead of reaching out.
         QString apiURL = QStringLiteral("http://127.0.0.1:9");
         bool knowsSettingsPanel = true;
-        AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"), QStringLiteral("1")};
-        fakehub::FakeHub* hub = nullptr;
         std::shared_ptr<KeychainService> keychain = {}; // default: the world's
         std::shared_ptr<Autostart> autostart = {};
         QMap<QString, QString> hosts = {}; // login -> its GitHub Enterprise Server host
@@ -55,10 +53,10 @@ struct Settings
         SettingsView::Dependencies deps{
             model.get(),
             store,
-            std::move(options.identity),
+            AppIdentity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"), QStringLiteral("1")},
             {},
             AddAccountDependencies{HttpSession(&world.network), auth, world.opener.get(),
-                                   std::make_shared<norvane::testing::FastTimer>(options.hub)},
+                                   std::make_shared<norvane::testing::FastTimer>(nullptr)},
             options.autostart};
         if (options.knowsSettingsPanel)
             deps.openNotificationSettings = [this] { ++settingsOpened; };
