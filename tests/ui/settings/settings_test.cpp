@@ -164,22 +164,12 @@ TEST(SettingsView, ReconnectStoresTheTokenOnlyForTheSameLoginInAnyCase)
     s.view->show();
     ASSERT_TRUE(s.view->reconnectButton(octo.id));
 
-    // Another GitHub user: nothing is stored and the account stays marked (the alert's text: the markup
-    // test).
-    s.view->reconnectButton(octo.id)->click();
-    ASSERT_TRUE(s.view->addAccountView());
-    EXPECT_EQ(s.view->reauthAccount(), octo);
-    s.view->signIn(QStringLiteral("hubot"), QStringLiteral("tok-hubot"), QStringLiteral("Work"));
-    EXPECT_TRUE(s.view->isAlertShown());
-    EXPECT_EQ(s.view->reauthAccount(), std::nullopt);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(s.world.keychain->storage()->at(octo.tokenIdentifier), QStringLiteral("tok-Octo"));
-    EXPECT_TRUE(s.model->reauthNeeded().contains(octo.id));
-    s.view->dismissAlert();
-
+    // (Another GitHub user: the alert, and nothing stored: the reconnect journey and the markup test below.)
     // The same login in other letters: the new token goes under the account's own identifier, the mark goes
     // and a refresh starts; the account keeps its identity and label.
     s.view->reconnectButton(octo.id)->click();
+    ASSERT_TRUE(s.view->addAccountView());
+    EXPECT_EQ(s.view->reauthAccount(), octo);
     s.view->signIn(QStringLiteral("octo"), QStringLiteral("tok-new"), QStringLiteral("Ignored"));
     ASSERT_TRUE(waitUntil([&] { return s.model->reauthNeeded().isEmpty(); }));
     EXPECT_EQ(s.world.keychain->storage()->at(octo.tokenIdentifier), QStringLiteral("tok-new"));
@@ -619,5 +609,6 @@ TEST(SettingsView, ALoginIsShownAsWrittenOnItsCardAndInTheMismatchAlert)
     ASSERT_TRUE(s.view->isAlertShown());
     EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Account Mismatch"));
     EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@") + markup));
+    EXPECT_TRUE(s.model->reauthNeeded().contains(s.accounts[0].id)) << "another login reconnects nothing";
     EXPECT_GT(norvane::testing::shownAsWritten(*s.view->window(), markup), onCard); // and in the alert
 }
