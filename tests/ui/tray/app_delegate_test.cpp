@@ -332,6 +332,8 @@ TEST(DebugReport, OnlyInDebugModeWithoutATokenAndQuotingOnlyReadableBytes)
     EXPECT_FALSE(text.contains(QStringLiteral("tok-me"))) << "never a token";
 
     const AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("1"), QStringLiteral("1")};
+    EXPECT_TRUE(debugReport(InMemoryPreferences(), identity)
+                    .endsWith(QStringLiteral("github_accounts: NOT FOUND\n")));
     InMemoryPreferences binary;
     binary.setData(QStringLiteral("github_accounts"), QByteArray("\xff\xfe\x00", 3));
     EXPECT_TRUE(debugReport(binary, identity).endsWith(QStringLiteral("github_accounts: 3 bytes\n")))
