@@ -2,55 +2,56 @@
 #include "core/json_reader.h"
 
 #include <QJsonArray>
-
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 using namespace norvane;
 
 TEST(ActivityRecords, IssueAndDeployRoundTripWithTheirKeys)
 {
-    const GitHubIssue issue{QStringLiteral("issue-o/r-9"),
+    const GitHubIssue issue{u"issue-o/r-9"_s,
                             9,
-                            QStringLiteral("Crash on start"),
-                            QStringLiteral("https://github.com/o/r/issues/9"),
-                            QStringLiteral("o/r"),
-                            QStringLiteral("octocat"),
+                            u"Crash on start"_s,
+                            u"https://github.com/o/r/issues/9"_s,
+                            u"o/r"_s,
+                            u"octocat"_s,
                             QDateTime::fromMSecsSinceEpoch(1'700'000'000'123, Qt::UTC),
                             QDateTime::fromMSecsSinceEpoch(1'700'000'100'456, Qt::UTC),
-                            {QStringLiteral("bug"), QStringLiteral("p1")},
+                            {u"bug"_s, u"p1"_s},
                             4};
     const QJsonObject json = toJson(issue);
     QStringList keys = json.keys();
     keys.sort();
-    EXPECT_EQ(keys.join(QLatin1Char(',')),
-              QStringLiteral("author,commentCount,createdAt,id,labels,number,repository,title,updatedAt,url"));
+    EXPECT_EQ(keys.join(u','),
+              u"author,commentCount,createdAt,id,labels,number,repository,title,updatedAt,url"_s);
     EXPECT_EQ(gitHubIssueFromJson(json), issue);
     GitHubIssue anonymous = issue;
     anonymous.author.reset();
-    EXPECT_FALSE(toJson(anonymous).contains(QStringLiteral("author")));
+    EXPECT_FALSE(toJson(anonymous).contains(u"author"_s));
     EXPECT_EQ(gitHubIssueFromJson(toJson(anonymous)), anonymous);
 
     for (auto status : {DeployInfo::Status::success, DeployInfo::Status::failure, DeployInfo::Status::pending,
                         DeployInfo::Status::inProgress, DeployInfo::Status::unknown}) {
         for (auto source : {DeployInfo::Source::deployments, DeployInfo::Source::actions}) {
-            const DeployInfo d{QStringLiteral("production"), status,
+            const DeployInfo d{u"production"_s, status,
                                QDateTime::fromMSecsSinceEpoch(1'700'000'000'001, Qt::UTC), source};
             EXPECT_EQ(deployInfoFromJson(toJson(d)), d);
         }
     }
-    EXPECT_EQ(toJson(DeployInfo{QStringLiteral("e"), DeployInfo::Status::inProgress, QDateTime::currentDateTimeUtc(),
+    EXPECT_EQ(toJson(DeployInfo{u"e"_s, DeployInfo::Status::inProgress, QDateTime::currentDateTimeUtc(),
                                 DeployInfo::Source::actions})
-                  .value(QStringLiteral("status"))
+                  .value(u"status"_s)
                   .toString(),
-              QStringLiteral("in_progress"));
+              u"in_progress"_s);
 }
 
 TEST(ActivityRecords, DecodeRejectsUnknownRawValuesAndMissingKeys)
 {
-    QJsonObject deploy{{QStringLiteral("environment"), QStringLiteral("prod")},
-                       {QStringLiteral("status"), QStringLiteral("inProgress")},
-                       {QStringLiteral("deployedAt"), 1.0},
-                       {QStringLiteral("source"), QStringLiteral("actions")}};
+    QJsonObject deploy{{u"environment"_s, u"prod"_s},
+                       {u"status"_s, u"inProgress"_s},
+                       {u"deployedAt"_s, 1.0},
+                       {u"source"_s, u"actions"_s}};
     const auto failure = [](const std::function<void()>& f) -> std::string {
         try {
             f();
@@ -59,16 +60,25 @@ TEST(ActivityRecords, DecodeRejectsUnknownRawValuesAndMissingKeys)
         }
         return "(decoded)";
     };
-    EXPECT_EQ(failure([&] { deployInfoFromJson(deploy); }), "key \"status\": \"inProgress\" is not a known value");
-    deploy.insert(QStringLiteral("status"), QStringLiteral("in_progress"));
-    deploy.insert(QStringLiteral("source"), QStringLiteral("github"));
-    EXPECT_EQ(failure([&] { deployInfoFromJson(deploy); }), "key \"source\": \"github\" is not a known value");
+    EXPECT_EQ(failure([&] { deployInfoFromJson(deploy); }),
+              "key \"status\": \"inProgress\" is not a known value");
+    deploy.insert(u"status"_s, u"in_progress"_s);
+    deploy.insert(u"source"_s, u"github"_s);
+    EXPECT_EQ(failure([&] { deployInfoFromJson(deploy); }),
+              "key \"source\": \"github\" is not a known value");
 
-    QJsonObject issue = toJson(GitHubIssue{QStringLiteral("i"), 1, QStringLiteral("t"), QStringLiteral("u"),
-                                           QStringLiteral("o/r"), std::nullopt, QDateTime::currentDateTimeUtc(),
-                                           QDateTime::currentDateTimeUtc(), {}, 0});
-    issue.remove(QStringLiteral("labels"));
+    QJsonObject issue = toJson(GitHubIssue{u"i"_s,
+                                           1,
+                                           u"t"_s,
+                                           u"u"_s,
+                                           u"o/r"_s,
+                                           std::nullopt,
+                                           QDateTime::currentDateTimeUtc(),
+                                           QDateTime::currentDateTimeUtc(),
+                                           {},
+                                           0});
+    issue.remove(u"labels"_s);
     EXPECT_EQ(failure([&] { gitHubIssueFromJson(issue); }), "key \"labels\": missing");
-    issue.insert(QStringLiteral("labels"), QJsonValue::Null);
+    issue.insert(u"labels"_s, QJsonValue::Null);
     EXPECT_EQ(failure([&] { gitHubIssueFromJson(issue); }), "key \"labels\": expected an array, found null");
 }

@@ -3,8 +3,9 @@
 #include "core/json_reader.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 using namespace norvane;
 
@@ -34,16 +35,16 @@ std::string decodeFailure(const std::function<void()>& decode)
 TEST(GitHubWire, DecodesGitHubsDocumentedExamples)
 {
     const wire::PRDetail detail = wire::decodePRDetail(example("pull.json"));
-    EXPECT_EQ(detail.headSha, QStringLiteral("6dcb09b5b57875f334f61aebed695e2e4193db5e"));
-    EXPECT_EQ(detail.requestedReviewers, QStringList{QStringLiteral("other_user")});
+    EXPECT_EQ(detail.headSha, u"6dcb09b5b57875f334f61aebed695e2e4193db5e"_s);
+    EXPECT_EQ(detail.requestedReviewers, QStringList{u"other_user"_s});
     EXPECT_EQ(detail.comments, 10);
     EXPECT_EQ(detail.reviewComments, 0);
 
     const auto reviews = wire::decodeReviews(example("pull-reviews.json"));
     ASSERT_EQ(reviews.size(), 1);
-    EXPECT_EQ(reviews[0].state, QStringLiteral("APPROVED"));
-    EXPECT_EQ(reviews[0].userLogin, QStringLiteral("octocat"));
-    EXPECT_EQ(reviews[0].submittedAt, QStringLiteral("2019-11-17T17:43:43Z"));
+    EXPECT_EQ(reviews[0].state, u"APPROVED"_s);
+    EXPECT_EQ(reviews[0].userLogin, u"octocat"_s);
+    EXPECT_EQ(reviews[0].submittedAt, u"2019-11-17T17:43:43Z"_s);
 
     const auto status = wire::decodeCommitStatus(example("commit-status.json"));
     EXPECT_EQ(legacyCIStatus(status), PullRequest::CIStatus::success);
@@ -55,24 +56,24 @@ TEST(GitHubWire, DecodesGitHubsDocumentedExamples)
     const auto issues = wire::decodeIssues(example("repo-issues.json"));
     ASSERT_EQ(issues.size(), 1);
     EXPECT_TRUE(issues[0].isPullRequest); // the documented list holds only a pull request
-    EXPECT_EQ(issues[0].labels, QStringList{QStringLiteral("bug")});
+    EXPECT_EQ(issues[0].labels, QStringList{u"bug"_s});
 
     const auto commits = wire::decodeCommits(example("commits.json"));
     ASSERT_EQ(commits.size(), 1);
-    EXPECT_EQ(commitMessageFirstLine(commits[0].message), QStringLiteral("Fix all the bugs"));
-    EXPECT_EQ(parseGitHubDate(commits[0].authorDate)->toString(Qt::ISODate), QStringLiteral("2011-04-14T16:00:49Z"));
+    EXPECT_EQ(commitMessageFirstLine(commits[0].message), u"Fix all the bugs"_s);
+    EXPECT_EQ(parseGitHubDate(commits[0].authorDate)->toString(Qt::ISODate), u"2011-04-14T16:00:49Z"_s);
 
-    EXPECT_EQ(wire::decodeEnvironmentNames(example("environments.json")), QStringList{QStringLiteral("staging")});
+    EXPECT_EQ(wire::decodeEnvironmentNames(example("environments.json")), QStringList{u"staging"_s});
 
     const auto deployments = wire::decodeDeployments(example("deployments.json"));
     ASSERT_EQ(deployments.size(), 1);
-    EXPECT_EQ(deployments[0].environment, QStringLiteral("production"));
+    EXPECT_EQ(deployments[0].environment, u"production"_s);
     EXPECT_EQ(wire::decodeDeploymentStatusStates(example("deployment-statuses.json")),
-              QStringList{QStringLiteral("success")});
+              QStringList{u"success"_s});
 
     const auto workflowRuns = wire::decodeWorkflowRuns(example("actions-runs.json"));
     ASSERT_EQ(workflowRuns.size(), 1);
-    EXPECT_EQ(workflowRuns[0].name, QStringLiteral("Build"));
+    EXPECT_EQ(workflowRuns[0].name, u"Build"_s);
     EXPECT_FALSE(workflowRuns[0].conclusion.has_value());
     EXPECT_EQ(workflowRunDeployStatus(workflowRuns[0]), DeployInfo::Status::inProgress);
 
@@ -95,7 +96,8 @@ TEST(GitHubWire, OptionalKeysMayBeMissingOrNull)
     EXPECT_FALSE(items[0].userLogin.has_value());
     EXPECT_TRUE(items[0].draft);
 
-    const auto reviews = wire::decodeReviews(R"([{"state":"PENDING","user":null},{"state":"COMMENTED","body":null}])");
+    const auto reviews =
+        wire::decodeReviews(R"([{"state":"PENDING","user":null},{"state":"COMMENTED","body":null}])");
     ASSERT_EQ(reviews.size(), 2);
     EXPECT_FALSE(reviews[0].submittedAt.has_value());
     EXPECT_FALSE(reviews[1].body.has_value());
@@ -112,13 +114,18 @@ TEST(GitHubWire, MalformedRepliesNameTheProblem)
         {[] { wire::decodeSearchResponse("[]"); }, "expected a JSON object at the top level, found an array"},
         {[] { wire::decodeReviews("{}"); }, "expected a JSON array at the top level, found an object"},
         {[] { wire::decodeReviews(R"([{"user":{"login":"a"}}])"); }, "key \"[0].state\": missing"},
-        {[] { wire::decodeReviews(R"([{"state":"APPROVED","user":{}}])"); }, "key \"[0].user.login\": missing"},
-        {[] { wire::decodePRDetail(R"({"head":{},"requested_reviewers":[]})"); }, "key \"head.sha\": missing"},
+        {[] { wire::decodeReviews(R"([{"state":"APPROVED","user":{}}])"); },
+         "key \"[0].user.login\": missing"},
+        {[] { wire::decodePRDetail(R"({"head":{},"requested_reviewers":[]})"); },
+         "key \"head.sha\": missing"},
         {[] { wire::decodePRDetail(R"({"head":{"sha":"a"},"requested_reviewers":[1]})"); },
          "key \"requested_reviewers[0]\": expected an object, found a number"},
         {[] { wire::decodeCheckRuns(R"({"total_count":"1","check_runs":[]})"); },
          "key \"total_count\": expected an integer, found a string"},
-        {[] { wire::decodeWorkflowRuns(R"({"workflow_runs":[{"id":1,"name":null,"status":"completed","created_at":"x"}]})"); },
+        {[] {
+             wire::decodeWorkflowRuns(
+                 R"({"workflow_runs":[{"id":1,"name":null,"status":"completed","created_at":"x"}]})");
+         },
          "key \"workflow_runs[0].name\": expected a string, found null"},
     };
     for (const auto& [decode, message] : cases) {

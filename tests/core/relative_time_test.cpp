@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 
 namespace {
@@ -29,20 +31,16 @@ TEST(RelativeTime, TheLargestWholeUnitInAbbreviatedEnglish)
 TEST(RelativeTime, MonthsAndYearsFollowTheCalendar)
 {
     const QDateTime now(QDate(2026, 3, 31), QTime(12, 0), Qt::UTC);
-    EXPECT_EQ(relativeTimeText(QDateTime(QDate(2026, 3, 1), QTime(12, 0), Qt::UTC), now),
-              QStringLiteral("4 wk. ago"));
-    EXPECT_EQ(relativeTimeText(QDateTime(QDate(2026, 2, 28), QTime(12, 0), Qt::UTC), now),
-              QStringLiteral("1 mo. ago"));
-    EXPECT_EQ(relativeTimeText(QDateTime(QDate(2026, 1, 31), QTime(12, 0), Qt::UTC), now),
-              QStringLiteral("2 mo. ago"));
-    EXPECT_EQ(relativeTimeText(QDateTime(QDate(2026, 1, 31), QTime(12, 1), Qt::UTC), now),
-              QStringLiteral("1 mo. ago"));
-    EXPECT_EQ(relativeTimeText(QDateTime(QDate(2025, 3, 31), QTime(12, 0), Qt::UTC), now),
-              QStringLiteral("1 yr. ago"));
-    EXPECT_EQ(relativeTimeText(QDateTime(QDate(2023, 4, 1), QTime(12, 0), Qt::UTC), now),
-              QStringLiteral("2 yr. ago"));
-    EXPECT_EQ(relativeTimeText(QDateTime(QDate(2027, 5, 1), QTime(12, 0), Qt::UTC), now),
-              QStringLiteral("in 1 yr."));
+    const std::pair<const char*, const char*> cases[] = {
+        {"2026-03-01T12:00:00Z", "4 wk. ago"}, {"2026-02-28T12:00:00Z", "1 mo. ago"},
+        {"2026-01-31T12:00:00Z", "2 mo. ago"}, {"2026-01-31T12:01:00Z", "1 mo. ago"},
+        {"2025-03-31T12:00:00Z", "1 yr. ago"}, {"2023-04-01T12:00:00Z", "2 yr. ago"},
+        {"2027-05-01T12:00:00Z", "in 1 yr."},
+    };
+    for (const auto& [then, expected] : cases)
+        EXPECT_EQ(relativeTimeText(QDateTime::fromString(QLatin1String(then), Qt::ISODate), now),
+                  QLatin1String(expected))
+            << then;
 }
 
 } // namespace
