@@ -4,6 +4,8 @@
 #include <QNetworkProxyQuery>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 
 namespace {
@@ -28,7 +30,7 @@ TEST(SystemProxyFactory, TheProxyVariablesApplyButNeverToTheLoopback)
         ASSERT_FALSE(proxies.isEmpty()) << address;
         EXPECT_EQ(proxies.first().type() == QNetworkProxy::HttpProxy, proxied) << address;
         if (proxied) {
-            EXPECT_EQ(proxies.first().hostName(), QStringLiteral("proxy.example")) << address;
+            EXPECT_EQ(proxies.first().hostName(), u"proxy.example"_s) << address;
             EXPECT_EQ(proxies.first().port(), 3128) << address;
         }
     }
@@ -42,16 +44,14 @@ TEST(SystemProxyFactory, TheProxyVariablesApplyButNeverToTheLoopback)
 
 TEST(TransportFailureText, AnUnverifiedCertificateSaysWhatIsWrong)
 {
-    const QUrl url(QStringLiteral("https://api.github.com/user"));
-    const QString text = transportFailureText(QNetworkReply::SslHandshakeFailedError,
-                                              QStringLiteral("SSL handshake failed"), url);
-    EXPECT_TRUE(
-        text.startsWith(QStringLiteral("The TLS certificate of api.github.com could not be verified")))
+    const QUrl url(u"https://api.github.com/user"_s);
+    const QString text =
+        transportFailureText(QNetworkReply::SslHandshakeFailedError, u"SSL handshake failed"_s, url);
+    EXPECT_TRUE(text.startsWith(u"The TLS certificate of api.github.com could not be verified"_s))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("SSL handshake failed")));
-    EXPECT_EQ(transportFailureText(QNetworkReply::ConnectionRefusedError,
-                                   QStringLiteral("Connection refused"), url),
-              QStringLiteral("Connection refused"));
+    EXPECT_TRUE(text.contains(u"SSL handshake failed"_s));
+    EXPECT_EQ(transportFailureText(QNetworkReply::ConnectionRefusedError, u"Connection refused"_s, url),
+              u"Connection refused"_s);
 }
 
 } // namespace

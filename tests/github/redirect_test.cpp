@@ -4,17 +4,17 @@
 #include "support/world.h"
 
 #include <QNetworkAccessManager>
-
+#include <functional>
 #include <gtest/gtest.h>
 
-#include <functional>
+using namespace Qt::StringLiterals;
 
 using namespace norvane;
 using namespace norvane::testing;
 
 namespace {
 
-const QString kGet = QStringLiteral("GET");
+const QString kGet = u"GET"_s;
 
 // me wrote acme/api#1, whose head commit sha1 failed its checks; acme/api has an open issue.
 fh::Scenario redirectWorld()
@@ -23,20 +23,20 @@ fh::Scenario redirectWorld()
     s.pullRequests = {pull("acme/api", 1, "me")};
     fh::Issue issue;
     issue.number = 7;
-    issue.title = QStringLiteral("Crash");
-    issue.author = QStringLiteral("alice");
-    issue.state = QStringLiteral("open");
+    issue.title = u"Crash"_s;
+    issue.author = u"alice"_s;
+    issue.state = u"open"_s;
     issue.createdAt = utc("2026-12-01T08:00:00Z");
     issue.updatedAt = issue.createdAt;
-    s.repository(QStringLiteral("acme/api"))->issues = {issue};
-    s.repository(QStringLiteral("acme/api"))->checks[QStringLiteral("sha1")].checkRuns = {
-        checkRun("build", "completed", "failure")};
+    s.repository(u"acme/api"_s)->issues = {issue};
+    s.repository(u"acme/api"_s)->checks[u"sha1"_s].checkRuns = {checkRun("build", "completed", "failure")};
     return s;
 }
 
-class RedirectTest : public ::testing::Test {
+class RedirectTest : public ::testing::Test
+{
 protected:
-    GitHubService service() { return GitHubService(HttpSession(&nam, QStringLiteral("Norvane/test")), hub.baseUrl()); }
+    GitHubService service() { return GitHubService(HttpSession(&nam, u"Norvane/test"_s), hub.baseUrl()); }
 
     // What the caller is told: the message of the failure it gets, or empty when the call succeeds.
     static QString outcome(const std::function<void()>& call)
@@ -51,7 +51,7 @@ protected:
         return {};
     }
 
-    void fetchMine() { runTask(service().fetchPullRequests(QStringLiteral("me"), QStringLiteral("tok-me"))); }
+    void fetchMine() { runTask(service().fetchPullRequests(u"me"_s, u"tok-me"_s)); }
 
     fh::FakeHub hub{redirectWorld()};
     fh::FakeHub other{baseWorld()}; // the other host: another port, the same users and tokens
@@ -62,10 +62,10 @@ protected:
 
 TEST_F(RedirectTest, AnotherHostNeverReceivesTheTokenAndTheQuerysFailureSaysWhereItWasSent)
 {
-    const QString refused = QStringLiteral("GitHub redirected the request to %1; Norvane does not send your token to "
-                                           "another host.")
-                                .arg(other.baseUrl().mid(QStringLiteral("http://").size()));
-    struct Case {
+    const QString refused = u"GitHub redirected the request to %1; Norvane does not send your token to "
+                            "another host."_s.arg(other.baseUrl().mid(u"http://"_s.size()));
+    struct Case
+    {
         const char* name;
         QString path;
         int status;
@@ -73,17 +73,17 @@ TEST_F(RedirectTest, AnotherHostNeverReceivesTheTokenAndTheQuerysFailureSaysWher
         QString shown; // what the caller is told; empty where the query's failures are not reported
     };
     const Case cases[] = {
-        {"search", QStringLiteral("/search/issues"), 301, [&] { fetchMine(); },
-         QStringLiteral("Network Error [search/issues (review-requested)]: ") + refused},
+        {"search", u"/search/issues"_s, 301, [&] { fetchMine(); },
+         u"Network Error [search/issues (review-requested)]: "_s + refused},
         // A record simply stays without its detail, as with any failure of that query.
-        {"pull-request detail", QStringLiteral("/repos/acme/api/pulls/1"), 302, [&] { fetchMine(); }, QString()},
-        {"reviews", QStringLiteral("/repos/acme/api/pulls/1/reviews"), 307, [&] { fetchMine(); }, refused},
-        {"issues", QStringLiteral("/repos/acme/api/issues"), 308,
-         [&] { runTask(service().fetchIssues(QStringLiteral("acme/api"), QStringLiteral("tok-me"))); },
-         QStringLiteral("Network Error [repos/acme/api/issues]: ") + refused},
-        {"open pull-request count", QStringLiteral("/search/issues"), 302,
-         [&] { runTask(service().fetchOpenPRCount(QStringLiteral("acme/api"), QStringLiteral("tok-me"))); },
-         QStringLiteral("Network Error [search/issues (pr count acme/api)]: ") + refused},
+        {"pull-request detail", u"/repos/acme/api/pulls/1"_s, 302, [&] { fetchMine(); }, QString()},
+        {"reviews", u"/repos/acme/api/pulls/1/reviews"_s, 307, [&] { fetchMine(); }, refused},
+        {"issues", u"/repos/acme/api/issues"_s, 308,
+         [&] { runTask(service().fetchIssues(u"acme/api"_s, u"tok-me"_s)); },
+         u"Network Error [repos/acme/api/issues]: "_s + refused},
+        {"open pull-request count", u"/search/issues"_s, 302,
+         [&] { runTask(service().fetchOpenPRCount(u"acme/api"_s, u"tok-me"_s)); },
+         u"Network Error [search/issues (pr count acme/api)]: "_s + refused},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -99,30 +99,31 @@ TEST_F(RedirectTest, AnotherHostNeverReceivesTheTokenAndTheQuerysFailureSaysWher
 TEST_F(RedirectTest, WithinTheHostTheTokenFollowsAHandfulOfHops)
 {
     // GitHub moves a renamed repository's requests within its API host: each query is simply asked again.
-    const std::pair<QString, int> redirects[] = {{QStringLiteral("/search/issues"), 301},
-                                                 {QStringLiteral("/repos/acme/api/pulls/1"), 302},
-                                                 {QStringLiteral("/repos/acme/api/pulls/1/reviews"), 307},
-                                                 {QStringLiteral("/repos/acme/api/commits/sha1/check-runs"), 308}};
+    const std::pair<QString, int> redirects[] = {{u"/search/issues"_s, 301},
+                                                 {u"/repos/acme/api/pulls/1"_s, 302},
+                                                 {u"/repos/acme/api/pulls/1/reviews"_s, 307},
+                                                 {u"/repos/acme/api/commits/sha1/check-runs"_s, 308}};
     for (const auto& [path, status] : redirects)
         hub.injectFault(fh::Fault::redirect(kGet, path, status, {}).times(1));
-    const auto prs = runTask(service().fetchPullRequests(QStringLiteral("me"), QStringLiteral("tok-me")));
+    const auto prs = runTask(service().fetchPullRequests(u"me"_s, u"tok-me"_s));
     ASSERT_EQ(prs.size(), 1);
-    EXPECT_EQ(prs[0].headSha, QStringLiteral("sha1"));
+    EXPECT_EQ(prs[0].headSha, u"sha1"_s);
     EXPECT_EQ(prs[0].ciStatus, norvane::PullRequest::CIStatus::failure);
     for (const auto& [path, status] : redirects) {
         SCOPED_TRACE(path.toStdString());
         const auto asked = hub.requests(kGet, path);
         ASSERT_GE(asked.size(), 2u);
         EXPECT_EQ(asked[1].query, asked[0].query);
-        EXPECT_EQ(asked[1].header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
+        EXPECT_EQ(asked[1].header(u"Authorization"_s), u"token tok-me"_s);
     }
 
     // A server that keeps sending the request round in circles is given up on after five hops.
     hub.clearFaults();
     hub.clearRequests();
-    hub.injectFault(fh::Fault::redirect(kGet, QStringLiteral("/search/issues"), 302, {}));
-    EXPECT_EQ(outcome([&] { fetchMine(); }).toStdString(),
-              "Network Error [search/issues (review-requested)]: GitHub redirected the request more than 5 times; "
-              "Norvane stopped following it.");
+    hub.injectFault(fh::Fault::redirect(kGet, u"/search/issues"_s, 302, {}));
+    EXPECT_EQ(
+        outcome([&] { fetchMine(); }).toStdString(),
+        "Network Error [search/issues (review-requested)]: GitHub redirected the request more than 5 times; "
+        "Norvane stopped following it.");
     EXPECT_EQ(hub.requests().size(), 6u);
 }

@@ -6,15 +6,17 @@
 #include "support/world.h"
 
 #include <QNetworkAccessManager>
-
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 using namespace norvane;
 using namespace norvane::testing;
 
 namespace {
 
-class TlsTest : public ::testing::Test {
+class TlsTest : public ::testing::Test
+{
 protected:
     TlsTest()
     {
@@ -29,9 +31,9 @@ protected:
     QString fetchMine(const HttpSession& session)
     {
         try {
-            const auto prs = runTask(GitHubService(session, hub->baseUrl())
-                                         .fetchPullRequests(QStringLiteral("me"), QStringLiteral("tok-me")));
-            return QStringLiteral("%1 pull requests").arg(prs.size());
+            const auto prs =
+                runTask(GitHubService(session, hub->baseUrl()).fetchPullRequests(u"me"_s, u"tok-me"_s));
+            return u"%1 pull requests"_s.arg(prs.size());
         } catch (const GitHubAPIError& e) {
             return e.errorDescription();
         }
@@ -46,17 +48,18 @@ protected:
 
 TEST_F(TlsTest, ACertificateNobodyTrustsIsRefusedBeforeTheTokenIsSent)
 {
-    ASSERT_TRUE(hub->baseUrl().startsWith(QStringLiteral("https://")));
-    const QString shown = fetchMine(HttpSession(&nam, QStringLiteral("Norvane/test")));
-    EXPECT_TRUE(shown.startsWith(QStringLiteral("Network Error [search/issues (review-requested)]: The TLS certificate "
-                                                "of 127.0.0.1 could not be verified (")))
+    ASSERT_TRUE(hub->baseUrl().startsWith(u"https://"_s));
+    const QString shown = fetchMine(HttpSession(&nam, u"Norvane/test"_s));
+    EXPECT_TRUE(shown.startsWith(u"Network Error [search/issues (review-requested)]: The TLS certificate "
+                                 "of 127.0.0.1 could not be verified ("_s))
         << shown.toStdString();
     EXPECT_TRUE(hub->requests().empty()); // no request, so no token, ever reached the server
 }
 
 TEST_F(TlsTest, AnAuthorityNamedAsForCurlAndGitIsTrustedBesideTheSystems)
 {
-    struct Case {
+    struct Case
+    {
         const char* name;
         QString variable;
         QString value;
@@ -64,10 +67,11 @@ TEST_F(TlsTest, AnAuthorityNamedAsForCurlAndGitIsTrustedBesideTheSystems)
     };
     const QString empty = certificates.keyFile(); // a key, not a certificate
     const Case cases[] = {
-        {"a file", QStringLiteral("SSL_CERT_FILE"), certificates.caFile(), {}},
-        {"folders, one without certificates", QStringLiteral("SSL_CERT_DIR"),
-         QStringLiteral("/nonexistent:") + certificates.authorityFolder(),
-         {QStringLiteral("SSL_CERT_DIR names /nonexistent, which holds no PEM certificate.")}},
+        {"a file", u"SSL_CERT_FILE"_s, certificates.caFile(), {}},
+        {"folders, one without certificates",
+         u"SSL_CERT_DIR"_s,
+         u"/nonexistent:"_s + certificates.authorityFolder(),
+         {u"SSL_CERT_DIR names /nonexistent, which holds no PEM certificate."_s}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -76,32 +80,31 @@ TEST_F(TlsTest, AnAuthorityNamedAsForCurlAndGitIsTrustedBesideTheSystems)
         const ExtraAuthorities extra = extraAuthoritiesFromEnvironment(environment);
         EXPECT_EQ(extra.problems, c.problems);
         ASSERT_EQ(extra.certificates.size(), 1);
-        HttpSession session(&nam, QStringLiteral("Norvane/test"));
+        HttpSession session(&nam, u"Norvane/test"_s);
         session.trustAlso(extra.certificates);
         hub->clearRequests();
-        EXPECT_EQ(fetchMine(session), QStringLiteral("1 pull requests"));
+        EXPECT_EQ(fetchMine(session), u"1 pull requests"_s);
         ASSERT_FALSE(hub->requests().empty());
-        EXPECT_EQ(hub->requests().front().header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
+        EXPECT_EQ(hub->requests().front().header(u"Authorization"_s), u"token tok-me"_s);
     }
 
     // A name that leads to no certificate is said, and trusts nothing.
     QProcessEnvironment environment;
-    environment.insert(QStringLiteral("SSL_CERT_FILE"), empty);
+    environment.insert(u"SSL_CERT_FILE"_s, empty);
     const ExtraAuthorities none = extraAuthoritiesFromEnvironment(environment);
     EXPECT_TRUE(none.certificates.isEmpty());
     EXPECT_EQ(none.problems,
-              QStringList{QStringLiteral("SSL_CERT_FILE names %1, which holds no PEM certificate.").arg(empty)});
+              QStringList{u"SSL_CERT_FILE names %1, which holds no PEM certificate."_s.arg(empty)});
 }
 
 TEST_F(TlsTest, AnHttpsRequestIsNeverRedirectedToPlainHttp)
 {
     fh::FakeHub plain(baseWorld());
-    hub->injectFault(fh::Fault::redirect(QStringLiteral("GET"), QStringLiteral("/search/issues"), 301, plain.baseUrl()));
-    HttpSession session(&nam, QStringLiteral("Norvane/test"));
+    hub->injectFault(fh::Fault::redirect(u"GET"_s, u"/search/issues"_s, 301, plain.baseUrl()));
+    HttpSession session(&nam, u"Norvane/test"_s);
     session.trustAlso(QSslCertificate::fromPath(certificates.caFile()));
     EXPECT_EQ(fetchMine(session),
-              QStringLiteral("Network Error [search/issues (review-requested)]: GitHub redirected the request to "
-                             "%1; Norvane does not send your token to another host.")
-                  .arg(plain.baseUrl()));
+              u"Network Error [search/issues (review-requested)]: GitHub redirected the request to "
+              "%1; Norvane does not send your token to another host."_s.arg(plain.baseUrl()));
     EXPECT_TRUE(plain.requests().empty());
 }
