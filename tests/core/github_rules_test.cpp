@@ -18,18 +18,21 @@ QDateTime at(const char* iso)
     return *parseGitHubDate(QString::fromLatin1(iso));
 }
 
-wire::Review review(const char* login, const char* state, const char* submitted = nullptr,
-                    const char* body = nullptr)
+// Reviews written "login:STATE@day", the day of January 2026 being optional; an empty login is none.
+QList<wire::Review> reviews(const char* text)
 {
-    wire::Review r;
-    r.state = QString::fromLatin1(state);
-    if (login)
-        r.userLogin = QString::fromLatin1(login);
-    if (submitted)
-        r.submittedAt = QString::fromLatin1(submitted);
-    if (body)
-        r.body = QString::fromUtf8(body);
-    return r;
+    QList<wire::Review> out;
+    for (const QString& entry : QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts)) {
+        wire::Review r;
+        const QString login = entry.section(u':', 0, 0);
+        if (!login.isEmpty())
+            r.userLogin = login;
+        r.state = entry.section(u':', 1).section(u'@', 0, 0);
+        if (entry.contains(u'@'))
+            r.submittedAt = u"2026-01-%1T00:00:00Z"_s.arg(entry.section(u'@', 1).toInt(), 2, 10, QChar(u'0'));
+        out.append(r);
+    }
+    return out;
 }
 
 } // namespace
@@ -74,15 +77,15 @@ TEST(GitHubRules, ParseGitHubDateReadsZuluOffsetsAndFractions)
 
 TEST(GitHubRules, SearchItemBecomesAPullRequestWithOneFlag)
 {
-    wire::SearchItem item{42,
-                          7,
-                          u"Fix"_s,
-                          u"https://github.com/o/r/pull/7"_s,
-                          std::nullopt,
-                          u"garbage"_s,
-                          u"2026-12-01T10:00:00Z"_s,
-                          true,
-                          u"open"_s};
+    const wire::SearchItem item{42,
+                                7,
+                                u"Fix"_s,
+                                u"https://github.com/o/r/pull/7"_s,
+                                {},
+                                u"garbage"_s,
+                                u"2026-12-01T10:00:00Z"_s,
+                                true,
+                                u"open"_s};
     const PullRequest pr = pullRequestFromSearchItem(item, SearchKind::assigned, kNow);
     EXPECT_EQ(pr.id, u"gh-42"_s);
     EXPECT_EQ(pr.repository, u"o/r"_s);
@@ -97,15 +100,9 @@ TEST(GitHubRules, SearchItemBecomesAPullRequestWithOneFlag)
 TEST(GitHubRules, MergeKeepsFirstCopyAndOrsTheFlags)
 {
     auto make = [](const char* id, SearchKind kind, const char* title) {
-        wire::SearchItem item{0,
-                              1,
-                              QString::fromLatin1(title),
-                              u"https://github.com/o/r/pull/1"_s,
-                              u"me"_s,
-                              u"2026-01-01T00:00:00Z"_s,
-                              u"2026-01-01T00:00:00Z"_s,
-                              false,
-                              u"open"_s};
+        wire::SearchItem item;
+        item.title = QString::fromLatin1(title);
+        item.htmlUrl = u"https://github.com/o/r/pull/1"_s;
         PullRequest pr = pullRequestFromSearchItem(item, kind, kNow);
         pr.id = QString::fromLatin1(id);
         return pr;
@@ -152,73 +149,32 @@ TEST(GitHubRules, ReviewVerdictTable)
     struct Case
     {
         const char* name;
-        QList<wire::Review> reviews;
+        const char* reviews;
         AS status;
         int count;
         const char* changeRequester; // nullptr: no last change request
     };
     const Case cases[] = {
-        {"none", {}, AS::pending, 0, nullptr},
-        {"comments only",
-         {review("a", "COMMENTED", "2026-01-01T00:00:00Z"), review("b", "COMMENTED")},
-         AS::pending,
-         2,
-         nullptr},
-        {"later approval replaces change request",
-         {review("a", "APPROVED", "2026-01-01T00:00:00Z"),
-          review("b", "CHANGES_REQUESTED", "2026-01-02T00:00:00Z"),
-          review("b", "APPROVED", "2026-01-03T00:00:00Z")},
-         AS::approved,
-         3,
-         nullptr},
-        {"comment after change request is skipped",
-         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"),
-          review("a", "COMMENTED", "2026-01-02T00:00:00Z")},
-         AS::changesRequested,
-         2,
+        {"none", "", AS::pending, 0, nullptr},
+        {"comments only", "a:COMMENTED@1 b:COMMENTED", AS::pending, 2, nullptr},
+        {"later approval replaces change request", "a:APPROVED@1 b:CHANGES_REQUESTED@2 b:APPROVED@3",
+         AS::approved, 3, nullptr},
+        {"comment after change request is skipped", "a:CHANGES_REQUESTED@1 a:COMMENTED@2",
+         AS::changesRequested, 2, "a"},
+        {"equal times keep the first", "a:CHANGES_REQUESTED@1 a:APPROVED@1", AS::changesRequested, 2, "a"},
+        {"later without time keeps the first", "a:CHANGES_REQUESTED@1 a:APPROVED", AS::changesRequested, 2,
          "a"},
-        {"equal times keep the first",
-         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"),
-          review("a", "APPROVED", "2026-01-01T00:00:00Z")},
-         AS::changesRequested,
-         2,
-         "a"},
-        {"later without time keeps the first",
-         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"), review("a", "APPROVED")},
-         AS::changesRequested,
-         2,
-         "a"},
-        {"one change request outweighs approvals",
-         {review("a", "APPROVED", "2026-01-01T00:00:00Z"), review("b", "APPROVED", "2026-01-01T00:00:00Z"),
-          review("c", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z")},
-         AS::changesRequested,
-         3,
-         "c"},
-        {"dismissed and pending never count",
-         {review("a", "DISMISSED", "2026-01-01T00:00:00Z"), review("b", "PENDING"), review("c", "approved")},
-         AS::pending,
-         3,
-         nullptr},
-        {"reviews without a user are skipped",
-         {review(nullptr, "CHANGES_REQUESTED", "2026-01-01T00:00:00Z")},
-         AS::pending,
-         1,
-         nullptr},
-        {"newest change request wins",
-         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"),
-          review("b", "CHANGES_REQUESTED", "2026-01-05T00:00:00Z"),
-          review("c", "CHANGES_REQUESTED", "2026-01-03T00:00:00Z")},
-         AS::changesRequested,
-         3,
-         "b"},
-        {"change request without time gives no info",
-         {review("a", "CHANGES_REQUESTED")},
-         AS::changesRequested,
-         1,
+        {"one change request outweighs approvals", "a:APPROVED@1 b:APPROVED@1 c:CHANGES_REQUESTED@1",
+         AS::changesRequested, 3, "c"},
+        {"dismissed and pending never count", "a:DISMISSED@1 b:PENDING c:approved", AS::pending, 3, nullptr},
+        {"reviews without a user are skipped", ":CHANGES_REQUESTED@1", AS::pending, 1, nullptr},
+        {"newest change request wins", "a:CHANGES_REQUESTED@1 b:CHANGES_REQUESTED@5 c:CHANGES_REQUESTED@3",
+         AS::changesRequested, 3, "b"},
+        {"change request without time gives no info", "a:CHANGES_REQUESTED", AS::changesRequested, 1,
          nullptr},
     };
     for (const Case& c : cases) {
-        const ReviewFetchResult r = reviewVerdict(c.reviews, kNow).result;
+        const ReviewFetchResult r = reviewVerdict(reviews(c.reviews), kNow).result;
         EXPECT_EQ(r.status, c.status) << c.name;
         EXPECT_EQ(r.reviewCount, c.count) << c.name;
         EXPECT_EQ(r.lastChangeRequest.has_value(), c.changeRequester != nullptr) << c.name;
@@ -250,13 +206,12 @@ TEST(GitHubRules, ChangeRequestPreview)
     for (const auto& [body, expected] : cases)
         EXPECT_EQ(changeRequestPreview(body), expected) << body.value_or(u"(absent)"_s).toStdString();
 
-    const auto r =
-        reviewVerdict(
-            {review("rev", "CHANGES_REQUESTED", "2026-12-05T08:30:00Z", "\n\nNeeds a test\nthanks")}, kNow)
-            .result;
+    QList<wire::Review> withBody = reviews("rev:CHANGES_REQUESTED@5");
+    withBody[0].body = u"\n\nNeeds a test\nthanks"_s;
+    const auto r = reviewVerdict(withBody, kNow).result;
     ASSERT_TRUE(r.lastChangeRequest.has_value());
     EXPECT_EQ(*r.lastChangeRequest,
-              (ChangeRequestInfo{u"rev"_s, u"Needs a test"_s, at("2026-12-05T08:30:00Z")}));
+              (ChangeRequestInfo{u"rev"_s, u"Needs a test"_s, at("2026-01-05T00:00:00Z")}));
 }
 
 TEST(GitHubRules, CIVerdicts)

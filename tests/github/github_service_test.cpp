@@ -53,8 +53,8 @@ protected:
     std::unique_ptr<fh::FakeHub> hub;
 };
 
-// me wrote #1 in acme/api (approved, checks green); alice wrote #2 in acme/web and asked me to review; bob
-// wrote #3 in acme/api and assigned it to me.
+// me wrote #1 in acme/api (approved, checks green); alice wrote #2 in acme/web and asked me to review (bob
+// requested changes); bob wrote #3 in acme/api. All three are assigned to me, so #1 and #2 are found twice.
 fh::Scenario teamWorld()
 {
     fh::Scenario s = baseWorld();
@@ -63,8 +63,11 @@ fh::Scenario teamWorld()
     mine.comments = 2;
     mine.reviewComments = 3;
     mine.reviews = {review("alice", "APPROVED", "2026-12-01T09:00:00Z")};
+    mine.assignees = {u"me"_s};
     auto requested = pull("acme/web", 2, "alice", "2026-12-03T10:00:00Z");
-    requested.requestedReviewers = {u"me"_s};
+    requested.requestedReviewers = {u"me"_s, u"bob"_s};
+    requested.assignees = {u"me"_s};
+    requested.reviews = {review("bob", "CHANGES_REQUESTED", "2026-12-01T08:00:00Z", "Nope")};
     auto assigned = pull("acme/api", 3, "bob", "2026-12-02T10:00:00Z");
     assigned.assignees = {u"me"_s};
     s.pullRequests = {mine, requested, assigned};
@@ -104,7 +107,7 @@ TEST_F(GitHubServiceTest, SendsThreeSearchesThenEnrichesEachPullRequestInTurn)
         EXPECT_EQ(r.header(u"User-Agent"_s), u"Norvane/test"_s);
     }
 
-    // Newest update first.
+    // Newest update first, each pull request once with the flags of every search that found it.
     ASSERT_EQ(prs.size(), 3);
     EXPECT_EQ(prs[0].number, 2);
     EXPECT_EQ(prs[1].number, 3);
@@ -113,7 +116,7 @@ TEST_F(GitHubServiceTest, SendsThreeSearchesThenEnrichesEachPullRequestInTurn)
     const auto& mine = byNumber(prs, 1);
     EXPECT_EQ(mine.id, u"gh-1001"_s);
     EXPECT_EQ(mine.repository, u"acme/api"_s);
-    EXPECT_TRUE(mine.isYourPR);
+    EXPECT_TRUE(mine.isYourPR && mine.isAssigned && !mine.reviewRequested);
     EXPECT_EQ(mine.headSha, u"sha1"_s);
     EXPECT_EQ(mine.commentCount, 5);
     EXPECT_EQ(mine.reviewCommentCount, 3);
@@ -123,35 +126,12 @@ TEST_F(GitHubServiceTest, SendsThreeSearchesThenEnrichesEachPullRequestInTurn)
     EXPECT_EQ(mine.ciStatus, CI::success);
 
     const auto& requested = byNumber(prs, 2);
-    EXPECT_TRUE(requested.reviewRequested);
-    EXPECT_EQ(requested.approvalStatus, AS::pending);
-    EXPECT_FALSE(requested.requestedReviewers.has_value()); // only the user's own pull requests get them
+    EXPECT_TRUE(requested.reviewRequested && requested.isAssigned && !requested.isYourPR);
+    EXPECT_EQ(requested.approvalStatus, AS::changesRequested);
+    // Only the user's own pull requests get their requested reviewers and last change request.
+    EXPECT_FALSE(requested.requestedReviewers.has_value());
+    EXPECT_FALSE(requested.lastChangeRequest.has_value());
     EXPECT_EQ(requested.ciStatus, CI::unknown);
-}
-
-TEST_F(GitHubServiceTest, MergesFlagsOfPullRequestsFoundTwice)
-{
-    fh::Scenario s = baseWorld();
-    auto ownAssigned = pull("acme/api", 1, "me");
-    ownAssigned.assignees = {u"me"_s};
-    auto requestedAssigned = pull("acme/web", 2, "alice");
-    requestedAssigned.assignees = {u"me"_s};
-    requestedAssigned.requestedReviewers = {u"me"_s, u"bob"_s};
-    requestedAssigned.reviews = {review("bob", "CHANGES_REQUESTED", "2026-12-01T08:00:00Z", "Nope")};
-    s.pullRequests = {ownAssigned, requestedAssigned};
-    start(s);
-
-    const auto prs = fetch();
-    ASSERT_EQ(prs.size(), 2);
-    const auto& own = byNumber(prs, 1);
-    EXPECT_TRUE(own.isYourPR && own.isAssigned && !own.reviewRequested);
-    const auto& other = byNumber(prs, 2);
-    EXPECT_TRUE(other.reviewRequested && other.isAssigned && !other.isYourPR);
-    EXPECT_EQ(other.approvalStatus, AS::changesRequested);
-    EXPECT_FALSE(other.requestedReviewers.has_value());
-    EXPECT_FALSE(other.lastChangeRequest.has_value());
-    // Two pull requests: three searches and four requests each.
-    EXPECT_EQ(hub->requests().size(), 3u + 2u * 4u);
 }
 
 TEST_F(GitHubServiceTest, EmptySearchesCostExactlyThreeRequests)
@@ -203,8 +183,9 @@ TEST_F(GitHubServiceTest, SearchFailuresEndTheCallWithTheirKind)
         ASSERT_TRUE(e.has_value());
         EXPECT_EQ(e->kind(), c.kind);
         EXPECT_EQ(e->endpoint(), u"search/issues (review-requested)"_s);
-        if (c.kind == K::badServerResponse)
+        if (c.kind == K::badServerResponse) {
             EXPECT_EQ(e->statusCode(), c.status);
+        }
         EXPECT_TRUE(e->errorDescription().startsWith(c.start) && e->errorDescription().endsWith(c.end))
             << e->errorDescription().toStdString();
         EXPECT_EQ(hub->requests().size(), 1u) << "a later search was sent";
