@@ -311,46 +311,37 @@ TEST(GitHubAccount, EnterpriseHostRoundTripsAndAnOldRecordIsGitHubCom)
 
 TEST(GitHubAccount, EnterpriseHostAsTyped)
 {
-    const QString notAHost = u"Enter the server's host name, such as github.example.com."_s;
-    const QString httpsOnly = u"A GitHub Enterprise Server is reached over https."_s;
-    const struct
-    {
-        const char* typed;
-        std::optional<QString> host; // nullopt: refused with `error`
-        QString error = {};
-    } cases[] = {
-        {"github.example.com", u"github.example.com"_s},
-        {"  GitHub.Example.COM  ", u"github.example.com"_s},
-        {"https://github.example.com/", u"github.example.com"_s},
-        {"HTTPS://ghe.corp:8443", u"ghe.corp:8443"_s},
-        {"10.0.0.5", u"10.0.0.5"_s},
-        {"http://127.0.0.1:41234", u"http://127.0.0.1:41234"_s},
-        {"http://localhost:8080/", u"http://localhost:8080"_s},
-        {"http://[::1]:8080", u"http://[::1]:8080"_s},
-        {"", std::nullopt, u"Enter your GitHub Enterprise Server's host name."_s},
-        {"http://github.example.com", std::nullopt, httpsOnly},
-        {"http://10.0.0.5", std::nullopt, httpsOnly},
-        {"ftp://github.example.com", std::nullopt, httpsOnly},
-        {"github.example.com/api/v3", std::nullopt, notAHost},
-        {"github.example.com?x=1", std::nullopt, notAHost},
-        {"user@github.example.com", std::nullopt, notAHost},
-        {"git hub.example.com", std::nullopt, notAHost},
-        {"-bad-.example.com", std::nullopt, notAHost},
-        {"github..example.com", std::nullopt, notAHost},
-        {"ghe.corp:0", std::nullopt, notAHost},
-        {"ghe.corp:70000", std::nullopt, notAHost},
-        {"ghe.corp:", std::nullopt, notAHost},
-        {"300.1.1.1", std::nullopt, notAHost},
-        {"12345", std::nullopt, notAHost},
-        {"github.com", std::nullopt, u"github.com is GitHub.com itself: choose GitHub.com instead."_s},
-        {"https://api.github.com", std::nullopt,
-         u"api.github.com is GitHub.com itself: choose GitHub.com instead."_s},
+    const std::pair<const char*, const char*> accepted[] = {
+        {"github.example.com", "github.example.com"},
+        {"  GitHub.Example.COM  ", "github.example.com"},
+        {"https://github.example.com/", "github.example.com"},
+        {"HTTPS://ghe.corp:8443", "ghe.corp:8443"},
+        {"10.0.0.5", "10.0.0.5"},
+        {"http://127.0.0.1:41234", "http://127.0.0.1:41234"},
+        {"http://localhost:8080/", "http://localhost:8080"},
+        {"http://[::1]:8080", "http://[::1]:8080"},
     };
-    for (const auto& c : cases) {
-        const EnterpriseHostCheck check = enterpriseHost(QString::fromUtf8(c.typed));
-        EXPECT_EQ(check.host, c.host) << c.typed;
-        EXPECT_EQ(check.error, c.error) << c.typed;
+    for (const auto& [typed, host] : accepted) {
+        const EnterpriseHostCheck check = enterpriseHost(QString::fromUtf8(typed));
+        EXPECT_EQ(check.host, QString::fromUtf8(host)) << typed;
+        EXPECT_EQ(check.error, QString()) << typed;
     }
+    const auto refusal = [](const char* typed) {
+        const EnterpriseHostCheck check = enterpriseHost(QString::fromUtf8(typed));
+        EXPECT_FALSE(check.host.has_value()) << typed;
+        return check.error;
+    };
+    for (const char* typed :
+         {"github.example.com/api/v3", "github.example.com?x=1", "user@github.example.com",
+          "git hub.example.com", "-bad-.example.com", "github..example.com", "ghe.corp:0", "ghe.corp:70000",
+          "ghe.corp:", "300.1.1.1", "12345"})
+        EXPECT_EQ(refusal(typed), u"Enter the server's host name, such as github.example.com."_s) << typed;
+    for (const char* typed : {"http://github.example.com", "http://10.0.0.5", "ftp://github.example.com"})
+        EXPECT_EQ(refusal(typed), u"A GitHub Enterprise Server is reached over https."_s) << typed;
+    EXPECT_EQ(refusal(""), u"Enter your GitHub Enterprise Server's host name."_s);
+    EXPECT_EQ(refusal("github.com"), u"github.com is GitHub.com itself: choose GitHub.com instead."_s);
+    EXPECT_EQ(refusal("https://api.github.com"),
+              u"api.github.com is GitHub.com itself: choose GitHub.com instead."_s);
 }
 
 TEST(GitHubAccount, ListDecodesWholeOrNotAtAll)

@@ -35,60 +35,26 @@ QStringList ids(const QList<GitHubIssue>& issues)
 
 } // namespace
 
-TEST(WatchedRepoRules, RepoNameTable)
+TEST(WatchedRepoRules, RepoNamesAndBlockEntries)
 {
-    const struct
-    {
-        QString input;
-        bool valid;
-    } cases[] = {
-        {u"octo/hello-world"_s, true},
-        {u"octo/hello.world_2"_s, true},
-        {u"  octo/hello\t"_s, true},         // trimmed first
-        {u"\u00a0octo/hello\u3000"_s, true}, // any space separator is trimmed
-        {u"Zoë/café"_s, true},               // letters beyond ASCII
-        {u"me/e\u0301t\u00e9"_s, true},      // a combining mark
-        {u"octo/\U0001D7D8x"_s, true},       // a digit outside the BMP
-        {u"octo"_s, false},
-        {u"octo/"_s, false},
-        {u"/hello"_s, false},
-        {u"octo//hello"_s, false},
-        {u"octo/hello/extra"_s, false},
-        {u"octo/hello world"_s, false},
-        {u"/octo/hello"_s, false},  // a leading "/" would address another path
-        {u"octo/hello\n"_s, false}, // line breaks are not trimmed
-        {u"octo/hel+lo"_s, false},
-        {u""_s, false},
-        {u"   "_s, false},
-        {u"/"_s, false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(isValidRepoName(c.input), c.valid) << c.input.toStdString();
-}
+    // A name is trimmed of any space separator first, never of a line break; letters, marks and digits
+    // beyond ASCII count; a leading "/" would address another path.
+    for (const QString& name :
+         {u"octo/hello-world"_s, u"octo/hello.world_2"_s, u"  octo/hello\t"_s, u"\u00a0octo/hello\u3000"_s,
+          u"Zoë/café"_s, u"me/e\u0301t\u00e9"_s, u"octo/\U0001D7D8x"_s})
+        EXPECT_TRUE(isValidRepoName(name)) << name.toStdString();
+    for (const QString& name :
+         {u"octo"_s, u"octo/"_s, u"/hello"_s, u"octo//hello"_s, u"octo/hello/extra"_s, u"octo/hello world"_s,
+          u"/octo/hello"_s, u"octo/hello\n"_s, u"octo/hel+lo"_s, u""_s, u"   "_s, u"/"_s})
+        EXPECT_FALSE(isValidRepoName(name)) << name.toStdString();
 
-TEST(WatchedRepoRules, BlockEntryTable)
-{
-    const struct
-    {
-        QString input;
-        bool valid;
-    } cases[] = {
-        {u"my-org"_s, true},
-        {u"my-org/repo"_s, true},
-        {u"my.org_2/re-po.js"_s, true},
-        {u"Ünïcode"_s, true},
-        {u"my org"_s, false},
-        {u""_s, false},
-        {u"my-org/repo/extra"_s, false},
-        {u"my-org//repo"_s, false},
-        {u"my-org/"_s, false}, // would be blocked as a repository that never matches
-        {u"/my-org"_s, false},
-        {u" my-org"_s, false}, // the caller trims; a space is never part of a name
-        {u"my-org/re po"_s, false},
-        {u"my@org"_s, false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(isValidBlockEntry(c.input), c.valid) << c.input.toStdString();
+    // An owner or a repository. The caller trims: a space is never part of an entry, and "owner/" would
+    // block a repository that never matches.
+    for (const QString& entry : {u"my-org"_s, u"my-org/repo"_s, u"my.org_2/re-po.js"_s, u"Ünïcode"_s})
+        EXPECT_TRUE(isValidBlockEntry(entry)) << entry.toStdString();
+    for (const QString& entry : {u"my org"_s, u""_s, u"my-org/repo/extra"_s, u"my-org//repo"_s, u"my-org/"_s,
+                                 u"/my-org"_s, u" my-org"_s, u"my-org/re po"_s, u"my@org"_s})
+        EXPECT_FALSE(isValidBlockEntry(entry)) << entry.toStdString();
 }
 
 TEST(WatchedRepoRules, TrimsOnlyHorizontalWhitespace)

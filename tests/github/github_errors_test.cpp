@@ -3,6 +3,7 @@
 #include "platform/debug_log.h"
 
 #include <QNetworkReply>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -62,10 +63,9 @@ TEST(GitHubErrors, RequestLogShowsAtMostNineTokenCharacters)
         const QNetworkRequest request =
             GitHubService::makeRequest(QUrl(u"https://api.github.com/user"_s), QString::fromLatin1(token));
         const QStringList lines = logged([&] { GitHubService::logRequest(request, u"user"_s); });
-        EXPECT_EQ(lines, (QStringList{u"[API] → Request to user"_s,
-                                      u"[API]   URL: https://api.github.com/user"_s, u"[API]   Method: GET"_s,
-                                      u"[API]   Header: Authorization = "_s + QString::fromLatin1(shown),
-                                      u"[API]   Header: Accept = application/vnd.github.v3+json"_s}));
+        EXPECT_TRUE(lines.contains(u"[API]   Header: Authorization = "_s + QString::fromLatin1(shown)))
+            << lines.join(u'\n').toStdString();
+        EXPECT_EQ(lines.join(u'\n').contains(QLatin1String(token)), strlen(token) <= 9) << token;
     }
 }
 
