@@ -245,32 +245,7 @@ TEST(RepositoryScope, FilteredListCountsAndMenu)
               (QStringList{u"a/b"_s, u"z/z"_s, u"m/m"_s}));
 }
 
-TEST(Badge, ColourPriorityAndCount)
-{
-    struct Case
-    {
-        const char* name;
-        QList<PullRequest> prs;
-        Badge expected;
-    };
-    const Case cases[] = {
-        {"empty", {}, {BadgeColor::none, 0}},
-        {"others' approvals do not count",
-         {badgePR(false, false, false, AS::approved)},
-         {BadgeColor::none, 0}},
-        {"approved only", {badgePR(true, false, false, AS::approved)}, {BadgeColor::purple, 1}},
-        {"requested beats approved",
-         {badgePR(true, false, false, AS::approved), badgePR(false, true, false, std::nullopt)},
-         {BadgeColor::blue, 2}},
-        {"changes requested wins and own+assigned counts twice",
-         {badgePR(true, false, true, AS::changesRequested), badgePR(false, true, false, std::nullopt)},
-         {BadgeColor::red, 3}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(badgeFor(c.prs), c.expected) << c.name;
-}
-
-TEST(Badge, TheTrayToolTipSaysWhatTheBadgeCounts)
+TEST(Badge, ColourCountAndTheTrayToolTipSayingWhatItCounts)
 {
     const PullRequest request = badgePR(false, true, false, std::nullopt);
     const PullRequest changes = badgePR(true, false, false, AS::changesRequested);
@@ -278,26 +253,36 @@ TEST(Badge, TheTrayToolTipSaysWhatTheBadgeCounts)
     struct Case
     {
         QList<PullRequest> prs;
+        BadgeColor color;
         QString expected;
     };
     const Case cases[] = {
-        {{}, "Norvane"},
-        {{badgePR(true, false, false, AS::pending), badgePR(false, false, false, AS::approved)}, "Norvane"},
-        {{request}, "Norvane\n1 pull request needs you: 1 review request"},
-        {{approved}, "Norvane\n1 pull request needs you: 1 approved"},
+        {{}, BadgeColor::none, "Norvane"},
+        // Neither the user's pending pull request nor others' approvals count.
+        {{badgePR(true, false, false, AS::pending), badgePR(false, false, false, AS::approved)},
+         BadgeColor::none,
+         "Norvane"},
+        {{approved}, BadgeColor::purple, "Norvane\n1 pull request needs you: 1 approved"},
+        {{request}, BadgeColor::blue, "Norvane\n1 pull request needs you: 1 review request"},
+        {{approved, request},
+         BadgeColor::blue,
+         "Norvane\n2 pull requests need you: 1 review request, 1 approved"},
         {{request, request, request, changes, approved},
+         BadgeColor::red,
          "Norvane\n5 pull requests need you: 3 review requests, 1 with changes requested, 1 approved"},
         {{changes, changes, approved, approved},
+         BadgeColor::red,
          "Norvane\n4 pull requests need you: 2 with changes requested, 2 approved"},
         // Requested and assigned counts once, as a review request; the user's own pull request assigned to
-        // the user counts in both of its parts, as on the badge.
+        // the user counts in both of its parts.
         {{badgePR(false, true, true, std::nullopt), badgePR(true, false, true, AS::changesRequested)},
+         BadgeColor::red,
          "Norvane\n3 pull requests need you: 1 review request, 1 assigned to you, 1 with changes requested"},
     };
     for (const Case& c : cases) {
         const BadgeCounts counts = badgeCounts(c.prs);
         EXPECT_EQ(trayToolTip(counts), c.expected);
-        EXPECT_EQ(counts.total(), badgeFor(c.prs).count);
+        EXPECT_EQ(badgeFor(c.prs), (Badge{c.color, counts.total()})) << c.expected.toStdString();
     }
     QList<PullRequest> many;
     for (int i = 0; i < 1000; ++i)

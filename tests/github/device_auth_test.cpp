@@ -152,6 +152,14 @@ protected:
         }
     }
 
+    // A flow of its own for the next case of a table.
+    void restart(fh::OAuthApp app = oauthApp())
+    {
+        TearDown();
+        start(std::move(app));
+        make();
+    }
+
     // Until the flow has failed or produced a result.
     bool settles(int ms = 10000)
     {
@@ -278,9 +286,7 @@ TEST_F(DeviceAuthTest, SlowDownRaisesTheIntervalForTheRestOfTheFlow)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TearDown();
-        start(oauthApp(c.interval, 900, u"alice"_s));
-        make();
+        restart(oauthApp(c.interval, 900, u"alice"_s));
         for (const QByteArray& answer : c.answers)
             hub->injectFault(pollAnswer(answer).times(1));
         timer->onSleep = [&](std::size_t index) {
@@ -296,13 +302,8 @@ TEST_F(DeviceAuthTest, SlowDownRaisesTheIntervalForTheRestOfTheFlow)
 
 TEST_F(DeviceAuthTest, NetworkTroubleWhilePollingCountsAsPending)
 {
-    struct Case
-    {
-        const char* name;
-        fh::Fault fault;
-    };
     const QString post = u"POST"_s;
-    const Case cases[] = {
+    const std::pair<const char*, fh::Fault> cases[] = {
         {"connection dropped", fh::Fault::dropConnection(post, kTokenPath)},
         {"connection dropped mid-body", fh::Fault::dropMidBody(post, kTokenPath)},
         {"malformed JSON", fh::Fault::malformedJson(post, kTokenPath)},
@@ -311,13 +312,11 @@ TEST_F(DeviceAuthTest, NetworkTroubleWhilePollingCountsAsPending)
         {"JSON array", pollAnswer("[]")},
         {"error of the wrong type", pollAnswer(R"({"error":42})")},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TearDown();
-        start();
-        make();
+    for (const auto& [name, fault] : cases) {
+        SCOPED_TRACE(name);
+        restart();
         // Approved only after the two spoilt polls: a spoilt answer that carried the token would lose it.
-        hub->injectFault(fh::Fault(c.fault).times(2));
+        hub->injectFault(fh::Fault(fault).times(2));
         timer->onSleep = [&](std::size_t index) {
             if (index == 2)
                 hub->approveDeviceCode(userCode(), u"alice"_s);
@@ -341,9 +340,7 @@ TEST_F(DeviceAuthTest, ExpiryIsNoticedOnlyAtTheNextPass)
     };
     for (const Case c : {Case{"pending answer", false}, Case{"token answer", true}}) {
         SCOPED_TRACE(c.name);
-        TearDown();
-        start(oauthApp(5, 12));
-        make();
+        restart(oauthApp(5, 12));
         timer->onSleep = [&](std::size_t index) {
             if (index == 1 && c.approveBeforeSecondPoll)
                 hub->approveDeviceCode(userCode(), u"alice"_s);
@@ -397,9 +394,7 @@ TEST_F(DeviceAuthTest, PollAnswersThatEndTheFlow)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TearDown();
-        start();
-        make();
+        restart();
         timer->onSleep = [&](std::size_t index) {
             if (index == 0)
                 c.arrange();
@@ -415,14 +410,9 @@ TEST_F(DeviceAuthTest, PollAnswersThatEndTheFlow)
 
 TEST_F(DeviceAuthTest, TokenWithoutUsernameIsDropped)
 {
-    struct Case
-    {
-        const char* name;
-        fh::Fault fault;
-    };
     const QString get = u"GET"_s;
     const QString user = u"/user"_s;
-    const Case cases[] = {
+    const std::pair<const char*, fh::Fault> cases[] = {
         {"connection dropped", fh::Fault::dropConnection(get, user)},
         {"server error page", fh::Fault::httpStatus(get, user, 500, "<html>oops</html>")},
         {"bad credentials", fh::Fault::httpStatus(get, user, 401)},
@@ -431,12 +421,10 @@ TEST_F(DeviceAuthTest, TokenWithoutUsernameIsDropped)
         {"array", fh::Fault::httpStatus(get, user, 200, R"([{"login":"alice"}])")},
         {"malformed JSON", fh::Fault::malformedJson(get, user)},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TearDown();
-        start(oauthApp(5, 900, u"alice"_s));
-        make();
-        hub->injectFault(c.fault);
+    for (const auto& [name, fault] : cases) {
+        SCOPED_TRACE(name);
+        restart(oauthApp(5, 900, u"alice"_s));
+        hub->injectFault(fault);
         auth->startFlow();
         ASSERT_TRUE(settles());
         EXPECT_EQ(auth->state(), DeviceAuthState::failed(kNoUsername));
@@ -450,9 +438,7 @@ TEST_F(DeviceAuthTest, CancelWhileAsleepEndsTheLoopWithoutAnotherRequest)
 {
     for (std::size_t atSleep : {0u, 2u}) {
         SCOPED_TRACE(atSleep);
-        TearDown();
-        start();
-        make();
+        restart();
         timer->onSleep = [&](std::size_t index) { timer->held = index == atSleep; };
         auth->startFlow();
         ASSERT_TRUE(waitUntil([&] { return timer->sleeps.size() == atSleep + 1 && timer->sleeping == 1; }));
@@ -697,9 +683,7 @@ TEST_F(DeviceAuthTest, RedirectsToAnotherHostAreRefusedAndSaidWhileTheOwnHostsAr
     const QString otherHost = other.baseUrl().mid(u"http://"_s.size());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TearDown();
-        start(oauthApp(5, 900, u"alice"_s));
-        make();
+        restart(oauthApp(5, 900, u"alice"_s));
         hub->injectFault(fh::Fault::redirect(c.method, c.path, c.status, other.baseUrl()));
         auth->startFlow();
         ASSERT_TRUE(settles());
@@ -712,9 +696,7 @@ TEST_F(DeviceAuthTest, RedirectsToAnotherHostAreRefusedAndSaidWhileTheOwnHostsAr
     }
 
     // Within the host, each request is simply asked again where it was sent.
-    TearDown();
-    start(oauthApp(5, 900, u"alice"_s));
-    make();
+    restart(oauthApp(5, 900, u"alice"_s));
     for (const Case& c : cases)
         hub->injectFault(fh::Fault::redirect(c.method, c.path, c.status).times(1));
     auth->startFlow();
