@@ -1,8 +1,10 @@
+#include "core/activity_records.h"
 #include "core/github_account.h"
 #include "core/json_reader.h"
 #include "core/pull_request.h"
 #include "core/stored_encoding.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <gtest/gtest.h>
 
@@ -356,4 +358,123 @@ TEST(GitHubAccount, ListDecodesWholeOrNotAtAll)
     EXPECT_EQ(decodeError([&] { gitHubAccountsFromJson(broken); }),
               "key \"[2]\": expected an object, found a string");
     EXPECT_EQ(decodeError([&] { parseJsonArray("[{\"id\":"); }).rfind("invalid JSON at offset", 0), 0u);
+}
+
+TEST(StoredTimestamp, CountsFromTheReferenceDate)
+{
+    const std::pair<const char*, double> cases[] = {
+        {"2001-01-01T00:00:00.000Z", 0.0},           {"2001-01-01T00:00:01.500Z", 1.5},
+        {"2000-12-31T23:59:59.000Z", -1.0},          {"1970-01-01T00:00:00.000Z", -978307200.0},
+        {"2026-12-05T18:53:52.001Z", 818189632.001},
+    };
+    for (const auto& [iso, seconds] : cases) {
+        const QDateTime t = QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODateWithMs);
+        ASSERT_TRUE(t.isValid()) << iso;
+        EXPECT_NEAR(toStoredTimestamp(t), seconds, 1e-6) << iso;
+        EXPECT_EQ(fromStoredTimestamp(seconds), t) << iso;
+    }
+}
+
+TEST(StoredTimestamp, RoundTripsToTheMillisecondAndRejectsNonsense)
+{
+    const QDateTime base = QDateTime::fromString(u"2026-12-05T18:53:52Z"_s, Qt::ISODate);
+    for (int ms : {0, 1, 7, 123, 499, 500, 999})
+        EXPECT_EQ(fromStoredTimestamp(toStoredTimestamp(base.addMSecs(ms))), base.addMSecs(ms)) << ms;
+    for (double bad :
+         {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(), 1e300})
+        EXPECT_FALSE(fromStoredTimestamp(bad).has_value()) << bad;
+}
+
+TEST(UuidText, UpperCaseCanonicalFormOnly)
+{
+    const QUuid id = QUuid::fromString(u"{e621e1f8-c36c-495a-93fc-0c247a3e6e5f}"_s);
+    EXPECT_EQ(uuidText(id), u"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"_s);
+    EXPECT_EQ(uuidText(QUuid::createUuid()).size(), 36);
+
+    const std::pair<const char*, bool> cases[] = {
+        {"E621E1F8-C36C-495A-93FC-0C247A3E6E5F", true},
+        {"e621e1f8-c36c-495a-93fc-0c247a3e6e5f", true},
+        {"00000000-0000-0000-0000-000000000000", true},
+        {"{E621E1F8-C36C-495A-93FC-0C247A3E6E5F}", false},
+        {"E621E1F8C36C495A93FC0C247A3E6E5F", false},
+        {"E621E1F8-C36C-495A-93FC-0C247A3E6E5", false},
+        {"G621E1F8-C36C-495A-93FC-0C247A3E6E5F", false},
+        {"E621E1F8+C36C-495A-93FC-0C247A3E6E5F", false},
+        {"", false},
+    };
+    for (const auto& [text, valid] : cases) {
+        const auto parsed = uuidFromText(QString::fromLatin1(text));
+        EXPECT_EQ(parsed.has_value(), valid) << text;
+        if (valid && parsed && QString::fromLatin1(text).startsWith(u'e')) {
+            EXPECT_EQ(*parsed, id);
+        }
+    }
+}
+
+TEST(ActivityRecords, IssueAndDeployRoundTripWithTheirKeys)
+{
+    const GitHubIssue issue{u"issue-o/r-9"_s,
+                            9,
+                            u"Crash on start"_s,
+                            u"https://github.com/o/r/issues/9"_s,
+                            u"o/r"_s,
+                            u"octocat"_s,
+                            QDateTime::fromMSecsSinceEpoch(1'700'000'000'123, Qt::UTC),
+                            QDateTime::fromMSecsSinceEpoch(1'700'000'100'456, Qt::UTC),
+                            {u"bug"_s, u"p1"_s},
+                            4};
+    const QJsonObject json = toJson(issue);
+    QStringList keys = json.keys();
+    keys.sort();
+    EXPECT_EQ(keys.join(u','),
+              u"author,commentCount,createdAt,id,labels,number,repository,title,updatedAt,url"_s);
+    EXPECT_EQ(gitHubIssueFromJson(json), issue);
+    GitHubIssue anonymous = issue;
+    anonymous.author.reset();
+    EXPECT_FALSE(toJson(anonymous).contains(u"author"_s));
+    EXPECT_EQ(gitHubIssueFromJson(toJson(anonymous)), anonymous);
+
+    for (auto status : {DeployInfo::Status::success, DeployInfo::Status::failure, DeployInfo::Status::pending,
+                        DeployInfo::Status::inProgress, DeployInfo::Status::unknown}) {
+        for (auto source : {DeployInfo::Source::deployments, DeployInfo::Source::actions}) {
+            const DeployInfo d{u"production"_s, status,
+                               QDateTime::fromMSecsSinceEpoch(1'700'000'000'001, Qt::UTC), source};
+            EXPECT_EQ(deployInfoFromJson(toJson(d)), d);
+        }
+    }
+    EXPECT_EQ(toJson(DeployInfo{u"e"_s, DeployInfo::Status::inProgress, QDateTime::currentDateTimeUtc(),
+                                DeployInfo::Source::actions})
+                  .value(u"status"_s)
+                  .toString(),
+              u"in_progress"_s);
+}
+
+TEST(ActivityRecords, DecodeRejectsUnknownRawValuesAndMissingKeys)
+{
+    QJsonObject deploy{{u"environment"_s, u"prod"_s},
+                       {u"status"_s, u"inProgress"_s},
+                       {u"deployedAt"_s, 1.0},
+                       {u"source"_s, u"actions"_s}};
+    EXPECT_EQ(decodeError([&] { deployInfoFromJson(deploy); }),
+              "key \"status\": \"inProgress\" is not a known value");
+    deploy.insert(u"status"_s, u"in_progress"_s);
+    deploy.insert(u"source"_s, u"github"_s);
+    EXPECT_EQ(decodeError([&] { deployInfoFromJson(deploy); }),
+              "key \"source\": \"github\" is not a known value");
+
+    QJsonObject issue = toJson(GitHubIssue{u"i"_s,
+                                           1,
+                                           u"t"_s,
+                                           u"u"_s,
+                                           u"o/r"_s,
+                                           std::nullopt,
+                                           QDateTime::currentDateTimeUtc(),
+                                           QDateTime::currentDateTimeUtc(),
+                                           {},
+                                           0});
+    issue.remove(u"labels"_s);
+    EXPECT_EQ(decodeError([&] { gitHubIssueFromJson(issue); }), "key \"labels\": missing");
+    issue.insert(u"labels"_s, QJsonValue::Null);
+    EXPECT_EQ(decodeError([&] { gitHubIssueFromJson(issue); }),
+              "key \"labels\": expected an array, found null");
 }
