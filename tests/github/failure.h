@@ -8,8 +8,7 @@
 namespace norvane::testing {
 
 // The error of type `Error` that `call` ends with, or none when it succeeds; any other error propagates.
-template <class Error = GitHubAPIError>
-std::optional<Error> failureOf(const std::function<void()>& call)
+template <class Error = GitHubAPIError> std::optional<Error> failureOf(const std::function<void()>& call)
 {
     try {
         call();
