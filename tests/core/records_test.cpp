@@ -247,7 +247,7 @@ TEST(GitHubAccount, JsonFormAndDecodeEdges)
     const GitHubAccount labelled{id, u"octocat"_s, u"github_token_1"_s, u"Work"_s};
     const QJsonObject json = toJson(labelled);
     EXPECT_EQ(json.value(u"id"_s).toString(), u"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"_s);
-    EXPECT_EQ(json.keys().size(), 4);
+    EXPECT_EQ(json.keys().join(u','), u"id,label,tokenIdentifier,username"_s);
     EXPECT_EQ(gitHubAccountFromJson(json), labelled);
 
     const GitHubAccount unlabelled{id, u"octocat"_s, u"github_token_1"_s, std::nullopt};
@@ -257,8 +257,6 @@ TEST(GitHubAccount, JsonFormAndDecodeEdges)
     const GitHubAccount decoded = gitHubAccountFromJson(parse(
         R"({"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","username":"octocat","tokenIdentifier":"github_token_1"})"));
     EXPECT_EQ(decoded, unlabelled);
-    EXPECT_NE(decoded, labelled); // relabelled: different value, same identity
-    EXPECT_EQ(decoded.id, labelled.id);
 
     const std::pair<const char*, const char*> failures[] = {
         {R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","username":"octocat"})",
