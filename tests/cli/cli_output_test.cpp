@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::cli;
 
@@ -9,40 +11,40 @@ TEST(CliOutput, TextTablesAlignTheirColumns)
 {
     PullRequest a;
     a.number = 7;
-    a.repository = QStringLiteral("o/r");
-    a.title = QStringLiteral("Short");
+    a.repository = u"o/r"_s;
+    a.title = u"Short"_s;
     a.isYourPR = true;
     a.isDraft = true;
     a.approvalStatus = PullRequest::ApprovalStatus::changesRequested;
     PullRequest b = a;
     b.number = 1234;
-    b.repository = QStringLiteral("long-owner/long-name");
-    b.title = QStringLiteral("Ünïcode ✓");
+    b.repository = u"long-owner/long-name"_s;
+    b.title = u"Ünïcode ✓"_s;
     b.isYourPR = false;
     b.isDraft = false;
     b.reviewRequested = true;
     b.approvalStatus.reset();
     b.ciStatus = PullRequest::CIStatus::failure;
     EXPECT_EQ(pullRequestTable({a, b}),
-              QStringLiteral("    #  REPOSITORY            REVIEW             CI       FLAGS       TITLE\n"
-                             "   #7  o/r                   changes_requested  -        mine,draft  Short\n"
-                             "#1234  long-owner/long-name  -                  failure  review      Ünïcode ✓\n"));
-    EXPECT_EQ(pullRequestTable({}), QStringLiteral("No open pull requests.\n"));
+              u"    #  REPOSITORY            REVIEW             CI       FLAGS       TITLE\n"
+              "   #7  o/r                   changes_requested  -        mine,draft  Short\n"
+              "#1234  long-owner/long-name  -                  failure  review      Ünïcode ✓\n"_s);
+    EXPECT_EQ(pullRequestTable({}), u"No open pull requests.\n"_s);
 
     RepoSummary card;
-    card.repository = QStringLiteral("o/r");
+    card.repository = u"o/r"_s;
     card.openPRCount = 2;
-    EXPECT_EQ(dashboardText({card}), QStringLiteral("o/r\n  open pull requests: 2\n"));
+    EXPECT_EQ(dashboardText({card}), u"o/r\n  open pull requests: 2\n"_s);
     card.lastCommitAt = QDateTime(QDate(2026, 12, 6), QTime(9, 0), Qt::UTC);
-    card.lastCommitMessage = QStringLiteral("Fix build");
-    card.recentDeploys = {DeployInfo{QStringLiteral("production"), DeployInfo::Status::inProgress,
-                                     QDateTime(QDate(2026, 12, 6), QTime(10, 0), Qt::UTC), DeployInfo::Source::actions}};
+    card.lastCommitMessage = u"Fix build"_s;
+    card.recentDeploys = {DeployInfo{u"production"_s, DeployInfo::Status::inProgress,
+                                     QDateTime(QDate(2026, 12, 6), QTime(10, 0), Qt::UTC),
+                                     DeployInfo::Source::actions}};
     EXPECT_EQ(dashboardText({card}),
-              QStringLiteral("o/r\n  open pull requests: 2\n  last commit: 2026-12-06T09:00:00Z  Fix build\n"
-                             "  deploy: 2026-12-06T10:00:00Z  production  in_progress (actions)\n"));
+              u"o/r\n  open pull requests: 2\n  last commit: 2026-12-06T09:00:00Z  Fix build\n"
+              "  deploy: 2026-12-06T10:00:00Z  production  in_progress (actions)\n"_s);
     const QJsonObject json = toJson(card);
-    EXPECT_EQ(json.keys(), (QStringList{QStringLiteral("lastCommitAt"), QStringLiteral("lastCommitMessage"),
-                                        QStringLiteral("openPRCount"), QStringLiteral("recentDeploys"),
-                                        QStringLiteral("repository")}));
-    EXPECT_DOUBLE_EQ(json.value(QStringLiteral("lastCommitAt")).toDouble(), 818240400.0);
+    EXPECT_EQ(json.keys(), (QStringList{u"lastCommitAt"_s, u"lastCommitMessage"_s, u"openPRCount"_s,
+                                        u"recentDeploys"_s, u"repository"_s}));
+    EXPECT_DOUBLE_EQ(json.value(u"lastCommitAt"_s).toDouble(), 818240400.0);
 }

@@ -1,6 +1,11 @@
 #include "core/github_rules.h"
+#include "core/github_wire.h"
+#include "core/json_reader.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 using namespace norvane;
 using AS = PullRequest::ApprovalStatus;
@@ -16,17 +21,39 @@ QDateTime at(const char* iso)
     return *parseGitHubDate(QString::fromLatin1(iso));
 }
 
-wire::Review review(const char* login, const char* state, const char* submitted = nullptr, const char* body = nullptr)
+// Reviews written "login:STATE@day", the day of January 2026 being optional; an empty login is none.
+QList<wire::Review> reviews(const char* text)
 {
-    wire::Review r;
-    r.state = QString::fromLatin1(state);
-    if (login)
-        r.userLogin = QString::fromLatin1(login);
-    if (submitted)
-        r.submittedAt = QString::fromLatin1(submitted);
-    if (body)
-        r.body = QString::fromUtf8(body);
-    return r;
+    QList<wire::Review> out;
+    for (const QString& entry : QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts)) {
+        wire::Review r;
+        const QString login = entry.section(u':', 0, 0);
+        if (!login.isEmpty())
+            r.userLogin = login;
+        r.state = entry.section(u':', 1).section(u'@', 0, 0);
+        if (entry.contains(u'@'))
+            r.submittedAt = u"2026-01-%1T00:00:00Z"_s.arg(entry.section(u'@', 1).toInt(), 2, 10, QChar(u'0'));
+        out.append(r);
+    }
+    return out;
+}
+
+QByteArray example(const char* name)
+{
+    QFile f(QStringLiteral(NORVANE_SOURCE_DIR "/tests/data/github-examples/") + QString::fromLatin1(name));
+    if (!f.open(QIODevice::ReadOnly))
+        ADD_FAILURE() << "missing example " << name;
+    return f.readAll();
+}
+
+std::string decodeFailure(const std::function<void()>& decode)
+{
+    try {
+        decode();
+    } catch (const DecodeError& e) {
+        return e.what();
+    }
+    return "(decoded)";
 }
 
 } // namespace
@@ -61,8 +88,9 @@ TEST(GitHubRules, ParseGitHubDateReadsZuluOffsetsAndFractions)
         ASSERT_TRUE(parsed.has_value()) << text;
         EXPECT_EQ(parsed->toUTC().toString(Qt::ISODateWithMs), QString::fromLatin1(utc)) << text;
     }
-    for (const char* bad : {"", "2024-05-01", "2024-05-01T12:00:00", "2024-13-01T12:00:00Z", "2024-05-01 12:00:00Z",
-                            "yesterday", "2024-05-01T25:00:00Z", "2024-05-01T12:00:00+24:00"}) {
+    for (const char* bad :
+         {"", "2024-05-01", "2024-05-01T12:00:00", "2024-13-01T12:00:00Z", "2024-05-01 12:00:00Z",
+          "yesterday", "2024-05-01T25:00:00Z", "2024-05-01T12:00:00+24:00"}) {
         EXPECT_FALSE(parseGitHubDate(QString::fromLatin1(bad)).has_value()) << bad;
         EXPECT_EQ(parseGitHubDateOr(QString::fromLatin1(bad), kNow), kNow) << bad;
     }
@@ -70,12 +98,18 @@ TEST(GitHubRules, ParseGitHubDateReadsZuluOffsetsAndFractions)
 
 TEST(GitHubRules, SearchItemBecomesAPullRequestWithOneFlag)
 {
-    wire::SearchItem item{42, 7, QStringLiteral("Fix"), QStringLiteral("https://github.com/o/r/pull/7"),
-                          std::nullopt, QStringLiteral("garbage"), QStringLiteral("2026-12-01T10:00:00Z"), true,
-                          QStringLiteral("open")};
+    const wire::SearchItem item{42,
+                                7,
+                                u"Fix"_s,
+                                u"https://github.com/o/r/pull/7"_s,
+                                {},
+                                u"garbage"_s,
+                                u"2026-12-01T10:00:00Z"_s,
+                                true,
+                                u"open"_s};
     const PullRequest pr = pullRequestFromSearchItem(item, SearchKind::assigned, kNow);
-    EXPECT_EQ(pr.id, QStringLiteral("gh-42"));
-    EXPECT_EQ(pr.repository, QStringLiteral("o/r"));
+    EXPECT_EQ(pr.id, u"gh-42"_s);
+    EXPECT_EQ(pr.repository, u"o/r"_s);
     EXPECT_FALSE(pr.author.has_value());
     EXPECT_EQ(pr.createdAt, kNow); // unparsable text: the time of the fetch
     EXPECT_EQ(pr.updatedAt, at("2026-12-01T10:00:00Z"));
@@ -87,9 +121,9 @@ TEST(GitHubRules, SearchItemBecomesAPullRequestWithOneFlag)
 TEST(GitHubRules, MergeKeepsFirstCopyAndOrsTheFlags)
 {
     auto make = [](const char* id, SearchKind kind, const char* title) {
-        wire::SearchItem item{0, 1, QString::fromLatin1(title), QStringLiteral("https://github.com/o/r/pull/1"),
-                              QStringLiteral("me"), QStringLiteral("2026-01-01T00:00:00Z"),
-                              QStringLiteral("2026-01-01T00:00:00Z"), false, QStringLiteral("open")};
+        wire::SearchItem item;
+        item.title = QString::fromLatin1(title);
+        item.htmlUrl = u"https://github.com/o/r/pull/1"_s;
         PullRequest pr = pullRequestFromSearchItem(item, kind, kNow);
         pr.id = QString::fromLatin1(id);
         return pr;
@@ -103,11 +137,12 @@ TEST(GitHubRules, MergeKeepsFirstCopyAndOrsTheFlags)
     });
     ASSERT_EQ(merged.size(), 3);
     const auto find = [&](const char* id) {
-        return *std::find_if(merged.begin(), merged.end(), [&](const PullRequest& p) { return p.id == QLatin1String(id); });
+        return *std::find_if(merged.begin(), merged.end(),
+                             [&](const PullRequest& p) { return p.id == QLatin1String(id); });
     };
-    EXPECT_EQ(find("gh-1").title, QStringLiteral("requested copy"));
+    EXPECT_EQ(find("gh-1").title, u"requested copy"_s);
     EXPECT_TRUE(find("gh-1").reviewRequested && find("gh-1").isAssigned && !find("gh-1").isYourPR);
-    EXPECT_EQ(find("gh-2").title, QStringLiteral("authored copy"));
+    EXPECT_EQ(find("gh-2").title, u"authored copy"_s);
     EXPECT_TRUE(find("gh-2").isYourPR && find("gh-2").isAssigned && !find("gh-2").reviewRequested);
     EXPECT_TRUE(find("gh-3").isAssigned && !find("gh-3").isYourPR && !find("gh-3").reviewRequested);
 }
@@ -115,8 +150,9 @@ TEST(GitHubRules, MergeKeepsFirstCopyAndOrsTheFlags)
 TEST(GitHubRules, SortIsNewestFirstAndStable)
 {
     QList<PullRequest> prs;
-    for (const auto& [id, time] : {std::pair{"a", "2026-01-01T00:00:00Z"}, std::pair{"b", "2026-03-01T00:00:00Z"},
-                                   std::pair{"c", "2026-01-01T00:00:00Z"}, std::pair{"d", "2026-02-01T00:00:00Z"}}) {
+    for (const auto& [id, time] :
+         {std::pair{"a", "2026-01-01T00:00:00Z"}, std::pair{"b", "2026-03-01T00:00:00Z"},
+          std::pair{"c", "2026-01-01T00:00:00Z"}, std::pair{"d", "2026-02-01T00:00:00Z"}}) {
         PullRequest pr;
         pr.id = QString::fromLatin1(id);
         pr.updatedAt = at(time);
@@ -126,53 +162,40 @@ TEST(GitHubRules, SortIsNewestFirstAndStable)
     QStringList order;
     for (const auto& pr : prs)
         order.append(pr.id);
-    EXPECT_EQ(order.join(QLatin1Char(',')), QStringLiteral("b,d,a,c"));
+    EXPECT_EQ(order.join(u','), u"b,d,a,c"_s);
 }
 
 TEST(GitHubRules, ReviewVerdictTable)
 {
-    struct Case {
+    struct Case
+    {
         const char* name;
-        QList<wire::Review> reviews;
+        const char* reviews;
         AS status;
         int count;
         const char* changeRequester; // nullptr: no last change request
     };
     const Case cases[] = {
-        {"none", {}, AS::pending, 0, nullptr},
-        {"comments only", {review("a", "COMMENTED", "2026-01-01T00:00:00Z"), review("b", "COMMENTED")}, AS::pending, 2,
-         nullptr},
-        {"later approval replaces change request",
-         {review("a", "APPROVED", "2026-01-01T00:00:00Z"), review("b", "CHANGES_REQUESTED", "2026-01-02T00:00:00Z"),
-          review("b", "APPROVED", "2026-01-03T00:00:00Z")},
+        {"none", "", AS::pending, 0, nullptr},
+        {"comments only", "a:COMMENTED@1 b:COMMENTED", AS::pending, 2, nullptr},
+        {"later approval replaces change request", "a:APPROVED@1 b:CHANGES_REQUESTED@2 b:APPROVED@3",
          AS::approved, 3, nullptr},
-        {"comment after change request is skipped",
-         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"), review("a", "COMMENTED", "2026-01-02T00:00:00Z")},
+        {"comment after change request is skipped", "a:CHANGES_REQUESTED@1 a:COMMENTED@2",
          AS::changesRequested, 2, "a"},
-        {"equal times keep the first",
-         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"), review("a", "APPROVED", "2026-01-01T00:00:00Z")},
-         AS::changesRequested, 2, "a"},
-        {"later without time keeps the first",
-         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"), review("a", "APPROVED")}, AS::changesRequested, 2,
+        {"equal times keep the first", "a:CHANGES_REQUESTED@1 a:APPROVED@1", AS::changesRequested, 2, "a"},
+        {"later without time keeps the first", "a:CHANGES_REQUESTED@1 a:APPROVED", AS::changesRequested, 2,
          "a"},
-        {"one change request outweighs approvals",
-         {review("a", "APPROVED", "2026-01-01T00:00:00Z"), review("b", "APPROVED", "2026-01-01T00:00:00Z"),
-          review("c", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z")},
+        {"one change request outweighs approvals", "a:APPROVED@1 b:APPROVED@1 c:CHANGES_REQUESTED@1",
          AS::changesRequested, 3, "c"},
-        {"dismissed and pending never count",
-         {review("a", "DISMISSED", "2026-01-01T00:00:00Z"), review("b", "PENDING"), review("c", "approved")},
-         AS::pending, 3, nullptr},
-        {"reviews without a user are skipped", {review(nullptr, "CHANGES_REQUESTED", "2026-01-01T00:00:00Z")},
-         AS::pending, 1, nullptr},
-        {"newest change request wins",
-         {review("a", "CHANGES_REQUESTED", "2026-01-01T00:00:00Z"), review("b", "CHANGES_REQUESTED", "2026-01-05T00:00:00Z"),
-          review("c", "CHANGES_REQUESTED", "2026-01-03T00:00:00Z")},
+        {"dismissed and pending never count", "a:DISMISSED@1 b:PENDING c:approved", AS::pending, 3, nullptr},
+        {"reviews without a user are skipped", ":CHANGES_REQUESTED@1", AS::pending, 1, nullptr},
+        {"newest change request wins", "a:CHANGES_REQUESTED@1 b:CHANGES_REQUESTED@5 c:CHANGES_REQUESTED@3",
          AS::changesRequested, 3, "b"},
-        {"change request without time gives no info", {review("a", "CHANGES_REQUESTED")}, AS::changesRequested, 1,
+        {"change request without time gives no info", "a:CHANGES_REQUESTED", AS::changesRequested, 1,
          nullptr},
     };
     for (const Case& c : cases) {
-        const ReviewFetchResult r = reviewVerdict(c.reviews, kNow).result;
+        const ReviewFetchResult r = reviewVerdict(reviews(c.reviews), kNow).result;
         EXPECT_EQ(r.status, c.status) << c.name;
         EXPECT_EQ(r.reviewCount, c.count) << c.name;
         EXPECT_EQ(r.lastChangeRequest.has_value(), c.changeRequester != nullptr) << c.name;
@@ -184,35 +207,32 @@ TEST(GitHubRules, ReviewVerdictTable)
 
 TEST(GitHubRules, ChangeRequestPreview)
 {
-    const QString longLine(250, QLatin1Char('x'));
+    const QString longLine(250, u'x');
     const std::pair<std::optional<QString>, QString> cases[] = {
-        {std::nullopt, QStringLiteral("(No comment)")},
-        {QString(), QStringLiteral("(No comment)")},
-        {QStringLiteral("\n\n\n"), QStringLiteral("(No comment)")},
-        {QStringLiteral("\n\nPlease add tests\nand docs"), QStringLiteral("Please add tests")},
-        {longLine + QStringLiteral("\nmore"), QString(100, QLatin1Char('x'))},
-        {QStringLiteral("Héllo 👋"), QStringLiteral("Héllo 👋")},
+        {std::nullopt, u"(No comment)"_s},
+        {QString(), u"(No comment)"_s},
+        {u"\n\n\n"_s, u"(No comment)"_s},
+        {u"\n\nPlease add tests\nand docs"_s, u"Please add tests"_s},
+        {longLine + u"\nmore"_s, QString(100, u'x')},
+        {u"Héllo 👋"_s, u"Héllo 👋"_s},
         // Bodies from GitHub's web editor end their lines with CR LF; a lone CR ends a line too.
-        {QStringLiteral("\r\n\r\nPlease rename this.\r\nSecond line"), QStringLiteral("Please rename this.")},
-        {QStringLiteral("\r\n"), QStringLiteral("(No comment)")},
-        {QStringLiteral("\rFirst\rSecond"), QStringLiteral("First")},
-        {QStringLiteral(" \t\r\n  \nReal text"), QStringLiteral("Real text")},
+        {u"\r\n\r\nPlease rename this.\r\nSecond line"_s, u"Please rename this."_s},
+        {u"\r\n"_s, u"(No comment)"_s},
+        {u"\rFirst\rSecond"_s, u"First"_s},
+        {u" \t\r\n  \nReal text"_s, u"Real text"_s},
         // The cut never splits a surrogate pair or a letter from its combining mark.
-        {QString(99, QLatin1Char('x')) + QStringLiteral("👋 tail"),
-         QString(99, QLatin1Char('x')) + QStringLiteral("👋")},
-        {QString(99, QLatin1Char('x')) + QStringLiteral("e\u0301 tail"),
-         QString(99, QLatin1Char('x')) + QStringLiteral("e\u0301")},
+        {QString(99, u'x') + u"👋 tail"_s, QString(99, u'x') + u"👋"_s},
+        {QString(99, u'x') + u"e\u0301 tail"_s, QString(99, u'x') + u"e\u0301"_s},
     };
     for (const auto& [body, expected] : cases)
-        EXPECT_EQ(changeRequestPreview(body), expected)
-            << body.value_or(QStringLiteral("(absent)")).toStdString();
+        EXPECT_EQ(changeRequestPreview(body), expected) << body.value_or(u"(absent)"_s).toStdString();
 
-    const auto r = reviewVerdict({review("rev", "CHANGES_REQUESTED", "2026-12-05T08:30:00Z", "\n\nNeeds a test\nthanks")},
-                                 kNow)
-                       .result;
+    QList<wire::Review> withBody = reviews("rev:CHANGES_REQUESTED@5");
+    withBody[0].body = u"\n\nNeeds a test\nthanks"_s;
+    const auto r = reviewVerdict(withBody, kNow).result;
     ASSERT_TRUE(r.lastChangeRequest.has_value());
     EXPECT_EQ(*r.lastChangeRequest,
-              (ChangeRequestInfo{QStringLiteral("rev"), QStringLiteral("Needs a test"), at("2026-12-05T08:30:00Z")}));
+              (ChangeRequestInfo{u"rev"_s, u"Needs a test"_s, at("2026-01-05T00:00:00Z")}));
 }
 
 TEST(GitHubRules, CIVerdicts)
@@ -220,8 +240,9 @@ TEST(GitHubRules, CIVerdicts)
     auto runs = [](std::initializer_list<std::pair<const char*, const char*>> list) {
         wire::CheckRuns r;
         for (const auto& [status, conclusion] : list)
-            r.runs.append({QString::fromLatin1(status),
-                           conclusion ? std::optional<QString>(QString::fromLatin1(conclusion)) : std::nullopt});
+            r.runs.append(
+                {QString::fromLatin1(status),
+                 conclusion ? std::optional<QString>(QString::fromLatin1(conclusion)) : std::nullopt});
         r.totalCount = r.runs.size();
         return r;
     };
@@ -244,11 +265,11 @@ TEST(GitHubRules, CIVerdicts)
     const std::tuple<const char*, QStringList, CI> legacyCases[] = {
         {"pending", {}, CI::unknown},
         {"success", {}, CI::unknown},
-        {"SUCCESS", {QStringLiteral("success")}, CI::success},
-        {"pending", {QStringLiteral("pending")}, CI::pending},
-        {"failure", {QStringLiteral("failure")}, CI::failure},
-        {"error", {QStringLiteral("error")}, CI::error},
-        {"weird", {QStringLiteral("success")}, CI::unknown},
+        {"SUCCESS", {u"success"_s}, CI::success},
+        {"pending", {u"pending"_s}, CI::pending},
+        {"failure", {u"failure"_s}, CI::failure},
+        {"error", {u"error"_s}, CI::error},
+        {"weird", {u"success"_s}, CI::unknown},
     };
     for (const auto& [state, statuses, expected] : legacyCases)
         EXPECT_EQ(legacyCIStatus({QString::fromLatin1(state), statuses}), expected) << state;
@@ -275,7 +296,8 @@ TEST(GitHubRules, CommitMessageFirstLine)
         {"One\n", "One"},
     };
     for (const auto& [message, expected] : cases)
-        EXPECT_EQ(commitMessageFirstLine(QString::fromLatin1(message)), QString::fromLatin1(expected)) << message;
+        EXPECT_EQ(commitMessageFirstLine(QString::fromLatin1(message)), QString::fromLatin1(expected))
+            << message;
 }
 
 TEST(GitHubRules, TodayIsTheLocalCalendarDay)
@@ -286,8 +308,7 @@ TEST(GitHubRules, TodayIsTheLocalCalendarDay)
     const std::pair<const char*, bool> cases[] = {
         {"2026-12-05T22:59:00Z", false}, // 23:59 yesterday, local
         {"2026-12-05T23:01:00Z", true},  // 00:01 today, local (still the 5th in UTC)
-        {"2026-12-06T22:59:59Z", true},
-        {"2026-12-06T23:00:00Z", false}, // local midnight of tomorrow
+        {"2026-12-06T22:59:59Z", true},       {"2026-12-06T23:00:00Z", false}, // local midnight of tomorrow
         {"2026-12-06T00:30:00+02:00", false},
     };
     for (const auto& [time, today] : cases)
@@ -298,16 +319,17 @@ TEST(GitHubRules, DeployStatusMapping)
 {
     EXPECT_EQ(deploymentStatusFromStates({}), DS::unknown);
     const std::pair<const char*, DS> deployments[] = {
-        {"success", DS::success}, {"failure", DS::failure}, {"pending", DS::pending}, {"in_progress", DS::inProgress},
-        {"queued", DS::unknown},  {"error", DS::unknown},   {"inactive", DS::unknown}, {"Success", DS::unknown},
+        {"success", DS::success},        {"failure", DS::failure}, {"pending", DS::pending},
+        {"in_progress", DS::inProgress}, {"queued", DS::unknown},  {"error", DS::unknown},
+        {"inactive", DS::unknown},       {"Success", DS::unknown},
     };
     for (const auto& [state, expected] : deployments)
-        EXPECT_EQ(deploymentStatusFromStates({QString::fromLatin1(state), QStringLiteral("success")}), expected) << state;
+        EXPECT_EQ(deploymentStatusFromStates({QString::fromLatin1(state), u"success"_s}), expected) << state;
 
     const std::tuple<const char*, const char*, DS> runs[] = {
-        {"queued", nullptr, DS::inProgress},        {"in_progress", "failure", DS::inProgress},
-        {"completed", "success", DS::success},      {"completed", "failure", DS::failure},
-        {"completed", "cancelled", DS::unknown},    {"completed", nullptr, DS::unknown},
+        {"queued", nullptr, DS::inProgress},     {"in_progress", "failure", DS::inProgress},
+        {"completed", "success", DS::success},   {"completed", "failure", DS::failure},
+        {"completed", "cancelled", DS::unknown}, {"completed", nullptr, DS::unknown},
         {"waiting", nullptr, DS::unknown},
     };
     for (const auto& [status, conclusion, expected] : runs) {
@@ -319,8 +341,9 @@ TEST(GitHubRules, DeployStatusMapping)
     }
 
     const std::pair<const char*, bool> names[] = {
-        {"Deploy", true},     {"Ship it", true},     {"Pre-release checks", true}, {"Publish docs", true},
-        {"Build", false},     {"Continuous Integration", false}, {"REDEPLOYMENT", true}, {"", false},
+        {"Deploy", true},       {"Ship it", true}, {"Pre-release checks", true},
+        {"Publish docs", true}, {"Build", false},  {"Continuous Integration", false},
+        {"REDEPLOYMENT", true}, {"", false},
     };
     for (const auto& [name, deploy] : names)
         EXPECT_EQ(isDeployWorkflowName(QString::fromLatin1(name)), deploy) << name;
@@ -330,14 +353,14 @@ TEST(GitHubRules, MergeDeploysDropsSameMinuteRepeatsAndSortsNewestFirst)
 {
     using S = DeployInfo::Source;
     const QList<DeployInfo> deployments{
-        {QStringLiteral("production"), DS::success, at("2026-12-06T09:00:10Z"), S::deployments},
-        {QStringLiteral("Deploy"), DS::failure, at("2026-12-06T11:00:05Z"), S::deployments},
+        {u"production"_s, DS::success, at("2026-12-06T09:00:10Z"), S::deployments},
+        {u"Deploy"_s, DS::failure, at("2026-12-06T11:00:05Z"), S::deployments},
     };
     const QList<DeployInfo> actions{
-        {QStringLiteral("Deploy"), DS::success, at("2026-12-06T11:00:45Z"), S::actions},    // same minute: dropped
-        {QStringLiteral("Deploy"), DS::inProgress, at("2026-12-06T11:01:00Z"), S::actions}, // next minute: kept
-        {QStringLiteral("Release"), DS::success, at("2026-12-06T09:00:10Z"), S::actions},   // equal time: stays after
-        {QStringLiteral("production"), DS::unknown, at("2026-12-06T09:00:59Z"), S::actions}, // dropped
+        {u"Deploy"_s, DS::success, at("2026-12-06T11:00:45Z"), S::actions},     // same minute: dropped
+        {u"Deploy"_s, DS::inProgress, at("2026-12-06T11:01:00Z"), S::actions},  // next minute: kept
+        {u"Release"_s, DS::success, at("2026-12-06T09:00:10Z"), S::actions},    // equal time: stays after
+        {u"production"_s, DS::unknown, at("2026-12-06T09:00:59Z"), S::actions}, // dropped
     };
     const QList<DeployInfo> merged = mergeDeploys(deployments, actions);
     ASSERT_EQ(merged.size(), 4);
@@ -345,4 +368,107 @@ TEST(GitHubRules, MergeDeploysDropsSameMinuteRepeatsAndSortsNewestFirst)
     EXPECT_EQ(merged[1], deployments[1]);
     EXPECT_EQ(merged[2], deployments[0]);
     EXPECT_EQ(merged[3], actions[2]);
+}
+
+// GitHub's own documented bodies decode into what the queries read.
+TEST(GitHubWire, DecodesGitHubsDocumentedExamples)
+{
+    const wire::PRDetail detail = wire::decodePRDetail(example("pull.json"));
+    EXPECT_EQ(detail.headSha, u"6dcb09b5b57875f334f61aebed695e2e4193db5e"_s);
+    EXPECT_EQ(detail.requestedReviewers, QStringList{u"other_user"_s});
+    EXPECT_EQ(detail.comments, 10);
+    EXPECT_EQ(detail.reviewComments, 0);
+
+    const auto reviews = wire::decodeReviews(example("pull-reviews.json"));
+    ASSERT_EQ(reviews.size(), 1);
+    EXPECT_EQ(reviews[0].state, u"APPROVED"_s);
+    EXPECT_EQ(reviews[0].userLogin, u"octocat"_s);
+    EXPECT_EQ(reviews[0].submittedAt, u"2019-11-17T17:43:43Z"_s);
+
+    const auto status = wire::decodeCommitStatus(example("commit-status.json"));
+    EXPECT_EQ(legacyCIStatus(status), PullRequest::CIStatus::success);
+
+    const auto runs = wire::decodeCheckRuns(example("check-runs.json"));
+    EXPECT_EQ(runs.totalCount, 1);
+    EXPECT_EQ(checkRunsCIStatus(runs), PullRequest::CIStatus::success); // completed + neutral
+
+    const auto issues = wire::decodeIssues(example("repo-issues.json"));
+    ASSERT_EQ(issues.size(), 1);
+    EXPECT_TRUE(issues[0].isPullRequest); // the documented list holds only a pull request
+    EXPECT_EQ(issues[0].labels, QStringList{u"bug"_s});
+
+    const auto commits = wire::decodeCommits(example("commits.json"));
+    ASSERT_EQ(commits.size(), 1);
+    EXPECT_EQ(commitMessageFirstLine(commits[0].message), u"Fix all the bugs"_s);
+    EXPECT_EQ(parseGitHubDate(commits[0].authorDate)->toString(Qt::ISODate), u"2011-04-14T16:00:49Z"_s);
+
+    EXPECT_EQ(wire::decodeEnvironmentNames(example("environments.json")), QStringList{u"staging"_s});
+
+    const auto deployments = wire::decodeDeployments(example("deployments.json"));
+    ASSERT_EQ(deployments.size(), 1);
+    EXPECT_EQ(deployments[0].environment, u"production"_s);
+    EXPECT_EQ(wire::decodeDeploymentStatusStates(example("deployment-statuses.json")),
+              QStringList{u"success"_s});
+
+    const auto workflowRuns = wire::decodeWorkflowRuns(example("actions-runs.json"));
+    ASSERT_EQ(workflowRuns.size(), 1);
+    EXPECT_EQ(workflowRuns[0].name, u"Build"_s);
+    EXPECT_FALSE(workflowRuns[0].conclusion.has_value());
+    EXPECT_EQ(workflowRunDeployStatus(workflowRuns[0]), DeployInfo::Status::inProgress);
+
+    EXPECT_GT(wire::decodeSearchTotalCount(example("search-issues.json")), 0);
+}
+
+// Our search record requires `draft`; GitHub's documented search item omits it, so that body is rejected.
+TEST(GitHubWire, DocumentedSearchItemLacksTheRequiredDraftKey)
+{
+    EXPECT_EQ(decodeFailure([] { wire::decodeSearchResponse(example("search-issues.json")); }),
+              "key \"items[0].draft\": missing");
+}
+
+TEST(GitHubWire, OptionalKeysMayBeMissingOrNull)
+{
+    const auto items = wire::decodeSearchResponse(R"({"total_count":1,"items":[
+        {"id":5,"number":7,"title":"t","html_url":"https://github.com/o/r/pull/7","user":null,
+         "created_at":"2026-01-01T00:00:00Z","updated_at":"2026-01-02T00:00:00Z","draft":true,"state":"open"}]})");
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_FALSE(items[0].userLogin.has_value());
+    EXPECT_TRUE(items[0].draft);
+
+    const auto reviews =
+        wire::decodeReviews(R"([{"state":"PENDING","user":null},{"state":"COMMENTED","body":null}])");
+    ASSERT_EQ(reviews.size(), 2);
+    EXPECT_FALSE(reviews[0].submittedAt.has_value());
+    EXPECT_FALSE(reviews[1].body.has_value());
+
+    const auto detail = wire::decodePRDetail(R"({"head":{"sha":"abc"},"requested_reviewers":[]})");
+    EXPECT_FALSE(detail.comments.has_value());
+    EXPECT_FALSE(detail.reviewComments.has_value());
+}
+
+TEST(GitHubWire, MalformedRepliesNameTheProblem)
+{
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[] { wire::decodeSearchResponse("{\"items\": ["); }, "invalid JSON at offset"},
+        {[] { wire::decodeSearchResponse("[]"); }, "expected a JSON object at the top level, found an array"},
+        {[] { wire::decodeReviews("{}"); }, "expected a JSON array at the top level, found an object"},
+        {[] { wire::decodeReviews(R"([{"user":{"login":"a"}}])"); }, "key \"[0].state\": missing"},
+        {[] { wire::decodeReviews(R"([{"state":"APPROVED","user":{}}])"); },
+         "key \"[0].user.login\": missing"},
+        {[] { wire::decodePRDetail(R"({"head":{},"requested_reviewers":[]})"); },
+         "key \"head.sha\": missing"},
+        {[] { wire::decodePRDetail(R"({"head":{"sha":"a"},"requested_reviewers":[1]})"); },
+         "key \"requested_reviewers[0]\": expected an object, found a number"},
+        {[] { wire::decodeCheckRuns(R"({"total_count":"1","check_runs":[]})"); },
+         "key \"total_count\": expected an integer, found a string"},
+        {[] {
+             wire::decodeWorkflowRuns(
+                 R"({"workflow_runs":[{"id":1,"name":null,"status":"completed","created_at":"x"}]})");
+         },
+         "key \"workflow_runs[0].name\": expected a string, found null"},
+    };
+    for (const auto& [decode, message] : cases) {
+        const std::string got = decodeFailure(decode);
+        EXPECT_EQ(got.rfind(message, 0), 0u) << "got: " << got << "\nwant prefix: " << message;
+    }
 }

@@ -1,9 +1,11 @@
 #include "core/json_reader.h"
 #include "core/pr_rules.h"
+#include "core/relative_time.h"
 
 #include <QJsonDocument>
-
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 using namespace norvane;
 using AS = PullRequest::ApprovalStatus;
@@ -20,7 +22,7 @@ PullRequest pr(const char* id, const char* repo, int hoursAgo = 0)
     p.repository = QString::fromLatin1(repo);
     p.updatedAt = kBase.addSecs(-3600 * hoursAgo);
     p.createdAt = p.updatedAt;
-    p.state = QStringLiteral("open");
+    p.state = u"open"_s;
     return p;
 }
 
@@ -55,35 +57,42 @@ QStringList names(const QList<PRUpdateType>& types)
 
 TEST(SeenState, ChangesTable)
 {
-    PRSeenState seen{QStringLiteral("aaa"), 2, 5, CI::pending, AS::pending};
-    struct Case {
+    PRSeenState seen{u"aaa"_s, 2, 5, CI::pending, AS::pending};
+    struct Case
+    {
         const char* name;
         std::function<void(PullRequest&)> edit;
         QStringList expected;
     };
     const Case cases[] = {
         {"unchanged", [](PullRequest&) {}, {}},
-        {"new head", [](PullRequest& p) { p.headSha = QStringLiteral("bbb"); }, {QStringLiteral("newCommits")}},
-        {"more reviews", [](PullRequest& p) { p.reviewCount = 3; }, {QStringLiteral("newReview")}},
+        {"new head", [](PullRequest& p) { p.headSha = u"bbb"_s; }, {u"newCommits"_s}},
+        {"more reviews", [](PullRequest& p) { p.reviewCount = 3; }, {u"newReview"_s}},
         {"fewer reviews", [](PullRequest& p) { p.reviewCount = 1; }, {}},
-        {"more comments", [](PullRequest& p) { p.commentCount = 6; }, {QStringLiteral("newComments")}},
-        {"ci pending to failure", [](PullRequest& p) { p.ciStatus = CI::failure; }, {QStringLiteral("ciStatusChanged")}},
+        {"more comments", [](PullRequest& p) { p.commentCount = 6; }, {u"newComments"_s}},
+        {"ci pending to failure", [](PullRequest& p) { p.ciStatus = CI::failure; }, {u"ciStatusChanged"_s}},
         {"ci to unknown", [](PullRequest& p) { p.ciStatus = CI::unknown; }, {}},
         {"approval alone is not an update", [](PullRequest& p) { p.approvalStatus = AS::approved; }, {}},
-        {"enrichment failed", [](PullRequest& p) { p.headSha.reset(); p.reviewCount.reset(); p.commentCount.reset(); p.ciStatus.reset(); }, {}},
+        {"enrichment failed",
+         [](PullRequest& p) {
+             p.headSha.reset();
+             p.reviewCount.reset();
+             p.commentCount.reset();
+             p.ciStatus.reset();
+         },
+         {}},
         {"everything, in order",
          [](PullRequest& p) {
              p.ciStatus = CI::success;
              p.commentCount = 9;
              p.reviewCount = 4;
-             p.headSha = QStringLiteral("ccc");
+             p.headSha = u"ccc"_s;
          },
-         {QStringLiteral("newCommits"), QStringLiteral("newReview"), QStringLiteral("newComments"),
-          QStringLiteral("ciStatusChanged")}},
+         {u"newCommits"_s, u"newReview"_s, u"newComments"_s, u"ciStatusChanged"_s}},
     };
     for (const Case& c : cases) {
         PullRequest p = pr("gh-1", "o/r");
-        p.headSha = QStringLiteral("aaa");
+        p.headSha = u"aaa"_s;
         p.reviewCount = 2;
         p.commentCount = 5;
         p.ciStatus = CI::pending;
@@ -92,7 +101,7 @@ TEST(SeenState, ChangesTable)
     }
 
     // A snapshot taken before CI was known never flags a later verdict.
-    PRSeenState unknownCI{QStringLiteral("aaa"), 0, 0, CI::unknown, std::nullopt};
+    PRSeenState unknownCI{u"aaa"_s, 0, 0, CI::unknown, std::nullopt};
     PullRequest p = pr("gh-1", "o/r");
     p.ciStatus = CI::success;
     EXPECT_TRUE(unknownCI.changes(p).isEmpty());
@@ -101,17 +110,15 @@ TEST(SeenState, ChangesTable)
 
 TEST(SeenState, JsonFormAndWholeMapDecoding)
 {
-    const SeenStateMap map{{QStringLiteral("gh-1"), {QStringLiteral("abc"), 1, 2, CI::failure, AS::changesRequested}},
-                           {QStringLiteral("gh-2"), {std::nullopt, 0, 0, std::nullopt, std::nullopt}}};
+    const SeenStateMap map{{u"gh-1"_s, {u"abc"_s, 1, 2, CI::failure, AS::changesRequested}},
+                           {u"gh-2"_s, {std::nullopt, 0, 0, std::nullopt, std::nullopt}}};
     const QJsonObject json = toJson(map);
-    EXPECT_EQ(json.value(QStringLiteral("gh-2")).toObject().keys(),
-              (QStringList{QStringLiteral("commentCount"), QStringLiteral("reviewCount")}));
-    EXPECT_EQ(json.value(QStringLiteral("gh-1")).toObject().value(QStringLiteral("approvalStatus")).toString(),
-              QStringLiteral("changes_requested"));
+    EXPECT_EQ(json.value(u"gh-2"_s).toObject().keys(), (QStringList{u"commentCount"_s, u"reviewCount"_s}));
+    EXPECT_EQ(json.value(u"gh-1"_s).toObject().value(u"approvalStatus"_s).toString(), u"changes_requested"_s);
     EXPECT_EQ(seenStateMapFromJson(json), map);
 
     QJsonObject broken = json;
-    broken.insert(QStringLiteral("gh-3"), QJsonObject{{QStringLiteral("reviewCount"), 1}});
+    broken.insert(u"gh-3"_s, QJsonObject{{u"reviewCount"_s, 1}});
     try {
         seenStateMapFromJson(broken);
         ADD_FAILURE() << "decoded a map with a broken entry";
@@ -131,13 +138,14 @@ TEST(NotificationSettingsJson, AllKeysRequired)
         EXPECT_THROW(notificationSettingsFromJson(o), DecodeError) << key;
     }
     QJsonObject wrongType = toJson(custom);
-    wrongType.insert(QStringLiteral("pollingIntervalMinutes"), QStringLiteral("15"));
+    wrongType.insert(u"pollingIntervalMinutes"_s, u"15"_s);
     EXPECT_THROW(notificationSettingsFromJson(wrongType), DecodeError);
 }
 
 TEST(Filters, InclusionTable)
 {
-    struct Case {
+    struct Case
+    {
         bool yours, requested, assigned, draft;
         std::optional<AS> approval;
         QList<PRFilter> included;
@@ -164,17 +172,14 @@ TEST(Filters, InclusionTable)
         for (F f : kAllFilters)
             EXPECT_EQ(filterIncludes(f, p), c.included.contains(f)) << rawValue(f).toStdString();
     }
-    QStringList raws;
-    for (F f : kAllFilters)
-        raws.append(rawValue(f));
-    EXPECT_EQ(raws.join(QLatin1Char(',')), QStringLiteral("All,Review,Pending,Approved,Changes,Drafts"));
-    EXPECT_EQ(prFilterFromRaw(QStringLiteral("Review")), F::needsReview);
-    EXPECT_FALSE(prFilterFromRaw(QStringLiteral("needsReview")).has_value());
+    EXPECT_EQ(prFilterFromRaw(u"Review"_s), F::needsReview);
+    EXPECT_FALSE(prFilterFromRaw(u"needsReview"_s).has_value());
 }
 
 TEST(Sorting, EachOptionIsStable)
 {
-    QList<PullRequest> prs{pr("a", "alpha/y", 1), pr("b", "Zeta/x", 3), pr("c", "alpha/y", 5), pr("d", "Zeta/x", 3)};
+    QList<PullRequest> prs{pr("a", "alpha/y", 1), pr("b", "Zeta/x", 3), pr("c", "alpha/y", 5),
+                           pr("d", "Zeta/x", 3)};
     prs[0].number = 5;
     prs[1].number = 9;
     prs[2].number = 9;
@@ -187,21 +192,22 @@ TEST(Sorting, EachOptionIsStable)
     const std::pair<PRSortOption, const char*> cases[] = {
         {PRSortOption::updated, "a,b,d,c,e"},
         {PRSortOption::created, "b,d,c,a,e"},
-        {PRSortOption::repository, "b,d,e,c,a"}, // Zeta before alpha; oldest update first within one repository
+        {PRSortOption::repository,
+         "b,d,e,c,a"}, // Zeta before alpha; oldest update first within one repository
         {PRSortOption::prNumber, "b,c,e,a,d"},
     };
     for (const auto& [option, expected] : cases) {
         QList<PullRequest> copy = prs;
         sortPullRequests(copy, option);
-        EXPECT_EQ(ids(copy).join(QLatin1Char(',')), QString::fromLatin1(expected)) << rawValue(option).toStdString();
+        EXPECT_EQ(ids(copy).join(u','), QString::fromLatin1(expected)) << rawValue(option).toStdString();
     }
-    EXPECT_EQ(prSortOptionFromRaw(QStringLiteral("PR #")), PRSortOption::prNumber);
-    EXPECT_FALSE(prSortOptionFromRaw(QStringLiteral("prNumber")).has_value());
+    EXPECT_EQ(prSortOptionFromRaw(u"PR #"_s), PRSortOption::prNumber);
+    EXPECT_FALSE(prSortOptionFromRaw(u"prNumber"_s).has_value());
 }
 
 TEST(RepositoryScope, BlockingRules)
 {
-    const QSet<QString> blocked{QStringLiteral("acme"), QStringLiteral("other/x")};
+    const QSet<QString> blocked{u"acme"_s, u"other/x"_s};
     const std::pair<const char*, bool> cases[] = {
         {"acme/api", true}, {"acme/web", true}, {"acme-labs/api", false}, {"Acme/api", false},
         {"other/x", true},  {"other/y", false}, {"/acme/z", true},        {"acme", true},
@@ -209,9 +215,9 @@ TEST(RepositoryScope, BlockingRules)
     for (const auto& [repo, expected] : cases)
         EXPECT_EQ(isBlocked(QString::fromLatin1(repo), blocked), expected) << repo;
 
-    QSet<QString> set{QStringLiteral("acme/api"), QStringLiteral("other/x"), QStringLiteral("acme/web")};
-    addOwnerBlock(set, QStringLiteral("acme"));
-    EXPECT_EQ(set, (QSet<QString>{QStringLiteral("acme"), QStringLiteral("other/x")}));
+    QSet<QString> set{u"acme/api"_s, u"other/x"_s, u"acme/web"_s};
+    addOwnerBlock(set, u"acme"_s);
+    EXPECT_EQ(set, (QSet<QString>{u"acme"_s, u"other/x"_s}));
 }
 
 TEST(RepositoryScope, FilteredListCountsAndMenu)
@@ -221,74 +227,63 @@ TEST(RepositoryScope, FilteredListCountsAndMenu)
     prs[0].reviewRequested = true;
     prs[1].reviewRequested = true;
     prs[3].reviewRequested = true;
-    const QSet<QString> blocked{QStringLiteral("blocked")};
+    const QSet<QString> blocked{u"blocked"_s};
 
     PRScope scope;
     scope.blocked = blocked;
     scope.filter = PRFilter::needsReview;
-    EXPECT_EQ(ids(filteredPullRequests(prs, scope)), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
-    scope.repository = QStringLiteral("a/b");
-    EXPECT_EQ(ids(filteredPullRequests(prs, scope)), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(ids(filteredPullRequests(prs, scope)), (QStringList{u"1"_s, u"2"_s}));
+    scope.repository = u"a/b"_s;
+    EXPECT_EQ(ids(filteredPullRequests(prs, scope)), QStringList{u"2"_s});
     // Tab counts ignore the selected repository.
     EXPECT_EQ(countForFilter(prs, PRFilter::needsReview, blocked), 2);
     EXPECT_EQ(countForFilter(prs, PRFilter::all, blocked), 4);
     // Repository counts ignore blocks and filters.
-    EXPECT_EQ(countForRepository(prs, QStringLiteral("a/b")), 2);
-    EXPECT_EQ(countForRepository(prs, QStringLiteral("blocked/q")), 1);
+    EXPECT_EQ(countForRepository(prs, u"a/b"_s), 2);
+    EXPECT_EQ(countForRepository(prs, u"blocked/q"_s), 1);
 
-    EXPECT_EQ(availableRepositories(prs, blocked, {QStringLiteral("z/z"), QStringLiteral("a/b")}),
-              (QStringList{QStringLiteral("a/b"), QStringLiteral("z/z"), QStringLiteral("m/m")}));
+    EXPECT_EQ(availableRepositories(prs, blocked, {u"z/z"_s, u"a/b"_s}),
+              (QStringList{u"a/b"_s, u"z/z"_s, u"m/m"_s}));
 }
 
-TEST(Badge, ColourPriorityAndCount)
-{
-    struct Case {
-        const char* name;
-        QList<PullRequest> prs;
-        Badge expected;
-    };
-    const Case cases[] = {
-        {"empty", {}, {BadgeColor::none, 0}},
-        {"others' approvals do not count", {badgePR(false, false, false, AS::approved)}, {BadgeColor::none, 0}},
-        {"approved only", {badgePR(true, false, false, AS::approved)}, {BadgeColor::purple, 1}},
-        {"requested beats approved",
-         {badgePR(true, false, false, AS::approved), badgePR(false, true, false, std::nullopt)},
-         {BadgeColor::blue, 2}},
-        {"changes requested wins and own+assigned counts twice",
-         {badgePR(true, false, true, AS::changesRequested), badgePR(false, true, false, std::nullopt)},
-         {BadgeColor::red, 3}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(badgeFor(c.prs), c.expected) << c.name;
-}
-
-TEST(Badge, TheTrayToolTipSaysWhatTheBadgeCounts)
+TEST(Badge, ColourCountAndTheTrayToolTipSayingWhatItCounts)
 {
     const PullRequest request = badgePR(false, true, false, std::nullopt);
     const PullRequest changes = badgePR(true, false, false, AS::changesRequested);
     const PullRequest approved = badgePR(true, false, false, AS::approved);
-    struct Case {
+    struct Case
+    {
         QList<PullRequest> prs;
+        BadgeColor color;
         QString expected;
     };
     const Case cases[] = {
-        {{}, "Norvane"},
-        {{badgePR(true, false, false, AS::pending), badgePR(false, false, false, AS::approved)}, "Norvane"},
-        {{request}, "Norvane\n1 pull request needs you: 1 review request"},
-        {{approved}, "Norvane\n1 pull request needs you: 1 approved"},
+        {{}, BadgeColor::none, "Norvane"},
+        // Neither the user's pending pull request nor others' approvals count.
+        {{badgePR(true, false, false, AS::pending), badgePR(false, false, false, AS::approved)},
+         BadgeColor::none,
+         "Norvane"},
+        {{approved}, BadgeColor::purple, "Norvane\n1 pull request needs you: 1 approved"},
+        {{request}, BadgeColor::blue, "Norvane\n1 pull request needs you: 1 review request"},
+        {{approved, request},
+         BadgeColor::blue,
+         "Norvane\n2 pull requests need you: 1 review request, 1 approved"},
         {{request, request, request, changes, approved},
+         BadgeColor::red,
          "Norvane\n5 pull requests need you: 3 review requests, 1 with changes requested, 1 approved"},
         {{changes, changes, approved, approved},
+         BadgeColor::red,
          "Norvane\n4 pull requests need you: 2 with changes requested, 2 approved"},
         // Requested and assigned counts once, as a review request; the user's own pull request assigned to
-        // the user counts in both of its parts, as on the badge.
+        // the user counts in both of its parts.
         {{badgePR(false, true, true, std::nullopt), badgePR(true, false, true, AS::changesRequested)},
+         BadgeColor::red,
          "Norvane\n3 pull requests need you: 1 review request, 1 assigned to you, 1 with changes requested"},
     };
     for (const Case& c : cases) {
         const BadgeCounts counts = badgeCounts(c.prs);
         EXPECT_EQ(trayToolTip(counts), c.expected);
-        EXPECT_EQ(counts.total(), badgeFor(c.prs).count);
+        EXPECT_EQ(badgeFor(c.prs), (Badge{c.color, counts.total()})) << c.expected.toStdString();
     }
     QList<PullRequest> many;
     for (int i = 0; i < 1000; ++i)
@@ -296,9 +291,43 @@ TEST(Badge, TheTrayToolTipSaysWhatTheBadgeCounts)
     EXPECT_EQ(trayToolTip(badgeCounts(many)), "Norvane\n1000 pull requests need you: 1000 review requests")
         << "the exact count, however large";
     // A rejected token adds its line whether or not anything needs the user.
-    EXPECT_EQ(trayToolTip(BadgeCounts{}, QStringLiteral("theo")),
-              "Norvane\nGitHub no longer accepts the token for theo.");
+    EXPECT_EQ(trayToolTip(BadgeCounts{}, u"theo"_s), "Norvane\nGitHub no longer accepts the token for theo.");
     EXPECT_EQ(
-        trayToolTip(badgeCounts({request}), QStringLiteral("theo")),
+        trayToolTip(badgeCounts({request}), u"theo"_s),
         "Norvane\n1 pull request needs you: 1 review request\nGitHub no longer accepts the token for theo.");
+}
+
+TEST(RelativeTime, TheLargestWholeUnitInAbbreviatedEnglish)
+{
+    const QDateTime now(QDate(2026, 12, 6), QTime(12, 0), Qt::UTC);
+    struct Case
+    {
+        qint64 secondsAgo;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {0, "0 sec. ago"},        {59, "59 sec. ago"},       {60, "1 min. ago"},
+        {3599, "59 min. ago"},    {3600, "1 hr. ago"},       {2 * 3600 + 59 * 60, "2 hr. ago"},
+        {86399, "23 hr. ago"},    {86400, "1 day ago"},      {6 * 86400, "6 days ago"},
+        {7 * 86400, "1 wk. ago"}, {29 * 86400, "4 wk. ago"}, {-5 * 60, "in 5 min."},
+        {-86400, "in 1 day"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(relativeTimeText(now.addSecs(-c.secondsAgo), now), QString::fromUtf8(c.expected))
+            << c.secondsAgo;
+}
+
+TEST(RelativeTime, MonthsAndYearsFollowTheCalendar)
+{
+    const QDateTime now(QDate(2026, 3, 31), QTime(12, 0), Qt::UTC);
+    const std::pair<const char*, const char*> cases[] = {
+        {"2026-03-01T12:00:00Z", "4 wk. ago"}, {"2026-02-28T12:00:00Z", "1 mo. ago"},
+        {"2026-01-31T12:00:00Z", "2 mo. ago"}, {"2026-01-31T12:01:00Z", "1 mo. ago"},
+        {"2025-03-31T12:00:00Z", "1 yr. ago"}, {"2023-04-01T12:00:00Z", "2 yr. ago"},
+        {"2027-05-01T12:00:00Z", "in 1 yr."},
+    };
+    for (const auto& [then, expected] : cases)
+        EXPECT_EQ(relativeTimeText(QDateTime::fromString(QLatin1String(then), Qt::ISODate), now),
+                  QLatin1String(expected))
+            << then;
 }

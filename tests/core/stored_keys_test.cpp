@@ -10,6 +10,8 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 
 namespace {
@@ -68,7 +70,7 @@ void expectDefaultIsTheStartingValue(const StoredKeyEntry& entry)
         return;
     case StoredKey::activityFeedEnabled:
         // The reader takes anything but "false" for on; the default must be a value that says so plainly.
-        EXPECT_EQ(value.toString(), QStringLiteral("true"));
+        EXPECT_EQ(value.toString(), u"true"_s);
         return;
     case StoredKey::watchedRepos:
         EXPECT_TRUE(watchedReposFromJson(parseJsonArray(value.toByteArray())).isEmpty());
@@ -96,14 +98,14 @@ TEST(StoredKeysTest, EveryKeyKeepsTheNameAndFormEarlierVersionsStored)
             EXPECT_EQ(storedName(expected.key), QString::fromLatin1(expected.name));
         }
     }
-    const QUuid account = QUuid::fromString(QStringLiteral("e621e1f8-c36c-495a-93fc-0c247a3e6e5f"));
+    const QUuid account = QUuid::fromString(u"e621e1f8-c36c-495a-93fc-0c247a3e6e5f"_s);
     EXPECT_EQ(storedName(StoredKey::seenStates, account),
-              QStringLiteral("pr_seen_states_E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+              u"pr_seen_states_E621E1F8-C36C-495A-93FC-0C247A3E6E5F"_s);
 }
 
 TEST(StoredKeysTest, NamesAreDistinctAndNoKeyCanBeMistakenForAnother)
 {
-    const QRegularExpression plain(QStringLiteral("^[a-z][a-z_]*$"));
+    const QRegularExpression plain(u"^[a-z][a-z_]*$"_s);
     QSet<QString> seen;
     for (qsizetype i = 0; i < storedKeys().size(); ++i) {
         const StoredKeyEntry& entry = storedKeys()[i];

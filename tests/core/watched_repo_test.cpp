@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 
 namespace {
@@ -33,76 +35,42 @@ QStringList ids(const QList<GitHubIssue>& issues)
 
 } // namespace
 
-TEST(WatchedRepoRules, RepoNameTable)
+TEST(WatchedRepoRules, RepoNamesAndBlockEntries)
 {
-    const struct
-    {
-        QString input;
-        bool valid;
-    } cases[] = {
-        {QStringLiteral("octo/hello-world"), true},
-        {QStringLiteral("octo/hello.world_2"), true},
-        {QStringLiteral("  octo/hello\t"), true},         // trimmed first
-        {QStringLiteral("\u00a0octo/hello\u3000"), true}, // any space separator is trimmed
-        {QStringLiteral("Zoë/café"), true},               // letters beyond ASCII
-        {QStringLiteral("me/e\u0301t\u00e9"), true},      // a combining mark
-        {QStringLiteral("octo/\U0001D7D8x"), true},       // a digit outside the BMP
-        {QStringLiteral("octo"), false},
-        {QStringLiteral("octo/"), false},
-        {QStringLiteral("/hello"), false},
-        {QStringLiteral("octo//hello"), false},
-        {QStringLiteral("octo/hello/extra"), false},
-        {QStringLiteral("octo/hello world"), false},
-        {QStringLiteral("/octo/hello"), false},  // a leading "/" would address another path
-        {QStringLiteral("octo/hello\n"), false}, // line breaks are not trimmed
-        {QStringLiteral("octo/hel+lo"), false},
-        {QStringLiteral(""), false},
-        {QStringLiteral("   "), false},
-        {QStringLiteral("/"), false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(isValidRepoName(c.input), c.valid) << c.input.toStdString();
-}
+    // A name is trimmed of any space separator first, never of a line break; letters, marks and digits
+    // beyond ASCII count; a leading "/" would address another path.
+    for (const QString& name :
+         {u"octo/hello-world"_s, u"octo/hello.world_2"_s, u"  octo/hello\t"_s, u"\u00a0octo/hello\u3000"_s,
+          u"Zoë/café"_s, u"me/e\u0301t\u00e9"_s, u"octo/\U0001D7D8x"_s})
+        EXPECT_TRUE(isValidRepoName(name)) << name.toStdString();
+    for (const QString& name :
+         {u"octo"_s, u"octo/"_s, u"/hello"_s, u"octo//hello"_s, u"octo/hello/extra"_s, u"octo/hello world"_s,
+          u"/octo/hello"_s, u"octo/hello\n"_s, u"octo/hel+lo"_s, u""_s, u"   "_s, u"/"_s})
+        EXPECT_FALSE(isValidRepoName(name)) << name.toStdString();
 
-TEST(WatchedRepoRules, BlockEntryTable)
-{
-    const struct
-    {
-        QString input;
-        bool valid;
-    } cases[] = {
-        {QStringLiteral("my-org"), true},
-        {QStringLiteral("my-org/repo"), true},
-        {QStringLiteral("my.org_2/re-po.js"), true},
-        {QStringLiteral("Ünïcode"), true},
-        {QStringLiteral("my org"), false},
-        {QStringLiteral(""), false},
-        {QStringLiteral("my-org/repo/extra"), false},
-        {QStringLiteral("my-org//repo"), false},
-        {QStringLiteral("my-org/"), false}, // would be blocked as a repository that never matches
-        {QStringLiteral("/my-org"), false},
-        {QStringLiteral(" my-org"), false}, // the caller trims; a space is never part of a name
-        {QStringLiteral("my-org/re po"), false},
-        {QStringLiteral("my@org"), false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(isValidBlockEntry(c.input), c.valid) << c.input.toStdString();
+    // An owner or a repository. The caller trims: a space is never part of an entry, and "owner/" would
+    // block a repository that never matches.
+    for (const QString& entry : {u"my-org"_s, u"my-org/repo"_s, u"my.org_2/re-po.js"_s, u"Ünïcode"_s})
+        EXPECT_TRUE(isValidBlockEntry(entry)) << entry.toStdString();
+    for (const QString& entry : {u"my org"_s, u""_s, u"my-org/repo/extra"_s, u"my-org//repo"_s, u"my-org/"_s,
+                                 u"/my-org"_s, u" my-org"_s, u"my-org/re po"_s, u"my@org"_s})
+        EXPECT_FALSE(isValidBlockEntry(entry)) << entry.toStdString();
 }
 
 TEST(WatchedRepoRules, TrimsOnlyHorizontalWhitespace)
 {
-    EXPECT_EQ(trimHorizontalWhitespace(QStringLiteral(" \t octo/hello \t ")), QStringLiteral("octo/hello"));
-    EXPECT_EQ(trimHorizontalWhitespace(QStringLiteral("\nocto/hello\n")), QStringLiteral("\nocto/hello\n"));
-    EXPECT_EQ(trimHorizontalWhitespace(QStringLiteral("a b")), QStringLiteral("a b"));
-    EXPECT_EQ(trimHorizontalWhitespace(QStringLiteral(" \t ")), QString());
+    EXPECT_EQ(trimHorizontalWhitespace(u" \t octo/hello \t "_s), u"octo/hello"_s);
+    EXPECT_EQ(trimHorizontalWhitespace(u"\nocto/hello\n"_s), u"\nocto/hello\n"_s);
+    EXPECT_EQ(trimHorizontalWhitespace(u"a b"_s), u"a b"_s);
+    EXPECT_EQ(trimHorizontalWhitespace(u" \t "_s), QString());
 }
 
 TEST(WatchedRepoJson, StoredFormRoundTripsWithItsThreeKeys)
 {
     const QList<WatchedRepo> repos{
-        {uuid("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"), QStringLiteral("octo/Hello"),
+        {uuid("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"), u"octo/Hello"_s,
          uuid("0B5A7E9C-1D2E-4F30-8A1B-2C3D4E5F6A7B")},
-        {uuid("11111111-2222-4333-8444-555555555555"), QStringLiteral("acme/ünï"),
+        {uuid("11111111-2222-4333-8444-555555555555"), u"acme/ünï"_s,
          uuid("0B5A7E9C-1D2E-4F30-8A1B-2C3D4E5F6A7B")},
     };
     const QJsonArray json = toJson(repos);
@@ -115,18 +83,17 @@ TEST(WatchedRepoJson, StoredFormRoundTripsWithItsThreeKeys)
 
 TEST(WatchedRepoJson, OneUnreadableEntryMakesTheListUnreadable)
 {
-    const QJsonObject good{
-        {QStringLiteral("id"), QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F")},
-        {QStringLiteral("fullName"), QStringLiteral("octo/hello")},
-        {QStringLiteral("accountId"), QStringLiteral("0B5A7E9C-1D2E-4F30-8A1B-2C3D4E5F6A7B")}};
+    const QJsonObject good{{u"id"_s, u"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"_s},
+                           {u"fullName"_s, u"octo/hello"_s},
+                           {u"accountId"_s, u"0B5A7E9C-1D2E-4F30-8A1B-2C3D4E5F6A7B"_s}};
     QJsonObject noAccount = good;
-    noAccount.remove(QStringLiteral("accountId"));
+    noAccount.remove(u"accountId"_s);
     QJsonObject badId = good;
-    badId.insert(QStringLiteral("id"), QStringLiteral("not-a-uuid"));
+    badId.insert(u"id"_s, u"not-a-uuid"_s);
     QJsonObject numericName = good;
-    numericName.insert(QStringLiteral("fullName"), 42);
-    for (const QJsonValue& bad : {QJsonValue(noAccount), QJsonValue(badId), QJsonValue(numericName),
-                                  QJsonValue(QStringLiteral("octo/hello"))}) {
+    numericName.insert(u"fullName"_s, 42);
+    for (const QJsonValue& bad :
+         {QJsonValue(noAccount), QJsonValue(badId), QJsonValue(numericName), QJsonValue(u"octo/hello"_s)}) {
         EXPECT_THROW(watchedReposFromJson(QJsonArray{good, bad}), DecodeError);
     }
 }
@@ -143,9 +110,9 @@ TEST(ActivityRules, IssuesNewestFirstAcrossRepositoriesKeepingTies)
     EXPECT_TRUE(issueRepositories({}).isEmpty());
 
     EXPECT_EQ(ids(issuesInRepository(issues, std::nullopt)), ids(issues));
-    EXPECT_EQ(ids(issuesInRepository(issues, QStringLiteral("acme/api"))), (QStringList{"a2", "a1"}));
-    EXPECT_TRUE(issuesInRepository(issues, QStringLiteral("ACME/api")).isEmpty());
-    EXPECT_TRUE(issuesInRepository(issues, QStringLiteral("acme/gone")).isEmpty());
+    EXPECT_EQ(ids(issuesInRepository(issues, u"acme/api"_s)), (QStringList{"a2", "a1"}));
+    EXPECT_TRUE(issuesInRepository(issues, u"ACME/api"_s).isEmpty());
+    EXPECT_TRUE(issuesInRepository(issues, u"acme/gone"_s).isEmpty());
 }
 
 TEST(ActivityRules, SummariesInCodePointOrder)

@@ -1,4 +1,5 @@
 #include "core/stored_encoding.h"
+#include "failure.h"
 #include "github/github_service.h"
 #include "github/rate_limit.h"
 #include "github/response_cache.h"
@@ -10,8 +11,9 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 using namespace norvane;
 using namespace norvane::testing;
@@ -19,10 +21,11 @@ using AS = norvane::PullRequest::ApprovalStatus;
 
 namespace {
 
-const QUuid kMe = QUuid::fromString(QStringLiteral("{6f1c1f0e-0000-4000-8000-000000000001}"));
-const QUuid kAlice = QUuid::fromString(QStringLiteral("{6f1c1f0e-0000-4000-8000-000000000002}"));
+const QUuid kMe = QUuid::fromString(u"{6f1c1f0e-0000-4000-8000-000000000001}"_s);
+const QUuid kAlice = QUuid::fromString(u"{6f1c1f0e-0000-4000-8000-000000000002}"_s);
 
-class ConditionalRequestsTest : public ::testing::Test {
+class ConditionalRequestsTest : public ::testing::Test
+{
 protected:
     ConditionalRequestsTest()
     {
@@ -38,19 +41,22 @@ protected:
                            .forAccount(GitHubAccount{account, login, QString(), std::nullopt})
                            .fetchPullRequests(login, token));
     }
-    QList<norvane::PullRequest> fetchMine() { return fetch(kMe, QStringLiteral("me"), QStringLiteral("tok-me")); }
-    int corePointsUsed(const char* token = "tok-me") { return hub->rateLimit(QString::fromLatin1(token)).used; }
+    QList<norvane::PullRequest> fetchMine() { return fetch(kMe, u"me"_s, u"tok-me"_s); }
+    int corePointsUsed(const char* token = "tok-me")
+    {
+        return hub->rateLimit(QString::fromLatin1(token)).used;
+    }
     int conditionalRequests()
     {
         int n = 0;
         for (const auto& r : hub->requests())
-            n += r.header(QStringLiteral("If-None-Match")).isEmpty() ? 0 : 1;
+            n += r.header(u"If-None-Match"_s).isEmpty() ? 0 : 1;
         return n;
     }
 
     QTemporaryDir cacheDir;
     QNetworkAccessManager nam;
-    HttpSession session{&nam, QStringLiteral("Norvane/test")};
+    HttpSession session{&nam, u"Norvane/test"_s};
     std::unique_ptr<fh::FakeHub> hub;
 };
 
@@ -59,9 +65,9 @@ fh::Scenario sharedWorld()
 {
     fh::Scenario s = baseWorld();
     auto mine = pull("acme/api", 1, "me", "2026-12-01T10:00:00Z");
-    mine.requestedReviewers = {QStringLiteral("alice")};
+    mine.requestedReviewers = {u"alice"_s};
     auto theirs = pull("acme/api", 2, "alice", "2026-12-02T10:00:00Z");
-    theirs.requestedReviewers = {QStringLiteral("me")};
+    theirs.requestedReviewers = {u"me"_s};
     s.pullRequests = {mine, theirs};
     return s;
 }
@@ -91,7 +97,7 @@ TEST_F(ConditionalRequestsTest, AnUnchangedWorldCostsNothingAndAChangeOnlyItsOwn
     EXPECT_EQ(conditionalRequests(), 3 + 2 * 4);
 
     // A review on #1 changes its reviews and its detail (updated_at); #2 and the CI answers stay 304s.
-    hub->addReview(QStringLiteral("acme/api"), 1, review("alice", "APPROVED", nullptr));
+    hub->addReview(u"acme/api"_s, 1, review("alice", "APPROVED", nullptr));
     const auto third = fetchMine();
     EXPECT_EQ(corePointsUsed(), 2 * 4 + 2);
     const auto it = std::find_if(third.begin(), third.end(), [](const auto& pr) { return pr.number == 1; });
@@ -106,18 +112,18 @@ TEST_F(ConditionalRequestsTest, AccountsAndTokensNeverShareAnAnswer)
 
     // alice sees the same repository and the same pull requests, through her own part of the cache.
     hub->clearRequests();
-    fetch(kAlice, QStringLiteral("alice"), QStringLiteral("tok-alice"));
+    fetch(kAlice, u"alice"_s, u"tok-alice"_s);
     EXPECT_EQ(conditionalRequests(), 0);
 
     // The same account with another token (a reconnect) does not reuse what the old token was told.
     hub->mutate([](fh::Scenario& s) {
         for (fh::User& u : s.users) {
             if (u.login == QLatin1String("me"))
-                u.tokens.append(QStringLiteral("tok-me-2"));
+                u.tokens.append(u"tok-me-2"_s);
         }
     });
     hub->clearRequests();
-    fetch(kMe, QStringLiteral("me"), QStringLiteral("tok-me-2"));
+    fetch(kMe, u"me"_s, u"tok-me-2"_s);
     EXPECT_EQ(conditionalRequests(), 0);
 
     // Removing the account removes its answers, and only its answers.
@@ -132,12 +138,12 @@ TEST_F(ConditionalRequestsTest, EachAccountTalksOnlyToItsOwnHostWithItsOwnToken)
     start(sharedWorld());
     fh::Scenario enterpriseWorld = sharedWorld();
     for (fh::User& u : enterpriseWorld.users)
-        u.tokens = {QStringLiteral("ghe-") + u.login};
+        u.tokens = {u"ghe-"_s + u.login};
     fh::FakeHub::Options layout;
     layout.enterprise = true;
     fh::FakeHub enterprise(enterpriseWorld, layout);
-    const QUuid kWork = QUuid::fromString(QStringLiteral("{6f1c1f0e-0000-4000-8000-000000000003}"));
-    GitHubAccount work{kWork, QStringLiteral("me"), QString(), std::nullopt};
+    const QUuid kWork = QUuid::fromString(u"{6f1c1f0e-0000-4000-8000-000000000003}"_s);
+    GitHubAccount work{kWork, u"me"_s, QString(), std::nullopt};
     work.host = enterprise.baseUrl();
     const GitHubService service(session, hub->baseUrl());
 
@@ -151,25 +157,23 @@ TEST_F(ConditionalRequestsTest, EachAccountTalksOnlyToItsOwnHostWithItsOwnToken)
         return all;
     };
     for (int round = 0; round < 2; ++round) { // the second round is answered by 304s from each host's cache
-        const auto mine =
-            runTask(service.forAccount(GitHubAccount{kMe, QStringLiteral("me"), QString(), std::nullopt})
-                        .fetchPullRequests(QStringLiteral("me"), QStringLiteral("tok-me")));
-        const auto ours = runTask(
-            service.forAccount(work).fetchPullRequests(QStringLiteral("me"), QStringLiteral("ghe-me")));
+        const auto mine = runTask(service.forAccount(GitHubAccount{kMe, u"me"_s, QString(), std::nullopt})
+                                      .fetchPullRequests(u"me"_s, u"tok-me"_s));
+        const auto ours = runTask(service.forAccount(work).fetchPullRequests(u"me"_s, u"ghe-me"_s));
         ASSERT_EQ(mine.size(), 2);
         ASSERT_EQ(ours.size(), 2);
         for (const auto& pr : mine)
-            EXPECT_TRUE(pr.url.startsWith(hub->baseUrl() + QLatin1Char('/'))) << pr.url.toStdString();
+            EXPECT_TRUE(pr.url.startsWith(hub->baseUrl() + u'/')) << pr.url.toStdString();
         for (const auto& pr : ours)
-            EXPECT_TRUE(pr.url.startsWith(enterprise.baseUrl() + QLatin1Char('/'))) << pr.url.toStdString();
+            EXPECT_TRUE(pr.url.startsWith(enterprise.baseUrl() + u'/')) << pr.url.toStdString();
     }
     ASSERT_FALSE(enterprise.requests().empty());
     for (const auto& r : enterprise.requests()) {
-        EXPECT_TRUE(r.path.startsWith(QStringLiteral("/api/v3/"))) << r.path.toStdString();
-        EXPECT_EQ(r.header(QStringLiteral("Authorization")), QStringLiteral("token ghe-me"));
+        EXPECT_TRUE(r.path.startsWith(u"/api/v3/"_s)) << r.path.toStdString();
+        EXPECT_EQ(r.header(u"Authorization"_s), u"token ghe-me"_s);
     }
     for (const auto& r : hub->requests())
-        EXPECT_EQ(r.header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
+        EXPECT_EQ(r.header(u"Authorization"_s), u"token tok-me"_s);
 
     // Each account's cache folder and rate-limit readings hold its own host's answers only.
     const QByteArray ourCache = cached(kWork);
@@ -177,9 +181,8 @@ TEST_F(ConditionalRequestsTest, EachAccountTalksOnlyToItsOwnHostWithItsOwnToken)
     EXPECT_FALSE(ourCache.contains(hub->baseUrl().toUtf8()));
     EXPECT_FALSE(cached(kMe).contains(enterprise.baseUrl().toUtf8()));
     const auto readings = service.rateLimits(kWork);
-    ASSERT_TRUE(readings.contains(QStringLiteral("core")));
-    EXPECT_EQ(readings[QStringLiteral("core")].remaining,
-              enterprise.rateLimit(QStringLiteral("ghe-me")).remaining);
+    ASSERT_TRUE(readings.contains(u"core"_s));
+    EXPECT_EQ(readings[u"core"_s].remaining, enterprise.rateLimit(u"ghe-me"_s).remaining);
 }
 
 TEST_F(ConditionalRequestsTest, DamagedEntriesAreMissesNeverErrors)
@@ -217,8 +220,8 @@ TEST_F(ConditionalRequestsTest, AStoredAnswerThatNoLongerDecodesIsAskedForAfresh
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         const QList<QByteArray> lines = file.readAll().split('\n');
         ASSERT_GT(lines.size(), 3);
-        const QString url = QString::fromUtf8(lines[1].mid(4));  // "url ..."
-        const QByteArray key = lines[2].mid(11);                  // "credential ..."
+        const QString url = QString::fromUtf8(lines[1].mid(4)); // "url ..."
+        const QByteArray key = lines[2].mid(11);                // "credential ..."
         file.seek(0);
         const auto stored = ResponseCache::decodeEntry(file.readAll(), url, key);
         ASSERT_TRUE(stored) << url.toStdString();
@@ -242,7 +245,7 @@ TEST_F(ConditionalRequestsTest, AStoredAnswerThatNoLongerDecodesIsAskedForAfresh
 TEST(ResponseCacheEntry, OnlyAnExactEntryForTheAddressAndCredentialReadsBack)
 {
     const CachedResponse stored{"W/\"abc\"", "Thu, 05 Jul 2012 15:31:30 GMT", "{\"a\":1}\n"};
-    const QString url = QStringLiteral("https://api.github.com/repos/o/r/pulls/1");
+    const QString url = u"https://api.github.com/repos/o/r/pulls/1"_s;
     const QByteArray key = ResponseCache::credentialKey("token t1");
     const QByteArray good = ResponseCache::encodeEntry(url, key, stored);
     EXPECT_EQ(ResponseCache::decodeEntry(good, url, key), stored);
@@ -251,7 +254,8 @@ TEST(ResponseCacheEntry, OnlyAnExactEntryForTheAddressAndCredentialReadsBack)
     longer.append('x');
     QByteArray wrongLength = good;
     wrongLength.replace("body 8\n", "body 9\n");
-    const struct {
+    const struct
+    {
         const char* what;
         QByteArray bytes;
         QString url;
@@ -261,7 +265,7 @@ TEST(ResponseCacheEntry, OnlyAnExactEntryForTheAddressAndCredentialReadsBack)
         {"cut off", good.left(good.size() - 1), url, key},
         {"trailing bytes", longer, url, key},
         {"length disagrees", wrongLength, url, key},
-        {"another address", good, url + QStringLiteral("/reviews"), key},
+        {"another address", good, url + u"/reviews"_s, key},
         {"another token", good, url, ResponseCache::credentialKey("token t2")},
         {"no validators", ResponseCache::encodeEntry(url, key, {{}, {}, "{}"}), url, key},
         {"unknown format", QByteArray(good).replace("cache 2", "cache 3"), url, key},
@@ -277,11 +281,14 @@ TEST(RateLimitHit, OnlyAnswersGitHubMarksAsLimitsCount)
 {
     const QDateTime now = utc("2026-12-07T10:00:00Z");
     const QByteArray primaryBody = R"({"message":"API rate limit exceeded for user ID 1."})";
-    const QByteArray secondaryBody = R"({"message":"You have exceeded a secondary rate limit. Please wait."})";
-    const HeaderList spent{{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Limit", "5000"},
+    const QByteArray secondaryBody =
+        R"({"message":"You have exceeded a secondary rate limit. Please wait."})";
+    const HeaderList spent{{"X-RateLimit-Remaining", "0"},
+                           {"X-RateLimit-Limit", "5000"},
                            {"X-RateLimit-Reset", QByteArray::number(now.addSecs(1200).toSecsSinceEpoch())}};
     using K = RateLimitHit::Kind;
-    const struct {
+    const struct
+    {
         const char* what;
         int status;
         HeaderList headers;
@@ -290,23 +297,49 @@ TEST(RateLimitHit, OnlyAnswersGitHubMarksAsLimitsCount)
     } cases[] = {
         {"primary: nothing remaining, until the reset", 403, spent, primaryBody, std::pair{K::primary, 1200}},
         {"primary on 429", 429, spent, primaryBody, std::pair{K::primary, 1200}},
-        {"secondary with Retry-After", 403, {{"Retry-After", "30"}}, secondaryBody, std::pair{K::secondary, 30}},
+        {"secondary with Retry-After",
+         403,
+         {{"Retry-After", "30"}},
+         secondaryBody,
+         std::pair{K::secondary, 30}},
         {"secondary 429 with Retry-After", 429, {{"retry-after", "90"}}, {}, std::pair{K::secondary, 90}},
-        {"secondary without a time waits a minute", 403, {{"X-RateLimit-Remaining", "4000"}}, secondaryBody,
+        {"secondary without a time waits a minute",
+         403,
+         {{"X-RateLimit-Remaining", "4000"}},
+         secondaryBody,
          std::pair{K::secondary, 60}},
-        {"a refusal with budget left is no limit", 403, {{"X-RateLimit-Remaining", "4000"}},
-         R"({"message":"Resource not accessible by integration"})", std::nullopt},
+        {"a refusal with budget left is no limit",
+         403,
+         {{"X-RateLimit-Remaining", "4000"}},
+         R"({"message":"Resource not accessible by integration"})",
+         std::nullopt},
         {"a 500 is no limit", 500, spent, primaryBody, std::nullopt},
-        {"a reset in the past still waits a minute", 403,
-         {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", "100"}}, primaryBody, std::pair{K::primary, 60}},
+        {"a reset in the past still waits a minute",
+         403,
+         {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", "100"}},
+         primaryBody,
+         std::pair{K::primary, 60}},
         // A clock behind GitHub's or a bad header never pauses for more than an hour.
-        {"a reset hours ahead waits an hour", 403,
-         {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", QByteArray::number(now.addSecs(5 * 3600).toSecsSinceEpoch())}},
-         primaryBody, std::pair{K::primary, 3600}},
-        {"a reset in year 9999 waits an hour", 429,
-         {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", "253402300700"}}, {}, std::pair{K::primary, 3600}},
-        {"Retry-After of two hours waits one", 403, {{"Retry-After", "7200"}}, secondaryBody, std::pair{K::secondary, 3600}},
-        {"a Retry-After date in year 9999 waits an hour", 429, {{"Retry-After", "Fri, 31 Dec 9999 23:59:59 GMT"}}, {},
+        {"a reset hours ahead waits an hour",
+         403,
+         {{"X-RateLimit-Remaining", "0"},
+          {"X-RateLimit-Reset", QByteArray::number(now.addSecs(5 * 3600).toSecsSinceEpoch())}},
+         primaryBody,
+         std::pair{K::primary, 3600}},
+        {"a reset in year 9999 waits an hour",
+         429,
+         {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", "253402300700"}},
+         {},
+         std::pair{K::primary, 3600}},
+        {"Retry-After of two hours waits one",
+         403,
+         {{"Retry-After", "7200"}},
+         secondaryBody,
+         std::pair{K::secondary, 3600}},
+        {"a Retry-After date in year 9999 waits an hour",
+         429,
+         {{"Retry-After", "Fri, 31 Dec 9999 23:59:59 GMT"}},
+         {},
          std::pair{K::secondary, 3600}},
     };
     for (const auto& c : cases) {
@@ -323,29 +356,25 @@ TEST_F(ConditionalRequestsTest, ALimitEndsTheFetchWithItsRetryTimeInsteadOfAList
 {
     start(sharedWorld());
     const auto expectRetryAt = [&](qint64 expected, int status, const char* what) {
-        try {
-            fetchMine();
-            ADD_FAILURE() << what << ": the fetch succeeded";
-        } catch (const GitHubAPIError& e) {
-            ASSERT_TRUE(e.retryAt().has_value()) << what;
-            EXPECT_NEAR(double(e.retryAt()->toSecsSinceEpoch()), double(expected), 2.0) << what;
-            EXPECT_EQ(e.statusCode(), status) << what;
-        }
+        const auto e = failureOf([&] { fetchMine(); });
+        ASSERT_TRUE(e && e->retryAt().has_value()) << what;
+        EXPECT_NEAR(double(e->retryAt()->toSecsSinceEpoch()), double(expected), 2.0) << what;
+        EXPECT_EQ(e->statusCode(), status) << what;
     };
     // The searches still answer, but every per-pull-request query meets the spent core budget.
-    hub->exhaustRateLimit(QStringLiteral("core"));
-    expectRetryAt(hub->rateLimit(QStringLiteral("tok-me")).reset, 403, "primary");
+    hub->exhaustRateLimit(u"core"_s);
+    expectRetryAt(hub->rateLimit(u"tok-me"_s).reset, 403, "primary");
 
-    hub->setRateLimit(QStringLiteral("core"), 5000);
+    hub->setRateLimit(u"core"_s, 5000);
     hub->advanceClock(std::chrono::hours(1));
     hub->secondaryRateLimit(std::chrono::seconds(45), 429);
     expectRetryAt(QDateTime::currentSecsSinceEpoch() + 45, 429, "secondary");
 
     // The ledger kept what GitHub said last about each budget: the spent core one from the first attempt.
     const auto readings = GitHubService(session, hub->baseUrl()).rateLimits(kMe);
-    EXPECT_EQ(readings.keys(), (QStringList{QStringLiteral("core"), QStringLiteral("search")}));
-    EXPECT_EQ(readings.value(QStringLiteral("core")).remaining, 0);
-    EXPECT_EQ(readings.value(QStringLiteral("core")).limit, 5000);
+    EXPECT_EQ(readings.keys(), (QStringList{u"core"_s, u"search"_s}));
+    EXPECT_EQ(readings.value(u"core"_s).remaining, 0);
+    EXPECT_EQ(readings.value(u"core"_s).limit, 5000);
 }
 
 // A limit met by the reviews or CI queries names the query, as every other error does, not its address.
@@ -359,16 +388,13 @@ TEST_F(ConditionalRequestsTest, ALimitMetByReviewsOrCINamesTheQuery)
     start(sharedWorld());
     for (const auto& [path, label] : cases) {
         hub->clearFaults();
-        hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QString::fromLatin1(path), 429,
+        hub->injectFault(fh::Fault::httpStatus(u"GET"_s, QString::fromLatin1(path), 429,
                                                R"({"message":"You have exceeded a secondary rate limit."})")
                              .withHeader("Retry-After", "30"));
-        try {
-            fetchMine();
-            ADD_FAILURE() << path << ": the fetch succeeded";
-        } catch (const GitHubAPIError& e) {
-            EXPECT_EQ(e.endpoint(), QString::fromLatin1(label));
-            EXPECT_TRUE(e.retryAt().has_value()) << path;
-        }
+        const auto e = failureOf([&] { fetchMine(); });
+        ASSERT_TRUE(e.has_value()) << path;
+        EXPECT_EQ(e->endpoint(), QString::fromLatin1(label));
+        EXPECT_TRUE(e->retryAt().has_value()) << path;
     }
 }
 
@@ -376,43 +402,41 @@ TEST(RateLimitLedger, KeepsTheLowestCountOfAWindowAndEachNewWindow)
 {
     const QDateTime reset = utc("2026-12-07T11:00:00Z");
     RateLimitLedger ledger;
-    ledger.record(QStringLiteral("a"), {QStringLiteral("core"), 5000, 4800, reset});
-    ledger.record(QStringLiteral("a"), {QStringLiteral("core"), 5000, 4801, reset}); // arrived late
-    EXPECT_EQ(ledger.readings(QStringLiteral("a")).value(QStringLiteral("core")).remaining, 4800);
-    ledger.record(QStringLiteral("a"), {QStringLiteral("core"), 5000, 4999, reset.addSecs(3600)});
-    EXPECT_EQ(ledger.readings(QStringLiteral("a")).value(QStringLiteral("core")).remaining, 4999);
-    EXPECT_TRUE(ledger.readings(QStringLiteral("b")).isEmpty());
+    ledger.record(u"a"_s, {u"core"_s, 5000, 4800, reset});
+    ledger.record(u"a"_s, {u"core"_s, 5000, 4801, reset}); // arrived late
+    EXPECT_EQ(ledger.readings(u"a"_s).value(u"core"_s).remaining, 4800);
+    ledger.record(u"a"_s, {u"core"_s, 5000, 4999, reset.addSecs(3600)});
+    EXPECT_EQ(ledger.readings(u"a"_s).value(u"core"_s).remaining, 4999);
+    EXPECT_TRUE(ledger.readings(u"b"_s).isEmpty());
 }
 
 TEST(ResponseCacheStore, StaysWithinItsBoundDroppingTheOldestAndOnlyForItsUser)
 {
     QTemporaryDir dir;
-    ResponseCache cache(dir.filePath(QStringLiteral("http")), 16 * 1024);
+    ResponseCache cache(dir.filePath(u"http"_s), 16 * 1024);
     const QByteArray body(1000, 'x');
     for (int i = 0; i < 40; ++i) {
-        const QUrl url(QStringLiteral("https://api.github.com/repos/o/r/pulls/%1").arg(i));
-        cache.store(QStringLiteral("acct"), url, "token t", {"\"e\"", {}, body});
+        const QUrl url(u"https://api.github.com/repos/o/r/pulls/%1"_s.arg(i));
+        cache.store(u"acct"_s, url, "token t", {"\"e\"", {}, body});
     }
     qint64 total = 0;
     QDirIterator files(dir.path(), QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext())
         total += QFileInfo(files.next()).size();
     EXPECT_LE(total, 16 * 1024);
-    EXPECT_TRUE(cache.find(QStringLiteral("acct"), QUrl(QStringLiteral("https://api.github.com/repos/o/r/pulls/39")), "token t"));
-    EXPECT_FALSE(cache.find(QStringLiteral("acct"), QUrl(QStringLiteral("https://api.github.com/repos/o/r/pulls/0")), "token t"));
-    for (const QString& folder : {dir.filePath(QStringLiteral("http")), dir.filePath(QStringLiteral("http/acct"))})
-        EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions()) << folder.toStdString();
+    EXPECT_TRUE(cache.find(u"acct"_s, QUrl(u"https://api.github.com/repos/o/r/pulls/39"_s), "token t"));
+    EXPECT_FALSE(cache.find(u"acct"_s, QUrl(u"https://api.github.com/repos/o/r/pulls/0"_s), "token t"));
+    for (const QString& folder : {dir.filePath(u"http"_s), dir.filePath(u"http/acct"_s)})
+        EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions())
+            << folder.toStdString();
 }
 
 TEST_F(ConditionalRequestsTest, A304NobodyAskedForStaysAnError)
 {
     start(sharedWorld());
-    hub->injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 304).times(1));
-    try {
-        fetchMine();
-        ADD_FAILURE() << "an unasked-for 304 was taken as an answer";
-    } catch (const GitHubAPIError& e) {
-        EXPECT_EQ(e.statusCode(), 304);
-        EXPECT_FALSE(e.retryAt().has_value());
-    }
+    hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 304).times(1));
+    const auto e = failureOf([&] { fetchMine(); });
+    ASSERT_TRUE(e.has_value()) << "an unasked-for 304 was taken as an answer";
+    EXPECT_EQ(e->statusCode(), 304);
+    EXPECT_FALSE(e->retryAt().has_value());
 }

@@ -1,10 +1,15 @@
 #include "github/github_errors.h"
 #include "github/github_service.h"
+#include "github/http_session.h"
+#include "github/network_proxy.h"
 #include "platform/debug_log.h"
 
+#include <QNetworkProxyQuery>
 #include <QNetworkReply>
-
+#include <cstring>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 using namespace norvane;
 
@@ -30,22 +35,22 @@ QStringList logged(const std::function<void()>& action)
 
 TEST(GitHubErrors, DescriptionsCutTheBodyTo200Characters)
 {
-    const QString body = QString(150, QLatin1Char('a')) + QString(850, QLatin1Char('b'));
-    const QString cut = QString(150, QLatin1Char('a')) + QString(50, QLatin1Char('b'));
+    const QString body = QString(150, u'a') + QString(850, u'b');
+    const QString cut = QString(150, u'a') + QString(50, u'b');
 
-    const auto server = GitHubAPIError::badServerResponse(QStringLiteral("search/issues (author)"), 502, body);
-    EXPECT_EQ(server.errorDescription(), QStringLiteral("API Error [search/issues (author)]: HTTP 502 - ") + cut);
+    const auto server = GitHubAPIError::badServerResponse(u"search/issues (author)"_s, 502, body);
+    EXPECT_EQ(server.errorDescription(), u"API Error [search/issues (author)]: HTTP 502 - "_s + cut);
     EXPECT_EQ(server.body(), body); // the error keeps the whole body
 
-    const auto decoding = GitHubAPIError::decodingError(QStringLiteral("repos/o/r/pulls/1"), QStringLiteral("key \"head\": missing"), body);
+    const auto decoding =
+        GitHubAPIError::decodingError(u"repos/o/r/pulls/1"_s, u"key \"head\": missing"_s, body);
     EXPECT_EQ(decoding.errorDescription(),
-              QStringLiteral("JSON Decode Error [repos/o/r/pulls/1]: key \"head\": missing - Response: ") + cut);
+              u"JSON Decode Error [repos/o/r/pulls/1]: key \"head\": missing - Response: "_s + cut);
 
-    EXPECT_EQ(GitHubAPIError::badURL(QStringLiteral("https://x/ y")).errorDescription(),
-              QStringLiteral("Invalid URL: https://x/ y"));
-    const TransportError offline(QNetworkReply::HostNotFoundError, QStringLiteral("Host api.github.com not found"));
-    EXPECT_EQ(GitHubAPIError::networkError(QStringLiteral("search/issues (assignee)"), offline).errorDescription(),
-              QStringLiteral("Network Error [search/issues (assignee)]: Host api.github.com not found"));
+    EXPECT_EQ(GitHubAPIError::badURL(u"https://x/ y"_s).errorDescription(), u"Invalid URL: https://x/ y"_s);
+    const TransportError offline(QNetworkReply::HostNotFoundError, u"Host api.github.com not found"_s);
+    EXPECT_EQ(GitHubAPIError::networkError(u"search/issues (assignee)"_s, offline).errorDescription(),
+              u"Network Error [search/issues (assignee)]: Host api.github.com not found"_s);
     EXPECT_EQ(QString::fromUtf8(server.what()), server.errorDescription());
 }
 
@@ -59,13 +64,11 @@ TEST(GitHubErrors, RequestLogShowsAtMostNineTokenCharacters)
     };
     for (const auto& [token, shown] : cases) {
         const QNetworkRequest request =
-            GitHubService::makeRequest(QUrl(QStringLiteral("https://api.github.com/user")), QString::fromLatin1(token));
-        const QStringList lines = logged([&] { GitHubService::logRequest(request, QStringLiteral("user")); });
-        EXPECT_EQ(lines, (QStringList{QStringLiteral("[API] → Request to user"),
-                                      QStringLiteral("[API]   URL: https://api.github.com/user"),
-                                      QStringLiteral("[API]   Method: GET"),
-                                      QStringLiteral("[API]   Header: Authorization = ") + QString::fromLatin1(shown),
-                                      QStringLiteral("[API]   Header: Accept = application/vnd.github.v3+json")}));
+            GitHubService::makeRequest(QUrl(u"https://api.github.com/user"_s), QString::fromLatin1(token));
+        const QStringList lines = logged([&] { GitHubService::logRequest(request, u"user"_s); });
+        EXPECT_TRUE(lines.contains(u"[API]   Header: Authorization = "_s + QString::fromLatin1(shown)))
+            << lines.join(u'\n').toStdString();
+        EXPECT_EQ(lines.join(u'\n').contains(QLatin1String(token)), strlen(token) <= 9) << token;
     }
 }
 
@@ -75,22 +78,69 @@ TEST(GitHubErrors, ResponseLogShowsStatusHeadersAndTheBodyStart)
     reply.statusCode = 200;
     reply.headers = {{"Content-Type", "application/json"}};
     reply.body = QByteArray(600, 'x');
-    const QStringList lines = logged([&] { GitHubService::logResponse(reply, QStringLiteral("search/issues (author)")); });
+    const QStringList lines = logged([&] { GitHubService::logResponse(reply, u"search/issues (author)"_s); });
     ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[0], QStringLiteral("[API] ← Response from search/issues (author)"));
-    EXPECT_EQ(lines[1], QStringLiteral("[API]   Status: 200"));
-    EXPECT_EQ(lines[2], QStringLiteral("[API]   Headers: [\"Content-Type\": \"application/json\"]"));
-    EXPECT_EQ(lines[3], QStringLiteral("[API]   Body (600 bytes): ") + QString(500, QLatin1Char('x')));
+    EXPECT_EQ(lines[0], u"[API] ← Response from search/issues (author)"_s);
+    EXPECT_EQ(lines[1], u"[API]   Status: 200"_s);
+    EXPECT_EQ(lines[2], u"[API]   Headers: [\"Content-Type\": \"application/json\"]"_s);
+    EXPECT_EQ(lines[3], u"[API]   Body (600 bytes): "_s + QString(500, u'x'));
 
     reply.body = QByteArray("\xff\xfe", 2); // not UTF-8: no body line
-    EXPECT_EQ(logged([&] { GitHubService::logResponse(reply, QStringLiteral("x")); }).size(), 3);
+    EXPECT_EQ(logged([&] { GitHubService::logResponse(reply, u"x"_s); }).size(), 3);
 }
 
 TEST(GitHubErrors, SearchTextEncoding)
 {
-    EXPECT_EQ(GitHubService::encodeQueryText(QStringLiteral("type:pr state:open author:me")),
-              QStringLiteral("type:pr%20state:open%20author:me"));
-    EXPECT_EQ(GitHubService::encodeQueryText(QStringLiteral("repo:acme/api type:pr")),
-              QStringLiteral("repo:acme/api%20type:pr"));
-    EXPECT_EQ(GitHubService::encodeQueryText(QStringLiteral("author:jo#é")), QStringLiteral("author:jo%23%C3%A9"));
+    EXPECT_EQ(GitHubService::encodeQueryText(u"type:pr state:open author:me"_s),
+              u"type:pr%20state:open%20author:me"_s);
+    EXPECT_EQ(GitHubService::encodeQueryText(u"repo:acme/api type:pr"_s), u"repo:acme/api%20type:pr"_s);
+    EXPECT_EQ(GitHubService::encodeQueryText(u"author:jo#é"_s), u"author:jo%23%C3%A9"_s);
 }
+
+namespace {
+
+TEST(SystemProxyFactory, TheProxyVariablesApplyButNeverToTheLoopback)
+{
+    const QByteArray saved = qgetenv("http_proxy");
+    const QByteArray savedHttps = qgetenv("https_proxy");
+    const QByteArray savedNo = qgetenv("no_proxy");
+    qputenv("http_proxy", "http://proxy.example:3128");
+    qputenv("https_proxy", "http://proxy.example:3128");
+    qputenv("no_proxy", "ghe.internal");
+    SystemProxyFactory factory;
+    const std::pair<const char*, bool> cases[] = {
+        {"https://api.github.com/search/issues", true}, {"http://ghe.example.com/api/v3", true},
+        {"https://ghe.internal/api/v3", false},         {"http://127.0.0.1:8080/user", false},
+        {"http://localhost:8080/user", false},          {"http://[::1]:8080/user", false},
+    };
+    for (const auto& [address, proxied] : cases) {
+        const QList<QNetworkProxy> proxies =
+            factory.queryProxy(QNetworkProxyQuery(QUrl(QString::fromUtf8(address))));
+        ASSERT_FALSE(proxies.isEmpty()) << address;
+        EXPECT_EQ(proxies.first().type() == QNetworkProxy::HttpProxy, proxied) << address;
+        if (proxied) {
+            EXPECT_EQ(proxies.first().hostName(), u"proxy.example"_s) << address;
+            EXPECT_EQ(proxies.first().port(), 3128) << address;
+        }
+    }
+    const auto restore = [](const char* name, const QByteArray& value) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    };
+    restore("http_proxy", saved);
+    restore("https_proxy", savedHttps);
+    restore("no_proxy", savedNo);
+}
+
+TEST(TransportFailureText, AnUnverifiedCertificateSaysWhatIsWrong)
+{
+    const QUrl url(u"https://api.github.com/user"_s);
+    const QString text =
+        transportFailureText(QNetworkReply::SslHandshakeFailedError, u"SSL handshake failed"_s, url);
+    EXPECT_TRUE(text.startsWith(u"The TLS certificate of api.github.com could not be verified"_s))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(u"SSL handshake failed"_s));
+    EXPECT_EQ(transportFailureText(QNetworkReply::ConnectionRefusedError, u"Connection refused"_s, url),
+              u"Connection refused"_s);
+}
+
+} // namespace

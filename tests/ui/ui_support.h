@@ -1,6 +1,7 @@
 #pragma once
 
-// What the panel's tests share: an engine over in-memory services, the two palettes, and screenshots.
+// What the panel's tests share: an engine over in-memory services, the two palettes, and a check for text
+// shown as written.
 
 #include "core/github_account.h"
 #include "core/stored_encoding.h"
@@ -11,13 +12,15 @@
 #include "platform/notifier.h"
 #include "platform/preferences.h"
 #include "platform/url_opener.h"
+#include "support/wait.h"
+#include "ui/panel/content_view.h"
+#include "ui/settings/add_account_view.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QMenu>
-#include <QDir>
-#include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QPalette>
 #include <QWidget>
@@ -58,7 +61,7 @@ struct EngineWorld
     std::shared_ptr<RecordingNotifier> notifier = std::make_shared<RecordingNotifier>();
     std::shared_ptr<RecordingUrlOpener> opener = std::make_shared<RecordingUrlOpener>();
     QStringList printed;
-    ManualTimer* timer = nullptr; // owned by the engine
+    ManualTimer* timer = nullptr;     // owned by the engine
     ManualTimer* feedTimer = nullptr; // the notification feed's; owned by the engine
 
     // Nothing listens on port 9 of the loopback: a refresh fails at once instead of reaching out.
@@ -100,38 +103,81 @@ struct EngineWorld
     }
 };
 
-inline QPalette lightPalette()
+// The panel over an engine of its own for `logins`, where nothing listens at `apiURL` unless a test says so;
+// `settings` builds the settings tab with its sign-in sheet too.
+struct PanelWorld
 {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0xf5, 0xf5, 0xf7));
-    p.setColor(QPalette::WindowText, QColor(0x1d, 0x1d, 0x1f));
-    p.setColor(QPalette::Base, Qt::white);
-    p.setColor(QPalette::AlternateBase, QColor(0xee, 0xee, 0xf0));
-    p.setColor(QPalette::Text, QColor(0x1d, 0x1d, 0x1f));
-    p.setColor(QPalette::Button, QColor(0xe8, 0xe8, 0xea));
-    p.setColor(QPalette::ButtonText, QColor(0x1d, 0x1d, 0x1f));
-    p.setColor(QPalette::Highlight, QColor(0, 122, 255));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::PlaceholderText, QColor(0x1d, 0x1d, 0x1f, 140));
-    p.setColor(QPalette::Mid, QColor(0xd0, 0xd0, 0xd4));
-    return p;
+    explicit PanelWorld(const QStringList& logins = {QStringLiteral("me")}, bool debug = false,
+                        const QString& apiURL = QStringLiteral("http://127.0.0.1:9"), bool settings = false)
+    {
+        accounts = world.storeAccounts(logins);
+        model = std::make_unique<PRViewModel>(world.dependencies(apiURL));
+        model->loadAccounts();
+        // The first refresh fails at once where nothing listens: wait, so it cannot land in the middle of a
+        // test.
+        EXPECT_TRUE(waitUntil([this] { return !model->isLoading(); }));
+        model->setErrorMessage(std::nullopt);
+        ui::ContentView::Dependencies deps{model.get(),
+                                           world.opener.get(),
+                                           QStringLiteral("https://github.com"),
+                                           debug,
+                                           GitHubService(HttpSession(&world.network), apiURL),
+                                           world.keychain,
+                                           world.preferences};
+        if (settings)
+            deps.signIn = ui::AddAccountDependencies{HttpSession(&world.network), {}, world.opener.get(), {}};
+        view = std::make_unique<ui::ContentView>(std::move(deps));
+    }
+
+    EngineWorld world;
+    QList<GitHubAccount> accounts;
+    std::unique_ptr<PRViewModel> model;
+    std::unique_ptr<ui::ContentView> view;
+};
+
+// A menu's item texts, "---" for a divider; and the item of a given text.
+inline QStringList menuTitles(const QMenu& menu)
+{
+    QStringList titles;
+    for (const QAction* action : menu.actions())
+        titles.append(action->isSeparator() ? QStringLiteral("---") : action->text());
+    return titles;
+}
+inline QAction* findAction(const QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    ADD_FAILURE() << "no menu item " << text.toStdString();
+    return nullptr;
 }
 
+// A light and a dark desktop theme.
+inline QPalette themePalette(bool dark)
+{
+    const auto pick = [dark](QRgb light, QRgb night) { return QColor::fromRgb(dark ? night : light); };
+    QPalette p;
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(role, pick(0x1d1d1f, 0xf2f2f5));
+    p.setColor(QPalette::Window, pick(0xf5f5f7, 0x1e1e20));
+    p.setColor(QPalette::Base, pick(0xffffff, 0x2a2a2d));
+    p.setColor(QPalette::AlternateBase, pick(0xeeeef0, 0x323235));
+    p.setColor(QPalette::Button, pick(0xe8e8ea, 0x3a3a3d));
+    p.setColor(QPalette::Highlight, pick(0x007aff, 0x0a84ff));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::PlaceholderText,
+               dark ? QColor(0xf2, 0xf2, 0xf5, 150) : QColor(0x1d, 0x1d, 0x1f, 140));
+    p.setColor(QPalette::Mid, pick(0xd0d0d4, 0x48484c));
+    return p;
+}
+inline QPalette lightPalette()
+{
+    return themePalette(false);
+}
 inline QPalette darkPalette()
 {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0x1e, 0x1e, 0x20));
-    p.setColor(QPalette::WindowText, QColor(0xf2, 0xf2, 0xf5));
-    p.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2d));
-    p.setColor(QPalette::AlternateBase, QColor(0x32, 0x32, 0x35));
-    p.setColor(QPalette::Text, QColor(0xf2, 0xf2, 0xf5));
-    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
-    p.setColor(QPalette::ButtonText, QColor(0xf2, 0xf2, 0xf5));
-    p.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::PlaceholderText, QColor(0xf2, 0xf2, 0xf5, 150));
-    p.setColor(QPalette::Mid, QColor(0x48, 0x48, 0x4c));
-    return p;
+    return themePalette(true);
 }
 
 // Text from GitHub or typed by a person that looks like markup and holds a mnemonic sign.
@@ -161,16 +207,6 @@ inline int shownAsWritten(const QWidget& root, const QString& text)
         }
     }
     return shown;
-}
-
-// Saves a picture of the widget under <build>/screenshots/ for a person to look at.
-inline QString saveScreenshot(QWidget& widget, const QString& name)
-{
-    const QString dir = QStringLiteral(NORVANE_BINARY_DIR "/screenshots");
-    QDir().mkpath(dir);
-    const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
-    widget.grab().save(path);
-    return path;
 }
 
 } // namespace norvane::testing

@@ -3,12 +3,12 @@
 #include "models/watched_repo_store.h"
 #include "support/wait.h"
 #include "support/world.h"
-#include "ui/panel/content_view.h"
-#include "ui/widgets/controls.h"
 #include "ui/activity/dashboard_view.h"
 #include "ui/activity/issue_row_view.h"
 #include "ui/activity/issues_view.h"
+#include "ui/panel/content_view.h"
 #include "ui/ui_support.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QFile>
@@ -83,22 +83,13 @@ struct Screens
     std::unique_ptr<DashboardView> dashboardView;
 };
 
-QStringList menuTitles(const QMenu& menu)
-{
-    QStringList titles;
-    for (const QAction* action : menu.actions())
-        titles.append(action->isSeparator() ? QStringLiteral("---") : action->text());
-    return titles;
-}
+using norvane::testing::menuTitles;
 
 void chooseRepository(IssuesView& view, const QString& title)
 {
     view.populateRepositoryMenu();
-    for (QAction* action : view.repositoryMenu()->actions()) {
-        if (action->text() == title)
-            return action->trigger();
-    }
-    ADD_FAILURE() << "no menu entry " << title.toStdString();
+    if (QAction* action = norvane::testing::findAction(*view.repositoryMenu(), title))
+        action->trigger();
 }
 
 fh::Scenario issuesWorld()
@@ -267,76 +258,6 @@ TEST(DashboardView, CardsFollowTheModelAndTheNameOpensTheRepositoryPage)
     screens.store->removeAll(screens.account.id);
     EXPECT_EQ(view.state(), DashboardView::State::empty);
     EXPECT_TRUE(view.cards().isEmpty());
-}
-
-// The whole panel over the demo world, signed in as its demo user, for a person to look at.
-TEST(ActivityScreens, ScreenshotsOfTheDemoWorld)
-{
-    QFile file(QStringLiteral(NORVANE_SOURCE_DIR "/tools/fakehub/scenarios/demo.json"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    fh::FakeHub hub(fh::Scenario::fromJson(file.readAll()));
-    const std::pair<QString, QPalette> palettes[] = {
-        {QStringLiteral("light"), norvane::testing::lightPalette()},
-        {QStringLiteral("dark"), norvane::testing::darkPalette()}};
-    for (const auto& [name, palette] : palettes) {
-        norvane::testing::EngineWorld world;
-        const QList<GitHubAccount> accounts = world.storeAccounts({QStringLiteral("mona")});
-        world.keychain->storage()->insert_or_assign(accounts[0].tokenIdentifier,
-                                                    QStringLiteral("demo-token"));
-        PRViewModel model(world.dependencies(hub.baseUrl()));
-        model.loadAccounts();
-        ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }, 15000));
-        ContentView view(ContentView::Dependencies{&model, world.opener.get(), hub.baseUrl(), false,
-                                                   GitHubService(HttpSession(&world.network), hub.baseUrl()),
-                                                   world.keychain, world.preferences});
-        view.setPalette(palette);
-        view.setAutoFillBackground(true);
-        for (const char* repo : {"northwind/api", "northwind/web", "northwind/mobile", "northwind/infra",
-                                 "northwind/design-system"})
-            view.watchedRepoStore()->add(QString::fromLatin1(repo), accounts[0].id);
-        view.show();
-        const auto settled = [&] {
-            return waitUntil(
-                [&] {
-                    return !view.issuesViewModel()->isLoading() && !view.dashboardViewModel()->isLoading();
-                },
-                15000);
-        };
-        ASSERT_TRUE(settled());
-        EXPECT_EQ(view.tabButton(AppTab::issues)->count(), 7);
-        const auto shoot = [&](AppTab tab, const QString& shot) {
-            view.setSelectedTab(tab);
-            QApplication::processEvents();
-            norvane::testing::saveScreenshot(view, shot + QLatin1Char('-') + name);
-        };
-        shoot(AppTab::issues, QStringLiteral("issues"));
-        shoot(AppTab::dashboard, QStringLiteral("dashboard"));
-
-        view.issuesViewModel()->setSelectedRepository(QStringLiteral("northwind/web"));
-        hub.setLatency(std::chrono::milliseconds(300));
-        view.issuesViewModel()->refresh();
-        view.dashboardViewModel()->refresh();
-        shoot(AppTab::issues, QStringLiteral("issues-loading"));
-        shoot(AppTab::dashboard, QStringLiteral("dashboard-loading"));
-        ASSERT_TRUE(settled());
-        hub.setLatency(std::chrono::milliseconds(0));
-        shoot(AppTab::issues, QStringLiteral("issues-filtered"));
-        view.issuesViewModel()->setSelectedRepository(QStringLiteral("northwind/infra"));
-        shoot(AppTab::issues, QStringLiteral("issues-all-clear"));
-        view.issuesViewModel()->setSelectedRepository(std::nullopt);
-
-        // Without the token both loads fail and keep what they showed, under the error banner.
-        world.keychain->storage()->erase(accounts[0].tokenIdentifier);
-        view.issuesViewModel()->refresh();
-        view.dashboardViewModel()->refresh();
-        ASSERT_TRUE(settled());
-        shoot(AppTab::issues, QStringLiteral("issues-error"));
-        shoot(AppTab::dashboard, QStringLiteral("dashboard-error"));
-
-        view.watchedRepoStore()->removeAll(accounts[0].id);
-        shoot(AppTab::issues, QStringLiteral("issues-empty"));
-        shoot(AppTab::dashboard, QStringLiteral("dashboard-empty"));
-    }
 }
 
 } // namespace

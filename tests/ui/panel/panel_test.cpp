@@ -28,33 +28,12 @@ using norvane::testing::waitUntil;
 
 namespace {
 
-struct Panel
+using norvane::testing::findAction;
+using norvane::testing::menuTitles;
+
+struct Panel : norvane::testing::PanelWorld
 {
-    explicit Panel(const QStringList& logins = {QStringLiteral("me")}, bool debug = false,
-                   const QString& apiURL = QStringLiteral("http://127.0.0.1:9"), bool withSettings = false,
-                   const QMap<QString, QString>& hosts = {})
-    {
-        accounts = world.storeAccounts(logins, hosts);
-        model = std::make_unique<PRViewModel>(world.dependencies(apiURL));
-        model->loadAccounts();
-        // The first refresh fails at once (nothing listens): wait so it cannot land in the middle of a test.
-        EXPECT_TRUE(waitUntil([this] { return !model->isLoading(); }));
-        model->setErrorMessage(std::nullopt);
-        ContentView::Dependencies deps{model.get(),
-                                       world.opener.get(),
-                                       QStringLiteral("https://github.com"),
-                                       debug,
-                                       GitHubService(HttpSession(&world.network), apiURL),
-                                       world.keychain,
-                                       world.preferences};
-        if (withSettings) {
-            GitHubDeviceAuth::Config auth;
-            auth.webBaseURL = auth.apiBaseURL = apiURL;
-            deps.signIn =
-                AddAccountDependencies{HttpSession(&world.network), auth, world.opener.get(), nullptr};
-        }
-        view = std::make_unique<ContentView>(std::move(deps));
-    }
+    using PanelWorld::PanelWorld;
     PullRequestTab& tab() const { return *view->pullRequestTab(); }
     QStringList rowIds() const
     {
@@ -63,29 +42,7 @@ struct Panel
             ids.append(pr.id);
         return ids;
     }
-
-    norvane::testing::EngineWorld world;
-    QList<GitHubAccount> accounts;
-    std::unique_ptr<PRViewModel> model;
-    std::unique_ptr<ContentView> view;
 };
-
-QStringList menuTitles(const QMenu& menu)
-{
-    QStringList titles;
-    for (const QAction* action : menu.actions())
-        titles.append(action->isSeparator() ? QStringLiteral("---") : action->text());
-    return titles;
-}
-
-QAction* findAction(const QMenu& menu, const QString& text)
-{
-    for (QAction* action : menu.actions()) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
-}
 
 TEST(ContentView, WithoutAccountsEveryTabButSettingsWelcomes)
 {
@@ -102,7 +59,6 @@ TEST(ContentView, WithoutAccountsEveryTabButSettingsWelcomes)
     EXPECT_EQ(panel.tab().emptyDetailText(), QStringLiteral("Add a GitHub account in Settings"));
 
     view.setSelectedTab(AppTab::prs);
-    norvane::testing::saveScreenshot(view, QStringLiteral("panel-welcome"));
     view.signInButton()->click();
     EXPECT_EQ(view.selectedTab(), AppTab::settings);
     EXPECT_TRUE(panel.model->triggerAddAccount());
@@ -144,9 +100,6 @@ TEST(ContentView, TabShortcutsGearAndTheSettingsCommand)
     view.show();
     view.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
-    EXPECT_EQ(view.tabButton(AppTab::issues)->toolTip(), QStringLiteral("Issues (Ctrl+2)"));
-    EXPECT_EQ(view.refreshButton()->toolTip(), QStringLiteral("Refresh (Ctrl+R)"));
-
     struct Step
     {
         Qt::Key key;
@@ -202,8 +155,6 @@ TEST(ContentView, DebugButtonsOnlyInDebugModeAndTheFooterOpensGitHub)
 
     Panel debug({QStringLiteral("me")}, true);
     ASSERT_EQ(debug.view->debugButtons().size(), 2);
-    EXPECT_EQ(debug.view->debugButtons()[0]->toolTip(), QStringLiteral("Load Test Data"));
-    EXPECT_EQ(debug.view->debugButtons()[1]->toolTip(), QStringLiteral("Send Test Notification"));
     debug.view->debugButtons()[0]->click();
     EXPECT_EQ(debug.model->pullRequests().size(), 6);
     EXPECT_EQ(debug.view->tabButton(AppTab::prs)->count(), 6);
@@ -361,10 +312,6 @@ TEST(PullRequestTab, FilterTabsAndSortMenu)
     tab.filterTabs()[5]->click();
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::empty);
 
-    EXPECT_EQ(menuTitles(*tab.sortMenu()),
-              (QStringList{QStringLiteral("Updated"), QStringLiteral("Created"), QStringLiteral("Repository"),
-                           QStringLiteral("PR #")}));
-    EXPECT_EQ(tab.sortButton()->text(), QStringLiteral("Sort by: Updated"));
     const auto checked = [&] {
         QStringList names;
         for (const QAction* action : tab.sortMenu()->actions()) {
@@ -402,19 +349,14 @@ TEST(PullRequestTab, KeyboardNavigationStopsAtTheEndsAndFollowsTheList)
     // A fresh list selects its first row.
     EXPECT_EQ(tab.selectedPRId(), ids.first());
 
-    QTest::keyClick(&view, Qt::Key_Up);
-    EXPECT_EQ(tab.selectedPRId(), ids.first()) << "Up on the first row keeps it";
-    for (int i = 1; i < ids.size(); ++i) {
-        QTest::keyClick(&view, Qt::Key_Down);
-        EXPECT_EQ(tab.selectedPRId(), ids[i]);
-    }
+    // The arrows step through the list (where they stop at the ends: the ListSelection table).
     QTest::keyClick(&view, Qt::Key_Down);
-    EXPECT_EQ(tab.selectedPRId(), ids.last()) << "Down on the last row keeps it";
+    QTest::keyClick(&view, Qt::Key_Down);
     QTest::keyClick(&view, Qt::Key_Up);
-    EXPECT_EQ(tab.selectedPRId(), ids[ids.size() - 2]);
+    EXPECT_EQ(tab.selectedPRId(), ids[1]);
     // Modified arrows are not navigation.
     QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(tab.selectedPRId(), ids[ids.size() - 2]);
+    EXPECT_EQ(tab.selectedPRId(), ids[1]);
 
     // The selected row leaves the list: the first remaining row takes over; an empty list clears it.
     const QString selected = *tab.selectedPRId();
@@ -508,7 +450,7 @@ TEST(PullRequestTab, TheListIsAlwaysTheSelectedAccountsAndARejectedTokenSaysSo)
 {
     namespace fh = norvane::fakehub;
     fh::FakeHub hub(twoAccountsWorld());
-    Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl(), true);
+    Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl());
     const GitHubAccount me = panel.accounts[0];
     const GitHubAccount alice = panel.accounts[1];
     panel.world.keychain->storage()->insert_or_assign(alice.tokenIdentifier, QStringLiteral("revoked"));
@@ -536,19 +478,8 @@ TEST(PullRequestTab, TheListIsAlwaysTheSelectedAccountsAndARejectedTokenSaysSo)
     const QString aliceSeen = QStringLiteral("pr_seen_states_") + uuidText(alice.id);
     EXPECT_FALSE(panel.world.preferences->data(aliceSeen)) << "nothing of me's is marked seen for alice";
 
-    // "Reconnect" opens the reconnect sheet over this tab; the reconnected token brings alice's list.
-    tab.reconnectButton()->click();
-    ASSERT_TRUE(view.settingsView()->addAccountView());
-    EXPECT_EQ(view.settingsView()->reauthAccount(), alice);
-    EXPECT_EQ(view.selectedTab(), AppTab::prs);
-    view.setSelectedTab(AppTab::issues);
-    EXPECT_EQ(view.selectedTab(), AppTab::prs) << "the sheet keeps the tab";
-    view.settingsView()->signIn(QStringLiteral("alice"), QStringLiteral("tok-alice"), std::nullopt);
-    ASSERT_TRUE(waitUntil([&] { return panel.rowIds().size() == 1; }));
-    EXPECT_EQ(tab.reauthText(), QString());
-    EXPECT_EQ(tab.listState(), PullRequestTab::ListState::list);
-
-    // Back to me, whose answer fails: the failure shows, not alice's list.
+    // Back to me, whose answer fails: the failure shows, not alice's list. (Reconnecting from the banner is
+    // the wrong-token journey's.)
     hub.injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 502));
     panel.model->setSelectedAccount(me);
     EXPECT_TRUE(panel.rowIds().isEmpty());
@@ -582,109 +513,6 @@ TEST(ContentView, EveryOpeningReloadsTheIssuesAndCardsButLeavesThePollsScheduleA
     }
 }
 
-TEST(ContentView, ScreenshotsOfAnAccountSwitchAndARejectedToken)
-{
-    namespace fh = norvane::fakehub;
-    fh::FakeHub hub(twoAccountsWorld());
-    const std::pair<QString, QPalette> palettes[] = {
-        {QStringLiteral("light"), norvane::testing::lightPalette()},
-        {QStringLiteral("dark"), norvane::testing::darkPalette()}};
-    for (const auto& [name, palette] : palettes) {
-        Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl(), true);
-        panel.world.keychain->storage()->insert_or_assign(panel.accounts[1].tokenIdentifier,
-                                                          QStringLiteral("revoked"));
-        panel.view->setPalette(palette);
-        panel.view->setAutoFillBackground(true);
-        panel.view->show();
-        ASSERT_EQ(panel.rowIds().size(), 2);
-        // GitHub's answer waits, so the picture is taken while the switch is in progress.
-        hub.injectFault(fh::Fault::delayed(QStringLiteral("GET"), QStringLiteral("/search/issues"),
-                                           std::chrono::milliseconds(1500))
-                            .times(1));
-        panel.model->setSelectedAccount(panel.accounts[1]);
-        QApplication::processEvents();
-        ASSERT_EQ(panel.tab().listState(), PullRequestTab::ListState::loading);
-        norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-switching-") + name);
-        ASSERT_TRUE(waitUntil([&] { return !panel.model->isLoading(); }));
-        ASSERT_FALSE(panel.tab().reauthText().isEmpty());
-        QApplication::processEvents();
-        norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-reauth-") + name);
-    }
-}
-
-// A github.com-like hub and an Enterprise-like one side by side: each account's list, links and token stay
-// on its own host.
-TEST(ContentView, AnEnterpriseAccountsListPickerAndLinksAreOnItsOwnHost)
-{
-    namespace fh = norvane::fakehub;
-    fh::FakeHub hub(twoAccountsWorld());
-    fh::FakeHub::Options layout;
-    layout.enterprise = true;
-    fh::FakeHub enterprise(twoAccountsWorld(), layout);
-    Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl(), false,
-                {{QStringLiteral("alice"), enterprise.baseUrl()}});
-    const QString label = QStringLiteral("alice · ") + QUrl(enterprise.baseUrl()).authority();
-    EXPECT_EQ(panel.view->accountPicker()->itemText(1), label);
-    const auto urlsOn = [&](const QString& base) {
-        const QList<PullRequest>& prs = panel.model->pullRequests();
-        return !prs.isEmpty() && std::all_of(prs.begin(), prs.end(), [&](const PullRequest& pr) {
-            return pr.url.startsWith(base + QLatin1Char('/'));
-        });
-    };
-    EXPECT_TRUE(urlsOn(hub.baseUrl()));
-    // The footer opens the account's web host: the Enterprise server's, or github.com's for the other one.
-    const struct
-    {
-        int index;
-        QString base;
-        QString home;
-    } steps[] = {{1, enterprise.baseUrl(), enterprise.baseUrl()},
-                 {0, hub.baseUrl(), QStringLiteral("https://github.com")}};
-    for (const auto& [index, base, home] : steps) {
-        panel.view->accountPicker()->activated(index);
-        ASSERT_TRUE(
-            waitUntil([&] { return panel.model->hasListForSelectedAccount() && !panel.model->isLoading(); }));
-        EXPECT_TRUE(urlsOn(base)) << index;
-        panel.view->footerButton()->click();
-        EXPECT_EQ(panel.world.opener->opened().back(), QUrl(home));
-        if (index == 1) {
-            panel.view->show();
-            QApplication::processEvents();
-            norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-enterprise-account"));
-        }
-    }
-    ASSERT_FALSE(enterprise.requests().empty());
-    for (const auto& r : enterprise.requests()) {
-        EXPECT_TRUE(r.path.startsWith(QStringLiteral("/api/v3/"))) << r.path.toStdString();
-        EXPECT_EQ(r.header(QStringLiteral("Authorization")), QStringLiteral("token tok-alice"));
-    }
-    for (const auto& r : hub.requests())
-        EXPECT_EQ(r.header(QStringLiteral("Authorization")), QStringLiteral("token tok-me"));
-}
-
-TEST(ContentView, ScreenshotsWithTheSampleDataInBothPalettes)
-{
-    const std::pair<QString, QPalette> palettes[] = {
-        {QStringLiteral("light"), norvane::testing::lightPalette()},
-        {QStringLiteral("dark"), norvane::testing::darkPalette()}};
-    for (const auto& [name, palette] : palettes) {
-        Panel panel;
-        panel.view->setPalette(palette);
-        panel.view->setAutoFillBackground(true);
-        norvane::ui::loadSamplePullRequests(*panel.model);
-        panel.model->setErrorMessage(QStringLiteral("Network error: the request timed out."));
-        panel.view->show();
-        QTest::keyClick(panel.view.get(), Qt::Key_Down);
-        QApplication::processEvents();
-        const QImage shot = panel.view->grab().toImage();
-        EXPECT_EQ(shot.size() / shot.devicePixelRatio(), QSize(560, 600));
-        // The window colour fills the panel's corner: the palette reached it.
-        EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2).rgb(),
-                  palette.color(QPalette::Window).rgb());
-        norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-prs-") + name);
-    }
-}
-
 } // namespace
 
 // A pull request's title, author and repository as GitHub sends them, and a message holding GitHub's text,
@@ -694,19 +522,21 @@ TEST(ContentView, TextFromGitHubIsShownAsWritten)
     const QString markup = norvane::testing::kMarkupLike;
     const QString repo = QStringLiteral("<b>x & y/<i>z"); // what the search's page address names
     fakehub::FakeHub hub(norvane::testing::baseWorld());
-    const QJsonObject item{{QStringLiteral("id"), 1},
-                           {QStringLiteral("number"), 1},
-                           {QStringLiteral("title"), markup},
-                           {QStringLiteral("html_url"), hub.baseUrl() + QLatin1Char('/') + repo + QStringLiteral("/pull/1")},
-                           {QStringLiteral("user"), QJsonObject{{QStringLiteral("login"), markup}}},
-                           {QStringLiteral("created_at"), QStringLiteral("2026-12-01T10:00:00Z")},
-                           {QStringLiteral("updated_at"), QStringLiteral("2026-12-01T10:00:00Z")},
-                           {QStringLiteral("draft"), false},
-                           {QStringLiteral("state"), QStringLiteral("open")}};
-    hub.injectFault(fakehub::Fault::httpStatus(
-        QStringLiteral("GET"), QStringLiteral("/search/issues"), 200,
-        QJsonDocument(QJsonObject{{QStringLiteral("total_count"), 1}, {QStringLiteral("items"), QJsonArray{item}}})
-            .toJson()));
+    const QJsonObject item{
+        {QStringLiteral("id"), 1},
+        {QStringLiteral("number"), 1},
+        {QStringLiteral("title"), markup},
+        {QStringLiteral("html_url"), hub.baseUrl() + QLatin1Char('/') + repo + QStringLiteral("/pull/1")},
+        {QStringLiteral("user"), QJsonObject{{QStringLiteral("login"), markup}}},
+        {QStringLiteral("created_at"), QStringLiteral("2026-12-01T10:00:00Z")},
+        {QStringLiteral("updated_at"), QStringLiteral("2026-12-01T10:00:00Z")},
+        {QStringLiteral("draft"), false},
+        {QStringLiteral("state"), QStringLiteral("open")}};
+    hub.injectFault(
+        fakehub::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 200,
+                                   QJsonDocument(QJsonObject{{QStringLiteral("total_count"), 1},
+                                                             {QStringLiteral("items"), QJsonArray{item}}})
+                                       .toJson()));
     Panel panel({QStringLiteral("me")}, false, hub.baseUrl());
     ASSERT_EQ(panel.model->pullRequests().size(), 1);
     const PullRequest& pr = panel.model->pullRequests().first();
@@ -719,8 +549,7 @@ TEST(ContentView, TextFromGitHubIsShownAsWritten)
     panel.view->resize(560, 600);
     panel.view->show();
     panel.tab().populateRepositoryMenu();
-    EXPECT_EQ(norvane::testing::shownAsWritten(*panel.view, markup), 1); // the message; rows are painted as text
-    EXPECT_EQ(norvane::testing::shownAsWritten(*panel.view, repo), 1);   // the repository's menu item
-    QCoreApplication::processEvents();
-    norvane::testing::saveScreenshot(*panel.view, QStringLiteral("panel-markup"));
+    EXPECT_EQ(norvane::testing::shownAsWritten(*panel.view, markup),
+              1); // the message; rows are painted as text
+    EXPECT_EQ(norvane::testing::shownAsWritten(*panel.view, repo), 1); // the repository's menu item
 }

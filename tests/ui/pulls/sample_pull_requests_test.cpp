@@ -26,39 +26,6 @@ QMap<QString, QString> storedValues(const InMemoryPreferences& preferences)
 
 } // namespace
 
-TEST(SamplePullRequests, CountBadgeAndFlags)
-{
-    norvane::testing::EngineWorld world;
-    auto model = std::make_unique<PRViewModel>(world.dependencies());
-    PRViewModel& m = *model;
-    const QStringList& printed = world.printed;
-    norvane::ui::loadSamplePullRequests(m);
-    EXPECT_EQ(printed.last(), QStringLiteral("✅ Loaded test data with 6 sample PRs (4 have unseen updates)"));
-    const std::pair<PRFilter, int> counts[] = {{PRFilter::all, 6},       {PRFilter::needsReview, 2},
-                                               {PRFilter::myPending, 1}, {PRFilter::myApproved, 2},
-                                               {PRFilter::myChanges, 1}, {PRFilter::drafts, 0}};
-    for (const auto& [filter, count] : counts)
-        EXPECT_EQ(m.countForFilter(filter), count) << rawValue(filter).toStdString();
-    EXPECT_EQ(badgeFor(m.pullRequests()), (Badge{BadgeColor::red, 5}));
-
-    QStringList flags;
-    for (const auto& pr : m.pullRequests()) {
-        const auto updates = m.unseenUpdates(pr);
-        flags.append(pr.id + QLatin1Char('=') +
-                     (updates.isEmpty() ? QStringLiteral("-") : rawValue(updates.first())));
-        EXPECT_LE(updates.size(), 1);
-    }
-    EXPECT_EQ(flags, (QStringList{QStringLiteral("test-1=newCommits"), QStringLiteral("test-2=newComments"),
-                                  QStringLiteral("test-3=-"), QStringLiteral("test-4=newReview"),
-                                  QStringLiteral("test-5=ciStatusChanged"), QStringLiteral("test-6=-")}));
-    EXPECT_EQ(m.pullRequests().at(1).author, QStringLiteral("you"));
-    EXPECT_EQ(m.pullRequests().last().repository, QStringLiteral("security/toolkit"));
-
-    m.markAsSeen(m.pullRequests().first());
-    EXPECT_TRUE(m.unseenUpdates(m.pullRequests().first()).isEmpty());
-    EXPECT_EQ(m.seenStates().value(QStringLiteral("test-1")).headSha, QStringLiteral("abc123new"));
-}
-
 // The samples are shown under the signed-in account, but neither loading them nor opening one stores a
 // snapshot: the account's own snapshots stay as they were, and its next refresh reads them again.
 TEST(SamplePullRequests, NeverWriteThePreferences)

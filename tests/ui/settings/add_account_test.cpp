@@ -36,12 +36,10 @@ struct Sheet
 {
     explicit Sheet(
         std::optional<GitHubAccount> reauth = std::nullopt, fakehub::FakeHub* hub = nullptr,
-        QString clientId = kClientId, const QPalette& palette = norvane::testing::lightPalette(),
+        QString clientId = kClientId,
         fakehub::FakeHub* flowHub = nullptr) // whose device-flow clock the sheet's waits move; `hub`'s
     {
         host.setFixedSize(560, 600);
-        host.setPalette(palette);
-        host.setAutoFillBackground(true);
         auto* page = new QVBoxLayout(&host);
         page->addWidget(
             new ThemedLabel(QStringLiteral("Accounts"), TextStyle::headline, ThemeColor::primary));
@@ -65,12 +63,6 @@ struct Sheet
     {
         host.activateWindow();
         return QTest::qWaitForWindowActive(&host);
-    }
-    void screenshot(const QString& name)
-    {
-        // Let the layouts settle as they would before the next frame.
-        QCoreApplication::processEvents();
-        norvane::testing::saveScreenshot(host, name);
     }
 
     QNetworkAccessManager network;
@@ -105,24 +97,7 @@ void expectLaidOut(const AddAccountView& sheet)
     }
 }
 
-TEST(AddAccountView, TitleNamesTheAccountBeingReconnected)
-{
-    const GitHubAccount octo{QUuid::createUuid(), QStringLiteral("octo"), QStringLiteral("id"), std::nullopt};
-    struct Case
-    {
-        std::optional<GitHubAccount> reauth;
-        QString title;
-    };
-    for (const Case& c : {Case{std::nullopt, QStringLiteral("Add GitHub Account")},
-                          Case{octo, QStringLiteral("Reconnect octo")}}) {
-        Sheet sheet(c.reauth);
-        EXPECT_EQ(sheet.c().title->text(), c.title);
-        EXPECT_EQ(sheet.view->shownPanel(), Panel::idle);
-        EXPECT_EQ(sheet.view->size(), QSize(440, 460));
-    }
-}
-
-TEST(AddAccountView, AddAccountShowsOnlyForManualEntryAndNeedsBothFields)
+TEST(AddAccountView, AddAccountShowsOnlyForManualEntryNeedsBothFieldsAndSaysWhatIsMissing)
 {
     Sheet sheet;
     EXPECT_FALSE(sheet.c().add->isVisibleTo(sheet.view));
@@ -147,9 +122,23 @@ TEST(AddAccountView, AddAccountShowsOnlyForManualEntryAndNeedsBothFields)
         EXPECT_EQ(sheet.c().add->isEnabled(), c.enabled)
             << c.username.toStdString() << "/" << c.token.toStdString();
     }
+    // Sent anyway (Return does so), it says what is missing; Back clears the message and keeps what was
+    // typed.
+    QSignalSpy added(sheet.view, &AddAccountView::added);
+    sheet.c().token->clear();
+    sheet.view->submitManualEntry();
+    EXPECT_EQ(added.count(), 0);
+    EXPECT_TRUE(sheet.c().manualError->isVisibleTo(sheet.view));
+    EXPECT_EQ(sheet.c().manualError->text(), QStringLiteral("Username and token are required"));
     sheet.c().back->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::idle);
     EXPECT_FALSE(sheet.c().add->isVisibleTo(sheet.view));
+    sheet.c().useToken->click();
+    EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
+    EXPECT_EQ(sheet.c().username->text(), QStringLiteral(" "));
+    sheet.c().tokenSettings->click();
+    EXPECT_EQ(sheet.opener.opened(),
+              std::vector<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/settings/tokens"))});
 }
 
 TEST(AddAccountView, ManualEntryHandsOnTheValuesAsTypedAndTheLabelOnlyWhenNotEmpty)
@@ -198,67 +187,41 @@ TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
         {"offline", "me", "tok-me", true, "Could not reach GitHub to check this token: "},
         {"accepted", "ALICE", "tok-alice", false, nullptr},
     };
-    const std::pair<const char*, QPalette> palettes[] = {{"", norvane::testing::lightPalette()},
-                                                         {"-dark", norvane::testing::darkPalette()}};
-    for (const auto& [suffix, palette] : palettes) {
-        for (const Case& c : cases) {
-            SCOPED_TRACE(c.name);
-            Sheet sheet(std::nullopt, c.offline ? nullptr : hub.get(), kClientId, palette);
-            QSignalSpy added(sheet.view, &AddAccountView::added);
-            sheet.c().useToken->click();
-            sheet.c().username->setText(QString::fromLatin1(c.login));
-            sheet.c().token->setText(QString::fromLatin1(c.token));
-            hub->clearRequests();
-            sheet.c().add->click();
-            // Until GitHub answers the button says what is going on and takes no second press.
-            EXPECT_TRUE(sheet.view->isCheckingToken());
-            EXPECT_EQ(sheet.c().add->text(), QStringLiteral("Checking…"));
-            EXPECT_FALSE(sheet.c().add->isEnabled());
-            EXPECT_TRUE(sheet.c().busy->isVisibleTo(sheet.view));
-            sheet.view->submitManualEntry();
-            ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
-            EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/user")).size(),
-                      c.offline ? 0u : 1u);
-            EXPECT_EQ(sheet.c().add->text(), QStringLiteral("Add Account"));
-            EXPECT_TRUE(sheet.c().add->isEnabled());
-            EXPECT_FALSE(sheet.c().busy->isVisibleTo(sheet.view));
-            if (!c.refusal) {
-                ASSERT_EQ(added.count(), 1);
-                EXPECT_EQ(added[0][0].toString(), QStringLiteral("ALICE"));
-                EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
-                continue;
-            }
-            EXPECT_EQ(added.count(), 0);
-            EXPECT_TRUE(sheet.c().manualError->isVisibleTo(sheet.view));
-            EXPECT_TRUE(sheet.c().manualError->text().startsWith(QString::fromUtf8(c.refusal)))
-                << sheet.c().manualError->text().toStdString();
-            // The typed values stay for correction.
-            EXPECT_EQ(sheet.c().username->text(), QString::fromLatin1(c.login));
-            EXPECT_EQ(sheet.c().token->text(), QString::fromLatin1(c.token));
-            expectLaidOut(*sheet.view);
-            sheet.screenshot(QStringLiteral("add-account-refused-%1%2")
-                                 .arg(QString::fromLatin1(c.name), QString::fromLatin1(suffix)));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sheet sheet(std::nullopt, c.offline ? nullptr : hub.get());
+        QSignalSpy added(sheet.view, &AddAccountView::added);
+        sheet.c().useToken->click();
+        sheet.c().username->setText(QString::fromLatin1(c.login));
+        sheet.c().token->setText(QString::fromLatin1(c.token));
+        hub->clearRequests();
+        sheet.c().add->click();
+        // Until GitHub answers the button says what is going on and takes no second press.
+        EXPECT_TRUE(sheet.view->isCheckingToken());
+        EXPECT_EQ(sheet.c().add->text(), QStringLiteral("Checking…"));
+        EXPECT_FALSE(sheet.c().add->isEnabled());
+        EXPECT_TRUE(sheet.c().busy->isVisibleTo(sheet.view));
+        sheet.view->submitManualEntry();
+        ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
+        EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/user")).size(), c.offline ? 0u : 1u);
+        EXPECT_EQ(sheet.c().add->text(), QStringLiteral("Add Account"));
+        EXPECT_TRUE(sheet.c().add->isEnabled());
+        EXPECT_FALSE(sheet.c().busy->isVisibleTo(sheet.view));
+        if (!c.refusal) {
+            ASSERT_EQ(added.count(), 1);
+            EXPECT_EQ(added[0][0].toString(), QStringLiteral("ALICE"));
+            EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
+            continue;
         }
+        EXPECT_EQ(added.count(), 0);
+        EXPECT_TRUE(sheet.c().manualError->isVisibleTo(sheet.view));
+        EXPECT_TRUE(sheet.c().manualError->text().startsWith(QString::fromUtf8(c.refusal)))
+            << sheet.c().manualError->text().toStdString();
+        // The typed values stay for correction.
+        EXPECT_EQ(sheet.c().username->text(), QString::fromLatin1(c.login));
+        EXPECT_EQ(sheet.c().token->text(), QString::fromLatin1(c.token));
+        expectLaidOut(*sheet.view);
     }
-}
-
-TEST(AddAccountView, TheManualGuardSaysWhatIsMissingAndBackClearsIt)
-{
-    Sheet sheet;
-    QSignalSpy added(sheet.view, &AddAccountView::added);
-    sheet.c().useToken->click();
-    sheet.c().username->setText(QStringLiteral("octo"));
-    sheet.view->submitManualEntry();
-    EXPECT_EQ(added.count(), 0);
-    EXPECT_TRUE(sheet.c().manualError->isVisibleTo(sheet.view));
-    EXPECT_EQ(sheet.c().manualError->text(), QStringLiteral("Username and token are required"));
-    sheet.c().back->click();
-    sheet.c().useToken->click();
-    EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
-    EXPECT_EQ(sheet.c().username->text(), QStringLiteral("octo")); // typed values stay
-    sheet.c().tokenSettings->click();
-    EXPECT_EQ(sheet.opener.opened(),
-              std::vector<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/settings/tokens"))});
 }
 
 TEST(AddAccountView, ReturnAddsFromTheManualPanelAndEscapeAlwaysCancels)
@@ -284,13 +247,8 @@ TEST(AddAccountView, ReturnAddsFromTheManualPanelAndEscapeAlwaysCancels)
     sheet.c().token->setFocus();
     QTest::keyClicks(sheet.c().token, QStringLiteral("ghp_1"));
     QTest::keyClick(sheet.c().token, Qt::Key_Return);
-    EXPECT_TRUE(sheet.view->isCheckingToken());
-    // Nothing listens where this sheet asks: the check fails and says so, and nothing is handed on.
+    EXPECT_TRUE(sheet.view->isCheckingToken()); // what the check finds: the manual-token table
     ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
-    EXPECT_EQ(added.count(), 0);
-    EXPECT_TRUE(sheet.c().manualError->text().startsWith(
-        QStringLiteral("Could not reach GitHub to check this token: ")))
-        << sheet.c().manualError->text().toStdString();
     QTest::keyClick(sheet.c().token, Qt::Key_Escape);
     EXPECT_EQ(cancelled.count(), 2);
     EXPECT_TRUE(sheet.overlay->isVisible()); // the sheet never closes itself
@@ -423,7 +381,7 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
     const auto enterprise = startEnterpriseHub();
     const QString host = enterprise->baseUrl(); // http on the loopback: allowed for a server on this machine
     const QString hostText = QUrl(host).authority();
-    Sheet sheet(std::nullopt, hub.get(), kClientId, norvane::testing::lightPalette(), enterprise.get());
+    Sheet sheet(std::nullopt, hub.get(), kClientId, enterprise.get());
     QSignalSpy added(sheet.view, &AddAccountView::added);
     EXPECT_FALSE(sheet.c().host->isVisibleTo(sheet.view));
     sheet.c().server->choose(1);
@@ -446,8 +404,7 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
     }
 
     sheet.c().host->setText(QStringLiteral("github.example.com"));
-    sheet.screenshot(
-        QStringLiteral("add-account-enterprise")); // the scroll bar the fields brought settles first
+    QCoreApplication::processEvents(); // the scroll bar the fields brought settles first
     expectLaidOut(*sheet.view);
 
     // Without the server's own OAuth App the flow is not configured, and the token path stays.
@@ -470,22 +427,13 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
     EXPECT_EQ(added[0][1].toString(), QStringLiteral("ghe-me"));
     const AccountServer expected{host, QStringLiteral("Iv1.enterprise0001")};
     EXPECT_EQ(added[0][3].value<AccountServer>(), expected);
-
-    // The token path asks the server's API, under /api/v3, whose the token is.
-    sheet.c().useToken->click();
-    sheet.c().username->setText(QStringLiteral("me"));
-    sheet.c().token->setText(QStringLiteral("ghe-me"));
-    sheet.c().add->click();
-    ASSERT_TRUE(waitUntil([&] { return added.count() == 2; }));
-    EXPECT_EQ(added[1][3].value<AccountServer>(), expected);
-    EXPECT_TRUE(hub->requests().empty());
-    EXPECT_EQ(enterprise->requests(QStringLiteral("GET"), QStringLiteral("/api/v3/user")).size(), 2u);
+    EXPECT_TRUE(hub->requests().empty()); // (the token path on the server: the two-hosts journey)
 
     // A reconnect stays on the account's server, with its client id, and offers no other.
     GitHubAccount work{QUuid::createUuid(), QStringLiteral("me"), QStringLiteral("id"), std::nullopt};
     work.host = host;
     work.oauthClientId = QStringLiteral("Iv1.enterprise0001");
-    Sheet reconnect(work, hub.get(), kClientId, norvane::testing::lightPalette(), enterprise.get());
+    Sheet reconnect(work, hub.get(), kClientId, enterprise.get());
     EXPECT_FALSE(reconnect.c().server->isVisibleTo(reconnect.view));
     EXPECT_EQ(reconnect.c().reconnectServer->text(), QStringLiteral("GitHub Enterprise Server: ") + hostText);
     reconnect.c().connect->click();
@@ -494,36 +442,21 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
     EXPECT_EQ(enterprise->deviceCodes().size(), 2u);
 }
 
-TEST(AddAccountView, ScreenshotsOfEveryPanelInBothPalettes)
+TEST(AddAccountView, EveryPanelHasTheHeightItNeedsAndNoTextCutOff)
 {
     const auto hub = startHub();
-    const std::pair<const char*, QPalette> palettes[] = {{"", norvane::testing::lightPalette()},
-                                                         {"-dark", norvane::testing::darkPalette()}};
-    for (const auto& [suffix, palette] : palettes) {
-        const QString tail = QString::fromLatin1(suffix);
-        {
-            Sheet sheet(std::nullopt, hub.get(), kClientId, palette);
-            expectLaidOut(*sheet.view);
-            sheet.screenshot(QStringLiteral("add-account-idle") + tail);
-            sheet.c().connect->click();
-            ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }));
-            expectLaidOut(*sheet.view);
-            sheet.screenshot(QStringLiteral("add-account-awaiting") + tail);
-            sheet.c().useToken->click();
-            sheet.screenshot(QStringLiteral("add-account-manual-empty") + tail);
-            QTest::keyClicks(sheet.c().manualLabel, QStringLiteral("Work"));
-            sheet.c().username->setText(QStringLiteral("octo"));
-            sheet.c().token->setText(QStringLiteral("ghp_secret"));
-            expectLaidOut(*sheet.view);
-            sheet.screenshot(QStringLiteral("add-account-manual") + tail);
-        }
-        Sheet failed(std::nullopt, hub.get(), QString::fromLatin1(GitHubDeviceAuth::kUnconfiguredClientId),
-                     palette);
-        failed.c().connect->click();
-        ASSERT_EQ(failed.view->shownPanel(), Panel::failed);
-        expectLaidOut(*failed.view);
-        failed.screenshot(QStringLiteral("add-account-failed") + tail);
-    }
+    Sheet sheet(std::nullopt, hub.get());
+    expectLaidOut(*sheet.view);
+    sheet.c().connect->click();
+    ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }));
+    expectLaidOut(*sheet.view);
+    sheet.c().useToken->click();
+    sheet.c().username->setText(QStringLiteral("octo"));
+    expectLaidOut(*sheet.view);
+    Sheet failed(std::nullopt, hub.get(), QString::fromLatin1(GitHubDeviceAuth::kUnconfiguredClientId));
+    failed.c().connect->click();
+    ASSERT_EQ(failed.view->shownPanel(), Panel::failed);
+    expectLaidOut(*failed.view);
 }
 
 } // namespace
@@ -538,13 +471,12 @@ TEST(AddAccountView, TheCodeAndTheAccountNameAreShownAsWritten)
                        {QStringLiteral("verification_uri"), hub->baseUrl() + QStringLiteral("/login/device")},
                        {QStringLiteral("expires_in"), 900},
                        {QStringLiteral("interval"), 5}};
-    hub->injectFault(fakehub::Fault::httpStatus(QStringLiteral("POST"), QStringLiteral("/login/device/code"), 200,
-                                                QJsonDocument(answer).toJson()));
+    hub->injectFault(fakehub::Fault::httpStatus(QStringLiteral("POST"), QStringLiteral("/login/device/code"),
+                                                200, QJsonDocument(answer).toJson()));
     Sheet sheet(GitHubAccount{QUuid::createUuid(), markup, QStringLiteral("id"), std::nullopt}, hub.get());
     sheet.c().connect->click();
     ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }));
     EXPECT_EQ(sheet.c().title->text(), QStringLiteral("Reconnect ") + markup);
     EXPECT_EQ(sheet.c().code->text(), markup);
     EXPECT_EQ(norvane::testing::shownAsWritten(sheet.host, markup), 2);
-    sheet.screenshot(QStringLiteral("add-account-markup"));
 }

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -24,8 +23,6 @@ using norvane::testing::waitUntil;
 
 namespace {
 
-using Status = PRViewModel::NotificationPermissionStatus;
-
 struct Settings
 {
     struct Options
@@ -34,8 +31,6 @@ struct Settings
         // Port 9 of the loopback: nothing listens, so refreshes fail at once instead of reaching out.
         QString apiURL = QStringLiteral("http://127.0.0.1:9");
         bool knowsSettingsPanel = true;
-        AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"), QStringLiteral("1")};
-        fakehub::FakeHub* hub = nullptr;
         std::shared_ptr<KeychainService> keychain = {}; // default: the world's
         std::shared_ptr<Autostart> autostart = {};
         QMap<QString, QString> hosts = {}; // login -> its GitHub Enterprise Server host
@@ -58,10 +53,10 @@ struct Settings
         SettingsView::Dependencies deps{
             model.get(),
             store,
-            std::move(options.identity),
+            AppIdentity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"), QStringLiteral("1")},
             {},
             AddAccountDependencies{HttpSession(&world.network), auth, world.opener.get(),
-                                   std::make_shared<norvane::testing::FastTimer>(options.hub)},
+                                   std::make_shared<norvane::testing::FastTimer>(nullptr)},
             options.autostart};
         if (options.knowsSettingsPanel)
             deps.openNotificationSettings = [this] { ++settingsOpened; };
@@ -99,7 +94,7 @@ QStringList chipNames(const SettingsView& view, const QUuid& accountId)
     return list;
 }
 
-TEST(SettingsRules, VersionPermissionAndMismatchTexts)
+TEST(SettingsRules, VersionTextAndWatchSuggestions)
 {
     const std::tuple<const char*, const char*, const char*> versions[] = {
         {"0.1.0", "7", "Version 0.1.0 (7)"},
@@ -111,23 +106,6 @@ TEST(SettingsRules, VersionPermissionAndMismatchTexts)
         EXPECT_EQ(appVersionString(QString::fromUtf8(version), QString::fromUtf8(build)),
                   QString::fromUtf8(expected));
 
-    const std::tuple<Status, const char*, ThemeColor, bool> permissions[] = {
-        {Status::unknown, "Checking...", ThemeColor::secondary, false},
-        {Status::notDetermined, "Not Requested", ThemeColor::orange, true},
-        {Status::denied, "Denied", ThemeColor::red, true},
-        {Status::authorized, "Enabled", ThemeColor::green, false},
-    };
-    for (const auto& [status, word, tint, offers] : permissions) {
-        const PermissionAppearance look = permissionAppearance(status);
-        EXPECT_EQ(look.word, QString::fromUtf8(word));
-        EXPECT_EQ(look.tint, tint) << word;
-        EXPECT_EQ(look.offersOpenSettings, offers) << word;
-    }
-
-    EXPECT_EQ(
-        reauthMismatchMessage(QStringLiteral("hubot"), QStringLiteral("Octo")),
-        QStringLiteral(
-            "Signed in as @hubot, but this account is @Octo. Sign in with the correct GitHub account."));
     const QList<WatchedRepo> watched{{QUuid::createUuid(), QStringLiteral("a/x"), QUuid::createUuid()}};
     // GitHub's names ignore letter case: A/X is the a/x already watched.
     EXPECT_EQ(
@@ -186,28 +164,12 @@ TEST(SettingsView, ReconnectStoresTheTokenOnlyForTheSameLoginInAnyCase)
     s.view->show();
     ASSERT_TRUE(s.view->reconnectButton(octo.id));
 
-    // Another GitHub user: nothing is stored, the account stays marked and the alert says who is who.
-    s.view->reconnectButton(octo.id)->click();
-    ASSERT_TRUE(s.view->addAccountView());
-    EXPECT_EQ(s.view->reauthAccount(), octo);
-    s.view->signIn(QStringLiteral("hubot"), QStringLiteral("tok-hubot"), QStringLiteral("Work"));
-    EXPECT_TRUE(s.view->isAlertShown());
-    EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Account Mismatch"));
-    EXPECT_EQ(
-        s.view->alertMessage(),
-        QStringLiteral(
-            "Signed in as @hubot, but this account is @Octo. Sign in with the correct GitHub account."));
-    EXPECT_FALSE(s.view->addAccountView() && s.view->addAccountView()->isVisible());
-    EXPECT_EQ(s.view->reauthAccount(), std::nullopt);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(s.world.keychain->storage()->at(octo.tokenIdentifier), QStringLiteral("tok-Octo"));
-    EXPECT_TRUE(s.model->reauthNeeded().contains(octo.id));
-    s.view->dismissAlert();
-    EXPECT_FALSE(s.view->isAlertShown());
-
+    // (Another GitHub user: the alert, and nothing stored: the reconnect journey and the markup test below.)
     // The same login in other letters: the new token goes under the account's own identifier, the mark goes
     // and a refresh starts; the account keeps its identity and label.
     s.view->reconnectButton(octo.id)->click();
+    ASSERT_TRUE(s.view->addAccountView());
+    EXPECT_EQ(s.view->reauthAccount(), octo);
     s.view->signIn(QStringLiteral("octo"), QStringLiteral("tok-new"), QStringLiteral("Ignored"));
     ASSERT_TRUE(waitUntil([&] { return s.model->reauthNeeded().isEmpty(); }));
     EXPECT_EQ(s.world.keychain->storage()->at(octo.tokenIdentifier), QStringLiteral("tok-new"));
@@ -217,32 +179,8 @@ TEST(SettingsView, ReconnectStoresTheTokenOnlyForTheSameLoginInAnyCase)
     EXPECT_FALSE(s.view->reconnectButton(octo.id));
 }
 
-// A keychain that will not keep a token (a locked or broken store).
-class RefusingKeychain final : public KeychainService
-{
-public:
-    QCoro::Task<bool> save(QString, QString) override { co_return false; }
-    QCoro::Task<std::optional<QString>> getAsync(QString) override { co_return std::nullopt; }
-    QCoro::Task<> remove(QString) override { co_return; }
-};
-
-TEST(SettingsView, AReconnectWhoseTokenTheKeychainRefusesSaysSoAndKeepsTheAccountMarked)
-{
-    Settings::Options options;
-    options.keychain = std::make_shared<RefusingKeychain>();
-    Settings s(options);
-    const GitHubAccount octo = s.accounts[0];
-    s.model->setReauthNeeded({octo.id});
-    s.view->reconnectButton(octo.id)->click();
-    s.view->signIn(QStringLiteral("octo"), QStringLiteral("tok-new"), std::nullopt);
-    ASSERT_TRUE(waitUntil([&] { return s.view->isAlertShown(); }));
-    EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Reconnect Failed"));
-    EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@Octo")));
-    EXPECT_TRUE(s.model->reauthNeeded().contains(octo.id));
-    EXPECT_FALSE(s.model->isLoading());
-}
-
-// Saves only when the test says so, with the answer it was built with.
+// A keychain that saves only when the test says so, with the answer it was built with (false: a locked or
+// broken store).
 class GatedKeychain final : public KeychainService
 {
 public:
@@ -271,6 +209,24 @@ public:
 private:
     bool m_keeps;
 };
+
+TEST(SettingsView, AReconnectWhoseTokenTheKeychainRefusesSaysSoAndKeepsTheAccountMarked)
+{
+    Settings::Options options;
+    auto keychain = std::make_shared<GatedKeychain>(false);
+    keychain->released = true;
+    options.keychain = keychain;
+    Settings s(options);
+    const GitHubAccount octo = s.accounts[0];
+    s.model->setReauthNeeded({octo.id});
+    s.view->reconnectButton(octo.id)->click();
+    s.view->signIn(QStringLiteral("octo"), QStringLiteral("tok-new"), std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return s.view->isAlertShown(); }));
+    EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Reconnect Failed"));
+    EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@Octo")));
+    EXPECT_TRUE(s.model->reauthNeeded().contains(octo.id));
+    EXPECT_FALSE(s.model->isLoading());
+}
 
 TEST(SettingsView, TheSheetWaitsForTheKeychainAndARefusedTokenAddsNoAccount)
 {
@@ -344,67 +300,6 @@ TEST(SettingsView, APollLeavesThePressedChipAndTheFocusedButtonInPlace)
     EXPECT_TRUE(focused->hasFocus());
     QTest::mouseRelease(chip, Qt::LeftButton, {}, chip->rect().center());
     EXPECT_TRUE(names(s.store->repos(me)).contains(name));
-}
-
-TEST(SettingsView, ANewSignInAddsAnAccountAndTheTriggerOpensTheSheetOnce)
-{
-    Settings s(QStringList{});
-    // "Add Account" is a thing to do: the desktop's bordered push button, not a link.
-    auto* add = qobject_cast<QPushButton*>(s.view->addAccountButton());
-    ASSERT_TRUE(add);
-    EXPECT_FALSE(add->isFlat());
-    add->click();
-    ASSERT_TRUE(s.view->addAccountView());
-    s.view->dismissAddAccount();
-    s.model->setTriggerAddAccount(true);
-    EXPECT_FALSE(s.model->triggerAddAccount());
-    ASSERT_TRUE(s.view->addAccountView());
-    EXPECT_EQ(s.view->reauthAccount(), std::nullopt);
-    s.view->signIn(QStringLiteral("mona"), QStringLiteral("tok-mona"), std::nullopt);
-    ASSERT_TRUE(waitUntil([&] { return s.model->accounts().size() == 1; }));
-    EXPECT_EQ(s.model->accounts()[0].username, QStringLiteral("mona"));
-    EXPECT_EQ(s.model->accounts()[0].label, std::nullopt);
-    EXPECT_EQ(s.world.keychain->storage()->at(s.model->accounts()[0].tokenIdentifier),
-              QStringLiteral("tok-mona"));
-    EXPECT_TRUE(waitUntil([&] { return !s.view->addAccountView(); }));
-}
-
-TEST(SettingsView, ConnectWithGitHubSignsInANewAccountWhosePullRequestsFillTheList)
-{
-    fakehub::Scenario world = norvane::testing::baseWorld();
-    world.pullRequests.append(norvane::testing::pull("acme/api", 1, "me"));
-    fakehub::PullRequest asked = norvane::testing::pull("acme/web", 2, "alice");
-    asked.requestedReviewers = {QStringLiteral("me")};
-    world.pullRequests.append(asked);
-    world.pullRequests.append(norvane::testing::pull("acme/web", 3, "bob"));
-    const auto hub = norvane::testing::startHub(std::move(world));
-    Settings s(Settings::Options{{}, hub->baseUrl(), true, {}, hub.get()});
-    s.view->show();
-
-    // The welcome view's button asks for the sheet; the device flow runs in it.
-    s.model->setTriggerAddAccount(true);
-    AddAccountView* sheet = s.view->addAccountView();
-    ASSERT_TRUE(sheet);
-    QTest::keyClicks(sheet->controls().label, QStringLiteral("Home"));
-    sheet->controls().connect->click();
-    ASSERT_TRUE(waitUntil([&] { return sheet->shownPanel() == AddAccountView::Panel::awaiting; }));
-    ASSERT_TRUE(hub->approveDeviceCode(sheet->controls().code->text(), QStringLiteral("me")));
-
-    ASSERT_TRUE(waitUntil([&] { return s.model->accounts().size() == 1; }));
-    const GitHubAccount account = s.model->accounts()[0];
-    EXPECT_EQ(account.username, QStringLiteral("me"));
-    EXPECT_EQ(account.label, QStringLiteral("Home"));
-    EXPECT_EQ(s.world.keychain->storage()->at(account.tokenIdentifier), QStringLiteral("tok-me"));
-    EXPECT_TRUE(waitUntil([&] { return !s.view->addAccountView(); }));
-    // The new account is selected and refreshed: its two pull requests, not bob's.
-    ASSERT_TRUE(
-        waitUntil([&] { return !s.model->isLoading() && s.model->pullRequests().size() == 2; }, 15000));
-    QStringList titles;
-    for (const PullRequest& pr : s.model->pullRequests())
-        titles.append(pr.title);
-    titles.sort();
-    EXPECT_EQ(titles, (QStringList{QStringLiteral("PR 1"), QStringLiteral("PR 2")}));
-    EXPECT_EQ(s.model->errorMessage(), std::nullopt);
 }
 
 TEST(SettingsView, RemovingAnAccountForgetsItsWatchedRepositoriesBeforeTheAccount)
@@ -582,7 +477,6 @@ TEST(SettingsView, TheTrayIconStyleIsSavedAtOnceAndReadBack)
 {
     Settings s;
     SegmentedControl* picker = s.view->trayIconStylePicker();
-    EXPECT_EQ(picker->titles(), (QStringList{"Automatic", "Light", "Dark"}));
     EXPECT_EQ(picker->selectedIndex(), 0);
     QTest::mouseClick(picker, Qt::LeftButton, {}, picker->segmentRect(1).center());
     EXPECT_EQ(s.model->trayIconStyle(), TrayIconStyle::light);
@@ -605,7 +499,6 @@ TEST(SettingsView, TheActivityFeedSwitchIsSavedAtOnceAndStopsTheChecks)
 {
     Settings s;
     SwitchControl* toggle = s.view->activityFeedSwitch();
-    EXPECT_EQ(toggle->accessibleName(), QStringLiteral("Check for new activity every minute"));
     EXPECT_TRUE(toggle->isChecked()) << "on by default";
     s.model->startPolling();
     EXPECT_TRUE(s.world.feedTimer->isActive());
@@ -618,33 +511,12 @@ TEST(SettingsView, TheActivityFeedSwitchIsSavedAtOnceAndStopsTheChecks)
     EXPECT_TRUE(s.world.feedTimer->isActive());
 }
 
-TEST(SettingsView, TheAboutSectionReadsVersionUnknownWithoutAVersion)
-{
-    Settings s(
-        Settings::Options{{QStringLiteral("me")}, QStringLiteral("http://127.0.0.1:9"), true, AppIdentity{}});
-    EXPECT_EQ(s.view->versionLabel()->text(), QStringLiteral("Version Unknown"));
-}
-
 TEST(SettingsView, InThePanelTypedTextGoesWithTheTabAndASheetKeepsTheTab)
 {
-    norvane::testing::EngineWorld world;
-    const QList<GitHubAccount> accounts = world.storeAccounts({QStringLiteral("me")});
-    const QString nowhere = QStringLiteral("http://127.0.0.1:9");
-    PRViewModel model(world.dependencies(nowhere));
-    model.loadAccounts();
-    ASSERT_TRUE(waitUntil([&] { return !model.isLoading(); }));
-    ContentView panel(ContentView::Dependencies{
-        &model,
-        world.opener.get(),
-        QStringLiteral("https://github.com"),
-        false,
-        GitHubService(HttpSession(&world.network), nowhere),
-        world.keychain,
-        world.preferences,
-        AppIdentity{},
-        {},
-        AddAccountDependencies{
-            HttpSession(&world.network), GitHubDeviceAuth::Config{}, world.opener.get(), {}}});
+    norvane::testing::PanelWorld world({QStringLiteral("me")}, false, QStringLiteral("http://127.0.0.1:9"),
+                                       true);
+    ContentView& panel = *world.view;
+    const QList<GitHubAccount>& accounts = world.accounts;
     SettingsView* settings = panel.settingsView();
     ASSERT_TRUE(settings);
     panel.setSelectedTab(AppTab::settings);
@@ -711,38 +583,14 @@ TEST(SettingsView, TheStartAtLoginSwitchWritesTheAutostartEntryAndReadsItBack)
     EXPECT_TRUE(explained);
 }
 
-TEST(SettingsView, Screenshots)
+TEST(SettingsView, AnEnterpriseAccountsCardNamesItsHost)
 {
     Settings::Options options{{QStringLiteral("me"), QStringLiteral("octo-work")}};
     options.hosts = {{QStringLiteral("octo-work"), QStringLiteral("github.example.com")}};
     Settings s(options);
-    // An Enterprise account's card, remove button and watched-repositories card name its host.
     EXPECT_TRUE(s.view->removeAccountButton(s.accounts[1].id)
                     ->accessibleName()
                     .endsWith(QStringLiteral("octo-work · github.example.com")));
-    norvane::ui::loadSamplePullRequests(*s.model);
-    s.model->setReauthNeeded({s.accounts[1].id});
-    s.model->setBlockedRepositories({QStringLiteral("spam-org"), QStringLiteral("acme/legacy")});
-    s.model->toggleFavorite(QStringLiteral("example/repo"));
-    s.store->add(QStringLiteral("acme/api"), s.accounts[0].id);
-    s.setPermission(NotificationPermission::Denied);
-    ASSERT_TRUE(waitUntil([&] { return s.view->openSettingsButton()->isVisibleTo(s.view.get()); }));
-    for (const auto& [palette, name] : {std::pair{norvane::testing::lightPalette(), "light"},
-                                        std::pair{norvane::testing::darkPalette(), "dark"}}) {
-        s.view->setPalette(palette);
-        s.view->show();
-        QScrollBar* bar = s.view->scrollArea()->verticalScrollBar();
-        bar->setValue(0);
-        QCoreApplication::processEvents();
-        norvane::testing::saveScreenshot(*s.view, QStringLiteral("settings-top-%1").arg(QLatin1String(name)));
-        bar->setValue(bar->maximum() * 45 / 100);
-        norvane::testing::saveScreenshot(*s.view,
-                                         QStringLiteral("settings-middle-%1").arg(QLatin1String(name)));
-        bar->setValue(bar->maximum());
-        norvane::testing::saveScreenshot(*s.view,
-                                         QStringLiteral("settings-bottom-%1").arg(QLatin1String(name)));
-        EXPECT_GT(bar->maximum(), 0);
-    }
 }
 
 } // namespace
@@ -761,6 +609,6 @@ TEST(SettingsView, ALoginIsShownAsWrittenOnItsCardAndInTheMismatchAlert)
     ASSERT_TRUE(s.view->isAlertShown());
     EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Account Mismatch"));
     EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@") + markup));
+    EXPECT_TRUE(s.model->reauthNeeded().contains(s.accounts[0].id)) << "another login reconnects nothing";
     EXPECT_GT(norvane::testing::shownAsWritten(*s.view->window(), markup), onCard); // and in the alert
-    norvane::testing::saveScreenshot(*s.view->window(), QStringLiteral("settings-markup-alert"));
 }

@@ -2,7 +2,6 @@
 #include "ui/tray/paw_icon.h"
 #include "ui/ui_support.h"
 
-#include <QDir>
 #include <QFontMetricsF>
 #include <QIcon>
 #include <QPainter>
@@ -214,28 +213,6 @@ TEST(SquareTrayIcon, TheCountSitsReadablyOnTheLowerRightCorner)
                     << p.x() << "," << p.y() << " " << image.pixelColor(p).name().toStdString();
         }
     }
-
-    // A picture for a person to look at: each case at a 22-pixel slot, 1x then 2x, on a light and a dark
-    // panel, every pixel shown eight times as large.
-    QImage sheet(4 * 8 + 2 * (22 + 44), cases.size() * 52, QImage::Format_ARGB32_Premultiplied);
-    sheet.fill(QColor(236, 236, 236));
-    QPainter painter(&sheet);
-    painter.fillRect(sheet.width() / 2, 0, sheet.width() / 2, sheet.height(), QColor(43, 43, 43));
-    for (int row = 0; row < cases.size(); ++row) {
-        int x = 4;
-        for (const qreal dpr : {1.0, 2.0, 1.0, 2.0}) {
-            QImage image =
-                squareTrayImage(cases[row].badge, x < sheet.width() / 2 ? kPlain : QColor(Qt::white),
-                                cases[row].drawn, 22, dpr);
-            image.setDevicePixelRatio(1);
-            painter.drawImage(x, row * 52 + 4, image);
-            x += image.width() + 8;
-        }
-    }
-    painter.end();
-    const QString dir = QStringLiteral(NORVANE_BINARY_DIR "/screenshots");
-    QDir().mkpath(dir);
-    EXPECT_TRUE(sheet.scaled(sheet.size() * 8).save(dir + QStringLiteral("/tray-icons-22px.png")));
 }
 
 TEST(SquareTrayIcon, CountsAboveNineHundredNinetyNineReadAsSuch)

@@ -1,0 +1,189 @@
+// Writes pictures of the screens for a person to look at; nothing is checked (the tests do that). The panel
+// over fakehub's demo world, signed in as its demo user: each tab, the settings page, the add-account sheet
+// and a rejected token, in a light and a dark palette; and the tray icon's badges, eight times as large.
+// norvane-screenshots OUTPUT_DIR (scripts/screenshots builds and runs it).
+#include "core/github_account.h"
+#include "core/pr_rules.h"
+#include "fakehub/fakehub.h"
+#include "models/dashboard_view_model.h"
+#include "models/issues_view_model.h"
+#include "models/pr_view_model.h"
+#include "models/watched_repo_store.h"
+#include "platform/keychain_service.h"
+#include "platform/notifier.h"
+#include "platform/preferences.h"
+#include "platform/url_opener.h"
+#include "ui/panel/content_view.h"
+#include "ui/settings/add_account_view.h"
+#include "ui/settings/settings_view.h"
+#include "ui/tray/paw_icon.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <cstdio>
+
+using namespace norvane;
+using namespace norvane::ui;
+
+namespace {
+
+// Runs the event loop until `done` holds, for at most fifteen seconds.
+void settle(const std::function<bool()>& done)
+{
+    const QDeadlineTimer deadline(15'000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+}
+
+// A light and a dark desktop theme, as the widget tests know them.
+QPalette palette(bool dark)
+{
+    const auto pick = [dark](QRgb light, QRgb night) { return QColor::fromRgb(dark ? night : light); };
+    QPalette p;
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(role, pick(0x1d1d1f, 0xf2f2f5));
+    p.setColor(QPalette::Window, pick(0xf5f5f7, 0x1e1e20));
+    p.setColor(QPalette::Base, pick(0xffffff, 0x2a2a2d));
+    p.setColor(QPalette::AlternateBase, pick(0xeeeef0, 0x323235));
+    p.setColor(QPalette::Button, pick(0xe8e8ea, 0x3a3a3d));
+    p.setColor(QPalette::Highlight, pick(0x007aff, 0x0a84ff));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Mid, pick(0xd0d0d4, 0x48484c));
+    return p;
+}
+
+// Each badge at a 22-pixel slot, 1x then 2x, on a light and on a dark bar, every pixel eight times as large.
+QImage trayIcons()
+{
+    const std::pair<Badge, QColor> badges[] = {{{BadgeColor::none, 0}, QColor(20, 20, 20)},
+                                               {{BadgeColor::red, 2}, QColor(255, 59, 48)},
+                                               {{BadgeColor::purple, 3}, QColor(175, 82, 222)},
+                                               {{BadgeColor::blue, 120}, QColor(0, 122, 255)},
+                                               {{BadgeColor::red, 1000}, QColor(255, 59, 48)}};
+    QImage sheet(4 * 8 + 2 * (22 + 44), int(std::size(badges)) * 52, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(QColor(236, 236, 236));
+    QPainter painter(&sheet);
+    painter.fillRect(sheet.width() / 2, 0, sheet.width() / 2, sheet.height(), QColor(43, 43, 43));
+    for (int row = 0; row < int(std::size(badges)); ++row) {
+        int x = 4;
+        for (const qreal dpr : {1.0, 2.0, 1.0, 2.0}) {
+            const QColor plain = x < sheet.width() / 2 ? QColor(20, 20, 20) : QColor(Qt::white);
+            QImage icon = squareTrayImage(badges[row].first, plain, badges[row].second, 22, dpr);
+            icon.setDevicePixelRatio(1);
+            painter.drawImage(x, row * 52 + 4, icon);
+            x += icon.width() + 8;
+        }
+    }
+    painter.end();
+    return sheet.scaled(sheet.size() * 8);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: norvane-screenshots OUTPUT_DIR\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QFile demo(QStringLiteral(NORVANE_SOURCE_DIR "/tools/fakehub/scenarios/demo.json"));
+    if (!QDir().mkpath(out) || !demo.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "norvane-screenshots: cannot write to %s or read the demo world\n", argv[1]);
+        return 1;
+    }
+    fakehub::FakeHub hub(fakehub::Scenario::fromJson(demo.readAll()));
+    int failures = 0;
+    const auto save = [&](const QImage& image, const QString& name) {
+        const QString path = out + QLatin1Char('/') + name + QStringLiteral(".png");
+        if (!image.save(path)) {
+            std::fprintf(stderr, "norvane-screenshots: could not write %s\n", qPrintable(path));
+            ++failures;
+        }
+    };
+
+    for (const bool dark : {false, true}) {
+        const QString tail = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
+        QNetworkAccessManager network;
+        auto preferences = std::make_shared<InMemoryPreferences>();
+        auto keychain = std::make_shared<InMemoryKeychainService>();
+        RecordingUrlOpener opener;
+        const GitHubAccount mona{QUuid::createUuid(), QStringLiteral("mona"),
+                                 QStringLiteral("github_token_mona"), std::nullopt};
+        preferences->setData(QStringLiteral("github_accounts"), QJsonDocument(toJson(QList{mona})).toJson());
+        keychain->storage()->insert_or_assign(mona.tokenKey(), QStringLiteral("demo-token"));
+        const AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"),
+                                   QStringLiteral("1")};
+        PRViewModel model(
+            PRViewModel::Dependencies{GitHubService(HttpSession(&network), hub.baseUrl()), keychain,
+                                      preferences, std::make_shared<RecordingNotifier>(), identity, nullptr,
+                                      std::nullopt, false, hub.baseUrl(), [](const QString&) {}});
+        model.loadAccounts();
+        settle([&] { return !model.isLoading(); });
+        GitHubDeviceAuth::Config auth;
+        auth.webBaseURL = auth.apiBaseURL = hub.baseUrl();
+        ContentView view(
+            ContentView::Dependencies{&model,
+                                      &opener,
+                                      hub.baseUrl(),
+                                      false,
+                                      GitHubService(HttpSession(&network), hub.baseUrl()),
+                                      keychain,
+                                      preferences,
+                                      identity,
+                                      {},
+                                      AddAccountDependencies{HttpSession(&network), auth, &opener, nullptr}});
+        view.setPalette(palette(dark));
+        view.setAutoFillBackground(true);
+        for (const char* repo : {"northwind/api", "northwind/web", "northwind/mobile", "northwind/infra"})
+            view.watchedRepoStore()->add(QString::fromLatin1(repo), mona.id);
+        view.show();
+        settle(
+            [&] { return !view.issuesViewModel()->isLoading() && !view.dashboardViewModel()->isLoading(); });
+
+        for (const auto& [tab, name] : {std::pair{AppTab::prs, "prs"}, std::pair{AppTab::issues, "issues"},
+                                        std::pair{AppTab::dashboard, "dashboard"}}) {
+            view.setSelectedTab(tab);
+            settle([] { return true; });
+            save(view.grab().toImage(), QStringLiteral("panel-") + QLatin1String(name) + tail);
+        }
+        view.setSelectedTab(AppTab::settings);
+        SettingsView& settings = *view.settingsView();
+        QScrollBar* bar = settings.scrollArea()->verticalScrollBar();
+        for (const auto& [share, name] :
+             {std::pair{0, "top"}, std::pair{50, "middle"}, std::pair{100, "bottom"}}) {
+            bar->setValue(bar->maximum() * share / 100);
+            settle([] { return true; });
+            save(view.grab().toImage(), QStringLiteral("settings-") + QLatin1String(name) + tail);
+        }
+        bar->setValue(0);
+        settings.presentAddAccount();
+        settle([] { return true; });
+        save(view.grab().toImage(), QStringLiteral("add-account") + tail);
+        settings.addAccountView()->controls().useToken->click();
+        settle([] { return true; });
+        save(view.grab().toImage(), QStringLiteral("add-account-token") + tail);
+        settings.dismissAddAccount();
+
+        // A failed refresh and a token GitHub no longer accepts, as the pull-request tab says them.
+        model.setErrorMessage(QStringLiteral("Network error: the request timed out."));
+        model.setReauthNeeded({mona.id});
+        view.setSelectedTab(AppTab::prs);
+        settle([] { return true; });
+        save(view.grab().toImage(), QStringLiteral("panel-reauth") + tail);
+        QCoreApplication::sendPostedEvents(); // the models' cancels, while the network is still there
+    }
+    save(trayIcons(), QStringLiteral("tray-icons-22px"));
+    std::printf("norvane-screenshots: pictures in %s\n", argv[1]);
+    return failures == 0 ? 0 : 1;
+}
