@@ -122,8 +122,7 @@ protected:
         hub = std::make_unique<fh::FakeHub>(std::move(world), std::move(options));
     }
 
-    PRViewModel& makeModel(bool withBundleId = true, std::optional<QString> pollOverride = std::nullopt,
-                           bool debugMode = false)
+    PRViewModel& makeModel()
     {
         HttpSession session(&nam, HttpSession::defaultUserAgent(), transferTimeoutMs);
         session.setResponseCache(cache);
@@ -135,11 +134,10 @@ protected:
                          : keychain,
             profile ? profile : preferences,
             notifier,
-            AppIdentity{withBundleId ? std::optional<QString>(u"com.norvane.app"_s) : std::nullopt, u"1.0"_s,
-                        u"1"_s},
+            AppIdentity{u"com.norvane.app"_s, u"1.0"_s, u"1"_s},
             nullptr,
-            pollOverride,
-            debugMode,
+            std::nullopt,
+            false,
             u"https://github.example"_s,
             [this](const QString& line) { printed.append(line); },
             [this] { return clock; },
