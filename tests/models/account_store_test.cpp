@@ -4,7 +4,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -41,24 +40,7 @@ QJsonArray storedArray(const Preferences& preferences)
 
 } // namespace
 
-TEST(AccountStore, ReadsTheStoredListInOrder)
-{
-    auto preferences = std::make_shared<InMemoryPreferences>();
-    preferences->setData(kKey, kStored);
-    AccountStore store(preferences);
-    const AccountStore::Loaded loaded = store.load();
-    EXPECT_EQ(loaded.status, AccountStore::Loaded::Status::read);
-    EXPECT_TRUE(loaded.problem.isEmpty());
-    ASSERT_EQ(logins(store.accounts()), (QStringList{u"mona"_s, u"theo"_s}));
-    EXPECT_EQ(store.first(), store.accounts().first());
-    const GitHubAccount& theo = store.accounts()[1];
-    EXPECT_EQ(uuidText(theo.id), kTheo);
-    EXPECT_EQ(theo.label, u"Work"_s);
-    EXPECT_EQ(theo.host, u"ghe.example.com"_s);
-    EXPECT_EQ(theo.oauthClientId, u"Iv1.abc"_s);
-    EXPECT_EQ(theo.tokenKey(), u"github_token_2@ghe.example.com"_s);
-}
-
+// Reading a stored list, Enterprise accounts included: the preferences-file test.
 TEST(AccountStore, AMissingOrUnreadableListChangesNothing)
 {
     const struct
@@ -173,10 +155,6 @@ TEST(AccountStore, NewAccountsGetFreshIdentitiesOnTheirServer)
         // A client id means something only on the server it was registered on.
         {"github.com with a stray client id", {std::nullopt, u"Iv1.x"_s}, std::nullopt, std::nullopt},
         {"Enterprise", {u"ghe.example.com:8443"_s, u"Iv1.x"_s}, u"ghe.example.com:8443"_s, u"Iv1.x"_s},
-        {"Enterprise with the default app",
-         {u"ghe.example.com"_s, std::nullopt},
-         u"ghe.example.com"_s,
-         std::nullopt},
     };
     const QRegularExpression identifier(
         u"^github_token_[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"_s);
@@ -197,24 +175,4 @@ TEST(AccountStore, NewAccountsGetFreshIdentitiesOnTheirServer)
     }
     EXPECT_EQ(ids.size(), qsizetype(std::size(cases)));
     EXPECT_EQ(identifiers.size(), qsizetype(std::size(cases)));
-}
-
-TEST(AccountStore, AListSavedInAFileIsReadByTheNextRun)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    GitHubAccount mona;
-    {
-        std::shared_ptr<Preferences> preferences = SettingsPreferences::forProfile(dir.path());
-        AccountStore store(preferences);
-        EXPECT_EQ(store.load().status, AccountStore::Loaded::Status::missing);
-        EXPECT_FALSE(AccountStore::storedForm(*preferences).has_value());
-        mona = AccountStore::newAccount(u"mona"_s, std::nullopt, {u"ghe.example.com"_s, u"Iv1.abc"_s});
-        store.add(mona);
-    }
-    std::shared_ptr<Preferences> preferences = SettingsPreferences::forProfile(dir.path());
-    AccountStore store(preferences);
-    EXPECT_EQ(store.load().status, AccountStore::Loaded::Status::read);
-    EXPECT_EQ(store.accounts(), QList<GitHubAccount>{mona});
-    EXPECT_EQ(AccountStore::storedForm(*preferences), preferences->data(kKey));
 }

@@ -49,7 +49,6 @@ TEST_F(PRModelTest, LaunchSelectsTheFirstStoredAccountAndRefreshesItOnce)
     EXPECT_EQ(loadingSeen, (QList<bool>{true, false}));
     EXPECT_EQ(ids(), (QStringList{u"gh-1002"_s, u"gh-1001"_s}));
     EXPECT_EQ(searches(), 3u);
-    EXPECT_EQ(printed, QStringList{u"🔄 Account changed to: Work (me) (username: me)"_s});
     // A launch that refreshes does not notify.
     EXPECT_TRUE(notifier->posts().empty());
 }
@@ -59,6 +58,7 @@ TEST_F(PRModelTest, AddingAndRemovingAccounts)
     startHub(smallWorld());
     PRViewModel& m = makeModel();
     m.loadAccounts();
+    m.startPolling();
 
     runTask(m.addAccount(u"me"_s, u"tok-me"_s, std::nullopt));
     ASSERT_EQ(m.accounts().size(), 1);
@@ -97,6 +97,11 @@ TEST_F(PRModelTest, AddingAndRemovingAccounts)
     EXPECT_FALSE(m.selectedAccount().has_value());
     EXPECT_FALSE(m.isRefreshing());
     EXPECT_EQ(m.pullRequests().size(), 1);
+    // A poll tick then does nothing at all. (A tick during a run: the superseded-run test.)
+    hub->clearRequests();
+    timer->fire();
+    EXPECT_FALSE(m.isRefreshing());
+    EXPECT_TRUE(hub->requests().empty());
 }
 
 TEST_F(PRModelTest, RepositorySettingsAreWrittenThrough)
@@ -143,9 +148,9 @@ TEST_F(PRModelTest, RefreshFailuresAndWhatTheyLeaveBehind)
     } cases[] = {
         {fh::Fault::httpStatus(u"GET"_s, search, 502),
          "API Error [search/issues (review-requested)]: HTTP 502"},
+        // The transfer timing out (a dropped connection reads the same: the GitHub tests).
         {fh::Fault::delayed(u"GET"_s, search, std::chrono::milliseconds(1500)),
          "Network Error [search/issues (review-requested)]: "},
-        {fh::Fault::dropConnection(u"GET"_s, search), "Network Error [search/issues (review-requested)]: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -201,29 +206,6 @@ TEST_F(PRModelTest, ANewRefreshSupersedesTheOneInFlight)
     EXPECT_EQ(ids().size(), 3);
     EXPECT_FALSE(m.isLoading());
     EXPECT_FALSE(m.errorMessage().has_value());
-}
-
-TEST_F(PRModelTest, APollTickDuringARefreshIsSkipped)
-{
-    startHub(smallWorld());
-    storeAccounts({storedAccount("me")});
-    PRViewModel& m = makeModel();
-    m.startPolling();
-    hub->injectFault(
-        fh::Fault::delayed(u"GET"_s, u"/search/issues"_s, std::chrono::milliseconds(150)).times(1));
-    m.loadAccounts();
-    ASSERT_TRUE(m.isRefreshing());
-    timer->fire(); // skipped, not queued
-    ASSERT_TRUE(settle());
-    waitUntil([] { return false; }, 100);
-    EXPECT_EQ(searches(), 3u);
-
-    // With no account selected a tick does nothing at all.
-    m.removeAccount(m.accounts().first());
-    hub->clearRequests();
-    timer->fire();
-    EXPECT_FALSE(m.isRefreshing());
-    EXPECT_TRUE(hub->requests().empty());
 }
 
 TEST_F(PRModelTest, AModelDestroyedMidRefreshNeverHearsFromIt)

@@ -81,17 +81,7 @@ TEST_F(PRNotifyTest, PollsNotifyOnlyForTransitionsTheySee)
     ASSERT_EQ(find(2)->approvalStatus, AS::approved);
     poll();
     EXPECT_EQ(notifier->posts().size(), 3u);
-
-    // A switch turned off still records the state: turning it on later announces nothing already seen.
-    m.setNotificationSettings(NotificationSettings{true, false, true, 15});
-    m.saveNotificationSettings();
-    hub->addReview(u"acme/api"_s, 1, review("alice", "CHANGES_REQUESTED", "2026-12-04T14:00:00Z"));
-    poll();
-    ASSERT_EQ(find(1)->approvalStatus, AS::changesRequested);
-    m.setNotificationSettings(NotificationSettings{});
-    m.saveNotificationSettings();
-    poll();
-    EXPECT_EQ(notifier->posts().size(), 3u);
+    // (A switch turned off still recording the state: ChangeNotifier's tests.)
 }
 
 // A reviews query that fails reads as an unknown verdict, which is no change: the next good answer is
@@ -105,7 +95,6 @@ TEST_F(PRNotifyTest, AFailedReviewsQueryNeverRepeatsAVerdict)
         fh::Fault fault;
     } cases[] = {
         {"502", fh::Fault::httpStatus(u"GET"_s, reviews, 502).times(1)},
-        {"404", fh::Fault::httpStatus(u"GET"_s, reviews, 404).times(1)},
         {"undecodable", fh::Fault::malformedJson(u"GET"_s, reviews).times(1)},
     };
     hub->setRateLimit(u"search"_s,

@@ -4,7 +4,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace norvane;
@@ -94,33 +93,7 @@ TEST(WatchedRepoStore, StoredSpellingsOfOneRepositoryShowOnce)
     EXPECT_EQ(names(store.watchedRepos()), (QStringList{"acme/api", "octo/HELLO"}));
 }
 
-TEST(WatchedRepoStore, EveryChangeIsStoredAndReadBackByTheNextRun)
-{
-    QTemporaryDir profile;
-    ASSERT_TRUE(profile.isValid());
-    QList<WatchedRepo> before;
-    {
-        WatchedRepoStore store(SettingsPreferences::forProfile(profile.path()));
-        store.add(u"octo/hello"_s, kMe);
-        store.add(u"acme/ünï"_s, kAlice);
-        store.add(u"acme/api"_s, kMe);
-        store.remove(store.watchedRepos().at(2).id);
-        before = store.watchedRepos();
-    }
-    std::shared_ptr<Preferences> preferences = SettingsPreferences::forProfile(profile.path());
-    const auto stored = preferences->data(WatchedRepoStore::defaultsKey());
-    ASSERT_TRUE(stored.has_value());
-    const QJsonArray array = QJsonDocument::fromJson(*stored).array();
-    ASSERT_EQ(array.size(), 2);
-    QStringList keys = array.at(0).toObject().keys();
-    EXPECT_EQ(keys, (QStringList{"accountId", "fullName", "id"}));
-    EXPECT_EQ(array.at(0).toObject().value(u"accountId"_s).toString(),
-              u"AAAAAAAA-0000-4000-8000-000000000001"_s);
-
-    WatchedRepoStore again(preferences);
-    EXPECT_EQ(again.watchedRepos(), before);
-}
-
+// Its stored form read from a file and written back: the preferences-file test.
 TEST(WatchedRepoStore, AnUnreadableStoredListCountsAsEmptyUntilTheNextChangeReplacesIt)
 {
     const QByteArray entry = R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","fullName":"octo/hello",)"
