@@ -69,31 +69,13 @@ TEST_F(PollScheduleTest, APauseHoldsItsAccountUntilItsTime)
     EXPECT_EQ(s.pausedUntil(me), until);
     EXPECT_EQ(s.pausedUntil(other), std::nullopt);
 
-    struct Case
-    {
-        qint64 secondsFromNow;
-        bool paused;
-    };
-    for (const Case& c : {Case{0, true}, Case{599, true}, Case{600, false}, Case{601, false}}) {
-        clock = until.addSecs(c.secondsFromNow - 600);
-        EXPECT_EQ(s.isPaused(me), c.paused) << c.secondsFromNow;
-        EXPECT_EQ(s.pauseNotice(me).has_value(), c.paused) << c.secondsFromNow;
+    for (const auto& [secondsFromNow, paused] : {std::pair{599, true}, std::pair{600, false}}) {
+        clock = until.addSecs(secondsFromNow - 600);
+        EXPECT_EQ(s.isPaused(me), paused) << secondsFromNow;
+        EXPECT_EQ(s.pauseNotice(me).has_value(), paused) << secondsFromNow;
         EXPECT_FALSE(s.isPaused(other));
     }
-    clock = until.addSecs(-600);
-    const QString notice = *s.pauseNotice(me);
-    EXPECT_TRUE(notice.startsWith(u"GitHub's rate limit: Norvane checks again at "_s))
-        << notice.toStdString();
-    EXPECT_TRUE(s.retryLine(until).startsWith(u"Norvane will try again at "_s));
-    // To the minute, no seconds: the time of day ("14:05", or "2:05 PM" in a 12-hour locale) has one colon.
-    const QString at = notice.section(u" checks again at "_s, 1);
-    EXPECT_EQ(at.count(QLatin1Char(':')), 1) << notice.toStdString();
-    EXPECT_TRUE(at.endsWith(QLatin1Char('.'))) << notice.toStdString();
-    // On the hour too, where the minutes read "00".
-    const QString onTheHour = s.retryLine(QDateTime(QDate(2026, 12, 7), QTime(14, 0), Qt::UTC));
-    EXPECT_EQ(onTheHour.section(u" try again at "_s, 1).count(QLatin1Char(':')), 1)
-        << onTheHour.toStdString();
-
+    // (The notice's words and its time to the minute: the rate-limit line's test.)
     s.setPaused(me, std::nullopt);
     EXPECT_EQ(pauseChanges, 2);
     EXPECT_FALSE(s.pausedUntil(me).has_value());

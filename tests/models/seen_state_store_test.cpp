@@ -154,21 +154,4 @@ TEST_F(SeenStateStoreTest, AnAnswerAddsNewPullRequestsAsSeenAndForgetsThoseGone)
     EXPECT_EQ(store.unseenUpdates(pr("1", "a2")), QList<PRUpdateType>{PRUpdateType::newCommits});
     EXPECT_TRUE(store.unseenUpdates(pr("9", "z")).isEmpty()) << "no snapshot, nothing to tell";
 }
-
-TEST_F(SeenStateStoreTest, SampleSnapshotsAreNeverStored)
-{
-    storeRaw(alice, R"({"a-1":{"headSha":"x","reviewCount":0,"commentCount":0}})");
-    store.load(alice);
-    const QByteArray before = *preferences->data(key(alice));
-
-    store.showSample({{u"s-1"_s, PRSeenState::snapshot(pr("s-1", "old"))}});
-    EXPECT_FALSE(store.accountId().has_value());
-    EXPECT_EQ(store.unseenUpdates(pr("s-1", "new")), QList<PRUpdateType>{PRUpdateType::newCommits});
-    store.markAsSeen(pr("s-1", "new"));
-    store.reconcile({pr("s-2", "y")});
-    EXPECT_EQ(preferences->keys(), QStringList{key(alice)});
-    EXPECT_EQ(preferences->data(key(alice)), before);
-
-    store.ensureLoaded(alice);
-    EXPECT_EQ(ids(store.states()), QStringList{u"a-1"_s});
-}
+// (Sample pull requests never storing a snapshot: SamplePullRequests' test.)

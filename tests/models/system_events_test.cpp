@@ -1,6 +1,7 @@
 // Sleep, wake and the network's coming and going, as logind and NetworkManager announce them on the system
-// bus, reach the engine: a wake or a return online refreshes once, and nothing goes out while offline. The
-// test runs its own private system bus with scripts/fake-system-services on it.
+// bus, reach the engine: a wake or a return online refreshes once, and nothing goes out while offline (which
+// events catch up how often: PollSchedule's tests). The test runs its own private system bus with
+// scripts/fake-system-services on it.
 #include "models/pr_model_fixture.h"
 #include "platform/system_events.h"
 
@@ -116,6 +117,9 @@ TEST_F(SystemEventsTest, AWakeOrAReturnOnlineRefreshesOnce)
     EXPECT_EQ(searches(), 3u) << "a poll went out offline";
     EXPECT_TRUE(hub->requests(u"GET"_s, u"/notifications"_s).empty());
 
+    // A poll that failed before, left on screen: the first refresh back online clears it.
+    m.setErrorMessage(u"Network error"_s);
     ASSERT_TRUE(system.send(u"online"_s));
     expectRefreshes(2);
+    EXPECT_FALSE(m.errorMessage().has_value());
 }
