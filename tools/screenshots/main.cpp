@@ -5,6 +5,7 @@
 #include "core/github_account.h"
 #include "core/pr_rules.h"
 #include "fakehub/fakehub.h"
+#include "models/account_store.h"
 #include "models/dashboard_view_model.h"
 #include "models/issues_view_model.h"
 #include "models/pr_view_model.h"
@@ -22,7 +23,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QPainter>
 #include <QPushButton>
@@ -118,9 +118,8 @@ int main(int argc, char** argv)
         auto preferences = std::make_shared<InMemoryPreferences>();
         auto keychain = std::make_shared<InMemoryKeychainService>();
         RecordingUrlOpener opener;
-        const GitHubAccount mona{QUuid::createUuid(), QStringLiteral("mona"),
-                                 QStringLiteral("github_token_mona"), std::nullopt};
-        preferences->setData(QStringLiteral("github_accounts"), QJsonDocument(toJson(QList{mona})).toJson());
+        const GitHubAccount mona = AccountStore::newAccount(QStringLiteral("mona"));
+        AccountStore(preferences).add(mona);
         keychain->storage()->insert_or_assign(mona.tokenKey(), QStringLiteral("demo-token"));
         const AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("0.1.0"),
                                    QStringLiteral("1")};
