@@ -46,7 +46,6 @@ TEST(ActivityFeedWatch, ChecksWaitForAnAccountTheNetworkAndTheRateLimit)
         {"offline", [&] { schedule.setNetworkOnline(false); }, false},
         {"paused", [&] { schedule.setPaused(me.id, clock.addSecs(60)); }, false},
         {"pause over", [&] { schedule.setPaused(me.id, clock.addSecs(-1)); }, true},
-        {"all well", [] {}, true},
     };
     watch.start();
     for (const Case& c : cases) {

@@ -19,14 +19,6 @@ const QString kUser = u"/user"_s;
 const QString kCodePath = u"/login/device/code"_s;
 const QString kTokenPath = u"/login/oauth/access_token"_s;
 
-struct SignedIn
-{
-    QString username;
-    QString token;
-    std::optional<QString> label;
-    AccountServer server;
-};
-
 // What the settings page does with a sign-in that brought a login: keep it as a new account.
 QCoro::Task<> keepNewAccount(SignInModel* signIn, QString username, QString token,
                              std::optional<QString> label, AccountServer server,
@@ -77,13 +69,9 @@ protected:
         const GitHubDeviceAuth::Config config{kClientId, web->baseUrl(), hub->apiUrl()};
         signIn = std::make_unique<SignInModel>(SignInModel::Dependencies{
             HttpSession(&nam), config, std::make_shared<FastTimer>(web), model.get()});
-        signedIn.clear();
+        signIns = 0;
         states.clear();
-        QObject::connect(signIn.get(), &SignInModel::signedIn,
-                         [this](const QString& username, const QString& token,
-                                const std::optional<QString>& label, const AccountServer& server) {
-                             signedIn.push_back(SignedIn{username, token, label, server});
-                         });
+        QObject::connect(signIn.get(), &SignInModel::signedIn, [this] { ++signIns; });
         QObject::connect(signIn.get(), &SignInModel::deviceStateChanged,
                          [this](const DeviceAuthState& state) { states.push_back(state.kind); });
         return *signIn;
@@ -100,12 +88,12 @@ protected:
     }
 
     std::unique_ptr<SignInModel> signIn;
-    std::vector<SignedIn> signedIn;
+    int signIns = 0; // what the sign-in announced
     std::vector<Kind> states;
     std::optional<Added> kept;
 };
 
-// An answer that is no verdict on the token keeps nothing and says to try again. (A wrong token, another
+// An answer that is no verdict on the token hands nothing on and says to try again. (A wrong token, another
 // login's and no answer at all: the sheet's tests; a kept account and a keychain that refuses it: the
 // settings page's.)
 TEST_F(SignInModelTest, ATokenGitHubCouldNotCheckIsNotKept)
@@ -121,7 +109,6 @@ TEST_F(SignInModelTest, ATokenGitHubCouldNotCheckIsNotKept)
         hub->injectFault(fault);
         makeEngine(keychain);
         makeSignIn();
-        keepSignIns();
         signIn->begin();
         signIn->checkToken(u"me"_s, u"tok-me"_s, AccountServer{});
         EXPECT_TRUE(signIn->isCheckingToken());
@@ -129,11 +116,7 @@ TEST_F(SignInModelTest, ATokenGitHubCouldNotCheckIsNotKept)
         EXPECT_EQ(signIn->tokenMessage(),
                   u"GitHub could not check this token (%1). Try again in a moment."_s.arg(
                       QString::fromLatin1(status)));
-        QTest::qWait(20);
-        EXPECT_TRUE(signedIn.empty());
-        EXPECT_EQ(kept, std::nullopt);
-        EXPECT_TRUE(model->accounts().isEmpty());
-        EXPECT_TRUE(keychain->storage()->empty());
+        EXPECT_EQ(signIns, 0); // and so nothing is kept
     }
 }
 
@@ -155,7 +138,7 @@ TEST_F(SignInModelTest, AGivenUpCheckSaysNothingAndANewOneCanStartAtOnce)
     signIn->end();
     EXPECT_FALSE(signIn->isCheckingToken());
     QTest::qWait(300);
-    EXPECT_TRUE(signedIn.empty());
+    EXPECT_EQ(signIns, 0);
     EXPECT_EQ(signIn->tokenMessage(), std::nullopt);
 }
 
@@ -182,7 +165,7 @@ TEST_F(SignInModelTest, TheSheetGoingStopsTheDeviceFlow)
     ASSERT_TRUE(hub->approveDeviceCode(hub->deviceCodes()[0].userCode, u"me"_s));
     QTest::qWait(100);
     EXPECT_EQ(hub->requests(u"POST"_s, kTokenPath).size(), polls);
-    EXPECT_TRUE(signedIn.empty());
+    EXPECT_EQ(signIns, 0);
 }
 
 TEST_F(SignInModelTest, AReconnectStoresTheTokenUnderTheAccountAndClearsItsMarkOnlyForItsLogin)
@@ -247,7 +230,7 @@ TEST_F(SignInModelTest, OnTheWireEachRequestCarriesTheHeadersOfItsKindAndTheToke
     ASSERT_TRUE(waitUntil([&] { return kept.has_value(); }));
     EXPECT_EQ(kept, Added::added);
     signIn->checkToken(u"alice"_s, u"tok-alice"_s, AccountServer{});
-    ASSERT_TRUE(waitUntil([&] { return signedIn.size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return signIns == 2; }));
     ASSERT_TRUE(waitUntil([&] { return model->accounts().size() == 2 && !model->isLoading(); }));
 
     const auto posts = web.requests();
