@@ -35,33 +35,6 @@ protected:
         else
             return &DashboardViewModel::summariesChanged;
     }
-
-    // A model that shows alice's acme/api, and the failure of the next load for want of a token: named by
-    // the login, not the label.
-    std::unique_ptr<Model> showingResultsAndATokenFailure()
-    {
-        this->start(this->issueWorld());
-        this->watch(this->alice, {"acme/api"});
-        auto model = std::make_unique<Model>(this->deps());
-        showResultsAndATokenFailure(*model);
-        return model;
-    }
-
-private:
-    void showResultsAndATokenFailure(Model& model)
-    {
-        model.setSelectedAccount(this->alice);
-        ASSERT_TRUE(this->settled(model));
-        QSignalSpy results(&model, changed());
-        this->keychain->erase(this->alice.tokenIdentifier);
-        const std::size_t requests = this->requestCount();
-        model.refresh();
-        ASSERT_TRUE(this->settled(model));
-        ASSERT_EQ(model.errorMessage(), u"Failed to retrieve token for alice."_s);
-        ASSERT_EQ(this->shown(model), QStringList{"acme/api"});
-        ASSERT_EQ(results.count(), 0);
-        ASSERT_EQ(this->requestCount(), requests);
-    }
 };
 
 using Models = ::testing::Types<IssuesViewModel, DashboardViewModel>;
@@ -105,10 +78,17 @@ TYPED_TEST(WatchedLoadTest, AssigningAnAccountOrChangingAnyWatchedListReloads)
 
 TYPED_TEST(WatchedLoadTest, WithoutAnAccountNothingChangesAndWithoutARepositoryTheResultsEmptyAtOnce)
 {
-    const auto owned = this->showingResultsAndATokenFailure();
-    if (this->HasFatalFailure())
-        return;
-    TypeParam& model = *owned;
+    this->start(this->issueWorld());
+    this->watch(this->alice, {"acme/api"});
+    TypeParam model(this->deps());
+    model.setSelectedAccount(this->alice);
+    ASSERT_TRUE(this->settled(model));
+    // The load after the token went fails, named by the login (not the label), and keeps what was shown.
+    this->keychain->erase(this->alice.tokenIdentifier);
+    model.refresh();
+    ASSERT_TRUE(this->settled(model));
+    ASSERT_EQ(model.errorMessage(), u"Failed to retrieve token for alice."_s);
+    ASSERT_EQ(this->shown(model), QStringList{"acme/api"});
 
     std::size_t requests = this->requestCount();
     int reads = this->keychain->reads;
