@@ -118,6 +118,17 @@ TEST(RequestLog, RecordsMethodPathQueryHeadersAndBodyInOrder)
     EXPECT_TRUE(hub.requests().empty());
 }
 
+// A control call that names what is not there fails the test that made it, instead of changing nothing.
+TEST(World, MistakesInATestAreLoud)
+{
+    FakeHub hub(world());
+    Issue taken;
+    taken.number = 50;
+    EXPECT_THROW(hub.addIssue(u"acme/api"_s, taken), std::invalid_argument);
+    EXPECT_THROW(hub.addReview(u"acme/api"_s, 999, Review{}), std::invalid_argument);
+    EXPECT_THROW(hub.requestReview(u"acme/none"_s, 1, u"mona"_s), std::invalid_argument);
+}
+
 TEST(Notifications, TheFeedFollowsTheWorldAndAnswersAnUnchangedAsk304ForFree)
 {
     FakeHub::Options options;
