@@ -13,15 +13,13 @@ FENCE = re.compile(r"^\s*(```|~~~)")
 HEADING = re.compile(r"^\s{0,3}(#{1,6})\s+(.*?)\s*#*\s*$")
 
 
-def prose_lines(text):
-    """(line number, line) outside fenced code, with inline code spans blanked out."""
+def lines_outside_fences(text):
     fenced = False
     for number, line in enumerate(text.splitlines(), 1):
         if FENCE.match(line):
             fenced = not fenced
-            continue
-        if not fenced:
-            yield number, re.sub(r"`[^`]*`", "", line)
+        elif not fenced:
+            yield number, line
 
 
 def anchor(heading):
@@ -34,18 +32,13 @@ def anchor(heading):
 def anchors(path, cache={}):
     if path not in cache:
         found, seen = set(), {}
-        fenced = False
         with open(path, encoding="utf-8") as f:
-            for line in f.read().splitlines():
-                if FENCE.match(line):
-                    fenced = not fenced
-                    continue
-                match = None if fenced else HEADING.match(line)
+            for _, line in lines_outside_fences(f.read()):
+                match = HEADING.match(line)
                 if match:
                     base = anchor(match.group(2))
-                    count = seen.get(base, 0)
-                    seen[base] = count + 1
-                    found.add(base if count == 0 else "%s-%d" % (base, count))
+                    seen[base] = seen.get(base, 0) + 1
+                    found.add(base if seen[base] == 1 else "%s-%d" % (base, seen[base] - 1))
         cache[path] = found
     return cache[path]
 
@@ -63,8 +56,8 @@ def check(root):
     for page in pages(root):
         with open(page, encoding="utf-8") as f:
             text = f.read()
-        for number, line in prose_lines(text):
-            for target in LINK.findall(line):
+        for number, line in lines_outside_fences(text):
+            for target in LINK.findall(re.sub(r"`[^`]*`", "", line)):  # not in inline code
                 if re.match(r"^[a-z][a-z0-9+.-]*:", target, re.I):  # https:, mailto: and the like
                     continue
                 count += 1

@@ -62,21 +62,6 @@ inline Scenario world()
     return Scenario::fromJson(kWorld);
 }
 
-// The small world with a timeline (a JSON array) and, when given, a first text replaced by a second.
-inline Scenario worldWith(const QString& timeline, const QString& from = {}, const QString& to = {})
-{
-    QString json = QString::fromUtf8(kWorld);
-    if (!from.isEmpty())
-        json.replace(from, to);
-    json.replace(u"\"pull_requests\": ["_s, u"\"timeline\": "_s + timeline + u", \"pull_requests\": ["_s);
-    return Scenario::fromJson(json.toUtf8());
-}
-
-inline QString demoPath()
-{
-    return QStringLiteral(NORVANE_SOURCE_DIR "/tools/fakehub/scenarios/demo.json");
-}
-
 inline QJsonValue parseBody(const std::string& body)
 {
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(body));
@@ -119,12 +104,10 @@ public:
         return parseBody(result->body);
     }
 
-    httplib::Result post(const std::string& path, const std::string& form, bool acceptJson = true)
+    httplib::Result post(const std::string& path, const std::string& form)
     {
-        httplib::Headers headers;
-        if (acceptJson)
-            headers.emplace("Accept", "application/json");
-        return m_client.Post(path, headers, form, "application/x-www-form-urlencoded");
+        return m_client.Post(path, {{"Accept", "application/json"}}, form,
+                             "application/x-www-form-urlencoded");
     }
 
     int status(const std::string& path, const std::string& token = "t-mona")

@@ -1,5 +1,5 @@
-// The D-Bus notifier against a scripted notification server on the session bus of scripts/desktop-session,
-// and against the session's real notification daemon (dunst).
+// The D-Bus notifier against a scripted notification server on the session bus of scripts/desktop-session.
+// (What the session's real daemon shows, and where its click leads, is the first-start journey's.)
 #include "platform/dbus_notifier.h"
 
 #include <QCoreApplication>
@@ -200,58 +200,6 @@ TEST(DBusNotifier, PermissionFollowsThePresenceOfTheService)
     ASSERT_TRUE(answer.error.has_value());
     EXPECT_TRUE(answer.error->contains(u"ServiceUnknown"_s)) << answer.error->toStdString();
     EXPECT_TRUE(QCoro::waitFor(absent.post(reviewRequest(std::nullopt))).has_value());
-}
-
-// Calls one of dunst's own control methods (what dunstctl does).
-void dunstCommand(const QString& method, const QVariantList& arguments = {})
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.Notifications"_s, kPath,
-                                                       u"org.dunstproject.cmd0"_s, method);
-    call.setArguments(arguments);
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
-    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-}
-
-// The daemon's own record of a notification it showed, by summary.
-QVariantMap dunstHistoryEntry(const QString& summary)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        u"org.freedesktop.Notifications"_s, kPath, u"org.dunstproject.cmd0"_s, u"NotificationListHistory"_s);
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
-    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    const auto entries = qdbus_cast<QList<QVariantMap>>(reply.arguments().value(0));
-    for (const QVariantMap& entry : entries) {
-        if (entry.value(u"summary"_s).toString() == summary)
-            return entry;
-    }
-    return {};
-}
-
-TEST(DBusNotifier, ANotificationReachesTheDesktopDaemonAndItsClickDeliversTheAddress)
-{
-    DBusNotifier notifier(optionsFor(u"org.freedesktop.Notifications"_s));
-    ASSERT_EQ(QCoro::waitFor(notifier.permissionStatus()), NotificationPermission::Authorized);
-    QSignalSpy clicks(&notifier, &Notifier::activated);
-
-    NotificationRequest request = reviewRequest(u"https://github.com/octo/hello/pull/42"_s);
-    request.title = u"✅ PR Approved "_s + request.identifier; // unique among the daemon's
-    ASSERT_EQ(QCoro::waitFor(notifier.post(request)), std::nullopt);
-    EXPECT_EQ(notifier.trackedCount(), 1);
-
-    // What a click does: dunst invokes the default action of its topmost notification.
-    dunstCommand(u"NotificationAction"_s, {uint(0)});
-    ASSERT_TRUE(clicks.wait(5000));
-    EXPECT_EQ(clicks.at(0).at(0).toString(), u"https://github.com/octo/hello/pull/42"_s);
-    // Closed notifications go to the daemon's history, where the test can read what was shown.
-    dunstCommand(u"NotificationCloseAll"_s);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return notifier.trackedCount() == 0; }, 5000));
-
-    const QVariantMap shown = dunstHistoryEntry(request.title);
-    ASSERT_FALSE(shown.isEmpty()) << "the daemon never showed the notification";
-    EXPECT_EQ(shown.value(u"appname"_s).toString(), u"Norvane"_s);
-    const QString body = shown.value(u"body"_s).toString();
-    EXPECT_TRUE(body.startsWith(u"octo/hello\n"_s)) << body.toStdString();
-    EXPECT_TRUE(body.contains(u"mona requested your review"_s)) << body.toStdString();
 }
 
 } // namespace

@@ -55,7 +55,7 @@ TEST(FallbackNotifier, ThePreferredServesWhileAuthorizedAndTheFallbackOnlyWhenIt
     }
 }
 
-TEST(FallbackNotifier, TheChoiceIsKeptEvenWhenThePreferredServiceAppearsLater)
+TEST(FallbackNotifier, TheChoiceIsKeptWhenThePreferredServiceAppearsLaterAndClicksOfEitherArePassedOn)
 {
     Pair pair;
     pair.preferred->setPermission(NotificationPermission::Denied);
@@ -65,12 +65,7 @@ TEST(FallbackNotifier, TheChoiceIsKeptEvenWhenThePreferredServiceAppearsLater)
     runTask(notifier.post(request("two")));
     EXPECT_EQ(pair.fallback->posts().size(), 2u);
     EXPECT_TRUE(pair.preferred->posts().empty());
-}
 
-TEST(FallbackNotifier, ClicksOfEitherNotifierArePassedOn)
-{
-    Pair pair;
-    FallbackNotifier notifier(pair.preferred, pair.fallback);
     QSignalSpy spy(&notifier, &Notifier::activated);
     pair.preferred->click(u"https://a.example/1"_s);
     pair.fallback->click(u"https://b.example/2"_s);

@@ -58,31 +58,24 @@ TEST(Autostart, TheEntryQuotesTheCommandAsDesktopEntriesRequire)
     }
 }
 
+// The switch's round trip through the file is the settings view's test; here what it does not reach.
 TEST(Autostart, TheFileIsTheSetting)
 {
     QTemporaryDir config;
     ASSERT_TRUE(config.isValid());
     const Autostart autostart(config.path(), u"/usr/bin/norvane"_s);
-    EXPECT_EQ(autostart.entryPath(), config.filePath(u"autostart/com.norvane.app.desktop"_s));
-    EXPECT_FALSE(autostart.isEnabled());
-
     EXPECT_EQ(autostart.setEnabled(true), std::nullopt);
-    EXPECT_TRUE(autostart.isEnabled());
     QFile entry(autostart.entryPath());
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(entry.readAll()), Autostart::entryText(u"/usr/bin/norvane"_s));
     entry.close();
 
-    // Removed or hidden by hand: off, whatever the switch said before.
-    ASSERT_TRUE(QFile::remove(autostart.entryPath()));
-    EXPECT_FALSE(autostart.isEnabled());
+    // Hidden by hand: off, whatever the switch said before.
     ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
     entry.write("[Desktop Entry]\nType=Application\nExec=norvane\nHidden=true\n");
     entry.close();
     EXPECT_FALSE(autostart.isEnabled());
-
     EXPECT_EQ(autostart.setEnabled(false), std::nullopt);
-    EXPECT_FALSE(QFile::exists(autostart.entryPath()));
     EXPECT_EQ(autostart.setEnabled(false), std::nullopt) << "switching off twice is fine";
 
     // Where the folder cannot be made, the reason is given and nothing pretends to be on.

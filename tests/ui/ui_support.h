@@ -33,16 +33,14 @@ namespace norvane::testing {
 class ManualTimer final : public PollingTimer
 {
 public:
-    void start(double seconds, std::function<void()> tick) override
+    void start(double, std::function<void()> tick) override
     {
-        interval = seconds;
         m_tick = std::move(tick);
         ++starts;
     }
     void stop() override { m_tick = nullptr; }
     bool isActive() const override { return bool(m_tick); }
 
-    double interval = 0;
     int starts = 0;
 
 private:
@@ -61,16 +59,13 @@ struct EngineWorld
     std::shared_ptr<RecordingNotifier> notifier = std::make_shared<RecordingNotifier>();
     std::shared_ptr<RecordingUrlOpener> opener = std::make_shared<RecordingUrlOpener>();
     QStringList printed;
-    ManualTimer* timer = nullptr;     // owned by the engine
-    ManualTimer* feedTimer = nullptr; // the notification feed's; owned by the engine
+    ManualTimer* timer = nullptr; // owned by the engine
 
     // Nothing listens on port 9 of the loopback: a refresh fails at once instead of reaching out.
     PRViewModel::Dependencies dependencies(QString apiURL = QStringLiteral("http://127.0.0.1:9"))
     {
         auto manual = std::make_unique<ManualTimer>();
         timer = manual.get();
-        auto feed = std::make_unique<ManualTimer>();
-        feedTimer = feed.get();
         PRViewModel::Dependencies deps{
             GitHubService(HttpSession(&network), apiURL),
             keychain,
@@ -82,7 +77,7 @@ struct EngineWorld
             false,
             QStringLiteral("https://github.com"),
             [this](const QString& line) { printed.append(line); }};
-        deps.feedTimer = std::move(feed);
+        deps.feedTimer = std::make_unique<ManualTimer>(); // the notification feed's
         return deps;
     }
 

@@ -3,7 +3,7 @@
 #include "ui/widgets/theme.h"
 
 #include <QApplication>
-#include <QFontMetricsF>
+#include <QFont>
 #include <QPainter>
 #include <cmath>
 
@@ -40,15 +40,6 @@ QPainterPath pawPath()
 
 namespace {
 
-QImage canvas(QSizeF logical, qreal devicePixelRatio)
-{
-    QImage image(int(std::ceil(logical.width() * devicePixelRatio)),
-                 int(std::ceil(logical.height() * devicePixelRatio)), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    image.setDevicePixelRatio(devicePixelRatio);
-    return image;
-}
-
 void drawPaw(QPainter& painter, const QRectF& rect, const QColor& color)
 {
     painter.save();
@@ -61,68 +52,6 @@ void drawPaw(QPainter& painter, const QRectF& rect, const QColor& color)
 }
 
 } // namespace
-
-QImage pawImage(const QColor& color, qreal devicePixelRatio)
-{
-    QImage image = canvas(QSizeF(kPawSize, kPawSize), devicePixelRatio);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    drawPaw(painter, QRectF(0, 0, kPawSize, kPawSize), color);
-    return image;
-}
-
-BadgeLayout badgeLayout(QSizeF iconSize, QSizeF textSize)
-{
-    const qreal badgeWidth = std::max(textSize.width() + 4, qreal(10));
-    const qreal badgeX = iconSize.width() + 2;
-    const qreal height = std::max(iconSize.height(), kBadgeHeight);
-    BadgeLayout layout;
-    layout.canvas = QSizeF(iconSize.width() + 2 + badgeWidth, height);
-    layout.icon = QRectF(0, (height - iconSize.height()) / 2, iconSize.width(), iconSize.height());
-    layout.badge = QRectF(badgeX, (height - kBadgeHeight) / 2, badgeWidth, kBadgeHeight);
-    layout.text = QRectF(badgeX + (badgeWidth - textSize.width()) / 2,
-                         layout.badge.y() + (kBadgeHeight - textSize.height()) / 2, textSize.width(),
-                         textSize.height());
-    return layout;
-}
-
-QFont badgeFont()
-{
-    QFont font = QApplication::font();
-    font.setPixelSize(8);
-    font.setWeight(QFont::Medium);
-    return font;
-}
-
-QImage badgedPaw(const QColor& color, int count, qreal devicePixelRatio)
-{
-    const QString text = QString::number(count);
-    const QFont font = badgeFont();
-    const QFontMetricsF metrics(font);
-    const BadgeLayout layout =
-        badgeLayout(QSizeF(kPawSize, kPawSize), QSizeF(metrics.horizontalAdvance(text), metrics.height()));
-
-    QImage image = canvas(layout.canvas, devicePixelRatio);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    drawPaw(painter, layout.icon, color);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    painter.drawRoundedRect(layout.badge, 5, 5);
-    painter.setPen(Qt::white);
-    painter.setFont(font);
-    painter.drawText(layout.text, Qt::AlignCenter, text);
-    return image;
-}
-
-QImage trayIconImage(const Badge& badge, const QColor& plainColor, const QColor& badgeColor,
-                     qreal devicePixelRatio)
-{
-    if (badge.color == BadgeColor::none || badge.count < 1)
-        return pawImage(plainColor, devicePixelRatio);
-    return badgedPaw(badgeColor, badge.count, devicePixelRatio);
-}
 
 QColor plainTrayColor(TrayIconStyle style, const QPalette& palette)
 {

@@ -28,11 +28,8 @@ class Node:
     def role(self):
         return self.a.getRoleName()
 
-    def states(self):
-        return self.a.getState()
-
     def has(self, state):
-        return self.states().contains(state)
+        return self.a.getState().contains(state)
 
     def showing(self):
         return self.has(pyatspi.STATE_SHOWING)

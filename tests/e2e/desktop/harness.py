@@ -2,6 +2,7 @@
 scripts/desktop-session: X11 windows found by their properties, input through xdotool, notifications
 watched on the session bus, screenshots of the whole screen. Standard library only."""
 
+import json
 import os
 import re
 import shutil
@@ -92,16 +93,20 @@ def key(*keys):
 class Session:
     """One test: a fakehub, a profile, a HOME and, once started, a norvane. Cleans up on exit."""
 
-    def __init__(self, name, scenario=None, hub_args=()):
+    def __init__(self, name, world=None, hub_args=()):
         self.name = name
         self.hub_args = list(hub_args)
         self.norvane_bin = os.environ["NORVANE_BIN"]
         self.fakehub_bin = os.environ["FAKEHUB_BIN"]
         self.shots = os.environ["E2E_SCREENSHOTS"]
         os.makedirs(self.shots, exist_ok=True)
-        self.scenario = scenario or os.path.join(os.environ["NORVANE_SOURCE_DIR"],
-                                                 "tools/fakehub/scenarios/demo.json")
         self.dir = tempfile.mkdtemp(prefix="norvane-e2e-%s." % name)
+        # fakehub's world: the demo's unless the test brings one (a dict, written into the session's folder).
+        self.scenario = os.path.join(os.environ["NORVANE_SOURCE_DIR"], "tools/fakehub/scenarios/demo.json")
+        if world is not None:
+            self.scenario = os.path.join(self.dir, "world.json")
+            with open(self.scenario, "w") as f:
+                json.dump(world, f)
         self.home = os.path.join(self.dir, "home")
         self.profile = os.path.join(self.dir, "profile")
         self.bin = os.path.join(self.dir, "bin")
@@ -147,9 +152,9 @@ class Session:
 
     # ---- fakehub ----
 
-    def requests(self):
-        """Every request fakehub has logged so far: (method, path-with-query)."""
-        with open(self.hub_out) as f:
+    def requests(self, log=None):
+        """Every request fakehub (or the one logging to `log`) has logged so far: (method, path-with-query)."""
+        with open(log or self.hub_out) as f:
             lines = f.read().splitlines()[1:]
         return [tuple(line.split(" ", 2)[1:]) for line in lines if line.startswith("request ")]
 
@@ -163,7 +168,6 @@ class Session:
 
     def api(self, path, token="demo-token", read=None):
         """fakehub's answer to `path`: its JSON, or what `read` takes from the response."""
-        import json
         import urllib.request
         request = urllib.request.Request(self.base + path, headers={"Authorization": "token " + token})
         with urllib.request.urlopen(request, timeout=10) as answer:

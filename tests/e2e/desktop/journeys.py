@@ -32,8 +32,9 @@ def press(s, what, role=None, name=None, prefix=None, within=None):
     a11y.wait_for(s, what, role, name, prefix, within).click()
 
 
-def fill_token_sheet(s, login, token):
-    """The open add-account (or reconnect) sheet: the token form, filled and sent."""
+def fill_token_sheet(s, login, token, before_sending=None):
+    """The open add-account (or reconnect) sheet: the token form, filled and sent; `before_sending(sheet)`
+    runs on the filled form."""
     import accessible as a11y
     sheet = a11y.wait_for(s, "the add-account sheet", "dialog")
     press(s, "the token link", "push button", "Use a Personal Access Token instead", within=sheet)
@@ -42,6 +43,8 @@ def fill_token_sheet(s, login, token):
     press(s, "the token field", a11y.FIELD, "Personal Access Token", within=sheet)
     type_text(token)
     s.screenshot("token-typed")
+    if before_sending:
+        before_sending(sheet)
     press(s, "Add Account", "push button", "Add Account", within=sheet)
 
 
@@ -110,19 +113,12 @@ def watch_repository(s):
     """Types northwind/api into the focused watched-repository field and waits for it to be stored."""
     type_text("northwind/api")
     key("Return")
-    wait_until("the watched repository to be stored", lambda: "northwind/api" in preferences(s).split(
-        "watched_repos=", 1)[-1] if "watched_repos=" in preferences(s) else False, 10)
+    wait_until("the watched repository to be stored",
+               lambda: "northwind/api" in preferences(s).partition("watched_repos=")[2], 10)
 
 
 def refreshes_done(s):
     return s.log_text().count("updatePRStatesAndNotify: Checking")
-
-
-def sign_in_with_token(s, panel):
-    press(s, "the welcome view's sign-in", "push button", "Sign in with GitHub")
-    time.sleep(0.5)
-    s.screenshot("add-account-sheet")
-    fill_token_sheet(s, "mona", "demo-token")
 
 
 def one_notification(s, within, settle):
@@ -154,16 +150,35 @@ def one_notification(s, within, settle):
         monitor.wait(10)
 
 
-def start_signed_in(s, env=None):
-    """Starts norvane, signs mona in from the welcome view with a token and waits for her first refresh;
-    returns the panel (left on the settings tab)."""
+def start_at_welcome(s, env=None):
+    """Starts norvane with no account and opens the panel on its welcome view; returns the panel."""
     s.start(env=env)
     panel = s.open_panel()
     wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
     time.sleep(0.5)
-    sign_in_with_token(s, panel)
+    s.screenshot("welcome")
+    return panel
+
+
+def start_signed_in(s, env=None):
+    """Starts norvane, signs mona in from the welcome view with a token and waits for her first refresh;
+    returns the panel (left on the settings tab)."""
+    panel = start_at_welcome(s, env)
+    press(s, "the welcome view's sign-in", "push button", "Sign in with GitHub")
+    time.sleep(0.5)
+    s.screenshot("add-account-sheet")
+    fill_token_sheet(s, "mona", "demo-token")
     wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
     return panel
+
+
+def sort_by_created(s, panel):
+    """The pull-request tab's sort menu, its second item; waits for the choice to be stored."""
+    press(s, "the sort menu", prefix="Sort by: ")
+    time.sleep(0.5)
+    panel.click(*SORT_CREATED)
+    wait_until("the sort option to be stored",
+               lambda: any(l.startswith("selected_sort_option=") for l in preference_lines(s)), 10)
 
 
 def first_start_and_daily_use():
@@ -171,15 +186,7 @@ def first_start_and_daily_use():
     from the tray menu, and a restart that keeps everything."""
     with Session("journey") as s:
         # A short poll, so that the world change below is noticed within seconds.
-        s.start(env={"NORVANE_POLL_INTERVAL_SECS": "4"})
-        s.screenshot("tray-icon-embedded")
-        panel = s.open_panel()
-        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
-        time.sleep(0.5)
-        s.screenshot("welcome")
-
-        sign_in_with_token(s, panel)
-        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+        panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "4"})
         press(s, "the PRs tab", "page tab", prefix="PRs")
         time.sleep(0.5)
         s.screenshot("pull-requests")
@@ -195,10 +202,7 @@ def first_start_and_daily_use():
         check(not s.files_containing("demo-token"), "token in %s" % s.files_containing("demo-token"))
 
         # Settings a person changes: the sort option, and the polling interval in the settings tab.
-        press(s, "the sort menu", prefix="Sort by: ")
-        time.sleep(0.5)
-        panel.click(*SORT_CREATED)
-        wait_until("the sort option to be stored", lambda: "selected_sort_option=" in preferences(s), 10)
+        sort_by_created(s, panel)
         key("ctrl+comma")
         time.sleep(0.5)
         before = preferences(s)
@@ -305,62 +309,54 @@ def demo_world():
         return json.load(f)
 
 
-def revoking_world(login, token, renewed, name):
-    """The demo world, written to a file of its own, in which GitHub revokes `login`'s `token` at its first
-    event and knows `renewed` as a second token of theirs; returns the file's path."""
+def revoking_world(login, token, renewed):
+    """The demo world in which GitHub revokes `login`'s `token` at its first event and knows `renewed` as a
+    second token of theirs."""
     world = demo_world()
     next(u for u in world["users"] if u["login"] == login)["tokens"].append(renewed)
     world["timeline"] = [{"at": 1, "kind": "revoke_token", "user": login, "token": token}]
-    scenario = os.path.join(os.environ.get("TMPDIR", "/tmp"), "norvane-e2e-%s-%d.json" % (name, os.getpid()))
-    with open(scenario, "w") as f:
-        json.dump(world, f)
-    return scenario
+    return world
 
 
 def reconnect_after_revocation():
     """A 401 during a poll shows "Reconnect" in the settings tab; reconnecting with another login shows the
     mismatch alert and stores nothing; with the right login the list comes back."""
-    scenario = revoking_world("mona", "demo-token", "mona-renewed-token", "reconnect")
-    try:
-        with Session("reconnect", scenario=scenario) as s:
-            panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "3"})
-            check(cli_status(s) == 0, "the stored token does not work")
+    with Session("reconnect", revoking_world("mona", "demo-token", "mona-renewed-token")) as s:
+        panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "3"})
+        check(cli_status(s) == 0, "the stored token does not work")
 
-            s.next_event()  # GitHub revokes demo-token
-            wait_until("a poll to meet the 401", lambda: "marking for reauth" in s.log_text(), 30)
-            wait_until("Reconnect in the settings tab", lambda: reconnect_shown(s, panel), 10)
-            s.screenshot("reconnect-shown")
+        s.next_event()  # GitHub revokes demo-token
+        wait_until("a poll to meet the 401", lambda: "marking for reauth" in s.log_text(), 30)
+        wait_until("Reconnect in the settings tab", lambda: reconnect_shown(s, panel), 10)
+        s.screenshot("reconnect-shown")
 
-            # Another login: the alert, and nothing stored.
-            stored = preference_lines(s)
-            press(s, "Reconnect", "push button", "Reconnect")
-            fill_token_sheet(s, "theo", "theo-token")
-            # The alert dims the settings behind it, the Reconnect button with them.
-            wait_until("the mismatch alert", lambda: not reconnect_shown(s, panel), 10)
-            time.sleep(0.3)
-            s.screenshot("mismatch-alert")
-            check(cli_status(s) == 3, "the keychain no longer holds the revoked token")
-            check(preference_lines(s) == stored, "the preferences changed")
-            key("Return")
-            wait_until("the alert to close", lambda: reconnect_shown(s, panel), 10)
-            s.screenshot("alert-dismissed")
+        # Another login: the alert, and nothing stored.
+        stored = preference_lines(s)
+        press(s, "Reconnect", "push button", "Reconnect")
+        fill_token_sheet(s, "theo", "theo-token")
+        # The alert dims the settings behind it, the Reconnect button with them.
+        wait_until("the mismatch alert", lambda: not reconnect_shown(s, panel), 10)
+        time.sleep(0.3)
+        s.screenshot("mismatch-alert")
+        check(cli_status(s) == 3, "the keychain no longer holds the revoked token")
+        check(preference_lines(s) == stored, "the preferences changed")
+        key("Return")
+        wait_until("the alert to close", lambda: reconnect_shown(s, panel), 10)
+        s.screenshot("alert-dismissed")
 
-            # The right login: the list is back and Reconnect is gone.
-            done = refreshes_done(s)
-            press(s, "Reconnect", "push button", "Reconnect")
-            fill_token_sheet(s, "mona", "mona-renewed-token")
-            wait_until("a refresh with the new token", lambda: refreshes_done(s) > done, 30)
-            wait_until("Reconnect to go", lambda: not reconnect_shown(s, panel), 10)
-            check(cli_status(s) == 0, "the new token was not stored")
-            s.screenshot("reconnected")
-            quit_from_menu(s)
-    finally:
-        os.remove(scenario)
+        # The right login: the list is back and Reconnect is gone.
+        done = refreshes_done(s)
+        press(s, "Reconnect", "push button", "Reconnect")
+        fill_token_sheet(s, "mona", "mona-renewed-token")
+        wait_until("a refresh with the new token", lambda: refreshes_done(s) > done, 30)
+        wait_until("Reconnect to go", lambda: not reconnect_shown(s, panel), 10)
+        check(cli_status(s) == 0, "the new token was not stored")
+        s.screenshot("reconnected")
+        quit_from_menu(s)
 
 
 def stored_logins(s):
     """The logins of the stored accounts, in stored order, as norvane wrote them into the preferences."""
-    import re
     lines = [l for l in preference_lines(s) if l.startswith("github_accounts=")]
     return re.findall(r'username[\\"]*:[\\"]*([A-Za-z0-9-]+)', lines[0]) if lines else []
 
@@ -382,62 +378,58 @@ def wrong_token_then_a_revoked_account():
     """A mistyped token is refused in the sheet and stores nothing; the right one adds theo. Switched to
     theo, the list is theo's; when GitHub revokes theo's token during a poll the pull-request tab says so,
     and "Reconnect" in that banner brings the list back."""
-    scenario = revoking_world("theo", "theo-token", "theo-renewed-token", "banner")
-    try:
-        with Session("banner", scenario=scenario) as s:
-            panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "3"})
+    with Session("banner", revoking_world("theo", "theo-token", "theo-renewed-token")) as s:
+        panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "3"})
 
-            # A second account with a token GitHub does not know: refused in the sheet, nothing stored. (The
-            # sign-in left the panel on the settings tab.)
-            time.sleep(0.5)
-            s.screenshot("settings")
-            panel.click(*SETTINGS_ADD_ACCOUNT)
-            time.sleep(0.5)
-            fill_token_sheet(s, "theo", "wrong-token")
-            wait_until("the refusal", lambda: "Token for theo refused: GitHub rejected this token." in s.log_text(), 20)
-            time.sleep(0.3)
-            s.screenshot("wrong-token-refused")
-            check(stored_logins(s) == ["mona"], "stored: %s" % stored_logins(s))
-            check(("GET", "/user") in s.requests(), "the token was never shown to GitHub")
+        # A second account with a token GitHub does not know: refused in the sheet, nothing stored. (The
+        # sign-in left the panel on the settings tab.)
+        time.sleep(0.5)
+        s.screenshot("settings")
+        panel.click(*SETTINGS_ADD_ACCOUNT)
+        time.sleep(0.5)
+        fill_token_sheet(s, "theo", "wrong-token")
+        wait_until("the refusal", lambda: "Token for theo refused: GitHub rejected this token." in s.log_text(), 20)
+        time.sleep(0.3)
+        s.screenshot("wrong-token-refused")
+        check(stored_logins(s) == ["mona"], "stored: %s" % stored_logins(s))
+        check(("GET", "/user") in s.requests(), "the token was never shown to GitHub")
 
-            # The right token, typed over the wrong one: theo is added.
-            press(s, "the token field", "password text", "Personal Access Token")
-            key("ctrl+a", "BackSpace")
-            type_text("theo-token")
-            panel.click(*ADD_ACCOUNT)
-            wait_until("theo to be stored", lambda: stored_logins(s) == ["mona", "theo"], 20)
-            time.sleep(0.5)
-            s.screenshot("theo-added")
+        # The right token, typed over the wrong one: theo is added.
+        press(s, "the token field", "password text", "Personal Access Token")
+        key("ctrl+a", "BackSpace")
+        type_text("theo-token")
+        panel.click(*ADD_ACCOUNT)
+        wait_until("theo to be stored", lambda: stored_logins(s) == ["mona", "theo"], 20)
+        time.sleep(0.5)
+        s.screenshot("theo-added")
 
-            # The pull-request tab, switched to theo with the account picker.
-            panel.click(*PRS_TAB)
-            time.sleep(0.5)
-            pick_account(panel, "Down")
-            wait_until("theo's list", lambda: "for account theo" in s.log_text(), 30)
-            time.sleep(0.5)
-            s.screenshot("theo-list")
-            check(not orange_near(panel, BANNER_ICON), "a banner before any rejection")
+        # The pull-request tab, switched to theo with the account picker.
+        panel.click(*PRS_TAB)
+        time.sleep(0.5)
+        pick_account(panel, "Down")
+        wait_until("theo's list", lambda: "for account theo" in s.log_text(), 30)
+        time.sleep(0.5)
+        s.screenshot("theo-list")
+        check(not orange_near(panel, BANNER_ICON), "a banner before any rejection")
 
-            # GitHub revokes theo's token; the next poll meets the 401 and the tab says so.
-            s.next_event()
-            wait_until("a poll to meet the 401", lambda: "401 Unauthorized for theo" in s.log_text(), 30)
-            wait_until("the banner on the pull-request tab", lambda: orange_near(panel, BANNER_ICON), 10)
-            s.screenshot("banner")
+        # GitHub revokes theo's token; the next poll meets the 401 and the tab says so.
+        s.next_event()
+        wait_until("a poll to meet the 401", lambda: "401 Unauthorized for theo" in s.log_text(), 30)
+        wait_until("the banner on the pull-request tab", lambda: orange_near(panel, BANNER_ICON), 10)
+        s.screenshot("banner")
 
-            # Its Reconnect opens the reconnect sheet over the tab; the renewed token brings the list back.
-            done = refreshes_done(s)
-            panel.click(*BANNER_RECONNECT)
-            time.sleep(0.5)
-            s.screenshot("reconnect-sheet")
-            fill_token_sheet(s, "theo", "theo-renewed-token")
-            wait_until("a refresh with the renewed token", lambda: refreshes_done(s) > done, 30)
-            wait_until("the banner to go", lambda: not orange_near(panel, BANNER_ICON), 10)
-            time.sleep(0.5)
-            s.screenshot("reconnected")
-            check(stored_logins(s) == ["mona", "theo"], "stored: %s" % stored_logins(s))
-            quit_from_menu(s)
-    finally:
-        os.remove(scenario)
+        # Its Reconnect opens the reconnect sheet over the tab; the renewed token brings the list back.
+        done = refreshes_done(s)
+        panel.click(*BANNER_RECONNECT)
+        time.sleep(0.5)
+        s.screenshot("reconnect-sheet")
+        fill_token_sheet(s, "theo", "theo-renewed-token")
+        wait_until("a refresh with the renewed token", lambda: refreshes_done(s) > done, 30)
+        wait_until("the banner to go", lambda: not orange_near(panel, BANNER_ICON), 10)
+        time.sleep(0.5)
+        s.screenshot("reconnected")
+        check(stored_logins(s) == ["mona", "theo"], "stored: %s" % stored_logins(s))
+        quit_from_menu(s)
 
 
 def preferences(s):
@@ -458,11 +450,7 @@ def killed_while_writing_preferences():
         panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "600"})
         press(s, "the PRs tab", "page tab", prefix="PRs")
         time.sleep(0.5)
-        press(s, "the sort menu", prefix="Sort by: ")
-        time.sleep(0.5)
-        panel.click(*SORT_CREATED)
-        wait_until("the sort option to be stored",
-                   lambda: any(l.startswith("selected_sort_option=") for l in preference_lines(s)), 10)
+        sort_by_created(s, panel)
         quit_from_menu(s)
         # What must survive every kill: all but the favourites being toggled and the seen states.
         kept = [l for l in preference_lines(s)
@@ -512,10 +500,7 @@ def sign_in_with_the_device_flow():
     """First start, "Connect with GitHub": the sheet shows a code, the demo world's OAuth App approves it,
     the account lands in the Secret Service and the list fills."""
     with Session("device-flow") as s:
-        s.start(env={"NORVANE_OAUTH_CLIENT_ID": "norvane-demo-client", "NORVANE_POLL_INTERVAL_SECS": "600"})
-        s.open_panel()
-        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
-        time.sleep(0.5)
+        start_at_welcome(s, env={"NORVANE_OAUTH_CLIENT_ID": "norvane-demo-client", "NORVANE_POLL_INTERVAL_SECS": "600"})
         press(s, "the welcome view's sign-in", "push button", "Sign in with GitHub")
         press(s, "Connect with GitHub", "push button", "Connect with GitHub")
         wait_until("a device code", lambda: ("POST", "/login/device/code") in s.requests(), 20)
@@ -541,17 +526,12 @@ VERDICTS = {"approved": ("Ready to merge", "Approved, waiting on CI", "Already a
 
 
 def sign_in_by_name(s, a11y):
-    """The add-account sheet, found and filled by the names a screen reader reads."""
+    """The add-account sheet, found and filled by the names a screen reader reads; returns its unnamed
+    controls, empty and filled."""
     a11y.wait_for(s, "the welcome view", "push button", "Sign in with GitHub").click()
     sheet = a11y.wait_for(s, "the add-account sheet", "dialog", "Add GitHub Account")
     unnamed = a11y.unnamed_controls(sheet)
-    a11y.find(sheet, "push button", "Use a Personal Access Token instead").click()
-    a11y.wait_for(s, "the username field", a11y.FIELD, "GitHub Username", within=sheet).click()
-    type_text("mona")
-    a11y.wait_for(s, "the token field", a11y.FIELD, "Personal Access Token", within=sheet).click()
-    type_text("demo-token")
-    unnamed += a11y.unnamed_controls(sheet)
-    a11y.find(sheet, "push button", "Add Account").click()
+    fill_token_sheet(s, "mona", "demo-token", lambda sheet: unnamed.extend(a11y.unnamed_controls(sheet)))
     return unnamed
 
 
@@ -661,9 +641,7 @@ def keyboard_only():
     interval, with Tab, Space, Return and the arrows; both land in the stored preferences."""
     import accessible as a11y
     with Session("keyboard") as s:
-        s.start(env=A11Y)
-        s.open_panel()
-        wait_until("the welcome view", lambda: "No github_accounts" in s.log_text(), 10)
+        start_at_welcome(s, env=A11Y)
         a11y.wait_for(s, "the panel", "frame", "Norvane")
         tab_until(s, a11y, "Sign in with GitHub", lambda n: n.name == "Sign in with GitHub")
         key("space")
@@ -783,8 +761,7 @@ def two_hosts():
             on_github = {t for u, t in sent if u.startswith(s.base + "/")}
             check(on_server == {"ghe-theo-"} and on_github == {"demo-toke"},
                   "tokens sent: to the server %s, to github.com %s" % (on_server, on_github))
-            with open(ghe_out) as f:
-                paths = [l.split(" ", 2)[2] for l in f.read().splitlines()[1:] if l.startswith("request ")]
+            paths = [path for _, path in s.requests(ghe_out)]
             check(paths and all(p.startswith("/api/v3/") for p in paths), "the server was asked %s" % paths)
 
             # Each account's answer-cache folder holds its own host's answers only.

@@ -1,7 +1,6 @@
 #include "models/pr_view_model.h"
 #include "support/wait.h"
 #include "ui/panel/content_view.h"
-#include "ui/pulls/pr_tab.h"
 #include "ui/pulls/sample_pull_requests.h"
 #include "ui/settings/settings_controls.h"
 #include "ui/settings/settings_view.h"
@@ -36,34 +35,6 @@ struct Panel : norvane::testing::PanelWorld
         view->show();
     }
 };
-
-TEST(Accessibility, TabsFiltersAndMenusSayTheirChoiceAndCount)
-{
-    Panel panel;
-    const auto name = [](QObject* object) { return accessible(object)->text(QAccessible::Name); };
-    // (Tabs read as page tabs that a press selects: the screen-reader journey.)
-    EXPECT_EQ(name(panel.view->tabButton(AppTab::prs)),
-              QStringLiteral("PRs, %1").arg(panel.model->countForFilter(PRFilter::all)));
-
-    PullRequestTab& tab = *panel.view->pullRequestTab();
-    const PillButton* review = nullptr;
-    for (const PillButton* filter : tab.findChildren<PillButton*>()) {
-        if (filter->text() == rawValue(PRFilter::needsReview))
-            review = filter;
-    }
-    ASSERT_TRUE(review);
-    EXPECT_EQ(name(const_cast<PillButton*>(review)),
-              QStringLiteral("Review, %1").arg(panel.model->countForFilter(PRFilter::needsReview)));
-    QStringList menus;
-    for (MenuButton* menu : tab.findChildren<MenuButton*>()) {
-        EXPECT_EQ(accessible(menu)->role(), QAccessible::ButtonMenu);
-        menus.append(name(menu));
-    }
-    menus.sort();
-    EXPECT_EQ(menus, (QStringList{QStringLiteral("Repository: All Repositories (%1)")
-                                      .arg(panel.model->countForFilter(PRFilter::all)),
-                                  QStringLiteral("Sort by: Updated")}));
-}
 
 // Every control named and the polling interval read and chosen as radio buttons: the screen-reader and
 // keyboard-only journeys.

