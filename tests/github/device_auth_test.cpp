@@ -39,12 +39,6 @@ const QString kNoUsername = u"Authorized, but couldn't fetch your GitHub usernam
 class VirtualTimer final : public DeviceAuthTimer
 {
 public:
-    struct Sleep
-    {
-        int seconds;
-        std::size_t pollsBefore;
-    };
-
     explicit VirtualTimer(fakehub::FakeHub& hub) : m_hub(hub) {}
 
     QDateTime now() const override { return m_start.addSecs(m_elapsed); }
@@ -52,7 +46,8 @@ public:
     QCoro::Task<> sleep(int seconds, CancelToken interrupt) override
     {
         const std::size_t index = sleeps.size();
-        sleeps.push_back({seconds, m_hub.requests(u"POST"_s, kTokenPath).size()});
+        sleeps.push_back(seconds);
+        pollsBefore.push_back(m_hub.requests(u"POST"_s, kTokenPath).size());
         ++sleeping;
         if (onSleep)
             onSleep(index);
@@ -61,27 +56,17 @@ public:
             co_await QCoro::sleepFor(2ms);
         } while (held && !interrupted());
         --sleeping;
-        if (!interrupted())
-            advance(seconds);
+        if (!interrupted()) {
+            m_elapsed += seconds;
+            m_hub.advanceClock(std::chrono::seconds(seconds));
+        }
     }
 
     // Moves only the client's clock: fakehub keeps its own idea of the time.
     void advanceClientOnly(int seconds) { m_elapsed += seconds; }
-    void advance(int seconds)
-    {
-        m_elapsed += seconds;
-        m_hub.advanceClock(std::chrono::seconds(seconds));
-    }
 
-    std::vector<int> intervals() const
-    {
-        std::vector<int> out;
-        for (const Sleep& s : sleeps)
-            out.push_back(s.seconds);
-        return out;
-    }
-
-    std::vector<Sleep> sleeps;
+    std::vector<int> sleeps;              // the seconds of each sleep
+    std::vector<std::size_t> pollsBefore; // the polls fakehub had seen as each began
     int sleeping = 0;
     bool held = false;
     std::function<void(std::size_t)> onSleep; // called as sleep number `index` (from 0) begins
@@ -236,8 +221,8 @@ TEST_F(DeviceAuthTest, SignsInAndPublishesTheResultWhileTheStateStaysAwaiting)
                                         "&device_code=" + issued.deviceCode.toUtf8() +
                                         "&grant_type=urn:ietf:params:oauth:grant-type:device_code");
         // One poll per full interval, the first one interval after the code was shown.
-        EXPECT_EQ(timer->sleeps.at(i - 1).seconds, 5);
-        EXPECT_EQ(timer->sleeps.at(i - 1).pollsBefore, i - 1);
+        EXPECT_EQ(timer->sleeps.at(i - 1), 5);
+        EXPECT_EQ(timer->pollsBefore.at(i - 1), i - 1);
     }
     EXPECT_EQ(timer->sleeps.size(), 3u);
     for (const auto& r : requests) {
@@ -268,15 +253,10 @@ TEST_F(DeviceAuthTest, SlowDownRaisesTheIntervalForTheRestOfTheFlow)
         int interval;              // what GitHub hands out with the code
         QList<QByteArray> answers; // the polls before the one that redeems the approved code
         std::vector<int> sleeps;
-        bool early = false; // the first wait passes only 2 seconds on fakehub's clock: the poll is too early
     };
     const Case cases[] = {
+        // A pending answer after slow_down keeps the raised interval.
         {"two slow_downs in a row", 5, {slowDown, slowDown, pending}, {5, 10, 15, 15}},
-        {"fakehub's own slow_down for an early poll", 5, {}, {5, 10}, true},
-        {"pending in between keeps the raised interval",
-         7,
-         {slowDown, pending, slowDown, pending},
-         {7, 12, 12, 17, 17}},
         // The interval GitHub suggests along with slow_down is not taken over: the step is always 5 seconds.
         {"a suggested interval is ignored",
          5,
@@ -289,14 +269,10 @@ TEST_F(DeviceAuthTest, SlowDownRaisesTheIntervalForTheRestOfTheFlow)
         restart(oauthApp(c.interval, 900, u"alice"_s));
         for (const QByteArray& answer : c.answers)
             hub->injectFault(pollAnswer(answer).times(1));
-        timer->onSleep = [&](std::size_t index) {
-            if (c.early && index == 0)
-                hub->advanceClock(-3s);
-        };
         auth->startFlow();
         ASSERT_TRUE(settles());
         EXPECT_TRUE(auth->result().has_value()) << auth->state().message.toStdString();
-        EXPECT_EQ(timer->intervals(), c.sleeps);
+        EXPECT_EQ(timer->sleeps, c.sleeps);
     }
 }
 
@@ -305,11 +281,7 @@ TEST_F(DeviceAuthTest, NetworkTroubleWhilePollingCountsAsPending)
     const QString post = u"POST"_s;
     const std::pair<const char*, fh::Fault> cases[] = {
         {"connection dropped", fh::Fault::dropConnection(post, kTokenPath)},
-        {"connection dropped mid-body", fh::Fault::dropMidBody(post, kTokenPath)},
-        {"malformed JSON", fh::Fault::malformedJson(post, kTokenPath)},
-        {"truncated JSON", fh::Fault::truncatedJson(post, kTokenPath)},
         {"HTML error page", pollAnswer("<html>502 Bad Gateway</html>", 502)},
-        {"JSON array", pollAnswer("[]")},
         {"error of the wrong type", pollAnswer(R"({"error":42})")},
     };
     for (const auto& [name, fault] : cases) {
@@ -325,7 +297,7 @@ TEST_F(DeviceAuthTest, NetworkTroubleWhilePollingCountsAsPending)
         ASSERT_TRUE(settles());
         EXPECT_TRUE(auth->result().has_value()) << auth->state().message.toStdString();
         EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::loading, Kind::awaitingAuthorization}));
-        EXPECT_EQ(timer->intervals(), (std::vector<int>{5, 5, 5}));
+        EXPECT_EQ(timer->sleeps, (std::vector<int>{5, 5, 5}));
     }
 }
 
@@ -355,11 +327,11 @@ TEST_F(DeviceAuthTest, ExpiryIsNoticedOnlyAtTheNextPass)
         if (c.approveBeforeSecondPoll) {
             EXPECT_EQ(auth->result(), (AuthResult{u"tok-alice"_s, u"alice"_s}));
             EXPECT_EQ(auth->state().kind, Kind::awaitingAuthorization);
-            EXPECT_EQ(timer->intervals(), (std::vector<int>{5, 5}));
+            EXPECT_EQ(timer->sleeps, (std::vector<int>{5, 5}));
         } else {
             EXPECT_EQ(auth->state(), DeviceAuthState::failed(kExpired));
             EXPECT_FALSE(auth->result().has_value());
-            EXPECT_EQ(timer->intervals(), (std::vector<int>{5, 5, 5}));
+            EXPECT_EQ(timer->sleeps, (std::vector<int>{5, 5, 5}));
         }
         EXPECT_EQ(polls().size(), 2u);
     }
@@ -377,20 +349,17 @@ TEST_F(DeviceAuthTest, PollAnswersThatEndTheFlow)
         return [this, body, status] { hub->injectFault(pollAnswer(body, status)); };
     };
     const Case cases[] = {
-        {"user denied", [this] { hub->denyDeviceCode(userCode()); }, u"Access denied by user."_s},
         // fakehub's clock runs past the code's lifetime while the client's does not.
         {"GitHub says expired", [this] { hub->advanceClock(1h); }, u"Code expired. Please try again."_s},
         {"known error with its own description", answer(oauthError("access_denied", "Nope")),
          u"Access denied by user."_s},
         {"other error with a description",
          answer(oauthError("incorrect_device_code", "The code is not valid.")), u"The code is not valid."_s},
-        {"other error without a description", answer(oauthError("unsupported_grant_type")),
-         u"unsupported_grant_type"_s},
-        {"status is not looked at", answer(oauthError("bad_verification_code"), 400),
+        // The status is not looked at.
+        {"other error without a description", answer(oauthError("bad_verification_code"), 400),
          u"bad_verification_code"_s},
         {"description alone", answer(R"({"error_description":"Something odd"})"), u"Something odd"_s},
         {"empty object", answer("{}"), u"Unknown error from GitHub"_s},
-        {"null error", answer(R"({"error":null})"), u"Unknown error from GitHub"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -414,12 +383,8 @@ TEST_F(DeviceAuthTest, TokenWithoutUsernameIsDropped)
     const QString user = u"/user"_s;
     const std::pair<const char*, fh::Fault> cases[] = {
         {"connection dropped", fh::Fault::dropConnection(get, user)},
-        {"server error page", fh::Fault::httpStatus(get, user, 500, "<html>oops</html>")},
         {"bad credentials", fh::Fault::httpStatus(get, user, 401)},
         {"login of the wrong type", fh::Fault::httpStatus(get, user, 200, R"({"login":42})")},
-        {"no login", fh::Fault::httpStatus(get, user, 200, R"({"name":"Alice"})")},
-        {"array", fh::Fault::httpStatus(get, user, 200, R"([{"login":"alice"}])")},
-        {"malformed JSON", fh::Fault::malformedJson(get, user)},
     };
     for (const auto& [name, fault] : cases) {
         SCOPED_TRACE(name);
@@ -517,14 +482,14 @@ TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
     probe.close();
 
     const QString post = u"POST"_s;
-    // A device code whose `key` is replaced by `value` (removed when undefined).
+    // A device code whose `key` is replaced by `value`.
     const auto codeReply = [&](const QString& key, const QJsonValue& value) {
         QJsonObject code{{u"device_code"_s, u"d"_s},
                          {u"user_code"_s, u"U"_s},
                          {u"verification_uri"_s, u"https://x.test/d"_s},
                          {u"expires_in"_s, 900},
                          {u"interval"_s, 5}};
-        value.isUndefined() ? code.remove(key) : void(code.insert(key, value));
+        code.insert(key, value);
         return fh::Fault::httpStatus(post, kCodePath, 200, QJsonDocument(code).toJson());
     };
     const QString invalidURL = u"Invalid verification URL returned by GitHub"_s;
@@ -545,11 +510,6 @@ TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
          false,
          u"Ov23liSomeoneElse0000"_s},
         {"nobody listening", {}, kConnectPrefix, true, kClientId, closed},
-        {"connection dropped", fh::Fault::dropConnection(post, kCodePath), kConnectPrefix, true},
-        {"malformed JSON", fh::Fault::malformedJson(post, kCodePath), kConnectPrefix + u"invalid JSON"_s,
-         true},
-        {"interval missing", codeReply(u"interval"_s, QJsonValue::Undefined),
-         kConnectPrefix + u"key \"interval\": missing"_s},
         {"lifetime as text", codeReply(u"expires_in"_s, u"900"_s),
          kConnectPrefix + u"key \"expires_in\": expected an integer, found a string"_s},
         {"verification address with a space", codeReply(u"verification_uri"_s, u"https://git hub.test/d"_s),
@@ -599,9 +559,7 @@ TEST(GitHubDeviceAuthClientId, TheEnvironmentOverridesTheBuildOnlyWithARealValue
     };
     const Case cases[] = {
         {std::nullopt, {}},
-        {QByteArray(""), {}},
         {QByteArray("  \n"), {}},
-        {QByteArray("Ov23liFromTheShell01"), u"Ov23liFromTheShell01"_s},
         {QByteArray(" Ov23liFromTheShell01\n"), u"Ov23liFromTheShell01"_s},
         {QByteArray("YOUR_CLIENT_ID_HERE"), u"YOUR_CLIENT_ID_HERE"_s},
     };
