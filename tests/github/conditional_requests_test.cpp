@@ -301,6 +301,7 @@ TEST(RateLimitHit, OnlyAnswersGitHubMarksAsLimitsCount)
          {{"Retry-After", "30"}},
          secondaryBody,
          std::pair{K::secondary, 30}},
+        {"header names in any case", 429, {{"retry-after", "90"}}, {}, std::pair{K::secondary, 90}},
         {"secondary without a time waits a minute",
          403,
          {{"X-RateLimit-Remaining", "4000"}},
