@@ -416,29 +416,6 @@ TEST_F(GitHubActivityTest, OpenPullRequestCountIsZeroOnBadRepliesButFailsOnTrans
     EXPECT_THROW(runTask(service().fetchOpenPRCount(repo, token)), GitHubAPIError);
 }
 
-TEST_F(GitHubActivityTest, LastCommitAndEnvironments)
-{
-    fh::Scenario s = baseWorld();
-    fh::Commit older{u"a1"_s, u"Older"_s, u"bob"_s, utc("2026-12-01T00:00:00Z")};
-    fh::Commit newest{u"b2"_s, u"\n\nFix build\nDetails follow"_s, u"alice"_s, utc("2026-12-05T12:30:00Z")};
-    api(s).commits = {older, newest};
-    api(s).environments = {fh::Environment{1, u"staging"_s, utc("2026-01-01T00:00:00Z")},
-                           fh::Environment{2, u"production"_s, utc("2026-01-01T00:00:00Z")}};
-    start(s);
-
-    const auto last = runTask(service().fetchLastCommit(repo, token));
-    ASSERT_TRUE(last.has_value());
-    EXPECT_EQ(last->message, u"Fix build"_s);
-    EXPECT_EQ(last->date, utc("2026-12-05T12:30:00Z"));
-
-    EXPECT_EQ(runTask(service().fetchEnvironments(repo, token)),
-              (QStringList{u"staging"_s, u"production"_s}));
-    // No environments, or no access to them: absent, never an empty list.
-    EXPECT_FALSE(runTask(service().fetchEnvironments(u"acme/web"_s, token)).has_value());
-    EXPECT_FALSE(runTask(service().fetchEnvironments(u"acme/missing"_s, token)).has_value());
-    EXPECT_FALSE(runTask(service().fetchLastCommit(u"acme/missing"_s, token)).has_value());
-}
-
 TEST_F(GitHubActivityTest, DeploysOfTheLocalDayFromBothSources)
 {
     fh::Scenario s = baseWorld();
