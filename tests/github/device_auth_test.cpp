@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
-#include <QTcpServer>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -109,11 +108,11 @@ protected:
         make();
     }
 
-    GitHubDeviceAuth& make(QString clientId = kClientId, QString webBase = {}, QString apiBase = {})
+    GitHubDeviceAuth& make(QString clientId = kClientId, QString apiBase = {})
     {
         GitHubDeviceAuth::Config config;
         config.clientId = std::move(clientId);
-        config.webBaseURL = webBase.isEmpty() ? hub->baseUrl() : webBase;
+        config.webBaseURL = hub->baseUrl();
         config.apiBaseURL = apiBase.isEmpty() ? hub->baseUrl() : apiBase;
         auth = std::make_unique<GitHubDeviceAuth>(HttpSession(&nam, u"Norvane/test"_s), config, timer);
         kinds.clear();
@@ -172,7 +171,7 @@ TEST_F(DeviceAuthTest, SignsInAndPublishesTheResultWhileTheStateStaysAwaiting)
     start();
     // The login lookup goes to the API host, here a second fake that knows the same users.
     fh::FakeHub api(baseWorld());
-    make(kClientId, hub->baseUrl(), api.baseUrl());
+    make(kClientId, api.baseUrl());
     // Approved while the third interval runs: two polls answered pending come first.
     timer->onSleep = [&](std::size_t index) {
         if (index == 2)
@@ -439,12 +438,6 @@ TEST_F(DeviceAuthTest, StartingAgainReplacesTheRunningOrFailedFlow)
 
 TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
 {
-    // A port nobody listens on: bound, then released.
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const QString closed = u"http://127.0.0.1:%1"_s.arg(probe.serverPort());
-    probe.close();
-
     const QString post = u"POST"_s;
     // A device code whose `key` is replaced by `value`.
     const auto codeReply = [&](const QString& key, const QJsonValue& value) {
@@ -464,7 +457,6 @@ TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
         QString message; // exact, or the expected start when `prefixOnly`
         bool prefixOnly = false;
         QString clientId = kClientId;
-        QString webBase = {}; // fakehub when empty
     };
     const Case cases[] = {
         // GitHub's JSON error object is not a device code.
@@ -473,7 +465,7 @@ TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
          kConnectPrefix + u"key \"device_code\": missing"_s,
          false,
          u"Ov23liSomeoneElse0000"_s},
-        {"nobody listening", {}, kConnectPrefix, true, kClientId, closed},
+        {"connection dropped", fh::Fault::dropConnection(post, kCodePath), kConnectPrefix, true},
         {"lifetime as text", codeReply(u"expires_in"_s, u"900"_s),
          kConnectPrefix + u"key \"expires_in\": expected an integer, found a string"_s},
         {"verification address with a space", codeReply(u"verification_uri"_s, u"https://git hub.test/d"_s),
@@ -486,7 +478,7 @@ TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         start();
-        make(c.clientId, c.webBase);
+        make(c.clientId);
         if (c.fault)
             hub->injectFault(*c.fault);
         auth->startFlow();
