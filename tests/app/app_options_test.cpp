@@ -73,38 +73,29 @@ TEST(AppOptions, EachCommandLineComesToItsOptionsOrItsOneFault)
         {command({"stray"}), "run"},
         // Help and version come before any check of the rest; help before version.
         {command({"--help"}), "help"},
-        {command({"-h"}), "help"},
         {command({"--version"}), "version"},
         {command({"--version", "--help"}), "help"},
         {command({"--api-url", "file:///x", "--help"}), "help"},
         // Unknown options and missing values: Qt's parser says which.
         {command({"--bogus"}), "error: Unknown option 'bogus'."},
-        {command({"-x"}), "error: Unknown option 'x'."},
         {command({"--bogus", "--help"}), "error: Unknown option 'bogus'."},
         {command({"--api-url"}), "error: Missing value after '--api-url'."},
-        {command({"--profile"}), "error: Missing value after '--profile'."},
         {command({"--show-panel=yes"}), "error: Unexpected value after '--show-panel'."},
         // Addresses.
         {command({"--api-url", "file:///etc/passwd"}),
          "error: \"file:///etc/passwd\" is not an http or https address"},
-        {command({"--web-url", "ftp://x"}), "error: \"ftp://x\" is not an http or https address"},
         {command({"--api-url", ""}), "error: \"\" is not an http or https address"},
         {command({"--api-url", "https:///"}), "error: \"https:\" is not an http or https address"},
         // The sign-in for this run.
         {command({"--user", "mona"}), "error: --user and --token-env go together"},
-        {command({"--token-env", "T"}), "error: --user and --token-env go together"},
         {command({"--profile", "/p", "--token-env", "T"}), "error: --user and --token-env go together"},
         {command({"--user", "mona", "--token-env", "T"}),
          "error: --user needs --profile, so the account stays out of your own preferences"},
         {command({"--profile", "/p", "--user", "mona", "--token-env", "EMPTY"}),
          "error: the environment variable EMPTY holds no token"},
-        {command({"--profile", "/p", "--user", "mona", "--token-env", "UNSET"}),
-         "error: the environment variable UNSET holds no token"},
         // Bad numbers.
         {command({"--quit-after", "-1"}), "error: --quit-after takes a non-negative number of seconds"},
-        {command({"--quit-after", "abc"}), "error: --quit-after takes a non-negative number of seconds"},
         {command({"--quit-after", "1.5"}), "error: --quit-after takes a non-negative number of seconds"},
-        {command({"--quit-after", ""}), "error: --quit-after takes a non-negative number of seconds"},
         {command({"--quit-after", "99999999999"}),
          "error: --quit-after takes a non-negative number of seconds"},
         // The first fault is the one said: addresses, then the sign-in, then numbers.

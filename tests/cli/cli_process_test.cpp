@@ -172,48 +172,33 @@ TEST_F(CliTest, PrsJsonDecodesIntoTheRecordsAndARepeatIsAnsweredFromTheSharedCac
     EXPECT_EQ(entries, 3 + 4 * 6);
 }
 
-TEST_F(CliTest, FailuresExitWithTheirCodeAndOneClearLine)
-{
-    start(sampleWorld());
-    Result r = runAs(u"me"_s, QString(), {u"status"_s});
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_EQ(r.err, u"norvane: the environment variable NORVANE_TEST_TOKEN holds no token\n"_s);
-
-    hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 503));
-    r = runAs(u"me"_s, u"tok-me"_s, {u"prs"_s});
-    EXPECT_EQ(r.exitCode, 4);
-    EXPECT_TRUE(r.err.startsWith(u"norvane: API Error [search/issues (review-requested)]: HTTP 503"_s))
-        << r.err.toStdString();
-    hub->clearFaults();
-
-    // No account stored in the profile.
-    r = run({u"prs"_s, u"--profile"_s, profile.path()});
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(r.err.startsWith(u"norvane: no GitHub account is set up"_s));
-}
-
 // Every command keeps one contract: standard output carries only the command's output, a failure exits 3
 // (token missing or rejected) or 4 (anything else) with its reason as the last line on standard error.
+// prs and status share their path; issues and dashboard each learn of failures their own way.
 TEST_F(CliTest, EveryCommandKeepsTheExitCodeContract)
 {
     start(sampleWorld());
-    {
-        QSettings settings(profile.filePath(u"preferences.ini"_s), QSettings::IniFormat);
-        settings.setValue(u"github_accounts"_s,
-                          QByteArray(R"([{"id":"0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60","username":"me",)"
-                                     R"("tokenIdentifier":"github_token_b"}])"));
-    }
+    const auto expectFailure = [&](const Result& r, int code, const std::string& situation) {
+        EXPECT_EQ(r.exitCode, code) << situation << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << situation << ": " << r.out.toStdString();
+        EXPECT_EQ(r.err.count(u'\n'), 1) << situation << ": " << r.err.toStdString();
+        return r.err.trimmed();
+    };
+    // Before any request: the token's variable is empty, or the profile holds no account.
+    EXPECT_EQ(expectFailure(runAs(u"me"_s, QString(), {u"status"_s}), 3, "empty variable"),
+              u"norvane: the environment variable NORVANE_TEST_TOKEN holds no token"_s);
+    EXPECT_TRUE(expectFailure(run({u"prs"_s, u"--profile"_s, profile.path()}), 3, "no account")
+                    .startsWith(u"norvane: no GitHub account is set up"_s));
+
     const QString rejectedToken =
         u"norvane: GitHub rejected the token for me (HTTP 401). Sign in again in Norvane's settings."_s;
-    const QString expiredToken = u"norvane: Token expired. Re-authenticate in Settings."_s;
     const struct
     {
         QStringList command;
         QString rejected; // the line a rejected token gives
     } commands[] = {
         {{u"prs"_s, u"--json"_s}, rejectedToken},
-        {{u"status"_s, u"--format"_s, u"json"_s}, rejectedToken},
-        {{u"issues"_s, u"--json"_s}, expiredToken},
+        {{u"issues"_s, u"--json"_s}, u"norvane: Token expired. Re-authenticate in Settings."_s},
         {{u"dashboard"_s, u"--json"_s}, rejectedToken},
     };
     const QStringList watched{u"--repo"_s, u"acme/api"_s};
@@ -221,43 +206,24 @@ TEST_F(CliTest, EveryCommandKeepsTheExitCodeContract)
     const QString refused = u"GitHub redirected the request to %1; Norvane does not send your token to "
                             "another host."_s.arg(elsewhere.baseUrl().mid(u"http://"_s.size()));
     for (const auto& c : commands) {
-        const QStringList& command = c.command;
-        const std::string name = command.first().toStdString();
-        const auto expectFailure = [&](const Result& r, int code, const char* situation) {
-            EXPECT_EQ(r.exitCode, code) << name << ", " << situation << ": " << r.err.toStdString();
-            EXPECT_TRUE(r.out.isEmpty()) << name << ", " << situation << ": " << r.out.toStdString();
-            EXPECT_TRUE(r.err.endsWith(u'\n'));
-            return r.err.trimmed().split(u'\n').last();
-        };
-
-        // A stored account whose token cannot be read: no keychain is reachable.
-        QProcessEnvironment noKeychain = QProcessEnvironment::systemEnvironment();
-        noKeychain.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent/bus"_s);
-        Result r = run(command + watched + QStringList{u"--profile"_s, profile.path()}, noKeychain);
-        EXPECT_TRUE(
-            expectFailure(r, 3, "missing token").startsWith(u"norvane: Failed to retrieve token for me"_s))
-            << r.err.toStdString();
-
-        r = runAs(u"me"_s, u"revoked"_s, command + watched);
-        EXPECT_EQ(expectFailure(r, 3, "rejected token"), c.rejected) << name;
-        EXPECT_EQ(r.err.count(u'\n'), 1) << name;
+        const std::string name = c.command.first().toStdString();
+        EXPECT_EQ(expectFailure(runAs(u"me"_s, u"revoked"_s, c.command + watched), 3, name + ", rejected"),
+                  c.rejected);
 
         hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/**"_s, 503));
-        r = runAs(u"me"_s, u"tok-me"_s, command + watched);
+        Result r = runAs(u"me"_s, u"tok-me"_s, c.command + watched);
         hub->clearFaults();
-        EXPECT_TRUE(expectFailure(r, 4, "server error").contains(u"503"_s)) << name << r.err.toStdString();
-        EXPECT_EQ(r.err.count(u'\n'), 1) << name;
+        EXPECT_TRUE(expectFailure(r, 4, name + ", 503").contains(u"503"_s));
 
         // Sent on to another host: the token stays home, and the command says where it was sent.
         hub->injectFault(fh::Fault::redirect(u"GET"_s, u"/**"_s, 302, elsewhere.baseUrl()));
-        r = runAs(u"me"_s, u"tok-me"_s, command + watched);
+        r = runAs(u"me"_s, u"tok-me"_s, c.command + watched);
         hub->clearFaults();
-        // (The dashboard's line also names the query that failed first.)
-        EXPECT_TRUE(expectFailure(r, 4, "redirect").contains(refused)) << name << r.err.toStdString();
+        EXPECT_TRUE(expectFailure(r, 4, name + ", redirect").contains(refused));
         EXPECT_TRUE(elsewhere.requests().empty()) << name;
 
         // Nothing watched: issues and dashboard have nothing to show, which is no failure.
-        r = runAs(u"me"_s, u"tok-me"_s, command);
+        r = runAs(u"me"_s, u"tok-me"_s, c.command);
         EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.isEmpty()) << name << ": " << r.err.toStdString();
         EXPECT_FALSE(QJsonDocument::fromJson(r.out.toUtf8()).isNull()) << name << ": " << r.out.toStdString();
@@ -269,7 +235,6 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage)
     const QList<QStringList> cases{
         {u"prs"_s, u"--bogus"_s},
         {u"status"_s, u"--format"_s, u"xml"_s},
-        {u"prs"_s, u"--user"_s, u"me"_s},
         {u"issues"_s, u"--repo"_s, u"not-a-repo"_s},
         {u"prs"_s, u"--api-url"_s, u"ftp://example.com"_s},
     };
@@ -306,6 +271,7 @@ TEST_F(CliTest, StoredAccountsAndTheProfileStayAsTheyWere)
     env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent/bus"_s);
     Result r = run({u"status"_s, u"--profile"_s, profile.path(), u"--account"_s, u"me"_s}, env);
     EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.endsWith(u"\nnorvane: Failed to retrieve token for me. Add token in Settings.\n"_s))
         << r.err.toStdString();
 
@@ -330,7 +296,7 @@ TEST_F(CliTest, StoredAccountsAndTheProfileStayAsTheyWere)
     EXPECT_TRUE(created.isEmpty()) << created.join(u'\n').toStdString();
 }
 
-TEST_F(CliTest, IssuesAndDashboardForTheGivenRepositories)
+TEST_F(CliTest, IssuesForTheGivenRepositories)
 {
     fh::Scenario s = sampleWorld();
     fh::Issue bug;
@@ -343,40 +309,19 @@ TEST_F(CliTest, IssuesAndDashboardForTheGivenRepositories)
     bug.state = u"open"_s;
     bug.createdAt = utc("2026-12-01T08:00:00Z");
     bug.updatedAt = utc("2026-12-04T08:00:00Z");
-    fh::Issue docs = bug;
-    docs.id = 902;
-    docs.number = 42;
-    docs.title = u"Document the API"_s;
-    docs.labels = {};
-    docs.updatedAt = utc("2026-12-05T08:00:00Z");
-    s.repository(u"acme/api"_s)->issues = {bug};
-    s.repository(u"acme/web"_s)->issues = {docs};
-    s.repository(u"acme/api"_s)->environments = {
-        fh::Environment{1, u"production"_s, utc("2026-01-01T00:00:00Z")}};
+    s.repository(u"acme/web"_s)->issues = {bug};
     start(s);
 
     Result r = runAs(u"me"_s, u"tok-me"_s,
                      {u"issues"_s, u"--json"_s, u"--repo"_s, u"acme/api"_s, u"--repo"_s, u"acme/web"_s});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonArray issues = parseJsonArray(r.out.toUtf8());
-    ASSERT_EQ(issues.size(), 2);
-    const norvane::GitHubIssue newest = gitHubIssueFromJson(issues.at(0).toObject());
-    EXPECT_EQ(newest.id, u"issue-acme/web-902"_s); // newest update first
-    EXPECT_EQ(newest.updatedAt, utc("2026-12-05T08:00:00Z"));
-    const norvane::GitHubIssue older = gitHubIssueFromJson(issues.at(1).toObject());
-    EXPECT_EQ(older.labels, QStringList{u"bug"_s});
-    EXPECT_EQ(older.author, u"alice"_s);
-
-    r = runAs(u"me"_s, u"tok-me"_s, {u"dashboard"_s, u"--json"_s, u"--repo"_s, u"acme/api"_s});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QJsonArray cards = parseJsonArray(r.out.toUtf8());
-    ASSERT_EQ(cards.size(), 1);
-    const QJsonObject card = cards.at(0).toObject();
-    EXPECT_EQ(card.value(u"repository"_s).toString(), u"acme/api"_s);
-    EXPECT_EQ(card.value(u"openPRCount"_s).toInt(), 3);
-    EXPECT_EQ(card.value(u"environments"_s).toArray(), QJsonArray{u"production"_s});
-    EXPECT_FALSE(card.contains(u"lastCommitAt"_s)); // no commits: the key is left out
-    EXPECT_EQ(card.value(u"recentDeploys"_s).toArray().size(), 0);
+    ASSERT_EQ(issues.size(), 1);
+    const norvane::GitHubIssue issue = gitHubIssueFromJson(issues.at(0).toObject());
+    EXPECT_EQ(issue.id, u"issue-acme/web-901"_s);
+    EXPECT_EQ(issue.updatedAt, utc("2026-12-04T08:00:00Z"));
+    EXPECT_EQ(issue.labels, QStringList{u"bug"_s});
+    EXPECT_EQ(issue.author, u"alice"_s);
 
     // Nothing watched and no --repo: a hint, not an error.
     r = runAs(u"me"_s, u"tok-me"_s, {u"issues"_s});

@@ -103,27 +103,6 @@ TEST(StoredKeysTest, EveryKeyKeepsTheNameAndFormEarlierVersionsStored)
               u"pr_seen_states_E621E1F8-C36C-495A-93FC-0C247A3E6E5F"_s);
 }
 
-TEST(StoredKeysTest, NamesAreDistinctAndNoKeyCanBeMistakenForAnother)
-{
-    const QRegularExpression plain(u"^[a-z][a-z_]*$"_s);
-    QSet<QString> seen;
-    for (qsizetype i = 0; i < storedKeys().size(); ++i) {
-        const StoredKeyEntry& entry = storedKeys()[i];
-        SCOPED_TRACE(entry.name.toStdString());
-        EXPECT_EQ(qsizetype(entry.key), i) << "the table is in StoredKey order";
-        EXPECT_TRUE(plain.match(entry.name).hasMatch()) << "a name the INI file keeps as it is";
-        EXPECT_FALSE(seen.contains(entry.name));
-        seen.insert(entry.name);
-        // A key kept per account is recognised by its prefix: no other name may start with it, nor it with
-        // another name.
-        for (const StoredKeyEntry& other : storedKeys()) {
-            if (other.key != entry.key) {
-                EXPECT_FALSE(other.name.startsWith(entry.name)) << "shadows " << other.name.toStdString();
-            }
-        }
-    }
-}
-
 TEST(StoredKeysTest, EveryDefaultHasItsKeysTypeAndDecodesToTheStartingValue)
 {
     for (const StoredKeyEntry& entry : storedKeys()) {

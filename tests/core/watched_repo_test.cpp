@@ -11,11 +11,6 @@ using namespace norvane;
 
 namespace {
 
-QUuid uuid(const char* text)
-{
-    return QUuid::fromString(QLatin1String(text));
-}
-
 GitHubIssue issue(const char* id, const char* repo, qint64 updatedSecs)
 {
     GitHubIssue i;
@@ -55,47 +50,6 @@ TEST(WatchedRepoRules, RepoNamesAndBlockEntries)
     for (const QString& entry : {u"my org"_s, u""_s, u"my-org/repo/extra"_s, u"my-org//repo"_s, u"my-org/"_s,
                                  u"/my-org"_s, u" my-org"_s, u"my-org/re po"_s, u"my@org"_s})
         EXPECT_FALSE(isValidBlockEntry(entry)) << entry.toStdString();
-}
-
-TEST(WatchedRepoRules, TrimsOnlyHorizontalWhitespace)
-{
-    EXPECT_EQ(trimHorizontalWhitespace(u" \t octo/hello \t "_s), u"octo/hello"_s);
-    EXPECT_EQ(trimHorizontalWhitespace(u"\nocto/hello\n"_s), u"\nocto/hello\n"_s);
-    EXPECT_EQ(trimHorizontalWhitespace(u"a b"_s), u"a b"_s);
-    EXPECT_EQ(trimHorizontalWhitespace(u" \t "_s), QString());
-}
-
-TEST(WatchedRepoJson, StoredFormRoundTripsWithItsThreeKeys)
-{
-    const QList<WatchedRepo> repos{
-        {uuid("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"), u"octo/Hello"_s,
-         uuid("0B5A7E9C-1D2E-4F30-8A1B-2C3D4E5F6A7B")},
-        {uuid("11111111-2222-4333-8444-555555555555"), u"acme/ünï"_s,
-         uuid("0B5A7E9C-1D2E-4F30-8A1B-2C3D4E5F6A7B")},
-    };
-    const QJsonArray json = toJson(repos);
-    EXPECT_EQ(QJsonDocument(json.first().toObject()).toJson(QJsonDocument::Compact),
-              QByteArray(R"({"accountId":"0B5A7E9C-1D2E-4F30-8A1B-2C3D4E5F6A7B",)"
-                         R"("fullName":"octo/Hello","id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"})"));
-    EXPECT_EQ(watchedReposFromJson(json), repos);
-    EXPECT_TRUE(watchedReposFromJson(QJsonArray()).isEmpty());
-}
-
-TEST(WatchedRepoJson, OneUnreadableEntryMakesTheListUnreadable)
-{
-    const QJsonObject good{{u"id"_s, u"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"_s},
-                           {u"fullName"_s, u"octo/hello"_s},
-                           {u"accountId"_s, u"0B5A7E9C-1D2E-4F30-8A1B-2C3D4E5F6A7B"_s}};
-    QJsonObject noAccount = good;
-    noAccount.remove(u"accountId"_s);
-    QJsonObject badId = good;
-    badId.insert(u"id"_s, u"not-a-uuid"_s);
-    QJsonObject numericName = good;
-    numericName.insert(u"fullName"_s, 42);
-    for (const QJsonValue& bad :
-         {QJsonValue(noAccount), QJsonValue(badId), QJsonValue(numericName), QJsonValue(u"octo/hello"_s)}) {
-        EXPECT_THROW(watchedReposFromJson(QJsonArray{good, bad}), DecodeError);
-    }
 }
 
 TEST(ActivityRules, IssuesNewestFirstAcrossRepositoriesKeepingTies)

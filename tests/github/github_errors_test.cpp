@@ -91,9 +91,6 @@ TEST(GitHubErrors, ResponseLogShowsStatusHeadersAndTheBodyStart)
 
 TEST(GitHubErrors, SearchTextEncoding)
 {
-    EXPECT_EQ(GitHubService::encodeQueryText(u"type:pr state:open author:me"_s),
-              u"type:pr%20state:open%20author:me"_s);
-    EXPECT_EQ(GitHubService::encodeQueryText(u"repo:acme/api type:pr"_s), u"repo:acme/api%20type:pr"_s);
     EXPECT_EQ(GitHubService::encodeQueryText(u"author:jo#é"_s), u"author:jo%23%C3%A9"_s);
 }
 
