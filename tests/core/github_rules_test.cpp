@@ -125,20 +125,25 @@ TEST(GitHubRules, MergeKeepsFirstCopyAndOrsTheFlags)
         pr.id = QString::fromLatin1(id);
         return pr;
     };
+    // Every flag arrives once in a later copy, so each must be added to the first copy's.
     const QList<PullRequest> merged = mergeSearchResults({
-        make("gh-1", SearchKind::reviewRequested, "requested copy"),
+        make("gh-1", SearchKind::assigned, "assigned copy"),
         make("gh-2", SearchKind::authored, "authored copy"),
-        make("gh-1", SearchKind::assigned, "assigned copy of 1"),
+        make("gh-1", SearchKind::reviewRequested, "requested copy of 1"),
+        make("gh-3", SearchKind::reviewRequested, "requested copy of 3"),
+        make("gh-3", SearchKind::authored, "authored copy of 3"),
+        make("gh-3", SearchKind::assigned, "assigned copy of 3"),
     });
-    ASSERT_EQ(merged.size(), 2);
+    ASSERT_EQ(merged.size(), 3);
     const auto find = [&](const char* id) {
         return *std::find_if(merged.begin(), merged.end(),
                              [&](const PullRequest& p) { return p.id == QLatin1String(id); });
     };
-    EXPECT_EQ(find("gh-1").title, u"requested copy"_s);
+    EXPECT_EQ(find("gh-1").title, u"assigned copy"_s);
     EXPECT_TRUE(find("gh-1").reviewRequested && find("gh-1").isAssigned && !find("gh-1").isYourPR);
     EXPECT_EQ(find("gh-2").title, u"authored copy"_s);
     EXPECT_TRUE(find("gh-2").isYourPR && !find("gh-2").isAssigned && !find("gh-2").reviewRequested);
+    EXPECT_TRUE(find("gh-3").isYourPR && find("gh-3").isAssigned && find("gh-3").reviewRequested);
 }
 
 TEST(GitHubRules, SortIsNewestFirstAndStable)

@@ -123,7 +123,10 @@ TEST(Filters, InclusionTable)
         {true, false, false, false, AS::pending, {F::all, F::myPending}},
         {true, false, false, false, AS::approved, {F::all, F::myApproved}},
         {true, false, true, false, AS::changesRequested, {F::all, F::needsReview, F::myChanges}},
+        // My draft is a draft whatever its reviews say.
+        {true, false, false, true, AS::pending, {F::all, F::drafts}},
         {true, false, false, true, AS::approved, {F::all, F::drafts}},
+        {true, false, false, true, AS::changesRequested, {F::all, F::drafts}},
         {true, false, false, false, std::nullopt, {F::all}},
         {false, false, false, true, AS::pending, {F::all}},
     };

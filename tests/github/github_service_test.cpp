@@ -226,6 +226,16 @@ TEST_F(GitHubServiceTest, DetailFailureSkipsCiButNotTheOthers)
     EXPECT_FALSE(byNumber(prs, 2).headSha.has_value());
     EXPECT_EQ(byNumber(prs, 3).headSha, u"sha3"_s);
     EXPECT_EQ(byNumber(prs, 3).ciStatus, CI::unknown);
+
+    // GitHub's limit during detail is no missing detail: the call ends with it, or the list would go on
+    // without verdicts while GitHub refuses every request.
+    hub->clearFaults();
+    hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/repos/acme/web/pulls/2"_s, 403,
+                                           R"({"message":"You have exceeded a secondary rate limit."})")
+                         .withHeader("Retry-After", "60"));
+    const auto limited = failureOf([&] { fetch(); });
+    ASSERT_TRUE(limited.has_value());
+    EXPECT_TRUE(limited->retryAt().has_value());
 }
 
 TEST_F(GitHubServiceTest, TransportFailuresEndTheCallOnlyDuringReviews)
