@@ -75,6 +75,14 @@ std::optional<VerdictBadge> verdictBadge(const PullRequest& pr)
         return VerdictBadge{
             ThemeColor::green, std::nullopt, QStringLiteral("⚡"), QStringLiteral("Ready to merge"), {}};
     if (pr.approvalStatus == AS::approved) {
+        // Approved but not mergeable: CI is what stands in the way, and a failed run is not waited on.
+        using CI = PullRequest::CIStatus;
+        if (pr.ciStatus == CI::failure || pr.ciStatus == CI::error)
+            return VerdictBadge{ThemeColor::red,
+                                std::nullopt,
+                                QStringLiteral("✓"),
+                                QStringLiteral("Approved, CI failing"),
+                                {}};
         return VerdictBadge{ThemeColor::orange,
                             std::nullopt,
                             QStringLiteral("✓"),

@@ -521,7 +521,7 @@ def sign_in_with_the_device_flow():
 
 A11Y = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "NORVANE_POLL_INTERVAL_SECS": "600"}
 CI_WORDS = {"success": "Passing", "failure": "Failed", "pending": "Pending", "error": "Error"}
-VERDICTS = {"approved": ("Ready to merge", "Approved, waiting on CI", "Already approved"),
+VERDICTS = {"approved": ("Ready to merge", "Approved, waiting on CI", "Approved, CI failing", "Already approved"),
             "changes_requested": ("Needs changes",)}
 
 

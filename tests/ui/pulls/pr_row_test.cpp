@@ -49,6 +49,9 @@ TEST(PRRow, VerdictBadgeFirstRuleWins)
     const Case cases[] = {
         {"own, approved, CI pending", true, false, false, AS::approved, CI::pending,
          "Approved, waiting on CI", orange},
+        {"own, approved, CI failed", true, false, false, AS::approved, CI::failure, "Approved, CI failing",
+         red},
+        {"own, approved, CI error", true, false, false, AS::approved, CI::error, "Approved, CI failing", red},
         {"own, approved, CI absent", true, false, false, AS::approved, std::nullopt, "Ready to merge", green},
         {"requested, someone approved", false, true, false, AS::approved, CI::success, "Already approved",
          green},
