@@ -6,11 +6,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
-
-#include <qcoro/qcorotask.h>
-
 #include <coroutine>
 #include <memory>
+#include <qcoro/qcorotask.h>
 
 namespace norvane {
 
@@ -21,7 +19,8 @@ namespace {
     throw TransportError(QNetworkReply::OperationCanceledError, QStringLiteral("Operation canceled"));
 }
 
-struct ReplyDeleter {
+struct ReplyDeleter
+{
     void operator()(QNetworkReply* reply) const
     {
         if (reply)
@@ -33,7 +32,8 @@ struct ReplyDeleter {
 // so a reply that announces its end a second time (it happened after an abort) resumed a coroutine that had
 // already ended and been freed. This one resumes at most once and only while the reply exists; it still
 // resumes synchronously, inside the emission, as the cancelling code expects.
-class ReplyFinished {
+class ReplyFinished
+{
 public:
     explicit ReplyFinished(QNetworkReply* reply) : m_reply(reply) {}
     bool await_ready() const noexcept { return m_reply->isFinished(); }
@@ -54,15 +54,17 @@ private:
 QString transportFailureText(QNetworkReply::NetworkError error, const QString& qtText, const QUrl& url)
 {
     if (error == QNetworkReply::TooManyRedirectsError) {
-        return QStringLiteral("GitHub redirected the request more than %1 times; Norvane stopped following it.")
+        return QStringLiteral(
+                   "GitHub redirected the request more than %1 times; Norvane stopped following it.")
             .arg(HttpSession::kMaxRedirects);
     }
     // Qt refuses a certificate it cannot verify and never retries without checking; say so plainly, since
     // its own text ("SSL handshake failed") does not tell a person what to do.
     if (error == QNetworkReply::SslHandshakeFailedError) {
-        return QStringLiteral("The TLS certificate of %1 could not be verified (%2). Norvane does not connect "
-                              "without a verified certificate; check the system's certificates, or a proxy "
-                              "that intercepts HTTPS.")
+        return QStringLiteral(
+                   "The TLS certificate of %1 could not be verified (%2). Norvane does not connect "
+                   "without a verified certificate; check the system's certificates, or a proxy "
+                   "that intercepts HTTPS.")
             .arg(url.host(), qtText);
     }
     return qtText;
@@ -107,7 +109,8 @@ bool isRedirect(int status)
 }
 
 // Where a redirect answer points, resolved against the request; nullopt for any other answer.
-std::optional<QUrl> redirectTarget(int status, const QList<QPair<QByteArray, QByteArray>>& headers, const QUrl& from)
+std::optional<QUrl> redirectTarget(int status, const QList<QPair<QByteArray, QByteArray>>& headers,
+                                   const QUrl& from)
 {
     if (!isRedirect(status))
         return std::nullopt;
@@ -120,7 +123,8 @@ std::optional<QUrl> redirectTarget(int status, const QList<QPair<QByteArray, QBy
 
 QString refusedRedirectText(const QUrl& from, const QUrl& to)
 {
-    return QStringLiteral("GitHub redirected the request to %1; Norvane does not send your token to another host.")
+    return QStringLiteral(
+               "GitHub redirected the request to %1; Norvane does not send your token to another host.")
         .arg(redirectTargetText(from, to));
 }
 
@@ -151,9 +155,10 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
     // dropped mid-body, timed out, cancelled, proxy trouble, a garbled response) mean the answer is missing
     // or incomplete, even when its headers had already arrived.
     const QNetworkReply::NetworkError error = raw->error();
-    const bool networkLevel = (error >= QNetworkReply::ConnectionRefusedError && error <= QNetworkReply::UnknownNetworkError) ||
-                              (error >= QNetworkReply::ProxyConnectionRefusedError && error <= QNetworkReply::ProxyTimeoutError) ||
-                              error == QNetworkReply::UnknownProxyError || error == QNetworkReply::ProtocolFailure;
+    const bool networkLevel =
+        (error >= QNetworkReply::ConnectionRefusedError && error <= QNetworkReply::UnknownNetworkError) ||
+        (error >= QNetworkReply::ProxyConnectionRefusedError && error <= QNetworkReply::ProxyTimeoutError) ||
+        error == QNetworkReply::UnknownProxyError || error == QNetworkReply::ProtocolFailure;
     if (networkLevel) {
         if (cancel && cancel->isCancelled())
             throwCancelled();
@@ -169,7 +174,8 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
         co_return result;
     }
     if (error != QNetworkReply::NoError)
-        throw TransportError(error, raw->errorString(), QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
+        throw TransportError(error, raw->errorString(),
+                             QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
     HttpReply result;
     result.isHttp = false;
     result.body = raw->readAll();
@@ -197,9 +203,10 @@ QCoro::Task<HttpReply> transfer(QNetworkAccessManager* manager, QNetworkRequest 
                                              {QStringLiteral("redirect"), target->toString()}});
         }
         if (hops == HttpSession::kMaxRedirects) {
-            throw TransportError(QNetworkReply::TooManyRedirectsError,
-                                 transportFailureText(QNetworkReply::TooManyRedirectsError, QString(), origin),
-                                 QVariantMap{{QStringLiteral("url"), origin.toString()}});
+            throw TransportError(
+                QNetworkReply::TooManyRedirectsError,
+                transportFailureText(QNetworkReply::TooManyRedirectsError, QString(), origin),
+                QVariantMap{{QStringLiteral("url"), origin.toString()}});
         }
         if (cancel && cancel->isCancelled())
             throwCancelled();
@@ -298,12 +305,14 @@ QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken can
     co_return reply;
 }
 
-QCoro::Task<HttpReply> HttpSession::postForm(QNetworkRequest request, QByteArray form, CancelToken cancel) const
+QCoro::Task<HttpReply> HttpSession::postForm(QNetworkRequest request, QByteArray form,
+                                             CancelToken cancel) const
 {
     if (cancel && cancel->isCancelled())
         throwCancelled();
     prepare(request);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QStringLiteral("application/x-www-form-urlencoded"));
     return transfer(m_manager, std::move(request), std::move(form), std::move(cancel));
 }
 

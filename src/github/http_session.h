@@ -12,18 +12,17 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QString>
-
-#include <qcoro/qcorotask.h>
-
 #include <memory>
 #include <optional>
+#include <qcoro/qcorotask.h>
 
 class QNetworkAccessManager;
 
 namespace norvane {
 
 // What came back for one request that reached a server. Transport failures are thrown as TransportError.
-struct HttpReply {
+struct HttpReply
+{
     bool isHttp = true;
     int statusCode = 0;
     QList<QPair<QByteArray, QByteArray>> headers;
@@ -31,7 +30,8 @@ struct HttpReply {
     bool fromCache = false; // GitHub answered 304 to our validators and `body` is the stored answer
 };
 
-// What a network-level failure says to a person: Qt's own text, made plainer where it does not say what to do.
+// What a network-level failure says to a person: Qt's own text, made plainer where it does not say what to
+// do.
 QString transportFailureText(QNetworkReply::NetworkError error, const QString& qtText, const QUrl& url);
 
 // Whether a redirect from `from` to `to` stays within one origin: scheme, host and port.
@@ -49,7 +49,8 @@ bool isSameOrigin(const QUrl& from, const QUrl& to);
 // renamed repositories within its API host), at most kMaxRedirects times; a redirect anywhere else fails the
 // request with a TransportError (QNetworkReply::InsecureRedirectError) that names where it pointed, before
 // anything is sent there.
-class HttpSession {
+class HttpSession
+{
 public:
     static constexpr int kTimeoutMs = 60'000;
     static constexpr int kMaxRedirects = 5;
@@ -74,8 +75,8 @@ public:
     // decodes, so a 304 must not hand it back again).
     enum class CacheUse { revalidate, refetch };
 
-    // Throws TransportError when no reply arrives (including a cancelled token, before or during the transfer).
-    // An empty `partition` bypasses the cache and the ledger.
+    // Throws TransportError when no reply arrives (including a cancelled token, before or during the
+    // transfer). An empty `partition` bypasses the cache and the ledger.
     QCoro::Task<HttpReply> get(QNetworkRequest request, CancelToken cancel, QString partition = {},
                                CacheUse use = CacheUse::revalidate) const;
     QCoro::Task<HttpReply> postForm(QNetworkRequest request, QByteArray form, CancelToken cancel) const;
