@@ -142,14 +142,40 @@ std::optional<QString> HttpSession::refusedRedirect(const QNetworkReply* reply)
 
 namespace {
 
-QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
+QString sizeText(qint64 bytes)
+{
+    constexpr qint64 mebibyte = 1024 * 1024;
+    return bytes % mebibyte == 0 ? QStringLiteral("%1 MiB").arg(bytes / mebibyte)
+                                 : QStringLiteral("%1 bytes").arg(bytes);
+}
+
+QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel, qint64 maxBytes)
 {
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(raw);
     QMetaObject::Connection abortOnCancel;
     if (cancel)
         abortOnCancel = QObject::connect(cancel.get(), &Cancellation::cancelled, raw, &QNetworkReply::abort);
+    // Qt keeps the whole body until it is read: stop as soon as it holds more than the bound. The flag is
+    // shared, not a local: aborting resumes this coroutine inside the slot, and it may end there.
+    const auto oversized = std::make_shared<bool>(false);
+    const QMetaObject::Connection abortWhenOversized =
+        QObject::connect(raw, &QNetworkReply::readyRead, raw, [raw, maxBytes, oversized] {
+            if (*oversized || raw->bytesAvailable() <= maxBytes)
+                return;
+            *oversized = true;
+            raw->abort();
+        });
     co_await ReplyFinished(raw);
     QObject::disconnect(abortOnCancel);
+    QObject::disconnect(abortWhenOversized);
+
+    if (*oversized || raw->bytesAvailable() > maxBytes) {
+        throw TransportError(
+            QNetworkReply::UnknownContentError,
+            QStringLiteral("The reply from %1 was larger than %2; Norvane stopped reading it.")
+                .arg(raw->url().host(), sizeText(maxBytes)),
+            QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
+    }
 
     // Qt reports HTTP error statuses as errors too; those are answers. Network-level errors (refused,
     // dropped mid-body, timed out, cancelled, proxy trouble, a garbled response) mean the answer is missing
@@ -187,12 +213,12 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel)
 // https request. Followed here, once for every request, rather than by Qt: Qt follows redirects by default
 // and resends every header, Authorization included, wherever Location points.
 QCoro::Task<HttpReply> transfer(QNetworkAccessManager* manager, QNetworkRequest request,
-                                std::optional<QByteArray> form, CancelToken cancel)
+                                std::optional<QByteArray> form, CancelToken cancel, qint64 maxBytes)
 {
     const QUrl origin = request.url();
     for (int hops = 0;; ++hops) {
         QNetworkReply* raw = form ? manager->post(request, *form) : manager->get(request);
-        HttpReply reply = co_await await(raw, cancel);
+        HttpReply reply = co_await await(raw, cancel, maxBytes);
         const std::optional<QUrl> target =
             reply.isHttp ? redirectTarget(reply.statusCode, reply.headers, request.url()) : std::nullopt;
         if (!target)
@@ -261,7 +287,7 @@ QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken can
         throwCancelled();
     prepare(request);
     if (partition.isEmpty())
-        co_return co_await transfer(m_manager, request, std::nullopt, std::move(cancel));
+        co_return co_await transfer(m_manager, request, std::nullopt, std::move(cancel), m_maxReplyBytes);
 
     // Held by the coroutine: the session may be a temporary of the caller's.
     const std::shared_ptr<ResponseCache> cache = m_cache;
@@ -278,7 +304,7 @@ QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken can
             request.setRawHeader("If-Modified-Since", stored->lastModified);
     }
     const QUrl url = request.url();
-    HttpReply reply = co_await transfer(m_manager, request, std::nullopt, std::move(cancel));
+    HttpReply reply = co_await transfer(m_manager, request, std::nullopt, std::move(cancel), m_maxReplyBytes);
     if (!reply.isHttp)
         co_return reply;
     if (ledger) {
@@ -313,7 +339,7 @@ QCoro::Task<HttpReply> HttpSession::postForm(QNetworkRequest request, QByteArray
     prepare(request);
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QStringLiteral("application/x-www-form-urlencoded"));
-    return transfer(m_manager, std::move(request), std::move(form), std::move(cancel));
+    return transfer(m_manager, std::move(request), std::move(form), std::move(cancel), m_maxReplyBytes);
 }
 
 } // namespace norvane

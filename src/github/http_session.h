@@ -49,11 +49,17 @@ bool isSameOrigin(const QUrl& from, const QUrl& to);
 // renamed repositories within its API host), at most kMaxRedirects times; a redirect anywhere else fails the
 // request with a TransportError (QNetworkReply::InsecureRedirectError) that names where it pointed, before
 // anything is sent there.
+//
+// No reply is read past kMaxReplyBytes, far above anything GitHub sends: a larger one (from a misbehaving
+// server or proxy) is aborted and fails the request with a TransportError
+// (QNetworkReply::UnknownContentError) rather than filling memory; it is never stored in the cache. The bound
+// holds for each hop of a redirect.
 class HttpSession
 {
 public:
     static constexpr int kTimeoutMs = 60'000;
     static constexpr int kMaxRedirects = 5;
+    static constexpr qint64 kMaxReplyBytes = 32 * 1024 * 1024;
     // The message for a reply whose redirect the session refuses, for those who watch replies themselves.
     static std::optional<QString> refusedRedirect(const QNetworkReply* reply);
 
@@ -62,6 +68,9 @@ public:
                          int timeoutMs = kTimeoutMs);
 
     static QString defaultUserAgent();
+
+    // Only tests that need an oversized reply lower the bound.
+    void setMaxReplyBytes(qint64 bytes) { m_maxReplyBytes = bytes; }
 
     void setResponseCache(std::shared_ptr<ResponseCache> cache) { m_cache = std::move(cache); }
     const std::shared_ptr<ResponseCache>& responseCache() const { return m_cache; }
@@ -89,6 +98,7 @@ private:
     QNetworkAccessManager* m_manager;
     QString m_userAgent;
     int m_timeoutMs;
+    qint64 m_maxReplyBytes = kMaxReplyBytes;
     std::shared_ptr<ResponseCache> m_cache;
     std::shared_ptr<RateLimitLedger> m_rateLimits;
     std::optional<QSslConfiguration> m_tls;

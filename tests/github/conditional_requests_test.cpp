@@ -242,6 +242,53 @@ TEST_F(ConditionalRequestsTest, AStoredAnswerThatNoLongerDecodesIsAskedForAfresh
     EXPECT_EQ(conditionalRequests(), int(hub->requests().size())); // all stored anew
 }
 
+// A reply past the session's bound is cut off and fails its query by name, straight or after a redirect
+// within the host, and is never stored; one of exactly the bound is read and stored as usual.
+TEST_F(ConditionalRequestsTest, AnOversizedReplyFailsItsQueryAndIsNeverStored)
+{
+    start(sharedWorld());
+    constexpr qint64 bound = 16 * 1024;
+    session.setMaxReplyBytes(bound);
+    const QByteArray noResults = R"({"total_count":0,"incomplete_results":false,"items":[]})";
+    struct Case
+    {
+        const char* name;
+        bool redirected;
+        qint64 size;
+        int storedAnswers; // -1: the fetch fails
+    };
+    const Case cases[] = {
+        {"one byte over", false, bound + 1, -1},
+        {"far over, after a redirect", true, 64 * bound, -1},
+        {"exactly the bound", false, bound, 3},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        session.setResponseCache(std::make_shared<ResponseCache>(dir.path()));
+        hub->clearFaults();
+        if (c.redirected)
+            hub->injectFault(fh::Fault::redirect(u"GET"_s, u"/search/issues"_s, 301).times(1));
+        hub->injectFault(
+            fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 200, noResults.leftJustified(c.size))
+                .withHeader("ETag", "\"big\""));
+        const auto e = failureOf([&] { fetchMine(); });
+        if (c.storedAnswers < 0) {
+            ASSERT_TRUE(e.has_value()) << c.name;
+            EXPECT_EQ(e->kind(), GitHubAPIError::Kind::networkError) << c.name;
+            EXPECT_TRUE(
+                e->errorDescription().startsWith(u"Network Error [search/issues (review-requested)]: "_s))
+                << e->errorDescription().toStdString();
+            EXPECT_TRUE(e->errorDescription().contains(u"larger than 16384 bytes"_s)) << c.name;
+        } else {
+            EXPECT_FALSE(e.has_value()) << c.name << ": " << e->errorDescription().toStdString();
+        }
+        int files = 0;
+        for (QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
+            ++files;
+        EXPECT_EQ(files, std::max(c.storedAnswers, 0)) << c.name;
+    }
+}
+
 TEST(ResponseCacheEntry, OnlyAnExactEntryForTheAddressAndCredentialReadsBack)
 {
     const CachedResponse stored{"W/\"abc\"", "Thu, 05 Jul 2012 15:31:30 GMT", "{\"a\":1}\n"};
