@@ -14,6 +14,7 @@
 #include "platform/notifier.h"
 #include "platform/preferences.h"
 #include "platform/url_opener.h"
+#include "screenshots/theme_palette.h"
 #include "ui/panel/content_view.h"
 #include "ui/settings/add_account_view.h"
 #include "ui/settings/settings_view.h"
@@ -42,23 +43,6 @@ void settle(const std::function<bool()>& done)
     while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QCoreApplication::processEvents();
-}
-
-// A light and a dark desktop theme, as the widget tests know them.
-QPalette palette(bool dark)
-{
-    const auto pick = [dark](QRgb light, QRgb night) { return QColor::fromRgb(dark ? night : light); };
-    QPalette p;
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(role, pick(0x1d1d1f, 0xf2f2f5));
-    p.setColor(QPalette::Window, pick(0xf5f5f7, 0x1e1e20));
-    p.setColor(QPalette::Base, pick(0xffffff, 0x2a2a2d));
-    p.setColor(QPalette::AlternateBase, pick(0xeeeef0, 0x323235));
-    p.setColor(QPalette::Button, pick(0xe8e8ea, 0x3a3a3d));
-    p.setColor(QPalette::Highlight, pick(0x007aff, 0x0a84ff));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Mid, pick(0xd0d0d4, 0x48484c));
-    return p;
 }
 
 // Each badge at a 22-pixel slot, 1x then 2x, on a light and on a dark bar, every pixel eight times as large.
@@ -142,7 +126,7 @@ int main(int argc, char** argv)
                                       identity,
                                       {},
                                       AddAccountDependencies{HttpSession(&network), auth, &opener, nullptr}});
-        view.setPalette(palette(dark));
+        view.setPalette(themePalette(dark));
         view.setAutoFillBackground(true);
         for (const char* repo : {"northwind/api", "northwind/web", "northwind/mobile", "northwind/infra"})
             view.watchedRepoStore()->add(QString::fromLatin1(repo), mona.id);
