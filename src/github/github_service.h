@@ -96,9 +96,10 @@ public:
         };
         Outcome outcome = Outcome::failed;
         int statusCode = 0;                  // 0 when no answer arrived
-        std::optional<int> pollIntervalSecs; // X-Poll-Interval, when the answer carried a usable one
+        std::optional<int> pollIntervalSecs; // X-Poll-Interval (at most an hour), when the answer gave one
         std::optional<QDateTime> retryAt;
         QByteArray lastModified; // of the feed as it now stands, when GitHub said
+        QByteArray bodyDigest;   // SHA-256 of the feed as it now stands, when it was read
     };
     QCoro::Task<FeedCheck> checkNotificationFeed(QString token, CancelToken cancel = {}) const;
 
