@@ -14,26 +14,27 @@
 #include <QString>
 #include <QTimeZone>
 #include <QUuid>
-
-#include <qcoro/qcorotask.h>
-
 #include <functional>
 #include <memory>
 #include <optional>
+#include <qcoro/qcorotask.h>
 
 namespace norvane {
 
 // The one way Norvane talks to the GitHub REST API. Holds no mutable state: each call copies what it needs
 // into its coroutine, so a call may outlive the service object that started it. Failures are thrown as
 // GitHubServiceError, GitHubAPIError or TransportError, as each query documents.
-class GitHubService {
+class GitHubService
+{
 public:
-    struct Options {
-        std::function<QDateTime()> now;               // default: the current time
-        std::optional<QTimeZone> timeZone;            // "today" is judged here; default: the system's zone
-                                                      // at each load (a laptop travels)
+    struct Options
+    {
+        std::function<QDateTime()> now;    // default: the current time
+        std::optional<QTimeZone> timeZone; // "today" is judged here; default: the system's zone
+                                           // at each load (a laptop travels)
     };
-    struct LastCommit {
+    struct LastCommit
+    {
         QDateTime date;
         QString message;
     };
@@ -56,7 +57,8 @@ public:
     QMap<QString, RateLimitReading> rateLimits(const QUuid& accountId) const;
 
     // Open pull requests the user is asked to review, wrote, or is assigned to; enriched, newest first.
-    QCoro::Task<QList<PullRequest>> fetchPullRequests(QString username, QString token, CancelToken cancel = {}) const;
+    QCoro::Task<QList<PullRequest>> fetchPullRequests(QString username, QString token,
+                                                      CancelToken cancel = {}) const;
 
     QCoro::Task<wire::PRDetail> fetchPRDetails(QString repo, qint64 prNumber, QString token,
                                                CancelToken cancel = {}) const;
@@ -65,23 +67,26 @@ public:
                                                              CancelToken cancel = {}) const;
     // Never fails: failures read as unknown.
     QCoro::Task<PullRequest::CIStatus> fetchCIStatusForSha(QString repo, QString sha, QString token,
-                                                          CancelToken cancel = {}) const;
-    QCoro::Task<PullRequest::CIStatus> fetchLegacyCommitStatus(QString repo, QString sha, QString token,
-                                                              CancelToken cancel = {}) const;
-    QCoro::Task<PullRequest::CIStatus> fetchCheckRunsStatus(QString repo, QString sha, QString token,
                                                            CancelToken cancel = {}) const;
+    QCoro::Task<PullRequest::CIStatus> fetchLegacyCommitStatus(QString repo, QString sha, QString token,
+                                                               CancelToken cancel = {}) const;
+    QCoro::Task<PullRequest::CIStatus> fetchCheckRunsStatus(QString repo, QString sha, QString token,
+                                                            CancelToken cancel = {}) const;
 
     // Repository activity for the issues and dashboard tabs.
     QCoro::Task<QList<GitHubIssue>> fetchIssues(QString repo, QString token, CancelToken cancel = {}) const;
     QCoro::Task<qint64> fetchOpenPRCount(QString repo, QString token, CancelToken cancel = {}) const;
-    QCoro::Task<std::optional<LastCommit>> fetchLastCommit(QString repo, QString token, CancelToken cancel = {}) const;
+    QCoro::Task<std::optional<LastCommit>> fetchLastCommit(QString repo, QString token,
+                                                           CancelToken cancel = {}) const;
     QCoro::Task<std::optional<QStringList>> fetchEnvironments(QString repo, QString token,
                                                               CancelToken cancel = {}) const;
-    QCoro::Task<QList<DeployInfo>> fetchDeploysToday(QString repo, QString token, CancelToken cancel = {}) const;
+    QCoro::Task<QList<DeployInfo>> fetchDeploysToday(QString repo, QString token,
+                                                     CancelToken cancel = {}) const;
 
     // One look at the user's notification feed (GET /notifications), asked with the validators of the last
     // answer so that "nothing new" is a 304, which costs no rate-limit points. Never throws.
-    struct FeedCheck {
+    struct FeedCheck
+    {
         enum class Outcome {
             changed,     // a fresh answer: the feed is not what was stored (or nothing was stored yet)
             unchanged,   // GitHub confirmed the stored answer
@@ -90,10 +95,11 @@ public:
             failed,      // no answer, or a server failure: worth asking again later
         };
         Outcome outcome = Outcome::failed;
-        int statusCode = 0;                     // 0 when no answer arrived
-        std::optional<int> pollIntervalSecs;    // X-Poll-Interval, when the answer carried a usable one
+        int statusCode = 0;                  // 0 when no answer arrived
+        std::optional<int> pollIntervalSecs; // X-Poll-Interval (at most an hour), when the answer gave one
         std::optional<QDateTime> retryAt;
-        QByteArray lastModified;                // of the feed as it now stands, when GitHub said
+        QByteArray lastModified; // of the feed as it now stands, when GitHub said
+        QByteArray bodyDigest;   // SHA-256 of the feed as it now stands, when it was read
     };
     QCoro::Task<FeedCheck> checkNotificationFeed(QString token, CancelToken cancel = {}) const;
 

@@ -2,6 +2,9 @@
 #include "github/github_service_internal.h"
 #include "platform/debug_log.h"
 
+#include <QCryptographicHash>
+#include <algorithm>
+
 namespace norvane {
 
 namespace {
@@ -17,15 +20,22 @@ QByteArray header(const HeaderList& headers, const char* wanted)
     return {};
 }
 
+// Longer than this, a feed check would no longer be the quick signal it is meant to be; the regular poll
+// still runs at its own interval.
+constexpr qint64 kMaxPollIntervalSecs = 60 * 60;
+
 std::optional<int> pollInterval(const HeaderList& headers)
 {
     for (const auto& [name, value] : headers) {
         if (name.compare("X-Poll-Interval", Qt::CaseInsensitive) != 0)
             continue;
         bool ok = false;
-        const int seconds = value.trimmed().toInt(&ok);
-        // GitHub asks for a minute or more; a value that says nothing usable counts as absent.
-        return ok && seconds > 0 ? std::optional<int>(seconds) : std::nullopt;
+        const qint64 seconds = value.trimmed().toLongLong(&ok);
+        // GitHub asks for a minute or more; a value that says nothing usable counts as absent, and a huge
+        // one (a misconfigured server) must not silence the feed for weeks.
+        if (!ok || seconds <= 0)
+            return std::nullopt;
+        return int(std::min(seconds, kMaxPollIntervalSecs));
     }
     return std::nullopt;
 }
@@ -58,6 +68,8 @@ QCoro::Task<GitHubService::FeedCheck> GitHubService::checkNotificationFeed(QStri
     check.lastModified = header(reply.headers, "Last-Modified");
     // A 304 reaches here only where no stored answer stood in for it: still nothing new.
     if (reply.statusCode == 200 || reply.statusCode == 304) {
+        if (reply.statusCode == 200)
+            check.bodyDigest = QCryptographicHash::hash(reply.body, QCryptographicHash::Sha256);
         check.outcome = reply.fromCache || reply.statusCode == 304 ? Outcome::unchanged : Outcome::changed;
         co_return check;
     }

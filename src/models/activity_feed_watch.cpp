@@ -10,7 +10,6 @@ namespace norvane {
 
 namespace {
 const QString kPolling = QStringLiteral("Polling");
-constexpr double kDefaultIntervalSecs = 60.0;
 constexpr double kFirstCheckSecs = 3.0;
 } // namespace
 
@@ -70,6 +69,7 @@ void ActivityFeedWatch::stop()
     m_account.reset();
     m_hasBaseline = false;
     m_lastModified.clear();
+    m_lastBody.clear();
 }
 
 void ActivityFeedWatch::scheduleCheck(double seconds)
@@ -105,6 +105,7 @@ void ActivityFeedWatch::check()
         m_account = account.id;
         m_hasBaseline = false;
         m_lastModified.clear();
+        m_lastBody.clear();
     }
     m_check = makeCancelToken();
     runCheck(QPointer<ActivityFeedWatch>(this), account, m_check, m_deps.github.forAccount(account),
@@ -141,21 +142,28 @@ QCoro::Task<> ActivityFeedWatch::runCheck(QPointer<ActivityFeedWatch> self, GitH
         co_return;
     ActivityFeedWatch& watch = *self;
     watch.m_check.reset();
-    // GitHub's interval is a floor: never ask more often. Without one, a minute.
-    watch.m_interval = check.pollIntervalSecs ? double(*check.pollIntervalSecs) : kDefaultIntervalSecs;
+    // GitHub's interval is a floor: never ask more often. An answer without one (a failure) leaves the last
+    // one standing: GitHub may have asked for longer while it is busy.
+    if (check.pollIntervalSecs)
+        watch.m_interval = double(*check.pollIntervalSecs);
     const QString name = account.displayName();
     switch (check.outcome) {
     case Outcome::unchanged:
         watch.m_hasBaseline = true;
         if (!check.lastModified.isEmpty())
             watch.m_lastModified = check.lastModified;
+        if (!check.bodyDigest.isEmpty())
+            watch.m_lastBody = check.bodyDigest;
         break;
     case Outcome::changed: {
-        // Without a stored answer to revalidate every answer is fresh; the feed's date still tells.
-        const bool moved = check.lastModified.isEmpty() || check.lastModified != watch.m_lastModified;
+        // Without a stored answer to revalidate every answer is fresh; the feed's date still tells, and where
+        // the server gives none, whether the feed reads differently from the last answer.
+        const bool moved = check.lastModified.isEmpty() ? check.bodyDigest != watch.m_lastBody
+                                                        : check.lastModified != watch.m_lastModified;
         const bool news = watch.m_hasBaseline && moved;
         watch.m_hasBaseline = true;
         watch.m_lastModified = check.lastModified;
+        watch.m_lastBody = check.bodyDigest;
         if (news) {
             debugLog(kPolling,
                      QStringLiteral("📬 New activity in %1's notification feed, triggering silent refresh")

@@ -43,7 +43,8 @@ public:
     void start();
     // Whether the feed is checked for the account now (or for none selected).
     bool isWatching(const std::optional<QUuid>& accountId) const;
-    // Seconds between two checks: GitHub's last X-Poll-Interval, a minute until it said one.
+    // Seconds between two checks: the last X-Poll-Interval GitHub gave (at most an hour), a minute until it
+    // gave one.
     double interval() const { return m_interval; }
     void forgetAccount(const QUuid& accountId) { m_refusedToken.remove(accountId); }
 
@@ -65,6 +66,7 @@ private:
     std::optional<QUuid> m_account; // whose feed the baseline is of
     bool m_hasBaseline = false;
     QByteArray m_lastModified;
+    QByteArray m_lastBody; // the digest of the last answer read
     double m_interval = 60.0;
     CancelToken m_check;
     QHash<QUuid, QByteArray> m_refusedToken; // per account, the digest of the token the feed refused

@@ -134,6 +134,46 @@ TEST_F(PRFeedTest, ARefusedFeedIsLeftAloneUntilTheTokenChanges)
     }
 }
 
+// A server that sends no validators (no ETag, no Last-Modified) answers every check in full: only a body that
+// differs from the last one is news. An answer without X-Poll-Interval (a failure) keeps the last pace; no
+// pace is longer than an hour.
+TEST_F(PRFeedTest, ThePaceFollowsTheLastIntervalGivenAndABareAnswerIsNewsOnlyWhenItsBodyChanged)
+{
+    struct Row
+    {
+        const char* what;
+        int status;
+        QByteArray body;
+        QByteArray interval; // X-Poll-Interval; empty: none
+        double pace;
+        bool refreshes;
+    };
+    const QByteArray one = R"([{"id":"1"}])";
+    const Row rows[] = {
+        {"the baseline; GitHub asks for two minutes", 200, "[]", "120", 120, false},
+        {"the same body, no interval", 200, "[]", "", 120, false},
+        {"a server error", 502, {}, "", 120, false},
+        {"another body; an interval past an hour", 200, one, "7200", 3600, true},
+        {"the same body again; a shorter interval", 200, one, "90", 90, false},
+        {"an interval past any integer", 200, one, "99999999999", 3600, false},
+    };
+    PRViewModel& m = launch();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        hub->clearFaults();
+        fh::Fault fault = fh::Fault::httpStatus(u"GET"_s, u"/notifications"_s, row.status, row.body);
+        if (!row.interval.isEmpty())
+            fault.withHeader("X-Poll-Interval", row.interval);
+        hub->injectFault(fault);
+        const std::size_t polls = searches();
+        check();
+        ASSERT_TRUE(lastCheckAsked);
+        EXPECT_EQ(m.activityFeedInterval(), row.pace);
+        EXPECT_EQ(feedTimer->interval, row.pace);
+        EXPECT_EQ(searches(), row.refreshes ? polls + 3 : polls);
+    }
+}
+
 // (The switch saved at once and stopping the checks: the settings page's tests.)
 TEST_F(PRFeedTest, SwitchedOffTheChecksStayOffAtTheNextLaunchAndOnAgainCheckAtOnce)
 {
