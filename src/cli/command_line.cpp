@@ -21,7 +21,6 @@
 #include <QNetworkReply>
 #include <QTextStream>
 #include <QUrlQuery>
-
 #include <cstdio>
 
 namespace norvane::cli {
@@ -33,7 +32,8 @@ const QStringList kCommands{QStringLiteral("prs"), QStringLiteral("issues"), QSt
 
 // Fixed namespace for the identities of accounts given on the command line, so one login always maps to
 // the same id (and so to the same seen-state key).
-const QUuid kCommandLineAccounts = QUuid::fromString(QStringLiteral("{8e5f0c3a-2b7d-4c61-9a0e-5f3b1d2c4e6a}"));
+const QUuid kCommandLineAccounts =
+    QUuid::fromString(QStringLiteral("{8e5f0c3a-2b7d-4c61-9a0e-5f3b1d2c4e6a}"));
 
 void out(const QByteArray& bytes)
 {
@@ -67,7 +67,8 @@ QString rejectedTokenLine(const GitHubAccount& account)
         .arg(account.username);
 }
 
-struct Options {
+struct Options
+{
     QString command;
     bool json = false;
     QString format = QStringLiteral("text");
@@ -144,14 +145,16 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1 || !kCommands.contains(positional.first()))
-        return usageError(positional.isEmpty() ? QStringLiteral("no command given")
-                                               : QStringLiteral("unknown command \"%1\"").arg(positional.join(' ')));
+        return usageError(positional.isEmpty()
+                              ? QStringLiteral("no command given")
+                              : QStringLiteral("unknown command \"%1\"").arg(positional.join(' ')));
     Options o;
     o.command = positional.first();
     o.json = parser.isSet(json);
     if (parser.isSet(format))
         o.format = parser.value(format);
-    if (o.format != QLatin1String("text") && o.format != QLatin1String("json") && o.format != QLatin1String("waybar"))
+    if (o.format != QLatin1String("text") && o.format != QLatin1String("json") &&
+        o.format != QLatin1String("waybar"))
         return usageError(QStringLiteral("unknown format \"%1\" (use text, json or waybar)").arg(o.format));
     o.repos = parser.values(repo);
     for (const QString& r : o.repos) {
@@ -169,7 +172,8 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
         while (url->endsWith(QLatin1Char('/')))
             url->chop(1);
         const QUrl parsed(*url, QUrl::StrictMode);
-        if (!parsed.isValid() || (parsed.scheme() != QLatin1String("http") && parsed.scheme() != QLatin1String("https")))
+        if (!parsed.isValid() ||
+            (parsed.scheme() != QLatin1String("http") && parsed.scheme() != QLatin1String("https")))
             return usageError(QStringLiteral("\"%1\" is not an http or https address").arg(*url));
     }
     if (parser.isSet(profile))
@@ -188,7 +192,8 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
 }
 
 // Everything one command needs, built from the options.
-struct Environment {
+struct Environment
+{
     std::shared_ptr<Preferences> preferences;
     std::shared_ptr<KeychainService> keychain;
     GitHubAccount account;
@@ -229,7 +234,8 @@ std::optional<Environment> resolve(Options& o, int& exitCode)
         auto storage = std::make_shared<InMemoryKeychainService::Storage>();
         (*storage)[identifier] = token;
         env.keychain = std::make_shared<InMemoryKeychainService>(storage);
-        env.account = GitHubAccount{QUuid::createUuidV5(kCommandLineAccounts, *o.user), *o.user, identifier, std::nullopt};
+        env.account = GitHubAccount{QUuid::createUuidV5(kCommandLineAccounts, *o.user), *o.user, identifier,
+                                    std::nullopt};
         useAccountHost(o, env);
         return env;
     }
@@ -255,7 +261,8 @@ std::optional<Environment> resolve(Options& o, int& exitCode)
             QStringList logins;
             for (const auto& a : accounts)
                 logins.append(a.username);
-            err(QStringLiteral("no stored account \"%1\" (stored: %2)").arg(*o.account, logins.join(QStringLiteral(", "))));
+            err(QStringLiteral("no stored account \"%1\" (stored: %2)")
+                    .arg(*o.account, logins.join(QStringLiteral(", "))));
             exitCode = ExitCode::usage;
             return std::nullopt;
         }
@@ -271,7 +278,8 @@ std::optional<Environment> resolve(Options& o, int& exitCode)
 }
 
 // Runs one pull-request command to its end and quits the application with its exit code.
-class PullRequestCommand : public QObject {
+class PullRequestCommand : public QObject
+{
 public:
     PullRequestCommand(Options options, Environment env, const HttpSession& session)
         : m_options(std::move(options)), m_account(env.account), m_github(session, m_options.apiUrl)
@@ -345,7 +353,8 @@ private:
 };
 
 // Runs the issues or dashboard load for the watched (or the given) repositories and prints the result.
-class RepoActivityCommand : public QObject {
+class RepoActivityCommand : public QObject
+{
 public:
     RepoActivityCommand(Options options, Environment env, const HttpSession& session)
         : m_options(std::move(options)), m_account(env.account)
@@ -388,7 +397,8 @@ public:
 private:
     RepoActivityModel* model() const
     {
-        return m_issues ? static_cast<RepoActivityModel*>(m_issues) : static_cast<RepoActivityModel*>(m_dashboard);
+        return m_issues ? static_cast<RepoActivityModel*>(m_issues)
+                        : static_cast<RepoActivityModel*>(m_dashboard);
     }
 
     void finish()
