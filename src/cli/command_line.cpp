@@ -73,7 +73,7 @@ struct Options
     bool json = false;
     QString format = QStringLiteral("text");
     QStringList repos;
-    // The addresses the run talks to: the account's own (see useAccountHost), unless given.
+    // The addresses the run talks to: the account's own (see useAccountHost).
     QString apiUrl = GitHubService::defaultBaseURL();
     QString webUrl = GitHubService::defaultWebURL();
     std::optional<QString> apiUrlGiven;
@@ -100,12 +100,13 @@ QString helpText()
         "  --format FORMAT     text, json or waybar (status)\n"
         "  --repo OWNER/NAME   a repository to look at instead of the watched ones (issues, dashboard;\n"
         "                      repeatable)\n"
-        "  --api-url URL       the GitHub API address (default: the account's, https://api.github.com\n"
-        "                      or https://HOST/api/v3 for a GitHub Enterprise Server account)\n"
-        "  --web-url URL       the GitHub web address (default: the account's, https://github.com or\n"
-        "                      https://HOST)\n"
+        "  --api-url URL       the API address of github.com accounts (default: https://api.github.com);\n"
+        "                      a GitHub Enterprise Server account keeps its server's, https://HOST/api/v3\n"
+        "  --web-url URL       the web address of github.com accounts (default: https://github.com); a\n"
+        "                      GitHub Enterprise Server account keeps https://HOST\n"
         "  --profile DIR       read preferences from DIR instead of your own store\n"
-        "  --account LOGIN     use this stored account (default: the first one)\n"
+        "  --account LOGIN     use this stored account (default: the first one); LOGIN@HOST picks one of\n"
+        "                      accounts that share a login (HOST: github.com or the Enterprise server)\n"
         "  --user LOGIN        use this login with the token in --token-env instead of stored accounts\n"
         "  --token-env NAME    the environment variable holding the token for --user; the keychain is\n"
         "                      not touched\n"
@@ -199,17 +200,14 @@ struct Environment
     GitHubAccount account;
 };
 
-// The run talks to the account's own host, a GitHub Enterprise Server's or github.com's; --api-url and
-// --web-url stand in for it for this run, each for its own address.
-void useAccountHost(Options& o, Environment& env)
+// The run talks to the account's own host. As in the app, --api-url and --web-url stand in for github.com's
+// addresses only: a GitHub Enterprise Server account keeps its server's, so its token never goes elsewhere.
+void useAccountHost(Options& o, const GitHubAccount& account)
 {
-    const GitHubEndpoints own = env.account.endpoints(gitHubComEndpoints());
-    o.apiUrl = o.apiUrlGiven.value_or(own.apiBaseURL);
-    o.webUrl = o.webUrlGiven.value_or(own.webBaseURL);
-    // The addresses are now the run's own; the services must not put the account's host back. The token
-    // stays where the account keeps it.
-    env.account.tokenIdentifier = env.account.tokenKey();
-    env.account.host.reset();
+    const GitHubEndpoints own = account.endpoints({o.apiUrlGiven.value_or(GitHubService::defaultBaseURL()),
+                                                   o.webUrlGiven.value_or(GitHubService::defaultWebURL())});
+    o.apiUrl = own.apiBaseURL;
+    o.webUrl = own.webBaseURL;
 }
 
 // Resolves the account and its token source; on failure prints why and sets the exit code.
@@ -236,7 +234,7 @@ std::optional<Environment> resolve(Options& o, int& exitCode)
         env.keychain = std::make_shared<InMemoryKeychainService>(storage);
         env.account = GitHubAccount{QUuid::createUuidV5(kCommandLineAccounts, *o.user), *o.user, identifier,
                                     std::nullopt};
-        useAccountHost(o, env);
+        useAccountHost(o, env.account);
         return env;
     }
 
@@ -255,25 +253,20 @@ std::optional<Environment> resolve(Options& o, int& exitCode)
         return std::nullopt;
     }
     if (o.account) {
-        const auto it = std::find_if(accounts.begin(), accounts.end(),
-                                     [&](const GitHubAccount& a) { return a.username == *o.account; });
-        if (it == accounts.end()) {
-            QStringList logins;
-            for (const auto& a : accounts)
-                logins.append(a.username);
-            err(QStringLiteral("no stored account \"%1\" (stored: %2)")
-                    .arg(*o.account, logins.join(QStringLiteral(", "))));
+        const AccountChoice choice = chooseAccount(accounts, *o.account);
+        if (!choice.account) {
+            err(choice.error);
             exitCode = ExitCode::usage;
             return std::nullopt;
         }
-        env.account = *it;
+        env.account = *choice.account;
     } else {
         env.account = accounts.first();
     }
     // Standard output carries only the command's output: the store's failure lines go with the errors.
     env.keychain = std::make_shared<SystemKeychainService>(QString::fromLatin1(kApplicationId),
                                                            SystemKeychainService::kDefaultTimeout, errorLine);
-    useAccountHost(o, env);
+    useAccountHost(o, env.account);
     return env;
 }
 
@@ -487,6 +480,26 @@ private:
 };
 
 } // namespace
+
+AccountChoice chooseAccount(const QList<GitHubAccount>& accounts, const QString& name)
+{
+    QList<GitHubAccount> named;
+    std::copy_if(accounts.begin(), accounts.end(), std::back_inserter(named),
+                 [&](const GitHubAccount& a) { return accountNamed(a, name); });
+    if (named.size() == 1)
+        return {named.first(), QString()};
+    const auto addresses = [](const QList<GitHubAccount>& list) {
+        QStringList text;
+        for (const GitHubAccount& a : list)
+            text.append(accountAddress(a));
+        return text.join(QStringLiteral(", "));
+    };
+    if (named.isEmpty())
+        return {std::nullopt,
+                QStringLiteral("no stored account \"%1\" (stored: %2)").arg(name, addresses(accounts))};
+    return {std::nullopt, QStringLiteral("\"%1\" names %2 stored accounts (%3): give one as LOGIN@HOST")
+                              .arg(name, QString::number(named.size()), addresses(named))};
+}
 
 bool isCommand(const QStringList& arguments)
 {

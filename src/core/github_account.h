@@ -77,6 +77,13 @@ EnterpriseHostCheck enterpriseHost(const QString& typed);
 // The host as shown beside a login: the stored form without any scheme.
 QString hostLabel(const QString& host);
 
+// The account as one text names it on a command line, "login@host": the host as hostLabel gives it, or
+// "github.com" for a github.com account.
+QString accountAddress(const GitHubAccount& account);
+// Whether `name` names the account: its login, or its address ("login@host"), either ignoring case (GitHub's
+// logins and host names are not case-sensitive).
+bool accountNamed(const GitHubAccount& account, const QString& name);
+
 // The keys of its stored object.
 inline const QStringList kGitHubAccountKeys{
     QStringLiteral("id"),    QStringLiteral("username"), QStringLiteral("tokenIdentifier"),
