@@ -99,4 +99,19 @@ AppCommandLine parseAppOptions(const QStringList& arguments, const QProcessEnvir
     return options;
 }
 
+std::optional<GitHubAccount> signInAccount(const QList<GitHubAccount>& accounts, const QString& login,
+                                           const QString& apiURL)
+{
+    std::optional<GitHubAccount> gitHubCom;
+    for (const GitHubAccount& account : accounts) {
+        if (account.username.compare(login, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!account.isEnterprise())
+            gitHubCom = gitHubCom.value_or(account);
+        else if (account.endpoints({}).apiBaseURL == apiURL)
+            return account;
+    }
+    return gitHubCom;
+}
+
 } // namespace norvane

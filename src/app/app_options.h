@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/github_account.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -43,5 +45,11 @@ using AppCommandLine = std::variant<AppOptions, AppHelp, AppVersion, AppUsageErr
 // `arguments` as the process received them, the program first. `environment` holds the variable --token-env
 // names. The first fault found is the one reported.
 AppCommandLine parseAppOptions(const QStringList& arguments, const QProcessEnvironment& environment);
+
+// The stored account --user signs in, so that the token goes only to the address --api-url gives (`apiURL`):
+// the account with that login (ignoring case) on the GitHub Enterprise Server whose API address is `apiURL`,
+// else the github.com one. Nullopt when there is none: a github.com account is added for the login.
+std::optional<GitHubAccount> signInAccount(const QList<GitHubAccount>& accounts, const QString& login,
+                                           const QString& apiURL);
 
 } // namespace norvane

@@ -33,22 +33,21 @@ using namespace norvane;
 namespace {
 
 // Signs `login` in for this run with a token that lives only in memory: the account is recorded in the
-// (throw-away) profile, the token never reaches the system keychain.
+// (throw-away) profile, the token never reaches the system keychain, and it goes only to `apiURL` (see
+// signInAccount).
 void signInForThisRun(std::shared_ptr<Preferences> preferences, InMemoryKeychainService& keychain,
-                      const QString& login, const QString& token)
+                      const QString& login, const QString& token, const QString& apiURL)
 {
     // An unreadable list is replaced by one holding only this account; a readable one keeps what other
     // versions stored for the rest.
     AccountStore store(std::move(preferences));
     store.load();
-    const QList<GitHubAccount>& accounts = store.accounts();
-    auto existing = std::find_if(accounts.begin(), accounts.end(),
-                                 [&](const GitHubAccount& a) { return a.username == login; });
-    if (existing == accounts.end()) {
-        store.add(AccountStore::newAccount(login));
-        existing = std::prev(accounts.end());
+    std::optional<GitHubAccount> account = signInAccount(store.accounts(), login, apiURL);
+    if (!account) {
+        account = AccountStore::newAccount(login);
+        store.add(*account);
     }
-    keychain.storage()->insert_or_assign(existing->tokenKey(), token);
+    keychain.storage()->insert_or_assign(account->tokenKey(), token);
 }
 
 bool hasDisplay()
@@ -83,7 +82,7 @@ std::unique_ptr<ui::AppDelegate> launch(const AppOptions& options, const AppIden
     std::shared_ptr<KeychainService> keychain;
     if (options.user) {
         auto memory = std::make_shared<InMemoryKeychainService>();
-        signInForThisRun(preferences, *memory, *options.user, options.token);
+        signInForThisRun(preferences, *memory, *options.user, options.token, options.apiURL);
         keychain = memory;
     } else {
         keychain = std::make_shared<SystemKeychainService>();

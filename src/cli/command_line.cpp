@@ -21,7 +21,6 @@
 #include <QNetworkReply>
 #include <QTextStream>
 #include <QUrlQuery>
-
 #include <cstdio>
 
 namespace norvane::cli {
@@ -33,7 +32,8 @@ const QStringList kCommands{QStringLiteral("prs"), QStringLiteral("issues"), QSt
 
 // Fixed namespace for the identities of accounts given on the command line, so one login always maps to
 // the same id (and so to the same seen-state key).
-const QUuid kCommandLineAccounts = QUuid::fromString(QStringLiteral("{8e5f0c3a-2b7d-4c61-9a0e-5f3b1d2c4e6a}"));
+const QUuid kCommandLineAccounts =
+    QUuid::fromString(QStringLiteral("{8e5f0c3a-2b7d-4c61-9a0e-5f3b1d2c4e6a}"));
 
 void out(const QByteArray& bytes)
 {
@@ -67,12 +67,13 @@ QString rejectedTokenLine(const GitHubAccount& account)
         .arg(account.username);
 }
 
-struct Options {
+struct Options
+{
     QString command;
     bool json = false;
     QString format = QStringLiteral("text");
     QStringList repos;
-    // The addresses the run talks to: the account's own (see useAccountHost), unless given.
+    // The addresses the run talks to: the account's own (see useAccountHost).
     QString apiUrl = GitHubService::defaultBaseURL();
     QString webUrl = GitHubService::defaultWebURL();
     std::optional<QString> apiUrlGiven;
@@ -99,12 +100,13 @@ QString helpText()
         "  --format FORMAT     text, json or waybar (status)\n"
         "  --repo OWNER/NAME   a repository to look at instead of the watched ones (issues, dashboard;\n"
         "                      repeatable)\n"
-        "  --api-url URL       the GitHub API address (default: the account's, https://api.github.com\n"
-        "                      or https://HOST/api/v3 for a GitHub Enterprise Server account)\n"
-        "  --web-url URL       the GitHub web address (default: the account's, https://github.com or\n"
-        "                      https://HOST)\n"
+        "  --api-url URL       the API address of github.com accounts (default: https://api.github.com);\n"
+        "                      a GitHub Enterprise Server account keeps its server's, https://HOST/api/v3\n"
+        "  --web-url URL       the web address of github.com accounts (default: https://github.com); a\n"
+        "                      GitHub Enterprise Server account keeps https://HOST\n"
         "  --profile DIR       read preferences from DIR instead of your own store\n"
-        "  --account LOGIN     use this stored account (default: the first one)\n"
+        "  --account LOGIN     use this stored account (default: the first one); LOGIN@HOST picks one of\n"
+        "                      accounts that share a login (HOST: github.com or the Enterprise server)\n"
         "  --user LOGIN        use this login with the token in --token-env instead of stored accounts\n"
         "  --token-env NAME    the environment variable holding the token for --user; the keychain is\n"
         "                      not touched\n"
@@ -144,14 +146,16 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1 || !kCommands.contains(positional.first()))
-        return usageError(positional.isEmpty() ? QStringLiteral("no command given")
-                                               : QStringLiteral("unknown command \"%1\"").arg(positional.join(' ')));
+        return usageError(positional.isEmpty()
+                              ? QStringLiteral("no command given")
+                              : QStringLiteral("unknown command \"%1\"").arg(positional.join(' ')));
     Options o;
     o.command = positional.first();
     o.json = parser.isSet(json);
     if (parser.isSet(format))
         o.format = parser.value(format);
-    if (o.format != QLatin1String("text") && o.format != QLatin1String("json") && o.format != QLatin1String("waybar"))
+    if (o.format != QLatin1String("text") && o.format != QLatin1String("json") &&
+        o.format != QLatin1String("waybar"))
         return usageError(QStringLiteral("unknown format \"%1\" (use text, json or waybar)").arg(o.format));
     o.repos = parser.values(repo);
     for (const QString& r : o.repos) {
@@ -169,7 +173,8 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
         while (url->endsWith(QLatin1Char('/')))
             url->chop(1);
         const QUrl parsed(*url, QUrl::StrictMode);
-        if (!parsed.isValid() || (parsed.scheme() != QLatin1String("http") && parsed.scheme() != QLatin1String("https")))
+        if (!parsed.isValid() ||
+            (parsed.scheme() != QLatin1String("http") && parsed.scheme() != QLatin1String("https")))
             return usageError(QStringLiteral("\"%1\" is not an http or https address").arg(*url));
     }
     if (parser.isSet(profile))
@@ -188,23 +193,21 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
 }
 
 // Everything one command needs, built from the options.
-struct Environment {
+struct Environment
+{
     std::shared_ptr<Preferences> preferences;
     std::shared_ptr<KeychainService> keychain;
     GitHubAccount account;
 };
 
-// The run talks to the account's own host, a GitHub Enterprise Server's or github.com's; --api-url and
-// --web-url stand in for it for this run, each for its own address.
-void useAccountHost(Options& o, Environment& env)
+// The run talks to the account's own host. As in the app, --api-url and --web-url stand in for github.com's
+// addresses only: a GitHub Enterprise Server account keeps its server's, so its token never goes elsewhere.
+void useAccountHost(Options& o, const GitHubAccount& account)
 {
-    const GitHubEndpoints own = env.account.endpoints(gitHubComEndpoints());
-    o.apiUrl = o.apiUrlGiven.value_or(own.apiBaseURL);
-    o.webUrl = o.webUrlGiven.value_or(own.webBaseURL);
-    // The addresses are now the run's own; the services must not put the account's host back. The token
-    // stays where the account keeps it.
-    env.account.tokenIdentifier = env.account.tokenKey();
-    env.account.host.reset();
+    const GitHubEndpoints own = account.endpoints({o.apiUrlGiven.value_or(GitHubService::defaultBaseURL()),
+                                                   o.webUrlGiven.value_or(GitHubService::defaultWebURL())});
+    o.apiUrl = own.apiBaseURL;
+    o.webUrl = own.webBaseURL;
 }
 
 // Resolves the account and its token source; on failure prints why and sets the exit code.
@@ -229,8 +232,9 @@ std::optional<Environment> resolve(Options& o, int& exitCode)
         auto storage = std::make_shared<InMemoryKeychainService::Storage>();
         (*storage)[identifier] = token;
         env.keychain = std::make_shared<InMemoryKeychainService>(storage);
-        env.account = GitHubAccount{QUuid::createUuidV5(kCommandLineAccounts, *o.user), *o.user, identifier, std::nullopt};
-        useAccountHost(o, env);
+        env.account = GitHubAccount{QUuid::createUuidV5(kCommandLineAccounts, *o.user), *o.user, identifier,
+                                    std::nullopt};
+        useAccountHost(o, env.account);
         return env;
     }
 
@@ -249,29 +253,26 @@ std::optional<Environment> resolve(Options& o, int& exitCode)
         return std::nullopt;
     }
     if (o.account) {
-        const auto it = std::find_if(accounts.begin(), accounts.end(),
-                                     [&](const GitHubAccount& a) { return a.username == *o.account; });
-        if (it == accounts.end()) {
-            QStringList logins;
-            for (const auto& a : accounts)
-                logins.append(a.username);
-            err(QStringLiteral("no stored account \"%1\" (stored: %2)").arg(*o.account, logins.join(QStringLiteral(", "))));
+        const AccountChoice choice = chooseAccount(accounts, *o.account);
+        if (!choice.account) {
+            err(choice.error);
             exitCode = ExitCode::usage;
             return std::nullopt;
         }
-        env.account = *it;
+        env.account = *choice.account;
     } else {
         env.account = accounts.first();
     }
     // Standard output carries only the command's output: the store's failure lines go with the errors.
     env.keychain = std::make_shared<SystemKeychainService>(QString::fromLatin1(kApplicationId),
                                                            SystemKeychainService::kDefaultTimeout, errorLine);
-    useAccountHost(o, env);
+    useAccountHost(o, env.account);
     return env;
 }
 
 // Runs one pull-request command to its end and quits the application with its exit code.
-class PullRequestCommand : public QObject {
+class PullRequestCommand : public QObject
+{
 public:
     PullRequestCommand(Options options, Environment env, const HttpSession& session)
         : m_options(std::move(options)), m_account(env.account), m_github(session, m_options.apiUrl)
@@ -345,7 +346,8 @@ private:
 };
 
 // Runs the issues or dashboard load for the watched (or the given) repositories and prints the result.
-class RepoActivityCommand : public QObject {
+class RepoActivityCommand : public QObject
+{
 public:
     RepoActivityCommand(Options options, Environment env, const HttpSession& session)
         : m_options(std::move(options)), m_account(env.account)
@@ -388,7 +390,8 @@ public:
 private:
     RepoActivityModel* model() const
     {
-        return m_issues ? static_cast<RepoActivityModel*>(m_issues) : static_cast<RepoActivityModel*>(m_dashboard);
+        return m_issues ? static_cast<RepoActivityModel*>(m_issues)
+                        : static_cast<RepoActivityModel*>(m_dashboard);
     }
 
     void finish()
@@ -477,6 +480,26 @@ private:
 };
 
 } // namespace
+
+AccountChoice chooseAccount(const QList<GitHubAccount>& accounts, const QString& name)
+{
+    QList<GitHubAccount> named;
+    std::copy_if(accounts.begin(), accounts.end(), std::back_inserter(named),
+                 [&](const GitHubAccount& a) { return accountNamed(a, name); });
+    if (named.size() == 1)
+        return {named.first(), QString()};
+    const auto addresses = [](const QList<GitHubAccount>& list) {
+        QStringList text;
+        for (const GitHubAccount& a : list)
+            text.append(accountAddress(a));
+        return text.join(QStringLiteral(", "));
+    };
+    if (named.isEmpty())
+        return {std::nullopt,
+                QStringLiteral("no stored account \"%1\" (stored: %2)").arg(name, addresses(accounts))};
+    return {std::nullopt, QStringLiteral("\"%1\" names %2 stored accounts (%3): give one as LOGIN@HOST")
+                              .arg(name, QString::number(named.size()), addresses(named))};
+}
 
 bool isCommand(const QStringList& arguments)
 {

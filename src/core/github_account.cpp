@@ -41,6 +41,18 @@ QString hostLabel(const QString& host)
     return scheme < 0 ? host : host.mid(scheme + 3);
 }
 
+QString accountAddress(const GitHubAccount& account)
+{
+    return account.username + QLatin1Char('@') +
+           (account.host ? hostLabel(*account.host) : QStringLiteral("github.com"));
+}
+
+bool accountNamed(const GitHubAccount& account, const QString& name)
+{
+    const QString whole = name.contains(QLatin1Char('@')) ? accountAddress(account) : account.username;
+    return whole.compare(name, Qt::CaseInsensitive) == 0;
+}
+
 EnterpriseHostCheck enterpriseHost(const QString& typed)
 {
     const QString notAHost = QStringLiteral("Enter the server's host name, such as github.example.com.");

@@ -6,13 +6,13 @@
 #include <QString>
 #include <QStringList>
 #include <QUuid>
-
 #include <optional>
 
 namespace norvane {
 
 // Where a GitHub lives: the root of its REST API and its web host, both without a trailing slash.
-struct GitHubEndpoints {
+struct GitHubEndpoints
+{
     QString apiBaseURL;
     QString webBaseURL;
 
@@ -24,7 +24,8 @@ GitHubEndpoints gitHubComEndpoints();
 
 // One signed-in GitHub account. Identified by `id`; equality compares every field, so a relabelled
 // account is a different value with the same identity.
-struct GitHubAccount {
+struct GitHubAccount
+{
     QUuid id;
     QString username;
     QString tokenIdentifier;
@@ -55,7 +56,8 @@ struct GitHubAccount {
 QString tokenStoreKey(const QString& tokenIdentifier, const std::optional<QString>& host);
 
 // The server a new account signs in to: no host for github.com.
-struct AccountServer {
+struct AccountServer
+{
     std::optional<QString> host;          // as enterpriseHost() gives it
     std::optional<QString> oauthClientId; // that server's OAuth App, when one was given
 
@@ -66,7 +68,8 @@ struct AccountServer {
 // lower case with its port when one is given ("github.example.com", "ghe.corp:8443"). An "https://" in front
 // and a "/" at the end are accepted; "http://" only for a loopback address (a server on this machine), which
 // keeps the scheme ("http://127.0.0.1:8080"). Anything else gives the message to show instead.
-struct EnterpriseHostCheck {
+struct EnterpriseHostCheck
+{
     std::optional<QString> host;
     QString error;
 };
@@ -74,10 +77,17 @@ EnterpriseHostCheck enterpriseHost(const QString& typed);
 // The host as shown beside a login: the stored form without any scheme.
 QString hostLabel(const QString& host);
 
+// The account as one text names it on a command line, "login@host": the host as hostLabel gives it, or
+// "github.com" for a github.com account.
+QString accountAddress(const GitHubAccount& account);
+// Whether `name` names the account: its login, or its address ("login@host"), either ignoring case (GitHub's
+// logins and host names are not case-sensitive).
+bool accountNamed(const GitHubAccount& account, const QString& name);
+
 // The keys of its stored object.
-inline const QStringList kGitHubAccountKeys{QStringLiteral("id"),    QStringLiteral("username"),
-                                            QStringLiteral("tokenIdentifier"), QStringLiteral("label"),
-                                            QStringLiteral("host"), QStringLiteral("oauthClientId")};
+inline const QStringList kGitHubAccountKeys{
+    QStringLiteral("id"),    QStringLiteral("username"), QStringLiteral("tokenIdentifier"),
+    QStringLiteral("label"), QStringLiteral("host"),     QStringLiteral("oauthClientId")};
 QJsonObject toJson(const GitHubAccount& account);
 GitHubAccount gitHubAccountFromJson(const QJsonObject& object, const QString& path = {});
 

@@ -109,6 +109,39 @@ TEST(AppOptions, EachCommandLineComesToItsOptionsOrItsOneFault)
             << c.arguments.join(u' ').toStdString();
 }
 
+// --user signs in the stored account of that login on the host --api-url names, so the token from the
+// environment goes only to that address: an Enterprise account only when --api-url is its server's API.
+TEST(AppOptions, TheUserSignsInTheAccountOfThatLoginOnTheHostTheApiAddressNames)
+{
+    const auto account = [](const char* login, std::optional<QString> host) {
+        return GitHubAccount{QUuid::createUuid(), QString::fromUtf8(login), u"t"_s, std::nullopt, host};
+    };
+    const QList<GitHubAccount> accounts{account("theo", u"ghe.example.com"_s), account("Mona", std::nullopt),
+                                        account("mona", u"ghe.example.com"_s),
+                                        account("mona", u"http://127.0.0.1:8080"_s)};
+    const struct
+    {
+        const char* login;
+        const char* apiURL;
+        const char* expected; // the account's address, or "none" (a github.com account is added)
+    } cases[] = {
+        {"mona", "https://api.github.com", "Mona@github.com"},
+        {"MONA", "http://127.0.0.1:9000", "Mona@github.com"},
+        {"mona", "https://ghe.example.com/api/v3", "mona@ghe.example.com"},
+        {"mona", "http://127.0.0.1:8080/api/v3", "mona@127.0.0.1:8080"},
+        {"mona", "http://127.0.0.1:8080", "Mona@github.com"},
+        {"theo", "https://api.github.com", "none"},
+        {"theo", "https://other.example.com/api/v3", "none"},
+        {"Theo", "https://ghe.example.com/api/v3", "theo@ghe.example.com"},
+        {"bob", "https://api.github.com", "none"},
+    };
+    for (const auto& c : cases) {
+        const auto chosen = signInAccount(accounts, QString::fromUtf8(c.login), QString::fromUtf8(c.apiURL));
+        EXPECT_EQ(chosen ? accountAddress(*chosen).toStdString() : "none", c.expected)
+            << c.login << " " << c.apiURL;
+    }
+}
+
 TEST(AppOptions, TheHelpNamesTheProgramAsNorvaneAndGivesTheDefaults)
 {
     for (const char* program : {"norvane", "/usr/bin/norvane", "./build/release/src/app/norvane", ""}) {

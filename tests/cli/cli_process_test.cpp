@@ -1,6 +1,9 @@
 #include "core/activity_records.h"
+#include "core/github_account.h"
 #include "core/json_reader.h"
 #include "core/pull_request.h"
+#include "platform/keychain_service.h"
+#include "support/run_task.h"
 #include "support/tls.h"
 #include "support/world.h"
 
@@ -252,12 +255,15 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage)
 TEST_F(CliTest, StoredAccountsAndTheProfileStayAsTheyWere)
 {
     start(sampleWorld());
-    // A profile as the app leaves it: two accounts, a blocked owner and seen snapshots.
+    // A profile as the app leaves it: three accounts (two of them "me", on github.com and on a GitHub
+    // Enterprise Server), a blocked owner and seen snapshots.
     {
         QSettings settings(profile.filePath(u"preferences.ini"_s), QSettings::IniFormat);
         const QByteArray accounts =
             R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","username":"alice","tokenIdentifier":"github_token_a"},)"
-            R"({"id":"0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60","username":"me","tokenIdentifier":"github_token_b"}])";
+            R"({"id":"0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60","username":"me","tokenIdentifier":"github_token_b"},)"
+            R"({"id":"5A1D0E37-2C4B-4F6A-8B9C-0D1E2F3A4B5C","username":"ME","tokenIdentifier":"github_token_c",)"
+            R"("host":"ghe.example.com"}])";
         settings.setValue(u"github_accounts"_s, accounts);
         settings.setValue(u"blocked_repositories"_s, QStringList{u"acme/web"_s, u"x"_s});
     }
@@ -266,22 +272,47 @@ TEST_F(CliTest, StoredAccountsAndTheProfileStayAsTheyWere)
     const QByteArray before = file.readAll();
     file.close();
 
-    // --account picks a stored account; the token comes from the keychain, which is not reachable here.
+    // --account picks a stored account by its login when only one has it, or by login@host; the token
+    // comes from the keychain, which is not reachable here, so the failure names the account chosen.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent/bus"_s);
-    Result r = run({u"status"_s, u"--profile"_s, profile.path(), u"--account"_s, u"me"_s}, env);
-    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
-    EXPECT_TRUE(r.out.isEmpty());
-    EXPECT_TRUE(r.err.endsWith(u"\nnorvane: Failed to retrieve token for me. Add token in Settings.\n"_s))
-        << r.err.toStdString();
-
-    r = run({u"status"_s, u"--profile"_s, profile.path(), u"--account"_s, u"nobody"_s});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, u"norvane: no stored account \"nobody\" (stored: alice, me)\n"_s);
+    const auto noToken = [](const char* login) {
+        return u"\nnorvane: Failed to retrieve token for %1. Add token in Settings.\n"_s.arg(
+            QLatin1String(login));
+    };
+    const struct
+    {
+        const char* account;
+        int exitCode;
+        QString errEnd;
+    } choices[] = {
+        {"Alice", 3, noToken("alice")},
+        {"me@GitHub.com", 3, noToken("me")},
+        {"me@ghe.example.com", 3, noToken("ME")},
+        {"me", 2,
+         u"norvane: \"me\" names 2 stored accounts (me@github.com, ME@ghe.example.com): give one as "
+         "LOGIN@HOST\n"_s},
+        {"nobody", 2,
+         u"norvane: no stored account \"nobody\" (stored: alice@github.com, me@github.com, "
+         "ME@ghe.example.com)\n"_s},
+        {"alice@ghe.example.com", 2,
+         u"norvane: no stored account \"alice@ghe.example.com\" (stored: alice@github.com, me@github.com, "
+         "ME@ghe.example.com)\n"_s},
+    };
+    for (const auto& c : choices) {
+        const Result r =
+            run({u"status"_s, u"--profile"_s, profile.path(), u"--account"_s, QString::fromLatin1(c.account)},
+                env);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.account << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << c.account;
+        // A usage error is the whole of standard error; the keychain's own lines come before its failure.
+        EXPECT_TRUE(c.exitCode == 2 ? r.err == c.errEnd : r.err.endsWith(c.errEnd))
+            << c.account << ": " << r.err.toStdString();
+    }
 
     // With the token from the environment, the profile's blocked repositories shape the counts, and the
     // refresh's seen snapshots are not written back.
-    r = runAs(u"me"_s, u"tok-me"_s, {u"status"_s});
+    const Result r = runAs(u"me"_s, u"tok-me"_s, {u"status"_s});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, u"red 5\nAll 3 · Review 1 · Pending 1 · Approved 1 · Changes 0 · Drafts 0\n"_s);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -387,4 +418,58 @@ TEST_F(CliTest, OverTlsOnlyTheSystemsAndTheNamedAuthoritiesAreTrusted)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(parseJsonArray(r.out.toUtf8()).size(), 6);
     EXPECT_EQ(hub->requests().size(), 3u + 4u * 6u);
+}
+
+// Stored accounts with their tokens in the keychain of scripts/desktop-session (a test of its own, labelled
+// "desktop").
+class CliKeychainTest : public CliTest
+{
+};
+
+// Each account's token goes to its own host only: --api-url stands in for github.com, never for a GitHub
+// Enterprise Server account's server, whose token and host stay together.
+TEST_F(CliKeychainTest, EachStoredAccountsTokenGoesOnlyToItsOwnHost)
+{
+    start(sampleWorld()); // github.com's stand-in, given as --api-url
+    fh::Scenario serverWorld = sampleWorld();
+    for (fh::User& u : serverWorld.users)
+        u.tokens = {u"ghe-"_s + u.login};
+    fh::FakeHub::Options layout;
+    layout.enterprise = true;
+    fh::FakeHub server(serverWorld, layout);
+    const QString suffix = QUuid::createUuid().toString(QUuid::Id128);
+    GitHubAccount onGitHub{QUuid::createUuid(), u"me"_s, u"github_token_com_"_s + suffix, std::nullopt};
+    GitHubAccount onServer{QUuid::createUuid(), u"me"_s, u"github_token_ghe_"_s + suffix, std::nullopt};
+    onServer.host = server.baseUrl();
+    QSettings(profile.filePath(u"preferences.ini"_s), QSettings::IniFormat)
+        .setValue(u"github_accounts"_s, QJsonDocument(toJson(QList{onServer, onGitHub})).toJson());
+    SystemKeychainService keychain;
+    ASSERT_TRUE(runTask(keychain.save(u"tok-me"_s, onGitHub.tokenKey())));
+    ASSERT_TRUE(runTask(keychain.save(u"ghe-me"_s, onServer.tokenKey())));
+
+    const struct
+    {
+        QStringList account;
+        fh::FakeHub* asked;
+        fh::FakeHub* notAsked;
+        QString authorization;
+    } cases[] = {
+        {{}, &server, hub.get(), u"token ghe-me"_s}, // the first stored account
+        {{u"--account"_s, u"me@github.com"_s}, hub.get(), &server, u"token tok-me"_s},
+    };
+    for (const auto& c : cases) {
+        hub->clearRequests();
+        server.clearRequests();
+        const Result r = run(QStringList{u"status"_s, u"--profile"_s, profile.path()} + c.account);
+        EXPECT_EQ(r.exitCode, 0) << c.account.join(u' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_EQ(r.out.toStdString(),
+                  "red 5\nAll 6 · Review 2 · Pending 1 · Approved 2 · Changes 1 · Drafts 0\n");
+        EXPECT_TRUE(c.notAsked->requests().empty()) << c.account.join(u' ').toStdString();
+        const auto requests = c.asked->requests();
+        EXPECT_EQ(requests.size(), 3u + 4u * 6u) << c.account.join(u' ').toStdString();
+        for (const auto& request : requests)
+            EXPECT_EQ(request.header(u"Authorization"_s), c.authorization) << request.path.toStdString();
+    }
+    runTask(keychain.remove(onGitHub.tokenKey()));
+    runTask(keychain.remove(onServer.tokenKey()));
 }
