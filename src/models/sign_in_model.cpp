@@ -105,7 +105,7 @@ void SignInModel::cancelDeviceFlow()
 
 bool SignInModel::mayCheckToken(const QString& username, const QString& token)
 {
-    if (username.isEmpty() || token.isEmpty()) {
+    if (username.trimmed().isEmpty() || token.isEmpty()) {
         setTokenMessage(QStringLiteral("Username and token are required"));
         return false;
     }
@@ -120,7 +120,8 @@ void SignInModel::checkToken(const QString& username, const QString& token, cons
     m_check = check;
     setTokenMessage(std::nullopt);
     Q_EMIT checkingChanged(true);
-    runTokenCheck(username, token, labelValue(), server, check);
+    // A login never holds white space: what a paste brought along around it is not part of it.
+    runTokenCheck(username.trimmed(), token, labelValue(), server, check);
 }
 
 QCoro::Task<> SignInModel::runTokenCheck(QString username, QString token, std::optional<QString> label,

@@ -68,7 +68,7 @@ public:
 
     // --- A typed personal access token ------------------------------------------------------------------
     // Whether a check may start now: both values typed (otherwise the message says they are required), and no
-    // check or save under way.
+    // check or save under way. The username counts without the white space around it, as it is checked.
     bool mayCheckToken(const QString& username, const QString& token);
     // Shows GitHub the token on `server`'s API host (and nowhere else), then says `signedIn` with the typed
     // values when it is `username`'s (in any case), or refuses it with a message saying why.

@@ -229,9 +229,10 @@ TEST_F(SignInModelTest, OnTheWireEachRequestCarriesTheHeadersOfItsKindAndTheToke
     ASSERT_TRUE(web.approveDeviceCode(web.deviceCodes()[0].userCode, u"me"_s));
     ASSERT_TRUE(waitUntil([&] { return kept.has_value(); }));
     EXPECT_EQ(kept, Added::added);
-    signIn->checkToken(u"alice"_s, u"tok-alice"_s, AccountServer{});
+    signIn->checkToken(u" alice\n"_s, u"tok-alice"_s, AccountServer{}); // pasted with white space around it
     ASSERT_TRUE(waitUntil([&] { return signIns == 2; }));
     ASSERT_TRUE(waitUntil([&] { return model->accounts().size() == 2 && !model->isLoading(); }));
+    EXPECT_EQ(model->accounts().back().username, u"alice"_s);
 
     const auto posts = web.requests();
     ASSERT_GE(posts.size(), 2u);
