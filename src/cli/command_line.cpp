@@ -419,6 +419,10 @@ private:
             m_failedQueries.append(QStringLiteral("%1 (%2)").arg(*refused, queryName(reply->url())));
             return;
         }
+        if (const std::optional<QString> oversized = HttpSession::oversizedReply(reply)) {
+            m_failedQueries.append(QStringLiteral("%1 (%2)").arg(*oversized, queryName(reply->url())));
+            return;
+        }
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (status.isValid()) {
             if (status.toInt() == 401)

@@ -128,7 +128,32 @@ QString refusedRedirectText(const QUrl& from, const QUrl& to)
         .arg(redirectTargetText(from, to));
 }
 
+QString sizeText(qint64 bytes)
+{
+    constexpr qint64 mebibyte = 1024 * 1024;
+    return bytes % mebibyte == 0 ? QStringLiteral("%1 MiB").arg(bytes / mebibyte)
+                                 : QStringLiteral("%1 bytes").arg(bytes);
+}
+
+// Set on a reply aborted for its size (the bound it passed), so that those who watch replies themselves
+// can tell it from a cancelled one.
+constexpr char kOversizedProperty[] = "norvaneOversizedBound";
+
+QString oversizedText(const QNetworkReply* reply, qint64 bound)
+{
+    return QStringLiteral("The reply from %1 was larger than %2; Norvane stopped reading it.")
+        .arg(reply->url().host(), sizeText(bound));
+}
+
 } // namespace
+
+std::optional<QString> HttpSession::oversizedReply(const QNetworkReply* reply)
+{
+    const QVariant bound = reply->property(kOversizedProperty);
+    if (!bound.isValid())
+        return std::nullopt;
+    return oversizedText(reply, bound.toLongLong());
+}
 
 std::optional<QString> HttpSession::refusedRedirect(const QNetworkReply* reply)
 {
@@ -141,13 +166,6 @@ std::optional<QString> HttpSession::refusedRedirect(const QNetworkReply* reply)
 }
 
 namespace {
-
-QString sizeText(qint64 bytes)
-{
-    constexpr qint64 mebibyte = 1024 * 1024;
-    return bytes % mebibyte == 0 ? QStringLiteral("%1 MiB").arg(bytes / mebibyte)
-                                 : QStringLiteral("%1 bytes").arg(bytes);
-}
 
 QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel, qint64 maxBytes)
 {
@@ -163,6 +181,7 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel, qint64 maxB
             if (*oversized || raw->bytesAvailable() <= maxBytes)
                 return;
             *oversized = true;
+            raw->setProperty(kOversizedProperty, maxBytes);
             raw->abort();
         });
     co_await ReplyFinished(raw);
@@ -170,11 +189,8 @@ QCoro::Task<HttpReply> await(QNetworkReply* raw, CancelToken cancel, qint64 maxB
     QObject::disconnect(abortWhenOversized);
 
     if (*oversized || raw->bytesAvailable() > maxBytes) {
-        throw TransportError(
-            QNetworkReply::UnknownContentError,
-            QStringLiteral("The reply from %1 was larger than %2; Norvane stopped reading it.")
-                .arg(raw->url().host(), sizeText(maxBytes)),
-            QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
+        throw TransportError(QNetworkReply::UnknownContentError, oversizedText(raw, maxBytes),
+                             QVariantMap{{QStringLiteral("url"), raw->url().toString()}});
     }
 
     // Qt reports HTTP error statuses as errors too; those are answers. Network-level errors (refused,

@@ -62,6 +62,8 @@ public:
     static constexpr qint64 kMaxReplyBytes = 32 * 1024 * 1024;
     // The message for a reply whose redirect the session refuses, for those who watch replies themselves.
     static std::optional<QString> refusedRedirect(const QNetworkReply* reply);
+    // The message for a reply the session stopped reading for its size (its status may still read 200).
+    static std::optional<QString> oversizedReply(const QNetworkReply* reply);
 
     // `timeoutMs`: how long a transfer may stall; only tests that wait for a time-out shorten it.
     explicit HttpSession(QNetworkAccessManager* manager, QString userAgent = defaultUserAgent(),

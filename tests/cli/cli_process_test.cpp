@@ -2,6 +2,7 @@
 #include "core/github_account.h"
 #include "core/json_reader.h"
 #include "core/pull_request.h"
+#include "github/http_session.h"
 #include "platform/keychain_service.h"
 #include "support/run_task.h"
 #include "support/tls.h"
@@ -381,6 +382,20 @@ TEST_F(CliTest, TheDashboardPrintsEveryCardAndWarnsOfEachFailedQuery)
     ASSERT_EQ(warnings.size(), 1) << r.err.toStdString();
     EXPECT_TRUE(warnings[0].startsWith(u"norvane: warning: GitHub answered HTTP 500 for /search/issues ("_s))
         << warnings[0].toStdString();
+
+    // A reply past the size bound is stopped mid-way with its status 200 already read: a failed query too.
+    hub->clearFaults();
+    hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 200,
+                                           QByteArray("{}").leftJustified(HttpSession::kMaxReplyBytes + 1))
+                         .times(1));
+    r = runAs(u"me"_s, u"tok-me"_s, dashboard);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(parseJsonArray(r.out.toUtf8()).size(), 2);
+    EXPECT_TRUE(
+        r.err.startsWith(u"norvane: warning: The reply from 127.0.0.1 was larger than 32 MiB; Norvane "
+                         "stopped reading it. (/search/issues ("_s))
+        << r.err.toStdString();
+    EXPECT_EQ(r.err.count(u'\n'), 1);
 
     // Every query fails: nothing to print, and a failure.
     hub->clearFaults();
