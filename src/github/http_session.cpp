@@ -342,6 +342,8 @@ QCoro::Task<HttpReply> HttpSession::get(QNetworkRequest request, CancelToken can
         if (!fresh.etag.isEmpty() || !fresh.lastModified.isEmpty()) {
             fresh.body = reply.body;
             cache->store(partition, url, credential, fresh);
+        } else if (stored) {
+            cache->remove(partition, url); // its validators name an answer that is no longer the latest
         }
     }
     co_return reply;

@@ -289,6 +289,21 @@ TEST_F(ConditionalRequestsTest, AnOversizedReplyFailsItsQueryAndIsNeverStored)
     }
 }
 
+// An answer without validators replaces the stored one: its validators are not sent again, or a 304 to
+// them would bring back the answer that was replaced.
+TEST_F(ConditionalRequestsTest, AnAnswerWithoutValidatorsDropsTheStoredOne)
+{
+    start(sharedWorld());
+    fetchMine();
+    hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 200,
+                                           R"({"total_count":0,"incomplete_results":false,"items":[]})"));
+    EXPECT_TRUE(fetchMine().isEmpty());
+    hub->clearFaults();
+    hub->clearRequests();
+    EXPECT_EQ(fetchMine().size(), 2);
+    EXPECT_EQ(conditionalRequests(), 2 * 4) << "only the per-pull-request answers are still stored";
+}
+
 TEST(ResponseCacheEntry, OnlyAnExactEntryForTheAddressAndCredentialReadsBack)
 {
     const CachedResponse stored{"W/\"abc\"", "Thu, 05 Jul 2012 15:31:30 GMT", "{\"a\":1}\n"};
