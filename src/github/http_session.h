@@ -42,8 +42,9 @@ bool isSameOrigin(const QUrl& from, const QUrl& to);
 //
 // With a response cache, a GET made for an account ("partition") carries the validators of the answer
 // stored for it (If-None-Match, If-Modified-Since); a 304 to such a request comes back as the stored 200,
-// and a 200 with validators is stored. A 304 the session did not ask for stays a 304. Every answer to a
-// partitioned request also updates the rate-limit ledger. Copies share the cache and the ledger.
+// a 200 with validators is stored, and one without drops what was stored. A 304 the session did not ask
+// for stays a 304. Every answer to a partitioned request also updates the rate-limit ledger. Copies share
+// the cache and the ledger.
 //
 // Redirects are followed by the session, not by Qt, and only within the request's own origin (GitHub moves
 // renamed repositories within its API host), at most kMaxRedirects times; a redirect anywhere else fails the
