@@ -95,8 +95,6 @@ void ActivityFeedWatch::check()
     const std::optional<GitHubAccount> selected = m_deps.selectedAccount();
     if (!selected)
         return skip(QStringLiteral("no account selected"));
-    if (!m_deps.schedule->isNetworkOnline())
-        return skip(QStringLiteral("the network is offline"));
     const GitHubAccount account = *selected;
     if (m_deps.schedule->isPaused(account.id))
         return skip(QStringLiteral("GitHub's rate limit holds %1's requests").arg(account.displayName()));

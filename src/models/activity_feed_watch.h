@@ -20,8 +20,8 @@ class KeychainService;
 // Between polls, GitHub's notification feed of the selected account is checked, which answers "nothing new"
 // with a 304 that costs no rate-limit points; `newActivity` says when it changed. The first answer for an
 // account is the baseline. A feed that refused a token (a fine-grained one cannot read it) is not checked
-// again until the account's token changes. Checks are skipped while offline or while the account's requests
-// wait for GitHub's rate limit, and pause it when they meet the limit.
+// again until the account's token changes. Checks are skipped while the account's requests wait for GitHub's
+// rate limit, and pause it when they meet the limit; what the desktop says of the network stops none.
 class ActivityFeedWatch : public QObject
 {
     Q_OBJECT
@@ -31,7 +31,7 @@ public:
         GitHubService github;
         std::shared_ptr<KeychainService> keychain;
         std::unique_ptr<PollingTimer> timer;                           // paces the checks; default: a QTimer
-        PollSchedule* schedule = nullptr;                              // the network's state and the pauses
+        PollSchedule* schedule = nullptr;                              // the rate-limit pauses
         std::function<std::optional<GitHubAccount>()> selectedAccount; // whose feed is checked
     };
     explicit ActivityFeedWatch(Dependencies dependencies, QObject* parent = nullptr);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace norvane {
 
@@ -80,10 +81,15 @@ PollSchedule::PollSchedule(Options options, QObject* parent) : QObject(parent), 
     m_catchUp = new QTimer(this);
     m_catchUp->setSingleShot(true);
     m_catchUp->setInterval(std::max(m_options.catchUpDelayMs, 0));
-    connect(m_catchUp, &QTimer::timeout, this, [this] {
+    const auto catchUpIfOnline = [this] {
         if (m_networkOnline) // else the network's return starts it again
             Q_EMIT catchUpDue();
-    });
+    };
+    connect(m_catchUp, &QTimer::timeout, this, catchUpIfOnline);
+    m_catchUpRetry = new QTimer(this);
+    m_catchUpRetry->setSingleShot(true);
+    m_catchUpRetry->setInterval(std::max(m_options.catchUpRetryMs, 0));
+    connect(m_catchUpRetry, &QTimer::timeout, this, catchUpIfOnline);
 }
 
 double PollSchedule::interval(const NotificationSettings& settings) const
@@ -188,8 +194,13 @@ void PollSchedule::setNetworkOnline(bool online)
     if (m_networkOnline == online)
         return;
     m_networkOnline = online;
-    debugLog(kPolling, online ? QStringLiteral("🔄 The network is back: refreshing shortly")
-                              : QStringLiteral("⚠️ The network is offline: polls wait until it is back"));
+    debugLog(kPolling,
+             online
+                 ? QStringLiteral("🔄 The network is back: refreshing shortly")
+                 : QStringLiteral(
+                       "⚠️ The desktop reports no network: polls go on, a refresh follows its return"));
+    m_catchUpRetry->stop();
+    m_retryLeft = online;
     if (online)
         m_catchUp->start();
     else
@@ -199,7 +210,22 @@ void PollSchedule::setNetworkOnline(bool online)
 void PollSchedule::systemResumed()
 {
     debugLog(kPolling, QStringLiteral("🔄 The system woke from sleep: refreshing shortly"));
+    m_catchUpRetry->stop();
+    m_retryLeft = true;
     m_catchUp->start(); // a wake and the network's return a moment later start one refresh, not two
+}
+
+void PollSchedule::catchUpEnded(bool fetched)
+{
+    if (fetched) {
+        m_catchUpRetry->stop();
+        m_retryLeft = false;
+    } else if (std::exchange(m_retryLeft, false)) {
+        debugLog(kPolling, QStringLiteral("🔄 The refresh after the wake or the network's return failed: "
+                                          "trying once more in %1 seconds")
+                               .arg(m_catchUpRetry->interval() / 1000));
+        m_catchUpRetry->start();
+    }
 }
 
 } // namespace norvane

@@ -28,7 +28,8 @@ public:
 std::unique_ptr<PollingTimer> makeQtPollingTimer();
 
 // When the engine polls in the background: the poll timer's ticks, the accounts whose polls wait for GitHub's
-// rate limit to lift, and the catch-up a few seconds after the machine woke or the network came back.
+// rate limit to lift, and the catch-up a few seconds after the machine woke or the network came back (tried
+// once more when it failed).
 class PollSchedule : public QObject
 {
     Q_OBJECT
@@ -40,6 +41,7 @@ public:
         bool debugMode = false;                  // polls every 15 seconds
         int catchUpDelayMs = 5000;               // after a wake or a return online
         std::function<QDateTime()> now = {};     // default: the current time
+        int catchUpRetryMs = 30000;              // after a catch-up that failed, before the one more try
     };
     explicit PollSchedule(Options options, QObject* parent = nullptr);
 
@@ -61,11 +63,17 @@ public:
     // The sentence a rate-limit failure gains: when Norvane asks again, in local time.
     static QString retryLine(const QDateTime& at);
 
-    // While offline nothing is due; coming back online or waking from sleep is followed, after the delay,
-    // by one `catchUpDue` (one for both when they come together).
+    // The desktop's word on the network decides when a catch-up comes, never whether a poll is due: traffic
+    // may flow where the desktop does not look. Coming back online or waking from sleep is followed, after
+    // the delay, by one `catchUpDue` (one for both when they come together); a wake while the desktop
+    // reports no network waits for its return.
     void setNetworkOnline(bool online);
     bool isNetworkOnline() const { return m_networkOnline; }
     void systemResumed();
+    // How the refresh that caught up ended. A failure (the network may count as connected a moment before
+    // it carries anything) is followed by one more `catchUpDue` after the retry delay, once per wake or
+    // return.
+    void catchUpEnded(bool fetched);
 
 Q_SIGNALS:
     void pollDue();
@@ -80,6 +88,8 @@ private:
     QHash<QUuid, QDateTime> m_pausedUntil;
     QTimer* m_pauseEnd = nullptr; // fires when the earliest pause is over
     QTimer* m_catchUp = nullptr;
+    QTimer* m_catchUpRetry = nullptr;
+    bool m_retryLeft = false; // the catch-up under way may still be tried once more
     bool m_networkOnline = true;
 };
 

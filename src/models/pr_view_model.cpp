@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace norvane {
 
@@ -25,7 +26,7 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
     m_notify = std::make_unique<ChangeNotifier>(m_deps.notifier, m_deps.identity, m_deps.printLine);
     m_schedule = std::make_unique<PollSchedule>(
         PollSchedule::Options{std::move(m_deps.timer), m_deps.pollIntervalOverride, m_deps.debugMode,
-                              m_deps.catchUpDelayMs, m_deps.now});
+                              m_deps.catchUpDelayMs, m_deps.now, m_deps.catchUpRetryMs});
     m_feed = std::make_unique<ActivityFeedWatch>(
         ActivityFeedWatch::Dependencies{m_deps.github, m_deps.keychain, std::move(m_deps.feedTimer),
                                         m_schedule.get(), [this] { return m_selectedAccount; }});
@@ -33,6 +34,8 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
     connect(m_runner.get(), &RefreshRunner::ended, this, [this](bool showLoading) {
         if (showLoading)
             setIsLoading(false);
+        if (std::exchange(m_refreshOwed, false))
+            refreshSilently();
     });
     connect(m_notify.get(), &ChangeNotifier::message, this, &PRViewModel::setErrorMessage);
     connect(m_notify.get(), &ChangeNotifier::permissionChanged, this,
@@ -46,7 +49,7 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
     connect(m_schedule.get(), &PollSchedule::pollDue, this, &PRViewModel::refreshSilently);
     connect(m_schedule.get(), &PollSchedule::catchUpDue, this, &PRViewModel::catchUp);
     connect(m_schedule.get(), &PollSchedule::pausesChanged, this, &PRViewModel::rateLimitNoticeChanged);
-    connect(m_feed.get(), &ActivityFeedWatch::newActivity, this, &PRViewModel::refreshSilently);
+    connect(m_feed.get(), &ActivityFeedWatch::newActivity, this, &PRViewModel::refreshForNews);
     loadNotificationSettings();
     loadRepositorySettings();
     m_feed->setEnabled(m_checksActivityFeed);

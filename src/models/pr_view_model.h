@@ -79,6 +79,7 @@ public:
         std::function<QDateTime()> now = {};           // default: the current time
         std::unique_ptr<PollingTimer> feedTimer = {};  // paces the notification-feed checks; default: a QTimer
         int catchUpDelayMs = 5000; // after a wake or a return online, before the refresh that catches up
+        int catchUpRetryMs = 30000; // after a catch-up that failed, before it is tried once more
     };
 
     explicit PRViewModel(Dependencies dependencies, QObject* parent = nullptr);
@@ -192,9 +193,10 @@ public:
     bool isWatchingActivityFeed() const;
     // Seconds between two feed checks: GitHub's last X-Poll-Interval, a minute until it said one.
     double activityFeedInterval() const { return m_feed->interval(); }
-    // The desktop's word on the network and on sleep. While offline, polls and feed checks are skipped;
-    // coming back online or waking from sleep refreshes silently a few seconds later (once, when both come
-    // together).
+    // The desktop's word on the network and on sleep. Coming back online or waking from sleep refreshes
+    // silently a few seconds later (once, when both come together), and once more when that refresh failed.
+    // Polls and feed checks go on whatever the desktop says of the network: a request that fails offline
+    // fails quietly and the next one tries again.
     void setNetworkOnline(bool online);
     bool isNetworkOnline() const { return m_schedule->isNetworkOnline(); }
     void systemResumed();
@@ -244,6 +246,9 @@ private:
     void onSelectedAccountChanged(const GitHubAccount& account);
 
     void refreshSilently();
+    // A silent refresh for news (the feed's, a wake's, the network's return): while a refresh runs, one is
+    // owed, and runs when that one ends.
+    void refreshForNews();
     void refreshForAccount(const GitHubAccount& account, bool showLoading, bool checkForChanges);
     void onRunFinished(const RefreshRunner::Outcome& run);
     // Cancels the current run when it refreshes that account, and clears the flags it set.
@@ -275,6 +280,8 @@ private:
     AccountStore m_accountStore{m_deps.preferences}; // the account list and its stored form
     StoredPreferences m_storedPreferences{m_deps.preferences};
     bool m_checksActivityFeed = true;
+
+    bool m_refreshOwed = false; // news came while a refresh ran
 
     SeenStateStore m_seen;
     std::unique_ptr<RefreshRunner> m_runner;

@@ -66,7 +66,7 @@ void PRViewModel::systemResumed()
 void PRViewModel::catchUp()
 {
     m_runner->oweCatchUp();
-    refreshSilently();
+    refreshForNews();
 }
 
 } // namespace norvane

@@ -31,10 +31,6 @@ void PRViewModel::refreshSilently()
         debugLog(kPolling, QStringLiteral("Skipping silent refresh — refresh already in progress"));
         return;
     }
-    if (!m_schedule->isNetworkOnline()) {
-        debugLog(kPolling, QStringLiteral("Skipping silent refresh — the network is offline"));
-        return;
-    }
     const GitHubAccount account = *m_selectedAccount;
     if (m_schedule->isPaused(account.id)) {
         debugLog(kPolling,
@@ -46,6 +42,18 @@ void PRViewModel::refreshSilently()
     }
     setPollsPaused(account.id, std::nullopt); // a pause that is over
     refreshForAccount(account, false, true);
+}
+
+void PRViewModel::refreshForNews()
+{
+    // The run in flight may have read GitHub before the news: another follows it (one for any number of
+    // news).
+    if (m_runner->isRefreshing()) {
+        debugLog(kPolling, QStringLiteral("A refresh is running: another follows it for the news"));
+        m_refreshOwed = true;
+        return;
+    }
+    refreshSilently();
 }
 
 std::optional<QString> PRViewModel::rateLimitNotice() const
@@ -104,14 +112,18 @@ void PRViewModel::onRunFinished(const RefreshRunner::Outcome& run)
         }
         debugLog(kRefresh,
                  QStringLiteral("❌ Error fetching PRs for %1: %2").arg(account.displayName(), failure));
+        if (m_runner->isCatchUpOwed())
+            m_schedule->catchUpEnded(false);
         if (run.showLoading)
             setErrorMessage(failure);
         return;
     }
     case RefreshRunner::Outcome::Kind::fetched:
         setPollsPaused(account.id, std::nullopt);
-        if (run.clearsEarlierMessage)
+        if (run.clearsEarlierMessage) {
             setErrorMessage(std::nullopt); // a failure from before the sleep or the outage is over
+            m_schedule->catchUpEnded(true);
+        }
         m_notify->update(run.pullRequests, account, run.checkForChanges, m_notificationSettings);
         m_seen.reconcile(run.pullRequests);
         setPullRequests(run.pullRequests, account.id);

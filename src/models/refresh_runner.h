@@ -45,6 +45,7 @@ public:
     bool isRefreshing() const { return m_isRefreshing; }
     // The next run that fetches reports `clearsEarlierMessage` (a catch-up after sleep or an outage).
     void oweCatchUp() { m_catchUpOwed = true; }
+    bool isCatchUpOwed() const { return m_catchUpOwed; }
 
 Q_SIGNALS:
     // The current run ended this way; `isRefreshing` turns false right after, then `ended` follows.

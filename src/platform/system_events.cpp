@@ -27,7 +27,7 @@ void SystemEvents::start()
 
     // NetworkManager's backend only. Qt's other Linux backend (GLib's network monitor) calls a machine
     // without a default route disconnected, where GitHub Enterprise on the local network, or a test's server
-    // on the loopback, is still in reach; polls skipped there would never come back.
+    // on the loopback, is still in reach; a catch-up waiting for it would never come.
     const bool loaded = QNetworkInformation::availableBackends().contains(QStringLiteral("networkmanager")) &&
                         QNetworkInformation::loadBackendByName(u"networkmanager");
     QNetworkInformation* info = loaded ? QNetworkInformation::instance() : nullptr;
@@ -38,8 +38,16 @@ void SystemEvents::start()
     }
     debugLog(kPolling,
              QStringLiteral("Watching the network through Qt's %1 backend").arg(info->backendName()));
+    // Qt reads NetworkManager's "connecting" (and "asleep") as Unknown. After a wake the state runs
+    // disconnected, connecting, connected: only a connected state (local, site or global; a local one may be
+    // all a GitHub Enterprise on the local network needs) is the network back, as before it the address or
+    // the route may not be there yet. Unknown keeps what was last known.
     const auto apply = [this](QNetworkInformation::Reachability reachability) {
-        setOnline(reachability != QNetworkInformation::Reachability::Disconnected);
+        using R = QNetworkInformation::Reachability;
+        if (reachability == R::Disconnected)
+            setOnline(false);
+        else if (reachability != R::Unknown)
+            setOnline(true);
     };
     connect(info, &QNetworkInformation::reachabilityChanged, this, apply);
     apply(info->reachability());

@@ -16,7 +16,9 @@ public:
 
     // Starts listening. Loading Qt's network backend asks NetworkManager for its state once.
     void start();
-    // False only while the desktop reports no network at all; an unknown state counts as online.
+    // False from the moment the desktop reports no network until it reports one connected again; an unknown
+    // state changes nothing, so where nothing is known the network counts as there. A hint for when to catch
+    // up, never a reason to hold requests back.
     bool isOnline() const { return m_online; }
 
 Q_SIGNALS:

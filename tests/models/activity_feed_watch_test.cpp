@@ -7,7 +7,7 @@ using namespace norvane;
 using namespace norvane::testing;
 
 // What the feed checks themselves do (their baseline, pace, switch and a refused token): PRFeedTest's.
-TEST(ActivityFeedWatch, ChecksWaitForAnAccountTheNetworkAndTheRateLimit)
+TEST(ActivityFeedWatch, ChecksWaitForAnAccountAndTheRateLimitNotForTheNetworkWatcher)
 {
     fh::FakeHub hub(baseWorld());
     QNetworkAccessManager nam;
@@ -43,7 +43,7 @@ TEST(ActivityFeedWatch, ChecksWaitForAnAccountTheNetworkAndTheRateLimit)
     };
     const Case cases[] = {
         {"no account", [&] { selected.reset(); }, false},
-        {"offline", [&] { schedule.setNetworkOnline(false); }, false},
+        {"the desktop says offline", [&] { schedule.setNetworkOnline(false); }, true},
         {"paused", [&] { schedule.setPaused(me.id, clock.addSecs(60)); }, false},
         {"pause over", [&] { schedule.setPaused(me.id, clock.addSecs(-1)); }, true},
     };

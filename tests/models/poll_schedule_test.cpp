@@ -17,7 +17,7 @@ protected:
         auto manual = std::make_unique<ManualPollingTimer>();
         timer = manual.get();
         schedule = std::make_unique<PollSchedule>(
-            PollSchedule::Options{std::move(manual), override, debug, 20, [this] { return clock; }});
+            PollSchedule::Options{std::move(manual), override, debug, 20, [this] { return clock; }, 20});
         QObject::connect(schedule.get(), &PollSchedule::pollDue, [this] { ++polls; });
         QObject::connect(schedule.get(), &PollSchedule::catchUpDue, [this] { ++catchUps; });
         QObject::connect(schedule.get(), &PollSchedule::pausesChanged, [this] { ++pauseChanges; });
@@ -135,6 +135,20 @@ TEST_F(PollScheduleTest, WakingOrComingBackOnlineCatchesUpOnce)
          [](PollSchedule& s) {
              s.setNetworkOnline(true);
              s.setNetworkOnline(true);
+         },
+         0},
+        {"woke, the catch-up failed twice: one more try",
+         [](PollSchedule& s) {
+             s.systemResumed();
+             s.catchUpEnded(false);
+             s.catchUpEnded(false);
+         },
+         2},
+        {"the catch-up failed, then offline: the return brings the next",
+         [](PollSchedule& s) {
+             s.systemResumed();
+             s.catchUpEnded(false);
+             s.setNetworkOnline(false);
          },
          0},
     };

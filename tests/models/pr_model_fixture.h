@@ -62,7 +62,8 @@ public:
     }
     void erase(const QString& tokenIdentifier) { m_store->storage()->erase(tokenIdentifier); }
 
-    void hold(const QString& tokenIdentifier) { m_held.insert(tokenIdentifier); }
+    // Holds every read of the identifier from now on, or only the next `reads`.
+    void hold(const QString& tokenIdentifier, int reads = -1) { m_held.insert(tokenIdentifier, reads); }
     // Lets the waiting reads of the identifier finish, each to its end, before this returns.
     void release(const QString& tokenIdentifier)
     {
@@ -82,7 +83,9 @@ public:
     QCoro::Task<std::optional<QString>> getAsync(QString tokenIdentifier) override
     {
         ++reads;
-        if (m_held.contains(tokenIdentifier)) {
+        if (const auto held = m_held.find(tokenIdentifier); held != m_held.end() && *held != 0) {
+            if (*held > 0)
+                --*held;
             Wait wait{this, tokenIdentifier}; // a named local: g++ 12 destroys a temporary awaitable twice
             co_await wait;
         }
@@ -109,7 +112,7 @@ private:
     };
 
     std::shared_ptr<InMemoryKeychainService> m_store;
-    QSet<QString> m_held;
+    QHash<QString, int> m_held; // the reads still to hold; -1: all
     QHash<QString, QList<std::coroutine_handle<>>> m_waiting;
 };
 
@@ -149,6 +152,7 @@ protected:
         feedTimer = feedTimerPtr.get();
         deps.feedTimer = std::move(feedTimerPtr);
         deps.catchUpDelayMs = 20;
+        deps.catchUpRetryMs = 20;
         model = std::make_unique<PRViewModel>(std::move(deps));
         return *model;
     }

@@ -212,3 +212,28 @@ TEST_F(PRFeedTest, ARateLimitAnswerHoldsAChangeBackUntilTheLimitLifts)
     ASSERT_TRUE(settle());
     EXPECT_EQ(searches(), polls + 3) << "the change the limit held back is caught";
 }
+
+// News that comes while a refresh runs is not dropped: the run may have read GitHub before it, so one more
+// refresh follows when the run ends, one for any number of news.
+TEST_F(PRFeedTest, NewsDuringARefreshGetsOneRefreshOfItsOwnAfterIt)
+{
+    heldKeychain = std::make_shared<HeldKeychain>(keychain);
+    PRViewModel& m = launch();
+    check(); // the baseline
+    const std::size_t polls = searches();
+    heldKeychain->hold(account.tokenKey(), 1); // the poll's token read waits; the feed's pass
+    timer->fire();
+    ASSERT_EQ(heldKeychain->waiting(account.tokenKey()), 1);
+    // Two changes, each news (no validators: another body is news).
+    for (const QByteArray& body : {QByteArray(R"([{"id":"1"}])"), QByteArray(R"([{"id":"2"}])")}) {
+        hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/notifications"_s, 200, body).times(1));
+        feedTimer->fire();
+        ASSERT_TRUE(waitUntil([&] { return feedTimer->active; }));
+    }
+    EXPECT_EQ(hub->requests(u"GET"_s, u"/notifications"_s).size(), 3u);
+    EXPECT_TRUE(m.isRefreshing());
+
+    heldKeychain->release(account.tokenKey());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(searches(), polls + 6) << "the poll, then one refresh for both news";
+}

@@ -1,5 +1,7 @@
 #include "models/pr_model_fixture.h"
 
+#include <QTest>
+
 using namespace norvane;
 using namespace norvane::testing;
 using AS = norvane::PullRequest::ApprovalStatus;
@@ -228,4 +230,33 @@ TEST_F(PRNotifyTest, ARateLimitPausesBackgroundPollsUntilItLifts)
     clock = until->addSecs(-2);
     poll();
     EXPECT_TRUE(hub->requests().empty());
+}
+
+// The catch-up after a wake or the network's return may come before the network carries anything (no address
+// yet, no route): a failed catch-up is tried once more a little later, and only once.
+TEST_F(PRNotifyTest, AFailedCatchUpIsTriedOnceMore)
+{
+    struct Case
+    {
+        const char* name;
+        int failures;         // of the catch-up's first search
+        std::size_t searches; // a failed run stops at its first; a fetched one asks all three
+    };
+    for (const Case& c :
+         {Case{"fetched", 0, 3}, Case{"failed once", 1, 1 + 3}, Case{"failed twice", 2, 1 + 1}}) {
+        SCOPED_TRACE(c.name);
+        PRViewModel& m = launch();
+        hub->clearRequests();
+        if (c.failures)
+            hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 502).times(c.failures));
+        m.setNetworkOnline(false);
+        m.setNetworkOnline(true);
+        EXPECT_TRUE(waitUntil([&] { return searches() >= c.searches; }));
+        ASSERT_TRUE(settle());
+        QTest::qWait(100); // a retry too many would have come by now
+        EXPECT_EQ(searches(), c.searches);
+        EXPECT_FALSE(m.errorMessage().has_value()) << "a background refresh fails quietly";
+        model.reset();
+        hub->clearFaults();
+    }
 }
