@@ -109,6 +109,8 @@ std::optional<RateLimitHit> rateLimitHit(int status, const HeaderList& headers, 
 
 void RateLimitLedger::record(const QString& partition, const RateLimitReading& reading)
 {
+    if (m_forgotten.contains(partition))
+        return;
     QMap<QString, RateLimitReading>& readings = m_readings[partition];
     const auto known = readings.constFind(reading.resource);
     // Within one window the count only falls; a higher one is an earlier answer that arrived late (the CI
@@ -127,6 +129,7 @@ QMap<QString, RateLimitReading> RateLimitLedger::readings(const QString& partiti
 void RateLimitLedger::forget(const QString& partition)
 {
     m_readings.remove(partition);
+    m_forgotten.insert(partition);
 }
 
 } // namespace norvane

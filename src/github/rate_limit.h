@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QPair>
 #include <QString>
 
@@ -48,10 +49,12 @@ class RateLimitLedger {
 public:
     void record(const QString& partition, const RateLimitReading& reading);
     QMap<QString, RateLimitReading> readings(const QString& partition) const;
+    // The account was removed: its readings go, and a late answer of its requests records none again.
     void forget(const QString& partition);
 
 private:
     QMap<QString, QMap<QString, RateLimitReading>> m_readings;
+    QSet<QString> m_forgotten;
 };
 
 } // namespace norvane

@@ -149,6 +149,8 @@ void ResponseCache::store(const QString& partition, const QUrl& url, const QByte
     if (response.body.size() > kMaxEntryBytes || !fitsOnALine(response.etag) || !fitsOnALine(response.lastModified) ||
         (response.etag.isEmpty() && response.lastModified.isEmpty()))
         return;
+    if (m_removedPartitions.contains(partition))
+        return;
     // The folders are made (and made private) once per partition, not once per entry.
     const QString folder = partitionPath(partition);
     if (!m_readyFolders.contains(folder)) {
@@ -187,6 +189,7 @@ void ResponseCache::remove(const QString& partition, const QUrl& url)
 
 void ResponseCache::removePartition(const QString& partition)
 {
+    m_removedPartitions.insert(partition);
     QDir(partitionPath(partition)).removeRecursively();
     m_readyFolders.remove(partitionPath(partition));
     m_knownBytes = -1;

@@ -43,6 +43,8 @@ public:
     std::optional<CachedResponse> find(const QString& partition, const QUrl& url, const QByteArray& credential) const;
     void store(const QString& partition, const QUrl& url, const QByteArray& credential, const CachedResponse& response);
     void remove(const QString& partition, const QUrl& url);
+    // The account was removed: its folder goes, and this store keeps nothing in that partition again (a
+    // late answer of a request it had in flight).
     void removePartition(const QString& partition);
 
     // The stored form of one entry, and its strict reading (nullopt for anything but an exact match).
@@ -61,6 +63,7 @@ private:
     qint64 m_maxBytes;
     qint64 m_knownBytes = -1; // -1: not measured yet
     QSet<QString> m_readyFolders; // partition folders known to exist with their permissions set
+    QSet<QString> m_removedPartitions;
 };
 
 } // namespace norvane

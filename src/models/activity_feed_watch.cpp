@@ -72,6 +72,24 @@ void ActivityFeedWatch::stop()
     m_lastBody.clear();
 }
 
+void ActivityFeedWatch::forgetAccount(const QUuid& accountId)
+{
+    m_refusedToken.remove(accountId);
+    if (m_account != accountId)
+        return;
+    // Superseded before it is cancelled: an aborted request resumes the check at once, which then finds
+    // itself no longer current and stops.
+    if (const CancelToken check = std::exchange(m_check, nullptr))
+        check->cancel();
+    m_account.reset();
+    m_hasBaseline = false;
+    m_lastModified.clear();
+    m_lastBody.clear();
+    // A check in flight had stopped the timer; the next one is for whoever is selected by then.
+    if (m_enabled && m_started && !m_deps.timer->isActive())
+        scheduleCheck(m_interval);
+}
+
 void ActivityFeedWatch::scheduleCheck(double seconds)
 {
     QPointer<ActivityFeedWatch> self(this);

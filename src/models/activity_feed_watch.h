@@ -46,7 +46,9 @@ public:
     // Seconds between two checks: the last X-Poll-Interval GitHub gave (at most an hour), a minute until it
     // gave one.
     double interval() const { return m_interval; }
-    void forgetAccount(const QUuid& accountId) { m_refusedToken.remove(accountId); }
+    // The account was removed: its check in flight ends without a word (no answer kept, no pause, no
+    // refusal remembered) and what the watch knew of its feed goes.
+    void forgetAccount(const QUuid& accountId);
 
 Q_SIGNALS:
     void newActivity();

@@ -42,9 +42,10 @@ QCoro::Task<RepoSummary> DashboardViewModel::fetchSummary(GitHubService github, 
     co_return summary;
 }
 
-QCoro::Task<> DashboardViewModel::loadWithToken(QList<WatchedRepo> repos, QString token, CancelToken cancel)
+QCoro::Task<> DashboardViewModel::loadWithToken(GitHubService github, QList<WatchedRepo> repos, QString token,
+                                                CancelToken cancel)
 {
-    return load(QPointer<DashboardViewModel>(this), github(), std::move(repos), std::move(token),
+    return load(QPointer<DashboardViewModel>(this), std::move(github), std::move(repos), std::move(token),
                 std::move(cancel));
 }
 

@@ -25,7 +25,9 @@ Q_SIGNALS:
 
 protected:
     void clearResults() override;
-    QCoro::Task<> loadWithToken(QList<WatchedRepo> repos, QString token, CancelToken cancel) override;
+    bool hasResults() const override { return !m_summaries.isEmpty(); }
+    QCoro::Task<> loadWithToken(GitHubService github, QList<WatchedRepo> repos, QString token,
+                                CancelToken cancel) override;
 
 private:
     // The card of one repository from four concurrent queries. Never fails.

@@ -54,9 +54,10 @@ void IssuesViewModel::clearResults()
     setIssues({});
 }
 
-QCoro::Task<> IssuesViewModel::loadWithToken(QList<WatchedRepo> repos, QString token, CancelToken cancel)
+QCoro::Task<> IssuesViewModel::loadWithToken(GitHubService github, QList<WatchedRepo> repos, QString token,
+                                             CancelToken cancel)
 {
-    return load(QPointer<IssuesViewModel>(this), github(), std::move(repos), std::move(token),
+    return load(QPointer<IssuesViewModel>(this), std::move(github), std::move(repos), std::move(token),
                 std::move(cancel));
 }
 

@@ -40,8 +40,10 @@ Q_SIGNALS:
 
 protected:
     void clearResults() override;
+    bool hasResults() const override { return !m_issues.isEmpty(); }
     void accountSwitched() override;
-    QCoro::Task<> loadWithToken(QList<WatchedRepo> repos, QString token, CancelToken cancel) override;
+    QCoro::Task<> loadWithToken(GitHubService github, QList<WatchedRepo> repos, QString token,
+                                CancelToken cancel) override;
 
 private:
     static QCoro::Task<> load(QPointer<IssuesViewModel> self, GitHubService github, QList<WatchedRepo> repos,

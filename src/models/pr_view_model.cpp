@@ -258,13 +258,19 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
 {
     // A copy: callers often pass an element of `accounts`, which is removed below.
     const GitHubAccount account = accountRef;
-    // Its refresh first: replies arriving after the forgetting below would store its answers and readings
-    // again, and with no account left to select nothing else would ever stop it.
+    // Its work first (the refresh, the feed check): replies arriving after the forgetting below would store
+    // its answers, readings, pause or marks again, and with no account left to select nothing else would ever
+    // stop them. The answer cache and the readings refuse the account from now on whatever still arrives.
     cancelRunOf(account.id);
+    m_feed->forgetAccount(account.id);
     m_deps.keychain->remove(account.tokenKey());
     m_deps.github.forgetAccount(account.id);
     setPollsPaused(account.id, std::nullopt);
-    m_feed->forgetAccount(account.id);
+    if (m_reauthNeeded.contains(account.id)) {
+        QSet<QUuid> marked = m_reauthNeeded;
+        marked.remove(account.id);
+        setReauthNeeded(std::move(marked));
+    }
     m_accountStore.remove(account.id);
     Q_EMIT accountsChanged(accounts());
     if (m_selectedAccount && m_selectedAccount->id == account.id)

@@ -27,8 +27,17 @@ void RepoActivityModel::setSelectedAccount(std::optional<GitHubAccount> account)
     const bool reload = account.has_value();
     const bool switched = account && (!m_selectedAccount || m_selectedAccount->id != account->id);
     m_selectedAccount = std::move(account);
-    if (switched)
+    if (!reload) {
+        // The load in flight belongs to the account that went: its token goes nowhere now.
+        cancelCurrentLoad();
+        setIsLoading(false);
+    }
+    if (switched) {
+        // The account before's results never stand in for this one's while its load runs.
+        if (hasResults())
+            clearResults();
         accountSwitched();
+    }
     Q_EMIT selectedAccountChanged(m_selectedAccount);
     if (reload)
         refresh();
@@ -84,11 +93,14 @@ void RepoActivityModel::refresh()
     setIsLoading(true);
     setErrorMessage(std::nullopt); // earlier results stay visible while loading
     m_currentLoad = makeCancelToken();
-    runLoad(QPointer<RepoActivityModel>(this), account, repos, m_currentLoad, m_deps.keychain);
+    // The account's own service, fixed now: the token read for it goes to its host whatever is selected
+    // later.
+    runLoad(QPointer<RepoActivityModel>(this), account, m_deps.github.forAccount(account), repos,
+            m_currentLoad, m_deps.keychain);
 }
 
 QCoro::Task<> RepoActivityModel::runLoad(QPointer<RepoActivityModel> self, GitHubAccount account,
-                                         QList<WatchedRepo> repos, CancelToken cancel,
+                                         GitHubService github, QList<WatchedRepo> repos, CancelToken cancel,
                                          std::shared_ptr<KeychainService> keychain)
 {
     const std::optional<QString> token = co_await keychain->getAsync(account.tokenKey());
@@ -101,7 +113,7 @@ QCoro::Task<> RepoActivityModel::runLoad(QPointer<RepoActivityModel> self, GitHu
         self->setIsLoading(false);
         co_return;
     }
-    co_await self->loadWithToken(std::move(repos), *token, std::move(cancel));
+    co_await self->loadWithToken(std::move(github), std::move(repos), *token, std::move(cancel));
 }
 
 QString RepoActivityModel::describeFailure(const std::exception_ptr& failure)

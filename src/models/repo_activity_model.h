@@ -33,7 +33,7 @@ class RepoActivityModel : public QObject
 public:
     struct Dependencies
     {
-        GitHubService github;
+        GitHubService github; // each load runs on its account's service (forAccount), never on this one
         std::shared_ptr<KeychainService> keychain;
         std::shared_ptr<WatchedRepoStore>
             watchedRepoStore; // shared with the settings screen and the other tab
@@ -44,7 +44,8 @@ public:
     bool isLoading() const { return m_isLoading; }
     const std::optional<QString>& errorMessage() const { return m_errorMessage; }
     const std::optional<GitHubAccount>& selectedAccount() const { return m_selectedAccount; }
-    // Assigning a present account reloads for it; assigning none keeps what is shown.
+    // Assigning a present account reloads for it, and another account's results go at once; assigning none
+    // stops the load in flight and keeps what is shown.
     void setSelectedAccount(std::optional<GitHubAccount> account);
     // Whether the selected account watches any repository.
     bool hasWatchedRepos() const;
@@ -61,30 +62,28 @@ Q_SIGNALS:
 protected:
     RepoActivityModel(Dependencies dependencies, QObject* parent);
 
-    // The service with the selected account's cached answers (the account a load runs for).
-    GitHubService github() const
-    {
-        return m_selectedAccount ? m_deps.github.forAccount(*m_selectedAccount) : m_deps.github;
-    }
     void setIsLoading(bool loading);
     void setErrorMessage(std::optional<QString> message);
 
-    // Empties the published results (the account watches nothing).
+    // Empties the published results (the account watches nothing, or another account was selected).
     virtual void clearResults() = 0;
+    virtual bool hasResults() const = 0;
     // Another account was selected (not the same one again), before its load starts.
     virtual void accountSwitched() {}
     // The repositories the selected account watches.
     QList<WatchedRepo> watchedRepos() const;
-    // Fetches the repositories' data with the token and publishes it, unless `cancel` was cancelled by then
-    // (a newer load owns the published state) or the model is gone. Holds the model only through a QPointer.
-    virtual QCoro::Task<> loadWithToken(QList<WatchedRepo> repos, QString token, CancelToken cancel) = 0;
+    // Fetches the repositories' data through `github` (the service of the account the load was started for)
+    // with the token and publishes it, unless `cancel` was cancelled by then (a newer load owns the published
+    // state) or the model is gone. Holds the model only through a QPointer.
+    virtual QCoro::Task<> loadWithToken(GitHubService github, QList<WatchedRepo> repos, QString token,
+                                        CancelToken cancel) = 0;
 
     // The text the user sees for a failed query.
     static QString describeFailure(const std::exception_ptr& failure);
 
 private:
     static QCoro::Task<> runLoad(QPointer<RepoActivityModel> self, GitHubAccount account,
-                                 QList<WatchedRepo> repos, CancelToken cancel,
+                                 GitHubService github, QList<WatchedRepo> repos, CancelToken cancel,
                                  std::shared_ptr<KeychainService> keychain);
     void cancelCurrentLoad();
 

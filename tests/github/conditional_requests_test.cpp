@@ -126,10 +126,16 @@ TEST_F(ConditionalRequestsTest, AccountsAndTokensNeverShareAnAnswer)
     fetch(kMe, u"me"_s, u"tok-me-2"_s);
     EXPECT_EQ(conditionalRequests(), 0);
 
-    // Removing the account removes its answers, and only its answers.
-    GitHubService(session, hub->baseUrl()).forgetAccount(kMe);
+    // Removing the account removes its answers, and only its answers; what its requests bring afterwards (a
+    // late answer) is kept for it no more, nor its readings.
+    const GitHubService service(session, hub->baseUrl());
+    service.forgetAccount(kMe);
     EXPECT_FALSE(QDir(cacheDir.filePath(uuidText(kMe))).exists());
     EXPECT_TRUE(QDir(cacheDir.filePath(uuidText(kAlice))).exists());
+    EXPECT_EQ(fetchMine().size(), 2);
+    EXPECT_FALSE(QDir(cacheDir.filePath(uuidText(kMe))).exists());
+    EXPECT_TRUE(service.rateLimits(kMe).isEmpty());
+    EXPECT_FALSE(service.rateLimits(kAlice).isEmpty());
 }
 
 // A github.com-like hub and an Enterprise-like one side by side, one account on each, through one service.

@@ -345,3 +345,45 @@ TEST_F(PRModelTest, RemovingAnAccountStopsItsRefreshBeforeForgettingIt)
     EXPECT_FALSE(m.isLoading());
     EXPECT_FALSE(m.errorMessage().has_value());
 }
+
+// The same for its notification-feed check and its marks: whatever the late answer says (an answer to cache,
+// a rate limit, a refusal), nothing of the account is written again once it is gone.
+TEST_F(PRModelTest, RemovingAnAccountStopsItsFeedCheckAndDropsItsMarks)
+{
+    const struct
+    {
+        const char* what;
+        const char* token;
+        bool rateLimited;
+    } cases[] = {{"a fresh answer", "tok-me", false},
+                 {"a rate-limit answer", "tok-me", true},
+                 {"a refused token", "revoked", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        cache = std::make_shared<ResponseCache>(folder.path());
+        ledger = std::make_shared<RateLimitLedger>();
+        startHub(smallWorld());
+        const GitHubAccount me = storedAccount("me");
+        (*keychain->storage())[me.tokenIdentifier] = QString::fromLatin1(c.token);
+        storeAccounts({me});
+        PRViewModel& m = launch();
+        EXPECT_EQ(m.reauthNeeded().contains(me.id), c.token == std::string_view("revoked"));
+        if (c.rateLimited)
+            hub->exhaustRateLimit(u"core"_s);
+        hub->injectFault(fh::Fault::delayed(u"GET"_s, u"/notifications"_s, std::chrono::milliseconds(1000)));
+        feedTimer->fire();
+        ASSERT_TRUE(waitUntil([&] { return !hub->requests(u"GET"_s, u"/notifications"_s).empty(); }));
+        ASSERT_FALSE(feedTimer->active) << "the check is in flight";
+
+        m.removeAccount(me);
+        // The next check is scheduled once this one is over: at the removal, or after its late answer.
+        ASSERT_TRUE(waitUntil([&] { return feedTimer->active; }));
+        EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+        EXPECT_TRUE(ledger->readings(uuidText(me.id)).isEmpty());
+        EXPECT_EQ(m.pollsPausedUntil(me.id), std::nullopt);
+        EXPECT_TRUE(m.reauthNeeded().isEmpty());
+        model.reset();
+    }
+}

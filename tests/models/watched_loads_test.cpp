@@ -217,3 +217,50 @@ TYPED_TEST(WatchedLoadTest, AModelThatIsGoneIgnoresItsLoadAndTheStore)
     this->settle(50);
     EXPECT_EQ(this->hub->requests(u"GET"_s, u"/repos/acme/web/**"_s).size(), 0u);
 }
+
+// An Enterprise account's load goes to its own server only, and belongs to that account alone: the rows of
+// the account before never stand in for it, and clearing the selection stops it before its token goes
+// anywhere.
+TYPED_TEST(WatchedLoadTest, ALoadRunsOnItsAccountsOwnHostAndEndsWithItsSelection)
+{
+    this->start(this->issueWorld());
+    fh::Scenario serverWorld = this->issueWorld();
+    for (fh::User& user : serverWorld.users)
+        user.tokens = {u"ghe-"_s + user.login};
+    fh::FakeHub::Options layout;
+    layout.enterprise = true;
+    fh::FakeHub server(serverWorld, layout);
+    GitHubAccount work{QUuid::fromString(u"AAAAAAAA-0000-4000-8000-000000000003"_s), u"me"_s, u"tid-work"_s,
+                       std::nullopt};
+    work.host = server.baseUrl();
+    this->keychain->put(work.tokenKey(), u"ghe-me"_s);
+    this->watch(this->me, {"acme/api"});
+    this->watch(work, {"acme/web"});
+    TypeParam model(this->deps());
+    model.setSelectedAccount(this->me);
+    ASSERT_TRUE(this->settled(model));
+    ASSERT_EQ(this->shown(model), QStringList{"acme/api"});
+
+    // The switch empties me's results at once; work's load waits for its token when the selection goes.
+    this->keychain->hold(work.tokenKey());
+    model.setSelectedAccount(work);
+    EXPECT_TRUE(this->shown(model).isEmpty());
+    EXPECT_TRUE(model.isLoading());
+    model.setSelectedAccount(std::nullopt);
+    EXPECT_FALSE(model.isLoading());
+    this->keychain->release(work.tokenKey()); // runs the token read's continuation to its end
+    ASSERT_TRUE(this->settled(model));
+    for (const auto& request : this->hub->requests())
+        EXPECT_EQ(request.header(u"Authorization"_s).toStdString(), "token tok-me")
+            << request.path.toStdString();
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+
+    model.setSelectedAccount(work);
+    ASSERT_TRUE(this->settled(model));
+    EXPECT_EQ(this->shown(model), QStringList{"acme/web"});
+    EXPECT_FALSE(server.requests().empty());
+    for (const auto& request : server.requests())
+        EXPECT_EQ(request.header(u"Authorization"_s).toStdString(), "token ghe-me")
+            << request.path.toStdString();
+}
