@@ -196,6 +196,8 @@ QCoro::Task<SignInModel::Added> SignInModel::add(QString username, QString token
 QCoro::Task<SignInModel::Reconnected> SignInModel::reconnect(GitHubAccount account, QString login,
                                                              QString token)
 {
+    if (m_saving)
+        co_return Reconnected::busy;
     // Another GitHub user's token is dropped, and the account stays marked.
     if (login.toLower() != account.username.toLower())
         co_return Reconnected::mismatch;
@@ -205,10 +207,14 @@ QCoro::Task<SignInModel::Reconnected> SignInModel::reconnect(GitHubAccount accou
     const QPointer<PRViewModel> accounts(m_deps.accounts);
     const std::shared_ptr<KeychainService> keychain = accounts->keychainService();
     const QString tokenKey = account.tokenKey();
+    setSaving(true);
     // The refresh reads the token back, so it starts only once the keychain has it.
     const bool saved = co_await keychain->save(token, tokenKey);
-    if (!self || !accounts || !saved)
-        co_return Reconnected::notSaved; // without the models, nobody is left to hear it
+    if (!self)
+        co_return Reconnected::notSaved; // nobody is left to hear it
+    setSaving(false);
+    if (!accounts || !saved)
+        co_return Reconnected::notSaved;
     QSet<QUuid> marked = accounts->reauthNeeded();
     marked.remove(account.id);
     accounts->setReauthNeeded(marked);

@@ -96,10 +96,12 @@ public:
         reconnected,
         mismatch, // `login` is not the account's: nothing stored, the account stays marked
         notSaved, // the keychain did not keep the token: the account stays marked
+        busy,     // a token is being kept already; this one is dropped
     };
     // The account's new token: stored under the account's own identifier once `login` is the account's (in
     // any case), then its re-authentication mark goes and a refresh starts. The account keeps its identity,
-    // label and server.
+    // label and server. While the keychain is asked `isSaving` is true, as for `add`: the account counts as
+    // reconnected only once the keychain said it kept the token.
     QCoro::Task<Reconnected> reconnect(GitHubAccount account, QString login, QString token);
 
 Q_SIGNALS:

@@ -9,28 +9,33 @@ class QDBusServiceWatcher;
 
 namespace norvane {
 
-// Whether the desktop has a system tray, and the moment one appears. Login autostart may run before the
-// desktop's panel: the app then starts as a window and moves to the tray when this says so.
+// Whether the desktop has a system tray, and the moments one appears and goes. Login autostart may run
+// before the desktop's panel, and the panel may quit (or crash, or restart) while the app runs: the app is a
+// window while there is no tray and moves to the tray when this says so.
 class TrayPresence : public QObject
 {
     Q_OBJECT
 
 public:
     using QObject::QObject;
-    // Looks now and keeps watching. `appeared` is emitted once, when a tray is first seen; a tray that is
-    // there already may be seen during `start` (then `available` is true when it returns) or a moment later.
+    // Looks now and keeps watching. `appeared` is emitted whenever a tray is seen where there was none, the
+    // first time included; a tray that is there already may be seen during `start` (then `available` is true
+    // when it returns) or a moment later. `disappeared` is emitted when the last tray seen goes.
     virtual void start() = 0;
     virtual bool available() const = 0;
 
 Q_SIGNALS:
     void appeared();
+    void disappeared();
 };
 
 // The desktop's trays: a StatusNotifierItem host registered with the StatusNotifierWatcher on the session
 // bus, or, on X11, an owner of the XEmbed tray's manager selection (_NET_SYSTEM_TRAY_Sn). Both are watched
-// by their signals (the watcher's name and its StatusNotifierHostRegistered signal; the MANAGER client
-// message a new selection owner sends to the root window), never polled. Qt decides once per process whether
-// it talks to a StatusNotifierWatcher, at its first tray icon: none may be made before this saw a tray.
+// by their signals, never polled: the watcher's name coming and going and its StatusNotifierHostRegistered
+// and StatusNotifierHostUnregistered signals; the MANAGER client message a new selection owner sends to the
+// root window, and the destruction of the owner's window. A tray is there while either kind is. Qt decides
+// once per process whether it talks to a StatusNotifierWatcher, at its first tray icon: none may be made
+// before this saw a tray.
 class DesktopTrayPresence final : public TrayPresence, private QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -47,26 +52,32 @@ public:
     ~DesktopTrayPresence() override;
 
     void start() override;
-    bool available() const override { return m_available; }
-    // Which kind of tray was seen first: "StatusNotifierItem" or "XEmbed"; empty before.
-    QString kind() const { return m_kind; }
+    bool available() const override { return m_statusNotifier || m_xembed; }
+    // Which kind of tray there is: "StatusNotifierItem" or "XEmbed" (the first when both are); empty when
+    // there is none.
+    QString kind() const;
 
 private Q_SLOTS:
     void askWhetherAHostIsRegistered();
 
 private:
     void startXEmbed();
+    // Looks for an owner of the manager selection and watches its window for its end.
+    void lookForXEmbedOwner();
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
-    void found(const QString& kind);
+    // One kind's presence changed: says so when the tray as a whole came or went.
+    void update(bool& kindPresent, bool present);
 
     Options m_options;
     QDBusConnection m_bus;
     QDBusServiceWatcher* m_watcher = nullptr;
-    bool m_available = false;
+    bool m_statusNotifier = false;
+    bool m_xembed = false;
+    quint64 m_asked = 0; // host questions sent; only the last one's answer counts
     bool m_filtering = false;
-    QString m_kind;
     quint32 m_managerAtom = 0;
     QList<quint32> m_selectionAtoms; // one per X screen
+    quint32 m_owner = 0;             // the selection owner's window being watched
 };
 
 // A tray that is there or not as a test says.
@@ -88,6 +99,13 @@ public:
             return;
         m_available = true;
         Q_EMIT appeared();
+    }
+    void disappear()
+    {
+        if (!m_available)
+            return;
+        m_available = false;
+        Q_EMIT disappeared();
     }
 
 private:

@@ -45,8 +45,9 @@ private:
     std::function<void()> m_tick;
 };
 
-// A token store that counts its reads and whose reads of held identifiers wait until the test releases them,
-// as a locked keyring's reads wait for its unlock prompt.
+// A token store that counts its reads and whose reads and saves of held identifiers wait until the test
+// releases them, as a locked keyring's wait for its unlock prompt; with `refusesSaves` it keeps no token, as
+// a keyring whose prompt was dismissed.
 class HeldKeychain final : public KeychainService
 {
 public:
@@ -78,7 +79,13 @@ public:
 
     QCoro::Task<bool> save(QString token, QString tokenIdentifier) override
     {
-        return m_store->save(std::move(token), std::move(tokenIdentifier));
+        if (m_held.contains(tokenIdentifier)) {
+            Wait wait{this, tokenIdentifier};
+            co_await wait;
+        }
+        if (refusesSaves)
+            co_return false;
+        co_return co_await m_store->save(std::move(token), std::move(tokenIdentifier));
     }
     QCoro::Task<std::optional<QString>> getAsync(QString tokenIdentifier) override
     {
@@ -97,6 +104,7 @@ public:
     }
 
     int reads = 0;
+    bool refusesSaves = false;
 
 private:
     struct Wait

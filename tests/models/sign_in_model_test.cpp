@@ -19,12 +19,10 @@ const QString kUser = u"/user"_s;
 const QString kCodePath = u"/login/device/code"_s;
 const QString kTokenPath = u"/login/oauth/access_token"_s;
 
-// What the settings page does with a sign-in that brought a login: keep it as a new account.
-QCoro::Task<> keepNewAccount(SignInModel* signIn, QString username, QString token,
-                             std::optional<QString> label, AccountServer server,
-                             std::optional<Added>* outcome)
+// Runs `task` on, and puts its result in `outcome` when it ends.
+template <typename T> QCoro::Task<> into(QCoro::Task<T> task, std::optional<T>* outcome)
 {
-    *outcome = co_await signIn->add(username, token, label, server);
+    *outcome = co_await std::move(task);
 }
 
 // The world's users ("me", "alice", "bob", each with the token "tok-<login>") and an OAuth App whose codes
@@ -83,7 +81,8 @@ protected:
         QObject::connect(signIn.get(), &SignInModel::signedIn,
                          [this](const QString& username, const QString& token,
                                 const std::optional<QString>& label, const AccountServer& server) {
-                             keepNewAccount(signIn.get(), username, token, label, server, &kept);
+                             // What the settings page does: keep it as a new account.
+                             into(signIn->add(username, token, label, server), &kept);
                          });
     }
 
@@ -170,20 +169,28 @@ TEST_F(SignInModelTest, TheSheetGoingStopsTheDeviceFlow)
 
 TEST_F(SignInModelTest, AReconnectStoresTheTokenUnderTheAccountAndClearsItsMarkOnlyForItsLogin)
 {
-    // (The same login as stored, and a keychain that refuses the token: the settings page's tests.)
-    const std::pair<const char*, Reconnected> cases[] = {
-        {"ME", Reconnected::reconnected},
-        {"alice", Reconnected::mismatch},
+    struct Case
+    {
+        const char* login;
+        bool keychainKeeps; // false: a locked store whose prompt was dismissed
+        Reconnected outcome;
+    };
+    const Case cases[] = {
+        {"ME", true, Reconnected::reconnected},
+        {"alice", true, Reconnected::mismatch},
+        {"me", false, Reconnected::notSaved},
     };
     startHub(worldWithOAuthApp());
-    for (const auto& [login, outcome] : cases) {
-        SCOPED_TRACE(login);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.login);
         signIn.reset();
         keychain->storage()->clear();
         GitHubAccount account = storedAccount("me", u"Work"_s);
         (*keychain->storage())[account.tokenKey()] = u"tok-revoked"_s;
         storeAccounts({account});
-        makeEngine(keychain);
+        const auto held = std::make_shared<HeldKeychain>(keychain);
+        held->refusesSaves = !c.keychainKeeps;
+        makeEngine(held);
         model->loadAccounts();
         ASSERT_TRUE(waitUntil([&] { return !model->isLoading(); }));
         model->setReauthNeeded({account.id});
@@ -192,11 +199,28 @@ TEST_F(SignInModelTest, AReconnectStoresTheTokenUnderTheAccountAndClearsItsMarkO
         signIn->begin(account);
         EXPECT_EQ(signIn->reauthAccount(), account);
 
-        const QString token = u"tok-"_s + QString::fromLatin1(login).toLower();
-        EXPECT_EQ(runTask(signIn->reconnect(account, QString::fromLatin1(login), token)), outcome);
+        const QString login = QString::fromLatin1(c.login);
+        const QString token = u"tok-"_s + login.toLower();
+        held->hold(account.tokenKey());
+        std::optional<Reconnected> outcome;
+        into(signIn->reconnect(account, login, token), &outcome);
+        if (c.outcome != Reconnected::mismatch) {
+            // Until the keychain answers (an unlock prompt may be up) the account is not reconnected, and a
+            // second token is dropped.
+            EXPECT_FALSE(outcome.has_value());
+            EXPECT_TRUE(signIn->isSaving());
+            EXPECT_TRUE(model->reauthNeeded().contains(account.id));
+            std::optional<Reconnected> second;
+            into(signIn->reconnect(account, login, u"tok-other"_s), &second);
+            EXPECT_EQ(second, Reconnected::busy);
+            held->release(account.tokenKey());
+        }
+        ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }));
+        EXPECT_EQ(*outcome, c.outcome);
+        EXPECT_FALSE(signIn->isSaving());
         // The account keeps its identity, label and server whatever happened.
         EXPECT_EQ(model->accounts(), QList<GitHubAccount>{account});
-        if (outcome != Reconnected::reconnected) {
+        if (c.outcome != Reconnected::reconnected) {
             EXPECT_TRUE(model->reauthNeeded().contains(account.id));
             EXPECT_EQ(keychain->storage()->at(account.tokenKey()), u"tok-revoked"_s);
             EXPECT_FALSE(model->isLoading());

@@ -485,7 +485,6 @@ void SettingsView::signIn(const QString& username, const QString& token, const s
                           const AccountServer& server)
 {
     if (const std::optional<GitHubAccount> account = m_signIn->reauthAccount()) {
-        dismissAddAccount();
         reconnect(*account, username, token);
         return;
     }
@@ -514,11 +513,15 @@ QCoro::Task<> SettingsView::addNewAccount(QString username, QString token, std::
 QCoro::Task<> SettingsView::reconnect(GitHubAccount account, QString login, QString token)
 {
     QPointer<SettingsView> self(this);
+    // The sheet stays up, busy, until the keychain answered, as for a new account: only then is the account
+    // reconnected, or not.
     const SignInModel::Reconnected outcome = co_await m_signIn->reconnect(account, login, token);
-    if (!self)
+    if (!self || outcome == SignInModel::Reconnected::busy)
         co_return;
+    dismissAddAccount();
     switch (outcome) {
     case SignInModel::Reconnected::reconnected:
+    case SignInModel::Reconnected::busy:
         break;
     case SignInModel::Reconnected::mismatch:
         // The token belongs to someone else: it was dropped, and the account stays marked.

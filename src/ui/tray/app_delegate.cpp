@@ -1,12 +1,11 @@
 #include "ui/tray/app_delegate.h"
 
-#include "platform/system_events.h"
-
 #include "models/account_store.h"
 #include "platform/debug_log.h"
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
 #include "platform/preferences.h"
+#include "platform/system_events.h"
 #include "platform/url_opener.h"
 #include "ui/panel/content_view.h"
 #include "ui/tray/panel_window.h"
@@ -25,7 +24,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUuid>
-
+#include <algorithm>
 #include <chrono>
 
 namespace norvane::ui {
@@ -160,14 +159,27 @@ void AppDelegate::applicationDidFinishLaunching()
     m_viewModel->startPolling();
     if (const auto& events = m_deps.systemEvents) {
         connect(events.get(), &SystemEvents::resumed, m_viewModel.get(), &PRViewModel::systemResumed);
-        connect(events.get(), &SystemEvents::onlineChanged, m_viewModel.get(), &PRViewModel::setNetworkOnline);
+        connect(events.get(), &SystemEvents::onlineChanged, m_viewModel.get(),
+                &PRViewModel::setNetworkOnline);
         events->start();
         m_viewModel->setNetworkOnline(events->isOnline());
     }
 
     // Login autostart may run before the desktop's panel: wait a little for a tray, and take one that comes
-    // later whenever it comes.
+    // later whenever it comes. A tray that goes (its panel quit) gets as long to come back (a panel that
+    // restarts) before the app becomes a window again.
+    m_trayGone = new QTimer(this);
+    m_trayGone->setSingleShot(true);
+    m_trayGone->setInterval(std::max(m_deps.trayWait, std::chrono::milliseconds::zero()));
+    connect(m_trayGone, &QTimer::timeout, this, [this] {
+        if (m_usesTray && !m_deps.trayPresence->available())
+            leaveTray();
+    });
     connect(m_deps.trayPresence.get(), &TrayPresence::appeared, this, &AppDelegate::moveToTray);
+    connect(m_deps.trayPresence.get(), &TrayPresence::disappeared, this, [this] {
+        if (m_usesTray)
+            m_trayGone->start();
+    });
     m_deps.trayPresence->start();
     if (m_deps.trayPresence->available())
         moveToTray();
@@ -190,17 +202,22 @@ bool popupCanBePlaced(const QString& platformName, const QString& waylandDisplay
 
 void AppDelegate::moveToTray()
 {
+    if (m_trayGone)
+        m_trayGone->stop();
     if (m_usesTray)
         return;
     m_usesTray = true;
-    // Made only now: Qt settles which kind of tray it talks to at its first icon.
-    m_tray = new QSystemTrayIcon(this);
-    updateMenuBarIcon();
-    createContextMenu();
-    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger)
-            togglePanel();
-    });
+    if (!m_tray) {
+        // Made only now: Qt settles which kind of tray it talks to at its first icon.
+        m_tray = new QSystemTrayIcon(this);
+        createContextMenu();
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger)
+                togglePanel();
+        });
+    }
+    updateMenuBarIcon(); // the palette may have changed while the icon was out of a tray
+    // Shown, the icon registers with the tray there is now.
     m_tray->show();
     // On the same clock as a script that started the process, so start-up can be timed from outside.
     if (isDebugMode()) {
@@ -227,9 +244,20 @@ void AppDelegate::moveToTray()
 void AppDelegate::useWindow()
 {
     print(QStringLiteral("⚠️ No system tray available - showing Norvane in a window"));
-    buildPanel(false);
+    m_popupWhenHidden = false;
+    if (!m_panel || m_panel->mode() != PanelWindow::Mode::window)
+        buildPanel(false);
     QApplication::setQuitOnLastWindowClosed(true);
     showPanel();
+}
+
+void AppDelegate::leaveTray()
+{
+    m_usesTray = false;
+    // Hidden, the icon leaves the bookkeeping of the tray that went; shown again, it registers anew with
+    // whatever tray comes.
+    m_tray->hide();
+    useWindow();
 }
 
 void AppDelegate::buildPanel(bool popup)

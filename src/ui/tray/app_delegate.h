@@ -17,6 +17,7 @@
 class QMenu;
 class QScreen;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace norvane {
 class SystemEvents;
@@ -52,7 +53,8 @@ public:
         QString desktopDirectory;
         // Whether the desktop has a system tray, and when one appears; default: the desktop's own.
         std::shared_ptr<TrayPresence> trayPresence;
-        // How long start-up waits for a tray before it shows the panel as a window.
+        // How long start-up waits for a tray before it shows the panel as a window, and how long a tray
+        // that went may take to come back before the panel becomes a window again.
         std::chrono::milliseconds trayWait{3000};
         // Default: quits the application.
         std::function<void()> quit;
@@ -103,6 +105,8 @@ private:
     void moveToTray();
     // No tray came: the panel is an ordinary window, and closing it quits.
     void useWindow();
+    // The tray went and did not come back: the icon is hidden and the app is a window until a tray comes.
+    void leaveTray();
     void buildPanel(bool popup);
     void setUpNotifications();
     void updateMenuBarIcon();
@@ -122,6 +126,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_menu = nullptr;
     PanelWindow* m_panel = nullptr;
+    QTimer* m_trayGone = nullptr; // the wait for a tray that went to come back
     QPointer<ContentView> m_content;
     bool m_usesTray = false;
     bool m_panelWanted = false;     // asked for before there was a panel

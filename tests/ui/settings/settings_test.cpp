@@ -535,11 +535,9 @@ TEST(SettingsView, AFailedReconnectSaysWhyAndShowsTheLoginAsWritten)
     for (const bool keychainRefuses : {false, true}) {
         SCOPED_TRACE(keychainRefuses ? "keychain refuses" : "another login");
         Settings::Options options{{markup}};
-        if (keychainRefuses) {
-            auto keychain = std::make_shared<GatedKeychain>(false);
-            keychain->released = true;
+        const auto keychain = std::make_shared<GatedKeychain>(false);
+        if (keychainRefuses)
             options.keychain = keychain;
-        }
         Settings s(options);
         s.model->setReauthNeeded({s.accounts[0].id});
         s.view->show();
@@ -548,7 +546,15 @@ TEST(SettingsView, AFailedReconnectSaysWhyAndShowsTheLoginAsWritten)
         s.view->reconnectButton(s.accounts[0].id)->click();
         s.view->signIn(keychainRefuses ? markup : QStringLiteral("hubot"), QStringLiteral("tok-new"),
                        std::nullopt);
+        if (keychainRefuses) {
+            // The sheet stays, busy, until the keychain answers.
+            ASSERT_TRUE(s.view->addAccountView());
+            EXPECT_TRUE(s.view->addAccountView()->isWorking());
+            EXPECT_FALSE(s.view->isAlertShown());
+            keychain->released = true;
+        }
         ASSERT_TRUE(waitUntil([&] { return s.view->isAlertShown(); }));
+        EXPECT_FALSE(s.view->addAccountView());
         EXPECT_EQ(s.view->alertTitle(),
                   keychainRefuses ? QStringLiteral("Reconnect Failed") : QStringLiteral("Account Mismatch"));
         EXPECT_TRUE(s.view->alertMessage().contains(QStringLiteral("@") + markup));

@@ -206,6 +206,41 @@ TEST(AppDelegate, ATrayThatComesLateTakesTheAppWithoutARestart)
     ASSERT_TRUE(waitUntil([&] { return shell.delegate->panel()->mode() == PanelWindow::Mode::popup; }));
     EXPECT_EQ(shell.delegate->contentView(), content);
     EXPECT_EQ(content->window(), shell.delegate->panel()); // (opened by the icon: the late-tray desktop test)
+
+    // The tray goes (its panel quit) and does not come back within the wait: a window again, shown, that
+    // quits when closed, with the icon out of the way; and into the tray again when one comes.
+    shell.presence->disappear();
+    ASSERT_TRUE(waitUntil([&] { return !shell.delegate->usesTray(); }));
+    EXPECT_FALSE(shell.delegate->trayIcon()->isVisible());
+    EXPECT_EQ(shell.delegate->panel()->mode(), PanelWindow::Mode::window);
+    EXPECT_TRUE(shell.delegate->panel()->isVisible());
+    EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
+    EXPECT_EQ(shell.world.printed.count(noTray), 2);
+    QMenu* menu = shell.delegate->contextMenu();
+    shell.presence->appear();
+    ASSERT_TRUE(shell.delegate->usesTray());
+    EXPECT_TRUE(shell.delegate->trayIcon()->isVisible());
+    EXPECT_EQ(shell.delegate->contextMenu(), menu);
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
+    shell.delegate->closePanel();
+    ASSERT_TRUE(waitUntil([&] { return shell.delegate->panel()->mode() == PanelWindow::Mode::popup; }));
+    EXPECT_EQ(content->window(), shell.delegate->panel());
+}
+
+TEST(AppDelegate, ATrayThatComesBackWithinTheWaitChangesNothing)
+{
+    // A panel that restarts: the icon stays in the tray and the popup stays a popup.
+    Shell shell({.trayWait = std::chrono::milliseconds(60'000)});
+    ASSERT_TRUE(shell.delegate->usesTray());
+    PanelWindow* panel = shell.delegate->panel();
+    shell.presence->disappear();
+    shell.presence->appear();
+    QTest::qWait(50);
+    EXPECT_TRUE(shell.delegate->usesTray());
+    EXPECT_TRUE(shell.delegate->trayIcon()->isVisible());
+    EXPECT_EQ(shell.delegate->panel(), panel);
+    EXPECT_EQ(panel->mode(), PanelWindow::Mode::popup);
+    EXPECT_FALSE(panel->isVisible());
 }
 
 TEST(PopupPlacement, OnlyWhereTheAppKnowsWhereTheIconIs)

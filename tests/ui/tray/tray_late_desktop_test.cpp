@@ -1,5 +1,5 @@
 // A desktop whose tray starts after norvane (scripts/desktop-session with DESKTOP_SESSION_TRAY=none): login
-// autostart racing the desktop's panel.
+// autostart racing the desktop's panel; and a panel that quits and comes back.
 #include "platform/tray_presence.h"
 #include "support/wait.h"
 #include "ui/panel/content_view.h"
@@ -40,11 +40,14 @@ TEST(LateTray, TheAppStartsAsAWindowAndMovesIntoAnXEmbedTrayThatStartsLater)
 
     // The desktop's panel comes up: its tray takes the manager selection and says so to the root window.
     QProcess trayer;
-    trayer.start(QStringLiteral("trayer"),
-                 {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                  QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-                  QStringLiteral("--height"), QStringLiteral("24")});
-    ASSERT_TRUE(trayer.waitForStarted(10000));
+    const auto startTray = [&] {
+        trayer.start(QStringLiteral("trayer"),
+                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                      QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+                      QStringLiteral("--height"), QStringLiteral("24")});
+        return trayer.waitForStarted(10000);
+    };
+    ASSERT_TRUE(startTray());
     EXPECT_TRUE(waitUntil([&] { return delegate.usesTray(); }, 15000)) << "the new tray was not noticed";
     EXPECT_TRUE(
         waitUntil([&] { return delegate.trayIcon() && !delegate.trayIcon()->geometry().isEmpty(); }, 10000))
@@ -54,6 +57,23 @@ TEST(LateTray, TheAppStartsAsAWindowAndMovesIntoAnXEmbedTrayThatStartsLater)
     EXPECT_TRUE(waitUntil([&] { return delegate.panel()->mode() == PanelWindow::Mode::popup; }));
     emit delegate.trayIcon()->activated(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(waitUntil([&] { return delegate.panel()->isVisible(); }));
+    delegate.closePanel();
+
+    // The panel quits: its selection window goes, and the app is a window again; a tray that comes back
+    // takes the icon again.
+    trayer.kill();
+    trayer.waitForFinished(10000);
+    EXPECT_TRUE(waitUntil([&] { return !probe.available(); })) << "the tray's end was not noticed";
+    ASSERT_TRUE(waitUntil([&] { return !delegate.usesTray(); }, 15000)) << "the app stayed in a gone tray";
+    EXPECT_EQ(delegate.panel()->mode(), PanelWindow::Mode::window);
+    EXPECT_TRUE(waitUntil([&] { return delegate.panel()->isVisible(); }));
+    ASSERT_TRUE(startTray());
+    EXPECT_TRUE(waitUntil([&] { return delegate.usesTray(); }, 15000))
+        << "the returning tray was not noticed";
+    EXPECT_TRUE(waitUntil(
+        [&] { return delegate.trayIcon()->isVisible() && !delegate.trayIcon()->geometry().isEmpty(); },
+        10000))
+        << "the icon was not embedded in the returning tray";
     trayer.terminate();
     trayer.waitForFinished(10000);
 }
@@ -100,6 +120,28 @@ TEST(LateTray, AStatusNotifierWatcherIsNoticedByItsNameAndItsHostSignal)
     EXPECT_TRUE(waitUntil([&] { return presence.available(); })) << "the host's signal was not noticed";
     EXPECT_EQ(presence.kind(), QStringLiteral("StatusNotifierItem"));
     EXPECT_EQ(appeared.count(), 1);
+
+    // The host goes while the watcher stays, and comes back; then the watcher's name goes (the panel that
+    // ran it quit), and comes back with a host.
+    QSignalSpy disappeared(&presence, &TrayPresence::disappeared);
+    const auto hostSignal = [&](const char* signal) {
+        own.send(QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"),
+                                            QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                            QLatin1String(signal)));
+    };
+    watcher.hostRegistered = false;
+    hostSignal("StatusNotifierHostUnregistered");
+    EXPECT_TRUE(waitUntil([&] { return !presence.available(); })) << "the host's end was not noticed";
+    watcher.hostRegistered = true;
+    hostSignal("StatusNotifierHostRegistered");
+    EXPECT_TRUE(waitUntil([&] { return presence.available(); }));
+    own.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    EXPECT_TRUE(waitUntil([&] { return !presence.available(); })) << "the watcher's end was not noticed";
+    EXPECT_EQ(presence.kind(), QString());
+    ASSERT_TRUE(own.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    EXPECT_TRUE(waitUntil([&] { return presence.available(); })) << "the watcher's return was not noticed";
+    EXPECT_EQ(appeared.count(), 3);
+    EXPECT_EQ(disappeared.count(), 2);
 
     own.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
     QDBusConnection::disconnectFromBus(name);
