@@ -160,8 +160,12 @@ QCoro::Task<> ActivityFeedWatch::runCheck(QPointer<ActivityFeedWatch> self, GitH
     watch.m_check.reset();
     // GitHub's interval is a floor: never ask more often. An answer without one (a failure) leaves the last
     // one standing: GitHub may have asked for longer while it is busy.
-    if (check.pollIntervalSecs)
+    if (check.pollIntervalSecs) {
         watch.m_interval = double(*check.pollIntervalSecs);
+        watch.m_intervalFor = account.id;
+    } else if (watch.m_intervalFor != account.id) {
+        watch.m_interval = kDefaultInterval; // another account's host gave the last one
+    }
     const QString name = account.displayName();
     switch (check.outcome) {
     case Outcome::unchanged:

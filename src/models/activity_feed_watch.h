@@ -43,8 +43,8 @@ public:
     void start();
     // Whether the feed is checked for the account now (or for none selected).
     bool isWatching(const std::optional<QUuid>& accountId) const;
-    // Seconds between two checks: the last X-Poll-Interval GitHub gave (at most an hour), a minute until it
-    // gave one.
+    // Seconds between two checks: the last X-Poll-Interval GitHub gave for the account checked (at most an
+    // hour), a minute until it gave one.
     double interval() const { return m_interval; }
     // The account was removed: its check in flight ends without a word (no answer kept, no pause, no
     // refusal remembered) and what the watch knew of its feed goes.
@@ -69,7 +69,9 @@ private:
     bool m_hasBaseline = false;
     QByteArray m_lastModified;
     QByteArray m_lastBody; // the digest of the last answer read
-    double m_interval = 60.0;
+    static constexpr double kDefaultInterval = 60.0;
+    double m_interval = kDefaultInterval;
+    std::optional<QUuid> m_intervalFor; // the account whose host gave m_interval
     CancelToken m_check;
     QHash<QUuid, QByteArray> m_refusedToken; // per account, the digest of the token the feed refused
 };

@@ -55,6 +55,21 @@ TEST(ActivityFeedWatch, ChecksWaitForAnAccountAndTheRateLimitNotForTheNetworkWat
         c.arrange();
         EXPECT_EQ(check(), c.asks) << c.name;
     }
+    // GitHub's pace holds for the account it was given for: another account's failed first check keeps a
+    // minute, not the last host's hour.
+    hub.injectFault(fh::Fault::httpStatus(u"GET"_s, u"/notifications"_s, 200, "[]")
+                        .withHeader("X-Poll-Interval", "3600")
+                        .times(1));
+    EXPECT_TRUE(check());
+    EXPECT_EQ(watch.interval(), 3600.0);
+    hub.injectFault(fh::Fault::httpStatus(u"GET"_s, u"/notifications"_s, 502).times(1));
+    selected = GitHubAccount{QUuid::createUuid(), u"you"_s, u"github_token_you"_s, std::nullopt};
+    (*keychain->storage())[selected->tokenKey()] = u"tok-you"_s;
+    EXPECT_TRUE(check());
+    EXPECT_EQ(watch.interval(), 60.0);
+    EXPECT_EQ(timer.interval, 60.0);
+    selected = me;
+
     // Meeting the limit pauses the account's polls too.
     hub.exhaustRateLimit(u"core"_s);
     EXPECT_TRUE(check());
