@@ -1,12 +1,11 @@
 #include "ui/tray/app_delegate.h"
 
-#include "platform/system_events.h"
-
 #include "models/account_store.h"
 #include "platform/debug_log.h"
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
 #include "platform/preferences.h"
+#include "platform/system_events.h"
 #include "platform/url_opener.h"
 #include "ui/panel/content_view.h"
 #include "ui/tray/panel_window.h"
@@ -25,8 +24,9 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUuid>
-
+#include <QWindow>
 #include <chrono>
+#include <utility>
 
 namespace norvane::ui {
 
@@ -51,6 +51,12 @@ QString permissionLine(NotificationPermission permission)
         return QStringLiteral("   → Authorized ✅");
     }
     return QStringLiteral("   → Unknown status");
+}
+
+bool focusIsLeaving()
+{
+    const QWindow* focus = QGuiApplication::focusWindow();
+    return focus && !focus->isVisible();
 }
 
 } // namespace
@@ -160,7 +166,8 @@ void AppDelegate::applicationDidFinishLaunching()
     m_viewModel->startPolling();
     if (const auto& events = m_deps.systemEvents) {
         connect(events.get(), &SystemEvents::resumed, m_viewModel.get(), &PRViewModel::systemResumed);
-        connect(events.get(), &SystemEvents::onlineChanged, m_viewModel.get(), &PRViewModel::setNetworkOnline);
+        connect(events.get(), &SystemEvents::onlineChanged, m_viewModel.get(),
+                &PRViewModel::setNetworkOnline);
         events->start();
         m_viewModel->setNetworkOnline(events->isOnline());
     }
@@ -245,6 +252,21 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && m_usesTray)
         updateMenuBarIcon();
+    // The icon in an XEmbed tray is Qt's own widget, which opens the context menu as the press arrives,
+    // before it says that the icon was clicked: a press that comes while the focus is moving away from the
+    // panel is held until the move is done, then delivered as it came.
+    if (event->type() == QEvent::MouseButtonPress && !m_replayingPress &&
+        watched->inherits("QSystemTrayIconSys") && focusIsLeaving()) {
+        std::shared_ptr<QEvent> press(event->clone());
+        whenFocusSettled([this, icon = QPointer<QObject>(watched), press] {
+            if (!icon)
+                return;
+            m_replayingPress = true;
+            QCoreApplication::sendEvent(icon, press.get());
+            m_replayingPress = false;
+        });
+        return true;
+    }
     if (watched == m_panel && event->type() == QEvent::Hide && m_popupWhenHidden) {
         // Not inside the window's own hide: the frame is replaced from the event loop.
         m_popupWhenHidden = false;
@@ -367,6 +389,28 @@ void AppDelegate::createContextMenu()
     connect(quit, &QAction::triggered, this, [this] { m_deps.quit(); });
     // Some desktops show a tray icon only once it has a menu.
     m_tray->setContextMenu(m_menu);
+}
+
+void AppDelegate::whenFocusSettled(std::function<void()> action)
+{
+    if (!focusIsLeaving()) {
+        action();
+        return;
+    }
+    // Qt deactivates the application once the window system has taken the focus from the hidden window
+    // (on X11 up to 100 ms later, when no other window of the application took it), and deactivation closes
+    // every popup: a menu opened before that would vanish as it appears, and a panel shown before it would
+    // close again. The action runs after the change, from the event loop, since the deactivation that
+    // closes popups is sent after the signal. The timer only makes sure a click is never dropped where no
+    // change comes.
+    auto pending = std::make_shared<std::function<void()>>(std::move(action));
+    const auto run = [pending] {
+        if (const auto action = std::exchange(*pending, nullptr))
+            action();
+    };
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, run,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+    QTimer::singleShot(500, this, run);
 }
 
 void AppDelegate::togglePanel()
