@@ -400,13 +400,12 @@ void AppDelegate::whenFocusSettled(std::function<void()> action)
     // Qt deactivates the application once the window system has taken the focus from the hidden window
     // (on X11 up to 100 ms later, when no other window of the application took it), and deactivation closes
     // every popup: a menu opened before that would vanish as it appears, and a panel shown before it would
-    // close again. The action runs after the change, from the event loop, since the deactivation that
-    // closes popups is sent after the signal. The timer only makes sure a click is never dropped where no
-    // change comes.
+    // close again. The action runs from the event loop, once Qt has handled the whole change. The timer
+    // only makes sure a click is never dropped where no change comes.
     auto pending = std::make_shared<std::function<void()>>(std::move(action));
     const auto run = [pending] {
-        if (const auto action = std::exchange(*pending, nullptr))
-            action();
+        if (const auto next = std::exchange(*pending, nullptr))
+            next();
     };
     connect(qApp, &QGuiApplication::focusWindowChanged, this, run,
             Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
