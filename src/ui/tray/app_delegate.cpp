@@ -24,8 +24,10 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUuid>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace norvane::ui {
 
@@ -50,6 +52,12 @@ QString permissionLine(NotificationPermission permission)
         return QStringLiteral("   → Authorized ✅");
     }
     return QStringLiteral("   → Unknown status");
+}
+
+bool focusIsLeaving()
+{
+    const QWindow* focus = QGuiApplication::focusWindow();
+    return focus && !focus->isVisible();
 }
 
 } // namespace
@@ -273,6 +281,21 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && m_usesTray)
         updateMenuBarIcon();
+    // The icon in an XEmbed tray is Qt's own widget, which opens the context menu as the press arrives,
+    // before it says that the icon was clicked: a press that comes while the focus is moving away from the
+    // panel is held until the move is done, then delivered as it came.
+    if (event->type() == QEvent::MouseButtonPress && !m_replayingPress &&
+        watched->inherits("QSystemTrayIconSys") && focusIsLeaving()) {
+        std::shared_ptr<QEvent> press(event->clone());
+        whenFocusSettled([this, icon = QPointer<QObject>(watched), press] {
+            if (!icon)
+                return;
+            m_replayingPress = true;
+            QCoreApplication::sendEvent(icon, press.get());
+            m_replayingPress = false;
+        });
+        return true;
+    }
     if (watched == m_panel && event->type() == QEvent::Hide && m_popupWhenHidden) {
         // Not inside the window's own hide: the frame is replaced from the event loop.
         m_popupWhenHidden = false;
@@ -395,6 +418,27 @@ void AppDelegate::createContextMenu()
     connect(quit, &QAction::triggered, this, [this] { m_deps.quit(); });
     // Some desktops show a tray icon only once it has a menu.
     m_tray->setContextMenu(m_menu);
+}
+
+void AppDelegate::whenFocusSettled(std::function<void()> action)
+{
+    if (!focusIsLeaving()) {
+        action();
+        return;
+    }
+    // Qt deactivates the application once the window system has taken the focus from the hidden window
+    // (on X11 up to 100 ms later, when no other window of the application took it), and deactivation closes
+    // every popup: a menu opened before that would vanish as it appears, and a panel shown before it would
+    // close again. The action runs from the event loop, once Qt has handled the whole change. The timer
+    // only makes sure a click is never dropped where no change comes.
+    auto pending = std::make_shared<std::function<void()>>(std::move(action));
+    const auto run = [pending] {
+        if (const auto next = std::exchange(*pending, nullptr))
+            next();
+    };
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, run,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+    QTimer::singleShot(500, this, run);
 }
 
 void AppDelegate::togglePanel()

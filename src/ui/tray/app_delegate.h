@@ -111,6 +111,9 @@ private:
     void setUpNotifications();
     void updateMenuBarIcon();
     void createContextMenu();
+    // Runs `action` once the focus of a window that was just hidden has gone where the window system sends
+    // it; at once when no such move is under way.
+    void whenFocusSettled(std::function<void()> action);
     void print(const QString& line) const;
     static QCoro::Task<> reportPermission(QPointer<AppDelegate> self, std::shared_ptr<Notifier> notifier);
     static QCoro::Task<> postNotice(std::shared_ptr<Notifier> notifier, QString notice);
@@ -131,6 +134,7 @@ private:
     bool m_usesTray = false;
     bool m_panelWanted = false;     // asked for before there was a panel
     bool m_popupWhenHidden = false; // the tray came while the window was open
+    bool m_replayingPress = false;  // a held press on the icon is being delivered
 };
 
 // Whether a popup can be put where the tray icon is. Not on Wayland, where the compositor places windows,
