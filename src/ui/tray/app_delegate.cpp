@@ -366,7 +366,8 @@ void AppDelegate::updateMenuBarIcon()
     const QPalette palette = QApplication::palette();
     const auto badgeTint = themeColor(badge.color);
     const QColor badgeColor = badgeTint ? color(*badgeTint, palette) : QColor();
-    const QColor plainColor = plainTrayColor(m_viewModel->trayIconStyle(), palette);
+    const QColor plainColor =
+        plainTrayColor(m_viewModel->trayIconStyle(), palette, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     // Every poll ends here. A new icon is a new key in Qt's pixmap cache, where the tray's scaled copies of
     // each one stay until the cache is full: draw one only when what it shows changed.
     const QString drawn = QStringLiteral("%1 %2 %3 %4 %5")

@@ -53,7 +53,7 @@ void drawPaw(QPainter& painter, const QRectF& rect, const QColor& color)
 
 } // namespace
 
-QColor plainTrayColor(TrayIconStyle style, const QPalette& palette)
+QColor plainTrayColor(TrayIconStyle style, const QPalette& palette, const QString& currentDesktop)
 {
     switch (style) {
     case TrayIconStyle::automatic:
@@ -63,6 +63,9 @@ QColor plainTrayColor(TrayIconStyle style, const QPalette& palette)
     case TrayIconStyle::dark:
         return QColor(0x22, 0x22, 0x22);
     }
+    const QStringList desktops = currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive))
+        return plainTrayColor(TrayIconStyle::light, palette);
     return color(ThemeColor::primary, palette);
 }
 

@@ -9,6 +9,7 @@
 
 using namespace norvane;
 using namespace norvane::ui;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -145,23 +146,31 @@ TEST(TrayIconStyle, ThePlainPawStandsOutOnThePanelEachStyleIsFor)
         QPalette app;
         QColor panel;
         bool readable;
+        QString desktop = {}; // XDG_CURRENT_DESKTOP
     };
     const Case cases[] = {
         {TrayIconStyle::automatic, norvane::testing::lightPalette(), lightBar, true},
         {TrayIconStyle::automatic, norvane::testing::darkPalette(), darkBar, true},
-        // What the setting is for: a light app theme under GNOME's dark top bar.
-        {TrayIconStyle::automatic, norvane::testing::lightPalette(), gnomeBar, false},
+        // GNOME's top bar is dark whatever the app's theme: automatic knows it there.
+        {TrayIconStyle::automatic, norvane::testing::lightPalette(), gnomeBar, true, u"GNOME"_s},
+        {TrayIconStyle::automatic, norvane::testing::lightPalette(), gnomeBar, true, u"ubuntu:GNOME"_s},
+        {TrayIconStyle::automatic, norvane::testing::darkPalette(), gnomeBar, true,
+         u"GNOME-Flashback:GNOME"_s},
+        // Elsewhere the palette guides it, and a dark bar under a light theme is what the setting is for.
+        {TrayIconStyle::automatic, norvane::testing::lightPalette(), gnomeBar, false, u"XFCE"_s},
+        {TrayIconStyle::automatic, norvane::testing::lightPalette(), lightBar, true, u"GNOMEish"_s},
         {TrayIconStyle::light, norvane::testing::lightPalette(), gnomeBar, true},
-        {TrayIconStyle::dark, norvane::testing::darkPalette(), lightBar, true},
+        {TrayIconStyle::dark, norvane::testing::darkPalette(), lightBar, true, u"GNOME"_s},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(rawValue(c.style).toStdString() + " on " + c.panel.name().toStdString());
+        SCOPED_TRACE(rawValue(c.style).toStdString() + " on " + c.panel.name().toStdString() + " in " +
+                     c.desktop.toStdString());
         // The icon as the tray composes it over its bar.
         QImage slot(QSize(22, 22), QImage::Format_ARGB32_Premultiplied);
         slot.fill(c.panel);
         QPainter painter(&slot);
-        painter.drawImage(QPointF(0, 0),
-                          squareTrayImage(Badge{}, plainTrayColor(c.style, c.app), QColor(), 22, 1));
+        painter.drawImage(QPointF(0, 0), squareTrayImage(Badge{}, plainTrayColor(c.style, c.app, c.desktop),
+                                                         QColor(), 22, 1));
         painter.end();
         // The pad's middle and an inner toe are solid paw; the slot's corner is bar.
         const QColor pad = at(slot, 2 + 9, 2 + 13), toe = at(slot, 2 + 6.3, 2 + 4);
