@@ -75,6 +75,23 @@ def tree():
     return found
 
 
+def entry_wm_class():
+    """The X11 class the menu entry names (StartupWMClass): the desktop ties Norvane's windows to the entry, its
+    name and icon, by it, so the windows are looked for under that class."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    entry = os.path.normpath(os.path.join(here, "../../../resources/desktop/com.norvane.app.desktop"))
+    with open(entry, encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("StartupWMClass="):
+                return line.strip().split("=", 1)[1]
+    raise Failure(f"{entry} names no StartupWMClass")
+
+
+def norvane_class():
+    """Norvane's WM_CLASS as xwininfo prints it: the instance, then the class the menu entry names."""
+    return f'"norvane" "{entry_wm_class()}"'
+
+
 def windows(name, wm_class, size=None):
     """Viewable windows anywhere in the tree (the tray icon lives inside the tray's window) by name,
     WM_CLASS (instance and class) and, when given, size."""
@@ -204,14 +221,14 @@ class Session:
         if self.app.poll() is not None:
             raise Failure("norvane exited with %s" % self.app.returncode)
         # Embedded: a child of the tray's panel, not a top-level window at the origin.
-        for w in windows("Norvane", '"norvane" "Norvane"', TRAY_ICON_SIZE):
+        for w in windows("Norvane", norvane_class(), TRAY_ICON_SIZE):
             x, y, _, _ = w.geometry()
             if (x, y) != (0, 0):
                 return w
         return None
 
     def panel(self):
-        found = windows("Norvane", '"norvane" "Norvane"', PANEL_SIZE)
+        found = windows("Norvane", norvane_class(), PANEL_SIZE)
         return found[0] if found else None
 
     def open_panel(self):

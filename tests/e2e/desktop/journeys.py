@@ -10,7 +10,8 @@ import re
 import subprocess
 import time
 
-from harness import PANEL_SIZE, TRAY_ICON_SIZE, Failure, Session, check, key, main, type_text, wait_until, windows
+from harness import (PANEL_SIZE, TRAY_ICON_SIZE, Failure, Session, check, key, main, norvane_class, type_text,
+                     wait_until, windows)
 
 # Controls are found by the names a screen reader reads (accessible.py); menus are popups, which Qt leaves out
 # of the accessibility tree, so their items are still found by their place inside the panel (560x600).
@@ -85,7 +86,7 @@ def tray_menu(s):
     close_panel(s)
 
     def menus():
-        return [w for w in windows("Norvane", '"norvane" "Norvane"')
+        return [w for w in windows("Norvane", norvane_class())
                 if w.geometry()[2:] not in (TRAY_ICON_SIZE, PANEL_SIZE)]
 
     # One right-click must do, even right after the panel closed on a loaded machine.
