@@ -369,6 +369,11 @@ TEST(GitHubWire, DecodesGitHubsDocumentedExamples)
     const wire::PRDetail detail = wire::decodePRDetail(example("pull.json"));
     EXPECT_EQ(detail.headSha, u"6dcb09b5b57875f334f61aebed695e2e4193db5e"_s);
     EXPECT_EQ(detail.requestedReviewers, QStringList{u"other_user"_s});
+    ASSERT_EQ(detail.requestedTeams.size(), 1);
+    EXPECT_EQ(detail.requestedTeams[0].slug, u"justice-league"_s);
+    // The team's organisation is github, though octocat owns the repository.
+    EXPECT_EQ(requestedTeam(detail, u"mona"_s, u"octocat/Hello-World"_s), u"github/justice-league"_s);
+    EXPECT_EQ(requestedTeam(detail, u"Other_User"_s, u"octocat/Hello-World"_s), std::nullopt);
     EXPECT_EQ(detail.comments, 10);
     EXPECT_EQ(detail.reviewComments, 0);
 
@@ -437,6 +442,35 @@ TEST(GitHubWire, OptionalKeysMayBeMissingOrNull)
     const auto detail = wire::decodePRDetail(R"({"head":{"sha":"abc"},"requested_reviewers":[]})");
     EXPECT_FALSE(detail.comments.has_value());
     EXPECT_FALSE(detail.reviewComments.has_value());
+    EXPECT_TRUE(detail.requestedTeams.isEmpty());
+    EXPECT_TRUE(
+        wire::decodePRDetail(R"({"head":{"sha":"a"},"requested_reviewers":[],"requested_teams":null})")
+            .requestedTeams.isEmpty());
+}
+
+// Which team a review was asked of: the organisation comes from the team's page, else the repository's owner.
+TEST(GitHubRules, RequestedTeamNamesTheTeamWhenTheUserIsNotAsked)
+{
+    const struct
+    {
+        QStringList reviewers;
+        QList<wire::RequestedTeam> teams;
+        std::optional<QString> expected;
+    } cases[] = {
+        {{}, {{u"web"_s, u"https://ghe.example.com/orgs/acme/teams/web"_s}}, u"acme/web"_s},
+        {{}, {{u"web"_s, std::nullopt}}, u"north/web"_s},
+        {{}, {{u"web"_s, u"https://github.com/acme"_s}}, u"north/web"_s},
+        {{}, {{u"a"_s, std::nullopt}, {u"b"_s, std::nullopt}}, u"north/a"_s},
+        {{u"theo"_s}, {{u"web"_s, std::nullopt}}, u"north/web"_s},
+        {{u"theo"_s, u"ME"_s}, {{u"web"_s, std::nullopt}}, std::nullopt},
+        {{u"theo"_s}, {}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reviewers.join(u',').toStdString() + " / " + std::to_string(c.teams.size()));
+        EXPECT_EQ(
+            requestedTeam(wire::PRDetail{u"sha"_s, c.reviewers, c.teams, {}, {}}, u"me"_s, u"north/api"_s),
+            c.expected);
+    }
 }
 
 TEST(GitHubWire, MalformedRepliesNameTheProblem)
@@ -449,6 +483,10 @@ TEST(GitHubWire, MalformedRepliesNameTheProblem)
          "key \"head.sha\": missing"},
         {[] { wire::decodePRDetail(R"({"head":{"sha":"a"},"requested_reviewers":[1]})"); },
          "key \"requested_reviewers[0]\": expected an object, found a number"},
+        {[] {
+             wire::decodePRDetail(R"({"head":{"sha":"a"},"requested_reviewers":[],"requested_teams":[{}]})");
+         },
+         "key \"requested_teams[0].slug\": missing"},
         {[] { wire::decodeCheckRuns(R"({"total_count":"1","check_runs":[]})"); },
          "key \"total_count\": expected an integer, found a string"},
         {[] {
