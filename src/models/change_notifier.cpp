@@ -196,7 +196,7 @@ void ChangeNotifier::post(TestKind event, const PullRequest& p)
         debugLog(kNotifications, skipped);
         return;
     }
-    NotificationRequest request{uuidText(QUuid::createUuid()), title, p.repository, body, p.url, true};
+    NotificationRequest request{uuidText(QUuid::createUuid()), title, p.repository, body, p.url, true, true};
     // The sent line names the pull request's title.
     postAndLog(m_notifier, request, sent + p.title, failed);
 }

@@ -162,6 +162,7 @@ TEST_F(ChangeNotifierTest, SettingsSilentPollsAndOtherAccountsHoldBack)
     ASSERT_EQ(titles(), QStringList{u"👀 Review Requested"_s});
     EXPECT_EQ(notifier->posts().front().body, u"Someone requested your review on 'Fix it'"_s);
     EXPECT_EQ(notifier->posts().front().subtitle, std::optional<QString>(u"acme/api"_s));
+    EXPECT_TRUE(notifier->posts().front().offersMarkSeen);
 
     PullRequest team = pr(kTeam);
     team.id = u"gh-4"_s;
