@@ -126,15 +126,6 @@ TEST_F(CliTest, StatusMirrorsTheBadgeAndTheTabs)
         expected.replace(u"RATE"_s, QString::fromUtf8(QJsonDocument(rate).toJson(QJsonDocument::Compact)));
         EXPECT_EQ(r.out, expected) << c.format;
     }
-    // With team review requests switched off the badge leaves the team's out; the Review tab keeps it.
-    QSettings(profile.filePath(u"preferences.ini"_s), QSettings::IniFormat)
-        .setValue(
-            u"notification_settings"_s,
-            QByteArray(
-                R"({"notifyOnApproval":true,"notifyOnChangesRequested":true,"notifyOnReviewRequest":true,)"
-                R"("pollingIntervalMinutes":15,"notifyOnTeamReviewRequest":false})"));
-    EXPECT_EQ(runAs(u"me"_s, u"tok-me"_s, {u"status"_s}).out,
-              u"red 4\nAll 6 · Review 2 · Pending 1 · Approved 2 · Changes 1 · Drafts 0\n"_s);
 }
 
 TEST_F(CliTest, PrsJsonDecodesIntoTheRecordsAndARepeatIsAnsweredFromTheSharedCache)

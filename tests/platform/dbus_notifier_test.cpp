@@ -99,7 +99,7 @@ DBusNotifier::Options optionsFor(const QString& service)
     return options;
 }
 
-NotificationRequest reviewRequest(std::optional<QString> prUrl, bool offersMarkSeen = false)
+NotificationRequest reviewRequest(std::optional<QString> prUrl)
 {
     return NotificationRequest{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                u"👀 Review Requested"_s,
@@ -107,7 +107,7 @@ NotificationRequest reviewRequest(std::optional<QString> prUrl, bool offersMarkS
                                u"mona requested your review on 'A <b> & c'"_s,
                                std::move(prUrl),
                                true,
-                               offersMarkSeen};
+                               true};
 }
 
 TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress)
@@ -121,16 +121,14 @@ TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress
     quiet.subtitle.reset();
     quiet.sound = false;
     EXPECT_EQ(QCoro::waitFor(notifier.post(quiet)), std::nullopt);
-    EXPECT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/octo/hello/pull/2"_s, true))),
-              std::nullopt);
 
-    ASSERT_EQ(server.received.size(), 3u);
+    ASSERT_EQ(server.received.size(), 2u);
     const auto& first = server.received[0];
     EXPECT_EQ(first.appName, u"Norvane"_s);
     EXPECT_EQ(first.appIcon, u"com.norvane.app"_s);
     EXPECT_EQ(first.summary, u"👀 Review Requested"_s);
     EXPECT_EQ(first.body, u"octo/hello\nmona requested your review on 'A <b> & c'"_s);
-    EXPECT_EQ(first.actions, (QStringList{u"default"_s, u"Open"_s}));
+    EXPECT_EQ(first.actions, (QStringList{u"default"_s, u"Open"_s, u"mark-seen"_s, u"Mark as Seen"_s}));
     EXPECT_EQ(first.hints.value(u"desktop-entry"_s).toString(), u"com.norvane.app"_s);
     EXPECT_EQ(first.hints.value(u"sound-name"_s).toString(), u"message-new-instant"_s);
 
@@ -138,17 +136,14 @@ TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress
     EXPECT_EQ(second.body, u"mona requested your review on 'A <b> & c'"_s);
     EXPECT_TRUE(second.actions.isEmpty()) << "nothing to open, so nothing to click";
     EXPECT_FALSE(second.hints.contains(u"sound-name"_s));
-    EXPECT_EQ(server.received[2].actions,
-              (QStringList{u"default"_s, u"Open"_s, u"mark-seen"_s, u"Mark as Seen"_s}));
-    EXPECT_EQ(notifier.trackedCount(), 2);
+    EXPECT_EQ(notifier.trackedCount(), 1);
 }
 
 TEST(DBusNotifier, TextFromGitHubIsEscapedForServersThatReadMarkup)
 {
     FakeNotificationServer server({u"body"_s, u"body-markup"_s});
     DBusNotifier notifier(optionsFor(server.service()));
-    EXPECT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/1"_s, true))),
-              std::nullopt);
+    EXPECT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/1"_s))), std::nullopt);
     ASSERT_EQ(server.received.size(), 1u);
     // A server without buttons gets what it always got: the click alone.
     EXPECT_EQ(server.received[0].actions, (QStringList{u"default"_s, u"Open"_s}));
@@ -163,8 +158,7 @@ TEST(DBusNotifier, AClickOnTheDefaultActionDeliversTheAddressUntilTheNotificatio
     QSignalSpy clicks(&notifier, &Notifier::activated);
     QSignalSpy marks(&notifier, &Notifier::markSeenRequested);
     ASSERT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/1"_s))), std::nullopt);
-    ASSERT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/2"_s, true))),
-              std::nullopt);
+    ASSERT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/2"_s))), std::nullopt);
     const uint first = 101;
     const uint second = 102;
 
