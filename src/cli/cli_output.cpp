@@ -83,7 +83,18 @@ QString pullRequestTable(const QList<PullRequest>& prs)
 
 QByteArray pullRequestsJson(const QList<PullRequest>& prs)
 {
-    return QJsonDocument(encodeObjectArray(prs)).toJson(QJsonDocument::Indented);
+    QJsonArray out = encodeObjectArray(prs);
+    for (qsizetype i = 0; i < prs.size(); ++i) {
+        // Who the review was asked of: "you", the team ("org/slug"), or nobody (not a review request).
+        const PullRequest& pr = prs[i];
+        QJsonObject o = out[i].toObject();
+        o.insert(QStringLiteral("reviewRequestedFrom"), !pr.reviewRequested ? QJsonValue(QJsonValue::Null)
+                                                        : pr.requestedTeam
+                                                            ? QJsonValue(*pr.requestedTeam)
+                                                            : QJsonValue(QStringLiteral("you")));
+        out[i] = o;
+    }
+    return QJsonDocument(out).toJson(QJsonDocument::Indented);
 }
 
 QString issueTable(const QList<GitHubIssue>& issues)

@@ -325,7 +325,8 @@ private:
             return ExitCode::ok;
         }
         StatusReport status;
-        status.badge = badgeFor(m_model->pullRequests());
+        status.badge =
+            badgeFor(m_model->pullRequests(), m_model->notificationSettings().notifyOnTeamReviewRequest);
         for (PRFilter filter : kAllFilters)
             status.counts.append({filter, m_model->countForFilter(filter)});
         status.rateLimits = m_github.rateLimits(m_account.id);

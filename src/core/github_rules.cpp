@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTextBoundaryFinder>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -87,6 +88,24 @@ QList<PullRequest> mergeSearchResults(const QList<PullRequest>& concatenated)
         kept.isAssigned = kept.isAssigned || pr.isAssigned;
     }
     return merged;
+}
+
+std::optional<QString> requestedTeam(const wire::PRDetail& detail, const QString& login,
+                                     const QString& repository)
+{
+    if (detail.requestedReviewers.contains(login, Qt::CaseInsensitive) || detail.requestedTeams.isEmpty())
+        return std::nullopt;
+    const wire::RequestedTeam& team = detail.requestedTeams.first();
+    // A team lives in an organisation; its page is the one place the answer names it.
+    QString org = repository.section(QLatin1Char('/'), 0, 0, QString::SectionSkipEmpty);
+    if (team.htmlUrl) {
+        const QStringList path = QUrl(*team.htmlUrl).path().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        const qsizetype at = path.indexOf(QStringLiteral("orgs"));
+        if (at >= 0 && at + 2 < path.size() && path[at + 2] == QLatin1String("teams") &&
+            !path[at + 1].isEmpty())
+            org = path[at + 1];
+    }
+    return org + QLatin1Char('/') + team.slug;
 }
 
 void sortByUpdatedDescending(QList<PullRequest>& prs)

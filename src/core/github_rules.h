@@ -28,6 +28,13 @@ PullRequest pullRequestFromSearchItem(const wire::SearchItem& item, SearchKind k
 // One record per id: the first copy in the order given, with each flag set when any copy has it.
 QList<PullRequest> mergeSearchResults(const QList<PullRequest>& concatenated);
 
+// When the review-requested search found a pull request whose requested reviewers do not name `login`, the
+// review was asked of a team the user is in: that team as "org/slug" (the first, when several were asked).
+// The organisation is the one the team's page names, else the repository's owner. None when `login` is
+// named, or no team was asked.
+std::optional<QString> requestedTeam(const wire::PRDetail& detail, const QString& login,
+                                     const QString& repository);
+
 // Newest first; stable, so equal update times keep their order.
 void sortByUpdatedDescending(QList<PullRequest>& prs);
 

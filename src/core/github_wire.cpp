@@ -90,6 +90,12 @@ PRDetail decodePRDetail(const QByteArray& body)
                                                QStringLiteral("requested_reviewers"),
                                                [](const JsonReader& u) { return u.string(QStringLiteral("login")); });
     detail.requestedReviewers = QStringList(reviewers.begin(), reviewers.end());
+    const auto team = [](const JsonReader& t) {
+        return RequestedTeam{t.string(QStringLiteral("slug")), t.optionalString(QStringLiteral("html_url"))};
+    };
+    const QString teams = QStringLiteral("requested_teams");
+    detail.requestedTeams =
+        decodeEach<RequestedTeam>(r.optionalArray(teams).value_or(QJsonArray()), teams, team);
     detail.comments = r.optionalInt64(QStringLiteral("comments"));
     detail.reviewComments = r.optionalInt64(QStringLiteral("review_comments"));
     return detail;

@@ -25,10 +25,17 @@ struct SearchItem {
 };
 QList<SearchItem> decodeSearchResponse(const QByteArray& body);
 
+// A team asked to review a pull request.
+struct RequestedTeam {
+    QString slug;
+    std::optional<QString> htmlUrl; // https://HOST/orgs/ORG/teams/SLUG
+};
+
 // GET /repos/{repo}/pulls/{n}
 struct PRDetail {
     QString headSha;
     QStringList requestedReviewers;
+    QList<RequestedTeam> requestedTeams; // none when GitHub leaves the key out
     std::optional<qint64> comments;
     std::optional<qint64> reviewComments;
 };

@@ -18,7 +18,8 @@ QJsonObject toJson(const NotificationSettings& s)
     return QJsonObject{{QStringLiteral("notifyOnReviewRequest"), s.notifyOnReviewRequest},
                        {QStringLiteral("notifyOnChangesRequested"), s.notifyOnChangesRequested},
                        {QStringLiteral("notifyOnApproval"), s.notifyOnApproval},
-                       {QStringLiteral("pollingIntervalMinutes"), s.pollingIntervalMinutes}};
+                       {QStringLiteral("pollingIntervalMinutes"), s.pollingIntervalMinutes},
+                       {QStringLiteral("notifyOnTeamReviewRequest"), s.notifyOnTeamReviewRequest}};
 }
 
 NotificationSettings notificationSettingsFromJson(const QJsonObject& object)
@@ -32,6 +33,8 @@ NotificationSettings notificationSettingsFromJson(const QJsonObject& object)
     if (minutes < INT_MIN || minutes > INT_MAX)
         r.fail(QStringLiteral("pollingIntervalMinutes"), QStringLiteral("out of range"));
     s.pollingIntervalMinutes = int(minutes);
+    s.notifyOnTeamReviewRequest =
+        r.optionalBoolean(QStringLiteral("notifyOnTeamReviewRequest")).value_or(true);
     return s;
 }
 
@@ -405,11 +408,11 @@ void addOwnerBlock(QSet<QString>& blocked, const QString& owner)
     }
 }
 
-BadgeCounts badgeCounts(const QList<PullRequest>& prs)
+BadgeCounts badgeCounts(const QList<PullRequest>& prs, bool teamRequests)
 {
     BadgeCounts counts;
     for (const PullRequest& p : prs) {
-        if (p.reviewRequested)
+        if (p.reviewRequested && (teamRequests || !isTeamReviewRequest(p)))
             ++counts.reviewRequests;
         else if (p.isAssigned)
             ++counts.assigned;
@@ -434,9 +437,9 @@ Badge badgeFor(const BadgeCounts& counts)
     return badge;
 }
 
-Badge badgeFor(const QList<PullRequest>& prs)
+Badge badgeFor(const QList<PullRequest>& prs, bool teamRequests)
 {
-    return badgeFor(badgeCounts(prs));
+    return badgeFor(badgeCounts(prs, teamRequests));
 }
 
 QString badgeColorName(BadgeColor color)

@@ -20,14 +20,18 @@ struct NotificationSettings {
     bool notifyOnChangesRequested = true;
     bool notifyOnApproval = true;
     int pollingIntervalMinutes = 15;
+    // Reviews asked of a team the user is in: notified, and counted in the badge, only while on.
+    bool notifyOnTeamReviewRequest = true;
 
     friend bool operator==(const NotificationSettings&, const NotificationSettings&) = default;
 };
 inline const QStringList kNotificationSettingsKeys{
     QStringLiteral("notifyOnReviewRequest"), QStringLiteral("notifyOnChangesRequested"),
-    QStringLiteral("notifyOnApproval"), QStringLiteral("pollingIntervalMinutes")};
+    QStringLiteral("notifyOnApproval"), QStringLiteral("pollingIntervalMinutes"),
+    QStringLiteral("notifyOnTeamReviewRequest")};
 QJsonObject toJson(const NotificationSettings& settings);
-// All four keys are required; throws DecodeError otherwise.
+// The first four keys are required (throws DecodeError otherwise); a missing notifyOnTeamReviewRequest,
+// as earlier versions wrote, reads as on.
 NotificationSettings notificationSettingsFromJson(const QJsonObject& object);
 
 enum class PRUpdateType { newCommits, newReview, newComments, ciStatusChanged };
@@ -116,9 +120,15 @@ struct BadgeCounts
     int approved = 0;
     int total() const { return reviewRequests + assigned + changesRequested + approved; }
 };
-BadgeCounts badgeCounts(const QList<PullRequest>& prs);
+// Whether the review is asked of a team the user is in rather than of the user.
+inline bool isTeamReviewRequest(const PullRequest& pr)
+{
+    return pr.reviewRequested && pr.requestedTeam.has_value();
+}
+// Without `teamRequests`, a review asked of a team counts for nothing (an assignment still counts).
+BadgeCounts badgeCounts(const QList<PullRequest>& prs, bool teamRequests = true);
 Badge badgeFor(const BadgeCounts& counts);
-Badge badgeFor(const QList<PullRequest>& prs);
+Badge badgeFor(const QList<PullRequest>& prs, bool teamRequests = true);
 QString badgeColorName(BadgeColor color);
 // The tray icon's tooltip: "Norvane", and under it what the badge counts when there is one.
 // With `rejectedLogin`, GitHub no longer accepts that account's token and a last line says so.

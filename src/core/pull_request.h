@@ -49,6 +49,8 @@ struct PullRequest {
     std::optional<int> commentCount;
     std::optional<ChangeRequestInfo> lastChangeRequest;
     std::optional<int> reviewCommentCount;
+    // With `reviewRequested`: the review was asked of this team of the user's ("org/slug"), not of the user.
+    std::optional<QString> requestedTeam;
 
     DisplayColor color() const;
     bool isMergeable() const;

@@ -19,7 +19,7 @@ QList<StoredKeyEntry> makeTable()
         {StoredKey::accounts, QStringLiteral("github_accounts"), T::json, false, json("[]")},
         {StoredKey::notificationSettings, QStringLiteral("notification_settings"), T::json, false,
          json(R"({"notifyOnApproval":true,"notifyOnChangesRequested":true,"notifyOnReviewRequest":true,)"
-              R"("pollingIntervalMinutes":15})")},
+              R"("notifyOnTeamReviewRequest":true,"pollingIntervalMinutes":15})")},
         {StoredKey::blockedRepositories, QStringLiteral("blocked_repositories"), T::stringList, false,
          emptyList},
         {StoredKey::favoriteRepositories, QStringLiteral("favorite_repositories"), T::stringList, false,

@@ -194,6 +194,8 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
                 pr.reviewCommentCount = int(*detail.reviewComments);
             if (pr.isYourPR)
                 pr.requestedReviewers = detail.requestedReviewers;
+            if (pr.reviewRequested)
+                pr.requestedTeam = requestedTeam(detail, username, pr.repository);
         } catch (const GitHubAPIError& e) {
             // The record simply stays without detail, unless GitHub stopped answering altogether: a list
             // of records without their verdicts is not the list, so the refresh ends with the limit.

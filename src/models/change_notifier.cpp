@@ -98,14 +98,21 @@ void ChangeNotifier::update(const QList<PullRequest>& prs, const GitHubAccount& 
         // Being assigned someone else's pull request asks for my attention as a review request does. My own
         // pull request assigned to me asks nothing of me, whether it was assigned before I first saw it or
         // after: "me requested your review" is no news.
-        const bool requested = p.reviewRequested || (p.isAssigned && !p.isYourPR);
+        const bool assignedToMe = p.isAssigned && !p.isYourPR;
+        const bool requested = p.reviewRequested || assignedToMe;
+        // A review asked of one of my teams has its own switch; being asked myself afterwards is news again.
+        const bool teamOnly = isTeamReviewRequest(p) && !assignedToMe;
         if (old && sendNotifications) {
             const QString prefix = QStringLiteral("PR #%1: ").arg(p.number);
-            if (requested && !old->reviewRequested) {
+            if (requested && (!old->reviewRequested || (old->teamOnly && !teamOnly))) {
                 debugLog(kNotifications, prefix + QStringLiteral("New review request detected"));
                 if (!settings.notifyOnReviewRequest)
                     debugLog(kNotifications,
                              prefix + QStringLiteral("Review request notifications disabled in settings"));
+                else if (teamOnly && !settings.notifyOnTeamReviewRequest)
+                    debugLog(kNotifications,
+                             prefix +
+                                 QStringLiteral("Team review request notifications disabled in settings"));
                 else
                     post(TestKind::reviewRequested, p);
             }
@@ -141,7 +148,7 @@ void ChangeNotifier::update(const QList<PullRequest>& prs, const GitHubAccount& 
         std::optional<PullRequest::ApprovalStatus> verdict = p.approvalStatus;
         if (verdict == PullRequest::ApprovalStatus::unknown && hasExistingState)
             verdict = previous.approvalStatus;
-        prev.insert(p.id, PRState{verdict, requested});
+        prev.insert(p.id, PRState{verdict, requested, teamOnly});
     }
     m_previousByAccount.insert(account.id, prev);
     debugLog(
@@ -158,8 +165,11 @@ void ChangeNotifier::post(TestKind event, const PullRequest& p)
         skipped =
             QStringLiteral("⚠️ Skipping notification (no bundle ID): Review requested for ") + p.title;
         title = QStringLiteral("👀 Review Requested");
-        body = QStringLiteral("%1 requested your review on '%2'")
-                   .arg(p.author.value_or(QStringLiteral("Someone")), p.title);
+        body = isTeamReviewRequest(p)
+                   ? QStringLiteral("%1 requested a review from @%2 on '%3'")
+                         .arg(p.author.value_or(QStringLiteral("Someone")), *p.requestedTeam, p.title)
+                   : QStringLiteral("%1 requested your review on '%2'")
+                         .arg(p.author.value_or(QStringLiteral("Someone")), p.title);
         sent = QStringLiteral("📬 Notification sent for review request: ");
         failed = QStringLiteral("❌ Failed to send review request notification: ");
         break;
@@ -186,7 +196,7 @@ void ChangeNotifier::post(TestKind event, const PullRequest& p)
         debugLog(kNotifications, skipped);
         return;
     }
-    NotificationRequest request{uuidText(QUuid::createUuid()), title, p.repository, body, p.url, true};
+    NotificationRequest request{uuidText(QUuid::createUuid()), title, p.repository, body, p.url, true, true};
     // The sent line names the pull request's title.
     postAndLog(m_notifier, request, sent + p.title, failed);
 }

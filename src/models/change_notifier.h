@@ -53,6 +53,7 @@ private:
     {
         std::optional<PullRequest::ApprovalStatus> approvalStatus;
         bool reviewRequested = false;
+        bool teamOnly = false; // requested only through one of the user's teams
     };
     void post(TestKind event, const PullRequest& pr);
     QCoro::Task<> readPermission();

@@ -46,6 +46,15 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
                                     : permission == NotificationPermission::NotDetermined ? S::notDetermined
                                                                                           : S::unknown);
             });
+    if (m_deps.notifier) {
+        connect(m_deps.notifier.get(), &Notifier::markSeenRequested, this, [this](const QString& prUrl) {
+            // The notification's pull request, as the list has it now; one gone since has nothing to mark.
+            const auto it = std::find_if(m_pullRequests.cbegin(), m_pullRequests.cend(),
+                                         [&](const PullRequest& pr) { return pr.url == prUrl; });
+            if (it != m_pullRequests.cend())
+                markAsSeen(*it);
+        });
+    }
     connect(m_schedule.get(), &PollSchedule::pollDue, this, &PRViewModel::refreshSilently);
     connect(m_schedule.get(), &PollSchedule::catchUpDue, this, &PRViewModel::catchUp);
     connect(m_schedule.get(), &PollSchedule::pausesChanged, this, &PRViewModel::rateLimitNoticeChanged);

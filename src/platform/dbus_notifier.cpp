@@ -13,6 +13,7 @@ namespace {
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString kDefaultAction = QStringLiteral("default");
+const QString kMarkSeenAction = QStringLiteral("mark-seen");
 // The freedesktop sound theme's name for an incoming message.
 const QString kSoundName = QStringLiteral("message-new-instant");
 
@@ -51,7 +52,7 @@ std::optional<QString> DBusNotifier::errorText(const QDBusMessage& reply)
 QCoro::Task<std::optional<QString>> DBusNotifier::post(NotificationRequest request)
 {
     QPointer<DBusNotifier> self(this);
-    const bool markup = co_await bodyIsMarkup();
+    const Capabilities can = co_await capabilities();
     if (!self)
         co_return QStringLiteral("The notifier was destroyed");
 
@@ -61,12 +62,15 @@ QCoro::Task<std::optional<QString>> DBusNotifier::post(NotificationRequest reque
     if (request.sound)
         hints.insert(QStringLiteral("sound-name"), kSoundName);
     QStringList actions;
-    if (request.prUrl)
+    if (request.prUrl) {
         actions = {kDefaultAction, QStringLiteral("Open")};
+        if (request.offersMarkSeen && can.actions)
+            actions << kMarkSeenAction << QStringLiteral("Mark as Seen");
+    }
 
     QDBusMessage message = methodCall(QStringLiteral("Notify"));
     message << m_options.appName << uint(0) << m_options.appIcon << request.title
-            << notificationBody(request, markup) << actions << hints << int(-1);
+            << notificationBody(request, can.bodyMarkup) << actions << hints << int(-1);
     const QDBusPendingCall call =
         m_connection.asyncCall(message, static_cast<int>(m_options.callTimeout.count()));
     const QDBusMessage reply = co_await call;
@@ -80,20 +84,22 @@ QCoro::Task<std::optional<QString>> DBusNotifier::post(NotificationRequest reque
     co_return std::nullopt;
 }
 
-QCoro::Task<bool> DBusNotifier::bodyIsMarkup()
+QCoro::Task<DBusNotifier::Capabilities> DBusNotifier::capabilities()
 {
-    if (m_bodyMarkup)
-        co_return bool(*m_bodyMarkup);
+    if (m_capabilities)
+        co_return Capabilities(*m_capabilities);
     QPointer<DBusNotifier> self(this);
     const QDBusPendingCall call = m_connection.asyncCall(methodCall(QStringLiteral("GetCapabilities")),
                                                          static_cast<int>(m_options.callTimeout.count()));
     const QDBusMessage reply = co_await call;
     if (errorText(reply))
-        co_return false; // the post itself will fail and report why
-    const bool markup = reply.arguments().value(0).toStringList().contains(QStringLiteral("body-markup"));
+        co_return Capabilities{}; // the post itself will fail and report why
+    const QStringList names = reply.arguments().value(0).toStringList();
+    const Capabilities can{names.contains(QStringLiteral("body-markup")),
+                           names.contains(QStringLiteral("actions"))};
     if (self)
-        self->m_bodyMarkup = markup;
-    co_return markup;
+        self->m_capabilities = can;
+    co_return Capabilities(can);
 }
 
 QCoro::Task<std::optional<QString>> DBusNotifier::serverCheck()
@@ -123,13 +129,19 @@ QCoro::Task<AuthorizationAnswer> DBusNotifier::requestAuthorization()
 
 void DBusNotifier::onActionInvoked(uint id, const QString& action)
 {
-    if (action != kDefaultAction)
+    if (action != kDefaultAction && action != kMarkSeenAction)
         return;
     const auto it = m_urls.find(id);
     if (it == m_urls.end())
         return; // another application's notification, or one without an address
-    debugLog(QStringLiteral("Notifications"), QStringLiteral("Notification clicked: ") + it->second);
-    emit activated(it->second);
+    const QString url = it->second;
+    if (action == kMarkSeenAction) {
+        debugLog(QStringLiteral("Notifications"), QStringLiteral("Notification marked as seen: ") + url);
+        emit markSeenRequested(url);
+        return;
+    }
+    debugLog(QStringLiteral("Notifications"), QStringLiteral("Notification clicked: ") + url);
+    emit activated(url);
 }
 
 void DBusNotifier::onNotificationClosed(uint id, uint /*reason*/)

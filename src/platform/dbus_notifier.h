@@ -10,8 +10,9 @@ namespace norvane {
 
 // Notifications through the desktop's notification service (org.freedesktop.Notifications over D-Bus).
 // A notification with a pull-request address gets a default action; when the user clicks it, `activated`
-// carries the address. The service's id of each such notification is kept until the service reports it
-// closed. The service counts as permission: present means authorized, absent means denied.
+// carries the address. Where the service shows actions, one that offers it also gets "Mark as Seen", whose
+// press `markSeenRequested` carries. The service's id of each such notification is kept until the service
+// reports it closed. The service counts as permission: present means authorized, absent means denied.
 class DBusNotifier final : public Notifier
 {
     Q_OBJECT
@@ -45,12 +46,17 @@ private:
     // The text of an error reply, or absent for a normal reply.
     static std::optional<QString> errorText(const QDBusMessage& reply);
     QCoro::Task<std::optional<QString>> serverCheck();
-    QCoro::Task<bool> bodyIsMarkup();
+    struct Capabilities
+    {
+        bool bodyMarkup = false;
+        bool actions = false;
+    };
+    QCoro::Task<Capabilities> capabilities();
 
     Options m_options;
     QDBusConnection m_connection;
     std::map<uint, QString> m_urls;
-    std::optional<bool> m_bodyMarkup; // asked once, on the first post
+    std::optional<Capabilities> m_capabilities; // asked once, on the first post
 };
 
 // The body the user sees: the subtitle on its own line above the body, since the service has no subtitle.

@@ -8,6 +8,8 @@ FallbackNotifier::FallbackNotifier(std::shared_ptr<Notifier> preferred, std::sha
 {
     connect(m_preferred.get(), &Notifier::activated, this, &Notifier::activated);
     connect(m_fallback.get(), &Notifier::activated, this, &Notifier::activated);
+    connect(m_preferred.get(), &Notifier::markSeenRequested, this, &Notifier::markSeenRequested);
+    connect(m_fallback.get(), &Notifier::markSeenRequested, this, &Notifier::markSeenRequested);
 }
 
 QCoro::Task<Notifier*> FallbackNotifier::chosen()

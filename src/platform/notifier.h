@@ -20,6 +20,8 @@ struct NotificationRequest
     QString body;
     std::optional<QString> prUrl; // the page a click opens; without one a click does nothing
     bool sound = true;            // the desktop's default notification sound
+    // With `prUrl`: a "Mark as Seen" button beside "Open", where the desktop shows buttons.
+    bool offersMarkSeen = false;
 
     friend bool operator==(const NotificationRequest&, const NotificationRequest&) = default;
 };
@@ -57,6 +59,8 @@ public:
 signals:
     // The user clicked a notification that carried a pull-request address.
     void activated(const QString& prUrl);
+    // The user pressed "Mark as Seen" on the notification of that pull request.
+    void markSeenRequested(const QString& prUrl);
 };
 
 // Records what is posted, for tests of the models. Posts complete at once without error unless completions
@@ -83,6 +87,7 @@ public:
     bool completeNext(std::optional<QString> error = std::nullopt);
     // Acts as a click on a delivered notification.
     void click(const QString& prUrl) { emit activated(prUrl); }
+    void pressMarkSeen(const QString& prUrl) { emit markSeenRequested(prUrl); }
 
     struct Pending; // a held post
 

@@ -72,15 +72,15 @@ protected:
     std::unique_ptr<fh::FakeHub> hub;
 };
 
-// A world that mirrors the app's sample data: two review requests, and four pull requests of mine
-// (pending, approved twice, changes requested).
+// A world that mirrors the app's sample data: two review requests (one of them asked of my team), and four
+// pull requests of mine (pending, approved twice, changes requested).
 fh::Scenario sampleWorld()
 {
     fh::Scenario s = baseWorld();
     auto requestedA = pull("acme/api", 1, "alice", "2026-12-06T09:00:00Z");
     requestedA.requestedReviewers = {u"me"_s};
     auto requestedB = pull("acme/web", 2, "bob", "2026-12-06T08:00:00Z");
-    requestedB.requestedReviewers = {u"me"_s};
+    requestedB.requestedTeams = {{u"core"_s, u"Core"_s, {u"me"_s}}};
     auto pending = pull("acme/api", 3, "me", "2026-12-06T07:00:00Z");
     auto approvedA = pull("acme/api", 4, "me", "2026-12-06T06:00:00Z");
     approvedA.reviews = {review("alice", "APPROVED", "2026-12-06T05:00:00Z")};
@@ -145,6 +145,11 @@ TEST_F(CliTest, PrsJsonDecodesIntoTheRecordsAndARepeatIsAnsweredFromTheSharedCac
         EXPECT_EQ(pr.title, source->title);
         EXPECT_EQ(pr.headSha, source->headSha);
         EXPECT_EQ(pr.url, hub->baseUrl() + u"/%1/pull/%2"_s.arg(pr.repository).arg(pr.number));
+        const QJsonValue from = v[u"reviewRequestedFrom"_s];
+        EXPECT_EQ(from, pr.number == 1   ? QJsonValue(u"you"_s)
+                        : pr.number == 2 ? QJsonValue(u"acme/core"_s)
+                                         : QJsonValue(QJsonValue::Null))
+            << pr.number;
     }
     EXPECT_EQ(order.join(u','), u"1,2,3,4,5,6"_s); // newest update first
     EXPECT_EQ(hub->requests().size(), 3u + 4u * 6u);

@@ -369,6 +369,11 @@ TEST(GitHubWire, DecodesGitHubsDocumentedExamples)
     const wire::PRDetail detail = wire::decodePRDetail(example("pull.json"));
     EXPECT_EQ(detail.headSha, u"6dcb09b5b57875f334f61aebed695e2e4193db5e"_s);
     EXPECT_EQ(detail.requestedReviewers, QStringList{u"other_user"_s});
+    ASSERT_EQ(detail.requestedTeams.size(), 1);
+    EXPECT_EQ(detail.requestedTeams[0].slug, u"justice-league"_s);
+    // The team's organisation is github, though octocat owns the repository.
+    EXPECT_EQ(requestedTeam(detail, u"mona"_s, u"octocat/Hello-World"_s), u"github/justice-league"_s);
+    EXPECT_EQ(requestedTeam(detail, u"Other_User"_s, u"octocat/Hello-World"_s), std::nullopt);
     EXPECT_EQ(detail.comments, 10);
     EXPECT_EQ(detail.reviewComments, 0);
 
@@ -437,6 +442,25 @@ TEST(GitHubWire, OptionalKeysMayBeMissingOrNull)
     const auto detail = wire::decodePRDetail(R"({"head":{"sha":"abc"},"requested_reviewers":[]})");
     EXPECT_FALSE(detail.comments.has_value());
     EXPECT_FALSE(detail.reviewComments.has_value());
+    EXPECT_TRUE(detail.requestedTeams.isEmpty());
+}
+
+// Which team a review was asked of: the organisation comes from the team's page, else the repository's owner.
+TEST(GitHubRules, RequestedTeamNamesTheTeamWhenTheUserIsNotAsked)
+{
+    const auto team = [](const char* url) {
+        return wire::RequestedTeam{u"web"_s, url ? QString::fromLatin1(url) : std::optional<QString>()};
+    };
+    const std::tuple<QStringList, QList<wire::RequestedTeam>, std::optional<QString>> cases[] = {
+        {{}, {team("https://ghe.example.com/orgs/acme/teams/web")}, u"acme/web"_s},
+        {{u"theo"_s}, {team(nullptr), {u"b"_s, {}}}, u"north/web"_s},
+        {{}, {team("https://github.com/acme")}, u"north/web"_s},
+        {{u"theo"_s, u"ME"_s}, {team(nullptr)}, std::nullopt},
+        {{u"theo"_s}, {}, std::nullopt},
+    };
+    for (const auto& [reviewers, teams, expected] : cases)
+        EXPECT_EQ(requestedTeam({u"sha"_s, reviewers, teams, {}, {}}, u"me"_s, u"north/api"_s), expected)
+            << reviewers.join(u',').toStdString() << " " << teams.size();
 }
 
 TEST(GitHubWire, MalformedRepliesNameTheProblem)
@@ -449,6 +473,10 @@ TEST(GitHubWire, MalformedRepliesNameTheProblem)
          "key \"head.sha\": missing"},
         {[] { wire::decodePRDetail(R"({"head":{"sha":"a"},"requested_reviewers":[1]})"); },
          "key \"requested_reviewers[0]\": expected an object, found a number"},
+        {[] {
+             wire::decodePRDetail(R"({"head":{"sha":"a"},"requested_reviewers":[],"requested_teams":[{}]})");
+         },
+         "key \"requested_teams[0].slug\": missing"},
         {[] { wire::decodeCheckRuns(R"({"total_count":"1","check_runs":[]})"); },
          "key \"total_count\": expected an integer, found a string"},
         {[] {

@@ -140,6 +140,10 @@ TEST(Filters, InclusionTable)
         for (F f : kAllFilters)
             EXPECT_EQ(filterIncludes(f, p), c.included.contains(f)) << rawValue(f).toStdString();
     }
+    // A review asked of the user's team is a review request too.
+    PullRequest team = badgePR(false, true, false, std::nullopt);
+    team.requestedTeam = u"o/web"_s;
+    EXPECT_TRUE(filterIncludes(F::needsReview, team));
     EXPECT_EQ(prFilterFromRaw(u"Review"_s), F::needsReview);
     EXPECT_FALSE(prFilterFromRaw(u"needsReview"_s).has_value());
 }
@@ -219,11 +223,16 @@ TEST(Badge, ColourCountAndTheTrayToolTipSayingWhatItCounts)
     const PullRequest request = badgePR(false, true, false, std::nullopt);
     const PullRequest changes = badgePR(true, false, false, AS::changesRequested);
     const PullRequest approved = badgePR(true, false, false, AS::approved);
+    PullRequest team = request;
+    team.requestedTeam = u"o/web"_s;
+    PullRequest teamAssigned = team;
+    teamAssigned.isAssigned = true;
     struct Case
     {
         QList<PullRequest> prs;
         BadgeColor color;
         QString expected;
+        bool teamRequests = true;
     };
     const Case cases[] = {
         {{}, BadgeColor::none, "Norvane"},
@@ -244,11 +253,17 @@ TEST(Badge, ColourCountAndTheTrayToolTipSayingWhatItCounts)
         {{badgePR(false, true, true, std::nullopt), badgePR(true, false, true, AS::changesRequested)},
          BadgeColor::red,
          "Norvane\n3 pull requests need you: 1 review request, 1 assigned to you, 1 with changes requested"},
+        // A team's review request counts unless its switch is off; an assignment counts whatever it says.
+        {{team, request}, BadgeColor::blue, "Norvane\n2 pull requests need you: 2 review requests"},
+        {{team, request}, BadgeColor::blue, "Norvane\n1 pull request needs you: 1 review request", false},
+        {{team, approved}, BadgeColor::purple, "Norvane\n1 pull request needs you: 1 approved", false},
+        {{teamAssigned}, BadgeColor::blue, "Norvane\n1 pull request needs you: 1 assigned to you", false},
     };
     for (const Case& c : cases) {
-        const BadgeCounts counts = badgeCounts(c.prs);
+        const BadgeCounts counts = badgeCounts(c.prs, c.teamRequests);
         EXPECT_EQ(trayToolTip(counts), c.expected);
-        EXPECT_EQ(badgeFor(c.prs), (Badge{c.color, counts.total()})) << c.expected.toStdString();
+        EXPECT_EQ(badgeFor(c.prs, c.teamRequests), (Badge{c.color, counts.total()}))
+            << c.expected.toStdString();
     }
     QList<PullRequest> many;
     for (int i = 0; i < 1000; ++i)

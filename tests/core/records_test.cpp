@@ -154,9 +154,10 @@ TEST(StoredForms, EachRecordReadsBackAsItWasWritten)
              SeenStateMap{{u"gh-1"_s, {u"abc"_s, 1, 2, CI::failure, AS::changesRequested}},
                           {u"gh-2"_s, {std::nullopt, 0, 0, std::nullopt, std::nullopt}}},
              seenStateMapFromJson, u"gh-1,gh-2"_s),
-        form("notification settings", NotificationSettings{false, true, false, 30},
+        form("notification settings", NotificationSettings{false, true, false, 30, false},
              notificationSettingsFromJson,
-             u"notifyOnApproval,notifyOnChangesRequested,notifyOnReviewRequest,pollingIntervalMinutes"_s),
+             u"notifyOnApproval,notifyOnChangesRequested,notifyOnReviewRequest,notifyOnTeamReviewRequest,"
+             u"pollingIntervalMinutes"_s),
         form("watched repositories",
              QList<WatchedRepo>{
                  {id, u"octo/Hello"_s, QUuid::fromString(u"0B5A7E9C-1D2E-4F30-8A1B-2C3D4E5F6A7B"_s)}},
@@ -293,6 +294,10 @@ TEST(StoredForms, DecodeFailuresNameTheKey)
     nulls.insert(u"ciStatus"_s, QJsonValue::Null);
     const PullRequest decoded = pullRequestFromJson(nulls);
     EXPECT_FALSE(decoded.author.has_value() || decoded.ciStatus.has_value());
+    // Settings an earlier version stored, without the team switch, read with it on.
+    EXPECT_EQ(notificationSettingsFromJson(parse(R"({"notifyOnApproval":false,"notifyOnChangesRequested":true,)"
+                                                 R"("notifyOnReviewRequest":true,"pollingIntervalMinutes":5})")),
+              (NotificationSettings{true, true, false, 5, true}));
     EXPECT_EQ(gitHubAccountFromJson(parse(R"({"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","username":"o",)"
                                           R"("tokenIdentifier":"t"})"))
                   .id,

@@ -28,6 +28,8 @@ TEST(Search, QualifiersSelectWhatTheUserMaySee)
         {open + "review-requested:mona", "t-mona", {"api#2"}, 1},
         {open + "review-requested:mona", "t-theo", {"api#2", "secret#1"}, 2},
         {open + "author:mona", "t-mona", {"api#1"}, 1},
+        // A review requested from a team finds the pull request for its members.
+        {open + "review-requested:theo", "t-theo", {"api#1"}, 1},
         {"type:pr+state:closed+author:mona", "t-mona", {"api#5"}, 1},
         {open + "assignee:mona", "t-mona", {"api#3"}, 1},
         {open + "author:nobody", "t-mona", {}, 0},

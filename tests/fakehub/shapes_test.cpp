@@ -66,9 +66,9 @@ TEST(Shapes, EveryEndpointMatchesGitHubsExample)
          "items[0].state:s"},
         {"pull",
          "/repos/acme/api/pulls/1",
-         {"milestone", "requested_teams[]", "merged_by", "assignee", "head.repo.license",
-          "base.repo.license"},
-         "head.sha:s requested_reviewers[0].login:s comments:n review_comments:n"},
+         {"milestone", "merged_by", "assignee", "head.repo.license", "base.repo.license"},
+         "head.sha:s requested_reviewers[0].login:s requested_teams[0].slug:s requested_teams[0].html_url:s "
+         "comments:n review_comments:n"},
         {"pull-reviews",
          "/repos/acme/api/pulls/1/reviews",
          {},

@@ -37,7 +37,8 @@ inline const char* const kWorld = R"({
   ],
   "pull_requests": [
     {"repository": "acme/api", "number": 1, "id": 101, "title": "Mine", "author": "mona",
-     "requested_reviewers": ["priya"], "created_at": "-3d", "updated_at": "-4h", "comments": 2,
+     "requested_reviewers": ["priya"], "requested_teams": [{"slug": "core", "members": ["theo"]}],
+     "created_at": "-3d", "updated_at": "-4h", "comments": 2,
      "review_comments": 3, "head_sha": "aaaa",
      "reviews": [{"user": "theo", "state": "APPROVED", "body": "LGTM", "submitted_at": "-5h"}],
      "check_runs": [{"name": "build", "status": "completed", "conclusion": "success"}],

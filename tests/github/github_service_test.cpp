@@ -73,8 +73,9 @@ protected:
     const QString repo = u"acme/api"_s;
 };
 
-// me wrote #1 in acme/api (approved, checks green); alice wrote #2 in acme/web and asked me to review (bob
-// requested changes); bob wrote #3 in acme/api. All three are assigned to me, so #1 and #2 are found twice.
+// me wrote #1 in acme/api (approved, checks green); alice wrote #2 in acme/web and asked me (and my team) to
+// review (bob requested changes); bob wrote #3 in acme/api; alice asked only my team to review #4. The first
+// three are assigned to me, so #1 and #2 are found twice.
 fh::Scenario teamWorld()
 {
     fh::Scenario s = baseWorld();
@@ -88,9 +89,12 @@ fh::Scenario teamWorld()
     requested.requestedReviewers = {u"me"_s, u"bob"_s};
     requested.assignees = {u"me"_s};
     requested.reviews = {review("bob", "CHANGES_REQUESTED", "2026-12-01T08:00:00Z", "Nope")};
+    requested.requestedTeams = {{u"core"_s, u"Core"_s, {u"me"_s}}};
     auto assigned = pull("acme/api", 3, "bob", "2026-12-02T10:00:00Z");
     assigned.assignees = {u"me"_s};
-    s.pullRequests = {mine, requested, assigned};
+    auto team = pull("acme/web", 4, "alice", "2026-11-30T10:00:00Z");
+    team.requestedTeams = {{u"web-reviewers"_s, u"Web Reviewers"_s, {u"bob"_s, u"me"_s}}};
+    s.pullRequests = {mine, requested, assigned, team};
     s.repository(u"acme/api"_s)->checks[u"sha1"_s].checkRuns = {checkRun("build", "completed", "success")};
     return s;
 }
@@ -103,13 +107,14 @@ TEST_F(GitHubServiceTest, SendsThreeSearchesThenEnrichesEachPullRequestInTurn)
     const auto prs = fetch();
 
     const QStringList lines = requestLines();
-    ASSERT_EQ(lines.size(), 3 + 3 * 4) << lines.join(u'\n').toStdString();
+    // Which team asked costs nothing more: the detail already says.
+    ASSERT_EQ(lines.size(), 3 + 4 * 4) << lines.join(u'\n').toStdString();
     const QString search = u"GET /search/issues?q=type:pr%20state:open%20archived:false%20"_s;
     EXPECT_EQ(lines[0], search + u"review-requested:me&sort=updated&order=desc&per_page=50"_s);
     EXPECT_EQ(lines[1], search + u"author:me&sort=updated&order=desc&per_page=50"_s);
     EXPECT_EQ(lines[2], search + u"assignee:me&sort=updated&order=desc&per_page=50"_s);
     // Per pull request: detail, reviews, then the two CI queries (in either order) before the next one.
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         const QString detail = lines[3 + 4 * i];
         ASSERT_TRUE(detail.startsWith(u"GET /repos/acme/"_s)) << detail.toStdString();
         const QString base = detail.mid(4);
@@ -128,10 +133,11 @@ TEST_F(GitHubServiceTest, SendsThreeSearchesThenEnrichesEachPullRequestInTurn)
     }
 
     // Newest update first, each pull request once with the flags of every search that found it.
-    ASSERT_EQ(prs.size(), 3);
+    ASSERT_EQ(prs.size(), 4);
     EXPECT_EQ(prs[0].number, 2);
     EXPECT_EQ(prs[1].number, 3);
     EXPECT_EQ(prs[2].number, 1);
+    EXPECT_EQ(prs[3].number, 4);
 
     const auto& mine = byNumber(prs, 1);
     EXPECT_EQ(mine.id, u"gh-1001"_s);
@@ -152,6 +158,11 @@ TEST_F(GitHubServiceTest, SendsThreeSearchesThenEnrichesEachPullRequestInTurn)
     EXPECT_FALSE(requested.requestedReviewers.has_value());
     EXPECT_FALSE(requested.lastChangeRequest.has_value());
     EXPECT_EQ(requested.ciStatus, CI::unknown);
+    // Asked in person as well as through a team: it is the user's request.
+    EXPECT_FALSE(requested.requestedTeam.has_value());
+    EXPECT_TRUE(byNumber(prs, 4).reviewRequested);
+    EXPECT_EQ(byNumber(prs, 4).requestedTeam, u"acme/web-reviewers"_s);
+    EXPECT_FALSE(mine.requestedTeam.has_value() || byNumber(prs, 3).requestedTeam.has_value());
 }
 
 TEST_F(GitHubServiceTest, EmptySearchesCostExactlyThreeRequests)
@@ -216,7 +227,7 @@ TEST_F(GitHubServiceTest, DetailFailureSkipsCiButNotTheOthers)
     hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/repos/acme/api/pulls/1"_s, 404));
     hub->injectFault(fh::Fault::dropMidBody(u"GET"_s, u"/repos/acme/web/pulls/2"_s)); // absorbed the same way
     const auto prs = fetch();
-    ASSERT_EQ(prs.size(), 3);
+    ASSERT_EQ(prs.size(), 4);
     const auto& mine = byNumber(prs, 1);
     EXPECT_FALSE(mine.headSha.has_value());
     EXPECT_FALSE(mine.ciStatus.has_value());
@@ -244,7 +255,7 @@ TEST_F(GitHubServiceTest, TransportFailuresEndTheCallOnlyDuringReviews)
     hub->injectFault(fh::Fault::dropConnection(u"GET"_s, u"/repos/acme/web/pulls/2"_s));
     hub->injectFault(fh::Fault::dropConnection(u"GET"_s, u"/repos/acme/api/commits/sha1/**"_s));
     const auto prs = fetch();
-    ASSERT_EQ(prs.size(), 3);
+    ASSERT_EQ(prs.size(), 4);
     EXPECT_FALSE(byNumber(prs, 2).headSha.has_value());
     EXPECT_EQ(byNumber(prs, 1).ciStatus, CI::unknown);
 

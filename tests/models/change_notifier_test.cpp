@@ -13,15 +13,17 @@ namespace {
 struct Seen
 {
     Seen(bool requested = false, bool assigned = false, bool mine = false,
-         std::optional<AS> verdict = std::nullopt)
-        : requested(requested), assigned(assigned), mine(mine), verdict(verdict)
+         std::optional<AS> verdict = std::nullopt, bool team = false)
+        : requested(requested), assigned(assigned), mine(mine), verdict(verdict), team(team)
     {
     }
     bool requested; // my review requested
     bool assigned;  // assigned to me
     bool mine;      // I wrote it
     std::optional<AS> verdict;
+    bool team; // the request went to my team, acme/web
 };
+const Seen kTeam{true, false, false, std::nullopt, true};
 
 PullRequest pr(const Seen& s)
 {
@@ -36,6 +38,8 @@ PullRequest pr(const Seen& s)
     p.isAssigned = s.assigned;
     p.isYourPR = s.mine;
     p.approvalStatus = s.verdict;
+    if (s.team)
+        p.requestedTeam = u"acme/web"_s;
     return p;
 }
 
@@ -78,8 +82,22 @@ TEST_F(ChangeNotifierTest, WhichTransitionsNotify)
         const char* name;
         Seen before, after;
         QStringList expected;
+        NotificationSettings settings = {};
     };
+    NotificationSettings noTeams;
+    noTeams.notifyOnTeamReviewRequest = false;
+    Seen teamAssigned = kTeam;
+    teamAssigned.assigned = true;
     const Case cases[] = {
+        {"review requested from my team", {}, kTeam, {"👀 Review Requested"}},
+        {"from my team with team requests off", {}, kTeam, {}, noTeams},
+        {"from my team, then from me", kTeam, {true}, {"👀 Review Requested"}, noTeams},
+        {"from me, then from my team too", {true}, kTeam, {}},
+        {"from my team and assigned to me, team requests off",
+         {},
+         teamAssigned,
+         {"👀 Review Requested"},
+         noTeams},
         {"review requested", {}, {true}, {"👀 Review Requested"}},
         {"someone else's assigned to me", {}, {false, true}, {"👀 Review Requested"}},
         {"my own assigned to me", {false, false, true}, {false, true, true}, {}},
@@ -111,7 +129,7 @@ TEST_F(ChangeNotifierTest, WhichTransitionsNotify)
         ChangeNotifier& n = make();
         n.update({pr(c.before)}, account, true, {});
         EXPECT_TRUE(notifier->posts().empty()) << c.name << ": the first answer only sets the baseline";
-        n.update({pr(c.after)}, account, true, {});
+        n.update({pr(c.after)}, account, true, c.settings);
         EXPECT_EQ(titles(), c.expected) << c.name;
     }
 }
@@ -144,6 +162,13 @@ TEST_F(ChangeNotifierTest, SettingsSilentPollsAndOtherAccountsHoldBack)
     ASSERT_EQ(titles(), QStringList{u"👀 Review Requested"_s});
     EXPECT_EQ(notifier->posts().front().body, u"Someone requested your review on 'Fix it'"_s);
     EXPECT_EQ(notifier->posts().front().subtitle, std::optional<QString>(u"acme/api"_s));
+    EXPECT_TRUE(notifier->posts().front().offersMarkSeen);
+
+    PullRequest team = pr(kTeam);
+    team.id = u"gh-4"_s;
+    n.update({team}, account, true, {});
+    ASSERT_EQ(notifier->posts().size(), 2u);
+    EXPECT_EQ(notifier->posts().back().body, u"alice requested a review from @acme/web on 'Fix it'"_s);
 }
 
 TEST_F(ChangeNotifierTest, WithoutABundleIdentifierNothingIsPosted)

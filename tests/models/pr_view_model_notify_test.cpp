@@ -1,5 +1,6 @@
 #include "models/pr_model_fixture.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace norvane;
@@ -156,9 +157,14 @@ TEST_F(PRNotifyTest, SeenStatesFlagOnlyLaterChanges)
     const norvane::PullRequest first = *find(1);
     EXPECT_EQ(m.unseenUpdates(first),
               (QList<PRUpdateType>{PRUpdateType::newCommits, PRUpdateType::newComments}));
-    // Opening it clears every flag at once.
-    m.markAsSeen(first);
+    // "Mark as Seen" on its notification clears every flag at once, as opening it does; a pull request
+    // no longer in the list has nothing to mark.
+    QSignalSpy redraws(&m, &PRViewModel::seenStatesChanged);
+    notifier->pressMarkSeen(hub->baseUrl() + u"/acme/api/pull/99"_s);
+    EXPECT_EQ(redraws.size(), 0);
+    notifier->pressMarkSeen(first.url);
     EXPECT_TRUE(m.unseenUpdates(first).isEmpty());
+    EXPECT_EQ(redraws.size(), 1);
 }
 
 // The interval's rules: PollSchedule's tests.

@@ -101,9 +101,13 @@ DBusNotifier::Options optionsFor(const QString& service)
 
 NotificationRequest reviewRequest(std::optional<QString> prUrl)
 {
-    return NotificationRequest{
-        QUuid::createUuid().toString(QUuid::WithoutBraces), u"👀 Review Requested"_s, u"octo/hello"_s,
-        u"mona requested your review on 'A <b> & c'"_s,     std::move(prUrl),        true};
+    return NotificationRequest{QUuid::createUuid().toString(QUuid::WithoutBraces),
+                               u"👀 Review Requested"_s,
+                               u"octo/hello"_s,
+                               u"mona requested your review on 'A <b> & c'"_s,
+                               std::move(prUrl),
+                               true,
+                               true};
 }
 
 TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress)
@@ -124,7 +128,7 @@ TEST(DBusNotifier, PostsTitleSubtitleBodyHintsAndADefaultActionOnlyWithAnAddress
     EXPECT_EQ(first.appIcon, u"com.norvane.app"_s);
     EXPECT_EQ(first.summary, u"👀 Review Requested"_s);
     EXPECT_EQ(first.body, u"octo/hello\nmona requested your review on 'A <b> & c'"_s);
-    EXPECT_EQ(first.actions, (QStringList{u"default"_s, u"Open"_s}));
+    EXPECT_EQ(first.actions, (QStringList{u"default"_s, u"Open"_s, u"mark-seen"_s, u"Mark as Seen"_s}));
     EXPECT_EQ(first.hints.value(u"desktop-entry"_s).toString(), u"com.norvane.app"_s);
     EXPECT_EQ(first.hints.value(u"sound-name"_s).toString(), u"message-new-instant"_s);
 
@@ -139,8 +143,10 @@ TEST(DBusNotifier, TextFromGitHubIsEscapedForServersThatReadMarkup)
 {
     FakeNotificationServer server({u"body"_s, u"body-markup"_s});
     DBusNotifier notifier(optionsFor(server.service()));
-    EXPECT_EQ(QCoro::waitFor(notifier.post(reviewRequest(std::nullopt))), std::nullopt);
+    EXPECT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/1"_s))), std::nullopt);
     ASSERT_EQ(server.received.size(), 1u);
+    // A server without buttons gets what it always got: the click alone.
+    EXPECT_EQ(server.received[0].actions, (QStringList{u"default"_s, u"Open"_s}));
     EXPECT_EQ(server.received[0].body, u"octo/hello\nmona requested your review on 'A &lt;b&gt; &amp; c'"_s);
     EXPECT_EQ(server.received[0].summary, u"👀 Review Requested"_s);
 }
@@ -150,6 +156,7 @@ TEST(DBusNotifier, AClickOnTheDefaultActionDeliversTheAddressUntilTheNotificatio
     FakeNotificationServer server({u"actions"_s});
     DBusNotifier notifier(optionsFor(server.service()));
     QSignalSpy clicks(&notifier, &Notifier::activated);
+    QSignalSpy marks(&notifier, &Notifier::markSeenRequested);
     ASSERT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/1"_s))), std::nullopt);
     ASSERT_EQ(QCoro::waitFor(notifier.post(reviewRequest(u"https://github.com/o/r/pull/2"_s))), std::nullopt);
     const uint first = 101;
@@ -158,6 +165,10 @@ TEST(DBusNotifier, AClickOnTheDefaultActionDeliversTheAddressUntilTheNotificatio
     server.emitSignal(u"ActionInvoked"_s, {second, u"default"_s});
     ASSERT_TRUE(clicks.wait(5000));
     EXPECT_EQ(clicks.takeFirst().at(0).toString(), u"https://github.com/o/r/pull/2"_s);
+    // "Mark as Seen" names the pull request and opens nothing.
+    server.emitSignal(u"ActionInvoked"_s, {second, u"mark-seen"_s});
+    ASSERT_TRUE(marks.wait(5000));
+    EXPECT_EQ(marks.takeFirst().at(0).toString(), u"https://github.com/o/r/pull/2"_s);
 
     // Other actions, unknown ids and signals from anyone but the server's owner are ignored.
     server.emitSignal(u"ActionInvoked"_s, {first, u"inline-reply"_s});
@@ -170,8 +181,10 @@ TEST(DBusNotifier, AClickOnTheDefaultActionDeliversTheAddressUntilTheNotificatio
     server.emitSignal(u"NotificationClosed"_s, {first, uint(2)});
     EXPECT_TRUE(QTest::qWaitFor([&] { return notifier.trackedCount() == 1; }, 5000));
     server.emitSignal(u"ActionInvoked"_s, {first, u"default"_s});
+    server.emitSignal(u"ActionInvoked"_s, {first, u"mark-seen"_s});
     QTest::qWait(300);
     EXPECT_EQ(clicks.size(), 0);
+    EXPECT_EQ(marks.size(), 0);
     QDBusConnection::disconnectFromBus(u"impostor"_s);
 }
 

@@ -341,6 +341,32 @@ QJsonObject Payloads::branch(const PullRequest& pr, const QString& ref, const QS
     };
 }
 
+QJsonArray Payloads::teams(const PullRequest& pr) const
+{
+    const Repository* repo = m_world.repository(pr.repository);
+    const QString org = repo ? repo->owner : QString();
+    QJsonArray list;
+    for (const RequestedTeam& team : pr.requestedTeams) {
+        const qint64 id = stableId(org + QLatin1Char('/') + team.slug);
+        const QString api = m_base + QStringLiteral("/teams/") + QString::number(id);
+        list.append(QJsonObject{
+            {QStringLiteral("id"), id},
+            {QStringLiteral("node_id"), nodeId("T_", id)},
+            {QStringLiteral("url"), api},
+            {QStringLiteral("html_url"), m_base + QStringLiteral("/orgs/%1/teams/%2").arg(org, team.slug)},
+            {QStringLiteral("name"), team.name},
+            {QStringLiteral("slug"), team.slug},
+            {QStringLiteral("description"), QJsonValue::Null},
+            {QStringLiteral("privacy"), QStringLiteral("closed")},
+            {QStringLiteral("notification_setting"), QStringLiteral("notifications_enabled")},
+            {QStringLiteral("permission"), QStringLiteral("pull")},
+            {QStringLiteral("members_url"), api + QStringLiteral("/members{/member}")},
+            {QStringLiteral("repositories_url"), api + QStringLiteral("/repos")},
+        });
+    }
+    return list;
+}
+
 QJsonObject Payloads::pull(const PullRequest& pr) const
 {
     const QString api = apiRepo(pr.repository) + QStringLiteral("/pulls/") + QString::number(pr.number);
@@ -382,7 +408,7 @@ QJsonObject Payloads::pull(const PullRequest& pr) const
          pr.assignees.isEmpty() ? QJsonValue(QJsonValue::Null) : simpleUser(pr.assignees.first())},
         {QStringLiteral("assignees"), users(pr.assignees)},
         {QStringLiteral("requested_reviewers"), users(pr.requestedReviewers)},
-        {QStringLiteral("requested_teams"), QJsonArray()},
+        {QStringLiteral("requested_teams"), teams(pr)},
         {QStringLiteral("head"), branch(pr, pr.headRef, pr.headSha)},
         {QStringLiteral("base"), branch(pr, pr.baseRef, baseSha)},
         {QStringLiteral("_links"),

@@ -50,6 +50,7 @@ private:
                             const std::optional<QDateTime>& closed) const;
     QJsonArray labels(const QString& repoFullName, const QStringList& names) const;
     QJsonArray users(const QStringList& logins) const;
+    QJsonArray teams(const PullRequest& pr) const;
     QJsonObject branch(const PullRequest& pr, const QString& ref, const QString& sha) const;
 
     const Scenario& m_world;

@@ -448,6 +448,7 @@ private:
                       "author",
                       "assignees",
                       "requested_reviewers",
+                      "requested_teams",
                       "labels",
                       "draft",
                       "state",
@@ -487,6 +488,12 @@ private:
         pr.author = userRef(r, QStringLiteral("author"));
         pr.assignees = userList(r, QStringLiteral("assignees"));
         pr.requestedReviewers = userList(r, QStringLiteral("requested_reviewers"));
+        forEach(r, QStringLiteral("requested_teams"), [&](const JsonReader& t) {
+            checkKeys(t, {"slug", "name", "members"});
+            const QString slug = t.string(QStringLiteral("slug"));
+            pr.requestedTeams.append({slug, t.optionalString(QStringLiteral("name")).value_or(slug),
+                                      userList(t, QStringLiteral("members"))});
+        });
         pr.labels = r.optionalStringList(QStringLiteral("labels")).value_or(QStringList());
         pr.draft = r.optionalBoolean(QStringLiteral("draft")).value_or(false);
         pr.state = oneOf(r, QStringLiteral("state"), kOpenClosed, QStringLiteral("open"));

@@ -144,6 +144,14 @@ struct Issue
     std::optional<QDateTime> closedAt;
 };
 
+// A team asked to review a pull request; it belongs to the organisation that owns the repository.
+struct RequestedTeam
+{
+    QString slug;
+    QString name;
+    QStringList members; // logins; a review-requested search of a member finds the pull request
+};
+
 struct PullRequest
 {
     qint64 id = 0;     // the issue id: what searches and the issue list report
@@ -155,6 +163,7 @@ struct PullRequest
     QString author;
     QStringList assignees;
     QStringList requestedReviewers;
+    QList<RequestedTeam> requestedTeams;
     QStringList labels;
     bool draft = false;
     QString state; // open, closed

@@ -97,6 +97,15 @@ bool matches(const SearchQuery& q, const Repository& repo, bool isPr, const QStr
     return allIn(q.assignees, assignees) && allIn(q.reviewRequested, reviewers);
 }
 
+// GitHub's review-requested qualifier finds a request made to the user or to a team the user is in.
+QStringList reviewRequestedFrom(const PullRequest& pr)
+{
+    QStringList logins = pr.requestedReviewers;
+    for (const RequestedTeam& team : pr.requestedTeams)
+        logins += team.members;
+    return logins;
+}
+
 } // namespace
 
 std::vector<SearchHit> runSearch(const Scenario& world, const SearchQuery& query, const QString& viewer,
@@ -106,7 +115,7 @@ std::vector<SearchHit> runSearch(const Scenario& world, const SearchQuery& query
     for (const PullRequest& pr : world.pullRequests) {
         const Repository* repo = world.repository(pr.repository);
         if (repo && repo->isVisibleTo(viewer) &&
-            matches(query, *repo, true, pr.state, pr.author, pr.assignees, pr.requestedReviewers))
+            matches(query, *repo, true, pr.state, pr.author, pr.assignees, reviewRequestedFrom(pr)))
             hits.push_back(SearchHit{repo, &pr, nullptr, pr.createdAt, pr.updatedAt});
     }
     for (const Repository& repo : world.repositories) {

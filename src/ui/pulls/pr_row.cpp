@@ -116,7 +116,10 @@ PRRowContent rowContent(const PullRequest& pr, const QList<PRUpdateType>& update
     row.author = pr.author;
     row.reviewRequested = pr.reviewRequested;
     const QString since = relativeTimeText(pr.updatedAt, now);
-    row.time = pr.reviewRequested ? QStringLiteral("Requested your review ") + since : since;
+    if (isTeamReviewRequest(pr))
+        row.time = QStringLiteral("Review requested from @%1 ").arg(*pr.requestedTeam) + since;
+    else
+        row.time = pr.reviewRequested ? QStringLiteral("Requested your review ") + since : since;
     row.ci = ciLine(pr.ciStatus);
     row.role = roleText(pr);
     if (pr.isYourPR && pr.requestedReviewers && !pr.requestedReviewers->isEmpty())

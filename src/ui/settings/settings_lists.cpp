@@ -133,8 +133,8 @@ void SettingsView::updatePermission()
 void SettingsView::updateNotificationSettings()
 {
     const NotificationSettings& settings = m_model.notificationSettings();
-    const bool values[] = {settings.notifyOnReviewRequest, settings.notifyOnChangesRequested,
-                           settings.notifyOnApproval};
+    const bool values[] = {settings.notifyOnReviewRequest, settings.notifyOnTeamReviewRequest,
+                           settings.notifyOnChangesRequested, settings.notifyOnApproval};
     for (int i = 0; i < m_switches.size(); ++i) {
         const QSignalBlocker blocker(m_switches[i]);
         m_switches[i]->setChecked(values[i]);

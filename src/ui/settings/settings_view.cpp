@@ -216,6 +216,9 @@ QWidget* SettingsView::buildNotificationsSection()
     static const SwitchRow rows[] = {
         {"Review Requests", "Notify when someone requests your review on a PR",
          &NotificationSettings::notifyOnReviewRequest},
+        {"Team Review Requests",
+         "Notify when a team you are in is asked for a review, and count it in the badge",
+         &NotificationSettings::notifyOnTeamReviewRequest},
         {"Changes Requested", "Notify when your PR receives change requests",
          &NotificationSettings::notifyOnChangesRequested},
         {"Approvals", "Notify when your PR is approved", &NotificationSettings::notifyOnApproval},

@@ -158,6 +158,9 @@ void AppDelegate::applicationDidFinishLaunching()
 
     connect(m_viewModel.get(), &PRViewModel::pullRequestsChanged, this, [this] { updateMenuBarIcon(); });
     connect(m_viewModel.get(), &PRViewModel::trayIconStyleChanged, this, [this] { updateMenuBarIcon(); });
+    // The team review requests switch decides whether they count.
+    connect(m_viewModel.get(), &PRViewModel::notificationSettingsChanged, this,
+            [this] { updateMenuBarIcon(); });
     // The tooltip says when GitHub rejects the selected account's token.
     connect(m_viewModel.get(), &PRViewModel::reauthNeededChanged, this, [this] { updateMenuBarIcon(); });
     connect(m_viewModel.get(), &PRViewModel::selectedAccountChanged, this, [this] { updateMenuBarIcon(); });
@@ -361,7 +364,8 @@ void AppDelegate::updateMenuBarIcon()
 {
     if (!m_viewModel || !m_tray)
         return;
-    const BadgeCounts counts = badgeCounts(m_viewModel->pullRequests());
+    const BadgeCounts counts = badgeCounts(m_viewModel->pullRequests(),
+                                           m_viewModel->notificationSettings().notifyOnTeamReviewRequest);
     const Badge badge = badgeFor(counts);
     const QPalette palette = QApplication::palette();
     const auto badgeTint = themeColor(badge.color);

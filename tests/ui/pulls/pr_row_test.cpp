@@ -153,6 +153,9 @@ TEST(PRRow, ASpokenRowSaysWhatThePaintedLinesSayInReadingOrder)
     reviewer.reviewRequested = true;
     reviewer.approvalStatus = AS::approved;
     reviewer.ciStatus = CI::success;
+    PullRequest team = base();
+    team.reviewRequested = true;
+    team.requestedTeam = QStringLiteral("acme/web-reviewers");
     struct Case
     {
         const char* name;
@@ -173,6 +176,10 @@ TEST(PRRow, ASpokenRowSaysWhatThePaintedLinesSayInReadingOrder)
          reviewer,
          {PRUpdateType::ciStatusChanged},
          "Requested your review 2 hr. ago. Already approved. CI: Passing. Role: Reviewer. CI status changed"},
+        {"a review asked of the user's team",
+         team,
+         {},
+         "Review requested from @acme/web-reviewers 2 hr. ago. Role: Reviewer"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -388,7 +388,7 @@ TEST(SettingsView, SwitchesAndTheIntervalAreSavedAtOnce)
 {
     Settings s;
     const QList<SwitchControl*> switches = s.view->switches();
-    ASSERT_EQ(switches.size(), 3);
+    ASSERT_EQ(switches.size(), 4);
     for (SwitchControl* toggle : switches)
         EXPECT_TRUE(toggle->isChecked());
     // The interval in force chosen again is no change: nothing is saved and the poll keeps its schedule.
@@ -399,7 +399,7 @@ TEST(SettingsView, SwitchesAndTheIntervalAreSavedAtOnce)
     EXPECT_FALSE(s.world.preferences->data(QStringLiteral("notification_settings")));
     EXPECT_EQ(s.world.timer->starts, starts);
 
-    switches[1]->click();
+    switches[2]->click();
     s.view->pollingPicker()->setFocus();
     QTest::mouseClick(s.view->pollingPicker(), Qt::LeftButton, {},
                       s.view->pollingPicker()->segmentRect(4).center());
@@ -410,8 +410,14 @@ TEST(SettingsView, SwitchesAndTheIntervalAreSavedAtOnce)
     EXPECT_EQ(notificationSettingsFromJson(QJsonDocument::fromJson(*stored).object()), expected);
 
     // Settings changed elsewhere show here.
-    s.model->setNotificationSettings({false, true, false, 5});
-    EXPECT_FALSE(switches[0]->isChecked());
+    s.model->setNotificationSettings({false, true, true, 5, false});
+    QStringList shown;
+    for (SwitchControl* toggle : switches)
+        shown.append(toggle->accessibleName() +
+                     (toggle->isChecked() ? QStringLiteral(" on") : QStringLiteral(" off")));
+    EXPECT_EQ(shown,
+              (QStringList{QStringLiteral("Review Requests off"), QStringLiteral("Team Review Requests off"),
+                           QStringLiteral("Changes Requested on"), QStringLiteral("Approvals on")}));
     EXPECT_EQ(s.view->pollingPicker()->selectedIndex(), 0);
 }
 
