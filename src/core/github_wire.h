@@ -28,6 +28,7 @@ QList<SearchItem> decodeSearchResponse(const QByteArray& body);
 // GET /repos/{repo}/pulls/{n}
 struct PRDetail {
     QString headSha;
+    std::optional<QString> headBranch; // head.ref
     QStringList requestedReviewers;
     std::optional<qint64> comments;
     std::optional<qint64> reviewComments;
