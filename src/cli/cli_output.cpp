@@ -21,7 +21,7 @@ QString ci(const std::optional<PullRequest::CIStatus>& status)
     return status ? rawValue(*status) : QStringLiteral("-");
 }
 
-QString flags(const PullRequest& pr)
+QString flags(const PullRequest& pr, const SnoozeMap& snoozes)
 {
     QStringList out;
     if (pr.isYourPR)
@@ -32,6 +32,8 @@ QString flags(const PullRequest& pr)
         out.append(QStringLiteral("assigned"));
     if (pr.isDraft)
         out.append(QStringLiteral("draft"));
+    if (const auto it = snoozes.constFind(pr.id); it != snoozes.constEnd() && !it->woke)
+        out.append(QStringLiteral("snoozed"));
     return out.join(QLatin1Char(','));
 }
 
@@ -68,7 +70,7 @@ QString countsLine(const StatusReport& report, const QString& separator)
 
 } // namespace
 
-QString pullRequestTable(const QList<PullRequest>& prs)
+QString pullRequestTable(const QList<PullRequest>& prs, const SnoozeMap& snoozes)
 {
     if (prs.isEmpty())
         return QStringLiteral("No open pull requests.\n");
@@ -76,14 +78,22 @@ QString pullRequestTable(const QList<PullRequest>& prs)
                              QStringLiteral("CI"), QStringLiteral("FLAGS"), QStringLiteral("TITLE")}};
     for (const PullRequest& pr : prs) {
         rows.append({QLatin1Char('#') + QString::number(pr.number), pr.repository, verdict(pr.approvalStatus),
-                     ci(pr.ciStatus), flags(pr), pr.title});
+                     ci(pr.ciStatus), flags(pr, snoozes), pr.title});
     }
     return formatTable(rows, {true, false, false, false, false, false});
 }
 
-QByteArray pullRequestsJson(const QList<PullRequest>& prs)
+QByteArray pullRequestsJson(const QList<PullRequest>& prs, const SnoozeMap& snoozes)
 {
-    return QJsonDocument(encodeObjectArray(prs)).toJson(QJsonDocument::Indented);
+    QJsonArray out;
+    for (const PullRequest& pr : prs) {
+        QJsonObject object = toJson(pr);
+        const auto it = snoozes.constFind(pr.id);
+        object.insert(QStringLiteral("snoozedUntil"),
+                      snoozedUntilJson(it == snoozes.constEnd() ? std::nullopt : std::optional<Snooze>(*it)));
+        out.append(object);
+    }
+    return QJsonDocument(out).toJson(QJsonDocument::Indented);
 }
 
 QString issueTable(const QList<GitHubIssue>& issues)
