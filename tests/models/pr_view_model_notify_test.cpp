@@ -326,6 +326,7 @@ TEST_F(PRNotifyTest, ASnoozeHidesItsPullRequestUntilItWakes)
             continue;
         }
         // Back with its mark, which goes once it is seen; it stays back.
+        ASSERT_NE(find(c.number), nullptr);
         m.markAsSeen(*find(c.number));
         EXPECT_FALSE(m.wokeFromSnooze(pr.id));
         poll();

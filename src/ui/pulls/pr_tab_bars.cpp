@@ -197,7 +197,6 @@ void PullRequestTab::updateSnoozedButton()
     const qsizetype count = m_model.snoozedPullRequests().size();
     m_snoozedButton->setText(QStringLiteral("Snoozed %1").arg(count));
     m_snoozedButton->setCompactText(QString::number(count));
-    m_snoozedButton->setAccessibleName(QStringLiteral("Snoozed, %1").arg(count));
     m_snoozedButton->setToolTip(QStringLiteral("Snoozed %1").arg(count));
     m_snoozedButton->setVisible(count > 0);
     m_snoozedButton->updateGeometry();
