@@ -14,6 +14,7 @@
 #include "core/json_reader.h"
 #include "core/pr_rules.h"
 #include "core/relative_time.h"
+#include "core/snooze.h"
 #include "core/stored_encoding.h"
 #include "core/watched_repo.h"
 #include "github/rate_limit.h"
@@ -222,6 +223,23 @@ void seenStates(const QByteArray& stored)
         roundTrips(
             map, [](const SeenStateMap& m) { return QJsonDocument(toJson(m)); },
             [](const QJsonDocument& d) { return seenStateMapFromJson(d.object()); });
+    });
+}
+
+void snoozes(const QByteArray& stored)
+{
+    decoding([&] {
+        const SnoozeMap map = snoozeMapFromJson(parseJsonObject(stored));
+        PullRequest pr;
+        pr.updatedAt = fixedNow();
+        pr.reviewRequested = true;
+        for (const Snooze& snooze : map) {
+            snoozeWakes(snooze, pr, fixedNow());
+            snoozedUntilJson(snooze);
+        }
+        roundTrips(
+            map, [](const SnoozeMap& m) { return QJsonDocument(toJson(m)); },
+            [](const QJsonDocument& d) { return snoozeMapFromJson(d.object()); });
     });
 }
 
@@ -454,6 +472,7 @@ const Target kTargets[] = {
     {"user", user},
     {"accounts", accounts},
     {"seen_states", seenStates},
+    {"snoozes", snoozes},
     {"watched_repos", watchedRepos},
     {"notification_settings", notificationSettings},
     {"blocked_list", blockedList},

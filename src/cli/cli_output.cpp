@@ -21,7 +21,7 @@ QString ci(const std::optional<PullRequest::CIStatus>& status)
     return status ? rawValue(*status) : QStringLiteral("-");
 }
 
-QString flags(const PullRequest& pr)
+QString flags(const PullRequest& pr, const SnoozeMap& snoozes)
 {
     QStringList out;
     if (pr.isYourPR)
@@ -32,6 +32,8 @@ QString flags(const PullRequest& pr)
         out.append(QStringLiteral("assigned"));
     if (pr.isDraft)
         out.append(QStringLiteral("draft"));
+    if (const auto it = snoozes.constFind(pr.id); it != snoozes.constEnd() && !it->woke)
+        out.append(QStringLiteral("snoozed"));
     return out.join(QLatin1Char(','));
 }
 
@@ -51,7 +53,8 @@ QString formatTable(const QList<QStringList>& rows, const QList<bool>& rightAlig
             if (last)
                 cells.append(row[c]);
             else
-                cells.append(rightAligned[c] ? row[c].rightJustified(widths[c]) : row[c].leftJustified(widths[c]));
+                cells.append(rightAligned[c] ? row[c].rightJustified(widths[c])
+                                             : row[c].leftJustified(widths[c]));
         }
         out += cells.join(QStringLiteral("  ")) + QLatin1Char('\n');
     }
@@ -68,7 +71,7 @@ QString countsLine(const StatusReport& report, const QString& separator)
 
 } // namespace
 
-QString pullRequestTable(const QList<PullRequest>& prs)
+QString pullRequestTable(const QList<PullRequest>& prs, const SnoozeMap& snoozes)
 {
     if (prs.isEmpty())
         return QStringLiteral("No open pull requests.\n");
@@ -76,23 +79,25 @@ QString pullRequestTable(const QList<PullRequest>& prs)
                              QStringLiteral("CI"), QStringLiteral("FLAGS"), QStringLiteral("TITLE")}};
     for (const PullRequest& pr : prs) {
         rows.append({QLatin1Char('#') + QString::number(pr.number), pr.repository, verdict(pr.approvalStatus),
-                     ci(pr.ciStatus), flags(pr), pr.title});
+                     ci(pr.ciStatus), flags(pr, snoozes), pr.title});
     }
     return formatTable(rows, {true, false, false, false, false, false});
 }
 
-QByteArray pullRequestsJson(const QList<PullRequest>& prs)
+QByteArray pullRequestsJson(const QList<PullRequest>& prs, const SnoozeMap& snoozes)
 {
-    QJsonArray out = encodeObjectArray(prs);
-    for (qsizetype i = 0; i < prs.size(); ++i) {
+    QJsonArray out;
+    for (const PullRequest& pr : prs) {
+        QJsonObject object = toJson(pr);
         // Who the review was asked of: "you", the team ("org/slug"), or nobody (not a review request).
-        const PullRequest& pr = prs[i];
-        QJsonObject o = out[i].toObject();
-        o.insert(QStringLiteral("reviewRequestedFrom"), !pr.reviewRequested ? QJsonValue(QJsonValue::Null)
-                                                        : pr.requestedTeam
-                                                            ? QJsonValue(*pr.requestedTeam)
-                                                            : QJsonValue(QStringLiteral("you")));
-        out[i] = o;
+        object.insert(QStringLiteral("reviewRequestedFrom"),
+                      !pr.reviewRequested ? QJsonValue(QJsonValue::Null)
+                      : pr.requestedTeam  ? QJsonValue(*pr.requestedTeam)
+                                          : QJsonValue(QStringLiteral("you")));
+        const auto it = snoozes.constFind(pr.id);
+        object.insert(QStringLiteral("snoozedUntil"),
+                      snoozedUntilJson(it == snoozes.constEnd() ? std::nullopt : std::optional<Snooze>(*it)));
+        out.append(object);
     }
     return QJsonDocument(out).toJson(QJsonDocument::Indented);
 }
@@ -151,10 +156,12 @@ QString dashboardText(const QList<RepoSummary>& summaries)
         out += QStringLiteral("  open pull requests: %1\n").arg(s.openPRCount);
         if (s.lastCommitAt) {
             out += QStringLiteral("  last commit: %1  %2\n")
-                       .arg(s.lastCommitAt->toUTC().toString(Qt::ISODate), s.lastCommitMessage.value_or(QString()));
+                       .arg(s.lastCommitAt->toUTC().toString(Qt::ISODate),
+                            s.lastCommitMessage.value_or(QString()));
         }
         if (s.environments)
-            out += QStringLiteral("  environments: ") + s.environments->join(QStringLiteral(", ")) + QLatin1Char('\n');
+            out += QStringLiteral("  environments: ") + s.environments->join(QStringLiteral(", ")) +
+                   QLatin1Char('\n');
         for (const DeployInfo& d : s.recentDeploys) {
             out += QStringLiteral("  deploy: %1  %2  %3 (%4)\n")
                        .arg(d.deployedAt.toUTC().toString(Qt::ISODate), d.environment, rawValue(d.status),
@@ -166,9 +173,10 @@ QString dashboardText(const QList<RepoSummary>& summaries)
 
 QString statusText(const StatusReport& report)
 {
-    const QString badge = report.badge.color == BadgeColor::none
-                              ? QStringLiteral("no badge")
-                              : QStringLiteral("%1 %2").arg(badgeColorName(report.badge.color)).arg(report.badge.count);
+    const QString badge =
+        report.badge.color == BadgeColor::none
+            ? QStringLiteral("no badge")
+            : QStringLiteral("%1 %2").arg(badgeColorName(report.badge.color)).arg(report.badge.count);
     return badge + QLatin1Char('\n') + countsLine(report, QStringLiteral(" · ")) + QLatin1Char('\n');
 }
 
@@ -182,12 +190,13 @@ QByteArray statusJson(const StatusReport& report)
     for (auto it = report.rateLimits.cbegin(); it != report.rateLimits.cend(); ++it) {
         const RateLimitReading& r = it.value();
         const auto count = [](qint64 n) { return n < 0 ? QJsonValue() : QJsonValue(double(n)); };
-        rateLimit.insert(it.key(), QJsonObject{
-                                       {QStringLiteral("remaining"), count(r.remaining)},
-                                       {QStringLiteral("limit"), count(r.limit)},
-                                       {QStringLiteral("reset"), r.reset.isValid() ? QJsonValue(toStoredTimestamp(r.reset))
-                                                                                   : QJsonValue()},
-                                   });
+        rateLimit.insert(it.key(),
+                         QJsonObject{
+                             {QStringLiteral("remaining"), count(r.remaining)},
+                             {QStringLiteral("limit"), count(r.limit)},
+                             {QStringLiteral("reset"),
+                              r.reset.isValid() ? QJsonValue(toStoredTimestamp(r.reset)) : QJsonValue()},
+                         });
     }
     const QJsonObject o{
         {QStringLiteral("badge"), QJsonObject{{QStringLiteral("color"), badgeColorName(report.badge.color)},

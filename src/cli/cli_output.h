@@ -4,6 +4,7 @@
 #include "core/pr_rules.h"
 #include "core/repo_summary.h"
 #include "core/pull_request.h"
+#include "core/snooze.h"
 #include "github/rate_limit.h"
 
 #include <QByteArray>
@@ -15,9 +16,11 @@
 // How the headless commands print what the models hold. Pure functions, so their shapes are tested alone.
 namespace norvane::cli {
 
-// One line per pull request: number, repository, verdicts, flags and title, in the order given.
-QString pullRequestTable(const QList<PullRequest>& prs);
-QByteArray pullRequestsJson(const QList<PullRequest>& prs);
+// One line per pull request: number, repository, verdicts, flags and title, in the order given. A pull
+// request with a snooze in `snoozes` that has not woken is flagged "snoozed".
+QString pullRequestTable(const QList<PullRequest>& prs, const SnoozeMap& snoozes = {});
+// Each record's fields, and "snoozedUntil": null, the time its snooze ends or "change".
+QByteArray pullRequestsJson(const QList<PullRequest>& prs, const SnoozeMap& snoozes = {});
 
 QString issueTable(const QList<GitHubIssue>& issues);
 QByteArray issuesJson(const QList<GitHubIssue>& issues);

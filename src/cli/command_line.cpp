@@ -71,6 +71,7 @@ struct Options
 {
     QString command;
     bool json = false;
+    bool all = false; // prs: the snoozed pull requests too
     QString format = QStringLiteral("text");
     QStringList repos;
     // The addresses the run talks to: the account's own (see useAccountHost).
@@ -97,6 +98,7 @@ QString helpText()
         "\n"
         "Options:\n"
         "  --json              print JSON instead of text (prs, issues, dashboard)\n"
+        "  --all               the snoozed pull requests too (prs)\n"
         "  --format FORMAT     text, json or waybar (status)\n"
         "  --repo OWNER/NAME   a repository to look at instead of the watched ones (issues, dashboard;\n"
         "                      repeatable)\n"
@@ -121,6 +123,7 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption all(QStringLiteral("all"));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("format"));
     const QCommandLineOption repo(QStringLiteral("repo"), QString(), QStringLiteral("repo"));
     const QCommandLineOption apiUrl(QStringLiteral("api-url"), QString(), QStringLiteral("url"));
@@ -130,7 +133,7 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
     const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("login"));
     const QCommandLineOption tokenEnv(QStringLiteral("token-env"), QString(), QStringLiteral("name"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({json, format, repo, apiUrl, webUrl, profile, account, user, tokenEnv, help});
+    parser.addOptions({json, all, format, repo, apiUrl, webUrl, profile, account, user, tokenEnv, help});
 
     const auto usageError = [](const QString& reason) -> std::optional<Options> {
         err(reason);
@@ -152,6 +155,7 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
     Options o;
     o.command = positional.first();
     o.json = parser.isSet(json);
+    o.all = parser.isSet(all);
     if (parser.isSet(format))
         o.format = parser.value(format);
     if (o.format != QLatin1String("text") && o.format != QLatin1String("json") &&
@@ -320,8 +324,14 @@ private:
             return exitCodeFor(*message);
         }
         if (m_options.command == QLatin1String("prs")) {
-            out(m_options.json ? pullRequestsJson(m_model->pullRequests())
-                               : pullRequestTable(m_model->pullRequests()).toUtf8());
+            const QList<PullRequest>& prs =
+                m_options.all ? m_model->answeredPullRequests() : m_model->pullRequests();
+            SnoozeMap snoozes;
+            for (const PullRequest& pr : prs) {
+                if (const auto snooze = m_model->snoozeOf(pr.id))
+                    snoozes.insert(pr.id, *snooze);
+            }
+            out(m_options.json ? pullRequestsJson(prs, snoozes) : pullRequestTable(prs, snoozes).toUtf8());
             return ExitCode::ok;
         }
         StatusReport status;

@@ -85,7 +85,9 @@ PRDetail decodePRDetail(const QByteArray& body)
 {
     const JsonReader r(topObject(body));
     PRDetail detail;
-    detail.headSha = nested(r, QStringLiteral("head")).string(QStringLiteral("sha"));
+    const JsonReader head = nested(r, QStringLiteral("head"));
+    detail.headSha = head.string(QStringLiteral("sha"));
+    detail.headBranch = head.optionalString(QStringLiteral("ref"));
     const auto reviewers = decodeEach<QString>(r.array(QStringLiteral("requested_reviewers")),
                                                QStringLiteral("requested_reviewers"),
                                                [](const JsonReader& u) { return u.string(QStringLiteral("login")); });

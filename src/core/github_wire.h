@@ -34,6 +34,7 @@ struct RequestedTeam {
 // GET /repos/{repo}/pulls/{n}
 struct PRDetail {
     QString headSha;
+    std::optional<QString> headBranch; // head.ref
     QStringList requestedReviewers;
     QList<RequestedTeam> requestedTeams; // none when GitHub leaves the key out
     std::optional<qint64> comments;

@@ -149,6 +149,8 @@ QJsonObject toJson(const PullRequest& pr)
         o.insert(QStringLiteral("requestedReviewers"), QJsonArray::fromStringList(*pr.requestedReviewers));
     if (pr.headSha)
         o.insert(QStringLiteral("headSha"), *pr.headSha);
+    if (pr.headBranch)
+        o.insert(QStringLiteral("headBranch"), *pr.headBranch);
     if (pr.reviewCount)
         o.insert(QStringLiteral("reviewCount"), *pr.reviewCount);
     if (pr.commentCount)
@@ -203,6 +205,7 @@ PullRequest pullRequestFromJson(const QJsonObject& object, const QString& path)
     pr.ciStatus = optionalEnum<CIStatus>(r, QStringLiteral("ciStatus"), ciStatusFromRaw);
     pr.requestedReviewers = r.optionalStringList(QStringLiteral("requestedReviewers"));
     pr.headSha = r.optionalString(QStringLiteral("headSha"));
+    pr.headBranch = r.optionalString(QStringLiteral("headBranch"));
     pr.reviewCount = optionalInt(r, QStringLiteral("reviewCount"));
     pr.commentCount = optionalInt(r, QStringLiteral("commentCount"));
     if (const auto cr = r.optionalObject(QStringLiteral("lastChangeRequest")))

@@ -45,6 +45,7 @@ struct PullRequest {
     std::optional<CIStatus> ciStatus;
     std::optional<QStringList> requestedReviewers;
     std::optional<QString> headSha;
+    std::optional<QString> headBranch; // the branch the pull request proposes, from its detail
     std::optional<int> reviewCount;
     std::optional<int> commentCount;
     std::optional<ChangeRequestInfo> lastChangeRequest;

@@ -33,6 +33,7 @@ QList<StoredKeyEntry> makeTable()
          string("true")},
         {StoredKey::watchedRepos, QStringLiteral("watched_repos"), T::json, false, json("[]")},
         {StoredKey::seenStates, QStringLiteral("pr_seen_states_"), T::json, true, json("{}")},
+        {StoredKey::snoozes, QStringLiteral("pr_snoozes_"), T::json, true, json("{}")},
     };
 }
 

@@ -22,6 +22,7 @@ enum class StoredKey {
     activityFeedEnabled,  // whether GitHub's notification feed is checked between polls
     watchedRepos,         // the repositories each account watches on the issues and dashboard tabs
     seenStates,           // per account: what the user last saw of each pull request
+    snoozes,              // per account: the snoozed pull requests
 };
 
 // How a value is stored.

@@ -189,6 +189,7 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
         try {
             const wire::PRDetail detail = co_await details(ctx, pr.repository, pr.number, token, cancel);
             pr.headSha = detail.headSha;
+            pr.headBranch = detail.headBranch;
             pr.commentCount = int(detail.comments.value_or(0) + detail.reviewComments.value_or(0));
             if (detail.reviewComments)
                 pr.reviewCommentCount = int(*detail.reviewComments);

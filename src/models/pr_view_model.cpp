@@ -59,6 +59,8 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
     connect(m_schedule.get(), &PollSchedule::catchUpDue, this, &PRViewModel::catchUp);
     connect(m_schedule.get(), &PollSchedule::pausesChanged, this, &PRViewModel::rateLimitNoticeChanged);
     connect(m_feed.get(), &ActivityFeedWatch::newActivity, this, &PRViewModel::refreshForNews);
+    m_wakeTimer.setSingleShot(true);
+    connect(&m_wakeTimer, &QTimer::timeout, this, [this] { applySnoozes(m_pullRequestsAccountId); });
     loadNotificationSettings();
     loadRepositorySettings();
     m_feed->setEnabled(m_checksActivityFeed);
@@ -215,9 +217,13 @@ void PRViewModel::onSelectedAccountChanged(const GitHubAccount& account)
     print(QStringLiteral("🔄 Account changed to: %1 (username: %2)").arg(account.displayName(), account.username));
     // Another account's rows go at once: until this account's first answer the tab shows it loading, and a
     // failed answer shows the failure, never the list of the account selected before.
-    if (m_pullRequestsAccountId != account.id && (!m_pullRequests.isEmpty() || m_pullRequestsAccountId))
+    if (m_pullRequestsAccountId != account.id && (!m_pullRequests.isEmpty() || m_pullRequestsAccountId)) {
+        m_answer.clear();
+        m_snoozed.clear();
         setPullRequests({}, std::nullopt);
+    }
     loadSeenStates(account);
+    m_snoozes.ensureLoaded(account.id);
     refreshForAccount(account, true, false);
 }
 

@@ -13,6 +13,7 @@
 #include "models/poll_schedule.h"
 #include "models/refresh_runner.h"
 #include "models/seen_state_store.h"
+#include "models/snooze_store.h"
 #include "platform/app_identity.h"
 
 #include <QHash>
@@ -174,6 +175,19 @@ public:
     QList<PRUpdateType> unseenUpdates(const PullRequest& pr) const;
     void markAsSeen(const PullRequest& pr);
 
+    // Snoozing. A snoozed pull request of the selected account is out of `pullRequests` (so of the counts
+    // and the badge) and posts no notification until its snooze wakes; it then comes back marked as woken
+    // until it is marked seen. Snoozes are kept per account and dropped with their pull request's end.
+    void snooze(const PullRequest& pr, SnoozeLength length);
+    void unsnooze(const QString& prId);
+    // The selected account's snoozed pull requests, in the answer's order.
+    const QList<PullRequest>& snoozedPullRequests() const { return m_snoozed; }
+    // The answer `pullRequests` was taken from: the snoozed pull requests in their places too.
+    const QList<PullRequest>& answeredPullRequests() const { return m_answer; }
+    std::optional<Snooze> snoozeOf(const QString& prId) const;
+    // Back from a snooze and not yet seen since: the row keeps its unseen mark.
+    bool wokeFromSnooze(const QString& prId) const;
+
     // Notifications and polling.
     void checkNotificationPermissionStatus();
     void sendTestNotification();
@@ -255,6 +269,8 @@ private:
     void cancelRunOf(const QUuid& accountId);
     void setPollsPaused(const QUuid& accountId, std::optional<QDateTime> until);
     void loadSeenStates(const GitHubAccount& account);
+    // Installs `m_answer` without the pull requests still snoozed, and sets the timer for the next wake.
+    void applySnoozes(std::optional<QUuid> accountId);
     void catchUp();
     void print(const QString& line) const;
 
@@ -284,6 +300,10 @@ private:
     bool m_refreshOwed = false; // news came while a refresh ran
 
     SeenStateStore m_seen;
+    SnoozeStore m_snoozes{m_deps.preferences};
+    QList<PullRequest> m_answer;  // the last answer, snoozed pull requests included
+    QList<PullRequest> m_snoozed; // the answer's pull requests still snoozed
+    QTimer m_wakeTimer;           // the next snooze whose time is up
     std::unique_ptr<RefreshRunner> m_runner;
     std::unique_ptr<ChangeNotifier> m_notify;
     std::unique_ptr<PollSchedule> m_schedule;

@@ -124,9 +124,14 @@ void PRViewModel::onRunFinished(const RefreshRunner::Outcome& run)
             setErrorMessage(std::nullopt); // a failure from before the sleep or the outage is over
             m_schedule->catchUpEnded(true);
         }
-        m_notify->update(run.pullRequests, account, run.checkForChanges, m_notificationSettings);
+        // Snoozed pull requests stay out of the comparison, so they notify only once they are back.
+        m_snoozes.ensureLoaded(account.id);
+        m_answer = run.pullRequests;
+        m_snoozes.dropAbsent(m_answer);
+        m_notify->update(m_snoozes.apply(m_answer, m_schedule->now(), nullptr), account, run.checkForChanges,
+                         m_notificationSettings);
         m_seen.reconcile(run.pullRequests);
-        setPullRequests(run.pullRequests, account.id);
+        applySnoozes(account.id);
         return;
     }
 }
@@ -141,7 +146,53 @@ QList<PRUpdateType> PRViewModel::unseenUpdates(const PullRequest& pr) const
 void PRViewModel::markAsSeen(const PullRequest& pr)
 {
     m_seen.markAsSeen(pr);
+    if (wokeFromSnooze(pr.id))
+        m_snoozes.forget(pr.id);
     Q_EMIT seenStatesChanged();
+}
+
+// --- Snoozes -----------------------------------------------------------------------------------------------
+
+void PRViewModel::snooze(const PullRequest& pr, SnoozeLength length)
+{
+    const bool listed = std::any_of(m_pullRequests.cbegin(), m_pullRequests.cend(),
+                                    [&](const PullRequest& p) { return p.id == pr.id; });
+    if (!listed)
+        return;
+    m_snoozes.snooze(pr, length, m_schedule->now());
+    applySnoozes(m_pullRequestsAccountId);
+}
+
+void PRViewModel::unsnooze(const QString& prId)
+{
+    if (m_snoozes.forget(prId))
+        applySnoozes(m_pullRequestsAccountId);
+}
+
+std::optional<Snooze> PRViewModel::snoozeOf(const QString& prId) const
+{
+    const auto it = m_snoozes.snoozes().constFind(prId);
+    return it == m_snoozes.snoozes().constEnd() ? std::nullopt : std::optional<Snooze>(*it);
+}
+
+bool PRViewModel::wokeFromSnooze(const QString& prId) const
+{
+    const auto snooze = snoozeOf(prId);
+    return snooze && snooze->woke;
+}
+
+void PRViewModel::applySnoozes(std::optional<QUuid> accountId)
+{
+    const QDateTime now = m_schedule->now();
+    m_snoozed.clear();
+    QList<PullRequest> shown = m_snoozes.apply(m_answer, now, &m_snoozed);
+    m_wakeTimer.stop();
+    if (const auto next = m_snoozes.nextWake()) {
+        // At most a day at a time, so a clock that jumps (a suspend) is caught up with within a day.
+        constexpr qint64 kDayMs = 24 * 60 * 60 * 1000;
+        m_wakeTimer.start(int(std::clamp<qint64>(now.msecsTo(*next), 0, kDayMs)));
+    }
+    setPullRequests(std::move(shown), accountId);
 }
 
 void PRViewModel::loadSeenStates(const GitHubAccount& account)
@@ -152,9 +203,10 @@ void PRViewModel::loadSeenStates(const GitHubAccount& account)
 void PRViewModel::showSample(QList<PullRequest> prs, SeenStateMap seenStates)
 {
     m_seen.showSample(std::move(seenStates));
+    m_snoozes.clear();
     Q_EMIT seenStatesChanged();
-    setPullRequests(std::move(prs),
-                    m_selectedAccount ? std::optional<QUuid>(m_selectedAccount->id) : std::nullopt);
+    m_answer = std::move(prs);
+    applySnoozes(m_selectedAccount ? std::optional<QUuid>(m_selectedAccount->id) : std::nullopt);
     const auto unseen = std::count_if(m_pullRequests.cbegin(), m_pullRequests.cend(),
                                       [this](const PullRequest& pr) { return !unseenUpdates(pr).isEmpty(); });
     print(QStringLiteral("✅ Loaded test data with %1 sample PRs (%2 have unseen updates)")

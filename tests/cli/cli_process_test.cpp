@@ -2,6 +2,7 @@
 #include "core/github_account.h"
 #include "core/json_reader.h"
 #include "core/pull_request.h"
+#include "core/stored_encoding.h"
 #include "github/http_session.h"
 #include "platform/keychain_service.h"
 #include "support/run_task.h"
@@ -179,6 +180,50 @@ TEST_F(CliTest, PrsJsonDecodesIntoTheRecordsAndARepeatIsAnsweredFromTheSharedCac
         ++entries;
     }
     EXPECT_EQ(entries, 3 + 4 * 6);
+}
+
+// Snoozed pull requests (stored by the app) are left out, and with --all listed in their places, flagged.
+TEST_F(CliTest, PrsLeavesSnoozedOnesOutUnlessAll)
+{
+    start(sampleWorld());
+    {
+        // The account --user me stands for, always the same; #3 until it changes (snoozed after its last
+        // update), #5 until 2100-01-01, #6 woken already.
+        const QUuid me =
+            QUuid::createUuidV5(QUuid::fromString(u"{8e5f0c3a-2b7d-4c61-9a0e-5f3b1d2c4e6a}"_s), u"me"_s);
+        QSettings(profile.filePath(u"preferences.ini"_s), QSettings::IniFormat)
+            .setValue(
+                u"pr_snoozes_"_s + uuidText(me),
+                QByteArray(R"({"gh-1003":{"at":850000000},"gh-1005":{"at":850000000,"until":3124137600},)"
+                           R"("gh-1006":{"at":850000000,"woke":true}})"));
+    }
+    const struct
+    {
+        QStringList args;
+        const char* numbers;
+        QStringList snoozedUntil;
+    } cases[] = {
+        {{u"prs"_s, u"--json"_s}, "1,2,4,6", {u""_s, u""_s, u""_s, u""_s}},
+        {{u"prs"_s, u"--json"_s, u"--all"_s},
+         "1,2,3,4,5,6",
+         {u""_s, u""_s, u"change"_s, u""_s, u"2100-01-01T00:00:00Z"_s, u""_s}},
+    };
+    for (const auto& c : cases) {
+        const Result r = runAs(u"me"_s, u"tok-me"_s, c.args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        QStringList numbers, until;
+        for (const QJsonValue& v : parseJsonArray(r.out.toUtf8())) {
+            numbers.append(QString::number(v[u"number"_s].toInteger()));
+            until.append(v[u"snoozedUntil"_s].toString()); // null reads as ""
+            EXPECT_TRUE(v.toObject().contains(u"snoozedUntil"_s));
+        }
+        EXPECT_EQ(numbers.join(u','), QLatin1String(c.numbers));
+        EXPECT_EQ(until, c.snoozedUntil);
+    }
+    const Result table = runAs(u"me"_s, u"tok-me"_s, {u"prs"_s, u"--all"_s});
+    EXPECT_TRUE(table.out.contains(u"mine,snoozed"_s)) << table.out.toStdString();
+    const Result status = runAs(u"me"_s, u"tok-me"_s, {u"status"_s});
+    EXPECT_EQ(status.out, u"red 4\nAll 4 · Review 2 · Pending 0 · Approved 1 · Changes 1 · Drafts 0\n"_s);
 }
 
 // Every command keeps one contract: standard output carries only the command's output, a failure exits 3

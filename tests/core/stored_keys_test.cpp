@@ -1,6 +1,7 @@
 #include "core/github_account.h"
 #include "core/json_reader.h"
 #include "core/pr_rules.h"
+#include "core/snooze.h"
 #include "core/stored_encoding.h"
 #include "core/stored_keys.h"
 #include "core/watched_repo.h"
@@ -34,6 +35,7 @@ const struct
     {StoredKey::activityFeedEnabled, "activity_feed_enabled", StoredType::string, false},
     {StoredKey::watchedRepos, "watched_repos", StoredType::json, false},
     {StoredKey::seenStates, "pr_seen_states_", StoredType::json, true},
+    {StoredKey::snoozes, "pr_snoozes_", StoredType::json, true},
 };
 
 QByteArray compact(const QJsonObject& object)
@@ -77,6 +79,9 @@ void expectDefaultIsTheStartingValue(const StoredKeyEntry& entry)
         return;
     case StoredKey::seenStates:
         EXPECT_TRUE(seenStateMapFromJson(parseJsonObject(value.toByteArray())).isEmpty());
+        return;
+    case StoredKey::snoozes:
+        EXPECT_TRUE(snoozeMapFromJson(parseJsonObject(value.toByteArray())).isEmpty());
         return;
     }
     ADD_FAILURE() << "no reader known for " << entry.name.toStdString();

@@ -266,3 +266,130 @@ TEST_F(PRNotifyTest, AFailedCatchUpIsTriedOnceMore)
         hub->clearFaults();
     }
 }
+
+// A snoozed pull request is out of the list, its counts and the badge, and notifies nothing, until what
+// would wake it happens; then it is back, marked unseen until it is seen.
+TEST_F(PRNotifyTest, ASnoozeHidesItsPullRequestUntilItWakes)
+{
+    const struct
+    {
+        const char* name;
+        qint64 number;
+        SnoozeLength length;
+        std::function<void(fh::FakeHub&, QDateTime& clock)> meanwhile;
+        bool back;
+    } cases[] = {
+        {"until it changes, nothing happens", 3, SnoozeLength::untilChange, {}, false},
+        {"until it changes, updated later", 1, SnoozeLength::untilChange,
+         [](fh::FakeHub& h, QDateTime& c) { h.setUpdatedAt(u"acme/api"_s, 1, c.addSecs(60)); }, true},
+        {"a day, approved meanwhile", 2, SnoozeLength::day,
+         [](fh::FakeHub& h, QDateTime& c) {
+             h.addReview(u"acme/web"_s, 2, review("alice", "APPROVED", "2026-12-04T11:00:00Z"));
+             h.setUpdatedAt(u"acme/web"_s, 2, c.addSecs(60));
+         },
+         false},
+        {"a day, updated later", 1, SnoozeLength::day,
+         [](fh::FakeHub& h, QDateTime& c) { h.setUpdatedAt(u"acme/api"_s, 1, c.addSecs(60)); }, false},
+        {"a day, a day later", 1, SnoozeLength::day, [](fh::FakeHub&, QDateTime& c) { c = c.addDays(1); },
+         true},
+        {"a week, six days later", 1, SnoozeLength::week,
+         [](fh::FakeHub&, QDateTime& c) { c = c.addDays(6); }, false},
+        {"a week, changes requested", 2, SnoozeLength::week,
+         [](fh::FakeHub& h, QDateTime&) {
+             h.addReview(u"acme/web"_s, 2, review("bob", "CHANGES_REQUESTED", "2026-12-04T12:00:00Z", "No"));
+         },
+         true},
+        {"a week, review requested", 1, SnoozeLength::week,
+         [](fh::FakeHub& h, QDateTime&) { h.requestReview(u"acme/api"_s, 1, u"me"_s); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startHub(notifyWorld());
+        preferences = std::make_shared<InMemoryPreferences>();
+        notifier = std::make_shared<RecordingNotifier>();
+        storeAccounts({account});
+        clock = utc("2026-12-05T09:00:00Z");
+        PRViewModel& m = launch();
+        poll();
+        const PullRequest pr = *find(c.number);
+        const int all = m.countForFilter(PRFilter::all);
+        const int badge = badgeFor(m.pullRequests()).count;
+        m.snooze(pr, c.length);
+        EXPECT_EQ(find(c.number), nullptr);
+        ASSERT_EQ(m.snoozedPullRequests().size(), 1);
+        EXPECT_EQ(m.snoozedPullRequests()[0].id, pr.id);
+        EXPECT_EQ(m.countForFilter(PRFilter::all), all - 1);
+        EXPECT_EQ(badgeFor(m.pullRequests()).count, badge - (pr.number == 3 ? 1 : 0));
+
+        if (c.meanwhile)
+            c.meanwhile(*hub, clock);
+        poll();
+        EXPECT_EQ(find(c.number) != nullptr, c.back);
+        EXPECT_EQ(m.snoozedPullRequests().size(), c.back ? 0 : 1);
+        EXPECT_EQ(m.wokeFromSnooze(pr.id), c.back);
+        if (!c.back) {
+            EXPECT_TRUE(notifier->posts().empty()) << titles(notifier->posts()).join(u", "_s).toStdString();
+            continue;
+        }
+        // Back with its mark, which goes once it is seen; it stays back.
+        ASSERT_NE(find(c.number), nullptr);
+        m.markAsSeen(*find(c.number));
+        EXPECT_FALSE(m.wokeFromSnooze(pr.id));
+        poll();
+        EXPECT_NE(find(c.number), nullptr);
+    }
+}
+
+// Snoozes are kept per account across runs; a merged pull request's is dropped, Unsnooze brings one back,
+// and a stored value that cannot be read costs only itself.
+TEST_F(PRNotifyTest, SnoozesAreStoredAndDroppedWithTheirPullRequest)
+{
+    const QString key = u"pr_snoozes_"_s + uuidText(account.id);
+    PRViewModel* m = &launch();
+    m->snooze(*find(1), SnoozeLength::untilChange);
+    m->snooze(*find(2), SnoozeLength::week);
+    m->snooze(*find(3), SnoozeLength::day);
+
+    // Another run reads them.
+    m = &launch();
+    EXPECT_EQ(ids(), QStringList{});
+    EXPECT_EQ(m->snoozedPullRequests().size(), 3);
+    EXPECT_EQ(m->snoozeOf(u"gh-1001"_s)->until, std::nullopt);
+    EXPECT_EQ(m->snoozeOf(u"gh-1002"_s)->until, clock.addDays(7));
+
+    m->unsnooze(u"gh-1003"_s);
+    EXPECT_EQ(ids(), QStringList{u"gh-1003"_s});
+    hub->closePullRequest(u"acme/web"_s, 2, true);
+    poll();
+    EXPECT_FALSE(m->snoozeOf(u"gh-1002"_s));
+    const QJsonObject stored = QJsonDocument::fromJson(*preferences->data(key)).object();
+    EXPECT_EQ(stored.keys(), QStringList{u"gh-1001"_s});
+    const QByteArray seen = *preferences->data(u"pr_seen_states_"_s + uuidText(account.id));
+
+    // Unreadable: a whole value and one entry; nothing else is touched.
+    const struct
+    {
+        const char* name;
+        QByteArray value;
+        QStringList snoozed;
+    } stores[] = {
+        {"not JSON", "{snooze", {}},
+        {"an array", "[1]", {}},
+        {"one bad entry",
+         R"({"gh-1001":{"at":"soon"},"gh-1003":{"at":818000000,"reviewRequested":true}})",
+         {u"gh-1003"_s}},
+        {"a bad time", R"({"gh-1001":{"at":1e300},"gh-1003":{"at":818000000,"until":"x"}})", {}},
+    };
+    for (const auto& s : stores) {
+        SCOPED_TRACE(s.name);
+        preferences->setData(key, s.value);
+        m = &launch();
+        QStringList snoozed;
+        for (const PullRequest& pr : m->snoozedPullRequests())
+            snoozed.append(pr.id);
+        EXPECT_EQ(snoozed, s.snoozed);
+        EXPECT_EQ(m->pullRequests().size() + snoozed.size(), 2);
+        EXPECT_EQ(*preferences->data(u"pr_seen_states_"_s + uuidText(account.id)), seen);
+        EXPECT_EQ(m->accounts().size(), 1);
+    }
+}

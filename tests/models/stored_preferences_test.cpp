@@ -27,6 +27,7 @@ github_accounts="@ByteArray([{\"avatarUrl\":\"https://a/1.png\",\"id\":\"E621E1F
 later_version_setting=kept
 notification_settings="@ByteArray({\"notifyOnApproval\":false,\"notifyOnChangesRequested\":true,\"notifyOnMerge\":false,\"notifyOnReviewRequest\":true,\"pollingIntervalMinutes\":5})"
 pr_seen_states_E621E1F8-C36C-495A-93FC-0C247A3E6E5F="@ByteArray({\"gh-1\":{\"approvalStatus\":\"approved\",\"ciStatus\":\"success\",\"commentCount\":2,\"headSha\":\"abc\",\"reviewCount\":1}})"
+pr_snoozes_E621E1F8-C36C-495A-93FC-0C247A3E6E5F="@ByteArray({\"gh-1\":{\"at\":818000000,\"changesRequested\":false,\"reviewRequested\":true,\"until\":818086400}})"
 selected_repository=acme/api
 selected_sort_option=PR #
 tray_icon_style=dark
@@ -89,6 +90,7 @@ TEST_F(StoredPreferencesTest, AFileOfTodaysFormReadsAsItWasWrittenAndIsWrittenBa
     seen.ciStatus = PullRequest::CIStatus::success;
     seen.approvalStatus = PullRequest::ApprovalStatus::approved;
     EXPECT_EQ(m.seenStates(), (SeenStateMap{{u"gh-1"_s, PRSeenState::snapshot(seen)}}));
+    EXPECT_EQ(m.snoozeOf(u"gh-1"_s)->until, fromStoredTimestamp(818086400));
 
     WatchedRepoStore watched(profile);
     EXPECT_EQ(watched.watchedRepos(), (QList<WatchedRepo>{{kWatched, u"acme/api"_s, kMona}}));

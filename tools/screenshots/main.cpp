@@ -16,6 +16,8 @@
 #include "platform/url_opener.h"
 #include "screenshots/theme_palette.h"
 #include "ui/panel/content_view.h"
+#include "ui/pulls/pr_tab.h"
+#include "ui/widgets/controls.h"
 #include "ui/settings/add_account_view.h"
 #include "ui/settings/settings_view.h"
 #include "ui/tray/paw_icon.h"
@@ -24,6 +26,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QNetworkAccessManager>
 #include <QPainter>
 #include <QPushButton>
@@ -140,6 +143,27 @@ int main(int argc, char** argv)
             settle([] { return true; });
             save(view.grab().toImage(), QStringLiteral("panel-") + QLatin1String(name) + tail);
         }
+        // The first row's menu, and two pull requests snoozed: "Snoozed 2" and its list.
+        view.setSelectedTab(AppTab::prs);
+        PullRequestTab& prs = *view.pullRequestTab();
+        if (QMenu* menu = prs.openRowMenu(0)) {
+            settle([] { return true; });
+            save(menu->grab().toImage(), QStringLiteral("row-menu") + tail);
+            menu->close();
+        }
+        const QList<PullRequest> shown = model.filteredPullRequests();
+        for (int i = 0; i < 2 && i < shown.size(); ++i)
+            model.snooze(shown[i], i == 0 ? SnoozeLength::untilChange : SnoozeLength::day);
+        prs.populateSnoozedMenu();
+        settle([] { return true; });
+        save(view.grab().toImage(), QStringLiteral("panel-snoozed") + tail);
+        prs.snoozedButton()->menu()->popup(prs.snoozedButton()->mapToGlobal(QPoint(0, 0)));
+        settle([] { return true; });
+        save(prs.snoozedButton()->menu()->grab().toImage(), QStringLiteral("snoozed-menu") + tail);
+        prs.snoozedButton()->menu()->close();
+        for (const PullRequest& pr : QList<PullRequest>(model.snoozedPullRequests()))
+            model.unsnooze(pr.id);
+
         view.setSelectedTab(AppTab::settings);
         SettingsView& settings = *view.settingsView();
         QScrollBar* bar = settings.scrollArea()->verticalScrollBar();

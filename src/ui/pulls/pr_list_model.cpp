@@ -18,6 +18,7 @@ QVariant PRListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_prs.size())
         return {};
     const PullRequest& pr = m_prs[index.row()];
+    const bool woke = m_woke && m_woke(pr.id);
     switch (role) {
     case Qt::DisplayRole:
         return pr.title;
@@ -27,11 +28,11 @@ QVariant PRListModel::data(const QModelIndex& index, int role) const
         return QVariant::fromValue(pr);
     case ContentRole:
         return QVariant::fromValue(
-            rowContent(pr, m_updates.value(index.row()), m_selectedId == pr.id, m_now()));
+            rowContent(pr, m_updates.value(index.row()), m_selectedId == pr.id, m_now(), woke));
     case Qt::AccessibleTextRole:
-        return spokenRow(rowContent(pr, m_updates.value(index.row()), false, m_now())).name;
+        return spokenRow(rowContent(pr, m_updates.value(index.row()), false, m_now(), woke)).name;
     case Qt::AccessibleDescriptionRole:
-        return spokenRow(rowContent(pr, m_updates.value(index.row()), false, m_now())).description;
+        return spokenRow(rowContent(pr, m_updates.value(index.row()), false, m_now(), woke)).description;
     default:
         return {};
     }

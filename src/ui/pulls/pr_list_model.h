@@ -32,6 +32,9 @@ public:
     // New unseen updates for the same rows (after a pull request was marked seen).
     void setUpdates(QList<QList<PRUpdateType>> updates);
     void setSelectedId(const std::optional<QString>& id);
+    // Which pull requests are back from a snooze and unseen (marked as unseen updates are); asked as rows
+    // draw.
+    void setWokeTest(std::function<bool(const QString& id)> woke) { m_woke = std::move(woke); }
 
     const QList<PullRequest>& pullRequests() const { return m_prs; }
     int rowOf(const QString& id) const;
@@ -41,6 +44,7 @@ private:
     QList<PullRequest> m_prs;
     QList<QList<PRUpdateType>> m_updates;
     std::optional<QString> m_selectedId;
+    std::function<bool(const QString& id)> m_woke;
 };
 
 } // namespace norvane::ui

@@ -101,13 +101,13 @@ QString reviewCommentHelp(int count)
 }
 
 PRRowContent rowContent(const PullRequest& pr, const QList<PRUpdateType>& updates, bool selected,
-                        const QDateTime& now)
+                        const QDateTime& now, bool woke)
 {
     PRRowContent row;
     row.dotColor = themeColor(pr.color());
-    row.ring = !updates.isEmpty();
-    row.background = selected ? RowBackground::selected
-                              : (updates.isEmpty() ? RowBackground::clear : RowBackground::unseen);
+    row.ring = woke || !updates.isEmpty();
+    row.background =
+        selected ? RowBackground::selected : (row.ring ? RowBackground::unseen : RowBackground::clear);
     row.header = pr.repository + QStringLiteral("/pull");
     for (PRUpdateType type : rowUpdateOrder(updates))
         row.updates.append(updateIcon(type));

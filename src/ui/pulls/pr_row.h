@@ -76,8 +76,9 @@ std::optional<QString> roleText(const PullRequest& pr);
 std::optional<VerdictBadge> verdictBadge(const PullRequest& pr);
 QString reviewCommentHelp(int count);
 
+// `woke`: back from a snooze and not seen since, which marks the row as unseen updates do.
 PRRowContent rowContent(const PullRequest& pr, const QList<PRUpdateType>& updates, bool selected,
-                        const QDateTime& now);
+                        const QDateTime& now, bool woke = false);
 
 // What a screen reader says of a row: the name is the repository, number and title ("northwind/web #100,
 // Apple Pay in the checkout"); the description the rest of what the row shows, in reading order, one

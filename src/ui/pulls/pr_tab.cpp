@@ -4,6 +4,7 @@
 #include "platform/url_opener.h"
 #include "ui/pulls/list_selection.h"
 #include "ui/pulls/pr_list_model.h"
+#include "ui/pulls/pr_row_menu.h"
 #include "ui/pulls/pr_row_view.h"
 #include "ui/pulls/rate_limit_line.h"
 #include "ui/widgets/controls.h"
@@ -11,6 +12,7 @@
 #include <QEasingCurve>
 #include <QHBoxLayout>
 #include <QListView>
+#include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -136,6 +138,13 @@ void PullRequestTab::buildListArea()
     m_list->viewport()->setAutoFillBackground(false);
     m_list->verticalScrollBar()->setSingleStep(20);
     connect(m_list, &QListView::clicked, this, [this](const QModelIndex& index) { openRow(index.row()); });
+    m_listModel->setWokeTest([this](const QString& id) { return m_model.wokeFromSnooze(id); });
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QModelIndex index = m_list->indexAt(pos);
+        if (index.isValid())
+            openRowMenu(index.row(), m_list->viewport()->mapToGlobal(pos));
+    });
     m_states->addWidget(m_list);
 
     auto* unavailable = new QWidget(m_states);
@@ -169,6 +178,7 @@ void PullRequestTab::reloadRows()
     updateRepositoryBar();
     updateFilterCounts();
     updateSortMenu();
+    updateSnoozedButton();
     updateListState();
 }
 
@@ -293,9 +303,34 @@ void PullRequestTab::openRow(int row)
     m_urlOpener.open(pr.url);
 }
 
+QMenu* PullRequestTab::openRowMenu(int row, std::optional<QPoint> globalPos)
+{
+    if (row < 0 || row >= m_listModel->rowCount())
+        return nullptr;
+    const PullRequest pr = m_listModel->pullRequests()[row];
+    setSelectedPRId(pr.id);
+    RowMenuActions actions{
+        [this, id = pr.id] { openRow(m_listModel->rowOf(id)); },
+        [this, pr](SnoozeLength length) { m_model.snooze(pr, length); },
+    };
+    QMenu* menu = buildRowMenu(pr, std::move(actions), this);
+    if (!globalPos) {
+        const QRect rect = m_list->visualRect(m_listModel->index(row));
+        globalPos = m_list->viewport()->mapToGlobal(QPoint(rect.left() + 24, rect.bottom()));
+    }
+    menu->popup(*globalPos);
+    return menu;
+}
+
 bool PullRequestTab::handleKey(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (modifiers & ~Qt::KeypadModifier)
+    modifiers &= ~Qt::KeypadModifier;
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        if (m_selectedPRId && (key == Qt::Key_F10 || modifiers == Qt::NoModifier))
+            openRowMenu(m_listModel->rowOf(*m_selectedPRId));
+        return m_selectedPRId.has_value();
+    }
+    if (modifiers)
         return false;
     switch (key) {
     case Qt::Key_Down:

@@ -2,6 +2,7 @@
 
 #include "core/pr_rules.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <QWidget>
 #include <optional>
@@ -46,8 +47,11 @@ public:
     void selectPreviousPR();
     // Marks the selected pull request seen, then opens it; nothing without a selection or a web address.
     void openSelectedPR();
-    // Up, Down and Return without modifiers; false for any other key.
+    // Up, Down and Return without modifiers, and the Menu key or Shift+F10 for the selected row's menu;
+    // false for any other key.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers);
+    // Opens the row's menu at `globalPos` (no position: under the row); returns it, or null for no row.
+    QMenu* openRowMenu(int row, std::optional<QPoint> globalPos = std::nullopt);
 
     // The parts, for the panel and its tests.
     ListState listState() const;
@@ -65,6 +69,9 @@ public:
     const QList<PillButton*>& filterTabs() const { return m_filterTabs; }
     MenuButton* sortButton() const { return m_sortButton; }
     QMenu* sortMenu() const { return m_sortMenu; }
+    // "Snoozed N" at the end of the repository bar, shown while N > 0; its menu lists them.
+    MenuButton* snoozedButton() const { return m_snoozedButton; }
+    void populateSnoozedMenu();
     QListView* listView() const { return m_list; }
     PRListModel* listModel() const { return m_listModel; }
     QString emptyDetailText() const;
@@ -86,6 +93,7 @@ private:
     void updateRepositoryBar();
     void updateFilterCounts();
     void updateSortMenu();
+    void updateSnoozedButton();
     void updateListState();
     void updateErrorBanner();
     void updateReauthBanner();
@@ -111,6 +119,8 @@ private:
     QList<PillButton*> m_filterTabs;
     MenuButton* m_sortButton = nullptr;
     QMenu* m_sortMenu = nullptr;
+    MenuButton* m_snoozedButton = nullptr;
+    QMenu* m_snoozedMenu = nullptr;
     QStackedWidget* m_states = nullptr;
     ThemedLabel* m_emptyDetail = nullptr;
     QListView* m_list = nullptr;

@@ -1,6 +1,7 @@
 // The pull-request tab's bars: the repository menu, the filter tabs and the sort menu.
 #include "models/pr_view_model.h"
 #include "ui/widgets/controls.h"
+#include "ui/pulls/pr_row_menu.h"
 #include "ui/pulls/pr_tab.h"
 
 #include <QActionGroup>
@@ -55,6 +56,12 @@ void PullRequestTab::buildRepositoryBar()
     });
     row->addWidget(m_clearRepository);
     row->addStretch();
+    // At the end of the bar: the filter row below has no room left for it with six tabs and the sort.
+    m_snoozedMenu = new QMenu(this);
+    connect(m_snoozedMenu, &QMenu::aboutToShow, this, &PullRequestTab::populateSnoozedMenu);
+    m_snoozedButton = new MenuButton(m_snoozedMenu, m_repositoryBar);
+    m_snoozedButton->setLeading(Symbol::clock, ThemeColor::secondary);
+    row->addWidget(m_snoozedButton);
 }
 
 QWidget* PullRequestTab::buildFilterRow()
@@ -145,7 +152,8 @@ void PullRequestTab::populateRepositoryMenu()
 
 void PullRequestTab::updateRepositoryBar()
 {
-    m_repositoryBar->setVisible(!m_model.availableRepositories().isEmpty());
+    m_repositoryBar->setVisible(!m_model.availableRepositories().isEmpty() ||
+                                !m_model.snoozedPullRequests().isEmpty());
     const auto& selected = m_model.selectedRepository();
     if (selected) {
         const bool favorite = m_model.favoriteRepositories().contains(*selected);
@@ -167,6 +175,31 @@ void PullRequestTab::updateFilterCounts()
         m_filterTabs[i]->setCount(m_model.countForFilter(filter));
         m_filterTabs[i]->setSelected(m_model.selectedFilter() == filter);
     }
+}
+
+void PullRequestTab::populateSnoozedMenu()
+{
+    m_snoozedMenu->clear();
+    const QColor iconColor = color(ThemeColor::primary, palette());
+    for (const PullRequest& pr : m_model.snoozedPullRequests()) {
+        const auto snooze = m_model.snoozeOf(pr.id);
+        const QString end = snooze ? QStringLiteral(" (%1)").arg(snoozeEndText(*snooze)) : QString();
+        QMenu* sub = m_snoozedMenu->addMenu(literalActionText(
+            QStringLiteral("%1 #%2 %3%4").arg(pr.repository).arg(pr.number).arg(pr.title, end)));
+        connect(
+            sub->addAction(symbolIcon(Symbol::clockArrowCirclepath, iconColor), QStringLiteral("Unsnooze")),
+            &QAction::triggered, this, [this, id = pr.id] { m_model.unsnooze(id); });
+    }
+}
+
+void PullRequestTab::updateSnoozedButton()
+{
+    const qsizetype count = m_model.snoozedPullRequests().size();
+    m_snoozedButton->setText(QStringLiteral("Snoozed %1").arg(count));
+    m_snoozedButton->setCompactText(QString::number(count));
+    m_snoozedButton->setToolTip(QStringLiteral("Snoozed %1").arg(count));
+    m_snoozedButton->setVisible(count > 0);
+    m_snoozedButton->updateGeometry();
 }
 
 void PullRequestTab::updateSortMenu()

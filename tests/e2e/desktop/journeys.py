@@ -256,6 +256,23 @@ def first_start_and_daily_use():
         kept = preferences(s)
         for line in stored.splitlines():
             check(line in kept, "lost preference line %r" % line)
+
+        # The selected row's menu from the keyboard, its first snooze from the bottom: the pull request leaves
+        # the list (the command line reads the stored snooze) and the repository line offers "Snoozed 1".
+        import accessible as a11y
+        listed = cli_pull_requests(s)
+        key("Menu")
+        time.sleep(0.5)
+        s.screenshot("row-menu")
+        key("Up", "Up", "Up", "Return")
+        wait_until("the snooze to be stored", lambda: "pr_snoozes_" in preferences(s), 10)
+        snoozed = [pr for pr in json.loads(cli(s, "prs", "--json", "--all").stdout) if pr["snoozedUntil"]]
+        check([pr["snoozedUntil"] for pr in snoozed] == ["change"], "snoozed: %s" % snoozed)
+        left = cli_pull_requests(s)
+        check(len(left) == len(listed) - 1 and snoozed[0]["id"] not in [pr["id"] for pr in left],
+              "still listed: %s" % snoozed[0]["id"])
+        a11y.wait_for(s, "the snoozed entry", name="Snoozed 1")
+        s.screenshot("snoozed")
         for stored_key in ("github_accounts", "selected_sort_option", "notification_settings", "pr_seen_states_",
                            "watched_repos", "blocked_repositories"):
             check(stored_key in stored, "%s was never stored" % stored_key)

@@ -11,6 +11,7 @@
 #include "ui/ui_support.h"
 #include "ui/widgets/controls.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QJsonArray>
@@ -431,6 +432,78 @@ TEST(PullRequestTab, ReturnAndClickMarkSeenThenOpen)
     EXPECT_EQ(panel.world.opener->opened()[1],
               QUrl(QStringLiteral("https://github.com/example/repo/pull/101")));
     EXPECT_EQ(tab.selectedPRId(), QStringLiteral("test-1"));
+}
+
+// The Menu key, Shift+F10 and a right-click open the row's menu; its snooze takes the row out of the list
+// and into "Snoozed N", whose "Unsnooze" brings it back.
+TEST(PullRequestTab, TheRowMenuSnoozesAndTheSnoozedEntryUnsnoozes)
+{
+    Panel panel;
+    norvane::ui::loadSamplePullRequests(*panel.model);
+    ContentView& view = *panel.view;
+    PullRequestTab& tab = panel.tab();
+    view.show();
+    EXPECT_FALSE(tab.snoozedButton()->isVisibleTo(&view));
+    const auto openMenu = [&](const std::function<void()>& press) -> QMenu* {
+        press();
+        for (QMenu* menu : tab.findChildren<QMenu*>()) {
+            if (menu->isVisible())
+                return menu;
+        }
+        return nullptr;
+    };
+    const QString first = *tab.selectedPRId();
+    const struct
+    {
+        const char* name;
+        std::function<void()> press;
+    } openers[] = {
+        {"Menu key", [&] { QTest::keyClick(&view, Qt::Key_Menu); }},
+        {"Shift+F10", [&] { QTest::keyClick(&view, Qt::Key_F10, Qt::ShiftModifier); }},
+        {"right-click",
+         [&] {
+             const QRect rect = tab.listView()->visualRect(tab.listModel()->index(1));
+             Q_EMIT tab.listView()->customContextMenuRequested(rect.center());
+         }},
+    };
+    for (const auto& o : openers) {
+        QMenu* menu = openMenu(o.press);
+        ASSERT_NE(menu, nullptr) << o.name;
+        // A screen reader reads every item by its text.
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(menu);
+        QStringList names;
+        for (int i = 0; i < spoken->childCount(); ++i) {
+            if (spoken->child(i)->role() == QAccessible::MenuItem)
+                names.append(spoken->child(i)->text(QAccessible::Name));
+        }
+        QStringList items = menuTitles(*menu);
+        items.removeAll(QStringLiteral("---"));
+        EXPECT_EQ(names, items) << o.name;
+        EXPECT_EQ(items.size(), 7) << o.name;
+        menu->close();
+    }
+    // The right-click selected the row it was on; F10 alone is no menu.
+    EXPECT_EQ(tab.selectedPRId(), panel.rowIds()[1]);
+    EXPECT_EQ(openMenu([&] { QTest::keyClick(&view, Qt::Key_F10); }), nullptr);
+
+    QMenu* menu = openMenu([&] { QTest::keyClick(&view, Qt::Key_Menu); });
+    ASSERT_NE(menu, nullptr);
+    const QString snoozed = *tab.selectedPRId();
+    findAction(*menu, QStringLiteral("Snooze for a day"))->trigger();
+    EXPECT_FALSE(panel.rowIds().contains(snoozed));
+    EXPECT_EQ(panel.rowIds().size(), 5);
+    ASSERT_TRUE(tab.snoozedButton()->isVisibleTo(&view));
+    EXPECT_EQ(tab.snoozedButton()->text(), QStringLiteral("Snoozed 1"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(tab.snoozedButton())->text(QAccessible::Name),
+              QStringLiteral("Snoozed 1"));
+    tab.populateSnoozedMenu();
+    const QList<QAction*> entries = tab.snoozedButton()->menu()->actions();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_TRUE(entries[0]->text().contains(QStringLiteral("(until ")));
+    findAction(*entries[0]->menu(), QStringLiteral("Unsnooze"))->trigger();
+    EXPECT_TRUE(panel.rowIds().contains(snoozed));
+    EXPECT_FALSE(tab.snoozedButton()->isVisibleTo(&view));
+    EXPECT_NE(first, QString());
 }
 
 // me has two pull requests and alice one; alice's token is rejected until she reconnects.

@@ -1,13 +1,18 @@
 #include "ui/pulls/pr_row.h"
+#include "ui/pulls/pr_row_menu.h"
 #include "ui/pulls/pr_row_view.h"
 #include "ui/ui_support.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
+#include <QMenu>
 #include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace norvane;
 using namespace norvane::ui;
+using namespace Qt::StringLiterals;
 using AS = PullRequest::ApprovalStatus;
 using CI = PullRequest::CIStatus;
 
@@ -123,6 +128,63 @@ TEST(PRRow, UnseenUpdatesComeInAFixedOrder)
     EXPECT_EQ(helps, (QStringList{QStringLiteral("CI status changed"), QStringLiteral("New comments"),
                                   QStringLiteral("New commits"), QStringLiteral("New review")}));
     // (The tint and the ring each state gets: the painted row's pixels, below.)
+    // Back from a snooze, without updates: marked all the same, until selected.
+    const PRRowContent woke = rowContent(base(), {}, false, kNow, true);
+    EXPECT_TRUE(woke.ring);
+    EXPECT_EQ(woke.background, RowBackground::unseen);
+    EXPECT_TRUE(woke.updates.isEmpty());
+    EXPECT_EQ(rowContent(base(), {}, true, kNow, true).background, RowBackground::selected);
+    EXPECT_FALSE(rowContent(base(), {}, false, kNow).ring);
+}
+
+// Each item of the row's menu, in order, and what it puts on the clipboard or asks of the engine.
+TEST(PRRow, TheRowMenuCopiesAndSnoozes)
+{
+    const struct
+    {
+        const char* branch;
+        const char* command;
+    } checkouts[] = {
+        {"feature/faster-x_1.2",
+         "git fetch origin pull/42/head:feature/faster-x_1.2 && git switch feature/faster-x_1.2"},
+        // Characters a shell acts on stay inside single quotes.
+        {"x;rm$(id)", "git fetch origin 'pull/42/head:x;rm$(id)' && git switch 'x;rm$(id)'"},
+        {"it's", "git fetch origin 'pull/42/head:it'\\''s' && git switch 'it'\\''s'"},
+        {"", nullptr},
+        {nullptr, nullptr},
+    };
+    for (const auto& c : checkouts) {
+        PullRequest pr = base();
+        if (c.branch)
+            pr.headBranch = QString::fromUtf8(c.branch);
+        const auto command = checkoutCommand(pr);
+        EXPECT_EQ(command, c.command ? std::optional(QString::fromUtf8(c.command)) : std::nullopt)
+            << (c.branch ? c.branch : "(none)");
+
+        int opened = 0;
+        QList<SnoozeLength> snoozed;
+        QMenu* menu =
+            buildRowMenu(pr, {[&] { ++opened; }, [&](SnoozeLength l) { snoozed.append(l); }}, nullptr);
+        QStringList texts;
+        QStringList copied;
+        for (QAction* action : menu->actions()) {
+            texts.append(action->isSeparator() ? u"-"_s : action->text());
+            QGuiApplication::clipboard()->setText(u"before"_s);
+            if (action->isEnabled())
+                action->trigger();
+            copied.append(QGuiApplication::clipboard()->text());
+        }
+        EXPECT_EQ(texts, (QStringList{u"Open in Browser"_s, u"Copy Link"_s, u"Copy Branch Name"_s,
+                                      u"Copy Checkout Command"_s, u"-"_s, u"Snooze until it changes"_s,
+                                      u"Snooze for a day"_s, u"Snooze for a week"_s}));
+        const QString branch = c.branch && *c.branch ? QString::fromUtf8(c.branch) : u"before"_s;
+        EXPECT_EQ(copied.mid(0, 4),
+                  (QStringList{u"before"_s, pr.url, branch, command.value_or(u"before"_s)}));
+        EXPECT_EQ(opened, 1);
+        EXPECT_EQ(snoozed,
+                  (QList<SnoozeLength>{SnoozeLength::untilChange, SnoozeLength::day, SnoozeLength::week}));
+        delete menu;
+    }
 }
 
 // Paints a row the way the list does and returns the picture.
