@@ -459,7 +459,7 @@ TEST(GitHubRules, RequestedTeamNamesTheTeamWhenTheUserIsNotAsked)
         {{u"theo"_s}, {}, std::nullopt},
     };
     for (const auto& [reviewers, teams, expected] : cases)
-        EXPECT_EQ(requestedTeam({u"sha"_s, reviewers, teams, {}, {}}, u"me"_s, u"north/api"_s), expected)
+        EXPECT_EQ(requestedTeam({u"sha"_s, {}, reviewers, teams, {}, {}}, u"me"_s, u"north/api"_s), expected)
             << reviewers.join(u',').toStdString() << " " << teams.size();
 }
 
