@@ -25,6 +25,17 @@ struct SearchItem {
 };
 QList<SearchItem> decodeSearchResponse(const QByteArray& body);
 
+// One thread of GET /notifications: what it is about (`subject.url`, the API address of a pull request,
+// issue, commit, ...; null for some kinds) and when it last changed.
+struct NotificationThread
+{
+    QString id;
+    QString updatedAt;
+    std::optional<QString> subjectUrl;
+    QString reason;
+};
+QList<NotificationThread> decodeNotifications(const QByteArray& body);
+
 // GET /repos/{repo}/pulls/{n}
 struct PRDetail {
     QString headSha;

@@ -158,7 +158,57 @@ QCoro::Task<CIStatus> ciStatus(Ctx ctx, QString repo, QString sha, QString token
     co_return combinedCIStatus(legacyResult, checksResult);
 }
 
-QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString token, CancelToken cancel)
+// What a refresh for the feed's news starts from: the account's list as shown, by id, and the pull requests
+// the feed's changed threads named.
+struct Known
+{
+    QHash<QString, PullRequest> onScreen;
+    QSet<QString> named;
+};
+
+// Detail, reviews and CI of one pull request, one request after another (the CI pair aside).
+QCoro::Task<> enrich(Ctx ctx, PullRequest& pr, QString token, CancelToken cancel)
+{
+    try {
+        const wire::PRDetail detail = co_await details(ctx, pr.repository, pr.number, token, cancel);
+        pr.headSha = detail.headSha;
+        pr.commentCount = int(detail.comments.value_or(0) + detail.reviewComments.value_or(0));
+        if (detail.reviewComments)
+            pr.reviewCommentCount = int(*detail.reviewComments);
+        if (pr.isYourPR)
+            pr.requestedReviewers = detail.requestedReviewers;
+    } catch (const GitHubAPIError& e) {
+        // The record simply stays without detail, unless GitHub stopped answering altogether: a list
+        // of records without their verdicts is not the list, so the refresh ends with the limit.
+        if (e.retryAt())
+            throw;
+    }
+
+    if (pr.isYourPR || pr.reviewRequested || pr.isAssigned) {
+        if (isDebugMode())
+            debugLog(
+                kReviews,
+                QStringLiteral("Fetching reviews for PR #%1 (isYourPR=%2, reviewRequested=%3, isAssigned=%4)")
+                    .arg(pr.number)
+                    .arg(flag(pr.isYourPR), flag(pr.reviewRequested), flag(pr.isAssigned)));
+        const ReviewFetchResult result =
+            co_await reviews(ctx, pr.repository, pr.number, token, cancel, OnRateLimit::stop);
+        pr.approvalStatus = result.status;
+        pr.reviewCount = result.reviewCount;
+        if (pr.isYourPR)
+            pr.lastChangeRequest = result.lastChangeRequest;
+    } else {
+        debugLog(kReviews,
+                 QStringLiteral("Skipping reviews for PR #%1 (not yours, not requested, not assigned)")
+                     .arg(pr.number));
+    }
+
+    if (pr.headSha)
+        pr.ciStatus = co_await ciStatus(ctx, pr.repository, *pr.headSha, token, cancel, OnRateLimit::stop);
+}
+
+QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString token, CancelToken cancel,
+                                             std::optional<Known> known)
 {
     debugLog(kApi, QStringLiteral("fetchPullRequests() called for username: ") + username);
     const auto requested = co_await search(
@@ -185,50 +235,32 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
     }
 
     // One pull request at a time, one request at a time (the CI pair aside), to bound the load on GitHub.
+    int enriched = 0;
     for (PullRequest& pr : prs) {
-        try {
-            const wire::PRDetail detail = co_await details(ctx, pr.repository, pr.number, token, cancel);
-            pr.headSha = detail.headSha;
-            pr.commentCount = int(detail.comments.value_or(0) + detail.reviewComments.value_or(0));
-            if (detail.reviewComments)
-                pr.reviewCommentCount = int(*detail.reviewComments);
-            if (pr.isYourPR)
-                pr.requestedReviewers = detail.requestedReviewers;
-        } catch (const GitHubAPIError& e) {
-            // The record simply stays without detail, unless GitHub stopped answering altogether: a list
-            // of records without their verdicts is not the list, so the refresh ends with the limit.
-            if (e.retryAt())
-                throw;
+        if (known) {
+            const auto shown = known->onScreen.constFind(pr.id);
+            const PullRequest* onScreen = shown != known->onScreen.constEnd() ? &*shown : nullptr;
+            if (!needsEnrichment(pr, onScreen, known->named.contains(pullRequestKey(pr.repository, pr.number)))) {
+                keepEnrichment(pr, *onScreen);
+                continue;
+            }
         }
-
-        if (pr.isYourPR || pr.reviewRequested || pr.isAssigned) {
-            if (isDebugMode())
-                debugLog(kReviews, QStringLiteral("Fetching reviews for PR #%1 (isYourPR=%2, reviewRequested=%3, isAssigned=%4)")
-                                       .arg(pr.number)
-                                       .arg(flag(pr.isYourPR), flag(pr.reviewRequested), flag(pr.isAssigned)));
-            const ReviewFetchResult result =
-                co_await reviews(ctx, pr.repository, pr.number, token, cancel, OnRateLimit::stop);
-            pr.approvalStatus = result.status;
-            pr.reviewCount = result.reviewCount;
-            if (pr.isYourPR)
-                pr.lastChangeRequest = result.lastChangeRequest;
-        } else {
-            debugLog(kReviews,
-                     QStringLiteral("Skipping reviews for PR #%1 (not yours, not requested, not assigned)").arg(pr.number));
-        }
-
-        if (pr.headSha)
-            pr.ciStatus = co_await ciStatus(ctx, pr.repository, *pr.headSha, token, cancel, OnRateLimit::stop);
+        co_await enrich(ctx, pr, token, cancel);
+        ++enriched;
     }
+    if (known)
+        debugLog(kApi, QStringLiteral("Enriched %1 of %2 PRs; the others kept what the list showed").arg(enriched).arg(prs.size()));
 
     sortByUpdatedDescending(prs);
     co_return prs;
 }
 
-QCoro::Task<QList<PullRequest>> pullRequestsTranslated(Ctx ctx, QString username, QString token, CancelToken cancel)
+QCoro::Task<QList<PullRequest>> pullRequestsTranslated(Ctx ctx, QString username, QString token, CancelToken cancel,
+                                                       std::optional<Known> known = std::nullopt)
 {
     try {
-        co_return co_await pullRequests(std::move(ctx), std::move(username), std::move(token), std::move(cancel));
+        co_return co_await pullRequests(std::move(ctx), std::move(username), std::move(token), std::move(cancel),
+                                        std::move(known));
     } catch (const GitHubAPIError& e) {
         if (e.kind() == GitHubAPIError::Kind::badServerResponse && e.statusCode() == 401)
             throw GitHubServiceError(GitHubServiceError::Kind::unauthorized);
@@ -242,6 +274,20 @@ QCoro::Task<QList<PullRequest>> GitHubService::fetchPullRequests(QString usernam
                                                                  CancelToken cancel) const
 {
     return pullRequestsTranslated(m_context, std::move(username), std::move(token), std::move(cancel));
+}
+
+QCoro::Task<QList<PullRequest>> GitHubService::fetchChangedPullRequests(QString username, QString token,
+                                                                        QList<PullRequest> onScreen,
+                                                                        QSet<QString> named,
+                                                                        CancelToken cancel) const
+{
+    Known known;
+    known.onScreen.reserve(onScreen.size());
+    for (PullRequest& pr : onScreen)
+        known.onScreen.insert(pr.id, std::move(pr));
+    known.named = std::move(named);
+    return pullRequestsTranslated(m_context, std::move(username), std::move(token), std::move(cancel),
+                                  std::move(known));
 }
 
 QCoro::Task<wire::PRDetail> GitHubService::fetchPRDetails(QString repo, qint64 prNumber, QString token,

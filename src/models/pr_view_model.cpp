@@ -34,8 +34,9 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
     connect(m_runner.get(), &RefreshRunner::ended, this, [this](bool showLoading) {
         if (showLoading)
             setIsLoading(false);
-        if (std::exchange(m_refreshOwed, false))
-            refreshSilently();
+        const Owed owed = std::exchange(m_refreshOwed, Owed::nothing);
+        if (owed != Owed::nothing)
+            refreshInBackground(owed == Owed::narrow);
     });
     connect(m_notify.get(), &ChangeNotifier::message, this, &PRViewModel::setErrorMessage);
     connect(m_notify.get(), &ChangeNotifier::permissionChanged, this,
@@ -49,7 +50,7 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
     connect(m_schedule.get(), &PollSchedule::pollDue, this, &PRViewModel::refreshSilently);
     connect(m_schedule.get(), &PollSchedule::catchUpDue, this, &PRViewModel::catchUp);
     connect(m_schedule.get(), &PollSchedule::pausesChanged, this, &PRViewModel::rateLimitNoticeChanged);
-    connect(m_feed.get(), &ActivityFeedWatch::newActivity, this, &PRViewModel::refreshForNews);
+    connect(m_feed.get(), &ActivityFeedWatch::newActivity, this, &PRViewModel::refreshForFeed);
     loadNotificationSettings();
     loadRepositorySettings();
     m_feed->setEnabled(m_checksActivityFeed);
@@ -263,6 +264,7 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
     // stop them. The answer cache and the readings refuse the account from now on whatever still arrives.
     cancelRunOf(account.id);
     m_feed->forgetAccount(account.id);
+    m_fullRefreshOwed.remove(account.id);
     m_deps.keychain->remove(account.tokenKey());
     m_deps.github.forgetAccount(account.id);
     setPollsPaused(account.id, std::nullopt);
