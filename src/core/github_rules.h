@@ -30,6 +30,7 @@ QList<PullRequest> mergeSearchResults(const QList<PullRequest>& concatenated);
 
 // Newest first; stable, so equal update times keep their order.
 void sortByUpdatedDescending(QList<PullRequest>& prs);
+
 // A pull request by repository and number, as the notification feed names it: "owner/name#N", lower-case,
 // since GitHub's names ignore case.
 QString pullRequestKey(const QString& repository, qint64 number);
@@ -43,7 +44,6 @@ std::optional<QString> pullRequestOfSubject(const QString& subjectUrl, const QSt
 bool needsEnrichment(const PullRequest& fresh, const PullRequest* onScreen, bool named);
 // The enrichment of `from` (detail, verdict, CI), laid over the search fields of `to`.
 void keepEnrichment(PullRequest& to, const PullRequest& from);
-
 
 struct ReviewFetchResult {
     PullRequest::ApprovalStatus status = PullRequest::ApprovalStatus::unknown;

@@ -238,57 +238,48 @@ TEST_F(PRFeedTest, NewsDuringARefreshGetsOneRefreshOfItsOwnAfterIt)
     EXPECT_EQ(searches(), polls + 6) << "the poll, then one refresh for both news";
 }
 
-namespace {
-
 // me wrote acme/api#1 and #3; alice wrote acme/api#2, and bob acme/web#4 with me assigned.
-fh::Scenario narrowWorld()
-{
-    fh::Scenario s = baseWorld();
-    fh::PullRequest assigned = pull("acme/web", 4, "bob");
-    assigned.assignees = {u"me"_s};
-    s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "alice"), pull("acme/api", 3, "me"),
-                      assigned};
-    return s;
-}
-
-// A thread in me's feed that names no pull request of the list: news, and nothing more.
-void unrelatedNews(fh::FakeHub& hub)
-{
-    hub.mutate([](fh::Scenario& w) { w.notify(u"me"_s, u"acme/web"_s, 99, u"mention"_s); });
-}
-
-} // namespace
-
 class PRNarrowTest : public PRFeedTest
 {
 protected:
     void SetUp() override
     {
         PRFeedTest::SetUp();
-        hub = std::make_unique<fh::FakeHub>(narrowWorld());
+        fh::Scenario s = baseWorld();
+        s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "alice"), pull("acme/api", 3, "me"),
+                          pull("acme/web", 4, "bob")};
+        s.pullRequests[3].assignees = {u"me"_s};
+        hub = std::make_unique<fh::FakeHub>(s);
     }
 
-    // The pull requests whose detail was asked for since `since` requests, and how many requests were sent.
-    std::pair<QStringList, std::size_t> askedSince(std::size_t since) const
+    // A thread in me's feed about `repo`#`number`, which moves no pull request's updated_at.
+    void notify(const QString& repo, qint64 number)
     {
+        hub->mutate([&](fh::Scenario& w) { w.notify(u"me"_s, repo, number, u"comment"_s); });
+    }
+
+    // Runs `trigger` (a feed check or a poll) to its end: the pull requests whose detail it asked for, and
+    // how many requests it sent besides the feed's.
+    std::pair<QStringList, std::size_t> asked(const std::function<void()>& trigger)
+    {
+        const std::size_t since = hub->requests().size();
+        trigger();
+        EXPECT_TRUE(settle());
         const auto all = hub->requests();
         QStringList enriched;
+        std::size_t sent = 0;
         for (std::size_t i = since; i < all.size(); ++i) {
             const QStringList parts = all[i].path.split(u'/');
             if (parts.size() == 6 && parts[4] == u"pulls"_s)
                 enriched.append(parts[3] + u'#' + parts[5]);
+            sent += all[i].path != u"/notifications"_s;
         }
         enriched.sort();
-        std::size_t sent = 0;
-        for (std::size_t i = since; i < all.size(); ++i)
-            sent += all[i].path != u"/notifications"_s;
         return {enriched, sent};
     }
-
-    std::optional<PullRequest::CIStatus> ci(qint64 number) const
+    std::pair<QStringList, std::size_t> asked()
     {
-        const PullRequest* pr = find(number);
-        return pr ? pr->ciStatus : std::nullopt;
+        return asked([this] { check(); });
     }
 };
 
@@ -297,10 +288,9 @@ protected:
 // moves no updated_at), until the scheduled poll, which asks for everything.
 TEST_F(PRNarrowTest, FeedNewsEnrichesOnlyTheNewTheNamedAndTheMoved)
 {
-    PRViewModel& m = launch();
+    launch();
     check(); // the baseline
-    ASSERT_EQ(ids().size(), 3);
-    const auto shown = ci(3);
+    const auto shownCI = find(3)->ciStatus;
     hub->setCheckRun(u"acme/api"_s, u"sha3"_s, checkRun("build", "completed", "failure"));
     struct Row
     {
@@ -313,50 +303,38 @@ TEST_F(PRNarrowTest, FeedNewsEnrichesOnlyTheNewTheNamedAndTheMoved)
          [&] { hub->requestReview(u"acme/api"_s, 2, u"me"_s); },
          {u"api#2"_s}},
         {"a thread names a pull request whose updated_at stayed",
-         [&] { hub->mutate([](fh::Scenario& w) { w.notify(u"me"_s, u"acme/web"_s, 4, u"comment"_s); }); },
+         [&] { notify(u"acme/web"_s, 4); },
          {u"web#4"_s}},
         {"an updated_at moved, no thread names it",
          [&] {
              hub->setUpdatedAt(u"acme/api"_s, 1, QDateTime::currentDateTimeUtc());
-             unrelatedNews(*hub);
+             notify(u"acme/web"_s, 99);
          },
          {u"api#1"_s}},
-        {"news about nothing on the list", [&] { unrelatedNews(*hub); }, {}},
+        {"news about nothing on the list", [&] { notify(u"acme/web"_s, 99); }, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         row.change();
-        const std::size_t before = hub->requests().size();
-        check();
-        ASSERT_TRUE(settle());
-        const auto [enriched, sent] = askedSince(before);
+        const auto [enriched, sent] = asked();
         EXPECT_EQ(enriched, row.enriched);
         EXPECT_EQ(sent, 3 + 4 * std::size_t(enriched.size())) << "the searches, then detail, reviews and CI";
-        EXPECT_EQ(ci(3), shown) << "kept from the list on screen";
+        EXPECT_EQ(find(3)->ciStatus, shownCI) << "kept from the list on screen";
     }
     EXPECT_EQ(ids().size(), 4);
-    ASSERT_EQ(notifier->posts().size(), 1u);
-
-    const std::size_t before = hub->requests().size();
-    poll();
-    EXPECT_EQ(askedSince(before).first.size(), 4) << "the scheduled poll refreshes in full";
-    EXPECT_EQ(ci(3), PullRequest::CIStatus::failure);
-    EXPECT_FALSE(m.errorMessage().has_value());
+    EXPECT_EQ(notifier->posts().size(), 1u);
+    EXPECT_EQ(asked([this] { poll(); }).first.size(), 4) << "the scheduled poll refreshes in full";
+    EXPECT_EQ(find(3)->ciStatus, PullRequest::CIStatus::failure);
 }
 
 // The same changes give the same notifications and the same list whether the feed's narrow refresh or the
 // full poll sees them.
 TEST_F(PRNarrowTest, NotificationsAndTheListAreThoseOfAFullRefresh)
 {
-    struct Seen
-    {
-        QStringList posts;
-        QStringList list;
-    };
-    Seen seen[2];
+    const fh::Scenario world = hub->snapshot();
+    QStringList seen[2];
     for (const bool throughFeed : {true, false}) {
-        SCOPED_TRACE(throughFeed ? "the feed" : "the poll");
-        hub = std::make_unique<fh::FakeHub>(narrowWorld());
+        hub = std::make_unique<fh::FakeHub>(world);
         notifier = std::make_shared<RecordingNotifier>();
         launch();
         check();
@@ -364,27 +342,18 @@ TEST_F(PRNarrowTest, NotificationsAndTheListAreThoseOfAFullRefresh)
         hub->addReview(u"acme/api"_s, 1, review("alice", "APPROVED", nullptr));
         hub->addReview(u"acme/api"_s, 3, review("bob", "CHANGES_REQUESTED", nullptr, "not yet"));
         hub->addReview(u"acme/web"_s, 4, review("alice", "APPROVED", nullptr));
-        const std::size_t before = hub->requests().size();
-        if (throughFeed) {
-            check();
-            ASSERT_TRUE(settle());
-        } else {
-            poll();
-        }
-        EXPECT_EQ(askedSince(before).first.size(), 4);
-        Seen& s = seen[throughFeed ? 0 : 1];
+        EXPECT_EQ(asked([&] { throughFeed ? check() : poll(); }).first.size(), 4);
+        QStringList& s = seen[throughFeed];
         for (const auto& post : notifier->posts())
-            s.posts.append(post.title + u": "_s + post.body);
+            s.append(post.title + u": "_s + post.body);
         for (const auto& pr : model->pullRequests())
-            s.list.append(u"%1 %2 %3 %4"_s.arg(pr.id)
-                              .arg(int(pr.approvalStatus.value_or(PullRequest::ApprovalStatus::unknown)))
-                              .arg(pr.reviewCount.value_or(-1))
-                              .arg(pr.reviewRequested));
+            s.append(u"%1 %2 %3"_s.arg(pr.id)
+                         .arg(int(pr.approvalStatus.value_or(PullRequest::ApprovalStatus::unknown)))
+                         .arg(pr.reviewCount.value_or(-1)));
         model.reset();
     }
-    EXPECT_EQ(seen[0].posts.size(), 3);
-    EXPECT_EQ(seen[0].posts, seen[1].posts);
-    EXPECT_EQ(seen[0].list, seen[1].list);
+    EXPECT_EQ(seen[1].size(), 3 + 4) << "three notifications, four pull requests";
+    EXPECT_EQ(seen[1], seen[0]);
 }
 
 // A narrow refresh that fails leaves the news to a full refresh at the next feed check, news or not; an
@@ -395,41 +364,20 @@ TEST_F(PRNarrowTest, AFailedNarrowRefreshIsFollowedByAFullOneAndARefusedFeedKeep
     check();
     hub->requestReview(u"acme/api"_s, 2, u"me"_s);
     hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 502).times(1));
-    std::size_t before = hub->requests().size();
-    check();
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(askedSince(before).first, QStringList{}) << "the first search failed";
-    EXPECT_EQ(ids().size(), 3);
-
-    before = hub->requests().size();
-    check(); // nothing new in the feed
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(askedSince(before).first.size(), 4) << "the full refresh the failure owed";
-    ASSERT_EQ(notifier->posts().size(), 1u) << "the news is not lost";
-
-    before = hub->requests().size();
-    check();
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(askedSince(before).second, 0u) << "owed once";
+    EXPECT_EQ(asked().second, 1u) << "the first search failed";
+    EXPECT_EQ(asked().first.size(), 4) << "the full refresh the failure owed, at a check without news";
+    EXPECT_EQ(notifier->posts().size(), 1u) << "the news is not lost";
+    EXPECT_EQ(asked().second, 0u) << "owed once";
     hub->addReview(u"acme/api"_s, 1, review("alice", "APPROVED", nullptr));
-    before = hub->requests().size();
-    check();
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(askedSince(before).first, QStringList{u"api#1"_s}) << "narrow again after a full one";
+    EXPECT_EQ(asked().first, QStringList{u"api#1"_s}) << "narrow again after a full one";
     model.reset();
 
     setToken(u"fine-me"_s);
-    hub->mutate([](fh::Scenario& w) {
-        w.users[0].fineGrainedTokens = {u"fine-me"_s};
-        w.users[0].tokens.append(u"fine-me"_s);
-    });
+    hub->mutate([](fh::Scenario& w) { w.users[0].fineGrainedTokens = w.users[0].tokens = {u"fine-me"_s}; });
     launch();
     check();
     EXPECT_FALSE(model->isWatchingActivityFeed());
     hub->requestReview(u"acme/web"_s, 4, u"me"_s);
-    before = hub->requests().size();
-    check();
-    EXPECT_EQ(askedSince(before).second, 0u);
-    poll();
-    EXPECT_EQ(askedSince(before).first.size(), 4);
+    EXPECT_EQ(asked().second, 0u);
+    EXPECT_EQ(asked([this] { poll(); }).first.size(), 4);
 }
