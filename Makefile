@@ -71,7 +71,7 @@ coverage: deps
 	exit $$status
 
 # Every benchmark against a release build, printed as one table and written into docs/performance.md
-# (bench/run_bench.py; about 27 minutes with the default 1,000 polls). POLLS=50 for a quick run.
+# (bench/run_bench.py; about 31 minutes with the default 1,000 polls). POLLS=50 for a quick run.
 POLLS ?= 1000
 bench: build-release
 	./bench/run_bench.py --polls $(POLLS)

@@ -11,9 +11,11 @@ Parts:
   desktop   the app on scripts/desktop-session's throw-away desktop: start-up, memory after the first refresh
             (150 pull requests, 10 watched repositories, panel open, issues and dashboard tabs visited) and
             after --polls polls at a 1 s interval, counted from fakehub's request log
-  feed      the app on the same desktop, its poll at 15 minutes, GitHub's notification feed interval scaled
-            from 60 s to 6 s: --runs review requests at random moments, each timed from the event to the
-            desktop notification; and the core points the app spends in a minute of nothing happening
+  feed      the app on the same desktop with 50 pull requests, its poll at 15 minutes, GitHub's notification feed
+            interval scaled from 60 s to 6 s, fakehub at 0, 100 and 250 ms a request: --runs review requests at
+            random moments, each timed from the event and from the feed's answer to the desktop notification,
+            with the requests of the narrow refresh between them and of the first (full) refresh; and, at 0 ms,
+            the core points the app spends in a minute of nothing happening
   screens   the Google Benchmark programs (engine_bench, pr_list_bench, activity_bench)
 
 Every figure is the median of --runs runs; a ratio is computed within each run, then its median taken.
@@ -64,17 +66,31 @@ def request_kind(path):
         return "ci"
     if re.match(r"^/repos/[^/]+/[^/]+/issues", path):
         return "issues"
+    if path.startswith("/notifications"):
+        return "feed"
     return "other"
 
 
+REFRESH_KINDS = ("search", "detail", "reviews", "ci")  # the requests of a pull-request refresh
+
+
+def refresh_request(entry):
+    """Whether a logged request belongs to a pull-request refresh: its three searches (not the dashboard's
+    counts, which search too), detail, reviews and CI."""
+    return entry[3] in REFRESH_KINDS and (entry[3] != "search" or
+                                           re.search(r"(review-requested|author|assignee)(:|%3A)", entry[2]))
+
+
 class FakeHub:
-    """norvane-fakehub serving a generated world, its request log read as it arrives and stamped on the
+    """norvane-fakehub serving a generated world (or `world`), its request log read as it arrives and stamped on the
     monotonic clock. Each entry: (monotonic seconds, method, path with query, kind)."""
 
-    def __init__(self, pull_requests, latency_ms=0, tls=None):
+    def __init__(self, pull_requests, latency_ms=0, tls=None, world=()):
+        """`world`: fakehub's options for another world than --generate `pull_requests`."""
         tls_args = ["--tls-cert", tls.certificate, "--tls-key", tls.key] if tls else []
-        self.proc = subprocess.Popen([FAKEHUB, "--generate", str(pull_requests), "--latency-ms", str(latency_ms),
-                                      "--log-requests"] + tls_args, stdout=subprocess.PIPE, text=True, bufsize=1)
+        world = list(world) or ["--generate", str(pull_requests)]
+        self.proc = subprocess.Popen([FAKEHUB] + world + ["--latency-ms", str(latency_ms), "--log-requests"] + tls_args,
+                                     stdout=subprocess.PIPE, text=True, bufsize=1)
         self.base = self.proc.stdout.readline().strip()
         if not self.base.startswith("http"):
             raise RuntimeError("fakehub did not start")
@@ -447,63 +463,93 @@ def points_used(base):
         return int(answer.headers["X-RateLimit-Used"])
 
 
+FEED_LATENCIES = (0, 100, 250)  # ms a request; GitHub answers in 100 to 250 ms and more
+
+
 def bench_feed(runs):
-    """Review request to desktop notification through the feed, and the core points of an idle minute."""
+    """Review request to desktop notification through the feed at each latency, and the core points of an idle
+    minute (at 0 ms)."""
     import random
     random.seed(31)
     interval = 60 // FEED_SCALE
     work = tempfile.mkdtemp(prefix="norvane-bench-feed.")
-    scenario = os.path.join(work, "world.json")
-    with open(scenario, "w") as f:
-        json.dump(feed_world(runs), f)
-    hub_log = os.path.join(work, "fakehub.log")
-    hub = subprocess.Popen([FAKEHUB, "--scenario", scenario, "--manual-timeline", "--log-requests",
-                            "--feed-poll-interval", str(interval)], stdout=open(hub_log, "w"))
+    try:
+        scenario = os.path.join(work, "world.json")
+        with open(scenario, "w") as f:
+            json.dump(feed_world(runs), f)
+        rows = []
+        idle = None
+        for latency in FEED_LATENCIES:
+            row, seen_idle = feed_row(runs, latency, interval, scenario, os.path.join(work, str(latency)), random)
+            rows.append(row)
+            idle = idle or seen_idle
+        return {"interval": interval, "rows": rows, "idle": idle}
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def feed_row(runs, latency, interval, scenario, work, random):
+    os.makedirs(work)
+    hub = FakeHub(0, latency, world=["--scenario", scenario, "--manual-timeline", "--feed-poll-interval",
+                                     str(interval)])
     monitor_log = os.path.join(work, "notify.log")
     monitor = None
     app = None
-    try:
-        wait_for("fakehub", lambda: open(hub_log).readline().endswith("\n"), 20)
-        base = open(hub_log).readline().strip()
+    refresh_entries = lambda since=0: [e for e in hub.entries(since) if refresh_request(e)]
 
-        class Hub:
-            pass
-        fake = Hub()
-        fake.base, fake.count = base, lambda kind=None: 0
-        app = App(fake, 900, work)
-        log = lambda: open(hub_log).read().splitlines()[1:]
-        feed_checks = lambda: sum(1 for line in log() if line == "request GET /notifications")
-        wait_for("the first refresh and two feed checks", lambda: feed_checks() >= 2, 120)
+    def wait_refresh_quiet():
+        """Until no refresh request has come for two round trips and half a second."""
+        quiet = 0.5 + 2 * latency / 1000
+
+        def done():
+            entries = refresh_entries()
+            return entries and time.monotonic() - entries[-1][0] >= quiet
+        wait_for("a refresh to end", done, 300)
+
+    try:
+        app = App(hub, 900, work)
+        wait_for("the first refresh and two feed checks", lambda: hub.count("feed") >= 2 and refresh_entries(), 300)
+        wait_refresh_quiet()
+        first = refresh_entries()
+        full = {"requests": len(first), "seconds": first[-1][0] - first[0][0] + latency / 1000}
         time.sleep(2)
 
-        # A minute of nothing happening.
-        used, checks, started = points_used(base), feed_checks(), time.monotonic()
-        time.sleep(60)
-        idle = {"points": points_used(base) - used - 1, "checks": feed_checks() - checks,
-                "seconds": time.monotonic() - started}
+        idle = None
+        if latency == 0:  # a minute of nothing happening
+            used, checks, started = points_used(hub.base), hub.count("feed"), time.monotonic()
+            time.sleep(60)
+            idle = {"points": points_used(hub.base) - used - 1, "checks": hub.count("feed") - checks,
+                    "seconds": time.monotonic() - started}
 
         monitor = subprocess.Popen(["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',"
                                     "member='Notify'"], stdout=open(monitor_log, "w"), stderr=subprocess.DEVNULL)
         wait_for("dbus-monitor", lambda: os.path.getsize(monitor_log) > 0, 10)
         notified = lambda: open(monitor_log, errors="replace").read().count("method call")
-        delays = []
+        delays, after_answer, narrow = [], [], []
         for _ in range(runs):
             time.sleep(random.uniform(0, interval))  # the event falls anywhere between two feed checks
-            before = notified()
+            before, mark = notified(), hub.count()
             started = time.monotonic()
-            hub.send_signal(signal.SIGUSR1)
-            wait_for("a notification", lambda: notified() > before, 60)
-            delays.append(time.monotonic() - started)
-        return {"interval": interval, "delays": delays, "median": median(delays), "idle": idle}
+            hub.proc.send_signal(signal.SIGUSR1)
+            wait_for("a notification", lambda: notified() > before, 120)
+            done = time.monotonic()
+            delays.append(done - started)
+            checks = lambda: [i for i, e in enumerate(hub.entries(mark)) if e[3] == "feed" and e[0] >= started]
+            wait_for("the feed's check in fakehub's log", checks, 10)
+            entries, check = hub.entries(mark), checks()[0]
+            # The feed's answer leaves fakehub one latency after the check arrived.
+            after_answer.append(done - (entries[check][0] + latency / 1000))
+            wait_refresh_quiet()
+            narrow.append(len(refresh_entries(mark + check)))
+        return {"latency": latency, "delays": delays, "median": median(delays), "after_answer": after_answer,
+                "after_answer_median": median(after_answer), "narrow": narrow, "full": full}, idle
     finally:
         if monitor:
             monitor.terminate()
             monitor.wait(10)
         if app:
             app.stop()
-        hub.terminate()
-        hub.wait(10)
-        shutil.rmtree(work, ignore_errors=True)
+        hub.stop()
 
 
 # ---- Google Benchmark programs ---------------------------------------------------------------------------
@@ -539,13 +585,24 @@ def table(refresh, headless, desktop, screens, polls, points=None, feed=None):
         "| %s | %s | %s | %s |" % (what, figure, budget, "" if ok is None else verdict(ok)))
     if feed:
         f = feed
-        # The wait for the next check scales with the interval; the refresh after it does not. Events fall at
-        # random moments, so the median wait is about half an interval: at GitHub's 60 s, about 30 s more.
-        add("review request → notification through the feed, feed interval %d s (GitHub's 60 s scaled by 1/%d)"
-            % (f["interval"], FEED_SCALE),
-            "median %.1f s (%s); at 60 s: median ≈ %.0f s, at most ≈ 60 s + one refresh" % (
-                f["median"], ", ".join("%.1f" % d for d in f["delays"]), f["median"] + 30 - f["interval"] / 2),
-            "≤ 60 s at GitHub's interval", f["median"] + 30 - f["interval"] / 2 <= 60)
+        for r in f["rows"]:
+            # The wait for the next check scales with the interval; the feed's round trip and the refresh after
+            # its answer do not. Events fall at random moments, so the median wait at GitHub's 60 s is 30 s.
+            at_github = 30 + r["latency"] / 1000 + r["after_answer_median"]
+            add("review request → notification through the feed, %d ms a request, 50 PRs, feed interval %d s "
+                "(GitHub's 60 s scaled by 1/%d)" % (r["latency"], f["interval"], FEED_SCALE),
+                "median %.1f s (%s); after the feed's answer median %.2f s (%s); at 60 s: median ≈ %.0f s, at most "
+                "≈ 60 s + %.1f s" % (r["median"], ", ".join("%.1f" % d for d in r["delays"]),
+                                     r["after_answer_median"], ", ".join("%.2f" % d for d in r["after_answer"]),
+                                     at_github, at_github - 30),
+                "≤ 2 s after the feed's answer" if r["latency"] == 100 else "≤ 60 s at GitHub's interval",
+                r["after_answer_median"] <= 2 if r["latency"] == 100 else at_github <= 60)
+            n = r["narrow"]
+            add("requests of a refresh, %d ms a request: for the feed's news of one new pull request; full "
+                "(the first, 50 PRs)" % r["latency"],
+                "%d (%s); %d in %.1f s" % (median(n), ", ".join("%d" % k for k in n), r["full"]["requests"],
+                                           r["full"]["seconds"]),
+                "news ≤ 3 + 4", max(n) <= 7)
         add("review request → notification by polling alone", "up to the interval: 15 min by default "
             "(median 7.5 min), 5 min at best (median 2.5 min)")
         i = f["idle"]

@@ -5,7 +5,6 @@
 #include <QSet>
 #include <QTextBoundaryFinder>
 #include <QUrl>
-
 #include <algorithm>
 
 namespace norvane {
@@ -69,6 +68,57 @@ PullRequest pullRequestFromSearchItem(const wire::SearchItem& item, SearchKind k
     pr.isYourPR = kind == SearchKind::authored;
     pr.isAssigned = kind == SearchKind::assigned;
     return pr;
+}
+
+QString pullRequestKey(const QString& repository, qint64 number)
+{
+    return QStringLiteral("%1#%2").arg(repository.toLower()).arg(number);
+}
+
+std::optional<QString> pullRequestOfSubject(const QString& subjectUrl, const QString& apiBase)
+{
+    const QUrl url(subjectUrl, QUrl::StrictMode);
+    const QUrl base(apiBase, QUrl::StrictMode);
+    const auto port = [](const QUrl& u) { return u.port(u.scheme() == QLatin1String("https") ? 443 : 80); };
+    if (!url.isValid() || !base.isValid() || url.scheme() != base.scheme() ||
+        url.host().compare(base.host(), Qt::CaseInsensitive) != 0 || port(url) != port(base) ||
+        url.hasQuery() || url.hasFragment())
+        return std::nullopt;
+    QString prefix = base.path();
+    if (!prefix.endsWith(QLatin1Char('/')))
+        prefix += QLatin1Char('/');
+    prefix += QStringLiteral("repos/");
+    const QString path = url.path();
+    if (!path.startsWith(prefix))
+        return std::nullopt;
+    const QStringList parts = path.mid(prefix.size()).split(QLatin1Char('/'));
+    if (parts.size() != 4 || parts[0].isEmpty() || parts[1].isEmpty() || parts[2] != QLatin1String("pulls"))
+        return std::nullopt;
+    static const QRegularExpression number(QStringLiteral("^[1-9][0-9]{0,17}$"));
+    if (!number.match(parts[3]).hasMatch())
+        return std::nullopt;
+    return pullRequestKey(parts[0] + QLatin1Char('/') + parts[1], parts[3].toLongLong());
+}
+
+bool needsEnrichment(const PullRequest& fresh, const PullRequest* onScreen, bool named)
+{
+    return named || !onScreen || onScreen->updatedAt != fresh.updatedAt ||
+           onScreen->isYourPR != fresh.isYourPR || onScreen->reviewRequested != fresh.reviewRequested ||
+           onScreen->isAssigned != fresh.isAssigned;
+}
+
+void keepEnrichment(PullRequest& to, const PullRequest& from)
+{
+    to.approvalStatus = from.approvalStatus;
+    to.ciStatus = from.ciStatus;
+    to.requestedReviewers = from.requestedReviewers;
+    to.headSha = from.headSha;
+    to.headBranch = from.headBranch;
+    to.requestedTeam = from.requestedTeam;
+    to.reviewCount = from.reviewCount;
+    to.commentCount = from.commentCount;
+    to.lastChangeRequest = from.lastChangeRequest;
+    to.reviewCommentCount = from.reviewCommentCount;
 }
 
 QList<PullRequest> mergeSearchResults(const QList<PullRequest>& concatenated)
@@ -173,7 +223,8 @@ ReviewVerdict reviewVerdict(const QList<wire::Review>& reviews, const QDateTime&
     }
 
     const auto hasState = [&](const QString& state) {
-        return std::any_of(kept.cbegin(), kept.cend(), [&](const wire::Review& r) { return r.state == state; });
+        return std::any_of(kept.cbegin(), kept.cend(),
+                           [&](const wire::Review& r) { return r.state == state; });
     };
     if (hasState(kChanges))
         verdict.result.status = ApprovalStatus::changesRequested;
@@ -192,8 +243,9 @@ ReviewVerdict reviewVerdict(const QList<wire::Review>& reviews, const QDateTime&
                 newest = &r;
         }
         if (newest && newest->userLogin && newest->submittedAt) {
-            verdict.result.lastChangeRequest = ChangeRequestInfo{
-                *newest->userLogin, changeRequestPreview(newest->body), parseGitHubDateOr(*newest->submittedAt, now)};
+            verdict.result.lastChangeRequest =
+                ChangeRequestInfo{*newest->userLogin, changeRequestPreview(newest->body),
+                                  parseGitHubDateOr(*newest->submittedAt, now)};
         }
     }
     return verdict;
@@ -230,8 +282,8 @@ CIStatus checkRunsCIStatus(const wire::CheckRuns& runs)
                                      QStringLiteral("cancelled"), QStringLiteral("action_required")};
     if (any([](const wire::CheckRun& r) { return r.conclusion && failing.contains(*r.conclusion); }))
         return CIStatus::failure;
-    static const QStringList passing{QStringLiteral("success"), QStringLiteral("neutral"), QStringLiteral("skipped"),
-                                     QStringLiteral("stale")};
+    static const QStringList passing{QStringLiteral("success"), QStringLiteral("neutral"),
+                                     QStringLiteral("skipped"), QStringLiteral("stale")};
     const bool allPassed = std::all_of(list.cbegin(), list.cend(), [](const wire::CheckRun& r) {
         return r.status == QLatin1String("completed") && r.conclusion && passing.contains(*r.conclusion);
     });

@@ -38,6 +38,20 @@ std::optional<QString> requestedTeam(const wire::PRDetail& detail, const QString
 // Newest first; stable, so equal update times keep their order.
 void sortByUpdatedDescending(QList<PullRequest>& prs);
 
+// A pull request by repository and number, as the notification feed names it: "owner/name#N", lower-case,
+// since GitHub's names ignore case.
+QString pullRequestKey(const QString& repository, qint64 number);
+// The pull request a notification thread's subject names: `apiBase`/repos/OWNER/NAME/pulls/N on the
+// account's own API host. An issue, a commit, a release, another host or a malformed address name none.
+std::optional<QString> pullRequestOfSubject(const QString& subjectUrl, const QString& apiBase);
+
+// Whether a refresh for the feed's news must ask for a pull request's detail, reviews and CI again rather
+// than keep what the list on screen holds: it is new to the list, a changed thread of the feed named it, its
+// updated_at moved, or it concerns the user in another way than before (which queries it needs differs).
+bool needsEnrichment(const PullRequest& fresh, const PullRequest* onScreen, bool named);
+// The enrichment of `from` (detail, verdict, CI), laid over the search fields of `to`.
+void keepEnrichment(PullRequest& to, const PullRequest& from);
+
 struct ReviewFetchResult {
     PullRequest::ApprovalStatus status = PullRequest::ApprovalStatus::unknown;
     int reviewCount = 0;

@@ -81,6 +81,16 @@ QList<SearchItem> decodeSearchResponse(const QByteArray& body)
     });
 }
 
+QList<NotificationThread> decodeNotifications(const QByteArray& body)
+{
+    return decodeTopArray<NotificationThread>(body, [](const JsonReader& r) {
+        const JsonReader subject = nested(r, QStringLiteral("subject"));
+        return NotificationThread{r.string(QStringLiteral("id")), r.string(QStringLiteral("updated_at")),
+                                  subject.optionalString(QStringLiteral("url")),
+                                  r.optionalString(QStringLiteral("reason")).value_or(QString())};
+    });
+}
+
 PRDetail decodePRDetail(const QByteArray& body)
 {
     const JsonReader r(topObject(body));

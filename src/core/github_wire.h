@@ -4,7 +4,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // Records of GitHub's replies, with GitHub's snake-case keys. Decoders throw DecodeError naming the key;
@@ -12,7 +11,8 @@
 namespace norvane::wire {
 
 // One item of GET /search/issues.
-struct SearchItem {
+struct SearchItem
+{
     qint64 id = 0;
     qint64 number = 0;
     QString title;
@@ -26,13 +26,26 @@ struct SearchItem {
 QList<SearchItem> decodeSearchResponse(const QByteArray& body);
 
 // A team asked to review a pull request.
-struct RequestedTeam {
+struct RequestedTeam
+{
     QString slug;
     std::optional<QString> htmlUrl; // https://HOST/orgs/ORG/teams/SLUG
 };
 
+// One thread of GET /notifications: what it is about (`subject.url`, the API address of a pull request,
+// issue, commit, ...; null for some kinds) and when it last changed.
+struct NotificationThread
+{
+    QString id;
+    QString updatedAt;
+    std::optional<QString> subjectUrl;
+    QString reason;
+};
+QList<NotificationThread> decodeNotifications(const QByteArray& body);
+
 // GET /repos/{repo}/pulls/{n}
-struct PRDetail {
+struct PRDetail
+{
     QString headSha;
     std::optional<QString> headBranch; // head.ref
     QStringList requestedReviewers;
@@ -43,7 +56,8 @@ struct PRDetail {
 PRDetail decodePRDetail(const QByteArray& body);
 
 // GET /repos/{repo}/pulls/{n}/reviews, in chronological order.
-struct Review {
+struct Review
+{
     QString state;
     std::optional<QString> userLogin;
     std::optional<QString> body;
@@ -52,25 +66,29 @@ struct Review {
 QList<Review> decodeReviews(const QByteArray& body);
 
 // GET /repos/{repo}/commits/{sha}/status
-struct CommitStatus {
+struct CommitStatus
+{
     QString state;
     QStringList statuses; // each status's state
 };
 CommitStatus decodeCommitStatus(const QByteArray& body);
 
 // GET /repos/{repo}/commits/{sha}/check-runs
-struct CheckRun {
+struct CheckRun
+{
     QString status;
     std::optional<QString> conclusion;
 };
-struct CheckRuns {
+struct CheckRuns
+{
     qint64 totalCount = 0;
     QList<CheckRun> runs;
 };
 CheckRuns decodeCheckRuns(const QByteArray& body);
 
 // GET /repos/{repo}/issues (pull requests included, told apart by `pull_request`).
-struct Issue {
+struct Issue
+{
     qint64 id = 0;
     qint64 number = 0;
     QString title;
@@ -87,7 +105,8 @@ QList<Issue> decodeIssues(const QByteArray& body);
 qint64 decodeSearchTotalCount(const QByteArray& body);
 
 // GET /repos/{repo}/commits: message and author date of each commit.
-struct Commit {
+struct Commit
+{
     QString message;
     QString authorDate;
 };
@@ -95,7 +114,8 @@ QList<Commit> decodeCommits(const QByteArray& body);
 
 QStringList decodeEnvironmentNames(const QByteArray& body);
 
-struct Deployment {
+struct Deployment
+{
     qint64 id = 0;
     QString environment;
     QString createdAt;
@@ -103,7 +123,8 @@ struct Deployment {
 QList<Deployment> decodeDeployments(const QByteArray& body);
 QStringList decodeDeploymentStatusStates(const QByteArray& body);
 
-struct WorkflowRun {
+struct WorkflowRun
+{
     qint64 id = 0;
     QString name;
     QString status;
@@ -114,7 +135,8 @@ struct WorkflowRun {
 QList<WorkflowRun> decodeWorkflowRuns(const QByteArray& body);
 
 // POST /login/device/code, asked for JSON.
-struct DeviceCode {
+struct DeviceCode
+{
     QString deviceCode;
     QString userCode;
     QString verificationUri;
@@ -124,7 +146,8 @@ struct DeviceCode {
 DeviceCode decodeDeviceCode(const QByteArray& body);
 
 // POST /login/oauth/access_token, asked for JSON: a token, or GitHub's error code and its description.
-struct AccessTokenAnswer {
+struct AccessTokenAnswer
+{
     std::optional<QString> accessToken;
     std::optional<QString> error;
     std::optional<QString> errorDescription;

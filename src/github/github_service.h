@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QNetworkRequest>
+#include <QSet>
 #include <QString>
 #include <QTimeZone>
 #include <QUuid>
@@ -59,6 +60,13 @@ public:
     // Open pull requests the user is asked to review, wrote, or is assigned to; enriched, newest first.
     QCoro::Task<QList<PullRequest>> fetchPullRequests(QString username, QString token,
                                                       CancelToken cancel = {}) const;
+    // The same list for the feed's news: the three searches, then detail, reviews and CI only for the pull
+    // requests `needsEnrichment` picks against `onScreen` (the account's list as shown) and `named`
+    // (pullRequestKey of what the feed's changed threads named); every other record keeps its enrichment
+    // from `onScreen`. Fails as fetchPullRequests does.
+    QCoro::Task<QList<PullRequest>> fetchChangedPullRequests(QString username, QString token,
+                                                             QList<PullRequest> onScreen, QSet<QString> named,
+                                                             CancelToken cancel = {}) const;
 
     QCoro::Task<wire::PRDetail> fetchPRDetails(QString repo, qint64 prNumber, QString token,
                                                CancelToken cancel = {}) const;
@@ -100,6 +108,16 @@ public:
         std::optional<QDateTime> retryAt;
         QByteArray lastModified; // of the feed as it now stands, when GitHub said
         QByteArray bodyDigest;   // SHA-256 of the feed as it now stands, when it was read
+        // The feed's threads as it now stands (a fresh or a stored answer), each with the pull request it
+        // names (pullRequestKey), when the answer was read and decoded; `threadsRead` says it was.
+        struct Thread
+        {
+            QString id;
+            QString updatedAt;
+            std::optional<QString> pullRequest;
+        };
+        QList<Thread> threads;
+        bool threadsRead = false;
     };
     QCoro::Task<FeedCheck> checkNotificationFeed(QString token, CancelToken cancel = {}) const;
 

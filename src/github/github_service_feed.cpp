@@ -1,4 +1,4 @@
-// The notification feed as a cheap "has anything happened?" signal: the threads themselves are not read.
+// The notification feed as a cheap "has anything happened?" signal, and which pull requests its threads name.
 #include "github/github_service_internal.h"
 #include "platform/debug_log.h"
 
@@ -68,8 +68,21 @@ QCoro::Task<GitHubService::FeedCheck> GitHubService::checkNotificationFeed(QStri
     check.lastModified = header(reply.headers, "Last-Modified");
     // A 304 reaches here only where no stored answer stood in for it: still nothing new.
     if (reply.statusCode == 200 || reply.statusCode == 304) {
-        if (reply.statusCode == 200)
+        if (reply.statusCode == 200) {
             check.bodyDigest = QCryptographicHash::hash(reply.body, QCryptographicHash::Sha256);
+            try {
+                for (const wire::NotificationThread& thread : wire::decodeNotifications(reply.body)) {
+                    check.threads.append({thread.id, thread.updatedAt,
+                                          thread.subjectUrl
+                                              ? pullRequestOfSubject(*thread.subjectUrl, ctx->baseURL)
+                                              : std::nullopt});
+                }
+                check.threadsRead = true;
+            } catch (const DecodeError& e) {
+                // Still news; only which pull requests it is about is not known.
+                debugLog(kApi, QStringLiteral("❌ Failed to decode notifications: ") + e.description());
+            }
+        }
         check.outcome = reply.fromCache || reply.statusCode == 304 ? Outcome::unchanged : Outcome::changed;
         co_return check;
     }

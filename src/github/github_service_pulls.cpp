@@ -16,25 +16,29 @@ QString flag(bool value)
     return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 
-struct Search {
+struct Search
+{
     SearchKind kind;
     QString qualifier;
     QString endpoint;
 };
 
-QCoro::Task<QList<PullRequest>> search(Ctx ctx, Search which, QString username, QString token, CancelToken cancel)
+QCoro::Task<QList<PullRequest>> search(Ctx ctx, Search which, QString username, QString token,
+                                       CancelToken cancel)
 {
     const QString text = QStringLiteral("type:pr state:open archived:false ") + which.qualifier + username;
-    const QString address = ctx->baseURL + QStringLiteral("/search/issues?q=") + GitHubService::encodeQueryText(text) +
+    const QString address = ctx->baseURL + QStringLiteral("/search/issues?q=") +
+                            GitHubService::encodeQueryText(text) +
                             QStringLiteral("&sort=updated&order=desc&per_page=50");
     Classification how;
     const bool reviewSearch = which.kind == SearchKind::reviewRequested;
     if (reviewSearch) {
         how.statusLogPrefix = QStringLiteral("❌ fetchReviewRequests API Error - Status: ");
-        debugLog(kApi, QStringLiteral("fetchReviewRequests - Token starts with: ") + token.left(9) + QStringLiteral("..."));
+        debugLog(kApi, QStringLiteral("fetchReviewRequests - Token starts with: ") + token.left(9) +
+                           QStringLiteral("..."));
     }
-    const auto items =
-        co_await fetchDecoded(ctx, address, which.endpoint, token, cancel, how, wire::decodeSearchResponse, reviewSearch);
+    const auto items = co_await fetchDecoded(ctx, address, which.endpoint, token, cancel, how,
+                                             wire::decodeSearchResponse, reviewSearch);
     if (reviewSearch)
         debugLog(kApi, QStringLiteral("fetchReviewRequests returned %1 items").arg(items.size()));
     QList<PullRequest> prs;
@@ -53,8 +57,8 @@ QCoro::Task<wire::PRDetail> details(Ctx ctx, QString repo, qint64 number, QStrin
     co_return co_await fetchDecoded(ctx, address, endpoint, token, cancel, how, wire::decodePRDetail);
 }
 
-QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QString token, CancelToken cancel,
-                                       OnRateLimit onLimit = OnRateLimit::readAsFailure)
+QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QString token,
+                                       CancelToken cancel, OnRateLimit onLimit = OnRateLimit::readAsFailure)
 {
     const QString endpoint = QStringLiteral("repos/%1/pulls/%2/reviews").arg(repo).arg(number);
     const QString address = ctx->baseURL + QLatin1Char('/') + endpoint;
@@ -68,21 +72,24 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
     // A stored answer that no longer decodes is asked for afresh, once.
     for (CacheUse use : {CacheUse::revalidate, CacheUse::refetch}) {
         // A transport failure is the caller's business: it ends the whole pull-request fetch.
-        const HttpReply reply =
-            co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition, use);
+        const HttpReply reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel,
+                                                          ctx->cachePartition, use);
         if (onLimit == OnRateLimit::stop && reply.statusCode != 200) {
             if (auto limited = rateLimitError(ctx, endpoint, reply))
                 throw *limited;
         }
         // The body as text only for the failure lines: a good reply is decoded once, as JSON.
-        const auto bodyText = [&reply] { return utf8Text(reply.body).value_or(QStringLiteral("No response body")); };
+        const auto bodyText = [&reply] {
+            return utf8Text(reply.body).value_or(QStringLiteral("No response body"));
+        };
         if (!reply.isHttp) {
             debugLog(kReviews, QStringLiteral("❌ Non-HTTP response for PR #%1").arg(number));
             co_return ReviewFetchResult::unknown();
         }
         if (reply.statusCode != 200) {
-            debugLog(kReviews,
-                     QStringLiteral("❌ API error fetching reviews for PR #%1: Status %2").arg(number).arg(reply.statusCode));
+            debugLog(kReviews, QStringLiteral("❌ API error fetching reviews for PR #%1: Status %2")
+                                   .arg(number)
+                                   .arg(reply.statusCode));
             debugLog(kReviews, QStringLiteral("Response: ") + bodyText());
             co_return ReviewFetchResult::unknown();
         }
@@ -90,7 +97,9 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
             list = wire::decodeReviews(reply.body);
             break;
         } catch (const DecodeError& e) {
-            debugLog(kReviews, QStringLiteral("❌ Failed to decode reviews for PR #%1: %2").arg(number).arg(e.description()));
+            debugLog(
+                kReviews,
+                QStringLiteral("❌ Failed to decode reviews for PR #%1: %2").arg(number).arg(e.description()));
             debugLog(kReviews, QStringLiteral("Raw response: ") + bodyText());
         }
         if (!reply.fromCache)
@@ -100,7 +109,9 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
     const ReviewVerdict verdict = reviewVerdict(list, ctx->now());
     // Formatting these lines for every pull request of every poll is not free: only when they are written.
     if (isDebugMode()) {
-        debugLog(kReviews, QStringLiteral("PR #%1 in %2: Found %3 total reviews").arg(number).arg(repo).arg(list.size()));
+        debugLog(
+            kReviews,
+            QStringLiteral("PR #%1 in %2: Found %3 total reviews").arg(number).arg(repo).arg(list.size()));
         for (const auto& r : list) {
             debugLog(kReviews, QStringLiteral("  - %1: %2 at %3")
                                    .arg(r.userLogin.value_or(QStringLiteral("unknown")), r.state,
@@ -109,8 +120,9 @@ QCoro::Task<ReviewFetchResult> reviews(Ctx ctx, QString repo, qint64 number, QSt
         debugLog(kReviews, QStringLiteral("PR #%1: Latest reviews per user:").arg(number));
         for (const auto& r : verdict.latestPerReviewer)
             debugLog(kReviews, QStringLiteral("  - %1: %2").arg(*r.userLogin, r.state));
-        debugLog(kReviews,
-                 QStringLiteral("PR #%1: Final status = %2").arg(number).arg(approvalCaseName(verdict.result.status)));
+        debugLog(kReviews, QStringLiteral("PR #%1: Final status = %2")
+                               .arg(number)
+                               .arg(approvalCaseName(verdict.result.status)));
     }
     co_return verdict.result;
 }
@@ -127,7 +139,8 @@ QCoro::Task<CIStatus> legacyStatus(Ctx ctx, QString repo, QString sha, QString t
 QCoro::Task<CIStatus> checkRunsStatus(Ctx ctx, QString repo, QString sha, QString token, CancelToken cancel,
                                       OnRateLimit onLimit = OnRateLimit::readAsFailure)
 {
-    const QString address = ctx->baseURL + QStringLiteral("/repos/%1/commits/%2/check-runs?per_page=100").arg(repo, sha);
+    const QString address =
+        ctx->baseURL + QStringLiteral("/repos/%1/commits/%2/check-runs?per_page=100").arg(repo, sha);
     return fetchDecodedQuietly(
         ctx, address, token, cancel, CIStatus::unknown,
         [](const QByteArray& body) { return checkRunsCIStatus(wire::decodeCheckRuns(body)); }, onLimit);
@@ -158,20 +171,74 @@ QCoro::Task<CIStatus> ciStatus(Ctx ctx, QString repo, QString sha, QString token
     co_return combinedCIStatus(legacyResult, checksResult);
 }
 
-QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString token, CancelToken cancel)
+// What a refresh for the feed's news starts from: the account's list as shown, by id, and the pull requests
+// the feed's changed threads named.
+struct Known
+{
+    QHash<QString, PullRequest> onScreen;
+    QSet<QString> named;
+};
+
+// Detail, reviews and CI of one pull request, one request after another (the CI pair aside).
+QCoro::Task<> enrich(Ctx ctx, PullRequest& pr, QString username, QString token, CancelToken cancel)
+{
+    try {
+        const wire::PRDetail detail = co_await details(ctx, pr.repository, pr.number, token, cancel);
+        pr.headSha = detail.headSha;
+        pr.headBranch = detail.headBranch;
+        pr.commentCount = int(detail.comments.value_or(0) + detail.reviewComments.value_or(0));
+        if (detail.reviewComments)
+            pr.reviewCommentCount = int(*detail.reviewComments);
+        if (pr.isYourPR)
+            pr.requestedReviewers = detail.requestedReviewers;
+        if (pr.reviewRequested)
+            pr.requestedTeam = requestedTeam(detail, username, pr.repository);
+    } catch (const GitHubAPIError& e) {
+        // The record simply stays without detail, unless GitHub stopped answering altogether: a list
+        // of records without their verdicts is not the list, so the refresh ends with the limit.
+        if (e.retryAt())
+            throw;
+    }
+
+    if (pr.isYourPR || pr.reviewRequested || pr.isAssigned) {
+        if (isDebugMode())
+            debugLog(
+                kReviews,
+                QStringLiteral("Fetching reviews for PR #%1 (isYourPR=%2, reviewRequested=%3, isAssigned=%4)")
+                    .arg(pr.number)
+                    .arg(flag(pr.isYourPR), flag(pr.reviewRequested), flag(pr.isAssigned)));
+        const ReviewFetchResult result =
+            co_await reviews(ctx, pr.repository, pr.number, token, cancel, OnRateLimit::stop);
+        pr.approvalStatus = result.status;
+        pr.reviewCount = result.reviewCount;
+        if (pr.isYourPR)
+            pr.lastChangeRequest = result.lastChangeRequest;
+    } else {
+        debugLog(kReviews,
+                 QStringLiteral("Skipping reviews for PR #%1 (not yours, not requested, not assigned)")
+                     .arg(pr.number));
+    }
+
+    if (pr.headSha)
+        pr.ciStatus = co_await ciStatus(ctx, pr.repository, *pr.headSha, token, cancel, OnRateLimit::stop);
+}
+
+QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString token, CancelToken cancel,
+                                             std::optional<Known> known)
 {
     debugLog(kApi, QStringLiteral("fetchPullRequests() called for username: ") + username);
-    const auto requested = co_await search(
-        ctx, {SearchKind::reviewRequested, QStringLiteral("review-requested:"), QStringLiteral("search/issues (review-requested)")},
-        username, token, cancel);
+    const auto requested = co_await search(ctx,
+                                           {SearchKind::reviewRequested, QStringLiteral("review-requested:"),
+                                            QStringLiteral("search/issues (review-requested)")},
+                                           username, token, cancel);
     debugLog(kApi, QStringLiteral("Review requests: %1").arg(requested.size()));
     const auto authored = co_await search(
-        ctx, {SearchKind::authored, QStringLiteral("author:"), QStringLiteral("search/issues (author)")}, username, token,
-        cancel);
+        ctx, {SearchKind::authored, QStringLiteral("author:"), QStringLiteral("search/issues (author)")},
+        username, token, cancel);
     debugLog(kApi, QStringLiteral("User PRs: %1").arg(authored.size()));
     const auto assigned = co_await search(
-        ctx, {SearchKind::assigned, QStringLiteral("assignee:"), QStringLiteral("search/issues (assignee)")}, username,
-        token, cancel);
+        ctx, {SearchKind::assigned, QStringLiteral("assignee:"), QStringLiteral("search/issues (assignee)")},
+        username, token, cancel);
     debugLog(kApi, QStringLiteral("Assigned PRs: %1").arg(assigned.size()));
 
     QList<PullRequest> prs = mergeSearchResults(requested + authored + assigned);
@@ -185,53 +252,36 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
     }
 
     // One pull request at a time, one request at a time (the CI pair aside), to bound the load on GitHub.
+    int enriched = 0;
     for (PullRequest& pr : prs) {
-        try {
-            const wire::PRDetail detail = co_await details(ctx, pr.repository, pr.number, token, cancel);
-            pr.headSha = detail.headSha;
-            pr.headBranch = detail.headBranch;
-            pr.commentCount = int(detail.comments.value_or(0) + detail.reviewComments.value_or(0));
-            if (detail.reviewComments)
-                pr.reviewCommentCount = int(*detail.reviewComments);
-            if (pr.isYourPR)
-                pr.requestedReviewers = detail.requestedReviewers;
-            if (pr.reviewRequested)
-                pr.requestedTeam = requestedTeam(detail, username, pr.repository);
-        } catch (const GitHubAPIError& e) {
-            // The record simply stays without detail, unless GitHub stopped answering altogether: a list
-            // of records without their verdicts is not the list, so the refresh ends with the limit.
-            if (e.retryAt())
-                throw;
+        if (known) {
+            const auto shown = known->onScreen.constFind(pr.id);
+            const PullRequest* onScreen = shown != known->onScreen.constEnd() ? &*shown : nullptr;
+            if (!needsEnrichment(pr, onScreen,
+                                 known->named.contains(pullRequestKey(pr.repository, pr.number)))) {
+                keepEnrichment(pr, *onScreen);
+                continue;
+            }
         }
-
-        if (pr.isYourPR || pr.reviewRequested || pr.isAssigned) {
-            if (isDebugMode())
-                debugLog(kReviews, QStringLiteral("Fetching reviews for PR #%1 (isYourPR=%2, reviewRequested=%3, isAssigned=%4)")
-                                       .arg(pr.number)
-                                       .arg(flag(pr.isYourPR), flag(pr.reviewRequested), flag(pr.isAssigned)));
-            const ReviewFetchResult result =
-                co_await reviews(ctx, pr.repository, pr.number, token, cancel, OnRateLimit::stop);
-            pr.approvalStatus = result.status;
-            pr.reviewCount = result.reviewCount;
-            if (pr.isYourPR)
-                pr.lastChangeRequest = result.lastChangeRequest;
-        } else {
-            debugLog(kReviews,
-                     QStringLiteral("Skipping reviews for PR #%1 (not yours, not requested, not assigned)").arg(pr.number));
-        }
-
-        if (pr.headSha)
-            pr.ciStatus = co_await ciStatus(ctx, pr.repository, *pr.headSha, token, cancel, OnRateLimit::stop);
+        co_await enrich(ctx, pr, username, token, cancel);
+        ++enriched;
     }
+    if (known)
+        debugLog(kApi, QStringLiteral("Enriched %1 of %2 PRs; the others kept what the list showed")
+                           .arg(enriched)
+                           .arg(prs.size()));
 
     sortByUpdatedDescending(prs);
     co_return prs;
 }
 
-QCoro::Task<QList<PullRequest>> pullRequestsTranslated(Ctx ctx, QString username, QString token, CancelToken cancel)
+QCoro::Task<QList<PullRequest>> pullRequestsTranslated(Ctx ctx, QString username, QString token,
+                                                       CancelToken cancel,
+                                                       std::optional<Known> known = std::nullopt)
 {
     try {
-        co_return co_await pullRequests(std::move(ctx), std::move(username), std::move(token), std::move(cancel));
+        co_return co_await pullRequests(std::move(ctx), std::move(username), std::move(token),
+                                        std::move(cancel), std::move(known));
     } catch (const GitHubAPIError& e) {
         if (e.kind() == GitHubAPIError::Kind::badServerResponse && e.statusCode() == 401)
             throw GitHubServiceError(GitHubServiceError::Kind::unauthorized);
@@ -247,13 +297,28 @@ QCoro::Task<QList<PullRequest>> GitHubService::fetchPullRequests(QString usernam
     return pullRequestsTranslated(m_context, std::move(username), std::move(token), std::move(cancel));
 }
 
+QCoro::Task<QList<PullRequest>> GitHubService::fetchChangedPullRequests(QString username, QString token,
+                                                                        QList<PullRequest> onScreen,
+                                                                        QSet<QString> named,
+                                                                        CancelToken cancel) const
+{
+    Known known;
+    known.onScreen.reserve(onScreen.size());
+    for (PullRequest& pr : onScreen)
+        known.onScreen.insert(pr.id, std::move(pr));
+    known.named = std::move(named);
+    return pullRequestsTranslated(m_context, std::move(username), std::move(token), std::move(cancel),
+                                  std::move(known));
+}
+
 QCoro::Task<wire::PRDetail> GitHubService::fetchPRDetails(QString repo, qint64 prNumber, QString token,
                                                           CancelToken cancel) const
 {
     return details(m_context, std::move(repo), prNumber, std::move(token), std::move(cancel));
 }
 
-QCoro::Task<ReviewFetchResult> GitHubService::fetchReviewStatusAndCount(QString repo, qint64 prNumber, QString token,
+QCoro::Task<ReviewFetchResult> GitHubService::fetchReviewStatusAndCount(QString repo, qint64 prNumber,
+                                                                        QString token,
                                                                         CancelToken cancel) const
 {
     return reviews(m_context, std::move(repo), prNumber, std::move(token), std::move(cancel));

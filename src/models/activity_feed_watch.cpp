@@ -67,14 +67,22 @@ void ActivityFeedWatch::stop()
     if (const CancelToken check = std::exchange(m_check, nullptr))
         check->cancel(); // resumes the check at once; it finds itself superseded
     m_account.reset();
+    forgetBaseline();
+}
+
+void ActivityFeedWatch::forgetBaseline()
+{
     m_hasBaseline = false;
     m_lastModified.clear();
     m_lastBody.clear();
+    m_threads.clear();
 }
 
 void ActivityFeedWatch::forgetAccount(const QUuid& accountId)
 {
     m_refusedToken.remove(accountId);
+    m_named.remove(accountId);
+    m_newsOwed.remove(accountId);
     if (m_account != accountId)
         return;
     // Superseded before it is cancelled: an aborted request resumes the check at once, which then finds
@@ -82,9 +90,7 @@ void ActivityFeedWatch::forgetAccount(const QUuid& accountId)
     if (const CancelToken check = std::exchange(m_check, nullptr))
         check->cancel();
     m_account.reset();
-    m_hasBaseline = false;
-    m_lastModified.clear();
-    m_lastBody.clear();
+    forgetBaseline();
     // A check in flight had stopped the timer; the next one is for whoever is selected by then.
     if (m_enabled && m_started && !m_deps.timer->isActive())
         scheduleCheck(m_interval);
@@ -119,9 +125,7 @@ void ActivityFeedWatch::check()
     if (m_account != account.id) {
         // Another account's feed: its first answer is a new baseline.
         m_account = account.id;
-        m_hasBaseline = false;
-        m_lastModified.clear();
-        m_lastBody.clear();
+        forgetBaseline();
     }
     m_check = makeCancelToken();
     runCheck(QPointer<ActivityFeedWatch>(this), account, m_check, m_deps.github.forAccount(account),
@@ -150,7 +154,7 @@ QCoro::Task<> ActivityFeedWatch::runCheck(QPointer<ActivityFeedWatch> self, GitH
         debugLog(kPolling, QStringLiteral("🔄 %1 has a new token: checking the notification feed again")
                                .arg(account.displayName()));
         self->m_refusedToken.remove(account.id);
-        self->m_hasBaseline = false;
+        self->forgetBaseline();
     }
 
     const GitHubService::FeedCheck check = co_await github.checkNotificationFeed(*token, cancel);
@@ -167,6 +171,20 @@ QCoro::Task<> ActivityFeedWatch::runCheck(QPointer<ActivityFeedWatch> self, GitH
         watch.m_interval = kDefaultInterval; // another account's host gave the last one
     }
     const QString name = account.displayName();
+    // What the feed now holds, and which pull requests its threads that are new or moved since the last
+    // answer name.
+    QSet<QString> named;
+    if (check.threadsRead) {
+        QHash<QString, QString> threads;
+        threads.reserve(check.threads.size());
+        for (const auto& thread : check.threads) {
+            const auto before = watch.m_threads.constFind(thread.id);
+            if (thread.pullRequest && (before == watch.m_threads.constEnd() || *before != thread.updatedAt))
+                named.insert(*thread.pullRequest);
+            threads.insert(thread.id, thread.updatedAt);
+        }
+        watch.m_threads = std::move(threads);
+    }
     switch (check.outcome) {
     case Outcome::unchanged:
         watch.m_hasBaseline = true;
@@ -185,6 +203,8 @@ QCoro::Task<> ActivityFeedWatch::runCheck(QPointer<ActivityFeedWatch> self, GitH
         watch.m_lastModified = check.lastModified;
         watch.m_lastBody = check.bodyDigest;
         if (news) {
+            watch.m_named[account.id].unite(named);
+            watch.m_newsOwed.remove(account.id);
             debugLog(kPolling,
                      QStringLiteral("📬 New activity in %1's notification feed, triggering silent refresh")
                          .arg(name));
@@ -218,6 +238,14 @@ QCoro::Task<> ActivityFeedWatch::runCheck(QPointer<ActivityFeedWatch> self, GitH
             kPolling,
             QStringLiteral("❌ The notification feed did not answer for %1; asking again later").arg(name));
         break;
+    }
+    const bool answered = check.outcome == Outcome::unchanged || check.outcome == Outcome::changed;
+    if (answered && watch.m_newsOwed.remove(account.id)) {
+        debugLog(kPolling,
+                 QStringLiteral("🔄 The refresh for %1's last news failed: refreshing again").arg(name));
+        Q_EMIT watch.newActivity();
+        if (!self)
+            co_return;
     }
     watch.scheduleCheck(watch.m_interval);
 }

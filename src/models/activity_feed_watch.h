@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +23,8 @@ class KeychainService;
 // account is the baseline. A feed that refused a token (a fine-grained one cannot read it) is not checked
 // again until the account's token changes. Checks are skipped while the account's requests wait for GitHub's
 // rate limit, and pause it when they meet the limit; what the desktop says of the network stops none.
+// With the news it keeps, per account, which pull requests the feed's changed threads named (new threads, or
+// threads whose updated_at moved since the last answer), until a refresh takes them.
 class ActivityFeedWatch : public QObject
 {
     Q_OBJECT
@@ -49,6 +52,10 @@ public:
     // The account was removed: its check in flight ends without a word (no answer kept, no pause, no
     // refusal remembered) and what the watch knew of its feed goes.
     void forgetAccount(const QUuid& accountId);
+    // The pull requests (pullRequestKey) the changed threads named since the last call for the account.
+    QSet<QString> takeNamed(const QUuid& accountId) { return m_named.take(accountId); }
+    // The refresh for the account's news failed: its next check that GitHub answers is news again.
+    void oweNews(const QUuid& accountId) { m_newsOwed.insert(accountId); }
 
 Q_SIGNALS:
     void newActivity();
@@ -56,6 +63,7 @@ Q_SIGNALS:
 private:
     void restart(double firstCheckSecs);
     void stop();
+    void forgetBaseline();
     void scheduleCheck(double seconds);
     void check();
     static QCoro::Task<> runCheck(QPointer<ActivityFeedWatch> self, GitHubAccount account, CancelToken cancel,
@@ -68,7 +76,10 @@ private:
     std::optional<QUuid> m_account; // whose feed the baseline is of
     bool m_hasBaseline = false;
     QByteArray m_lastModified;
-    QByteArray m_lastBody; // the digest of the last answer read
+    QByteArray m_lastBody;             // the digest of the last answer read
+    QHash<QString, QString> m_threads; // the last answer's threads: id → updated_at
+    QHash<QUuid, QSet<QString>> m_named;
+    QSet<QUuid> m_newsOwed;
     static constexpr double kDefaultInterval = 60.0;
     double m_interval = kDefaultInterval;
     std::optional<QUuid> m_intervalFor; // the account whose host gave m_interval

@@ -5,7 +5,6 @@
 #include "platform/notifier.h"
 
 #include <QTimer>
-
 #include <algorithm>
 #include <utility>
 
@@ -34,8 +33,9 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
     connect(m_runner.get(), &RefreshRunner::ended, this, [this](bool showLoading) {
         if (showLoading)
             setIsLoading(false);
-        if (std::exchange(m_refreshOwed, false))
-            refreshSilently();
+        const Owed owed = std::exchange(m_refreshOwed, Owed::nothing);
+        if (owed != Owed::nothing)
+            refreshInBackground(owed == Owed::narrow);
     });
     connect(m_notify.get(), &ChangeNotifier::message, this, &PRViewModel::setErrorMessage);
     connect(m_notify.get(), &ChangeNotifier::permissionChanged, this,
@@ -58,7 +58,7 @@ PRViewModel::PRViewModel(Dependencies dependencies, QObject* parent)
     connect(m_schedule.get(), &PollSchedule::pollDue, this, &PRViewModel::refreshSilently);
     connect(m_schedule.get(), &PollSchedule::catchUpDue, this, &PRViewModel::catchUp);
     connect(m_schedule.get(), &PollSchedule::pausesChanged, this, &PRViewModel::rateLimitNoticeChanged);
-    connect(m_feed.get(), &ActivityFeedWatch::newActivity, this, &PRViewModel::refreshForNews);
+    connect(m_feed.get(), &ActivityFeedWatch::newActivity, this, &PRViewModel::refreshForFeed);
     m_wakeTimer.setSingleShot(true);
     connect(&m_wakeTimer, &QTimer::timeout, this, [this] { applySnoozes(m_pullRequestsAccountId); });
     loadNotificationSettings();
@@ -214,7 +214,8 @@ void PRViewModel::setReauthNeeded(QSet<QUuid> ids)
 
 void PRViewModel::onSelectedAccountChanged(const GitHubAccount& account)
 {
-    print(QStringLiteral("🔄 Account changed to: %1 (username: %2)").arg(account.displayName(), account.username));
+    print(QStringLiteral("🔄 Account changed to: %1 (username: %2)")
+              .arg(account.displayName(), account.username));
     // Another account's rows go at once: until this account's first answer the tab shows it loading, and a
     // failed answer shows the failure, never the list of the account selected before.
     if (m_pullRequestsAccountId != account.id && (!m_pullRequests.isEmpty() || m_pullRequestsAccountId)) {
@@ -230,7 +231,8 @@ void PRViewModel::onSelectedAccountChanged(const GitHubAccount& account)
 void PRViewModel::loadAccounts()
 {
     debugLog(kAccounts, QStringLiteral("loadAccounts() called"));
-    debugLog(kAccounts, QStringLiteral("Bundle ID: ") + m_deps.identity.bundleIdentifier.value_or(QStringLiteral("nil")));
+    debugLog(kAccounts, QStringLiteral("Bundle ID: ") +
+                            m_deps.identity.bundleIdentifier.value_or(QStringLiteral("nil")));
     const AccountStore::Loaded loaded = m_accountStore.load();
     for (const QString& note : loaded.notes)
         debugLog(kAccounts, note);
@@ -278,6 +280,7 @@ void PRViewModel::removeAccount(const GitHubAccount& accountRef)
     // stop them. The answer cache and the readings refuse the account from now on whatever still arrives.
     cancelRunOf(account.id);
     m_feed->forgetAccount(account.id);
+    m_fullRefreshOwed.remove(account.id);
     m_deps.keychain->remove(account.tokenKey());
     m_deps.github.forgetAccount(account.id);
     setPollsPaused(account.id, std::nullopt);

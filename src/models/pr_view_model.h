@@ -260,9 +260,13 @@ private:
     void onSelectedAccountChanged(const GitHubAccount& account);
 
     void refreshSilently();
-    // A silent refresh for news (the feed's, a wake's, the network's return): while a refresh runs, one is
-    // owed, and runs when that one ends.
+    // A silent refresh; `narrow` enriches only what changed (the feed's news), which needs the account's own
+    // list on screen and no failed narrow refresh since the last full one, and is full otherwise.
+    void refreshInBackground(bool narrow);
+    // A silent refresh for news (a wake's, the network's return; the feed's is narrow): while a refresh runs,
+    // one is owed, and runs when that one ends.
     void refreshForNews();
+    void refreshForFeed();
     void refreshForAccount(const GitHubAccount& account, bool showLoading, bool checkForChanges);
     void onRunFinished(const RefreshRunner::Outcome& run);
     // Cancels the current run when it refreshes that account, and clears the flags it set.
@@ -297,7 +301,9 @@ private:
     StoredPreferences m_storedPreferences{m_deps.preferences};
     bool m_checksActivityFeed = true;
 
-    bool m_refreshOwed = false; // news came while a refresh ran
+    enum class Owed { nothing, narrow, full };
+    Owed m_refreshOwed = Owed::nothing; // news came while a refresh ran
+    QSet<QUuid> m_fullRefreshOwed;      // accounts whose last narrow refresh failed
 
     SeenStateStore m_seen;
     SnoozeStore m_snoozes{m_deps.preferences};

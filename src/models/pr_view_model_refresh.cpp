@@ -25,6 +25,11 @@ void PRViewModel::refresh()
 
 void PRViewModel::refreshSilently()
 {
+    refreshInBackground(false);
+}
+
+void PRViewModel::refreshInBackground(bool narrow)
+{
     if (!m_selectedAccount)
         return;
     if (m_runner->isRefreshing()) {
@@ -41,6 +46,14 @@ void PRViewModel::refreshSilently()
         return;
     }
     setPollsPaused(account.id, std::nullopt); // a pause that is over
+    if (narrow && m_pullRequestsAccountId == account.id && !m_fullRefreshOwed.contains(account.id)) {
+        debugLog(kRefresh, QStringLiteral("Narrow refresh for %1: only what changed is enriched again")
+                               .arg(account.displayName()));
+        m_seen.ensureLoaded(account.id);
+        // The whole answer: a snoozed pull request keeps its detail too, and is not new to the list.
+        m_runner->start(account, false, true, RefreshRunner::Narrow{m_answer, m_feed->takeNamed(account.id)});
+        return;
+    }
     refreshForAccount(account, false, true);
 }
 
@@ -50,10 +63,21 @@ void PRViewModel::refreshForNews()
     // news).
     if (m_runner->isRefreshing()) {
         debugLog(kPolling, QStringLiteral("A refresh is running: another follows it for the news"));
-        m_refreshOwed = true;
+        m_refreshOwed = Owed::full;
         return;
     }
     refreshSilently();
+}
+
+void PRViewModel::refreshForFeed()
+{
+    if (m_runner->isRefreshing()) {
+        debugLog(kPolling, QStringLiteral("A refresh is running: another follows it for the feed's news"));
+        if (m_refreshOwed == Owed::nothing)
+            m_refreshOwed = Owed::narrow;
+        return;
+    }
+    refreshInBackground(true);
 }
 
 std::optional<QString> PRViewModel::rateLimitNotice() const
@@ -87,6 +111,16 @@ void PRViewModel::cancelRunOf(const QUuid& accountId)
 void PRViewModel::onRunFinished(const RefreshRunner::Outcome& run)
 {
     const GitHubAccount& account = run.account;
+    if (run.kind == RefreshRunner::Outcome::Kind::fetched) {
+        if (!run.narrow)
+            m_fullRefreshOwed.remove(account.id);
+    } else if (run.narrow) {
+        // What the feed announced is not on screen: the next feed check refreshes in full.
+        debugLog(kPolling, QStringLiteral("⚠️ The narrow refresh for %1 failed: the next one is full")
+                               .arg(account.displayName()));
+        m_fullRefreshOwed.insert(account.id);
+        m_feed->oweNews(account.id);
+    }
     switch (run.kind) {
     case RefreshRunner::Outcome::Kind::noToken:
         setErrorMessage(

@@ -24,7 +24,8 @@ RefreshRunner::~RefreshRunner()
         QMetaObject::invokeMethod(m_current.get(), &Cancellation::cancel, Qt::QueuedConnection);
 }
 
-void RefreshRunner::start(const GitHubAccount& account, bool showLoading, bool checkForChanges)
+void RefreshRunner::start(const GitHubAccount& account, bool showLoading, bool checkForChanges,
+                          std::optional<Narrow> narrow)
 {
     if (m_current)
         m_current->cancel();
@@ -33,7 +34,7 @@ void RefreshRunner::start(const GitHubAccount& account, bool showLoading, bool c
     m_isRefreshing = true;
     m_current = makeCancelToken();
     m_currentAccount = account.id;
-    run(QPointer<RefreshRunner>(this), account, showLoading, checkForChanges, m_current,
+    run(QPointer<RefreshRunner>(this), account, showLoading, checkForChanges, std::move(narrow), m_current,
         m_github.forAccount(account), m_keychain);
 }
 
@@ -62,8 +63,8 @@ void RefreshRunner::finish(Outcome outcome)
 }
 
 QCoro::Task<> RefreshRunner::run(QPointer<RefreshRunner> self, GitHubAccount account, bool showLoading,
-                                 bool checkForChanges, CancelToken cancel, GitHubService github,
-                                 std::shared_ptr<KeychainService> keychain)
+                                 bool checkForChanges, std::optional<Narrow> narrow, CancelToken cancel,
+                                 GitHubService github, std::shared_ptr<KeychainService> keychain)
 {
     const QString name = account.displayName();
     debugLog(kRefresh, QStringLiteral("Task started for ") + name);
@@ -83,6 +84,7 @@ QCoro::Task<> RefreshRunner::run(QPointer<RefreshRunner> self, GitHubAccount acc
     outcome.account = account;
     outcome.showLoading = showLoading;
     outcome.checkForChanges = checkForChanges;
+    outcome.narrow = narrow.has_value();
     if (!token) {
         debugLog(kRefresh, QStringLiteral("❌ Failed to retrieve token for ") + account.username);
         outcome.kind = Outcome::Kind::noToken;
@@ -92,7 +94,12 @@ QCoro::Task<> RefreshRunner::run(QPointer<RefreshRunner> self, GitHubAccount acc
 
     debugLog(kRefresh, QStringLiteral("🚀 Starting API fetch for ") + account.username);
     try {
-        outcome.pullRequests = co_await github.fetchPullRequests(account.username, *token, cancel);
+        // Not one conditional expression: g++ 12 evaluates both of its co_awaits.
+        if (narrow)
+            outcome.pullRequests = co_await github.fetchChangedPullRequests(
+                account.username, *token, std::move(narrow->onScreen), std::move(narrow->named), cancel);
+        else
+            outcome.pullRequests = co_await github.fetchPullRequests(account.username, *token, cancel);
         outcome.kind = Outcome::Kind::fetched;
     } catch (const GitHubServiceError&) {
         outcome.kind = Outcome::Kind::unauthorized;

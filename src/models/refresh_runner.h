@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <memory>
 #include <optional>
 
@@ -33,13 +34,22 @@ public:
         QString failure;                   // failed: what went wrong
         std::optional<QDateTime> retryAt;  // failed: GitHub's rate limit allows requests again then
         bool clearsEarlierMessage = false; // fetched: a catch-up was owed and a message from before is over
+        bool narrow = false;               // the run enriched only what changed (`Narrow`)
+    };
+    // A run for the feed's news: only the pull requests new to `onScreen`, named by the feed (`named`,
+    // pullRequestKey) or with a moved updated_at are enriched; the rest keep what `onScreen` holds.
+    struct Narrow
+    {
+        QList<PullRequest> onScreen;
+        QSet<QString> named;
     };
 
     RefreshRunner(GitHubService github, std::shared_ptr<KeychainService> keychain, QObject* parent = nullptr);
     ~RefreshRunner() override;
 
-    // Cancels the current run and starts one for the account.
-    void start(const GitHubAccount& account, bool showLoading, bool checkForChanges);
+    // Cancels the current run and starts one for the account: a full refresh, or a narrow one.
+    void start(const GitHubAccount& account, bool showLoading, bool checkForChanges,
+               std::optional<Narrow> narrow = std::nullopt);
     // Cancels the current run when it refreshes that account; true when it did.
     bool cancelRunOf(const QUuid& accountId);
     bool isRefreshing() const { return m_isRefreshing; }
@@ -54,8 +64,8 @@ Q_SIGNALS:
 
 private:
     static QCoro::Task<> run(QPointer<RefreshRunner> self, GitHubAccount account, bool showLoading,
-                             bool checkForChanges, CancelToken cancel, GitHubService github,
-                             std::shared_ptr<KeychainService> keychain);
+                             bool checkForChanges, std::optional<Narrow> narrow, CancelToken cancel,
+                             GitHubService github, std::shared_ptr<KeychainService> keychain);
     bool isCurrentRun(const CancelToken& cancel) const
     {
         return cancel == m_current && !cancel->isCancelled();

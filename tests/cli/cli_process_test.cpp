@@ -138,10 +138,11 @@ TEST_F(CliTest, PrsJsonDecodesIntoTheRecordsAndARepeatIsAnsweredFromTheSharedCac
     const QJsonArray array = parseJsonArray(first.out.toUtf8());
     ASSERT_EQ(array.size(), 6);
     QStringList order;
+    const fh::Scenario world = hub->snapshot(); // held: `source` points into it
     for (const QJsonValue& v : array) {
         const norvane::PullRequest pr = pullRequestFromJson(v.toObject());
         order.append(QString::number(pr.number));
-        const fh::PullRequest* source = hub->snapshot().pullRequest(pr.repository, pr.number);
+        const fh::PullRequest* source = world.pullRequest(pr.repository, pr.number);
         ASSERT_NE(source, nullptr);
         EXPECT_EQ(pr.title, source->title);
         EXPECT_EQ(pr.headSha, source->headSha);

@@ -71,6 +71,52 @@ TEST(GitHubRules, ExtractRepoName)
         EXPECT_EQ(extractRepoName(QString::fromLatin1(url)), QString::fromLatin1(expected)) << url;
 }
 
+// A notification thread names a pull request only by its API address on the account's own host.
+TEST(GitHubRules, NotificationSubjectNamesAPullRequest)
+{
+    const char* dotcom = "https://api.github.com";
+    const char* server = "https://ghe.example:8443/api/v3";
+    struct Row
+    {
+        const char* url;
+        const char* apiBase;
+        const char* named; // nullptr: none
+    };
+    const Row rows[] = {
+        {"https://api.github.com/repos/Octo/Hello-World/pulls/1347", dotcom, "octo/hello-world#1347"},
+        {"https://API.github.com:443/repos/o/r/pulls/7", dotcom, "o/r#7"},
+        {"https://ghe.example:8443/api/v3/repos/o/r/pulls/7", server, "o/r#7"},
+        {"https://api.github.com/repos/o/r/issues/7", dotcom, nullptr},
+        {"https://api.github.com/repos/o/r/commits/abc", dotcom, nullptr},
+        {"https://api.github.com/repos/o/r/pulls/7/reviews", dotcom, nullptr},
+        {"https://api.github.com/repos/o/r/pulls/07", dotcom, nullptr},
+        {"https://api.github.com/repos/o/r/pulls/x", dotcom, nullptr},
+        {"https://api.github.com/repos/o/r/pulls/7?x=1", dotcom, nullptr},
+        {"https://api.github.com/repos//r/pulls/7", dotcom, nullptr},
+        {"https://evil.example/repos/o/r/pulls/7", dotcom, nullptr},
+        {"http://api.github.com/repos/o/r/pulls/7", dotcom, nullptr},
+        {"https://ghe.example/api/v3/repos/o/r/pulls/7", server, nullptr},
+        {"https://ghe.example:8443/repos/o/r/pulls/7", server, nullptr},
+        {"not a url", dotcom, nullptr},
+        {"", dotcom, nullptr},
+    };
+    for (const Row& row : rows) {
+        const auto named =
+            pullRequestOfSubject(QString::fromLatin1(row.url), QString::fromLatin1(row.apiBase));
+        EXPECT_EQ(named, row.named ? std::optional(QString::fromLatin1(row.named)) : std::nullopt) << row.url;
+    }
+    const auto threads = wire::decodeNotifications(R"([
+        {"id":"1","reason":"review_requested","updated_at":"2026-12-08T01:00:00Z",
+         "subject":{"title":"t","url":"https://api.github.com/repos/o/r/pulls/7","type":"PullRequest"}},
+        {"id":"2","updated_at":"2026-12-08T01:00:00Z","subject":{"title":"d","url":null,"type":"Discussion"}}])");
+    ASSERT_EQ(threads.size(), 2);
+    EXPECT_EQ(threads[0].subjectUrl, u"https://api.github.com/repos/o/r/pulls/7"_s);
+    EXPECT_EQ(threads[0].reason, u"review_requested"_s);
+    EXPECT_FALSE(threads[1].subjectUrl.has_value());
+    EXPECT_EQ(decodeFailure([] { wire::decodeNotifications(R"([{"id":"1","updated_at":"x"}])"); }),
+              "key \"[0].subject\": missing");
+}
+
 TEST(GitHubRules, ParseGitHubDateReadsZuluOffsetsAndFractions)
 {
     const std::pair<const char*, const char*> valid[] = {

@@ -237,3 +237,147 @@ TEST_F(PRFeedTest, NewsDuringARefreshGetsOneRefreshOfItsOwnAfterIt)
     ASSERT_TRUE(settle());
     EXPECT_EQ(searches(), polls + 6) << "the poll, then one refresh for both news";
 }
+
+// me wrote acme/api#1 and #3; alice wrote acme/api#2, and bob acme/web#4 with me assigned.
+class PRNarrowTest : public PRFeedTest
+{
+protected:
+    void SetUp() override
+    {
+        PRFeedTest::SetUp();
+        fh::Scenario s = baseWorld();
+        s.pullRequests = {pull("acme/api", 1, "me"), pull("acme/api", 2, "alice"), pull("acme/api", 3, "me"),
+                          pull("acme/web", 4, "bob")};
+        s.pullRequests[3].assignees = {u"me"_s};
+        hub = std::make_unique<fh::FakeHub>(s);
+    }
+
+    // A thread in me's feed about `repo`#`number`, which moves no pull request's updated_at.
+    void notify(const QString& repo, qint64 number)
+    {
+        hub->mutate([&](fh::Scenario& w) { w.notify(u"me"_s, repo, number, u"comment"_s); });
+    }
+
+    // Runs `trigger` (a feed check or a poll) to its end: the pull requests whose detail it asked for, and
+    // how many requests it sent besides the feed's.
+    std::pair<QStringList, std::size_t> asked(const std::function<void()>& trigger)
+    {
+        const std::size_t since = hub->requests().size();
+        trigger();
+        EXPECT_TRUE(settle());
+        const auto all = hub->requests();
+        QStringList enriched;
+        std::size_t sent = 0;
+        for (std::size_t i = since; i < all.size(); ++i) {
+            const QStringList parts = all[i].path.split(u'/');
+            if (parts.size() == 6 && parts[4] == u"pulls"_s)
+                enriched.append(parts[3] + u'#' + parts[5]);
+            sent += all[i].path != u"/notifications"_s;
+        }
+        enriched.sort();
+        return {enriched, sent};
+    }
+    std::pair<QStringList, std::size_t> asked()
+    {
+        return asked([this] { check(); });
+    }
+};
+
+// A refresh for the feed's news asks again only for the pull requests new to the list, named by a changed
+// thread, or whose updated_at moved; every other record keeps what the list showed (here a CI failure that
+// moves no updated_at), until the scheduled poll, which asks for everything.
+TEST_F(PRNarrowTest, FeedNewsEnrichesOnlyTheNewTheNamedAndTheMoved)
+{
+    launch();
+    check(); // the baseline
+    const auto shownCI = find(3)->ciStatus;
+    hub->setCheckRun(u"acme/api"_s, u"sha3"_s, checkRun("build", "completed", "failure"));
+    struct Row
+    {
+        const char* what;
+        std::function<void()> change;
+        QStringList enriched;
+    };
+    const Row rows[] = {
+        {"a review request of a pull request new to the list",
+         [&] { hub->requestReview(u"acme/api"_s, 2, u"me"_s); },
+         {u"api#2"_s}},
+        {"a thread names a pull request whose updated_at stayed",
+         [&] { notify(u"acme/web"_s, 4); },
+         {u"web#4"_s}},
+        {"an updated_at moved, no thread names it",
+         [&] {
+             hub->setUpdatedAt(u"acme/api"_s, 1, QDateTime::currentDateTimeUtc());
+             notify(u"acme/web"_s, 99);
+         },
+         {u"api#1"_s}},
+        {"news about nothing on the list", [&] { notify(u"acme/web"_s, 99); }, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.change();
+        const auto [enriched, sent] = asked();
+        EXPECT_EQ(enriched, row.enriched);
+        EXPECT_EQ(sent, 3 + 4 * std::size_t(enriched.size())) << "the searches, then detail, reviews and CI";
+        EXPECT_EQ(find(3)->ciStatus, shownCI) << "kept from the list on screen";
+    }
+    EXPECT_EQ(ids().size(), 4);
+    EXPECT_EQ(notifier->posts().size(), 1u);
+    EXPECT_EQ(asked([this] { poll(); }).first.size(), 4) << "the scheduled poll refreshes in full";
+    EXPECT_EQ(find(3)->ciStatus, PullRequest::CIStatus::failure);
+}
+
+// The same changes give the same notifications and the same list whether the feed's narrow refresh or the
+// full poll sees them.
+TEST_F(PRNarrowTest, NotificationsAndTheListAreThoseOfAFullRefresh)
+{
+    const fh::Scenario world = hub->snapshot();
+    QStringList seen[2];
+    for (const bool throughFeed : {true, false}) {
+        hub = std::make_unique<fh::FakeHub>(world);
+        notifier = std::make_shared<RecordingNotifier>();
+        launch();
+        check();
+        hub->requestReview(u"acme/api"_s, 2, u"me"_s);
+        hub->addReview(u"acme/api"_s, 1, review("alice", "APPROVED", nullptr));
+        hub->addReview(u"acme/api"_s, 3, review("bob", "CHANGES_REQUESTED", nullptr, "not yet"));
+        hub->addReview(u"acme/web"_s, 4, review("alice", "APPROVED", nullptr));
+        EXPECT_EQ(asked([&] { throughFeed ? check() : poll(); }).first.size(), 4);
+        QStringList& s = seen[throughFeed];
+        for (const auto& post : notifier->posts())
+            s.append(post.title + u": "_s + post.body);
+        for (const auto& pr : model->pullRequests())
+            s.append(u"%1 %2 %3"_s.arg(pr.id)
+                         .arg(int(pr.approvalStatus.value_or(PullRequest::ApprovalStatus::unknown)))
+                         .arg(pr.reviewCount.value_or(-1)));
+        model.reset();
+    }
+    EXPECT_EQ(seen[1].size(), 3 + 4) << "three notifications, four pull requests";
+    EXPECT_EQ(seen[1], seen[0]);
+}
+
+// A narrow refresh that fails leaves the news to a full refresh at the next feed check, news or not; an
+// account whose feed is refused gets no narrow refresh at all, only its full polls.
+TEST_F(PRNarrowTest, AFailedNarrowRefreshIsFollowedByAFullOneAndARefusedFeedKeepsTheFullPoll)
+{
+    launch();
+    check();
+    hub->requestReview(u"acme/api"_s, 2, u"me"_s);
+    hub->injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 502).times(1));
+    EXPECT_EQ(asked().second, 1u) << "the first search failed";
+    EXPECT_EQ(asked().first.size(), 4) << "the full refresh the failure owed, at a check without news";
+    EXPECT_EQ(notifier->posts().size(), 1u) << "the news is not lost";
+    EXPECT_EQ(asked().second, 0u) << "owed once";
+    hub->addReview(u"acme/api"_s, 1, review("alice", "APPROVED", nullptr));
+    EXPECT_EQ(asked().first, QStringList{u"api#1"_s}) << "narrow again after a full one";
+    model.reset();
+
+    setToken(u"fine-me"_s);
+    hub->mutate([](fh::Scenario& w) { w.users[0].fineGrainedTokens = w.users[0].tokens = {u"fine-me"_s}; });
+    launch();
+    check();
+    EXPECT_FALSE(model->isWatchingActivityFeed());
+    hub->requestReview(u"acme/web"_s, 4, u"me"_s);
+    EXPECT_EQ(asked().second, 0u);
+    EXPECT_EQ(asked([this] { poll(); }).first.size(), 4);
+}

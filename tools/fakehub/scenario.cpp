@@ -69,9 +69,12 @@ const User* Scenario::user(const QString& login) const
     return nullptr;
 }
 
+// The lists are Qt's implicitly shared ones: the element is reached through their non-const access, which
+// detaches, so a change never reaches a copy of the world (a snapshot, the scenario a hub was built from).
 Repository* Scenario::repository(const QString& fullName)
 {
-    return const_cast<Repository*>(std::as_const(*this).repository(fullName));
+    const Repository* found = std::as_const(*this).repository(fullName);
+    return found ? &repositories[found - repositories.constData()] : nullptr;
 }
 
 const Repository* Scenario::repository(const QString& fullName) const
@@ -86,7 +89,8 @@ const Repository* Scenario::repository(const QString& fullName) const
 
 PullRequest* Scenario::pullRequest(const QString& repository, qint64 number)
 {
-    return const_cast<PullRequest*>(std::as_const(*this).pullRequest(repository, number));
+    const PullRequest* found = std::as_const(*this).pullRequest(repository, number);
+    return found ? &pullRequests[found - pullRequests.constData()] : nullptr;
 }
 
 const PullRequest* Scenario::pullRequest(const QString& repository, qint64 number) const
