@@ -182,12 +182,14 @@ std::optional<QColor> plasmaPanelColor(const QStringList& configDirs, const QStr
     if (auto color = kconfigColor(
             cascadeValue(configDirs, QStringLiteral("kdeglobals"), u"Colors:Window", u"BackgroundNormal")))
         return color;
-    const auto scheme = cascadeValue(configDirs, QStringLiteral("kdeglobals"), u"General", u"ColorScheme");
-    if (!scheme || scheme->contains(QLatin1Char('/')) || scheme->startsWith(QLatin1Char('.')))
+    // Plasma's own default where nothing names one.
+    const auto scheme = cascadeValue(configDirs, QStringLiteral("kdeglobals"), u"General", u"ColorScheme")
+                            .value_or(QStringLiteral("BreezeLight"));
+    if (scheme.contains(QLatin1Char('/')) || scheme.startsWith(QLatin1Char('.')))
         return std::nullopt;
     for (const QString& dir : dataDirs) {
         if (auto color = windowBackground(
-                fileText(dir + QStringLiteral("/color-schemes/") + *scheme + QStringLiteral(".colors"))))
+                fileText(dir + QStringLiteral("/color-schemes/") + scheme + QStringLiteral(".colors"))))
             return color;
     }
     return std::nullopt;
