@@ -6,6 +6,7 @@
 # Teardown ends every process of the session by its pid: the ones started here, then any the session's bus
 # started on demand (found by the session's runtime directory in their environment).
 #   shells.sh gnome|plasma NORVANE_BIN FAKEHUB_BIN SCREENSHOT_DIR
+# SHELLS_JOURNEY replaces the journey with a command of your own inside the session (e.g. a shell to look around).
 set -u
 kind="$1" norvane_bin="$2" fakehub_bin="$3" shots="$4"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -20,15 +21,24 @@ session_pids() {
     done
 }
 end_session() {
-    local pids
+    local pids pid locks=() lock
     pids="$(session_pids "$1")"
+    # The X servers' lock files (Xvfb's, Xwayland's), removed below when their server does not.
+    for lock in /tmp/.X*-lock; do
+        [ -f "$lock" ] || continue
+        read -r pid <"$lock" 2>/dev/null || continue
+        grep -qxF "$pid" <<<"$pids" && locks+=("$lock")
+    done
     [ -n "$pids" ] && kill -TERM $pids 2>/dev/null
     for _ in $(seq 50); do
         pids="$(session_pids "$1")"
-        [ -z "$pids" ] && return 0
+        [ -z "$pids" ] && break
         sleep 0.1
     done
-    kill -KILL $pids 2>/dev/null
+    [ -n "$pids" ] && kill -KILL $pids 2>/dev/null
+    for lock in "${locks[@]}"; do
+        rm -f "$lock" "/tmp/.X11-unix/X$(basename "$lock" | tr -dc 0-9)"
+    done
     return 0
 }
 
@@ -58,7 +68,7 @@ if [ -z "${SHELLS_INNER:-}" ]; then
     "${as[@]}" env -i PATH="$PATH" HOME="$work/home" XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/home" \
         ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
         NORVANE_BIN="$norvane_bin" FAKEHUB_BIN="$fakehub_bin" NORVANE_SOURCE_DIR="$root" \
-        E2E_SCREENSHOTS="$work/shots" E2E_PENDING="${E2E_PENDING:-}" \
+        E2E_SCREENSHOTS="$work/shots" E2E_PENDING="${E2E_PENDING:-}" SHELLS_JOURNEY="${SHELLS_JOURNEY:-}" \
         SHELLS_INNER="$work" dbus-run-session -- "$0" "$@"
     status=$?
     cp "$work"/shots/*.png "$shots"/ 2>/dev/null
@@ -95,6 +105,11 @@ if [ "$kind" = gnome ]; then
     # The AppIndicator extension and the journey's helper extension, enabled before the shell reads them.
     mkdir -p "$HOME/.local/share/gnome-shell/extensions"
     cp -r "$root/tests/e2e/desktop/gnome-extension" "$HOME/.local/share/gnome-shell/extensions/norvane-journey@norvane"
+    # The menu entry, by which GNOME knows Norvane's windows; GNOME only reads an entry whose program it finds.
+    mkdir -p "$HOME/.local/share/applications" "$HOME/bin"
+    ln -s "$norvane_bin" "$HOME/bin/norvane"
+    export PATH="$HOME/bin:$PATH"
+    cp "$root/resources/desktop/com.norvane.app.desktop" "$HOME/.local/share/applications/"
     gsettings set org.gnome.shell disable-user-extensions false
     gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com', 'norvane-journey@norvane']"
     gsettings set org.gnome.desktop.notifications show-banners true
@@ -122,4 +137,4 @@ else
     plasmashell >"$work/plasmashell.log" 2>&1 &
 fi
 
-python3 "$root/tests/e2e/desktop/shells.py" "$kind"
+${SHELLS_JOURNEY:-python3 "$root/tests/e2e/desktop/shells.py" "$kind"}

@@ -73,11 +73,12 @@ def registered_items():
 
 
 class Item:
-    """Norvane's StatusNotifierItem as the watcher lists it: "SERVICE/PATH", or a bare service."""
+    """Norvane's StatusNotifierItem as the watcher lists it: "SERVICE/PATH" (Plasma), "SERVICE@PATH" (GNOME's
+    extension), or a bare service."""
 
     def __init__(self, entry):
-        self.service, _, path = entry.partition("/")
-        self.path = "/" + path if path else "/StatusNotifierItem"
+        self.service, path = re.match(r"([^/@]+)@?(/.*)?$", entry).groups()
+        self.path = path or "/StatusNotifierItem"
 
     def call(self, method, *args):
         return gdbus(self.service, self.path, "org.kde.StatusNotifierItem." + method, *args)
@@ -116,9 +117,13 @@ def norvane_item(s):
     def found():
         if s.app.poll() is not None:
             raise Failure("norvane exited with %s" % s.app.returncode)
-        items = [e for e in registered_items() if str(s.app.pid) in pid_of(e.partition("/")[0])]
-        return Item(items[0]) if items else None
-    return wait_until("norvane's StatusNotifierItem with the watcher", found, 60)
+        items = [Item(e) for e in registered_items()]
+        items = [i for i in items if pid_of(i.service) == str(s.app.pid)]
+        return items[0] if items else None
+    try:
+        return wait_until("norvane's StatusNotifierItem with the watcher", found, 60)
+    except Failure as e:
+        raise Failure("%s; the watcher lists %s" % (e, registered_items()))
 
 
 def pid_of(service):
@@ -259,7 +264,11 @@ def gnome_open_panel_from_menu(s, item, icon):
     gnome_click(x + width // 2, y + height // 2)
     entry = wait_until("the item's menu with Open Norvane", lambda: gnome_menu_entry("Open Norvane"), 20)
     gnome_click(entry[0] + entry[2] // 2, entry[1] + entry[3] // 2)
-    panel = wait_until("the panel", lambda: [w for w in gnome_windows() if w["width"] == PANEL_SIZE[0]], 20)[0]
+    try:
+        panel = wait_until("the panel", lambda: [w for w in gnome_windows() if w["width"] > 0], 20)[0]
+    except Failure as e:
+        gnome_screenshot(s, "no-panel")
+        raise Failure("%s; the menu entry was at %s" % (e, entry))
     left, right = panel["x"], panel["x"] + panel["width"]
     pending("panel under the icon", left <= x + width and right >= x and panel["y"] <= y + height + 40,
             "the panel at %s, the icon at %s" % (panel, icon))
@@ -273,10 +282,18 @@ def gnome_close_panel(s):
 
 
 def gnome():
-    run("gdbus", "call", "--session", "--dest", "org.gnome.Shell", "--object-path", "/org/gnome/Shell", "--method",
-        "org.freedesktop.DBus.Properties.Set", "org.gnome.Shell", "OverviewActive", "<false>")
-    wait_until("the overview closed and unsafe mode on",
-               lambda: bus_has("org.kde.StatusNotifierWatcher") and shell_eval("!Main.overview.visible"), 60)
+    # The shell shows its overview once it has started: closed as often as it comes, until it stays closed.
+    def settled():
+        if not (bus_has("org.kde.StatusNotifierWatcher") and subprocess.run(
+                ["gdbus", "call", "--session", "--dest", "org.gnome.Shell", "--object-path", "/org/gnome/Shell",
+                 "--method", "org.gnome.Shell.Eval", "1"], capture_output=True, text=True).stdout.startswith("(true")):
+            return False
+        return shell_eval("""(() => {
+            if (Main.layoutManager._startingUp || Main.overview.animationInProgress) return false;
+            if (Main.overview.visible) { Main.overview.hide(); return false; }
+            return true;
+        })()""")
+    wait_until("the shell started, its overview closed", settled, 60, 0.5)
     with ShellSession("gnome") as s:
         env = {"QT_QPA_PLATFORM": "wayland"}
         # A first start with no account: the plain paw, light on the dark bar.
@@ -318,12 +335,14 @@ def gnome():
         gnome_click(*where)
         wait_until("the pull request opened", lambda: os.path.exists(s.opened_log) and
                    "northwind/web/pull/100" in open(s.opened_log).read(), 20)
+        shell_eval("Main.panel.statusArea.dateMenu.menu.close(), true")
+        wait_until("the message list closed", lambda: shell_eval("!Main.panel.statusArea.dateMenu.menu.isOpen"), 10)
         s.quit_from_menu(item)
 
         # The same under Xwayland: the windows are X11 ones, and GNOME still knows them as Norvane's.
-        display = shell_eval("imports.gi.GLib.getenv('DISPLAY')")
+        display, xauthority = shell_eval("['DISPLAY', 'XAUTHORITY'].map(v => imports.gi.GLib.getenv(v))")
         check(display, "GNOME Shell has no Xwayland display")
-        s.start_signed_in(env={"QT_QPA_PLATFORM": "xcb", "DISPLAY": display})
+        s.start_signed_in(env={"QT_QPA_PLATFORM": "xcb", "DISPLAY": display, "XAUTHORITY": xauthority or ""})
         item = norvane_item(s)
         icon = gnome_on_bar(s, item, "xwayland-badged-icon", expect_badge=True)
         panel = gnome_open_panel_from_menu(s, item, icon)
@@ -337,11 +356,15 @@ def gnome():
         run("gsettings", "set", "org.gnome.shell", "enabled-extensions", "['norvane-journey@norvane']")
         wait_until("the watcher gone with the extension", lambda: not bus_has("org.kde.StatusNotifierWatcher"), 30)
         s.start(env=env)
-        window = wait_until("norvane's window", lambda: gnome_windows(), 30)[0]
+        window = wait_until("norvane's window", lambda: [w for w in gnome_windows() if w["width"] > 0], 30)[0]
         check(window["app"] == "com.norvane.app.desktop", "the window: %s" % window)
         gnome_screenshot(s, "window-mode")
-        code = s.quit()
+        # Closing the window ends the app.
+        shell_eval("global.get_window_actors().map(a => a.meta_window).filter(w => w.get_title() === 'Norvane')"
+                   ".forEach(w => w.delete(global.get_current_time())), true")
+        code = wait_until("norvane to quit", lambda: s.app.poll() is not None, 30) and s.app.returncode
         check(code == 0, "norvane ended with status %s" % code)
+        s.app = None
 
 
 # ---- KDE Plasma ----
