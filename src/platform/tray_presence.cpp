@@ -7,6 +7,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
+#include <QTimer>
 #include <cstdlib>
 #include <memory>
 #include <xcb/xcb.h>
@@ -49,6 +50,8 @@ DesktopTrayPresence::~DesktopTrayPresence()
 
 QString DesktopTrayPresence::kind() const
 {
+    if (!available())
+        return {};
     if (m_statusNotifier)
         return QStringLiteral("StatusNotifierItem");
     return m_xembed ? QStringLiteral("XEmbed") : QString();
@@ -57,6 +60,9 @@ QString DesktopTrayPresence::kind() const
 void DesktopTrayPresence::start()
 {
     if (m_options.statusNotifier && m_bus.isConnected()) {
+        // The bus may take its time to start a watcher it knows how to start.
+        m_holding = true;
+        QTimer::singleShot(1000, this, &DesktopTrayPresence::stopHolding);
         // The watcher's name appears before or after its host registers; either event makes us ask. When
         // the name goes, its hosts went with it: the panel that ran it quit.
         m_watcher =
@@ -68,6 +74,7 @@ void DesktopTrayPresence::start()
                         return;
                     }
                     ++m_asked; // an answer still on its way is from the watcher that went
+                    stopHolding();
                     update(m_statusNotifier, false);
                 });
         for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
@@ -94,7 +101,10 @@ void DesktopTrayPresence::askWhetherAHostIsRegistered()
             return;
         const QDBusPendingReply<QDBusVariant> reply = *finished;
         // No watcher yet is the usual answer before the panel starts; its arrival asks again.
-        update(m_statusNotifier, !reply.isError() && reply.value().variant().toBool());
+        const bool before = available();
+        m_holding = false;
+        m_statusNotifier = !reply.isError() && reply.value().variant().toBool();
+        report(before);
     });
 }
 
@@ -178,10 +188,22 @@ bool DesktopTrayPresence::nativeEventFilter(const QByteArray& eventType, void* m
     return false;
 }
 
+void DesktopTrayPresence::stopHolding()
+{
+    const bool before = available();
+    m_holding = false;
+    report(before);
+}
+
 void DesktopTrayPresence::update(bool& kindPresent, bool present)
 {
     const bool before = available();
     kindPresent = present;
+    report(before);
+}
+
+void DesktopTrayPresence::report(bool before)
+{
     if (available() == before)
         return;
     if (available()) {

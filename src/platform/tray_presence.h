@@ -23,6 +23,9 @@ public:
     // when it returns) or a moment later. `disappeared` is emitted when the last tray seen goes.
     virtual void start() = 0;
     virtual bool available() const = 0;
+    // Which kind of tray there is: "StatusNotifierItem" or "XEmbed" (the first when both are); empty when
+    // there is none or it is not known.
+    virtual QString kind() const { return {}; }
 
 Q_SIGNALS:
     void appeared();
@@ -35,7 +38,9 @@ Q_SIGNALS:
 // and StatusNotifierHostUnregistered signals; the MANAGER client message a new selection owner sends to the
 // root window, and the destruction of the owner's window. A tray is there while either kind is. Qt decides
 // once per process whether it talks to a StatusNotifierWatcher, at its first tray icon: none may be made
-// before this saw a tray.
+// before this saw a tray. Where a desktop has both kinds (GNOME's extension under XWayland), the XEmbed tray
+// is seen at once and the watcher's answer a moment later: a tray is reported only once the watcher
+// answered, or a second went without an answer, so the kind reported first is the one in use.
 class DesktopTrayPresence final : public TrayPresence, private QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -52,10 +57,8 @@ public:
     ~DesktopTrayPresence() override;
 
     void start() override;
-    bool available() const override { return m_statusNotifier || m_xembed; }
-    // Which kind of tray there is: "StatusNotifierItem" or "XEmbed" (the first when both are); empty when
-    // there is none.
-    QString kind() const;
+    bool available() const override { return !m_holding && (m_statusNotifier || m_xembed); }
+    QString kind() const override;
 
 private Q_SLOTS:
     void askWhetherAHostIsRegistered();
@@ -67,13 +70,18 @@ private:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     // One kind's presence changed: says so when the tray as a whole came or went.
     void update(bool& kindPresent, bool present);
+    // Says so when the tray as a whole came or went since it was `before`.
+    void report(bool before);
+    // The first answer about a StatusNotifierItem host came, or will not come in time.
+    void stopHolding();
 
     Options m_options;
     QDBusConnection m_bus;
     QDBusServiceWatcher* m_watcher = nullptr;
     bool m_statusNotifier = false;
     bool m_xembed = false;
-    quint64 m_asked = 0; // host questions sent; only the last one's answer counts
+    bool m_holding = false; // no tray is reported until the watcher's first answer
+    quint64 m_asked = 0;    // host questions sent; only the last one's answer counts
     bool m_filtering = false;
     quint32 m_managerAtom = 0;
     QList<quint32> m_selectionAtoms; // one per X screen
@@ -86,12 +94,13 @@ class ManualTrayPresence final : public TrayPresence
     Q_OBJECT
 
 public:
-    explicit ManualTrayPresence(bool available, QObject* parent = nullptr)
-        : TrayPresence(parent), m_available(available)
+    explicit ManualTrayPresence(bool available, QString kind = {}, QObject* parent = nullptr)
+        : TrayPresence(parent), m_available(available), m_kind(std::move(kind))
     {
     }
     void start() override { ++m_starts; }
     bool available() const override { return m_available; }
+    QString kind() const override { return m_available ? m_kind : QString(); }
     int starts() const { return m_starts; }
     void appear()
     {
@@ -110,6 +119,7 @@ public:
 
 private:
     bool m_available;
+    QString m_kind;
     int m_starts = 0;
 };
 

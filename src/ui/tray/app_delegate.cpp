@@ -6,6 +6,7 @@
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
 #include "platform/preferences.h"
+#include "platform/status_notifier_item.h"
 #include "platform/system_events.h"
 #include "platform/url_opener.h"
 #include "ui/panel/content_view.h"
@@ -203,12 +204,14 @@ void AppDelegate::applicationDidFinishLaunching()
         });
 }
 
-bool popupCanBePlaced(const QString& platformName, const QString& waylandDisplay, const QString& sessionType)
+bool popupCanBePlaced(const QString& platformName, const QString& waylandDisplay, const QString& sessionType,
+                      bool hostSaysWhere)
 {
     if (platformName.startsWith(QLatin1String("wayland")))
         return false;
-    return waylandDisplay.isEmpty() &&
-           sessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) != 0;
+    const bool waylandSession =
+        !waylandDisplay.isEmpty() || sessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
+    return !waylandSession || hostSaysWhere;
 }
 
 void AppDelegate::moveToTray()
@@ -227,9 +230,26 @@ void AppDelegate::moveToTray()
                 togglePanel();
         });
     }
+    // A StatusNotifierItem host gets our own item, which keeps the place of a click and the tooltip's body;
+    // an XEmbed tray gets Qt's icon.
+    const bool ownItem = m_deps.trayPresence->kind() == QLatin1String("StatusNotifierItem");
+    if (ownItem && !m_item) {
+        m_item = new StatusNotifierItem(this);
+        m_item->setContextMenu(m_menu);
+        connect(m_item, &StatusNotifierItem::activated, this,
+                [this](std::optional<QPoint> where) { togglePanel(where); });
+    }
+    m_drawnIcon.clear();
     updateMenuBarIcon(); // the palette may have changed while the icon was out of a tray
     // Shown, the icon registers with the tray there is now.
-    m_tray->show();
+    if (ownItem) {
+        m_tray->hide();
+        m_item->show();
+    } else {
+        if (m_item)
+            m_item->hide();
+        m_tray->show();
+    }
     // On the same clock as a script that started the process, so start-up can be timed from outside.
     if (isDebugMode()) {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -239,9 +259,11 @@ void AppDelegate::moveToTray()
     }
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const bool popup =
-        popupCanBePlaced(QGuiApplication::platformName(), qEnvironmentVariable("WAYLAND_DISPLAY"),
-                         qEnvironmentVariable("XDG_SESSION_TYPE"));
+    const QString platform = QGuiApplication::platformName();
+    const QString waylandDisplay = qEnvironmentVariable("WAYLAND_DISPLAY");
+    const QString sessionType = qEnvironmentVariable("XDG_SESSION_TYPE");
+    const bool popup = popupCanBePlaced(platform, waylandDisplay, sessionType, ownItem);
+    m_pointerKnown = popupCanBePlaced(platform, waylandDisplay, sessionType);
     if (!m_panel)
         buildPanel(popup);
     else if (popup && m_panel->isVisible())
@@ -268,6 +290,8 @@ void AppDelegate::leaveTray()
     // Hidden, the icon leaves the bookkeeping of the tray that went; shown again, it registers anew with
     // whatever tray comes.
     m_tray->hide();
+    if (m_item)
+        m_item->hide();
     useWindow();
 }
 
@@ -409,6 +433,8 @@ void AppDelegate::updateMenuBarIcon()
     if (drawn != m_drawnIcon) {
         // Trays give a square slot: the count goes on the paw's corner, drawn for each usual slot size.
         m_tray->setIcon(squareTrayIcon(badge, plainColor, badgeColor, qApp->devicePixelRatio()));
+        if (m_item)
+            m_item->setIcon(m_tray->icon());
         m_drawnIcon = drawn;
     }
     const QString toolTip =
@@ -417,6 +443,11 @@ void AppDelegate::updateMenuBarIcon()
                                 : std::nullopt);
     if (toolTip != m_tray->toolTip())
         m_tray->setToolTip(toolTip);
+    // The item's tooltip has a title and a body: the name, and what the lines under it say.
+    if (m_item) {
+        const qsizetype lineEnd = toolTip.indexOf(QLatin1Char('\n'));
+        m_item->setToolTip(toolTip.left(lineEnd), lineEnd < 0 ? QString() : toolTip.mid(lineEnd + 1));
+    }
 }
 
 QImage AppDelegate::iconImage(int slotSize) const
@@ -432,7 +463,7 @@ void AppDelegate::createContextMenu()
     // Some hosts (GNOME's AppIndicator extension among them) open this menu on a left click: the panel is
     // then one click away too. Hosts that know a default action show it as such.
     QAction* open = m_menu->addAction(QStringLiteral("Open Norvane"));
-    connect(open, &QAction::triggered, this, &AppDelegate::showPanel);
+    connect(open, &QAction::triggered, this, [this] { showPanel(); });
     m_menu->setDefaultAction(open);
     QAction* refresh = m_menu->addAction(QStringLiteral("Refresh"));
     refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -472,7 +503,7 @@ void AppDelegate::whenFocusSettled(std::function<void()> action)
     QTimer::singleShot(500, this, run);
 }
 
-void AppDelegate::togglePanel()
+void AppDelegate::togglePanel(std::optional<QPoint> where)
 {
     if (!m_panel)
         return;
@@ -481,10 +512,10 @@ void AppDelegate::togglePanel()
     if (m_panel->isVisible() || m_panel->justClosed())
         closePanel();
     else
-        showPanel();
+        showPanel(where);
 }
 
-void AppDelegate::showPanel()
+void AppDelegate::showPanel(std::optional<QPoint> where)
 {
     if (!m_panel) {
         m_panelWanted = true; // still waiting for a tray: shown once it is decided where
@@ -492,13 +523,20 @@ void AppDelegate::showPanel()
     }
     m_panelWanted = false;
     if (m_panel->mode() == PanelWindow::Mode::popup) {
-        const QPoint pointer = QCursor::pos();
-        const QRect icon = m_tray->geometry();
+        // The place the host passed stands for the pointer, wherever the pointer is now (the click may
+        // have come from the keyboard).
+        const QPoint pointer = where.value_or(QCursor::pos());
+        const QRect icon = where || !m_tray->isVisible() ? QRect() : m_tray->geometry();
         QScreen* screen = QGuiApplication::screenAt(icon.isEmpty() ? pointer : icon.center());
         if (!screen)
             screen = QGuiApplication::primaryScreen();
         const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), m_panel->size());
-        m_panel->showAt(panelGeometry(icon, pointer, m_panel->size(), area));
+        const QSize size = m_panel->size();
+        // Nothing says where the icon is: the top right corner, where GNOME's bar keeps it.
+        if (!where && icon.isEmpty() && !m_pointerKnown)
+            m_panel->showAt(QRect(QPoint(area.right() + 1 - size.width(), area.top()), size));
+        else
+            m_panel->showAt(panelGeometry(icon, pointer, size, area));
     } else {
         m_panel->showAt({});
     }

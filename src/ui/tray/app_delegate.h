@@ -10,10 +10,12 @@
 #include <QImage>
 #include <QMargins>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QScreen;
@@ -21,6 +23,7 @@ class QSystemTrayIcon;
 class QTimer;
 
 namespace norvane {
+class StatusNotifierItem;
 class SystemEvents;
 class Notifier;
 class Preferences;
@@ -79,8 +82,9 @@ public:
     // badge subscription, the accounts and the poll.
     void applicationDidFinishLaunching();
 
-    void togglePanel();
-    void showPanel();
+    // `where`: the place a tray host passed with the click, in screen coordinates.
+    void togglePanel(std::optional<QPoint> where = std::nullopt);
+    void showPanel(std::optional<QPoint> where = std::nullopt);
     void closePanel();
     // A click on a delivered notification: opens its address when it is a web address.
     void handleNotificationClick(const QString& prUrl);
@@ -90,7 +94,10 @@ public:
     // The parts, for tests. The icon, its menu and the panel exist once a tray was found or the wait for one
     // ended.
     PRViewModel* viewModel() const { return m_viewModel.get(); }
+    // Qt's tray icon; where the tray is a StatusNotifierItem host, `statusNotifierItem` is the one shown
+    // and this one, hidden, carries the same icon and tooltip.
     QSystemTrayIcon* trayIcon() const { return m_tray; }
+    StatusNotifierItem* statusNotifierItem() const { return m_item; }
     QMenu* contextMenu() const { return m_menu; }
     PanelWindow* panel() const { return m_panel; }
     ContentView* contentView() const;
@@ -130,6 +137,7 @@ private:
     QString m_drawnIcon; // what the tray icon shows now: badge, colours and pixel ratio
     QColor m_panelColor; // KDE Plasma's panel, as its theme files say; invalid elsewhere
     QSystemTrayIcon* m_tray = nullptr;
+    StatusNotifierItem* m_item = nullptr;
     QMenu* m_menu = nullptr;
     PanelWindow* m_panel = nullptr;
     QTimer* m_trayGone = nullptr; // the wait for a tray that went to come back
@@ -138,12 +146,16 @@ private:
     bool m_panelWanted = false;     // asked for before there was a panel
     bool m_popupWhenHidden = false; // the tray came while the window was open
     bool m_replayingPress = false;  // a held press on the icon is being delivered
+    bool m_pointerKnown = true;     // the pointer's position tells where the icon is
 };
 
-// Whether a popup can be put where the tray icon is. Not on Wayland, where the compositor places windows,
-// nor under XWayland in a Wayland session: the pointer's last X11 position says nothing about where the
-// icon is there, so the popup would land anywhere.
-bool popupCanBePlaced(const QString& platformName, const QString& waylandDisplay, const QString& sessionType);
+// Whether a popup can be put where the tray icon is. Not on Wayland, where the compositor places windows.
+// Under XWayland in a Wayland session the pointer's last X11 position says nothing about where the icon is
+// (the bar is not an X11 window): only where the host passes the click's place with Activate
+// (`hostSaysWhere`, a StatusNotifierItem of our own); the panel then goes to the work area's top right
+// corner when the host says nothing.
+bool popupCanBePlaced(const QString& platformName, const QString& waylandDisplay, const QString& sessionType,
+                      bool hostSaysWhere = false);
 
 // The text `debugUserDefaults` logs and writes: the application id, whether the store exists, every key
 // and the stored accounts' first bytes (logins and token identifiers, never tokens).

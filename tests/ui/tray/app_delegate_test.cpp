@@ -250,19 +250,22 @@ TEST(PopupPlacement, OnlyWhereTheAppKnowsWhereTheIconIs)
         const char* platform;
         const char* waylandDisplay;
         const char* sessionType;
+        bool hostSaysWhere; // our own StatusNotifierItem, whose Activate passes the click's place
         bool popup;
     };
     const Case cases[] = {
-        {"xcb", "", "x11", true},
-        {"xcb", "wayland-0", "", false}, // XWayland in a Wayland session
-        {"xcb", "", "Wayland", false},
-        {"wayland-egl", "", "", false},
+        {"xcb", "", "x11", false, true},
+        {"xcb", "wayland-0", "", false, false}, // XWayland in a Wayland session
+        {"xcb", "", "Wayland", false, false},
+        {"xcb", "wayland-0", "wayland", true, true},
+        {"wayland-egl", "", "", false, false},
+        {"wayland", "wayland-0", "wayland", true, false}, // the compositor places a Wayland client's windows
     };
     for (const Case& c : cases)
         EXPECT_EQ(popupCanBePlaced(QString::fromLatin1(c.platform), QString::fromLatin1(c.waylandDisplay),
-                                   QString::fromLatin1(c.sessionType)),
+                                   QString::fromLatin1(c.sessionType), c.hostSaysWhere),
                   c.popup)
-            << c.platform << " " << c.waylandDisplay << " " << c.sessionType;
+            << c.platform << " " << c.waylandDisplay << " " << c.sessionType << " " << c.hostSaysWhere;
 }
 
 TEST(AppDelegate, NotificationClicksOpenOnlyWebAddressesAndMarkNothingSeen)
