@@ -68,7 +68,7 @@ if [ -z "${SHELLS_INNER:-}" ]; then
     "${as[@]}" env -i PATH="$PATH" HOME="$work/home" XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/home" \
         ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
         NORVANE_BIN="$norvane_bin" FAKEHUB_BIN="$fakehub_bin" NORVANE_SOURCE_DIR="$root" \
-        E2E_SCREENSHOTS="$work/shots" E2E_PENDING="${E2E_PENDING:-}" SHELLS_JOURNEY="${SHELLS_JOURNEY:-}" \
+        E2E_SCREENSHOTS="$work/shots" E2E_SNI_PENDING="${E2E_SNI_PENDING:-}" SHELLS_JOURNEY="${SHELLS_JOURNEY:-}" \
         SHELLS_INNER="$work" dbus-run-session -- "$0" "$@"
     status=$?
     cp "$work"/shots/*.png "$shots"/ 2>/dev/null
