@@ -185,6 +185,7 @@ INDICATOR = """(() => {
     const a = key && Main.panel.statusArea[key];
     if (!a || !a.visible || a.width < 8) return null;
     const [x, y] = a.get_transformed_position();
+    if (!isFinite(x) || !isFinite(y)) return null;
     return [Math.round(x), Math.round(y), Math.round(a.width), Math.round(a.height)];
 })()"""
 
