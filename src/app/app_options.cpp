@@ -114,4 +114,18 @@ std::optional<GitHubAccount> signInAccount(const QList<GitHubAccount>& accounts,
     return gitHubCom;
 }
 
+QString platformFor(const QProcessEnvironment& environment)
+{
+    const auto set = [&](const char* name) { return !environment.value(QLatin1String(name)).isEmpty(); };
+    if (set("QT_QPA_PLATFORM") || !set("DISPLAY"))
+        return {};
+    // XDG_CURRENT_DESKTOP is a list: "ubuntu:GNOME", "GNOME-Classic:GNOME".
+    const QStringList desktops =
+        environment.value(QStringLiteral("XDG_CURRENT_DESKTOP")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    const bool gnome = desktops.contains(QLatin1String("GNOME"), Qt::CaseInsensitive);
+    const bool wayland = set("WAYLAND_DISPLAY") ||
+                         environment.value(QStringLiteral("XDG_SESSION_TYPE")) == QLatin1String("wayland");
+    return gnome && wayland ? QStringLiteral("xcb") : QString();
+}
+
 } // namespace norvane

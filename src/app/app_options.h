@@ -52,4 +52,10 @@ AppCommandLine parseAppOptions(const QStringList& arguments, const QProcessEnvir
 std::optional<GitHubAccount> signInAccount(const QList<GitHubAccount>& accounts, const QString& login,
                                            const QString& apiURL);
 
+// The Qt platform to start on where the user chose none (QT_QPA_PLATFORM unset), or empty for Qt's own
+// choice. GNOME's compositor puts a Wayland client's windows where it likes, so under GNOME on Wayland the
+// app runs through XWayland ("xcb", where DISPLAY is set): there the panel can open where the tray's Activate
+// says the click was, under the icon.
+QString platformFor(const QProcessEnvironment& environment);
+
 } // namespace norvane

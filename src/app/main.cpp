@@ -159,7 +159,13 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral(
             "no display to show the tray icon on (set DISPLAY, or QT_QPA_PLATFORM=offscreen)"));
 
+    // Chosen for this process only: what it starts (a browser) gets the environment it was given.
+    const QString platform = platformFor(QProcessEnvironment::systemEnvironment());
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform.toLatin1());
     QApplication app(argc, argv);
+    if (!platform.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QCoreApplication::setApplicationVersion(identity.version);

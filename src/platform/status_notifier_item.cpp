@@ -355,13 +355,15 @@ public:
     QStringList iconThemePath() const { return {}; }
 
 public Q_SLOTS:
-    uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames, MenuLayout& layout)
+    uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
+                   norvane::sni::MenuLayout& layout)
     {
         layout = this->layout(parentId, recursionDepth, propertyNames);
         return m_revision;
     }
 
-    MenuItemPropertiesList GetGroupProperties(const QList<int>& ids, const QStringList& propertyNames)
+    norvane::sni::MenuItemPropertiesList GetGroupProperties(const QList<int>& ids,
+                                                            const QStringList& propertyNames)
     {
         MenuItemPropertiesList result;
         for (const int id : ids)
@@ -390,7 +392,7 @@ public Q_SLOTS:
                 Qt::QueuedConnection);
     }
 
-    QList<int> EventGroup(const MenuEventList& events)
+    QList<int> EventGroup(const norvane::sni::MenuEventList& events)
     {
         QList<int> unknown;
         for (const MenuEvent& event : events) {

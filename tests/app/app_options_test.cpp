@@ -152,4 +152,36 @@ TEST(AppOptions, TheHelpNamesTheProgramAsNorvaneAndGivesTheDefaults)
     }
 }
 
+TEST(AppOptions, GnomeOnWaylandRunsThroughXWaylandUnlessThePlatformIsChosen)
+{
+    struct Case
+    {
+        const char* desktop;
+        const char* waylandDisplay;
+        const char* display;
+        const char* chosen;
+        const char* platform;
+    };
+    const Case cases[] = {
+        {"GNOME", "wayland-0", ":0", "", "xcb"},
+        {"ubuntu:GNOME", "wayland-0", ":0", "", "xcb"},
+        {"GNOME", "wayland-0", ":0", "wayland", ""}, // the user's choice stands
+        {"GNOME", "wayland-0", "", "", ""},          // no XWayland
+        {"GNOME", "", ":0", "", ""},                 // GNOME on X11
+        {"KDE", "wayland-0", ":0", "", ""},          // Plasma places the panel itself
+        {"sway", "wayland-1", ":0", "", ""},
+    };
+    for (const Case& c : cases) {
+        QProcessEnvironment environment;
+        for (const auto& [name, value] : {std::pair{"XDG_CURRENT_DESKTOP", c.desktop},
+                                          {"WAYLAND_DISPLAY", c.waylandDisplay},
+                                          {"DISPLAY", c.display},
+                                          {"QT_QPA_PLATFORM", c.chosen}})
+            if (*value)
+                environment.insert(QString::fromLatin1(name), QString::fromLatin1(value));
+        EXPECT_EQ(platformFor(environment), QString::fromLatin1(c.platform))
+            << c.desktop << " " << c.waylandDisplay << " " << c.display << " " << c.chosen;
+    }
+}
+
 } // namespace

@@ -1,9 +1,15 @@
+#include "platform/status_notifier_item.h"
 #include "support/wait.h"
+#include "ui/pulls/sample_pull_requests.h"
 #include "ui/tray/app_delegate.h"
 #include "ui/tray/panel_window.h"
 #include "ui/ui_support.h"
 
 #include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QMenu>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -20,12 +26,16 @@ namespace {
 
 struct OnTheTray
 {
-    OnTheTray()
+    // `trayKind`: the tray the app is told there is; by default the desktop's own.
+    explicit OnTheTray(QString trayKind = {})
     {
+        world.storeAccounts({QStringLiteral("me")});
         AppDelegate::Dependencies deps(world.dependencies());
         deps.makeNotifier = [&](auto) -> std::shared_ptr<Notifier> { return world.notifier; };
         deps.urlOpener = world.opener;
         deps.quit = [] {};
+        if (!trayKind.isEmpty())
+            deps.trayPresence = std::make_shared<ManualTrayPresence>(true, trayKind);
         delegate = std::make_unique<AppDelegate>(std::move(deps));
         delegate->applicationDidFinishLaunching();
     }
@@ -39,7 +49,8 @@ TEST(TrayOnTheDesktop, TheIconSitsInTheTrayAndThePanelOpensBesideIt)
     ASSERT_TRUE(QSystemTrayIcon::isSystemTrayAvailable()) << "run inside scripts/desktop-session";
     OnTheTray app;
     AppDelegate& delegate = *app.delegate;
-    ASSERT_TRUE(delegate.usesTray());
+    // The tray is reported once the StatusNotifierWatcher answered too.
+    ASSERT_TRUE(waitUntil([&] { return delegate.usesTray(); }));
     EXPECT_TRUE(delegate.trayIcon()->isVisible());
     EXPECT_FALSE(delegate.trayIcon()->icon().isNull());
     EXPECT_EQ(delegate.panel()->mode(), PanelWindow::Mode::popup);
@@ -75,7 +86,7 @@ TEST(TrayOnTheDesktop, ARightClickJustAfterThePanelClosedOpensTheMenuOnABusyMach
 {
     OnTheTray app;
     AppDelegate& delegate = *app.delegate;
-    ASSERT_TRUE(delegate.usesTray());
+    ASSERT_TRUE(waitUntil([&] { return delegate.usesTray(); }));
     ASSERT_TRUE(waitUntil([&] { return !delegate.trayIcon()->geometry().isEmpty(); }, 10000));
     QWidget* icon = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets())
@@ -98,6 +109,164 @@ TEST(TrayOnTheDesktop, ARightClickJustAfterThePanelClosedOpensTheMenuOnABusyMach
     })) << "the menu never took the keyboard";
     EXPECT_TRUE(delegate.contextMenu()->isVisible());
     delegate.contextMenu()->hide();
+}
+
+// What a StatusNotifierItem host reads of an item and calls on it, over the session bus.
+struct Host
+{
+    QString service;
+    QDBusMessage call(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& arguments = {}) const
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        // The item answers from this thread's event loop.
+        return QDBusConnection::sessionBus().call(message, QDBus::BlockWithGui);
+    }
+    QVariant property(const QString& name) const
+    {
+        const QDBusMessage reply =
+            call(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
+                 QStringLiteral("Get"), {QStringLiteral("org.kde.StatusNotifierItem"), name});
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+    QDBusMessage menu(const QString& method, const QVariantList& arguments) const
+    {
+        return call(QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"), method, arguments);
+    }
+};
+
+// The tooltip's title and body: (sa(iiay)ss).
+std::pair<QString, QString> toolTip(const QVariant& value)
+{
+    const QDBusArgument argument = value.value<QDBusArgument>();
+    QString icon, title, body;
+    argument.beginStructure();
+    argument >> icon;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        int width = 0, height = 0;
+        QByteArray bytes;
+        argument.beginStructure();
+        argument >> width >> height >> bytes;
+        argument.endStructure();
+    }
+    argument.endArray();
+    argument >> title >> body;
+    argument.endStructure();
+    return {title, body};
+}
+
+// A menu layout (ia{sv}av) as "id label" lines, "id -" for a separator, "(disabled)" where so.
+void readLayout(const QDBusArgument& argument, QStringList& entries)
+{
+    int id = 0;
+    QVariantMap properties;
+    argument.beginStructure();
+    argument >> id >> properties;
+    if (id != 0)
+        entries.append(QStringLiteral("%1 %2%3")
+                           .arg(id)
+                           .arg(properties.value(QStringLiteral("type")) == QStringLiteral("separator")
+                                    ? QStringLiteral("-")
+                                    : properties.value(QStringLiteral("label")).toString())
+                           .arg(properties.value(QStringLiteral("enabled"), true).toBool()
+                                    ? QString()
+                                    : QStringLiteral(" (disabled)")));
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QDBusVariant child;
+        argument >> child;
+        readLayout(child.variant().value<QDBusArgument>(), entries);
+    }
+    argument.endArray();
+    argument.endStructure();
+}
+
+// Norvane's own StatusNotifierItem as a host sees it: the tooltip's title and body, the menu over DBusMenu
+// and its clicks, and the panel where Activate says the click was, wherever the pointer is.
+TEST(TrayOnTheDesktop, TheStatusNotifierItemAsAHostReadsAndClicksIt)
+{
+    OnTheTray app(QStringLiteral("StatusNotifierItem"));
+    AppDelegate& delegate = *app.delegate;
+    StatusNotifierItem* item = delegate.statusNotifierItem();
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->isVisible());
+    EXPECT_FALSE(delegate.trayIcon()->isVisible()) << "Qt's own item would be a second icon";
+    const Host host{item->serviceName()};
+    ASSERT_FALSE(host.service.isEmpty());
+
+    loadSamplePullRequests(*delegate.viewModel());
+    const QString counts =
+        QStringLiteral("5 pull requests need you: 2 review requests, 1 with changes requested, 2 approved");
+    EXPECT_EQ(toolTip(host.property(QStringLiteral("ToolTip"))),
+              std::make_pair(QStringLiteral("Norvane"), counts));
+    PRViewModel& model = *delegate.viewModel();
+    model.setReauthNeeded({model.selectedAccount()->id});
+    EXPECT_EQ(toolTip(host.property(QStringLiteral("ToolTip"))).second,
+              counts + QStringLiteral("\nGitHub no longer accepts the token for me."));
+    EXPECT_FALSE(host.property(QStringLiteral("ItemIsMenu")).toBool());
+    EXPECT_GT(host.property(QStringLiteral("IconPixmap")).value<QDBusArgument>().currentType(),
+              QDBusArgument::UnknownType);
+
+    // The menu, as the host reads it, follows the QMenu; a click runs the entry's action.
+    norvane::testing::findAction(*delegate.contextMenu(), QStringLiteral("Refresh"))->setEnabled(false);
+    const QDBusMessage layout = host.menu(QStringLiteral("GetLayout"), {0, -1, QStringList()});
+    ASSERT_EQ(layout.type(), QDBusMessage::ReplyMessage) << layout.errorMessage().toStdString();
+    QStringList entries;
+    readLayout(layout.arguments().value(1).value<QDBusArgument>(), entries);
+    EXPECT_EQ(entries, QStringList({"1 Open Norvane", "2 Refresh (disabled)", "3 Settings...", "4 -",
+                                    "5 Quit Norvane"}));
+    host.menu(QStringLiteral("Event"),
+              {1, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    ASSERT_TRUE(waitUntil([&] { return delegate.panel()->isVisible(); })) << "Open Norvane did nothing";
+    delegate.closePanel();
+
+    // Activate's place, with the pointer far from it; (0, 0) is no place, and the pointer stands in.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint farCorner(area.left() + 5, area.center().y());
+    struct Case
+    {
+        const char* name;
+        QPoint click;
+        QPoint pointer;
+        std::function<bool(const QRect& panel, const QPoint& at)> placed;
+    };
+    const auto centred = [](const QRect& panel, const QPoint& at) {
+        return std::abs(panel.center().x() - at.x()) <= 2;
+    };
+    const Case cases[] = {
+        {"top bar", QPoint(area.center().x(), area.top() + 10), farCorner,
+         [&](const QRect& panel, const QPoint& at) {
+             return centred(panel, at) && panel.top() > at.y() && panel.top() <= at.y() + 24;
+         }},
+        {"bottom panel", QPoint(area.center().x(), area.bottom() - 10), farCorner,
+         [&](const QRect& panel, const QPoint& at) {
+             return centred(panel, at) && panel.bottom() < at.y() && panel.bottom() >= at.y() - 24;
+         }},
+        {"right edge of a top bar", QPoint(area.right() - 5, area.top() + 10), farCorner,
+         [](const QRect& panel, const QPoint& at) {
+             return panel.right() == at.x() + 5 && panel.top() > at.y();
+         }},
+        {"no place: by the pointer", QPoint(0, 0), QPoint(area.center().x(), area.top() + 10),
+         [&](const QRect& panel, const QPoint&) {
+             return centred(panel, QCursor::pos()) && panel.top() > QCursor::pos().y();
+         }},
+    };
+    for (const Case& c : cases) {
+        QCursor::setPos(c.pointer);
+        // A click within moments of the panel closing is the one that closed it.
+        QTest::qWait(350);
+        host.call(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"),
+                  QStringLiteral("Activate"), {c.click.x(), c.click.y()});
+        EXPECT_TRUE(waitUntil([&] {
+            const QRect panel = delegate.panel()->frameGeometry();
+            return delegate.panel()->isVisible() && area.contains(panel) && c.placed(panel, c.click);
+        })) << c.name
+            << ": the panel is at " << delegate.panel()->frameGeometry().x() << ","
+            << delegate.panel()->frameGeometry().y();
+        delegate.closePanel();
+    }
 }
 
 } // namespace

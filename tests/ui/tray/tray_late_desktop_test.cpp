@@ -147,6 +147,39 @@ TEST(LateTray, AStatusNotifierWatcherIsNoticedByItsNameAndItsHostSignal)
     QDBusConnection::disconnectFromBus(name);
 }
 
+// GNOME's extension under XWayland gives both kinds of tray, and Qt then uses the StatusNotifierItem: the
+// XEmbed tray, seen at once, is not reported before the watcher's answer says which kind is in use.
+TEST(LateTray, WithBothKindsOfTrayTheFirstReportNamesTheStatusNotifierItem)
+{
+    QProcess trayer;
+    trayer.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top")});
+    ASSERT_TRUE(trayer.waitForStarted(10000));
+    DesktopTrayPresence xembed({.statusNotifier = false, .xembed = true});
+    xembed.start();
+    ASSERT_TRUE(waitUntil([&] { return xembed.available(); }, 15000)) << "trayer took no tray selection";
+
+    const QString name = QStringLiteral("norvane-fake-watcher-both");
+    QDBusConnection own = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+    FakeWatcher watcher;
+    watcher.hostRegistered = true;
+    ASSERT_TRUE(own.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                   QDBusConnection::ExportAllProperties));
+    ASSERT_TRUE(own.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+
+    DesktopTrayPresence presence;
+    QStringList reported;
+    QObject::connect(&presence, &TrayPresence::appeared, &presence,
+                     [&] { reported.append(presence.kind()); });
+    presence.start();
+    EXPECT_TRUE(waitUntil([&] { return presence.available(); }));
+    EXPECT_EQ(reported, QStringList{QStringLiteral("StatusNotifierItem")});
+
+    own.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    QDBusConnection::disconnectFromBus(name);
+    trayer.terminate();
+    trayer.waitForFinished(10000);
+}
+
 } // namespace
 
 #include "tray_late_desktop_test.moc"
