@@ -527,7 +527,10 @@ void AppDelegate::showPanel(std::optional<QPoint> where)
         // have come from the keyboard).
         const QPoint pointer = where.value_or(QCursor::pos());
         const QRect icon = where || !m_tray->isVisible() ? QRect() : m_tray->geometry();
-        QScreen* screen = QGuiApplication::screenAt(icon.isEmpty() ? pointer : icon.center());
+        // A pointer that says nothing says nothing of the screen either: GNOME's bar is on the primary one.
+        QScreen* screen = where || m_pointerKnown
+                              ? QGuiApplication::screenAt(icon.isEmpty() ? pointer : icon.center())
+                              : nullptr;
         if (!screen)
             screen = QGuiApplication::primaryScreen();
         const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), m_panel->size());

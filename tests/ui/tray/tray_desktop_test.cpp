@@ -205,6 +205,14 @@ TEST(TrayOnTheDesktop, TheStatusNotifierItemAsAHostReadsAndClicksIt)
     model.setReauthNeeded({model.selectedAccount()->id});
     EXPECT_EQ(toolTip(host.property(QStringLiteral("ToolTip"))).second,
               counts + QStringLiteral("\nGitHub no longer accepts the token for me."));
+    {
+        // The body is plain text; Plasma reads it as markup.
+        StatusNotifierItem plain;
+        plain.setToolTip(QStringLiteral("Norvane"), QStringLiteral("<b>1</b> & 2"));
+        plain.show();
+        EXPECT_EQ(toolTip(Host{plain.serviceName()}.property(QStringLiteral("ToolTip"))).second,
+                  QStringLiteral("&lt;b&gt;1&lt;/b&gt; &amp; 2"));
+    }
     EXPECT_FALSE(host.property(QStringLiteral("ItemIsMenu")).toBool());
     EXPECT_GT(host.property(QStringLiteral("IconPixmap")).value<QDBusArgument>().currentType(),
               QDBusArgument::UnknownType);
