@@ -206,6 +206,11 @@ void registerTypes()
         qDBusRegisterMetaType<MenuItemKeysList>();
         qDBusRegisterMetaType<MenuEvent>();
         qDBusRegisterMetaType<MenuEventList>();
+        // The adaptors' signatures name the lists by these names, which QtDBus looks up as written.
+        qRegisterMetaType<IconPixmaps>("norvane::sni::IconPixmaps");
+        qRegisterMetaType<MenuItemPropertiesList>("norvane::sni::MenuItemPropertiesList");
+        qRegisterMetaType<MenuItemKeysList>("norvane::sni::MenuItemKeysList");
+        qRegisterMetaType<MenuEventList>("norvane::sni::MenuEventList");
         return true;
     }();
     Q_UNUSED(registered);

@@ -136,6 +136,18 @@ struct Host
     }
 };
 
+// The names of the signals a host was sent.
+class MenuSignals : public QObject
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    void seen(const QDBusMessage& message) { names.append(message.member()); }
+
+public:
+    QStringList names;
+};
+
 // The tooltip's title and body: (sa(iiay)ss).
 std::pair<QString, QString> toolTip(const QVariant& value)
 {
@@ -217,14 +229,27 @@ TEST(TrayOnTheDesktop, TheStatusNotifierItemAsAHostReadsAndClicksIt)
     EXPECT_GT(host.property(QStringLiteral("IconPixmap")).value<QDBusArgument>().currentType(),
               QDBusArgument::UnknownType);
 
-    // The menu, as the host reads it, follows the QMenu; a click runs the entry's action.
+    // The menu, as the host reads it, follows the QMenu and says when it changed; a click runs the entry's
+    // action.
+    MenuSignals menuSignals;
+    for (const char* signal : {"ItemsPropertiesUpdated", "LayoutUpdated"})
+        QDBusConnection::sessionBus().connect(host.service, QStringLiteral("/MenuBar"),
+                                              QStringLiteral("com.canonical.dbusmenu"), QLatin1String(signal),
+                                              &menuSignals, SLOT(seen(QDBusMessage)));
+    const auto entries = [&] {
+        const QDBusMessage layout = host.menu(QStringLiteral("GetLayout"), {0, -1, QStringList()});
+        QStringList lines;
+        readLayout(layout.arguments().value(1).value<QDBusArgument>(), lines);
+        return lines;
+    };
+    EXPECT_EQ(entries(),
+              QStringList({"1 Open Norvane", "2 Refresh", "3 Settings...", "4 -", "5 Quit Norvane"}));
     norvane::testing::findAction(*delegate.contextMenu(), QStringLiteral("Refresh"))->setEnabled(false);
-    const QDBusMessage layout = host.menu(QStringLiteral("GetLayout"), {0, -1, QStringList()});
-    ASSERT_EQ(layout.type(), QDBusMessage::ReplyMessage) << layout.errorMessage().toStdString();
-    QStringList entries;
-    readLayout(layout.arguments().value(1).value<QDBusArgument>(), entries);
-    EXPECT_EQ(entries, QStringList({"1 Open Norvane", "2 Refresh (disabled)", "3 Settings...", "4 -",
-                                    "5 Quit Norvane"}));
+    EXPECT_TRUE(
+        waitUntil([&] { return menuSignals.names.contains(QStringLiteral("ItemsPropertiesUpdated")); }));
+    EXPECT_EQ(entries().value(1), QStringLiteral("2 Refresh (disabled)"));
+    delete delegate.contextMenu()->addAction(QStringLiteral("Gone again"));
+    EXPECT_TRUE(waitUntil([&] { return menuSignals.names.contains(QStringLiteral("LayoutUpdated")); }));
     host.menu(QStringLiteral("Event"),
               {1, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
     ASSERT_TRUE(waitUntil([&] { return delegate.panel()->isVisible(); })) << "Open Norvane did nothing";
@@ -278,3 +303,5 @@ TEST(TrayOnTheDesktop, TheStatusNotifierItemAsAHostReadsAndClicksIt)
 }
 
 } // namespace
+
+#include "tray_desktop_test.moc"
