@@ -3,7 +3,8 @@
 #   make demo  the same, against the fake GitHub's demo world with a throw-away profile
 #   make test  install what is missing, build a Debug build with ASan + UBSan and run every test
 #              (the "desktop" ones inside scripts/desktop-session, the "sni" ones with a StatusNotifierItem tray,
-#              the "notray" ones with no tray until they start one),
+#              the "notray" ones with no tray until they start one, the "gnome" and "plasma" ones each on a
+#              headless session of that desktop of their own),
 #              and build the fuzz targets and run each over its corpus once
 #   make fuzz  fuzz every target for FUZZ_SECONDS seconds (default 60)
 #   make coverage  line and branch coverage of src/ by the same tests as make test
@@ -48,10 +49,11 @@ fuzz: build-fuzz
 test: build-test build-fuzz
 	@status=0; \
 	$(CTEST) --preset fuzz -j $(JOBS) || status=1; \
-	$(CTEST) --preset asan -j $(JOBS) -LE desktop || status=1; \
+	$(CTEST) --preset asan -j $(JOBS) -LE 'desktop|gnome|plasma' || status=1; \
 	./scripts/desktop-session $(CTEST) --preset asan -j $(JOBS) -L desktop -LE 'sni|notray' || status=1; \
 	DESKTOP_SESSION_TRAY=sni ./scripts/desktop-session $(CTEST) --preset asan -L sni || status=1; \
 	DESKTOP_SESSION_TRAY=none ./scripts/desktop-session $(CTEST) --preset asan -L notray || status=1; \
+	$(CTEST) --preset asan -L 'gnome|plasma' || status=1; \
 	exit $$status
 
 # Line and branch coverage of src/ by the tests make test runs (the fuzz corpora aside), in a build with gcc's
@@ -62,10 +64,11 @@ coverage: deps
 	$(CMAKE) --build --preset coverage -j $(JOBS)
 	find build/coverage -name '*.gcda' -delete
 	@status=0; \
-	$(CTEST) --preset coverage -j $(JOBS) -LE desktop || status=1; \
+	$(CTEST) --preset coverage -j $(JOBS) -LE 'desktop|gnome|plasma' || status=1; \
 	./scripts/desktop-session $(CTEST) --preset coverage -j $(JOBS) -L desktop -LE 'sni|notray' || status=1; \
 	DESKTOP_SESSION_TRAY=sni ./scripts/desktop-session $(CTEST) --preset coverage -L sni || status=1; \
 	DESKTOP_SESSION_TRAY=none ./scripts/desktop-session $(CTEST) --preset coverage -L notray || status=1; \
+	$(CTEST) --preset coverage -L 'gnome|plasma' || status=1; \
 	gcovr --root . --filter 'src/' --exclude-throw-branches --exclude-unreachable-branches \
 	    --print-summary --txt build/coverage/coverage.txt build/coverage || status=1; \
 	exit $$status

@@ -91,3 +91,108 @@ bool launchDesktopEntry(const QString& path)
 }
 
 } // namespace norvane
+
+namespace norvane {
+
+namespace {
+
+// A key of a KConfig group in a file's text, without its locale or flag suffixes ("Key[$e]=").
+std::optional<QString> kconfigValue(const QString& text, QStringView group, QStringView key)
+{
+    bool inGroup = false;
+    for (const QString& rawLine : text.split(QLatin1Char('\n'))) {
+        const QStringView line = QStringView(rawLine).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inGroup = line.size() == group.size() + 2 && line.mid(1, group.size()) == group;
+            continue;
+        }
+        if (!inGroup || line.startsWith(QLatin1Char('#')))
+            continue;
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            continue;
+        QStringView name = line.left(equals).trimmed();
+        if (const qsizetype bracket = name.indexOf(QLatin1Char('[')); bracket > 0)
+            name = name.left(bracket);
+        if (name == key)
+            return line.mid(equals + 1).trimmed().toString();
+    }
+    return std::nullopt;
+}
+
+QString fileText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.read(1 << 20));
+}
+
+// The first of the cascade's files that sets the key.
+std::optional<QString> cascadeValue(const QStringList& configDirs, const QString& fileName, QStringView group,
+                                    QStringView key)
+{
+    for (const QString& dir : configDirs) {
+        if (auto value = kconfigValue(fileText(dir + QLatin1Char('/') + fileName), group, key))
+            return value;
+    }
+    return std::nullopt;
+}
+
+// KConfig writes colours as "r,g,b" (or "r,g,b,a"), and reads names such as "#rrggbb" too.
+std::optional<QColor> kconfigColor(const std::optional<QString>& value)
+{
+    if (!value)
+        return std::nullopt;
+    const QStringList parts = value->split(QLatin1Char(','));
+    if (parts.size() == 3 || parts.size() == 4) {
+        int rgb[3];
+        for (int i = 0; i < 3; ++i) {
+            bool ok = false;
+            rgb[i] = parts[i].trimmed().toInt(&ok);
+            if (!ok || rgb[i] < 0 || rgb[i] > 255)
+                return std::nullopt;
+        }
+        return QColor(rgb[0], rgb[1], rgb[2]);
+    }
+    const QColor named = QColor::fromString(*value);
+    return named.isValid() ? std::optional<QColor>(named) : std::nullopt;
+}
+
+std::optional<QColor> windowBackground(const QString& text)
+{
+    return kconfigColor(kconfigValue(text, u"Colors:Window", u"BackgroundNormal"));
+}
+
+} // namespace
+
+std::optional<QColor> plasmaPanelColor(const QStringList& configDirs, const QStringList& dataDirs)
+{
+    // Only a theme of fixed colours has a colours file; "default" (Breeze) follows the colour scheme. Names
+    // come from files anyone may edit: never let one walk out of the theme folder.
+    const QString theme = cascadeValue(configDirs, QStringLiteral("plasmarc"), u"Theme", u"name")
+                              .value_or(QStringLiteral("default"));
+    if (!theme.contains(QLatin1Char('/')) && !theme.startsWith(QLatin1Char('.'))) {
+        for (const QString& dir : dataDirs) {
+            if (auto color = windowBackground(fileText(dir + QStringLiteral("/plasma/desktoptheme/") + theme +
+                                                       QStringLiteral("/colors"))))
+                return color;
+        }
+    }
+    if (auto color = kconfigColor(
+            cascadeValue(configDirs, QStringLiteral("kdeglobals"), u"Colors:Window", u"BackgroundNormal")))
+        return color;
+    // Plasma's own default where nothing names one.
+    const auto scheme = cascadeValue(configDirs, QStringLiteral("kdeglobals"), u"General", u"ColorScheme")
+                            .value_or(QStringLiteral("BreezeLight"));
+    if (scheme.contains(QLatin1Char('/')) || scheme.startsWith(QLatin1Char('.')))
+        return std::nullopt;
+    for (const QString& dir : dataDirs) {
+        if (auto color = windowBackground(
+                fileText(dir + QStringLiteral("/color-schemes/") + scheme + QStringLiteral(".colors"))))
+            return color;
+    }
+    return std::nullopt;
+}
+
+} // namespace norvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -27,5 +28,12 @@ std::optional<DesktopCommand> desktopEntryCommand(const QString& entryText);
 
 // Starts the entry's program detached; false when it cannot be read or started.
 bool launchDesktopEntry(const QString& path);
+
+// The background of KDE Plasma's panel: the window colour of the Plasma theme named in plasmarc when that
+// theme has colours of its own (breeze-dark, breeze-light), otherwise of the colour scheme in kdeglobals,
+// written there or read from the scheme's file (Breeze Light where none is named, as in Plasma). `configDirs`
+// are searched in order, the user's first (KConfig's cascade); `dataDirs` hold plasma/desktoptheme/ and
+// color-schemes/. Absent when nothing names a colour.
+std::optional<QColor> plasmaPanelColor(const QStringList& configDirs, const QStringList& dataDirs);
 
 } // namespace norvane

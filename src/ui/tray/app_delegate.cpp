@@ -2,6 +2,7 @@
 
 #include "models/account_store.h"
 #include "platform/debug_log.h"
+#include "platform/desktop_settings.h"
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
 #include "platform/preferences.h"
@@ -17,6 +18,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QMenu>
 #include <QSaveFile>
 #include <QScreen>
@@ -167,6 +169,7 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_viewModel.get(), &PRViewModel::selectedAccountChanged, this, [this] { updateMenuBarIcon(); });
     // The plain paw is drawn in the desktop's text colour: a switch between light and dark redraws it.
     qApp->installEventFilter(this);
+    followPlasmaPanel();
 
     m_viewModel->startPolling();
     if (const auto& events = m_deps.systemEvents) {
@@ -384,6 +387,33 @@ void AppDelegate::handleNotificationClick(const QString& prUrl)
         m_deps.urlOpener->open(prUrl);
 }
 
+void AppDelegate::followPlasmaPanel()
+{
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'));
+    if (!desktops.contains(QStringLiteral("KDE"), Qt::CaseInsensitive))
+        return;
+    // Plasma draws its panel in its theme's colours, which a switch of the global theme changes while we
+    // run: it rewrites plasmarc and kdeglobals, each by renaming a new file over the old one, which the
+    // folder's watch sees (a watch on a file would end with the file it watched).
+    const QStringList configDirs = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+    const QStringList dataDirs = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    const auto reread = [this, configDirs, dataDirs] {
+        const QColor panel = plasmaPanelColor(configDirs, dataDirs).value_or(QColor());
+        if (panel == m_panelColor)
+            return;
+        m_panelColor = panel;
+        debugLog(QStringLiteral("Tray"), QStringLiteral("Plasma's panel is %1").arg(panel.name()));
+        updateMenuBarIcon();
+    };
+    if (!configDirs.isEmpty()) {
+        auto* watcher = new QFileSystemWatcher(this);
+        QDir().mkpath(configDirs.first());
+        watcher->addPath(configDirs.first());
+        connect(watcher, &QFileSystemWatcher::directoryChanged, this, reread);
+    }
+    reread();
+}
+
 void AppDelegate::updateMenuBarIcon()
 {
     if (!m_viewModel || !m_tray)
@@ -394,8 +424,8 @@ void AppDelegate::updateMenuBarIcon()
     const QPalette palette = QApplication::palette();
     const auto badgeTint = themeColor(badge.color);
     const QColor badgeColor = badgeTint ? color(*badgeTint, palette) : QColor();
-    const QColor plainColor =
-        plainTrayColor(m_viewModel->trayIconStyle(), palette, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    const QColor plainColor = plainTrayColor(m_viewModel->trayIconStyle(), palette,
+                                             qEnvironmentVariable("XDG_CURRENT_DESKTOP"), m_panelColor);
     // Every poll ends here. A new icon is a new key in Qt's pixmap cache, where the tray's scaled copies of
     // each one stay until the cache is full: draw one only when what it shows changed.
     const QString drawn = QStringLiteral("%1 %2 %3 %4 %5")

@@ -6,6 +6,7 @@
 #include "platform/tray_presence.h"
 #include "ui/settings/add_account_view.h"
 
+#include <QColor>
 #include <QImage>
 #include <QMargins>
 #include <QObject>
@@ -117,6 +118,7 @@ private:
     void buildPanel(bool popup);
     void setUpNotifications();
     void updateMenuBarIcon();
+    void followPlasmaPanel();
     void createContextMenu();
     // Runs `action` once the focus of a window that was just hidden has gone where the window system sends
     // it; at once when no such move is under way.
@@ -133,6 +135,7 @@ private:
     std::shared_ptr<Notifier> m_notifier;
     std::unique_ptr<PRViewModel> m_viewModel;
     QString m_drawnIcon; // what the tray icon shows now: badge, colours and pixel ratio
+    QColor m_panelColor; // KDE Plasma's panel, as its theme files say; invalid elsewhere
     QSystemTrayIcon* m_tray = nullptr;
     StatusNotifierItem* m_item = nullptr;
     QMenu* m_menu = nullptr;

@@ -53,7 +53,8 @@ void drawPaw(QPainter& painter, const QRectF& rect, const QColor& color)
 
 } // namespace
 
-QColor plainTrayColor(TrayIconStyle style, const QPalette& palette, const QString& currentDesktop)
+QColor plainTrayColor(TrayIconStyle style, const QPalette& palette, const QString& currentDesktop,
+                      const QColor& bar)
 {
     switch (style) {
     case TrayIconStyle::automatic:
@@ -66,6 +67,8 @@ QColor plainTrayColor(TrayIconStyle style, const QPalette& palette, const QStrin
     const QStringList desktops = currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts);
     if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive))
         return plainTrayColor(TrayIconStyle::light, palette);
+    if (bar.isValid())
+        return plainTrayColor(bar.lightnessF() < 0.5 ? TrayIconStyle::light : TrayIconStyle::dark, palette);
     return color(ThemeColor::primary, palette);
 }
 

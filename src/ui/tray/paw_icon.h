@@ -18,10 +18,12 @@ inline constexpr qreal kPawSize = 18;
 QPainterPath pawPath();
 
 // The plain paw's colour: automatic follows the bar the icon lands on where the desktop is known for it
-// (GNOME's top bar is dark under every theme: light there) and the palette's text colour elsewhere; light and
-// dark are fixed ones that stand out on a dark or a light panel whatever the app's palette says.
-// `currentDesktop`: XDG_CURRENT_DESKTOP, a colon-separated list.
-QColor plainTrayColor(TrayIconStyle style, const QPalette& palette, const QString& currentDesktop = {});
+// (GNOME's top bar is dark under every theme: light there; `bar`, the panel's colour where the desktop tells
+// it, as KDE Plasma's theme does: light on a dark one, dark on a light one) and the palette's text colour
+// elsewhere; light and dark are fixed ones that stand out on a dark or a light panel whatever the app's
+// palette says. `currentDesktop`: XDG_CURRENT_DESKTOP, a colon-separated list.
+QColor plainTrayColor(TrayIconStyle style, const QPalette& palette, const QString& currentDesktop = {},
+                      const QColor& bar = {});
 
 // The slot sizes trays use, in logical pixels; the tray icon carries each at 1x and 2x.
 inline const QList<int> kTraySlotSizes{16, 22, 24, 32, 48};

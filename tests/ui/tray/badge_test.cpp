@@ -1,9 +1,14 @@
 #include "core/pr_rules.h"
+#include "platform/desktop_settings.h"
 #include "ui/tray/paw_icon.h"
 #include "ui/ui_support.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -139,6 +144,7 @@ qreal contrast(const QColor& a, const QColor& b)
 
 TEST(TrayIconStyle, ThePlainPawStandsOutOnThePanelEachStyleIsFor)
 {
+    using Files = std::vector<std::pair<QString, QByteArray>>;
     const QColor gnomeBar(0, 0, 0), darkBar(0x2e, 0x34, 0x40), lightBar(0xf6, 0xf5, 0xf4);
     struct Case
     {
@@ -147,7 +153,24 @@ TEST(TrayIconStyle, ThePlainPawStandsOutOnThePanelEachStyleIsFor)
         QColor panel;
         bool readable;
         QString desktop = {}; // XDG_CURRENT_DESKTOP
+        // Plasma's files, under config/ and data/: the panel's colour is read from them.
+        Files plasma = {};
     };
+    const QColor breeze(239, 240, 241), breezeDark(42, 46, 50);
+    const QByteArray breezeColors =
+        "[Colors:Window]\nBackgroundAlternate=227,229,231\nBackgroundNormal=239,240,241\n";
+    const QByteArray breezeDarkColors = "[Colors:Window]\nBackgroundNormal[$e]=42,46,50\n";
+    const Files lightScheme{
+        {u"config/kdeglobals"_s, "[General]\nColorScheme=BreezeLight\n\n" + breezeColors}};
+    const Files nothingNamed{{u"data/color-schemes/BreezeLight.colors"_s, breezeColors}};
+    const Files darkNamed{{u"config/kdeglobals"_s, "[General]\nColorScheme=BreezeDark\n"},
+                          {u"data/color-schemes/BreezeDark.colors"_s, breezeDarkColors}};
+    const Files darkTheme{{u"config/plasmarc"_s, "[Theme]\nname=breeze-dark\n"},
+                          {u"config/kdeglobals"_s, breezeColors},
+                          {u"data/plasma/desktoptheme/breeze-dark/colors"_s, breezeDarkColors}};
+    const Files defaultTheme{{u"config/plasmarc"_s, "[Theme]\nname=default\n"},
+                             {u"config/kdeglobals"_s, breezeColors},
+                             {u"data/plasma/desktoptheme/breeze-dark/colors"_s, breezeDarkColors}};
     const Case cases[] = {
         {TrayIconStyle::automatic, norvane::testing::lightPalette(), lightBar, true},
         {TrayIconStyle::automatic, norvane::testing::darkPalette(), darkBar, true},
@@ -159,18 +182,37 @@ TEST(TrayIconStyle, ThePlainPawStandsOutOnThePanelEachStyleIsFor)
         // Elsewhere the palette guides it, and a dark bar under a light theme is what the setting is for.
         {TrayIconStyle::automatic, norvane::testing::lightPalette(), gnomeBar, false, u"XFCE"_s},
         {TrayIconStyle::automatic, norvane::testing::lightPalette(), lightBar, true, u"GNOMEish"_s},
+        // Plasma's panel follows its colour scheme (written into kdeglobals, only named there, or Plasma's
+        // default), or the Plasma theme's own colours, whatever the app's palette says (it lags behind a live
+        // switch).
+        {TrayIconStyle::automatic, norvane::testing::darkPalette(), breeze, true, u"KDE"_s, lightScheme},
+        {TrayIconStyle::automatic, norvane::testing::darkPalette(), breeze, true, u"KDE"_s, nothingNamed},
+        {TrayIconStyle::automatic, norvane::testing::lightPalette(), breezeDark, true, u"KDE"_s, darkNamed},
+        {TrayIconStyle::automatic, norvane::testing::lightPalette(), breezeDark, true, u"KDE"_s, darkTheme},
+        {TrayIconStyle::automatic, norvane::testing::darkPalette(), breeze, true, u"KDE"_s, defaultTheme},
         {TrayIconStyle::light, norvane::testing::lightPalette(), gnomeBar, true},
         {TrayIconStyle::dark, norvane::testing::darkPalette(), lightBar, true, u"GNOME"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(rawValue(c.style).toStdString() + " on " + c.panel.name().toStdString() + " in " +
                      c.desktop.toStdString());
+        QTemporaryDir plasma;
+        for (const auto& [path, text] : c.plasma) {
+            QDir(plasma.path()).mkpath(QFileInfo(path).path());
+            QFile file(plasma.filePath(path));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
+        const QColor bar =
+            plasmaPanelColor({plasma.filePath(u"config"_s)}, {plasma.filePath(u"data"_s)}).value_or(QColor());
+        EXPECT_EQ(bar, c.plasma.empty() ? QColor() : c.panel);
         // The icon as the tray composes it over its bar.
         QImage slot(QSize(22, 22), QImage::Format_ARGB32_Premultiplied);
         slot.fill(c.panel);
         QPainter painter(&slot);
-        painter.drawImage(QPointF(0, 0), squareTrayImage(Badge{}, plainTrayColor(c.style, c.app, c.desktop),
-                                                         QColor(), 22, 1));
+        painter.drawImage(
+            QPointF(0, 0),
+            squareTrayImage(Badge{}, plainTrayColor(c.style, c.app, c.desktop, bar), QColor(), 22, 1));
         painter.end();
         // The pad's middle and an inner toe are solid paw; the slot's corner is bar.
         const QColor pad = at(slot, 2 + 9, 2 + 13), toe = at(slot, 2 + 6.3, 2 + 4);
