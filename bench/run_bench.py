@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """Runs every Norvane benchmark against the release build and prints one table (Markdown).
 
-    bench/run_bench.py [--polls 1000] [--runs 5] [--parts refresh,headless,desktop,feed,screens]
+    bench/run_bench.py [--polls 1000] [--runs 5] [--parts refresh,headless,certs,desktop,feed,screens]
                        [--no-write | --write] [--page docs/performance.md]
 
 Parts:
   refresh   refresh_bench against norvane-fakehub: N = 10, 50, 150 pull requests at 0 and 20 ms latency, and
             N = 50 at 0 and 20 ms over TLS (a throw-away authority made with the openssl command)
   headless  `norvane status --json` and `norvane prs --json` as whole processes, N = 50
+  certs     `norvane prs --json`, N = 50 over plain http, without SSL_CERT_FILE and SSL_CERT_DIR and with both
+            naming the system's own bundle and folder (as on many managed machines): wall, CPU, peak memory
   desktop   the app on scripts/desktop-session's throw-away desktop: start-up, memory after the first refresh
             (150 pull requests, 10 watched repositories, panel open, issues and dashboard tabs visited) and
             after --polls polls at a 1 s interval, counted from fakehub's request log
@@ -218,6 +220,41 @@ def refresh_row(runs, n, latency, tls):
 
 
 # ---- headless commands -----------------------------------------------------------------------------------
+
+SYSTEM_BUNDLE = ("/etc/ssl/certs/ca-certificates.crt", "/etc/ssl/certs")
+
+
+def bench_certs(runs):
+    """One process at a time, its own rusage from wait4: wall, CPU and peak resident memory."""
+    rows = []
+    hub = FakeHub(50)
+    try:
+        profile = tempfile.mkdtemp(prefix="norvane-bench-certs.")
+        base = dict(os.environ, NORVANE_BENCH_TOKEN=TOKEN)
+        for name in ("DEBUG_MODE", "SSL_CERT_FILE", "SSL_CERT_DIR"):
+            base.pop(name, None)
+        for label, extra in (("without", {}),
+                             ("with", {"SSL_CERT_FILE": SYSTEM_BUNDLE[0], "SSL_CERT_DIR": SYSTEM_BUNDLE[1]})):
+            walls, cpus, peaks = [], [], []
+            for _ in range(runs + 1):  # the first run warms the caches and is dropped
+                started = time.monotonic()
+                proc = subprocess.Popen([NORVANE, "prs", "--json", "--api-url", hub.base, "--web-url", hub.base,
+                                         "--profile", profile, "--user", USER, "--token-env", "NORVANE_BENCH_TOKEN"],
+                                        env=dict(base, **extra), stdout=subprocess.DEVNULL)
+                _, status, usage = os.wait4(proc.pid, 0)
+                proc.returncode = os.waitstatus_to_exitcode(status)
+                if proc.returncode != 0:
+                    raise RuntimeError("norvane prs --json failed (%d)" % proc.returncode)
+                walls.append((time.monotonic() - started) * 1e3)
+                cpus.append((usage.ru_utime + usage.ru_stime) * 1e3)
+                peaks.append(usage.ru_maxrss / 1024)
+            rows.append({"variables": label, "wall_ms": median(walls[1:]), "cpu_ms": median(cpus[1:]),
+                         "peak_mb": median(peaks[1:])})
+        shutil.rmtree(profile, ignore_errors=True)
+    finally:
+        hub.stop()
+    return rows
+
 
 def bench_headless(runs):
     rows = []
@@ -579,7 +616,7 @@ def verdict(ok):
     return "ok" if ok else "**missed**"
 
 
-def table(refresh, headless, desktop, screens, polls, points=None, feed=None):
+def table(refresh, headless, desktop, screens, polls, points=None, feed=None, certs=None):
     lines = ["| what | figure | budget | |", "|---|---|---|---|"]
     add = lambda what, figure, budget="", ok=None: lines.append(
         "| %s | %s | %s | %s |" % (what, figure, budget, "" if ok is None else verdict(ok)))
@@ -650,6 +687,9 @@ def table(refresh, headless, desktop, screens, polls, points=None, feed=None):
         ok = h["first_request_ms"] < 30 if "status" in h["command"] else None
         add("`%s`, N=50" % h["command"], "%.0f ms wall, %.0f ms CPU, first request at %.1f ms" % (
             h["wall_ms"], h["cpu_ms"], h["first_request_ms"]), "first request < 30 ms" if ok is not None else "", ok)
+    for c in certs or []:
+        add("`norvane prs --json`, N=50 over http, %s SSL_CERT_FILE/SSL_CERT_DIR naming the system's store" %
+            c["variables"], "%.0f ms wall, %.0f ms CPU, %.1f MB peak" % (c["wall_ms"], c["cpu_ms"], c["peak_mb"]))
     s = screens or {}
     engine = [
         ("decode a 50-item search page", "BM_DecodeSearchPage/50", "ms", None),
@@ -740,7 +780,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--polls", type=int, default=1000)
     parser.add_argument("--runs", type=int, default=5)
-    all_parts = "refresh,headless,desktop,feed,screens"
+    all_parts = "refresh,headless,certs,desktop,feed,screens"
     parser.add_argument("--parts", default=all_parts)
     writing = parser.add_mutually_exclusive_group()
     writing.add_argument("--no-write", dest="write", action="store_false", default=None,
@@ -773,6 +813,7 @@ def main():
     refresh = bench_refresh(args.runs) if "refresh" in parts else None
     headless = bench_headless(args.runs) if "headless" in parts else None
     points = bench_points() if "headless" in parts else None
+    certs = bench_certs(args.runs) if "certs" in parts else None
     screens = google_benchmarks(args.runs) if "screens" in parts else None
     desktop = None
     if "desktop" in parts:
@@ -793,7 +834,7 @@ def main():
     load = os.getloadavg()
     block = "Release build; medians of %d runs; %s; load %.2f/%.2f/%.2f at the end\n\n" % (
         args.runs, header, load[0], load[1], load[2]) + table(refresh, headless, desktop, screens, args.polls,
-                                                              points, feed)
+                                                              points, feed, certs)
     print(block)
     if not write:
         if args.write is None:

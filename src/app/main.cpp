@@ -65,13 +65,16 @@ std::unique_ptr<ui::AppDelegate> launch(const AppOptions& options, const AppIden
                                         QNetworkAccessManager& network)
 {
     HttpSession session(&network);
-    // A company's own certificate authority, named as for curl and git; a name that leads nowhere is said.
-    const ExtraAuthorities authorities = extraAuthoritiesFromEnvironment();
-    for (const QString& problem : authorities.problems) {
-        std::fprintf(stderr, "norvane: %s\n", qPrintable(problem));
-        debugLog(QStringLiteral("API"), QStringLiteral("⚠️ ") + problem);
-    }
-    session.trustAlso(authorities.certificates);
+    // A company's own certificate authority, named as for curl and git, read when the first https request
+    // needs it; a name that leads nowhere is said then.
+    session.trustAlsoWhenNeeded([] {
+        const ExtraAuthorities authorities = extraAuthoritiesFromEnvironment();
+        for (const QString& problem : authorities.problems) {
+            std::fprintf(stderr, "norvane: %s\n", qPrintable(problem));
+            debugLog(QStringLiteral("API"), QStringLiteral("⚠️ ") + problem);
+        }
+        return authorities.certificates;
+    });
     // Answers are kept per account and revalidated, so an unchanged poll costs GitHub's budget nothing.
     session.setResponseCache(std::make_shared<ResponseCache>(ResponseCache::directoryFor(options.profile)));
     session.setRateLimitLedger(std::make_shared<RateLimitLedger>());

@@ -541,10 +541,12 @@ int run(int argc, char** argv)
     QNetworkAccessManager nam;
     // The app's answer cache is shared, so a command right after a poll is answered mostly by 304s.
     HttpSession session(&nam);
-    const ExtraAuthorities authorities = extraAuthoritiesFromEnvironment();
-    for (const QString& problem : authorities.problems)
-        err(problem);
-    session.trustAlso(authorities.certificates);
+    session.trustAlsoWhenNeeded([] {
+        const ExtraAuthorities authorities = extraAuthoritiesFromEnvironment();
+        for (const QString& problem : authorities.problems)
+            err(problem);
+        return authorities.certificates;
+    });
     session.setResponseCache(std::make_shared<ResponseCache>(ResponseCache::directoryFor(options->profile)));
     session.setRateLimitLedger(std::make_shared<RateLimitLedger>());
     if (options->command == QLatin1String("issues") || options->command == QLatin1String("dashboard")) {

@@ -6,9 +6,11 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QSet>
 #include <coroutine>
 #include <memory>
 #include <qcoro/qcorotask.h>
+#include <utility>
 
 namespace norvane {
 
@@ -274,22 +276,46 @@ QString HttpSession::defaultUserAgent()
     return QStringLiteral("Norvane/") + (version.isEmpty() ? QStringLiteral("0") : version);
 }
 
+namespace {
+
+std::optional<QSslConfiguration> trusting(const QList<QSslCertificate>& authorities)
+{
+    if (authorities.isEmpty())
+        return std::nullopt;
+    // Named in full: a configuration with its own list stops loading the system's on demand. An authority the
+    // system trusts already is not added twice.
+    QList<QSslCertificate> all = QSslConfiguration::systemCaCertificates();
+    const QSet<QSslCertificate> system(all.cbegin(), all.cend());
+    const qsizetype systemCount = all.size();
+    for (const QSslCertificate& authority : authorities) {
+        if (!system.contains(authority))
+            all.append(authority);
+    }
+    if (all.size() == systemCount)
+        return std::nullopt;
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setCaCertificates(all);
+    return tls;
+}
+
+} // namespace
+
 void HttpSession::trustAlso(const QList<QSslCertificate>& authorities)
 {
-    if (authorities.isEmpty()) {
-        m_tls.reset();
-        return;
-    }
-    // Named in full: a configuration with its own list stops loading the system's on demand.
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setCaCertificates(QSslConfiguration::systemCaCertificates() + authorities);
-    m_tls = std::move(tls);
+    m_trust = std::make_shared<Trust>(Trust{{}, trusting(authorities)});
+}
+
+void HttpSession::trustAlsoWhenNeeded(std::function<QList<QSslCertificate>()> read)
+{
+    m_trust = std::make_shared<Trust>(Trust{std::move(read), std::nullopt});
 }
 
 void HttpSession::prepare(QNetworkRequest& request) const
 {
-    if (m_tls)
-        request.setSslConfiguration(*m_tls);
+    if (m_trust->read && request.url().scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
+        m_trust->tls = trusting(std::exchange(m_trust->read, {})());
+    if (m_trust->tls)
+        request.setSslConfiguration(*m_trust->tls);
     if (!request.hasRawHeader("User-Agent"))
         request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
     request.setTransferTimeout(m_timeoutMs);

@@ -12,6 +12,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <qcoro/qcorotask.h>
@@ -81,6 +82,9 @@ public:
     // Certificate authorities trusted for every request besides the system's (a company's own, say); none
     // leaves Qt's default. Verification itself is never turned off.
     void trustAlso(const QList<QSslCertificate>& authorities);
+    // The same, read by `read` when the first https request is prepared, by this session or a copy, and never
+    // for plain http: reading a company's bundle is not paid for until a connection needs it.
+    void trustAlsoWhenNeeded(std::function<QList<QSslCertificate>()> read);
     const std::shared_ptr<RateLimitLedger>& rateLimitLedger() const { return m_rateLimits; }
 
     // How a GET uses the stored answer: revalidate it, or drop it and ask afresh (the stored answer no longer
@@ -104,7 +108,13 @@ private:
     qint64 m_maxReplyBytes = kMaxReplyBytes;
     std::shared_ptr<ResponseCache> m_cache;
     std::shared_ptr<RateLimitLedger> m_rateLimits;
-    std::optional<QSslConfiguration> m_tls;
+    // Shared by the session's copies, so the authorities are read once.
+    struct Trust
+    {
+        std::function<QList<QSslCertificate>()> read;
+        std::optional<QSslConfiguration> tls;
+    };
+    std::shared_ptr<Trust> m_trust = std::make_shared<Trust>();
 };
 
 } // namespace norvane

@@ -171,25 +171,57 @@ TEST_F(TlsTest, AnAuthorityNamedAsForCurlAndGitIsTrustedBesideTheSystems)
     struct Case
     {
         const char* name;
-        QString variable;
-        QString value;
+        QString file;    // SSL_CERT_FILE
+        QString folders; // SSL_CERT_DIR
+        QSet<QString> systemFiles;
+        qsizetype certificates;
         QStringList problems;
     };
+    const QString ca = certificates.caFile();
+    const QString folder = certificates.authorityFolder();
+    const QString caInFolder = QFileInfo(QDir(folder).filePath(u"norvane-test-ca.pem"_s)).canonicalFilePath();
     const QString empty = certificates.keyFile(); // a key, not a certificate
+    const QString noCertificate = u"%1 names %2, which holds no PEM certificate."_s;
     const Case cases[] = {
-        {"a file", u"SSL_CERT_FILE"_s, certificates.caFile(), {}},
+        {"a file", ca, {}, {}, 1, {}},
         {"folders, one without certificates",
-         u"SSL_CERT_DIR"_s,
-         u"/nonexistent:"_s + certificates.authorityFolder(),
-         {u"SSL_CERT_DIR names /nonexistent, which holds no PEM certificate."_s}},
+         {},
+         u"/nonexistent:"_s + folder,
+         {},
+         1,
+         {noCertificate.arg(u"SSL_CERT_DIR"_s, u"/nonexistent"_s)}},
+        {"a name that leads to no certificate trusts nothing",
+         empty,
+         {},
+         {},
+         0,
+         {noCertificate.arg(u"SSL_CERT_FILE"_s, empty)}},
+        {"the same authority in the file and a folder, twice over, is kept once",
+         ca,
+         folder + u":"_s + folder,
+         {},
+         1,
+         {}},
+        {"the system's own file is not read again",
+         QFileInfo(ca).canonicalFilePath(),
+         {},
+         {QFileInfo(ca).canonicalFilePath()},
+         0,
+         {}},
+        {"nor the system's folder", {}, folder, {caInFolder}, 0, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QProcessEnvironment environment;
-        environment.insert(c.variable, c.value);
-        const ExtraAuthorities extra = extraAuthoritiesFromEnvironment(environment);
+        if (!c.file.isEmpty())
+            environment.insert(u"SSL_CERT_FILE"_s, c.file);
+        if (!c.folders.isEmpty())
+            environment.insert(u"SSL_CERT_DIR"_s, c.folders);
+        const ExtraAuthorities extra = extraAuthoritiesFromEnvironment(environment, c.systemFiles);
         EXPECT_EQ(extra.problems, c.problems);
-        ASSERT_EQ(extra.certificates.size(), 1);
+        ASSERT_EQ(extra.certificates.size(), c.certificates);
+        if (extra.certificates.isEmpty())
+            continue;
         HttpSession session(&nam, u"Norvane/test"_s);
         session.trustAlso(extra.certificates);
         hub->clearRequests();
@@ -197,14 +229,25 @@ TEST_F(TlsTest, AnAuthorityNamedAsForCurlAndGitIsTrustedBesideTheSystems)
         ASSERT_FALSE(hub->requests().empty());
         EXPECT_EQ(hub->requests().front().header(u"Authorization"_s), u"token tok-me"_s);
     }
+}
 
-    // A name that leads to no certificate is said, and trusts nothing.
-    QProcessEnvironment environment;
-    environment.insert(u"SSL_CERT_FILE"_s, empty);
-    const ExtraAuthorities none = extraAuthoritiesFromEnvironment(environment);
-    EXPECT_TRUE(none.certificates.isEmpty());
-    EXPECT_EQ(none.problems,
-              QStringList{u"SSL_CERT_FILE names %1, which holds no PEM certificate."_s.arg(empty)});
+// The authorities are read once, by the first https request of the session or its copies; plain http reads
+// none.
+TEST_F(TlsTest, TheAuthoritiesAreReadWhenTheFirstHttpsRequestNeedsThem)
+{
+    int reads = 0;
+    HttpSession session(&nam, u"Norvane/test"_s);
+    session.trustAlsoWhenNeeded([&] {
+        ++reads;
+        return QSslCertificate::fromPath(certificates.caFile());
+    });
+    fh::FakeHub plain(baseWorld());
+    runTask(GitHubService(session, plain.baseUrl()).fetchPullRequests(u"me"_s, u"tok-me"_s));
+    EXPECT_FALSE(plain.requests().empty());
+    EXPECT_EQ(reads, 0);
+    EXPECT_EQ(fetchMine(session), u"1 pull requests"_s);
+    EXPECT_EQ(fetchMine(session), u"1 pull requests"_s);
+    EXPECT_EQ(reads, 1);
 }
 
 TEST_F(TlsTest, AnHttpsRequestIsNeverRedirectedToPlainHttp)
