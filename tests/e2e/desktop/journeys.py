@@ -184,7 +184,11 @@ def sort_by_created(s, panel):
 def first_start_and_daily_use():
     """First start with no account, sign-in with a token, a notification after a world change, Refresh
     from the tray menu, and a restart that keeps everything."""
-    with Session("journey") as s:
+    world = demo_world()
+    # Between the review request and the check run: a comment on the pull request the journey snoozes.
+    world["timeline"].append({"at": 20, "kind": "comment", "repository": "northwind/web", "number": 99,
+                              "user": "priya"})
+    with Session("journey", world) as s:
         # A short poll, so that the world change below is noticed within seconds.
         panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "4"})
         press(s, "the PRs tab", "page tab", prefix="PRs")
@@ -266,23 +270,41 @@ def first_start_and_daily_use():
         # the list (the command line reads the stored snooze) and the repository line offers "Snoozed 1".
         import accessible as a11y
         listed = cli_pull_requests(s)
+        team = [pr for pr in listed if pr["reviewRequestedFrom"] not in (None, "you")]
+        check([(pr["number"], pr["reviewRequestedFrom"]) for pr in team] == [(99, "northwind/web-reviewers")],
+              "team requests: %s" % team)
+        row = lambda: a11y.find(a11y.application(s.app.pid), prefix="northwind/web #99, ")
+        description = wait_until("the team request's row", lambda: row() and row().description, 20)
+        check("Review requested from @northwind/web-reviewers" in description, "the team row reads %r" % description)
+        s.screenshot("team-request")
+        # Copy Branch Name, the menu's third item: the selected pull request's head branch on the clipboard.
         key("Menu")
         time.sleep(0.5)
         s.screenshot("row-menu")
+        key("Down", "Down", "Down", "Return")
+        clipboard = lambda: subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                                           text=True, timeout=10).stdout
+        copied = wait_until("a branch on the clipboard", clipboard, 10)
+        key("Menu")
+        time.sleep(0.5)
         key("Up", "Up", "Up", "Return")
         wait_until("the snooze to be stored", lambda: "pr_snoozes_" in preferences(s), 10)
         snoozed = [pr for pr in json.loads(cli(s, "prs", "--json", "--all").stdout) if pr["snoozedUntil"]]
-        check([pr["snoozedUntil"] for pr in snoozed] == ["change"], "snoozed: %s" % snoozed)
+        check([(pr["number"], pr["snoozedUntil"]) for pr in snoozed] == [(99, "change")], "snoozed: %s" % snoozed)
         left = cli_pull_requests(s)
         check(len(left) == len(listed) - 1 and snoozed[0]["id"] not in [pr["id"] for pr in left],
               "still listed: %s" % snoozed[0]["id"])
         a11y.wait_for(s, "the snoozed entry", name="Snoozed 1")
         s.screenshot("snoozed")
+        head = s.api("/repos/%s/pulls/%d" % (snoozed[0]["repository"], snoozed[0]["number"]))["head"]["ref"]
+        check(copied == head, "copied %r, the branch is %r" % (copied, head))
         for stored_key in ("github_accounts", "selected_sort_option", "notification_settings", "pr_seen_states_",
                            "watched_repos", "blocked_repositories"):
             check(stored_key in stored, "%s was never stored" % stored_key)
 
-        # The tray menu's Refresh: exactly one refresh reaches fakehub.
+        # The tray menu's Refresh after a comment on the snoozed pull request (the next event): exactly one
+        # refresh reaches fakehub, and the pull request is back in the list with its unseen mark.
+        s.next_event()
         searches = lambda: [r for r in s.requests() if r[1].startswith("/search/issues") and "review-requested" in r[1]]
         done = refreshes_done(s)
         count = len(searches())
@@ -292,6 +314,13 @@ def first_start_and_daily_use():
         wait_until("the refresh to finish", lambda: refreshes_done(s) > done, 60)
         time.sleep(2)
         check(len(searches()) == count + 1, "%d refreshes reached fakehub" % (len(searches()) - count))
+        back = [pr for pr in cli_pull_requests(s) if pr["id"] == snoozed[0]["id"]]
+        check([pr["snoozedUntil"] for pr in back] == [None], "after the comment: %s" % back)
+        s.open_panel()
+        description = wait_until("the woken row", lambda: row() and row().description, 20)
+        check("New comments" in description.split(". "), "the woken row reads %r" % description)
+        check(a11y.find(a11y.application(s.app.pid), prefix="Snoozed ") is None, "a snoozed entry is left")
+        s.screenshot("woken")
 
         quit_from_menu(s)
         # The token is in no file under the profile or HOME, and the debug output shows at most its
