@@ -185,8 +185,8 @@ def first_start_and_daily_use():
     """First start with no account, sign-in with a token, a notification after a world change, Refresh
     from the tray menu, and a restart that keeps everything."""
     world = demo_world()
-    # Between the review request and the check run: a comment on the pull request the journey snoozes.
-    world["timeline"].append({"at": 20, "kind": "comment", "repository": "northwind/web", "number": 99,
+    # With the check run (one event): a comment on the pull request the journey snoozes.
+    world["timeline"].append({"at": 30, "kind": "comment", "repository": "northwind/web", "number": 99,
                               "user": "priya"})
     with Session("journey", world) as s:
         # A short poll, so that the world change below is noticed within seconds.
@@ -838,6 +838,9 @@ def feed_world(tracked=50):
               if r.get("archived") or "mona" not in r.get("visible_to", ["mona"])}
     mine = sum(1 for p in world["pull_requests"] if p["repository"] not in hidden and (
         p["author"] == "mona" or "mona" in p.get("requested_reviewers", []) + p.get("assignees", [])))
+    for event in world["timeline"]:
+        if event["kind"] == "review" and event["number"] == 95:
+            event["at"] = 30  # with the check run, one event after the review request
     for k in range(tracked - mine):
         world["pull_requests"].append({"repository": "northwind/api", "number": 600 + k, "author": "mona",
                                        "title": "Chore %d" % (k + 1), "created_at": "-2d", "updated_at": "-1d"})
@@ -870,6 +873,33 @@ def new_activity_within_seconds():
         # A full refresh is 203 requests, 20 s here; the feed's news asks for the new pull request alone.
         _, took = one_notification(s, 5, lambda: time.sleep(5), answered=lambda: len(feed()))
         print("feed's check to notification: %.1f s" % took)
+
+        # priya approves mona's northwind/web#95 (moved up to the next event): the feed brings its notification,
+        # whose "Mark as Seen", chosen from dunst's context menu, reaches norvane as dunst's ActionInvoked and
+        # stores the approval as seen, which clears the row's mark.
+        found = s.api("/search/issues?q=type:pr+state:open+archived:false+author:mona&per_page=100")["items"]
+        seen_id = ["gh-%d" % i["id"] for i in found if i["repository_url"].endswith("/northwind/web") and i["number"] == 95]
+        seen = lambda: json.loads(re.search(r'pr_seen_states_[^=]*="@ByteArray\((.*)\)"', preferences(s))
+                                  .group(1).replace('\\"', '"'))[seen_id[0]]["approvalStatus"]
+        check(seen() == "pending", "web#95 seen as %s" % seen())
+        subprocess.run(["dunstctl", "close-all"], check=True, timeout=10)
+        path = os.path.join(s.dir, "actions.log")
+        monitor = subprocess.Popen(["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',"
+                                    "member='ActionInvoked'"], stdout=open(path, "w"), stderr=subprocess.DEVNULL)
+        try:
+            wait_until("dbus-monitor", lambda: os.path.getsize(path) > 0, 10)
+            s.next_event()
+            wait_until("the approval's notification", lambda: subprocess.run(
+                ["dunstctl", "count", "displayed"], capture_output=True, text=True).stdout.strip() == "1", 20)
+            with open(os.path.join(os.environ["XDG_RUNTIME_DIR"], "dunst-menu-choice"), "w") as f:
+                f.write("Mark as Seen")
+            subprocess.run(["dunstctl", "context"], check=True, timeout=10)
+            wait_until("dunst's ActionInvoked", lambda: '"mark-seen"' in open(path).read(), 10)
+        finally:
+            monitor.terminate()
+            monitor.wait(10)
+        wait_until("the approval to be stored as seen", lambda: seen() == "approved", 10)
+        check("Notification marked as seen: %s/northwind/web/pull/95" % s.base in s.log_text(), "not marked seen")
 
         # A wake from sleep: one silent refresh a few seconds later.
         done = refreshes_done(s)
