@@ -878,7 +878,8 @@ def new_activity_within_seconds():
         # whose "Mark as Seen", chosen from dunst's context menu, reaches norvane as dunst's ActionInvoked and
         # stores the approval as seen, which clears the row's mark.
         found = s.api("/search/issues?q=type:pr+state:open+archived:false+author:mona&per_page=100")["items"]
-        seen_id = ["gh-%d" % i["id"] for i in found if i["repository_url"].endswith("/northwind/web") and i["number"] == 95]
+        seen_id = ["gh-%d" % i["id"] for i in found
+                   if i["repository_url"].endswith("/northwind/web") and i["number"] == 95]
         seen = lambda: json.loads(re.search(r'pr_seen_states_[^=]*="@ByteArray\((.*)\)"', preferences(s))
                                   .group(1).replace('\\"', '"'))[seen_id[0]]["approvalStatus"]
         check(seen() == "pending", "web#95 seen as %s" % seen())
