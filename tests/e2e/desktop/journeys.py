@@ -184,7 +184,11 @@ def sort_by_created(s, panel):
 def first_start_and_daily_use():
     """First start with no account, sign-in with a token, a notification after a world change, Refresh
     from the tray menu, and a restart that keeps everything."""
-    with Session("journey") as s:
+    world = demo_world()
+    # With the check run (one event): a comment on the pull request the journey snoozes.
+    world["timeline"].append({"at": 30, "kind": "comment", "repository": "northwind/web", "number": 99,
+                              "user": "priya"})
+    with Session("journey", world) as s:
         # A short poll, so that the world change below is noticed within seconds.
         panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "4"})
         press(s, "the PRs tab", "page tab", prefix="PRs")
@@ -266,23 +270,41 @@ def first_start_and_daily_use():
         # the list (the command line reads the stored snooze) and the repository line offers "Snoozed 1".
         import accessible as a11y
         listed = cli_pull_requests(s)
+        team = [pr for pr in listed if pr["reviewRequestedFrom"] not in (None, "you")]
+        check([(pr["number"], pr["reviewRequestedFrom"]) for pr in team] == [(99, "northwind/web-reviewers")],
+              "team requests: %s" % team)
+        row = lambda: a11y.find(a11y.application(s.app.pid), prefix="northwind/web #99, ")
+        description = wait_until("the team request's row", lambda: row() and row().description, 20)
+        check("Review requested from @northwind/web-reviewers" in description, "the team row reads %r" % description)
+        s.screenshot("team-request")
+        # Copy Branch Name, the menu's third item: the selected pull request's head branch on the clipboard.
         key("Menu")
         time.sleep(0.5)
         s.screenshot("row-menu")
+        key("Down", "Down", "Down", "Return")
+        clipboard = lambda: subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                                           text=True, timeout=10).stdout
+        copied = wait_until("a branch on the clipboard", clipboard, 10)
+        key("Menu")
+        time.sleep(0.5)
         key("Up", "Up", "Up", "Return")
         wait_until("the snooze to be stored", lambda: "pr_snoozes_" in preferences(s), 10)
         snoozed = [pr for pr in json.loads(cli(s, "prs", "--json", "--all").stdout) if pr["snoozedUntil"]]
-        check([pr["snoozedUntil"] for pr in snoozed] == ["change"], "snoozed: %s" % snoozed)
+        check([(pr["number"], pr["snoozedUntil"]) for pr in snoozed] == [(99, "change")], "snoozed: %s" % snoozed)
         left = cli_pull_requests(s)
         check(len(left) == len(listed) - 1 and snoozed[0]["id"] not in [pr["id"] for pr in left],
               "still listed: %s" % snoozed[0]["id"])
         a11y.wait_for(s, "the snoozed entry", name="Snoozed 1")
         s.screenshot("snoozed")
+        head = s.api("/repos/%s/pulls/%d" % (snoozed[0]["repository"], snoozed[0]["number"]))["head"]["ref"]
+        check(copied == head, "copied %r, the branch is %r" % (copied, head))
         for stored_key in ("github_accounts", "selected_sort_option", "notification_settings", "pr_seen_states_",
                            "watched_repos", "blocked_repositories"):
             check(stored_key in stored, "%s was never stored" % stored_key)
 
-        # The tray menu's Refresh: exactly one refresh reaches fakehub.
+        # The tray menu's Refresh after a comment on the snoozed pull request (the next event): exactly one
+        # refresh reaches fakehub, and the pull request is back in the list with its unseen mark.
+        s.next_event()
         searches = lambda: [r for r in s.requests() if r[1].startswith("/search/issues") and "review-requested" in r[1]]
         done = refreshes_done(s)
         count = len(searches())
@@ -292,6 +314,13 @@ def first_start_and_daily_use():
         wait_until("the refresh to finish", lambda: refreshes_done(s) > done, 60)
         time.sleep(2)
         check(len(searches()) == count + 1, "%d refreshes reached fakehub" % (len(searches()) - count))
+        back = [pr for pr in cli_pull_requests(s) if pr["id"] == snoozed[0]["id"]]
+        check([pr["snoozedUntil"] for pr in back] == [None], "after the comment: %s" % back)
+        s.open_panel()
+        description = wait_until("the woken row", lambda: row() and row().description, 20)
+        check("New comments" in description.split(". "), "the woken row reads %r" % description)
+        check(a11y.find(a11y.application(s.app.pid), prefix="Snoozed ") is None, "a snoozed entry is left")
+        s.screenshot("woken")
 
         quit_from_menu(s)
         # The token is in no file under the profile or HOME, and the debug output shows at most its
@@ -809,6 +838,9 @@ def feed_world(tracked=50):
               if r.get("archived") or "mona" not in r.get("visible_to", ["mona"])}
     mine = sum(1 for p in world["pull_requests"] if p["repository"] not in hidden and (
         p["author"] == "mona" or "mona" in p.get("requested_reviewers", []) + p.get("assignees", [])))
+    for event in world["timeline"]:
+        if event["kind"] == "review" and event["number"] == 95:
+            event["at"] = 30  # with the check run, one event after the review request
     for k in range(tracked - mine):
         world["pull_requests"].append({"repository": "northwind/api", "number": 600 + k, "author": "mona",
                                        "title": "Chore %d" % (k + 1), "created_at": "-2d", "updated_at": "-1d"})
@@ -841,6 +873,34 @@ def new_activity_within_seconds():
         # A full refresh is 203 requests, 20 s here; the feed's news asks for the new pull request alone.
         _, took = one_notification(s, 5, lambda: time.sleep(5), answered=lambda: len(feed()))
         print("feed's check to notification: %.1f s" % took)
+
+        # priya approves mona's northwind/web#95 (moved up to the next event): the feed brings its notification,
+        # whose "Mark as Seen", chosen from dunst's context menu, reaches norvane as dunst's ActionInvoked and
+        # stores the approval as seen, which clears the row's mark.
+        found = s.api("/search/issues?q=type:pr+state:open+archived:false+author:mona&per_page=100")["items"]
+        seen_id = ["gh-%d" % i["id"] for i in found
+                   if i["repository_url"].endswith("/northwind/web") and i["number"] == 95]
+        seen = lambda: json.loads(re.search(r'pr_seen_states_[^=]*="@ByteArray\((.*)\)"', preferences(s))
+                                  .group(1).replace('\\"', '"'))[seen_id[0]]["approvalStatus"]
+        check(seen() == "pending", "web#95 seen as %s" % seen())
+        subprocess.run(["dunstctl", "close-all"], check=True, timeout=10)
+        path = os.path.join(s.dir, "actions.log")
+        monitor = subprocess.Popen(["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',"
+                                    "member='ActionInvoked'"], stdout=open(path, "w"), stderr=subprocess.DEVNULL)
+        try:
+            wait_until("dbus-monitor", lambda: os.path.getsize(path) > 0, 10)
+            s.next_event()
+            wait_until("the approval's notification", lambda: subprocess.run(
+                ["dunstctl", "count", "displayed"], capture_output=True, text=True).stdout.strip() == "1", 20)
+            with open(os.path.join(os.environ["XDG_RUNTIME_DIR"], "dunst-menu-choice"), "w") as f:
+                f.write("Mark as Seen")
+            subprocess.run(["dunstctl", "context"], check=True, timeout=10)
+            wait_until("dunst's ActionInvoked", lambda: '"mark-seen"' in open(path).read(), 10)
+        finally:
+            monitor.terminate()
+            monitor.wait(10)
+        wait_until("the approval to be stored as seen", lambda: seen() == "approved", 10)
+        check("Notification marked as seen: %s/northwind/web/pull/95" % s.base in s.log_text(), "not marked seen")
 
         # A wake from sleep: one silent refresh a few seconds later.
         done = refreshes_done(s)
