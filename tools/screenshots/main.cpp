@@ -17,10 +17,10 @@
 #include "screenshots/theme_palette.h"
 #include "ui/panel/content_view.h"
 #include "ui/pulls/pr_tab.h"
-#include "ui/widgets/controls.h"
 #include "ui/settings/add_account_view.h"
 #include "ui/settings/settings_view.h"
 #include "ui/tray/paw_icon.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -129,7 +129,8 @@ int main(int argc, char** argv)
                                       identity,
                                       {},
                                       AddAccountDependencies{HttpSession(&network), auth, &opener, nullptr}});
-        view.setPalette(themePalette(dark));
+        // The whole application's palette, as the desktop gives it: menus are windows of their own.
+        QApplication::setPalette(themePalette(dark));
         view.setAutoFillBackground(true);
         for (const char* repo : {"northwind/api", "northwind/web", "northwind/mobile", "northwind/infra"})
             view.watchedRepoStore()->add(QString::fromLatin1(repo), mona.id);
