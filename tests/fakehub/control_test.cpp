@@ -127,6 +127,7 @@ TEST(World, MistakesInATestAreLoud)
     EXPECT_THROW(hub.addIssue(u"acme/api"_s, taken), std::invalid_argument);
     EXPECT_THROW(hub.addReview(u"acme/api"_s, 999, Review{}), std::invalid_argument);
     EXPECT_THROW(hub.requestReview(u"acme/none"_s, 1, u"mona"_s), std::invalid_argument);
+    EXPECT_THROW(hub.requestTeamReview(u"acme/api"_s, 4, u"nobody"_s), std::invalid_argument);
 }
 
 TEST(Notifications, TheFeedFollowsTheWorldAndAnswersAnUnchangedAsk304ForFree)
@@ -167,6 +168,18 @@ TEST(Notifications, TheFeedFollowsTheWorldAndAnswersAnUnchangedAsk304ForFree)
     EXPECT_EQ(parseBody(changed->body).toArray().size(), 2);
     EXPECT_EQ(ask("t-mona", changed->get_header_value("Last-Modified"))->status, 304);
     EXPECT_EQ(parseBody(ask("t-theo")->body).toArray().size(), 0);
+
+    // The team "core" (theo) is asked to review #4: listed in the pull request's requested_teams, a thread
+    // in theo's feed, and theo's review-requested search finds it.
+    hub.requestTeamReview(u"acme/api"_s, 4, u"core"_s);
+    const QJsonArray teams =
+        parseBody(http.get("/repos/acme/api/pulls/4")->body)[u"requested_teams"_s].toArray();
+    ASSERT_EQ(teams.size(), 1);
+    EXPECT_EQ(teams[0][u"slug"_s].toString(), u"core"_s);
+    EXPECT_EQ(parseBody(ask("t-theo")->body).toArray().size(), 1);
+    const QJsonValue found =
+        parseBody(http.get("/search/issues?q=is%3Apr+review-requested%3Atheo", "t-theo")->body);
+    EXPECT_EQ(found[u"total_count"_s].toInt(), 2) << "#1 and #4";
 }
 
 TEST(Server, ASecondHubOnAPortInUseReportsIt)

@@ -142,6 +142,8 @@ public:
     // being a requested reviewer and the pull request's updated_at moves to now.
     void addReview(const QString& repo, qint64 number, Review review);
     void requestReview(const QString& repo, qint64 number, const QString& login);
+    // A team of the repository's owner (as a pull request's requested_teams names it) asked to review.
+    void requestTeamReview(const QString& repo, qint64 number, const QString& slug);
     // Replaces the check run of the same name on that commit, or adds it.
     void setCheckRun(const QString& repo, const QString& sha, CheckRun run);
     // Reports a status for a context; the newest status of each context counts.

@@ -102,6 +102,20 @@ const PullRequest* Scenario::pullRequest(const QString& repository, qint64 numbe
     return nullptr;
 }
 
+const RequestedTeam* Scenario::team(const QString& repository, const QString& slug) const
+{
+    const QString owner = repository.section(QLatin1Char('/'), 0, 0);
+    for (const PullRequest& pr : pullRequests) {
+        if (pr.repository.section(QLatin1Char('/'), 0, 0).compare(owner, Qt::CaseInsensitive) != 0)
+            continue;
+        for (const RequestedTeam& t : pr.requestedTeams) {
+            if (t.slug.compare(slug, Qt::CaseInsensitive) == 0)
+                return &t;
+        }
+    }
+    return nullptr;
+}
+
 bool Scenario::numberTaken(const QString& repo, qint64 number) const
 {
     const Repository* r = repository(repo);
@@ -257,7 +271,8 @@ private:
                 r.fail(QStringLiteral("tokens"),
                        QStringLiteral("token \"%1\" is empty or used twice").arg(token));
         }
-        u.fineGrainedTokens = r.optionalStringList(QStringLiteral("fine_grained_tokens")).value_or(QStringList());
+        u.fineGrainedTokens =
+            r.optionalStringList(QStringLiteral("fine_grained_tokens")).value_or(QStringList());
         for (const QString& token : u.fineGrainedTokens) {
             if (token.isEmpty() || u.tokens.contains(token) || m_scenario.userByToken(token))
                 r.fail(QStringLiteral("fine_grained_tokens"),
@@ -580,6 +595,18 @@ private:
         };
         switch (e.kind) {
         case Kind::RequestReview:
+            if (r.has(QStringLiteral("team"))) {
+                checkKeys(r, {"at", "kind", "repository", "number", "team"});
+                pullRequest();
+                e.team = r.string(QStringLiteral("team"));
+                if (!m_scenario.team(e.repository, e.team))
+                    r.fail(QStringLiteral("team"),
+                           QStringLiteral(
+                               "no pull request of %1's owner names the team \"%2\" in its requested_teams")
+                               .arg(e.repository, e.team));
+                break;
+            }
+            [[fallthrough]];
         case Kind::Comment:
         case Kind::Assign:
             checkKeys(r, {"at", "kind", "repository", "number", "user"});

@@ -227,7 +227,7 @@ struct OAuthApp
 struct TimelineEvent
 {
     enum class Kind {
-        RequestReview,    // `user` is asked to review pull request `number`
+        RequestReview,    // `user`, or the team `team`, is asked to review pull request `number`
         Review,           // `user` reviews pull request `number` with `state` and `body`
         CheckRun,         // the head commit of pull request `number` reports check run `name`
         Issue,            // `user` opens issue `number` titled `title` with `labels`
@@ -243,6 +243,7 @@ struct TimelineEvent
     QString repository;
     qint64 number = 0;
     QString user;
+    QString team; // a team's slug, for a review requested from a team
     QString state;
     QString body;
     QString name;
@@ -261,9 +262,9 @@ struct Scenario
     QList<Repository> repositories;
     QList<PullRequest> pullRequests;
     std::optional<OAuthApp> oauthApp;
-    QList<TimelineEvent> timeline; // by `at`, earliest first
+    QList<TimelineEvent> timeline;           // by `at`, earliest first
     QList<NotificationThread> notifications; // filled by changes while running, newest last
-    qint64 nextId = 1;             // ids handed to objects added while running
+    qint64 nextId = 1;                       // ids handed to objects added while running
 
     const User* userByToken(const QString& token) const;
     const User* user(const QString& login) const;
@@ -271,6 +272,8 @@ struct Scenario
     const Repository* repository(const QString& fullName) const;
     PullRequest* pullRequest(const QString& repository, qint64 number);
     const PullRequest* pullRequest(const QString& repository, qint64 number) const;
+    // The team `slug` of the organisation owning `repository`, as a pull request there names it.
+    const RequestedTeam* team(const QString& repository, const QString& slug) const;
     qint64 takeId() { return nextId++; }
     // The feed of `login`, newest first, and when it last changed (the scenario's `now` while empty).
     QList<const NotificationThread*> feedOf(const QString& login) const;

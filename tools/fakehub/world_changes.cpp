@@ -1,6 +1,7 @@
 // Changes to fakehub's world: the calls tests and the timeline use to make things happen on "GitHub".
 #include "fakehub_impl.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace norvane::fakehub {
@@ -63,6 +64,23 @@ void requestReviewIn(Scenario& world, const QString& repo, qint64 number, const 
     world.notify(login, pr.repository, number, QStringLiteral("review_requested"));
 }
 
+// Asks a team for a review: GitHub lists it in requested_teams and every member hears of it.
+void requestTeamReviewIn(Scenario& world, const QString& repo, qint64 number, const QString& slug)
+{
+    const RequestedTeam* team = world.team(repo, slug);
+    if (!team)
+        throw std::invalid_argument("fakehub: unknown team " + slug.toStdString());
+    const RequestedTeam asked = *team; // the list below may grow and move it
+    PullRequest& pr = needPull(world, repo, number);
+    const bool already = std::any_of(pr.requestedTeams.begin(), pr.requestedTeams.end(),
+                                     [&](const RequestedTeam& t) { return t.slug == asked.slug; });
+    if (!already)
+        pr.requestedTeams.append(asked);
+    pr.updatedAt = touch(pr.updatedAt);
+    for (const QString& member : asked.members)
+        world.notify(member, pr.repository, number, QStringLiteral("review_requested"));
+}
+
 void setCheckRunIn(Scenario& world, const QString& repo, const QString& sha, CheckRun run)
 {
     QList<CheckRun>& runs = needRepo(world, repo).checks[sha].checkRuns;
@@ -110,7 +128,10 @@ void apply(Scenario& world, const TimelineEvent& e)
     const QDateTime now = QDateTime::currentDateTimeUtc();
     switch (e.kind) {
     case Kind::RequestReview:
-        requestReviewIn(world, e.repository, e.number, e.user);
+        if (e.team.isEmpty())
+            requestReviewIn(world, e.repository, e.number, e.user);
+        else
+            requestTeamReviewIn(world, e.repository, e.number, e.team);
         break;
     case Kind::Review:
         addReviewTo(world, e.repository, e.number, Review{0, e.user, e.state, e.body, std::nullopt, {}});
@@ -186,6 +207,11 @@ void FakeHub::addReview(const QString& repo, qint64 number, Review review)
 void FakeHub::requestReview(const QString& repo, qint64 number, const QString& login)
 {
     mutate([&](Scenario& world) { requestReviewIn(world, repo, number, login); });
+}
+
+void FakeHub::requestTeamReview(const QString& repo, qint64 number, const QString& slug)
+{
+    mutate([&](Scenario& world) { requestTeamReviewIn(world, repo, number, slug); });
 }
 
 void FakeHub::setCheckRun(const QString& repo, const QString& sha, CheckRun run)

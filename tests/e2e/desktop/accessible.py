@@ -3,6 +3,7 @@ with Debian's python3-pyatspi. norvane must run with the bus on (QT_LINUX_ACCESS
 the desktop does not say a screen reader runs)."""
 
 import pyatspi
+from gi.repository import GLib
 
 from harness import Failure, run, wait_until
 
@@ -75,8 +76,15 @@ def walk(node, showing_only=True):
     """Every node under `node`, depth first; with `showing_only`, hidden subtrees are left out. The items of
     a list are always read, including those scrolled out of view."""
     yield node
-    for child in node.children():
-        if showing_only and not child.showing() and child.role != "list item":
+    try:
+        children = node.children()
+    except GLib.GError:  # gone while read: the app rebuilt that part of its tree
+        return
+    for child in children:
+        try:
+            if showing_only and not child.showing() and child.role != "list item":
+                continue
+        except GLib.GError:
             continue
         yield from walk(child, showing_only)
 

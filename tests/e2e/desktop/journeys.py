@@ -4,10 +4,12 @@ Usage: journeys.py TEST   (NORVANE_BIN, FAKEHUB_BIN, NORVANE_SOURCE_DIR and E2E_
 
 Positions inside the panel are offsets from its top-left corner; the panel is always 560x600."""
 
+import contextlib
 import json
 import os
 import re
 import subprocess
+import tempfile
 import time
 
 from harness import (PANEL_SIZE, TRAY_ICON_SIZE, Failure, Session, check, key, main, norvane_class, type_text,
@@ -116,21 +118,28 @@ def refreshes_done(s):
     return s.log_text().count("updatePRStatesAndNotify: Checking")
 
 
+@contextlib.contextmanager
+def notify_calls():
+    """Watches org.freedesktop.Notifications.Notify on the session bus; yields a function listing the calls."""
+    with tempfile.NamedTemporaryFile("r", suffix=".log") as log:
+        monitor = subprocess.Popen(["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',member='Notify'"],
+                                   stdout=open(log.name, "w"), stderr=subprocess.DEVNULL)
+        calls = lambda: open(log.name, errors="replace").read().split("method call")[1:]
+        try:
+            # dbus-monitor prints its own NameAcquired signal once it listens.
+            wait_until("dbus-monitor", lambda: os.path.getsize(log.name) > 0, 10)
+            yield calls
+        finally:
+            monitor.terminate()
+            monitor.wait(10)
+
+
 def one_notification(s, within, settle, answered=None):
     """Plays the next event (mona is asked to review northwind/web#100) while dbus-monitor watches the calls
     to org.freedesktop.Notifications.Notify on the session bus: a notification must come within `within`
     seconds, and no second one during `settle()`. Returns that call and the seconds it took; with `answered`
     (the feed checks logged so far), the seconds from the first check after the event instead."""
-    path = os.path.join(s.dir, "notify.log")
-    monitor = subprocess.Popen(["dbus-monitor", "--session", "interface='org.freedesktop.Notifications',member='Notify'"],
-                               stdout=open(path, "w"), stderr=subprocess.DEVNULL)
-
-    def calls():
-        with open(path, errors="replace") as f:
-            return f.read().split("method call")[1:]
-    try:
-        # dbus-monitor prints its own NameAcquired signal once it listens.
-        wait_until("dbus-monitor", lambda: os.path.getsize(path) > 0, 10)
+    with notify_calls() as calls:
         checks = answered() if answered else 0
         started = time.monotonic()
         s.next_event()
@@ -145,9 +154,6 @@ def one_notification(s, within, settle, answered=None):
         check("Apple Pay in the checkout" in found[0], "notification text: %s" % found[0])
         s.screenshot("notification")
         return found[0], took
-    finally:
-        monitor.terminate()
-        monitor.wait(10)
 
 
 def start_at_welcome(s, env=None):
@@ -188,6 +194,9 @@ def first_start_and_daily_use():
     # With the check run (one event): a comment on the pull request the journey snoozes.
     world["timeline"].append({"at": 30, "kind": "comment", "repository": "northwind/web", "number": 99,
                               "user": "priya"})
+    # First of all, mona's team is asked to review a pull request of keiko's.
+    world["timeline"].append({"at": 5, "kind": "request_review", "repository": "northwind/mobile", "number": 527,
+                              "team": "web-reviewers"})
     with Session("journey", world) as s:
         # A short poll, so that the world change below is noticed within seconds.
         panel = start_signed_in(s, env={"NORVANE_POLL_INTERVAL_SECS": "4"})
@@ -232,12 +241,33 @@ def first_start_and_daily_use():
         key("Return")
         wait_until("the blocked repository to be stored", lambda: "blocked_repositories=" in preferences(s), 10)
 
+        # "Team Review Requests" off, then mona's team is asked (the next event): its row reads as a team
+        # request, and two polls post no notification.
+        import accessible as a11y
+        def wait_polls(n):
+            done = refreshes_done(s)
+            wait_until("%d more polls" % n, lambda: refreshes_done(s) >= done + n, 30)
+        key("ctrl+comma")
+        time.sleep(0.5)
+        for _ in range(40):  # back to the top of the page, where the notification switches are
+            panel.click(280, 300, button=4)
+        time.sleep(0.5)
+        before = preferences(s)
+        press(s, "the team switch", "check box", "Team Review Requests")
+        wait_until("the switch to be stored", lambda: preferences(s) != before, 10)
+        press(s, "the PRs tab", "page tab", prefix="PRs")
+        with notify_calls() as calls:
+            s.next_event()
+            asked = lambda: a11y.find(a11y.application(s.app.pid), prefix="northwind/mobile #527, ")
+            description = wait_until("the team-asked row", lambda: asked() and asked().description, 30)
+            check("Review requested from @northwind/web-reviewers" in description, "#527 reads %r" % description)
+            wait_polls(2)
+            check(calls() == [], "notifications with team requests off: %s" % calls())
+        s.screenshot("team-off")
+
         # A world change (mona asked to review northwind/web#100) and polls: exactly one notification.
         before = refreshes_done(s)
-        def two_more_polls():
-            done = refreshes_done(s)
-            wait_until("two more polls", lambda: refreshes_done(s) >= done + 2, 30)
-        call, _ = one_notification(s, 30, two_more_polls)
+        call, _ = one_notification(s, 30, lambda: wait_polls(2))
         check(refreshes_done(s) > before, "no poll ran")
         # Notify(app_name, replaces_id, app_icon, ...): the installed icon's name, so the desktop shows it.
         arguments = [line.strip() for line in call.splitlines()[1:4]]
@@ -271,7 +301,8 @@ def first_start_and_daily_use():
         import accessible as a11y
         listed = cli_pull_requests(s)
         team = [pr for pr in listed if pr["reviewRequestedFrom"] not in (None, "you")]
-        check([(pr["number"], pr["reviewRequestedFrom"]) for pr in team] == [(99, "northwind/web-reviewers")],
+        check(sorted((pr["number"], pr["reviewRequestedFrom"]) for pr in team) ==
+              [(99, "northwind/web-reviewers"), (527, "northwind/web-reviewers")],
               "team requests: %s" % team)
         row = lambda: a11y.find(a11y.application(s.app.pid), prefix="northwind/web #99, ")
         description = wait_until("the team request's row", lambda: row() and row().description, 20)
