@@ -959,12 +959,9 @@ def texts_of(a11y, root):
     for node in a11y.walk(root):
         yield node.name
         yield node.description
-        if node.role == "label":
-            try:
-                text = node.a.queryText()
-                yield text.getText(0, text.characterCount)
-            except NotImplementedError:
-                pass
+        if node.role == "label" and "Text" in node.a.get_interfaces():
+            text = node.a.queryText()
+            yield text.getText(0, text.characterCount)
 
 
 def tray_menu_texts(s):
@@ -1042,10 +1039,8 @@ def pseudo_translation_reads_every_text():
 
         untranslated = {}
         for where, texts in read.items():
-            for text in texts:
-                text = text.strip()
-                if text and not (text.startswith("[") and text.endswith("]")) and text not in allowed \
-                        and not NUMBERS.match(text):
+            for text in map(str.strip, texts):
+                if not re.match(r"^\[.*\]$", text, re.S) and text not in allowed and not NUMBERS.match(text):
                     untranslated.setdefault(text, []).append(where)
         for text, places in sorted(untranslated.items()):
             print("untranslated (%s): %r" % (", ".join(places), text))
