@@ -1048,6 +1048,7 @@ def pseudo_translation_reads_every_text():
             len(untranslated), ", ".join(repr(t) for t in sorted(untranslated))))
         quit_from_menu(s)
 
+
 if __name__ == "__main__":
     raise SystemExit(main({
         "first-start-and-daily-use": first_start_and_daily_use,
