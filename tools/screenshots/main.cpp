@@ -18,10 +18,10 @@
 #include "screenshots/theme_palette.h"
 #include "ui/panel/content_view.h"
 #include "ui/pulls/pr_tab.h"
-#include "ui/widgets/controls.h"
 #include "ui/settings/add_account_view.h"
 #include "ui/settings/settings_view.h"
 #include "ui/tray/paw_icon.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
