@@ -13,6 +13,7 @@
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
 #include "platform/preferences.h"
+#include "platform/translations.h"
 #include "platform/url_opener.h"
 #include "screenshots/theme_palette.h"
 #include "ui/panel/content_view.h"
@@ -79,6 +80,8 @@ QImage trayIcons()
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // In the desktop's language, as the app: LANG=de_DE.UTF-8 scripts/screenshots.
+    installTranslations(TranslationScope::UserLanguage);
     if (argc != 2) {
         std::fprintf(stderr, "usage: norvane-screenshots OUTPUT_DIR\n");
         return 2;
