@@ -10,6 +10,7 @@
 set -u
 kind="$1" norvane_bin="$2" fakehub_bin="$3" shots="$4"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+. "$root/tests/e2e/session_user.sh"
 
 # The pids of the processes whose environment names the session's runtime directory.
 session_pids() {
@@ -55,39 +56,17 @@ if [ -z "${SHELLS_INNER:-}" ]; then
     for tool in "${tools[@]}" dbus-run-session dbus-daemon gdbus setpriv python3; do
         command -v "$tool" >/dev/null || { echo "shells: $tool is missing; run scripts/install-deps" >&2; exit 1; }
     done
-    work="$(mktemp -d -t "norvane-$kind.XXXXXX")"
-    chmod 755 "$work"
-    mkdir -p "$work/run" "$work/home" "$work/shots" "$shots"
-    chmod 700 "$work/run"
+    new_session_dir "norvane-$kind"
     trap 'end_session "$work/run"; rm -rf "$work"' EXIT
-    as=()
-    if [ "$(id -u)" -eq 0 ]; then
-        chown nobody:nogroup "$work/run" "$work/home" "$work/shots"
-        as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    fi
-    "${as[@]}" env -i PATH="$PATH" HOME="$work/home" XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/home" \
-        ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
-        NORVANE_BIN="$norvane_bin" FAKEHUB_BIN="$fakehub_bin" NORVANE_SOURCE_DIR="$root" \
+    run_session NORVANE_BIN="$norvane_bin" FAKEHUB_BIN="$fakehub_bin" NORVANE_SOURCE_DIR="$root" \
         E2E_SCREENSHOTS="$work/shots" E2E_SNI_PENDING="${E2E_SNI_PENDING:-}" SHELLS_JOURNEY="${SHELLS_JOURNEY:-}" \
         SHELLS_INNER="$work" dbus-run-session -- "$0" "$@"
-    status=$?
-    cp "$work"/shots/*.png "$shots"/ 2>/dev/null
-    [ "$status" -eq 0 ] || { for log in "$work"/home/*.log; do echo "--- $log" >&2; tail -n 30 "$log" >&2; done; }
-    exit "$status"
 fi
 
 # Inside the session, as the unprivileged user.
 work="$SHELLS_INNER/home"
 cleanup() { end_session "$XDG_RUNTIME_DIR"; }
 trap cleanup EXIT
-fail() { echo "shells: $*" >&2; exit 1; }
-wait_for() { # DESCRIPTION SECONDS COMMAND...
-    local what="$1" limit="$2"; shift 2
-    for _ in $(seq $((limit * 10))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-    fail "no $what within ${limit}s"
-}
-bus_has() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.NameHasOwner "$1" | grep -q true; }
 
 # A private system bus: both shells ask logind and friends at start and stop without one.
 cat >"$work/system.conf" <<CONF

@@ -10,29 +10,15 @@
 set -u
 norvane_bin="$1" fakehub_bin="$2" shots="$3"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+. "$root/tests/e2e/session_user.sh"
 
 if [ -z "${WAYLAND_TRAY_INNER:-}" ]; then
     for tool in sway waybar grim swaymsg gdbus dbus-run-session setpriv python3; do
         command -v "$tool" >/dev/null || { echo "wayland_tray: $tool is missing; run scripts/install-deps" >&2; exit 1; }
     done
-    work="$(mktemp -d -t norvane-wayland.XXXXXX)"
-    chmod 755 "$work"
+    new_session_dir norvane-wayland
     trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/run" "$work/home" "$work/shots" "$shots"
-    chmod 700 "$work/run"
-    as=()
-    if [ "$(id -u)" -eq 0 ]; then
-        chown nobody:nogroup "$work/run" "$work/home" "$work/shots"
-        as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    fi
-    # A clean environment: nothing of the caller's display, bus or runtime directory leaks in.
-    "${as[@]}" env -i PATH="$PATH" HOME="$work/home" XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/home" \
-        ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
-        WAYLAND_TRAY_INNER="$work" dbus-run-session -- "$0" "$norvane_bin" "$fakehub_bin" "$work/shots"
-    status=$?
-    cp "$work"/shots/*.png "$shots"/ 2>/dev/null
-    [ "$status" -eq 0 ] || { for log in "$work"/home/*.log; do echo "--- $log" >&2; tail -n 30 "$log" >&2; done; }
-    exit "$status"
+    run_session WAYLAND_TRAY_INNER="$work" dbus-run-session -- "$0" "$norvane_bin" "$fakehub_bin" "$work/shots"
 fi
 
 # Inside the session, as the unprivileged user.
@@ -40,12 +26,6 @@ work="$WAYLAND_TRAY_INNER/home"
 pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done; wait 2>/dev/null; }
 trap cleanup EXIT
-fail() { echo "wayland_tray: $*" >&2; exit 1; }
-wait_for() { # DESCRIPTION SECONDS COMMAND...
-    local what="$1" limit="$2"; shift 2
-    for _ in $(seq $((limit * 10))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-    fail "no $what within ${limit}s"
-}
 
 cat >"$work/waybar.json" <<'JSON'
 {"layer": "top", "position": "top", "height": 28, "modules-right": ["tray"], "tray": {"icon-size": 22, "spacing": 6}}
@@ -61,8 +41,6 @@ pids+=($!)
 wait_for "Wayland display from sway" 15 sh -c 'ls "$XDG_RUNTIME_DIR" | grep -q "^wayland-[0-9]*$"'
 export WAYLAND_DISPLAY="$(ls "$XDG_RUNTIME_DIR" | grep '^wayland-[0-9]*$' | head -n 1)"
 export SWAYSOCK="$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock | head -n 1)"
-bus_has() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.NameHasOwner "$1" | grep -q true; }
 wait_for "StatusNotifierWatcher from waybar" 20 bus_has org.kde.StatusNotifierWatcher
 
 QT_QPA_PLATFORM=wayland NORVANE_BIN="$norvane_bin" FAKEHUB_BIN="$fakehub_bin" "$root/scripts/demo" --quit-after 120 \

@@ -209,13 +209,16 @@ class Session:
         return env
 
     def start(self, *args, env=None):
-        self.app_log = os.path.join(self.dir, "norvane.%d.log" % self.step)
+        self.app_log = os.path.join(self.dir, "norvane.%d.%d.log" % (self.step, time.monotonic_ns()))
         self.app = subprocess.Popen([self.norvane_bin, "--api-url", self.base, "--web-url", self.base,
                                      "--profile", self.profile, *args],
                                     stdout=open(self.app_log, "w"), stderr=subprocess.STDOUT,
                                     env=self.env(env))
-        self.tray = wait_until("the tray icon embedded in the tray", self._tray_icon, float(os.environ.get("E2E_TRAY_WAIT", "60")))
+        self.tray = self.wait_for_tray()
         return self.app
+
+    def wait_for_tray(self):
+        return wait_until("the tray icon embedded in the tray", self._tray_icon, float(os.environ.get("E2E_TRAY_WAIT", "60")))
 
     def _tray_icon(self):
         if self.app.poll() is not None:

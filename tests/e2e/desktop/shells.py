@@ -12,7 +12,6 @@ import ast
 import json
 import os
 import re
-import subprocess
 import time
 
 from harness import PANEL_SIZE, Failure, Session, check, main, norvane_class, run, wait_until, windows
@@ -142,12 +141,8 @@ class ShellSession(Session):
         env = super().env({"XDG_CONFIG_HOME": os.path.join(os.environ["HOME"], ".config"), **(extra or {})})
         return {k: v for k, v in env.items() if v is not None}
 
-    def start(self, *args, env=None):
-        self.app_log = os.path.join(self.dir, "norvane.%d.%d.log" % (self.step, time.monotonic_ns()))
-        self.app = subprocess.Popen([self.norvane_bin, "--api-url", self.base, "--web-url", self.base,
-                                     "--profile", self.profile, *args],
-                                    stdout=open(self.app_log, "w"), stderr=subprocess.STDOUT, env=self.env(env))
-        return self.app
+    def wait_for_tray(self):
+        return None  # norvane_item() finds it
 
     def start_signed_in(self, env=None):
         return self.start("--user", "mona", "--token-env", "NORVANE_E2E_TOKEN",
@@ -155,6 +150,9 @@ class ShellSession(Session):
 
     def quit_from_menu(self, item):
         item.click_menu("Quit Norvane")
+        self.ends_cleanly()
+
+    def ends_cleanly(self):
         code = wait_until("norvane to quit", lambda: self.app.poll() is not None, 30) and self.app.returncode
         check(code == 0, "norvane ended with status %s" % code)
         check(not re.search("AddressSanitizer|runtime error", self.log_text()), "sanitizer report")
@@ -295,17 +293,15 @@ def gnome_open_panel_from_menu(s, item, icon, placed=True):
 
 
 def gnome_close_panel(s):
-    run("gdbus", "call", "--session", "--dest", "org.gnome.Shell", "--object-path", "/org/gnome/Shell",
-        "--method", "org.gnome.Shell.Eval", "global.display.focus_window && global.display.focus_window.minimize()",
-        check=False)
+    gdbus("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Eval",
+          "global.display.focus_window && global.display.focus_window.minimize()", check_call=False)
 
 
 def gnome():
     # The shell shows its overview once it has started: closed as often as it comes, until it stays closed.
     def settled():
-        if not (bus_has("org.kde.StatusNotifierWatcher") and subprocess.run(
-                ["gdbus", "call", "--session", "--dest", "org.gnome.Shell", "--object-path", "/org/gnome/Shell",
-                 "--method", "org.gnome.Shell.Eval", "1"], capture_output=True, text=True).stdout.startswith("(true")):
+        if not (bus_has("org.kde.StatusNotifierWatcher") and gdbus(
+                "org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Eval", "1", check_call=False).startswith("(true")):
             return False
         return shell_eval("""(() => {
             if (Main.layoutManager._startingUp || Main.overview.animationInProgress) return false;
@@ -398,9 +394,7 @@ def gnome():
         # Closing the window ends the app.
         shell_eval("global.get_window_actors().map(a => a.meta_window).filter(w => w.get_title() === 'Norvane')"
                    ".forEach(w => w.delete(global.get_current_time())), true")
-        code = wait_until("norvane to quit", lambda: s.app.poll() is not None, 30) and s.app.returncode
-        check(code == 0, "norvane ended with status %s" % code)
-        s.app = None
+        s.ends_cleanly()
 
 
 # ---- KDE Plasma ----

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::ui;
 using Status = DeployInfo::Status;
@@ -12,19 +14,19 @@ namespace {
 
 const QDateTime kNow(QDate(2026, 12, 6), QTime(12, 0), Qt::UTC);
 
-GitHubIssue issue(qsizetype labels, qint64 comments, std::optional<QString> author = QStringLiteral("alice"))
+GitHubIssue issue(qsizetype labels, qint64 comments, std::optional<QString> author = u"alice"_s)
 {
     GitHubIssue i;
-    i.id = QStringLiteral("issue-acme/api-1");
+    i.id = u"issue-acme/api-1"_s;
     i.number = 17;
-    i.title = QStringLiteral("Crash when the cache is cold");
-    i.url = QStringLiteral("https://github.com/acme/api/issues/17");
-    i.repository = QStringLiteral("acme/api");
+    i.title = u"Crash when the cache is cold"_s;
+    i.url = u"https://github.com/acme/api/issues/17"_s;
+    i.repository = u"acme/api"_s;
     i.author = std::move(author);
     i.createdAt = kNow.addDays(-3);
     i.updatedAt = kNow.addSecs(-2 * 3600);
     for (qsizetype n = 1; n <= labels; ++n)
-        i.labels.append(QStringLiteral("label-%1").arg(n));
+        i.labels.append(u"label-%1"_s.arg(n));
     i.commentCount = comments;
     return i;
 }
@@ -41,15 +43,15 @@ TEST(IssueRowContent, ChipsStopAtThreeAndTheBubbleNeedsAComment)
     };
     const Case cases[] = {
         {0, 0, 0, std::nullopt, std::nullopt},
-        {3, 1, 3, std::nullopt, QStringLiteral("1")},
-        {5, 120, 3, QStringLiteral("+2"), QStringLiteral("120")},
+        {3, 1, 3, std::nullopt, u"1"_s},
+        {5, 120, 3, u"+2"_s, u"120"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.labels);
         const IssueRowContent row = issueRowContent(issue(c.labels, c.comments), kNow);
         ASSERT_EQ(row.chips.size(), c.chips);
         for (qsizetype n = 0; n < c.chips; ++n)
-            EXPECT_EQ(row.chips[n], QStringLiteral("label-%1").arg(n + 1)) << "the first labels, in order";
+            EXPECT_EQ(row.chips[n], u"label-%1"_s.arg(n + 1)) << "the first labels, in order";
         EXPECT_EQ(row.moreLabels, c.more);
         EXPECT_EQ(row.comments, c.bubble);
     }
@@ -59,7 +61,7 @@ RepoSummary summary(qint64 prs, qsizetype deploys, std::optional<qsizetype> envi
                     std::optional<QString> commit)
 {
     RepoSummary s;
-    s.repository = QStringLiteral("acme/api");
+    s.repository = u"acme/api"_s;
     s.openPRCount = prs;
     if (commit) {
         s.lastCommitAt = kNow.addSecs(-5 * 60);
@@ -67,12 +69,12 @@ RepoSummary summary(qint64 prs, qsizetype deploys, std::optional<qsizetype> envi
     }
     const Status statuses[] = {Status::success, Status::failure, Status::inProgress, Status::pending};
     for (qsizetype n = 0; n < deploys; ++n)
-        s.recentDeploys.append(DeployInfo{QStringLiteral("env-%1").arg(n), statuses[n % 4], kNow.addSecs(-n),
+        s.recentDeploys.append(DeployInfo{u"env-%1"_s.arg(n), statuses[n % 4], kNow.addSecs(-n),
                                           DeployInfo::Source::deployments});
     if (environments) {
         s.environments = QStringList{};
         for (qsizetype n = 1; n <= *environments; ++n)
-            s.environments->append(QStringLiteral("e%1").arg(n));
+            s.environments->append(u"e%1"_s.arg(n));
     }
     return s;
 }
@@ -94,27 +96,27 @@ TEST(RepoCardContent, CountsDeploysEnvironmentsAndTheCommitLine)
         {"empty commit message",
          summary(12, 0, 4, QString()),
          "12 open PRs",
-         QStringLiteral("5 min. ago"),
+         u"5 min. ago"_s,
          {},
          {},
          {},
-         QStringLiteral("e1 · e2 · e3 · e4"),
+         u"e1 · e2 · e3 · e4"_s,
          {}},
         {"five deploys, six environments",
-         summary(2, 5, 6, QStringLiteral("Ship")),
+         summary(2, 5, 6, u"Ship"_s),
          "2 open PRs",
-         QStringLiteral("5 min. ago"),
-         QStringLiteral("\"Ship\""),
-         QStringLiteral("Deploys today: 5"),
-         {QStringLiteral("env-0"), QStringLiteral("env-1"), QStringLiteral("env-2")},
-         QStringLiteral("e1 · e2 · e3 · e4"),
-         QStringLiteral("+2")},
+         u"5 min. ago"_s,
+         u"\"Ship\""_s,
+         u"Deploys today: 5"_s,
+         {u"env-0"_s, u"env-1"_s, u"env-2"_s},
+         u"e1 · e2 · e3 · e4"_s,
+         u"+2"_s},
         {"an empty environment list", summary(0, 0, 0, std::nullopt), "0 open PRs", {}, {}, {}, {}, {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const RepoCardContent card = cardContent(c.summary, kNow);
-        EXPECT_EQ(card.repository, QStringLiteral("acme/api"));
+        EXPECT_EQ(card.repository, u"acme/api"_s);
         EXPECT_EQ(card.openPRs, c.prs);
         EXPECT_EQ(card.commitTime, c.time);
         EXPECT_EQ(card.commitQuote, c.quote);
@@ -146,7 +148,7 @@ TEST(SpokenText, IssueRowsAndCardsSayWhatIsShown)
         {"five labels", spokenIssueRow(issueRowContent(issue(5, 4), kNow)),
          "acme/api #17, Crash when the cache is cold",
          "Author: alice. 2 hr. ago. 4 comments. Labels: label-1, label-2, label-3 and 2 more"},
-        {"a full card", spokenCard(cardContent(summary(2, 5, 6, QStringLiteral("Ship")), kNow)), "acme/api",
+        {"a full card", spokenCard(cardContent(summary(2, 5, 6, u"Ship"_s), kNow)), "acme/api",
          "2 open PRs. Last commit 5 min. ago: \"Ship\". Deploys today: 5. Latest: env-0 succeeded, env-1 "
          "failed, env-2 in progress. Environments: e1, e2, e3, e4 and 2 more"},
     };
@@ -165,12 +167,12 @@ TEST(RepositoryPage, TheFullNameIsThePathOnTheWebHost)
         std::optional<QUrl> page;
     };
     const Case cases[] = {
-        {"https://github.com", QUrl(QStringLiteral("https://github.com/acme/api"))},
-        {"https://ghe.example.com/", QUrl(QStringLiteral("https://ghe.example.com/acme/api"))},
+        {"https://github.com", QUrl(u"https://github.com/acme/api"_s)},
+        {"https://ghe.example.com/", QUrl(u"https://ghe.example.com/acme/api"_s)},
         {"file:///tmp", std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(repositoryPage(QString::fromLatin1(c.base), QStringLiteral("acme/api")), c.page) << c.base;
+        EXPECT_EQ(repositoryPage(QString::fromLatin1(c.base), u"acme/api"_s), c.page) << c.base;
 }
 
 TEST(IssueRowLayout, LongTextsAreCutInsideTheRowAndTheHeightIsWhatTheListWasTold)
@@ -178,10 +180,10 @@ TEST(IssueRowLayout, LongTextsAreCutInsideTheRowAndTheHeightIsWhatTheListWasTold
     const QPalette palette = norvane::testing::lightPalette();
     for (qsizetype labels : {0, 5}) {
         GitHubIssue long_ = issue(labels, 7);
-        long_.title = QString(300, QLatin1Char('w'));
-        long_.author = QString(120, QLatin1Char('a'));
+        long_.title = QString(300, u'w');
+        long_.author = QString(120, u'a');
         for (QString& label : long_.labels)
-            label = QString(80, QLatin1Char('l'));
+            label = QString(80, u'l');
         const IssueRowContent row = issueRowContent(long_, kNow);
         for (qreal width : {320.0, 560.0}) {
             const RowLayout layout = layoutIssueRow(row, palette, width);
@@ -190,8 +192,8 @@ TEST(IssueRowLayout, LongTextsAreCutInsideTheRowAndTheHeightIsWhatTheListWasTold
             for (const RowPiece& piece : layout.pieces) {
                 EXPECT_LE(piece.rect.right(), width - 12 + 0.5) << piece.text.toStdString();
                 EXPECT_LE(piece.rect.bottom(), layout.height);
-                plus = plus || piece.text.startsWith(QLatin1Char('+'));
-                count = count || piece.text == QStringLiteral("7");
+                plus = plus || piece.text.startsWith(u'+');
+                count = count || piece.text == u"7"_s;
             }
             EXPECT_EQ(plus, labels > 3) << "the \"+N\" is never squeezed out";
             EXPECT_TRUE(count) << "nor is the comment count";

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::ui;
 using norvane::testing::waitUntil;
@@ -24,17 +26,17 @@ namespace fh = norvane::fakehub;
 
 namespace {
 
-const QString kWeb = QStringLiteral("https://github.com");
+const QString kWeb = u"https://github.com"_s;
 
 fh::Issue openIssue(qint64 number, QStringList labels = {})
 {
     fh::Issue issue;
     issue.id = 9000 + number;
     issue.number = number;
-    issue.title = QStringLiteral("Issue %1").arg(number);
-    issue.author = QStringLiteral("alice");
+    issue.title = u"Issue %1"_s.arg(number);
+    issue.author = u"alice"_s;
     issue.labels = std::move(labels);
-    issue.state = QStringLiteral("open");
+    issue.state = u"open"_s;
     issue.createdAt = issue.updatedAt = norvane::testing::utc("2026-11-20T10:00:00Z").addSecs(number * 60);
     return issue;
 }
@@ -43,10 +45,9 @@ fh::Issue openIssue(qint64 number, QStringList labels = {})
 struct Screens
 {
     Screens(fh::Scenario scenario, const QStringList& watched)
-        : hub(std::move(scenario)), account{QUuid::createUuid(), QStringLiteral("me"),
-                                            QStringLiteral("github_token_me"), std::nullopt}
+        : hub(std::move(scenario)), account{QUuid::createUuid(), u"me"_s, u"github_token_me"_s, std::nullopt}
     {
-        keychain->storage()->insert_or_assign(account.tokenIdentifier, QStringLiteral("tok-me"));
+        keychain->storage()->insert_or_assign(account.tokenIdentifier, u"tok-me"_s);
         for (const QString& repo : watched)
             store->add(repo, account.id);
         const RepoActivityModel::Dependencies deps{GitHubService(HttpSession(&network), hub.baseUrl()),
@@ -102,7 +103,7 @@ fh::Scenario issuesWorld()
 
 TEST(IssuesView, ASelectedRepositoryThatLosesItsIssuesShowsAllClearAndKeepsItsLabel)
 {
-    Screens screens(issuesWorld(), {QStringLiteral("acme/api"), QStringLiteral("acme/web")});
+    Screens screens(issuesWorld(), {u"acme/api"_s, u"acme/web"_s});
     IssuesView& view = *screens.issuesView;
     EXPECT_FALSE(view.filterBar()->isVisibleTo(&view)) << "nothing to choose from yet";
     EXPECT_EQ(view.state(), IssuesView::State::noWatchedRepos) << "no account yet";
@@ -110,36 +111,34 @@ TEST(IssuesView, ASelectedRepositoryThatLosesItsIssuesShowsAllClearAndKeepsItsLa
     ASSERT_EQ(view.state(), IssuesView::State::list);
     EXPECT_EQ(view.listModel()->rowCount(), 3);
     EXPECT_TRUE(view.filterBar()->isVisibleTo(&view));
-    EXPECT_EQ(view.repositoryButton()->text(), QStringLiteral("All Repositories"));
+    EXPECT_EQ(view.repositoryButton()->text(), u"All Repositories"_s);
     EXPECT_FALSE(view.clearButton()->isVisibleTo(&view));
     view.populateRepositoryMenu();
     EXPECT_EQ(menuTitles(*view.repositoryMenu()),
-              (QStringList{QStringLiteral("All Repositories"), QStringLiteral("---"),
-                           QStringLiteral("acme/api"), QStringLiteral("acme/web")}));
+              (QStringList{u"All Repositories"_s, u"---"_s, u"acme/api"_s, u"acme/web"_s}));
 
-    chooseRepository(view, QStringLiteral("acme/web"));
-    EXPECT_EQ(screens.issues->selectedRepository(), QStringLiteral("acme/web"));
+    chooseRepository(view, u"acme/web"_s);
+    EXPECT_EQ(screens.issues->selectedRepository(), u"acme/web"_s);
     EXPECT_EQ(view.listModel()->rowCount(), 1);
     EXPECT_TRUE(view.clearButton()->isVisibleTo(&view));
 
     // acme/web's only issue is closed; the reload shows the loading state, then all clear.
-    screens.hub.mutate([](fh::Scenario& s) { s.repositories[1].issues[0].state = QStringLiteral("closed"); });
+    screens.hub.mutate([](fh::Scenario& s) { s.repositories[1].issues[0].state = u"closed"_s; });
     screens.issues->refresh();
     EXPECT_EQ(view.state(), IssuesView::State::loading);
     screens.settle();
     EXPECT_EQ(view.state(), IssuesView::State::allClear);
-    EXPECT_EQ(view.repositoryButton()->text(), QStringLiteral("acme/web"));
+    EXPECT_EQ(view.repositoryButton()->text(), u"acme/web"_s);
     view.populateRepositoryMenu();
-    EXPECT_EQ(
-        menuTitles(*view.repositoryMenu()),
-        (QStringList{QStringLiteral("All Repositories"), QStringLiteral("---"), QStringLiteral("acme/api")}));
+    EXPECT_EQ(menuTitles(*view.repositoryMenu()),
+              (QStringList{u"All Repositories"_s, u"---"_s, u"acme/api"_s}));
 
     view.clearButton()->click();
     EXPECT_EQ(screens.issues->selectedRepository(), std::nullopt);
     EXPECT_EQ(view.state(), IssuesView::State::list);
     EXPECT_EQ(view.listModel()->rowCount(), 2);
-    chooseRepository(view, QStringLiteral("acme/api"));
-    chooseRepository(view, QStringLiteral("All Repositories"));
+    chooseRepository(view, u"acme/api"_s);
+    chooseRepository(view, u"All Repositories"_s);
     EXPECT_EQ(screens.issues->selectedRepository(), std::nullopt);
 
     screens.store->removeAll(screens.account.id);
@@ -149,7 +148,7 @@ TEST(IssuesView, ASelectedRepositoryThatLosesItsIssuesShowsAllClearAndKeepsItsLa
 
 TEST(ActivityScreens, TheErrorBannerStaysUntilTheNextRefreshClearsIt)
 {
-    Screens screens(issuesWorld(), {QStringLiteral("acme/api")});
+    Screens screens(issuesWorld(), {u"acme/api"_s});
     screens.load();
     ErrorBanner& issuesBanner = *screens.issuesView->errorBanner();
     ErrorBanner& dashboardBanner = *screens.dashboardView->errorBanner();
@@ -160,17 +159,17 @@ TEST(ActivityScreens, TheErrorBannerStaysUntilTheNextRefreshClearsIt)
     screens.issues->refresh();
     screens.dashboard->refresh();
     screens.settle();
-    const QString failure = QStringLiteral("Failed to retrieve token for me.");
+    const QString failure = u"Failed to retrieve token for me."_s;
     EXPECT_EQ(issuesBanner.shownText(), failure);
     EXPECT_EQ(dashboardBanner.shownText(), failure);
     EXPECT_EQ(screens.issuesView->state(), IssuesView::State::list);
     EXPECT_EQ(screens.dashboardView->state(), DashboardView::State::cards);
 
     // Choosing a repository is no refresh: the message stays.
-    chooseRepository(*screens.issuesView, QStringLiteral("acme/api"));
+    chooseRepository(*screens.issuesView, u"acme/api"_s);
     EXPECT_EQ(issuesBanner.shownText(), failure);
 
-    screens.keychain->storage()->insert_or_assign(screens.account.tokenIdentifier, QStringLiteral("tok-me"));
+    screens.keychain->storage()->insert_or_assign(screens.account.tokenIdentifier, u"tok-me"_s);
     screens.issues->refresh();
     screens.dashboard->refresh();
     EXPECT_TRUE(issuesBanner.shownText().isEmpty());
@@ -181,7 +180,7 @@ TEST(ActivityScreens, TheErrorBannerStaysUntilTheNextRefreshClearsIt)
 
 TEST(IssuesView, AClickOnARowOpensOnlyAWebAddress)
 {
-    Screens screens(issuesWorld(), {QStringLiteral("acme/api")});
+    Screens screens(issuesWorld(), {u"acme/api"_s});
     screens.load();
     IssuesView& view = *screens.issuesView;
     view.show();
@@ -191,8 +190,8 @@ TEST(IssuesView, AClickOnARowOpensOnlyAWebAddress)
     ASSERT_EQ(rows.size(), 2);
     rows.append(rows[0]);
     rows.append(rows[0]);
-    rows[2].url = QStringLiteral("javascript:alert(1)");
-    rows[3].url = QStringLiteral("file:///etc/passwd");
+    rows[2].url = u"javascript:alert(1)"_s;
+    rows[3].url = u"file:///etc/passwd"_s;
     view.listModel()->setIssues(rows);
     for (int row = 0; row < rows.size(); ++row) {
         const QRect rect = list.visualRect(view.listModel()->index(row));
@@ -219,29 +218,28 @@ TEST(DashboardView, CardsFollowTheModelAndTheNameOpensTheRepositoryPage)
             norvane::testing::deployment(100 + n, environments[n], at.constData(), states[n]));
     }
     fh::Commit commit;
-    commit.sha = QStringLiteral("abc");
-    commit.author = QStringLiteral("alice");
+    commit.sha = u"abc"_s;
+    commit.author = u"alice"_s;
     commit.date = QDateTime::currentDateTimeUtc().addSecs(-600);
     api.commits = {commit}; // an empty message
-    Screens screens(scenario, {QStringLiteral("acme/web"), QStringLiteral("acme/api")});
+    Screens screens(scenario, {u"acme/web"_s, u"acme/api"_s});
     DashboardView& view = *screens.dashboardView;
     EXPECT_EQ(view.state(), DashboardView::State::empty);
     screens.load();
     ASSERT_EQ(view.state(), DashboardView::State::cards);
     ASSERT_EQ(view.cards().size(), 2);
-    EXPECT_EQ(view.cards()[0]->content().repository, QStringLiteral("acme/api"));
-    EXPECT_EQ(view.cards()[1]->content().repository, QStringLiteral("acme/web"));
+    EXPECT_EQ(view.cards()[0]->content().repository, u"acme/api"_s);
+    EXPECT_EQ(view.cards()[1]->content().repository, u"acme/web"_s);
     const RepoSummaryCard& card = *view.cards()[0];
-    EXPECT_EQ(card.content().deploys, QStringLiteral("Deploys today: 5"));
+    EXPECT_EQ(card.content().deploys, u"Deploys today: 5"_s);
     EXPECT_EQ(card.badges().size(), 3);
     EXPECT_TRUE(card.content().commitTime.has_value());
     EXPECT_FALSE(card.content().commitQuote.has_value()) << "an empty message shows no line";
-    EXPECT_EQ(view.cards()[1]->shownTexts(),
-              (QStringList{QStringLiteral("acme/web"), QStringLiteral("0 open PRs")}));
+    EXPECT_EQ(view.cards()[1]->shownTexts(), (QStringList{u"acme/web"_s, u"0 open PRs"_s}));
 
     view.cards()[0]->nameButton()->click();
     ASSERT_EQ(screens.opener.opened().size(), 1u);
-    EXPECT_EQ(screens.opener.opened()[0], QUrl(QStringLiteral("https://github.com/acme/api")));
+    EXPECT_EQ(screens.opener.opened()[0], QUrl(u"https://github.com/acme/api"_s));
 
     screens.dashboard->refresh();
     EXPECT_EQ(view.state(), DashboardView::State::loading);

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::ui;
 using norvane::testing::waitUntil;
@@ -27,9 +29,7 @@ QAccessibleInterface* accessible(QObject* object)
 // Two accounts (so the account row shows), the debug buttons, the settings tab and the sample list.
 struct Panel : norvane::testing::PanelWorld
 {
-    Panel()
-        : PanelWorld({QStringLiteral("me"), QStringLiteral("work")}, true,
-                     QStringLiteral("http://127.0.0.1:9"), true)
+    Panel() : PanelWorld({u"me"_s, u"work"_s}, true, u"http://127.0.0.1:9"_s, true)
     {
         norvane::ui::loadSamplePullRequests(*model);
         view->show();
@@ -53,11 +53,10 @@ TEST(Accessibility, SwitchesAreCheckBoxesAndAnAlertReadsAsOne)
         toggle->toggle();
         EXPECT_EQ(bool(box->state().checked), toggle->isChecked());
     }
-    AlertCard alert(QStringLiteral("Account Mismatch"), QStringLiteral("You signed in as someone else."));
+    AlertCard alert(u"Account Mismatch"_s, u"You signed in as someone else."_s);
     EXPECT_EQ(accessible(&alert)->role(), QAccessible::AlertMessage);
-    EXPECT_EQ(accessible(&alert)->text(QAccessible::Name), QStringLiteral("Account Mismatch"));
-    EXPECT_EQ(accessible(&alert)->text(QAccessible::Description),
-              QStringLiteral("You signed in as someone else."));
+    EXPECT_EQ(accessible(&alert)->text(QAccessible::Name), u"Account Mismatch"_s);
+    EXPECT_EQ(accessible(&alert)->text(QAccessible::Description), u"You signed in as someone else."_s);
 }
 
 TEST(Keyboard, TabWalksTheBarAndThePageInVisualOrderAndReturnActsLikeSpace)
@@ -76,14 +75,13 @@ TEST(Keyboard, TabWalksTheBarAndThePageInVisualOrderAndReturnActsLikeSpace)
         visited.append(focusName());
     }
     const QString all = QString::number(panel.model->countForFilter(PRFilter::all));
-    EXPECT_EQ(visited.mid(0, 5), (QStringList{QStringLiteral("PRs, ") + all, QStringLiteral("Issues"),
-                                              QStringLiteral("Dashboard"), QStringLiteral("settings"),
-                                              QStringLiteral("Refresh")}))
-        << visited.join(QStringLiteral(" | ")).toStdString();
-    EXPECT_TRUE(visited.contains(QStringLiteral("Settings")));
-    EXPECT_TRUE(visited.contains(QStringLiteral("Repository: All Repositories (") + all + QLatin1Char(')')));
+    EXPECT_EQ(visited.mid(0, 5),
+              (QStringList{u"PRs, "_s + all, u"Issues"_s, u"Dashboard"_s, u"settings"_s, u"Refresh"_s}))
+        << visited.join(u" | "_s).toStdString();
+    EXPECT_TRUE(visited.contains(u"Settings"_s));
+    EXPECT_TRUE(visited.contains(u"Repository: All Repositories ("_s + all + u')'));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    EXPECT_EQ(focusName(), visited[visited.size() - 2]) << visited.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(focusName(), visited[visited.size() - 2]) << visited.join(u" | "_s).toStdString();
 
     panel.view->tabButton(AppTab::dashboard)->setFocus(Qt::TabFocusReason);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -124,7 +122,7 @@ QStringList cutLabels(QWidget* root)
         const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2 * label->margin() +
                            label->contentsMargins().left() + label->contentsMargins().right();
         if (label->width() + 1 < needed)
-            cut.append(QStringLiteral("%1 (%2 of %3)").arg(label->text()).arg(label->width()).arg(needed));
+            cut.append(u"%1 (%2 of %3)"_s.arg(label->text()).arg(label->width()).arg(needed));
     }
     return cut;
 }

@@ -23,6 +23,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::ui;
 using norvane::testing::waitUntil;
@@ -57,7 +59,7 @@ TEST(ContentView, WithoutAccountsEveryTabButSettingsWelcomes)
     view.setSelectedTab(AppTab::settings);
     EXPECT_NE(view.currentContent(), view.welcomeView());
     EXPECT_FALSE(view.footerButton()->isVisibleTo(&view));
-    EXPECT_EQ(panel.tab().emptyDetailText(), QStringLiteral("Add a GitHub account in Settings"));
+    EXPECT_EQ(panel.tab().emptyDetailText(), u"Add a GitHub account in Settings"_s);
 
     view.setSelectedTab(AppTab::prs);
     view.signInButton()->click();
@@ -72,8 +74,7 @@ TEST(ContentView, TheAccountRowShowsOnlyForTwoOrMoreAccountsOutsideSettings)
         QStringList logins;
         bool visible;
     };
-    const Case cases[] = {{{QStringLiteral("me")}, false},
-                          {{QStringLiteral("me"), QStringLiteral("work")}, true}};
+    const Case cases[] = {{{u"me"_s}, false}, {{u"me"_s, u"work"_s}, true}};
     for (const Case& c : cases) {
         Panel panel(c.logins);
         ContentView& view = *panel.view;
@@ -86,10 +87,10 @@ TEST(ContentView, TheAccountRowShowsOnlyForTwoOrMoreAccountsOutsideSettings)
         view.setSelectedTab(AppTab::settings);
         EXPECT_FALSE(view.accountRow()->isVisibleTo(&view));
     }
-    Panel two({QStringLiteral("me"), QStringLiteral("work")});
+    Panel two({u"me"_s, u"work"_s});
     two.view->accountPicker()->activated(1);
     ASSERT_TRUE(two.model->selectedAccount());
-    EXPECT_EQ(two.model->selectedAccount()->username, QStringLiteral("work"));
+    EXPECT_EQ(two.model->selectedAccount()->username, u"work"_s);
     EXPECT_EQ(two.view->accountPicker()->currentIndex(), 1);
 }
 
@@ -145,7 +146,7 @@ TEST(ContentView, RefreshActsOnTheVisibleTabAndNotOnSettings)
     panel.model->setErrorMessage(std::nullopt);
     EXPECT_TRUE(panel.tab().errorText().isEmpty());
     EXPECT_EQ(panel.tab().unavailableDetailText(),
-              QStringLiteral("Refresh to try loading the pull requests of me again."));
+              u"Refresh to try loading the pull requests of me again."_s);
 
     // A list shown stays through a refresh, and through its failure.
     norvane::ui::loadSamplePullRequests(*panel.model);
@@ -161,9 +162,9 @@ TEST(ContentView, DebugButtonsOnlyInDebugModeAndTheFooterOpensGitHub)
     EXPECT_TRUE(quiet.view->debugButtons().isEmpty());
     quiet.view->footerButton()->click();
     ASSERT_EQ(quiet.world.opener->opened().size(), 1u);
-    EXPECT_EQ(quiet.world.opener->opened()[0], QUrl(QStringLiteral("https://github.com")));
+    EXPECT_EQ(quiet.world.opener->opened()[0], QUrl(u"https://github.com"_s));
 
-    Panel debug({QStringLiteral("me")}, true);
+    Panel debug({u"me"_s}, true);
     ASSERT_EQ(debug.view->debugButtons().size(), 2);
     debug.view->debugButtons()[0]->click();
     EXPECT_EQ(debug.model->pullRequests().size(), 6);
@@ -178,18 +179,18 @@ TEST(ContentView, EveryOpeningReloadsTheIssuesAndCardsButLeavesThePollsScheduleA
         fh::Issue issue;
         issue.id = 9000 + n;
         issue.number = n;
-        issue.title = QStringLiteral("Issue %1").arg(n);
-        issue.author = QStringLiteral("alice");
-        issue.state = n == 3 ? QStringLiteral("closed") : QStringLiteral("open");
+        issue.title = u"Issue %1"_s.arg(n);
+        issue.author = u"alice"_s;
+        issue.state = n == 3 ? u"closed"_s : u"open"_s;
         issue.createdAt = issue.updatedAt = norvane::testing::utc("2026-11-20T10:00:00Z");
         scenario.repositories[0].issues.append(issue);
     }
     fh::FakeHub hub(scenario);
-    Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl());
+    Panel panel({u"me"_s, u"alice"_s}, false, hub.baseUrl());
     ContentView& view = *panel.view;
     IssuesViewModel& issues = *view.issuesViewModel();
     DashboardViewModel& dashboard = *view.dashboardViewModel();
-    view.watchedRepoStore()->add(QStringLiteral("acme/api"), panel.accounts[0].id);
+    view.watchedRepoStore()->add(u"acme/api"_s, panel.accounts[0].id);
     EXPECT_EQ(issues.selectedAccount(), std::nullopt) << "nothing loads before the panel opens";
     EXPECT_FALSE(panel.model->isPolling());
     const auto settled = [&] { return !issues.isLoading() && !dashboard.isLoading(); };
@@ -207,8 +208,8 @@ TEST(ContentView, EveryOpeningReloadsTheIssuesAndCardsButLeavesThePollsScheduleA
         ASSERT_TRUE(waitUntil(settled, 15000));
         EXPECT_EQ(view.tabButton(AppTab::issues)->count(), 2);
         EXPECT_EQ(dashboard.summaries().size(), 1);
-        EXPECT_EQ(hub.requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/issues")).size(), 1u);
-        EXPECT_EQ(hub.requests(QStringLiteral("GET"), QStringLiteral("/repos/acme/api/commits")).size(), 1u);
+        EXPECT_EQ(hub.requests(u"GET"_s, u"/repos/acme/api/issues"_s).size(), 1u);
+        EXPECT_EQ(hub.requests(u"GET"_s, u"/repos/acme/api/commits"_s).size(), 1u);
         view.hide();
     }
 
@@ -234,31 +235,28 @@ TEST(PullRequestTab, RepositoryMenuGroupsFavouritesAndEachRepositoryHasItsSubmen
 {
     Panel panel;
     norvane::ui::loadSamplePullRequests(*panel.model);
-    panel.model->toggleFavorite(QStringLiteral("security/toolkit"));
+    panel.model->toggleFavorite(u"security/toolkit"_s);
     PullRequestTab& tab = panel.tab();
     tab.populateRepositoryMenu();
     EXPECT_EQ(menuTitles(*tab.repositoryMenu()),
-              (QStringList{QStringLiteral("All Repositories (6)"), QStringLiteral("---"),
-                           QStringLiteral("security/toolkit (1)"), QStringLiteral("---"),
-                           QStringLiteral("example/repo (5)")}));
-    QMenu* favorite = findAction(*tab.repositoryMenu(), QStringLiteral("security/toolkit (1)"))->menu();
-    QMenu* other = findAction(*tab.repositoryMenu(), QStringLiteral("example/repo (5)"))->menu();
+              (QStringList{u"All Repositories (6)"_s, u"---"_s, u"security/toolkit (1)"_s, u"---"_s,
+                           u"example/repo (5)"_s}));
+    QMenu* favorite = findAction(*tab.repositoryMenu(), u"security/toolkit (1)"_s)->menu();
+    QMenu* other = findAction(*tab.repositoryMenu(), u"example/repo (5)"_s)->menu();
     ASSERT_TRUE(favorite && other);
     EXPECT_FALSE(favorite->icon().isNull());
     EXPECT_TRUE(other->icon().isNull());
-    EXPECT_EQ(menuTitles(*favorite),
-              (QStringList{QStringLiteral("Select"), QStringLiteral("Remove from Favorites"),
-                           QStringLiteral("Block Repository"), QStringLiteral("Block all from security")}));
-    EXPECT_EQ(menuTitles(*other),
-              (QStringList{QStringLiteral("Select"), QStringLiteral("Add to Favorites"),
-                           QStringLiteral("Block Repository"), QStringLiteral("Block all from example")}));
+    EXPECT_EQ(menuTitles(*favorite), (QStringList{u"Select"_s, u"Remove from Favorites"_s,
+                                                  u"Block Repository"_s, u"Block all from security"_s}));
+    EXPECT_EQ(menuTitles(*other), (QStringList{u"Select"_s, u"Add to Favorites"_s, u"Block Repository"_s,
+                                               u"Block all from example"_s}));
 
     // Without favourites there is no second divider.
-    panel.model->toggleFavorite(QStringLiteral("security/toolkit"));
+    panel.model->toggleFavorite(u"security/toolkit"_s);
     tab.populateRepositoryMenu();
-    EXPECT_EQ(menuTitles(*tab.repositoryMenu()),
-              (QStringList{QStringLiteral("All Repositories (6)"), QStringLiteral("---"),
-                           QStringLiteral("example/repo (5)"), QStringLiteral("security/toolkit (1)")}));
+    EXPECT_EQ(
+        menuTitles(*tab.repositoryMenu()),
+        (QStringList{u"All Repositories (6)"_s, u"---"_s, u"example/repo (5)"_s, u"security/toolkit (1)"_s}));
 }
 
 TEST(PullRequestTab, RepositoryMenuActionsReachTheEngineAndTabCountsIgnoreTheRepository)
@@ -266,23 +264,20 @@ TEST(PullRequestTab, RepositoryMenuActionsReachTheEngineAndTabCountsIgnoreTheRep
     Panel panel;
     norvane::ui::loadSamplePullRequests(*panel.model);
     PullRequestTab& tab = panel.tab();
-    EXPECT_EQ(tab.repositoryButton()->text(), QStringLiteral("All Repositories (6)"));
+    EXPECT_EQ(tab.repositoryButton()->text(), u"All Repositories (6)"_s);
     EXPECT_FALSE(tab.clearRepositoryButton()->isVisibleTo(&tab));
     QList<int> countsBefore;
     for (const PillButton* filter : tab.filterTabs())
         countsBefore.append(filter->count());
 
     tab.populateRepositoryMenu();
-    findAction(*findAction(*tab.repositoryMenu(), QStringLiteral("security/toolkit (1)"))->menu(),
-               QStringLiteral("Select"))
-        ->trigger();
-    EXPECT_EQ(panel.model->selectedRepository(), QStringLiteral("security/toolkit"));
-    EXPECT_EQ(panel.world.preferences->string(QStringLiteral("selected_repository")),
-              QStringLiteral("security/toolkit"));
-    EXPECT_EQ(tab.repositoryButton()->text(), QStringLiteral("security/toolkit (1)"));
+    findAction(*findAction(*tab.repositoryMenu(), u"security/toolkit (1)"_s)->menu(), u"Select"_s)->trigger();
+    EXPECT_EQ(panel.model->selectedRepository(), u"security/toolkit"_s);
+    EXPECT_EQ(panel.world.preferences->string(u"selected_repository"_s), u"security/toolkit"_s);
+    EXPECT_EQ(tab.repositoryButton()->text(), u"security/toolkit (1)"_s);
     EXPECT_EQ(tab.repositoryButton()->leading(), std::nullopt);
     EXPECT_TRUE(tab.clearRepositoryButton()->isVisibleTo(&tab));
-    EXPECT_EQ(panel.rowIds(), QStringList{QStringLiteral("test-6")});
+    EXPECT_EQ(panel.rowIds(), QStringList{u"test-6"_s});
     // The tab bar and the filter tabs keep counting every repository.
     EXPECT_EQ(panel.view->tabButton(AppTab::prs)->count(), 6);
     QList<int> countsAfter;
@@ -290,29 +285,27 @@ TEST(PullRequestTab, RepositoryMenuActionsReachTheEngineAndTabCountsIgnoreTheRep
         countsAfter.append(filter->count());
     EXPECT_EQ(countsAfter, countsBefore);
 
-    panel.model->toggleFavorite(QStringLiteral("security/toolkit"));
+    panel.model->toggleFavorite(u"security/toolkit"_s);
     EXPECT_EQ(tab.repositoryButton()->leading(), Symbol::starFill);
 
     tab.clearRepositoryButton()->click();
     EXPECT_EQ(panel.model->selectedRepository(), std::nullopt);
-    EXPECT_EQ(panel.world.preferences->string(QStringLiteral("selected_repository")), std::nullopt);
+    EXPECT_EQ(panel.world.preferences->string(u"selected_repository"_s), std::nullopt);
     EXPECT_EQ(panel.rowIds().size(), 6);
 
     tab.populateRepositoryMenu();
-    findAction(*findAction(*tab.repositoryMenu(), QStringLiteral("example/repo (5)"))->menu(),
-               QStringLiteral("Block all from example"))
+    findAction(*findAction(*tab.repositoryMenu(), u"example/repo (5)"_s)->menu(), u"Block all from example"_s)
         ->trigger();
-    EXPECT_TRUE(panel.model->blockedRepositories().contains(QStringLiteral("example")));
-    EXPECT_EQ(panel.rowIds(), QStringList{QStringLiteral("test-6")});
+    EXPECT_TRUE(panel.model->blockedRepositories().contains(u"example"_s));
+    EXPECT_EQ(panel.rowIds(), QStringList{u"test-6"_s});
     EXPECT_EQ(panel.view->tabButton(AppTab::prs)->count(), 1);
     tab.populateRepositoryMenu();
-    findAction(*findAction(*tab.repositoryMenu(), QStringLiteral("security/toolkit (1)"))->menu(),
-               QStringLiteral("Block Repository"))
+    findAction(*findAction(*tab.repositoryMenu(), u"security/toolkit (1)"_s)->menu(), u"Block Repository"_s)
         ->trigger();
     EXPECT_TRUE(panel.rowIds().isEmpty());
     EXPECT_FALSE(tab.repositoryBar()->isVisibleTo(&tab)) << "no repository left to choose from";
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::empty);
-    EXPECT_EQ(tab.emptyDetailText(), QStringLiteral("No PRs match this filter"));
+    EXPECT_EQ(tab.emptyDetailText(), u"No PRs match this filter"_s);
 }
 
 TEST(PullRequestTab, FilterTabsAndSortMenu)
@@ -320,8 +313,8 @@ TEST(PullRequestTab, FilterTabsAndSortMenu)
     Panel panel;
     norvane::ui::loadSamplePullRequests(*panel.model);
     PullRequestTab& tab = panel.tab();
-    EXPECT_EQ(tab.filterTabs()[1]->visibleText(), QStringLiteral("Review 2"));
-    EXPECT_EQ(tab.filterTabs()[5]->visibleText(), QStringLiteral("Drafts")) << "no count of nothing";
+    EXPECT_EQ(tab.filterTabs()[1]->visibleText(), u"Review 2"_s);
+    EXPECT_EQ(tab.filterTabs()[5]->visibleText(), u"Drafts"_s) << "no count of nothing";
     EXPECT_TRUE(tab.filterTabs()[0]->isSelected());
 
     tab.filterTabs()[1]->click();
@@ -340,20 +333,20 @@ TEST(PullRequestTab, FilterTabsAndSortMenu)
         }
         return names;
     };
-    EXPECT_EQ(checked(), QStringList{QStringLiteral("Updated")});
+    EXPECT_EQ(checked(), QStringList{u"Updated"_s});
     tab.filterTabs()[0]->click();
-    findAction(*tab.sortMenu(), QStringLiteral("PR #"))->trigger();
+    findAction(*tab.sortMenu(), u"PR #"_s)->trigger();
     EXPECT_EQ(panel.model->selectedSortOption(), PRSortOption::prNumber);
-    EXPECT_EQ(checked(), QStringList{QStringLiteral("PR #")});
-    EXPECT_EQ(tab.sortButton()->text(), QStringLiteral("Sort by: PR #"));
-    EXPECT_EQ(panel.rowIds().first(), QStringLiteral("test-6")) << "#999 first";
+    EXPECT_EQ(checked(), QStringList{u"PR #"_s});
+    EXPECT_EQ(tab.sortButton()->text(), u"Sort by: PR #"_s);
+    EXPECT_EQ(panel.rowIds().first(), u"test-6"_s) << "#999 first";
     // Squeezed by long counts, the sort menu names only the option rather than cutting the words short.
     tab.sortButton()->resize(tab.sortButton()->sizeHint());
-    EXPECT_EQ(tab.sortButton()->shownText(), QStringLiteral("Sort by: PR #"));
+    EXPECT_EQ(tab.sortButton()->shownText(), u"Sort by: PR #"_s);
     tab.sortButton()->resize(tab.sortButton()->minimumSizeHint());
-    EXPECT_EQ(tab.sortButton()->shownText(), QStringLiteral("PR #"));
+    EXPECT_EQ(tab.sortButton()->shownText(), u"PR #"_s);
     // The filter choice is not kept across runs.
-    EXPECT_FALSE(panel.world.preferences->keys().contains(QStringLiteral("selected_filter")));
+    EXPECT_FALSE(panel.world.preferences->keys().contains(u"selected_filter"_s));
 }
 
 TEST(PullRequestTab, KeyboardNavigationStopsAtTheEndsAndFollowsTheList)
@@ -405,33 +398,30 @@ TEST(PullRequestTab, ReturnAndClickMarkSeenThenOpen)
     PullRequestTab& tab = panel.tab();
     view.show();
     // test-1 has new commits; find it and select it.
-    while (tab.selectedPRId() != QStringLiteral("test-1"))
+    while (tab.selectedPRId() != u"test-1"_s)
         QTest::keyClick(&view, Qt::Key_Down);
     const auto pr = [&](const QString& id) {
         return tab.listModel()->pullRequests()[tab.listModel()->rowOf(id)];
     };
-    ASSERT_FALSE(panel.model->unseenUpdates(pr(QStringLiteral("test-1"))).isEmpty());
+    ASSERT_FALSE(panel.model->unseenUpdates(pr(u"test-1"_s)).isEmpty());
     QTest::keyClick(&view, Qt::Key_Return);
-    EXPECT_TRUE(panel.model->unseenUpdates(pr(QStringLiteral("test-1"))).isEmpty());
+    EXPECT_TRUE(panel.model->unseenUpdates(pr(u"test-1"_s)).isEmpty());
     ASSERT_EQ(panel.world.opener->opened().size(), 1u);
-    EXPECT_EQ(panel.world.opener->opened()[0],
-              QUrl(QStringLiteral("https://github.com/example/repo/pull/123")));
-    EXPECT_FALSE(
-        panel.world.preferences->keys().join(QLatin1Char(' ')).contains(QStringLiteral("pr_seen_states_")))
+    EXPECT_EQ(panel.world.opener->opened()[0], QUrl(u"https://github.com/example/repo/pull/123"_s));
+    EXPECT_FALSE(panel.world.preferences->keys().join(u' ').contains(u"pr_seen_states_"_s))
         << "sample snapshots are never stored";
 
     // A click on a row does the same, whichever row is selected.
-    const int row = tab.listModel()->rowOf(QStringLiteral("test-4"));
-    ASSERT_FALSE(panel.model->unseenUpdates(pr(QStringLiteral("test-4"))).isEmpty());
+    const int row = tab.listModel()->rowOf(u"test-4"_s);
+    ASSERT_FALSE(panel.model->unseenUpdates(pr(u"test-4"_s)).isEmpty());
     QListView& list = *tab.listView();
     list.scrollTo(tab.listModel()->index(row));
     const QRect rect = list.visualRect(tab.listModel()->index(row));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
-    EXPECT_TRUE(panel.model->unseenUpdates(pr(QStringLiteral("test-4"))).isEmpty());
+    EXPECT_TRUE(panel.model->unseenUpdates(pr(u"test-4"_s)).isEmpty());
     ASSERT_EQ(panel.world.opener->opened().size(), 2u);
-    EXPECT_EQ(panel.world.opener->opened()[1],
-              QUrl(QStringLiteral("https://github.com/example/repo/pull/101")));
-    EXPECT_EQ(tab.selectedPRId(), QStringLiteral("test-1"));
+    EXPECT_EQ(panel.world.opener->opened()[1], QUrl(u"https://github.com/example/repo/pull/101"_s));
+    EXPECT_EQ(tab.selectedPRId(), u"test-1"_s);
 }
 
 // The Menu key, Shift+F10 and a right-click open the row's menu; its snooze takes the row out of the list
@@ -477,7 +467,7 @@ TEST(PullRequestTab, TheRowMenuSnoozesAndTheSnoozedEntryUnsnoozes)
                 names.append(spoken->child(i)->text(QAccessible::Name));
         }
         QStringList items = menuTitles(*menu);
-        items.removeAll(QStringLiteral("---"));
+        items.removeAll(u"---"_s);
         EXPECT_EQ(names, items) << o.name;
         EXPECT_EQ(items.size(), 7) << o.name;
         menu->close();
@@ -489,18 +479,18 @@ TEST(PullRequestTab, TheRowMenuSnoozesAndTheSnoozedEntryUnsnoozes)
     QMenu* menu = openMenu([&] { QTest::keyClick(&view, Qt::Key_Menu); });
     ASSERT_NE(menu, nullptr);
     const QString snoozed = *tab.selectedPRId();
-    findAction(*menu, QStringLiteral("Snooze for a day"))->trigger();
+    findAction(*menu, u"Snooze for a day"_s)->trigger();
     EXPECT_FALSE(panel.rowIds().contains(snoozed));
     EXPECT_EQ(panel.rowIds().size(), 5);
     ASSERT_TRUE(tab.snoozedButton()->isVisibleTo(&view));
-    EXPECT_EQ(tab.snoozedButton()->text(), QStringLiteral("Snoozed 1"));
+    EXPECT_EQ(tab.snoozedButton()->text(), u"Snoozed 1"_s);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(tab.snoozedButton())->text(QAccessible::Name),
-              QStringLiteral("Snoozed 1"));
+              u"Snoozed 1"_s);
     tab.populateSnoozedMenu();
     const QList<QAction*> entries = tab.snoozedButton()->menu()->actions();
     ASSERT_EQ(entries.size(), 1);
-    EXPECT_TRUE(entries[0]->text().contains(QStringLiteral("(until ")));
-    findAction(*entries[0]->menu(), QStringLiteral("Unsnooze"))->trigger();
+    EXPECT_TRUE(entries[0]->text().contains(u"(until "_s));
+    findAction(*entries[0]->menu(), u"Unsnooze"_s)->trigger();
     EXPECT_TRUE(panel.rowIds().contains(snoozed));
     EXPECT_FALSE(tab.snoozedButton()->isVisibleTo(&view));
     EXPECT_NE(first, QString());
@@ -520,10 +510,10 @@ TEST(PullRequestTab, TheListIsAlwaysTheSelectedAccountsAndARejectedTokenSaysSo)
 {
     namespace fh = norvane::fakehub;
     fh::FakeHub hub(twoAccountsWorld());
-    Panel panel({QStringLiteral("me"), QStringLiteral("alice")}, false, hub.baseUrl());
+    Panel panel({u"me"_s, u"alice"_s}, false, hub.baseUrl());
     const GitHubAccount me = panel.accounts[0];
     const GitHubAccount alice = panel.accounts[1];
-    panel.world.keychain->storage()->insert_or_assign(alice.tokenIdentifier, QStringLiteral("revoked"));
+    panel.world.keychain->storage()->insert_or_assign(alice.tokenIdentifier, u"revoked"_s);
     ContentView& view = *panel.view;
     PullRequestTab& tab = panel.tab();
     view.show();
@@ -540,22 +530,22 @@ TEST(PullRequestTab, TheListIsAlwaysTheSelectedAccountsAndARejectedTokenSaysSo)
 
     // GitHub rejects alice's token: the banner says so over no list at all.
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::unavailable);
-    EXPECT_EQ(tab.reauthText(), QStringLiteral("GitHub no longer accepts the token for alice."));
-    EXPECT_EQ(tab.unavailableDetailText(), QStringLiteral("Reconnect alice to load its pull requests."));
+    EXPECT_EQ(tab.reauthText(), u"GitHub no longer accepts the token for alice."_s);
+    EXPECT_EQ(tab.unavailableDetailText(), u"Reconnect alice to load its pull requests."_s);
     EXPECT_EQ(tab.errorText(), QString());
     QTest::keyClick(&view, Qt::Key_Return);
     EXPECT_TRUE(panel.world.opener->opened().empty());
-    const QString aliceSeen = QStringLiteral("pr_seen_states_") + uuidText(alice.id);
+    const QString aliceSeen = u"pr_seen_states_"_s + uuidText(alice.id);
     EXPECT_FALSE(panel.world.preferences->data(aliceSeen)) << "nothing of me's is marked seen for alice";
 
     // Back to me, whose answer fails: the failure shows, not alice's list. (Reconnecting from the banner is
     // the wrong-token journey's.)
-    hub.injectFault(fh::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 502));
+    hub.injectFault(fh::Fault::httpStatus(u"GET"_s, u"/search/issues"_s, 502));
     panel.model->setSelectedAccount(me);
     EXPECT_TRUE(panel.rowIds().isEmpty());
     ASSERT_TRUE(waitUntil([&] { return !panel.model->isLoading(); }));
     EXPECT_EQ(tab.listState(), PullRequestTab::ListState::unavailable);
-    EXPECT_TRUE(tab.errorText().contains(QStringLiteral("HTTP 502"))) << tab.errorText().toStdString();
+    EXPECT_TRUE(tab.errorText().contains(u"HTTP 502"_s)) << tab.errorText().toStdString();
     EXPECT_EQ(tab.reauthText(), QString());
 }
 
@@ -566,24 +556,21 @@ TEST(PullRequestTab, TheListIsAlwaysTheSelectedAccountsAndARejectedTokenSaysSo)
 TEST(ContentView, TextFromGitHubIsShownAsWritten)
 {
     const QString markup = norvane::testing::kMarkupLike;
-    const QString repo = QStringLiteral("<b>x & y/<i>z"); // what the search's page address names
+    const QString repo = u"<b>x & y/<i>z"_s; // what the search's page address names
     fakehub::FakeHub hub(norvane::testing::baseWorld());
-    const QJsonObject item{
-        {QStringLiteral("id"), 1},
-        {QStringLiteral("number"), 1},
-        {QStringLiteral("title"), markup},
-        {QStringLiteral("html_url"), hub.baseUrl() + QLatin1Char('/') + repo + QStringLiteral("/pull/1")},
-        {QStringLiteral("user"), QJsonObject{{QStringLiteral("login"), markup}}},
-        {QStringLiteral("created_at"), QStringLiteral("2026-12-01T10:00:00Z")},
-        {QStringLiteral("updated_at"), QStringLiteral("2026-12-01T10:00:00Z")},
-        {QStringLiteral("draft"), false},
-        {QStringLiteral("state"), QStringLiteral("open")}};
-    hub.injectFault(
-        fakehub::Fault::httpStatus(QStringLiteral("GET"), QStringLiteral("/search/issues"), 200,
-                                   QJsonDocument(QJsonObject{{QStringLiteral("total_count"), 1},
-                                                             {QStringLiteral("items"), QJsonArray{item}}})
-                                       .toJson()));
-    Panel panel({QStringLiteral("me")}, false, hub.baseUrl());
+    const QJsonObject item{{u"id"_s, 1},
+                           {u"number"_s, 1},
+                           {u"title"_s, markup},
+                           {u"html_url"_s, hub.baseUrl() + u'/' + repo + u"/pull/1"_s},
+                           {u"user"_s, QJsonObject{{u"login"_s, markup}}},
+                           {u"created_at"_s, u"2026-12-01T10:00:00Z"_s},
+                           {u"updated_at"_s, u"2026-12-01T10:00:00Z"_s},
+                           {u"draft"_s, false},
+                           {u"state"_s, u"open"_s}};
+    hub.injectFault(fakehub::Fault::httpStatus(
+        u"GET"_s, u"/search/issues"_s, 200,
+        QJsonDocument(QJsonObject{{u"total_count"_s, 1}, {u"items"_s, QJsonArray{item}}}).toJson()));
+    Panel panel({u"me"_s}, false, hub.baseUrl());
     ASSERT_EQ(panel.model->pullRequests().size(), 1);
     const PullRequest& pr = panel.model->pullRequests().first();
     EXPECT_EQ(pr.title, markup);

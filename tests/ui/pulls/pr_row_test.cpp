@@ -23,20 +23,20 @@ const QDateTime kNow(QDate(2026, 12, 6), QTime(12, 0), Qt::UTC);
 PullRequest base()
 {
     PullRequest p;
-    p.id = QStringLiteral("gh-1");
+    p.id = u"gh-1"_s;
     p.number = 42;
-    p.title = QStringLiteral("Make the thing faster");
-    p.url = QStringLiteral("https://github.com/acme/api/pull/42");
-    p.repository = QStringLiteral("acme/api");
+    p.title = u"Make the thing faster"_s;
+    p.url = u"https://github.com/acme/api/pull/42"_s;
+    p.repository = u"acme/api"_s;
     p.updatedAt = kNow.addSecs(-2 * 3600);
     p.createdAt = kNow.addDays(-3);
-    p.state = QStringLiteral("open");
+    p.state = u"open"_s;
     return p;
 }
 
 QString verdictText(const PRRowContent& row)
 {
-    return row.verdict ? row.verdict->text : QStringLiteral("-");
+    return row.verdict ? row.verdict->text : u"-"_s;
 }
 
 TEST(PRRow, VerdictBadgeFirstRuleWins)
@@ -91,9 +91,9 @@ TEST(PRRow, RoleAndWaitingLines)
         std::optional<QString> role;
     };
     const Case roles[] = {
-        {true, true, true, QStringLiteral("Role: Author")},
-        {false, true, true, QStringLiteral("Role: Reviewer")},
-        {false, false, true, QStringLiteral("Role: Assigned")},
+        {true, true, true, u"Role: Author"_s},
+        {false, true, true, u"Role: Reviewer"_s},
+        {false, false, true, u"Role: Assigned"_s},
         {false, false, false, std::nullopt},
     };
     for (const Case& c : roles) {
@@ -109,12 +109,12 @@ TEST(PRRow, RoleAndWaitingLines)
     // Reviewers still awaited are named only on the user's own pull request.
     PullRequest own = base();
     own.isYourPR = true;
-    own.requestedReviewers = QStringList{QStringLiteral("alice"), QStringLiteral("bob")};
-    EXPECT_EQ(rowContent(own, {}, false, kNow).waitingOn, QStringLiteral("alice, bob"));
+    own.requestedReviewers = QStringList{u"alice"_s, u"bob"_s};
+    EXPECT_EQ(rowContent(own, {}, false, kNow).waitingOn, u"alice, bob"_s);
     own.requestedReviewers = QStringList{};
     EXPECT_EQ(rowContent(own, {}, false, kNow).waitingOn, std::nullopt);
     PullRequest theirs = base();
-    theirs.requestedReviewers = QStringList{QStringLiteral("alice")};
+    theirs.requestedReviewers = QStringList{u"alice"_s};
     EXPECT_EQ(rowContent(theirs, {}, false, kNow).waitingOn, std::nullopt);
 }
 
@@ -125,8 +125,8 @@ TEST(PRRow, UnseenUpdatesComeInAFixedOrder)
     QStringList helps;
     for (const UpdateIcon& icon : icons)
         helps.append(icon.help);
-    EXPECT_EQ(helps, (QStringList{QStringLiteral("CI status changed"), QStringLiteral("New comments"),
-                                  QStringLiteral("New commits"), QStringLiteral("New review")}));
+    EXPECT_EQ(helps,
+              (QStringList{u"CI status changed"_s, u"New comments"_s, u"New commits"_s, u"New review"_s}));
     // (The tint and the ring each state gets: the painted row's pixels, below.)
     // Back from a snooze, without updates: marked all the same, until selected.
     const PRRowContent woke = rowContent(base(), {}, false, kNow, true);
@@ -202,22 +202,21 @@ TEST(PRRow, ASpokenRowSaysWhatThePaintedLinesSayInReadingOrder)
 {
     PullRequest bare = base();
     PullRequest full = base();
-    full.author = QStringLiteral("octocat");
+    full.author = u"octocat"_s;
     full.isYourPR = true;
     full.approvalStatus = AS::changesRequested;
     full.ciStatus = CI::failure;
     full.isDraft = true;
-    full.requestedReviewers = QStringList{QStringLiteral("theo"), QStringLiteral("priya")};
+    full.requestedReviewers = QStringList{u"theo"_s, u"priya"_s};
     full.reviewCommentCount = 3;
-    full.lastChangeRequest =
-        ChangeRequestInfo{QStringLiteral("alice"), QStringLiteral("Please split this"), kNow.addDays(-1)};
+    full.lastChangeRequest = ChangeRequestInfo{u"alice"_s, u"Please split this"_s, kNow.addDays(-1)};
     PullRequest reviewer = base();
     reviewer.reviewRequested = true;
     reviewer.approvalStatus = AS::approved;
     reviewer.ciStatus = CI::success;
     PullRequest team = base();
     team.reviewRequested = true;
-    team.requestedTeam = QStringLiteral("acme/web-reviewers");
+    team.requestedTeam = u"acme/web-reviewers"_s;
     struct Case
     {
         const char* name;
@@ -246,7 +245,7 @@ TEST(PRRow, ASpokenRowSaysWhatThePaintedLinesSayInReadingOrder)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const SpokenRow spoken = spokenRow(rowContent(c.pr, c.updates, false, kNow));
-        EXPECT_EQ(spoken.name, QStringLiteral("acme/api #42, Make the thing faster"));
+        EXPECT_EQ(spoken.name, u"acme/api #42, Make the thing faster"_s);
         EXPECT_EQ(spoken.description, c.description);
     }
 }
@@ -289,7 +288,7 @@ TEST(PRRowView, TheSelectionTintWinsOverTheUnseenTintAndKeepsRingAndIcons)
         const QColor ring = image->pixelColor(int(centre.x()), int(centre.y() - 6));
         EXPECT_GT(ring.blue(), ring.red() + 60) << ring.name().toStdString();
     }
-    EXPECT_EQ(PaintedRowView::helpAt(layout, layout.pieces[1].rect.center()), QStringLiteral("New commits"));
+    EXPECT_EQ(PaintedRowView::helpAt(layout, layout.pieces[1].rect.center()), u"New commits"_s);
 
     const QImage plain = paint(rowContent(p, {}, false, kNow), palette);
     EXPECT_TRUE(near(plain.pixelColor(bare), window));
@@ -309,11 +308,11 @@ TEST(PRRowView, HelpTextsAreFoundWhereTheirPartsAreDrawn)
         if (!help.isEmpty() && !helps.contains(help))
             helps.append(help);
     }
-    EXPECT_EQ(helps, (QStringList{QStringLiteral("Another reviewer has already approved this PR"),
-                                  QStringLiteral("3 review comments")}));
+    EXPECT_EQ(helps,
+              (QStringList{u"Another reviewer has already approved this PR"_s, u"3 review comments"_s}));
     EXPECT_EQ(PaintedRowView::helpAt(layout, QPointF(2, 2)), QString());
     // A long title is cut to the row's width instead of widening it.
-    p.title = QString(400, QLatin1Char('w'));
+    p.title = QString(400, u'w');
     for (const RowPiece& piece : layoutRow(rowContent(p, {}, false, kNow), palette, 300).pieces)
         EXPECT_LE(piece.rect.right(), 300 - 12 + 0.5) << piece.text.left(20).toStdString();
 }
@@ -341,10 +340,10 @@ TEST(PRRowView, TheQuickHeightMatchesTheFullLayout)
              p.isYourPR = true;
              p.ciStatus = CI::failure;
              p.approvalStatus = AS::changesRequested;
-             p.requestedReviewers = QStringList{QStringLiteral("bob")};
+             p.requestedReviewers = QStringList{u"bob"_s};
              p.isDraft = true;
              p.reviewCommentCount = 1;
-             p.lastChangeRequest = ChangeRequestInfo{QStringLiteral("bob"), QStringLiteral("No"), kNow};
+             p.lastChangeRequest = ChangeRequestInfo{u"bob"_s, u"No"_s, kNow};
          }},
     };
     for (const Case& c : cases) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::ui;
 using namespace norvane::testing;
@@ -18,7 +20,7 @@ TEST(RateLimitLine, ShowsWhileTheSelectedAccountWaitsForGitHubsLimit)
     scenario.pullRequests = {pull("acme/api", 1, "me")};
     fh::FakeHub hub(scenario);
     EngineWorld world;
-    world.storeAccounts({QStringLiteral("me")});
+    world.storeAccounts({u"me"_s});
     QDateTime clock = QDateTime::currentDateTimeUtc();
     PRViewModel::Dependencies deps = world.dependencies(hub.baseUrl());
     deps.now = [&clock] { return clock; };
@@ -39,8 +41,8 @@ TEST(RateLimitLine, ShowsWhileTheSelectedAccountWaitsForGitHubsLimit)
     ASSERT_TRUE(until.has_value());
     EXPECT_FALSE(line->isHidden());
     // In the user's short form, to the minute (the tests run in the C locale).
-    EXPECT_EQ(line->text(), QStringLiteral("GitHub's rate limit: Norvane checks again at %1.")
-                                .arg(until->toLocalTime().toString(QStringLiteral("HH:mm"))));
+    EXPECT_EQ(line->text(), u"GitHub's rate limit: Norvane checks again at %1."_s.arg(
+                                until->toLocalTime().toString(u"HH:mm"_s)));
 
     clock = until->addSecs(1);
     ASSERT_TRUE(waitUntil([&] { return line->isHidden(); }, 10'000));

@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::ui;
 using namespace std::chrono_literals;
@@ -41,14 +43,13 @@ struct Sheet
     {
         host.setFixedSize(560, 600);
         auto* page = new QVBoxLayout(&host);
-        page->addWidget(
-            new ThemedLabel(QStringLiteral("Accounts"), TextStyle::headline, ThemeColor::primary));
+        page->addWidget(new ThemedLabel(u"Accounts"_s, TextStyle::headline, ThemeColor::primary));
         page->addWidget(behind);
         page->addStretch();
         GitHubDeviceAuth::Config config;
         config.clientId = std::move(clientId);
         // Port 9 of the loopback: nothing listens, so a sheet without a hub never reaches out.
-        config.webBaseURL = hub ? hub->baseUrl() : QStringLiteral("http://127.0.0.1:9");
+        config.webBaseURL = hub ? hub->baseUrl() : u"http://127.0.0.1:9"_s;
         config.apiBaseURL = config.webBaseURL;
         signIn = std::make_unique<SignInModel>(SignInModel::Dependencies{
             HttpSession(&network), config, std::make_shared<FastTimer>(flowHub ? flowHub : hub)});
@@ -69,7 +70,7 @@ struct Sheet
     RecordingUrlOpener opener;
     std::unique_ptr<SignInModel> signIn; // outlives the sheet
     QWidget host;
-    QPushButton* behind = new QPushButton(QStringLiteral("Behind the sheet"));
+    QPushButton* behind = new QPushButton(u"Behind the sheet"_s);
     QPointer<AddAccountView> view;
     QPointer<SheetOverlay> overlay;
 };
@@ -111,11 +112,11 @@ TEST(AddAccountView, AddAccountShowsOnlyForManualEntryNeedsBothFieldsAndSaysWhat
         QString username, token;
         bool enabled;
     };
-    const Case cases[] = {{QStringLiteral("octo"), {}, false},
-                          {{}, QStringLiteral("ghp_x"), false},
-                          {QStringLiteral("octo"), QStringLiteral("ghp_x"), true},
+    const Case cases[] = {{u"octo"_s, {}, false},
+                          {{}, u"ghp_x"_s, false},
+                          {u"octo"_s, u"ghp_x"_s, true},
                           // Not trimmed: GitHub decides what a blank is worth.
-                          {QStringLiteral(" "), QStringLiteral(" "), true}};
+                          {u" "_s, u" "_s, true}};
     for (const Case& c : cases) {
         sheet.c().username->setText(c.username);
         sheet.c().token->setText(c.token);
@@ -129,16 +130,15 @@ TEST(AddAccountView, AddAccountShowsOnlyForManualEntryNeedsBothFieldsAndSaysWhat
     sheet.view->submitManualEntry();
     EXPECT_EQ(added.count(), 0);
     EXPECT_TRUE(sheet.c().manualError->isVisibleTo(sheet.view));
-    EXPECT_EQ(sheet.c().manualError->text(), QStringLiteral("Username and token are required"));
+    EXPECT_EQ(sheet.c().manualError->text(), u"Username and token are required"_s);
     sheet.c().back->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::idle);
     EXPECT_FALSE(sheet.c().add->isVisibleTo(sheet.view));
     sheet.c().useToken->click();
     EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
-    EXPECT_EQ(sheet.c().username->text(), QStringLiteral(" "));
+    EXPECT_EQ(sheet.c().username->text(), u" "_s);
     sheet.c().tokenSettings->click();
-    EXPECT_EQ(sheet.opener.opened(),
-              std::vector<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/settings/tokens"))});
+    EXPECT_EQ(sheet.opener.opened(), std::vector<QUrl>{QUrl(u"http://127.0.0.1:9/settings/tokens"_s)});
 }
 
 TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
@@ -168,18 +168,18 @@ TEST(AddAccountView, AManualTokenIsShownToGitHubBeforeAnythingIsHandedOn)
         sheet.c().add->click();
         // Until GitHub answers the button says what is going on and takes no second press.
         EXPECT_TRUE(sheet.view->isCheckingToken());
-        EXPECT_EQ(sheet.c().add->text(), QStringLiteral("Checking…"));
+        EXPECT_EQ(sheet.c().add->text(), u"Checking…"_s);
         EXPECT_FALSE(sheet.c().add->isEnabled());
         EXPECT_TRUE(sheet.c().busy->isVisibleTo(sheet.view));
         sheet.view->submitManualEntry();
         ASSERT_TRUE(waitUntil([&] { return !sheet.view->isCheckingToken(); }));
-        EXPECT_EQ(hub->requests(QStringLiteral("GET"), QStringLiteral("/user")).size(), c.offline ? 0u : 1u);
-        EXPECT_EQ(sheet.c().add->text(), QStringLiteral("Add Account"));
+        EXPECT_EQ(hub->requests(u"GET"_s, u"/user"_s).size(), c.offline ? 0u : 1u);
+        EXPECT_EQ(sheet.c().add->text(), u"Add Account"_s);
         EXPECT_TRUE(sheet.c().add->isEnabled());
         EXPECT_FALSE(sheet.c().busy->isVisibleTo(sheet.view));
         if (!c.refusal) {
             ASSERT_EQ(added.count(), 1);
-            EXPECT_EQ(added[0][0].toString(), QStringLiteral("ALICE"));
+            EXPECT_EQ(added[0][0].toString(), u"ALICE"_s);
             EXPECT_FALSE(sheet.c().manualError->isVisibleTo(sheet.view));
             continue;
         }
@@ -234,7 +234,7 @@ TEST(AddAccountView, DeviceFlowAgainstFakehubFromConnectToTheSignedInUser)
     const auto hub = startHub();
     Sheet sheet(std::nullopt, hub.get());
     QSignalSpy added(sheet.view, &AddAccountView::added);
-    QTest::keyClicks(sheet.c().label, QStringLiteral("Work"));
+    QTest::keyClicks(sheet.c().label, u"Work"_s);
 
     sheet.c().connect->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::loading);
@@ -254,35 +254,33 @@ TEST(AddAccountView, DeviceFlowAgainstFakehubFromConnectToTheSignedInUser)
 
     // Copy Code leaves exactly the code on the clipboard, whatever was there before.
     auto* before = new QMimeData;
-    before->setHtml(QStringLiteral("<b>old</b>"));
-    before->setText(QStringLiteral("old"));
+    before->setHtml(u"<b>old</b>"_s);
+    before->setText(u"old"_s);
     QGuiApplication::clipboard()->setMimeData(before);
     sheet.c().copyCode->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), code);
     EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
 
     const QString host = QUrl(hub->baseUrl()).authority();
-    EXPECT_EQ(sheet.c().openVerification->text(),
-              QStringLiteral("Open ") + host + QStringLiteral("/login/device"));
+    EXPECT_EQ(sheet.c().openVerification->text(), u"Open "_s + host + u"/login/device"_s);
     sheet.c().openVerification->click();
-    EXPECT_EQ(sheet.opener.opened(),
-              std::vector<QUrl>{QUrl(hub->baseUrl() + QStringLiteral("/login/device"))});
+    EXPECT_EQ(sheet.opener.opened(), std::vector<QUrl>{QUrl(hub->baseUrl() + u"/login/device"_s)});
 
     // A look at the manual panel, which has the label typed on this one, and back: the same code is still
     // awaited.
     sheet.c().useToken->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::manual);
-    EXPECT_EQ(sheet.c().manualLabel->text(), QStringLiteral("Work"));
+    EXPECT_EQ(sheet.c().manualLabel->text(), u"Work"_s);
     expectLaidOut(*sheet.view);
     sheet.c().back->click();
     EXPECT_EQ(sheet.view->shownPanel(), Panel::awaiting);
     EXPECT_EQ(sheet.c().code->text(), code);
 
-    ASSERT_TRUE(hub->approveDeviceCode(code, QStringLiteral("me")));
+    ASSERT_TRUE(hub->approveDeviceCode(code, u"me"_s));
     ASSERT_TRUE(waitUntil([&] { return added.count() == 1; }));
-    EXPECT_EQ(added[0][0].toString(), QStringLiteral("me"));
-    EXPECT_EQ(added[0][1].toString(), QStringLiteral("tok-me"));
-    EXPECT_EQ(added[0][2].value<std::optional<QString>>(), std::optional(QStringLiteral("Work")));
+    EXPECT_EQ(added[0][0].toString(), u"me"_s);
+    EXPECT_EQ(added[0][1].toString(), u"tok-me"_s);
+    EXPECT_EQ(added[0][2].value<std::optional<QString>>(), std::optional(u"Work"_s));
 }
 
 TEST(AddAccountView, AnUnconfiguredClientIdFailsAtOnceWithoutARequest)
@@ -292,9 +290,8 @@ TEST(AddAccountView, AnUnconfiguredClientIdFailsAtOnceWithoutARequest)
     for (QAbstractButton* start : {sheet.c().connect, sheet.c().tryAgain}) {
         start->click();
         EXPECT_EQ(sheet.view->shownPanel(), Panel::failed);
-        EXPECT_EQ(
-            sheet.c().failure->text(),
-            QStringLiteral("GitHub OAuth App not configured.\nSee GitHubDeviceAuth for setup instructions."));
+        EXPECT_EQ(sheet.c().failure->text(),
+                  u"GitHub OAuth App not configured.\nSee GitHubDeviceAuth for setup instructions."_s);
         EXPECT_TRUE(sheet.c().tryAgain->isVisibleTo(sheet.view));
         expectLaidOut(*sheet.view);
     }
@@ -307,9 +304,9 @@ std::unique_ptr<fakehub::FakeHub> startEnterpriseHub()
 {
     fakehub::Scenario world = norvane::testing::baseWorld();
     for (fakehub::User& u : world.users)
-        u.tokens = {QStringLiteral("ghe-") + u.login};
+        u.tokens = {u"ghe-"_s + u.login};
     fakehub::OAuthApp app;
-    app.clientId = QStringLiteral("Iv1.enterprise0001");
+    app.clientId = u"Iv1.enterprise0001"_s;
     app.expiresIn = 24 * 60 * 60;
     world.oauthApp = app;
     fakehub::FakeHub::Options layout;
@@ -332,10 +329,8 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
 
     // What is not a host is refused before anything is sent anywhere.
     const std::pair<QString, QString> refused[] = {
-        {QStringLiteral("http://github.example.com"),
-         QStringLiteral("A GitHub Enterprise Server is reached over https.")},
-        {QStringLiteral("github.example.com/login"),
-         QStringLiteral("Enter the server's host name, such as github.example.com.")},
+        {u"http://github.example.com"_s, u"A GitHub Enterprise Server is reached over https."_s},
+        {u"github.example.com/login"_s, u"Enter the server's host name, such as github.example.com."_s},
     };
     for (const auto& [typed, message] : refused) {
         sheet.c().host->setText(typed);
@@ -345,35 +340,33 @@ TEST(AddAccountView, AnEnterpriseServerSignsInOnItsOwnHostOnly)
         EXPECT_EQ(sheet.c().hostError->text(), message);
     }
 
-    sheet.c().host->setText(QStringLiteral("github.example.com"));
+    sheet.c().host->setText(u"github.example.com"_s);
     QCoreApplication::processEvents(); // the scroll bar the fields brought settles first
     expectLaidOut(*sheet.view);
 
     // (Without the server's own OAuth App the flow is not configured: the sign-in model's tests.)
-    sheet.c().host->setText(host + QLatin1Char('/'));
+    sheet.c().host->setText(host + u'/');
     EXPECT_FALSE(sheet.c().hostError->isVisibleTo(sheet.view));
-    EXPECT_EQ(sheet.c().tokenSettings->text(),
-              QStringLiteral("Create a token at %1/settings/tokens").arg(hostText));
-    sheet.c().clientId->setText(QStringLiteral(" Iv1.enterprise0001 "));
+    EXPECT_EQ(sheet.c().tokenSettings->text(), u"Create a token at %1/settings/tokens"_s.arg(hostText));
+    sheet.c().clientId->setText(u" Iv1.enterprise0001 "_s);
     sheet.c().connect->click();
     ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }))
         << sheet.c().failure->text().toStdString();
-    EXPECT_EQ(sheet.c().openVerification->text(), QStringLiteral("Open %1/login/device").arg(hostText));
-    ASSERT_TRUE(
-        enterprise->approveDeviceCode(enterprise->deviceCodes().back().userCode, QStringLiteral("me")));
+    EXPECT_EQ(sheet.c().openVerification->text(), u"Open %1/login/device"_s.arg(hostText));
+    ASSERT_TRUE(enterprise->approveDeviceCode(enterprise->deviceCodes().back().userCode, u"me"_s));
     ASSERT_TRUE(waitUntil([&] { return added.count() == 1; }));
-    EXPECT_EQ(added[0][1].toString(), QStringLiteral("ghe-me"));
-    const AccountServer expected{host, QStringLiteral("Iv1.enterprise0001")};
+    EXPECT_EQ(added[0][1].toString(), u"ghe-me"_s);
+    const AccountServer expected{host, u"Iv1.enterprise0001"_s};
     EXPECT_EQ(added[0][3].value<AccountServer>(), expected);
     EXPECT_TRUE(hub->requests().empty()); // (the token path on the server: the two-hosts journey)
 
     // A reconnect stays on the account's server, with its client id, and offers no other.
-    GitHubAccount work{QUuid::createUuid(), QStringLiteral("me"), QStringLiteral("id"), std::nullopt};
+    GitHubAccount work{QUuid::createUuid(), u"me"_s, u"id"_s, std::nullopt};
     work.host = host;
-    work.oauthClientId = QStringLiteral("Iv1.enterprise0001");
+    work.oauthClientId = u"Iv1.enterprise0001"_s;
     Sheet reconnect(work, hub.get(), kClientId, enterprise.get());
     EXPECT_FALSE(reconnect.c().server->isVisibleTo(reconnect.view));
-    EXPECT_EQ(reconnect.c().reconnectServer->text(), QStringLiteral("GitHub Enterprise Server: ") + hostText);
+    EXPECT_EQ(reconnect.c().reconnectServer->text(), u"GitHub Enterprise Server: "_s + hostText);
     reconnect.c().connect->click();
     ASSERT_TRUE(waitUntil([&] { return reconnect.view->shownPanel() == Panel::awaiting; }));
     EXPECT_TRUE(hub->requests().empty());
@@ -387,17 +380,17 @@ TEST(AddAccountView, TheCodeAndTheAccountNameAreShownAsWritten)
 {
     const auto hub = startHub();
     const QString markup = norvane::testing::kMarkupLike;
-    QJsonObject answer{{QStringLiteral("device_code"), QStringLiteral("d")},
-                       {QStringLiteral("user_code"), markup},
-                       {QStringLiteral("verification_uri"), hub->baseUrl() + QStringLiteral("/login/device")},
-                       {QStringLiteral("expires_in"), 900},
-                       {QStringLiteral("interval"), 5}};
-    hub->injectFault(fakehub::Fault::httpStatus(QStringLiteral("POST"), QStringLiteral("/login/device/code"),
-                                                200, QJsonDocument(answer).toJson()));
-    Sheet sheet(GitHubAccount{QUuid::createUuid(), markup, QStringLiteral("id"), std::nullopt}, hub.get());
+    QJsonObject answer{{u"device_code"_s, u"d"_s},
+                       {u"user_code"_s, markup},
+                       {u"verification_uri"_s, hub->baseUrl() + u"/login/device"_s},
+                       {u"expires_in"_s, 900},
+                       {u"interval"_s, 5}};
+    hub->injectFault(
+        fakehub::Fault::httpStatus(u"POST"_s, u"/login/device/code"_s, 200, QJsonDocument(answer).toJson()));
+    Sheet sheet(GitHubAccount{QUuid::createUuid(), markup, u"id"_s, std::nullopt}, hub.get());
     sheet.c().connect->click();
     ASSERT_TRUE(waitUntil([&] { return sheet.view->shownPanel() == Panel::awaiting; }));
-    EXPECT_EQ(sheet.c().title->text(), QStringLiteral("Reconnect ") + markup);
+    EXPECT_EQ(sheet.c().title->text(), u"Reconnect "_s + markup);
     EXPECT_EQ(sheet.c().code->text(), markup);
     EXPECT_EQ(norvane::testing::shownAsWritten(sheet.host, markup), 2);
 }

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::ui;
 using norvane::testing::waitUntil;
@@ -34,7 +36,7 @@ struct Shell
 {
     explicit Shell(ShellOptions options = {})
     {
-        world.storeAccounts({QStringLiteral("me")});
+        world.storeAccounts({u"me"_s});
         if (options.answer)
             world.notifier->setAuthorizationAnswer(*options.answer);
         if (options.permission)
@@ -69,14 +71,13 @@ struct Shell
 
 TEST(AppDelegate, AStartUpNoticeIsPrintedAndPostedOnce)
 {
-    const QString notice =
-        QStringLiteral("Your preferences file was damaged. Norvane kept it as /p/x.corrupt-1");
+    const QString notice = u"Your preferences file was damaged. Norvane kept it as /p/x.corrupt-1"_s;
     Shell shell({.startupNotice = notice});
     EXPECT_TRUE(waitUntil([&] { return !shell.world.notifier->posts().empty(); }));
     ASSERT_EQ(shell.world.notifier->posts().size(), 1u);
     EXPECT_EQ(shell.world.notifier->posts().front().body, notice);
     EXPECT_EQ(shell.world.notifier->posts().front().prUrl, std::nullopt);
-    EXPECT_EQ(shell.world.printed.count(QStringLiteral("⚠️ ") + notice), 1);
+    EXPECT_EQ(shell.world.printed.count(u"⚠️ "_s + notice), 1);
 
     Shell quiet;
     EXPECT_TRUE(quiet.world.notifier->posts().empty());
@@ -93,7 +94,7 @@ TEST(AppDelegate, PermissionAnswersAndAMissingApplicationId)
     };
     const Case cases[] = {
         {{true, std::nullopt}, NotificationPermission::Authorized, "✅ Notification permission granted"},
-        {{false, QStringLiteral("No notification service (boom)")},
+        {{false, u"No notification service (boom)"_s},
          NotificationPermission::Denied,
          "❌ Notification permission error: No notification service (boom)"},
         {{false, std::nullopt},
@@ -102,17 +103,16 @@ TEST(AppDelegate, PermissionAnswersAndAMissingApplicationId)
     };
     for (const Case& c : cases) {
         Shell shell({.answer = c.answer, .permission = c.status});
-        const QString status = QStringLiteral("📋 Notification settings: %1").arg(int(c.status));
+        const QString status = u"📋 Notification settings: %1"_s.arg(int(c.status));
         EXPECT_TRUE(waitUntil([&] { return shell.world.printed.contains(status); }));
         EXPECT_TRUE(shell.world.printed.contains(QString::fromUtf8(c.answerLine)));
         EXPECT_GE(shell.world.notifier->authorizationRequests(), 1);
     }
 
     Shell shell({.bundleId = false});
-    EXPECT_TRUE(shell.world.printed.contains(
-        QStringLiteral("⚠️ No bundle identifier - notifications will not work")));
+    EXPECT_TRUE(shell.world.printed.contains(u"⚠️ No bundle identifier - notifications will not work"_s));
     EXPECT_EQ(shell.world.notifier->authorizationRequests(), 0);
-    shell.world.notifier->click(QStringLiteral("https://github.com/a/b/pull/1"));
+    shell.world.notifier->click(u"https://github.com/a/b/pull/1"_s);
     EXPECT_TRUE(shell.world.opener->opened().empty())
         << "without notifications there are no clicks to follow";
 }
@@ -121,15 +121,14 @@ TEST(AppDelegate, ContextMenuItemsAndTheirActions)
 {
     Shell shell;
     EXPECT_EQ(shell.delegate->trayIcon()->contextMenu(), shell.delegate->contextMenu());
-    EXPECT_EQ(shell.delegate->contextMenu()->defaultAction(),
-              shell.menuAction(QStringLiteral("Open Norvane")));
+    EXPECT_EQ(shell.delegate->contextMenu()->defaultAction(), shell.menuAction(u"Open Norvane"_s));
 
-    shell.menuAction(QStringLiteral("Open Norvane"))->trigger();
+    shell.menuAction(u"Open Norvane"_s)->trigger();
     EXPECT_TRUE(shell.delegate->panel()->isVisible());
     EXPECT_EQ(shell.delegate->contentView()->selectedTab(), AppTab::prs);
     shell.delegate->closePanel();
     // (Refresh and Quit Norvane: the first-start journey, against the real tray menu.)
-    shell.menuAction(QStringLiteral("Settings..."))->trigger();
+    shell.menuAction(u"Settings..."_s)->trigger();
     EXPECT_TRUE(shell.delegate->panel()->isVisible());
     EXPECT_EQ(shell.delegate->contentView()->selectedTab(), AppTab::settings);
     EXPECT_FALSE(shell.delegate->viewModel()->showSettings());
@@ -162,8 +161,7 @@ TEST(AppDelegate, WithoutATrayThePanelIsAWindowAndSaysSoOnce)
     EXPECT_FALSE(shell.delegate->usesTray());
     EXPECT_EQ(shell.delegate->panel()->mode(), PanelWindow::Mode::window);
     EXPECT_TRUE(shell.delegate->panel()->isVisible());
-    EXPECT_EQ(shell.world.printed.count(
-                  QStringLiteral("⚠️ No system tray available - showing Norvane in a window")),
+    EXPECT_EQ(shell.world.printed.count(u"⚠️ No system tray available - showing Norvane in a window"_s),
               1);
     EXPECT_EQ(shell.delegate->contextMenu(), nullptr);
     // A window stays open on Escape, as windows do. (The popup closes on Escape or when left, and a screen
@@ -174,7 +172,7 @@ TEST(AppDelegate, WithoutATrayThePanelIsAWindowAndSaysSoOnce)
 
 TEST(AppDelegate, ATrayThatComesLateTakesTheAppWithoutARestart)
 {
-    const QString noTray = QStringLiteral("⚠️ No system tray available - showing Norvane in a window");
+    const QString noTray = u"⚠️ No system tray available - showing Norvane in a window"_s;
     {
         // Within the wait: straight to the tray, no window ever shown; a panel asked for meanwhile opens.
         Shell shell({.tray = false, .trayWait = std::chrono::milliseconds(60'000)});
@@ -273,12 +271,11 @@ TEST(AppDelegate, NotificationClicksOpenOnlyWebAddressesAndMarkNothingSeen)
     Shell shell;
     norvane::ui::loadSamplePullRequests(*shell.delegate->viewModel());
     const auto seenBefore = shell.delegate->viewModel()->seenStates().size();
-    shell.world.notifier->click(QStringLiteral("https://github.com/example/repo/pull/123"));
-    shell.world.notifier->click(QStringLiteral("javascript:alert(1)"));
-    shell.world.notifier->click(QStringLiteral("not an address"));
+    shell.world.notifier->click(u"https://github.com/example/repo/pull/123"_s);
+    shell.world.notifier->click(u"javascript:alert(1)"_s);
+    shell.world.notifier->click(u"not an address"_s);
     ASSERT_EQ(shell.world.opener->opened().size(), 1u);
-    EXPECT_EQ(shell.world.opener->opened()[0],
-              QUrl(QStringLiteral("https://github.com/example/repo/pull/123")));
+    EXPECT_EQ(shell.world.opener->opened()[0], QUrl(u"https://github.com/example/repo/pull/123"_s));
     EXPECT_TRUE(shell.world.opener->refused().empty()) << "refused before reaching the opener";
     EXPECT_EQ(shell.delegate->viewModel()->seenStates().size(), seenBefore);
 }
@@ -330,27 +327,25 @@ TEST(DebugReport, OnlyInDebugModeWithoutATokenAndQuotingOnlyReadableBytes)
 {
     {
         Shell quiet;
-        EXPECT_FALSE(QFile::exists(quiet.desktop.filePath(QStringLiteral("norvane_debug.txt"))));
+        EXPECT_FALSE(QFile::exists(quiet.desktop.filePath(u"norvane_debug.txt"_s)));
     }
     Shell debug({.debug = true});
-    QFile file(debug.desktop.filePath(QStringLiteral("norvane_debug.txt")));
+    QFile file(debug.desktop.filePath(u"norvane_debug.txt"_s));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(text.contains(QStringLiteral("\"username\": \"me\""))) << text.toStdString();
-    EXPECT_FALSE(text.contains(QStringLiteral("tok-me"))) << "never a token";
+    EXPECT_TRUE(text.contains(u"\"username\": \"me\""_s)) << text.toStdString();
+    EXPECT_FALSE(text.contains(u"tok-me"_s)) << "never a token";
 
-    const AppIdentity identity{QStringLiteral("com.norvane.app"), QStringLiteral("1"), QStringLiteral("1")};
-    EXPECT_TRUE(debugReport(InMemoryPreferences(), identity)
-                    .endsWith(QStringLiteral("github_accounts: NOT FOUND\n")));
+    const AppIdentity identity{u"com.norvane.app"_s, u"1"_s, u"1"_s};
+    EXPECT_TRUE(debugReport(InMemoryPreferences(), identity).endsWith(u"github_accounts: NOT FOUND\n"_s));
     InMemoryPreferences binary;
-    binary.setData(QStringLiteral("github_accounts"), QByteArray("\xff\xfe\x00", 3));
-    EXPECT_TRUE(debugReport(binary, identity).endsWith(QStringLiteral("github_accounts: 3 bytes\n")))
+    binary.setData(u"github_accounts"_s, QByteArray("\xff\xfe\x00", 3));
+    EXPECT_TRUE(debugReport(binary, identity).endsWith(u"github_accounts: 3 bytes\n"_s))
         << "no raw content for non-UTF-8 bytes";
     InMemoryPreferences longer;
-    longer.setData(QStringLiteral("github_accounts"), QByteArray(300, 'a'));
+    longer.setData(u"github_accounts"_s, QByteArray(300, 'a'));
     const QString cut = debugReport(longer, identity);
-    EXPECT_TRUE(cut.contains(QString(200, QLatin1Char('a'))) &&
-                !cut.contains(QString(201, QLatin1Char('a'))));
+    EXPECT_TRUE(cut.contains(QString(200, u'a')) && !cut.contains(QString(201, u'a')));
 }
 
 TEST(PanelPlacement, UnderOrOverTheIconAndInsideTheScreen)

@@ -18,6 +18,8 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::ui;
 using norvane::testing::waitUntil;
@@ -29,7 +31,7 @@ struct OnTheTray
     // `trayKind`: the tray the app is told there is; by default the desktop's own.
     explicit OnTheTray(QString trayKind = {})
     {
-        world.storeAccounts({QStringLiteral("me")});
+        world.storeAccounts({u"me"_s});
         AppDelegate::Dependencies deps(world.dependencies());
         deps.makeNotifier = [&](auto) -> std::shared_ptr<Notifier> { return world.notifier; };
         deps.urlOpener = world.opener;
@@ -125,14 +127,13 @@ struct Host
     }
     QVariant property(const QString& name) const
     {
-        const QDBusMessage reply =
-            call(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
-                 QStringLiteral("Get"), {QStringLiteral("org.kde.StatusNotifierItem"), name});
+        const QDBusMessage reply = call(u"/StatusNotifierItem"_s, u"org.freedesktop.DBus.Properties"_s,
+                                        u"Get"_s, {u"org.kde.StatusNotifierItem"_s, name});
         return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
     QDBusMessage menu(const QString& method, const QVariantList& arguments) const
     {
-        return call(QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"), method, arguments);
+        return call(u"/MenuBar"_s, u"com.canonical.dbusmenu"_s, method, arguments);
     }
 };
 
@@ -177,14 +178,11 @@ void readLayout(const QDBusArgument& argument, QStringList& entries)
     argument.beginStructure();
     argument >> id >> properties;
     if (id != 0)
-        entries.append(QStringLiteral("%1 %2%3")
-                           .arg(id)
-                           .arg(properties.value(QStringLiteral("type")) == QStringLiteral("separator")
-                                    ? QStringLiteral("-")
-                                    : properties.value(QStringLiteral("label")).toString())
-                           .arg(properties.value(QStringLiteral("enabled"), true).toBool()
-                                    ? QString()
-                                    : QStringLiteral(" (disabled)")));
+        entries.append(
+            u"%1 %2%3"_s.arg(id)
+                .arg(properties.value(u"type"_s) == u"separator"_s ? u"-"_s
+                                                                   : properties.value(u"label"_s).toString())
+                .arg(properties.value(u"enabled"_s, true).toBool() ? QString() : u" (disabled)"_s));
     argument.beginArray();
     while (!argument.atEnd()) {
         QDBusVariant child;
@@ -199,7 +197,7 @@ void readLayout(const QDBusArgument& argument, QStringList& entries)
 // and its clicks, and the panel where Activate says the click was, wherever the pointer is.
 TEST(TrayOnTheDesktop, TheStatusNotifierItemAsAHostReadsAndClicksIt)
 {
-    OnTheTray app(QStringLiteral("StatusNotifierItem"));
+    OnTheTray app(u"StatusNotifierItem"_s);
     AppDelegate& delegate = *app.delegate;
     StatusNotifierItem* item = delegate.statusNotifierItem();
     ASSERT_NE(item, nullptr);
@@ -210,48 +208,44 @@ TEST(TrayOnTheDesktop, TheStatusNotifierItemAsAHostReadsAndClicksIt)
 
     loadSamplePullRequests(*delegate.viewModel());
     const QString counts =
-        QStringLiteral("5 pull requests need you: 2 review requests, 1 with changes requested, 2 approved");
-    EXPECT_EQ(toolTip(host.property(QStringLiteral("ToolTip"))),
-              std::make_pair(QStringLiteral("Norvane"), counts));
+        u"5 pull requests need you: 2 review requests, 1 with changes requested, 2 approved"_s;
+    EXPECT_EQ(toolTip(host.property(u"ToolTip"_s)), std::make_pair(u"Norvane"_s, counts));
     PRViewModel& model = *delegate.viewModel();
     model.setReauthNeeded({model.selectedAccount()->id});
-    EXPECT_EQ(toolTip(host.property(QStringLiteral("ToolTip"))).second,
-              counts + QStringLiteral("\nGitHub no longer accepts the token for me."));
+    EXPECT_EQ(toolTip(host.property(u"ToolTip"_s)).second,
+              counts + u"\nGitHub no longer accepts the token for me."_s);
     {
         // The body is plain text; Plasma reads it as markup.
         StatusNotifierItem plain;
-        plain.setToolTip(QStringLiteral("Norvane"), QStringLiteral("<b>1</b> & 2"));
+        plain.setToolTip(u"Norvane"_s, u"<b>1</b> & 2"_s);
         plain.show();
-        EXPECT_EQ(toolTip(Host{plain.serviceName()}.property(QStringLiteral("ToolTip"))).second,
-                  QStringLiteral("&lt;b&gt;1&lt;/b&gt; &amp; 2"));
+        EXPECT_EQ(toolTip(Host{plain.serviceName()}.property(u"ToolTip"_s)).second,
+                  u"&lt;b&gt;1&lt;/b&gt; &amp; 2"_s);
     }
-    EXPECT_FALSE(host.property(QStringLiteral("ItemIsMenu")).toBool());
-    EXPECT_GT(host.property(QStringLiteral("IconPixmap")).value<QDBusArgument>().currentType(),
+    EXPECT_FALSE(host.property(u"ItemIsMenu"_s).toBool());
+    EXPECT_GT(host.property(u"IconPixmap"_s).value<QDBusArgument>().currentType(),
               QDBusArgument::UnknownType);
 
     // The menu, as the host reads it, follows the QMenu and says when it changed; a click runs the entry's
     // action.
     MenuSignals menuSignals;
     for (const char* signal : {"ItemsPropertiesUpdated", "LayoutUpdated"})
-        QDBusConnection::sessionBus().connect(host.service, QStringLiteral("/MenuBar"),
-                                              QStringLiteral("com.canonical.dbusmenu"), QLatin1String(signal),
-                                              &menuSignals, SLOT(seen(QDBusMessage)));
+        QDBusConnection::sessionBus().connect(host.service, u"/MenuBar"_s, u"com.canonical.dbusmenu"_s,
+                                              QLatin1String(signal), &menuSignals, SLOT(seen(QDBusMessage)));
     const auto entries = [&] {
-        const QDBusMessage layout = host.menu(QStringLiteral("GetLayout"), {0, -1, QStringList()});
+        const QDBusMessage layout = host.menu(u"GetLayout"_s, {0, -1, QStringList()});
         QStringList lines;
         readLayout(layout.arguments().value(1).value<QDBusArgument>(), lines);
         return lines;
     };
     EXPECT_EQ(entries(),
               QStringList({"1 Open Norvane", "2 Refresh", "3 Settings...", "4 -", "5 Quit Norvane"}));
-    norvane::testing::findAction(*delegate.contextMenu(), QStringLiteral("Refresh"))->setEnabled(false);
-    EXPECT_TRUE(
-        waitUntil([&] { return menuSignals.names.contains(QStringLiteral("ItemsPropertiesUpdated")); }));
-    EXPECT_EQ(entries().value(1), QStringLiteral("2 Refresh (disabled)"));
-    delete delegate.contextMenu()->addAction(QStringLiteral("Gone again"));
-    EXPECT_TRUE(waitUntil([&] { return menuSignals.names.contains(QStringLiteral("LayoutUpdated")); }));
-    host.menu(QStringLiteral("Event"),
-              {1, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    norvane::testing::findAction(*delegate.contextMenu(), u"Refresh"_s)->setEnabled(false);
+    EXPECT_TRUE(waitUntil([&] { return menuSignals.names.contains(u"ItemsPropertiesUpdated"_s); }));
+    EXPECT_EQ(entries().value(1), u"2 Refresh (disabled)"_s);
+    delete delegate.contextMenu()->addAction(u"Gone again"_s);
+    EXPECT_TRUE(waitUntil([&] { return menuSignals.names.contains(u"LayoutUpdated"_s); }));
+    host.menu(u"Event"_s, {1, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u});
     ASSERT_TRUE(waitUntil([&] { return delegate.panel()->isVisible(); })) << "Open Norvane did nothing";
     delegate.closePanel();
 
@@ -290,8 +284,8 @@ TEST(TrayOnTheDesktop, TheStatusNotifierItemAsAHostReadsAndClicksIt)
         QCursor::setPos(c.pointer);
         // A click within moments of the panel closing is the one that closed it.
         QTest::qWait(350);
-        host.call(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"),
-                  QStringLiteral("Activate"), {c.click.x(), c.click.y()});
+        host.call(u"/StatusNotifierItem"_s, u"org.kde.StatusNotifierItem"_s, u"Activate"_s,
+                  {c.click.x(), c.click.y()});
         EXPECT_TRUE(waitUntil([&] {
             const QRect panel = delegate.panel()->frameGeometry();
             return delegate.panel()->isVisible() && area.contains(panel) && c.placed(panel, c.click);

@@ -14,6 +14,8 @@
 #include <QSystemTrayIcon>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane;
 using namespace norvane::ui;
 using norvane::testing::waitUntil;
@@ -41,10 +43,8 @@ TEST(LateTray, TheAppStartsAsAWindowAndMovesIntoAnXEmbedTrayThatStartsLater)
     // The desktop's panel comes up: its tray takes the manager selection and says so to the root window.
     QProcess trayer;
     const auto startTray = [&] {
-        trayer.start(QStringLiteral("trayer"),
-                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                      QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-                      QStringLiteral("--height"), QStringLiteral("24")});
+        trayer.start(u"trayer"_s, {u"--edge"_s, u"top"_s, u"--align"_s, u"right"_s, u"--widthtype"_s,
+                                   u"request"_s, u"--height"_s, u"24"_s});
         return trayer.waitForStarted(10000);
     };
     ASSERT_TRUE(startTray());
@@ -103,30 +103,28 @@ TEST(LateTray, AStatusNotifierWatcherIsNoticedByItsNameAndItsHostSignal)
     QSignalSpy appeared(&presence, &TrayPresence::appeared);
     presence.start();
 
-    const QString name = QStringLiteral("norvane-fake-watcher");
+    const QString name = u"norvane-fake-watcher"_s;
     QDBusConnection own = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
     FakeWatcher watcher;
-    ASSERT_TRUE(own.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
-                                   QDBusConnection::ExportAllProperties));
+    ASSERT_TRUE(
+        own.registerObject(u"/StatusNotifierWatcher"_s, &watcher, QDBusConnection::ExportAllProperties));
     // The watcher's name comes first, without a host: not a tray yet.
-    ASSERT_TRUE(own.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    ASSERT_TRUE(own.registerService(u"org.kde.StatusNotifierWatcher"_s));
     ASSERT_TRUE(waitUntil([&] { return watcher.reads >= 1; })) << "the name's arrival was not noticed";
     EXPECT_FALSE(waitUntil([&] { return presence.available(); }, 300));
 
     watcher.hostRegistered = true;
-    own.send(QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"),
-                                        QStringLiteral("org.kde.StatusNotifierWatcher"),
-                                        QStringLiteral("StatusNotifierHostRegistered")));
+    own.send(QDBusMessage::createSignal(u"/StatusNotifierWatcher"_s, u"org.kde.StatusNotifierWatcher"_s,
+                                        u"StatusNotifierHostRegistered"_s));
     EXPECT_TRUE(waitUntil([&] { return presence.available(); })) << "the host's signal was not noticed";
-    EXPECT_EQ(presence.kind(), QStringLiteral("StatusNotifierItem"));
+    EXPECT_EQ(presence.kind(), u"StatusNotifierItem"_s);
     EXPECT_EQ(appeared.count(), 1);
 
     // The host goes while the watcher stays, and comes back; then the watcher's name goes (the panel that
     // ran it quit), and comes back with a host.
     QSignalSpy disappeared(&presence, &TrayPresence::disappeared);
     const auto hostSignal = [&](const char* signal) {
-        own.send(QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"),
-                                            QStringLiteral("org.kde.StatusNotifierWatcher"),
+        own.send(QDBusMessage::createSignal(u"/StatusNotifierWatcher"_s, u"org.kde.StatusNotifierWatcher"_s,
                                             QLatin1String(signal)));
     };
     watcher.hostRegistered = false;
@@ -135,15 +133,15 @@ TEST(LateTray, AStatusNotifierWatcherIsNoticedByItsNameAndItsHostSignal)
     watcher.hostRegistered = true;
     hostSignal("StatusNotifierHostRegistered");
     EXPECT_TRUE(waitUntil([&] { return presence.available(); }));
-    own.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    own.unregisterService(u"org.kde.StatusNotifierWatcher"_s);
     EXPECT_TRUE(waitUntil([&] { return !presence.available(); })) << "the watcher's end was not noticed";
     EXPECT_EQ(presence.kind(), QString());
-    ASSERT_TRUE(own.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    ASSERT_TRUE(own.registerService(u"org.kde.StatusNotifierWatcher"_s));
     EXPECT_TRUE(waitUntil([&] { return presence.available(); })) << "the watcher's return was not noticed";
     EXPECT_EQ(appeared.count(), 3);
     EXPECT_EQ(disappeared.count(), 2);
 
-    own.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    own.unregisterService(u"org.kde.StatusNotifierWatcher"_s);
     QDBusConnection::disconnectFromBus(name);
 }
 
@@ -152,19 +150,19 @@ TEST(LateTray, AStatusNotifierWatcherIsNoticedByItsNameAndItsHostSignal)
 TEST(LateTray, WithBothKindsOfTrayTheFirstReportNamesTheStatusNotifierItem)
 {
     QProcess trayer;
-    trayer.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top")});
+    trayer.start(u"trayer"_s, {u"--edge"_s, u"top"_s});
     ASSERT_TRUE(trayer.waitForStarted(10000));
     DesktopTrayPresence xembed({.statusNotifier = false, .xembed = true});
     xembed.start();
     ASSERT_TRUE(waitUntil([&] { return xembed.available(); }, 15000)) << "trayer took no tray selection";
 
-    const QString name = QStringLiteral("norvane-fake-watcher-both");
+    const QString name = u"norvane-fake-watcher-both"_s;
     QDBusConnection own = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
     FakeWatcher watcher;
     watcher.hostRegistered = true;
-    ASSERT_TRUE(own.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
-                                   QDBusConnection::ExportAllProperties));
-    ASSERT_TRUE(own.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    ASSERT_TRUE(
+        own.registerObject(u"/StatusNotifierWatcher"_s, &watcher, QDBusConnection::ExportAllProperties));
+    ASSERT_TRUE(own.registerService(u"org.kde.StatusNotifierWatcher"_s));
 
     DesktopTrayPresence presence;
     QStringList reported;
@@ -172,9 +170,9 @@ TEST(LateTray, WithBothKindsOfTrayTheFirstReportNamesTheStatusNotifierItem)
                      [&] { reported.append(presence.kind()); });
     presence.start();
     EXPECT_TRUE(waitUntil([&] { return presence.available(); }));
-    EXPECT_EQ(reported, QStringList{QStringLiteral("StatusNotifierItem")});
+    EXPECT_EQ(reported, QStringList{u"StatusNotifierItem"_s});
 
-    own.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    own.unregisterService(u"org.kde.StatusNotifierWatcher"_s);
     QDBusConnection::disconnectFromBus(name);
     trayer.terminate();
     trayer.waitForFinished(10000);

@@ -11,6 +11,8 @@
 #include <QToolTip>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace norvane::ui;
 using norvane::testing::waitUntil;
 
@@ -31,7 +33,7 @@ protected:
 TEST(PaintedRowView, RowsTakeTheListsWidthAndRoundTheirHeightUpToWholePixels)
 {
     QStandardItemModel model;
-    model.appendRow(new QStandardItem(QStringLiteral("row")));
+    model.appendRow(new QStandardItem(u"row"_s));
     FixedRows rows;
     const std::pair<qreal, int> cases[] = {{40.0, 40}, {40.25, 41}, {40.999, 41}, {0.5, 1}};
     for (const auto& [height, pixels] : cases) {
@@ -45,7 +47,7 @@ TEST(PaintedRowView, EveryRowButTheLastHasADividerAndThePointerWashesOnlyAClearR
     const QPalette palette = norvane::testing::lightPalette();
     QStandardItemModel model;
     for (int i = 0; i < 3; ++i)
-        model.appendRow(new QStandardItem(QStringLiteral("row %1").arg(i)));
+        model.appendRow(new QStandardItem(u"row %1"_s.arg(i)));
     FixedRows rows;
     rows.layout.dot = QRectF(12, 15, 8, 8);
     const QSize size(200, 40);
@@ -88,14 +90,14 @@ TEST(PaintedRowView, EveryRowButTheLastHasADividerAndThePointerWashesOnlyAClearR
 TEST(PaintedRowView, TheToolTipIsTheHelpOfThePartUnderThePointer)
 {
     QStandardItemModel model;
-    model.appendRow(new QStandardItem(QStringLiteral("row")));
+    model.appendRow(new QStandardItem(u"row"_s));
     FixedRows rows;
     RowPiece plain;
-    plain.text = QStringLiteral("acme/api");
+    plain.text = u"acme/api"_s;
     plain.rect = QRectF(34, 10, 60, 16);
     RowPiece helped = plain;
-    helped.text = QStringLiteral("3");
-    helped.help = QStringLiteral("3 review comments");
+    helped.text = u"3"_s;
+    helped.help = u"3 review comments"_s;
     helped.rect = QRectF(100, 10, 20, 16);
     rows.layout.pieces = {plain, helped};
     QListView view;
@@ -115,7 +117,7 @@ TEST(PaintedRowView, TheToolTipIsTheHelpOfThePartUnderThePointer)
 
     EXPECT_TRUE(hover({110, 18}));
     ASSERT_TRUE(waitUntil([] { return QToolTip::isVisible(); }));
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("3 review comments"));
+    EXPECT_EQ(QToolTip::text(), u"3 review comments"_s);
     // Over a part without help, and over bare row, the tip goes; the event is the row's either way.
     for (const QPointF point : {QPointF(50, 18), QPointF(250, 30)}) {
         EXPECT_TRUE(hover(point));
@@ -130,7 +132,7 @@ TEST(RowLine, PartsAreSetSideBySideATextOutOfRoomIsCutAndAnythingElseLeftOff)
 {
     const QFont font = textFont(TextStyle::caption);
     const QFontMetricsF metrics(font);
-    const QString word = QStringLiteral("Waiting on:");
+    const QString word = u"Waiting on:"_s;
     const qreal wordWidth = metrics.horizontalAdvance(word);
     RowPiece badge;
     badge.kind = RowPiece::Kind::badge;
@@ -147,14 +149,14 @@ TEST(RowLine, PartsAreSetSideBySideATextOutOfRoomIsCutAndAnythingElseLeftOff)
     // The line: a text, an icon, a badge, another text, each 4 apart.
     const qreal iconRight = 10 + wordWidth + 4 + metrics.ascent();
     const Case cases[] = {
-        {"everything fits", 1000, {word, QStringLiteral("icon"), word, word}, false},
+        {"everything fits", 1000, {word, u"icon"_s, word, word}, false},
         {"a badge out of room goes, and what follows it",
          iconRight + 4 + badgeWidth / 2,
-         {word, QStringLiteral("icon")},
+         {word, u"icon"_s},
          false},
         {"a text with under 8 points of room goes",
          iconRight + 4 + badgeWidth + 4 + 6,
-         {word, QStringLiteral("icon"), word},
+         {word, u"icon"_s, word},
          false},
         {"the first text is cut; the icon after it goes", 10 + wordWidth / 2, {word}, true},
     };
@@ -169,7 +171,7 @@ TEST(RowLine, PartsAreSetSideBySideATextOutOfRoomIsCutAndAnythingElseLeftOff)
         EXPECT_DOUBLE_EQ(height, metrics.height() + 2 * kBadgePadY) << c.name;
         QStringList placed;
         for (const RowPiece& piece : pieces) {
-            placed.append(piece.kind == RowPiece::Kind::icon ? QStringLiteral("icon") : piece.text);
+            placed.append(piece.kind == RowPiece::Kind::icon ? u"icon"_s : piece.text);
             EXPECT_LE(piece.rect.right(), c.right + 1e-9) << c.name;
             EXPECT_DOUBLE_EQ(piece.rect.center().y(), 20 + height / 2) << c.name;
         }
@@ -179,9 +181,7 @@ TEST(RowLine, PartsAreSetSideBySideATextOutOfRoomIsCutAndAnythingElseLeftOff)
             EXPECT_DOUBLE_EQ(pieces.last().rect.right(), c.right) << c.name;
             placed.last() = word; // compared by what it was
         }
-        EXPECT_EQ(placed.join(QStringLiteral(" | ")).toStdString(),
-                  c.placed.join(QStringLiteral(" | ")).toStdString())
-            << c.name;
+        EXPECT_EQ(placed.join(u" | "_s).toStdString(), c.placed.join(u" | "_s).toStdString()) << c.name;
     }
     QList<RowPiece> none;
     EXPECT_EQ(RowLine(none, 10, 100).place(20), 0) << "an empty line takes no height";
