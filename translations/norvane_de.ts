@@ -22,11 +22,113 @@
     </message>
 </context>
 <context>
+    <name>DeviceAuth</name>
+    <message>
+        <source>GitHub OAuth App not configured.
+See GitHubDeviceAuth for setup instructions.</source>
+        <translation>Keine OAuth-App von GitHub eingerichtet.
+Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
+    </message>
+    <message>
+        <source>Failed to connect to GitHub: %1</source>
+        <extracomment>%1 is the network&apos;s or the decoder&apos;s own error text</extracomment>
+        <translation>Verbindung zu GitHub fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>Invalid verification URL returned by GitHub</source>
+        <translation>GitHub hat eine ungültige Bestätigungsadresse geliefert</translation>
+    </message>
+    <message>
+        <source>Authorization code expired. Please try again.</source>
+        <translation>Der Autorisierungscode ist abgelaufen. Bitte erneut versuchen.</translation>
+    </message>
+    <message>
+        <source>Authorized, but couldn&apos;t fetch your GitHub username.</source>
+        <translation>Autorisiert, aber Ihr GitHub-Benutzername konnte nicht abgerufen werden.</translation>
+    </message>
+    <message>
+        <source>Unknown error from GitHub</source>
+        <translation>Unbekannter Fehler von GitHub</translation>
+    </message>
+    <message>
+        <source>Code expired. Please try again.</source>
+        <translation>Der Code ist abgelaufen. Bitte erneut versuchen.</translation>
+    </message>
+    <message>
+        <source>Access denied by user.</source>
+        <translation>Zugriff vom Benutzer verweigert.</translation>
+    </message>
+</context>
+<context>
+    <name>GitHubError</name>
+    <message>
+        <source>Invalid URL: %1</source>
+        <extracomment>%1 is the address that could not be parsed</extracomment>
+        <translation>Ungültige Adresse: %1</translation>
+    </message>
+    <message>
+        <source>API Error [%1]: HTTP %2 - %3</source>
+        <extracomment>%1 names the request (e.g. &quot;search/issues (author)&quot;), %2 is the HTTP status, %3 the start of the server&apos;s answer</extracomment>
+        <translation>API-Fehler [%1]: HTTP %2 - %3</translation>
+    </message>
+    <message>
+        <source>Network Error [%1]: %2</source>
+        <extracomment>%1 names the request, %2 is the network&apos;s own error text</extracomment>
+        <translation>Netzwerkfehler [%1]: %2</translation>
+    </message>
+    <message>
+        <source>JSON Decode Error [%1]: %2 - Response: %3</source>
+        <extracomment>%1 names the request, %2 says what in the answer was wrong, %3 is the start of the answer</extracomment>
+        <translation>JSON-Dekodierfehler [%1]: %2 - Antwort: %3</translation>
+    </message>
+    <message>
+        <source>GitHub rejected the access token (HTTP 401).</source>
+        <translation>GitHub hat das Zugriffstoken abgelehnt (HTTP 401).</translation>
+    </message>
+    <message>
+        <source>Non-HTTP response</source>
+        <translation>Keine HTTP-Antwort</translation>
+    </message>
+</context>
+<context>
     <name>MenuButton</name>
     <message>
         <source>%1: %2</source>
         <extracomment>What a screen reader says of a menu button: %1 is what it is for (&quot;Sort by&quot;), %2 what is chosen now.</extracomment>
         <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Network</name>
+    <message>
+        <source>GitHub redirected the request more than %1 times; Norvane stopped following it.</source>
+        <translation>GitHub hat die Anfrage mehr als %1-mal umgeleitet; Norvane folgt ihr nicht weiter.</translation>
+    </message>
+    <message>
+        <source>The TLS certificate of %1 could not be verified (%2). Norvane does not connect without a verified certificate; check the system&apos;s certificates, or a proxy that intercepts HTTPS.</source>
+        <extracomment>%1 is the server&apos;s host name, %2 the TLS library&apos;s own words</extracomment>
+        <translation>Das TLS-Zertifikat von %1 konnte nicht überprüft werden (%2). Norvane verbindet sich nur mit überprüftem Zertifikat; prüfen Sie die Zertifikate des Systems oder einen Proxy, der HTTPS abfängt.</translation>
+    </message>
+    <message>
+        <source>GitHub redirected the request to %1; Norvane does not send your token to another host.</source>
+        <extracomment>%1 is the host the request was sent on to, e.g. &quot;evil.example.com&quot; or &quot;http://api.github.com&quot;</extracomment>
+        <translation>GitHub hat die Anfrage nach %1 umgeleitet; Norvane sendet Ihr Token an keinen anderen Host.</translation>
+    </message>
+    <message>
+        <source>%1 MiB</source>
+        <translation>%1 MiB</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n byte(s)</source>
+        <translation>
+            <numerusform>%n Byte</numerusform>
+            <numerusform>%n Bytes</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The reply from %1 was larger than %2; Norvane stopped reading it.</source>
+        <extracomment>%1 is the server&apos;s host name, %2 a size such as &quot;32 MiB&quot;</extracomment>
+        <translation>Die Antwort von %1 war größer als %2; Norvane hat das Lesen abgebrochen.</translation>
     </message>
 </context>
 <context>
@@ -60,6 +162,192 @@
         <source>Your preferences file was damaged. Norvane kept it as %1 and started with default settings; your tokens in the keychain are untouched.</source>
         <extracomment>A notification at start-up; %1 is the path of the damaged file, kept beside the new one.</extracomment>
         <translation>Die Einstellungsdatei war beschädigt. Norvane hat sie als %1 aufbewahrt und mit den Standardeinstellungen begonnen; die Token im Schlüsselbund bleiben unberührt.</translation>
+    </message>
+</context>
+<context>
+    <name>TokenCheck</name>
+    <message>
+        <source>Could not reach GitHub to check this token: %1</source>
+        <extracomment>Shown under the token field; %1 is the network&apos;s own error text</extracomment>
+        <translation>GitHub ist zum Prüfen dieses Tokens nicht erreichbar: %1</translation>
+    </message>
+    <message>
+        <source>GitHub could not check this token (HTTP %1). Try again in a moment.</source>
+        <extracomment>%1 is the HTTP status GitHub answered with</extracomment>
+        <translation>GitHub konnte dieses Token nicht prüfen (HTTP %1). Bitte gleich erneut versuchen.</translation>
+    </message>
+    <message>
+        <source>GitHub rejected this token.</source>
+        <translation>GitHub hat dieses Token abgelehnt.</translation>
+    </message>
+    <message>
+        <source>This token belongs to @%1, not @%2.</source>
+        <extracomment>%1 is the login the token belongs to, %2 the login that was typed</extracomment>
+        <translation>Dieses Token gehört @%1, nicht @%2.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::AddAccountView</name>
+    <message>
+        <source>Open %1/login/device</source>
+        <extracomment>The button that opens the page where the code is entered; %1 is the server, e.g. &quot;github.com&quot;</extracomment>
+        <translation>%1/login/device öffnen</translation>
+    </message>
+    <message>
+        <source>Create a token at %1/settings/tokens</source>
+        <extracomment>A link to the server&apos;s page of tokens; %1 is the server, e.g. &quot;github.com&quot;</extracomment>
+        <translation>Token unter %1/settings/tokens erstellen</translation>
+    </message>
+    <message>
+        <source>Reconnect %1</source>
+        <extracomment>The sheet&apos;s title when an account signs in again; %1 is its login</extracomment>
+        <translation>%1 neu verbinden</translation>
+    </message>
+    <message>
+        <source>Add GitHub Account</source>
+        <translation>GitHub-Konto hinzufügen</translation>
+    </message>
+    <message>
+        <source>Label (optional)</source>
+        <translation>Bezeichnung (optional)</translation>
+    </message>
+    <message>
+        <source>e.g., Personal, Work</source>
+        <extracomment>Examples of an account&apos;s label</extracomment>
+        <translation>z. B. Privat, Arbeit</translation>
+    </message>
+    <message>
+        <source>Helps differentiate multiple GitHub accounts</source>
+        <translation>Hilft, mehrere GitHub-Konten zu unterscheiden</translation>
+    </message>
+    <message>
+        <source>Norvane will open GitHub in your browser.
+No passwords are stored in the app.</source>
+        <translation>Norvane öffnet GitHub in Ihrem Browser.
+In der Anwendung werden keine Passwörter gespeichert.</translation>
+    </message>
+    <message>
+        <source>Connect with GitHub</source>
+        <translation>Mit GitHub verbinden</translation>
+    </message>
+    <message>
+        <source>Use a Personal Access Token instead</source>
+        <translation>Stattdessen ein persönliches Zugriffstoken verwenden</translation>
+    </message>
+    <message>
+        <source>Connecting to GitHub…</source>
+        <translation>Verbindung zu GitHub wird hergestellt …</translation>
+    </message>
+    <message>
+        <source>Enter this code at GitHub:</source>
+        <translation>Diesen Code bei GitHub eingeben:</translation>
+    </message>
+    <message>
+        <source>Copy Code</source>
+        <translation>Code kopieren</translation>
+    </message>
+    <message>
+        <source>Waiting for you to authorize in the browser…</source>
+        <translation>Warten auf Ihre Autorisierung im Browser …</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <translation>Erneut versuchen</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>username</source>
+        <extracomment>Placeholder of the login field</extracomment>
+        <translation>Benutzername</translation>
+    </message>
+    <message>
+        <source>GitHub Username</source>
+        <translation>GitHub-Benutzername</translation>
+    </message>
+    <message>
+        <source>ghp_…</source>
+        <extracomment>Placeholder of the token field: how a token begins; keep it as it is</extracomment>
+        <translation>ghp_…</translation>
+    </message>
+    <message>
+        <source>Personal Access Token</source>
+        <translation>Persönliches Zugriffstoken</translation>
+    </message>
+    <message>
+        <source>Required scopes: repo (or public_repo for public repos only)</source>
+        <extracomment>&quot;repo&quot; and &quot;public_repo&quot; are GitHub&apos;s names of the scopes: keep them as they are</extracomment>
+        <translation>Benötigte Bereiche: repo (oder public_repo nur für öffentliche Repositorys)</translation>
+    </message>
+    <message>
+        <source>Add Account</source>
+        <translation>Konto hinzufügen</translation>
+    </message>
+    <message>
+        <source>Checking…</source>
+        <translation>Wird geprüft …</translation>
+    </message>
+    <message>
+        <source>Saving the token…</source>
+        <translation>Token wird gespeichert …</translation>
+    </message>
+    <message>
+        <source>Asking GitHub whose token this is…</source>
+        <translation>GitHub wird gefragt, wem dieses Token gehört …</translation>
+    </message>
+    <message>
+        <source>GitHub.com</source>
+        <extracomment>The two kinds of server, by their product names</extracomment>
+        <translation>GitHub.com</translation>
+    </message>
+    <message>
+        <source>GitHub Enterprise Server</source>
+        <translation>GitHub Enterprise Server</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <extracomment>Spoken name of the choice between GitHub.com and an Enterprise Server</extracomment>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <extracomment>The field&apos;s placeholder: an example of a server&apos;s host name</extracomment>
+        <translation>Host</translation>
+    </message>
+    <message>
+        <source>github.example.com</source>
+        <translation>github.example.com</translation>
+    </message>
+    <message>
+        <source>OAuth App client ID (optional)</source>
+        <extracomment>&quot;Connect&quot; is the button &quot;Connect with GitHub&quot;</extracomment>
+        <translation>Client-ID der OAuth-App (optional)</translation>
+    </message>
+    <message>
+        <source>the server&apos;s OAuth App, for Connect</source>
+        <translation>OAuth-App des Servers, für „Verbinden“</translation>
+    </message>
+    <message>
+        <source>GitHub Enterprise Server: %1</source>
+        <extracomment>%1 is the server&apos;s host name</extracomment>
+        <translation>GitHub Enterprise Server: %1</translation>
+    </message>
+    <message>
+        <source>Create a token on your server, under Settings, Developer settings</source>
+        <translation>Token auf Ihrem Server erstellen, unter Settings, Developer settings</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::AlertCard</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -173,6 +461,351 @@
         <source>%1, %2</source>
         <extracomment>What a screen reader says of a tab or filter with a count: %1 its name, %2 the count.</extracomment>
         <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::SettingsView</name>
+    <message>
+        <source>Watch %1</source>
+        <extracomment>Tooltip of a suggested repository; %1 is its owner/name</extracomment>
+        <translation>%1 beobachten</translation>
+    </message>
+    <message>
+        <source>No accounts configured</source>
+        <translation>Keine Konten eingerichtet</translation>
+    </message>
+    <message>
+        <source>Reconnect</source>
+        <translation>Neu verbinden</translation>
+    </message>
+    <message>
+        <source>Remove %1</source>
+        <extracomment>Spoken name of the trash button of an account; %1 is the account&apos;s name (and server)</extracomment>
+        <translation>%1 entfernen</translation>
+    </message>
+    <message>
+        <source>Notification Permission: %1</source>
+        <extracomment>%1 is one of &quot;Not Requested&quot;, &quot;Denied&quot;, &quot;Enabled&quot;, &quot;Checking...&quot;</extracomment>
+        <translation>Benachrichtigungen: %1</translation>
+    </message>
+    <message>
+        <source>No blocked repos or orgs</source>
+        <translation>Keine blockierten Repositorys oder Organisationen</translation>
+    </message>
+    <message>
+        <source>all repos</source>
+        <extracomment>A small badge beside a blocked organisation: every repository of it is blocked</extracomment>
+        <translation>alle Repos</translation>
+    </message>
+    <message>
+        <source>Unblock</source>
+        <translation>Blockierung aufheben</translation>
+    </message>
+    <message>
+        <source>No favorite repositories</source>
+        <translation>Keine bevorzugten Repositorys</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>e.g. apple/swift or your-org/your-repo</source>
+        <translation>z. B. apple/swift oder ihre-org/ihr-repo</translation>
+    </message>
+    <message>
+        <source>Repository to watch for %1</source>
+        <extracomment>Spoken name of the field; %1 is the account&apos;s name (and server)</extracomment>
+        <translation>Zu beobachtendes Repository für %1</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>No repos watched</source>
+        <translation>Keine Repositorys beobachtet</translation>
+    </message>
+    <message>
+        <source>Stop watching %1</source>
+        <translation>%1 nicht mehr beobachten</translation>
+    </message>
+    <message>
+        <source>From your PR activity:</source>
+        <extracomment>Above the repositories of the user&apos;s pull requests, offered to be watched</extracomment>
+        <translation>Aus Ihren Pull-Requests:</translation>
+    </message>
+    <message>
+        <source>Enter an org (my-org) or repo (my-org/repo)</source>
+        <translation>Organisation (meine-org) oder Repository (meine-org/repo) eingeben</translation>
+    </message>
+    <message>
+        <source>Use format: owner/repo</source>
+        <translation>Format: besitzer/repo</translation>
+    </message>
+    <message>
+        <source>Already watching %1</source>
+        <translation>%1 wird bereits beobachtet</translation>
+    </message>
+    <message>
+        <source>Account Not Added</source>
+        <translation>Konto nicht hinzugefügt</translation>
+    </message>
+    <message>
+        <source>The token for @%1 could not be saved in the system keychain, so the account was not added. Make sure the keychain is unlocked, then add the account again.</source>
+        <extracomment>%1 is the login of the account</extracomment>
+        <translation>Das Token für @%1 konnte nicht im Schlüsselbund des Systems gespeichert werden, daher wurde das Konto nicht hinzugefügt. Entsperren Sie den Schlüsselbund und fügen Sie das Konto erneut hinzu.</translation>
+    </message>
+    <message>
+        <source>Account Mismatch</source>
+        <translation>Falsches Konto</translation>
+    </message>
+    <message>
+        <source>Reconnect Failed</source>
+        <translation>Neu verbinden fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>The new token for @%1 could not be saved in the system keychain. Make sure the keychain is unlocked, then reconnect again.</source>
+        <extracomment>%1 is the login of the account</extracomment>
+        <translation>Das neue Token für @%1 konnte nicht im Schlüsselbund des Systems gespeichert werden. Entsperren Sie den Schlüsselbund und verbinden Sie erneut.</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <extracomment>Stands for the version of a program that carries none: &quot;Version Unknown&quot;</extracomment>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Version %1 (%2)</source>
+        <extracomment>In About: %1 is the version, %2 the build number</extracomment>
+        <translation>Version %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Not Requested</source>
+        <translation>Nicht angefragt</translation>
+    </message>
+    <message>
+        <source>Denied</source>
+        <translation>Verweigert</translation>
+    </message>
+    <message>
+        <source>Enabled</source>
+        <translation>Aktiviert</translation>
+    </message>
+    <message>
+        <source>Checking...</source>
+        <translation>Wird geprüft …</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n minute(s)</source>
+        <extracomment>A choice of &quot;Check for updates every:&quot;; keep it short, five of them share one row</extracomment>
+        <translation>
+            <numerusform>%n Minute</numerusform>
+            <numerusform>%n Minuten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n hour(s)</source>
+        <extracomment>A choice of &quot;Check for updates every:&quot;; keep it short, five of them share one row</extracomment>
+        <translation>
+            <numerusform>%n Stunde</numerusform>
+            <numerusform>%n Stunden</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Signed in as @%1, but this account is @%2. Sign in with the correct GitHub account.</source>
+        <extracomment>%1 is the login the browser signed in as, %2 the login of the account being reconnected</extracomment>
+        <translation>Angemeldet als @%1, aber dieses Konto ist @%2. Melden Sie sich mit dem richtigen GitHub-Konto an.</translation>
+    </message>
+    <message>
+        <source>GitHub Accounts</source>
+        <translation>GitHub-Konten</translation>
+    </message>
+    <message>
+        <source>Add Account</source>
+        <translation>Konto hinzufügen</translation>
+    </message>
+    <message>
+        <source>Notifications</source>
+        <translation>Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>Get notified when PRs need your attention</source>
+        <translation>Benachrichtigungen, wenn Pull-Requests Ihre Aufmerksamkeit brauchen</translation>
+    </message>
+    <message>
+        <source>Refresh permission status</source>
+        <translation>Berechtigung erneut prüfen</translation>
+    </message>
+    <message>
+        <source>Open Settings</source>
+        <translation>Einstellungen öffnen</translation>
+    </message>
+    <message>
+        <source>Review Requests</source>
+        <translation>Review-Anfragen</translation>
+    </message>
+    <message>
+        <source>Notify when someone requests your review on a PR</source>
+        <translation>Benachrichtigen, wenn jemand Ihr Review für einen Pull-Request anfragt</translation>
+    </message>
+    <message>
+        <source>Team Review Requests</source>
+        <translation>Review-Anfragen an Teams</translation>
+    </message>
+    <message>
+        <source>Notify when a team you are in is asked for a review, and count it in the badge</source>
+        <translation>Benachrichtigen, wenn eines Ihrer Teams um ein Review gebeten wird, und im Zähler mitzählen</translation>
+    </message>
+    <message>
+        <source>Changes Requested</source>
+        <translation>Änderungswünsche</translation>
+    </message>
+    <message>
+        <source>Notify when your PR receives change requests</source>
+        <translation>Benachrichtigen, wenn Ihr Pull-Request Änderungswünsche erhält</translation>
+    </message>
+    <message>
+        <source>Approvals</source>
+        <translation>Genehmigungen</translation>
+    </message>
+    <message>
+        <source>Notify when your PR is approved</source>
+        <translation>Benachrichtigen, wenn Ihr Pull-Request genehmigt wird</translation>
+    </message>
+    <message>
+        <source>Check for updates every:</source>
+        <translation>Aktualisieren alle:</translation>
+    </message>
+    <message>
+        <source>Polling Interval</source>
+        <translation>Abfrageintervall</translation>
+    </message>
+    <message>
+        <source>Check for new activity every minute</source>
+        <translation>Jede Minute auf neue Aktivität prüfen</translation>
+    </message>
+    <message>
+        <source>Uses GitHub&apos;s notification feed: free against your rate limit when nothing changed.</source>
+        <translation>Nutzt die Benachrichtigungen von GitHub: belastet Ihr Anfragelimit nicht, wenn sich nichts geändert hat.</translation>
+    </message>
+    <message>
+        <source>Tray icon:</source>
+        <translation>Symbol im Systemabschnitt:</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <extracomment>The tray icon&apos;s colours: follow the panel, or always light or dark</extracomment>
+        <translation>Automatisch</translation>
+    </message>
+    <message>
+        <source>Light</source>
+        <translation>Hell</translation>
+    </message>
+    <message>
+        <source>Dark</source>
+        <translation>Dunkel</translation>
+    </message>
+    <message>
+        <source>Tray icon</source>
+        <extracomment>Spoken name of the choice of the tray icon&apos;s colour</extracomment>
+        <translation>Symbol im Systemabschnitt</translation>
+    </message>
+    <message>
+        <source>Test Notifications</source>
+        <translation>Test-Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>Review</source>
+        <extracomment>Buttons under &quot;Test Notifications&quot;: each sends an example of a review request, of change requests and of an approval</extracomment>
+        <translation>Review</translation>
+    </message>
+    <message>
+        <source>Changes</source>
+        <translation>Änderungen</translation>
+    </message>
+    <message>
+        <source>Approval</source>
+        <translation>Genehmigung</translation>
+    </message>
+    <message>
+        <source>💡 Click a button above to send a test notification</source>
+        <translation>💡 Klicken Sie oben auf einen Knopf, um eine Test-Benachrichtigung zu senden</translation>
+    </message>
+    <message>
+        <source>Repositories</source>
+        <translation>Repositorys</translation>
+    </message>
+    <message>
+        <source>Manage which repositories appear in Norvane</source>
+        <translation>Festlegen, welche Repositorys Norvane zeigt</translation>
+    </message>
+    <message>
+        <source>Blocked Repos &amp; Orgs</source>
+        <translation>Blockierte Repos &amp; Organisationen</translation>
+    </message>
+    <message>
+        <source>e.g. my-org or my-org/repo</source>
+        <translation>z. B. meine-org oder meine-org/repo</translation>
+    </message>
+    <message>
+        <source>Repository or organization to block</source>
+        <translation>Zu blockierendes Repository oder Organisation</translation>
+    </message>
+    <message>
+        <source>Block</source>
+        <translation>Blockieren</translation>
+    </message>
+    <message>
+        <source>Favorite Repositories</source>
+        <translation>Bevorzugte Repositorys</translation>
+    </message>
+    <message>
+        <source>Tip: Right-click a repository in the dropdown to block or favorite it</source>
+        <translation>Tipp: Ein Rechtsklick auf ein Repository in der Auswahlliste blockiert es oder macht es zum Favoriten</translation>
+    </message>
+    <message>
+        <source>Watched Repositories</source>
+        <translation>Beobachtete Repositorys</translation>
+    </message>
+    <message>
+        <source>Watch any repo you have access to — your own or anyone else&apos;s. Issues and Dashboard data will be fetched for each.</source>
+        <translation>Beobachten Sie jedes Repository, auf das Sie Zugriff haben – Ihre eigenen oder die anderer. Für jedes werden Issues und Übersichtsdaten abgerufen.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>Norvane helps you stay on top of GitHub PRs that need your attention.</source>
+        <translation>Norvane behält für Sie die GitHub-Pull-Requests im Blick, die Ihre Aufmerksamkeit brauchen.</translation>
+    </message>
+    <message>
+        <source>Features:</source>
+        <translation>Funktionen:</translation>
+    </message>
+    <message>
+        <source>Review requests</source>
+        <translation>Review-Anfragen</translation>
+    </message>
+    <message>
+        <source>Your open PRs</source>
+        <translation>Ihre offenen Pull-Requests</translation>
+    </message>
+    <message>
+        <source>Multi-account support</source>
+        <translation>Mehrere Konten</translation>
+    </message>
+    <message>
+        <source>Secure token storage</source>
+        <translation>Sichere Ablage der Token</translation>
+    </message>
+    <message>
+        <source>Start Norvane at login</source>
+        <translation>Norvane bei der Anmeldung starten</translation>
     </message>
 </context>
 </TS>

@@ -22,11 +22,114 @@
     </message>
 </context>
 <context>
+    <name>DeviceAuth</name>
+    <message>
+        <source>GitHub OAuth App not configured.
+See GitHubDeviceAuth for setup instructions.</source>
+        <translation>Nie skonfigurowano aplikacji OAuth GitHuba.
+Instrukcja konfiguracji znajduje się przy GitHubDeviceAuth.</translation>
+    </message>
+    <message>
+        <source>Failed to connect to GitHub: %1</source>
+        <extracomment>%1 is the network&apos;s or the decoder&apos;s own error text</extracomment>
+        <translation>Nie udało się połączyć z GitHubem: %1</translation>
+    </message>
+    <message>
+        <source>Invalid verification URL returned by GitHub</source>
+        <translation>GitHub zwrócił nieprawidłowy adres weryfikacji</translation>
+    </message>
+    <message>
+        <source>Authorization code expired. Please try again.</source>
+        <translation>Kod autoryzacji wygasł. Spróbuj ponownie.</translation>
+    </message>
+    <message>
+        <source>Authorized, but couldn&apos;t fetch your GitHub username.</source>
+        <translation>Autoryzowano, ale nie udało się pobrać nazwy użytkownika GitHuba.</translation>
+    </message>
+    <message>
+        <source>Unknown error from GitHub</source>
+        <translation>Nieznany błąd GitHuba</translation>
+    </message>
+    <message>
+        <source>Code expired. Please try again.</source>
+        <translation>Kod wygasł. Spróbuj ponownie.</translation>
+    </message>
+    <message>
+        <source>Access denied by user.</source>
+        <translation>Użytkownik odmówił dostępu.</translation>
+    </message>
+</context>
+<context>
+    <name>GitHubError</name>
+    <message>
+        <source>Invalid URL: %1</source>
+        <extracomment>%1 is the address that could not be parsed</extracomment>
+        <translation>Nieprawidłowy adres: %1</translation>
+    </message>
+    <message>
+        <source>API Error [%1]: HTTP %2 - %3</source>
+        <extracomment>%1 names the request (e.g. &quot;search/issues (author)&quot;), %2 is the HTTP status, %3 the start of the server&apos;s answer</extracomment>
+        <translation>Błąd API [%1]: HTTP %2 - %3</translation>
+    </message>
+    <message>
+        <source>Network Error [%1]: %2</source>
+        <extracomment>%1 names the request, %2 is the network&apos;s own error text</extracomment>
+        <translation>Błąd sieci [%1]: %2</translation>
+    </message>
+    <message>
+        <source>JSON Decode Error [%1]: %2 - Response: %3</source>
+        <extracomment>%1 names the request, %2 says what in the answer was wrong, %3 is the start of the answer</extracomment>
+        <translation>Błąd dekodowania JSON [%1]: %2 - Odpowiedź: %3</translation>
+    </message>
+    <message>
+        <source>GitHub rejected the access token (HTTP 401).</source>
+        <translation>GitHub odrzucił token dostępu (HTTP 401).</translation>
+    </message>
+    <message>
+        <source>Non-HTTP response</source>
+        <translation>Odpowiedź spoza HTTP</translation>
+    </message>
+</context>
+<context>
     <name>MenuButton</name>
     <message>
         <source>%1: %2</source>
         <extracomment>What a screen reader says of a menu button: %1 is what it is for (&quot;Sort by&quot;), %2 what is chosen now.</extracomment>
         <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Network</name>
+    <message>
+        <source>GitHub redirected the request more than %1 times; Norvane stopped following it.</source>
+        <translation>GitHub przekierował żądanie więcej niż %1 razy; Norvane przestał za nim podążać.</translation>
+    </message>
+    <message>
+        <source>The TLS certificate of %1 could not be verified (%2). Norvane does not connect without a verified certificate; check the system&apos;s certificates, or a proxy that intercepts HTTPS.</source>
+        <extracomment>%1 is the server&apos;s host name, %2 the TLS library&apos;s own words</extracomment>
+        <translation>Nie udało się zweryfikować certyfikatu TLS serwera %1 (%2). Norvane nie łączy się bez zweryfikowanego certyfikatu; sprawdź certyfikaty systemu lub serwer pośredniczący, który przechwytuje HTTPS.</translation>
+    </message>
+    <message>
+        <source>GitHub redirected the request to %1; Norvane does not send your token to another host.</source>
+        <extracomment>%1 is the host the request was sent on to, e.g. &quot;evil.example.com&quot; or &quot;http://api.github.com&quot;</extracomment>
+        <translation>GitHub przekierował żądanie do %1; Norvane nie wysyła tokenu do innego hosta.</translation>
+    </message>
+    <message>
+        <source>%1 MiB</source>
+        <translation>%1 MiB</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n byte(s)</source>
+        <translation>
+            <numerusform>%n bajt</numerusform>
+            <numerusform>%n bajty</numerusform>
+            <numerusform>%n bajtów</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The reply from %1 was larger than %2; Norvane stopped reading it.</source>
+        <extracomment>%1 is the server&apos;s host name, %2 a size such as &quot;32 MiB&quot;</extracomment>
+        <translation>Odpowiedź z %1 była większa niż %2; Norvane przerwał jej odczyt.</translation>
     </message>
 </context>
 <context>
@@ -60,6 +163,192 @@
         <source>Your preferences file was damaged. Norvane kept it as %1 and started with default settings; your tokens in the keychain are untouched.</source>
         <extracomment>A notification at start-up; %1 is the path of the damaged file, kept beside the new one.</extracomment>
         <translation>Plik ustawień był uszkodzony. Norvane zachował go jako %1 i uruchomił się z ustawieniami domyślnymi; tokeny w systemowym pęku kluczy pozostały nienaruszone.</translation>
+    </message>
+</context>
+<context>
+    <name>TokenCheck</name>
+    <message>
+        <source>Could not reach GitHub to check this token: %1</source>
+        <extracomment>Shown under the token field; %1 is the network&apos;s own error text</extracomment>
+        <translation>Nie udało się połączyć z GitHubem, aby sprawdzić ten token: %1</translation>
+    </message>
+    <message>
+        <source>GitHub could not check this token (HTTP %1). Try again in a moment.</source>
+        <extracomment>%1 is the HTTP status GitHub answered with</extracomment>
+        <translation>GitHub nie mógł sprawdzić tego tokenu (HTTP %1). Spróbuj ponownie za chwilę.</translation>
+    </message>
+    <message>
+        <source>GitHub rejected this token.</source>
+        <translation>GitHub odrzucił ten token.</translation>
+    </message>
+    <message>
+        <source>This token belongs to @%1, not @%2.</source>
+        <extracomment>%1 is the login the token belongs to, %2 the login that was typed</extracomment>
+        <translation>Ten token należy do @%1, a nie do @%2.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::AddAccountView</name>
+    <message>
+        <source>Open %1/login/device</source>
+        <extracomment>The button that opens the page where the code is entered; %1 is the server, e.g. &quot;github.com&quot;</extracomment>
+        <translation>Otwórz %1/login/device</translation>
+    </message>
+    <message>
+        <source>Create a token at %1/settings/tokens</source>
+        <extracomment>A link to the server&apos;s page of tokens; %1 is the server, e.g. &quot;github.com&quot;</extracomment>
+        <translation>Utwórz token na %1/settings/tokens</translation>
+    </message>
+    <message>
+        <source>Reconnect %1</source>
+        <extracomment>The sheet&apos;s title when an account signs in again; %1 is its login</extracomment>
+        <translation>Połącz ponownie %1</translation>
+    </message>
+    <message>
+        <source>Add GitHub Account</source>
+        <translation>Dodaj konto GitHuba</translation>
+    </message>
+    <message>
+        <source>Label (optional)</source>
+        <translation>Etykieta (opcjonalnie)</translation>
+    </message>
+    <message>
+        <source>e.g., Personal, Work</source>
+        <extracomment>Examples of an account&apos;s label</extracomment>
+        <translation>np. Prywatne, Praca</translation>
+    </message>
+    <message>
+        <source>Helps differentiate multiple GitHub accounts</source>
+        <translation>Pomaga odróżnić kilka kont GitHuba</translation>
+    </message>
+    <message>
+        <source>Norvane will open GitHub in your browser.
+No passwords are stored in the app.</source>
+        <translation>Norvane otworzy GitHuba w przeglądarce.
+Aplikacja nie przechowuje żadnych haseł.</translation>
+    </message>
+    <message>
+        <source>Connect with GitHub</source>
+        <translation>Połącz z GitHubem</translation>
+    </message>
+    <message>
+        <source>Use a Personal Access Token instead</source>
+        <translation>Użyj zamiast tego osobistego tokenu dostępu</translation>
+    </message>
+    <message>
+        <source>Connecting to GitHub…</source>
+        <translation>Łączenie z GitHubem…</translation>
+    </message>
+    <message>
+        <source>Enter this code at GitHub:</source>
+        <translation>Wpisz ten kod na GitHubie:</translation>
+    </message>
+    <message>
+        <source>Copy Code</source>
+        <translation>Skopiuj kod</translation>
+    </message>
+    <message>
+        <source>Waiting for you to authorize in the browser…</source>
+        <translation>Oczekiwanie na autoryzację w przeglądarce…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Anuluj</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <translation>Spróbuj ponownie</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Wstecz</translation>
+    </message>
+    <message>
+        <source>username</source>
+        <extracomment>Placeholder of the login field</extracomment>
+        <translation>nazwa użytkownika</translation>
+    </message>
+    <message>
+        <source>GitHub Username</source>
+        <translation>Nazwa użytkownika GitHuba</translation>
+    </message>
+    <message>
+        <source>ghp_…</source>
+        <extracomment>Placeholder of the token field: how a token begins; keep it as it is</extracomment>
+        <translation>ghp_…</translation>
+    </message>
+    <message>
+        <source>Personal Access Token</source>
+        <translation>Osobisty token dostępu</translation>
+    </message>
+    <message>
+        <source>Required scopes: repo (or public_repo for public repos only)</source>
+        <extracomment>&quot;repo&quot; and &quot;public_repo&quot; are GitHub&apos;s names of the scopes: keep them as they are</extracomment>
+        <translation>Wymagane zakresy: repo (lub public_repo tylko dla publicznych repozytoriów)</translation>
+    </message>
+    <message>
+        <source>Add Account</source>
+        <translation>Dodaj konto</translation>
+    </message>
+    <message>
+        <source>Checking…</source>
+        <translation>Sprawdzanie…</translation>
+    </message>
+    <message>
+        <source>Saving the token…</source>
+        <translation>Zapisywanie tokenu…</translation>
+    </message>
+    <message>
+        <source>Asking GitHub whose token this is…</source>
+        <translation>Sprawdzanie w GitHubie, do kogo należy token…</translation>
+    </message>
+    <message>
+        <source>GitHub.com</source>
+        <extracomment>The two kinds of server, by their product names</extracomment>
+        <translation>GitHub.com</translation>
+    </message>
+    <message>
+        <source>GitHub Enterprise Server</source>
+        <translation>GitHub Enterprise Server</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <extracomment>Spoken name of the choice between GitHub.com and an Enterprise Server</extracomment>
+        <translation>Serwer</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <extracomment>The field&apos;s placeholder: an example of a server&apos;s host name</extracomment>
+        <translation>Host</translation>
+    </message>
+    <message>
+        <source>github.example.com</source>
+        <translation>github.example.com</translation>
+    </message>
+    <message>
+        <source>OAuth App client ID (optional)</source>
+        <extracomment>&quot;Connect&quot; is the button &quot;Connect with GitHub&quot;</extracomment>
+        <translation>Identyfikator klienta aplikacji OAuth (opcjonalnie)</translation>
+    </message>
+    <message>
+        <source>the server&apos;s OAuth App, for Connect</source>
+        <translation>aplikacja OAuth serwera, dla „Połącz”</translation>
+    </message>
+    <message>
+        <source>GitHub Enterprise Server: %1</source>
+        <extracomment>%1 is the server&apos;s host name</extracomment>
+        <translation>GitHub Enterprise Server: %1</translation>
+    </message>
+    <message>
+        <source>Create a token on your server, under Settings, Developer settings</source>
+        <translation>Utwórz token na swoim serwerze, w Settings, Developer settings</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::AlertCard</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -173,6 +462,353 @@
         <source>%1, %2</source>
         <extracomment>What a screen reader says of a tab or filter with a count: %1 its name, %2 the count.</extracomment>
         <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::SettingsView</name>
+    <message>
+        <source>Watch %1</source>
+        <extracomment>Tooltip of a suggested repository; %1 is its owner/name</extracomment>
+        <translation>Obserwuj %1</translation>
+    </message>
+    <message>
+        <source>No accounts configured</source>
+        <translation>Brak skonfigurowanych kont</translation>
+    </message>
+    <message>
+        <source>Reconnect</source>
+        <translation>Połącz ponownie</translation>
+    </message>
+    <message>
+        <source>Remove %1</source>
+        <extracomment>Spoken name of the trash button of an account; %1 is the account&apos;s name (and server)</extracomment>
+        <translation>Usuń %1</translation>
+    </message>
+    <message>
+        <source>Notification Permission: %1</source>
+        <extracomment>%1 is one of &quot;Not Requested&quot;, &quot;Denied&quot;, &quot;Enabled&quot;, &quot;Checking...&quot;</extracomment>
+        <translation>Zgoda na powiadomienia: %1</translation>
+    </message>
+    <message>
+        <source>No blocked repos or orgs</source>
+        <translation>Brak zablokowanych repozytoriów i organizacji</translation>
+    </message>
+    <message>
+        <source>all repos</source>
+        <extracomment>A small badge beside a blocked organisation: every repository of it is blocked</extracomment>
+        <translation>wszystkie repozytoria</translation>
+    </message>
+    <message>
+        <source>Unblock</source>
+        <translation>Odblokuj</translation>
+    </message>
+    <message>
+        <source>No favorite repositories</source>
+        <translation>Brak ulubionych repozytoriów</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Usuń</translation>
+    </message>
+    <message>
+        <source>e.g. apple/swift or your-org/your-repo</source>
+        <translation>np. apple/swift lub twoja-org/twoje-repo</translation>
+    </message>
+    <message>
+        <source>Repository to watch for %1</source>
+        <extracomment>Spoken name of the field; %1 is the account&apos;s name (and server)</extracomment>
+        <translation>Repozytorium do obserwowania dla %1</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Dodaj</translation>
+    </message>
+    <message>
+        <source>No repos watched</source>
+        <translation>Brak obserwowanych repozytoriów</translation>
+    </message>
+    <message>
+        <source>Stop watching %1</source>
+        <translation>Przestań obserwować %1</translation>
+    </message>
+    <message>
+        <source>From your PR activity:</source>
+        <extracomment>Above the repositories of the user&apos;s pull requests, offered to be watched</extracomment>
+        <translation>Z Twoich pull requestów:</translation>
+    </message>
+    <message>
+        <source>Enter an org (my-org) or repo (my-org/repo)</source>
+        <translation>Podaj organizację (moja-org) lub repozytorium (moja-org/repo)</translation>
+    </message>
+    <message>
+        <source>Use format: owner/repo</source>
+        <translation>Użyj formatu: właściciel/repo</translation>
+    </message>
+    <message>
+        <source>Already watching %1</source>
+        <translation>Repozytorium %1 jest już obserwowane</translation>
+    </message>
+    <message>
+        <source>Account Not Added</source>
+        <translation>Nie dodano konta</translation>
+    </message>
+    <message>
+        <source>The token for @%1 could not be saved in the system keychain, so the account was not added. Make sure the keychain is unlocked, then add the account again.</source>
+        <extracomment>%1 is the login of the account</extracomment>
+        <translation>Nie udało się zapisać tokenu @%1 w systemowej bazie kluczy, więc nie dodano konta. Upewnij się, że baza kluczy jest odblokowana, i dodaj konto ponownie.</translation>
+    </message>
+    <message>
+        <source>Account Mismatch</source>
+        <translation>Niezgodne konto</translation>
+    </message>
+    <message>
+        <source>Reconnect Failed</source>
+        <translation>Nie udało się połączyć ponownie</translation>
+    </message>
+    <message>
+        <source>The new token for @%1 could not be saved in the system keychain. Make sure the keychain is unlocked, then reconnect again.</source>
+        <extracomment>%1 is the login of the account</extracomment>
+        <translation>Nie udało się zapisać nowego tokenu @%1 w systemowej bazie kluczy. Upewnij się, że baza kluczy jest odblokowana, i połącz ponownie.</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <extracomment>Stands for the version of a program that carries none: &quot;Version Unknown&quot;</extracomment>
+        <translation>nieznana</translation>
+    </message>
+    <message>
+        <source>Version %1 (%2)</source>
+        <extracomment>In About: %1 is the version, %2 the build number</extracomment>
+        <translation>Wersja %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Wersja %1</translation>
+    </message>
+    <message>
+        <source>Not Requested</source>
+        <translation>Nie zapytano</translation>
+    </message>
+    <message>
+        <source>Denied</source>
+        <translation>Odmowa</translation>
+    </message>
+    <message>
+        <source>Enabled</source>
+        <translation>Włączone</translation>
+    </message>
+    <message>
+        <source>Checking...</source>
+        <translation>Sprawdzanie…</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n minute(s)</source>
+        <extracomment>A choice of &quot;Check for updates every:&quot;; keep it short, five of them share one row</extracomment>
+        <translation>
+            <numerusform>%n minuta</numerusform>
+            <numerusform>%n minuty</numerusform>
+            <numerusform>%n minut</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n hour(s)</source>
+        <extracomment>A choice of &quot;Check for updates every:&quot;; keep it short, five of them share one row</extracomment>
+        <translation>
+            <numerusform>%n godzina</numerusform>
+            <numerusform>%n godziny</numerusform>
+            <numerusform>%n godzin</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Signed in as @%1, but this account is @%2. Sign in with the correct GitHub account.</source>
+        <extracomment>%1 is the login the browser signed in as, %2 the login of the account being reconnected</extracomment>
+        <translation>Zalogowano jako @%1, ale to konto to @%2. Zaloguj się na właściwe konto GitHuba.</translation>
+    </message>
+    <message>
+        <source>GitHub Accounts</source>
+        <translation>Konta GitHuba</translation>
+    </message>
+    <message>
+        <source>Add Account</source>
+        <translation>Dodaj konto</translation>
+    </message>
+    <message>
+        <source>Notifications</source>
+        <translation>Powiadomienia</translation>
+    </message>
+    <message>
+        <source>Get notified when PRs need your attention</source>
+        <translation>Otrzymuj powiadomienia, gdy pull requesty wymagają Twojej uwagi</translation>
+    </message>
+    <message>
+        <source>Refresh permission status</source>
+        <translation>Odśwież stan zgody</translation>
+    </message>
+    <message>
+        <source>Open Settings</source>
+        <translation>Otwórz ustawienia</translation>
+    </message>
+    <message>
+        <source>Review Requests</source>
+        <translation>Prośby o recenzję</translation>
+    </message>
+    <message>
+        <source>Notify when someone requests your review on a PR</source>
+        <translation>Powiadamiaj, gdy ktoś poprosi Cię o recenzję pull requesta</translation>
+    </message>
+    <message>
+        <source>Team Review Requests</source>
+        <translation>Prośby o recenzję do zespołów</translation>
+    </message>
+    <message>
+        <source>Notify when a team you are in is asked for a review, and count it in the badge</source>
+        <translation>Powiadamiaj, gdy Twój zespół zostanie poproszony o recenzję, i wliczaj to do licznika</translation>
+    </message>
+    <message>
+        <source>Changes Requested</source>
+        <translation>Prośby o zmiany</translation>
+    </message>
+    <message>
+        <source>Notify when your PR receives change requests</source>
+        <translation>Powiadamiaj, gdy ktoś poprosi o zmiany w Twoim pull requeście</translation>
+    </message>
+    <message>
+        <source>Approvals</source>
+        <translation>Zatwierdzenia</translation>
+    </message>
+    <message>
+        <source>Notify when your PR is approved</source>
+        <translation>Powiadamiaj, gdy Twój pull request zostanie zatwierdzony</translation>
+    </message>
+    <message>
+        <source>Check for updates every:</source>
+        <translation>Sprawdzaj co:</translation>
+    </message>
+    <message>
+        <source>Polling Interval</source>
+        <translation>Częstotliwość sprawdzania</translation>
+    </message>
+    <message>
+        <source>Check for new activity every minute</source>
+        <translation>Sprawdzaj nową aktywność co minutę</translation>
+    </message>
+    <message>
+        <source>Uses GitHub&apos;s notification feed: free against your rate limit when nothing changed.</source>
+        <translation>Korzysta z powiadomień GitHuba: nie zużywa limitu zapytań, gdy nic się nie zmieniło.</translation>
+    </message>
+    <message>
+        <source>Tray icon:</source>
+        <translation>Ikona w zasobniku:</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <extracomment>The tray icon&apos;s colours: follow the panel, or always light or dark</extracomment>
+        <translation>Automatyczna</translation>
+    </message>
+    <message>
+        <source>Light</source>
+        <translation>Jasna</translation>
+    </message>
+    <message>
+        <source>Dark</source>
+        <translation>Ciemna</translation>
+    </message>
+    <message>
+        <source>Tray icon</source>
+        <extracomment>Spoken name of the choice of the tray icon&apos;s colour</extracomment>
+        <translation>Ikona w zasobniku</translation>
+    </message>
+    <message>
+        <source>Test Notifications</source>
+        <translation>Powiadomienia próbne</translation>
+    </message>
+    <message>
+        <source>Review</source>
+        <extracomment>Buttons under &quot;Test Notifications&quot;: each sends an example of a review request, of change requests and of an approval</extracomment>
+        <translation>Recenzja</translation>
+    </message>
+    <message>
+        <source>Changes</source>
+        <translation>Zmiany</translation>
+    </message>
+    <message>
+        <source>Approval</source>
+        <translation>Zatwierdzenie</translation>
+    </message>
+    <message>
+        <source>💡 Click a button above to send a test notification</source>
+        <translation>💡 Kliknij przycisk powyżej, aby wysłać powiadomienie próbne</translation>
+    </message>
+    <message>
+        <source>Repositories</source>
+        <translation>Repozytoria</translation>
+    </message>
+    <message>
+        <source>Manage which repositories appear in Norvane</source>
+        <translation>Wybierz, które repozytoria pokazuje Norvane</translation>
+    </message>
+    <message>
+        <source>Blocked Repos &amp; Orgs</source>
+        <translation>Zablokowane repozytoria i organizacje</translation>
+    </message>
+    <message>
+        <source>e.g. my-org or my-org/repo</source>
+        <translation>np. moja-org lub moja-org/repo</translation>
+    </message>
+    <message>
+        <source>Repository or organization to block</source>
+        <translation>Repozytorium lub organizacja do zablokowania</translation>
+    </message>
+    <message>
+        <source>Block</source>
+        <translation>Zablokuj</translation>
+    </message>
+    <message>
+        <source>Favorite Repositories</source>
+        <translation>Ulubione repozytoria</translation>
+    </message>
+    <message>
+        <source>Tip: Right-click a repository in the dropdown to block or favorite it</source>
+        <translation>Wskazówka: kliknij repozytorium na liście rozwijanej prawym przyciskiem, aby je zablokować lub dodać do ulubionych</translation>
+    </message>
+    <message>
+        <source>Watched Repositories</source>
+        <translation>Obserwowane repozytoria</translation>
+    </message>
+    <message>
+        <source>Watch any repo you have access to — your own or anyone else&apos;s. Issues and Dashboard data will be fetched for each.</source>
+        <translation>Obserwuj dowolne repozytorium, do którego masz dostęp — swoje lub cudze. Dla każdego zostaną pobrane zgłoszenia i dane panelu.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>O programie</translation>
+    </message>
+    <message>
+        <source>Norvane helps you stay on top of GitHub PRs that need your attention.</source>
+        <translation>Norvane pomaga śledzić pull requesty na GitHubie, które wymagają Twojej uwagi.</translation>
+    </message>
+    <message>
+        <source>Features:</source>
+        <translation>Funkcje:</translation>
+    </message>
+    <message>
+        <source>Review requests</source>
+        <translation>Prośby o recenzję</translation>
+    </message>
+    <message>
+        <source>Your open PRs</source>
+        <translation>Twoje otwarte pull requesty</translation>
+    </message>
+    <message>
+        <source>Multi-account support</source>
+        <translation>Obsługa wielu kont</translation>
+    </message>
+    <message>
+        <source>Secure token storage</source>
+        <translation>Bezpieczne przechowywanie tokenów</translation>
+    </message>
+    <message>
+        <source>Start Norvane at login</source>
+        <translation>Uruchamiaj Norvane po zalogowaniu</translation>
     </message>
 </context>
 </TS>

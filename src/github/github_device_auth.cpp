@@ -6,13 +6,12 @@
 #include "github/github_request.h"
 #include "github/github_service.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
-
-#include <qcoro/qcorotimer.h>
-
 #include <algorithm>
 #include <chrono>
+#include <qcoro/qcorotimer.h>
 
 namespace norvane {
 
@@ -101,8 +100,8 @@ bool GitHubDeviceAuth::isConfigured() const
 void GitHubDeviceAuth::startFlow()
 {
     if (!isConfigured()) {
-        setState(DeviceAuthState::failed(QStringLiteral(
-            "GitHub OAuth App not configured.\nSee GitHubDeviceAuth for setup instructions.")));
+        setState(DeviceAuthState::failed(QCoreApplication::translate(
+            "DeviceAuth", "GitHub OAuth App not configured.\nSee GitHubDeviceAuth for setup instructions.")));
         return;
     }
     // A new flow supersedes whatever an earlier one still had running.
@@ -158,13 +157,16 @@ QCoro::Task<> GitHubDeviceAuth::requestDeviceCode(CancelToken flow)
     if (failure) {
         // A superseded or cancelled flow fails silently: its request was aborted on purpose.
         if (self && !flow->isCancelled())
-            setState(DeviceAuthState::failed(QStringLiteral("Failed to connect to GitHub: ") + *failure));
+            //: %1 is the network's or the decoder's own error text
+            setState(DeviceAuthState::failed(
+                QCoreApplication::translate("DeviceAuth", "Failed to connect to GitHub: %1").arg(*failure)));
         co_return;
     }
 
     const QUrl url(verificationUri, QUrl::StrictMode);
     if (!url.isValid() || url.isEmpty()) {
-        setState(DeviceAuthState::failed(QStringLiteral("Invalid verification URL returned by GitHub")));
+        setState(DeviceAuthState::failed(
+            QCoreApplication::translate("DeviceAuth", "Invalid verification URL returned by GitHub")));
         co_return;
     }
     // Bounded so that nonsense from the wire cannot overflow the date arithmetic.
@@ -188,8 +190,8 @@ QCoro::Task<> GitHubDeviceAuth::pollLoop(QString deviceCode, int interval, QDate
             co_return;
         // Checked only here: an answer that arrives after the code's lifetime is still acted on.
         if (!(timer->now() < expiresAt)) {
-            setState(
-                DeviceAuthState::failed(QStringLiteral("Authorization code expired. Please try again.")));
+            setState(DeviceAuthState::failed(
+                QCoreApplication::translate("DeviceAuth", "Authorization code expired. Please try again.")));
             co_return;
         }
         const Poll answer = co_await pollForToken(deviceCode, flow);
@@ -214,7 +216,8 @@ QCoro::Task<> GitHubDeviceAuth::pollLoop(QString deviceCode, int interval, QDate
         if (login.login) {
             setResult(AuthResult{answer.value, *login.login});
         } else {
-            QString message = QStringLiteral("Authorized, but couldn't fetch your GitHub username.");
+            QString message = QCoreApplication::translate(
+                "DeviceAuth", "Authorized, but couldn't fetch your GitHub username.");
             if (login.failure)
                 message += QLatin1Char('\n') + *login.failure;
             setState(DeviceAuthState::failed(message));
@@ -248,16 +251,18 @@ QCoro::Task<GitHubDeviceAuth::Poll> GitHubDeviceAuth::pollForToken(QString devic
     if (token)
         co_return Poll{PollOutcome::success, *token};
     if (!error)
-        co_return Poll{PollOutcome::failure,
-                       description.value_or(QStringLiteral("Unknown error from GitHub"))};
+        co_return Poll{PollOutcome::failure, description.value_or(QCoreApplication::translate(
+                                                 "DeviceAuth", "Unknown error from GitHub"))};
     if (*error == QLatin1String("authorization_pending"))
         co_return Poll{PollOutcome::pending, {}};
     if (*error == QLatin1String("slow_down"))
         co_return Poll{PollOutcome::slowDown, {}};
     if (*error == QLatin1String("expired_token"))
-        co_return Poll{PollOutcome::failure, QStringLiteral("Code expired. Please try again.")};
+        co_return Poll{PollOutcome::failure,
+                       QCoreApplication::translate("DeviceAuth", "Code expired. Please try again.")};
     if (*error == QLatin1String("access_denied"))
-        co_return Poll{PollOutcome::failure, QStringLiteral("Access denied by user.")};
+        co_return Poll{PollOutcome::failure,
+                       QCoreApplication::translate("DeviceAuth", "Access denied by user.")};
     co_return Poll{PollOutcome::failure, description.value_or(*error)};
 }
 

@@ -1,5 +1,6 @@
 #include "github/github_errors.h"
 
+#include <QCoreApplication>
 #include <QNetworkReply>
 
 namespace norvane {
@@ -22,7 +23,10 @@ bool TransportError::isRedirectFailure() const
 
 QString TransportError::printed() const
 {
-    return QStringLiteral("TransportError(domain: %1, code: %2, \"%3\")").arg(domain()).arg(m_code).arg(m_description);
+    return QStringLiteral("TransportError(domain: %1, code: %2, \"%3\")")
+        .arg(domain())
+        .arg(m_code)
+        .arg(m_description);
 }
 
 GitHubAPIError::GitHubAPIError(Kind kind, QString endpoint, int status, QString body, QString error)
@@ -50,7 +54,8 @@ GitHubAPIError GitHubAPIError::networkError(const QString& endpoint, const Trans
     return GitHubAPIError(Kind::networkError, endpoint, 0, {}, error.description());
 }
 
-GitHubAPIError GitHubAPIError::decodingError(const QString& endpoint, const QString& decoderError, const QString& body)
+GitHubAPIError GitHubAPIError::decodingError(const QString& endpoint, const QString& decoderError,
+                                             const QString& body)
 {
     return GitHubAPIError(Kind::decodingError, endpoint, 0, body, decoderError);
 }
@@ -59,20 +64,27 @@ QString GitHubAPIError::errorDescription() const
 {
     switch (m_kind) {
     case Kind::badURL:
-        return QStringLiteral("Invalid URL: ") + m_endpoint;
+        //: %1 is the address that could not be parsed
+        return QCoreApplication::translate("GitHubError", "Invalid URL: %1").arg(m_endpoint);
     case Kind::badServerResponse:
-        return QStringLiteral("API Error [%1]: HTTP %2 - %3").arg(m_endpoint).arg(m_statusCode).arg(m_body.left(200));
+        //: %1 names the request (e.g. "search/issues (author)"), %2 is the HTTP status, %3 the start of the
+        //: server's answer
+        return QCoreApplication::translate("GitHubError", "API Error [%1]: HTTP %2 - %3")
+            .arg(m_endpoint, QString::number(m_statusCode), m_body.left(200));
     case Kind::networkError:
-        return QStringLiteral("Network Error [%1]: %2").arg(m_endpoint, m_error);
+        //: %1 names the request, %2 is the network's own error text
+        return QCoreApplication::translate("GitHubError", "Network Error [%1]: %2").arg(m_endpoint, m_error);
     case Kind::decodingError:
         break;
     }
-    return QStringLiteral("JSON Decode Error [%1]: %2 - Response: %3").arg(m_endpoint, m_error, m_body.left(200));
+    //: %1 names the request, %2 says what in the answer was wrong, %3 is the start of the answer
+    return QCoreApplication::translate("GitHubError", "JSON Decode Error [%1]: %2 - Response: %3")
+        .arg(m_endpoint, m_error, m_body.left(200));
 }
 
 QString GitHubServiceError::errorDescription() const
 {
-    return QStringLiteral("GitHub rejected the access token (HTTP 401).");
+    return QCoreApplication::translate("GitHubError", "GitHub rejected the access token (HTTP 401).");
 }
 
 } // namespace norvane

@@ -1,8 +1,9 @@
-#include "github/github_service_internal.h"
 #include "core/stored_encoding.h"
 #include "github/github_request.h"
+#include "github/github_service_internal.h"
 #include "platform/debug_log.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 namespace norvane {
@@ -13,8 +14,9 @@ const QString kApi = QStringLiteral("API");
 
 GitHubService::GitHubService(HttpSession session, QString baseURL, Options options)
 {
-    auto ctx = std::make_shared<Context>(Context{std::move(session), std::move(baseURL), std::move(options.now),
-                                                 std::move(options.timeZone), QString()});
+    auto ctx =
+        std::make_shared<Context>(Context{std::move(session), std::move(baseURL), std::move(options.now),
+                                          std::move(options.timeZone), QString()});
     if (!ctx->now)
         ctx->now = [] { return QDateTime::currentDateTimeUtc(); };
     m_context = std::move(ctx);
@@ -77,7 +79,8 @@ void GitHubService::logRequest(const QNetworkRequest& request, const QString& en
         return;
     debugLog(kApi, QStringLiteral("→ Request to ") + endpoint);
     const QUrl url = request.url();
-    debugLog(kApi, QStringLiteral("  URL: ") + (url.isEmpty() ? QStringLiteral("nil") : url.toString(QUrl::FullyEncoded)));
+    debugLog(kApi, QStringLiteral("  URL: ") +
+                       (url.isEmpty() ? QStringLiteral("nil") : url.toString(QUrl::FullyEncoded)));
     debugLog(kApi, QStringLiteral("  Method: GET"));
     for (const QByteArray& name : request.rawHeaderList()) {
         QString value = QString::fromUtf8(request.rawHeader(name));
@@ -93,14 +96,17 @@ void GitHubService::logResponse(const HttpReply& reply, const QString& endpoint)
     if (!isDebugMode()) // spares decoding a whole search page as text on every refresh
         return;
     if (!reply.isHttp) {
-        debugLog(kApi, QStringLiteral("← Non-HTTP response from %1: <%2 bytes>").arg(endpoint).arg(reply.body.size()));
+        debugLog(
+            kApi,
+            QStringLiteral("← Non-HTTP response from %1: <%2 bytes>").arg(endpoint).arg(reply.body.size()));
         return;
     }
     debugLog(kApi, QStringLiteral("← Response from ") + endpoint);
     debugLog(kApi, QStringLiteral("  Status: ") + QString::number(reply.statusCode));
     QStringList headers;
     for (const auto& [name, value] : reply.headers)
-        headers.append(QStringLiteral("\"%1\": \"%2\"").arg(QString::fromUtf8(name), QString::fromUtf8(value)));
+        headers.append(
+            QStringLiteral("\"%1\": \"%2\"").arg(QString::fromUtf8(name), QString::fromUtf8(value)));
     debugLog(kApi, QStringLiteral("  Headers: [") + headers.join(QStringLiteral(", ")) + QLatin1Char(']'));
     if (reply.body.isEmpty())
         return;
@@ -149,8 +155,8 @@ static void logTransportFailure(const QString& endpoint, const TransportError& e
     debugLog(kApi, QStringLiteral("   Error info: [") + info.join(QStringLiteral(", ")) + QLatin1Char(']'));
 }
 
-QCoro::Task<HttpReply> fetchClassified(Ctx ctx, QString address, QString endpoint, QString token, CancelToken cancel,
-                                       Classification how, bool logExchange, CacheUse use)
+QCoro::Task<HttpReply> fetchClassified(Ctx ctx, QString address, QString endpoint, QString token,
+                                       CancelToken cancel, Classification how, bool logExchange, CacheUse use)
 {
     const auto url = parseAddress(address);
     if (!url)
@@ -171,14 +177,16 @@ QCoro::Task<HttpReply> fetchClassified(Ctx ctx, QString address, QString endpoin
         GitHubService::logResponse(reply, endpoint);
 
     if (!reply.isHttp)
-        throw GitHubAPIError::badServerResponse(endpoint, 0, QStringLiteral("Non-HTTP response"));
+        throw GitHubAPIError::badServerResponse(
+            endpoint, 0, QCoreApplication::translate("GitHubError", "Non-HTTP response"));
     if (reply.statusCode == 200)
         co_return reply;
 
     const QString body = utf8Text(reply.body).value_or(how.undecodableBody);
     if (how.log) {
         debugLog(kApi, how.statusLogPrefix + QString::number(reply.statusCode));
-        debugLog(kApi, QStringLiteral("Response: ") + utf8Text(reply.body).value_or(QStringLiteral("No response body")));
+        debugLog(kApi, QStringLiteral("Response: ") +
+                           utf8Text(reply.body).value_or(QStringLiteral("No response body")));
     }
     if (how.unauthorizedAsServiceError && reply.statusCode == 401)
         throw GitHubServiceError(GitHubServiceError::Kind::unauthorized);
@@ -195,11 +203,12 @@ std::optional<GitHubAPIError> rateLimitError(const Ctx& ctx, const QString& endp
     if (!hit)
         return std::nullopt;
     debugLog(kApi, QStringLiteral("⏳ %1 rate limit reached in %2; GitHub accepts requests again at %3")
-                       .arg(hit->kind == RateLimitHit::Kind::primary ? QStringLiteral("Primary") : QStringLiteral("Secondary"),
+                       .arg(hit->kind == RateLimitHit::Kind::primary ? QStringLiteral("Primary")
+                                                                     : QStringLiteral("Secondary"),
                             endpoint, hit->retryAt.toUTC().toString(Qt::ISODate)));
-    return GitHubAPIError::badServerResponse(endpoint, reply.statusCode,
-                                             utf8Text(reply.body).value_or(QStringLiteral("No response body")),
-                                             hit->retryAt);
+    return GitHubAPIError::badServerResponse(
+        endpoint, reply.statusCode, utf8Text(reply.body).value_or(QStringLiteral("No response body")),
+        hit->retryAt);
 }
 
 QString endpointLabel(const Ctx& ctx, const QString& address)
@@ -209,15 +218,16 @@ QString endpointLabel(const Ctx& ctx, const QString& address)
     return below.section(QLatin1Char('?'), 0, 0);
 }
 
-QCoro::Task<std::optional<HttpReply>> fetchQuietly(Ctx ctx, QString address, QString token, CancelToken cancel,
-                                                   OnRateLimit onLimit, CacheUse use)
+QCoro::Task<std::optional<HttpReply>> fetchQuietly(Ctx ctx, QString address, QString token,
+                                                   CancelToken cancel, OnRateLimit onLimit, CacheUse use)
 {
     const auto url = parseAddress(address);
     if (!url)
         co_return std::nullopt;
     HttpReply reply;
     try {
-        reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel, ctx->cachePartition, use);
+        reply = co_await ctx->session.get(GitHubService::makeRequest(*url, token), cancel,
+                                          ctx->cachePartition, use);
     } catch (const TransportError&) {
         co_return std::nullopt;
     }

@@ -56,17 +56,19 @@ private:
 QString transportFailureText(QNetworkReply::NetworkError error, const QString& qtText, const QUrl& url)
 {
     if (error == QNetworkReply::TooManyRedirectsError) {
-        return QStringLiteral(
+        return QCoreApplication::translate(
+                   "Network",
                    "GitHub redirected the request more than %1 times; Norvane stopped following it.")
             .arg(HttpSession::kMaxRedirects);
     }
     // Qt refuses a certificate it cannot verify and never retries without checking; say so plainly, since
     // its own text ("SSL handshake failed") does not tell a person what to do.
     if (error == QNetworkReply::SslHandshakeFailedError) {
-        return QStringLiteral(
-                   "The TLS certificate of %1 could not be verified (%2). Norvane does not connect "
-                   "without a verified certificate; check the system's certificates, or a proxy "
-                   "that intercepts HTTPS.")
+        //: %1 is the server's host name, %2 the TLS library's own words
+        return QCoreApplication::translate(
+                   "Network", "The TLS certificate of %1 could not be verified (%2). Norvane does "
+                              "not connect without a verified certificate; check the system's "
+                              "certificates, or a proxy that intercepts HTTPS.")
             .arg(url.host(), qtText);
     }
     return qtText;
@@ -125,7 +127,9 @@ std::optional<QUrl> redirectTarget(int status, const QList<QPair<QByteArray, QBy
 
 QString refusedRedirectText(const QUrl& from, const QUrl& to)
 {
-    return QStringLiteral(
+    //: %1 is the host the request was sent on to, e.g. "evil.example.com" or "http://api.github.com"
+    return QCoreApplication::translate(
+               "Network",
                "GitHub redirected the request to %1; Norvane does not send your token to another host.")
         .arg(redirectTargetText(from, to));
 }
@@ -133,8 +137,8 @@ QString refusedRedirectText(const QUrl& from, const QUrl& to)
 QString sizeText(qint64 bytes)
 {
     constexpr qint64 mebibyte = 1024 * 1024;
-    return bytes % mebibyte == 0 ? QStringLiteral("%1 MiB").arg(bytes / mebibyte)
-                                 : QStringLiteral("%1 bytes").arg(bytes);
+    return bytes % mebibyte == 0 ? QCoreApplication::translate("Network", "%1 MiB").arg(bytes / mebibyte)
+                                 : QCoreApplication::translate("Network", "%n byte(s)", nullptr, int(bytes));
 }
 
 // Set on a reply aborted for its size (the bound it passed), so that those who watch replies themselves
@@ -143,7 +147,9 @@ constexpr char kOversizedProperty[] = "norvaneOversizedBound";
 
 QString oversizedText(const QNetworkReply* reply, qint64 bound)
 {
-    return QStringLiteral("The reply from %1 was larger than %2; Norvane stopped reading it.")
+    //: %1 is the server's host name, %2 a size such as "32 MiB"
+    return QCoreApplication::translate("Network",
+                                       "The reply from %1 was larger than %2; Norvane stopped reading it.")
         .arg(reply->url().host(), sizeText(bound));
 }
 

@@ -2,6 +2,8 @@
 
 #include "github/github_errors.h"
 
+#include <QCoreApplication>
+
 namespace norvane {
 
 QCoro::Task<TokenOwner> fetchTokenOwner(GitHubService github, QString token, CancelToken cancel)
@@ -13,30 +15,37 @@ QCoro::Task<TokenOwner> fetchTokenOwner(GitHubService github, QString token, Can
         co_return TokenOwner{
             TokenOwner::Kind::failed,
             {},
-            QStringLiteral("Could not reach GitHub to check this token: %1").arg(e.description())};
+            //: Shown under the token field; %1 is the network's own error text
+            QCoreApplication::translate("TokenCheck", "Could not reach GitHub to check this token: %1")
+                .arg(e.description())};
     }
     if (answer.statusCode == 401)
         co_return TokenOwner{TokenOwner::Kind::rejected, {}, {}};
     if (answer.statusCode == 200 && answer.login)
         co_return TokenOwner{TokenOwner::Kind::owner, *answer.login, {}};
-    co_return TokenOwner{TokenOwner::Kind::failed,
-                         {},
-                         QStringLiteral("GitHub could not check this token (HTTP %1). Try again in a moment.")
-                             .arg(answer.statusCode)};
+    co_return TokenOwner{
+        TokenOwner::Kind::failed,
+        {},
+        //: %1 is the HTTP status GitHub answered with
+        QCoreApplication::translate("TokenCheck", "GitHub could not check this token (HTTP %1). Try again in "
+                                                  "a moment.")
+            .arg(answer.statusCode)};
 }
 
 std::optional<QString> tokenRefusal(const TokenOwner& owner, const QString& typedLogin)
 {
     switch (owner.kind) {
     case TokenOwner::Kind::rejected:
-        return QStringLiteral("GitHub rejected this token.");
+        return QCoreApplication::translate("TokenCheck", "GitHub rejected this token.");
     case TokenOwner::Kind::failed:
         return owner.message;
     case TokenOwner::Kind::owner:
         break;
     }
     if (owner.login.compare(typedLogin, Qt::CaseInsensitive) != 0)
-        return QStringLiteral("This token belongs to @%1, not @%2.").arg(owner.login, typedLogin);
+        //: %1 is the login the token belongs to, %2 the login that was typed
+        return QCoreApplication::translate("TokenCheck", "This token belongs to @%1, not @%2.")
+            .arg(owner.login, typedLogin);
     return std::nullopt;
 }
 

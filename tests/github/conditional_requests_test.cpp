@@ -4,6 +4,7 @@
 #include "github/rate_limit.h"
 #include "github/response_cache.h"
 #include "support/run_task.h"
+#include "support/translation.h"
 #include "support/world.h"
 
 #include <QDirIterator>
@@ -253,6 +254,8 @@ TEST_F(ConditionalRequestsTest, AStoredAnswerThatNoLongerDecodesIsAskedForAfresh
 TEST_F(ConditionalRequestsTest, AnOversizedReplyFailsItsQueryAndIsNeverStored)
 {
     start(sharedWorld());
+    const ScopedTranslation english(u"en"_s); // the English forms of counted texts, as the program has them
+    ASSERT_TRUE(english.installed());
     constexpr qint64 bound = 16 * 1024;
     session.setMaxReplyBytes(bound);
     const QByteArray noResults = R"({"total_count":0,"incomplete_results":false,"items":[]})";

@@ -2,7 +2,9 @@
 #include "github/github_service.h"
 #include "github/http_session.h"
 #include "github/network_proxy.h"
+#include "github/token_check.h"
 #include "platform/debug_log.h"
+#include "support/translation.h"
 
 #include <QNetworkProxyQuery>
 #include <QNetworkReply>
@@ -12,6 +14,7 @@
 using namespace Qt::StringLiterals;
 
 using namespace norvane;
+using norvane::testing::ScopedTranslation;
 
 namespace {
 
@@ -138,6 +141,38 @@ TEST(TransportFailureText, AnUnverifiedCertificateSaysWhatIsWrong)
     EXPECT_TRUE(text.contains(u"SSL handshake failed"_s));
     EXPECT_EQ(transportFailureText(QNetworkReply::ConnectionRefusedError, u"Connection refused"_s, url),
               u"Connection refused"_s);
+}
+
+// A translation puts a message's words in its own order; what the message names stays in it.
+TEST(TranslatedErrors, MessagesKeepWhatTheyNameAndCountInTheLanguage)
+{
+    {
+        const ScopedTranslation german(u"de"_s);
+        ASSERT_TRUE(german.installed());
+        const QUrl url(u"https://ghe.example.com/api/v3/user"_s);
+        const std::pair<QString, QString> cases[] = {
+            {transportFailureText(QNetworkReply::SslHandshakeFailedError, u"SSL handshake failed"_s, url)
+                 .section(u'.', 0, 2),
+             u"Das TLS-Zertifikat von ghe.example.com konnte nicht überprüft werden (SSL handshake failed)"_s},
+            {transportFailureText(QNetworkReply::TooManyRedirectsError, {}, url),
+             u"GitHub hat die Anfrage mehr als 5-mal umgeleitet; Norvane folgt ihr nicht weiter."_s},
+            {GitHubAPIError::badServerResponse(u"search/issues (author)"_s, 502, u"Bad gateway"_s)
+                 .errorDescription(),
+             u"API-Fehler [search/issues (author)]: HTTP 502 - Bad gateway"_s},
+            {GitHubServiceError().errorDescription(),
+             u"GitHub hat das Zugriffstoken abgelehnt (HTTP 401)."_s},
+            {tokenRefusal({TokenOwner::Kind::owner, u"octocat"_s, {}}, u"mona"_s).value_or(QString()),
+             u"Dieses Token gehört @octocat, nicht @mona."_s},
+        };
+        for (const auto& [text, expected] : cases)
+            EXPECT_EQ(text, expected) << text.toStdString();
+    }
+    const ScopedTranslation polish(u"pl"_s);
+    ASSERT_TRUE(polish.installed());
+    const std::pair<int, const char*> counts[] = {
+        {1, "1 bajt"}, {2, "2 bajty"}, {5, "5 bajtów"}, {22, "22 bajty"}};
+    for (const auto& [n, expected] : counts)
+        EXPECT_EQ(QCoreApplication::translate("Network", "%n byte(s)", nullptr, n).toStdString(), expected);
 }
 
 } // namespace

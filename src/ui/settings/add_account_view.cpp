@@ -90,6 +90,18 @@ QString hostText(const QString& webBaseURL)
     return text + path;
 }
 
+QString openVerificationText(const QString& host)
+{
+    //: The button that opens the page where the code is entered; %1 is the server, e.g. "github.com"
+    return AddAccountView::tr("Open %1/login/device").arg(host);
+}
+
+QString createTokenText(const QString& host)
+{
+    //: A link to the server's page of tokens; %1 is the server, e.g. "github.com"
+    return AddAccountView::tr("Create a token at %1/settings/tokens").arg(host);
+}
+
 } // namespace
 
 AddAccountView::AddAccountView(SignInModel& model, UrlOpener* urlOpener, QWidget* parent)
@@ -101,8 +113,9 @@ AddAccountView::AddAccountView(SignInModel& model, UrlOpener* urlOpener, QWidget
 
     auto* root = column(this, 0);
     m_controls.title =
-        new ThemedLabel(m_reauthAccount ? QStringLiteral("Reconnect ") + m_reauthAccount->username
-                                        : QStringLiteral("Add GitHub Account"),
+        //: The sheet's title when an account signs in again; %1 is its login
+        new ThemedLabel(m_reauthAccount ? tr("Reconnect %1").arg(m_reauthAccount->username)
+                                        : tr("Add GitHub Account"),
                         TextStyle::headline, ThemeColor::primary, this);
     m_controls.title->setAlignment(Qt::AlignCenter);
     setAccessibleRole(this, QAccessible::Dialog);
@@ -166,15 +179,15 @@ QWidget* AddAccountView::labelBlock(QLineEdit** field, bool withHint)
 {
     auto* block = new QWidget(this);
     auto* layout = column(block, 6);
-    auto* title =
-        new ThemedLabel(QStringLiteral("Label (optional)"), TextStyle::callout, ThemeColor::primary, block);
+    auto* title = new ThemedLabel(tr("Label (optional)"), TextStyle::callout, ThemeColor::primary, block);
     layout->addWidget(title);
-    *field = textField(QStringLiteral("e.g., Personal, Work"), block);
+    //: Examples of an account's label
+    *field = textField(tr("e.g., Personal, Work"), block);
     title->setBuddy(*field);
     connect(*field, &QLineEdit::textChanged, this, &AddAccountView::setLabel);
     layout->addWidget(*field);
     if (withHint)
-        layout->addWidget(new ThemedLabel(QStringLiteral("Helps differentiate multiple GitHub accounts"),
+        layout->addWidget(new ThemedLabel(tr("Helps differentiate multiple GitHub accounts"),
                                           TextStyle::caption, ThemeColor::secondary, block));
     return block;
 }
@@ -200,15 +213,14 @@ QWidget* AddAccountView::buildIdlePanel()
     auto* layout = column(panel, 16);
     layout->addWidget(new SymbolLabel(Symbol::personBadgeKeyFill, ThemeColor::blue, 40, panel), 0,
                       Qt::AlignHCenter);
-    layout->addWidget(centred(new ThemedLabel(
-        QStringLiteral("Norvane will open GitHub in your browser.\nNo passwords are stored in the app."),
-        TextStyle::callout, ThemeColor::secondary, panel)));
-    m_controls.connect =
-        new ProminentButton(Symbol::arrowRightCircleFill, QStringLiteral("Connect with GitHub"), panel);
+    layout->addWidget(centred(
+        new ThemedLabel(tr("Norvane will open GitHub in your browser.\nNo passwords are stored in the app."),
+                        TextStyle::callout, ThemeColor::secondary, panel)));
+    m_controls.connect = new ProminentButton(Symbol::arrowRightCircleFill, tr("Connect with GitHub"), panel);
     connect(m_controls.connect, &QAbstractButton::clicked, this, &AddAccountView::startDeviceFlow);
     layout->addWidget(m_controls.connect);
-    m_controls.useToken = new PlainButton(QStringLiteral("Use a Personal Access Token instead"),
-                                          TextStyle::caption, ThemeColor::secondary, std::nullopt, panel);
+    m_controls.useToken = new PlainButton(tr("Use a Personal Access Token instead"), TextStyle::caption,
+                                          ThemeColor::secondary, std::nullopt, panel);
     connect(m_controls.useToken, &QAbstractButton::clicked, this, [this] {
         setManualEntryShown(true);
         m_controls.username->setFocus(Qt::OtherFocusReason);
@@ -224,8 +236,8 @@ QWidget* AddAccountView::buildLoadingPanel()
     layout->setContentsMargins(0, 24, 0, 0);
     m_controls.loadingSpinner = new Spinner(20, panel);
     layout->addWidget(m_controls.loadingSpinner, 0, Qt::AlignHCenter);
-    layout->addWidget(centred(new ThemedLabel(QStringLiteral("Connecting to GitHub…"), TextStyle::callout,
-                                              ThemeColor::secondary, panel)));
+    layout->addWidget(centred(
+        new ThemedLabel(tr("Connecting to GitHub…"), TextStyle::callout, ThemeColor::secondary, panel)));
     return panel;
 }
 
@@ -233,11 +245,11 @@ QWidget* AddAccountView::buildAwaitingPanel()
 {
     auto* panel = new QWidget(this);
     auto* layout = column(panel, 10);
-    layout->addWidget(centred(new ThemedLabel(QStringLiteral("Enter this code at GitHub:"),
-                                              TextStyle::callout, ThemeColor::secondary, panel)));
+    layout->addWidget(centred(
+        new ThemedLabel(tr("Enter this code at GitHub:"), TextStyle::callout, ThemeColor::secondary, panel)));
     m_controls.code = new CodeLabel(panel);
     layout->addWidget(m_controls.code, 0, Qt::AlignHCenter);
-    m_controls.copyCode = new PlainButton(QStringLiteral("Copy Code"), TextStyle::callout, ThemeColor::accent,
+    m_controls.copyCode = new PlainButton(tr("Copy Code"), TextStyle::callout, ThemeColor::accent,
                                           Symbol::docOnClipboard, panel);
     connect(m_controls.copyCode, &QAbstractButton::clicked, this, [this] {
         // setText replaces whatever the clipboard held, in every format, with the code alone.
@@ -246,8 +258,7 @@ QWidget* AddAccountView::buildAwaitingPanel()
     layout->addWidget(m_controls.copyCode, 0, Qt::AlignHCenter);
     // Its label names the host of the flow under way, set when the flow starts.
     m_controls.openVerification = new ProminentButton(
-        Symbol::safari,
-        QStringLiteral("Open %1/login/device").arg(hostText(m_model->configFor({}).webBaseURL)), panel);
+        Symbol::safari, openVerificationText(hostText(m_model->configFor({}).webBaseURL)), panel);
     // The page GitHub named, as it named it; the label only says where that normally is.
     connect(m_controls.openVerification, &QAbstractButton::clicked, this,
             [this] { open(m_verificationURL); });
@@ -259,11 +270,11 @@ QWidget* AddAccountView::buildAwaitingPanel()
     row->setSpacing(6);
     m_controls.waitingSpinner = new Spinner(12, waiting);
     row->addWidget(m_controls.waitingSpinner);
-    row->addWidget(new ThemedLabel(QStringLiteral("Waiting for you to authorize in the browser…"),
-                                   TextStyle::caption, ThemeColor::secondary, waiting));
+    row->addWidget(new ThemedLabel(tr("Waiting for you to authorize in the browser…"), TextStyle::caption,
+                                   ThemeColor::secondary, waiting));
     layout->addWidget(waiting, 0, Qt::AlignHCenter);
-    m_controls.cancelFlow = new PlainButton(QStringLiteral("Cancel"), TextStyle::caption,
-                                            ThemeColor::secondary, std::nullopt, panel);
+    m_controls.cancelFlow =
+        new PlainButton(tr("Cancel"), TextStyle::caption, ThemeColor::secondary, std::nullopt, panel);
     connect(m_controls.cancelFlow, &QAbstractButton::clicked, m_model, &SignInModel::cancelDeviceFlow);
     layout->addWidget(m_controls.cancelFlow, 0, Qt::AlignHCenter);
     return panel;
@@ -278,7 +289,7 @@ QWidget* AddAccountView::buildFailedPanel()
     m_controls.failure =
         centred(new ThemedLabel(QString(), TextStyle::callout, ThemeColor::secondary, panel));
     layout->addWidget(m_controls.failure);
-    m_controls.tryAgain = new ProminentButton(std::nullopt, QStringLiteral("Try Again"), panel);
+    m_controls.tryAgain = new ProminentButton(std::nullopt, tr("Try Again"), panel);
     connect(m_controls.tryAgain, &QAbstractButton::clicked, this, &AddAccountView::startDeviceFlow);
     layout->addWidget(m_controls.tryAgain, 0, Qt::AlignHCenter);
     return panel;
@@ -288,8 +299,8 @@ QWidget* AddAccountView::buildManualPanel()
 {
     auto* panel = new QWidget(this);
     auto* layout = column(panel, 16);
-    m_controls.back = new PlainButton(QStringLiteral("Back"), TextStyle::body, ThemeColor::primary,
-                                      Symbol::chevronLeft, panel);
+    m_controls.back =
+        new PlainButton(tr("Back"), TextStyle::body, ThemeColor::primary, Symbol::chevronLeft, panel);
     connect(m_controls.back, &QAbstractButton::clicked, this, [this] {
         // Going back gives up the check: its answer would add an account from a panel no longer shown.
         m_model->abandonTokenCheck();
@@ -308,26 +319,27 @@ QWidget* AddAccountView::buildManualPanel()
         blockLayout->addWidget(field);
         return block;
     };
-    m_controls.username = textField(QStringLiteral("username"), panel);
-    layout->addWidget(fieldBlock(QStringLiteral("GitHub Username"), m_controls.username));
-    m_controls.token = textField(QStringLiteral("ghp_…"), panel);
+    //: Placeholder of the login field
+    m_controls.username = textField(tr("username"), panel);
+    layout->addWidget(fieldBlock(tr("GitHub Username"), m_controls.username));
+    //: Placeholder of the token field: how a token begins; keep it as it is
+    m_controls.token = textField(tr("ghp_…"), panel);
     m_controls.token->setEchoMode(QLineEdit::Password);
-    layout->addWidget(fieldBlock(QStringLiteral("Personal Access Token"), m_controls.token));
+    layout->addWidget(fieldBlock(tr("Personal Access Token"), m_controls.token));
     for (QLineEdit* field : {m_controls.username, m_controls.token})
         connect(field, &QLineEdit::textChanged, this, &AddAccountView::updateAddEnabled);
 
     auto* notes = new QWidget(panel);
     auto* notesLayout = column(notes, 6);
-    m_controls.tokenSettings = new PlainButton(QStringLiteral("Create a token at %1/settings/tokens")
-                                                   .arg(hostText(m_model->configFor({}).webBaseURL)),
+    m_controls.tokenSettings = new PlainButton(createTokenText(hostText(m_model->configFor({}).webBaseURL)),
                                                TextStyle::caption, ThemeColor::accent, std::nullopt, notes);
     connect(m_controls.tokenSettings, &QAbstractButton::clicked, this, [this] {
         if (const std::optional<AccountServer> server = chosenServer())
             open(QUrl(m_model->configFor(*server).webBaseURL + QStringLiteral("/settings/tokens")));
     });
     notesLayout->addWidget(m_controls.tokenSettings);
-    notesLayout->addWidget(new ThemedLabel(QStringLiteral("Required scopes: repo (or public_repo for public "
-                                                          "repos only)"),
+    //: "repo" and "public_repo" are GitHub's names of the scopes: keep them as they are
+    notesLayout->addWidget(new ThemedLabel(tr("Required scopes: repo (or public_repo for public repos only)"),
                                            TextStyle::caption, ThemeColor::secondary, notes));
     m_controls.manualError = new ThemedLabel(QString(), TextStyle::caption, ThemeColor::red, notes);
     // GitHub's and the network's words can be long, and a login is shown as typed, never as markup.
@@ -353,19 +365,19 @@ QWidget* AddAccountView::buildBottomBar()
         new ThemedLabel(QString(), TextStyle::caption, ThemeColor::secondary, m_controls.busy);
     busyRow->addWidget(m_controls.busyText);
     m_controls.busy->hide();
-    m_controls.cancel = new QPushButton(QStringLiteral("Cancel"), bar);
+    m_controls.cancel = new QPushButton(tr("Cancel"), bar);
     m_controls.cancel->setFont(textFont(TextStyle::body));
     m_controls.cancel->setMinimumHeight(32);
     connect(m_controls.cancel, &QAbstractButton::clicked, this, &AddAccountView::cancelled);
     row->addWidget(m_controls.cancel);
     row->addStretch();
     row->addWidget(m_controls.busy);
-    m_controls.add = new ProminentButton(std::nullopt, QStringLiteral("Add Account"), bar);
+    m_controls.add = new ProminentButton(std::nullopt, tr("Add Account"), bar);
     m_controls.add->setMinimumHeight(m_controls.cancel->minimumHeight());
     // Wide enough for either of its texts, so "Checking…" and back never moves or cuts it.
-    m_controls.add->setText(QStringLiteral("Checking…"));
+    m_controls.add->setText(tr("Checking…"));
     const int checkingWidth = m_controls.add->sizeHint().width();
-    m_controls.add->setText(QStringLiteral("Add Account"));
+    m_controls.add->setText(tr("Add Account"));
     m_controls.add->setMinimumWidth(std::max(checkingWidth, m_controls.add->sizeHint().width()));
     connect(m_controls.add, &QAbstractButton::clicked, this, &AddAccountView::submitManualEntry);
     row->addWidget(m_controls.add);
@@ -448,9 +460,9 @@ void AddAccountView::updateBusy()
 {
     const bool checking = isCheckingToken();
     const bool working = isWorking();
-    m_controls.add->setText(checking ? QStringLiteral("Checking…") : QStringLiteral("Add Account"));
-    m_controls.busyText->setText(working ? QStringLiteral("Saving the token…")
-                                         : QStringLiteral("Asking GitHub whose token this is…"));
+    m_controls.add->setText(checking ? tr("Checking…") : tr("Add Account"));
+    m_controls.busyText->setText(working ? tr("Saving the token…")
+                                         : tr("Asking GitHub whose token this is…"));
     m_controls.busy->setVisible(checking || working);
     // Leaving while the token is being saved would not stop the save; the keychain answers within its
     // time-out.
@@ -491,8 +503,10 @@ QWidget* AddAccountView::buildServerBlock()
     m_serverBlock = block;
     auto* layout = column(block, 6);
     m_controls.server =
-        new SegmentedControl({QStringLiteral("GitHub.com"), QStringLiteral("GitHub Enterprise Server")},
-                             QStringLiteral("Server"), block);
+        //: The two kinds of server, by their product names
+        new SegmentedControl({tr("GitHub.com"), tr("GitHub Enterprise Server")},
+                             //: Spoken name of the choice between GitHub.com and an Enterprise Server
+                             tr("Server"), block);
     m_controls.server->setSelectedIndex(0);
     connect(m_controls.server, &SegmentedControl::chosen, this, [this] {
         m_model->clearTokenMessage();
@@ -511,15 +525,17 @@ QWidget* AddAccountView::buildServerBlock()
         layout->addWidget(edit);
         return std::pair{label, edit};
     };
-    const auto [hostTitle, host] = field(QStringLiteral("Host"), QStringLiteral("github.example.com"));
+    //: The field's placeholder: an example of a server's host name
+    const auto [hostTitle, host] = field(tr("Host"), tr("github.example.com"));
     m_controls.host = host;
     m_controls.hostError = new ThemedLabel(QString(), TextStyle::caption, ThemeColor::red, block);
     m_controls.hostError->setWordWrap(true);
     m_controls.hostError->setTextFormat(Qt::PlainText);
     m_controls.hostError->hide();
     layout->addWidget(m_controls.hostError);
-    const auto [clientIdTitle, clientId] = field(QStringLiteral("OAuth App client ID (optional)"),
-                                                 QStringLiteral("the server's OAuth App, for Connect"));
+    //: "Connect" is the button "Connect with GitHub"
+    const auto [clientIdTitle, clientId] =
+        field(tr("OAuth App client ID (optional)"), tr("the server's OAuth App, for Connect"));
     m_controls.clientId = clientId;
     connect(m_controls.host, &QLineEdit::textChanged, this, [this] {
         m_controls.hostError->hide();
@@ -537,8 +553,9 @@ QWidget* AddAccountView::buildServerBlock()
         for (QWidget* w : std::initializer_list<QWidget*>{hostTitle, host, clientIdTitle, clientId})
             w->hide();
         if (m_reauthAccount->host)
-            m_controls.reconnectServer->setText(QStringLiteral("GitHub Enterprise Server: ") +
-                                                hostLabel(*m_reauthAccount->host));
+            //: %1 is the server's host name
+            m_controls.reconnectServer->setText(
+                tr("GitHub Enterprise Server: %1").arg(hostLabel(*m_reauthAccount->host)));
         else
             block->hide();
     } else {
@@ -588,8 +605,9 @@ void AddAccountView::updateServerFields()
     }
     const std::optional<QString> web = shownWebBaseURL();
     m_controls.tokenSettings->setText(
-        web ? QStringLiteral("Create a token at %1/settings/tokens").arg(hostText(*web))
-            : QStringLiteral("Create a token on your server, under Settings, Developer settings"));
+        web ? createTokenText(hostText(*web))
+            //: "Settings" and "Developer settings" name GitHub's own pages, in the server's language
+            : tr("Create a token on your server, under Settings, Developer settings"));
     relayout();
 }
 
@@ -599,7 +617,7 @@ void AddAccountView::startDeviceFlow()
     if (!server)
         return;
     m_controls.openVerification->setText(
-        QStringLiteral("Open %1/login/device").arg(hostText(m_model->configFor(*server).webBaseURL)));
+        openVerificationText(hostText(m_model->configFor(*server).webBaseURL)));
     m_model->startDeviceFlow(*server);
 }
 

@@ -363,7 +363,7 @@ AlertCard::AlertCard(const QString& title, const QString& message, QWidget* pare
     body->setAlignment(Qt::AlignHCenter);
     column->addWidget(body);
     column->addSpacing(8);
-    auto* ok = new FilledButton(QStringLiteral("OK"), ThemeColor::accent, TextStyle::body, this);
+    auto* ok = new FilledButton(tr("OK"), ThemeColor::accent, TextStyle::body, this);
     ok->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(ok, &QAbstractButton::clicked, this, &AlertCard::dismissed);
     m_ok = ok;

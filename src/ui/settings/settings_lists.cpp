@@ -23,7 +23,8 @@ public:
     ChipButton(const QString& name, QWidget* parent) : QAbstractButton(parent)
     {
         setText(name);
-        setToolTip(plainToolTip(QStringLiteral("Watch %1").arg(name)));
+        //: Tooltip of a suggested repository; %1 is its owner/name
+        setToolTip(plainToolTip(SettingsView::tr("Watch %1").arg(name)));
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
     }
@@ -80,7 +81,7 @@ void SettingsView::updateAccounts()
     QWidget* list = m_accountList->parentWidget();
     if (m_model.accounts().isEmpty()) {
         m_accountList->addWidget(
-            label(QStringLiteral("No accounts configured"), TextStyle::callout, ThemeColor::secondary, list));
+            label(tr("No accounts configured"), TextStyle::callout, ThemeColor::secondary, list));
         return;
     }
     for (const GitHubAccount& account : m_model.accounts()) {
@@ -96,15 +97,15 @@ void SettingsView::updateAccounts()
         layout->addWidget(names);
         layout->addStretch();
         if (m_model.reauthNeeded().contains(account.id)) {
-            auto* reconnect =
-                new FilledButton(QStringLiteral("Reconnect"), ThemeColor::orange, TextStyle::caption, card);
+            auto* reconnect = new FilledButton(tr("Reconnect"), ThemeColor::orange, TextStyle::caption, card);
             connect(reconnect, &QAbstractButton::clicked, this,
                     [this, account] { presentAddAccount(account); });
             m_reconnectButtons.insert(account.id, reconnect);
             layout->addWidget(reconnect);
         }
+        //: Spoken name of the trash button of an account; %1 is the account's name (and server)
         auto* remove = new SymbolButton(Symbol::trash, ThemeColor::red,
-                                        QStringLiteral("Remove %1").arg(account.displayNameWithHost()), card);
+                                        tr("Remove %1").arg(account.displayNameWithHost()), card);
         connect(remove, &QToolButton::clicked, this, [this, account] { removeAccount(account); });
         m_removeButtons.insert(account.id, remove);
         layout->addWidget(remove);
@@ -125,7 +126,8 @@ void SettingsView::updatePermission()
     }
     m_permissionIcon = new SymbolLabel(look.symbol, look.tint, symbolSizeFor(TextStyle::callout) + 2, card);
     layout->insertWidget(0, m_permissionIcon);
-    m_permissionLabel->setText(QStringLiteral("Notification Permission: ") + look.word);
+    //: %1 is one of "Not Requested", "Denied", "Enabled", "Checking..."
+    m_permissionLabel->setText(tr("Notification Permission: %1").arg(look.word));
     // Where the desktop has no known settings panel there is nowhere to send the user.
     m_openSettings->setVisible(look.offersOpenSettings && bool(m_deps.openNotificationSettings));
 }
@@ -140,8 +142,9 @@ void SettingsView::updateNotificationSettings()
         m_switches[i]->setChecked(values[i]);
     }
     int selected = -1;
-    for (int i = 0; i < pollingChoices().size(); ++i) {
-        if (pollingChoices()[i].minutes == settings.pollingIntervalMinutes)
+    const QList<PollingChoice> choices = pollingChoices();
+    for (int i = 0; i < choices.size(); ++i) {
+        if (choices[i].minutes == settings.pollingIntervalMinutes)
             selected = i;
     }
     m_polling->setSelectedIndex(selected);
@@ -171,8 +174,8 @@ void SettingsView::updateBlocked()
     clearLayout(m_blockedList);
     QWidget* list = m_blockedList->parentWidget();
     if (entries.isEmpty()) {
-        m_blockedList->addWidget(label(QStringLiteral("No blocked repos or orgs"), TextStyle::caption,
-                                       ThemeColor::secondary, list));
+        m_blockedList->addWidget(
+            label(tr("No blocked repos or orgs"), TextStyle::caption, ThemeColor::secondary, list));
         return;
     }
     for (const QString& entry : entries) {
@@ -183,10 +186,11 @@ void SettingsView::updateBlocked()
                                           ThemeColor::red, symbolSizeFor(TextStyle::caption), card));
         layout->addWidget(label(entry, TextStyle::callout, ThemeColor::primary, card));
         if (organisation)
-            layout->addWidget(smallBadge(QStringLiteral("all repos"), card));
+            //: A small badge beside a blocked organisation: every repository of it is blocked
+            layout->addWidget(smallBadge(tr("all repos"), card));
         layout->addStretch();
-        auto* unblock = new PlainButton(QStringLiteral("Unblock"), TextStyle::caption, ThemeColor::accent,
-                                        std::nullopt, card);
+        auto* unblock =
+            new PlainButton(tr("Unblock"), TextStyle::caption, ThemeColor::accent, std::nullopt, card);
         unblock->setAccessibleDescription(entry);
         connect(unblock, &QAbstractButton::clicked, this, [this, entry] {
             QSet<QString> blocked = m_model.blockedRepositories();
@@ -210,8 +214,8 @@ void SettingsView::updateFavorites()
     clearLayout(m_favoriteList);
     QWidget* list = m_favoriteList->parentWidget();
     if (names.isEmpty()) {
-        m_favoriteList->addWidget(label(QStringLiteral("No favorite repositories"), TextStyle::caption,
-                                        ThemeColor::secondary, list));
+        m_favoriteList->addWidget(
+            label(tr("No favorite repositories"), TextStyle::caption, ThemeColor::secondary, list));
         return;
     }
     for (const QString& name : names) {
@@ -221,8 +225,8 @@ void SettingsView::updateFavorites()
             new SymbolLabel(Symbol::starFill, ThemeColor::yellow, symbolSizeFor(TextStyle::caption), card));
         layout->addWidget(label(name, TextStyle::callout, ThemeColor::primary, card));
         layout->addStretch();
-        auto* remove = new PlainButton(QStringLiteral("Remove"), TextStyle::caption, ThemeColor::accent,
-                                       std::nullopt, card);
+        auto* remove =
+            new PlainButton(tr("Remove"), TextStyle::caption, ThemeColor::accent, std::nullopt, card);
         remove->setAccessibleDescription(name);
         connect(remove, &QAbstractButton::clicked, this, [this, name] { m_model.toggleFavorite(name); });
         layout->addWidget(remove);
@@ -255,11 +259,11 @@ void SettingsView::updateWatchCards()
         auto* input = new QWidget(card);
         auto* inputRow = row(input, 8);
         watch.input = new QLineEdit(input);
-        watch.input->setPlaceholderText(QStringLiteral("e.g. apple/swift or your-org/your-repo"));
-        watch.input->setAccessibleName(QStringLiteral("Repository to watch for ") +
-                                       account.displayNameWithHost());
+        watch.input->setPlaceholderText(tr("e.g. apple/swift or your-org/your-repo"));
+        //: Spoken name of the field; %1 is the account's name (and server)
+        watch.input->setAccessibleName(tr("Repository to watch for %1").arg(account.displayNameWithHost()));
         watch.input->setText(m_newRepoInputs.value(id));
-        watch.add = new QPushButton(QStringLiteral("Add"), input);
+        watch.add = new QPushButton(tr("Add"), input);
         watch.add->setEnabled(!watch.input->text().isEmpty());
         connect(watch.input, &QLineEdit::textChanged, this, [this, id](const QString& text) {
             m_newRepoInputs.insert(id, text);
@@ -315,7 +319,7 @@ void SettingsView::rebuildWatchEntries(WatchCard& watch, const QList<WatchedRepo
     clearLayout(watch.entries);
     if (repos.isEmpty()) {
         watch.entries->addWidget(
-            label(QStringLiteral("No repos watched"), TextStyle::caption, ThemeColor::secondary, card));
+            label(tr("No repos watched"), TextStyle::caption, ThemeColor::secondary, card));
     }
     for (const WatchedRepo& repo : repos) {
         auto* line = new QWidget(card);
@@ -323,7 +327,7 @@ void SettingsView::rebuildWatchEntries(WatchCard& watch, const QList<WatchedRepo
         layout->addWidget(label(repo.fullName, TextStyle::callout, ThemeColor::primary, line));
         layout->addStretch();
         auto* remove = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary,
-                                        QStringLiteral("Stop watching %1").arg(repo.fullName), line, 14);
+                                        tr("Stop watching %1").arg(repo.fullName), line, 14);
         const QUuid entryId = repo.id;
         connect(remove, &QToolButton::clicked, this, [this, entryId] { m_store.remove(entryId); });
         layout->addWidget(remove);
@@ -339,8 +343,9 @@ void SettingsView::rebuildSuggestions(WatchCard& watch, const QUuid& accountId, 
     watch.suggestions->setVisible(!names.isEmpty());
     if (names.isEmpty())
         return;
-    suggestions->addWidget(label(QStringLiteral("From your PR activity:"), TextStyle::caption,
-                                 ThemeColor::secondary, watch.suggestions));
+    //: Above the repositories of the user's pull requests, offered to be watched
+    suggestions->addWidget(
+        label(tr("From your PR activity:"), TextStyle::caption, ThemeColor::secondary, watch.suggestions));
     auto* chips = new QWidget(watch.suggestions);
     auto* flow = new FlowLayout(6, chips);
     for (const QString& name : names) {
@@ -375,7 +380,7 @@ void SettingsView::blockEntry()
 {
     const QString text = trimmedBlockInput(m_blockInput->text());
     if (!isValidBlockEntry(text)) {
-        m_blockError->setText(QStringLiteral("Enter an org (my-org) or repo (my-org/repo)"));
+        m_blockError->setText(tr("Enter an org (my-org) or repo (my-org/repo)"));
         m_blockError->show();
         return;
     }
@@ -391,7 +396,7 @@ void SettingsView::addWatched(const QUuid& accountId)
     const QString input = m_newRepoInputs.value(accountId);
     const auto it = m_watchCards.find(accountId);
     if (!isValidRepoName(input)) {
-        m_newRepoErrors.insert(accountId, QStringLiteral("Use format: owner/repo"));
+        m_newRepoErrors.insert(accountId, tr("Use format: owner/repo"));
         if (it != m_watchCards.end()) {
             it->error->setText(m_newRepoErrors.value(accountId));
             it->error->show();
@@ -401,7 +406,7 @@ void SettingsView::addWatched(const QUuid& accountId)
     // GitHub's names ignore letter case: Octo/Hello is the octo/hello already listed, and a second entry
     // would show every issue twice.
     if (const std::optional<WatchedRepo> existing = m_store.find(input, accountId)) {
-        m_newRepoErrors.insert(accountId, QStringLiteral("Already watching %1").arg(existing->fullName));
+        m_newRepoErrors.insert(accountId, tr("Already watching %1").arg(existing->fullName));
         if (it != m_watchCards.end()) {
             it->error->setText(m_newRepoErrors.value(accountId));
             it->error->show();
@@ -502,11 +507,11 @@ QCoro::Task<> SettingsView::addNewAccount(QString username, QString token, std::
         co_return;
     dismissAddAccount();
     if (outcome == SignInModel::Added::notAdded) {
-        showAlert(
-            QStringLiteral("Account Not Added"),
-            QStringLiteral("The token for @%1 could not be saved in the system keychain, so the account "
-                           "was not added. Make sure the keychain is unlocked, then add the account again.")
-                .arg(username));
+        showAlert(tr("Account Not Added"),
+                  //: %1 is the login of the account
+                  tr("The token for @%1 could not be saved in the system keychain, so the account "
+                     "was not added. Make sure the keychain is unlocked, then add the account again.")
+                      .arg(username));
     }
 }
 
@@ -525,14 +530,14 @@ QCoro::Task<> SettingsView::reconnect(GitHubAccount account, QString login, QStr
         break;
     case SignInModel::Reconnected::mismatch:
         // The token belongs to someone else: it was dropped, and the account stays marked.
-        showAlert(QStringLiteral("Account Mismatch"), reauthMismatchMessage(login, account.username));
+        showAlert(tr("Account Mismatch"), reauthMismatchMessage(login, account.username));
         break;
     case SignInModel::Reconnected::notSaved:
-        showAlert(
-            QStringLiteral("Reconnect Failed"),
-            QStringLiteral("The new token for @%1 could not be saved in the system keychain. Make sure the "
-                           "keychain is unlocked, then reconnect again.")
-                .arg(account.username));
+        showAlert(tr("Reconnect Failed"),
+                  //: %1 is the login of the account
+                  tr("The new token for @%1 could not be saved in the system keychain. Make sure the "
+                     "keychain is unlocked, then reconnect again.")
+                      .arg(account.username));
         break;
     }
 }

@@ -19,10 +19,12 @@ namespace norvane::ui {
 
 QString appVersionString(const QString& version, const QString& build)
 {
-    const QString shortVersion = version.isEmpty() ? QStringLiteral("Unknown") : version;
+    //: Stands for the version of a program that carries none: "Version Unknown"
+    const QString shortVersion = version.isEmpty() ? SettingsView::tr("Unknown") : version;
+    //: In About: %1 is the version, %2 the build number
     if (!build.isEmpty())
-        return QStringLiteral("Version %1 (%2)").arg(shortVersion, build);
-    return QStringLiteral("Version %1").arg(shortVersion);
+        return SettingsView::tr("Version %1 (%2)").arg(shortVersion, build);
+    return SettingsView::tr("Version %1").arg(shortVersion);
 }
 
 PermissionAppearance permissionAppearance(PRViewModel::NotificationPermissionStatus status)
@@ -31,29 +33,33 @@ PermissionAppearance permissionAppearance(PRViewModel::NotificationPermissionSta
     switch (status) {
     case Status::unknown:
         break;
+    // The words complete "Notification Permission: %1".
     case Status::notDetermined:
-        return {Symbol::exclamationmarkCircle, ThemeColor::orange, QStringLiteral("Not Requested"), true};
+        return {Symbol::exclamationmarkCircle, ThemeColor::orange, SettingsView::tr("Not Requested"), true};
     case Status::denied:
-        return {Symbol::xmarkCircleFill, ThemeColor::red, QStringLiteral("Denied"), true};
+        return {Symbol::xmarkCircleFill, ThemeColor::red, SettingsView::tr("Denied"), true};
     case Status::authorized:
-        return {Symbol::checkmarkCircleFill, ThemeColor::green, QStringLiteral("Enabled"), false};
+        return {Symbol::checkmarkCircleFill, ThemeColor::green, SettingsView::tr("Enabled"), false};
     }
-    return {Symbol::questionmarkCircle, ThemeColor::secondary, QStringLiteral("Checking..."), false};
+    return {Symbol::questionmarkCircle, ThemeColor::secondary, SettingsView::tr("Checking..."), false};
 }
 
-const QList<PollingChoice>& pollingChoices()
+QList<PollingChoice> pollingChoices()
 {
-    static const QList<PollingChoice> choices{
-        {QStringLiteral("5 minutes"), 5},   {QStringLiteral("10 minutes"), 10},
-        {QStringLiteral("15 minutes"), 15}, {QStringLiteral("30 minutes"), 30},
-        {QStringLiteral("1 hour"), 60},
-    };
+    QList<PollingChoice> choices;
+    for (const int minutes : {5, 10, 15, 30}) {
+        //: A choice of "Check for updates every:"; keep it short, five of them share one row
+        choices.append({SettingsView::tr("%n minute(s)", nullptr, minutes), minutes});
+    }
+    //: A choice of "Check for updates every:"; keep it short, five of them share one row
+    choices.append({SettingsView::tr("%n hour(s)", nullptr, 1), 60});
     return choices;
 }
 
 QString reauthMismatchMessage(const QString& signedInAs, const QString& accountUsername)
 {
-    return QStringLiteral(
+    //: %1 is the login the browser signed in as, %2 the login of the account being reconnected
+    return SettingsView::tr(
                "Signed in as @%1, but this account is @%2. Sign in with the correct GitHub account.")
         .arg(signedInAs, accountUsername);
 }
@@ -62,10 +68,9 @@ QStringList watchSuggestions(const QStringList& available, const QList<WatchedRe
 {
     QStringList suggestions;
     for (const QString& name : available) {
-        const bool isWatched = std::any_of(watched.begin(), watched.end(),
-                                           [&](const WatchedRepo& repo) {
-                                               return repo.fullName.compare(name, Qt::CaseInsensitive) == 0;
-                                           });
+        const bool isWatched = std::any_of(watched.begin(), watched.end(), [&](const WatchedRepo& repo) {
+            return repo.fullName.compare(name, Qt::CaseInsensitive) == 0;
+        });
         if (!isWatched)
             suggestions.append(name);
     }
@@ -166,12 +171,12 @@ SettingsView::~SettingsView()
 QWidget* SettingsView::buildAccountsSection()
 {
     QVBoxLayout* body = nullptr;
-    QWidget* widget = section(QStringLiteral("GitHub Accounts"), 12, this, &body);
+    QWidget* widget = section(tr("GitHub Accounts"), 12, this, &body);
     auto* list = new QWidget(widget);
     m_accountList = column(list, 12);
     body->addWidget(list);
     // The platform's own bordered button: it is a thing to do, not a link to follow.
-    auto* add = new QPushButton(QStringLiteral("Add Account"), widget);
+    auto* add = new QPushButton(tr("Add Account"), widget);
     add->setIcon(symbolIcon(Symbol::plusCircleFill, color(ThemeColor::accent, add->palette())));
     connect(add, &QAbstractButton::clicked, this, [this] { presentAddAccount(); });
     m_addAccountButton = add;
@@ -182,9 +187,9 @@ QWidget* SettingsView::buildAccountsSection()
 QWidget* SettingsView::buildNotificationsSection()
 {
     QVBoxLayout* body = nullptr;
-    QWidget* widget = section(QStringLiteral("Notifications"), 12, this, &body);
-    body->addWidget(wrapped(label(QStringLiteral("Get notified when PRs need your attention"),
-                                  TextStyle::callout, ThemeColor::secondary, widget)));
+    QWidget* widget = section(tr("Notifications"), 12, this, &body);
+    body->addWidget(wrapped(label(tr("Get notified when PRs need your attention"), TextStyle::callout,
+                                  ThemeColor::secondary, widget)));
 
     auto* permission = new Card(widget, 8);
     m_permissionCard = permission;
@@ -192,10 +197,9 @@ QWidget* SettingsView::buildNotificationsSection()
     m_permissionIcon = nullptr;
     m_permissionLabel = label(QString(), TextStyle::callout, ThemeColor::primary, permission);
     auto* refresh = new SymbolButton(Symbol::arrowClockwise, ThemeColor::secondary,
-                                     QStringLiteral("Refresh permission status"), permission, 12);
+                                     tr("Refresh permission status"), permission, 12);
     connect(refresh, &QToolButton::clicked, this, [this] { m_model.checkNotificationPermissionStatus(); });
-    auto* open =
-        new FilledButton(QStringLiteral("Open Settings"), ThemeColor::accent, TextStyle::caption, permission);
+    auto* open = new FilledButton(tr("Open Settings"), ThemeColor::accent, TextStyle::caption, permission);
     connect(open, &QAbstractButton::clicked, this, [this] {
         if (m_deps.openNotificationSettings)
             m_deps.openNotificationSettings();
@@ -214,26 +218,27 @@ QWidget* SettingsView::buildNotificationsSection()
         bool NotificationSettings::*field;
     };
     static const SwitchRow rows[] = {
-        {"Review Requests", "Notify when someone requests your review on a PR",
+        {QT_TR_NOOP("Review Requests"), QT_TR_NOOP("Notify when someone requests your review on a PR"),
          &NotificationSettings::notifyOnReviewRequest},
-        {"Team Review Requests",
-         "Notify when a team you are in is asked for a review, and count it in the badge",
+        {QT_TR_NOOP("Team Review Requests"),
+         QT_TR_NOOP("Notify when a team you are in is asked for a review, and count it in the badge"),
          &NotificationSettings::notifyOnTeamReviewRequest},
-        {"Changes Requested", "Notify when your PR receives change requests",
+        {QT_TR_NOOP("Changes Requested"), QT_TR_NOOP("Notify when your PR receives change requests"),
          &NotificationSettings::notifyOnChangesRequested},
-        {"Approvals", "Notify when your PR is approved", &NotificationSettings::notifyOnApproval},
+        {QT_TR_NOOP("Approvals"), QT_TR_NOOP("Notify when your PR is approved"),
+         &NotificationSettings::notifyOnApproval},
     };
     for (const SwitchRow& switchRow : rows) {
         auto* line = new QWidget(widget);
         auto* layout = row(line, 12);
         auto* text = new QWidget(line);
         auto* texts = column(text, 2);
+        texts->addWidget(label(tr(switchRow.title), TextStyle::body, ThemeColor::primary, text));
+        // Wrapped: in some languages a description is wider than the page.
         texts->addWidget(
-            label(QString::fromUtf8(switchRow.title), TextStyle::body, ThemeColor::primary, text));
-        texts->addWidget(
-            label(QString::fromUtf8(switchRow.description), TextStyle::caption, ThemeColor::secondary, text));
+            wrapped(label(tr(switchRow.description), TextStyle::caption, ThemeColor::secondary, text)));
         auto* toggle = new SwitchControl(line);
-        toggle->setAccessibleName(QString::fromUtf8(switchRow.title));
+        toggle->setAccessibleName(tr(switchRow.title));
         const auto field = switchRow.field;
         connect(toggle, &QAbstractButton::toggled, this,
                 [this, field](bool on) { setNotificationField(field, on); });
@@ -246,17 +251,18 @@ QWidget* SettingsView::buildNotificationsSection()
     auto* polling = new QWidget(widget);
     auto* pollingColumn = column(polling, 8);
     pollingColumn->addWidget(
-        label(QStringLiteral("Check for updates every:"), TextStyle::callout, ThemeColor::primary, polling));
+        label(tr("Check for updates every:"), TextStyle::callout, ThemeColor::primary, polling));
     QStringList titles;
     for (const PollingChoice& choice : pollingChoices())
         titles.append(choice.title);
-    m_polling = new SegmentedControl(titles, QStringLiteral("Polling Interval"), polling);
+    m_polling = new SegmentedControl(titles, tr("Polling Interval"), polling);
     connect(m_polling, &SegmentedControl::chosen, this, [this](int index) {
         NotificationSettings settings = m_model.notificationSettings();
+        const int minutes = pollingChoices()[index].minutes;
         // Choosing the interval already in force changes nothing: saving would restart the poll's timer.
-        if (settings.pollingIntervalMinutes == pollingChoices()[index].minutes)
+        if (settings.pollingIntervalMinutes == minutes)
             return;
-        settings.pollingIntervalMinutes = pollingChoices()[index].minutes;
+        settings.pollingIntervalMinutes = minutes;
         m_model.setNotificationSettings(settings);
         m_model.saveNotificationSettings();
     });
@@ -268,15 +274,17 @@ QWidget* SettingsView::buildNotificationsSection()
         auto* layout = row(line, 12);
         auto* text = new QWidget(line);
         auto* texts = column(text, 2);
-        const QString title = QStringLiteral("Check for new activity every minute");
+        const QString title = tr("Check for new activity every minute");
         texts->addWidget(label(title, TextStyle::body, ThemeColor::primary, text));
-        texts->addWidget(label(QStringLiteral("Uses GitHub's notification feed: free against your rate limit when "
-                                              "nothing changed."),
-                               TextStyle::caption, ThemeColor::secondary, text));
+        texts->addWidget(
+            wrapped(label(tr("Uses GitHub's notification feed: free against your rate limit when "
+                             "nothing changed."),
+                          TextStyle::caption, ThemeColor::secondary, text)));
         m_activityFeed = new SwitchControl(line);
         m_activityFeed->setAccessibleName(title);
         m_activityFeed->setChecked(m_model.checksActivityFeed());
-        connect(m_activityFeed, &QAbstractButton::toggled, this, [this](bool on) { m_model.setChecksActivityFeed(on); });
+        connect(m_activityFeed, &QAbstractButton::toggled, this,
+                [this](bool on) { m_model.setChecksActivityFeed(on); });
         connect(&m_model, &PRViewModel::checksActivityFeedChanged, m_activityFeed, [this](bool on) {
             const QSignalBlocker blocker(m_activityFeed);
             m_activityFeed->setChecked(on);
@@ -288,11 +296,12 @@ QWidget* SettingsView::buildNotificationsSection()
     // The tray icon's colour, for a panel whose colour is not the app's; the icon follows at once.
     auto* trayIcon = new QWidget(widget);
     auto* trayIconRow = row(trayIcon, 12, QMargins(0, 0, 0, 0));
-    trayIconRow->addWidget(
-        label(QStringLiteral("Tray icon:"), TextStyle::body, ThemeColor::primary, trayIcon), 1);
+    trayIconRow->addWidget(label(tr("Tray icon:"), TextStyle::body, ThemeColor::primary, trayIcon), 1);
     m_trayIconStyle =
-        new SegmentedControl({QStringLiteral("Automatic"), QStringLiteral("Light"), QStringLiteral("Dark")},
-                             QStringLiteral("Tray icon"), trayIcon);
+        //: The tray icon's colours: follow the panel, or always light or dark
+        new SegmentedControl({tr("Automatic"), tr("Light"), tr("Dark")},
+                             //: Spoken name of the choice of the tray icon's colour
+                             tr("Tray icon"), trayIcon);
     m_trayIconStyle->setSelectedIndex(int(kAllTrayIconStyles.indexOf(m_model.trayIconStyle())));
     connect(m_trayIconStyle, &SegmentedControl::chosen, this,
             [this](int index) { m_model.setTrayIconStyle(kAllTrayIconStyles.value(index)); });
@@ -303,14 +312,15 @@ QWidget* SettingsView::buildNotificationsSection()
     body->addWidget(trayIcon);
 
     body->addWidget(divider(widget));
-    body->addWidget(
-        label(QStringLiteral("Test Notifications"), TextStyle::callout, ThemeColor::secondary, widget));
+    body->addWidget(label(tr("Test Notifications"), TextStyle::callout, ThemeColor::secondary, widget));
     auto* tests = new QWidget(widget);
     auto* testRow = row(tests, 8);
     const QList<std::pair<QString, void (PRViewModel::*)()>> testButtons{
-        {QStringLiteral("Review"), &PRViewModel::sendTestReviewNotification},
-        {QStringLiteral("Changes"), &PRViewModel::sendTestChangesNotification},
-        {QStringLiteral("Approval"), &PRViewModel::sendTestApprovalNotification},
+        //: Buttons under "Test Notifications": each sends an example of a review request, of change
+        //: requests and of an approval
+        {tr("Review"), &PRViewModel::sendTestReviewNotification},
+        {tr("Changes"), &PRViewModel::sendTestChangesNotification},
+        {tr("Approval"), &PRViewModel::sendTestApprovalNotification},
     };
     for (const auto& [title, send] : testButtons) {
         auto* button = new FilledButton(title, ThemeColor::accent, TextStyle::callout, tests);
@@ -321,31 +331,31 @@ QWidget* SettingsView::buildNotificationsSection()
     body->addWidget(tests);
     m_testError = wrapped(label(QString(), TextStyle::caption, ThemeColor::red, widget));
     body->addWidget(m_testError);
-    body->addWidget(label(QStringLiteral("💡 Click a button above to send a test notification"),
-                          TextStyle::caption2, ThemeColor::secondary, widget));
+    body->addWidget(label(tr("💡 Click a button above to send a test notification"), TextStyle::caption2,
+                          ThemeColor::secondary, widget));
     return widget;
 }
 
 QWidget* SettingsView::buildRepositoriesSection()
 {
     QVBoxLayout* body = nullptr;
-    QWidget* widget = section(QStringLiteral("Repositories"), 12, this, &body);
-    body->addWidget(wrapped(label(QStringLiteral("Manage which repositories appear in Norvane"),
-                                  TextStyle::callout, ThemeColor::secondary, widget)));
+    QWidget* widget = section(tr("Repositories"), 12, this, &body);
+    body->addWidget(wrapped(label(tr("Manage which repositories appear in Norvane"), TextStyle::callout,
+                                  ThemeColor::secondary, widget)));
 
     auto* blocked = new QWidget(widget);
     auto* blockedColumn = column(blocked, 6);
-    blockedColumn->addWidget(label(QStringLiteral("Blocked Repos & Orgs"), TextStyle::callout,
-                                   ThemeColor::primary, blocked, QFont::Medium));
+    blockedColumn->addWidget(
+        label(tr("Blocked Repos & Orgs"), TextStyle::callout, ThemeColor::primary, blocked, QFont::Medium));
     auto* blockedList = new QWidget(blocked);
     m_blockedList = column(blockedList, 4);
     blockedColumn->addWidget(blockedList);
     auto* input = new QWidget(blocked);
     auto* inputRow = row(input, 8);
     m_blockInput = new QLineEdit(input);
-    m_blockInput->setPlaceholderText(QStringLiteral("e.g. my-org or my-org/repo"));
-    m_blockInput->setAccessibleName(QStringLiteral("Repository or organization to block"));
-    m_blockButton = new QPushButton(QStringLiteral("Block"), input);
+    m_blockInput->setPlaceholderText(tr("e.g. my-org or my-org/repo"));
+    m_blockInput->setAccessibleName(tr("Repository or organization to block"));
+    m_blockButton = new QPushButton(tr("Block"), input);
     m_blockButton->setEnabled(false);
     connect(m_blockInput, &QLineEdit::textEdited, this, [this] { m_blockError->hide(); });
     connect(m_blockInput, &QLineEdit::textChanged, this,
@@ -365,27 +375,25 @@ QWidget* SettingsView::buildRepositoriesSection()
 
     auto* favorites = new QWidget(widget);
     auto* favoritesColumn = column(favorites, 6);
-    favoritesColumn->addWidget(label(QStringLiteral("Favorite Repositories"), TextStyle::callout,
-                                     ThemeColor::primary, favorites, QFont::Medium));
+    favoritesColumn->addWidget(label(tr("Favorite Repositories"), TextStyle::callout, ThemeColor::primary,
+                                     favorites, QFont::Medium));
     auto* favoriteList = new QWidget(favorites);
     m_favoriteList = column(favoriteList, 4);
     favoritesColumn->addWidget(favoriteList);
     body->addWidget(favorites);
 
-    body->addWidget(
-        wrapped(label(QStringLiteral("Tip: Right-click a repository in the dropdown to block or favorite it"),
-                      TextStyle::caption, ThemeColor::secondary, widget)));
+    body->addWidget(wrapped(label(tr("Tip: Right-click a repository in the dropdown to block or favorite it"),
+                                  TextStyle::caption, ThemeColor::secondary, widget)));
     return widget;
 }
 
 QWidget* SettingsView::buildWatchedSection()
 {
     QVBoxLayout* body = nullptr;
-    QWidget* widget = section(QStringLiteral("Watched Repositories"), 12, this, &body);
-    body->addWidget(
-        wrapped(label(QStringLiteral("Watch any repo you have access to \u2014 your own or anyone else's. "
+    QWidget* widget = section(tr("Watched Repositories"), 12, this, &body);
+    body->addWidget(wrapped(label(tr("Watch any repo you have access to \u2014 your own or anyone else's. "
                                      "Issues and Dashboard data will be fetched for each."),
-                      TextStyle::callout, ThemeColor::secondary, widget)));
+                                  TextStyle::callout, ThemeColor::secondary, widget)));
     auto* list = new QWidget(widget);
     m_watchList = column(list, 12);
     body->addWidget(list);
@@ -395,20 +403,18 @@ QWidget* SettingsView::buildWatchedSection()
 QWidget* SettingsView::buildAboutSection()
 {
     QVBoxLayout* body = nullptr;
-    QWidget* widget = section(QStringLiteral("About"), 8, this, &body);
+    QWidget* widget = section(tr("About"), 8, this, &body);
     m_versionLabel = label(appVersionString(m_deps.identity.version, m_deps.identity.build),
                            TextStyle::callout, ThemeColor::secondary, widget);
     body->addWidget(m_versionLabel);
-    body->addWidget(
-        wrapped(label(QStringLiteral("Norvane helps you stay on top of GitHub PRs that need your attention."),
-                      TextStyle::callout, ThemeColor::secondary, widget)));
-    body->addWidget(
-        label(QStringLiteral("Features:"), TextStyle::callout, ThemeColor::primary, widget, QFont::Medium));
+    body->addWidget(wrapped(label(tr("Norvane helps you stay on top of GitHub PRs that need your attention."),
+                                  TextStyle::callout, ThemeColor::secondary, widget)));
+    body->addWidget(label(tr("Features:"), TextStyle::callout, ThemeColor::primary, widget, QFont::Medium));
     const QList<std::pair<Symbol, QString>> features{
-        {Symbol::eyeCircleFill, QStringLiteral("Review requests")},
-        {Symbol::personCropCircleFill, QStringLiteral("Your open PRs")},
-        {Symbol::person2CircleFill, QStringLiteral("Multi-account support")},
-        {Symbol::lockCircleFill, QStringLiteral("Secure token storage")},
+        {Symbol::eyeCircleFill, tr("Review requests")},
+        {Symbol::personCropCircleFill, tr("Your open PRs")},
+        {Symbol::person2CircleFill, tr("Multi-account support")},
+        {Symbol::lockCircleFill, tr("Secure token storage")},
     };
     for (const auto& [symbol, text] : features) {
         auto* line = new QWidget(widget);
@@ -422,10 +428,9 @@ QWidget* SettingsView::buildAboutSection()
     if (m_deps.autostart) {
         auto* line = new QWidget(widget);
         auto* layout = row(line, 12, QMargins(0, 8, 0, 0));
-        layout->addWidget(
-            label(QStringLiteral("Start Norvane at login"), TextStyle::body, ThemeColor::primary, line), 1);
+        layout->addWidget(label(tr("Start Norvane at login"), TextStyle::body, ThemeColor::primary, line), 1);
         m_autostart = new SwitchControl(line);
-        m_autostart->setAccessibleName(QStringLiteral("Start Norvane at login"));
+        m_autostart->setAccessibleName(tr("Start Norvane at login"));
         connect(m_autostart, &QAbstractButton::toggled, this, [this](bool on) {
             if (const std::optional<QString> failure = m_deps.autostart->setEnabled(on)) {
                 m_autostartError->setText(*failure);

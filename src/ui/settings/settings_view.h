@@ -53,7 +53,8 @@ struct PollingChoice
     QString title;
     int minutes;
 };
-const QList<PollingChoice>& pollingChoices();
+// The intervals offered, their titles in the user's language.
+QList<PollingChoice> pollingChoices();
 
 // Why a reconnect was refused: the browser was signed in to another GitHub user.
 QString reauthMismatchMessage(const QString& signedInAs, const QString& accountUsername);
