@@ -16,6 +16,7 @@
 #include "platform/preferences.h"
 #include "platform/single_instance.h"
 #include "platform/system_events.h"
+#include "platform/translations.h"
 #include "platform/tray_message_notifier.h"
 #include "platform/url_opener.h"
 #include "ui/tray/app_delegate.h"
@@ -173,6 +174,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QCoreApplication::setApplicationVersion(identity.version);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
+    installTranslations(TranslationScope::UserLanguage);
 
     QNetworkAccessManager network;
     // One instance per user and profile: a second start shows the first one's panel and leaves.

@@ -14,6 +14,7 @@
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
 #include "platform/preferences.h"
+#include "platform/translations.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -528,6 +529,8 @@ int run(int argc, char** argv)
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QCoreApplication::setApplicationVersion(identity.version);
+    // Scripts read what a command prints: it stays English whatever the desktop's language.
+    installTranslations(TranslationScope::English);
 
     bool helpShown = false;
     auto options = parse(QCoreApplication::arguments(), helpShown);

@@ -50,8 +50,8 @@ Autostart Autostart::forRun(const std::optional<QString>& profile)
 {
     Autostart autostart = forUser();
     if (profile)
-        autostart.m_unavailable =
-            QStringLiteral("Not with --profile: the login entry starts Norvane with your own settings.");
+        autostart.m_unavailable = QCoreApplication::translate(
+            "Autostart", "Not with --profile: the login entry starts Norvane with your own settings.");
     return autostart;
 }
 
@@ -83,15 +83,17 @@ std::optional<QString> Autostart::setEnabled(bool enabled) const
     const QString path = entryPath();
     if (!enabled) {
         if (QFile::exists(path) && !QFile::remove(path))
-            return QStringLiteral("Could not remove %1.").arg(QDir::toNativeSeparators(path));
+            return QCoreApplication::translate("Autostart", "Could not remove %1.")
+                .arg(QDir::toNativeSeparators(path));
         return std::nullopt;
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return QStringLiteral("Could not create the folder %1.")
+        return QCoreApplication::translate("Autostart", "Could not create the folder %1.")
             .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(entryText(m_command).toUtf8()) < 0 || !file.commit())
-        return QStringLiteral("Could not write %1: %2")
+        //: %1 is a file's path, %2 why the system could not write it.
+        return QCoreApplication::translate("Autostart", "Could not write %1: %2")
             .arg(QDir::toNativeSeparators(path), file.errorString());
     return std::nullopt;
 }

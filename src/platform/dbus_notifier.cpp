@@ -2,6 +2,7 @@
 
 #include "platform/debug_log.h"
 
+#include <QCoreApplication>
 #include <QCoroDBusPendingCall>
 #include <QDBusPendingCall>
 #include <QPointer>
@@ -63,9 +64,10 @@ QCoro::Task<std::optional<QString>> DBusNotifier::post(NotificationRequest reque
         hints.insert(QStringLiteral("sound-name"), kSoundName);
     QStringList actions;
     if (request.prUrl) {
-        actions = {kDefaultAction, QStringLiteral("Open")};
+        //: A notification's button (where the desktop shows one): opens the pull request.
+        actions = {kDefaultAction, QCoreApplication::translate("Notification", "Open")};
         if (request.offersMarkSeen && can.actions)
-            actions << kMarkSeenAction << QStringLiteral("Mark as Seen");
+            actions << kMarkSeenAction << QCoreApplication::translate("Notification", "Mark as Seen");
     }
 
     QDBusMessage message = methodCall(QStringLiteral("Notify"));
@@ -78,7 +80,8 @@ QCoro::Task<std::optional<QString>> DBusNotifier::post(NotificationRequest reque
         co_return error;
     const QVariant id = reply.arguments().value(0);
     if (id.metaType().id() != QMetaType::UInt)
-        co_return QStringLiteral("The notification service answered without a notification id");
+        co_return QCoreApplication::translate("Notification",
+                                              "The notification service answered without a notification id");
     if (self && request.prUrl)
         self->m_urls[id.toUInt()] = *request.prUrl;
     co_return std::nullopt;
@@ -122,8 +125,9 @@ QCoro::Task<AuthorizationAnswer> DBusNotifier::requestAuthorization()
     // There is no prompt on this desktop: a running service shows everything it is sent.
     const auto error = co_await serverCheck();
     if (error)
-        co_return AuthorizationAnswer{false, QStringLiteral("No notification service (") + *error +
-                                                 QLatin1Char(')')};
+        //: %1 is the desktop's own error message (usually English).
+        co_return AuthorizationAnswer{
+            false, QCoreApplication::translate("Notification", "No notification service (%1)").arg(*error)};
     co_return AuthorizationAnswer{true, std::nullopt};
 }
 

@@ -3,6 +3,7 @@
 #include "platform/app_identity.h"
 #include "platform/debug_log.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -180,8 +181,10 @@ std::optional<QString> SettingsPreferences::setAsideNotice() const
 {
     if (!m_setAsidePath)
         return std::nullopt;
-    return QStringLiteral("Your preferences file was damaged. Norvane kept it as %1 and started with default "
-                          "settings; your tokens in the keychain are untouched.")
+    //: A notification at start-up; %1 is the path of the damaged file, kept beside the new one.
+    return QCoreApplication::translate("Preferences",
+                                       "Your preferences file was damaged. Norvane kept it as %1 and started "
+                                       "with default settings; your tokens in the keychain are untouched.")
         .arg(QDir::toNativeSeparators(*m_setAsidePath));
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/dbus_notifier.h"
 
+#include <QCoreApplication>
 #include <QSystemTrayIcon>
 
 namespace norvane {
@@ -49,7 +50,7 @@ bool canShowMessages(QSystemTrayIcon* icon)
 QCoro::Task<std::optional<QString>> TrayMessageNotifier::post(NotificationRequest request)
 {
     if (!canShowMessages(icon()))
-        co_return QStringLiteral("No system tray that shows messages");
+        co_return QCoreApplication::translate("Notification", "No system tray that shows messages");
     // Balloon messages are plain text, so nothing is escaped.
     m_icon->showMessage(request.title, notificationBody(request, false), QSystemTrayIcon::Information,
                         kMessageMilliseconds);
@@ -66,7 +67,8 @@ QCoro::Task<AuthorizationAnswer> TrayMessageNotifier::requestAuthorization()
 {
     if (canShowMessages(icon()))
         co_return AuthorizationAnswer{true, std::nullopt};
-    co_return AuthorizationAnswer{false, QStringLiteral("No system tray that shows messages")};
+    co_return AuthorizationAnswer{
+        false, QCoreApplication::translate("Notification", "No system tray that shows messages")};
 }
 
 } // namespace norvane

@@ -5,15 +5,16 @@
 #include "models/pr_view_model.h"
 #include "models/watched_repo_store.h"
 #include "platform/url_opener.h"
-#include "ui/widgets/controls.h"
 #include "ui/activity/dashboard_view.h"
 #include "ui/activity/issues_view.h"
 #include "ui/pulls/pr_tab.h"
 #include "ui/pulls/sample_pull_requests.h"
 #include "ui/settings/settings_view.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -29,11 +30,12 @@ QString rawValue(AppTab tab)
 {
     switch (tab) {
     case AppTab::prs:
-        return QStringLiteral("PRs");
+        //: The pull-request tab's name, on a tab button of a 560-pixel-wide panel: keep it short.
+        return QCoreApplication::translate("norvane::ui::ContentView", "PRs");
     case AppTab::issues:
-        return QStringLiteral("Issues");
+        return QCoreApplication::translate("norvane::ui::ContentView", "Issues");
     case AppTab::dashboard:
-        return QStringLiteral("Dashboard");
+        return QCoreApplication::translate("norvane::ui::ContentView", "Dashboard");
     case AppTab::settings:
         break;
     }
@@ -98,11 +100,10 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
     }
     // The settings tab edits the watched repositories and signs in: it needs the store and a sign-in.
     if (m_watchedRepoStore && m_deps.signIn) {
-        m_settings =
-            new SettingsView(SettingsView::Dependencies{&m_model, m_watchedRepoStore, m_deps.identity,
-                                                        m_deps.openNotificationSettings, *m_deps.signIn,
-                                                        m_deps.autostart},
-                             m_content);
+        m_settings = new SettingsView(
+            SettingsView::Dependencies{&m_model, m_watchedRepoStore, m_deps.identity,
+                                       m_deps.openNotificationSettings, *m_deps.signIn, m_deps.autostart},
+            m_content);
     }
     if (m_settings) {
         // The banner's "Reconnect" opens the same sheet as the settings card, over the tab in sight.
@@ -113,17 +114,17 @@ ContentView::ContentView(Dependencies dependencies, QWidget* parent)
     }
     m_tabPages = {m_prTab,
                   m_issuesView ? static_cast<QWidget*>(m_issuesView)
-                               : placeholder(QStringLiteral("Issues of your watched repositories")),
+                               : placeholder(tr("Issues of your watched repositories")),
                   m_dashboardView ? static_cast<QWidget*>(m_dashboardView)
-                                  : placeholder(QStringLiteral("Dashboard of your watched repositories")),
-                  m_settings ? static_cast<QWidget*>(m_settings) : placeholder(QStringLiteral("Settings"))};
+                                  : placeholder(tr("Dashboard of your watched repositories")),
+                  m_settings ? static_cast<QWidget*>(m_settings) : placeholder(tr("Settings"))};
     for (QWidget* page : m_tabPages)
         m_content->addWidget(page);
     m_welcome = buildWelcome();
     m_content->addWidget(m_welcome);
     column->addWidget(m_content, 1);
 
-    m_footer = new FooterButton(QStringLiteral("Open GitHub..."), this);
+    m_footer = new FooterButton(tr("Open GitHub..."), this);
     connect(m_footer, &QAbstractButton::clicked, this,
             [this] { m_deps.urlOpener->open(m_model.webBaseURL()); });
     m_footerDivider = divider(this);
@@ -192,7 +193,8 @@ QWidget* ContentView::buildTabBar()
         const AppTab tab = kAllTabs[i];
         auto* button = new PillButton(PillButton::Kind::tab, rawValue(tab), bar);
         const QKeySequence keys(Qt::CTRL | Qt::Key(Qt::Key_1 + i));
-        button->setToolTip(QStringLiteral("%1 (%2)").arg(rawValue(tab), shortcutText(keys)));
+        //: A tab button's tooltip: %1 is the tab's name, %2 its shortcut ("Ctrl+1").
+        button->setToolTip(tr("%1 (%2)").arg(rawValue(tab), shortcutText(keys)));
         connect(button, &QAbstractButton::clicked, this, [this, tab] { setSelectedTab(tab); });
         connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, tab] { setSelectedTab(tab); });
         m_tabButtons.append(button);
@@ -202,18 +204,17 @@ QWidget* ContentView::buildTabBar()
 
     const QKeySequence refreshKeys(Qt::CTRL | Qt::Key_R);
     m_refreshButton = new SymbolButton(Symbol::arrowClockwise, ThemeColor::primary,
-                                       QStringLiteral("Refresh (%1)").arg(shortcutText(refreshKeys)), bar);
-    m_refreshButton->setAccessibleName(QStringLiteral("Refresh"));
+                                       tr("Refresh (%1)").arg(shortcutText(refreshKeys)), bar);
+    m_refreshButton->setAccessibleName(tr("Refresh"));
     connect(m_refreshButton, &QToolButton::clicked, this, &ContentView::refreshVisibleTab);
     connect(new QShortcut(refreshKeys, this), &QShortcut::activated, this, &ContentView::refreshVisibleTab);
     row->addWidget(m_refreshButton);
 
     if (m_deps.debugMode) {
-        auto* testData =
-            new SymbolButton(Symbol::hammerFill, ThemeColor::primary, QStringLiteral("Load Test Data"), bar);
+        auto* testData = new SymbolButton(Symbol::hammerFill, ThemeColor::primary, tr("Load Test Data"), bar);
         connect(testData, &QToolButton::clicked, this, [this] { loadSamplePullRequests(m_model); });
-        auto* testNotification = new SymbolButton(Symbol::bellBadgeFill, ThemeColor::primary,
-                                                  QStringLiteral("Send Test Notification"), bar);
+        auto* testNotification =
+            new SymbolButton(Symbol::bellBadgeFill, ThemeColor::primary, tr("Send Test Notification"), bar);
         connect(testNotification, &QToolButton::clicked, this, [this] { m_model.sendTestNotification(); });
         m_debugButtons = {testData, testNotification};
         row->addWidget(testData);
@@ -222,8 +223,8 @@ QWidget* ContentView::buildTabBar()
 
     const QKeySequence settingsKeys(Qt::CTRL | Qt::Key_Comma);
     m_settingsButton = new SymbolButton(Symbol::gearshape, ThemeColor::primary,
-                                        QStringLiteral("Settings (%1)").arg(shortcutText(settingsKeys)), bar);
-    m_settingsButton->setAccessibleName(QStringLiteral("Settings"));
+                                        tr("Settings (%1)").arg(shortcutText(settingsKeys)), bar);
+    m_settingsButton->setAccessibleName(tr("Settings"));
     connect(m_settingsButton, &QToolButton::clicked, this, &ContentView::toggleSettings);
     connect(new QShortcut(settingsKeys, this), &QShortcut::activated, this, &ContentView::toggleSettings);
     row->addWidget(m_settingsButton);
@@ -235,11 +236,10 @@ QWidget* ContentView::buildAccountRow()
     m_accountRow = new QWidget(this);
     auto* row = new QHBoxLayout(m_accountRow);
     row->setContentsMargins(12, 0, 12, 8);
-    auto* label = new ThemedLabel(QStringLiteral("Account:"), TextStyle::subheadline, ThemeColor::primary,
-                                  m_accountRow);
+    auto* label = new ThemedLabel(tr("Account:"), TextStyle::subheadline, ThemeColor::primary, m_accountRow);
     row->addWidget(label);
     m_accountPicker = new QComboBox(m_accountRow);
-    m_accountPicker->setAccessibleName(QStringLiteral("Account"));
+    m_accountPicker->setAccessibleName(tr("Account"));
     label->setBuddy(m_accountPicker);
     // Reached with Tab, but not kept after a click: the arrows belong to the list.
     m_accountPicker->setFocusPolicy(Qt::TabFocus);
@@ -258,14 +258,13 @@ QWidget* ContentView::buildWelcome()
     auto* column = new QVBoxLayout(page);
     column->setSpacing(12);
     column->addStretch();
-    column->addWidget(new ThemedLabel(QStringLiteral("Welcome to Norvane"), TextStyle::title,
-                                      ThemeColor::primary, page, QFont::DemiBold),
+    column->addWidget(new ThemedLabel(tr("Welcome to Norvane"), TextStyle::title, ThemeColor::primary, page,
+                                      QFont::DemiBold),
                       0, Qt::AlignHCenter);
-    column->addWidget(
-        new ThemedLabel(QStringLiteral("Stay on top of GitHub pull requests right from your menu bar."),
-                        TextStyle::body, ThemeColor::secondary, page),
-        0, Qt::AlignHCenter);
-    m_signIn = new ProminentButton(Symbol::personBadgePlus, QStringLiteral("Sign in with GitHub"), page);
+    column->addWidget(new ThemedLabel(tr("Stay on top of GitHub pull requests right from your menu bar."),
+                                      TextStyle::body, ThemeColor::secondary, page),
+                      0, Qt::AlignHCenter);
+    m_signIn = new ProminentButton(Symbol::personBadgePlus, tr("Sign in with GitHub"), page);
     connect(m_signIn, &QPushButton::clicked, this, [this] {
         setSelectedTab(AppTab::settings);
         m_model.setTriggerAddAccount(true);
@@ -275,9 +274,8 @@ QWidget* ContentView::buildWelcome()
     auto* noteRow = new QHBoxLayout(note);
     noteRow->setContentsMargins(0, 0, 0, 0);
     noteRow->addWidget(new SymbolLabel(Symbol::checkmarkSealFill, ThemeColor::green, 12, note));
-    noteRow->addWidget(
-        new ThemedLabel(QStringLiteral("Your token is stored securely in your system keychain."),
-                        TextStyle::caption, ThemeColor::secondary, note));
+    noteRow->addWidget(new ThemedLabel(tr("Your token is stored securely in your system keychain."),
+                                       TextStyle::caption, ThemeColor::secondary, note));
     column->addWidget(note, 0, Qt::AlignHCenter);
     column->addStretch();
     return page;

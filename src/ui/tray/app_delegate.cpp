@@ -466,20 +466,20 @@ void AppDelegate::createContextMenu()
     m_menu = new QMenu();
     // Some hosts (GNOME's AppIndicator extension among them) open this menu on a left click: the panel is
     // then one click away too. Hosts that know a default action show it as such.
-    QAction* open = m_menu->addAction(QStringLiteral("Open Norvane"));
+    QAction* open = m_menu->addAction(tr("Open Norvane"));
     connect(open, &QAction::triggered, this, [this] { showPanel(); });
     m_menu->setDefaultAction(open);
-    QAction* refresh = m_menu->addAction(QStringLiteral("Refresh"));
+    QAction* refresh = m_menu->addAction(tr("Refresh"));
     refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(refresh, &QAction::triggered, this, [this] { m_viewModel->refresh(); });
-    QAction* settings = m_menu->addAction(QStringLiteral("Settings..."));
+    QAction* settings = m_menu->addAction(tr("Settings..."));
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     connect(settings, &QAction::triggered, this, [this] {
         showPanel();
         m_viewModel->setShowSettings(true);
     });
     m_menu->addSeparator();
-    QAction* quit = m_menu->addAction(QStringLiteral("Quit Norvane"));
+    QAction* quit = m_menu->addAction(tr("Quit Norvane"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quit, &QAction::triggered, this, [this] { m_deps.quit(); });
     // Some desktops show a tray icon only once it has a menu.

@@ -3,6 +3,7 @@
 #include "ui/widgets/controls.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QWidget>
 
 namespace norvane::ui {
@@ -45,7 +46,10 @@ public:
             return QAccessibleWidget::text(t);
         const QString purpose = widget()->accessibleName();
         const QString choice = static_cast<MenuButton*>(widget())->text();
-        return purpose.isEmpty() ? choice : purpose + QStringLiteral(": ") + choice;
+        //: What a screen reader says of a menu button: %1 is what it is for ("Sort by"), %2 what is chosen
+        //: now.
+        return purpose.isEmpty() ? choice
+                                 : QCoreApplication::translate("MenuButton", "%1: %2").arg(purpose, choice);
     }
 };
 

@@ -63,7 +63,8 @@ QString PillButton::visibleText() const
 
 QString PillButton::accessibleText() const
 {
-    return m_count >= 1 ? text() + QStringLiteral(", ") + QString::number(m_count) : text();
+    //: What a screen reader says of a tab or filter with a count: %1 its name, %2 the count.
+    return m_count >= 1 ? tr("%1, %2").arg(text()).arg(m_count) : text();
 }
 
 QFont PillButton::labelFont() const
