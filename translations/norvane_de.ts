@@ -363,7 +363,7 @@
     <message>
         <source>Changes</source>
         <extracomment>A filter chip: the user&apos;s own pull requests with changes requested</extracomment>
-        <translation>Änderungen</translation>
+        <translation>Ändern</translation>
     </message>
     <message>
         <source>Drafts</source>
@@ -373,7 +373,7 @@
     <message>
         <source>Updated</source>
         <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;</extracomment>
-        <translation>Aktualisiert</translation>
+        <translation>Geändert</translation>
     </message>
     <message>
         <source>Created</source>

@@ -348,22 +348,22 @@
     <message>
         <source>All</source>
         <extracomment>A filter chip of the pull-request tab (short: six chips share a 560 px row)</extracomment>
-        <translation>Wszystkie</translation>
+        <translation>Razem</translation>
     </message>
     <message>
         <source>Review</source>
         <extracomment>A filter chip: pull requests whose review is asked of the user or assigned to them</extracomment>
-        <translation>Recenzja</translation>
+        <translation>Ocena</translation>
     </message>
     <message>
         <source>Pending</source>
         <extracomment>A filter chip: the user&apos;s own pull requests still waiting for a review</extracomment>
-        <translation>Oczekujące</translation>
+        <translation>Czekają</translation>
     </message>
     <message>
         <source>Approved</source>
         <extracomment>A filter chip: the user&apos;s own approved pull requests</extracomment>
-        <translation>Zatwierdzone</translation>
+        <translation>Przyjęte</translation>
     </message>
     <message>
         <source>Changes</source>
@@ -378,7 +378,7 @@
     <message>
         <source>Updated</source>
         <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;</extracomment>
-        <translation>Aktualizacja</translation>
+        <translation>Zmiana</translation>
     </message>
     <message>
         <source>Created</source>
