@@ -788,6 +788,11 @@
         <source>Dashboard</source>
         <translation>Übersicht</translation>
     </message>
+    <message>
+        <source>settings</source>
+        <extracomment>The settings tab&apos;s name, in lower case in English.</extracomment>
+        <translation>Einstellungen</translation>
+    </message>
 </context>
 <context>
     <name>norvane::ui::DashboardView</name>

@@ -812,6 +812,11 @@
         <source>Dashboard</source>
         <translation>Przegląd</translation>
     </message>
+    <message>
+        <source>settings</source>
+        <extracomment>The settings tab&apos;s name, in lower case in English.</extracomment>
+        <translation>ustawienia</translation>
+    </message>
 </context>
 <context>
     <name>norvane::ui::DashboardView</name>

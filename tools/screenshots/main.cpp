@@ -13,14 +13,15 @@
 #include "platform/keychain_service.h"
 #include "platform/notifier.h"
 #include "platform/preferences.h"
+#include "platform/translations.h"
 #include "platform/url_opener.h"
 #include "screenshots/theme_palette.h"
 #include "ui/panel/content_view.h"
 #include "ui/pulls/pr_tab.h"
-#include "ui/widgets/controls.h"
 #include "ui/settings/add_account_view.h"
 #include "ui/settings/settings_view.h"
 #include "ui/tray/paw_icon.h"
+#include "ui/widgets/controls.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -79,6 +80,8 @@ QImage trayIcons()
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // In the desktop's language, as the app: LANG=de_DE.UTF-8 scripts/screenshots.
+    installTranslations(TranslationScope::UserLanguage);
     if (argc != 2) {
         std::fprintf(stderr, "usage: norvane-screenshots OUTPUT_DIR\n");
         return 2;

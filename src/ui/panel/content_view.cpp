@@ -39,7 +39,8 @@ QString rawValue(AppTab tab)
     case AppTab::settings:
         break;
     }
-    return QStringLiteral("settings");
+    //: The settings tab's name, in lower case in English.
+    return QCoreApplication::translate("norvane::ui::ContentView", "settings");
 }
 
 namespace {

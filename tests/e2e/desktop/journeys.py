@@ -912,6 +912,143 @@ def new_activity_within_seconds():
         quit_from_menu(s)
 
 
+# ---- every visible text translated: the tests' pseudo-translation brackets each one, "[Refresh]" ----
+
+NUMBERS = re.compile(r"^[\d\s.,:;+#%/()\u00b7-]*$")
+
+
+def plain(name):
+    """A name without the pseudo-translation's brackets, to find a control either way."""
+    return re.sub(r"[\[\]]", "", name)
+
+
+def find_plain(s, a11y, what, role, text, within=None, prefix=False):
+    """Waits for a showing control of that role whose name, brackets aside, is (or starts with) `text`."""
+    def look():
+        root = within or a11y.application(s.app.pid)
+        for node in a11y.walk(root) if root else ():
+            if node.role in ((role,) if isinstance(role, str) else role):
+                name = plain(node.name)
+                if name == text or (prefix and name.startswith(text)):
+                    return node
+        return None
+    return wait_until("%s (%s %r)" % (what, role, text), look, 20, 0.3)
+
+
+def world_texts(s):
+    """Every string of fakehub's world (titles, logins, names, repositories, branches...): GitHub's data,
+    which is shown as it is. Multi-line ones count line by line too."""
+    found = {s.base, s.base.split("//")[-1]}
+
+    def gather(value):
+        if isinstance(value, str):
+            found.add(value)
+            found.update(value.splitlines())
+        elif isinstance(value, dict):
+            list(map(gather, value.values()))
+        elif isinstance(value, list):
+            list(map(gather, value))
+    with open(s.scenario) as f:
+        gather(json.load(f))
+    return found
+
+
+def texts_of(a11y, root):
+    """What a screen reader can read under `root`: names, descriptions and the texts of labels (a field's
+    typed content is the user's own, not read)."""
+    for node in a11y.walk(root):
+        yield node.name
+        yield node.description
+        if node.role == "label" and "Text" in node.a.get_interfaces():
+            text = node.a.queryText()
+            yield text.getText(0, text.characterCount)
+
+
+def tray_menu_texts(s):
+    """The tray menu's items, as a screen reader learns them: Qt leaves popups out of the application's
+    tree, so the menu is reached from the item that takes the focus when it opens."""
+    gi = __import__("gi")
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi, GLib
+    names = []
+
+    def focused(event):
+        try:
+            item = event.source
+            if event.detail1 and item.get_role_name().endswith("menu item"):
+                menu = item.get_parent()
+                names[:] = [menu.get_child_at_index(i).get_name() or "" for i in range(menu.get_child_count())]
+        except Exception:
+            pass
+    listener = Atspi.EventListener.new(focused)
+    listener.register("object:state-changed:focused")
+    try:
+        tray_menu(s)
+        key("Down")
+        context = GLib.MainContext.default()
+        deadline = time.monotonic() + 15
+        while not names and time.monotonic() < deadline:
+            while context.pending():
+                context.iteration(False)
+            time.sleep(0.05)
+        s.screenshot("pseudo-tray-menu")
+        key("Escape")
+    finally:
+        listener.deregister("object:state-changed:focused")
+    check(names, "the tray menu's items never took the focus")
+    return names
+
+
+def pseudo_translation_reads_every_text():
+    """With the pseudo-translation every text Norvane shows is bracketed: every tab, the add-account sheet
+    and the tray menu, as a screen reader reads them, hold no text outside brackets that is not GitHub's
+    data (fakehub's world), a number or the program's name."""
+    import accessible as a11y
+    env = dict(A11Y, NORVANE_TRANSLATION=os.environ["NORVANE_PSEUDO_QM"])
+    with Session("pseudo") as s:
+        s.start(env=env)
+        allowed = world_texts(s) | {"Norvane"}
+        read = {}
+
+        def read_panel(where):
+            time.sleep(1)
+            window = a11y.wait_for(s, "the panel", "frame", "Norvane")
+            read[where] = set(texts_of(a11y, window))
+            s.screenshot("pseudo-" + where)
+
+        s.open_panel()
+        read_panel("welcome")
+        find_plain(s, a11y, "the welcome view's sign-in", "push button", "Sign in with GitHub").click()
+        sheet = find_plain(s, a11y, "the add-account sheet", "dialog", "Add GitHub Account")
+        read["sheet"] = set(texts_of(a11y, sheet))
+        find_plain(s, a11y, "the token link", "push button", "Use a Personal Access Token instead",
+                   within=sheet).click()
+        find_plain(s, a11y, "the username field", a11y.FIELD, "GitHub Username", within=sheet).click()
+        read["sheet"] |= set(texts_of(a11y, sheet))
+        type_text("mona")
+        find_plain(s, a11y, "the token field", a11y.FIELD, "Personal Access Token", within=sheet).click()
+        type_text("demo-token")
+        find_plain(s, a11y, "Add Account", "push button", "Add Account", within=sheet).click()
+        wait_until("the first refresh as mona", lambda: refreshes_done(s) >= 1, 60)
+
+        for tab, role in (("PRs", "page tab"), ("Issues", "page tab"), ("Dashboard", "page tab"),
+                          ("Settings", "push button")):
+            find_plain(s, a11y, "the %s tab" % tab, role, tab, prefix=True).click()
+            read_panel(tab.lower())
+        read["tray menu"] = set(tray_menu_texts(s))
+
+        untranslated = {}
+        for where, texts in read.items():
+            for text in map(str.strip, texts):
+                if not re.match(r"^\[.*\]$", text, re.S) and text not in allowed and not NUMBERS.match(text):
+                    untranslated.setdefault(text, []).append(where)
+        for text, places in sorted(untranslated.items()):
+            print("untranslated (%s): %r" % (", ".join(places), text))
+        check(not untranslated, "%d texts shown without a translation: %s" % (
+            len(untranslated), ", ".join(repr(t) for t in sorted(untranslated))))
+        quit_from_menu(s)
+
+
 if __name__ == "__main__":
     raise SystemExit(main({
         "first-start-and-daily-use": first_start_and_daily_use,
@@ -923,4 +1060,5 @@ if __name__ == "__main__":
         "keyboard-only": keyboard_only,
         "two-hosts": two_hosts,
         "new-activity-within-seconds": new_activity_within_seconds,
+        "pseudo-translation-reads-every-text": pseudo_translation_reads_every_text,
     }))
