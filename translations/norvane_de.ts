@@ -90,6 +90,11 @@
         <source>Environments: %1</source>
         <translation>Umgebungen: %1</translation>
     </message>
+    <message>
+        <source>%1 %2, %3</source>
+        <extracomment>An issue&apos;s spoken name: %1 is the repository, %2 the number (&quot;#12&quot;), %3 the title</extracomment>
+        <translation>%1 %2, %3</translation>
+    </message>
 </context>
 <context>
     <name>Autostart</name>
@@ -279,6 +284,11 @@
         <source>Changes requested by %1 %2: %3</source>
         <extracomment>Spoken: %1 is the reviewer&apos;s login, %2 a relative time such as &quot;2 hr. ago&quot;, %3 the review&apos;s first line in quotes</extracomment>
         <translation>Änderungen angefordert von %1 %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 %2, %3</source>
+        <extracomment>A row&apos;s spoken name: %1 is the repository, %2 the number (&quot;#12&quot;), %3 the title</extracomment>
+        <translation>%1 %2, %3</translation>
     </message>
 </context>
 <context>

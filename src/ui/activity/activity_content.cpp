@@ -101,7 +101,8 @@ SpokenText spokenIssueRow(const IssueRowContent& row)
                                .arg(labels)
                          : ActivityText::tr("Labels: %1").arg(labels));
     }
-    return {row.repository + QLatin1Char(' ') + row.number + QStringLiteral(", ") + row.title,
+    //: An issue's spoken name: %1 is the repository, %2 the number ("#12"), %3 the title
+    return {ActivityText::tr("%1 %2, %3").arg(row.repository, row.number, row.title),
             parts.join(QStringLiteral(". "))};
 }
 

@@ -161,7 +161,8 @@ SpokenRow spokenRow(const PRRowContent& row)
     QString repository = row.header;
     if (repository.endsWith(QStringLiteral("/pull")))
         repository.chop(5);
-    spoken.name = repository + QLatin1Char(' ') + row.number + QStringLiteral(", ") + row.title;
+    //: A row's spoken name: %1 is the repository, %2 the number ("#12"), %3 the title
+    spoken.name = RowText::tr("%1 %2, %3").arg(repository, row.number, row.title);
 
     QStringList parts;
     if (row.author)
