@@ -2,6 +2,101 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>Activity</name>
+    <message>
+        <source>succeeded</source>
+        <extracomment>A deploy&apos;s status, after its environment (&quot;production succeeded&quot;)</extracomment>
+        <translation>erfolgreich</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>in progress</source>
+        <translation>läuft</translation>
+    </message>
+    <message>
+        <source>pending</source>
+        <translation>ausstehend</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n open PR(s)</source>
+        <extracomment>On a repository&apos;s card of the dashboard</extracomment>
+        <translation>
+            <numerusform>%n offener PR</numerusform>
+            <numerusform>%n offene PRs</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Deploys today: %1</source>
+        <extracomment>On a repository&apos;s card; %1 counts the deploys of the last day</extracomment>
+        <translation>Deployments heute: %1</translation>
+    </message>
+    <message>
+        <source>Author: %1</source>
+        <extracomment>Spoken: %1 is the issue&apos;s author</extracomment>
+        <translation>Autor: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n comment(s)</source>
+        <translation>
+            <numerusform>%n Kommentar</numerusform>
+            <numerusform>%n Kommentare</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Labels: %1 and %n more</source>
+        <translation>
+            <numerusform>Labels: %1 und %n weiteres</numerusform>
+            <numerusform>Labels: %1 und %n weitere</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Labels: %1</source>
+        <translation>Labels: %1</translation>
+    </message>
+    <message>
+        <source>Last commit %1: %2</source>
+        <extracomment>Spoken: %1 is a relative time such as &quot;2 hr. ago&quot;, %2 the commit&apos;s message in quotes</extracomment>
+        <translation>Letzter Commit %1: %2</translation>
+    </message>
+    <message>
+        <source>Last commit %1</source>
+        <translation>Letzter Commit %1</translation>
+    </message>
+    <message>
+        <source>Last commit: %1</source>
+        <translation>Letzter Commit: %1</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <extracomment>Spoken: %1 is a deploy&apos;s environment, %2 its status, such as &quot;succeeded&quot;</extracomment>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>Latest: %1</source>
+        <extracomment>Spoken: %1 lists the latest deploys</extracomment>
+        <translation>Zuletzt: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Environments: %1 and %n more</source>
+        <translation>
+            <numerusform>Umgebungen: %1 und %n weitere</numerusform>
+            <numerusform>Umgebungen: %1 und %n weitere</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Environments: %1</source>
+        <translation>Umgebungen: %1</translation>
+    </message>
+    <message>
+        <source>%1 %2, %3</source>
+        <extracomment>An issue&apos;s spoken name: %1 is the repository, %2 the number (&quot;#12&quot;), %3 the title</extracomment>
+        <translation>%1 %2, %3</translation>
+    </message>
+</context>
+<context>
     <name>Autostart</name>
     <message>
         <source>Not with --profile: the login entry starts Norvane with your own settings.</source>
@@ -57,6 +152,26 @@ Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
     <message>
         <source>Access denied by user.</source>
         <translation>Zugriff vom Benutzer verweigert.</translation>
+    </message>
+</context>
+<context>
+    <name>EnterpriseHost</name>
+    <message>
+        <source>Enter the server&apos;s host name, such as github.example.com.</source>
+        <translation>Host-Namen des Servers eingeben, etwa github.example.com.</translation>
+    </message>
+    <message>
+        <source>Enter your GitHub Enterprise Server&apos;s host name.</source>
+        <translation>Host-Namen des GitHub Enterprise Servers eingeben.</translation>
+    </message>
+    <message>
+        <source>A GitHub Enterprise Server is reached over https.</source>
+        <translation>Ein GitHub Enterprise Server wird über https erreicht.</translation>
+    </message>
+    <message>
+        <source>%1 is GitHub.com itself: choose GitHub.com instead.</source>
+        <extracomment>%1 is the host name typed, such as &quot;api.github.com&quot;</extracomment>
+        <translation>%1 ist GitHub.com selbst: stattdessen GitHub.com wählen.</translation>
     </message>
 </context>
 <context>
@@ -157,11 +272,381 @@ Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
     </message>
 </context>
 <context>
+    <name>PRRow</name>
+    <message>
+        <source>(No comment)</source>
+        <translation>(Kein Kommentar)</translation>
+    </message>
+    <message>
+        <source>New commits</source>
+        <translation>Neue Commits</translation>
+    </message>
+    <message>
+        <source>New review</source>
+        <translation>Neues Review</translation>
+    </message>
+    <message>
+        <source>New comments</source>
+        <translation>Neue Kommentare</translation>
+    </message>
+    <message>
+        <source>CI status changed</source>
+        <translation>CI-Status geändert</translation>
+    </message>
+    <message>
+        <source>Pending</source>
+        <translation>Ausstehend</translation>
+    </message>
+    <message>
+        <source>Passing</source>
+        <translation>Erfolgreich</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Role: Author</source>
+        <extracomment>The user&apos;s part in a pull request, on its row</extracomment>
+        <translation>Rolle: Autor</translation>
+    </message>
+    <message>
+        <source>Role: Reviewer</source>
+        <translation>Rolle: Reviewer</translation>
+    </message>
+    <message>
+        <source>Role: Assigned</source>
+        <translation>Rolle: Zugewiesen</translation>
+    </message>
+    <message>
+        <source>Already approved</source>
+        <translation>Bereits genehmigt</translation>
+    </message>
+    <message>
+        <source>Another reviewer has already approved this PR</source>
+        <translation>Ein anderer Reviewer hat diesen PR bereits genehmigt</translation>
+    </message>
+    <message>
+        <source>Ready to merge</source>
+        <translation>Bereit zum Mergen</translation>
+    </message>
+    <message>
+        <source>Approved, CI failing</source>
+        <translation>Genehmigt, CI schlägt fehl</translation>
+    </message>
+    <message>
+        <source>Approved, waiting on CI</source>
+        <translation>Genehmigt, wartet auf CI</translation>
+    </message>
+    <message>
+        <source>Needs changes</source>
+        <translation>Änderungen nötig</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n review comment(s)</source>
+        <translation>
+            <numerusform>%n Review-Kommentar</numerusform>
+            <numerusform>%n Review-Kommentare</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Review requested from @%1 %2</source>
+        <extracomment>%1 is a team (&quot;org/slug&quot;), %2 a relative time such as &quot;5 min. ago&quot;</extracomment>
+        <translation>Review von @%1 %2 angefragt</translation>
+    </message>
+    <message>
+        <source>Requested your review %1</source>
+        <extracomment>%1 is a relative time such as &quot;5 min. ago&quot;</extracomment>
+        <translation>Review %1 angefragt</translation>
+    </message>
+    <message>
+        <source>Author: %1</source>
+        <extracomment>%1 is the pull request&apos;s author</extracomment>
+        <translation>Autor: %1</translation>
+    </message>
+    <message>
+        <source>Draft</source>
+        <translation>Entwurf</translation>
+    </message>
+    <message>
+        <source>CI: %1</source>
+        <extracomment>Spoken: %1 is the CI&apos;s verdict, such as &quot;Passing&quot;</extracomment>
+        <translation>CI: %1</translation>
+    </message>
+    <message>
+        <source>Waiting on: %1</source>
+        <extracomment>Spoken: %1 lists the reviewers still awaited</extracomment>
+        <translation>Wartet auf: %1</translation>
+    </message>
+    <message>
+        <source>Changes requested by %1 %2: %3</source>
+        <extracomment>Spoken: %1 is the reviewer&apos;s login, %2 a relative time such as &quot;2 hr. ago&quot;, %3 the review&apos;s first line in quotes</extracomment>
+        <translation>Änderungen angefordert von %1 %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 %2, %3</source>
+        <extracomment>A row&apos;s spoken name: %1 is the repository, %2 the number (&quot;#12&quot;), %3 the title</extracomment>
+        <translation>%1 %2, %3</translation>
+    </message>
+</context>
+<context>
+    <name>PRRowMenu</name>
+    <message>
+        <source>until it changes</source>
+        <translation>bis zur nächsten Änderung</translation>
+    </message>
+    <message>
+        <source>ddd d MMM</source>
+        <extracomment>The date of a snooze&apos;s end in Qt&apos;s date pattern (ddd: weekday, d: day, MMM: month), e.g. &quot;Tue 9 Dec&quot;</extracomment>
+        <translation>ddd d. MMM</translation>
+    </message>
+    <message>
+        <source>until %1, %2</source>
+        <extracomment>A snooze&apos;s end: %1 is the day, such as &quot;Tue 9 Dec&quot;, %2 the time of day</extracomment>
+        <translation>bis %1, %2</translation>
+    </message>
+    <message>
+        <source>Pull request #%1</source>
+        <translation>Pull-Request #%1</translation>
+    </message>
+    <message>
+        <source>Open in Browser</source>
+        <translation>Im Browser öffnen</translation>
+    </message>
+    <message>
+        <source>Copy Link</source>
+        <translation>Link kopieren</translation>
+    </message>
+    <message>
+        <source>Copy Branch Name</source>
+        <translation>Branch-Namen kopieren</translation>
+    </message>
+    <message>
+        <source>Copy Checkout Command</source>
+        <translation>Checkout-Befehl kopieren</translation>
+    </message>
+    <message>
+        <source>Snooze until it changes</source>
+        <translation>Bis zur nächsten Änderung zurückstellen</translation>
+    </message>
+    <message>
+        <source>Snooze for a day</source>
+        <translation>Für einen Tag zurückstellen</translation>
+    </message>
+    <message>
+        <source>Snooze for a week</source>
+        <translation>Für eine Woche zurückstellen</translation>
+    </message>
+</context>
+<context>
     <name>Preferences</name>
     <message>
         <source>Your preferences file was damaged. Norvane kept it as %1 and started with default settings; your tokens in the keychain are untouched.</source>
         <extracomment>A notification at start-up; %1 is the path of the damaged file, kept beside the new one.</extracomment>
         <translation>Die Einstellungsdatei war beschädigt. Norvane hat sie als %1 aufbewahrt und mit den Standardeinstellungen begonnen; die Token im Schlüsselbund bleiben unberührt.</translation>
+    </message>
+</context>
+<context>
+    <name>PullRequestText</name>
+    <message>
+        <source>All</source>
+        <extracomment>A filter chip of the pull-request tab (short: six chips share a 560 px row)</extracomment>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Review</source>
+        <extracomment>A filter chip: pull requests whose review is asked of the user or assigned to them</extracomment>
+        <translation>Review</translation>
+    </message>
+    <message>
+        <source>Pending</source>
+        <extracomment>A filter chip: the user&apos;s own pull requests still waiting for a review</extracomment>
+        <translation>Offen</translation>
+    </message>
+    <message>
+        <source>Approved</source>
+        <extracomment>A filter chip: the user&apos;s own approved pull requests</extracomment>
+        <translation>Genehmigt</translation>
+    </message>
+    <message>
+        <source>Changes</source>
+        <extracomment>A filter chip: the user&apos;s own pull requests with changes requested</extracomment>
+        <translation>Ändern</translation>
+    </message>
+    <message>
+        <source>Drafts</source>
+        <extracomment>A filter chip: the user&apos;s own draft pull requests</extracomment>
+        <translation>Entwürfe</translation>
+    </message>
+    <message>
+        <source>Updated</source>
+        <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;</extracomment>
+        <translation>Geändert</translation>
+    </message>
+    <message>
+        <source>Created</source>
+        <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;</extracomment>
+        <translation>Erstellt</translation>
+    </message>
+    <message>
+        <source>Repository</source>
+        <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;</extracomment>
+        <translation>Repository</translation>
+    </message>
+    <message>
+        <source>PR #</source>
+        <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;: by the pull request&apos;s number</extracomment>
+        <translation>PR-Nr.</translation>
+    </message>
+    <message>
+        <source>GitHub no longer accepts the token for %1.</source>
+        <extracomment>%1 is the account&apos;s login</extracomment>
+        <translation>GitHub akzeptiert das Token für %1 nicht mehr.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n review request(s)</source>
+        <extracomment>In the tray icon&apos;s tooltip, one of the parts after &quot;N pull requests need you:&quot;</extracomment>
+        <translation>
+            <numerusform>%n Review-Anfrage</numerusform>
+            <numerusform>%n Review-Anfragen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n assigned to you</source>
+        <extracomment>In the tray icon&apos;s tooltip, one of the parts after &quot;N pull requests need you:&quot;</extracomment>
+        <translation>
+            <numerusform>%n zugewiesen</numerusform>
+            <numerusform>%n zugewiesen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n with changes requested</source>
+        <extracomment>In the tray icon&apos;s tooltip, one of the parts after &quot;N pull requests need you:&quot;</extracomment>
+        <translation>
+            <numerusform>%n mit angeforderten Änderungen</numerusform>
+            <numerusform>%n mit angeforderten Änderungen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n approved</source>
+        <extracomment>In the tray icon&apos;s tooltip, one of the parts after &quot;N pull requests need you:&quot;</extracomment>
+        <translation>
+            <numerusform>%n genehmigt</numerusform>
+            <numerusform>%n genehmigt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n pull request(s) need(s) you: %1</source>
+        <extracomment>The tray icon&apos;s tooltip; %1 lists the parts, such as &quot;2 review requests, 1 approved&quot;</extracomment>
+        <translation>
+            <numerusform>%n Pull-Request erfordert Aufmerksamkeit: %1</numerusform>
+            <numerusform>%n Pull-Requests erfordern Aufmerksamkeit: %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>RelativeTime</name>
+    <message numerus="yes">
+        <source>%n sec. ago</source>
+        <translation>
+            <numerusform>vor %n Sek.</numerusform>
+            <numerusform>vor %n Sek.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n sec.</source>
+        <translation>
+            <numerusform>in %n Sek.</numerusform>
+            <numerusform>in %n Sek.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n min. ago</source>
+        <translation>
+            <numerusform>vor %n Min.</numerusform>
+            <numerusform>vor %n Min.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n min.</source>
+        <translation>
+            <numerusform>in %n Min.</numerusform>
+            <numerusform>in %n Min.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n hr. ago</source>
+        <translation>
+            <numerusform>vor %n Std.</numerusform>
+            <numerusform>vor %n Std.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n hr.</source>
+        <translation>
+            <numerusform>in %n Std.</numerusform>
+            <numerusform>in %n Std.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n day(s) ago</source>
+        <translation>
+            <numerusform>vor %n Tag</numerusform>
+            <numerusform>vor %n Tagen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n day(s)</source>
+        <translation>
+            <numerusform>in %n Tag</numerusform>
+            <numerusform>in %n Tagen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n wk. ago</source>
+        <translation>
+            <numerusform>vor %n Woche</numerusform>
+            <numerusform>vor %n Wochen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n wk.</source>
+        <translation>
+            <numerusform>in %n Woche</numerusform>
+            <numerusform>in %n Wochen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n mo. ago</source>
+        <translation>
+            <numerusform>vor %n Monat</numerusform>
+            <numerusform>vor %n Monaten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n mo.</source>
+        <translation>
+            <numerusform>in %n Monat</numerusform>
+            <numerusform>in %n Monaten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n yr. ago</source>
+        <translation>
+            <numerusform>vor %n Jahr</numerusform>
+            <numerusform>vor %n Jahren</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n yr.</source>
+        <translation>
+            <numerusform>in %n Jahr</numerusform>
+            <numerusform>in %n Jahren</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -184,6 +669,158 @@ Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
         <source>This token belongs to @%1, not @%2.</source>
         <extracomment>%1 is the login the token belongs to, %2 the login that was typed</extracomment>
         <translation>Dieses Token gehört @%1, nicht @%2.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ChangeNotifier</name>
+    <message>
+        <source>✅ Notifications working</source>
+        <translation>✅ Benachrichtigungen funktionieren</translation>
+    </message>
+    <message>
+        <source>Norvane can deliver notifications on this device.</source>
+        <translation>Norvane kann auf diesem Gerät Benachrichtigungen zustellen.</translation>
+    </message>
+    <message>
+        <source>👀 Review Requested</source>
+        <extracomment>A notification&apos;s title (the emoji stays first)</extracomment>
+        <translation>👀 Review angefragt</translation>
+    </message>
+    <message>
+        <source>%1 requested a review from @%2 on &apos;%3&apos;</source>
+        <extracomment>A notification: %1 is the author&apos;s login, %2 a team (&quot;org/slug&quot;), %3 the title</extracomment>
+        <translation>%1 bittet @%2 um ein Review von „%3“</translation>
+    </message>
+    <message>
+        <source>Someone</source>
+        <translation>Jemand</translation>
+    </message>
+    <message>
+        <source>%1 requested your review on &apos;%2&apos;</source>
+        <extracomment>A notification: %1 is the author&apos;s login, %2 the pull request&apos;s title</extracomment>
+        <translation>%1 bittet dich um ein Review von „%2“</translation>
+    </message>
+    <message>
+        <source>🔧 Changes Requested</source>
+        <extracomment>A notification&apos;s title (the emoji stays first)</extracomment>
+        <translation>🔧 Änderungen angefordert</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs changes before it can merge</source>
+        <extracomment>A notification: %1 is the pull request&apos;s title</extracomment>
+        <translation>„%1“ braucht Änderungen vor dem Mergen</translation>
+    </message>
+    <message>
+        <source>✅ PR Approved</source>
+        <extracomment>A notification&apos;s title (the emoji stays first)</extracomment>
+        <translation>✅ PR genehmigt</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is ready to merge</source>
+        <extracomment>A notification: %1 is the pull request&apos;s title</extracomment>
+        <translation>„%1“ ist bereit zum Mergen</translation>
+    </message>
+    <message>
+        <source>Notifications require running from .app bundle</source>
+        <translation>Benachrichtigungen erfordern den Start aus dem .app-Bundle</translation>
+    </message>
+    <message>
+        <source>Review Requested</source>
+        <extracomment>The title of a test notification</extracomment>
+        <translation>Review angefragt</translation>
+    </message>
+    <message>
+        <source>teammate requested your review on &apos;Add new authentication feature&apos;</source>
+        <extracomment>A test notification; &quot;teammate&quot; stands for a login, the quoted text for a title</extracomment>
+        <translation>teammate bittet dich um ein Review von „Neue Authentifizierungsfunktion hinzufügen“</translation>
+    </message>
+    <message>
+        <source>Changes Requested</source>
+        <extracomment>The title of a test notification</extracomment>
+        <translation>Änderungen angefordert</translation>
+    </message>
+    <message>
+        <source>Your PR &apos;Fix critical bug in payment processing&apos; needs changes</source>
+        <extracomment>A test notification; the quoted text stands for a title</extracomment>
+        <translation>Dein PR „Kritischen Fehler in der Zahlungsabwicklung beheben“ braucht Änderungen</translation>
+    </message>
+    <message>
+        <source>PR Approved!</source>
+        <extracomment>The title of a test notification</extracomment>
+        <translation>PR genehmigt!</translation>
+    </message>
+    <message>
+        <source>Your PR &apos;Update dependencies to latest versions&apos; was approved</source>
+        <extracomment>A test notification; the quoted text stands for a title</extracomment>
+        <translation>Dein PR „Abhängigkeiten auf die neuesten Versionen aktualisieren“ wurde genehmigt</translation>
+    </message>
+    <message>
+        <source>Notifications denied. Enable in System Settings → Notifications → Norvane</source>
+        <translation>Benachrichtigungen abgelehnt. In den Systemeinstellungen → Benachrichtigungen → Norvane aktivieren</translation>
+    </message>
+    <message>
+        <source>Notification permission not requested yet. Requesting now...</source>
+        <translation>Benachrichtigungen noch nicht erlaubt. Erlaubnis wird angefragt …</translation>
+    </message>
+    <message>
+        <source>Permission granted! Try again.</source>
+        <translation>Erlaubnis erteilt! Bitte erneut versuchen.</translation>
+    </message>
+    <message>
+        <source>Permission denied. Enable in System Settings → Notifications → Norvane</source>
+        <translation>Erlaubnis verweigert. In den Systemeinstellungen → Benachrichtigungen → Norvane aktivieren</translation>
+    </message>
+    <message>
+        <source>Notification failed: %1</source>
+        <extracomment>%1 is the desktop&apos;s reason</extracomment>
+        <translation>Benachrichtigung fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>Notification sent! Check Notification Center if not visible.</source>
+        <translation>Benachrichtigung gesendet! Falls sie nicht erscheint, im Benachrichtigungsbereich nachsehen.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::PRViewModel</name>
+    <message>
+        <source>Failed to retrieve token for %1. Add token in Settings.</source>
+        <extracomment>%1 is the account&apos;s login</extracomment>
+        <translation>Token für %1 konnte nicht gelesen werden. Token in den Einstellungen hinzufügen.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::PollSchedule</name>
+    <message>
+        <source>GitHub&apos;s rate limit: Norvane checks again at %1.</source>
+        <extracomment>Under the pull-request tab&apos;s bars; %1 is a time of day</extracomment>
+        <translation>GitHub-Ratenlimit: Norvane prüft wieder um %1.</translation>
+    </message>
+    <message>
+        <source>Norvane will try again at %1.</source>
+        <extracomment>Ends an error line of the pull-request tab; %1 is a time of day</extracomment>
+        <translation>Norvane versucht es um %1 erneut.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::RepoActivityModel</name>
+    <message>
+        <source>Failed to retrieve token for %1.</source>
+        <translation>Token für %1 konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Token expired. Re-authenticate in Settings.</source>
+        <translation>Token abgelaufen. In den Einstellungen neu anmelden.</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::SignInModel</name>
+    <message>
+        <source>Username and token are required</source>
+        <translation>Benutzername und Token sind erforderlich</translation>
     </message>
 </context>
 <context>
@@ -456,11 +1093,172 @@ In der Anwendung werden keine Passwörter gespeichert.</translation>
     </message>
 </context>
 <context>
+    <name>norvane::ui::DashboardView</name>
+    <message>
+        <source>Loading repos...</source>
+        <translation>Repositorys werden geladen …</translation>
+    </message>
+    <message>
+        <source>No watched repos</source>
+        <translation>Keine beobachteten Repositorys</translation>
+    </message>
+    <message>
+        <source>Add repos in Settings to see a dashboard here</source>
+        <translation>Repositorys in den Einstellungen hinzufügen, um hier eine Übersicht zu sehen</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::IssuesView</name>
+    <message>
+        <source>Repository:</source>
+        <translation>Repository:</translation>
+    </message>
+    <message>
+        <source>Repository</source>
+        <translation>Repository</translation>
+    </message>
+    <message>
+        <source>Show all repositories</source>
+        <translation>Alle Repositorys anzeigen</translation>
+    </message>
+    <message>
+        <source>Loading issues...</source>
+        <translation>Issues werden geladen …</translation>
+    </message>
+    <message>
+        <source>No watched repos</source>
+        <translation>Keine beobachteten Repositorys</translation>
+    </message>
+    <message>
+        <source>Add repos in Settings to see their issues here</source>
+        <translation>Repositorys in den Einstellungen hinzufügen, um hier ihre Issues zu sehen</translation>
+    </message>
+    <message>
+        <source>No open issues</source>
+        <translation>Keine offenen Issues</translation>
+    </message>
+    <message>
+        <source>All clear for the selected repos</source>
+        <translation>Alles erledigt in den gewählten Repositorys</translation>
+    </message>
+    <message>
+        <source>All Repositories</source>
+        <translation>Alle Repositorys</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::PRRowView</name>
+    <message>
+        <source>CI:</source>
+        <extracomment>Shown before the CI&apos;s verdict, such as &quot;✔ Passing&quot;</extracomment>
+        <translation>CI:</translation>
+    </message>
+    <message>
+        <source>Waiting on:</source>
+        <extracomment>Shown before the logins of the reviewers still awaited</extracomment>
+        <translation>Wartet auf:</translation>
+    </message>
+    <message>
+        <source>DRAFT</source>
+        <translation>ENTWURF</translation>
+    </message>
+</context>
+<context>
     <name>norvane::ui::PillButton</name>
     <message>
         <source>%1, %2</source>
         <extracomment>What a screen reader says of a tab or filter with a count: %1 its name, %2 the count.</extracomment>
         <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::PullRequestTab</name>
+    <message>
+        <source>Reconnect</source>
+        <translation>Neu verbinden</translation>
+    </message>
+    <message>
+        <source>Loading PRs...</source>
+        <translation>PRs werden geladen …</translation>
+    </message>
+    <message>
+        <source>All caught up!</source>
+        <translation>Alles erledigt!</translation>
+    </message>
+    <message>
+        <source>Pull requests not loaded</source>
+        <translation>Pull-Requests nicht geladen</translation>
+    </message>
+    <message>
+        <source>Add a GitHub account in Settings</source>
+        <translation>GitHub-Konto in den Einstellungen hinzufügen</translation>
+    </message>
+    <message>
+        <source>No PRs match this filter</source>
+        <translation>Keine PRs für diesen Filter</translation>
+    </message>
+    <message>
+        <source>Reconnect %1 to load its pull requests.</source>
+        <translation>%1 neu verbinden, um die Pull-Requests zu laden.</translation>
+    </message>
+    <message>
+        <source>Refresh to try loading the pull requests of %1 again.</source>
+        <translation>Aktualisieren, um die Pull-Requests von %1 erneut zu laden.</translation>
+    </message>
+    <message>
+        <source>All Repositories (%1)</source>
+        <extracomment>The repository menu&apos;s first entry; %1 counts the pull requests shown</extracomment>
+        <translation>Alle Repositorys (%1)</translation>
+    </message>
+    <message>
+        <source>Repository:</source>
+        <translation>Repository:</translation>
+    </message>
+    <message>
+        <source>Repository</source>
+        <translation>Repository</translation>
+    </message>
+    <message>
+        <source>Show all repositories</source>
+        <translation>Alle Repositorys anzeigen</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Auswählen</translation>
+    </message>
+    <message>
+        <source>Remove from Favorites</source>
+        <translation>Aus Favoriten entfernen</translation>
+    </message>
+    <message>
+        <source>Add to Favorites</source>
+        <translation>Zu Favoriten hinzufügen</translation>
+    </message>
+    <message>
+        <source>Block Repository</source>
+        <translation>Repository blockieren</translation>
+    </message>
+    <message>
+        <source>Block all from %1</source>
+        <extracomment>%1 is a repository&apos;s owner, a user or an organization</extracomment>
+        <translation>Alle von %1 blockieren</translation>
+    </message>
+    <message>
+        <source>Unsnooze</source>
+        <translation>Zurückstellung aufheben</translation>
+    </message>
+    <message numerus="yes">
+        <source>Snoozed %n</source>
+        <extracomment>The button that lists the snoozed pull requests, with their count</extracomment>
+        <translation>
+            <numerusform>Zurückgestellt %n</numerusform>
+            <numerusform>Zurückgestellt %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Sort by: %1</source>
+        <extracomment>The sort button; %1 is the sort order, such as &quot;Updated&quot;</extracomment>
+        <translation>Sortieren: %1</translation>
     </message>
 </context>
 <context>

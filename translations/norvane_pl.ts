@@ -2,6 +2,105 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="pl">
 <context>
+    <name>Activity</name>
+    <message>
+        <source>succeeded</source>
+        <extracomment>A deploy&apos;s status, after its environment (&quot;production succeeded&quot;)</extracomment>
+        <translation>udane</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>nieudane</translation>
+    </message>
+    <message>
+        <source>in progress</source>
+        <translation>w toku</translation>
+    </message>
+    <message>
+        <source>pending</source>
+        <translation>oczekujące</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n open PR(s)</source>
+        <extracomment>On a repository&apos;s card of the dashboard</extracomment>
+        <translation>
+            <numerusform>%n otwarty PR</numerusform>
+            <numerusform>%n otwarte PR-y</numerusform>
+            <numerusform>%n otwartych PR-ów</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Deploys today: %1</source>
+        <extracomment>On a repository&apos;s card; %1 counts the deploys of the last day</extracomment>
+        <translation>Wdrożenia dzisiaj: %1</translation>
+    </message>
+    <message>
+        <source>Author: %1</source>
+        <extracomment>Spoken: %1 is the issue&apos;s author</extracomment>
+        <translation>Autor: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n comment(s)</source>
+        <translation>
+            <numerusform>%n komentarz</numerusform>
+            <numerusform>%n komentarze</numerusform>
+            <numerusform>%n komentarzy</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Labels: %1 and %n more</source>
+        <translation>
+            <numerusform>Etykiety: %1 i jeszcze %n</numerusform>
+            <numerusform>Etykiety: %1 i jeszcze %n</numerusform>
+            <numerusform>Etykiety: %1 i jeszcze %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Labels: %1</source>
+        <translation>Etykiety: %1</translation>
+    </message>
+    <message>
+        <source>Last commit %1: %2</source>
+        <extracomment>Spoken: %1 is a relative time such as &quot;2 hr. ago&quot;, %2 the commit&apos;s message in quotes</extracomment>
+        <translation>Ostatni commit %1: %2</translation>
+    </message>
+    <message>
+        <source>Last commit %1</source>
+        <translation>Ostatni commit %1</translation>
+    </message>
+    <message>
+        <source>Last commit: %1</source>
+        <translation>Ostatni commit: %1</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <extracomment>Spoken: %1 is a deploy&apos;s environment, %2 its status, such as &quot;succeeded&quot;</extracomment>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>Latest: %1</source>
+        <extracomment>Spoken: %1 lists the latest deploys</extracomment>
+        <translation>Najnowsze: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Environments: %1 and %n more</source>
+        <translation>
+            <numerusform>Środowiska: %1 i jeszcze %n</numerusform>
+            <numerusform>Środowiska: %1 i jeszcze %n</numerusform>
+            <numerusform>Środowiska: %1 i jeszcze %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Environments: %1</source>
+        <translation>Środowiska: %1</translation>
+    </message>
+    <message>
+        <source>%1 %2, %3</source>
+        <extracomment>An issue&apos;s spoken name: %1 is the repository, %2 the number (&quot;#12&quot;), %3 the title</extracomment>
+        <translation>%1 %2, %3</translation>
+    </message>
+</context>
+<context>
     <name>Autostart</name>
     <message>
         <source>Not with --profile: the login entry starts Norvane with your own settings.</source>
@@ -57,6 +156,26 @@ Instrukcja konfiguracji znajduje się przy GitHubDeviceAuth.</translation>
     <message>
         <source>Access denied by user.</source>
         <translation>Użytkownik odmówił dostępu.</translation>
+    </message>
+</context>
+<context>
+    <name>EnterpriseHost</name>
+    <message>
+        <source>Enter the server&apos;s host name, such as github.example.com.</source>
+        <translation>Wpisz nazwę hosta serwera, np. github.example.com.</translation>
+    </message>
+    <message>
+        <source>Enter your GitHub Enterprise Server&apos;s host name.</source>
+        <translation>Wpisz nazwę hosta swojego serwera GitHub Enterprise Server.</translation>
+    </message>
+    <message>
+        <source>A GitHub Enterprise Server is reached over https.</source>
+        <translation>Z serwerem GitHub Enterprise Server łączy się przez https.</translation>
+    </message>
+    <message>
+        <source>%1 is GitHub.com itself: choose GitHub.com instead.</source>
+        <extracomment>%1 is the host name typed, such as &quot;api.github.com&quot;</extracomment>
+        <translation>%1 to sam GitHub.com: wybierz GitHub.com.</translation>
     </message>
 </context>
 <context>
@@ -158,11 +277,401 @@ Instrukcja konfiguracji znajduje się przy GitHubDeviceAuth.</translation>
     </message>
 </context>
 <context>
+    <name>PRRow</name>
+    <message>
+        <source>(No comment)</source>
+        <translation>(Brak komentarza)</translation>
+    </message>
+    <message>
+        <source>New commits</source>
+        <translation>Nowe commity</translation>
+    </message>
+    <message>
+        <source>New review</source>
+        <translation>Nowa recenzja</translation>
+    </message>
+    <message>
+        <source>New comments</source>
+        <translation>Nowe komentarze</translation>
+    </message>
+    <message>
+        <source>CI status changed</source>
+        <translation>Zmienił się stan CI</translation>
+    </message>
+    <message>
+        <source>Pending</source>
+        <translation>Oczekuje</translation>
+    </message>
+    <message>
+        <source>Passing</source>
+        <translation>Przechodzi</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Nieudane</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Błąd</translation>
+    </message>
+    <message>
+        <source>Role: Author</source>
+        <extracomment>The user&apos;s part in a pull request, on its row</extracomment>
+        <translation>Rola: autor</translation>
+    </message>
+    <message>
+        <source>Role: Reviewer</source>
+        <translation>Rola: recenzent</translation>
+    </message>
+    <message>
+        <source>Role: Assigned</source>
+        <translation>Rola: przypisany</translation>
+    </message>
+    <message>
+        <source>Already approved</source>
+        <translation>Już zatwierdzony</translation>
+    </message>
+    <message>
+        <source>Another reviewer has already approved this PR</source>
+        <translation>Inny recenzent już zatwierdził ten PR</translation>
+    </message>
+    <message>
+        <source>Ready to merge</source>
+        <translation>Gotowy do scalenia</translation>
+    </message>
+    <message>
+        <source>Approved, CI failing</source>
+        <translation>Zatwierdzony, CI nie przechodzi</translation>
+    </message>
+    <message>
+        <source>Approved, waiting on CI</source>
+        <translation>Zatwierdzony, czeka na CI</translation>
+    </message>
+    <message>
+        <source>Needs changes</source>
+        <translation>Wymaga zmian</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n review comment(s)</source>
+        <translation>
+            <numerusform>%n komentarz recenzji</numerusform>
+            <numerusform>%n komentarze recenzji</numerusform>
+            <numerusform>%n komentarzy recenzji</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Review requested from @%1 %2</source>
+        <extracomment>%1 is a team (&quot;org/slug&quot;), %2 a relative time such as &quot;5 min. ago&quot;</extracomment>
+        <translation>Poproszono @%1 o recenzję %2</translation>
+    </message>
+    <message>
+        <source>Requested your review %1</source>
+        <extracomment>%1 is a relative time such as &quot;5 min. ago&quot;</extracomment>
+        <translation>Poproszono Cię o recenzję %1</translation>
+    </message>
+    <message>
+        <source>Author: %1</source>
+        <extracomment>%1 is the pull request&apos;s author</extracomment>
+        <translation>Autor: %1</translation>
+    </message>
+    <message>
+        <source>Draft</source>
+        <translation>Szkic</translation>
+    </message>
+    <message>
+        <source>CI: %1</source>
+        <extracomment>Spoken: %1 is the CI&apos;s verdict, such as &quot;Passing&quot;</extracomment>
+        <translation>CI: %1</translation>
+    </message>
+    <message>
+        <source>Waiting on: %1</source>
+        <extracomment>Spoken: %1 lists the reviewers still awaited</extracomment>
+        <translation>Czeka na: %1</translation>
+    </message>
+    <message>
+        <source>Changes requested by %1 %2: %3</source>
+        <extracomment>Spoken: %1 is the reviewer&apos;s login, %2 a relative time such as &quot;2 hr. ago&quot;, %3 the review&apos;s first line in quotes</extracomment>
+        <translation>Prośba o zmiany od %1 %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 %2, %3</source>
+        <extracomment>A row&apos;s spoken name: %1 is the repository, %2 the number (&quot;#12&quot;), %3 the title</extracomment>
+        <translation>%1 %2, %3</translation>
+    </message>
+</context>
+<context>
+    <name>PRRowMenu</name>
+    <message>
+        <source>until it changes</source>
+        <translation>do następnej zmiany</translation>
+    </message>
+    <message>
+        <source>ddd d MMM</source>
+        <extracomment>The date of a snooze&apos;s end in Qt&apos;s date pattern (ddd: weekday, d: day, MMM: month), e.g. &quot;Tue 9 Dec&quot;</extracomment>
+        <translation>ddd d MMM</translation>
+    </message>
+    <message>
+        <source>until %1, %2</source>
+        <extracomment>A snooze&apos;s end: %1 is the day, such as &quot;Tue 9 Dec&quot;, %2 the time of day</extracomment>
+        <translation>do %1, %2</translation>
+    </message>
+    <message>
+        <source>Pull request #%1</source>
+        <translation>Pull request #%1</translation>
+    </message>
+    <message>
+        <source>Open in Browser</source>
+        <translation>Otwórz w przeglądarce</translation>
+    </message>
+    <message>
+        <source>Copy Link</source>
+        <translation>Kopiuj odnośnik</translation>
+    </message>
+    <message>
+        <source>Copy Branch Name</source>
+        <translation>Kopiuj nazwę gałęzi</translation>
+    </message>
+    <message>
+        <source>Copy Checkout Command</source>
+        <translation>Kopiuj polecenie checkout</translation>
+    </message>
+    <message>
+        <source>Snooze until it changes</source>
+        <translation>Odłóż do następnej zmiany</translation>
+    </message>
+    <message>
+        <source>Snooze for a day</source>
+        <translation>Odłóż na dzień</translation>
+    </message>
+    <message>
+        <source>Snooze for a week</source>
+        <translation>Odłóż na tydzień</translation>
+    </message>
+</context>
+<context>
     <name>Preferences</name>
     <message>
         <source>Your preferences file was damaged. Norvane kept it as %1 and started with default settings; your tokens in the keychain are untouched.</source>
         <extracomment>A notification at start-up; %1 is the path of the damaged file, kept beside the new one.</extracomment>
         <translation>Plik ustawień był uszkodzony. Norvane zachował go jako %1 i uruchomił się z ustawieniami domyślnymi; tokeny w systemowym pęku kluczy pozostały nienaruszone.</translation>
+    </message>
+</context>
+<context>
+    <name>PullRequestText</name>
+    <message>
+        <source>All</source>
+        <extracomment>A filter chip of the pull-request tab (short: six chips share a 560 px row)</extracomment>
+        <translation>Razem</translation>
+    </message>
+    <message>
+        <source>Review</source>
+        <extracomment>A filter chip: pull requests whose review is asked of the user or assigned to them</extracomment>
+        <translation>Ocena</translation>
+    </message>
+    <message>
+        <source>Pending</source>
+        <extracomment>A filter chip: the user&apos;s own pull requests still waiting for a review</extracomment>
+        <translation>Czekają</translation>
+    </message>
+    <message>
+        <source>Approved</source>
+        <extracomment>A filter chip: the user&apos;s own approved pull requests</extracomment>
+        <translation>Przyjęte</translation>
+    </message>
+    <message>
+        <source>Changes</source>
+        <extracomment>A filter chip: the user&apos;s own pull requests with changes requested</extracomment>
+        <translation>Zmiany</translation>
+    </message>
+    <message>
+        <source>Drafts</source>
+        <extracomment>A filter chip: the user&apos;s own draft pull requests</extracomment>
+        <translation>Szkice</translation>
+    </message>
+    <message>
+        <source>Updated</source>
+        <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;</extracomment>
+        <translation>Zmiana</translation>
+    </message>
+    <message>
+        <source>Created</source>
+        <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;</extracomment>
+        <translation>Utworzenie</translation>
+    </message>
+    <message>
+        <source>Repository</source>
+        <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;</extracomment>
+        <translation>Repozytorium</translation>
+    </message>
+    <message>
+        <source>PR #</source>
+        <extracomment>A sort order of the pull-request list, after &quot;Sort by:&quot;: by the pull request&apos;s number</extracomment>
+        <translation>Nr PR</translation>
+    </message>
+    <message>
+        <source>GitHub no longer accepts the token for %1.</source>
+        <extracomment>%1 is the account&apos;s login</extracomment>
+        <translation>GitHub nie akceptuje już tokenu konta %1.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n review request(s)</source>
+        <extracomment>In the tray icon&apos;s tooltip, one of the parts after &quot;N pull requests need you:&quot;</extracomment>
+        <translation>
+            <numerusform>%n prośba o recenzję</numerusform>
+            <numerusform>%n prośby o recenzję</numerusform>
+            <numerusform>%n próśb o recenzję</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n assigned to you</source>
+        <extracomment>In the tray icon&apos;s tooltip, one of the parts after &quot;N pull requests need you:&quot;</extracomment>
+        <translation>
+            <numerusform>%n przypisany do Ciebie</numerusform>
+            <numerusform>%n przypisane do Ciebie</numerusform>
+            <numerusform>%n przypisanych do Ciebie</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n with changes requested</source>
+        <extracomment>In the tray icon&apos;s tooltip, one of the parts after &quot;N pull requests need you:&quot;</extracomment>
+        <translation>
+            <numerusform>%n z prośbą o zmiany</numerusform>
+            <numerusform>%n z prośbą o zmiany</numerusform>
+            <numerusform>%n z prośbą o zmiany</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n approved</source>
+        <extracomment>In the tray icon&apos;s tooltip, one of the parts after &quot;N pull requests need you:&quot;</extracomment>
+        <translation>
+            <numerusform>%n zatwierdzony</numerusform>
+            <numerusform>%n zatwierdzone</numerusform>
+            <numerusform>%n zatwierdzonych</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n pull request(s) need(s) you: %1</source>
+        <extracomment>The tray icon&apos;s tooltip; %1 lists the parts, such as &quot;2 review requests, 1 approved&quot;</extracomment>
+        <translation>
+            <numerusform>%n pull request czeka na Ciebie: %1</numerusform>
+            <numerusform>%n pull requesty czekają na Ciebie: %1</numerusform>
+            <numerusform>%n pull requestów czeka na Ciebie: %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>RelativeTime</name>
+    <message numerus="yes">
+        <source>%n sec. ago</source>
+        <translation>
+            <numerusform>%n sek. temu</numerusform>
+            <numerusform>%n sek. temu</numerusform>
+            <numerusform>%n sek. temu</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n sec.</source>
+        <translation>
+            <numerusform>za %n sek.</numerusform>
+            <numerusform>za %n sek.</numerusform>
+            <numerusform>za %n sek.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n min. ago</source>
+        <translation>
+            <numerusform>%n min temu</numerusform>
+            <numerusform>%n min temu</numerusform>
+            <numerusform>%n min temu</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n min.</source>
+        <translation>
+            <numerusform>za %n min</numerusform>
+            <numerusform>za %n min</numerusform>
+            <numerusform>za %n min</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n hr. ago</source>
+        <translation>
+            <numerusform>%n godz. temu</numerusform>
+            <numerusform>%n godz. temu</numerusform>
+            <numerusform>%n godz. temu</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n hr.</source>
+        <translation>
+            <numerusform>za %n godz.</numerusform>
+            <numerusform>za %n godz.</numerusform>
+            <numerusform>za %n godz.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n day(s) ago</source>
+        <translation>
+            <numerusform>%n dzień temu</numerusform>
+            <numerusform>%n dni temu</numerusform>
+            <numerusform>%n dni temu</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n day(s)</source>
+        <translation>
+            <numerusform>za %n dzień</numerusform>
+            <numerusform>za %n dni</numerusform>
+            <numerusform>za %n dni</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n wk. ago</source>
+        <translation>
+            <numerusform>%n tydz. temu</numerusform>
+            <numerusform>%n tyg. temu</numerusform>
+            <numerusform>%n tyg. temu</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n wk.</source>
+        <translation>
+            <numerusform>za %n tydz.</numerusform>
+            <numerusform>za %n tyg.</numerusform>
+            <numerusform>za %n tyg.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n mo. ago</source>
+        <translation>
+            <numerusform>%n mies. temu</numerusform>
+            <numerusform>%n mies. temu</numerusform>
+            <numerusform>%n mies. temu</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n mo.</source>
+        <translation>
+            <numerusform>za %n mies.</numerusform>
+            <numerusform>za %n mies.</numerusform>
+            <numerusform>za %n mies.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n yr. ago</source>
+        <translation>
+            <numerusform>%n rok temu</numerusform>
+            <numerusform>%n lata temu</numerusform>
+            <numerusform>%n lat temu</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>in %n yr.</source>
+        <translation>
+            <numerusform>za %n rok</numerusform>
+            <numerusform>za %n lata</numerusform>
+            <numerusform>za %n lat</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -185,6 +694,158 @@ Instrukcja konfiguracji znajduje się przy GitHubDeviceAuth.</translation>
         <source>This token belongs to @%1, not @%2.</source>
         <extracomment>%1 is the login the token belongs to, %2 the login that was typed</extracomment>
         <translation>Ten token należy do @%1, a nie do @%2.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ChangeNotifier</name>
+    <message>
+        <source>✅ Notifications working</source>
+        <translation>✅ Powiadomienia działają</translation>
+    </message>
+    <message>
+        <source>Norvane can deliver notifications on this device.</source>
+        <translation>Norvane może wyświetlać powiadomienia na tym urządzeniu.</translation>
+    </message>
+    <message>
+        <source>👀 Review Requested</source>
+        <extracomment>A notification&apos;s title (the emoji stays first)</extracomment>
+        <translation>👀 Prośba o recenzję</translation>
+    </message>
+    <message>
+        <source>%1 requested a review from @%2 on &apos;%3&apos;</source>
+        <extracomment>A notification: %1 is the author&apos;s login, %2 a team (&quot;org/slug&quot;), %3 the title</extracomment>
+        <translation>%1 prosi @%2 o recenzję „%3”</translation>
+    </message>
+    <message>
+        <source>Someone</source>
+        <translation>Ktoś</translation>
+    </message>
+    <message>
+        <source>%1 requested your review on &apos;%2&apos;</source>
+        <extracomment>A notification: %1 is the author&apos;s login, %2 the pull request&apos;s title</extracomment>
+        <translation>%1 prosi Cię o recenzję „%2”</translation>
+    </message>
+    <message>
+        <source>🔧 Changes Requested</source>
+        <extracomment>A notification&apos;s title (the emoji stays first)</extracomment>
+        <translation>🔧 Prośba o zmiany</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs changes before it can merge</source>
+        <extracomment>A notification: %1 is the pull request&apos;s title</extracomment>
+        <translation>„%1” wymaga zmian przed scaleniem</translation>
+    </message>
+    <message>
+        <source>✅ PR Approved</source>
+        <extracomment>A notification&apos;s title (the emoji stays first)</extracomment>
+        <translation>✅ PR zatwierdzony</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is ready to merge</source>
+        <extracomment>A notification: %1 is the pull request&apos;s title</extracomment>
+        <translation>„%1” jest gotowy do scalenia</translation>
+    </message>
+    <message>
+        <source>Notifications require running from .app bundle</source>
+        <translation>Powiadomienia wymagają uruchomienia z pakietu .app</translation>
+    </message>
+    <message>
+        <source>Review Requested</source>
+        <extracomment>The title of a test notification</extracomment>
+        <translation>Prośba o recenzję</translation>
+    </message>
+    <message>
+        <source>teammate requested your review on &apos;Add new authentication feature&apos;</source>
+        <extracomment>A test notification; &quot;teammate&quot; stands for a login, the quoted text for a title</extracomment>
+        <translation>teammate prosi Cię o recenzję „Dodaj nową funkcję uwierzytelniania”</translation>
+    </message>
+    <message>
+        <source>Changes Requested</source>
+        <extracomment>The title of a test notification</extracomment>
+        <translation>Prośba o zmiany</translation>
+    </message>
+    <message>
+        <source>Your PR &apos;Fix critical bug in payment processing&apos; needs changes</source>
+        <extracomment>A test notification; the quoted text stands for a title</extracomment>
+        <translation>Twój PR „Napraw krytyczny błąd w obsłudze płatności” wymaga zmian</translation>
+    </message>
+    <message>
+        <source>PR Approved!</source>
+        <extracomment>The title of a test notification</extracomment>
+        <translation>PR zatwierdzony!</translation>
+    </message>
+    <message>
+        <source>Your PR &apos;Update dependencies to latest versions&apos; was approved</source>
+        <extracomment>A test notification; the quoted text stands for a title</extracomment>
+        <translation>Twój PR „Zaktualizuj zależności do najnowszych wersji” został zatwierdzony</translation>
+    </message>
+    <message>
+        <source>Notifications denied. Enable in System Settings → Notifications → Norvane</source>
+        <translation>Powiadomienia zablokowane. Włącz je w Ustawieniach systemu → Powiadomienia → Norvane</translation>
+    </message>
+    <message>
+        <source>Notification permission not requested yet. Requesting now...</source>
+        <translation>Nie poproszono jeszcze o zgodę na powiadomienia. Prośba zostanie wysłana teraz…</translation>
+    </message>
+    <message>
+        <source>Permission granted! Try again.</source>
+        <translation>Zgoda udzielona! Spróbuj ponownie.</translation>
+    </message>
+    <message>
+        <source>Permission denied. Enable in System Settings → Notifications → Norvane</source>
+        <translation>Odmowa zgody. Włącz powiadomienia w Ustawieniach systemu → Powiadomienia → Norvane</translation>
+    </message>
+    <message>
+        <source>Notification failed: %1</source>
+        <extracomment>%1 is the desktop&apos;s reason</extracomment>
+        <translation>Powiadomienie nie powiodło się: %1</translation>
+    </message>
+    <message>
+        <source>Notification sent! Check Notification Center if not visible.</source>
+        <translation>Powiadomienie wysłane! Jeśli go nie widać, sprawdź centrum powiadomień.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::PRViewModel</name>
+    <message>
+        <source>Failed to retrieve token for %1. Add token in Settings.</source>
+        <extracomment>%1 is the account&apos;s login</extracomment>
+        <translation>Nie udało się odczytać tokenu konta %1. Dodaj token w Ustawieniach.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::PollSchedule</name>
+    <message>
+        <source>GitHub&apos;s rate limit: Norvane checks again at %1.</source>
+        <extracomment>Under the pull-request tab&apos;s bars; %1 is a time of day</extracomment>
+        <translation>Limit zapytań GitHuba: Norvane sprawdzi ponownie o %1.</translation>
+    </message>
+    <message>
+        <source>Norvane will try again at %1.</source>
+        <extracomment>Ends an error line of the pull-request tab; %1 is a time of day</extracomment>
+        <translation>Norvane spróbuje ponownie o %1.</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::RepoActivityModel</name>
+    <message>
+        <source>Failed to retrieve token for %1.</source>
+        <translation>Nie udało się odczytać tokenu konta %1.</translation>
+    </message>
+    <message>
+        <source>Token expired. Re-authenticate in Settings.</source>
+        <translation>Token wygasł. Uwierzytelnij się ponownie w Ustawieniach.</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Nieznany błąd</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::SignInModel</name>
+    <message>
+        <source>Username and token are required</source>
+        <translation>Nazwa użytkownika i token są wymagane</translation>
     </message>
 </context>
 <context>
@@ -457,11 +1118,173 @@ Aplikacja nie przechowuje żadnych haseł.</translation>
     </message>
 </context>
 <context>
+    <name>norvane::ui::DashboardView</name>
+    <message>
+        <source>Loading repos...</source>
+        <translation>Wczytywanie repozytoriów…</translation>
+    </message>
+    <message>
+        <source>No watched repos</source>
+        <translation>Brak obserwowanych repozytoriów</translation>
+    </message>
+    <message>
+        <source>Add repos in Settings to see a dashboard here</source>
+        <translation>Dodaj repozytoria w Ustawieniach, aby zobaczyć tu przegląd</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::IssuesView</name>
+    <message>
+        <source>Repository:</source>
+        <translation>Repozytorium:</translation>
+    </message>
+    <message>
+        <source>Repository</source>
+        <translation>Repozytorium</translation>
+    </message>
+    <message>
+        <source>Show all repositories</source>
+        <translation>Pokaż wszystkie repozytoria</translation>
+    </message>
+    <message>
+        <source>Loading issues...</source>
+        <translation>Wczytywanie zgłoszeń…</translation>
+    </message>
+    <message>
+        <source>No watched repos</source>
+        <translation>Brak obserwowanych repozytoriów</translation>
+    </message>
+    <message>
+        <source>Add repos in Settings to see their issues here</source>
+        <translation>Dodaj repozytoria w Ustawieniach, aby zobaczyć tu ich zgłoszenia</translation>
+    </message>
+    <message>
+        <source>No open issues</source>
+        <translation>Brak otwartych zgłoszeń</translation>
+    </message>
+    <message>
+        <source>All clear for the selected repos</source>
+        <translation>Wszystko załatwione w wybranych repozytoriach</translation>
+    </message>
+    <message>
+        <source>All Repositories</source>
+        <translation>Wszystkie repozytoria</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::PRRowView</name>
+    <message>
+        <source>CI:</source>
+        <extracomment>Shown before the CI&apos;s verdict, such as &quot;✔ Passing&quot;</extracomment>
+        <translation>CI:</translation>
+    </message>
+    <message>
+        <source>Waiting on:</source>
+        <extracomment>Shown before the logins of the reviewers still awaited</extracomment>
+        <translation>Czeka na:</translation>
+    </message>
+    <message>
+        <source>DRAFT</source>
+        <translation>SZKIC</translation>
+    </message>
+</context>
+<context>
     <name>norvane::ui::PillButton</name>
     <message>
         <source>%1, %2</source>
         <extracomment>What a screen reader says of a tab or filter with a count: %1 its name, %2 the count.</extracomment>
         <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::PullRequestTab</name>
+    <message>
+        <source>Reconnect</source>
+        <translation>Połącz ponownie</translation>
+    </message>
+    <message>
+        <source>Loading PRs...</source>
+        <translation>Wczytywanie PR-ów…</translation>
+    </message>
+    <message>
+        <source>All caught up!</source>
+        <translation>Wszystko załatwione!</translation>
+    </message>
+    <message>
+        <source>Pull requests not loaded</source>
+        <translation>Nie wczytano pull requestów</translation>
+    </message>
+    <message>
+        <source>Add a GitHub account in Settings</source>
+        <translation>Dodaj konto GitHub w Ustawieniach</translation>
+    </message>
+    <message>
+        <source>No PRs match this filter</source>
+        <translation>Żaden PR nie pasuje do tego filtra</translation>
+    </message>
+    <message>
+        <source>Reconnect %1 to load its pull requests.</source>
+        <translation>Połącz ponownie konto %1, aby wczytać jego pull requesty.</translation>
+    </message>
+    <message>
+        <source>Refresh to try loading the pull requests of %1 again.</source>
+        <translation>Odśwież, aby ponownie spróbować wczytać pull requesty konta %1.</translation>
+    </message>
+    <message>
+        <source>All Repositories (%1)</source>
+        <extracomment>The repository menu&apos;s first entry; %1 counts the pull requests shown</extracomment>
+        <translation>Wszystkie repozytoria (%1)</translation>
+    </message>
+    <message>
+        <source>Repository:</source>
+        <translation>Repozytorium:</translation>
+    </message>
+    <message>
+        <source>Repository</source>
+        <translation>Repozytorium</translation>
+    </message>
+    <message>
+        <source>Show all repositories</source>
+        <translation>Pokaż wszystkie repozytoria</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Wybierz</translation>
+    </message>
+    <message>
+        <source>Remove from Favorites</source>
+        <translation>Usuń z ulubionych</translation>
+    </message>
+    <message>
+        <source>Add to Favorites</source>
+        <translation>Dodaj do ulubionych</translation>
+    </message>
+    <message>
+        <source>Block Repository</source>
+        <translation>Zablokuj repozytorium</translation>
+    </message>
+    <message>
+        <source>Block all from %1</source>
+        <extracomment>%1 is a repository&apos;s owner, a user or an organization</extracomment>
+        <translation>Zablokuj wszystkie od %1</translation>
+    </message>
+    <message>
+        <source>Unsnooze</source>
+        <translation>Cofnij odłożenie</translation>
+    </message>
+    <message numerus="yes">
+        <source>Snoozed %n</source>
+        <extracomment>The button that lists the snoozed pull requests, with their count</extracomment>
+        <translation>
+            <numerusform>Odłożone: %n</numerusform>
+            <numerusform>Odłożone: %n</numerusform>
+            <numerusform>Odłożone: %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Sort by: %1</source>
+        <extracomment>The sort button; %1 is the sort order, such as &quot;Updated&quot;</extracomment>
+        <translation>Sortuj: %1</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include "core/json_reader.h"
 #include "core/stored_encoding.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -53,18 +54,27 @@ bool accountNamed(const GitHubAccount& account, const QString& name)
     return whole.compare(name, Qt::CaseInsensitive) == 0;
 }
 
+namespace {
+
+class HostText
+{
+    Q_DECLARE_TR_FUNCTIONS(EnterpriseHost)
+};
+
+} // namespace
+
 EnterpriseHostCheck enterpriseHost(const QString& typed)
 {
-    const QString notAHost = QStringLiteral("Enter the server's host name, such as github.example.com.");
+    const QString notAHost = HostText::tr("Enter the server's host name, such as github.example.com.");
     QString text = typed.trimmed();
     if (text.isEmpty())
-        return {std::nullopt, QStringLiteral("Enter your GitHub Enterprise Server's host name.")};
+        return {std::nullopt, HostText::tr("Enter your GitHub Enterprise Server's host name.")};
     QString scheme = QStringLiteral("https");
     if (const qsizetype colon = text.indexOf(QStringLiteral("://")); colon >= 0) {
         scheme = text.left(colon).toLower();
         text = text.mid(colon + 3);
         if (scheme != QLatin1String("https") && scheme != QLatin1String("http"))
-            return {std::nullopt, QStringLiteral("A GitHub Enterprise Server is reached over https.")};
+            return {std::nullopt, HostText::tr("A GitHub Enterprise Server is reached over https.")};
     }
     if (text.endsWith(QLatin1Char('/')))
         text.chop(1);
@@ -98,12 +108,13 @@ EnterpriseHostCheck enterpriseHost(const QString& typed)
             return {std::nullopt, notAHost};
         if (name == QLatin1String("github.com") || name.endsWith(QLatin1String(".github.com")))
             return {std::nullopt,
-                    QStringLiteral("%1 is GitHub.com itself: choose GitHub.com instead.").arg(name)};
+                    //: %1 is the host name typed, such as "api.github.com"
+                    HostText::tr("%1 is GitHub.com itself: choose GitHub.com instead.").arg(name)};
     }
     const bool loopback = (v4.hasMatch() && v4.captured(1).toInt() == 127) ||
                           name == QLatin1String("localhost") || name == QLatin1String("[::1]");
     if (scheme == QLatin1String("http") && !loopback)
-        return {std::nullopt, QStringLiteral("A GitHub Enterprise Server is reached over https.")};
+        return {std::nullopt, HostText::tr("A GitHub Enterprise Server is reached over https.")};
     const QString hostAndPort = match.captured(2).isEmpty() ? name : name + match.captured(2);
     return {scheme == QLatin1String("http") ? QStringLiteral("http://") + hostAndPort : hostAndPort,
             QString()};

@@ -2,6 +2,7 @@
 
 #include "core/json_reader.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <climits>
 #include <limits>
@@ -12,6 +13,15 @@ namespace norvane {
 
 using AS = PullRequest::ApprovalStatus;
 using CI = PullRequest::CIStatus;
+
+namespace {
+
+class PullRequestText
+{
+    Q_DECLARE_TR_FUNCTIONS(PullRequestText)
+};
+
+} // namespace
 
 QJsonObject toJson(const NotificationSettings& s)
 {
@@ -68,14 +78,16 @@ QList<PRUpdateType> PRSeenState::changes(const PullRequest& pr) const
         out.append(PRUpdateType::newReview);
     if (pr.commentCount && commentCount < *pr.commentCount)
         out.append(PRUpdateType::newComments);
-    if (pr.ciStatus && *pr.ciStatus != CI::unknown && ciStatus && *ciStatus != CI::unknown && *ciStatus != *pr.ciStatus)
+    if (pr.ciStatus && *pr.ciStatus != CI::unknown && ciStatus && *ciStatus != CI::unknown &&
+        *ciStatus != *pr.ciStatus)
         out.append(PRUpdateType::ciStatusChanged);
     return out;
 }
 
 QJsonObject toJson(const PRSeenState& s)
 {
-    QJsonObject o{{QStringLiteral("reviewCount"), s.reviewCount}, {QStringLiteral("commentCount"), s.commentCount}};
+    QJsonObject o{{QStringLiteral("reviewCount"), s.reviewCount},
+                  {QStringLiteral("commentCount"), s.commentCount}};
     if (s.headSha)
         o.insert(QStringLiteral("headSha"), *s.headSha);
     if (s.ciStatus)
@@ -155,6 +167,31 @@ std::optional<PRFilter> prFilterFromRaw(const QString& raw)
     return std::nullopt;
 }
 
+QString filterTitle(PRFilter filter)
+{
+    switch (filter) {
+    case PRFilter::all:
+        //: A filter chip of the pull-request tab (short: six chips share a 560 px row)
+        return PullRequestText::tr("All");
+    case PRFilter::needsReview:
+        //: A filter chip: pull requests whose review is asked of the user or assigned to them
+        return PullRequestText::tr("Review");
+    case PRFilter::myPending:
+        //: A filter chip: the user's own pull requests still waiting for a review
+        return PullRequestText::tr("Pending");
+    case PRFilter::myApproved:
+        //: A filter chip: the user's own approved pull requests
+        return PullRequestText::tr("Approved");
+    case PRFilter::myChanges:
+        //: A filter chip: the user's own pull requests with changes requested
+        return PullRequestText::tr("Changes");
+    case PRFilter::drafts:
+        break;
+    }
+    //: A filter chip: the user's own draft pull requests
+    return PullRequestText::tr("Drafts");
+}
+
 bool filterIncludes(PRFilter filter, const PullRequest& p)
 {
     switch (filter) {
@@ -187,6 +224,25 @@ QString rawValue(PRSortOption option)
         break;
     }
     return QStringLiteral("PR #");
+}
+
+QString sortTitle(PRSortOption option)
+{
+    switch (option) {
+    case PRSortOption::updated:
+        //: A sort order of the pull-request list, after "Sort by:"
+        return PullRequestText::tr("Updated");
+    case PRSortOption::created:
+        //: A sort order of the pull-request list, after "Sort by:"
+        return PullRequestText::tr("Created");
+    case PRSortOption::repository:
+        //: A sort order of the pull-request list, after "Sort by:"
+        return PullRequestText::tr("Repository");
+    case PRSortOption::prNumber:
+        break;
+    }
+    //: A sort order of the pull-request list, after "Sort by:": by the pull request's number
+    return PullRequestText::tr("PR #");
 }
 
 std::optional<PRSortOption> prSortOptionFromRaw(const QString& raw)
@@ -228,11 +284,10 @@ qint64 timeKey(const QDateTime& time)
     return time.isValid() ? time.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
 }
 
-// The pull requests in the order `option` gives, as pointers: sorting pointers moves eight bytes where sorting
-// the records would move a few hundred, and the caller builds its list once, in the final order. Each sort key
-// is worked out once per pull request, not once per comparison.
-template <typename Pointer>
-void sortByOption(std::vector<Pointer>& order, PRSortOption option)
+// The pull requests in the order `option` gives, as pointers: sorting pointers moves eight bytes where
+// sorting the records would move a few hundred, and the caller builds its list once, in the final order. Each
+// sort key is worked out once per pull request, not once per comparison.
+template <typename Pointer> void sortByOption(std::vector<Pointer>& order, PRSortOption option)
 {
     // By repository in code-point order, then oldest update first: the few repositories are ranked once, so
     // the sort compares numbers, not names.
@@ -259,7 +314,8 @@ void sortByOption(std::vector<Pointer>& order, PRSortOption option)
         for (qint64& r : rankOf)
             r = rank[size_t(r)];
     }
-    struct Keyed {
+    struct Keyed
+    {
         qint64 first;
         qint64 second;
         Pointer pr;
@@ -294,7 +350,8 @@ void sortByOption(std::vector<Pointer>& order, PRSortOption option)
 }
 
 // isBlocked, asked once per repository: a list holds many pull requests of few repositories.
-class BlockedRepositories {
+class BlockedRepositories
+{
 public:
     explicit BlockedRepositories(const QSet<QString>& blocked) : m_blocked(blocked) {}
     bool contains(const QString& repo)
@@ -373,7 +430,8 @@ int countForFilter(const QList<PullRequest>& prs, PRFilter filter, const QSet<QS
 
 int countForRepository(const QList<PullRequest>& prs, const QString& repo)
 {
-    return int(std::count_if(prs.cbegin(), prs.cend(), [&](const PullRequest& p) { return p.repository == repo; }));
+    return int(
+        std::count_if(prs.cbegin(), prs.cend(), [&](const PullRequest& p) { return p.repository == repo; }));
 }
 
 QStringList availableRepositories(const QList<PullRequest>& prs, const QSet<QString>& blocked,
@@ -459,7 +517,8 @@ QString badgeColorName(BadgeColor color)
 
 QString tokenRejectedText(const QString& login)
 {
-    return QStringLiteral("GitHub no longer accepts the token for %1.").arg(login);
+    //: %1 is the account's login
+    return PullRequestText::tr("GitHub no longer accepts the token for %1.").arg(login);
 }
 
 QString trayToolTip(const BadgeCounts& counts, const std::optional<QString>& rejectedLogin)
@@ -470,20 +529,24 @@ QString trayToolTip(const BadgeCounts& counts, const std::optional<QString>& rej
     const int total = counts.total();
     if (total < 1)
         return name + rejected;
-    const auto part = [](int n, const char* one, const char* many) {
-        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
-    };
     QStringList parts;
     if (counts.reviewRequests > 0)
-        parts.append(part(counts.reviewRequests, "review request", "review requests"));
+        //: In the tray icon's tooltip, one of the parts after "N pull requests need you:"
+        parts.append(PullRequestText::tr("%n review request(s)", nullptr, counts.reviewRequests));
     if (counts.assigned > 0)
-        parts.append(part(counts.assigned, "assigned to you", "assigned to you"));
+        //: In the tray icon's tooltip, one of the parts after "N pull requests need you:"
+        parts.append(PullRequestText::tr("%n assigned to you", nullptr, counts.assigned));
     if (counts.changesRequested > 0)
-        parts.append(part(counts.changesRequested, "with changes requested", "with changes requested"));
+        //: In the tray icon's tooltip, one of the parts after "N pull requests need you:"
+        parts.append(PullRequestText::tr("%n with changes requested", nullptr, counts.changesRequested));
     if (counts.approved > 0)
-        parts.append(part(counts.approved, "approved", "approved"));
-    return name + QLatin1Char('\n') + part(total, "pull request needs you", "pull requests need you") +
-           QStringLiteral(": ") + parts.join(QStringLiteral(", ")) + rejected;
+        //: In the tray icon's tooltip, one of the parts after "N pull requests need you:"
+        parts.append(PullRequestText::tr("%n approved", nullptr, counts.approved));
+    //: The tray icon's tooltip; %1 lists the parts, such as "2 review requests, 1 approved"
+    return name + QLatin1Char('\n') +
+           PullRequestText::tr("%n pull request(s) need(s) you: %1", nullptr, total)
+               .arg(parts.join(QStringLiteral(", "))) +
+           rejected;
 }
 
 } // namespace norvane

@@ -8,14 +8,14 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // The engine's pure rules over pull-request lists: seen snapshots, filters, sorting, repository scope,
 // notification switches and the tray badge.
 namespace norvane {
 
-struct NotificationSettings {
+struct NotificationSettings
+{
     bool notifyOnReviewRequest = true;
     bool notifyOnChangesRequested = true;
     bool notifyOnApproval = true;
@@ -40,7 +40,8 @@ inline const QList<PRUpdateType> kAllUpdateTypes{PRUpdateType::newCommits, PRUpd
                                                  PRUpdateType::newComments, PRUpdateType::ciStatusChanged};
 
 // What the user last saw of a pull request.
-struct PRSeenState {
+struct PRSeenState
+{
     std::optional<QString> headSha;
     int reviewCount = 0;
     int commentCount = 0;
@@ -69,6 +70,8 @@ enum class PRFilter { all, needsReview, myPending, myApproved, myChanges, drafts
 inline const QList<PRFilter> kAllFilters{PRFilter::all,        PRFilter::needsReview, PRFilter::myPending,
                                          PRFilter::myApproved, PRFilter::myChanges,   PRFilter::drafts};
 QString rawValue(PRFilter filter);
+// The filter's chip as the user reads it ("All", "Review", ...); rawValue is what is stored.
+QString filterTitle(PRFilter filter);
 std::optional<PRFilter> prFilterFromRaw(const QString& raw);
 bool filterIncludes(PRFilter filter, const PullRequest& pr);
 
@@ -76,6 +79,8 @@ enum class PRSortOption { updated, created, repository, prNumber };
 inline const QList<PRSortOption> kAllSortOptions{PRSortOption::updated, PRSortOption::created,
                                                  PRSortOption::repository, PRSortOption::prNumber};
 QString rawValue(PRSortOption option);
+// The sort order as the sort menu names it; rawValue is what is stored.
+QString sortTitle(PRSortOption option);
 std::optional<PRSortOption> prSortOptionFromRaw(const QString& raw);
 void sortPullRequests(QList<PullRequest>& prs, PRSortOption option);
 
@@ -83,7 +88,8 @@ void sortPullRequests(QList<PullRequest>& prs, PRSortOption option);
 QString repositoryOwner(const QString& repo);
 bool isBlocked(const QString& repo, const QSet<QString>& blocked);
 
-struct PRScope {
+struct PRScope
+{
     PRFilter filter = PRFilter::all;
     std::optional<QString> repository;
     PRSortOption sort = PRSortOption::updated;
@@ -105,7 +111,8 @@ inline bool codePointLess(const QString& a, const QString& b)
 
 // The tray icon's count badge.
 enum class BadgeColor { none, red, blue, purple };
-struct Badge {
+struct Badge
+{
     BadgeColor color = BadgeColor::none;
     int count = 0;
     friend bool operator==(const Badge&, const Badge&) = default;

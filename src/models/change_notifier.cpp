@@ -51,9 +51,9 @@ QCoro::Task<> runDebugTest(std::shared_ptr<Notifier> notifier)
         co_return;
     }
     NotificationRequest request{QStringLiteral("debug-test-") + uuidText(QUuid::createUuid()),
-                                QStringLiteral("✅ Notifications working"),
+                                ChangeNotifier::tr("✅ Notifications working"),
                                 std::nullopt,
-                                QStringLiteral("Norvane can deliver notifications on this device."),
+                                ChangeNotifier::tr("Norvane can deliver notifications on this device."),
                                 std::nullopt,
                                 true};
     const std::optional<QString> error = co_await notifier->post(std::move(request));
@@ -164,12 +164,14 @@ void ChangeNotifier::post(TestKind event, const PullRequest& p)
         called = QStringLiteral("sendReviewRequestNotification called for PR #");
         skipped =
             QStringLiteral("⚠️ Skipping notification (no bundle ID): Review requested for ") + p.title;
-        title = QStringLiteral("👀 Review Requested");
+        //: A notification's title (the emoji stays first)
+        title = tr("👀 Review Requested");
         body = isTeamReviewRequest(p)
-                   ? QStringLiteral("%1 requested a review from @%2 on '%3'")
-                         .arg(p.author.value_or(QStringLiteral("Someone")), *p.requestedTeam, p.title)
-                   : QStringLiteral("%1 requested your review on '%2'")
-                         .arg(p.author.value_or(QStringLiteral("Someone")), p.title);
+                   //: A notification: %1 is the author's login, %2 a team ("org/slug"), %3 the title
+                   ? tr("%1 requested a review from @%2 on '%3'")
+                         .arg(p.author.value_or(tr("Someone")), *p.requestedTeam, p.title)
+                   //: A notification: %1 is the author's login, %2 the pull request's title
+                   : tr("%1 requested your review on '%2'").arg(p.author.value_or(tr("Someone")), p.title);
         sent = QStringLiteral("📬 Notification sent for review request: ");
         failed = QStringLiteral("❌ Failed to send review request notification: ");
         break;
@@ -177,16 +179,20 @@ void ChangeNotifier::post(TestKind event, const PullRequest& p)
         called = QStringLiteral("sendChangesRequestedNotification called for PR #");
         skipped =
             QStringLiteral("⚠️ Skipping notification (no bundle ID): Changes requested for ") + p.title;
-        title = QStringLiteral("🔧 Changes Requested");
-        body = QStringLiteral("'%1' needs changes before it can merge").arg(p.title);
+        //: A notification's title (the emoji stays first)
+        title = tr("🔧 Changes Requested");
+        //: A notification: %1 is the pull request's title
+        body = tr("'%1' needs changes before it can merge").arg(p.title);
         sent = QStringLiteral("📬 Notification sent for changes requested: ");
         failed = QStringLiteral("❌ Failed to send changes requested notification: ");
         break;
     case TestKind::approved:
         called = QStringLiteral("sendApprovalNotification called for PR #");
         skipped = QStringLiteral("⚠️ Skipping notification (no bundle ID): %1 approved").arg(p.title);
-        title = QStringLiteral("✅ PR Approved");
-        body = QStringLiteral("'%1' is ready to merge").arg(p.title);
+        //: A notification's title (the emoji stays first)
+        title = tr("✅ PR Approved");
+        //: A notification: %1 is the pull request's title
+        body = tr("'%1' is ready to merge").arg(p.title);
         sent = QStringLiteral("📬 Notification sent for approved PR: ");
         failed = QStringLiteral("❌ Failed to send approval notification: ");
         break;
@@ -231,23 +237,29 @@ void ChangeNotifier::requestPermission()
 void ChangeNotifier::sendTest(TestKind kind, const QString& webBaseURL)
 {
     if (!m_identity.bundleIdentifier) {
-        Q_EMIT message(QStringLiteral("Notifications require running from .app bundle"));
+        Q_EMIT message(tr("Notifications require running from .app bundle"));
         return;
     }
     switch (kind) {
     case TestKind::reviewRequested:
-        runTest(QStringLiteral("Review Requested"),
-                QStringLiteral("teammate requested your review on 'Add new authentication feature'"),
+        //: The title of a test notification
+        runTest(tr("Review Requested"),
+                //: A test notification; "teammate" stands for a login, the quoted text for a title
+                tr("teammate requested your review on 'Add new authentication feature'"),
                 webBaseURL + QStringLiteral("/test/repo/pull/123"));
         break;
     case TestKind::changesRequested:
-        runTest(QStringLiteral("Changes Requested"),
-                QStringLiteral("Your PR 'Fix critical bug in payment processing' needs changes"),
+        //: The title of a test notification
+        runTest(tr("Changes Requested"),
+                //: A test notification; the quoted text stands for a title
+                tr("Your PR 'Fix critical bug in payment processing' needs changes"),
                 webBaseURL + QStringLiteral("/test/repo/pull/456"));
         break;
     case TestKind::approved:
-        runTest(QStringLiteral("PR Approved!"),
-                QStringLiteral("Your PR 'Update dependencies to latest versions' was approved"),
+        //: The title of a test notification
+        runTest(tr("PR Approved!"),
+                //: A test notification; the quoted text stands for a title
+                tr("Your PR 'Update dependencies to latest versions' was approved"),
                 webBaseURL + QStringLiteral("/test/repo/pull/789"));
         break;
     }
@@ -267,20 +279,18 @@ QCoro::Task<> ChangeNotifier::runTest(QString title, QString body, QString prUrl
             co_await self->postTest(title, body, prUrl);
         co_return;
     case NotificationPermission::Denied:
-        Q_EMIT self->message(
-            QStringLiteral("Notifications denied. Enable in System Settings → Notifications → Norvane"));
+        Q_EMIT self->message(tr("Notifications denied. Enable in System Settings → Notifications → Norvane"));
         co_return;
     case NotificationPermission::NotDetermined:
         break;
     }
-    Q_EMIT self->message(QStringLiteral("Notification permission not requested yet. Requesting now..."));
+    Q_EMIT self->message(tr("Notification permission not requested yet. Requesting now..."));
     const AuthorizationAnswer answer = co_await notifier->requestAuthorization();
     if (!self)
         co_return;
-    Q_EMIT self->message(
-        answer.granted
-            ? QStringLiteral("Permission granted! Try again.")
-            : QStringLiteral("Permission denied. Enable in System Settings → Notifications → Norvane"));
+    Q_EMIT self->message(answer.granted
+                             ? tr("Permission granted! Try again.")
+                             : tr("Permission denied. Enable in System Settings → Notifications → Norvane"));
     if (self)
         self->checkPermission();
 }
@@ -295,8 +305,9 @@ QCoro::Task<> ChangeNotifier::postTest(QString title, QString body, QString prUr
     if (!self)
         co_return;
     Q_EMIT self->message(
-        error ? QStringLiteral("Notification failed: ") + *error
-              : QStringLiteral("Notification sent! Check Notification Center if not visible."));
+        //: %1 is the desktop's reason
+        error ? tr("Notification failed: %1").arg(*error)
+              : tr("Notification sent! Check Notification Center if not visible."));
 }
 
 void ChangeNotifier::sendDebugTest()

@@ -1,5 +1,6 @@
 #include "models/poll_schedule.h"
 
+#include "core/relative_time.h"
 #include "platform/debug_log.h"
 
 #include <QLocale>
@@ -50,15 +51,6 @@ QString doubleText(double value)
         !text.contains(QLatin1String("inf")) && !text.contains(QLatin1String("nan")))
         text += QStringLiteral(".0");
     return text;
-}
-
-// The local time of day in the user's short form, to the minute ("14:05"): some locales' short form, the C
-// locale's among them, carries seconds, which say nothing here.
-QString clockTime(const QDateTime& at)
-{
-    QString format = QLocale().timeFormat(QLocale::ShortFormat);
-    format.remove(QStringLiteral(":ss"));
-    return QLocale().toString(at.toLocalTime().time(), format);
 }
 
 } // namespace
@@ -154,13 +146,14 @@ std::optional<QString> PollSchedule::pauseNotice(const QUuid& accountId) const
 {
     if (!isPaused(accountId))
         return std::nullopt;
-    return QStringLiteral("GitHub's rate limit: Norvane checks again at %1.")
-        .arg(clockTime(*pausedUntil(accountId)));
+    //: Under the pull-request tab's bars; %1 is a time of day
+    return tr("GitHub's rate limit: Norvane checks again at %1.").arg(clockTimeText(*pausedUntil(accountId)));
 }
 
 QString PollSchedule::retryLine(const QDateTime& at)
 {
-    return QStringLiteral("Norvane will try again at %1.").arg(clockTime(at));
+    //: Ends an error line of the pull-request tab; %1 is a time of day
+    return tr("Norvane will try again at %1.").arg(clockTimeText(at));
 }
 
 void PollSchedule::schedulePauseEnd()

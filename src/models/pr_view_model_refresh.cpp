@@ -124,7 +124,8 @@ void PRViewModel::onRunFinished(const RefreshRunner::Outcome& run)
     switch (run.kind) {
     case RefreshRunner::Outcome::Kind::noToken:
         setErrorMessage(
-            QStringLiteral("Failed to retrieve token for %1. Add token in Settings.").arg(account.username));
+            //: %1 is the account's login
+            tr("Failed to retrieve token for %1. Add token in Settings.").arg(account.username));
         return;
     case RefreshRunner::Outcome::Kind::unauthorized: {
         setErrorMessage(std::nullopt);

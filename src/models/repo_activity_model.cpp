@@ -109,7 +109,7 @@ QCoro::Task<> RepoActivityModel::runLoad(QPointer<RepoActivityModel> self, GitHu
         co_return;
     if (!token) {
         // The message first, as on every failure path: observers of the loading flag see the outcome.
-        self->setErrorMessage(QStringLiteral("Failed to retrieve token for %1.").arg(account.username));
+        self->setErrorMessage(tr("Failed to retrieve token for %1.").arg(account.username));
         self->setIsLoading(false);
         co_return;
     }
@@ -121,7 +121,7 @@ QString RepoActivityModel::describeFailure(const std::exception_ptr& failure)
     try {
         std::rethrow_exception(failure);
     } catch (const GitHubServiceError&) {
-        return QStringLiteral("Token expired. Re-authenticate in Settings.");
+        return tr("Token expired. Re-authenticate in Settings.");
     } catch (const GitHubAPIError& e) {
         return e.errorDescription();
     } catch (const TransportError& e) {
@@ -129,7 +129,7 @@ QString RepoActivityModel::describeFailure(const std::exception_ptr& failure)
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
     } catch (...) {
-        return QStringLiteral("Unknown error");
+        return tr("Unknown error");
     }
 }
 

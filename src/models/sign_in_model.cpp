@@ -106,7 +106,7 @@ void SignInModel::cancelDeviceFlow()
 bool SignInModel::mayCheckToken(const QString& username, const QString& token)
 {
     if (username.trimmed().isEmpty() || token.isEmpty()) {
-        setTokenMessage(QStringLiteral("Username and token are required"));
+        setTokenMessage(tr("Username and token are required"));
         return false;
     }
     return !m_check && !m_saving;

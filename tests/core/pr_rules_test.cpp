@@ -1,6 +1,7 @@
 #include "core/json_reader.h"
 #include "core/pr_rules.h"
 #include "core/relative_time.h"
+#include "support/translations.h"
 
 #include <QJsonDocument>
 #include <gtest/gtest.h>
@@ -309,4 +310,30 @@ TEST(RelativeTime, MonthsAndYearsFollowTheCalendar)
         EXPECT_EQ(relativeTimeText(QDateTime::fromString(QLatin1String(then), Qt::ISODate), now),
                   QLatin1String(expected))
             << then;
+}
+
+// Polish has three forms (1; 2-4, 22-24; 5-21, 25), German two: each language takes its own.
+TEST(RelativeTime, PluralFormsInGermanAndPolish)
+{
+    const QDateTime now(QDate(2026, 3, 31), QTime(12, 0), Qt::UTC);
+    struct Case
+    {
+        const char* language;
+        int days;  // ago when positive, ahead when negative
+        int years; // ago
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"pl", 1, 0, "1 dzień temu"}, {"pl", 2, 0, "2 dni temu"},     {"pl", 5, 0, "5 dni temu"},
+        {"pl", -2, 0, "za 2 dni"},    {"pl", 0, 1, "1 rok temu"},     {"pl", 0, 2, "2 lata temu"},
+        {"pl", 0, 5, "5 lat temu"},   {"pl", 0, 22, "22 lata temu"},  {"pl", 0, 25, "25 lat temu"},
+        {"de", 1, 0, "vor 1 Tag"},    {"de", 5, 0, "vor 5 Tagen"},    {"de", -1, 0, "in 1 Tag"},
+        {"de", 0, 1, "vor 1 Jahr"},   {"de", 0, 22, "vor 22 Jahren"},
+    };
+    for (const Case& c : cases) {
+        const ScopedTranslation language(QLatin1String(c.language));
+        EXPECT_EQ(relativeTimeText(now.addDays(-c.days).addYears(-c.years), now),
+                  QString::fromUtf8(c.expected))
+            << c.language << " " << c.days << " " << c.years;
+    }
 }

@@ -1,3 +1,5 @@
+#include "support/translations.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -7,5 +9,6 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    const ScopedTranslation english(QStringLiteral("en"));
     return RUN_ALL_TESTS();
 }

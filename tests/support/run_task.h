@@ -2,10 +2,9 @@
 
 #include "support/wait.h"
 
-#include <qcoro/qcorotask.h>
-
 #include <exception>
 #include <optional>
+#include <qcoro/qcorotask.h>
 #include <stdexcept>
 
 namespace norvane::testing {
@@ -35,8 +34,7 @@ inline QCoro::Task<> capture(QCoro::Task<> task, std::exception_ptr& error, bool
 
 // Runs a coroutine to its end on this thread's event loop and returns its value or rethrows its exception.
 // (QCoro's own waitFor never returns when the coroutine throws.)
-template <typename T>
-T runTask(QCoro::Task<T> task, int timeoutMs = 30000)
+template <typename T> T runTask(QCoro::Task<T> task, int timeoutMs = 30000)
 {
     std::optional<T> value;
     std::exception_ptr error;

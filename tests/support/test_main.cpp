@@ -1,10 +1,12 @@
-#include <QCoreApplication>
+#include "support/translations.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
+    const ScopedTranslation english(QStringLiteral("en"));
     return RUN_ALL_TESTS();
 }

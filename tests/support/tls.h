@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <stdexcept>
 
 namespace norvane::testing {
@@ -44,8 +43,8 @@ public:
                  QStringLiteral("-extfile"), path("server.ext"), QStringLiteral("-out"), certificateFile()});
     }
 
-    QString caFile() const { return path("ca.pem"); }                 // the authority's certificate
-    QString certificateFile() const { return path("server.pem"); }    // the server's, signed by it
+    QString caFile() const { return path("ca.pem"); }              // the authority's certificate
+    QString certificateFile() const { return path("server.pem"); } // the server's, signed by it
     QString keyFile() const { return path("server.key"); }
     // A folder holding only the authority's certificate, as SSL_CERT_DIR names one.
     QString authorityFolder() const
@@ -64,9 +63,10 @@ private:
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(QStringLiteral("openssl"), arguments);
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            throw std::runtime_error("openssl " + arguments.join(QLatin1Char(' ')).toStdString() + " failed: " +
-                                     process.readAll().toStdString());
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+            process.exitCode() != 0)
+            throw std::runtime_error("openssl " + arguments.join(QLatin1Char(' ')).toStdString() +
+                                     " failed: " + process.readAll().toStdString());
     }
 
     QTemporaryDir m_dir;

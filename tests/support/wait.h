@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
-
 #include <functional>
 
 namespace norvane::testing {

@@ -3,9 +3,16 @@
 #include "core/relative_time.h"
 #include "platform/url_opener.h"
 
+#include <QCoreApplication>
+
 namespace norvane::ui {
 
 namespace {
+
+class ActivityText
+{
+    Q_DECLARE_TR_FUNCTIONS(Activity)
+};
 
 constexpr int kMaxChips = 3;
 constexpr int kMaxBadges = 3;
@@ -41,31 +48,32 @@ DeployBadge deployBadge(const DeployInfo& deploy)
     switch (deploy.status) {
     case Status::success:
         return {Symbol::checkmarkCircleFill, ThemeColor::green, deploy.environment,
-                QStringLiteral("succeeded")};
+                //: A deploy's status, after its environment ("production succeeded")
+                ActivityText::tr("succeeded")};
     case Status::failure:
-        return {Symbol::xmarkCircleFill, ThemeColor::red, deploy.environment, QStringLiteral("failed")};
+        return {Symbol::xmarkCircleFill, ThemeColor::red, deploy.environment, ActivityText::tr("failed")};
     case Status::inProgress:
-        return {Symbol::clockFill, ThemeColor::orange, deploy.environment, QStringLiteral("in progress")};
+        return {Symbol::clockFill, ThemeColor::orange, deploy.environment, ActivityText::tr("in progress")};
     case Status::pending:
     case Status::unknown:
         break;
     }
-    return {Symbol::circle, ThemeColor::secondary, deploy.environment, QStringLiteral("pending")};
+    return {Symbol::circle, ThemeColor::secondary, deploy.environment, ActivityText::tr("pending")};
 }
 
 RepoCardContent cardContent(const RepoSummary& summary, const QDateTime& now)
 {
     RepoCardContent card;
     card.repository = summary.repository;
-    card.openPRs = QStringLiteral("%1 open PR%2")
-                       .arg(summary.openPRCount)
-                       .arg(summary.openPRCount == 1 ? QString() : QStringLiteral("s"));
+    //: On a repository's card of the dashboard
+    card.openPRs = ActivityText::tr("%n open PR(s)", nullptr, summary.openPRCount);
     if (summary.lastCommitAt)
         card.commitTime = relativeTimeText(*summary.lastCommitAt, now);
     if (summary.lastCommitMessage && !summary.lastCommitMessage->isEmpty())
         card.commitQuote = QLatin1Char('"') + *summary.lastCommitMessage + QLatin1Char('"');
     if (!summary.recentDeploys.isEmpty()) {
-        card.deploys = QStringLiteral("Deploys today: %1").arg(summary.recentDeploys.size());
+        //: On a repository's card; %1 counts the deploys of the last day
+        card.deploys = ActivityText::tr("Deploys today: %1").arg(summary.recentDeploys.size());
         for (const DeployInfo& deploy : summary.recentDeploys.mid(0, kMaxBadges))
             card.badges.append(deployBadge(deploy));
     }
@@ -80,18 +88,21 @@ SpokenText spokenIssueRow(const IssueRowContent& row)
 {
     QStringList parts;
     if (row.author)
-        parts.append(QStringLiteral("Author: ") + *row.author);
+        //: Spoken: %1 is the issue's author
+        parts.append(ActivityText::tr("Author: %1").arg(*row.author));
     parts.append(row.time);
     if (row.comments)
-        parts.append(*row.comments == QLatin1String("1") ? QStringLiteral("1 comment")
-                                                         : *row.comments + QStringLiteral(" comments"));
+        parts.append(ActivityText::tr("%n comment(s)", nullptr, row.comments->toInt()));
     if (!row.chips.isEmpty()) {
-        QString labels = QStringLiteral("Labels: ") + row.chips.join(QStringLiteral(", "));
-        if (row.moreLabels)
-            labels += QStringLiteral(" and %1 more").arg(row.moreLabels->mid(1));
-        parts.append(labels);
+        const QString labels = row.chips.join(QStringLiteral(", "));
+        parts.append(row.moreLabels
+                         //: Spoken: %1 lists the labels shown, %n counts those left out
+                         ? ActivityText::tr("Labels: %1 and %n more", nullptr, row.moreLabels->mid(1).toInt())
+                               .arg(labels)
+                         : ActivityText::tr("Labels: %1").arg(labels));
     }
-    return {row.repository + QLatin1Char(' ') + row.number + QStringLiteral(", ") + row.title,
+    //: An issue's spoken name: %1 is the repository, %2 the number ("#12"), %3 the title
+    return {ActivityText::tr("%1 %2, %3").arg(row.repository, row.number, row.title),
             parts.join(QStringLiteral(". "))};
 }
 
@@ -99,27 +110,31 @@ SpokenText spokenCard(const RepoCardContent& card)
 {
     QStringList parts{card.openPRs};
     if (card.commitTime || card.commitQuote) {
-        QString commit = QStringLiteral("Last commit");
-        if (card.commitTime)
-            commit += QLatin1Char(' ') + *card.commitTime;
-        if (card.commitQuote)
-            commit += QStringLiteral(": ") + *card.commitQuote;
-        parts.append(commit);
+        //: Spoken: %1 is a relative time such as "2 hr. ago", %2 the commit's message in quotes
+        parts.append(card.commitTime && card.commitQuote
+                         ? ActivityText::tr("Last commit %1: %2").arg(*card.commitTime, *card.commitQuote)
+                     : card.commitTime ? ActivityText::tr("Last commit %1").arg(*card.commitTime)
+                                       : ActivityText::tr("Last commit: %1").arg(*card.commitQuote));
     }
     if (card.deploys) {
         QStringList badges;
         for (const DeployBadge& badge : card.badges)
-            badges.append(badge.environment + QLatin1Char(' ') + badge.status);
+            //: Spoken: %1 is a deploy's environment, %2 its status, such as "succeeded"
+            badges.append(ActivityText::tr("%1 %2").arg(badge.environment, badge.status));
         parts.append(*card.deploys);
         if (!badges.isEmpty())
-            parts.append(QStringLiteral("Latest: ") + badges.join(QStringLiteral(", ")));
+            //: Spoken: %1 lists the latest deploys
+            parts.append(ActivityText::tr("Latest: %1").arg(badges.join(QStringLiteral(", "))));
     }
     if (card.environments) {
-        QString environments = QStringLiteral("Environments: ") +
-                               card.environments->split(QStringLiteral(" · ")).join(QStringLiteral(", "));
-        if (card.moreEnvironments)
-            environments += QStringLiteral(" and %1 more").arg(card.moreEnvironments->mid(1));
-        parts.append(environments);
+        const QString environments =
+            card.environments->split(QStringLiteral(" · ")).join(QStringLiteral(", "));
+        parts.append(card.moreEnvironments
+                         //: Spoken: %1 lists the environments shown, %n counts those left out
+                         ? ActivityText::tr("Environments: %1 and %n more", nullptr,
+                                            card.moreEnvironments->mid(1).toInt())
+                               .arg(environments)
+                         : ActivityText::tr("Environments: %1").arg(environments));
     }
     return {card.repository, parts.join(QStringLiteral(". "))};
 }

@@ -260,10 +260,9 @@ DashboardView::DashboardView(DashboardViewModel& model, UrlOpener& urlOpener, QS
     column->setSpacing(0);
 
     m_states = new QStackedWidget(this);
-    m_states->addWidget(loadingPage(QStringLiteral("Loading repos..."), m_states));
-    m_states->addWidget(
-        emptyStatePage(Symbol::rectangle3Group, ThemeColor::secondary, QStringLiteral("No watched repos"),
-                       QStringLiteral("Add repos in Settings to see a dashboard here"), m_states));
+    m_states->addWidget(loadingPage(tr("Loading repos..."), m_states));
+    m_states->addWidget(emptyStatePage(Symbol::rectangle3Group, ThemeColor::secondary, tr("No watched repos"),
+                                       tr("Add repos in Settings to see a dashboard here"), m_states));
     m_scroll = verticalScrollArea(m_states);
     auto* content = new QWidget(m_scroll);
     content->setAutoFillBackground(false);

@@ -2,8 +2,8 @@
 
 #include "models/issues_view_model.h"
 #include "platform/url_opener.h"
-#include "ui/widgets/controls.h"
 #include "ui/activity/issue_row_view.h"
+#include "ui/widgets/controls.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -15,12 +15,6 @@
 #include <QVBoxLayout>
 
 namespace norvane::ui {
-
-namespace {
-
-const QString kAllRepositories = QStringLiteral("All Repositories");
-
-} // namespace
 
 IssuesView::IssuesView(IssuesViewModel& model, UrlOpener& urlOpener, QWidget* parent)
     : QWidget(parent), m_model(model), m_urlOpener(urlOpener)
@@ -58,17 +52,16 @@ QWidget* IssuesView::buildFilterBar()
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(12, 8, 12, 8);
     row->setSpacing(6);
-    row->addWidget(
-        new ThemedLabel(QStringLiteral("Repository:"), TextStyle::subheadline, ThemeColor::primary, bar));
+    row->addWidget(new ThemedLabel(tr("Repository:"), TextStyle::subheadline, ThemeColor::primary, bar));
     m_repositoryMenu = new QMenu(this);
     connect(m_repositoryMenu, &QMenu::aboutToShow, this, &IssuesView::populateRepositoryMenu);
     m_repositoryButton = new MenuButton(m_repositoryMenu, bar);
     m_repositoryButton->setMaximumTextWidth(200);
-    m_repositoryButton->setAccessibleName(QStringLiteral("Repository"));
+    m_repositoryButton->setAccessibleName(tr("Repository"));
     row->addWidget(m_repositoryButton);
     row->addStretch();
-    m_clear = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary,
-                               QStringLiteral("Show all repositories"), bar, 12);
+    m_clear = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary, tr("Show all repositories"),
+                               bar, 12);
     connect(m_clear, &QToolButton::clicked, this, [this] { m_model.setSelectedRepository(std::nullopt); });
     row->addWidget(m_clear);
     column->addWidget(bar);
@@ -79,13 +72,11 @@ QWidget* IssuesView::buildFilterBar()
 void IssuesView::buildStates()
 {
     m_states = new QStackedWidget(this);
-    m_states->addWidget(loadingPage(QStringLiteral("Loading issues..."), m_states));
-    m_states->addWidget(
-        emptyStatePage(Symbol::tray, ThemeColor::secondary, QStringLiteral("No watched repos"),
-                       QStringLiteral("Add repos in Settings to see their issues here"), m_states));
-    m_states->addWidget(emptyStatePage(Symbol::checkmarkCircle, ThemeColor::green,
-                                       QStringLiteral("No open issues"),
-                                       QStringLiteral("All clear for the selected repos"), m_states));
+    m_states->addWidget(loadingPage(tr("Loading issues..."), m_states));
+    m_states->addWidget(emptyStatePage(Symbol::tray, ThemeColor::secondary, tr("No watched repos"),
+                                       tr("Add repos in Settings to see their issues here"), m_states));
+    m_states->addWidget(emptyStatePage(Symbol::checkmarkCircle, ThemeColor::green, tr("No open issues"),
+                                       tr("All clear for the selected repos"), m_states));
 
     m_list = new QListView(m_states);
     m_listModel = new IssueListModel(m_list);
@@ -117,7 +108,7 @@ void IssuesView::updateFilterBar()
     m_filterBar->setVisible(!m_model.availableRepositories().isEmpty());
     const auto& selected = m_model.selectedRepository();
     // The label keeps naming a selected repository even once it has no issues left to list.
-    m_repositoryButton->setText(selected.value_or(kAllRepositories));
+    m_repositoryButton->setText(selected.value_or(tr("All Repositories")));
     m_repositoryButton->updateGeometry();
     m_clear->setVisible(selected.has_value());
 }
@@ -129,7 +120,7 @@ void IssuesView::populateRepositoryMenu()
         connect(m_repositoryMenu->addAction(literalActionText(text)), &QAction::triggered, this,
                 [this, repo] { m_model.setSelectedRepository(repo); });
     };
-    entry(kAllRepositories, std::nullopt);
+    entry(tr("All Repositories"), std::nullopt);
     m_repositoryMenu->addSeparator();
     for (const QString& repo : m_model.availableRepositories())
         entry(repo, repo);

@@ -2,9 +2,26 @@
 
 #include "core/relative_time.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace norvane::ui {
+
+namespace {
+
+class RowText
+{
+    Q_DECLARE_TR_FUNCTIONS(PRRow)
+};
+
+// A review without words is kept as "(No comment)", in English, like the rest of what was fetched; the row
+// says it in the user's language.
+QString changeRequestQuote(const QString& preview)
+{
+    return preview == QLatin1String("(No comment)") ? RowText::tr("(No comment)") : preview;
+}
+
+} // namespace
 
 QList<PRUpdateType> rowUpdateOrder(QList<PRUpdateType> updates)
 {
@@ -17,15 +34,15 @@ UpdateIcon updateIcon(PRUpdateType type)
 {
     switch (type) {
     case PRUpdateType::newCommits:
-        return {type, Symbol::arrowUpCircleFill, QStringLiteral("New commits")};
+        return {type, Symbol::arrowUpCircleFill, RowText::tr("New commits")};
     case PRUpdateType::newReview:
-        return {type, Symbol::checkmarkBubbleFill, QStringLiteral("New review")};
+        return {type, Symbol::checkmarkBubbleFill, RowText::tr("New review")};
     case PRUpdateType::newComments:
-        return {type, Symbol::bubbleLeftFill, QStringLiteral("New comments")};
+        return {type, Symbol::bubbleLeftFill, RowText::tr("New comments")};
     case PRUpdateType::ciStatusChanged:
         break;
     }
-    return {PRUpdateType::ciStatusChanged, Symbol::gearshapeFill, QStringLiteral("CI status changed")};
+    return {PRUpdateType::ciStatusChanged, Symbol::gearshapeFill, RowText::tr("CI status changed")};
 }
 
 std::optional<CILine> ciLine(const std::optional<PullRequest::CIStatus>& status)
@@ -35,13 +52,13 @@ std::optional<CILine> ciLine(const std::optional<PullRequest::CIStatus>& status)
         return std::nullopt;
     switch (*status) {
     case CI::pending:
-        return CILine{QStringLiteral("◷"), ThemeColor::orange, QStringLiteral("Pending")};
+        return CILine{QStringLiteral("◷"), ThemeColor::orange, RowText::tr("Pending")};
     case CI::success:
-        return CILine{QStringLiteral("✔"), ThemeColor::green, QStringLiteral("Passing")};
+        return CILine{QStringLiteral("✔"), ThemeColor::green, RowText::tr("Passing")};
     case CI::failure:
-        return CILine{QStringLiteral("✖"), ThemeColor::red, QStringLiteral("Failed")};
+        return CILine{QStringLiteral("✖"), ThemeColor::red, RowText::tr("Failed")};
     case CI::error:
-        return CILine{QStringLiteral("⚠"), ThemeColor::orange, QStringLiteral("Error")};
+        return CILine{QStringLiteral("⚠"), ThemeColor::orange, RowText::tr("Error")};
     case CI::unknown:
         break;
     }
@@ -51,11 +68,12 @@ std::optional<CILine> ciLine(const std::optional<PullRequest::CIStatus>& status)
 std::optional<QString> roleText(const PullRequest& pr)
 {
     if (pr.isYourPR)
-        return QStringLiteral("Role: Author");
+        //: The user's part in a pull request, on its row
+        return RowText::tr("Role: Author");
     if (pr.reviewRequested)
-        return QStringLiteral("Role: Reviewer");
+        return RowText::tr("Role: Reviewer");
     if (pr.isAssigned)
-        return QStringLiteral("Role: Assigned");
+        return RowText::tr("Role: Assigned");
     return std::nullopt;
 }
 
@@ -68,36 +86,33 @@ std::optional<VerdictBadge> verdictBadge(const PullRequest& pr)
         return VerdictBadge{ThemeColor::green,
                             Symbol::checkmarkSealFill,
                             {},
-                            QStringLiteral("Already approved"),
-                            QStringLiteral("Another reviewer has already approved this PR")};
+                            RowText::tr("Already approved"),
+                            RowText::tr("Another reviewer has already approved this PR")};
     }
     if (pr.isMergeable())
         return VerdictBadge{
-            ThemeColor::green, std::nullopt, QStringLiteral("⚡"), QStringLiteral("Ready to merge"), {}};
+            ThemeColor::green, std::nullopt, QStringLiteral("⚡"), RowText::tr("Ready to merge"), {}};
     if (pr.approvalStatus == AS::approved) {
         // Approved but not mergeable: CI is what stands in the way, and a failed run is not waited on.
         using CI = PullRequest::CIStatus;
         if (pr.ciStatus == CI::failure || pr.ciStatus == CI::error)
-            return VerdictBadge{ThemeColor::red,
-                                std::nullopt,
-                                QStringLiteral("✓"),
-                                QStringLiteral("Approved, CI failing"),
-                                {}};
+            return VerdictBadge{
+                ThemeColor::red, std::nullopt, QStringLiteral("✓"), RowText::tr("Approved, CI failing"), {}};
         return VerdictBadge{ThemeColor::orange,
                             std::nullopt,
                             QStringLiteral("✓"),
-                            QStringLiteral("Approved, waiting on CI"),
+                            RowText::tr("Approved, waiting on CI"),
                             {}};
     }
     if (pr.approvalStatus == AS::changesRequested)
         return VerdictBadge{
-            ThemeColor::red, std::nullopt, QStringLiteral("🔧"), QStringLiteral("Needs changes"), {}};
+            ThemeColor::red, std::nullopt, QStringLiteral("🔧"), RowText::tr("Needs changes"), {}};
     return std::nullopt;
 }
 
 QString reviewCommentHelp(int count)
 {
-    return QStringLiteral("%1 review comment%2").arg(count).arg(count == 1 ? QString() : QStringLiteral("s"));
+    return RowText::tr("%n review comment(s)", nullptr, count);
 }
 
 PRRowContent rowContent(const PullRequest& pr, const QList<PRUpdateType>& updates, bool selected,
@@ -117,9 +132,11 @@ PRRowContent rowContent(const PullRequest& pr, const QList<PRUpdateType>& update
     row.reviewRequested = pr.reviewRequested;
     const QString since = relativeTimeText(pr.updatedAt, now);
     if (isTeamReviewRequest(pr))
-        row.time = QStringLiteral("Review requested from @%1 ").arg(*pr.requestedTeam) + since;
+        //: %1 is a team ("org/slug"), %2 a relative time such as "5 min. ago"
+        row.time = RowText::tr("Review requested from @%1 %2").arg(*pr.requestedTeam, since);
     else
-        row.time = pr.reviewRequested ? QStringLiteral("Requested your review ") + since : since;
+        //: %1 is a relative time such as "5 min. ago"
+        row.time = pr.reviewRequested ? RowText::tr("Requested your review %1").arg(since) : since;
     row.ci = ciLine(pr.ciStatus);
     row.role = roleText(pr);
     if (pr.isYourPR && pr.requestedReviewers && !pr.requestedReviewers->isEmpty())
@@ -132,7 +149,7 @@ PRRowContent rowContent(const PullRequest& pr, const QList<PRUpdateType>& update
     }
     if (pr.lastChangeRequest) {
         row.changeRequest = ChangeRequestLine{
-            QLatin1Char('"') + pr.lastChangeRequest->bodyPreview + QLatin1Char('"'),
+            QLatin1Char('"') + changeRequestQuote(pr.lastChangeRequest->bodyPreview) + QLatin1Char('"'),
             pr.lastChangeRequest->reviewer, relativeTimeText(pr.lastChangeRequest->submittedAt, now)};
     }
     return row;
@@ -144,27 +161,32 @@ SpokenRow spokenRow(const PRRowContent& row)
     QString repository = row.header;
     if (repository.endsWith(QStringLiteral("/pull")))
         repository.chop(5);
-    spoken.name = repository + QLatin1Char(' ') + row.number + QStringLiteral(", ") + row.title;
+    //: A row's spoken name: %1 is the repository, %2 the number ("#12"), %3 the title
+    spoken.name = RowText::tr("%1 %2, %3").arg(repository, row.number, row.title);
 
     QStringList parts;
     if (row.author)
-        parts.append(QStringLiteral("Author: ") + *row.author);
+        parts.append(RowText::tr("Author: %1").arg(*row.author));
     parts.append(row.time);
     if (row.verdict)
         parts.append(row.verdict->text);
     if (row.draft)
-        parts.append(QStringLiteral("Draft"));
+        parts.append(RowText::tr("Draft"));
     if (row.ci)
-        parts.append(QStringLiteral("CI: ") + row.ci->word);
+        //: Spoken: %1 is the CI's verdict, such as "Passing"
+        parts.append(RowText::tr("CI: %1").arg(row.ci->word));
     if (row.role)
         parts.append(*row.role);
     if (row.waitingOn)
-        parts.append(QStringLiteral("Waiting on: ") + *row.waitingOn);
+        //: Spoken: %1 lists the reviewers still awaited
+        parts.append(RowText::tr("Waiting on: %1").arg(*row.waitingOn));
     if (row.reviewComments)
         parts.append(row.reviewCommentsHelp);
     if (row.changeRequest) {
         parts.append(
-            QStringLiteral("Changes requested by %1 %2: %3")
+            //: Spoken: %1 is the reviewer's login, %2 a relative time such as "2 hr. ago", %3 the review's
+            //: first line in quotes
+            RowText::tr("Changes requested by %1 %2: %3")
                 .arg(row.changeRequest->reviewer, row.changeRequest->time, row.changeRequest->quote));
     }
     for (const UpdateIcon& update : row.updates)

@@ -1,5 +1,6 @@
 #include "ui/pulls/pr_row_menu.h"
 
+#include "core/relative_time.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/icons.h"
 #include "ui/widgets/theme.h"
@@ -11,6 +12,15 @@
 #include <QRegularExpression>
 
 namespace norvane::ui {
+
+namespace {
+
+class MenuText
+{
+    Q_DECLARE_TR_FUNCTIONS(PRRowMenu)
+};
+
+} // namespace
 
 QString shellQuoted(const QString& word)
 {
@@ -35,28 +45,31 @@ std::optional<QString> checkoutCommand(const PullRequest& pr)
 QString snoozeEndText(const Snooze& snooze)
 {
     if (!snooze.until)
-        return QStringLiteral("until it changes");
-    return QStringLiteral("until ") +
-           QLocale().toString(snooze.until->toLocalTime(), QStringLiteral("ddd d MMM, HH:mm"));
+        return MenuText::tr("until it changes");
+    const QDateTime until = snooze.until->toLocalTime();
+    //: The date of a snooze's end in Qt's date pattern (ddd: weekday, d: day, MMM: month), e.g. "Tue 9 Dec"
+    const QString day = QLocale().toString(until.date(), MenuText::tr("ddd d MMM"));
+    //: A snooze's end: %1 is the day, such as "Tue 9 Dec", %2 the time of day
+    return MenuText::tr("until %1, %2").arg(day, clockTimeText(until));
 }
 
 QMenu* buildRowMenu(const PullRequest& pr, RowMenuActions actions, QWidget* parent)
 {
     auto* menu = new QMenu(parent);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->setAccessibleName(QStringLiteral("Pull request #%1").arg(pr.number));
+    menu->setAccessibleName(MenuText::tr("Pull request #%1").arg(pr.number));
     const QColor tint = color(ThemeColor::primary, menu->palette());
     const auto copy = [](const QString& text) {
         QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
     };
 
-    QAction* open = menu->addAction(symbolIcon(Symbol::safari, tint), QStringLiteral("Open in Browser"));
+    QAction* open = menu->addAction(symbolIcon(Symbol::safari, tint), MenuText::tr("Open in Browser"));
     QObject::connect(open, &QAction::triggered, menu, [open = actions.open] { open(); });
-    QAction* link = menu->addAction(symbolIcon(Symbol::docOnClipboard, tint), QStringLiteral("Copy Link"));
+    QAction* link = menu->addAction(symbolIcon(Symbol::docOnClipboard, tint), MenuText::tr("Copy Link"));
     QObject::connect(link, &QAction::triggered, menu, [copy, url = pr.url] { copy(url); });
     QAction* branch =
-        menu->addAction(symbolIcon(Symbol::arrowTriangleBranch, tint), QStringLiteral("Copy Branch Name"));
-    QAction* checkout = menu->addAction(QStringLiteral("Copy Checkout Command"));
+        menu->addAction(symbolIcon(Symbol::arrowTriangleBranch, tint), MenuText::tr("Copy Branch Name"));
+    QAction* checkout = menu->addAction(MenuText::tr("Copy Checkout Command"));
     // Without the pull request's detail its branch is unknown: both stay in place, disabled.
     branch->setEnabled(pr.headBranch && !pr.headBranch->isEmpty());
     QObject::connect(branch, &QAction::triggered, menu,
@@ -68,13 +81,13 @@ QMenu* buildRowMenu(const PullRequest& pr, RowMenuActions actions, QWidget* pare
     menu->addSeparator();
     const struct
     {
-        const char* text;
+        QString text;
         SnoozeLength length;
-    } snoozes[] = {{"Snooze until it changes", SnoozeLength::untilChange},
-                   {"Snooze for a day", SnoozeLength::day},
-                   {"Snooze for a week", SnoozeLength::week}};
+    } snoozes[] = {{MenuText::tr("Snooze until it changes"), SnoozeLength::untilChange},
+                   {MenuText::tr("Snooze for a day"), SnoozeLength::day},
+                   {MenuText::tr("Snooze for a week"), SnoozeLength::week}};
     for (const auto& s : snoozes) {
-        QAction* item = menu->addAction(symbolIcon(Symbol::clock, tint), QString::fromLatin1(s.text));
+        QAction* item = menu->addAction(symbolIcon(Symbol::clock, tint), s.text);
         QObject::connect(item, &QAction::triggered, menu,
                          [snooze = actions.snooze, length = s.length] { snooze(length); });
     }

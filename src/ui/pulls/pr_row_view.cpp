@@ -52,7 +52,8 @@ RowLayout layoutRow(const PRRowContent& row, const QPalette& palette, qreal widt
     // Who and when share a line; so do the CI verdict, the role and the reviewers still awaited.
     RowLine who(layout.pieces, left, right);
     if (row.author)
-        who.text(QStringLiteral("Author: ") + *row.author, caption, secondary, 0);
+        //: %1 is the pull request's author
+        who.text(QCoreApplication::translate("PRRow", "Author: %1").arg(*row.author), caption, secondary, 0);
     if (row.reviewRequested)
         who.icon(Symbol::clock, caption, orange, {}, row.author ? 10 : 0).text(row.time, caption, orange);
     else
@@ -63,13 +64,15 @@ RowLayout layoutRow(const PRRowContent& row, const QPalette& palette, qreal widt
     bool first = true;
     const auto gap = [&first] { return std::exchange(first, false) ? 0.0 : 10.0; };
     if (row.ci) {
-        status.text(QStringLiteral("CI:"), caption, secondary, gap())
+        //: Shown before the CI's verdict, such as "✔ Passing"
+        status.text(PRRowView::tr("CI:"), caption, secondary, gap())
             .text(row.ci->symbol + QLatin1Char(' ') + row.ci->word, caption, color(row.ci->color, palette));
     }
     if (row.role)
         status.text(*row.role, caption, secondary, gap());
     if (row.waitingOn) {
-        status.text(QStringLiteral("Waiting on:"), caption, secondary, gap())
+        //: Shown before the logins of the reviewers still awaited
+        status.text(PRRowView::tr("Waiting on:"), caption, secondary, gap())
             .text(*row.waitingOn, caption, orange);
     }
     finish(status);
@@ -84,7 +87,7 @@ RowLayout layoutRow(const PRRowContent& row, const QPalette& palette, qreal widt
         badges.badge(text, row.verdict->icon, caption2, c, withAlpha(c, 0.15), row.verdict->help, gap());
     }
     if (row.draft) {
-        badges.badge(QStringLiteral("DRAFT"), std::nullopt, caption2, secondary,
+        badges.badge(PRRowView::tr("DRAFT"), std::nullopt, caption2, secondary,
                      withAlpha(color(ThemeColor::gray, palette), 0.15), {}, gap());
     }
     if (row.reviewComments) {

@@ -40,7 +40,7 @@ PullRequestTab::PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget
     m_reauthLabel->setTextFormat(Qt::PlainText);
     m_reauthLabel->setWordWrap(true);
     reauthRow->addWidget(m_reauthLabel, 1);
-    m_reconnect = new QPushButton(QStringLiteral("Reconnect"), m_reauthBanner);
+    m_reconnect = new QPushButton(tr("Reconnect"), m_reauthBanner);
     connect(m_reconnect, &QPushButton::clicked, this, &PullRequestTab::reconnectRequested);
     reauthRow->addWidget(m_reconnect);
     column->addWidget(m_reauthBanner);
@@ -108,8 +108,8 @@ void PullRequestTab::buildListArea()
     spinner->setFixedWidth(120);
     loadingColumn->addWidget(spinner, 0, Qt::AlignHCenter);
     loadingColumn->addWidget(
-        new ThemedLabel(QStringLiteral("Loading PRs..."), TextStyle::callout, ThemeColor::secondary, loading),
-        0, Qt::AlignHCenter);
+        new ThemedLabel(tr("Loading PRs..."), TextStyle::callout, ThemeColor::secondary, loading), 0,
+        Qt::AlignHCenter);
     loadingColumn->addStretch();
     m_states->addWidget(loading);
 
@@ -120,7 +120,7 @@ void PullRequestTab::buildListArea()
     emptyColumn->addWidget(new SymbolLabel(Symbol::checkmarkCircle, ThemeColor::green, 48, empty), 0,
                            Qt::AlignHCenter);
     emptyColumn->addWidget(
-        new ThemedLabel(QStringLiteral("All caught up!"), TextStyle::title, ThemeColor::primary, empty), 0,
+        new ThemedLabel(tr("All caught up!"), TextStyle::title, ThemeColor::primary, empty), 0,
         Qt::AlignHCenter);
     m_emptyDetail = new ThemedLabel({}, TextStyle::caption, ThemeColor::secondary, empty);
     emptyColumn->addWidget(m_emptyDetail, 0, Qt::AlignHCenter);
@@ -154,9 +154,9 @@ void PullRequestTab::buildListArea()
     unavailableColumn->addWidget(
         new SymbolLabel(Symbol::exclamationmarkTriangle, ThemeColor::orange, 40, unavailable), 0,
         Qt::AlignHCenter);
-    unavailableColumn->addWidget(new ThemedLabel(QStringLiteral("Pull requests not loaded"), TextStyle::title,
-                                                 ThemeColor::primary, unavailable),
-                                 0, Qt::AlignHCenter);
+    unavailableColumn->addWidget(
+        new ThemedLabel(tr("Pull requests not loaded"), TextStyle::title, ThemeColor::primary, unavailable),
+        0, Qt::AlignHCenter);
     m_unavailableDetail = new ThemedLabel({}, TextStyle::caption, ThemeColor::secondary, unavailable);
     m_unavailableDetail->setTextFormat(Qt::PlainText);
     unavailableColumn->addWidget(m_unavailableDetail, 0, Qt::AlignHCenter);
@@ -201,14 +201,15 @@ void PullRequestTab::updateListState()
         m_states->setCurrentIndex(int(ListState::empty));
     else
         m_states->setCurrentIndex(int(ListState::list));
-    m_emptyDetail->setText(m_model.accounts().isEmpty() ? QStringLiteral("Add a GitHub account in Settings")
-                                                        : QStringLiteral("No PRs match this filter"));
+    m_emptyDetail->setText(m_model.accounts().isEmpty() ? tr("Add a GitHub account in Settings")
+                                                        : tr("No PRs match this filter"));
     if (account) {
         m_unavailableDetail->setText(
             m_model.selectedAccountNeedsReauth()
-                ? QStringLiteral("Reconnect %1 to load its pull requests.").arg(account->username)
-                : QStringLiteral("Refresh to try loading the pull requests of %1 again.")
-                      .arg(account->username));
+                //: %1 is the account's login
+                ? tr("Reconnect %1 to load its pull requests.").arg(account->username)
+                //: %1 is the account's login
+                : tr("Refresh to try loading the pull requests of %1 again.").arg(account->username));
     }
 }
 

@@ -1,8 +1,8 @@
 // The pull-request tab's bars: the repository menu, the filter tabs and the sort menu.
 #include "models/pr_view_model.h"
-#include "ui/widgets/controls.h"
 #include "ui/pulls/pr_row_menu.h"
 #include "ui/pulls/pr_tab.h"
+#include "ui/widgets/controls.h"
 
 #include <QActionGroup>
 #include <QHBoxLayout>
@@ -32,6 +32,12 @@ Symbol sortSymbol(PRSortOption option)
     return Symbol::number;
 }
 
+QString allRepositoriesText(int count)
+{
+    //: The repository menu's first entry; %1 counts the pull requests shown
+    return PullRequestTab::tr("All Repositories (%1)").arg(count);
+}
+
 } // namespace
 
 void PullRequestTab::buildRepositoryBar()
@@ -40,16 +46,16 @@ void PullRequestTab::buildRepositoryBar()
     auto* row = new QHBoxLayout(m_repositoryBar);
     row->setContentsMargins(12, 8, 12, 0);
     row->setSpacing(6);
-    row->addWidget(new ThemedLabel(QStringLiteral("Repository:"), TextStyle::subheadline,
-                                   ThemeColor::secondary, m_repositoryBar));
+    row->addWidget(
+        new ThemedLabel(tr("Repository:"), TextStyle::subheadline, ThemeColor::secondary, m_repositoryBar));
     m_repositoryMenu = new QMenu(this);
     connect(m_repositoryMenu, &QMenu::aboutToShow, this, &PullRequestTab::populateRepositoryMenu);
     m_repositoryButton = new MenuButton(m_repositoryMenu, m_repositoryBar);
     m_repositoryButton->setMaximumTextWidth(320);
-    m_repositoryButton->setAccessibleName(QStringLiteral("Repository"));
+    m_repositoryButton->setAccessibleName(tr("Repository"));
     row->addWidget(m_repositoryButton);
     m_clearRepository = new SymbolButton(Symbol::xmarkCircleFill, ThemeColor::secondary,
-                                         QStringLiteral("Show all repositories"), m_repositoryBar, 12);
+                                         tr("Show all repositories"), m_repositoryBar, 12);
     connect(m_clearRepository, &QToolButton::clicked, this, [this] {
         m_model.setSelectedRepository(std::nullopt);
         m_model.saveRepositorySettings();
@@ -71,7 +77,7 @@ QWidget* PullRequestTab::buildFilterRow()
     row->setContentsMargins(6, 6, 8, 6);
     row->setSpacing(0);
     for (PRFilter filter : kAllFilters) {
-        auto* tab = new PillButton(PillButton::Kind::filter, rawValue(filter), bar);
+        auto* tab = new PillButton(PillButton::Kind::filter, filterTitle(filter), bar);
         // Only the view changes: the filter choice is not kept across runs.
         connect(tab, &QAbstractButton::clicked, this, [this, filter] { m_model.setSelectedFilter(filter); });
         m_filterTabs.append(tab);
@@ -82,7 +88,7 @@ QWidget* PullRequestTab::buildFilterRow()
     m_sortMenu = new QMenu(this);
     auto* group = new QActionGroup(m_sortMenu);
     for (PRSortOption option : kAllSortOptions) {
-        QAction* action = m_sortMenu->addAction(rawValue(option));
+        QAction* action = m_sortMenu->addAction(sortTitle(option));
         action->setIcon(symbolIcon(sortSymbol(option), color(ThemeColor::primary, palette())));
         action->setCheckable(true);
         action->setData(int(option));
@@ -104,8 +110,7 @@ void PullRequestTab::populateRepositoryMenu()
     const QSet<QString>& favorites = m_model.favoriteRepositories();
     const QColor iconColor = color(ThemeColor::primary, palette());
 
-    QAction* all = m_repositoryMenu->addAction(
-        QStringLiteral("All Repositories (%1)").arg(m_model.countForFilter(PRFilter::all)));
+    QAction* all = m_repositoryMenu->addAction(allRepositoriesText(m_model.countForFilter(PRFilter::all)));
     connect(all, &QAction::triggered, this, [this] {
         m_model.setSelectedRepository(std::nullopt);
         m_model.saveRepositorySettings();
@@ -114,25 +119,24 @@ void PullRequestTab::populateRepositoryMenu()
 
     const auto addRepository = [&](const QString& repo) {
         const bool favorite = favorites.contains(repo);
-        QMenu* sub =
-            m_repositoryMenu->addMenu(literalActionText(repositoryMenuLabel(repo, m_model.countForRepository(repo))));
+        QMenu* sub = m_repositoryMenu->addMenu(
+            literalActionText(repositoryMenuLabel(repo, m_model.countForRepository(repo))));
         if (favorite)
             sub->setIcon(symbolIcon(Symbol::starFill, color(ThemeColor::yellow, palette())));
-        connect(sub->addAction(symbolIcon(Symbol::checkmark, iconColor), QStringLiteral("Select")),
-                &QAction::triggered, this, [this, repo] {
+        connect(sub->addAction(symbolIcon(Symbol::checkmark, iconColor), tr("Select")), &QAction::triggered,
+                this, [this, repo] {
                     m_model.setSelectedRepository(repo);
                     m_model.saveRepositorySettings();
                 });
         connect(sub->addAction(symbolIcon(favorite ? Symbol::starSlash : Symbol::star, iconColor),
-                               favorite ? QStringLiteral("Remove from Favorites")
-                                        : QStringLiteral("Add to Favorites")),
+                               favorite ? tr("Remove from Favorites") : tr("Add to Favorites")),
                 &QAction::triggered, this, [this, repo] { m_model.toggleFavorite(repo); });
-        connect(
-            sub->addAction(symbolIcon(Symbol::xmarkCircle, iconColor), QStringLiteral("Block Repository")),
-            &QAction::triggered, this, [this, repo] { m_model.blockRepository(repo); });
+        connect(sub->addAction(symbolIcon(Symbol::xmarkCircle, iconColor), tr("Block Repository")),
+                &QAction::triggered, this, [this, repo] { m_model.blockRepository(repo); });
         const QString owner = repositoryOwner(repo);
         connect(sub->addAction(symbolIcon(Symbol::building2Slash, iconColor),
-                               QStringLiteral("Block all from ") + owner),
+                               //: %1 is a repository's owner, a user or an organization
+                               tr("Block all from %1").arg(owner)),
                 &QAction::triggered, this, [this, owner] { m_model.blockOwner(owner); });
     };
     int favoriteCount = 0;
@@ -161,8 +165,7 @@ void PullRequestTab::updateRepositoryBar()
         m_repositoryButton->setText(repositoryMenuLabel(*selected, m_model.countForRepository(*selected)));
     } else {
         m_repositoryButton->setLeading(std::nullopt);
-        m_repositoryButton->setText(
-            QStringLiteral("All Repositories (%1)").arg(m_model.countForFilter(PRFilter::all)));
+        m_repositoryButton->setText(allRepositoriesText(m_model.countForFilter(PRFilter::all)));
     }
     m_repositoryButton->updateGeometry();
     m_clearRepository->setVisible(selected.has_value());
@@ -186,18 +189,19 @@ void PullRequestTab::populateSnoozedMenu()
         const QString end = snooze ? QStringLiteral(" (%1)").arg(snoozeEndText(*snooze)) : QString();
         QMenu* sub = m_snoozedMenu->addMenu(literalActionText(
             QStringLiteral("%1 #%2 %3%4").arg(pr.repository).arg(pr.number).arg(pr.title, end)));
-        connect(
-            sub->addAction(symbolIcon(Symbol::clockArrowCirclepath, iconColor), QStringLiteral("Unsnooze")),
-            &QAction::triggered, this, [this, id = pr.id] { m_model.unsnooze(id); });
+        connect(sub->addAction(symbolIcon(Symbol::clockArrowCirclepath, iconColor), tr("Unsnooze")),
+                &QAction::triggered, this, [this, id = pr.id] { m_model.unsnooze(id); });
     }
 }
 
 void PullRequestTab::updateSnoozedButton()
 {
     const qsizetype count = m_model.snoozedPullRequests().size();
-    m_snoozedButton->setText(QStringLiteral("Snoozed %1").arg(count));
+    //: The button that lists the snoozed pull requests, with their count
+    const QString snoozed = tr("Snoozed %n", nullptr, int(count));
+    m_snoozedButton->setText(snoozed);
     m_snoozedButton->setCompactText(QString::number(count));
-    m_snoozedButton->setToolTip(QStringLiteral("Snoozed %1").arg(count));
+    m_snoozedButton->setToolTip(snoozed);
     m_snoozedButton->setVisible(count > 0);
     m_snoozedButton->updateGeometry();
 }
@@ -207,8 +211,9 @@ void PullRequestTab::updateSortMenu()
     const PRSortOption current = m_model.selectedSortOption();
     for (QAction* action : m_sortMenu->actions())
         action->setChecked(action->data().toInt() == int(current));
-    m_sortButton->setText(QStringLiteral("Sort by: ") + rawValue(current));
-    m_sortButton->setCompactText(rawValue(current));
+    //: The sort button; %1 is the sort order, such as "Updated"
+    m_sortButton->setText(tr("Sort by: %1").arg(sortTitle(current)));
+    m_sortButton->setCompactText(sortTitle(current));
     m_sortButton->updateGeometry();
 }
 
