@@ -84,16 +84,15 @@ def close_panel(s):
         wait_until("the panel to close", lambda: s.panel() is None, 10)
 
 
+def tray_menus():
+    return [w for w in windows("Norvane", norvane_class()) if w.geometry()[2:] not in (TRAY_ICON_SIZE, PANEL_SIZE)]
+
+
 def tray_menu(s):
     close_panel(s)
-
-    def menus():
-        return [w for w in windows("Norvane", norvane_class())
-                if w.geometry()[2:] not in (TRAY_ICON_SIZE, PANEL_SIZE)]
-
     # One right-click must do, even right after the panel closed on a loaded machine.
     s.tray.click(11, 11, button=3)
-    return wait_until("the tray menu", menus, 30)[0]
+    return wait_until("the tray menu", tray_menus, 30)[0]
 
 
 def quit_from_menu(s):
@@ -1024,6 +1023,9 @@ def tray_menu_texts(s):
             time.sleep(0.05)
         s.screenshot("pseudo-tray-menu")
         key("Escape")
+        # The tray takes a right-click again only a moment after its menu closed.
+        wait_until("the tray menu to close", lambda: not tray_menus(), 10)
+        time.sleep(1)
     finally:
         listener.deregister("object:state-changed:focused")
     check(names, "the tray menu's items never took the focus")
