@@ -164,6 +164,15 @@ int main(int argc, char** argv)
         for (const PullRequest& pr : QList<PullRequest>(model.snoozedPullRequests()))
             model.unsnooze(pr.id);
 
+        // Two sections of the user's own: their chips after the filters, the second one chosen.
+        model.setSections({{QStringLiteral("Web team"), QStringLiteral("repo:northwind/web")},
+                           {QStringLiteral("Drafts in org"), QStringLiteral("org:northwind is:draft")}});
+        settle([&] { return !model.isRefreshing(); });
+        model.setSelectedSection(QStringLiteral("Drafts in org"));
+        settle([] { return true; });
+        save(view.grab().toImage(), QStringLiteral("panel-sections") + tail);
+        model.setSelectedFilter(PRFilter::all);
+
         view.setSelectedTab(AppTab::settings);
         SettingsView& settings = *view.settingsView();
         QScrollBar* bar = settings.scrollArea()->verticalScrollBar();
