@@ -17,6 +17,8 @@
 #include "screenshots/theme_palette.h"
 #include "ui/panel/content_view.h"
 #include "ui/pulls/pr_tab.h"
+#include "ui/settings/sections_editor.h"
+#include <QLineEdit>
 #include "ui/widgets/controls.h"
 #include "ui/settings/add_account_view.h"
 #include "ui/settings/settings_view.h"
@@ -182,6 +184,17 @@ int main(int argc, char** argv)
             settle([] { return true; });
             save(view.grab().toImage(), QStringLiteral("settings-") + QLatin1String(name) + tail);
         }
+        bar->setValue(0);
+        // A query GitHub refuses, refused inline in its words.
+        SectionsEditor& sections = *settings.sectionsEditor();
+        sections.openForm(std::nullopt);
+        sections.nameField()->setText(QStringLiteral("Typo"));
+        sections.queryField()->setText(QStringLiteral("lable:urgent"));
+        sections.save();
+        settle([&] { return !sections.statusLabel()->text().endsWith(QChar(0x2026)); });
+        settings.scrollArea()->ensureWidgetVisible(&sections);
+        settle([] { return true; });
+        save(view.grab().toImage(), QStringLiteral("settings-sections") + tail);
         bar->setValue(0);
         settings.presentAddAccount();
         settle([] { return true; });
