@@ -69,7 +69,6 @@ SectionsEditor::SectionsEditor(PRViewModel& model, QWidget* parent) : QWidget(pa
 
     m_status = wrapped(label({}, TextStyle::caption, ThemeColor::secondary, this));
     m_status->setTextFormat(Qt::PlainText);
-    m_status->setAccessibleName(tr("Section status"));
     m_status->hide();
     body->addWidget(m_status);
 
