@@ -3,6 +3,7 @@ with Debian's python3-pyatspi. norvane must run with the bus on (QT_LINUX_ACCESS
 the desktop does not say a screen reader runs)."""
 
 import pyatspi
+from gi.repository import GLib
 
 from harness import Failure, run, wait_until
 
@@ -100,8 +101,11 @@ def find(root, role=None, name=None, prefix=None):
 def wait_for(s, what, role=None, name=None, prefix=None, within=None, timeout=20):
     """Waits for a showing node of that role and name in norvane's tree (or under `within`)."""
     def look():
-        root = within or application(s.app.pid)
-        return root and find(root, role, name, prefix)
+        try:
+            root = within or application(s.app.pid)
+            return root and find(root, role, name, prefix)
+        except GLib.GError:
+            return None  # a node went away while the tree was walked (a list rebuilt): look again
     return wait_until("%s (%s %r)" % (what, role, name or prefix), look, timeout, 0.3)
 
 
