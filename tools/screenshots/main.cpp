@@ -18,7 +18,6 @@
 #include "ui/panel/content_view.h"
 #include "ui/pulls/pr_tab.h"
 #include "ui/settings/sections_editor.h"
-#include <QLineEdit>
 #include "ui/widgets/controls.h"
 #include "ui/settings/add_account_view.h"
 #include "ui/settings/settings_view.h"
@@ -28,6 +27,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #include "ui/settings/settings_view.h"
-#include "ui/settings/sections_editor.h"
 
 #include "core/pr_rules.h"
 #include "models/watched_repo_store.h"
+#include "ui/settings/sections_editor.h"
 #include "ui/settings/settings_support.h"
 #include "ui/settings/sheet_overlay.h"
 

@@ -33,6 +33,19 @@ def press(s, what, role=None, name=None, prefix=None, within=None):
     a11y.wait_for(s, what, role, name, prefix, within).click()
 
 
+def press_in_view(s, panel, what, role=None, name=None):
+    """Scrolls the settings page down until the control is inside the panel, then clicks it."""
+    import accessible as a11y
+    node = a11y.wait_for(s, what, role, name)
+    _, top, _, height = panel.geometry()
+    for _ in range(30):
+        if node.center()[1] < top + height - 30:
+            break
+        panel.click(280, 300, button=5)
+        time.sleep(0.1)
+    node.click()
+
+
 def fill_token_sheet(s, login, token, before_sending=None):
     """The open add-account (or reconnect) sheet: the token form, filled and sent; `before_sending(sheet)`
     runs on the filled form."""
@@ -210,7 +223,7 @@ def first_start_and_daily_use():
         key("ctrl+comma")
         time.sleep(0.5)
         before = preferences(s)
-        press(s, "the 30-minute interval", "radio button", "30 minutes")
+        press_in_view(s, panel, "the 30-minute interval", "radio button", "30 minutes")
         wait_until("the interval to be stored", lambda: preferences(s) != before, 10)
         s.screenshot("settings-changed")
         # A watched repository, typed into the account's card at the end of the page.
