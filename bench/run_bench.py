@@ -40,6 +40,7 @@ import sys
 import tempfile
 import threading
 import time
+import uuid
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, os.environ.get("NORVANE_BUILD", "build/release"))
@@ -294,9 +295,16 @@ def bench_points():
     rows = []
     env = dict(os.environ, NORVANE_BENCH_TOKEN=TOKEN)
     env.pop("DEBUG_MODE", None)
-    for n in (50, 150):
+    # The third world has two sections of the user's own: each one more search per poll, free when unchanged.
+    sections = '[{"name":"Drafts","query":"org:bench-org is:draft"},{"name":"One","query":"repo:bench-org/service-1"}]'
+    for n, with_sections in ((50, False), (150, False), (50, True)):
         hub = FakeHub(n)
         profile = tempfile.mkdtemp(prefix="norvane-bench-points.")
+        if with_sections:
+            # --user LOGIN stands for one account whose id derives from the login, as the command derives it.
+            account = str(uuid.uuid5(uuid.UUID("8e5f0c3a-2b7d-4c61-9a0e-5f3b1d2c4e6a"), USER)).upper()
+            with open(os.path.join(profile, "preferences.ini"), "w") as f:
+                f.write('[General]\npr_sections_%s="@ByteArray(%s)"\n' % (account, sections.replace('"', '\\"')))
         try:
             remaining = []
             for _ in range(3):
@@ -307,7 +315,7 @@ def bench_points():
                 remaining.append({k: (rate[k]["limit"], rate[k]["remaining"]) for k in ("core", "search")})
             spent = lambda k, i: (remaining[i][k][0] - remaining[i][k][1]) if i == 0 else (
                 remaining[i - 1][k][1] - remaining[i][k][1])
-            rows.append({"n": n, "first": (spent("core", 0), spent("search", 0)),
+            rows.append({"n": n, "sections": 2 if with_sections else 0, "first": (spent("core", 0), spent("search", 0)),
                          "steady": [(spent("core", i), spent("search", i)) for i in (1, 2)]})
         finally:
             hub.stop()
@@ -680,9 +688,14 @@ def table(refresh, headless, desktop, screens, polls, points=None, feed=None, ce
             all(checks))
     for p in points or []:
         steady = " and ".join("%d + %d" % pair for pair in p["steady"])
-        add("points spent per poll (core + search), N=%d: first, then each unchanged one" % p["n"],
-            "%d + %d, then %s" % (p["first"][0], p["first"][1], steady), "steady: 0 core points",
-            all(pair[0] == 0 for pair in p["steady"]))
+        if p.get("sections"):
+            add("points spent per poll (core + search), N=%d with %d sections: first, then each unchanged one" % (
+                p["n"], p["sections"]), "%d + %d, then %s" % (p["first"][0], p["first"][1], steady),
+                "steady: 0 + 0", all(pair == (0, 0) for pair in p["steady"]))
+        else:
+            add("points spent per poll (core + search), N=%d: first, then each unchanged one" % p["n"],
+                "%d + %d, then %s" % (p["first"][0], p["first"][1], steady), "steady: 0 core points",
+                all(pair[0] == 0 for pair in p["steady"]))
     for h in headless or []:
         ok = h["first_request_ms"] < 30 if "status" in h["command"] else None
         add("`%s`, N=50" % h["command"], "%.0f ms wall, %.0f ms CPU, first request at %.1f ms" % (

@@ -787,6 +787,14 @@ Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
         <extracomment>%1 is the account&apos;s login</extracomment>
         <translation>Token für %1 konnte nicht gelesen werden. Token in den Einstellungen hinzufügen.</translation>
     </message>
+    <message>
+        <source>No account is selected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Norvane could not read the token of %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>norvane::PollSchedule</name>
@@ -1260,6 +1268,135 @@ In der Anwendung werden keine Passwörter gespeichert.</translation>
         <extracomment>The sort button; %1 is the sort order, such as &quot;Updated&quot;</extracomment>
         <translation>Sortieren: %1</translation>
     </message>
+    <message>
+        <source>Sections</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The search failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::SectionsEditor</name>
+    <message>
+        <source>Your own GitHub searches, each a chip after the filters. &quot;is:pr is:open archived:false&quot; is added unless the query says otherwise.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Section name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Section query</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>org:northwind label:urgent</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notify</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notify for this section&apos;s pull requests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Query</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished">Abbrechen</translation>
+    </message>
+    <message>
+        <source>Add Section…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 — %2 (notifies)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Edit section %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move section %1 up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move section %1 down</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation type="unfinished">Entfernen</translation>
+    </message>
+    <message>
+        <source>Remove section %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A section needs a name.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A section needs a query.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Another section is already called &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>An account holds at most %n section(s).</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Checking the query with GitHub…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sections changed meanwhile: try again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Matches %n pull request(s).</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>norvane::ui::SettingsView</name>
@@ -1604,6 +1741,10 @@ In der Anwendung werden keine Passwörter gespeichert.</translation>
     <message>
         <source>Start Norvane at login</source>
         <translation>Norvane bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Sections</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

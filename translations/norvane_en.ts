@@ -209,6 +209,23 @@
     </message>
 </context>
 <context>
+    <name>norvane::ui::SectionsEditor</name>
+    <message numerus="yes">
+        <source>An account holds at most %n section(s).</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Matches %n pull request(s).</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>norvane::ui::SettingsView</name>
     <message numerus="yes">
         <source>%n minute(s)</source>

@@ -812,6 +812,14 @@ Instrukcja konfiguracji znajduje się przy GitHubDeviceAuth.</translation>
         <extracomment>%1 is the account&apos;s login</extracomment>
         <translation>Nie udało się odczytać tokenu konta %1. Dodaj token w Ustawieniach.</translation>
     </message>
+    <message>
+        <source>No account is selected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Norvane could not read the token of %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>norvane::PollSchedule</name>
@@ -1286,6 +1294,137 @@ Aplikacja nie przechowuje żadnych haseł.</translation>
         <extracomment>The sort button; %1 is the sort order, such as &quot;Updated&quot;</extracomment>
         <translation>Sortuj: %1</translation>
     </message>
+    <message>
+        <source>Sections</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The search failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ui::SectionsEditor</name>
+    <message>
+        <source>Your own GitHub searches, each a chip after the filters. &quot;is:pr is:open archived:false&quot; is added unless the query says otherwise.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Section name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Section query</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>org:northwind label:urgent</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notify</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notify for this section&apos;s pull requests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Query</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished">Anuluj</translation>
+    </message>
+    <message>
+        <source>Add Section…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 — %2 (notifies)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Edit section %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move section %1 up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move section %1 down</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation type="unfinished">Usuń</translation>
+    </message>
+    <message>
+        <source>Remove section %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A section needs a name.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A section needs a query.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Another section is already called &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>An account holds at most %n section(s).</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Checking the query with GitHub…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sections changed meanwhile: try again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Matches %n pull request(s).</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>norvane::ui::SettingsView</name>
@@ -1632,6 +1771,10 @@ Aplikacja nie przechowuje żadnych haseł.</translation>
     <message>
         <source>Start Norvane at login</source>
         <translation>Uruchamiaj Norvane po zalogowaniu</translation>
+    </message>
+    <message>
+        <source>Sections</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

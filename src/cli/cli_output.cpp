@@ -94,6 +94,7 @@ QByteArray pullRequestsJson(const QList<PullRequest>& prs, const SnoozeMap& snoo
                       !pr.reviewRequested ? QJsonValue(QJsonValue::Null)
                       : pr.requestedTeam  ? QJsonValue(*pr.requestedTeam)
                                           : QJsonValue(QStringLiteral("you")));
+        object.insert(QStringLiteral("sections"), QJsonArray::fromStringList(pr.sections));
         const auto it = snoozes.constFind(pr.id);
         object.insert(QStringLiteral("snoozedUntil"),
                       snoozedUntilJson(it == snoozes.constEnd() ? std::nullopt : std::optional<Snooze>(*it)));
@@ -203,6 +204,9 @@ QByteArray statusJson(const StatusReport& report)
                                               {QStringLiteral("count"), report.badge.count}}},
         {QStringLiteral("counts"), counts},
         {QStringLiteral("rateLimit"), rateLimit},
+        // The three built-in searches and one per section; an unchanged answer costs no point.
+        {QStringLiteral("sections"), report.sections},
+        {QStringLiteral("searchesPerPoll"), 3 + report.sections},
     };
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
 }

@@ -2,8 +2,8 @@
 
 #include "core/activity_records.h"
 #include "core/pr_rules.h"
-#include "core/repo_summary.h"
 #include "core/pull_request.h"
+#include "core/repo_summary.h"
 #include "core/snooze.h"
 #include "github/rate_limit.h"
 
@@ -19,7 +19,8 @@ namespace norvane::cli {
 // One line per pull request: number, repository, verdicts, flags and title, in the order given. A pull
 // request with a snooze in `snoozes` that has not woken is flagged "snoozed".
 QString pullRequestTable(const QList<PullRequest>& prs, const SnoozeMap& snoozes = {});
-// Each record's fields, and "snoozedUntil": null, the time its snooze ends or "change".
+// Each record's fields, "sections": the names of the user's sections that hold it, and "snoozedUntil": null,
+// the time its snooze ends or "change".
 QByteArray pullRequestsJson(const QList<PullRequest>& prs, const SnoozeMap& snoozes = {});
 
 QString issueTable(const QList<GitHubIssue>& issues);
@@ -29,10 +30,12 @@ QString dashboardText(const QList<RepoSummary>& summaries);
 QJsonObject toJson(const RepoSummary& summary);
 QByteArray dashboardJson(const QList<RepoSummary>& summaries);
 
-struct StatusReport {
+struct StatusReport
+{
     Badge badge;
-    QList<std::pair<PRFilter, int>> counts; // every filter tab, in tab order
+    QList<std::pair<PRFilter, int>> counts;     // every filter tab, in tab order
     QMap<QString, RateLimitReading> rateLimits; // the last reading per resource (JSON only)
+    int sections = 0; // the account's own sections: each one more search per poll (JSON only)
 };
 QString statusText(const StatusReport& report);
 QByteArray statusJson(const StatusReport& report);

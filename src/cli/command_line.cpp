@@ -84,6 +84,7 @@ struct Options
     std::optional<QString> account;
     std::optional<QString> user;
     std::optional<QString> tokenEnv;
+    std::optional<QString> section;
 };
 
 QString helpText()
@@ -100,6 +101,7 @@ QString helpText()
         "Options:\n"
         "  --json              print JSON instead of text (prs, issues, dashboard)\n"
         "  --all               the snoozed pull requests too (prs)\n"
+        "  --section NAME      only the pull requests of this section of yours (prs)\n"
         "  --format FORMAT     text, json or waybar (status)\n"
         "  --repo OWNER/NAME   a repository to look at instead of the watched ones (issues, dashboard;\n"
         "                      repeatable)\n"
@@ -125,6 +127,7 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption all(QStringLiteral("all"));
+    const QCommandLineOption section(QStringLiteral("section"), QString(), QStringLiteral("name"));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("format"));
     const QCommandLineOption repo(QStringLiteral("repo"), QString(), QStringLiteral("repo"));
     const QCommandLineOption apiUrl(QStringLiteral("api-url"), QString(), QStringLiteral("url"));
@@ -134,7 +137,8 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
     const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("login"));
     const QCommandLineOption tokenEnv(QStringLiteral("token-env"), QString(), QStringLiteral("name"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({json, all, format, repo, apiUrl, webUrl, profile, account, user, tokenEnv, help});
+    parser.addOptions(
+        {json, all, section, format, repo, apiUrl, webUrl, profile, account, user, tokenEnv, help});
 
     const auto usageError = [](const QString& reason) -> std::optional<Options> {
         err(reason);
@@ -157,6 +161,10 @@ std::optional<Options> parse(const QStringList& arguments, bool& helpShown)
     o.command = positional.first();
     o.json = parser.isSet(json);
     o.all = parser.isSet(all);
+    if (parser.isSet(section))
+        o.section = parser.value(section);
+    if (o.section && o.command != QLatin1String("prs"))
+        return usageError(QStringLiteral("--section goes with prs"));
     if (parser.isSet(format))
         o.format = parser.value(format);
     if (o.format != QLatin1String("text") && o.format != QLatin1String("json") &&
@@ -325,8 +333,26 @@ private:
             return exitCodeFor(*message);
         }
         if (m_options.command == QLatin1String("prs")) {
-            const QList<PullRequest>& prs =
+            QList<PullRequest> prs =
                 m_options.all ? m_model->answeredPullRequests() : m_model->pullRequests();
+            if (m_options.section) {
+                const QList<SearchSection>& sections = m_model->sections();
+                if (std::none_of(sections.cbegin(), sections.cend(),
+                                 [&](const SearchSection& s) { return s.name == *m_options.section; })) {
+                    QStringList names;
+                    for (const SearchSection& s : sections)
+                        names << s.name;
+                    err(QStringLiteral("no section \"%1\" for %2 (its sections: %3)")
+                            .arg(*m_options.section, m_account.username,
+                                 names.isEmpty() ? QStringLiteral("none")
+                                                 : names.join(QStringLiteral(", "))));
+                    return ExitCode::usage;
+                }
+                prs = m_options.all ? m_model->answeredPullRequests()
+                                    : m_model->sectionPullRequests(*m_options.section);
+                prs.removeIf(
+                    [&](const PullRequest& pr) { return !pr.sections.contains(*m_options.section); });
+            }
             SnoozeMap snoozes;
             for (const PullRequest& pr : prs) {
                 if (const auto snooze = m_model->snoozeOf(pr.id))
@@ -341,6 +367,7 @@ private:
         for (PRFilter filter : kAllFilters)
             status.counts.append({filter, m_model->countForFilter(filter)});
         status.rateLimits = m_github.rateLimits(m_account.id);
+        status.sections = int(m_model->sections().size());
         if (m_options.format == QLatin1String("json"))
             out(statusJson(status));
         else if (m_options.format == QLatin1String("waybar"))

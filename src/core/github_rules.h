@@ -8,7 +8,6 @@
 #include <QList>
 #include <QString>
 #include <QTimeZone>
-
 #include <optional>
 
 // The pure rules of the GitHub queries: everything that decides, with no network in sight.
@@ -22,7 +21,8 @@ std::optional<QDateTime> parseGitHubDate(const QString& text);
 // As above, falling back to `now` for text that does not parse.
 QDateTime parseGitHubDateOr(const QString& text, const QDateTime& now);
 
-enum class SearchKind { reviewRequested, authored, assigned };
+// `section`: a search of the user's own, which sets none of the three flags.
+enum class SearchKind { reviewRequested, authored, assigned, section };
 PullRequest pullRequestFromSearchItem(const wire::SearchItem& item, SearchKind kind, const QDateTime& now);
 
 // One record per id: the first copy in the order given, with each flag set when any copy has it.
@@ -52,7 +52,8 @@ bool needsEnrichment(const PullRequest& fresh, const PullRequest* onScreen, bool
 // The enrichment of `from` (detail, verdict, CI), laid over the search fields of `to`.
 void keepEnrichment(PullRequest& to, const PullRequest& from);
 
-struct ReviewFetchResult {
+struct ReviewFetchResult
+{
     PullRequest::ApprovalStatus status = PullRequest::ApprovalStatus::unknown;
     int reviewCount = 0;
     std::optional<ChangeRequestInfo> lastChangeRequest;
@@ -60,7 +61,8 @@ struct ReviewFetchResult {
     static ReviewFetchResult unknown() { return {}; }
 };
 
-struct ReviewVerdict {
+struct ReviewVerdict
+{
     ReviewFetchResult result;
     QList<wire::Review> latestPerReviewer; // the deciding review of each reviewer, in first-seen order
 };

@@ -4,13 +4,13 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace norvane {
 
 // The latest standing change request on a pull request.
-struct ChangeRequestInfo {
+struct ChangeRequestInfo
+{
     QString reviewer;
     QString bodyPreview;
     QDateTime submittedAt;
@@ -24,7 +24,8 @@ enum class DisplayColor { green, red, orange, purple, gray, blue };
 // One tracked open pull request with its enrichment. The first thirteen fields come from the search
 // result; the rest are filled in by enrichment and start absent. Identified by `id`; deliberately no
 // equality operator, callers compare the fields they care about.
-struct PullRequest {
+struct PullRequest
+{
     enum class ApprovalStatus { approved, changesRequested, pending, unknown };
     enum class CIStatus { success, pending, failure, error, unknown };
 
@@ -52,6 +53,12 @@ struct PullRequest {
     std::optional<int> reviewCommentCount;
     // With `reviewRequested`: the review was asked of this team of the user's ("org/slug"), not of the user.
     std::optional<QString> requestedTeam;
+    // The user's sections whose search found it, in the order they are listed.
+    QStringList sections;
+
+    // Whether one of the three searches (review requested, authored, assigned) found it; a pull request only
+    // a section found counts in the badge and notifies only through that section's switch.
+    bool isFromBuiltInSearches() const { return reviewRequested || isYourPR || isAssigned; }
 
     DisplayColor color() const;
     bool isMergeable() const;

@@ -34,6 +34,7 @@ QList<StoredKeyEntry> makeTable()
         {StoredKey::watchedRepos, QStringLiteral("watched_repos"), T::json, false, json("[]")},
         {StoredKey::seenStates, QStringLiteral("pr_seen_states_"), T::json, true, json("{}")},
         {StoredKey::snoozes, QStringLiteral("pr_snoozes_"), T::json, true, json("{}")},
+        {StoredKey::sections, QStringLiteral("pr_sections_"), T::json, true, json("[]")},
     };
 }
 

@@ -23,6 +23,7 @@ enum class StoredKey {
     watchedRepos,         // the repositories each account watches on the issues and dashboard tabs
     seenStates,           // per account: what the user last saw of each pull request
     snoozes,              // per account: the snoozed pull requests
+    sections,             // per account: the sections defined by the user's own searches
 };
 
 // How a value is stored.

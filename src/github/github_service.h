@@ -5,6 +5,7 @@
 #include "core/github_rules.h"
 #include "core/github_wire.h"
 #include "core/pull_request.h"
+#include "core/search_section.h"
 #include "github/cancellation.h"
 #include "github/github_errors.h"
 #include "github/http_session.h"
@@ -67,6 +68,31 @@ public:
     QCoro::Task<QList<PullRequest>> fetchChangedPullRequests(QString username, QString token,
                                                              QList<PullRequest> onScreen, QSet<QString> named,
                                                              CancelToken cancel = {}) const;
+
+    // The three searches and, after them, each section's search (its search text, 50 results at most, through
+    // the same answer cache); the pull requests only a section found are enriched too. Each record names the
+    // sections that hold it. One section's failing search leaves the others: its reason is in
+    // `sectionErrors` under its name. GitHub's rate limit, a rejected token and cancelling still end the
+    // whole fetch. With `onScreen`, it enriches as fetchChangedPullRequests does.
+    struct Answer
+    {
+        QList<PullRequest> pullRequests;
+        QHash<QString, QString> sectionErrors;
+    };
+    QCoro::Task<Answer>
+    fetchPullRequestsWithSections(QString username, QString token, QList<SearchSection> sections,
+                                  std::optional<QList<PullRequest>> onScreen = std::nullopt,
+                                  QSet<QString> named = {}, CancelToken cancel = {}) const;
+    // Runs a section's search once: how many pull requests it matches, or GitHub's reason for refusing it
+    // (the validation error's message, else the answer's message), or why no answer came.
+    struct SectionCheck
+    {
+        enum class Outcome { matches, refused, failed };
+        Outcome outcome = Outcome::failed;
+        qint64 count = 0;
+        QString message;
+    };
+    QCoro::Task<SectionCheck> checkSectionQuery(QString query, QString token, CancelToken cancel = {}) const;
 
     QCoro::Task<wire::PRDetail> fetchPRDetails(QString repo, qint64 prNumber, QString token,
                                                CancelToken cancel = {}) const;

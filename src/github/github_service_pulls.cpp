@@ -1,6 +1,10 @@
 #include "github/github_service_internal.h"
 #include "platform/debug_log.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace norvane {
 
 using namespace detail;
@@ -23,10 +27,20 @@ struct Search
     QString endpoint;
 };
 
+QString searchAddress(const Ctx& ctx, const QString& text, int perPage)
+{
+    return ctx->baseURL + QStringLiteral("/search/issues?q=") + GitHubService::encodeQueryText(text) +
+           QStringLiteral("&sort=updated&order=desc&per_page=%1").arg(perPage);
+}
+
 QCoro::Task<QList<PullRequest>> search(Ctx ctx, Search which, QString username, QString token,
                                        CancelToken cancel)
 {
-    const QString text = QStringLiteral("type:pr state:open archived:false ") + which.qualifier + username;
+    // A section's qualifier is its whole search text; the built-in searches name the user after theirs.
+    const QString text =
+        which.kind == SearchKind::section
+            ? which.qualifier
+            : QStringLiteral("type:pr state:open archived:false ") + which.qualifier + username;
     const QString address = ctx->baseURL + QStringLiteral("/search/issues?q=") +
                             GitHubService::encodeQueryText(text) +
                             QStringLiteral("&sort=updated&order=desc&per_page=50");
@@ -179,6 +193,70 @@ struct Known
     QSet<QString> named;
 };
 
+// GitHub's reason for refusing a search: the validation errors' messages, else the answer's own.
+QString refusalOf(const QString& body)
+{
+    const QJsonObject answer = QJsonDocument::fromJson(body.toUtf8()).object();
+    QStringList reasons;
+    for (const QJsonValue& error : answer.value(QStringLiteral("errors")).toArray()) {
+        const QString message = error.toObject().value(QStringLiteral("message")).toString();
+        if (!message.isEmpty())
+            reasons << message;
+    }
+    if (!reasons.isEmpty())
+        return reasons.join(QLatin1Char('\n'));
+    const QString message = answer.value(QStringLiteral("message")).toString();
+    return message.isEmpty() ? body : message;
+}
+
+// Runs each section's search and folds its pull requests into `prs`: one that is there already gains the
+// section's name, any other joins the list holding only it. A search that fails leaves the others.
+QCoro::Task<> addSections(Ctx ctx, QList<PullRequest>& prs, const QList<SearchSection>& sections,
+                          QString username, QString token, CancelToken cancel,
+                          QHash<QString, QString>& errors)
+{
+    QHash<QString, qsizetype> indexById;
+    for (qsizetype i = 0; i < prs.size(); ++i)
+        indexById.insert(prs[i].id, i);
+    for (const SearchSection& section : sections) {
+        // Named, not a temporary in the co_await: g++ 12 frees such a temporary early inside a try block.
+        const Search which{SearchKind::section, sectionSearchText(section.query),
+                           QStringLiteral("search/issues (section)")};
+        QList<PullRequest> found;
+        try {
+            found = co_await search(ctx, which, username, token, cancel);
+        } catch (const GitHubAPIError& e) {
+            if (e.retryAt() || (cancel && cancel->isCancelled()) ||
+                (e.kind() == GitHubAPIError::Kind::badServerResponse && e.statusCode() == 401))
+                throw;
+            errors.insert(section.name,
+                          e.kind() == GitHubAPIError::Kind::badServerResponse && e.statusCode() == 422
+                              ? refusalOf(e.body())
+                              : e.errorDescription());
+            debugLog(kApi, QStringLiteral("❌ The search of section %1 failed: %2")
+                               .arg(section.name, errors.value(section.name)));
+            continue;
+        } catch (const TransportError& e) {
+            if (cancel && cancel->isCancelled())
+                throw;
+            errors.insert(section.name, e.description());
+            continue;
+        }
+        debugLog(kApi, QStringLiteral("Section %1: %2 PRs").arg(section.name).arg(found.size()));
+        for (PullRequest& pr : found) {
+            const auto at = indexById.constFind(pr.id);
+            if (at != indexById.constEnd()) {
+                if (!prs[*at].sections.contains(section.name))
+                    prs[*at].sections.append(section.name);
+                continue;
+            }
+            pr.sections = {section.name};
+            indexById.insert(pr.id, prs.size());
+            prs.append(std::move(pr));
+        }
+    }
+}
+
 // Detail, reviews and CI of one pull request, one request after another (the CI pair aside).
 QCoro::Task<> enrich(Ctx ctx, PullRequest& pr, QString username, QString token, CancelToken cancel)
 {
@@ -200,7 +278,7 @@ QCoro::Task<> enrich(Ctx ctx, PullRequest& pr, QString username, QString token, 
             throw;
     }
 
-    if (pr.isYourPR || pr.reviewRequested || pr.isAssigned) {
+    if (pr.isYourPR || pr.reviewRequested || pr.isAssigned || !pr.sections.isEmpty()) {
         if (isDebugMode())
             debugLog(
                 kReviews,
@@ -223,8 +301,8 @@ QCoro::Task<> enrich(Ctx ctx, PullRequest& pr, QString username, QString token, 
         pr.ciStatus = co_await ciStatus(ctx, pr.repository, *pr.headSha, token, cancel, OnRateLimit::stop);
 }
 
-QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString token, CancelToken cancel,
-                                             std::optional<Known> known)
+QCoro::Task<GitHubService::Answer> pullRequests(Ctx ctx, QString username, QString token, CancelToken cancel,
+                                                std::optional<Known> known, QList<SearchSection> sections)
 {
     debugLog(kApi, QStringLiteral("fetchPullRequests() called for username: ") + username);
     const auto requested = co_await search(ctx,
@@ -242,6 +320,8 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
     debugLog(kApi, QStringLiteral("Assigned PRs: %1").arg(assigned.size()));
 
     QList<PullRequest> prs = mergeSearchResults(requested + authored + assigned);
+    GitHubService::Answer answer;
+    co_await addSections(ctx, prs, sections, username, token, cancel, answer.sectionErrors);
     if (isDebugMode()) {
         debugLog(kApi, QStringLiteral("Unique PRs after merge (%1 total):").arg(prs.size()));
         for (const auto& pr : prs) {
@@ -272,16 +352,18 @@ QCoro::Task<QList<PullRequest>> pullRequests(Ctx ctx, QString username, QString 
                            .arg(prs.size()));
 
     sortByUpdatedDescending(prs);
-    co_return prs;
+    answer.pullRequests = std::move(prs);
+    co_return answer;
 }
 
-QCoro::Task<QList<PullRequest>> pullRequestsTranslated(Ctx ctx, QString username, QString token,
-                                                       CancelToken cancel,
-                                                       std::optional<Known> known = std::nullopt)
+QCoro::Task<GitHubService::Answer> pullRequestsTranslated(Ctx ctx, QString username, QString token,
+                                                          CancelToken cancel,
+                                                          std::optional<Known> known = std::nullopt,
+                                                          QList<SearchSection> sections = {})
 {
     try {
         co_return co_await pullRequests(std::move(ctx), std::move(username), std::move(token),
-                                        std::move(cancel), std::move(known));
+                                        std::move(cancel), std::move(known), std::move(sections));
     } catch (const GitHubAPIError& e) {
         if (e.kind() == GitHubAPIError::Kind::badServerResponse && e.statusCode() == 401)
             throw GitHubServiceError(GitHubServiceError::Kind::unauthorized);
@@ -291,10 +373,65 @@ QCoro::Task<QList<PullRequest>> pullRequestsTranslated(Ctx ctx, QString username
 
 } // namespace
 
+namespace {
+
+Known knownFrom(QList<PullRequest> onScreen, QSet<QString> named)
+{
+    Known known;
+    known.onScreen.reserve(onScreen.size());
+    for (PullRequest& pr : onScreen)
+        known.onScreen.insert(pr.id, std::move(pr));
+    known.named = std::move(named);
+    return known;
+}
+
+QCoro::Task<QList<PullRequest>> listOnly(QCoro::Task<GitHubService::Answer> answer)
+{
+    co_return (co_await std::move(answer)).pullRequests;
+}
+
+} // namespace
+
 QCoro::Task<QList<PullRequest>> GitHubService::fetchPullRequests(QString username, QString token,
                                                                  CancelToken cancel) const
 {
-    return pullRequestsTranslated(m_context, std::move(username), std::move(token), std::move(cancel));
+    return listOnly(
+        pullRequestsTranslated(m_context, std::move(username), std::move(token), std::move(cancel)));
+}
+
+QCoro::Task<GitHubService::Answer>
+GitHubService::fetchPullRequestsWithSections(QString username, QString token, QList<SearchSection> sections,
+                                             std::optional<QList<PullRequest>> onScreen, QSet<QString> named,
+                                             CancelToken cancel) const
+{
+    std::optional<Known> known;
+    if (onScreen)
+        known = knownFrom(std::move(*onScreen), std::move(named));
+    return pullRequestsTranslated(m_context, std::move(username), std::move(token), std::move(cancel),
+                                  std::move(known), std::move(sections));
+}
+
+QCoro::Task<GitHubService::SectionCheck> GitHubService::checkSectionQuery(QString query, QString token,
+                                                                          CancelToken cancel) const
+{
+    const Ctx ctx = m_context;
+    SectionCheck check;
+    try {
+        const QString text = sectionSearchText(query);
+        const HttpReply reply = co_await fetchClassified(ctx, searchAddress(ctx, text, 1),
+                                                         QStringLiteral("search/issues (section check)"),
+                                                         token, cancel, Classification{});
+        check.count = decodeClassified(reply.body, QStringLiteral("search/issues (section check)"),
+                                       Classification{}, wire::decodeSearchTotalCount);
+        check.outcome = SectionCheck::Outcome::matches;
+    } catch (const GitHubAPIError& e) {
+        const bool refused = e.kind() == GitHubAPIError::Kind::badServerResponse && e.statusCode() == 422;
+        check.outcome = refused ? SectionCheck::Outcome::refused : SectionCheck::Outcome::failed;
+        check.message = refused ? refusalOf(e.body()) : e.errorDescription();
+    } catch (const GitHubServiceError& e) {
+        check.message = e.errorDescription();
+    }
+    co_return check;
 }
 
 QCoro::Task<QList<PullRequest>> GitHubService::fetchChangedPullRequests(QString username, QString token,
@@ -302,13 +439,9 @@ QCoro::Task<QList<PullRequest>> GitHubService::fetchChangedPullRequests(QString 
                                                                         QSet<QString> named,
                                                                         CancelToken cancel) const
 {
-    Known known;
-    known.onScreen.reserve(onScreen.size());
-    for (PullRequest& pr : onScreen)
-        known.onScreen.insert(pr.id, std::move(pr));
-    known.named = std::move(named);
-    return pullRequestsTranslated(m_context, std::move(username), std::move(token), std::move(cancel),
-                                  std::move(known));
+    return listOnly(pullRequestsTranslated(m_context, std::move(username), std::move(token),
+                                           std::move(cancel),
+                                           knownFrom(std::move(onScreen), std::move(named))));
 }
 
 QCoro::Task<wire::PRDetail> GitHubService::fetchPRDetails(QString repo, qint64 prNumber, QString token,

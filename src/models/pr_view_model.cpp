@@ -90,7 +90,10 @@ void PRViewModel::setSelectedAccount(std::optional<GitHubAccount> account)
 void PRViewModel::setPullRequests(QList<PullRequest> prs, std::optional<QUuid> accountId)
 {
     m_pullRequestsAccountId = accountId;
-    m_pullRequests = std::move(prs);
+    m_pullRequests.clear();
+    m_sectionOnly.clear();
+    for (PullRequest& pr : prs)
+        (countsInBadge(pr) ? m_pullRequests : m_sectionOnly).append(std::move(pr));
     Q_EMIT pullRequestsChanged(m_pullRequests);
 }
 
@@ -128,8 +131,15 @@ void PRViewModel::setTriggerAddAccount(bool trigger)
 
 void PRViewModel::setSelectedFilter(PRFilter filter)
 {
-    if (m_selectedFilter == filter)
+    const bool sectionWasShown = m_selectedSection.has_value();
+    m_selectedSection.reset();
+    if (sectionWasShown)
+        Q_EMIT selectedSectionChanged(m_selectedSection);
+    if (m_selectedFilter == filter) {
+        if (sectionWasShown)
+            Q_EMIT selectedFilterChanged(filter);
         return;
+    }
     m_selectedFilter = filter;
     Q_EMIT selectedFilterChanged(filter);
 }
@@ -225,6 +235,13 @@ void PRViewModel::onSelectedAccountChanged(const GitHubAccount& account)
     }
     loadSeenStates(account);
     m_snoozes.ensureLoaded(account.id);
+    m_sections = m_storedPreferences.loadSections(account.id);
+    m_sectionErrors.clear();
+    if (m_selectedSection) {
+        m_selectedSection.reset();
+        Q_EMIT selectedSectionChanged(m_selectedSection);
+    }
+    Q_EMIT sectionsChanged();
     refreshForAccount(account, true, false);
 }
 

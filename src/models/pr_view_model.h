@@ -225,6 +225,27 @@ public:
     void blockOwner(const QString& owner);
     void toggleFavorite(const QString& repo);
 
+    // The selected account's sections: its own searches, each a chip after the built-in filters. A pull
+    // request only a section found is listed under that section alone: it is out of `pullRequests` (so of
+    // the badge, the tooltip, the built-in filters' counts and the notifications) unless one of its sections
+    // has "Notify" on.
+    const QList<SearchSection>& sections() const { return m_sections; }
+    // Replaces the selected account's sections (names and queries trimmed) and saves them at once; a quiet
+    // refresh fetches what they find. A list that cannot be kept is refused with its problem, unchanged.
+    SectionProblem setSections(QList<SearchSection> sections);
+    // The section whose pull requests the list shows instead of a built-in filter's; none when a built-in
+    // filter is chosen. Choosing a filter clears it.
+    const std::optional<QString>& selectedSection() const { return m_selectedSection; }
+    void setSelectedSection(std::optional<QString> name);
+    // The section's pull requests outside blocked repositories, snoozed ones aside.
+    int countForSection(const QString& name) const;
+    // The section's pull requests as shown (snoozed ones aside), in the answer's order.
+    QList<PullRequest> sectionPullRequests(const QString& name) const;
+    // Why the section's search failed at the last refresh; none when it answered.
+    std::optional<QString> sectionError(const QString& name) const;
+    // Runs a query once as a section would, with the selected account's token.
+    QCoro::Task<GitHubService::SectionCheck> checkSectionQuery(QString query);
+
     // Shows sample pull requests for the selected account, with their seen snapshots held in memory only:
     // nothing of them is stored, and the next refresh reads the account's own snapshots again.
     void showSample(QList<PullRequest> prs, SeenStateMap seenStates);
@@ -251,6 +272,9 @@ Q_SIGNALS:
     void seenStatesChanged();
     // A rate-limit pause began or ended, or another account was selected: rateLimitNotice() may differ.
     void rateLimitNoticeChanged();
+    // The sections, or what their last searches said, changed.
+    void sectionsChanged();
+    void selectedSectionChanged(const std::optional<QString>& name);
 
 private:
     void setPullRequests(QList<PullRequest> prs, std::optional<QUuid> accountId);
@@ -277,6 +301,8 @@ private:
     void applySnoozes(std::optional<QUuid> accountId);
     void catchUp();
     void print(const QString& line) const;
+
+    bool countsInBadge(const PullRequest& pr) const;
 
     Dependencies m_deps;
 
@@ -310,6 +336,10 @@ private:
     QList<PullRequest> m_answer;  // the last answer, snoozed pull requests included
     QList<PullRequest> m_snoozed; // the answer's pull requests still snoozed
     QTimer m_wakeTimer;           // the next snooze whose time is up
+    QList<SearchSection> m_sections;         // the selected account's
+    QHash<QString, QString> m_sectionErrors; // by section name, from the last refresh
+    std::optional<QString> m_selectedSection;
+    QList<PullRequest> m_sectionOnly; // shown only under their sections: not in `m_pullRequests`
     std::unique_ptr<RefreshRunner> m_runner;
     std::unique_ptr<ChangeNotifier> m_notify;
     std::unique_ptr<PollSchedule> m_schedule;

@@ -51,7 +51,8 @@ void PRViewModel::refreshInBackground(bool narrow)
                                .arg(account.displayName()));
         m_seen.ensureLoaded(account.id);
         // The whole answer: a snoozed pull request keeps its detail too, and is not new to the list.
-        m_runner->start(account, false, true, RefreshRunner::Narrow{m_answer, m_feed->takeNamed(account.id)});
+        m_runner->start(account, false, true, RefreshRunner::Narrow{m_answer, m_feed->takeNamed(account.id)},
+                        m_sections);
         return;
     }
     refreshForAccount(account, false, true);
@@ -98,7 +99,7 @@ void PRViewModel::refreshForAccount(const GitHubAccount& account, bool showLoadi
         setIsLoading(true);
         setErrorMessage(std::nullopt);
     }
-    m_runner->start(account, showLoading, checkForChanges);
+    m_runner->start(account, showLoading, checkForChanges, std::nullopt, m_sections);
 }
 
 void PRViewModel::cancelRunOf(const QUuid& accountId)
@@ -162,9 +163,14 @@ void PRViewModel::onRunFinished(const RefreshRunner::Outcome& run)
         // Snoozed pull requests stay out of the comparison, so they notify only once they are back.
         m_snoozes.ensureLoaded(account.id);
         m_answer = run.pullRequests;
+        m_sectionErrors = run.sectionErrors;
+        Q_EMIT sectionsChanged();
         m_snoozes.dropAbsent(m_answer);
-        m_notify->update(m_snoozes.apply(m_answer, m_schedule->now(), nullptr), account, run.checkForChanges,
-                         m_notificationSettings);
+        {
+            QList<PullRequest> counted = m_snoozes.apply(m_answer, m_schedule->now(), nullptr);
+            counted.removeIf([this](const PullRequest& pr) { return !countsInBadge(pr); });
+            m_notify->update(counted, account, run.checkForChanges, m_notificationSettings);
+        }
         m_seen.reconcile(run.pullRequests);
         applySnoozes(account.id);
         return;

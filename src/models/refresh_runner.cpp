@@ -25,7 +25,7 @@ RefreshRunner::~RefreshRunner()
 }
 
 void RefreshRunner::start(const GitHubAccount& account, bool showLoading, bool checkForChanges,
-                          std::optional<Narrow> narrow)
+                          std::optional<Narrow> narrow, QList<SearchSection> sections)
 {
     if (m_current)
         m_current->cancel();
@@ -34,8 +34,8 @@ void RefreshRunner::start(const GitHubAccount& account, bool showLoading, bool c
     m_isRefreshing = true;
     m_current = makeCancelToken();
     m_currentAccount = account.id;
-    run(QPointer<RefreshRunner>(this), account, showLoading, checkForChanges, std::move(narrow), m_current,
-        m_github.forAccount(account), m_keychain);
+    run(QPointer<RefreshRunner>(this), account, showLoading, checkForChanges, std::move(narrow),
+        std::move(sections), m_current, m_github.forAccount(account), m_keychain);
 }
 
 bool RefreshRunner::cancelRunOf(const QUuid& accountId)
@@ -63,8 +63,9 @@ void RefreshRunner::finish(Outcome outcome)
 }
 
 QCoro::Task<> RefreshRunner::run(QPointer<RefreshRunner> self, GitHubAccount account, bool showLoading,
-                                 bool checkForChanges, std::optional<Narrow> narrow, CancelToken cancel,
-                                 GitHubService github, std::shared_ptr<KeychainService> keychain)
+                                 bool checkForChanges, std::optional<Narrow> narrow,
+                                 QList<SearchSection> sections, CancelToken cancel, GitHubService github,
+                                 std::shared_ptr<KeychainService> keychain)
 {
     const QString name = account.displayName();
     debugLog(kRefresh, QStringLiteral("Task started for ") + name);
@@ -94,12 +95,16 @@ QCoro::Task<> RefreshRunner::run(QPointer<RefreshRunner> self, GitHubAccount acc
 
     debugLog(kRefresh, QStringLiteral("🚀 Starting API fetch for ") + account.username);
     try {
-        // Not one conditional expression: g++ 12 evaluates both of its co_awaits.
-        if (narrow)
-            outcome.pullRequests = co_await github.fetchChangedPullRequests(
-                account.username, *token, std::move(narrow->onScreen), std::move(narrow->named), cancel);
-        else
-            outcome.pullRequests = co_await github.fetchPullRequests(account.username, *token, cancel);
+        std::optional<QList<PullRequest>> onScreen;
+        QSet<QString> named;
+        if (narrow) {
+            onScreen = std::move(narrow->onScreen);
+            named = std::move(narrow->named);
+        }
+        GitHubService::Answer answer = co_await github.fetchPullRequestsWithSections(
+            account.username, *token, std::move(sections), std::move(onScreen), std::move(named), cancel);
+        outcome.pullRequests = std::move(answer.pullRequests);
+        outcome.sectionErrors = std::move(answer.sectionErrors);
         outcome.kind = Outcome::Kind::fetched;
     } catch (const GitHubServiceError&) {
         outcome.kind = Outcome::Kind::unauthorized;

@@ -35,6 +35,7 @@ public:
         std::optional<QDateTime> retryAt;  // failed: GitHub's rate limit allows requests again then
         bool clearsEarlierMessage = false; // fetched: a catch-up was owed and a message from before is over
         bool narrow = false;               // the run enriched only what changed (`Narrow`)
+        QHash<QString, QString> sectionErrors; // fetched: why a section's search failed, by its name
     };
     // A run for the feed's news: only the pull requests new to `onScreen`, named by the feed (`named`,
     // pullRequestKey) or with a moved updated_at are enriched; the rest keep what `onScreen` holds.
@@ -48,8 +49,9 @@ public:
     ~RefreshRunner() override;
 
     // Cancels the current run and starts one for the account: a full refresh, or a narrow one.
+    // `sections` are the account's own searches, run after the three.
     void start(const GitHubAccount& account, bool showLoading, bool checkForChanges,
-               std::optional<Narrow> narrow = std::nullopt);
+               std::optional<Narrow> narrow = std::nullopt, QList<SearchSection> sections = {});
     // Cancels the current run when it refreshes that account; true when it did.
     bool cancelRunOf(const QUuid& accountId);
     bool isRefreshing() const { return m_isRefreshing; }
@@ -64,8 +66,9 @@ Q_SIGNALS:
 
 private:
     static QCoro::Task<> run(QPointer<RefreshRunner> self, GitHubAccount account, bool showLoading,
-                             bool checkForChanges, std::optional<Narrow> narrow, CancelToken cancel,
-                             GitHubService github, std::shared_ptr<KeychainService> keychain);
+                             bool checkForChanges, std::optional<Narrow> narrow,
+                             QList<SearchSection> sections, CancelToken cancel, GitHubService github,
+                             std::shared_ptr<KeychainService> keychain);
     bool isCurrentRun(const CancelToken& cancel) const
     {
         return cancel == m_current && !cancel->isCancelled();

@@ -120,4 +120,15 @@ void StoredPreferences::saveChecksActivityFeed(bool on)
                              on ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
+QList<SearchSection> StoredPreferences::loadSections(const QUuid& accountId) const
+{
+    const auto data = m_preferences->data(storedName(StoredKey::sections, accountId));
+    return data ? sectionsFromStored(*data) : QList<SearchSection>();
+}
+
+void StoredPreferences::saveSections(const QUuid& accountId, const QList<SearchSection>& sections)
+{
+    m_preferences->setData(storedName(StoredKey::sections, accountId), sectionsToStored(sections));
+}
+
 } // namespace norvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/pr_rules.h"
+#include "core/search_section.h"
 #include "core/stored_record.h"
 
 #include <QSet>
@@ -47,6 +48,11 @@ public:
     // Anything but "false" leaves the feed on: a value a later version wrote stays stored until changed here.
     bool loadChecksActivityFeed() const;
     void saveChecksActivityFeed(bool on);
+
+    // An account's sections; none when none are stored or they cannot be read (unreadable bytes stay stored
+    // until the next save replaces them).
+    QList<SearchSection> loadSections(const QUuid& accountId) const;
+    void saveSections(const QUuid& accountId, const QList<SearchSection>& sections);
 
 private:
     std::shared_ptr<Preferences> m_preferences;

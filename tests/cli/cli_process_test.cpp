@@ -106,7 +106,8 @@ TEST_F(CliTest, StatusMirrorsTheBadgeAndTheTabs)
         {"text", "red 5\nAll 6 · Review 2 · Pending 1 · Approved 2 · Changes 1 · Drafts 0\n"},
         {"json",
          "{\"badge\":{\"color\":\"red\",\"count\":5},\"counts\":{\"All\":6,\"Approved\":2,\"Changes\":1,"
-         "\"Drafts\":0,\"Pending\":1,\"Review\":2},\"rateLimit\":RATE}\n"},
+         "\"Drafts\":0,\"Pending\":1,\"Review\":2},\"rateLimit\":RATE,\"searchesPerPoll\":3,\"sections\":0}"
+         "\n"},
         {"waybar",
          "{\"alt\":\"red\",\"class\":\"red\",\"text\":\"5\",\"tooltip\":\"All 6\\nReview 2\\nPending 1\\n"
          "Approved 2\\nChanges 1\\nDrafts 0\"}\n"},
@@ -197,30 +198,46 @@ TEST_F(CliTest, PrsLeavesSnoozedOnesOutUnlessAll)
                 u"pr_snoozes_"_s + uuidText(me),
                 QByteArray(R"({"gh-1003":{"at":850000000},"gh-1005":{"at":850000000,"until":3124137600},)"
                            R"("gh-1006":{"at":850000000,"woke":true}})"));
+        QSettings(profile.filePath(u"preferences.ini"_s), QSettings::IniFormat)
+            .setValue(u"pr_sections_"_s + uuidText(me),
+                      QByteArray(R"([{"name":"Web","query":"repo:acme/web"}])"));
     }
     const struct
     {
         QStringList args;
         const char* numbers;
         QStringList snoozedUntil;
+        const char* sections = "";
     } cases[] = {
-        {{u"prs"_s, u"--json"_s}, "1,2,4,6", {u""_s, u""_s, u""_s, u""_s}},
+        {{u"prs"_s, u"--json"_s}, "1,2,4,6", {u""_s, u""_s, u""_s, u""_s}, ",Web,,Web"},
         {{u"prs"_s, u"--json"_s, u"--all"_s},
          "1,2,3,4,5,6",
-         {u""_s, u""_s, u"change"_s, u""_s, u"2100-01-01T00:00:00Z"_s, u""_s}},
+         {u""_s, u""_s, u"change"_s, u""_s, u"2100-01-01T00:00:00Z"_s, u""_s},
+         ",Web,,,Web,Web"},
+        {{u"prs"_s, u"--json"_s, u"--section"_s, u"Web"_s}, "2,6", {u""_s, u""_s}, "Web,Web"},
+        {{u"prs"_s, u"--json"_s, u"--section"_s, u"Web"_s, u"--all"_s},
+         "2,5,6",
+         {u""_s, u"2100-01-01T00:00:00Z"_s, u""_s},
+         "Web,Web,Web"},
     };
     for (const auto& c : cases) {
         const Result r = runAs(u"me"_s, u"tok-me"_s, c.args);
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        QStringList numbers, until;
+        QStringList numbers, until, sections;
         for (const QJsonValue& v : parseJsonArray(r.out.toUtf8())) {
             numbers.append(QString::number(v[u"number"_s].toInteger()));
+            sections.append(v[u"sections"_s].toVariant().toStringList().join(u'+'));
             until.append(v[u"snoozedUntil"_s].toString()); // null reads as ""
             EXPECT_TRUE(v.toObject().contains(u"snoozedUntil"_s));
         }
         EXPECT_EQ(numbers.join(u','), QLatin1String(c.numbers));
         EXPECT_EQ(until, c.snoozedUntil);
+        EXPECT_EQ(sections.join(u','), QLatin1String(c.sections));
     }
+    // A name the account has no section by is a usage error.
+    const Result unknown = runAs(u"me"_s, u"tok-me"_s, {u"prs"_s, u"--section"_s, u"web"_s});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(unknown.err, u"norvane: no section \"web\" for me (its sections: Web)\n"_s);
     const Result table = runAs(u"me"_s, u"tok-me"_s, {u"prs"_s, u"--all"_s});
     EXPECT_TRUE(table.out.contains(u"mine,snoozed"_s)) << table.out.toStdString();
     const Result status = runAs(u"me"_s, u"tok-me"_s, {u"status"_s});
@@ -292,6 +309,7 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage)
         {u"status"_s, u"--format"_s, u"xml"_s},
         {u"issues"_s, u"--repo"_s, u"not-a-repo"_s},
         {u"prs"_s, u"--api-url"_s, u"ftp://example.com"_s},
+        {u"status"_s, u"--section"_s, u"Web"_s},
     };
     for (const QStringList& args : cases) {
         const Result r = run(args);

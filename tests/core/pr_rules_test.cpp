@@ -2,6 +2,7 @@
 #include "core/pr_rules.h"
 #include "core/relative_time.h"
 #include "support/translations.h"
+#include "core/search_section.h"
 
 #include <QJsonDocument>
 #include <gtest/gtest.h>
@@ -336,4 +337,69 @@ TEST(RelativeTime, PluralFormsInGermanAndPolish)
                   QString::fromUtf8(c.expected))
             << c.language << " " << c.days << " " << c.years;
     }
+}
+
+TEST(SectionRules, SearchTextAddsOnlyWhatTheQueryLeavesOpen)
+{
+    const std::vector<std::pair<QString, QString>> cases = {
+        {u"org:northwind label:urgent"_s, u"org:northwind label:urgent is:pr is:open archived:false"_s},
+        {u"  team-review-requested:northwind/web  "_s,
+         u"team-review-requested:northwind/web is:pr is:open archived:false"_s},
+        {u"is:closed repo:a/b"_s, u"is:closed repo:a/b is:pr archived:false"_s},
+        {u"state:closed archived:true"_s, u"state:closed archived:true is:pr"_s},
+        {u"-archived:false type:PR is:merged"_s, u"-archived:false type:PR is:merged"_s},
+        {u"is:issue is:open archived:false"_s, u"is:issue is:open archived:false"_s},
+        // Words that only begin like a qualifier settle nothing.
+        {u"label:is:open is:draft"_s, u"label:is:open is:draft is:pr is:open archived:false"_s},
+    };
+    for (const auto& [query, text] : cases)
+        EXPECT_EQ(sectionSearchText(query), text) << query.toStdString();
+}
+
+TEST(SectionRules, StoredFormSkipsWhatCannotBeShownAndKeepsTheRest)
+{
+    const auto names = [](const QList<SearchSection>& sections) {
+        QStringList out;
+        for (const SearchSection& s : sections)
+            out << s.name + u'=' + s.query + (s.notify ? u"!"_s : QString());
+        return out.join(u',');
+    };
+    QByteArray eleven = "[";
+    for (int i = 0; i < 11; ++i)
+        eleven += QByteArray(i ? "," : "") + R"({"name":"s)" + QByteArray::number(i) + R"(","query":"q"})";
+    eleven += "]";
+    const std::vector<std::pair<QByteArray, QString>> cases = {
+        {R"([{"name":" Urgent ","query":"label:urgent","notify":true},{"name":"Web","query":"org:nw"}])",
+         u"Urgent=label:urgent!,Web=org:nw"_s},
+        {"", QString()},
+        {"not json", QString()},
+        {R"({"name":"x","query":"y"})", QString()},
+        // Bad entries and a second use of a name (whatever its case) are skipped, the rest kept.
+        {R"([1,{"name":"","query":"q"},{"name":"a"},{"name":"A","query":7},{"name":"a","query":"q","notify":"yes"},)"
+         R"({"name":"A","query":"r"},null,{"name":"b","query":"s","later":1}])",
+         u"a=q,b=s"_s},
+        {eleven, u"s0=q,s1=q,s2=q,s3=q,s4=q,s5=q,s6=q,s7=q,s8=q,s9=q"_s},
+    };
+    for (const auto& [stored, expected] : cases)
+        EXPECT_EQ(names(sectionsFromStored(stored)), expected) << stored.toStdString();
+    const QList<SearchSection> kept = {{u"Web"_s, u"org:nw"_s, true}, {u"Ops"_s, u"label:ops"_s, false}};
+    EXPECT_EQ(sectionsFromStored(sectionsToStored(kept)), kept);
+}
+
+TEST(SectionRules, ListsThatCannotBeKept)
+{
+    const SearchSection a{u"A"_s, u"q"_s};
+    QList<SearchSection> ten(10, a);
+    for (int i = 0; i < 10; ++i)
+        ten[i].name += QString::number(i);
+    const std::vector<std::pair<QList<SearchSection>, SectionProblem>> cases = {
+        {{}, SectionProblem::none},
+        {ten, SectionProblem::none},
+        {ten + QList<SearchSection>{{u"B"_s, u"q"_s}}, SectionProblem::tooMany},
+        {{a, {u" "_s, u"q"_s}}, SectionProblem::emptyName},
+        {{{u"B"_s, u"  "_s}}, SectionProblem::emptyQuery},
+        {{a, {u" a "_s, u"r"_s}}, SectionProblem::duplicateName},
+    };
+    for (const auto& [sections, problem] : cases)
+        EXPECT_EQ(sectionProblem(sections), problem) << sections.size();
 }

@@ -1,6 +1,7 @@
 #include "core/github_account.h"
 #include "core/json_reader.h"
 #include "core/pr_rules.h"
+#include "core/search_section.h"
 #include "core/snooze.h"
 #include "core/stored_encoding.h"
 #include "core/stored_keys.h"
@@ -36,6 +37,7 @@ const struct
     {StoredKey::watchedRepos, "watched_repos", StoredType::json, false},
     {StoredKey::seenStates, "pr_seen_states_", StoredType::json, true},
     {StoredKey::snoozes, "pr_snoozes_", StoredType::json, true},
+    {StoredKey::sections, "pr_sections_", StoredType::json, true},
 };
 
 QByteArray compact(const QJsonObject& object)
@@ -82,6 +84,9 @@ void expectDefaultIsTheStartingValue(const StoredKeyEntry& entry)
         return;
     case StoredKey::snoozes:
         EXPECT_TRUE(snoozeMapFromJson(parseJsonObject(value.toByteArray())).isEmpty());
+        return;
+    case StoredKey::sections:
+        EXPECT_TRUE(sectionsFromStored(value.toByteArray()).isEmpty());
         return;
     }
     ADD_FAILURE() << "no reader known for " << entry.name.toStdString();

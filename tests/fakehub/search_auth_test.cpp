@@ -35,6 +35,16 @@ TEST(Search, QualifiersSelectWhatTheUserMaySee)
         {open + "author:nobody", "t-mona", {}, 0},
         // Both qualifiers must hold.
         {open + "author:theo+assignee:mona", "t-mona", {"api#3"}, 1},
+        // Owners (any of them), labels (all of them), teams as owner/slug, drafts.
+        {open + "org:acme+label:urgent", "t-mona", {"api#4"}, 1},
+        {open + "user:nobody+user:acme+label:urgent+label:bug", "t-mona", {"api#4"}, 1},
+        {open + "label:urgent+label:docs", "t-mona", {}, 0},
+        {open + "org:northwind", "t-mona", {}, 0},
+        {open + "team-review-requested:acme/core", "t-mona", {"api#1"}, 1},
+        {open + "team-review-requested:other/core", "t-mona", {}, 0},
+        {open + "is:draft", "t-mona", {"api#2"}, 1},
+        {open + "draft:false+author:theo", "t-mona", {"api#3"}, 1},
+        {"type:issue+label:bug", "t-mona", {"api#50"}, 1},
         // Repository counts read total_count with per_page=1.
         {"repo:acme/api+type:pr+state:open&per_page=1", "t-mona", {"api#2"}, 4},
         {"repo:acme/secret+type:pr+state:open&per_page=1", "t-mona", {}, 0},
@@ -60,14 +70,29 @@ TEST(Search, RefusesQueriesOutsideTheSupportedSyntax)
 {
     FakeHub hub(world());
     Http http(hub);
-    for (const std::string query :
-         {"", "?q=fix+bug", "?q=type:pr+label:bug", "?q=-author:mona", "?q=repo:acme"}) {
+    // GitHub's body for a query it cannot read: the reason in errors[].message.
+    for (const auto& [query, reason] : std::vector<std::pair<std::string, QString>>{
+             {"", u""_s},
+             {"?q=fix+bug", u"Free text \"fix\" is not supported."_s},
+             {"?q=type:pr+lable:bug", u"The qualifier \"lable:bug\" is not supported."_s},
+             {"?q=-author:mona", u"The qualifier \"-author:mona\" is not supported."_s},
+             {"?q=repo:acme", u"The qualifier \"repo:acme\" is not supported."_s},
+             {"?q=org:acme/api", u"The qualifier \"org:acme/api\" is not supported."_s},
+             {"?q=team-review-requested:core",
+              u"The qualifier \"team-review-requested:core\" is not supported."_s},
+             {"?q=draft:maybe", u"The qualifier \"draft:maybe\" is not supported."_s},
+             {"?q=label:", u"Free text \"label:\" is not supported."_s},
+         }) {
         const auto result = http.get("/search/issues" + query);
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, 422) << query;
         const QJsonValue body = parseBody(result->body);
         EXPECT_EQ(str(body, "message"), u"Validation Failed"_s) << query;
         EXPECT_EQ(str(body, "errors[0].field"), u"q"_s) << query;
+        EXPECT_EQ(str(body, "errors[0].resource"), u"Search"_s) << query;
+        EXPECT_EQ(str(body, "errors[0].code"), query.empty() ? u"missing"_s : u"invalid"_s) << query;
+        EXPECT_EQ(str(body, "errors[0].message"), reason) << query;
+        EXPECT_EQ(str(body, "documentation_url"), u"https://docs.github.com/v3/search/"_s) << query;
     }
 }
 

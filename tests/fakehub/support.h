@@ -48,6 +48,7 @@ inline const char* const kWorld = R"({
     {"repository": "acme/api", "number": 3, "id": 103, "title": "Assigned", "author": "theo",
      "assignees": ["mona"], "created_at": "-1d", "updated_at": "-3h"},
     {"repository": "acme/api", "number": 4, "id": 104, "title": "Not mine", "author": "priya",
+     "labels": ["urgent", "bug"],
      "created_at": "-1d", "updated_at": "-2h"},
     {"repository": "acme/api", "number": 5, "id": 105, "title": "Closed", "author": "mona", "state": "closed",
      "created_at": "-5d", "updated_at": "-4d", "closed_at": "-4d"},

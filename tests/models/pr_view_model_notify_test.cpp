@@ -1,6 +1,8 @@
+#include "core/stored_keys.h"
 #include "models/pr_model_fixture.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace norvane;
@@ -392,4 +394,73 @@ TEST_F(PRNotifyTest, SnoozesAreStoredAndDroppedWithTheirPullRequest)
         EXPECT_EQ(*preferences->data(u"pr_seen_states_"_s + uuidText(account.id)), seen);
         EXPECT_EQ(m->accounts().size(), 1);
     }
+}
+
+// "Urgent" finds my #1 (also a built-in search's) and bob's #5 (only the section's); "Typo" is refused.
+TEST_F(PRNotifyTest, SectionsListTheirOwnPullRequestsApartFromCountsUnlessTheyNotify)
+{
+    fh::Scenario w = notifyWorld();
+    w.pullRequests[0].labels = {u"urgent"_s};
+    auto others = pull("acme/web", 5, "bob", "2026-12-05T10:00:00Z");
+    others.labels = {u"urgent"_s};
+    w.pullRequests.append(others);
+    startHub(w);
+    QTemporaryDir cacheDir;
+    cache = std::make_shared<ResponseCache>(cacheDir.path());
+    ledger = std::make_shared<RateLimitLedger>();
+    const QList<SearchSection> sections{
+        {u"Urgent"_s, u"label:urgent"_s}, {u"Typo"_s, u"lable:urgent"_s}, {u"Mine"_s, u"author:me"_s}};
+    preferences->setData(storedName(StoredKey::sections, account.id), sectionsToStored(sections));
+    PRViewModel& m = launch();
+    const auto idsOf = [](const QList<PullRequest>& prs) {
+        QStringList out;
+        for (const PullRequest& pr : prs)
+            out << pr.id + u'[' + pr.sections.join(u',') + u']';
+        return out;
+    };
+    // One record for #1, in the list and in both sections that found it; #5 only under its section, enriched.
+    EXPECT_EQ(idsOf(m.pullRequests()),
+              (QStringList{u"gh-1003[]"_s, u"gh-1002[Mine]"_s, u"gh-1001[Urgent,Mine]"_s}));
+    EXPECT_EQ(m.countForFilter(PRFilter::all), 3);
+    const QList<PullRequest> urgent = m.sectionPullRequests(u"Urgent"_s);
+    EXPECT_EQ(idsOf(urgent), (QStringList{u"gh-1001[Urgent,Mine]"_s, u"gh-1005[Urgent]"_s}));
+    ASSERT_EQ(urgent.size(), 2);
+    EXPECT_TRUE(urgent[1].approvalStatus.has_value() && urgent[1].headSha.has_value());
+    EXPECT_EQ(m.countForSection(u"Urgent"_s), 2);
+    // The refused search leaves the others, and says GitHub's reason.
+    EXPECT_EQ(m.sectionError(u"Typo"_s), u"The qualifier \"lable:urgent\" is not supported."_s);
+    EXPECT_EQ(m.sectionError(u"Urgent"_s), std::nullopt);
+    EXPECT_EQ(m.countForSection(u"Typo"_s), 0);
+    m.setSelectedSection(u"Urgent"_s);
+    EXPECT_EQ(idsOf(m.filteredPullRequests()),
+              (QStringList{u"gh-1005[Urgent]"_s, u"gh-1001[Urgent,Mine]"_s}));
+    m.setSelectedFilter(PRFilter::all);
+    EXPECT_EQ(m.selectedSection(), std::nullopt);
+
+    // A steady poll costs nothing but the refused search (GitHub charges a 422): the others are 304s.
+    poll();
+    const auto used = [&] {
+        return std::pair{hub->rateLimit(u"tok-me"_s).used, hub->rateLimit(u"tok-me"_s, u"search"_s).used};
+    };
+    const auto before = used();
+    poll();
+    EXPECT_EQ(used(), std::pair(before.first, before.second + 1));
+
+    // A new match joins the section without a notification or a count; with "Notify" on, it counts.
+    const std::size_t posts = notifier->posts().size();
+    auto fresh = pull("acme/api", 6, "bob", "2026-12-06T10:00:00Z");
+    fresh.labels = {u"urgent"_s};
+    hub->addPullRequest(fresh);
+    poll();
+    EXPECT_EQ(m.countForSection(u"Urgent"_s), 3);
+    EXPECT_EQ(m.countForFilter(PRFilter::all), 3);
+    EXPECT_EQ(notifier->posts().size(), posts);
+    QList<SearchSection> notifying = sections;
+    notifying[0].notify = true;
+    EXPECT_EQ(m.setSections(notifying), SectionProblem::none);
+    EXPECT_EQ(m.countForFilter(PRFilter::all), 5);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(sectionsFromStored(*preferences->data(storedName(StoredKey::sections, account.id))), notifying);
+    EXPECT_EQ(m.setSections(notifying + notifying), SectionProblem::duplicateName);
+    EXPECT_EQ(m.sections(), notifying);
 }

@@ -26,6 +26,7 @@ favorite_repositories=acme/web
 github_accounts="@ByteArray([{\"avatarUrl\":\"https://a/1.png\",\"id\":\"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\",\"tokenIdentifier\":\"github_token_1\",\"username\":\"mona\"},{\"host\":\"ghe.example.com\",\"id\":\"0F9AFC2B-8D3C-4E0E-9E55-1C2B3D4E5F60\",\"label\":\"Work\",\"oauthClientId\":\"Iv1.abc\",\"tokenIdentifier\":\"github_token_2\",\"username\":\"theo\"}])"
 later_version_setting=kept
 notification_settings="@ByteArray({\"notifyOnApproval\":false,\"notifyOnChangesRequested\":true,\"notifyOnMerge\":false,\"notifyOnReviewRequest\":true,\"pollingIntervalMinutes\":5})"
+pr_sections_E621E1F8-C36C-495A-93FC-0C247A3E6E5F="@ByteArray([{\"name\":\"Urgent\",\"notify\":true,\"query\":\"label:urgent\"}])"
 pr_seen_states_E621E1F8-C36C-495A-93FC-0C247A3E6E5F="@ByteArray({\"gh-1\":{\"approvalStatus\":\"approved\",\"ciStatus\":\"success\",\"commentCount\":2,\"headSha\":\"abc\",\"reviewCount\":1}})"
 pr_snoozes_E621E1F8-C36C-495A-93FC-0C247A3E6E5F="@ByteArray({\"gh-1\":{\"at\":818000000,\"changesRequested\":false,\"reviewRequested\":true,\"until\":818086400}})"
 selected_repository=acme/api

@@ -54,6 +54,7 @@ Reply validationFailed(const QString& field, const QString& code, const QString&
         error.insert(QStringLiteral("message"), message);
     QJsonObject body = Payloads::error(QStringLiteral("Validation Failed"), 422);
     body.insert(QStringLiteral("errors"), QJsonArray{error});
+    body.insert(QStringLiteral("documentation_url"), QStringLiteral("https://docs.github.com/v3/search/"));
     return json(body, 422);
 }
 

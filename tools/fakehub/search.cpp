@@ -34,13 +34,13 @@ std::optional<SearchQuery> SearchQuery::parse(const QString& text, QString* erro
     };
     const QStringList terms = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (terms.isEmpty())
-        return refuse(QStringLiteral("the search text is empty"));
+        return refuse(QStringLiteral("The search text is empty."));
     for (const QString& term : terms) {
         const qsizetype colon = term.indexOf(QLatin1Char(':'));
         const QString key = colon > 0 ? term.left(colon).toLower() : QString();
         const QString value = term.mid(colon + 1);
         if (key.isEmpty() || value.isEmpty())
-            return refuse(QStringLiteral("free text \"%1\" is not supported").arg(term));
+            return refuse(QStringLiteral("Free text \"%1\" is not supported.").arg(term));
         if ((key == QLatin1String("type") || key == QLatin1String("is")) &&
             (value == QLatin1String("pr") || value == QLatin1String("pull-request"))) {
             q.pullRequests = true;
@@ -61,8 +61,21 @@ std::optional<SearchQuery> SearchQuery::parse(const QString& text, QString* erro
             q.assignees.append(value);
         } else if (key == QLatin1String("repo") && value.count(QLatin1Char('/')) == 1) {
             q.repos.append(value);
+        } else if ((key == QLatin1String("org") || key == QLatin1String("user")) &&
+                   !value.contains(QLatin1Char('/'))) {
+            q.owners.append(value);
+        } else if (key == QLatin1String("label")) {
+            q.labels.append(value);
+        } else if (key == QLatin1String("team-review-requested") && value.count(QLatin1Char('/')) == 1 &&
+                   !value.startsWith(QLatin1Char('/')) && !value.endsWith(QLatin1Char('/'))) {
+            q.teamReviews.append(value);
+        } else if (key == QLatin1String("is") && value == QLatin1String("draft")) {
+            q.draft = true;
+        } else if (key == QLatin1String("draft") &&
+                   (value == QLatin1String("true") || value == QLatin1String("false"))) {
+            q.draft = value == QLatin1String("true");
         } else {
-            return refuse(QStringLiteral("the qualifier \"%1\" is not supported").arg(term));
+            return refuse(QStringLiteral("The qualifier \"%1\" is not supported.").arg(term));
         }
     }
     return q;
@@ -81,9 +94,23 @@ bool allIn(const QStringList& wanted, const QStringList& have)
     return std::all_of(wanted.begin(), wanted.end(), [&](const QString& w) { return containsCi(have, w); });
 }
 
-bool matches(const SearchQuery& q, const Repository& repo, bool isPr, const QString& state,
-             const QString& author, const QStringList& assignees, const QStringList& reviewers)
+// What a search reads of a pull request or an issue.
+struct Candidate
 {
+    bool isPr = false;
+    QString state;
+    QString author;
+    QStringList assignees;
+    QStringList reviewers; // logins, a requested team's members among them
+    QStringList teams;     // "org/slug" of each requested team
+    QStringList labels;
+    bool draft = false;
+};
+
+bool matches(const SearchQuery& q, const Repository& repo, const Candidate& c)
+{
+    const bool isPr = c.isPr;
+    const QString& state = c.state;
     if (q.pullRequests && *q.pullRequests != isPr)
         return false;
     if (q.state && *q.state != state)
@@ -92,9 +119,14 @@ bool matches(const SearchQuery& q, const Repository& repo, bool isPr, const QStr
         return false;
     if (!q.repos.isEmpty() && !containsCi(q.repos, repo.fullName()))
         return false;
-    if (!allIn(q.authors, QStringList{author}))
+    if (!q.owners.isEmpty() && !containsCi(q.owners, repo.owner))
         return false;
-    return allIn(q.assignees, assignees) && allIn(q.reviewRequested, reviewers);
+    if (q.draft && (!isPr || *q.draft != c.draft))
+        return false;
+    if (!allIn(q.authors, QStringList{c.author}) || !allIn(q.labels, c.labels) ||
+        !allIn(q.teamReviews, c.teams))
+        return false;
+    return allIn(q.assignees, c.assignees) && allIn(q.reviewRequested, c.reviewers);
 }
 
 // GitHub's review-requested qualifier finds a request made to the user or to a team the user is in.
@@ -106,6 +138,15 @@ QStringList reviewRequestedFrom(const PullRequest& pr)
     return logins;
 }
 
+// A pull request's teams are its repository owner's, so team-review-requested names them "owner/slug".
+Candidate candidate(const Repository& repo, const PullRequest& pr)
+{
+    QStringList teams;
+    for (const RequestedTeam& team : pr.requestedTeams)
+        teams.append(repo.owner + QLatin1Char('/') + team.slug);
+    return {true, pr.state, pr.author, pr.assignees, reviewRequestedFrom(pr), teams, pr.labels, pr.draft};
+}
+
 } // namespace
 
 std::vector<SearchHit> runSearch(const Scenario& world, const SearchQuery& query, const QString& viewer,
@@ -114,15 +155,16 @@ std::vector<SearchHit> runSearch(const Scenario& world, const SearchQuery& query
     std::vector<SearchHit> hits;
     for (const PullRequest& pr : world.pullRequests) {
         const Repository* repo = world.repository(pr.repository);
-        if (repo && repo->isVisibleTo(viewer) &&
-            matches(query, *repo, true, pr.state, pr.author, pr.assignees, reviewRequestedFrom(pr)))
+        if (repo && repo->isVisibleTo(viewer) && matches(query, *repo, candidate(*repo, pr)))
             hits.push_back(SearchHit{repo, &pr, nullptr, pr.createdAt, pr.updatedAt});
     }
     for (const Repository& repo : world.repositories) {
         if (!repo.isVisibleTo(viewer))
             continue;
         for (const Issue& issue : repo.issues) {
-            if (matches(query, repo, false, issue.state, issue.author, issue.assignees, {}))
+            if (matches(query, repo,
+                        Candidate{
+                            false, issue.state, issue.author, issue.assignees, {}, {}, issue.labels, false}))
                 hits.push_back(SearchHit{&repo, nullptr, &issue, issue.createdAt, issue.updatedAt});
         }
     }

@@ -26,6 +26,10 @@ struct SearchQuery
     QStringList authors;
     QStringList assignees;
     QStringList repos;
+    QStringList owners;        // org: / user: (any of them, as with repo:)
+    QStringList labels;        // label: (all of them)
+    QStringList teamReviews;   // team-review-requested:ORG/SLUG
+    std::optional<bool> draft; // is:draft → true, draft:true / draft:false
 
     // nullopt with `error` set when the text uses something outside the subset.
     static std::optional<SearchQuery> parse(const QString& text, QString* error);

@@ -19,6 +19,7 @@
 #include "ui/panel/content_view.h"
 #include "ui/pulls/pr_tab.h"
 #include "ui/settings/add_account_view.h"
+#include "ui/settings/sections_editor.h"
 #include "ui/settings/settings_view.h"
 #include "ui/tray/paw_icon.h"
 #include "ui/widgets/controls.h"
@@ -27,6 +28,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QPainter>
@@ -168,6 +170,15 @@ int main(int argc, char** argv)
         for (const PullRequest& pr : QList<PullRequest>(model.snoozedPullRequests()))
             model.unsnooze(pr.id);
 
+        // Two sections of the user's own: their chips after the filters, the second one chosen.
+        model.setSections({{QStringLiteral("Web team"), QStringLiteral("repo:northwind/web")},
+                           {QStringLiteral("Drafts in org"), QStringLiteral("org:northwind is:draft")}});
+        settle([&] { return !model.isRefreshing(); });
+        model.setSelectedSection(QStringLiteral("Drafts in org"));
+        settle([] { return true; });
+        save(view.grab().toImage(), QStringLiteral("panel-sections") + tail);
+        model.setSelectedFilter(PRFilter::all);
+
         view.setSelectedTab(AppTab::settings);
         SettingsView& settings = *view.settingsView();
         QScrollBar* bar = settings.scrollArea()->verticalScrollBar();
@@ -177,6 +188,17 @@ int main(int argc, char** argv)
             settle([] { return true; });
             save(view.grab().toImage(), QStringLiteral("settings-") + QLatin1String(name) + tail);
         }
+        bar->setValue(0);
+        // A query GitHub refuses, refused inline in its words.
+        SectionsEditor& sections = *settings.sectionsEditor();
+        sections.openForm(std::nullopt);
+        sections.nameField()->setText(QStringLiteral("Typo"));
+        sections.queryField()->setText(QStringLiteral("lable:urgent"));
+        sections.save();
+        settle([&] { return !sections.statusLabel()->text().endsWith(QChar(0x2026)); });
+        settings.scrollArea()->ensureWidgetVisible(&sections);
+        settle([] { return true; });
+        save(view.grab().toImage(), QStringLiteral("settings-sections") + tail);
         bar->setValue(0);
         settings.presentAddAccount();
         settle([] { return true; });

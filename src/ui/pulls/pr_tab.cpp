@@ -60,12 +60,18 @@ PullRequestTab::PullRequestTab(PRViewModel& model, UrlOpener& urlOpener, QWidget
     buildRepositoryBar();
     column->addWidget(m_repositoryBar);
     column->addWidget(buildFilterRow());
+    column->addWidget(buildSectionRow());
     buildListArea();
     column->addWidget(m_states, 1);
 
     const auto rows = [this] { reloadRows(); };
     connect(&m_model, &PRViewModel::pullRequestsChanged, this, rows);
     connect(&m_model, &PRViewModel::selectedFilterChanged, this, rows);
+    connect(&m_model, &PRViewModel::selectedSectionChanged, this, rows);
+    connect(&m_model, &PRViewModel::sectionsChanged, this, [this] {
+        rebuildSectionChips();
+        reloadRows();
+    });
     connect(&m_model, &PRViewModel::selectedRepositoryChanged, this, rows);
     connect(&m_model, &PRViewModel::selectedSortOptionChanged, this, rows);
     connect(&m_model, &PRViewModel::blockedRepositoriesChanged, this, rows);

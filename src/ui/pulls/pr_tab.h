@@ -67,6 +67,8 @@ public:
     QMenu* repositoryMenu() const { return m_repositoryMenu; }
     SymbolButton* clearRepositoryButton() const { return m_clearRepository; }
     const QList<PillButton*>& filterTabs() const { return m_filterTabs; }
+    // One chip per section of the selected account, in their order, on a row of their own below the filters.
+    const QList<PillButton*>& sectionChips() const { return m_sectionChips; }
     MenuButton* sortButton() const { return m_sortButton; }
     QMenu* sortMenu() const { return m_sortMenu; }
     // "Snoozed N" at the end of the repository bar, shown while N > 0; its menu lists them.
@@ -87,6 +89,8 @@ Q_SIGNALS:
 private:
     void buildRepositoryBar();
     QWidget* buildFilterRow();
+    QWidget* buildSectionRow();
+    void rebuildSectionChips();
     void buildListArea();
     void reloadRows();
     void reloadUpdates();
@@ -117,6 +121,9 @@ private:
     QMenu* m_repositoryMenu = nullptr;
     SymbolButton* m_clearRepository = nullptr;
     QList<PillButton*> m_filterTabs;
+    QWidget* m_sectionRow = nullptr;
+    QWidget* m_sectionStrip = nullptr;
+    QList<PillButton*> m_sectionChips;
     MenuButton* m_sortButton = nullptr;
     QMenu* m_sortMenu = nullptr;
     MenuButton* m_snoozedButton = nullptr;

@@ -7,6 +7,8 @@
 #include <QActionGroup>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace norvane::ui {
 
@@ -103,6 +105,47 @@ QWidget* PullRequestTab::buildFilterRow()
     return bar;
 }
 
+// The six filters and the sort fill the 560 px row, so the sections' chips get a row of their own that
+// scrolls sideways when they outgrow it; without sections it is hidden.
+QWidget* PullRequestTab::buildSectionRow()
+{
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setAccessibleName(tr("Sections"));
+    m_sectionStrip = new QWidget(scroll);
+    auto* row = new QHBoxLayout(m_sectionStrip);
+    row->setContentsMargins(6, 0, 8, 6);
+    row->setSpacing(0);
+    row->addStretch();
+    scroll->setWidget(m_sectionStrip);
+    m_sectionRow = scroll;
+    rebuildSectionChips();
+    return scroll;
+}
+
+void PullRequestTab::rebuildSectionChips()
+{
+    qDeleteAll(m_sectionChips);
+    m_sectionChips.clear();
+    auto* row = static_cast<QHBoxLayout*>(m_sectionStrip->layout());
+    for (const SearchSection& section : m_model.sections()) {
+        auto* chip = new PillButton(PillButton::Kind::filter, section.name, m_sectionStrip);
+        connect(chip, &QAbstractButton::clicked, this,
+                [this, name = section.name] { m_model.setSelectedSection(name); });
+        row->insertWidget(row->count() - 1, chip);
+        m_sectionChips.append(chip);
+    }
+    m_sectionRow->setVisible(!m_sectionChips.isEmpty());
+    if (!m_sectionChips.isEmpty())
+        m_sectionRow->setFixedHeight(
+            m_sectionStrip->sizeHint().height() +
+            static_cast<QScrollArea*>(m_sectionRow)->horizontalScrollBar()->sizeHint().height());
+    updateFilterCounts();
+}
+
 void PullRequestTab::populateRepositoryMenu()
 {
     m_repositoryMenu->clear();
@@ -176,7 +219,17 @@ void PullRequestTab::updateFilterCounts()
     for (int i = 0; i < m_filterTabs.size(); ++i) {
         const PRFilter filter = kAllFilters[i];
         m_filterTabs[i]->setCount(m_model.countForFilter(filter));
-        m_filterTabs[i]->setSelected(m_model.selectedFilter() == filter);
+        m_filterTabs[i]->setSelected(!m_model.selectedSection() && m_model.selectedFilter() == filter);
+    }
+    const QList<SearchSection>& sections = m_model.sections();
+    for (int i = 0; i < m_sectionChips.size() && i < sections.size(); ++i) {
+        PillButton* chip = m_sectionChips[i];
+        chip->setCount(m_model.countForSection(sections[i].name));
+        chip->setSelected(m_model.selectedSection() == sections[i].name);
+        // A failed search says why on the chip; the text is GitHub's, shown as it is.
+        const auto error = m_model.sectionError(sections[i].name);
+        chip->setToolTip(error ? tr("The search failed: %1").arg(error->toHtmlEscaped()) : QString());
+        chip->setAccessibleDescription(error ? tr("The search failed: %1").arg(*error) : QString());
     }
 }
 

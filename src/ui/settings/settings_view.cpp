@@ -2,6 +2,7 @@
 
 #include "core/pr_rules.h"
 #include "models/watched_repo_store.h"
+#include "ui/settings/sections_editor.h"
 #include "ui/settings/settings_support.h"
 #include "ui/settings/sheet_overlay.h"
 
@@ -94,7 +95,11 @@ SettingsView::SettingsView(Dependencies dependencies, QWidget* parent)
     auto* page = new QWidget(m_scroll);
     page->setBackgroundRole(QPalette::Window);
     auto* stack = column(page, 20, QMargins(16, 16, 16, 16));
-    const QList<QWidget*> sections{buildAccountsSection(), buildNotificationsSection(),
+    QVBoxLayout* sectionsBody = nullptr;
+    QWidget* sectionsSection = section(tr("Sections"), 8, this, &sectionsBody);
+    m_sectionsEditor = new SectionsEditor(m_model, sectionsSection);
+    sectionsBody->addWidget(m_sectionsEditor);
+    const QList<QWidget*> sections{buildAccountsSection(), sectionsSection, buildNotificationsSection(),
                                    buildRepositoriesSection(), buildWatchedSection(), buildAboutSection()};
     for (int i = 0; i < sections.size(); ++i) {
         if (i > 0)

@@ -29,6 +29,8 @@ class WatchedRepoStore;
 
 namespace norvane::ui {
 
+class SectionsEditor;
+
 class SheetOverlay;
 class SwitchControl;
 class SegmentedControl;
@@ -131,7 +133,11 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
 
+public:
+    SectionsEditor* sectionsEditor() const { return m_sectionsEditor; }
+
 private:
+    SectionsEditor* m_sectionsEditor = nullptr;
     struct WatchCard
     {
         QPointer<QWidget> card;

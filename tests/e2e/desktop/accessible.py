@@ -108,8 +108,11 @@ def find(root, role=None, name=None, prefix=None):
 def wait_for(s, what, role=None, name=None, prefix=None, within=None, timeout=20):
     """Waits for a showing node of that role and name in norvane's tree (or under `within`)."""
     def look():
-        root = within or application(s.app.pid)
-        return root and find(root, role, name, prefix)
+        try:
+            root = within or application(s.app.pid)
+            return root and find(root, role, name, prefix)
+        except GLib.GError:
+            return None  # a node went away while the tree was walked (a list rebuilt): look again
     return wait_until("%s (%s %r)" % (what, role, name or prefix), look, timeout, 0.3)
 
 
