@@ -789,11 +789,11 @@ Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
     </message>
     <message>
         <source>No account is selected.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kein Konto ausgewählt.</translation>
     </message>
     <message>
         <source>Norvane could not read the token of %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Norvane konnte das Token von %1 nicht lesen.</translation>
     </message>
 </context>
 <context>
@@ -1270,131 +1270,131 @@ In der Anwendung werden keine Passwörter gespeichert.</translation>
     </message>
     <message>
         <source>Sections</source>
-        <translation type="unfinished"></translation>
+        <translation>Abschnitte</translation>
     </message>
     <message>
         <source>The search failed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Suche ist fehlgeschlagen: %1</translation>
     </message>
 </context>
 <context>
     <name>norvane::ui::SectionsEditor</name>
     <message>
         <source>Your own GitHub searches, each a chip after the filters. &quot;is:pr is:open archived:false&quot; is added unless the query says otherwise.</source>
-        <translation type="unfinished"></translation>
+        <translation>Eigene GitHub-Suchen, jede als Chip nach den Filtern. „is:pr is:open archived:false“ wird ergänzt, sofern die Suche nichts anderes sagt.</translation>
     </message>
     <message>
         <source>Section name</source>
-        <translation type="unfinished"></translation>
+        <translation>Name des Abschnitts</translation>
     </message>
     <message>
         <source>Section query</source>
-        <translation type="unfinished"></translation>
+        <translation>Suche des Abschnitts</translation>
     </message>
     <message>
         <source>org:northwind label:urgent</source>
-        <translation type="unfinished"></translation>
+        <translation>org:northwind label:urgent</translation>
     </message>
     <message>
         <source>Notify</source>
-        <translation type="unfinished"></translation>
+        <translation>Benachrichtigen</translation>
     </message>
     <message>
         <source>Notify for this section&apos;s pull requests</source>
-        <translation type="unfinished"></translation>
+        <translation>Bei Pull-Requests dieses Abschnitts benachrichtigen</translation>
     </message>
     <message>
         <source>Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Name</translation>
     </message>
     <message>
         <source>Query</source>
-        <translation type="unfinished"></translation>
+        <translation>Suche</translation>
     </message>
     <message>
         <source>Save</source>
-        <translation type="unfinished"></translation>
+        <translation>Speichern</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished">Abbrechen</translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Add Section…</source>
-        <translation type="unfinished"></translation>
+        <translation>Abschnitt hinzufügen …</translation>
     </message>
     <message>
         <source>%1 — %2 (notifies)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 — %2 (benachrichtigt)</translation>
     </message>
     <message>
         <source>%1 — %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 — %2</translation>
     </message>
     <message>
         <source>Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Bearbeiten</translation>
     </message>
     <message>
         <source>Edit section %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Abschnitt %1 bearbeiten</translation>
     </message>
     <message>
         <source>Up</source>
-        <translation type="unfinished"></translation>
+        <translation>Hoch</translation>
     </message>
     <message>
         <source>Move section %1 up</source>
-        <translation type="unfinished"></translation>
+        <translation>Abschnitt %1 nach oben verschieben</translation>
     </message>
     <message>
         <source>Down</source>
-        <translation type="unfinished"></translation>
+        <translation>Runter</translation>
     </message>
     <message>
         <source>Move section %1 down</source>
-        <translation type="unfinished"></translation>
+        <translation>Abschnitt %1 nach unten verschieben</translation>
     </message>
     <message>
         <source>Remove</source>
-        <translation type="unfinished">Entfernen</translation>
+        <translation>Entfernen</translation>
     </message>
     <message>
         <source>Remove section %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Abschnitt %1 entfernen</translation>
     </message>
     <message>
         <source>A section needs a name.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Abschnitt braucht einen Namen.</translation>
     </message>
     <message>
         <source>A section needs a query.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Abschnitt braucht eine Suche.</translation>
     </message>
     <message>
         <source>Another section is already called &quot;%1&quot;.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein anderer Abschnitt heißt bereits „%1“.</translation>
     </message>
     <message numerus="yes">
         <source>An account holds at most %n section(s).</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>Ein Konto kann höchstens %n Abschnitt haben.</numerusform>
+            <numerusform>Ein Konto kann höchstens %n Abschnitte haben.</numerusform>
         </translation>
     </message>
     <message>
         <source>Checking the query with GitHub…</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Suche wird bei GitHub geprüft …</translation>
     </message>
     <message>
         <source>The sections changed meanwhile: try again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Abschnitte haben sich inzwischen geändert: bitte erneut versuchen.</translation>
     </message>
     <message numerus="yes">
         <source>Matches %n pull request(s).</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>Findet %n Pull-Request.</numerusform>
+            <numerusform>Findet %n Pull-Requests.</numerusform>
         </translation>
     </message>
 </context>
@@ -1744,7 +1744,7 @@ In der Anwendung werden keine Passwörter gespeichert.</translation>
     </message>
     <message>
         <source>Sections</source>
-        <translation type="unfinished"></translation>
+        <translation>Abschnitte</translation>
     </message>
 </context>
 </TS>

@@ -212,16 +212,16 @@
     <name>norvane::ui::SectionsEditor</name>
     <message numerus="yes">
         <source>An account holds at most %n section(s).</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>An account holds at most %n section.</numerusform>
+            <numerusform>An account holds at most %n sections.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>Matches %n pull request(s).</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>Matches %n pull request.</numerusform>
+            <numerusform>Matches %n pull requests.</numerusform>
         </translation>
     </message>
 </context>

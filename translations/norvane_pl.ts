@@ -814,11 +814,11 @@ Instrukcja konfiguracji znajduje się przy GitHubDeviceAuth.</translation>
     </message>
     <message>
         <source>No account is selected.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nie wybrano konta.</translation>
     </message>
     <message>
         <source>Norvane could not read the token of %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Norvane nie może odczytać tokenu konta %1.</translation>
     </message>
 </context>
 <context>
@@ -1296,133 +1296,133 @@ Aplikacja nie przechowuje żadnych haseł.</translation>
     </message>
     <message>
         <source>Sections</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekcje</translation>
     </message>
     <message>
         <source>The search failed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Wyszukiwanie nie powiodło się: %1</translation>
     </message>
 </context>
 <context>
     <name>norvane::ui::SectionsEditor</name>
     <message>
         <source>Your own GitHub searches, each a chip after the filters. &quot;is:pr is:open archived:false&quot; is added unless the query says otherwise.</source>
-        <translation type="unfinished"></translation>
+        <translation>Własne wyszukiwania w GitHubie, każde jako przycisk za filtrami. Dodawane jest „is:pr is:open archived:false”, chyba że zapytanie mówi inaczej.</translation>
     </message>
     <message>
         <source>Section name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nazwa sekcji</translation>
     </message>
     <message>
         <source>Section query</source>
-        <translation type="unfinished"></translation>
+        <translation>Zapytanie sekcji</translation>
     </message>
     <message>
         <source>org:northwind label:urgent</source>
-        <translation type="unfinished"></translation>
+        <translation>org:northwind label:urgent</translation>
     </message>
     <message>
         <source>Notify</source>
-        <translation type="unfinished"></translation>
+        <translation>Powiadamiaj</translation>
     </message>
     <message>
         <source>Notify for this section&apos;s pull requests</source>
-        <translation type="unfinished"></translation>
+        <translation>Powiadamiaj o pull requestach tej sekcji</translation>
     </message>
     <message>
         <source>Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Nazwa</translation>
     </message>
     <message>
         <source>Query</source>
-        <translation type="unfinished"></translation>
+        <translation>Zapytanie</translation>
     </message>
     <message>
         <source>Save</source>
-        <translation type="unfinished"></translation>
+        <translation>Zapisz</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished">Anuluj</translation>
+        <translation>Anuluj</translation>
     </message>
     <message>
         <source>Add Section…</source>
-        <translation type="unfinished"></translation>
+        <translation>Dodaj sekcję…</translation>
     </message>
     <message>
         <source>%1 — %2 (notifies)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 — %2 (powiadamia)</translation>
     </message>
     <message>
         <source>%1 — %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 — %2</translation>
     </message>
     <message>
         <source>Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Edytuj</translation>
     </message>
     <message>
         <source>Edit section %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Edytuj sekcję %1</translation>
     </message>
     <message>
         <source>Up</source>
-        <translation type="unfinished"></translation>
+        <translation>W górę</translation>
     </message>
     <message>
         <source>Move section %1 up</source>
-        <translation type="unfinished"></translation>
+        <translation>Przesuń sekcję %1 w górę</translation>
     </message>
     <message>
         <source>Down</source>
-        <translation type="unfinished"></translation>
+        <translation>W dół</translation>
     </message>
     <message>
         <source>Move section %1 down</source>
-        <translation type="unfinished"></translation>
+        <translation>Przesuń sekcję %1 w dół</translation>
     </message>
     <message>
         <source>Remove</source>
-        <translation type="unfinished">Usuń</translation>
+        <translation>Usuń</translation>
     </message>
     <message>
         <source>Remove section %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Usuń sekcję %1</translation>
     </message>
     <message>
         <source>A section needs a name.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekcja musi mieć nazwę.</translation>
     </message>
     <message>
         <source>A section needs a query.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekcja musi mieć zapytanie.</translation>
     </message>
     <message>
         <source>Another section is already called &quot;%1&quot;.</source>
-        <translation type="unfinished"></translation>
+        <translation>Inna sekcja nazywa się już „%1”.</translation>
     </message>
     <message numerus="yes">
         <source>An account holds at most %n section(s).</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>Konto może mieć najwyżej %n sekcję.</numerusform>
+            <numerusform>Konto może mieć najwyżej %n sekcje.</numerusform>
+            <numerusform>Konto może mieć najwyżej %n sekcji.</numerusform>
         </translation>
     </message>
     <message>
         <source>Checking the query with GitHub…</source>
-        <translation type="unfinished"></translation>
+        <translation>Sprawdzanie zapytania w GitHubie…</translation>
     </message>
     <message>
         <source>The sections changed meanwhile: try again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekcje zmieniły się w międzyczasie: spróbuj ponownie.</translation>
     </message>
     <message numerus="yes">
         <source>Matches %n pull request(s).</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>Pasuje %n pull request.</numerusform>
+            <numerusform>Pasują %n pull requesty.</numerusform>
+            <numerusform>Pasuje %n pull requestów.</numerusform>
         </translation>
     </message>
 </context>
@@ -1774,7 +1774,7 @@ Aplikacja nie przechowuje żadnych haseł.</translation>
     </message>
     <message>
         <source>Sections</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekcje</translation>
     </message>
 </context>
 </TS>
