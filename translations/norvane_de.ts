@@ -698,7 +698,7 @@ Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
     <message>
         <source>%1 requested your review on &apos;%2&apos;</source>
         <extracomment>A notification: %1 is the author&apos;s login, %2 the pull request&apos;s title</extracomment>
-        <translation>%1 bittet dich um ein Review von „%2“</translation>
+        <translation>%1 bittet Sie um ein Review von „%2“</translation>
     </message>
     <message>
         <source>🔧 Changes Requested</source>
@@ -732,7 +732,7 @@ Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
     <message>
         <source>teammate requested your review on &apos;Add new authentication feature&apos;</source>
         <extracomment>A test notification; &quot;teammate&quot; stands for a login, the quoted text for a title</extracomment>
-        <translation>teammate bittet dich um ein Review von „Neue Authentifizierungsfunktion hinzufügen“</translation>
+        <translation>teammate bittet Sie um ein Review von „Neue Authentifizierungsfunktion hinzufügen“</translation>
     </message>
     <message>
         <source>Changes Requested</source>
@@ -742,7 +742,7 @@ Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
     <message>
         <source>Your PR &apos;Fix critical bug in payment processing&apos; needs changes</source>
         <extracomment>A test notification; the quoted text stands for a title</extracomment>
-        <translation>Dein PR „Kritischen Fehler in der Zahlungsabwicklung beheben“ braucht Änderungen</translation>
+        <translation>Ihr PR „Kritischen Fehler in der Zahlungsabwicklung beheben“ braucht Änderungen</translation>
     </message>
     <message>
         <source>PR Approved!</source>
@@ -752,7 +752,7 @@ Die Einrichtung ist bei GitHubDeviceAuth beschrieben.</translation>
     <message>
         <source>Your PR &apos;Update dependencies to latest versions&apos; was approved</source>
         <extracomment>A test notification; the quoted text stands for a title</extracomment>
-        <translation>Dein PR „Abhängigkeiten auf die neuesten Versionen aktualisieren“ wurde genehmigt</translation>
+        <translation>Ihr PR „Abhängigkeiten auf die neuesten Versionen aktualisieren“ wurde genehmigt</translation>
     </message>
     <message>
         <source>Notifications denied. Enable in System Settings → Notifications → Norvane</source>
