@@ -35,7 +35,8 @@ struct Parser
         QStringLiteral("Play the scenario's timeline one event per SIGUSR1 instead of on the clock.")};
     const QCommandLineOption logRequests{
         QStringLiteral("log-requests"),
-        QStringLiteral("After the address, print one line per request: \"request METHOD PATH[?QUERY]\".")};
+        QStringLiteral("After the address, print one line per request: \"request METHOD PATH[?QUERY]\"; with "
+                       "--manual-timeline also \"played N\" once a SIGUSR1's events are applied.")};
     const QCommandLineOption rateLimit{
         QStringLiteral("rate-limit"),
         QStringLiteral("Budget of a rate-limit resource per token and window, e.g. core=5000 or search=30 "

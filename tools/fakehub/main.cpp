@@ -102,7 +102,13 @@ int main(int argc, char** argv)
                 played = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
                                                                           started);
             try {
-                hub.playTimeline(played);
+                const int count = hub.playTimeline(played);
+                if (options.logRequests && manual) {
+                    // Tests wait for this line: a signal alone does not say when the world has changed.
+                    std::lock_guard lock(printing);
+                    std::printf("played %d\n", count);
+                    std::fflush(stdout);
+                }
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "norvane-fakehub: timeline: %s\n", e.what());
             }

@@ -176,8 +176,11 @@ class Session:
         return [tuple(line.split(" ", 2)[1:]) for line in lines if line.startswith("request ")]
 
     def next_event(self):
-        """Plays the next event of the scenario's timeline."""
+        """Plays the next event of the scenario's timeline, and returns once fakehub has applied it."""
+        played = lambda: open(self.hub_out).read().count("\nplayed ")
+        before = played()
         self.hub.send_signal(signal.SIGUSR1)
+        wait_until("fakehub to play the next event", lambda: played() > before, 10, 0.02)
 
     def core_points_used(self, token="demo-token"):
         """The core points the token has spent in this window, this question's own point included."""
