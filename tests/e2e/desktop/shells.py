@@ -285,7 +285,7 @@ def gnome_open_panel_from_menu(s, item, icon, placed=True):
             if not gnome_menu_entry("Open Norvane"):
                 break  # the menu took the click: the panel is slow
     if panel is None:
-        panel = wait_until("the panel", shown, 15)[0]
+        panel = wait_until("the panel", shown, 30)[0]  # a loaded machine draws it late
     left, right = panel["x"], panel["x"] + panel["width"]
     pending("panel under the icon", not placed or left <= x + width and right >= x and panel["y"] <= y + height + 40,
             "the panel at %s, the icon at %s" % (panel, icon))
