@@ -283,6 +283,9 @@ class StatusNotifierItemAdaptor final : public QDBusAbstractAdaptor
     Q_PROPERTY(norvane::sni::IconPixmaps AttentionIconPixmap READ noPixmaps)
     Q_PROPERTY(QString AttentionMovieName READ empty)
     Q_PROPERTY(norvane::sni::ToolTip ToolTip READ toolTip)
+    // What a screen reader says for the icon; GNOME's AppIndicator host asks for both on NewIcon.
+    Q_PROPERTY(QString IconAccessibleDesc READ title)
+    Q_PROPERTY(QString AttentionAccessibleDesc READ title)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
     Q_PROPERTY(QDBusObjectPath Menu READ menu)
 

@@ -223,6 +223,7 @@ TEST(TrayOnTheDesktop, TheStatusNotifierItemAsAHostReadsAndClicksIt)
                   u"&lt;b&gt;1&lt;/b&gt; &amp; 2"_s);
     }
     EXPECT_FALSE(host.property(u"ItemIsMenu"_s).toBool());
+    EXPECT_EQ(host.property(u"IconAccessibleDesc"_s).toString(), u"Norvane"_s);
     EXPECT_GT(host.property(u"IconPixmap"_s).value<QDBusArgument>().currentType(),
               QDBusArgument::UnknownType);
 
